@@ -1,0 +1,5 @@
+#include "globaledit/GlobalEditCommand.h"
+
+void showGlobalEdit(QMdiArea*)
+{
+}

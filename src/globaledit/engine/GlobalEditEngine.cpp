@@ -1,0 +1,1 @@
+#include "globaledit/engine/GlobalEditEngine.h"

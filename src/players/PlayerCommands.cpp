@@ -1,0 +1,5 @@
+#include "players/PlayerCommands.h"
+
+void openPlayerWindow(QMdiArea*, QAction*)
+{
+}

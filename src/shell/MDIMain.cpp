@@ -1,0 +1,242 @@
+#include "shell/MDIMain.h"
+
+#include "globaledit/GlobalEditCommand.h"
+#include "grid/TableCommands.h"
+#include "players/PlayerCommands.h"
+#include "shell/base/ContextIDs.h"
+#include "shell/base/EditingWindow.h"
+#include "shell/base/Globals.h"
+#include "shell/base/Prompts.h"
+#include "shell/base/Settings.h"
+#include "shell/frmAbout.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QScreen>
+
+MDIMain::MDIMain(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("MDIMain"));
+    setWindowTitle(QStringLiteral("Yardmark '99"));
+    m_area = new QMdiArea(this);
+    m_area->setObjectName(QStringLiteral("mdiArea"));
+    m_area->setAccessibleName(QStringLiteral("Documents"));
+    m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_area);
+    buildMenus();
+
+    // Designed as a 4680 x 3195 twip client area; that is too small for the
+    // grids, so open at a comfortable share of the screen, centred.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        resize(available.width() * 3 / 4, available.height() * 3 / 4);
+        move(available.center() - rect().center());
+    }
+}
+
+QAction* MDIMain::action(const QString& objectName) const
+{
+    return findChild<QAction*>(objectName);
+}
+
+QMenu* MDIMain::addMenu(const QString& name, const QString& caption)
+{
+    QMenu* menu = menuBar()->addMenu(caption);
+    menu->setObjectName(name);
+    menu->menuAction()->setObjectName(name + QStringLiteral("Action"));
+    return menu;
+}
+
+QAction* MDIMain::addItem(QMenu* menu, const QString& name, const QString& caption,
+                          void (MDIMain::*handler)(), bool checkable)
+{
+    QAction* item = menu->addAction(caption);
+    item->setObjectName(name);
+    if (checkable) {
+        // The check mark records an open window, and only the commands and
+        // the windows change it: undo the toggle a click makes before the
+        // command looks at the mark.
+        item->setCheckable(true);
+        connect(item, &QAction::triggered, item, [item](bool checked) { item->setChecked(!checked); });
+    }
+    connect(item, &QAction::triggered, this, handler);
+    return item;
+}
+
+void MDIMain::addSeparator(QMenu* menu, const QString& name)
+{
+    menu->addSeparator()->setObjectName(name);
+}
+
+void MDIMain::buildMenus()
+{
+    QMenu* file = addMenu(QStringLiteral("mnuFile"), QStringLiteral("&File"));
+    addItem(file, QStringLiteral("mnuOpen"), QStringLiteral("&Open"), &MDIMain::mnuOpen_Click);
+    addSeparator(file, QStringLiteral("mnuSpace"));
+    addItem(file, QStringLiteral("mnuConvert"), QStringLiteral("&Convert"),
+            &MDIMain::mnuConvert_Click);
+    addItem(file, QStringLiteral("ClearDatabase"), QStringLiteral("&Clear Database"),
+            &MDIMain::ClearDatabase_Click);
+    addSeparator(file, QStringLiteral("Space3"));
+    addItem(file, QStringLiteral("mnuExit"), QStringLiteral("&Exit"), &MDIMain::mnuExit_Click);
+
+    QMenu* edit = addMenu(QStringLiteral("mnuEdit"), QStringLiteral("&Edit"));
+    addItem(edit, QStringLiteral("mnuGlobalEdit"), QStringLiteral("&Global Edit"),
+            &MDIMain::mnuGlobalEdit_Click);
+
+    QMenu* view = addMenu(QStringLiteral("mnuView"), QStringLiteral("&Table"));
+    addItem(view, QStringLiteral("mnuAll"), QStringLiteral("&All"), &MDIMain::mnuAll_Click);
+    addSeparator(view, QStringLiteral("mnuSpace2"));
+    const struct {
+        const char* name;
+        const char* caption;
+        void (MDIMain::*handler)();
+    } tables[] = {
+        {"mnuConference", "&Conference", &MDIMain::mnuConference_Click},
+        {"mnuFreeAgents", "&Free Agents", &MDIMain::mnuFreeAgents_Click},
+        {"mnuLeague", "&League", &MDIMain::mnuLeague_Click},
+        {"mnuPlayerTable", "&PlayerTable", &MDIMain::mnuPlayerTable_Click},
+        {"mnuRoster", "&Roster", &MDIMain::mnuRoster_Click},
+        {"mnuSchedule", "&Schedule", &MDIMain::mnuSchedule_Click},
+        {"mnuTeam", "&Team", &MDIMain::mnuTeam_Click},
+    };
+    for (const auto& t : tables) {
+        addItem(view, QString::fromLatin1(t.name), QString::fromLatin1(t.caption), t.handler, true);
+    }
+
+    QMenu* help = addMenu(QStringLiteral("mnuHelp"), QStringLiteral("&Help"));
+    addItem(help, QStringLiteral("mnuContents"), QStringLiteral("&Contents"),
+            &MDIMain::mnuContents_Click);
+    addSeparator(help, QStringLiteral("space1"));
+    addItem(help, QStringLiteral("mnuAbout"), QStringLiteral("&About"), &MDIMain::mnuAbout_Click);
+}
+
+void MDIMain::showEvent(QShowEvent* event)
+{
+    if (!m_loaded) {
+        m_loaded = true;
+        MDIForm_Load();
+    }
+    QMainWindow::showEvent(event);
+}
+
+void MDIMain::MDIForm_Load()
+{
+    InitHelp(this);
+    mMain::DBPath = GetSetting(QStringLiteral("Settings"), QStringLiteral("mdb"));
+    mMain::ConverterPath = GetSetting(QStringLiteral("Settings"), QStringLiteral("Convert"));
+}
+
+void MDIMain::closeEvent(QCloseEvent* event)
+{
+    // Children unload first (each asks about its own pending edit), then help.
+    m_area->closeAllSubWindows();
+    if (!m_area->subWindowList().isEmpty()) {
+        event->ignore();
+        return;
+    }
+    MDIForm_UnLoad();
+    event->accept();
+}
+
+void MDIMain::MDIForm_UnLoad()
+{
+    QuitHelp();
+}
+
+void MDIMain::mnuOpen_Click()
+{
+    const QString path =
+        Prompts::openFileName(this, QStringLiteral("Select AccessConvert"),
+                              {QStringLiteral("mdb (*.mdb)"), QStringLiteral("All files (*)")});
+    if (path.isEmpty())
+        return; // Cancel: nothing changes
+    mMain::DBPath = path;
+    SaveSetting(QStringLiteral("Settings"), QStringLiteral("mdb"), mMain::DBPath);
+}
+
+void MDIMain::mnuExit_Click()
+{
+    // Ends at once: no window's unload runs. Only an edited, unwritten row
+    // is asked about first, so it is never lost silently.
+    for (QMdiSubWindow* sub : m_area->subWindowList()) {
+        if (auto* editing = dynamic_cast<EditingWindow*>(sub->widget()))
+            editing->resolvePendingEdit();
+    }
+    QApplication::exit(0);
+}
+
+void MDIMain::ClearDatabase_Click()
+{
+    DeleteX();
+}
+
+void MDIMain::openTable(const QString& itemName, const QString& recordSource, int number)
+{
+    openTableWindow(m_area, action(itemName), recordSource, number);
+}
+
+void MDIMain::mnuConference_Click()
+{
+    openTable(QStringLiteral("mnuConference"), QStringLiteral("Conference"), 1);
+}
+
+void MDIMain::mnuFreeAgents_Click()
+{
+    openTable(QStringLiteral("mnuFreeAgents"), QStringLiteral("FreeAgents"), 2);
+}
+
+void MDIMain::mnuLeague_Click()
+{
+    openTable(QStringLiteral("mnuLeague"), QStringLiteral("League"), 3);
+}
+
+void MDIMain::mnuPlayerTable_Click()
+{
+    openPlayerWindow(m_area, action(QStringLiteral("mnuPlayerTable")));
+}
+
+void MDIMain::mnuRoster_Click()
+{
+    openTable(QStringLiteral("mnuRoster"), QStringLiteral("Roster"), 5);
+}
+
+void MDIMain::mnuSchedule_Click()
+{
+    openTable(QStringLiteral("mnuSchedule"), QStringLiteral("Schedule"), 6);
+}
+
+void MDIMain::mnuTeam_Click()
+{
+    openTable(QStringLiteral("mnuTeam"), QStringLiteral("Team"), 7);
+}
+
+void MDIMain::mnuAll_Click()
+{
+    mnuConference_Click();
+    mnuFreeAgents_Click();
+    mnuLeague_Click();
+    mnuPlayerTable_Click();
+    mnuRoster_Click();
+    mnuSchedule_Click();
+    mnuTeam_Click();
+}
+
+void MDIMain::mnuGlobalEdit_Click()
+{
+    showGlobalEdit(m_area);
+}
+
+void MDIMain::mnuContents_Click()
+{
+    ShowHelpContents();
+}
+
+void MDIMain::mnuAbout_Click()
+{
+    frmAbout::showSingle();
+}

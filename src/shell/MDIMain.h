@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QMainWindow>
+
+class QAction;
+class QMdiArea;
+class QMenu;
+
+// The main window: a multiple-document parent whose menu bar is the way
+// into every command of the program.
+class MDIMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit MDIMain(QWidget* parent = nullptr);
+
+    QMdiArea* mdiArea() const { return m_area; }
+    QAction* action(const QString& objectName) const;
+
+    // Maintenance commands (Maintenance.cpp).
+    void DeleteX();
+    void mnuConvert_Click();
+
+    // Table commands, which Table > All calls one after another.
+    void mnuConference_Click();
+    void mnuFreeAgents_Click();
+    void mnuLeague_Click();
+    void mnuPlayerTable_Click();
+    void mnuRoster_Click();
+    void mnuSchedule_Click();
+    void mnuTeam_Click();
+    void mnuAll_Click();
+
+    void mnuOpen_Click();
+    void mnuExit_Click();
+    void ClearDatabase_Click();
+    void mnuGlobalEdit_Click();
+    void mnuContents_Click();
+    void mnuAbout_Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void MDIForm_Load();
+    void MDIForm_UnLoad();
+    void RunConverter();
+    void buildMenus();
+    QMenu* addMenu(const QString& name, const QString& caption);
+    QAction* addItem(QMenu* menu, const QString& name, const QString& caption,
+                     void (MDIMain::*handler)(), bool checkable = false);
+    void addSeparator(QMenu* menu, const QString& name);
+    void openTable(const QString& itemName, const QString& recordSource, int number);
+
+    QMdiArea* m_area = nullptr;
+    bool m_loaded = false;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+class QTextBrowser;
+
+// The help procedures. The help file "Yardmark99.HLP" is an HTML page in the
+// program's folder; a topic is the anchor named by its context id.
+namespace ContextIDs {
+inline constexpr int GlobalEditTopic = 320;
+inline constexpr int PlayerSettingsTopic = 520;
+} // namespace ContextIDs
+
+// Records the main window and sets the help file path. Called once when the
+// main window loads.
+void InitHelp(QWidget* mainWindow);
+void ShowHelpContext(int contextId);
+void ShowHelpContents();
+// Closes the help window: the program no longer needs it.
+void QuitHelp();
+
+// The help file path for a program folder: the folder, a separator unless
+// the folder already ends in one, then "Yardmark99.HLP".
+QString helpFilePathFor(const QString& programFolder);
+QString helpFilePath();
+
+// The help window, or nullptr while none is open. For tests.
+QTextBrowser* helpWindow();
+// The last topic asked for: a context id, or 0 for the contents.
+int lastHelpRequest();

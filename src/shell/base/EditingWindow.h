@@ -1,0 +1,12 @@
+#pragma once
+
+// A child window that may hold an edited row not yet written. The main
+// window asks each one before File > Exit ends the program, so no path drops
+// an edit silently.
+class EditingWindow
+{
+public:
+    virtual ~EditingWindow() = default;
+    // Asks "Commit changes?" for a pending edit and writes or drops it.
+    virtual void resolvePendingEdit() = 0;
+};

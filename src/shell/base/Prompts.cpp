@@ -1,0 +1,146 @@
+#include "shell/base/Prompts.h"
+
+#include "shell/base/Globals.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QQueue>
+
+namespace Prompts {
+
+namespace {
+struct TestState {
+    bool enabled = false;
+    QQueue<QMessageBox::StandardButton> answers;
+    QQueue<QString> inputs;
+    QQueue<QString> fileNames;
+    QList<Shown> shown;
+    QStringList problems;
+};
+
+TestState& test()
+{
+    static TestState state;
+    return state;
+}
+} // namespace
+
+QMessageBox::StandardButton message(QWidget* parent, const QString& text, QMessageBox::Icon icon,
+                                    QMessageBox::StandardButtons buttons,
+                                    QMessageBox::StandardButton defaultButton)
+{
+    if (test().enabled) {
+        test().shown.append({QStringLiteral("message"), text, icon, buttons, {}});
+        if (!test().answers.isEmpty())
+            return test().answers.dequeue();
+        if (buttons == QMessageBox::Ok)
+            return QMessageBox::Ok;
+        test().problems << QStringLiteral("unanswered question: ") + text;
+        return QMessageBox::No;
+    }
+    QMessageBox box(icon, mMain::applicationTitle(), text, buttons, parent);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+bool ask(QWidget* parent, const QString& text, QMessageBox::StandardButton defaultButton)
+{
+    return message(parent, text, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+                   defaultButton) == QMessageBox::Yes;
+}
+
+void refuse(QWidget* parent, const QString& text)
+{
+    beep();
+    message(parent, text, QMessageBox::Warning, QMessageBox::Ok);
+}
+
+void showError(QWidget* parent, int number, const QString& description)
+{
+    message(parent, QStringLiteral("Error:") + QString::number(number) + QLatin1Char(' ') + description);
+}
+
+QString input(QWidget* parent, const QString& prompt)
+{
+    if (test().enabled) {
+        test().shown.append({QStringLiteral("input"), prompt, QMessageBox::NoIcon, {}, {}});
+        if (!test().inputs.isEmpty())
+            return test().inputs.dequeue();
+        test().problems << QStringLiteral("unanswered input box: ") + prompt;
+        return {};
+    }
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent, mMain::applicationTitle(), prompt,
+                                               QLineEdit::Normal, QString(), &ok);
+    return ok ? text : QString();
+}
+
+QString openFileName(QWidget* parent, const QString& title, const QStringList& filters)
+{
+    if (test().enabled) {
+        test().shown.append({QStringLiteral("file"), title, QMessageBox::NoIcon, {}, filters});
+        if (!test().fileNames.isEmpty())
+            return test().fileNames.dequeue();
+        test().problems << QStringLiteral("unanswered file dialog: ") + title;
+        return {};
+    }
+    QString selected = filters.value(0);
+    return QFileDialog::getOpenFileName(parent, title, QString(),
+                                        filters.join(QStringLiteral(";;")), &selected);
+}
+
+void beep()
+{
+    if (test().enabled) {
+        test().shown.append({QStringLiteral("beep"), {}, QMessageBox::NoIcon, {}, {}});
+        return;
+    }
+    QApplication::beep();
+}
+
+void enableTestMode()
+{
+    test().enabled = true;
+}
+
+void setNextAnswer(QMessageBox::StandardButton answer)
+{
+    test().answers.enqueue(answer);
+}
+
+void setNextInput(const QString& text)
+{
+    test().inputs.enqueue(text);
+}
+
+void setNextFileName(const QString& path)
+{
+    test().fileNames.enqueue(path);
+}
+
+const QList<Shown>& shown()
+{
+    return test().shown;
+}
+
+QString finishTest()
+{
+    TestState& t = test();
+    QStringList problems = t.problems;
+    if (!t.answers.isEmpty())
+        problems << QStringLiteral("%1 message answer(s) left unused").arg(t.answers.size());
+    if (!t.inputs.isEmpty())
+        problems << QStringLiteral("%1 input(s) left unused").arg(t.inputs.size());
+    if (!t.fileNames.isEmpty())
+        problems << QStringLiteral("%1 file name(s) left unused").arg(t.fileNames.size());
+    t.answers.clear();
+    t.inputs.clear();
+    t.fileNames.clear();
+    t.shown.clear();
+    t.problems.clear();
+    return problems.join(QStringLiteral("; "));
+}
+
+} // namespace Prompts

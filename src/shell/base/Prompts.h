@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// Every message box, input box, file dialog and beep of the program goes
+// through here. Tests switch to test mode and queue the answers, so no test
+// ever blocks on a modal window; an unanswered question or an unused answer
+// makes finishTest() fail.
+namespace Prompts {
+
+// A message box titled with the application title. Returns the button pressed.
+QMessageBox::StandardButton message(QWidget* parent, const QString& text,
+                                    QMessageBox::Icon icon = QMessageBox::NoIcon,
+                                    QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+// A Yes/No question with the question icon; true only for Yes.
+bool ask(QWidget* parent, const QString& text,
+         QMessageBox::StandardButton defaultButton = QMessageBox::Yes);
+// A refusal: beep, exclamation icon, OK.
+void refuse(QWidget* parent, const QString& text);
+// The standard error box: "Error:" + number + " " + description, OK, no icon.
+void showError(QWidget* parent, int number, const QString& description);
+
+// An input box; empty text on Cancel.
+QString input(QWidget* parent, const QString& prompt);
+// An open-file dialog; empty text on Cancel. filters as "desc (pattern)" entries.
+QString openFileName(QWidget* parent, const QString& title, const QStringList& filters);
+
+void beep();
+
+// Test mode.
+struct Shown {
+    QString kind; // "message", "input", "file", "beep"
+    QString text; // message text, input prompt or dialog title
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    QStringList filters;
+};
+void enableTestMode();
+void setNextAnswer(QMessageBox::StandardButton answer);
+void setNextInput(const QString& text);      // an empty text means Cancel
+void setNextFileName(const QString& path);   // an empty path means Cancel
+const QList<Shown>& shown();                 // everything prompted since the last finishTest
+// Clears the queues and the record; returns what went wrong (empty when all was well).
+QString finishTest();
+
+} // namespace Prompts

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+// Shared set-up for every test: the real settings store in a temporary home,
+// prompts in test mode, a short busy timeout.
+namespace TestSupport {
+
+// Call once from initTestCase(): points the INI settings store into a fresh
+// temporary folder, names the application "Yardmark99", enables the prompts'
+// test mode and shortens the database busy timeout.
+void initTestEnvironment();
+// The temporary home of this test run (settings live below it).
+QString homePath();
+// Removes every stored setting.
+void clearSettings();
+
+} // namespace TestSupport
