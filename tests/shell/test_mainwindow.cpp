@@ -1,0 +1,178 @@
+// The main window through its real menu: the menu bar, File > Open and the
+// settings it keeps, start-up with the splash, and help.
+#include "TestSupport.h"
+#include "shell/MDIMain.h"
+#include "shell/base/ContextIDs.h"
+#include "shell/base/Globals.h"
+#include "shell/base/Prompts.h"
+#include "shell/base/Settings.h"
+#include "shell/frmSplash2.h"
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QPointer>
+#include <QTest>
+#include <QTextBrowser>
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+    static QStringList menuLayout(const MDIMain& main)
+    {
+        QStringList lines;
+        for (QAction* top : main.menuBar()->actions()) {
+            QStringList items;
+            for (QAction* item : top->menu()->actions()) {
+                items << (item->isSeparator() ? QStringLiteral("-") : item->text());
+                if (!item->shortcut().isEmpty())
+                    items << QStringLiteral("(shortcut!)");
+            }
+            lines << top->menu()->objectName() + QLatin1Char(' ') + top->text() + QStringLiteral(": ") +
+                         items.join(QLatin1Char('|'));
+        }
+        return lines;
+    }
+
+private slots:
+    void initTestCase() { TestSupport::initTestEnvironment(); }
+
+    void init()
+    {
+        TestSupport::clearSettings();
+        mMain::DBPath.clear();
+        mMain::ConverterPath.clear();
+    }
+
+    void cleanup() { QVERIFY2(Prompts::finishTest().isEmpty(), "prompts left over"); }
+
+    void menuBarIsComplete()
+    {
+        MDIMain main;
+        QCOMPARE(main.windowTitle(), QStringLiteral("Yardmark '99"));
+        const QStringList expected = {
+            QStringLiteral("mnuFile &File: &Open|-|&Convert|&Clear Database|-|&Exit"),
+            QStringLiteral("mnuEdit &Edit: &Global Edit"),
+            QStringLiteral("mnuView &Table: &All|-|&Conference|&Free Agents|&League|&PlayerTable|"
+                           "&Roster|&Schedule|&Team"),
+            QStringLiteral("mnuHelp &Help: &Contents|-|&About"),
+        };
+        QCOMPARE(menuLayout(main), expected);
+        for (const char* name : {"mnuOpen", "mnuSpace", "mnuConvert", "ClearDatabase", "Space3",
+                                 "mnuExit", "mnuGlobalEdit", "mnuAll", "mnuSpace2", "mnuConference",
+                                 "mnuFreeAgents", "mnuLeague", "mnuPlayerTable", "mnuRoster",
+                                 "mnuSchedule", "mnuTeam", "mnuContents", "space1", "mnuAbout"})
+            QVERIFY2(main.action(QString::fromLatin1(name)), name);
+        QVERIFY(main.action(QStringLiteral("mnuTeam"))->isCheckable());
+        QVERIFY(!main.action(QStringLiteral("mnuTeam"))->isChecked());
+    }
+
+    void loadRestoresPathsAndFirstRunStartsEmpty()
+    {
+        {
+            MDIMain main;
+            main.show();
+            QCOMPARE(mMain::DBPath, QString());
+            QCOMPARE(mMain::ConverterPath, QString());
+            QVERIFY(Prompts::shown().isEmpty()); // no message at start-up
+        }
+        SaveSetting(QStringLiteral("Settings"), QStringLiteral("mdb"), QStringLiteral("/l/a.mdb"));
+        SaveSetting(QStringLiteral("Settings"), QStringLiteral("Convert"), QStringLiteral("/c/K.exe"));
+        MDIMain main;
+        main.show();
+        QCOMPARE(mMain::DBPath, QStringLiteral("/l/a.mdb"));
+        QCOMPARE(mMain::ConverterPath, QStringLiteral("/c/K.exe"));
+    }
+
+    void fileOpenCancelChangesNothing()
+    {
+        SaveSetting(QStringLiteral("Settings"), QStringLiteral("mdb"), QStringLiteral("/old.mdb"));
+        MDIMain main;
+        main.show();
+        Prompts::setNextFileName(QString()); // Cancel
+        main.action(QStringLiteral("mnuOpen"))->trigger();
+        QCOMPARE(mMain::DBPath, QStringLiteral("/old.mdb"));
+        QCOMPARE(GetSetting(QStringLiteral("Settings"), QStringLiteral("mdb")), QStringLiteral("/old.mdb"));
+        QCOMPARE(Prompts::shown().size(), 1); // the dialog, and no message after it
+    }
+
+    void fileOpenStoresTheChoiceAtOnce()
+    {
+        MDIMain main;
+        main.show();
+        Prompts::setNextFileName(QStringLiteral("/leagues/other name.db"));
+        main.action(QStringLiteral("mnuOpen"))->trigger();
+        const Prompts::Shown dialog = Prompts::shown().value(0);
+        QCOMPARE(dialog.kind, QStringLiteral("file"));
+        QCOMPARE(dialog.text, QStringLiteral("Select AccessConvert"));
+        QCOMPARE(dialog.filters,
+                 QStringList({QStringLiteral("mdb (*.mdb)"), QStringLiteral("All files (*)")}));
+        QCOMPARE(mMain::DBPath, QStringLiteral("/leagues/other name.db"));
+        QCOMPARE(GetSetting(QStringLiteral("Settings"), QStringLiteral("mdb")),
+                 QStringLiteral("/leagues/other name.db"));
+    }
+
+    void splashHandsOverToTheMainWindow()
+    {
+        frmSplash2::setIntervals(40, 200);
+        QPointer<MDIMain> main;
+        int created = 0;
+        auto* splash = new frmSplash2([&]() -> QWidget* {
+            if (!main) {
+                main = new MDIMain;
+                ++created;
+            }
+            return main;
+        });
+        QPointer<frmSplash2> watch(splash);
+        splash->show();
+        QVERIFY(splash->windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(QApplication::overrideCursor());
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        QTRY_VERIFY(main && main->isVisible());
+        QVERIFY(watch); // the splash stays until its second timer
+        QTRY_VERIFY(!watch);
+        QCOMPARE(created, 1); // later ticks only show the same window again
+        QVERIFY(!QApplication::overrideCursor());
+        delete main;
+        frmSplash2::setIntervals(1000, 3000);
+    }
+
+    void helpFilePathRule_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("plain folder") << "/games/util" << "/games/util/Yardmark99.HLP";
+        QTest::newRow("root") << "/" << "/Yardmark99.HLP";
+        QTest::newRow("ends in a separator") << "C:\\" << "C:\\Yardmark99.HLP";
+    }
+
+    void helpFilePathRule()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, expected);
+        QCOMPARE(helpFilePathFor(folder), expected);
+    }
+
+    void helpContentsOpensAndClosingTheMainWindowClosesIt()
+    {
+        auto* main = new MDIMain;
+        main->show();
+        main->action(QStringLiteral("mnuContents"))->trigger();
+        QCOMPARE(lastHelpRequest(), 0);
+        QPointer<QTextBrowser> help = helpWindow();
+        QVERIFY(help && help->isVisible());
+        QVERIFY(help->toPlainText().contains(QStringLiteral("Contents")));
+
+        ShowHelpContext(ContextIDs::GlobalEditTopic);
+        QCOMPARE(lastHelpRequest(), 320);
+        QVERIFY(help->toPlainText().contains(QStringLiteral("Global Edit")));
+
+        QVERIFY(main->close());
+        QTRY_VERIFY(!help || !help->isVisible());
+        delete main;
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_mainwindow.moc"
