@@ -135,10 +135,6 @@ void MDIMain::closeEvent(QCloseEvent* event)
 {
     // Children unload first (each asks about its own pending edit), then help.
     m_area->closeAllSubWindows();
-    if (!m_area->subWindowList().isEmpty()) {
-        event->ignore();
-        return;
-    }
     MDIForm_UnLoad();
     event->accept();
 }
