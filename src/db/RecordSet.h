@@ -1,0 +1,136 @@
+#pragma once
+
+#include "db/Error.h"
+#include "db/Expression.h"
+
+#include <QHash>
+#include <QList>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+#include <memory>
+
+namespace db {
+
+class Database;
+
+// One field of a record set: the name as the file stores it, its affinity
+// and what the declared type says about the values that fit.
+struct FieldInfo {
+    FieldDef def;
+    QString declaredType; // as written in CREATE TABLE, e.g. "INTEGER", "VARCHAR(20)"
+    qint64 minimum = 0;   // whole-number range, for integer fields
+    qint64 maximum = 0;
+    int maxLength = 0;    // characters, for text fields with a declared size; 0: no limit
+
+    const QString& name() const { return def.name; }
+};
+
+// A keyset over one table: the ordered list of rowids that its filters and
+// sort select, read once when it opens or requeries. Field values are read by
+// key a page at a time into a small cache; no statement stays open between
+// reads, so a grid never blocks another connection's writer. Memory grows with
+// the pages read, not with the table (8 bytes a row for the keys).
+//
+// Rows are addressed by position (0 .. count()-1); writes and deletes go to
+// the row's key, so two identical rows stay two rows.
+class RecordSet
+{
+public:
+    // Result-set kinds: a table-kind set cannot be sorted or filtered.
+    enum Kind { Table = 0, Dynaset = 1 };
+    static constexpr int PageSize = 200;
+    static constexpr int CachedPages = 6;
+
+    // Opens a record set over every row of table (a table name, matched
+    // without regard to case). database must outlive the record set. A table
+    // without rowid opens read-only; readOnlyReason() says why.
+    static Error open(Database& database, const QString& table, Kind kind,
+                      std::unique_ptr<RecordSet>* out);
+
+    // A new record set with this one's filters and filterText added. Errors
+    // (a filter that does not parse, names an unknown field, compares
+    // incompatible things) leave this record set exactly as it was.
+    Error openFiltered(const QString& filterText, std::unique_ptr<RecordSet>* out) const;
+    // A new record set with this one's filters, sorted by sortText with this
+    // one's sorts as tie-breakers. Errors change nothing.
+    Error openSorted(const QString& sortText, std::unique_ptr<RecordSet>* out) const;
+    // Re-reads the keys with the same filters and sort. On error the record
+    // set keeps its previous rows.
+    Error requery();
+
+    Kind kind() const { return m_kind; }
+    QString table() const { return m_table; } // as the file spells it
+    Database& database() const { return m_db; }
+    QStringList filterTexts() const { return m_filterTexts; } // oldest first
+    QStringList sortTexts() const { return m_sortTexts; }     // newest first: the one that rules
+
+    bool isReadOnly() const { return !m_readOnlyReason.isEmpty(); }
+    QString readOnlyReason() const { return m_readOnlyReason; }
+
+    const QList<FieldInfo>& fields() const { return m_fields; }
+    int fieldCount() const { return int(m_fields.size()); }
+    QString fieldName(int field) const { return m_fields.value(field).name(); }
+    // Index of the field with this name, ignoring case; -1 when none.
+    int fieldIndex(const QString& name) const;
+
+    int count() const { return int(m_keys.size()); }
+    qint64 key(int row) const { return m_keys.at(row); }
+    // The stored value; reads the row's page when it is not cached. A row
+    // that has vanished from the file reads as null values.
+    QVariant value(int row, int field);
+    // The first read error since the last call (the view asks for values
+    // where no error can be returned), cleared by reading it.
+    Error takeReadError();
+
+    // Turns a typed value into what the field stores: empty text is null,
+    // numbers are parsed (a fraction in a whole-number field rounds to the
+    // nearest, a half to even). Text in a number field, a number out of the
+    // field's range or text longer than its size give ValueDoesNotFit naming
+    // the field.
+    Error convertValue(int field, const QVariant& typed, QVariant* stored) const;
+
+    // Writes the given fields (by index) of one row. The values are converted
+    // first; nothing is written unless all of them fit. A row that no longer
+    // exists gives RowVanished.
+    Error update(int row, const QHash<int, QVariant>& values);
+    // Inserts a row with the given fields and appends its key at the end.
+    Error insert(const QHash<int, QVariant>& values);
+    // Deletes the rows in one transaction; if any of them has vanished,
+    // nothing is deleted and the error says so.
+    Error remove(QList<int> rows);
+
+private:
+    RecordSet(Database& database, Kind kind);
+    Error readFields(const QString& table);
+    Error readKeys(QVector<qint64>* keys) const;
+    Error readPage(int page);
+    Error convertAll(const QHash<int, QVariant>& typed, QHash<int, QVariant>* stored) const;
+    Error derived(std::unique_ptr<RecordSet>* out) const;
+    QString selectColumns() const;
+    void forgetPages();
+
+    Database& m_db;
+    Kind m_kind;
+    QString m_table;
+    QString m_keyName; // the spelling of the rowid not shadowed by a column
+    QString m_readOnlyReason;
+    QList<FieldInfo> m_fields;
+    QStringList m_filterTexts;
+    QStringList m_sortTexts;
+    QStringList m_filterSql;     // compiled, in the order they were added
+    QVariantList m_filterParams; // the literals of all filters, in order
+    QStringList m_sortSql;       // newest first
+
+    QVector<qint64> m_keys;
+    struct Page {
+        int index = -1;
+        QVector<QVector<QVariant>> rows;
+        quint64 lastUse = 0;
+    };
+    QVector<Page> m_pages;
+    quint64 m_useCounter = 0;
+    Error m_readError;
+};
+
+} // namespace db

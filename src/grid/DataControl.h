@@ -1,0 +1,50 @@
+#pragma once
+
+#include "db/Database.h"
+#include "db/Error.h"
+#include "db/RecordSet.h"
+
+#include <QObject>
+#include <memory>
+
+// Data1: binds a grid to a table. Holds the database name, the record source,
+// the result-set kind (0 table, 1 dynaset), the options and the current
+// record set, and owns the window's one connection. It has no visible part.
+class DataControl : public QObject
+{
+    Q_OBJECT
+public:
+    explicit DataControl(QObject* parent = nullptr);
+    ~DataControl() override;
+
+    QString databaseName() const { return m_databaseName; }
+    void setDatabaseName(const QString& path) { m_databaseName = path; }
+    QString recordSource() const { return m_recordSource; }
+    void setRecordSource(const QString& source) { m_recordSource = source; }
+    int recordsetType() const { return m_recordsetType; }
+    void setRecordsetType(int kind) { m_recordsetType = kind; }
+    int options() const { return m_options; }
+    void setOptions(int options) { m_options = options; }
+
+    // Opens the database (again, when the name changed) and a new record set
+    // over the record source with the result-set kind. On error the control
+    // keeps what it had.
+    db::Error refresh();
+
+    db::RecordSet* recordset() const { return m_recordset.get(); }
+    // Makes a record set opened from the current one current; the old one
+    // is dropped.
+    void setRecordset(std::unique_ptr<db::RecordSet> recordSet);
+
+signals:
+    // The current record set was replaced; the grid rebuilds from it.
+    void recordsetReplaced();
+
+private:
+    QString m_databaseName;
+    QString m_recordSource;
+    int m_recordsetType = db::RecordSet::Dynaset;
+    int m_options = 0;
+    std::unique_ptr<db::Database> m_database;
+    std::unique_ptr<db::RecordSet> m_recordset;
+};

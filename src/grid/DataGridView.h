@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QPointer>
+#include <QTableView>
+
+class QStyledItemDelegate;
+
+// The bound grid: a table view with record selectors (row headers), one-line
+// column headers, arrow keys that stop at the edges instead of wrapping, Tab
+// that leaves the grid, and scroll bars only when needed. It reports the
+// notifications the window handles: mouse presses with the modifier state,
+// header clicks by column, and a request to delete the rows selected by their
+// record selectors.
+class DataGridView : public QTableView
+{
+    Q_OBJECT
+public:
+    explicit DataGridView(QWidget* parent = nullptr);
+
+    // The modifier bits the window keeps in ShiftState.
+    enum ShiftBits { ShiftBit = 1, CtrlBit = 2, AltBit = 4 };
+    static int shiftState(Qt::KeyboardModifiers modifiers);
+
+    // Hands an open cell editor's text to the model and closes it, so a
+    // typed but not yet entered value is part of the pending row.
+    void finishEditing();
+    // Rows selected whole (by their record selectors), ascending.
+    QList<int> selectedWholeRows() const;
+
+signals:
+    void mouseDown(Qt::MouseButton button, int shift, QPoint position);
+    void headClick(int column);
+    void deleteRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+
+private:
+    class EditorTracker;
+    EditorTracker* m_delegate;
+};

@@ -1,0 +1,133 @@
+#pragma once
+
+#include "db/Error.h"
+#include "grid/RecordSetModel.h"
+#include "shell/base/EditingWindow.h"
+
+#include <QList>
+#include <QSize>
+#include <QWidget>
+
+class DataControl;
+class DataGridView;
+class QMdiArea;
+class QPushButton;
+
+// What sets one grid window apart from another. The table grid window uses
+// the defaults; a twin window (the player grid) passes its own.
+struct GridOptions {
+    // Empty: one column per field of the record set, rebuilt with it.
+    // Otherwise these columns, by index; the load fails with a message naming
+    // the first bound field the table lacks.
+    QList<ColumnDef> fixedColumns;
+    bool allowAddNew = true; // the new-row line under the last row
+    bool allowDelete = true; // Delete removes the rows selected by their record selectors
+    bool allowUpdate = true;
+    QSize designClientTwips{7650, 4590}; // the window's first client size
+};
+
+// The table grid window: a button strip (Refresh, Sort, Filter, Close) over a
+// grid bound to Data1. Sort and Filter open a new record set from the current
+// one, so their effects add up; Refresh requeries it. Edits are written only
+// after "Commit changes?", deletes only after "Delete Current Row?", and no
+// path (leaving the row, Sort, Filter, Refresh, closing, File > Exit) drops
+// an edited row without asking.
+//
+// A twin window derives from this class: it passes its GridOptions to the
+// protected constructor, adds buttons with addStripButton, runs its own
+// first load step in beforeLoad(), and clears its own menu check mark in
+// Form_Unload(). Everything else (the load with its error handling, Sort,
+// Filter, Refresh, the header click, the questions) it inherits.
+class frmDataGrid : public QWidget, public EditingWindow
+{
+    Q_OBJECT
+public:
+    explicit frmDataGrid(QWidget* parent = nullptr);
+    ~frmDataGrid() override;
+
+    // Runs the load; if it succeeds shows the window as the active child
+    // window of area and returns true. If it fails the error has been shown
+    // and window is deleted without ever appearing. Takes ownership.
+    static bool loadAndShow(QMdiArea* area, frmDataGrid* window);
+
+    // The number of the Table command that opened the window, as text.
+    QString Tag() const { return m_tag; }
+    void setTag(const QString& tag) { m_tag = tag; }
+
+    DataControl* Data1() const { return m_data; }
+    DataGridView* grdDataGrid() const { return m_grid; }
+    RecordSetModel* model() const { return m_model; }
+    QWidget* picButtons() const { return m_strip; }
+    QPushButton* button(const QString& objectName) const;
+    // The modifier state the grid reported with its last mouse press
+    // (Shift 1, Ctrl 2, Alt 4), and the sort a header click hands to Sort.
+    int ShiftState() const { return m_shiftState; }
+    QString SortText() const { return m_sortText; }
+
+    // The load: binds Data1 to DBPath and CurrentTable as a dynaset, refreshes
+    // it and sets the caption. Returns false after showing the error.
+    bool Form_Load();
+    void cmdRefresh_Click();
+    void cmdSort_Click();
+    void cmdFilter_Click();
+    void cmdClose_Click();
+    void grdDataGrid_HeadClick(int column);
+    void grdDataGrid_MouseDown(Qt::MouseButton button, int shift, QPoint position);
+    void grdDataGrid_BeforeUpdate(bool* cancel);
+    void grdDataGrid_BeforeDelete(bool* cancel);
+    void grdDataGrid_DeleteRequested();
+    void Form_Resize();
+
+    // EditingWindow: asks about an edited, unwritten row and writes or drops
+    // it. Returns in any case (File > Exit ends the program afterwards).
+    void resolvePendingEdit() override;
+
+    // The caption for a record source: itself up to 50 characters, longer
+    // texts (in practice query texts) "SQL Statement".
+    static QString captionFor(const QString& recordSource);
+
+protected:
+    frmDataGrid(const GridOptions& options, QWidget* parent);
+
+    // Adds a button to the strip, right of those before it (positions and
+    // sizes in twips), and into the tab order after them.
+    QPushButton* addStripButton(const QString& name, const QString& caption, int leftTwips,
+                                int widthTwips);
+
+    // The load's first step, before the data is bound and outside its error
+    // handling. The table grid window has none.
+    virtual void beforeLoad() {}
+    // Runs when the window closes for any reason: clears the check mark of
+    // the Table command that opened it (by Tag).
+    virtual void Form_Unload();
+    // Unchecks the main window's menu item with this objectName.
+    void clearMenuCheck(const QString& itemName);
+
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildControls();
+    void connectGrid();
+    int twipsToPixelsX(int twips) const;
+    int twipsToPixelsY(int twips) const;
+    // Resolves a pending edit before the rows are replaced or the window
+    // goes: true when nothing is pending any more.
+    bool leaveEditedRow();
+    void currentRowChanged(const QModelIndex& current, const QModelIndex& previous);
+    void showEditRefusal();
+    void rebindModel();
+    void replaceRecordset(const QString& expression, bool sort);
+    bool isMinimizedWindow() const;
+
+    GridOptions m_options;
+    DataControl* m_data;
+    RecordSetModel* m_model;
+    DataGridView* m_grid;
+    QWidget* m_strip;
+    QList<QPushButton*> m_buttons;
+    QString m_tag;
+    QString m_sortText;
+    int m_shiftState = 0;
+    bool m_returningToEditedRow = false;
+};
