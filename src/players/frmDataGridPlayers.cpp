@@ -1,0 +1,10 @@
+#include "players/frmDataGridPlayers.h"
+
+frmDataGridPlayers* frmDataGridPlayers::instance()
+{
+    return nullptr;
+}
+
+void frmDataGridPlayers::GetSettings()
+{
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDialog>
+#include <QList>
+
+class QCheckBox;
+class QPushButton;
+class frmDataGridPlayers;
+
+// "PlayerTable Settings": the modal dialog in which the user picks the
+// player grid's visible columns. Every click is stored at once; OK applies
+// the stored choice to the open player grid.
+class frmPlayerSettings : public QDialog
+{
+    Q_OBJECT
+public:
+    // Loads the single instance over grid, runs it modally and returns once
+    // it has unloaded.
+    static void showModal(frmDataGridPlayers* grid);
+    // The instance while it is shown, else nullptr. For tests.
+    static frmPlayerSettings* current();
+
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    void cmdHelp_Click();
+    // The click handler of the check box that governs key index (0 = "Item1",
+    // 20 = "Potential").
+    void chkColumn_Click(int index);
+
+    QCheckBox* checkBox(const QString& objectName) const;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    explicit frmPlayerSettings(frmDataGridPlayers* grid);
+    void Form_Load();
+    void LoadSettings();
+    void buildControls();
+    void buildTabOrder();
+    QPushButton* addButton(const QString& name, const QString& caption, int top,
+                           void (frmPlayerSettings::*handler)());
+
+    frmDataGridPlayers* m_grid;
+    QList<QCheckBox*> m_keyed;          // by key index, "Item1" .. "Potential"
+    QPushButton* m_ok = nullptr;
+    QPushButton* m_cancel = nullptr;
+    QPushButton* m_help = nullptr;
+};
