@@ -1,24 +1,130 @@
 #include "db/SqlExtensions.h"
 
-#include <QString>
+#include "db/ExpressionText.h"
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <optional>
 #include <sqlite3.h>
 
 namespace db {
 
 namespace {
-int compareNoCase(void*, int lengthA, const void* a, int lengthB, const void* b)
+
+constexpr int FunctionFlags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
+
+int collateNoCase(void*, int lengthA, const void* a, int lengthB, const void* b)
 {
-    const QString left = QString::fromUtf8(static_cast<const char*>(a), lengthA);
-    const QString right = QString::fromUtf8(static_cast<const char*>(b), lengthB);
-    return QString::compare(left, right, Qt::CaseInsensitive);
+    return text::compareNoCase(static_cast<const char*>(a), lengthA, static_cast<const char*>(b),
+                               lengthB);
 }
+
+bool anyNull(int argc, sqlite3_value** argv)
+{
+    for (int i = 0; i < argc; ++i)
+        if (sqlite3_value_type(argv[i]) == SQLITE_NULL)
+            return true;
+    return false;
+}
+
+void like(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    if (anyNull(argc, argv)) {
+        sqlite3_result_null(context);
+        return;
+    }
+    // A bound pattern stays the same for the whole statement: compile it once
+    // and keep it with the statement.
+    auto* pattern = static_cast<text::LikePattern*>(sqlite3_get_auxdata(context, 1));
+    std::unique_ptr<text::LikePattern> fresh;
+    if (!pattern) {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
+        QString why;
+        auto compiled = text::LikePattern::compile(p, sqlite3_value_bytes(argv[1]), &why);
+        if (!compiled) {
+            const QByteArray message = QStringLiteral("Invalid Like pattern: %1.").arg(why).toUtf8();
+            sqlite3_result_error(context, message.constData(), int(message.size()));
+            return;
+        }
+        fresh = std::make_unique<text::LikePattern>(std::move(*compiled));
+        pattern = fresh.get();
+    }
+    const auto* value = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    sqlite3_result_int(context, pattern->matches(value, sqlite3_value_bytes(argv[0])) ? 1 : 0);
+    if (fresh)
+        sqlite3_set_auxdata(context, 1, fresh.release(),
+                            [](void* p) { delete static_cast<text::LikePattern*>(p); });
+}
+
+void power(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    if (anyNull(argc, argv)) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const double result = std::pow(sqlite3_value_double(argv[0]), sqlite3_value_double(argv[1]));
+    if (std::isfinite(result))
+        sqlite3_result_double(context, result);
+    else
+        sqlite3_result_null(context);
+}
+
+// The whole number an operand of \ or Mod stands for; none for text that is
+// no number and for values beyond 64 bits.
+std::optional<sqlite3_int64> wholeNumber(sqlite3_value* value)
+{
+    switch (sqlite3_value_numeric_type(value)) {
+    case SQLITE_INTEGER:
+        return sqlite3_value_int64(value);
+    case SQLITE_FLOAT: {
+        const double rounded = std::nearbyint(sqlite3_value_double(value)); // ties to even
+        if (!(std::fabs(rounded) < 9.2e18))
+            return std::nullopt;
+        return sqlite3_int64(rounded);
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+template <typename Op>
+void wholeDivision(sqlite3_context* context, sqlite3_value** argv, Op op)
+{
+    const auto a = wholeNumber(argv[0]);
+    const auto b = wholeNumber(argv[1]);
+    if (!a || !b || *b == 0 || (*a == std::numeric_limits<sqlite3_int64>::min() && *b == -1)) {
+        sqlite3_result_null(context);
+        return;
+    }
+    sqlite3_result_int64(context, op(*a, *b));
+}
+
+void integerDivide(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    wholeDivision(context, argv, [](sqlite3_int64 a, sqlite3_int64 b) { return a / b; });
+}
+
+void modulo(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    wholeDivision(context, argv, [](sqlite3_int64 a, sqlite3_int64 b) { return a % b; });
+}
+
 } // namespace
 
 void registerExtensions(sqlite3* handle)
 {
     if (!handle)
         return;
-    sqlite3_create_collation_v2(handle, "YM_NOCASE", SQLITE_UTF8, nullptr, compareNoCase, nullptr);
+    sqlite3_create_collation_v2(handle, "YM_NOCASE", SQLITE_UTF8, nullptr, collateNoCase, nullptr);
+    sqlite3_create_function_v2(handle, "ym_like", 2, FunctionFlags, nullptr, like, nullptr,
+                               nullptr, nullptr);
+    sqlite3_create_function_v2(handle, "ym_pow", 2, FunctionFlags, nullptr, power, nullptr,
+                               nullptr, nullptr);
+    sqlite3_create_function_v2(handle, "ym_intdiv", 2, FunctionFlags, nullptr, integerDivide,
+                               nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(handle, "ym_mod", 2, FunctionFlags, nullptr, modulo, nullptr,
+                               nullptr, nullptr);
 }
 
 } // namespace db

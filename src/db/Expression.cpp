@@ -1,0 +1,106 @@
+#include "db/Expression.h"
+
+#include "db/Database.h"
+#include "db/ExpressionTree.h"
+
+#include <QSqlQuery>
+
+namespace db {
+
+using expr::Token;
+
+Affinity affinityOf(const QString& declaredType)
+{
+    // SQLite's own rules, checked in its order.
+    const QString t = declaredType.toUpper();
+    if (t.contains(u"INT"))
+        return Affinity::Integer;
+    if (t.contains(u"CHAR") || t.contains(u"CLOB") || t.contains(u"TEXT"))
+        return Affinity::Text;
+    if (t.isEmpty() || t.contains(u"BLOB"))
+        return Affinity::Blob;
+    if (t.contains(u"REAL") || t.contains(u"FLOA") || t.contains(u"DOUB"))
+        return Affinity::Real;
+    return Affinity::Numeric;
+}
+
+QList<FieldDef> fieldDefs(Database& db, const QString& table, Error* error)
+{
+    QList<FieldDef> fields;
+    Error e = db.query(QStringLiteral("SELECT name, type FROM pragma_table_info(?)"), {table},
+                       [&](const QSqlQuery& q) {
+                           fields.append({q.value(0).toString(), affinityOf(q.value(1).toString())});
+                       });
+    if (!e && fields.isEmpty())
+        e = {MissingTable, QStringLiteral("The league file has no table \"%1\".").arg(table)};
+    if (error)
+        *error = e;
+    return e ? QList<FieldDef>() : fields;
+}
+
+Error compileFilter(const QString& text, const QList<FieldDef>& fields, CompiledFilter* out)
+{
+    if (Error e = expr::checkLength(text))
+        return e;
+    QList<Token> tokens;
+    if (Error e = expr::tokenize(text, &tokens))
+        return e;
+    expr::NodePtr root;
+    if (Error e = expr::parseFilter(tokens, fields, &root))
+        return e;
+    CompiledFilter result;
+    expr::emitSql(*root, &result.sql, &result.params);
+    *out = std::move(result);
+    return {};
+}
+
+namespace {
+
+// One sort key: a field, then ASC or DESC if given.
+Error sortKey(const QList<Token>& tokens, qsizetype& i, const QList<FieldDef>& fields,
+              QString* sql)
+{
+    const Token& name = tokens[i];
+    if (name.kind != Token::Name || name.isKeyword(u"asc") || name.isKeyword(u"desc"))
+        return expr::syntaxError(name, QStringLiteral("a field name is missing"));
+    const FieldDef* field = expr::findField(fields, name.text);
+    if (!field)
+        return expr::unknownField(name.text);
+    ++i;
+    *sql += expr::quotedIdentifier(field->name);
+    // Only text is ordered by the collation; numbers keep their index.
+    if (expr::typeOf(field->affinity) != expr::Type::Number)
+        *sql += QStringLiteral(" COLLATE YM_NOCASE");
+    if (tokens[i].isKeyword(u"desc"))
+        *sql += QStringLiteral(" DESC");
+    if (tokens[i].isKeyword(u"asc") || tokens[i].isKeyword(u"desc"))
+        ++i;
+    return {};
+}
+
+} // namespace
+
+Error compileSort(const QString& text, const QList<FieldDef>& fields, CompiledSort* out)
+{
+    if (Error e = expr::checkLength(text))
+        return e;
+    QList<Token> tokens;
+    if (Error e = expr::tokenize(text, &tokens))
+        return e;
+    QString sql;
+    for (qsizetype i = 0;;) {
+        if (Error e = sortKey(tokens, i, fields, &sql))
+            return e;
+        if (tokens[i].kind == Token::End)
+            break;
+        if (!tokens[i].isSymbol(u","))
+            return expr::syntaxError(tokens[i],
+                                     QStringLiteral("a comma or the end of the sort is expected"));
+        ++i;
+        sql += QStringLiteral(", ");
+    }
+    out->sql = sql;
+    return {};
+}
+
+} // namespace db
