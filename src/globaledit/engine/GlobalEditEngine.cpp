@@ -1,1 +1,296 @@
 #include "globaledit/engine/GlobalEditEngine.h"
+
+#include "db/Database.h"
+
+#include <QSqlError>
+#include <algorithm>
+#include <cmath>
+#include <sqlite3.h>
+#include <vector>
+
+namespace globaledit {
+
+RatingPair EditParameters::apply(int ratingNumber, RatingPair rating) const
+{
+    const auto i = static_cast<size_t>(ratingNumber - 1);
+    return applyRatingSteps(rating, actualPercent[i], potentialPercent[i], bounds);
+}
+
+bool EditParameters::isFinite() const
+{
+    auto finite = [](double v) { return std::isfinite(v); };
+    return std::all_of(actualPercent.begin(), actualPercent.end(), finite)
+        && std::all_of(potentialPercent.begin(), potentialPercent.end(), finite)
+        && finite(bounds.actualMin) && finite(bounds.actualMax) && finite(bounds.potentialMin)
+        && finite(bounds.potentialMax);
+}
+
+QString selectionSql(const TeamFilter& team)
+{
+    return team ? QStringLiteral("SELECT rowid FROM PlayerTable WHERE TeamID = ? AND CurrentPos = ?")
+                : QStringLiteral("SELECT rowid FROM PlayerTable WHERE CurrentPos = ?");
+}
+
+// ---- the SQL functions --------------------------------------------------
+
+namespace {
+
+const char* const ActualFunction = "ym_act";
+const char* const PotentialFunction = "ym_pot";
+
+// A number the steps can work on. Text, blobs and infinities are not
+// ratings; like a missing value they pass through untouched.
+Rating ratingOf(sqlite3_value* value)
+{
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_INTEGER:
+        return static_cast<double>(sqlite3_value_int64(value));
+    case SQLITE_FLOAT: {
+        const double d = sqlite3_value_double(value);
+        return std::isfinite(d) ? Rating(d) : std::nullopt;
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+void setResult(sqlite3_context* context, sqlite3_value* original, Rating before, Rating after)
+{
+    // Unchanged: hand back the stored value itself, exact even beyond 2^53.
+    if (!after || (before && *after == *before)) {
+        sqlite3_result_value(context, original);
+        return;
+    }
+    // Every written value is whole; only a bound beyond 64 bits needs a REAL.
+    if (std::fabs(*after) < 9.2e18)
+        sqlite3_result_int64(context, static_cast<sqlite3_int64>(*after));
+    else
+        sqlite3_result_double(context, *after);
+}
+
+bool ratingNumberOf(sqlite3_context* context, sqlite3_value* value, int* number)
+{
+    *number = sqlite3_value_int(value);
+    if (*number >= 1 && *number <= EditedRatingCount)
+        return true;
+    sqlite3_result_error(context, "rating number out of range", -1);
+    return false;
+}
+
+void actualStep(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    int n = 0;
+    if (!ratingNumberOf(context, argv[0], &n))
+        return;
+    const auto* parameters = static_cast<const EditParameters*>(sqlite3_user_data(context));
+    const Rating before = ratingOf(argv[1]);
+    const RatingPair after = parameters->apply(n, {before, std::nullopt});
+    setResult(context, argv[1], before, after.actual);
+}
+
+void potentialStep(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    int n = 0;
+    if (!ratingNumberOf(context, argv[0], &n))
+        return;
+    const auto* parameters = static_cast<const EditParameters*>(sqlite3_user_data(context));
+    const Rating before = ratingOf(argv[2]);
+    const RatingPair after = parameters->apply(n, {ratingOf(argv[1]), before});
+    setResult(context, argv[2], before, after.potential);
+}
+
+int registerFunction(sqlite3* handle, const char* name, int argc, void* data,
+                     void (*step)(sqlite3_context*, int, sqlite3_value**))
+{
+    // DIRECTONLY: a trigger or view stored in a league file cannot call it.
+    return sqlite3_create_function_v2(handle, name, argc, SQLITE_UTF8 | SQLITE_DIRECTONLY, data,
+                                      step, nullptr, nullptr, nullptr);
+}
+
+} // namespace
+
+RatingFunctions::RatingFunctions(sqlite3* handle, const EditParameters& parameters)
+    : m_handle(handle), m_parameters(parameters)
+{
+    m_result = registerFunction(m_handle, ActualFunction, 2, &m_parameters, &actualStep);
+    if (m_result == SQLITE_OK)
+        m_result = registerFunction(m_handle, PotentialFunction, 3, &m_parameters, &potentialStep);
+}
+
+RatingFunctions::~RatingFunctions()
+{
+    registerFunction(m_handle, ActualFunction, 2, nullptr, nullptr);
+    registerFunction(m_handle, PotentialFunction, 3, nullptr, nullptr);
+}
+
+QString RatingFunctions::updateByRowidSql()
+{
+    QStringList sets;
+    for (int n = 1; n <= EditedRatingCount; ++n) {
+        const QString a = db::schema::actualColumn(n);
+        const QString p = db::schema::potentialColumn(n);
+        sets << QStringLiteral("%1 = ym_act(%2, %1)").arg(a).arg(n)
+             << QStringLiteral("%1 = ym_pot(%2, %3, %1)").arg(p).arg(n).arg(a);
+    }
+    return QStringLiteral("UPDATE PlayerTable SET ") + sets.join(QStringLiteral(", "))
+         + QStringLiteral(" WHERE rowid = ?");
+}
+
+// ---- the run ------------------------------------------------------------
+
+namespace {
+
+class Statement
+{
+public:
+    Statement() = default;
+    ~Statement() { sqlite3_finalize(m_statement); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    int prepare(sqlite3* handle, const QString& sql)
+    {
+        const QByteArray text = sql.toUtf8();
+        return sqlite3_prepare_v3(handle, text.constData(), int(text.size()),
+                                  SQLITE_PREPARE_PERSISTENT, &m_statement, nullptr);
+    }
+    sqlite3_stmt* get() const { return m_statement; }
+
+private:
+    sqlite3_stmt* m_statement = nullptr;
+};
+
+db::Error sqliteError(sqlite3* handle)
+{
+    return db::Database::errorFrom(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(handle)),
+                                             QSqlError::StatementError,
+                                             QString::number(sqlite3_extended_errcode(handle))));
+}
+
+bool isLockError(const db::Error& e)
+{
+    const int primary = e.number & 0xff;
+    return e.number < db::NoLeagueFileChosen && (primary == SQLITE_BUSY || primary == SQLITE_LOCKED);
+}
+
+// Says where the edit stopped and that the rollback undid all of it. A lock
+// error already says that nothing was changed.
+db::Error stoppedAt(const QString& what, db::Error e)
+{
+    if (isLockError(e))
+        return e;
+    e.description = what + QStringLiteral(" failed: ") + e.description
+                  + QStringLiteral(" The global edit was undone: no rating was changed.");
+    return e;
+}
+
+class EditRun
+{
+public:
+    EditRun(sqlite3* handle, const GlobalEdit& edit, const EditProgress& progress)
+        : m_handle(handle), m_edit(edit), m_progress(progress)
+    {
+    }
+
+    db::Error prepare()
+    {
+        if (m_select.prepare(m_handle, selectionSql(m_edit.team)) != SQLITE_OK
+            || m_update.prepare(m_handle, RatingFunctions::updateByRowidSql()) != SQLITE_OK)
+            return stoppedAt(QStringLiteral("Preparing the edit"), sqliteError(m_handle));
+        return {};
+    }
+
+    db::Error applyPosition(int position)
+    {
+        const QString what = QStringLiteral("Updating ") + db::schema::positions().at(position);
+        if (!selectPlayers(position))
+            return stoppedAt(what, sqliteError(m_handle));
+        if (m_rowids.empty())
+            return {}; // nothing to change: skipped quietly
+        if (m_progress.positionStarted)
+            m_progress.positionStarted(position, qint64(m_rowids.size()));
+        for (const sqlite3_int64 rowid : m_rowids) {
+            if (db::Error e = updatePlayer(rowid))
+                return stoppedAt(what, e);
+            if (m_progress.playerDone)
+                m_progress.playerDone();
+        }
+        return {};
+    }
+
+private:
+    // The keys first, so no reader is open on the table while it is written.
+    bool selectPlayers(int position)
+    {
+        sqlite3_stmt* s = m_select.get();
+        m_rowids.clear();
+        sqlite3_reset(s);
+        int index = 1;
+        if (m_edit.team)
+            sqlite3_bind_int64(s, index++, *m_edit.team);
+        sqlite3_bind_int(s, index, position);
+        int rc;
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW)
+            m_rowids.push_back(sqlite3_column_int64(s, 0));
+        sqlite3_reset(s);
+        return rc == SQLITE_DONE;
+    }
+
+    db::Error updatePlayer(sqlite3_int64 rowid)
+    {
+        sqlite3_stmt* s = m_update.get();
+        sqlite3_bind_int64(s, 1, rowid);
+        const int rc = sqlite3_step(s);
+        sqlite3_reset(s);
+        if (rc != SQLITE_DONE)
+            return sqliteError(m_handle);
+        if (sqlite3_changes(m_handle) != 1)
+            return {db::RowVanished, QStringLiteral("The player with row id %1 is gone.").arg(rowid)};
+        return {};
+    }
+
+    sqlite3* m_handle;
+    const GlobalEdit& m_edit;
+    const EditProgress& m_progress;
+    Statement m_select;
+    Statement m_update;
+    std::vector<sqlite3_int64> m_rowids;
+};
+
+} // namespace
+
+db::Error runGlobalEdit(const QString& path, const GlobalEdit& edit, const EditProgress& progress)
+{
+    if (!edit.parameters.isFinite())
+        return {db::NotANumber, QStringLiteral("A percentage or bound of the global edit is not a "
+                                               "finite number; no rating was changed.")};
+    if (edit.positions.none())
+        return {};
+    db::Database database;
+    if (db::Error e = database.open(path))
+        return e;
+    sqlite3* handle = database.sqliteHandle();
+    RatingFunctions functions(handle, edit.parameters);
+    if (functions.result() != SQLITE_OK)
+        return stoppedAt(QStringLiteral("Preparing the edit"), sqliteError(handle));
+
+    db::Transaction transaction(database);
+    if (db::Error e = transaction.begin())
+        return stoppedAt(QStringLiteral("Starting the edit"), e);
+    {
+        EditRun run(handle, edit, progress);
+        if (db::Error e = run.prepare())
+            return e;
+        for (int position = 0; position < db::schema::PositionCount; ++position) {
+            if (!edit.positions.test(size_t(position)))
+                continue;
+            if (db::Error e = run.applyPosition(position))
+                return e;
+        }
+    } // statements finished before COMMIT
+    if (db::Error e = transaction.commit())
+        return stoppedAt(QStringLiteral("Saving the edit"), e);
+    return {};
+}
+
+} // namespace globaledit

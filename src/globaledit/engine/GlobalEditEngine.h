@@ -1,1 +1,85 @@
 #pragma once
+
+#include "db/Error.h"
+#include "db/Schema.h"
+#include "globaledit/engine/RatingSteps.h"
+
+#include <QString>
+#include <array>
+#include <bitset>
+#include <functional>
+#include <optional>
+
+struct sqlite3;
+
+// The global edit engine: scales ratings 1..24 of the chosen positions'
+// players and forces them into the bounds, all in one transaction. No
+// widgets here; the dialog collects a GlobalEdit and hands it over.
+namespace globaledit {
+
+inline constexpr int EditedRatingCount = db::schema::EditableRatingCount;
+
+// The percentages of one edit, by rating number - 1, and its bounds.
+struct EditParameters {
+    std::array<double, EditedRatingCount> actualPercent{};
+    std::array<double, EditedRatingCount> potentialPercent{};
+    Bounds bounds;
+
+    // The seven steps for rating ratingNumber (1..24).
+    RatingPair apply(int ratingNumber, RatingPair rating) const;
+    // False when a number is infinite or NaN: the steps would store garbage.
+    bool isFinite() const;
+};
+
+// Whose players change: every team (nullopt), or the one TeamID given; 0 is
+// the college draft pool and the free agents. "All teams" is deliberately
+// not a number, so no real team id can be mistaken for it.
+using TeamFilter = std::optional<qint64>;
+
+struct GlobalEdit {
+    EditParameters parameters;
+    TeamFilter team;
+    std::bitset<db::schema::PositionCount> positions; // run in index order
+};
+
+// Reports from the engine while it works. Either may be left empty.
+struct EditProgress {
+    // A position with players starts; positions without any are skipped.
+    std::function<void(int position, qint64 players)> positionStarted;
+    std::function<void()> playerDone;
+};
+
+// Applies the edit to the league file at path. Every checked position runs
+// inside one BEGIN IMMEDIATE ... COMMIT: on any failure the whole edit is
+// rolled back and the error says what failed and that no rating changed.
+db::Error runGlobalEdit(const QString& path, const GlobalEdit& edit,
+                        const EditProgress& progress = {});
+
+// The selection of one position's players, with the position (and the team,
+// when one is chosen) bound as parameters: team first, then position.
+QString selectionSql(const TeamFilter& team);
+
+// ym_act(n, actual) and ym_pot(n, actual, potential) on a connection for the
+// lifetime of this object: the steps of rating n as SQL functions. In an
+// UPDATE every right-hand side sees the old row, and the new actual depends
+// only on the old actual, so one statement per player runs the steps in order.
+class RatingFunctions
+{
+public:
+    RatingFunctions(sqlite3* handle, const EditParameters& parameters);
+    ~RatingFunctions();
+    RatingFunctions(const RatingFunctions&) = delete;
+    RatingFunctions& operator=(const RatingFunctions&) = delete;
+
+    int result() const { return m_result; } // SQLITE_OK when both are registered
+
+    // UPDATE of the 48 edited columns of the player whose rowid is bound.
+    static QString updateByRowidSql();
+
+private:
+    sqlite3* m_handle;
+    EditParameters m_parameters;
+    int m_result;
+};
+
+} // namespace globaledit

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <optional>
+
+// The seven steps that a global edit runs on one rating of one player. Pure:
+// the stored pair and the edit's numbers in, the pair to store out.
+namespace globaledit {
+
+// A stored rating; no value (SQL NULL) is std::nullopt.
+using Rating = std::optional<double>;
+
+struct RatingPair {
+    Rating actual;
+    Rating potential;
+    friend bool operator==(const RatingPair&, const RatingPair&) = default;
+};
+
+// The lowest and highest allowed ratings, as the user typed them.
+struct Bounds {
+    double actualMin = 0;
+    double actualMax = 99;
+    double potentialMin = 0;
+    double potentialMax = 99;
+};
+
+// What a rating column can hold: the nearest whole number, an exact half
+// going to the even neighbour.
+double storedWhole(double value);
+
+// Scales actual and potential by their percentages, forces the actual into
+// its bounds, raises the potential to the actual and forces the potential
+// into its bounds, in that order. Each step sees what the one before stored,
+// so every written value is already whole. A rating without a value keeps
+// having none, and a comparison with it changes nothing.
+RatingPair applyRatingSteps(RatingPair rating, double actualPercent, double potentialPercent,
+                            const Bounds& bounds);
+
+} // namespace globaledit

@@ -1,0 +1,378 @@
+#include "globaledit/frmGlobal.h"
+
+#include "db/Database.h"
+#include "globaledit/engine/DecimalText.h"
+#include "globaledit/frmProgress.h"
+#include "shell/base/ContextIDs.h"
+#include "shell/base/Globals.h"
+#include "shell/base/Prompts.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlQuery>
+
+namespace {
+
+// The "Ratings %" frame, three rows of eight columns, left to right. The
+// names and tooltips are the dialog's own, odd spellings included.
+struct RatingColumn {
+    int rating;
+    const char* label;
+    const char* actualBox;
+    const char* actualTip;
+    const char* potentialBox;
+    const char* potentialTip;
+};
+
+constexpr int RatingColumnsPerRow = 8;
+constexpr RatingColumn RatingColumns[] = {
+    {1, "lblSP", "txtSP", "Actual Speed", "txtP_SP", "Potential Speed"},
+    {2, "lblAG", "txtAG", "Actual Agility", "txtP_AG", "Potential Agility"},
+    {3, "lblVT", "txtVT", "Actual Vertical Jump", "txtP_VT", "Potentila Vertical Jump"},
+    {24, "lblFA", "txtFA", "Actual Fatigue", "txtP_FA", "Potential Fatigue"},
+    {23, "lblDU", "txtDU", "Actual Durability", "txtP_DU", "Potential Durability"},
+    {21, "lblDI", "txtDI", "Actual Disipline", "txtP_DI", "Potential Disipline"},
+    {20, "lblRE", "txtRE", "Actual Reading", "txtP_RE", "Potential Reading"},
+    {22, "lblPM", "txtPM", "Actual Playmaking", "txtP_PM", "Potential Playmaking"},
+    {4, "lblAS", "txtAS", "Actual Arm Strength", "txtP_AS", "Potential Arm Strength"},
+    {5, "lblTA", "txtTA", "Actual Throw Accuracy", "txtP_TA", "Potential Throw Accuracy"},
+    {8, "lblSC", "txtSC", "Actual Scrambling", "txtP_SC", "Potential Scrambling"},
+    {19, "lblAW", "txtAW", "Actual Awareness", "txtP_AW", "Potential Awareness"},
+    {17, "lblBC", "txtBC", "Actual Ball Carrying", "txtP_BC", "Potential Ball Carrying"},
+    {14, "lblBT", "txtBT", "Actual Break Tackle", "txtP_BT", "Potential Break Tackle"},
+    {18, "lblBI", "txtVI", "Actual Vision", "txtp_VI", "Potential Vision"},
+    {15, "lblCA", "txtCA", "Actual Catching", "txtP_CA", "Potential Catching"},
+    {9, "lblPB", "txtPB", "Actual Pass Blocking", "txtP_PB", "potential Pass Blocking"},
+    {10, "lblRB", "txtRB", "Actual Run Blocking", "txtP_RB", "Potential Run blocking"},
+    {12, "lblPR", "txtPR", "Actual Pass Rushing", "txtP_PR", "Potential Pas Rushing"},
+    {16, "lblPD", "txtPD", "Actual Pass Defense", "txtP_PD", "Potential Pass Defense"},
+    {13, "lblTK", "txtTK", "Actual Tackling", "txtP_TK", "Potential Tackling"},
+    {11, "lblRD", "txtRD", "Actual Run Defense", "txtP_RD", "Potential Run Defense"},
+    {7, "lblKA", "txtKA", "Actual Kick Accuracy", "txtP_KA", "Potential Kick Accuracy"},
+    {6, "lblKD", "txtKD", "Actual Kick Distance", "txtP_KD", "Potential Kick Distance"},
+};
+static_assert(std::size(RatingColumns) == globaledit::EditedRatingCount);
+
+constexpr int PositionsPerRow = 5;
+
+QString name(const char* text)
+{
+    return QString::fromLatin1(text);
+}
+
+QLabel* addLabel(QWidget* parent, const char* objectName, const QString& caption)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(name(objectName));
+    label->setAccessibleName(caption);
+    return label;
+}
+
+QLineEdit* addBox(QWidget* parent, const char* objectName, const QString& text,
+                  const QString& accessibleName)
+{
+    auto* box = new QLineEdit(text, parent);
+    box->setObjectName(name(objectName));
+    box->setAccessibleName(accessibleName);
+    box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 8);
+    return box;
+}
+
+QGroupBox* addFrame(QWidget* parent, const char* objectName, const QString& caption)
+{
+    auto* frame = new QGroupBox(caption, parent);
+    frame->setObjectName(name(objectName));
+    frame->setAccessibleName(caption);
+    return frame;
+}
+
+} // namespace
+
+frmGlobal::frmGlobal(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmGlobal"));
+    setWindowTitle(QStringLiteral("Yardmark 99 - Global Edit"));
+
+    // Frames down the left, the three command buttons stacked top right.
+    auto* layout = new QGridLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    buildTeamLine(layout);
+    auto* bounds = new QHBoxLayout;
+    bounds->addWidget(buildBoundFrame("Frame3", "Actual", 1, &txtActMax, "txtActMax", &txtActMin,
+                                      "txtActMin"));
+    bounds->addWidget(buildBoundFrame("Frame4", "Potential", 3, &txtPotMax, "txtPotMax",
+                                      &txtPotMin, "txtPotMin"));
+    bounds->addStretch();
+    layout->addLayout(bounds, 1, 0);
+    layout->addWidget(buildPositionFrame(), 2, 0);
+    layout->addWidget(buildRatingFrame(), 3, 0);
+
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(addButton("cmdOK", QStringLiteral("&OK"), &frmGlobal::cmdOK_Click));
+    buttons->addWidget(addButton("cmdCancel", QStringLiteral("&Cancel"), &frmGlobal::cmdCancel_Click));
+    buttons->addWidget(addButton("cmdHelp", QStringLiteral("&Help"), &frmGlobal::cmdHelp_Click));
+    buttons->addStretch();
+    layout->addLayout(buttons, 0, 1, 4, 1);
+
+    setFocusProxy(m_ratings.front().actual); // focus starts in txtSP
+}
+
+void frmGlobal::buildTeamLine(QGridLayout* layout)
+{
+    auto* line = new QHBoxLayout;
+    QLabel* label = addLabel(this, "Label5", QStringLiteral("Teams:"));
+    cboTeam = new QComboBox(this);
+    cboTeam->setObjectName(QStringLiteral("cboTeam"));
+    cboTeam->setAccessibleName(QStringLiteral("Teams"));
+    cboTeam->setEditable(true);
+    cboTeam->setInsertPolicy(QComboBox::NoInsert);
+    cboTeam->setMinimumContentsLength(24);
+    label->setBuddy(cboTeam);
+    // Only choosing an item changes the team; typing into the box does not.
+    connect(cboTeam, &QComboBox::activated, this, &frmGlobal::cboTeam_Click);
+    line->addWidget(label);
+    line->addWidget(cboTeam);
+    line->addStretch();
+    layout->addLayout(line, 0, 0);
+}
+
+QGroupBox* frmGlobal::buildBoundFrame(const char* frameName, const char* caption, int firstLabel,
+                                      QLineEdit** maxBox, const char* maxName, QLineEdit** minBox,
+                                      const char* minName)
+{
+    const QString title = name(caption);
+    QGroupBox* frame = addFrame(this, frameName, title);
+    auto* grid = new QGridLayout(frame);
+    const QByteArray maxLabel = "Label" + QByteArray::number(firstLabel);
+    const QByteArray minLabel = "Label" + QByteArray::number(firstLabel + 1);
+    *maxBox = addBox(frame, maxName, QStringLiteral("99"), title + QStringLiteral(" Max"));
+    *minBox = addBox(frame, minName, QStringLiteral("0"), title + QStringLiteral(" Min"));
+    QLabel* max = addLabel(frame, maxLabel.constData(), QStringLiteral("Max:"));
+    QLabel* min = addLabel(frame, minLabel.constData(), QStringLiteral("Min:"));
+    max->setBuddy(*maxBox);
+    min->setBuddy(*minBox);
+    grid->addWidget(max, 0, 0);
+    grid->addWidget(*maxBox, 0, 1);
+    grid->addWidget(min, 0, 2);
+    grid->addWidget(*minBox, 0, 3);
+    return frame;
+}
+
+QGroupBox* frmGlobal::buildPositionFrame()
+{
+    QGroupBox* frame = addFrame(this, "frame2", QStringLiteral("Position"));
+    auto* grid = new QGridLayout(frame);
+    const QStringList& positions = db::schema::positions();
+    for (int i = 0; i < db::schema::PositionCount; ++i) {
+        auto* box = new QCheckBox(positions.at(i), frame);
+        box->setObjectName(QStringLiteral("chkPosition_%1").arg(i));
+        box->setAccessibleName(positions.at(i));
+        grid->addWidget(box, i / PositionsPerRow, i % PositionsPerRow);
+        chkPosition[size_t(i)] = box;
+    }
+    return frame;
+}
+
+QGroupBox* frmGlobal::buildRatingFrame()
+{
+    QGroupBox* frame = addFrame(this, "Frame1", QStringLiteral("Ratings %"));
+    auto* grid = new QGridLayout(frame);
+    int column = 0;
+    for (const RatingColumn& c : RatingColumns) {
+        const int row = 3 * (column / RatingColumnsPerRow);
+        const int x = column % RatingColumnsPerRow;
+        const QString caption = db::schema::rating(c.rating).shortName + QLatin1Char(':');
+        QLabel* label = addLabel(frame, c.label, caption);
+        QLineEdit* actual = addBox(frame, c.actualBox, QStringLiteral("0"), name(c.actualTip));
+        QLineEdit* potential = addBox(frame, c.potentialBox, QStringLiteral("0"), name(c.potentialTip));
+        actual->setToolTip(name(c.actualTip));
+        potential->setToolTip(name(c.potentialTip));
+        label->setBuddy(actual);
+        grid->addWidget(label, row, x);
+        grid->addWidget(actual, row + 1, x);
+        grid->addWidget(potential, row + 2, x);
+        m_ratings.push_back({c.rating, actual, potential});
+        ++column;
+    }
+    return frame;
+}
+
+QPushButton* frmGlobal::addButton(const char* objectName, const QString& caption,
+                                  void (frmGlobal::*handler)())
+{
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(name(objectName));
+    button->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
+    connect(button, &QPushButton::clicked, this, handler);
+    return button;
+}
+
+// ---- loading ------------------------------------------------------------
+
+db::Error frmGlobal::Form_Load()
+{
+    return LoadTeams();
+}
+
+db::Error frmGlobal::LoadTeams()
+{
+    struct Team {
+        QString name;
+        qint64 id;
+    };
+    QList<Team> teams;
+    db::Database database;
+    db::Error e = database.open(mMain::DBPath);
+    if (!e)
+        e = database.query(QStringLiteral("SELECT TeamName, TeamID FROM TEAM ORDER by TeamName"), {},
+                           [&](const QSqlQuery& q) {
+                               // A team without a whole-number id matches no player: leave it out.
+                               bool ok = false;
+                               const qint64 id = q.value(1).toLongLong(&ok);
+                               if (ok && !q.value(1).isNull())
+                                   teams.append({q.value(0).toString(), id});
+                           });
+    if (e)
+        return e;
+
+    cboTeam->clear();
+    cboTeam->addItem(QStringLiteral("All"), QVariant()); // not a number: all teams
+    for (const Team& team : teams)
+        cboTeam->addItem(team.name, team.id);
+    cboTeam->addItem(QStringLiteral("College Draft/FA"), qint64(0));
+    cboTeam->setCurrentIndex(0);
+    TeamFilter = std::nullopt;
+    return {};
+}
+
+// ---- handlers -----------------------------------------------------------
+
+void frmGlobal::cboTeam_Click(int index)
+{
+    const QVariant id = cboTeam->itemData(index);
+    TeamFilter = id.isValid() ? globaledit::TeamFilter(id.toLongLong()) : std::nullopt;
+}
+
+void frmGlobal::cmdCancel_Click()
+{
+    // Hidden, not unloaded: the entries wait for the next Global Edit.
+    if (QWidget* frame = parentWidget())
+        frame->hide();
+    else
+        hide();
+}
+
+void frmGlobal::cmdHelp_Click()
+{
+    ShowHelpContext(ContextIDs::GlobalEditTopic);
+}
+
+void frmGlobal::SetPosition(int index)
+{
+    if (index < 0 || index >= db::schema::PositionCount)
+        return;
+    PosIndex = index;
+    PosName = db::schema::positions().at(index);
+}
+
+void frmGlobal::closeEvent(QCloseEvent* event)
+{
+    // The edit in progress still needs this dialog.
+    if (m_running)
+        event->ignore();
+    else
+        QWidget::closeEvent(event);
+}
+
+void frmGlobal::cmdOK_Click()
+{
+    if (m_running)
+        return; // OK again while the progress window lets input through
+    const std::optional<globaledit::GlobalEdit> edit = collectEdit();
+    if (!edit)
+        return;
+    const db::Error e = ApplyGlobalEdit(*edit);
+    frmProgress::unload();
+    if (e)
+        Prompts::showError(this, e.number, e.description);
+}
+
+// ---- the edit -----------------------------------------------------------
+
+bool frmGlobal::readNumber(QLineEdit* box, double& target)
+{
+    if (const std::optional<double> value = globaledit::parseDecimal(box->text())) {
+        target = *value;
+        return true;
+    }
+    Prompts::refuse(this, QStringLiteral("Please Enter a Valid Number"));
+    box->setFocus();
+    box->selectAll();
+    return false;
+}
+
+std::optional<globaledit::GlobalEdit> frmGlobal::collectEdit()
+{
+    // Every box is read before anything changes, top to bottom as shown.
+    globaledit::GlobalEdit edit;
+    globaledit::Bounds& b = edit.parameters.bounds;
+    if (!readNumber(txtActMax, b.actualMax) || !readNumber(txtActMin, b.actualMin)
+        || !readNumber(txtPotMax, b.potentialMax) || !readNumber(txtPotMin, b.potentialMin))
+        return std::nullopt;
+    for (const RatingBoxes& r : m_ratings) {
+        const auto i = size_t(r.rating - 1);
+        if (!readNumber(r.actual, edit.parameters.actualPercent[i])
+            || !readNumber(r.potential, edit.parameters.potentialPercent[i]))
+            return std::nullopt;
+    }
+    for (size_t i = 0; i < chkPosition.size(); ++i)
+        edit.positions.set(i, chkPosition[i]->checkState() == Qt::Checked);
+    edit.team = TeamFilter;
+    return edit;
+}
+
+db::Error frmGlobal::ApplyGlobalEdit(const globaledit::GlobalEdit& edit)
+{
+    globaledit::EditProgress progress;
+    progress.positionStarted = [this](int position, qint64 players) {
+        positionStarted(position, players);
+    };
+    progress.playerDone = [this] { playerDone(); };
+    m_running = true;
+    const db::Error e = globaledit::runGlobalEdit(mMain::DBPath, edit, progress);
+    m_running = false;
+    return e;
+}
+
+void frmGlobal::positionStarted(int position, qint64 players)
+{
+    SetPosition(position);
+    // Any number of players takes the bar from 0 to 100.
+    m_step = 100.0f / float(players);
+    frmProgress* progress = frmProgress::instance(window());
+    progress->setProgressValue(0);
+    progress->showCentred();
+    progress->setCaption(QStringLiteral("Updating ") + PosName);
+    // The one point of a position where the user's input is handled.
+    QCoreApplication::processEvents();
+    m_repaintClock.start();
+}
+
+void frmGlobal::playerDone()
+{
+    frmProgress* progress = frmProgress::loaded();
+    if (!progress)
+        return;
+    progress->MovePBar(m_step);
+    if (m_repaintClock.elapsed() >= 50) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        m_repaintClock.restart();
+    }
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QProgressBar;
+
+// "Please Wait....": names the position the global edit works on and how far
+// it has got. Shows the hourglass for as long as it is loaded. Single
+// instance, a small tool window centred on the screen, outside the MDI area.
+class frmProgress : public QWidget
+{
+    Q_OBJECT
+public:
+    // Loads the window on first use (hourglass on); the same one afterwards.
+    static frmProgress* instance(QWidget* owner);
+    // The loaded window, or nullptr.
+    static frmProgress* loaded();
+    // Hides and unloads the loaded window, if any (pointer back to default).
+    static void unload();
+
+    ~frmProgress() override;
+
+    // Advances the bar by step unless that would take it past 100.
+    void MovePBar(float step);
+    void setProgressValue(float value);
+    float progressValue() const { return m_value; }
+    void setCaption(const QString& text);
+    QString caption() const;
+
+    // Shows the window, not modal; centred on the screen when it opens.
+    void showCentred();
+
+private:
+    explicit frmProgress(QWidget* owner);
+    void Form_Load();
+
+    QLabel* Label1 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    float m_value = 0; // single precision, as the bar's value always was
+};
