@@ -24,6 +24,8 @@ enum ErrorNumber : int {
     NotANumber = 1014,            // a box that must hold a decimal number does not
     ReadOnlyRecordSet = 1015,     // a table without rowid cannot be edited
     StartFailed = 1016,           // an outside program could not be started
+    TargetExists = 1040,          // the league generator will not replace a file unasked
+    WriteFailed = 1041,           // a file could not be written, moved or removed
 };
 
 // One error value crosses every layer: a number and a description.

@@ -1,0 +1,146 @@
+#include "leaguegen/LeagueGenerator.h"
+
+#include "db/Schema.h"
+#include "leaguegen/League.h"
+#include "leaguegen/Players.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <cmath>
+#include <filesystem>
+
+namespace leaguegen {
+
+namespace {
+db::Error badOption(const QString& text)
+{
+    return {db::ValueDoesNotFit, text};
+}
+
+QString quoted(const QString& text)
+{
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+db::Error checkNames(const QStringList& names, const QStringList& known, const char* what)
+{
+    for (const QString& name : names) {
+        if (!known.contains(name, Qt::CaseInsensitive))
+            return badOption(QStringLiteral("%1 is not one of the %2 that can be left out.")
+                                 .arg(quoted(name), QLatin1String(what)));
+    }
+    return {};
+}
+
+db::Error checkExtraTeams(const LeagueOptions& o)
+{
+    const int regular = teamCount(o);
+    QSet<qint64> seen;
+    for (qint64 id : o.extraTeamIds) {
+        if (id == 0 || (id >= 1 && id <= regular) || seen.contains(id))
+            return badOption(QStringLiteral("The extra TeamID %1 is taken: 0 is the draft pool, "
+                                            "1 to %2 are the regular teams, and each extra team "
+                                            "needs its own.")
+                                 .arg(id)
+                                 .arg(regular));
+        seen.insert(id);
+    }
+    return {};
+}
+
+db::Error checkOptions(const LeagueOptions& o)
+{
+    if (o.players < 0)
+        return badOption(QStringLiteral("The number of players must be 0 or more, not %1.").arg(o.players));
+    if (o.teams < 0)
+        return badOption(QStringLiteral("The number of teams must be 0 (chosen from the players) "
+                                        "or more, not %1.").arg(o.teams));
+    if (o.playersPerExtraTeam < 0)
+        return badOption(QStringLiteral("An extra team cannot have %1 players.").arg(o.playersPerExtraTeam));
+    for (double share : {o.nullRatingShare, o.draftShare}) {
+        if (!(share >= 0 && share <= 1))
+            return badOption(QStringLiteral("A share must lie between 0 and 1, not %1.").arg(share));
+    }
+    if (db::Error e = checkNames(o.omitTables, db::schema::leagueTables(), "league tables"))
+        return e;
+    if (db::Error e = checkNames(o.omitPlayerColumns, db::schema::playerColumns(), "PlayerTable columns"))
+        return e;
+    return checkExtraTeams(o);
+}
+
+db::Error writeFailed(const QString& what, const QString& path, const QString& why)
+{
+    return {db::WriteFailed, QStringLiteral("%1 %2: %3").arg(what, quoted(path), why)};
+}
+
+// Removes a file and the journal SQLite may have left beside it.
+bool removeFiles(const QString& path)
+{
+    QFile::remove(path + QStringLiteral("-journal"));
+    return !QFile::exists(path) || QFile::remove(path);
+}
+
+db::Error moveIntoPlace(const QString& from, const QString& to, bool overwrite)
+{
+    if (!overwrite) {
+        // QFile::rename never replaces a file, even one that appeared meanwhile.
+        QFile file(from);
+        return file.rename(to) ? db::Error() : writeFailed(QStringLiteral("Cannot move the league to"), to, file.errorString());
+    }
+    std::error_code ec;
+    std::filesystem::rename(QFile::encodeName(from).toStdString(), QFile::encodeName(to).toStdString(), ec);
+    return ec ? writeFailed(QStringLiteral("Cannot move the league to"), to, QString::fromStdString(ec.message()))
+              : db::Error();
+}
+
+db::Error checkTarget(const QString& path, bool overwrite)
+{
+    if (path.isEmpty())
+        return {db::WriteFailed, QStringLiteral("No path was given for the league file.")};
+    const QFileInfo info(path);
+    if (info.isDir())
+        return {db::NotAFile, QStringLiteral("%1 is a folder, not a league file.").arg(quoted(path))};
+    if (info.exists() && !overwrite)
+        return {db::TargetExists, QStringLiteral("The file %1 already exists and was left as it is.")
+                                      .arg(quoted(path))};
+    return {};
+}
+
+db::Error buildFile(const QString& part, const LeagueOptions& options)
+{
+    SqliteFile file;
+    if (db::Error e = file.create(part))
+        return writeFailed(QStringLiteral("Cannot create"), part, e.description);
+    if (db::Error e = LeagueBuilder(options, file).build())
+        return e;
+    return file.close();
+}
+} // namespace
+
+int teamCount(const LeagueOptions& options)
+{
+    if (options.teams > 0)
+        return options.teams;
+    return std::clamp(int(std::lround(options.players / 53.0)), 2, 64);
+}
+
+db::Error writeLeague(const QString& path, const LeagueOptions& options)
+{
+    if (db::Error e = checkOptions(options))
+        return e;
+    if (db::Error e = checkTarget(path, options.overwrite))
+        return e;
+    const QString part = path + QStringLiteral(".part");
+    if (!removeFiles(part))
+        return writeFailed(QStringLiteral("Cannot remove the unfinished file"), part,
+                           QStringLiteral("it is in the way of a new league"));
+    db::Error e = buildFile(part, options);
+    if (!e)
+        e = moveIntoPlace(part, path, options.overwrite);
+    if (e)
+        removeFiles(part);
+    return e;
+}
+
+} // namespace leaguegen

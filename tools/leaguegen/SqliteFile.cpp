@@ -1,0 +1,96 @@
+#include "leaguegen/SqliteFile.h"
+
+#include <QFile>
+#include <sqlite3.h>
+
+namespace leaguegen {
+
+namespace {
+db::Error errorOf(sqlite3* db, int code)
+{
+    const char* text = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
+    return {code, QString::fromUtf8(text)};
+}
+} // namespace
+
+SqliteFile::~SqliteFile()
+{
+    close();
+}
+
+db::Error SqliteFile::create(const QString& path)
+{
+    close();
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        db::Error e = errorOf(m_db, rc);
+        close();
+        return e;
+    }
+    sqlite3_extended_result_codes(m_db, 1);
+    return {};
+}
+
+db::Error SqliteFile::close()
+{
+    if (!m_db)
+        return {};
+    const int rc = sqlite3_close(m_db);
+    db::Error e = rc == SQLITE_OK ? db::Error() : errorOf(m_db, rc);
+    if (rc != SQLITE_OK)
+        sqlite3_close_v2(m_db); // release what is left once the last statement goes
+    m_db = nullptr;
+    return e;
+}
+
+db::Error SqliteFile::exec(const QString& sql)
+{
+    const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    return rc == SQLITE_OK ? db::Error() : errorOf(m_db, rc);
+}
+
+db::Error SqliteFile::lastError() const
+{
+    return errorOf(m_db, sqlite3_extended_errcode(m_db));
+}
+
+Statement::~Statement()
+{
+    sqlite3_finalize(m_stmt);
+}
+
+db::Error Statement::prepare(const SqliteFile& file, const QString& sql)
+{
+    sqlite3_finalize(m_stmt);
+    m_stmt = nullptr;
+    m_db = file.handle();
+    const QByteArray text = sql.toUtf8();
+    const int rc = sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &m_stmt, nullptr);
+    return rc == SQLITE_OK ? db::Error() : errorOf(m_db, rc);
+}
+
+void Statement::bindNull(int column)
+{
+    sqlite3_bind_null(m_stmt, column + 1);
+}
+
+void Statement::bindInt(int column, std::int64_t value)
+{
+    sqlite3_bind_int64(m_stmt, column + 1, value);
+}
+
+void Statement::bindText(int column, const QByteArray& utf8)
+{
+    sqlite3_bind_text(m_stmt, column + 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+
+db::Error Statement::run()
+{
+    const int rc = sqlite3_step(m_stmt);
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+    return rc == SQLITE_DONE ? db::Error() : errorOf(m_db, rc);
+}
+
+} // namespace leaguegen
