@@ -22,7 +22,8 @@ db::Error SqliteFile::create(const QString& path)
 {
     close();
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                                   nullptr);
     if (rc != SQLITE_OK) {
         db::Error e = errorOf(m_db, rc);
         close();
@@ -88,8 +89,7 @@ void Statement::bindText(int column, const QByteArray& utf8)
 db::Error Statement::run()
 {
     const int rc = sqlite3_step(m_stmt);
-    sqlite3_reset(m_stmt);
-    sqlite3_clear_bindings(m_stmt);
+    sqlite3_reset(m_stmt); // every column is bound again for the next row
     return rc == SQLITE_DONE ? db::Error() : errorOf(m_db, rc);
 }
 
