@@ -40,7 +40,8 @@ QByteArray contentDigest(const QString& path)
     if (db.open(path))
         return {};
     QCryptographicHash hash(QCryptographicHash::Sha1);
-    for (const QString& table : values(db, u"SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"_s)) {
+    for (const QString& table :
+         values(db, u"SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"_s)) {
         db.query(u"SELECT * FROM \"%1\" ORDER BY rowid"_s.arg(table), {}, [&](const QSqlQuery& q) {
             for (int i = 0; i < q.record().count(); ++i)
                 hash.addData((q.isNull(i) ? u"<null>"_s : q.value(i).toString() + u'|').toUtf8());
@@ -86,22 +87,39 @@ private slots:
         QCOMPARE(values(db, u"PRAGMA journal_mode"_s), QStringList{u"delete"_s});
 
         // Every position is there; every player belongs to a team or to the pool.
-        QCOMPARE(number(db, u"SELECT count(DISTINCT CurrentPos) FROM PlayerTable WHERE CurrentPos BETWEEN 0 AND 14"_s), 15);
-        QCOMPARE(number(db, u"SELECT count(*) FROM PlayerTable WHERE TeamId <> 0 AND TeamId NOT IN (SELECT TeamID FROM Team)"_s), 0);
+        QCOMPARE(
+            number(
+                db,
+                u"SELECT count(DISTINCT CurrentPos) FROM PlayerTable WHERE CurrentPos BETWEEN 0 AND 14"_s),
+            15);
+        QCOMPARE(
+            number(
+                db,
+                u"SELECT count(*) FROM PlayerTable WHERE TeamId <> 0 AND TeamId NOT IN (SELECT TeamID FROM Team)"_s),
+            0);
         QVERIFY(number(db, u"SELECT count(*) FROM PlayerTable WHERE TeamId = 0"_s) > 20);
-        QCOMPARE(values(db, u"SELECT PlayerID FROM FreeAgents ORDER BY 1"_s),
-                 values(db, u"SELECT PlayerId FROM PlayerTable WHERE TeamId = 0 AND FreeAgent = 1 ORDER BY 1"_s));
+        QCOMPARE(
+            values(db, u"SELECT PlayerID FROM FreeAgents ORDER BY 1"_s),
+            values(
+                db,
+                u"SELECT PlayerId FROM PlayerTable WHERE TeamId = 0 AND FreeAgent = 1 ORDER BY 1"_s));
         QCOMPARE(number(db, u"SELECT count(*) FROM Roster"_s),
                  number(db, u"SELECT count(*) FROM PlayerTable WHERE TeamId <> 0"_s));
 
         // The cases the global edit has to meet: blank ratings, potential below actual.
-        QVERIFY(number(db, u"SELECT count(*) FROM PlayerTable WHERE RATING3 IS NULL OR RATING_POT3 IS NULL "
-                           "OR RATING17 IS NULL OR RATING_POT17 IS NULL"_s) > 0);
+        QVERIFY(
+            number(db,
+                   u"SELECT count(*) FROM PlayerTable WHERE RATING3 IS NULL OR RATING_POT3 IS NULL "
+                   "OR RATING17 IS NULL OR RATING_POT17 IS NULL"_s) > 0);
         QVERIFY(number(db, u"SELECT count(*) FROM PlayerTable WHERE RATING_POT1 < RATING1"_s) > 10);
-        QVERIFY(number(db, u"SELECT count(*) FROM PlayerTable WHERE RATING_POT1 > RATING1"_s) > 200);
-        QCOMPARE(number(db, u"SELECT count(*) FROM PlayerTable WHERE RATING25 NOT BETWEEN 21 AND 38"_s), 0);
-        QCOMPARE(values(db, u"SELECT DISTINCT type FROM pragma_table_info('PlayerTable') ORDER BY 1"_s),
-                 (QStringList{u"INTEGER"_s, u"TEXT"_s}));
+        QVERIFY(number(db, u"SELECT count(*) FROM PlayerTable WHERE RATING_POT1 > RATING1"_s) >
+                200);
+        QCOMPARE(
+            number(db, u"SELECT count(*) FROM PlayerTable WHERE RATING25 NOT BETWEEN 21 AND 38"_s),
+            0);
+        QCOMPARE(
+            values(db, u"SELECT DISTINCT type FROM pragma_table_info('PlayerTable') ORDER BY 1"_s),
+            (QStringList{u"INTEGER"_s, u"TEXT"_s}));
     }
 
     void ratingsFitPositions_data()
@@ -125,10 +143,10 @@ private slots:
         db::Database db;
         QVERIFY(!db.open(fitLeague()));
         const QString column = db::schema::actualColumn(rating);
-        const QStringList avg = values(db, u"SELECT avg(%1) FROM PlayerTable WHERE CurrentPos = %2 "
-                                           "UNION ALL SELECT avg(%1) FROM PlayerTable WHERE CurrentPos <> %2"_s
-                                               .arg(column)
-                                               .arg(position));
+        const QStringList avg = values(
+            db, u"SELECT avg(%1) FROM PlayerTable WHERE CurrentPos = %2 "
+                "UNION ALL SELECT avg(%1) FROM PlayerTable WHERE CurrentPos <> %2"_s.arg(column)
+                    .arg(position));
         QVERIFY2(avg[0].toDouble() > avg[1].toDouble() + 20, qPrintable(avg.join(u" vs "_s)));
     }
 
@@ -164,8 +182,9 @@ private slots:
         QCOMPARE(number(db, u"SELECT count(*) FROM PlayerTable"_s), players);
         QCOMPARE(number(db, u"SELECT count(*) FROM Team"_s), 2);
         if (players > 0) // even three players carry a blank rating
-            QCOMPARE(number(db, u"SELECT count(*) FROM PlayerTable WHERE "_s
-                                + db::schema::playerColumns().mid(20).join(u" IS NULL OR "_s) + u" IS NULL"_s),
+            QCOMPARE(number(db, u"SELECT count(*) FROM PlayerTable WHERE "_s +
+                                    db::schema::playerColumns().mid(20).join(u" IS NULL OR "_s) +
+                                    u" IS NULL"_s),
                      1);
     }
 
@@ -186,7 +205,9 @@ private slots:
         expected.sort();
         QCOMPARE(stored, expected);
         // The values follow their columns, wherever those are stored.
-        QCOMPARE(number(db, u"SELECT count(*) FROM PlayerTable WHERE CurrentPos NOT BETWEEN 0 AND 14"_s), 0);
+        QCOMPARE(
+            number(db, u"SELECT count(*) FROM PlayerTable WHERE CurrentPos NOT BETWEEN 0 AND 14"_s),
+            0);
         QCOMPARE(number(db, u"SELECT max(PlayerId) FROM PlayerTable"_s), 100);
     }
 
@@ -212,8 +233,11 @@ private slots:
         writeAndOpen(file(u"extra.mdb"_s), options, db);
         QCOMPARE(values(db, u"SELECT TeamID FROM Team WHERE TeamID > 100 ORDER BY 1"_s),
                  (QStringList{u"1001"_s, u"70000"_s}));
-        QCOMPARE(values(db, u"SELECT count(*) FROM PlayerTable WHERE TeamId IN (1001, 70000) GROUP BY TeamId"_s),
-                 (QStringList{u"5"_s, u"5"_s}));
+        QCOMPARE(
+            values(
+                db,
+                u"SELECT count(*) FROM PlayerTable WHERE TeamId IN (1001, 70000) GROUP BY TeamId"_s),
+            (QStringList{u"5"_s, u"5"_s}));
         QCOMPARE(number(db, u"SELECT count(*) FROM Notes"_s), 3);
         QCOMPARE(number(db, u"SELECT count(*) FROM PlayerTable"_s), 200);
     }
@@ -248,13 +272,32 @@ private slots:
         QTest::addColumn<int>("error");
         LeagueOptions o;
         o.players = 50;
-        auto with = [&](auto change) { LeagueOptions c = o; change(c); return c; };
-        QTest::newRow("negative players") << u"n.mdb"_s << with([](LeagueOptions& c) { c.players = -1; }) << int(db::ValueDoesNotFit);
-        QTest::newRow("share over 1") << u"s.mdb"_s << with([](LeagueOptions& c) { c.draftShare = 1.5; }) << int(db::ValueDoesNotFit);
-        QTest::newRow("unknown table") << u"t.mdb"_s << with([](LeagueOptions& c) { c.omitTables = {u"Teams"_s}; }) << int(db::ValueDoesNotFit);
-        QTest::newRow("unknown column") << u"c.mdb"_s << with([](LeagueOptions& c) { c.omitPlayerColumns = {u"RATING31"_s}; }) << int(db::ValueDoesNotFit);
-        QTest::newRow("extra team 0") << u"z.mdb"_s << with([](LeagueOptions& c) { c.extraTeamIds = {0}; }) << int(db::ValueDoesNotFit);
-        QTest::newRow("extra team taken") << u"x.mdb"_s << with([](LeagueOptions& c) { c.extraTeamIds = {2}; }) << int(db::ValueDoesNotFit);
+        auto with = [&](auto change) {
+            LeagueOptions c = o;
+            change(c);
+            return c;
+        };
+        QTest::newRow("negative players")
+            << u"n.mdb"_s << with([](LeagueOptions& c) { c.players = -1; })
+            << int(db::ValueDoesNotFit);
+        QTest::newRow("share over 1")
+            << u"s.mdb"_s << with([](LeagueOptions& c) { c.draftShare = 1.5; })
+            << int(db::ValueDoesNotFit);
+        QTest::newRow("unknown table")
+            << u"t.mdb"_s << with([](LeagueOptions& c) { c.omitTables = {u"Teams"_s}; })
+            << int(db::ValueDoesNotFit);
+        QTest::newRow("unknown column")
+            << u"c.mdb"_s << with([](LeagueOptions& c) { c.omitPlayerColumns = {u"RATING31"_s}; })
+            << int(db::ValueDoesNotFit);
+        QTest::newRow("no columns left") << u"e.mdb"_s << with([](LeagueOptions& c) {
+            c.omitPlayerColumns = db::schema::playerColumns();
+        }) << int(db::ValueDoesNotFit);
+        QTest::newRow("extra team 0")
+            << u"z.mdb"_s << with([](LeagueOptions& c) { c.extraTeamIds = {0}; })
+            << int(db::ValueDoesNotFit);
+        QTest::newRow("extra team taken")
+            << u"x.mdb"_s << with([](LeagueOptions& c) { c.extraTeamIds = {2}; })
+            << int(db::ValueDoesNotFit);
         QTest::newRow("missing folder") << u"nofolder/l.mdb"_s << o << int(db::WriteFailed);
         QTest::newRow("folder") << u"."_s << o << int(db::NotAFile);
         QTest::newRow("no path") << QString() << o << int(db::WriteFailed);
@@ -271,6 +314,28 @@ private slots:
         QCOMPARE(e.number, error);
         QVERIFY(!e.description.isEmpty());
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), before);
+    }
+
+    void leftoverUnfinishedFile()
+    {
+        LeagueOptions options;
+        options.players = 20;
+        // A crashed run's file is replaced...
+        const QString stale = file(u"stale.mdb"_s);
+        QFile junk(stale + u".part"_s);
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write("half a league");
+        junk.close();
+        QVERIFY(!leaguegen::writeLeague(stale, options));
+        QVERIFY(!QFile::exists(stale + u".part"_s));
+        db::Database db;
+        QVERIFY(!db.open(stale));
+
+        // ...but a folder of that name is not ours to remove.
+        const QString blocked = file(u"blocked.mdb"_s);
+        QVERIFY(QDir(m_dir.path()).mkdir(u"blocked.mdb.part"_s));
+        QCOMPARE(leaguegen::writeLeague(blocked, options).number, int(db::WriteFailed));
+        QVERIFY(!QFile::exists(blocked));
     }
 
     void commandLine()

@@ -14,8 +14,7 @@ namespace {
 constexpr int Weeks = 17;
 constexpr int WeeksPlayed = 8;
 
-template <typename T>
-void shuffle(std::vector<T>& list, Random& random)
+template <typename T> void shuffle(std::vector<T>& list, Random& random)
 {
     for (int i = int(list.size()) - 1; i > 0; --i)
         std::swap(list[size_t(i)], list[size_t(random.between(0, i))]);
@@ -38,7 +37,8 @@ QString abbreviation(const QString& city)
 
 QString personName(Random& random)
 {
-    return text(random.pick(names::firstNames)) + QLatin1Char(' ') + text(random.pick(names::lastNames));
+    return text(random.pick(names::firstNames)) + QLatin1Char(' ') +
+           text(random.pick(names::lastNames));
 }
 } // namespace
 
@@ -71,21 +71,21 @@ db::Error LeagueBuilder::build()
         if (db::Error e = (this->*step)())
             return e;
     }
-    m_writers.clear(); // statements go before the commit's file work ends
     return m_file.exec(QStringLiteral("COMMIT"));
 }
 
 db::Error LeagueBuilder::createTables()
 {
     std::vector<TableDef> tables = {conferenceTable(), freeAgentsTable(), leagueTable(),
-                                    playerTable(), rosterTable(), scheduleTable(), teamTable()};
+                                    playerTable(),     rosterTable(),     scheduleTable(),
+                                    teamTable()};
     if (m_options.extraUnrelatedTable)
         tables.push_back(notesTable());
     for (const TableDef& def : tables) {
         if (m_options.omitTables.contains(def.name, Qt::CaseInsensitive))
             continue;
-        const QStringList stored = def.name == QLatin1String("PlayerTable") ? storedPlayerColumns()
-                                                                             : def.columns;
+        const QStringList stored =
+            def.name == QLatin1String("PlayerTable") ? storedPlayerColumns() : def.columns;
         if (db::Error e = m_writers[def.name].create(m_file, def, stored))
             return e;
     }
@@ -147,10 +147,10 @@ db::Error LeagueBuilder::writeTeams()
         const Team& t = m_teams[k];
         const int conference = int(k % 2) + 1;
         const int division = int(k / 2 % 2) + 1;
-        if (db::Error e = writer.insert({t.id, QString(t.city + QLatin1Char(' ') + t.nickname), t.city,
-                                         t.nickname, abbreviation(t.city), conference, division,
-                                         QString(t.nickname + QStringLiteral(" Field")), personName(random),
-                                         1920 + random.between(0, 75)}))
+        if (db::Error e = writer.insert({t.id, QString(t.city + QLatin1Char(' ') + t.nickname),
+                                         t.city, t.nickname, abbreviation(t.city), conference,
+                                         division, QString(t.nickname + QStringLiteral(" Field")),
+                                         personName(random), 1920 + random.between(0, 75)}))
             return e;
     }
     return {};
@@ -172,7 +172,9 @@ db::Error LeagueBuilder::writeSchedule()
     qint64 gameId = 0;
     for (int week = 1; week <= Weeks; ++week) {
         const int round = (week - 1) % (n - 1);
-        const auto at = [&](int i) { return i == 0 ? ids[0] : ids[size_t(1 + (i - 1 + round) % (n - 1))]; };
+        const auto at = [&](int i) {
+            return i == 0 ? ids[0] : ids[size_t(1 + (i - 1 + round) % (n - 1))];
+        };
         for (int k = 0; k < n / 2; ++k) {
             qint64 home = at(k), away = at(n - 1 - k);
             if (home == 0 || away == 0)
@@ -180,10 +182,13 @@ db::Error LeagueBuilder::writeSchedule()
             if ((week + k) % 2)
                 std::swap(home, away);
             const bool played = week <= WeeksPlayed;
-            const Cell homeScore = played ? Cell(7 * random.between(0, 5) + 3 * random.between(0, 3)) : Cell();
-            const Cell awayScore = played ? Cell(7 * random.between(0, 5) + 3 * random.between(0, 3)) : Cell();
+            const Cell homeScore =
+                played ? Cell(7 * random.between(0, 5) + 3 * random.between(0, 3)) : Cell();
+            const Cell awayScore =
+                played ? Cell(7 * random.between(0, 5) + 3 * random.between(0, 3)) : Cell();
             const QString date = kickoff.addDays(7 * (week - 1)).toString(Qt::ISODate);
-            if (db::Error e = writer.insert({++gameId, Season, week, date, home, away, homeScore, awayScore}))
+            if (db::Error e =
+                    writer.insert({++gameId, Season, week, date, home, away, homeScore, awayScore}))
                 return e;
         }
     }
@@ -196,7 +201,8 @@ db::Error LeagueBuilder::writePlayers()
     const int perExtra = std::max(1, o.playersPerExtraTeam);
     const int extraCount = std::min(o.players, int(o.extraTeamIds.size()) * o.playersPerExtraTeam);
     const int regular = o.players - extraCount;
-    // Teams fill in blocks of one roster, so each gets every position.
+    // Teams fill in blocks of up to one roster in slot order, so a full-sized
+    // team has every position.
     const int block = std::clamp((regular + m_regularTeams - 1) / m_regularTeams, 1,
                                  int(PlayerMaker::RosterSize));
 
@@ -229,8 +235,8 @@ db::Error LeagueBuilder::writePlayers()
             e = roster.insert({plan.teamId, plan.playerId, row[PlayerMaker::JerseyNum],
                                plan.position, ++order[size_t(plan.position)]});
         } else if (plan.freeAgent) {
-            e = freeAgents.insert({plan.playerId, plan.position,
-                                   contracts.between(6, 80) * 50, contracts.between(1, 4)});
+            e = freeAgents.insert({plan.playerId, plan.position, contracts.between(6, 80) * 50,
+                                   contracts.between(1, 4)});
         }
         if (e)
             return e;
@@ -241,9 +247,9 @@ db::Error LeagueBuilder::writePlayers()
 db::Error LeagueBuilder::writeNotes()
 {
     TableWriter& writer = m_writers[QStringLiteral("Notes")];
-    const std::array<const char*, 3> notes = {
-        "Trade deadline after week 10.", "Roster limit is 53 players a team.",
-        "Remember to run the converter after every edit."};
+    const std::array<const char*, 3> notes = {"Trade deadline after week 10.",
+                                              "Roster limit is 53 players a team.",
+                                              "Remember to run the converter after every edit."};
     for (int i = 0; i < int(notes.size()); ++i) {
         if (db::Error e = writer.insert({i + 1, "Commissioner", notes[size_t(i)]}))
             return e;

@@ -52,20 +52,31 @@ db::Error checkExtraTeams(const LeagueOptions& o)
 db::Error checkOptions(const LeagueOptions& o)
 {
     if (o.players < 0)
-        return badOption(QStringLiteral("The number of players must be 0 or more, not %1.").arg(o.players));
+        return badOption(
+            QStringLiteral("The number of players must be 0 or more, not %1.").arg(o.players));
     if (o.teams < 0)
         return badOption(QStringLiteral("The number of teams must be 0 (chosen from the players) "
-                                        "or more, not %1.").arg(o.teams));
+                                        "or more, not %1.")
+                             .arg(o.teams));
     if (o.playersPerExtraTeam < 0)
-        return badOption(QStringLiteral("An extra team cannot have %1 players.").arg(o.playersPerExtraTeam));
+        return badOption(
+            QStringLiteral("An extra team cannot have %1 players.").arg(o.playersPerExtraTeam));
     for (double share : {o.nullRatingShare, o.draftShare}) {
         if (!(share >= 0 && share <= 1))
-            return badOption(QStringLiteral("A share must lie between 0 and 1, not %1.").arg(share));
+            return badOption(
+                QStringLiteral("A share must lie between 0 and 1, not %1.").arg(share));
     }
     if (db::Error e = checkNames(o.omitTables, db::schema::leagueTables(), "league tables"))
         return e;
-    if (db::Error e = checkNames(o.omitPlayerColumns, db::schema::playerColumns(), "PlayerTable columns"))
+    if (db::Error e =
+            checkNames(o.omitPlayerColumns, db::schema::playerColumns(), "PlayerTable columns"))
         return e;
+    const QStringList& all = db::schema::playerColumns();
+    if (std::all_of(all.begin(), all.end(), [&](const QString& c) {
+            return o.omitPlayerColumns.contains(c, Qt::CaseInsensitive);
+        }))
+        return badOption(QStringLiteral("PlayerTable cannot be left without columns; leave the "
+                                        "table out instead."));
     return checkExtraTeams(o);
 }
 
@@ -86,11 +97,15 @@ db::Error moveIntoPlace(const QString& from, const QString& to, bool overwrite)
     if (!overwrite) {
         // QFile::rename never replaces a file, even one that appeared meanwhile.
         QFile file(from);
-        return file.rename(to) ? db::Error() : writeFailed(QStringLiteral("Cannot move the league to"), to, file.errorString());
+        return file.rename(to) ? db::Error()
+                               : writeFailed(QStringLiteral("Cannot move the league to"), to,
+                                             file.errorString());
     }
     std::error_code ec;
-    std::filesystem::rename(QFile::encodeName(from).toStdString(), QFile::encodeName(to).toStdString(), ec);
-    return ec ? writeFailed(QStringLiteral("Cannot move the league to"), to, QString::fromStdString(ec.message()))
+    std::filesystem::rename(QFile::encodeName(from).toStdString(),
+                            QFile::encodeName(to).toStdString(), ec);
+    return ec ? writeFailed(QStringLiteral("Cannot move the league to"), to,
+                            QString::fromStdString(ec.message()))
               : db::Error();
 }
 
@@ -100,10 +115,12 @@ db::Error checkTarget(const QString& path, bool overwrite)
         return {db::WriteFailed, QStringLiteral("No path was given for the league file.")};
     const QFileInfo info(path);
     if (info.isDir())
-        return {db::NotAFile, QStringLiteral("%1 is a folder, not a league file.").arg(quoted(path))};
+        return {db::NotAFile,
+                QStringLiteral("%1 is a folder, not a league file.").arg(quoted(path))};
     if (info.exists() && !overwrite)
-        return {db::TargetExists, QStringLiteral("The file %1 already exists and was left as it is.")
-                                      .arg(quoted(path))};
+        return {
+            db::TargetExists,
+            QStringLiteral("The file %1 already exists and was left as it is.").arg(quoted(path))};
     return {};
 }
 

@@ -17,7 +17,6 @@ struct PositionTraits {
     int minJersey, maxJersey;
 };
 
-//                             SP AG VT AS TA KD KA SC PB RB RD PR TK BT CA PD BC VI AW RE DI PM DU FA
 constexpr std::array<PositionTraits, db::schema::PositionCount> traits = {{
     {/* QB */ "MMLHHLLHLLLLLMLLMHHHMHMM", 73, 78, 210, 240, 1, 19},
     {/* HB */ "HHMLLLLMMMLLLHMLHHMMMMMM", 68, 73, 195, 225, 20, 49},
@@ -98,8 +97,8 @@ void PlayerMaker::makeBody(const PlayerPlan& plan, Row& row)
     row[FreeAgent] = plan.freeAgent ? 1 : 0;
     row[JerseyNum] = m_random.between(t.minJersey, t.maxJersey);
     // A few play away from the position they came into the league at.
-    row[NaturalPos] = m_random.chance(0.92) ? plan.position
-                                            : m_random.between(0, db::schema::PositionCount - 1);
+    row[NaturalPos] =
+        m_random.chance(0.92) ? plan.position : m_random.between(0, db::schema::PositionCount - 1);
     row[TeamId] = plan.teamId;
 }
 
@@ -127,7 +126,8 @@ int PlayerMaker::makeRatings(const PlayerPlan& plan, Row& row)
     else if (plan.freeAgent)
         age = m_random.between(24, 35);
     else
-        age = std::min(38, 22 + m_random.between(0, 8) + (m_random.chance(0.35) ? m_random.between(0, 8) : 0));
+        age = std::min(38, 22 + m_random.between(0, 8) +
+                               (m_random.chance(0.35) ? m_random.between(0, 8) : 0));
 
     // Young players have room to grow; veterans have reached what they are.
     const int growth = age <= 24 ? 14 : age <= 28 ? 7 : 2;
@@ -150,9 +150,12 @@ void PlayerMaker::makeCareer(int age, Row& row)
     const int years = rookie ? 0 : std::max(0, age - 22 - m_random.between(0, 2));
     const int withTeam = m_random.between(0, years);
     const int championships = m_random.chance(years * 0.03) ? m_random.between(1, 3) : 0;
-    const std::array<int, 6> shownOnly = {
-        age, years, clampRating(m_random.around(60, 30)), championships,
-        clampRating(m_random.around(55, 35)), withTeam};
+    const std::array<int, 6> shownOnly = {age,
+                                          years,
+                                          clampRating(m_random.around(60, 30)),
+                                          championships,
+                                          clampRating(m_random.around(55, 35)),
+                                          withTeam};
     for (int i = 0; i < int(shownOnly.size()); ++i) {
         const int n = db::schema::EditableRatingCount + 1 + i;
         row[size_t(actualField(n))] = shownOnly[size_t(i)];

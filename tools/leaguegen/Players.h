@@ -20,9 +20,27 @@ class PlayerMaker
 {
 public:
     enum Field {
-        LeagueName, FirstName, LastName, PlayerId, AcquireHow, AcquireWhen, CurrentPos, Height,
-        Weight, RightHanded, FreeAgent, InjurySeverity, InjuryPoints, InjuryType, InjuryLocation,
-        InjuryWeeksOnList, JerseyNum, NaturalPos, RetirementPts, TeamId, FirstRating
+        LeagueName,
+        FirstName,
+        LastName,
+        PlayerId,
+        AcquireHow,
+        AcquireWhen,
+        CurrentPos,
+        Height,
+        Weight,
+        RightHanded,
+        FreeAgent,
+        InjurySeverity,
+        InjuryPoints,
+        InjuryType,
+        InjuryLocation,
+        InjuryWeeksOnList,
+        JerseyNum,
+        NaturalPos,
+        RetirementPts,
+        TeamId,
+        FirstRating
     };
     static int actualField(int rating) { return FirstRating + 2 * (rating - 1); }
     static int potentialField(int rating) { return actualField(rating) + 1; }

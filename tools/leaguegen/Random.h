@@ -29,11 +29,11 @@ public:
     // is close enough to normal for ratings and needs no library formula.
     int around(int mean, int spread)
     {
-        return mean - spread + (between(0, spread) + between(0, spread) + between(0, spread)) * 2 / 3;
+        return mean - spread +
+               (between(0, spread) + between(0, spread) + between(0, spread)) * 2 / 3;
     }
 
-    template <typename List>
-    const auto& pick(const List& list)
+    template <typename List> const auto& pick(const List& list)
     {
         return list[static_cast<std::size_t>(between(0, static_cast<int>(std::size(list)) - 1))];
     }

@@ -78,13 +78,15 @@ db::Error TableWriter::create(SqliteFile& file, const TableDef& def,
     m_source.clear();
     for (const QString& column : storedColumns) {
         const bool text = def.textColumns.contains(column);
-        declared << quotedName(column) + (text ? QStringLiteral(" TEXT") : QStringLiteral(" INTEGER"));
+        declared << quotedName(column) +
+                        (text ? QStringLiteral(" TEXT") : QStringLiteral(" INTEGER"));
         names << quotedName(column);
         marks << QStringLiteral("?");
         m_source.push_back(int(def.columns.indexOf(column)));
     }
     const QString table = quotedName(def.name);
-    if (db::Error e = file.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(table, declared.join(u", "))))
+    if (db::Error e =
+            file.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(table, declared.join(u", "))))
         return e;
     if (db::Error e = m_insert.prepare(file, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                                  .arg(table, names.join(u", "), marks.join(u", "))))
