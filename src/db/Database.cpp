@@ -88,14 +88,7 @@ Error Database::open(const QString& path)
         return e;
 
     m_name = QStringLiteral("ym_connection_%1").arg(++s_connectionCounter);
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-    // mode=rw: open an existing file, never create one.
-    QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
-    db.setDatabaseName(url.toString(QUrl::FullyEncoded) + QStringLiteral("?mode=rw"));
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1")
-                             .arg(s_busyTimeout.load()));
-    if (!db.open()) {
-        Error e = errorFrom(db.lastError());
+    if (Error e = connect(path)) {
         close();
         return e;
     }
@@ -117,6 +110,19 @@ Error Database::open(const QString& path)
         close();
         return e;
     }
+    return {};
+}
+
+Error Database::connect(const QString& path)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    // mode=rw: open an existing file, never create one.
+    const QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+    db.setDatabaseName(url.toString(QUrl::FullyEncoded) + QStringLiteral("?mode=rw"));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1")
+                             .arg(s_busyTimeout.load()));
+    if (!db.open())
+        return errorFrom(db.lastError());
     return {};
 }
 
@@ -214,9 +220,6 @@ void Database::rollback()
 QStringList Database::columns(const QString& table, Error* error)
 {
     QStringList names;
-    // A table name cannot be bound; quote it as an identifier.
-    QString ident = table;
-    ident.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     Error e = query(QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table},
                     [&](const QSqlQuery& q) { names << q.value(0).toString(); });
     if (error)

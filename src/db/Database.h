@@ -62,6 +62,7 @@ public:
 
 private:
     Error checkFile(const QString& path) const;
+    Error connect(const QString& path);
     Error checkLeagueTables();
 
     QString m_name;

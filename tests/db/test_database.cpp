@@ -25,7 +25,7 @@ class TestDatabase : public QObject
     static QByteArray fingerprint(const QString& file)
     {
         QFile f(file);
-        if (!f.open(QIODevice::ReadOnly))
+        if (file.isEmpty() || !f.open(QIODevice::ReadOnly))
             return {};
         return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1);
     }
