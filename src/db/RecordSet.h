@@ -19,12 +19,18 @@ class Database;
 struct FieldInfo {
     FieldDef def;
     QString declaredType; // as written in CREATE TABLE, e.g. "INTEGER", "VARCHAR(20)"
-    qint64 minimum = 0;   // whole-number range, for integer fields
+    bool wholeNumbers = false; // integer fields, and Jet's narrow number types
+    qint64 minimum = 0;        // the range of whole numbers that fit
     qint64 maximum = 0;
     int maxLength = 0;    // characters, for text fields with a declared size; 0: no limit
 
     const QString& name() const { return def.name; }
 };
+
+// A field's affinity and limits, from its declared type: BYTE/TINYINT hold
+// 0..255, SMALLINT/SHORT 16 bits, LONG/INT4/MEDIUMINT 32 bits, other whole
+// numbers 64 bits; TEXT(n), VARCHAR(n) and CHAR(n) hold n characters.
+FieldInfo describeField(const QString& name, const QString& declaredType);
 
 // A keyset over one table: the ordered list of rowids that its filters and
 // sort select, read once when it opens or requeries. Field values are read by
@@ -96,9 +102,17 @@ public:
     Error update(int row, const QHash<int, QVariant>& values);
     // Inserts a row with the given fields and appends its key at the end.
     Error insert(const QHash<int, QVariant>& values);
-    // Deletes the rows in one transaction; if any of them has vanished,
-    // nothing is deleted and the error says so.
+    // Deletes the rows from the file in one transaction; if any of them has
+    // vanished, nothing is deleted and the error says so. The rows stay in
+    // the keyset until dropRows, so a model can announce each run of rows
+    // before it goes.
+    Error deleteFromFile(QList<int> rows);
+    void dropRows(int first, int count);
+    // Both: deletes the rows and drops them from the keyset.
     Error remove(QList<int> rows);
+    // Rows as runs of neighbours (first, count), the highest run first: the
+    // order in which dropping one run leaves the others' positions valid.
+    static QList<QPair<int, int>> runsFromLast(QList<int> rows);
 
 private:
     RecordSet(Database& database, Kind kind);
@@ -106,14 +120,20 @@ private:
     Error readKeys(QVector<qint64>* keys) const;
     Error readPage(int page);
     Error convertAll(const QHash<int, QVariant>& typed, QHash<int, QVariant>* stored) const;
+    Error checkWritable() const;
     Error derived(std::unique_ptr<RecordSet>* out) const;
+    QList<FieldDef> fieldDefs() const;
     QString selectColumns() const;
+    QString whereClause() const;
+    QString orderClause() const;
     void forgetPages();
+    void forgetPageOf(int row);
 
     Database& m_db;
     Kind m_kind;
     QString m_table;
-    QString m_keyName; // the spelling of the rowid not shadowed by a column
+    QString m_keyName;       // the spelling of the rowid no column shadows; empty: none
+    QStringList m_orderTail; // what makes the order total: the rowid, else the primary key
     QString m_readOnlyReason;
     QList<FieldInfo> m_fields;
     QStringList m_filterTexts;
@@ -125,7 +145,7 @@ private:
     QVector<qint64> m_keys;
     struct Page {
         int index = -1;
-        QVector<QVector<QVariant>> rows;
+        QVector<QVariant> values; // row by row, fieldCount() a row
         quint64 lastUse = 0;
     };
     QVector<Page> m_pages;

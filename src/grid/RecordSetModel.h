@@ -80,7 +80,6 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
-    bool removeRows(int row, int count, const QModelIndex& parent = {}) override;
 
 signals:
     // Asked before a row is written or rows are deleted; a handler that sets
@@ -100,6 +99,7 @@ private:
     QVariant storedValue(int row, int column) const;
 
     db::RecordSet* m_rs = nullptr;
+    int m_recordCount = 0; // the record set's rows as announced to the views
     QList<ColumnDef> m_fixed;
     QVector<int> m_fieldOfColumn;
     bool m_allowAddNew = true;

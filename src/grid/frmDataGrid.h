@@ -86,6 +86,9 @@ public:
     // texts (in practice query texts) "SQL Statement".
     static QString captionFor(const QString& recordSource);
 
+    // The design client size, in pixels of this screen.
+    QSize sizeHint() const override;
+
 protected:
     frmDataGrid(const GridOptions& options, QWidget* parent);
 

@@ -1,0 +1,440 @@
+#include "db/RecordSet.h"
+
+#include "db/Database.h"
+#include "db/RecordSetStatement.h"
+
+#include <QSqlQuery>
+#include <QMap>
+#include <algorithm>
+#include <numeric>
+#include <sqlite3.h>
+
+namespace db {
+
+namespace {
+QString quoteIdentifier(const QString& name)
+{
+    QString inner = name;
+    inner.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + inner + QLatin1Char('"');
+}
+
+QString placeholders(int count)
+{
+    QString list;
+    list.reserve(count * 2);
+    for (int i = 0; i < count; ++i)
+        list += i ? QStringLiteral(",?") : QStringLiteral("?");
+    return list;
+}
+
+Error rowVanished()
+{
+    return {RowVanished,
+            QStringLiteral("The row is no longer in the league file (Clear Database or another "
+                           "program removed it); nothing was changed. Refresh to see the table "
+                           "as it is now.")};
+}
+} // namespace
+
+RecordSet::RecordSet(Database& database, Kind kind) : m_db(database), m_kind(kind) {}
+
+Error RecordSet::open(Database& database, const QString& table, Kind kind,
+                      std::unique_ptr<RecordSet>* out)
+{
+    if (!database.isOpen())
+        return {NoLeagueFileChosen, QStringLiteral("The league file is not open.")};
+    const QString stored = database.storedTableName(table);
+    if (stored.isEmpty())
+        return {MissingTable,
+                QStringLiteral("The league file has no table \"%1\".").arg(table)};
+    std::unique_ptr<RecordSet> rs(new RecordSet(database, kind));
+    rs->m_table = stored;
+    if (Error e = rs->readFields(stored))
+        return e;
+    if (Error e = rs->readKeys(&rs->m_keys))
+        return e;
+    *out = std::move(rs);
+    return {};
+}
+
+Error RecordSet::readFields(const QString& table)
+{
+    QMap<int, QString> keyParts; // primary key columns by position, for tables without rowid
+    Error e = m_db.query(
+        QStringLiteral("SELECT name, type, pk FROM pragma_table_info(?) ORDER BY cid"), {table},
+        [&](const QSqlQuery& q) {
+            const FieldInfo field = describeField(q.value(0).toString(), q.value(1).toString());
+            m_fields << field;
+            if (const int part = q.value(2).toInt(); part > 0)
+                keyParts.insert(part, field.name());
+        });
+    if (e)
+        return e;
+
+    // A column may shadow one spelling of the rowid; any free one will do.
+    for (const QString& alias : {QStringLiteral("rowid"), QStringLiteral("oid"),
+                                 QStringLiteral("_rowid_")}) {
+        if (fieldIndex(alias) < 0) {
+            RecordSetStatement probe(m_db.sqliteHandle(), QStringLiteral("SELECT %1 FROM %2 LIMIT 0")
+                                                              .arg(alias, quoteIdentifier(m_table)));
+            if (!probe.error())
+                m_keyName = alias;
+            break;
+        }
+    }
+    if (m_keyName.isEmpty()) {
+        m_readOnlyReason =
+            QStringLiteral("The table \"%1\" has no rowid, so its rows cannot be told apart "
+                           "for editing: it is shown read-only.")
+                .arg(m_table);
+        for (const QString& part : std::as_const(keyParts))
+            m_orderTail << quoteIdentifier(part);
+    } else {
+        m_orderTail << m_keyName;
+    }
+    return {};
+}
+
+int RecordSet::fieldIndex(const QString& name) const
+{
+    for (int i = 0; i < m_fields.size(); ++i) {
+        if (m_fields.at(i).name().compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+QString RecordSet::whereClause() const
+{
+    if (m_filterSql.isEmpty())
+        return {};
+    return QStringLiteral(" WHERE (") + m_filterSql.join(QStringLiteral(") AND (")) +
+           QLatin1Char(')');
+}
+
+QString RecordSet::orderClause() const
+{
+    const QStringList order = m_sortSql + m_orderTail;
+    if (order.isEmpty())
+        return {};
+    return QStringLiteral(" ORDER BY ") + order.join(QStringLiteral(", "));
+}
+
+QString RecordSet::selectColumns() const
+{
+    QStringList names;
+    names.reserve(m_fields.size());
+    for (const FieldInfo& f : m_fields)
+        names << quoteIdentifier(f.name());
+    return names.join(QStringLiteral(", "));
+}
+
+Error RecordSet::readKeys(QVector<qint64>* keys) const
+{
+    keys->clear();
+    const QString from = QStringLiteral(" FROM ") + quoteIdentifier(m_table) + whereClause();
+    if (m_keyName.isEmpty()) {
+        // Without a rowid the rows are addressed by their place in the order.
+        RecordSetStatement count(m_db.sqliteHandle(), QStringLiteral("SELECT count(*)") + from);
+        count.bind(m_filterParams);
+        if (!count.next())
+            return count.error();
+        const qint64 n = count.int64(0);
+        keys->resize(n);
+        std::iota(keys->begin(), keys->end(), qint64(0));
+        return {};
+    }
+    RecordSetStatement select(m_db.sqliteHandle(),
+                              QStringLiteral("SELECT ") + m_keyName + from + orderClause());
+    select.bind(m_filterParams);
+    keys->reserve(std::max<qsizetype>(m_keys.size(), 64));
+    while (select.next())
+        keys->append(select.int64(0));
+    return select.error();
+}
+
+Error RecordSet::derived(std::unique_ptr<RecordSet>* out) const
+{
+    std::unique_ptr<RecordSet> rs(new RecordSet(m_db, m_kind));
+    rs->m_table = m_table;
+    rs->m_keyName = m_keyName;
+    rs->m_orderTail = m_orderTail;
+    rs->m_readOnlyReason = m_readOnlyReason;
+    rs->m_fields = m_fields;
+    rs->m_filterTexts = m_filterTexts;
+    rs->m_sortTexts = m_sortTexts;
+    rs->m_filterSql = m_filterSql;
+    rs->m_filterParams = m_filterParams;
+    rs->m_sortSql = m_sortSql;
+    *out = std::move(rs);
+    return {};
+}
+
+QList<FieldDef> RecordSet::fieldDefs() const
+{
+    QList<FieldDef> defs;
+    defs.reserve(m_fields.size());
+    for (const FieldInfo& f : m_fields)
+        defs << f.def;
+    return defs;
+}
+
+Error RecordSet::openFiltered(const QString& filterText, std::unique_ptr<RecordSet>* out) const
+{
+    CompiledFilter filter;
+    if (Error e = compileFilter(filterText, fieldDefs(), &filter))
+        return e;
+    std::unique_ptr<RecordSet> rs;
+    derived(&rs);
+    rs->m_filterTexts << filterText;
+    rs->m_filterSql << filter.sql;
+    rs->m_filterParams << filter.params;
+    if (Error e = rs->readKeys(&rs->m_keys))
+        return e;
+    *out = std::move(rs);
+    return {};
+}
+
+Error RecordSet::openSorted(const QString& sortText, std::unique_ptr<RecordSet>* out) const
+{
+    CompiledSort sort;
+    if (Error e = compileSort(sortText, fieldDefs(), &sort))
+        return e;
+    std::unique_ptr<RecordSet> rs;
+    derived(&rs);
+    // The newest sort rules; the earlier ones only break its ties.
+    rs->m_sortTexts.prepend(sortText);
+    rs->m_sortSql.prepend(sort.sql);
+    if (Error e = rs->readKeys(&rs->m_keys))
+        return e;
+    *out = std::move(rs);
+    return {};
+}
+
+Error RecordSet::requery()
+{
+    QVector<qint64> keys;
+    if (Error e = readKeys(&keys))
+        return e;
+    m_keys = std::move(keys);
+    forgetPages();
+    return {};
+}
+
+void RecordSet::forgetPages()
+{
+    m_pages.clear();
+}
+
+void RecordSet::forgetPageOf(int row)
+{
+    const int page = row / PageSize;
+    m_pages.removeIf([page](const Page& p) { return p.index == page; });
+}
+
+QVariant RecordSet::value(int row, int field)
+{
+    if (row < 0 || row >= count() || field < 0 || field >= fieldCount())
+        return {};
+    const int pageIndex = row / PageSize;
+    auto page = std::find_if(m_pages.begin(), m_pages.end(),
+                             [pageIndex](const Page& p) { return p.index == pageIndex; });
+    if (page == m_pages.end()) {
+        if (Error e = readPage(pageIndex)) {
+            if (!m_readError)
+                m_readError = e;
+            return {};
+        }
+        page = m_pages.end() - 1;
+    }
+    page->lastUse = ++m_useCounter;
+    return page->values.at((row - pageIndex * PageSize) * fieldCount() + field);
+}
+
+Error RecordSet::takeReadError()
+{
+    return std::exchange(m_readError, Error());
+}
+
+Error RecordSet::readPage(int pageIndex)
+{
+    const int first = pageIndex * PageSize;
+    const int rows = std::min(PageSize, count() - first);
+    Page page;
+    page.index = pageIndex;
+    page.values.resize(qsizetype(rows) * fieldCount());
+
+    if (m_keyName.isEmpty()) {
+        RecordSetStatement select(m_db.sqliteHandle(),
+                                  QStringLiteral("SELECT ") + selectColumns() +
+                                      QStringLiteral(" FROM ") + quoteIdentifier(m_table) +
+                                      whereClause() + orderClause() +
+                                      QStringLiteral(" LIMIT ? OFFSET ?"));
+        select.bind(m_filterParams);
+        select.bind(QVariantList{rows, first}, int(m_filterParams.size()) + 1);
+        for (int r = 0; r < rows && select.next(); ++r) {
+            for (int f = 0; f < fieldCount(); ++f)
+                page.values[r * fieldCount() + f] = select.value(f);
+        }
+        if (select.error())
+            return select.error();
+    } else {
+        QHash<qint64, int> rowOfKey;
+        rowOfKey.reserve(rows);
+        QVariantList keys;
+        keys.reserve(rows);
+        for (int r = 0; r < rows; ++r) {
+            rowOfKey.insert(m_keys.at(first + r), r);
+            keys << m_keys.at(first + r);
+        }
+        RecordSetStatement select(m_db.sqliteHandle(),
+                                  QStringLiteral("SELECT ") + m_keyName + QStringLiteral(", ") +
+                                      selectColumns() + QStringLiteral(" FROM ") +
+                                      quoteIdentifier(m_table) + QStringLiteral(" WHERE ") +
+                                      m_keyName + QStringLiteral(" IN (") + placeholders(rows) +
+                                      QLatin1Char(')'));
+        select.bind(keys);
+        while (select.next()) {
+            const int r = rowOfKey.value(select.int64(0), -1);
+            if (r < 0)
+                continue;
+            for (int f = 0; f < fieldCount(); ++f)
+                page.values[r * fieldCount() + f] = select.value(f + 1);
+        }
+        if (select.error())
+            return select.error();
+    }
+
+    if (m_pages.size() >= CachedPages) {
+        m_pages.erase(std::min_element(m_pages.begin(), m_pages.end(),
+                                       [](const Page& a, const Page& b) {
+                                           return a.lastUse < b.lastUse;
+                                       }));
+    }
+    page.lastUse = ++m_useCounter;
+    m_pages.append(std::move(page));
+    return {};
+}
+
+Error RecordSet::checkWritable() const
+{
+    if (isReadOnly())
+        return {ReadOnlyRecordSet, m_readOnlyReason};
+    return {};
+}
+
+Error RecordSet::update(int row, const QHash<int, QVariant>& values)
+{
+    if (Error e = checkWritable())
+        return e;
+    if (row < 0 || row >= count())
+        return rowVanished();
+    QHash<int, QVariant> stored;
+    if (Error e = convertAll(values, &stored))
+        return e;
+    if (stored.isEmpty())
+        return {};
+    QStringList assignments;
+    QVariantList params;
+    for (auto it = stored.cbegin(); it != stored.cend(); ++it) {
+        assignments << quoteIdentifier(fieldName(it.key())) + QStringLiteral(" = ?");
+        params << it.value();
+    }
+    params << key(row);
+    if (Error e = m_db.execute(QStringLiteral("UPDATE ") + quoteIdentifier(m_table) +
+                                   QStringLiteral(" SET ") +
+                                   assignments.join(QStringLiteral(", ")) +
+                                   QStringLiteral(" WHERE ") + m_keyName + QStringLiteral(" = ?"),
+                               params))
+        return e;
+    if (m_db.rowsAffected() != 1)
+        return rowVanished();
+    forgetPageOf(row);
+    return {};
+}
+
+Error RecordSet::insert(const QHash<int, QVariant>& values)
+{
+    if (Error e = checkWritable())
+        return e;
+    QHash<int, QVariant> stored;
+    if (Error e = convertAll(values, &stored))
+        return e;
+    QStringList names;
+    QVariantList params;
+    for (auto it = stored.cbegin(); it != stored.cend(); ++it) {
+        names << quoteIdentifier(fieldName(it.key()));
+        params << it.value();
+    }
+    const QString sql =
+        QStringLiteral("INSERT INTO ") + quoteIdentifier(m_table) +
+        (names.isEmpty() ? QStringLiteral(" DEFAULT VALUES")
+                         : QStringLiteral(" (") + names.join(QStringLiteral(", ")) +
+                               QStringLiteral(") VALUES (") + placeholders(int(names.size())) +
+                               QLatin1Char(')'));
+    if (Error e = m_db.execute(sql, params))
+        return e;
+    // The new row goes at the end, whatever the sort says, until a requery.
+    m_keys.append(sqlite3_last_insert_rowid(m_db.sqliteHandle()));
+    forgetPageOf(count() - 1);
+    return {};
+}
+
+Error RecordSet::deleteFromFile(QList<int> rows)
+{
+    if (Error e = checkWritable())
+        return e;
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    if (rows.isEmpty())
+        return {};
+    if (rows.first() < 0 || rows.last() >= count())
+        return rowVanished();
+
+    Transaction transaction(m_db);
+    if (Error e = transaction.begin())
+        return e;
+    const QString sql = QStringLiteral("DELETE FROM ") + quoteIdentifier(m_table) +
+                        QStringLiteral(" WHERE ") + m_keyName + QStringLiteral(" = ?");
+    for (int row : std::as_const(rows)) {
+        if (Error e = m_db.execute(sql, {key(row)}))
+            return e;
+        if (m_db.rowsAffected() != 1)
+            return rowVanished();
+    }
+    return transaction.commit();
+}
+
+void RecordSet::dropRows(int first, int count)
+{
+    m_keys.remove(first, count);
+    forgetPages();
+}
+
+Error RecordSet::remove(QList<int> rows)
+{
+    if (Error e = deleteFromFile(rows))
+        return e;
+    for (const auto& [first, count] : runsFromLast(rows))
+        dropRows(first, count);
+    return {};
+}
+
+QList<QPair<int, int>> RecordSet::runsFromLast(QList<int> rows)
+{
+    std::sort(rows.begin(), rows.end(), std::greater<int>());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    QList<QPair<int, int>> runs;
+    for (int row : std::as_const(rows)) {
+        if (!runs.isEmpty() && runs.last().first == row + 1) {
+            --runs.last().first;
+            ++runs.last().second;
+        } else {
+            runs.append({row, 1});
+        }
+    }
+    return runs;
+}
+
+} // namespace db

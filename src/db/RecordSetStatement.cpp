@@ -1,0 +1,130 @@
+#include "db/RecordSetStatement.h"
+
+#include "db/Database.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+#include <QSqlError>
+#include <sqlite3.h>
+
+namespace db {
+
+RecordSetStatement::RecordSetStatement(sqlite3* handle, const QString& sql) : m_handle(handle)
+{
+    if (!handle) {
+        m_error = {SQLITE_MISUSE, QStringLiteral("The league file is not open.")};
+        return;
+    }
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &m_stmt, nullptr) != SQLITE_OK)
+        m_error = engineError(handle);
+}
+
+RecordSetStatement::~RecordSetStatement()
+{
+    sqlite3_finalize(m_stmt);
+}
+
+Error RecordSetStatement::engineError(sqlite3* handle)
+{
+    const int code = sqlite3_extended_errcode(handle);
+    const QString text = QString::fromUtf8(sqlite3_errmsg(handle));
+    return Database::errorFrom(
+        QSqlError(text, text, QSqlError::StatementError, QString::number(code)));
+}
+
+Error RecordSetStatement::bind(int position, const QVariant& value)
+{
+    if (m_error)
+        return m_error;
+    int rc = SQLITE_OK;
+    if (value.isNull()) {
+        rc = sqlite3_bind_null(m_stmt, position);
+    } else {
+        switch (value.typeId()) {
+        case QMetaType::Bool:
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::Long:
+        case QMetaType::LongLong:
+        case QMetaType::Short:
+        case QMetaType::Char:
+        case QMetaType::SChar:
+        case QMetaType::UChar:
+        case QMetaType::UShort:
+            rc = sqlite3_bind_int64(m_stmt, position, value.toLongLong());
+            break;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            rc = sqlite3_bind_double(m_stmt, position, value.toDouble());
+            break;
+        case QMetaType::QByteArray: {
+            const QByteArray bytes = value.toByteArray();
+            rc = sqlite3_bind_blob64(m_stmt, position, bytes.constData(), bytes.size(),
+                                     SQLITE_TRANSIENT);
+            break;
+        }
+        default: {
+            QString text;
+            if (value.typeId() == QMetaType::QDate)
+                text = value.toDate().toString(Qt::ISODate);
+            else if (value.typeId() == QMetaType::QDateTime)
+                text = value.toDateTime().toString(Qt::ISODate);
+            else
+                text = value.toString();
+            const QByteArray utf8 = text.toUtf8();
+            rc = sqlite3_bind_text64(m_stmt, position, utf8.constData(), utf8.size(),
+                                     SQLITE_TRANSIENT, SQLITE_UTF8);
+            break;
+        }
+        }
+    }
+    if (rc != SQLITE_OK)
+        m_error = engineError(m_handle);
+    return m_error;
+}
+
+Error RecordSetStatement::bind(const QVariantList& values, int first)
+{
+    for (int i = 0; i < values.size() && !m_error; ++i)
+        bind(first + i, values.at(i));
+    return m_error;
+}
+
+bool RecordSetStatement::next()
+{
+    if (m_error)
+        return false;
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc != SQLITE_DONE)
+        m_error = engineError(m_handle);
+    return false;
+}
+
+qint64 RecordSetStatement::int64(int column) const
+{
+    return sqlite3_column_int64(m_stmt, column);
+}
+
+QVariant RecordSetStatement::value(int column) const
+{
+    switch (sqlite3_column_type(m_stmt, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(m_stmt, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(m_stmt, column));
+    case SQLITE_TEXT:
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column)),
+                                 sqlite3_column_bytes(m_stmt, column));
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char*>(sqlite3_column_blob(m_stmt, column)),
+                          sqlite3_column_bytes(m_stmt, column));
+    default:
+        return {};
+    }
+}
+
+} // namespace db

@@ -1,0 +1,108 @@
+#include "grid/DataGridView.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStyledItemDelegate>
+
+// Remembers the editor it made last, so the view can hand a typed but not yet
+// entered value to the model before the row is committed.
+class DataGridView::EditorTracker : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override
+    {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        m_editor = editor;
+        return editor;
+    }
+    QWidget* lastEditor() const { return m_editor; }
+
+private:
+    mutable QPointer<QWidget> m_editor;
+};
+
+DataGridView::DataGridView(QWidget* parent)
+    : QTableView(parent), m_delegate(new EditorTracker(this))
+{
+    setItemDelegate(m_delegate);
+    setFrameShape(QFrame::Panel);
+    setFrameShadow(QFrame::Sunken);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
+
+    // Record selectors; the user may change row heights.
+    verticalHeader()->setVisible(true);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('W')) * 2);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setHighlightSections(false);
+    // A header click sorts; it does not also select the column (which would
+    // move the current row and ask about an edited one before the sort does).
+    disconnect(horizontalHeader(), &QHeaderView::sectionPressed, this, nullptr);
+    disconnect(horizontalHeader(), &QHeaderView::sectionEntered, this, nullptr);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &DataGridView::headClick);
+
+    for (QWidget* surface : {viewport(), horizontalHeader()->viewport(),
+                             verticalHeader()->viewport()})
+        surface->installEventFilter(this);
+}
+
+int DataGridView::shiftState(Qt::KeyboardModifiers modifiers)
+{
+    return (modifiers & Qt::ShiftModifier ? ShiftBit : 0) |
+           (modifiers & Qt::ControlModifier ? CtrlBit : 0) |
+           (modifiers & Qt::AltModifier ? AltBit : 0);
+}
+
+bool DataGridView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        emit mouseDown(mouse->button(), shiftState(mouse->modifiers()),
+                       mouse->position().toPoint());
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+void DataGridView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Delete && state() != EditingState &&
+        !selectedWholeRows().isEmpty()) {
+        emit deleteRequested();
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void DataGridView::finishEditing()
+{
+    QWidget* editor = m_delegate->lastEditor();
+    if (state() != EditingState || !editor)
+        return;
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+QList<int> DataGridView::selectedWholeRows() const
+{
+    QList<int> rows;
+    if (!selectionModel())
+        return rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}

@@ -1,0 +1,418 @@
+#include "grid/frmDataGrid.h"
+
+#include "db/RecordSet.h"
+#include "grid/DataControl.h"
+#include "grid/DataGridView.h"
+#include "shell/base/Globals.h"
+#include "shell/base/Prompts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+constexpr int StripHeightTwips = 330;
+constexpr int CaptionLimit = 50;
+
+// The screen-wide hourglass, set back however the work ends.
+struct Hourglass {
+    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~Hourglass() { QApplication::restoreOverrideCursor(); }
+    Hourglass(const Hourglass&) = delete;
+    Hourglass& operator=(const Hourglass&) = delete;
+};
+
+void showError(QWidget* parent, const db::Error& e)
+{
+    Prompts::showError(parent, e.number, e.description);
+}
+
+// The Table commands' numbers and the menu items they check.
+struct TableCommandItem {
+    const char* tag;
+    const char* item;
+};
+constexpr TableCommandItem tableCommandItems[] = {
+    {"1", "mnuConference"}, {"2", "mnuFreeAgents"}, {"3", "mnuLeague"},
+    {"5", "mnuRoster"},     {"6", "mnuSchedule"},   {"7", "mnuTeam"},
+};
+} // namespace
+
+frmDataGrid::frmDataGrid(QWidget* parent) : frmDataGrid(GridOptions{}, parent) {}
+
+frmDataGrid::frmDataGrid(const GridOptions& options, QWidget* parent)
+    : QWidget(parent), m_options(options), m_data(new DataControl(this)),
+      m_model(new RecordSetModel(this)), m_grid(new DataGridView(this)),
+      m_strip(new QWidget(this))
+{
+    setObjectName(u"frmDataGrid"_s);
+    setAttribute(Qt::WA_DeleteOnClose);
+    buildControls();
+    connectGrid();
+    resize(sizeHint());
+}
+
+frmDataGrid::~frmDataGrid()
+{
+    // The model reads through the record set Data1 owns: detach it first.
+    m_model->setRecordSet(nullptr);
+}
+
+void frmDataGrid::buildControls()
+{
+    m_data->setObjectName(u"Data1"_s);
+    m_strip->setObjectName(u"picButtons"_s);
+    m_strip->setAccessibleName(u"Buttons"_s);
+    m_grid->setObjectName(u"grdDataGrid"_s);
+    m_grid->setAccessibleName(u"Data Grid"_s);
+
+    m_model->setFixedColumns(m_options.fixedColumns);
+    m_model->setAllowAddNew(m_options.allowAddNew);
+    m_model->setAllowDelete(m_options.allowDelete);
+    m_model->setAllowUpdate(m_options.allowUpdate);
+    m_grid->setModel(m_model);
+
+    const struct {
+        const char* name;
+        const char* caption;
+        int left;
+        int width;
+        void (frmDataGrid::*handler)();
+    } buttons[] = {
+        {"cmdRefresh", "&Refresh", 0, 1462, &frmDataGrid::cmdRefresh_Click},
+        {"cmdSort", "&Sort", 1462, 1462, &frmDataGrid::cmdSort_Click},
+        {"cmdFilter", "&Filter", 2924, 1462, &frmDataGrid::cmdFilter_Click},
+        {"cmdClose", "&Close", 4398, 1437, &frmDataGrid::cmdClose_Click},
+    };
+    for (const auto& b : buttons) {
+        QPushButton* button = addStripButton(QLatin1String(b.name), QLatin1String(b.caption),
+                                             b.left, b.width);
+        connect(button, &QPushButton::clicked, this, b.handler);
+    }
+}
+
+QPushButton* frmDataGrid::addStripButton(const QString& name, const QString& caption,
+                                         int leftTwips, int widthTwips)
+{
+    auto* button = new QPushButton(caption, m_strip);
+    button->setObjectName(name);
+    button->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
+    button->setGeometry(twipsToPixelsX(leftTwips), 0, twipsToPixelsX(widthTwips),
+                        twipsToPixelsY(StripHeightTwips));
+    // Tab order: the grid first, then the buttons left to right.
+    setTabOrder(m_buttons.isEmpty() ? static_cast<QWidget*>(m_grid) : m_buttons.last(), button);
+    m_buttons << button;
+    return button;
+}
+
+QPushButton* frmDataGrid::button(const QString& objectName) const
+{
+    for (QPushButton* b : m_buttons) {
+        if (b->objectName() == objectName)
+            return b;
+    }
+    return nullptr;
+}
+
+void frmDataGrid::connectGrid()
+{
+    connect(m_data, &DataControl::recordsetReplaced, this, &frmDataGrid::rebindModel);
+    connect(m_grid, &DataGridView::headClick, this, &frmDataGrid::grdDataGrid_HeadClick);
+    connect(m_grid, &DataGridView::mouseDown, this, &frmDataGrid::grdDataGrid_MouseDown);
+    connect(m_grid, &DataGridView::deleteRequested, this,
+            &frmDataGrid::grdDataGrid_DeleteRequested);
+    connect(m_model, &RecordSetModel::beforeUpdate, this, &frmDataGrid::grdDataGrid_BeforeUpdate);
+    connect(m_model, &RecordSetModel::beforeDelete, this, &frmDataGrid::grdDataGrid_BeforeDelete);
+    // Deferred: the refusal shows after the cell editor has closed, so the
+    // message box cannot take its focus and commit it a second time.
+    connect(m_model, &RecordSetModel::editRefused, this,
+            [this] { QTimer::singleShot(0, this, &frmDataGrid::showEditRefusal); });
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &frmDataGrid::currentRowChanged);
+}
+
+int frmDataGrid::twipsToPixelsX(int twips) const
+{
+    return qRound(twips * logicalDpiX() / 1440.0);
+}
+
+int frmDataGrid::twipsToPixelsY(int twips) const
+{
+    return qRound(twips * logicalDpiY() / 1440.0);
+}
+
+QSize frmDataGrid::sizeHint() const
+{
+    return {twipsToPixelsX(m_options.designClientTwips.width()),
+            twipsToPixelsY(m_options.designClientTwips.height())};
+}
+
+QString frmDataGrid::captionFor(const QString& recordSource)
+{
+    return recordSource.size() > CaptionLimit ? u"SQL Statement"_s : recordSource;
+}
+
+bool frmDataGrid::loadAndShow(QMdiArea* area, frmDataGrid* window)
+{
+    if (!window->Form_Load()) {
+        delete window; // it unloads before it ever appears
+        return false;
+    }
+    auto* sub = new QMdiSubWindow;
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWidget(window);
+    area->addSubWindow(sub);
+    sub->adjustSize();
+    sub->show();
+    area->setActiveSubWindow(sub);
+    return true;
+}
+
+bool frmDataGrid::Form_Load()
+{
+    beforeLoad();
+    m_data->setDatabaseName(mMain::DBPath);
+    m_data->setRecordSource(mMain::CurrentTable);
+    m_data->setRecordsetType(db::RecordSet::Dynaset);
+    m_data->setOptions(0);
+    db::Error e = m_data->refresh();
+    if (!e) {
+        if (const QString field = m_model->missingField(); !field.isEmpty())
+            e = {db::MissingField, u"The table \"%1\" has no field \"%2\", which this window "
+                                   u"shows."_s.arg(m_data->recordset()->table(), field)};
+    }
+    if (e) {
+        showError(this, e);
+        return false;
+    }
+    setWindowTitle(captionFor(m_data->recordSource()));
+    m_grid->setAccessibleName(windowTitle());
+    if (const db::RecordSet* rs = m_data->recordset(); rs->isReadOnly())
+        Prompts::message(this, rs->readOnlyReason(), QMessageBox::Information);
+    return true;
+}
+
+void frmDataGrid::rebindModel()
+{
+    // Fixed columns outlive the record set: keep what the view hid and sized.
+    const int columns = m_options.fixedColumns.isEmpty() ? 0 : m_model->columnCount();
+    QVector<bool> hidden(columns);
+    QVector<int> widths(columns);
+    for (int c = 0; c < columns; ++c) {
+        hidden[c] = m_grid->isColumnHidden(c);
+        widths[c] = m_grid->columnWidth(c);
+    }
+    m_model->setRecordSet(m_data->recordset());
+    for (int c = 0; c < columns && c < m_model->columnCount(); ++c) {
+        m_grid->setColumnHidden(c, hidden[c]);
+        if (!hidden[c] && widths[c] > 0)
+            m_grid->setColumnWidth(c, widths[c]);
+    }
+}
+
+void frmDataGrid::cmdRefresh_Click()
+{
+    db::RecordSet* rs = m_data->recordset();
+    if (!rs || !leaveEditedRow())
+        return;
+    if (db::Error e = rs->requery()) {
+        showError(this, e);
+        return;
+    }
+    rebindModel();
+}
+
+void frmDataGrid::cmdSort_Click()
+{
+    if (m_data->recordsetType() == db::RecordSet::Table) {
+        Prompts::refuse(this, u"You Cannot Sort a Table Recordset!"_s);
+        return;
+    }
+    QString expression = m_sortText;
+    if (expression.isEmpty()) {
+        expression = Prompts::input(this, u"Enter Sort Column:"_s);
+        if (expression.trimmed().isEmpty())
+            return;
+    }
+    replaceRecordset(expression, true);
+}
+
+void frmDataGrid::cmdFilter_Click()
+{
+    if (m_data->recordsetType() == db::RecordSet::Table) {
+        Prompts::refuse(this, u"You Cannot Filter a Table Recordset!"_s);
+        return;
+    }
+    const QString expression = Prompts::input(this, u"Enter Filter Expression:"_s);
+    if (expression.trimmed().isEmpty())
+        return;
+    replaceRecordset(expression, false);
+}
+
+void frmDataGrid::replaceRecordset(const QString& expression, bool sort)
+{
+    const db::RecordSet* source = m_data->recordset();
+    if (!source || !leaveEditedRow())
+        return;
+    std::unique_ptr<db::RecordSet> next;
+    db::Error e;
+    {
+        Hourglass wait;
+        // A bad expression leaves the current record set as it was, so one
+        // typo never poisons a later Sort or Filter.
+        e = sort ? source->openSorted(expression, &next) : source->openFiltered(expression, &next);
+    }
+    if (e) {
+        showError(this, e);
+        return;
+    }
+    m_data->setRecordset(std::move(next));
+}
+
+void frmDataGrid::cmdClose_Click()
+{
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        sub->close();
+    else
+        close();
+}
+
+void frmDataGrid::grdDataGrid_HeadClick(int column)
+{
+    if (m_data->recordsetType() == db::RecordSet::Table)
+        return;
+    const QString name = m_model->fieldNameOfColumn(column);
+    if (name.isEmpty())
+        return;
+    if (m_shiftState == 0) {
+        m_sortText = u"["_s + name + u"]"_s;
+    } else {
+        m_sortText = u"["_s + name + u"] desc"_s;
+        m_shiftState = 0;
+    }
+    cmdSort_Click();
+    m_sortText.clear();
+}
+
+void frmDataGrid::grdDataGrid_MouseDown(Qt::MouseButton, int shift, QPoint)
+{
+    m_shiftState = shift;
+}
+
+void frmDataGrid::grdDataGrid_BeforeUpdate(bool* cancel)
+{
+    *cancel = !Prompts::ask(this, u"Commit changes?"_s);
+}
+
+void frmDataGrid::grdDataGrid_BeforeDelete(bool* cancel)
+{
+    *cancel = !Prompts::ask(this, u"Delete Current Row?"_s, QMessageBox::Yes);
+}
+
+void frmDataGrid::grdDataGrid_DeleteRequested()
+{
+    if (!m_model->allowDelete())
+        return;
+    const QList<int> rows = m_grid->selectedWholeRows();
+    // An edited row elsewhere is settled first, so it is never lost unasked.
+    if (m_model->hasPendingEdit() && !rows.contains(m_model->pendingRow()) && !leaveEditedRow())
+        return;
+    if (db::Error e = m_model->deleteRows(rows))
+        showError(this, e);
+}
+
+void frmDataGrid::showEditRefusal()
+{
+    if (const db::Error e = m_model->takeEditError())
+        showError(this, e);
+}
+
+bool frmDataGrid::leaveEditedRow()
+{
+    m_grid->finishEditing();
+    if (!m_model->hasPendingEdit())
+        return true;
+    if (db::Error e = m_model->commitPendingEdit()) {
+        showError(this, e);
+        return false;
+    }
+    return true;
+}
+
+void frmDataGrid::currentRowChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    if (m_returningToEditedRow || !m_model->hasPendingEdit() ||
+        previous.row() != m_model->pendingRow() || current.row() == previous.row())
+        return;
+    if (leaveEditedRow())
+        return;
+    // The write failed: the row stays in edit, and the cursor with it.
+    m_returningToEditedRow = true;
+    m_grid->setCurrentIndex(m_model->index(m_model->pendingRow(), previous.column()));
+    m_returningToEditedRow = false;
+}
+
+void frmDataGrid::resolvePendingEdit()
+{
+    leaveEditedRow();
+}
+
+void frmDataGrid::closeEvent(QCloseEvent* event)
+{
+    // Closing asks about an edited row; only a write that was wanted and
+    // failed keeps the window open, so the edit is not lost.
+    if (!leaveEditedRow()) {
+        event->ignore();
+        return;
+    }
+    Form_Unload();
+    event->accept();
+}
+
+void frmDataGrid::Form_Unload()
+{
+    for (const TableCommandItem& entry : tableCommandItems) {
+        if (m_tag == QLatin1String(entry.tag)) {
+            clearMenuCheck(QLatin1String(entry.item));
+            return;
+        }
+    }
+}
+
+void frmDataGrid::clearMenuCheck(const QString& itemName)
+{
+    if (auto* item = window()->findChild<QAction*>(itemName))
+        item->setChecked(false);
+}
+
+bool frmDataGrid::isMinimizedWindow() const
+{
+    return isMinimized() || (parentWidget() && parentWidget()->isMinimized());
+}
+
+void frmDataGrid::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmDataGrid::Form_Resize()
+{
+    if (isMinimizedWindow())
+        return;
+    // The strip runs along the top; the grid fills the client area under it.
+    // (A height that would go below zero is ignored: the grid keeps its own.)
+    const int strip = twipsToPixelsY(StripHeightTwips);
+    m_strip->setGeometry(0, 0, width(), strip);
+    const int gridHeight = height() - strip;
+    if (gridHeight < 0)
+        return;
+    m_grid->setGeometry(0, strip, width(), gridHeight);
+}
