@@ -1,15 +1,91 @@
 // File > Clear Database and File > Convert.
+#include "db/Database.h"
+#include "db/Schema.h"
 #include "shell/MDIMain.h"
+#include "shell/StartProgram.h"
+#include "shell/base/Globals.h"
+#include "shell/base/Prompts.h"
+#include "shell/base/Settings.h"
+
+#include <QDir>
+
+namespace {
+
+const QString ConverterName = QStringLiteral("Kickvale99LeagueConv.exe");
+
+QString clearQuestion(const QString& path)
+{
+    return QStringLiteral("All rows of the seven league tables (%1) in \"%2\" will be deleted. "
+                          "This cannot be undone.\n\nClear the database?")
+        .arg(db::schema::leagueTables().join(QStringLiteral(", ")),
+             QDir::toNativeSeparators(path));
+}
+
+// A failure inside the transaction was rolled back; say so, so the user
+// knows the league is as it was and not half-cleared.
+db::Error rolledBack(db::Error error)
+{
+    QString text = error.description.trimmed();
+    if (!text.endsWith(QLatin1Char('.')))
+        text += QLatin1Char('.');
+    error.description = text + QStringLiteral(" No table was emptied.");
+    return error;
+}
+
+// Empties the seven league tables in their fixed order, all or none.
+db::Error clearLeagueTables(db::Database& league)
+{
+    db::Transaction transaction(league);
+    if (db::Error e = transaction.begin())
+        return e;
+    for (const QString& table : db::schema::leagueTables()) {
+        if (db::Error e = league.execute(QStringLiteral("DELETE FROM %1;").arg(table)))
+            return rolledBack(e);
+    }
+    if (db::Error e = transaction.commit())
+        return rolledBack(e);
+    return {};
+}
+
+} // namespace
 
 void MDIMain::DeleteX()
 {
+    // Opened before asking, so a missing or foreign file is reported without
+    // a pointless question about deleting its rows.
+    db::Database league;
+    db::Error e = league.open(mMain::DBPath);
+    if (!e) {
+        if (!Prompts::ask(this, clearQuestion(mMain::DBPath), QMessageBox::No))
+            return;
+        e = clearLeagueTables(league);
+    }
+    if (e)
+        Prompts::showError(this, e.number, e.description);
 }
 
 void MDIMain::mnuConvert_Click()
 {
+    if (mMain::ConverterPath.isEmpty()) {
+        const QString path = Prompts::openFileName(
+            this, QStringLiteral("Select Kickvale99LeagueConv"),
+            {ConverterName + QStringLiteral(" (") + ConverterName + QLatin1Char(')')});
+        if (path.isEmpty())
+            return; // Cancel: nothing stored, nothing started
+        mMain::ConverterPath = path;
+        SaveSetting(QStringLiteral("Settings"), QStringLiteral("Convert"), mMain::ConverterPath);
+    }
     RunConverter();
 }
 
 void MDIMain::RunConverter()
 {
+    const db::Error e = startProgram(mMain::ConverterPath);
+    if (e.number == db::FileNotFound) {
+        // The stored choice stays: only a new choice replaces it.
+        mMain::ConverterPath.clear();
+        mnuConvert_Click();
+    } else if (e) {
+        Prompts::showError(this, e.number, e.description);
+    }
 }
