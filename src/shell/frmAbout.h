@@ -2,12 +2,27 @@
 
 #include <QDialog>
 
-// Help > About: title, version line, System Info.
+class QPushButton;
+
+// Help > About: title, version line, System Info. Not modal, one at a time;
+// OK, Enter and Esc unload it.
 class frmAbout : public QDialog
 {
     Q_OBJECT
 public:
+    static constexpr int Major = 1;
+    static constexpr int Minor = 0;
+    static constexpr int Revision = 1;
+
     explicit frmAbout(QWidget* parent = nullptr);
     // Loads the single About window if needed and shows it, not modal.
     static frmAbout* showSingle();
+
+    void cmdOK_Click();
+    void cmdSysInfo_Click();
+
+private:
+    void Form_Load();
+    QPushButton* addButton(const char* name, const QString& caption, const QRect& twips,
+                           void (frmAbout::*handler)());
 };

@@ -1,5 +1,7 @@
 #include "shell/frmSplash2.h"
 
+#include "shell/FormBuilder.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QTimer>
@@ -45,7 +47,45 @@ frmSplash2::~frmSplash2()
 
 void frmSplash2::buildContents()
 {
-    // Filled in with the splash's texts and pictures (About and splash work).
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    setPalette(palette);
+    setAutoFillBackground(true);
+    form::setClientSizeTwips(this, 5070, 1920);
+
+    const QString black = QStringLiteral("Arial Black");
+    const QString plain = QStringLiteral("Arial");
+    const QColor gold(230, 180, 40);
+    const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
+    const form::LabelSpec labels[] = {
+        {"Label1", QStringLiteral("Yardmark '99"), {780, 120, 3300, 600}, black, 22, true,
+         Qt::white, left},
+        {"Label3", QStringLiteral("1.0"), {4170, 225, 780, 480}, black, 14, true, Qt::white,
+         Qt::AlignRight | Qt::AlignVCenter},
+        {"Label2", QStringLiteral("LEAGUE EDITOR FOR KICKVALE 99"), {780, 840, 3180, 330}, black,
+         8, true, gold, left},
+        {"Label4", QStringLiteral("Written by the Yardmark '99 team"), {780, 1470, 3180, 300},
+         plain, 8, false, Qt::white, left},
+    };
+    for (const form::LabelSpec& label : labels)
+        form::addLabel(this, label);
+
+    const struct {
+        const char* name;
+        QRect twips;
+    } lines[] = {
+        {"Line1", {780, 765, 4170, 15}},
+        {"Line2", {780, 1305, 3180, 15}},
+        {"Line3", {660, 120, 15, 1680}},
+        {"Line4", {120, 1800, 4830, 15}},
+    };
+    for (const auto& line : lines)
+        form::addLine(this, QString::fromLatin1(line.name), line.twips, gold);
+
+    form::addImage(this, QStringLiteral("Image1"), QStringLiteral("Program icon"),
+                   form::programIcon(32), {120, 180});
+    form::addImage(this, QStringLiteral("Image2"), QStringLiteral("Fifty-yard line"),
+                   form::yardLinePicture(), {4050, 840});
 }
 
 void frmSplash2::showEvent(QShowEvent* event)

@@ -1,0 +1,122 @@
+#include "shell/FormBuilder.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QScreen>
+
+namespace form {
+
+namespace {
+constexpr int TwipsPerInch = 1440;
+} // namespace
+
+int twipsToPixels(const QWidget* form, int twips)
+{
+    return qRound(double(twips) * form->logicalDpiY() / TwipsPerInch);
+}
+
+QRect twipsRect(const QWidget* form, int left, int top, int width, int height)
+{
+    return {twipsToPixels(form, left), twipsToPixels(form, top),
+            qMax(1, twipsToPixels(form, width)), qMax(1, twipsToPixels(form, height))};
+}
+
+void setClientSizeTwips(QWidget* form, int width, int height)
+{
+    form->setFixedSize(twipsToPixels(form, width), twipsToPixels(form, height));
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        form->move(screen->availableGeometry().center() - form->rect().center());
+}
+
+QLabel* addLabel(QWidget* form, const LabelSpec& spec)
+{
+    auto* label = new QLabel(spec.text, form);
+    label->setObjectName(QString::fromLatin1(spec.name));
+    label->setAccessibleName(spec.text);
+    label->setGeometry(twipsRect(form, spec.twips.x(), spec.twips.y(), spec.twips.width(),
+                                 spec.twips.height()));
+    QFont font(spec.family, spec.pointSize);
+    if (spec.heavy)
+        font.setWeight(QFont::Black);
+    label->setFont(font);
+    label->setAlignment(spec.alignment);
+    if (spec.color.isValid()) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, spec.color);
+        label->setPalette(palette);
+    }
+    return label;
+}
+
+QFrame* addLine(QWidget* form, const QString& name, const QRect& twips, const QColor& color)
+{
+    auto* line = new QFrame(form);
+    line->setObjectName(name);
+    line->setAccessibleName(QStringLiteral("Separator line"));
+    line->setFrameShape(QFrame::NoFrame);
+    QRect pixels = twipsRect(form, twips.x(), twips.y(), twips.width(), twips.height());
+    if (twips.width() >= twips.height())
+        pixels.setHeight(1);
+    else
+        pixels.setWidth(1);
+    line->setGeometry(pixels);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::Window, color);
+    line->setPalette(palette);
+    line->setAutoFillBackground(true);
+    return line;
+}
+
+QLabel* addImage(QWidget* form, const QString& name, const QString& accessibleName,
+                 const QPixmap& picture, const QPoint& twipsTopLeft)
+{
+    auto* image = new QLabel(form);
+    image->setObjectName(name);
+    image->setAccessibleName(accessibleName);
+    image->setPixmap(picture);
+    image->setGeometry(QRect(QPoint(twipsToPixels(form, twipsTopLeft.x()),
+                                    twipsToPixels(form, twipsTopLeft.y())),
+                             picture.size()));
+    return image;
+}
+
+QPixmap programIcon(int size)
+{
+    QPixmap icon(size, size);
+    icon.fill(Qt::transparent);
+    QPainter painter(&icon);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double s = size;
+    painter.translate(s / 2, s / 2);
+    painter.rotate(-35);
+    painter.setPen(QPen(QColor(60, 30, 10), s / 20));
+    painter.setBrush(QColor(150, 75, 30));
+    painter.drawEllipse(QRectF(-s * 0.46, -s * 0.27, s * 0.92, s * 0.54));
+    painter.setPen(QPen(Qt::white, s / 16, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(-s * 0.2, 0), QPointF(s * 0.2, 0));
+    for (int i = -2; i <= 2; ++i)
+        painter.drawLine(QPointF(i * s * 0.08, -s * 0.07), QPointF(i * s * 0.08, s * 0.07));
+    return icon;
+}
+
+QPixmap yardLinePicture()
+{
+    constexpr int Size = 60;
+    QPixmap picture(Size, Size);
+    picture.fill(QColor(20, 110, 40));
+    QPainter painter(&picture);
+    painter.setPen(QPen(Qt::white, 2));
+    for (int x = 6; x < Size; x += 12)
+        painter.drawLine(x, 0, x, Size);
+    painter.fillRect(QRect(14, 18, 32, 24), QColor(20, 110, 40));
+    QFont font(QStringLiteral("Arial Black"), 14);
+    font.setWeight(QFont::Black);
+    font.setPixelSize(20);
+    painter.setFont(font);
+    painter.drawText(QRect(0, 0, Size, Size), Qt::AlignCenter, QStringLiteral("50"));
+    return picture;
+}
+
+} // namespace form
