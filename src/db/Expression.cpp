@@ -5,7 +5,8 @@
 
 #include <QSqlQuery>
 
-namespace db {
+namespace db
+{
 
 using expr::Token;
 
@@ -27,10 +28,11 @@ Affinity affinityOf(const QString& declaredType)
 QList<FieldDef> fieldDefs(Database& db, const QString& table, Error* error)
 {
     QList<FieldDef> fields;
-    Error e = db.query(QStringLiteral("SELECT name, type FROM pragma_table_info(?)"), {table},
-                       [&](const QSqlQuery& q) {
-                           fields.append({q.value(0).toString(), affinityOf(q.value(1).toString())});
-                       });
+    Error e =
+        db.query(QStringLiteral("SELECT name, type FROM pragma_table_info(?)"), {table},
+                 [&](const QSqlQuery& q) {
+                     fields.append({q.value(0).toString(), affinityOf(q.value(1).toString())});
+                 });
     if (!e && fields.isEmpty())
         e = {MissingTable, QStringLiteral("The league file has no table \"%1\".").arg(table)};
     if (error)
@@ -40,8 +42,6 @@ QList<FieldDef> fieldDefs(Database& db, const QString& table, Error* error)
 
 Error compileFilter(const QString& text, const QList<FieldDef>& fields, CompiledFilter* out)
 {
-    if (Error e = expr::checkLength(text))
-        return e;
     QList<Token> tokens;
     if (Error e = expr::tokenize(text, &tokens))
         return e;
@@ -50,15 +50,17 @@ Error compileFilter(const QString& text, const QList<FieldDef>& fields, Compiled
         return e;
     CompiledFilter result;
     expr::emitSql(*root, &result.sql, &result.params);
+    if (Error e = expr::checkWithEngine(result.sql, fields))
+        return e;
     *out = std::move(result);
     return {};
 }
 
-namespace {
+namespace
+{
 
 // One sort key: a field, then ASC or DESC if given.
-Error sortKey(const QList<Token>& tokens, qsizetype& i, const QList<FieldDef>& fields,
-              QString* sql)
+Error sortKey(const QList<Token>& tokens, qsizetype& i, const QList<FieldDef>& fields, QString* sql)
 {
     const Token& name = tokens[i];
     if (name.kind != Token::Name || name.isKeyword(u"asc") || name.isKeyword(u"desc"))
@@ -82,8 +84,6 @@ Error sortKey(const QList<Token>& tokens, qsizetype& i, const QList<FieldDef>& f
 
 Error compileSort(const QString& text, const QList<FieldDef>& fields, CompiledSort* out)
 {
-    if (Error e = expr::checkLength(text))
-        return e;
     QList<Token> tokens;
     if (Error e = expr::tokenize(text, &tokens))
         return e;

@@ -6,7 +6,8 @@
 #include <QString>
 #include <QVariantList>
 
-namespace db {
+namespace db
+{
 
 class Database;
 
@@ -33,10 +34,32 @@ struct CompiledSort {
     QString sql;
 };
 
-// Compile Access/Jet-style filter and sort expressions against a record set's
-// fields. Bad text gives ExpressionSyntax, UnknownField, ExpressionType or
-// ExpressionTooLong with a description that says what and where; `out` is
+// Compile Access/Jet-style filter and sort expressions against a record
+// set's fields. Bad text gives ExpressionSyntax, UnknownField, ExpressionType
+// or ExpressionTooLong with a description that says what and where; `out` is
 // left untouched then.
+//
+// Filters: = <> < > <= >=, And, Or, Not, parentheses; [Not] Like 'pattern'
+// (* ? # [list] [!list] [a-z]; % and _ are ordinary characters); [Not]
+// Between a And b (bounds in either order); [Not] In (a, b, ...); Is [Not]
+// Null; numbers, 'text' and "text" (a doubled quote inside stands for one),
+// True and False (-1 and 0), Null, dates #m/d/yyyy# and #yyyy-mm-dd# (they
+// compare as "yyyy-mm-dd" text); + - * / (real division), \ and Mod (on
+// whole numbers), ^, & (joins text, Null as empty). Precedence from the
+// tightest: ^, unary -, * /, \, Mod, + -, &, comparisons, Not, And, Or.
+// Text compares without regard to case (collation YM_NOCASE).
+//
+// Where the old engine and SQLite differ, we chose:
+// - "x = True" holds for any value but 0, so a Yes/No column holding 1
+//   matches as well as one holding -1; "x = False" holds for 0.
+// - Not is logical (Not 1 is False), not the old engine's bitwise Not.
+// - A division by zero gives Null, so the row is not selected.
+// - A literal adapts to what it meets: '12' against a number field is 12,
+//   12 against a text field is '12'; 'abc' against a number is a mismatch.
+// - Nesting that SQLite's parser cannot take (about 30 levels of
+//   "a Or (b Or (...") is ExpressionTooLong, found when compiling.
+//
+// Sorts: field [ASC|DESC] {, field [ASC|DESC]}; text is ordered by YM_NOCASE.
 Error compileFilter(const QString& text, const QList<FieldDef>& fields, CompiledFilter* out);
 Error compileSort(const QString& text, const QList<FieldDef>& fields, CompiledSort* out);
 

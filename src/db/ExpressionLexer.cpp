@@ -1,11 +1,15 @@
 #include "db/ExpressionLexer.h"
 
+#include "db/Expression.h"
+
 #include <QDate>
 #include <QRegularExpression>
 
-namespace db::expr {
+namespace db::expr
+{
 
-namespace {
+namespace
+{
 
 QString shortened(const QString& text)
 {
@@ -39,7 +43,8 @@ int fullYear(const QString& digits)
 
 QDate parseDate(const QString& body)
 {
-    static const QRegularExpression us(QStringLiteral("^\\s*(\\d{1,2})/(\\d{1,2})/(\\d{2}|\\d{4})\\s*$"));
+    static const QRegularExpression us(
+        QStringLiteral("^\\s*(\\d{1,2})/(\\d{1,2})/(\\d{2}|\\d{4})\\s*$"));
     static const QRegularExpression iso(QStringLiteral("^\\s*(\\d{4})-(\\d{1,2})-(\\d{1,2})\\s*$"));
     if (const auto m = us.match(body); m.hasMatch())
         return QDate(fullYear(m.captured(3)), m.captured(1).toInt(), m.captured(2).toInt());
@@ -174,7 +179,8 @@ private:
             digits();
         }
         if (at(m_i).toLower() == QLatin1Char('e')) {
-            const qsizetype sign = (at(m_i + 1) == QLatin1Char('+') || at(m_i + 1) == QLatin1Char('-')) ? 1 : 0;
+            const qsizetype sign =
+                (at(m_i + 1) == QLatin1Char('+') || at(m_i + 1) == QLatin1Char('-')) ? 1 : 0;
             if (isAsciiDigit(at(m_i + 1 + sign))) {
                 real = true;
                 m_i += 1 + sign;
@@ -222,6 +228,9 @@ private:
 Error tokenize(const QString& input, QList<Token>* out)
 {
     out->clear();
+    if (input.size() > MaxExpressionLength)
+        return {ExpressionTooLong, QStringLiteral("The expression is longer than %1 characters.")
+                                       .arg(MaxExpressionLength)};
     return Lexer(input).run(out);
 }
 

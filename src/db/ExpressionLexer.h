@@ -8,14 +8,15 @@
 
 // Splits a filter or sort text into tokens. Internal to the expression
 // compiler; nothing here touches SQL.
-namespace db::expr {
+namespace db::expr
+{
 
 struct Token {
     enum Kind { End, Number, Text, Date, Name, Symbol };
     Kind kind = End;
-    QString text;      // as typed (for Text: the quoted form; for Name: without brackets)
-    QVariant value;    // Number: qlonglong or double; Text: the unquoted text; Date: "yyyy-mm-dd"
-    int pos = 0;       // 0-based offset into the input
+    QString text;   // as typed (for Text: the quoted form; for Name: without brackets)
+    QVariant value; // Number: qlonglong or double; Text: the unquoted text; Date: "yyyy-mm-dd"
+    int pos = 0;    // 0-based offset into the input
     bool bracketed = false; // a [Name] is never a keyword
 
     bool isSymbol(QStringView s) const { return kind == Symbol && text == s; }
@@ -26,6 +27,8 @@ struct Token {
     }
 };
 
+// Fails with ExpressionTooLong beyond MaxExpressionLength characters, with
+// ExpressionSyntax on text that forms no token; the last token is End.
 Error tokenize(const QString& input, QList<Token>* out);
 
 // "Syntax error near "x" at position n: what." or "... at the end of the expression: what."

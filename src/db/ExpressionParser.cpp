@@ -3,14 +3,30 @@
 
 #include <cmath>
 
-namespace db::expr {
+namespace db::expr
+{
 
-namespace {
+namespace
+{
 
 // Binary operators from the loosest to the tightest binding, as Access orders
 // them. Not and the comparisons sit between And and &; unary minus between *
-// and ^.
-enum class Level { Or, And, Not, Compare, Concat, Add, Mod, IntDiv, Mul, Neg, Pow, Primary };
+// and ^, so -2^2 is -4, while an exponent may carry its own sign (2^-1).
+enum class Level {
+    Or,
+    And,
+    Not,
+    Compare,
+    Concat,
+    Add,
+    Mod,
+    IntDiv,
+    Mul,
+    Neg,
+    Pow,
+    Signed,
+    Primary
+};
 
 QStringList operatorsOf(Level level)
 {
@@ -159,7 +175,8 @@ QString needsOf(const QString& op)
 {
     const bool logical = op == u"and" || op == u"or" || op == u"not";
     return QStringLiteral("%1 needs %2")
-        .arg(operatorName(op), logical ? QStringLiteral("Yes/No values") : QStringLiteral("numbers"));
+        .arg(operatorName(op),
+             logical ? QStringLiteral("Yes/No values") : QStringLiteral("numbers"));
 }
 
 NodePtr makeNode(Node::Kind kind, Type type, const QString& op, int pos)
@@ -211,18 +228,6 @@ private:
         return {};
     }
 
-    Error finish(NodePtr& n, std::vector<NodePtr> kids)
-    {
-        for (auto& k : kids)
-            n->height = qMax(n->height, k->height + 1);
-        n->kids = std::move(kids);
-        if (n->height > MaxTreeHeight)
-            return {ExpressionTooLong,
-                    QStringLiteral("The expression has too many terms in a row (more than %1).")
-                        .arg(MaxTreeHeight)};
-        return {};
-    }
-
     Error parse(Level level, NodePtr& out)
     {
         switch (level) {
@@ -231,7 +236,8 @@ private:
         case Level::Compare:
             return parseCompare(out);
         case Level::Neg:
-            return parseNeg(out);
+        case Level::Signed:
+            return parseSign(level, out);
         case Level::Primary:
             return parsePrimary(out);
         default:
@@ -252,8 +258,7 @@ private:
                 return {};
             take();
             NodePtr right;
-            // 2^-1 is a half: the exponent may carry its own sign.
-            if (Error e = parse(level == Level::Pow ? Level::Neg : tighter(level), right))
+            if (Error e = parse(tighter(level), right))
                 return e;
             if (Error e = combine(*op, t.pos, out, right))
                 return e;
@@ -263,8 +268,7 @@ private:
     Error combine(const QString& op, int pos, NodePtr& left, NodePtr& right)
     {
         // + joins two texts, as & does, but lets a Null through as Null.
-        const bool joinsText = op == u"+" && left->type == Type::Text &&
-                               right->type == Type::Text;
+        const bool joinsText = op == u"+" && left->type == Type::Text && right->type == Type::Text;
         const bool joinsAny = op == u"&";
         if (!joinsText && !joinsAny) {
             if (Error e = requireNumber(*left, needsOf(op)))
@@ -275,11 +279,8 @@ private:
         const bool logical = op == u"and" || op == u"or";
         const Type type = joinsText || joinsAny ? Type::Text : logical ? Type::Bool : Type::Number;
         NodePtr n = makeNode(Node::Binary, type, joinsText ? QStringLiteral("||") : op, pos);
-        std::vector<NodePtr> kids;
-        kids.push_back(std::move(left));
-        kids.push_back(std::move(right));
-        if (Error e = finish(n, std::move(kids)))
-            return e;
+        n->kids.push_back(std::move(left));
+        n->kids.push_back(std::move(right));
         left = std::move(n);
         return {};
     }
@@ -296,9 +297,8 @@ private:
         if (Error e = requireNumber(*inner, needsOf(op)))
             return e;
         out = makeNode(Node::Unary, type, op, pos);
-        std::vector<NodePtr> kids;
-        kids.push_back(std::move(inner));
-        return finish(out, std::move(kids));
+        out->kids.push_back(std::move(inner));
+        return {};
     }
 
     Error parseNot(NodePtr& out)
@@ -308,58 +308,63 @@ private:
         return parse(Level::Compare, out);
     }
 
-    Error parseNeg(NodePtr& out)
+    Error parseSign(Level level, NodePtr& out)
     {
         if (peek().isSymbol(u"-") || peek().isSymbol(u"+"))
-            return parseUnary(peek().text, Type::Number, Level::Neg, out);
-        return parse(Level::Pow, out);
+            return parseUnary(peek().text, Type::Number, level, out);
+        return parse(tighter(level), out);
+    }
+
+    using PredicateParser = Error (Parser::*)(NodePtr& subject, const Token& at, bool negated);
+
+    // The comparison, Like, Between, In or Is that the next token starts, if any.
+    PredicateParser predicateAt(const Token& t, bool negated) const
+    {
+        static const QStringList comparisons = {QStringLiteral("="), QStringLiteral("<>"),
+                                                QStringLiteral("<"), QStringLiteral("<="),
+                                                QStringLiteral(">"), QStringLiteral(">=")};
+        if (t.kind == Token::Symbol && comparisons.contains(t.text) && !negated)
+            return &Parser::parseComparison;
+        if (t.isKeyword(u"like"))
+            return &Parser::parseLike;
+        if (t.isKeyword(u"between"))
+            return &Parser::parseBetween;
+        if (t.isKeyword(u"in"))
+            return &Parser::parseIn;
+        if (t.isKeyword(u"is") && !negated)
+            return &Parser::parseIs;
+        return nullptr;
     }
 
     Error parseCompare(NodePtr& out)
     {
-        static const QStringList comparisons = {
-            QStringLiteral("="),  QStringLiteral("<>"), QStringLiteral("<"),
-            QStringLiteral("<="), QStringLiteral(">"),  QStringLiteral(">=")};
         if (Error e = parse(Level::Concat, out))
             return e;
         for (;;) {
-            const Token& t = peek();
-            const bool negated = t.isKeyword(u"not") &&
-                                 (peek(1).isKeyword(u"like") ||
-                                  peek(1).isKeyword(u"between") ||
-                                  peek(1).isKeyword(u"in"));
-            const Token& word = peek(negated ? 1 : 0);
-            Error e;
-            if (t.kind == Token::Symbol && comparisons.contains(t.text))
-                e = parseComparison(out);
-            else if (word.isKeyword(u"like"))
-                e = parseLike(out, negated);
-            else if (word.isKeyword(u"between"))
-                e = parseBetween(out, negated);
-            else if (word.isKeyword(u"in"))
-                e = parseIn(out, negated);
-            else if (t.isKeyword(u"is"))
-                e = parseIs(out);
-            else
+            // "x Not Like", "x Not Between", "x Not In"; any other Not ends the operand.
+            const bool negated = peek().isKeyword(u"not") && predicateAt(peek(1), true);
+            const PredicateParser parser = predicateAt(peek(negated ? 1 : 0), negated);
+            if (!parser)
                 return {};
-            if (e)
+            if (negated)
+                take();
+            if (Error e = (this->*parser)(out, take(), negated))
                 return e;
         }
     }
 
-    // Builds a node over `subject` and the given operands, each already unified.
-    Error predicate(Node::Kind kind, const Token& at, bool negated, NodePtr& subject,
-                    std::vector<NodePtr> operands)
+    // Replaces `subject` by a node over it and the given operands.
+    void predicate(Node::Kind kind, const Token& at, bool negated, NodePtr& subject,
+                   std::vector<NodePtr> operands)
     {
         NodePtr n = makeNode(kind, Type::Bool, at.text.toLower(), at.pos);
         n->negated = negated;
         operands.insert(operands.begin(), std::move(subject));
-        if (Error e = finish(n, std::move(operands)))
-            return e;
+        n->kids = std::move(operands);
         subject = std::move(n);
-        return {};
     }
 
+    // An operand of a comparison, Between or In, unified with its subject.
     Error operand(NodePtr& subject, NodePtr& out)
     {
         if (Error e = parse(Level::Concat, out))
@@ -367,26 +372,24 @@ private:
         return unify(*subject, *out);
     }
 
-    Error parseComparison(NodePtr& subject)
+    Error parseComparison(NodePtr& subject, const Token& at, bool)
     {
-        const Token& t = take();
         std::vector<NodePtr> operands(1);
         if (Error e = operand(subject, operands[0]))
             return e;
-        return predicate(Node::Compare, t, false, subject, std::move(operands));
+        predicate(Node::Compare, at, false, subject, std::move(operands));
+        return {};
     }
 
-    Error parseLike(NodePtr& subject, bool negated)
+    Error parseLike(NodePtr& subject, const Token& at, bool negated)
     {
-        if (negated)
-            take();
-        const Token& t = take();
         std::vector<NodePtr> operands(1);
         if (Error e = parse(Level::Concat, operands[0]))
             return e;
         if (Error e = checkPattern(*operands[0]))
             return e;
-        return predicate(Node::Like, t, negated, subject, std::move(operands));
+        predicate(Node::Like, at, negated, subject, std::move(operands));
+        return {};
     }
 
     // A typed pattern is checked now, so a bad one is a clear syntax error
@@ -413,11 +416,8 @@ private:
         return {};
     }
 
-    Error parseBetween(NodePtr& subject, bool negated)
+    Error parseBetween(NodePtr& subject, const Token& at, bool negated)
     {
-        if (negated)
-            take();
-        const Token& t = take();
         std::vector<NodePtr> operands(2);
         if (Error e = operand(subject, operands[0]))
             return e;
@@ -426,14 +426,12 @@ private:
         take();
         if (Error e = operand(subject, operands[1]))
             return e;
-        return predicate(Node::Between, t, negated, subject, std::move(operands));
+        predicate(Node::Between, at, negated, subject, std::move(operands));
+        return {};
     }
 
-    Error parseIn(NodePtr& subject, bool negated)
+    Error parseIn(NodePtr& subject, const Token& at, bool negated)
     {
-        if (negated)
-            take();
-        const Token& t = take();
         if (!peek().isSymbol(u"("))
             return syntaxError(peek(), QStringLiteral("In needs a list of values in parentheses"));
         take();
@@ -449,19 +447,20 @@ private:
         if (!peek().isSymbol(u")"))
             return syntaxError(peek(), QStringLiteral("a closing parenthesis is missing"));
         take();
-        return predicate(Node::In, t, negated, subject, std::move(operands));
+        predicate(Node::In, at, negated, subject, std::move(operands));
+        return {};
     }
 
-    Error parseIs(NodePtr& subject)
+    Error parseIs(NodePtr& subject, const Token& at, bool)
     {
-        const Token& t = take();
         const bool negated = peek().isKeyword(u"not");
         if (negated)
             take();
         if (!peek().isKeyword(u"null"))
             return syntaxError(peek(), QStringLiteral("Is must be followed by Null or Not Null"));
         take();
-        return predicate(Node::IsNull, t, negated, subject, {});
+        predicate(Node::IsNull, at, negated, subject, {});
+        return {};
     }
 
     Error parsePrimary(NodePtr& out)
@@ -510,8 +509,8 @@ private:
             out = literal(Type::Null, QVariant());
             return {};
         }
-        static const char16_t* const reserved[] = {u"and", u"or", u"not", u"like",
-                                                   u"between", u"in", u"is", u"mod"};
+        static const char16_t* const reserved[] = {u"and",     u"or", u"not", u"like",
+                                                   u"between", u"in", u"is",  u"mod"};
         for (const char16_t* word : reserved)
             if (t.isKeyword(word))
                 return syntaxError(t, QStringLiteral("a value is missing"));
@@ -577,14 +576,6 @@ QString quotedIdentifier(const QString& name)
     QString inner = name;
     inner.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + inner + QLatin1Char('"');
-}
-
-Error checkLength(const QString& text)
-{
-    if (text.size() > MaxExpressionLength)
-        return {ExpressionTooLong, QStringLiteral("The expression is longer than %1 characters.")
-                                       .arg(MaxExpressionLength)};
-    return {};
 }
 
 Error parseFilter(const QList<Token>& tokens, const QList<FieldDef>& fields, NodePtr* root)

@@ -1,8 +1,16 @@
 #include "db/ExpressionTree.h"
 
-namespace db::expr {
+#include "db/SqlExtensions.h"
 
-namespace {
+#include <sqlite3.h>
+
+using namespace Qt::StringLiterals;
+
+namespace db::expr
+{
+
+namespace
+{
 
 const QString NoCase = QStringLiteral(" COLLATE YM_NOCASE");
 
@@ -16,8 +24,8 @@ bool numeric(const Node& n)
 QString collationFor(const Node& node)
 {
     const auto& kids = node.kids;
-    const bool anyNumeric = std::any_of(kids.begin(), kids.end(),
-                                        [](const NodePtr& k) { return numeric(*k); });
+    const bool anyNumeric =
+        std::any_of(kids.begin(), kids.end(), [](const NodePtr& k) { return numeric(*k); });
     return anyNumeric ? QString() : NoCase;
 }
 
@@ -66,10 +74,11 @@ public:
     }
 
 private:
-    void put(QStringView before, const Node& n, QStringView after)
+    void put(QStringView before, const Node& n, QStringView after,
+             void (Emitter::*inner)(const Node&) = &Emitter::node)
     {
         m_sql += before;
-        node(n);
+        (this->*inner)(n);
         m_sql += after;
     }
 
@@ -93,24 +102,51 @@ private:
     {
         const Node& a = *n.kids[0];
         const Node& b = *n.kids[1];
-        if (n.op == u"&")
-            call(u"(COALESCE(", a, b, u", ''))");
-        else if (n.op == u"\\")
+        if (n.op == u"\\")
             call(u"ym_intdiv(", a, b, u")");
         else if (n.op == u"mod")
             call(u"ym_mod(", a, b, u")");
         else if (n.op == u"^")
             call(u"ym_pow(", a, b, u")");
-        else if (n.op == u"/")
-            infix(a, u" * 1.0 / ", b); // real division even for two whole numbers
         else
-            infix(a, QString(QLatin1Char(' ') + n.op.toUpper() + QLatin1Char(' ')), b);
+            put(u"(", n, u")", &Emitter::chain);
     }
 
-    void infix(const Node& a, QStringView op, const Node& b)
+    // "a Or b Or c" goes out as one flat list: SQLite's parser has room for
+    // few nested parentheses, and long Or lists are common in filters.
+    void chain(const Node& n)
     {
-        put(u"(", a, op);
-        put({}, b, u")");
+        const Node& a = *n.kids[0];
+        if (a.kind == Node::Binary && family(a.op) == family(n.op))
+            chain(a);
+        else
+            chainOperand(n, a);
+        if (n.op == u"/")
+            m_sql += u" * 1.0 / "; // real division even for two whole numbers
+        else if (n.op == u"&")
+            m_sql += u" || ";
+        else
+            m_sql += QLatin1Char(' ') + n.op.toUpper() + QLatin1Char(' ');
+        chainOperand(n, *n.kids[1]);
+    }
+
+    // & treats Null as empty text; a link of the chain is never Null itself.
+    void chainOperand(const Node& n, const Node& operand)
+    {
+        if (n.op == u"&")
+            put(u"COALESCE(", operand, u", '')");
+        else
+            node(operand);
+    }
+
+    // Operators SQLite chains left to right at one level.
+    static QString family(const QString& op)
+    {
+        if (op == u"-")
+            return u"+"_s;
+        if (op == u"/")
+            return u"*"_s;
+        return op;
     }
 
     void compare(const Node& n)
@@ -161,6 +197,46 @@ private:
 void emitSql(const Node& node, QString* sql, QVariantList* params)
 {
     Emitter(sql, params).node(node);
+}
+
+namespace
+{
+// A private in-memory connection, one per thread, on which compiled filters
+// are prepared once before any record set runs them.
+struct ProbeConnection {
+    sqlite3* handle = nullptr;
+    ProbeConnection()
+    {
+        if (sqlite3_open(":memory:", &handle) == SQLITE_OK)
+            registerExtensions(handle);
+    }
+    ~ProbeConnection() { sqlite3_close(handle); }
+};
+} // namespace
+
+Error checkWithEngine(const QString& sql, const QList<FieldDef>& fields)
+{
+    thread_local ProbeConnection probe;
+    QStringList columns;
+    for (const FieldDef& f : fields)
+        columns << u"NULL AS "_s + quotedIdentifier(f.name);
+    if (columns.isEmpty())
+        columns << u"NULL"_s;
+    const QByteArray statement =
+        QString(u"SELECT 1 FROM (SELECT "_s + columns.join(u", "_s) + u") WHERE "_s + sql).toUtf8();
+    sqlite3_stmt* stmt = nullptr;
+    const int rc = sqlite3_prepare_v2(probe.handle, statement.constData(), int(statement.size()),
+                                      &stmt, nullptr);
+    sqlite3_finalize(stmt);
+    if (rc == SQLITE_OK)
+        return {};
+    const QString why = QString::fromUtf8(sqlite3_errmsg(probe.handle));
+    // The parser's stack holds about 33 levels of "a Or (b Or (...": deep
+    // nesting ends here rather than when the grid runs the filter.
+    if (why.contains(u"stack overflow"_s) || why.contains(u"too large"_s))
+        return {ExpressionTooLong,
+                u"The expression nests too deeply for the database engine (%1)."_s.arg(why)};
+    return {rc, why};
 }
 
 } // namespace db::expr

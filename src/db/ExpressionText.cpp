@@ -2,9 +2,11 @@
 
 #include <QChar>
 
-namespace db::text {
+namespace db::text
+{
 
-namespace {
+namespace
+{
 
 using Byte = unsigned char;
 
@@ -159,7 +161,8 @@ std::optional<LikePattern> LikePattern::compile(const char* utf8, int length, QS
                     set.ranges.emplace_back(fold(in[j]), fold(in[j]));
                 }
             }
-            if (!set.negated && set.ranges.size() == 1 && set.ranges[0].first == set.ranges[0].second) {
+            if (!set.negated && set.ranges.size() == 1 &&
+                set.ranges[0].first == set.ranges[0].second) {
                 pattern.m_elements.push_back({Element::Char, set.ranges[0].first});
             } else if (!set.ranges.empty() || set.negated) {
                 pattern.m_elements.push_back({Element::Set, char32_t(pattern.m_sets.size())});

@@ -8,7 +8,8 @@
 
 // The parsed form of a filter, between the user's text and the SQL we run.
 // Internal to the expression compiler.
-namespace db::expr {
+namespace db::expr
+{
 
 // What a node yields, as far as the text tells before any row is read. Any is
 // a field whose affinity promises nothing (a date column has NUMERIC affinity
@@ -27,25 +28,21 @@ struct Node {
     QString text;         // Literal: as typed; Field: the stored name
     bool negated = false; // Not Like, Not Between, Not In, Is Not Null
     int pos = 0;          // where its token starts, for messages
-    int height = 1;
     std::vector<NodePtr> kids;
 };
-
-// Trees taller than this would exceed SQLite's own expression depth once
-// emitted; a text of 2,000 characters reaches it only with a long chain of
-// operators such as 1+1+1+...
-inline constexpr int MaxTreeHeight = 300;
 
 Type typeOf(Affinity affinity);
 const FieldDef* findField(const QList<FieldDef>& fields, const QString& name);
 Error unknownField(const QString& name);
 QString quotedIdentifier(const QString& name);
-// Length cap shared by filters and sorts.
-Error checkLength(const QString& text);
 
 // Parses and type-checks a filter; on success *root holds the tree.
 Error parseFilter(const QList<Token>& tokens, const QList<FieldDef>& fields, NodePtr* root);
 // Appends the node's SQL to *sql and its literals, in order, to *params.
 void emitSql(const Node& node, QString* sql, QVariantList* params);
+// Prepares the emitted SQL once against the fields on a private connection,
+// so limits of the engine (its parser depth, above all) surface as errors
+// of the compiler instead of when the grid runs the filter.
+Error checkWithEngine(const QString& sql, const QList<FieldDef>& fields);
 
 } // namespace db::expr

@@ -8,9 +8,11 @@
 #include <optional>
 #include <sqlite3.h>
 
-namespace db {
+namespace db
+{
 
-namespace {
+namespace
+{
 
 constexpr int FunctionFlags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
 
@@ -43,7 +45,8 @@ void like(sqlite3_context* context, int argc, sqlite3_value** argv)
         QString why;
         auto compiled = text::LikePattern::compile(p, sqlite3_value_bytes(argv[1]), &why);
         if (!compiled) {
-            const QByteArray message = QStringLiteral("Invalid Like pattern: %1.").arg(why).toUtf8();
+            const QByteArray message =
+                QStringLiteral("Invalid Like pattern: %1.").arg(why).toUtf8();
             sqlite3_result_error(context, message.constData(), int(message.size()));
             return;
         }
@@ -88,8 +91,7 @@ std::optional<sqlite3_int64> wholeNumber(sqlite3_value* value)
     }
 }
 
-template <typename Op>
-void wholeDivision(sqlite3_context* context, sqlite3_value** argv, Op op)
+template <typename Op> void wholeDivision(sqlite3_context* context, sqlite3_value** argv, Op op)
 {
     const auto a = wholeNumber(argv[0]);
     const auto b = wholeNumber(argv[1]);
@@ -117,10 +119,10 @@ void registerExtensions(sqlite3* handle)
     if (!handle)
         return;
     sqlite3_create_collation_v2(handle, "YM_NOCASE", SQLITE_UTF8, nullptr, collateNoCase, nullptr);
-    sqlite3_create_function_v2(handle, "ym_like", 2, FunctionFlags, nullptr, like, nullptr,
-                               nullptr, nullptr);
-    sqlite3_create_function_v2(handle, "ym_pow", 2, FunctionFlags, nullptr, power, nullptr,
-                               nullptr, nullptr);
+    sqlite3_create_function_v2(handle, "ym_like", 2, FunctionFlags, nullptr, like, nullptr, nullptr,
+                               nullptr);
+    sqlite3_create_function_v2(handle, "ym_pow", 2, FunctionFlags, nullptr, power, nullptr, nullptr,
+                               nullptr);
     sqlite3_create_function_v2(handle, "ym_intdiv", 2, FunctionFlags, nullptr, integerDivide,
                                nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(handle, "ym_mod", 2, FunctionFlags, nullptr, modulo, nullptr,

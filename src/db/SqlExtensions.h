@@ -2,7 +2,8 @@
 
 struct sqlite3;
 
-namespace db {
+namespace db
+{
 
 // Collations and functions every connection gets:
 // - collation YM_NOCASE: text ordered and compared without regard to case,
