@@ -75,7 +75,6 @@ private slots:
     void clearDatabase_failingStatementRollsBack();
 
     void convert_firstUseCancel();
-    void convert_firstUseChoiceIsStoredAndStarted();
     void convert_validStoredPathStartsAtOnce();
     void convert_storedConverterGone();
     void convert_chosenFileMissingAsksAgain();
@@ -279,18 +278,6 @@ void tst_Maintenance::convert_firstUseCancel()
     QCOMPARE(mMain::ConverterPath, QString());
     QCOMPARE(GetSetting(QStringLiteral("Settings"), QStringLiteral("Convert"), QStringLiteral("-")),
              QStringLiteral("-"));
-}
-
-void tst_Maintenance::convert_firstUseChoiceIsStoredAndStarted()
-{
-    const QString converter = StandIn::install(m_dir.filePath(QStringLiteral("first")), ConverterName);
-    Prompts::setNextFileName(converter);
-
-    convert();
-
-    expectConverterDialogs(1);
-    QCOMPARE(GetSetting(QStringLiteral("Settings"), QStringLiteral("Convert")), converter);
-    QTRY_COMPARE(StandIn::runs(), QStringList{StandIn::runWithoutArguments(converter)});
 }
 
 void tst_Maintenance::convert_validStoredPathStartsAtOnce()
