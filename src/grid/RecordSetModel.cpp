@@ -129,9 +129,15 @@ QVariant RecordSetModel::storedValue(int row, int column) const
     return isRecordRow(row) ? m_rs->value(row, field) : QVariant();
 }
 
+bool RecordSetModel::isCell(const QModelIndex& index) const
+{
+    return index.isValid() && index.model() == this && index.row() < rowCount() &&
+           index.column() < columnCount();
+}
+
 QVariant RecordSetModel::data(const QModelIndex& index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!isCell(index))
         return {};
     switch (role) {
     case Qt::DisplayRole:
@@ -159,7 +165,7 @@ QVariant RecordSetModel::data(const QModelIndex& index, int role) const
 
 Qt::ItemFlags RecordSetModel::flags(const QModelIndex& index) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!isCell(index))
         return Qt::NoItemFlags;
     Qt::ItemFlags result = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
     const bool editable = isRecordRow(index.row()) ? allowUpdate() : allowAddNew();

@@ -94,6 +94,7 @@ signals:
 private:
     void rebuildColumnMap();
     bool isRecordRow(int row) const;
+    bool isCell(const QModelIndex& index) const;
     void beginPendingRow(int row);
     void endPendingRow();
     QVariant storedValue(int row, int column) const;
