@@ -6,11 +6,9 @@
 
 using namespace Qt::StringLiterals;
 
-namespace db::expr
-{
+namespace db::expr {
 
-namespace
-{
+namespace {
 
 const QString NoCase = QStringLiteral(" COLLATE YM_NOCASE");
 
@@ -175,14 +173,14 @@ private:
     void between(const Node& n)
     {
         const QString coll = collationFor(n);
-        put(u"(", *n.kids[0], QString(coll + (n.negated ? u" NOT BETWEEN " : u" BETWEEN ")));
-        call(u"min(", *n.kids[1], *n.kids[2], QString(coll + u")"));
-        call(u" AND max(", *n.kids[1], *n.kids[2], QString(coll + u"))"));
+        put(u"(", *n.kids[0], QString(coll + (n.negated ? u" NOT BETWEEN "_s : u" BETWEEN "_s)));
+        call(u"min(", *n.kids[1], *n.kids[2], QString(coll + u")"_s));
+        call(u" AND max(", *n.kids[1], *n.kids[2], QString(coll + u"))"_s));
     }
 
     void in(const Node& n)
     {
-        put(u"(", *n.kids[0], QString(collationFor(n) + (n.negated ? u" NOT IN (" : u" IN (")));
+        put(u"(", *n.kids[0], QString(collationFor(n) + (n.negated ? u" NOT IN ("_s : u" IN ("_s)));
         for (size_t i = 1; i < n.kids.size(); ++i)
             put(i > 1 ? u", " : u"", *n.kids[i], {});
         m_sql += u"))";
@@ -199,8 +197,7 @@ void emitSql(const Node& node, QString* sql, QVariantList* params)
     Emitter(sql, params).node(node);
 }
 
-namespace
-{
+namespace {
 // A private in-memory connection, one per thread, on which compiled filters
 // are prepared once before any record set runs them.
 struct ProbeConnection {
