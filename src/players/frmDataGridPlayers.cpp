@@ -1,10 +1,77 @@
 #include "players/frmDataGridPlayers.h"
 
+#include "grid/DataGridView.h"
+#include "players/PlayerColumns.h"
+#include "players/frmPlayerSettings.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QPushButton>
+
+namespace {
+QPointer<frmDataGridPlayers> s_instance;
+
+GridOptions playerGridOptions()
+{
+    GridOptions options;
+    for (const players::PlayerColumn& column : players::playerGridColumns())
+        options.fixedColumns.append({column.caption, column.field});
+    options.allowAddNew = false;
+    options.allowDelete = false;
+    options.designClientTwips = {9615, 5070};
+    return options;
+}
+} // namespace
+
+frmDataGridPlayers::frmDataGridPlayers() : frmDataGrid(playerGridOptions(), nullptr)
+{
+    setObjectName(QStringLiteral("frmDataGridPlayers"));
+    QPushButton* settings = addStripButton(QStringLiteral("cmdSettings"), QStringLiteral("&Settings"),
+                                           5880, 1437);
+    connect(settings, &QPushButton::clicked, this, &frmDataGridPlayers::cmdSettings_Click);
+}
+
 frmDataGridPlayers* frmDataGridPlayers::instance()
 {
-    return nullptr;
+    return s_instance;
+}
+
+bool frmDataGridPlayers::showSingle(QMdiArea* area)
+{
+    if (s_instance) {
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(s_instance->parentWidget())) {
+            if (sub->isMinimized())
+                sub->showNormal();
+            area->setActiveSubWindow(sub);
+        }
+        return true;
+    }
+    s_instance = new frmDataGridPlayers;
+    return loadAndShow(area, s_instance);
+}
+
+void frmDataGridPlayers::beforeLoad()
+{
+    GetSettings();
 }
 
 void frmDataGridPlayers::GetSettings()
 {
+    const players::ColumnChoice shown = players::storedColumnChoice();
+    for (int column = 1; column < int(shown.size()); ++column)
+        grdDataGrid()->setColumnHidden(column, !shown[size_t(column)]);
+}
+
+void frmDataGridPlayers::cmdSettings_Click()
+{
+    frmPlayerSettings::showModal(this);
+}
+
+void frmDataGridPlayers::Form_Unload()
+{
+    // A closing window is no longer the one the command brings forward,
+    // even before it is deleted.
+    s_instance = nullptr;
+    clearMenuCheck(QStringLiteral("mnuPlayerTable"));
 }

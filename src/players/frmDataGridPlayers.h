@@ -1,12 +1,32 @@
 #pragma once
 
-#include <QWidget>
+#include "grid/frmDataGrid.h"
 
-// The player grid window (being built on the table grid window).
-class frmDataGridPlayers : public QWidget
+class QMdiArea;
+
+// The player grid window: the table grid window over PlayerTable with the 80
+// fixed player columns, no new-row line, no deleting, and a Settings button
+// whose dialog picks the visible columns. There is only ever one.
+class frmDataGridPlayers : public frmDataGrid
 {
     Q_OBJECT
 public:
+    // The open player grid window, or nullptr while there is none.
     static frmDataGridPlayers* instance();
+    // Loads and shows the window inside area, or brings the open one
+    // forward. Returns false when the load failed (its error was shown and
+    // no window is left).
+    static bool showSingle(QMdiArea* area);
+
+    // Shows or hides columns 1..79 as the stored choice says; column 0, the
+    // league name, is never touched.
     void GetSettings();
+    void cmdSettings_Click();
+
+protected:
+    void beforeLoad() override;
+    void Form_Unload() override;
+
+private:
+    frmDataGridPlayers();
 };

@@ -1,0 +1,128 @@
+// Opening the player grid window through Table > PlayerTable, against the
+// bare SQLite work it cannot go below: reading the keyset of PlayerTable
+// and one page of the 80 player fields.
+//
+// bench_players [players ...]   (default: 2000 20000 200000)
+#include "TestSupport.h"
+
+#include "db/RecordSet.h"
+#include "db/Schema.h"
+#include "grid/DataGridView.h"
+#include "leaguegen/LeagueGenerator.h"
+#include "players/frmDataGridPlayers.h"
+#include "shell/MDIMain.h"
+#include "shell/base/Globals.h"
+#include "shell/base/Prompts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <sqlite3.h>
+#include <vector>
+
+namespace {
+constexpr int Runs = 5;
+
+double medianMs(const std::function<void()>& work)
+{
+    work(); // warm the file cache first
+    std::vector<double> times;
+    for (int i = 0; i < Runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void check(int rc, sqlite3* handle)
+{
+    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW)
+        qFatal("sqlite: %s", sqlite3_errmsg(handle));
+}
+
+// The floor: open the file, read every key in stored order, then read the
+// first page of the 80 fields by key.
+void bareKeysetAndPage(const QString& path)
+{
+    sqlite3* handle = nullptr;
+    check(sqlite3_open_v2(path.toUtf8().constData(), &handle, SQLITE_OPEN_READWRITE, nullptr), handle);
+    std::vector<sqlite3_int64> keys;
+    sqlite3_stmt* statement = nullptr;
+    check(sqlite3_prepare_v2(handle, "SELECT rowid FROM PlayerTable", -1, &statement, nullptr), handle);
+    while (sqlite3_step(statement) == SQLITE_ROW)
+        keys.push_back(sqlite3_column_int64(statement, 0));
+    sqlite3_finalize(statement);
+
+    const int page = std::min<int>(db::RecordSet::PageSize, int(keys.size()));
+    QString sql = QStringLiteral("SELECT rowid, ") + db::schema::playerColumns().join(QStringLiteral(", ")) +
+                  QStringLiteral(" FROM PlayerTable WHERE rowid IN (");
+    for (int i = 0; i < page; ++i)
+        sql += i ? QStringLiteral(",?") : QStringLiteral("?");
+    sql += QStringLiteral(")");
+    check(sqlite3_prepare_v2(handle, sql.toUtf8().constData(), -1, &statement, nullptr), handle);
+    for (int i = 0; i < page; ++i)
+        sqlite3_bind_int64(statement, i + 1, keys[size_t(i)]);
+    qint64 sink = 0;
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+        for (int c = 0; c <= db::schema::PlayerColumnCount; ++c)
+            sink += sqlite3_column_bytes(statement, c);
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(handle);
+    if (sink < 0)
+        qFatal("unreachable");
+}
+
+// Table > PlayerTable until the first page is on screen, then Close.
+void openPlayerGrid(MDIMain& main)
+{
+    main.action(QStringLiteral("mnuPlayerTable"))->trigger();
+    frmDataGridPlayers* window = frmDataGridPlayers::instance();
+    if (!window)
+        qFatal("the player grid window did not open: %s",
+               qPrintable(Prompts::shown().value(0).text));
+    window->grdDataGrid()->viewport()->grab(); // paints, so the visible rows are read
+    window->cmdClose_Click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TestSupport::initTestEnvironment();
+
+    QList<int> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes << QString::fromLocal8Bit(argv[i]).toInt();
+    if (sizes.isEmpty())
+        sizes = {2000, 20000, 200000};
+
+    QTemporaryDir dir;
+    MDIMain main;
+    main.show();
+
+    std::printf("%10s %14s %14s %8s\n", "players", "bare (ms)", "window (ms)", "ratio");
+    for (int players : sizes) {
+        leaguegen::LeagueOptions options;
+        options.players = players;
+        const QString path = dir.filePath(QStringLiteral("league%1.sqlite").arg(players));
+        if (const db::Error error = leaguegen::writeLeague(path, options))
+            qFatal("%s", qPrintable(error.message()));
+        mMain::DBPath = path;
+
+        const double bare = medianMs([&] { bareKeysetAndPage(path); });
+        const double window = medianMs([&] { openPlayerGrid(main); });
+        std::printf("%10d %14.2f %14.2f %8.2f\n", players, bare, window, window / bare);
+        std::fflush(stdout);
+    }
+    return Prompts::finishTest().isEmpty() ? 0 : 1;
+}
