@@ -53,6 +53,7 @@ constexpr int FrameLeft = 120, FrameTop = 120, FrameWidth = 3855, FrameHeight = 
 constexpr int BoxTop = 240, BoxPitch = 240, BoxHeight = 255;
 constexpr int BoxLefts[] = {120, 1920};
 constexpr int ButtonLeft = 4080, ButtonWidth = 1183, ButtonHeight = 315;
+constexpr int ButtonTops[] = {240, 600, 960}; // OK, Cancel, Help
 
 QPointer<frmPlayerSettings> s_current;
 } // namespace
@@ -67,8 +68,8 @@ frmPlayerSettings::frmPlayerSettings(frmDataGridPlayers* grid)
     setWindowTitle(QStringLiteral("PlayerTable Settings"));
     setAccessibleName(windowTitle());
     buildControls();
+    placeControls();
     buildTabOrder();
-    setFixedSize(players::twipsToPixels(this, ClientWidth), players::twipsToPixels(this, ClientHeight));
 }
 
 void frmPlayerSettings::showModal(frmDataGridPlayers* grid)
@@ -87,7 +88,7 @@ frmPlayerSettings* frmPlayerSettings::current()
     return s_current;
 }
 
-QPushButton* frmPlayerSettings::addButton(const QString& name, const QString& caption, int top,
+QPushButton* frmPlayerSettings::addButton(const QString& name, const QString& caption,
                                           void (frmPlayerSettings::*handler)())
 {
     auto* button = new QPushButton(caption, this);
@@ -97,26 +98,21 @@ QPushButton* frmPlayerSettings::addButton(const QString& name, const QString& ca
     // the default, not even the focused one.
     button->setAutoDefault(false);
     button->setDefault(false);
-    button->setGeometry(players::twipsRect(this, ButtonLeft, top, ButtonWidth, ButtonHeight));
     connect(button, &QPushButton::clicked, this, handler);
     return button;
 }
 
 void frmPlayerSettings::buildControls()
 {
-    auto* frame = new QGroupBox(QStringLiteral("Columns"), this);
-    frame->setObjectName(QStringLiteral("Frame1"));
-    frame->setAccessibleName(frame->title());
-    frame->setGeometry(players::twipsRect(this, FrameLeft, FrameTop, FrameWidth, FrameHeight));
+    m_frame = new QGroupBox(QStringLiteral("Columns"), this);
+    m_frame->setObjectName(QStringLiteral("Frame1"));
+    m_frame->setAccessibleName(m_frame->title());
 
-    const int boxWidth = FrameWidth - BoxLefts[1] - BoxLefts[0];
     for (int i = 0; i < int(std::size(boxes)); ++i) {
-        auto* box = new QCheckBox(QString::fromLatin1(boxes[i].caption), frame);
+        auto* box = new QCheckBox(QString::fromLatin1(boxes[i].caption), m_frame);
         box->setObjectName(QString::fromLatin1(boxes[i].name));
         box->setAccessibleName(box->text());
-        box->setGeometry(players::twipsRect(this, BoxLefts[i / BoxesPerColumn],
-                                            BoxTop + BoxPitch * (i % BoxesPerColumn), boxWidth,
-                                            BoxHeight));
+        m_boxes.append(box);
         if (i == 0) {
             box->setVisible(false);
             continue;
@@ -129,11 +125,37 @@ void frmPlayerSettings::buildControls()
         m_keyed.append(box);
     }
 
-    m_ok = addButton(QStringLiteral("cmdOK"), QStringLiteral("&OK"), 240, &frmPlayerSettings::cmdOK_Click);
-    m_cancel = addButton(QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"), 600,
+    m_ok = addButton(QStringLiteral("cmdOK"), QStringLiteral("&OK"), &frmPlayerSettings::cmdOK_Click);
+    m_cancel = addButton(QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"),
                          &frmPlayerSettings::cmdCancel_Click);
-    m_help = addButton(QStringLiteral("cmdHelp"), QStringLiteral("&Help"), 960,
+    m_help = addButton(QStringLiteral("cmdHelp"), QStringLiteral("&Help"),
                        &frmPlayerSettings::cmdHelp_Click);
+}
+
+void frmPlayerSettings::placeControls()
+{
+    // Our fonts run wider than those the layout was drawn for: stretch it
+    // sideways just enough that no caption is cut off.
+    const int columnWidth = players::twipsToPixels(this, BoxLefts[1] - BoxLefts[0]);
+    int widest = 0;
+    for (const QCheckBox* box : std::as_const(m_boxes))
+        widest = std::max(widest, box->sizeHint().width());
+    const double stretch = std::max(1.0, double(widest) / columnWidth);
+    const auto place = [&](QWidget* widget, int left, int top, int width, int height) {
+        const QRect r = players::twipsRect(this, left, top, width, height);
+        widget->setGeometry(int(r.x() * stretch), r.y(), int(r.width() * stretch), r.height());
+    };
+
+    place(m_frame, FrameLeft, FrameTop, FrameWidth, FrameHeight);
+    for (int i = 0; i < m_boxes.size(); ++i) {
+        place(m_boxes[i], BoxLefts[i / BoxesPerColumn], BoxTop + BoxPitch * (i % BoxesPerColumn),
+              BoxLefts[1] - BoxLefts[0], BoxHeight);
+    }
+    QPushButton* const buttons[] = {m_ok, m_cancel, m_help};
+    for (int i = 0; i < int(std::size(buttons)); ++i)
+        place(buttons[i], ButtonLeft, ButtonTops[i], ButtonWidth, ButtonHeight);
+    setFixedSize(int(players::twipsToPixels(this, ClientWidth) * stretch),
+                 players::twipsToPixels(this, ClientHeight));
 }
 
 void frmPlayerSettings::buildTabOrder()

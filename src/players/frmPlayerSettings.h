@@ -4,6 +4,7 @@
 #include <QList>
 
 class QCheckBox;
+class QGroupBox;
 class QPushButton;
 class frmDataGridPlayers;
 
@@ -37,11 +38,14 @@ private:
     void Form_Load();
     void LoadSettings();
     void buildControls();
+    void placeControls();
     void buildTabOrder();
-    QPushButton* addButton(const QString& name, const QString& caption, int top,
+    QPushButton* addButton(const QString& name, const QString& caption,
                            void (frmPlayerSettings::*handler)());
 
     frmDataGridPlayers* m_grid;
+    QGroupBox* m_frame = nullptr;
+    QList<QCheckBox*> m_boxes;          // all 22, in layout order
     QList<QCheckBox*> m_keyed;          // by key index, "Item1" .. "Potential"
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;

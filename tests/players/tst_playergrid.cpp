@@ -1,6 +1,7 @@
 // The player grid window through the real Table menu, on generated leagues,
 // with the real settings store in a temporary home.
 #include "TestSupport.h"
+#include "ColumnLists.h"
 
 #include "db/Database.h"
 #include "db/RecordSet.h"
@@ -40,14 +41,6 @@ QList<int> hiddenColumns(const frmDataGridPlayers* window)
             hidden << c;
     }
     return hidden;
-}
-
-QList<int> everyOther(int from)
-{
-    QList<int> list;
-    for (int i = from; i < db::schema::PlayerColumnCount; i += 2)
-        list << i;
-    return list;
 }
 
 // A value as the tests compare it: nulls apart from empty text.

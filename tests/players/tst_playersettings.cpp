@@ -1,6 +1,7 @@
 // The stored column choice and the "PlayerTable Settings" dialog, against
 // the real settings store in a temporary home.
 #include "TestSupport.h"
+#include "ColumnLists.h"
 
 #include "players/PlayerColumns.h"
 #include "players/frmPlayerSettings.h"
@@ -52,14 +53,6 @@ QList<int> hiddenColumns(const players::ColumnChoice& choice)
             hidden << int(i);
     }
     return hidden;
-}
-
-QList<int> everyOther(int from)
-{
-    QList<int> list;
-    for (int i = from; i < db::schema::PlayerColumnCount; i += 2)
-        list << i;
-    return list;
 }
 } // namespace
 
@@ -257,6 +250,10 @@ void tst_PlayerSettings::layoutAndTabOrder()
 {
     QVERIFY(runDialog([](frmPlayerSettings* dialog) {
         QCOMPARE(dialog->windowTitle(), u"PlayerTable Settings"_s);
+        for (const QCheckBox* box : dialog->findChildren<QCheckBox*>()) {
+            QVERIFY2(box->width() >= box->sizeHint().width(), qPrintable(box->text()));
+            QVERIFY(box->geometry().right() < box->parentWidget()->width());
+        }
         QVERIFY(!dialog->checkBox(u"chkLeagueName"_s)->isVisible());
         // The left column holds First Name .. Free Agent, the right one the rest.
         const int left = dialog->checkBox(u"chkFirstName"_s)->x();
