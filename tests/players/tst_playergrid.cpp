@@ -86,6 +86,7 @@ private slots:
     void editIsSavedOnlyOnYes();
     void noDeleteNoAppend();
     void commandTwiceGivesOneWindow();
+    void tableAllTakesThePlayerStep();
 
 private:
     frmDataGridPlayers* openThroughMenu();
@@ -420,6 +421,20 @@ void tst_PlayerGrid::commandTwiceGivesOneWindow()
     QVERIFY(!m_main->action(u"mnuPlayerTable"_s)->isChecked());
     QVERIFY(m_main->action(u"mnuConference"_s)->isChecked());
     QVERIFY(!frmDataGridPlayers::instance());
+}
+
+void tst_PlayerGrid::tableAllTakesThePlayerStep()
+{
+    m_main->action(u"mnuAll"_s)->trigger();
+    frmDataGridPlayers* window = frmDataGridPlayers::instance();
+    QVERIFY(window);
+    QCOMPARE(m_main->mdiArea()->subWindowList().size(), 7);
+    QVERIFY(m_main->action(u"mnuPlayerTable"_s)->isChecked());
+
+    // Again: the open tables are skipped, the player grid is not doubled.
+    m_main->action(u"mnuAll"_s)->trigger();
+    QCOMPARE(m_main->mdiArea()->subWindowList().size(), 7);
+    QCOMPARE(frmDataGridPlayers::instance(), window);
 }
 
 QTEST_MAIN(tst_PlayerGrid)
