@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QPointer>
 #include <QTimer>
 
 namespace {
@@ -114,8 +115,12 @@ void frmSplash2::Timer1_Timer()
 {
     if (QWidget* main = m_mainWindow()) {
         main->setVisible(true);
-        QCoreApplication::processEvents(); // one pass, so the main window paints
-        raise();
+        // One pass, so the main window paints. Timer2 may fire inside it and
+        // end the splash, so look before touching this window again.
+        QPointer<frmSplash2> self(this);
+        QCoreApplication::processEvents();
+        if (self)
+            raise();
     }
 }
 
