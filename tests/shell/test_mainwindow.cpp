@@ -138,6 +138,24 @@ private slots:
         frmSplash2::setIntervals(1000, 3000);
     }
 
+    void splashEndingDuringTheMainWindowsFirstPaintIsSafe()
+    {
+        // Both timers due at once: the second ends the splash inside the
+        // first one's message pass.
+        frmSplash2::setIntervals(30, 30);
+        QPointer<MDIMain> main;
+        QPointer<frmSplash2> splash = new frmSplash2([&]() -> QWidget* {
+            if (!main)
+                main = new MDIMain;
+            return main;
+        });
+        splash->show();
+        QTRY_VERIFY(!splash);
+        QVERIFY(!QApplication::overrideCursor());
+        delete main;
+        frmSplash2::setIntervals(1000, 3000);
+    }
+
     void helpFilePathRule_data()
     {
         QTest::addColumn<QString>("folder");
