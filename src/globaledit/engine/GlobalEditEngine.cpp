@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <sqlite3.h>
-#include <vector>
 
 namespace globaledit {
 
@@ -25,10 +24,9 @@ bool EditParameters::isFinite() const
         && finite(bounds.potentialMax);
 }
 
-QString selectionSql(const TeamFilter& team)
+QString selectionCondition(const TeamFilter& team)
 {
-    return team ? QStringLiteral("SELECT rowid FROM PlayerTable WHERE TeamID = ? AND CurrentPos = ?")
-                : QStringLiteral("SELECT rowid FROM PlayerTable WHERE CurrentPos = ?");
+    return team ? QStringLiteral("TeamID = ? AND CurrentPos = ?") : QStringLiteral("CurrentPos = ?");
 }
 
 // ---- the SQL functions --------------------------------------------------
@@ -37,6 +35,7 @@ namespace {
 
 const char* const ActualFunction = "ym_act";
 const char* const PotentialFunction = "ym_pot";
+const char* const DoneFunction = "ym_done";
 
 // A number the steps can work on. Text, blobs and infinities are not
 // ratings; like a missing value they pass through untouched.
@@ -99,6 +98,14 @@ void potentialStep(sqlite3_context* context, int, sqlite3_value** argv)
     setResult(context, argv[2], before, after.potential);
 }
 
+void playerDone(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    const auto* done = static_cast<const std::function<void()>*>(sqlite3_user_data(context));
+    if (*done)
+        (*done)();
+    sqlite3_result_value(context, argv[0]);
+}
+
 int registerFunction(sqlite3* handle, const char* name, int argc, void* data,
                      void (*step)(sqlite3_context*, int, sqlite3_value**))
 {
@@ -109,21 +116,25 @@ int registerFunction(sqlite3* handle, const char* name, int argc, void* data,
 
 } // namespace
 
-RatingFunctions::RatingFunctions(sqlite3* handle, const EditParameters& parameters)
-    : m_handle(handle), m_parameters(parameters)
+RatingFunctions::RatingFunctions(sqlite3* handle, const EditParameters& parameters,
+                                 std::function<void()> playerDone)
+    : m_handle(handle), m_parameters(parameters), m_playerDone(std::move(playerDone))
 {
     m_result = registerFunction(m_handle, ActualFunction, 2, &m_parameters, &actualStep);
     if (m_result == SQLITE_OK)
         m_result = registerFunction(m_handle, PotentialFunction, 3, &m_parameters, &potentialStep);
+    if (m_result == SQLITE_OK)
+        m_result = registerFunction(m_handle, DoneFunction, 1, &m_playerDone, &globaledit::playerDone);
 }
 
 RatingFunctions::~RatingFunctions()
 {
     registerFunction(m_handle, ActualFunction, 2, nullptr, nullptr);
     registerFunction(m_handle, PotentialFunction, 3, nullptr, nullptr);
+    registerFunction(m_handle, DoneFunction, 1, nullptr, nullptr);
 }
 
-QString RatingFunctions::updateByRowidSql()
+QString RatingFunctions::updateSql(const QString& condition)
 {
     QStringList sets;
     for (int n = 1; n <= EditedRatingCount; ++n) {
@@ -132,8 +143,13 @@ QString RatingFunctions::updateByRowidSql()
         sets << QStringLiteral("%1 = ym_act(%2, %1)").arg(a).arg(n)
              << QStringLiteral("%1 = ym_pot(%2, %3, %1)").arg(p).arg(n).arg(a);
     }
+    // Right-hand sides run once per updated row: the last one counts it.
+    sets.last() = QStringLiteral("%1 = ym_done(ym_pot(%2, %3, %1))")
+                      .arg(db::schema::potentialColumn(EditedRatingCount))
+                      .arg(EditedRatingCount)
+                      .arg(db::schema::actualColumn(EditedRatingCount));
     return QStringLiteral("UPDATE PlayerTable SET ") + sets.join(QStringLiteral(", "))
-         + QStringLiteral(" WHERE rowid = ?");
+         + QStringLiteral(" WHERE ") + condition;
 }
 
 // ---- the run ------------------------------------------------------------
@@ -184,6 +200,20 @@ db::Error stoppedAt(const QString& what, db::Error e)
     return e;
 }
 
+// Binds the team (when one is chosen) and then the position, if given.
+void bindSelection(sqlite3_stmt* s, const TeamFilter& team, std::optional<int> position)
+{
+    int index = 1;
+    if (team)
+        sqlite3_bind_int64(s, index++, *team);
+    if (position)
+        sqlite3_bind_int(s, index, *position);
+}
+
+// Each position is one UPDATE whose condition is that position's selection:
+// one pass over the table per position, with no reader left open beside
+// the writer. The counts of every position come first, from a single pass,
+// so the progress of each position is known before its players change.
 class EditRun
 {
 public:
@@ -194,67 +224,62 @@ public:
 
     db::Error prepare()
     {
-        if (m_select.prepare(m_handle, selectionSql(m_edit.team)) != SQLITE_OK
-            || m_update.prepare(m_handle, RatingFunctions::updateByRowidSql()) != SQLITE_OK)
+        if (m_count.prepare(m_handle, countSql()) != SQLITE_OK
+            || m_update.prepare(m_handle, RatingFunctions::updateSql(selectionCondition(m_edit.team)))
+                   != SQLITE_OK)
             return stoppedAt(QStringLiteral("Preparing the edit"), sqliteError(m_handle));
+        return {};
+    }
+
+    db::Error countPlayers()
+    {
+        sqlite3_stmt* s = m_count.get();
+        bindSelection(s, m_edit.team, std::nullopt);
+        int rc = sqlite3_step(s);
+        if (rc == SQLITE_ROW) {
+            for (int p = 0; p < db::schema::PositionCount; ++p)
+                m_counts[size_t(p)] = sqlite3_column_int64(s, p); // NULL (no rows) reads as 0
+            rc = sqlite3_step(s);
+        }
+        sqlite3_reset(s);
+        if (rc != SQLITE_DONE)
+            return stoppedAt(QStringLiteral("Selecting the players"), sqliteError(m_handle));
         return {};
     }
 
     db::Error applyPosition(int position)
     {
-        const QString what = QStringLiteral("Updating ") + db::schema::positions().at(position);
-        if (!selectPlayers(position))
-            return stoppedAt(what, sqliteError(m_handle));
-        if (m_rowids.empty())
+        const qint64 players = m_counts[size_t(position)];
+        if (players == 0)
             return {}; // nothing to change: skipped quietly
         if (m_progress.positionStarted)
-            m_progress.positionStarted(position, qint64(m_rowids.size()));
-        for (const sqlite3_int64 rowid : m_rowids) {
-            if (db::Error e = updatePlayer(rowid))
-                return stoppedAt(what, e);
-            if (m_progress.playerDone)
-                m_progress.playerDone();
-        }
+            m_progress.positionStarted(position, players);
+        sqlite3_stmt* s = m_update.get();
+        bindSelection(s, m_edit.team, position);
+        const int rc = sqlite3_step(s);
+        sqlite3_reset(s);
+        if (rc != SQLITE_DONE)
+            return stoppedAt(QStringLiteral("Updating ") + db::schema::positions().at(position),
+                             sqliteError(m_handle));
         return {};
     }
 
 private:
-    // The keys first, so no reader is open on the table while it is written.
-    bool selectPlayers(int position)
+    QString countSql() const
     {
-        sqlite3_stmt* s = m_select.get();
-        m_rowids.clear();
-        sqlite3_reset(s);
-        int index = 1;
-        if (m_edit.team)
-            sqlite3_bind_int64(s, index++, *m_edit.team);
-        sqlite3_bind_int(s, index, position);
-        int rc;
-        while ((rc = sqlite3_step(s)) == SQLITE_ROW)
-            m_rowids.push_back(sqlite3_column_int64(s, 0));
-        sqlite3_reset(s);
-        return rc == SQLITE_DONE;
-    }
-
-    db::Error updatePlayer(sqlite3_int64 rowid)
-    {
-        sqlite3_stmt* s = m_update.get();
-        sqlite3_bind_int64(s, 1, rowid);
-        const int rc = sqlite3_step(s);
-        sqlite3_reset(s);
-        if (rc != SQLITE_DONE)
-            return sqliteError(m_handle);
-        if (sqlite3_changes(m_handle) != 1)
-            return {db::RowVanished, QStringLiteral("The player with row id %1 is gone.").arg(rowid)};
-        return {};
+        QStringList sums;
+        for (int p = 0; p < db::schema::PositionCount; ++p)
+            sums << QStringLiteral("sum(CurrentPos = %1)").arg(p);
+        return QStringLiteral("SELECT ") + sums.join(QStringLiteral(", "))
+             + QStringLiteral(" FROM PlayerTable") + (m_edit.team ? QStringLiteral(" WHERE TeamID = ?") : QString());
     }
 
     sqlite3* m_handle;
     const GlobalEdit& m_edit;
     const EditProgress& m_progress;
-    Statement m_select;
+    Statement m_count;
     Statement m_update;
-    std::vector<sqlite3_int64> m_rowids;
+    std::array<qint64, db::schema::PositionCount> m_counts{};
 };
 
 } // namespace
@@ -270,7 +295,7 @@ db::Error runGlobalEdit(const QString& path, const GlobalEdit& edit, const EditP
     if (db::Error e = database.open(path))
         return e;
     sqlite3* handle = database.sqliteHandle();
-    RatingFunctions functions(handle, edit.parameters);
+    RatingFunctions functions(handle, edit.parameters, progress.playerDone);
     if (functions.result() != SQLITE_OK)
         return stoppedAt(QStringLiteral("Preparing the edit"), sqliteError(handle));
 
@@ -280,6 +305,8 @@ db::Error runGlobalEdit(const QString& path, const GlobalEdit& edit, const EditP
     {
         EditRun run(handle, edit, progress);
         if (db::Error e = run.prepare())
+            return e;
+        if (db::Error e = run.countPlayers())
             return e;
         for (int position = 0; position < db::schema::PositionCount; ++position) {
             if (!edit.positions.test(size_t(position)))

@@ -55,30 +55,34 @@ struct EditProgress {
 db::Error runGlobalEdit(const QString& path, const GlobalEdit& edit,
                         const EditProgress& progress = {});
 
-// The selection of one position's players, with the position (and the team,
-// when one is chosen) bound as parameters: team first, then position.
-QString selectionSql(const TeamFilter& team);
+// The condition that selects one position's players, with the team (when
+// one is chosen) and then the position bound as parameters.
+QString selectionCondition(const TeamFilter& team);
 
 // ym_act(n, actual) and ym_pot(n, actual, potential) on a connection for the
 // lifetime of this object: the steps of rating n as SQL functions. In an
 // UPDATE every right-hand side sees the old row, and the new actual depends
-// only on the old actual, so one statement per player runs the steps in order.
+// only on the old actual, so one statement runs the steps in order. ym_done(x)
+// returns x and reports one player done.
 class RatingFunctions
 {
 public:
-    RatingFunctions(sqlite3* handle, const EditParameters& parameters);
+    RatingFunctions(sqlite3* handle, const EditParameters& parameters,
+                    std::function<void()> playerDone = {});
     ~RatingFunctions();
     RatingFunctions(const RatingFunctions&) = delete;
     RatingFunctions& operator=(const RatingFunctions&) = delete;
 
-    int result() const { return m_result; } // SQLITE_OK when both are registered
+    int result() const { return m_result; } // SQLITE_OK when all are registered
 
-    // UPDATE of the 48 edited columns of the player whose rowid is bound.
-    static QString updateByRowidSql();
+    // UPDATE of the 48 edited columns of the players the condition selects;
+    // each updated player is reported done once.
+    static QString updateSql(const QString& condition);
 
 private:
     sqlite3* m_handle;
     EditParameters m_parameters;
+    std::function<void()> m_playerDone;
     int m_result;
 };
 

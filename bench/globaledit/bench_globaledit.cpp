@@ -1,0 +1,225 @@
+// Global edit of every position of every team, against the bare SQLite work
+// it cannot go below: one UPDATE of the same 48 columns of the same rows in
+// one transaction. Usage: bench_globaledit [largest-league-size]
+#include "db/Database.h"
+#include "globaledit/engine/GlobalEditEngine.h"
+#include "leaguegen/LeagueGenerator.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <algorithm>
+#include <cstdio>
+#include <sqlite3.h>
+#include <sys/resource.h>
+#include <vector>
+
+using namespace globaledit;
+
+namespace {
+
+constexpr int Repeats = 3;
+
+[[noreturn]] void fail(const QString& what, const db::Error& e)
+{
+    std::fprintf(stderr, "%s: %s\n", qPrintable(what), qPrintable(e.message()));
+    std::exit(1);
+}
+
+// Peak resident memory since the last reset, in kB (Linux).
+qint64 statusField(const char* name)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(name))
+            return line.mid(int(qstrlen(name))).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+void resetPeakMemory()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+GlobalEdit everyPositionEdit()
+{
+    GlobalEdit edit;
+    for (size_t i = 0; i < size_t(EditedRatingCount); ++i) {
+        edit.parameters.actualPercent[i] = 10;
+        edit.parameters.potentialPercent[i] = -5;
+    }
+    edit.positions.set();
+    return edit;
+}
+
+// The floor: the same 48 columns of the same rows in one plain statement.
+QString floorSql()
+{
+    QStringList sets;
+    for (int n = 1; n <= EditedRatingCount; ++n) {
+        sets << QStringLiteral("%1 = MIN(MAX(ROUND(%1 * 1.1), 0), 99)").arg(db::schema::actualColumn(n))
+             << QStringLiteral("%1 = MIN(MAX(ROUND(%1 * 0.95), 0), 99)")
+                    .arg(db::schema::potentialColumn(n));
+    }
+    return QStringLiteral("UPDATE PlayerTable SET ") + sets.join(QStringLiteral(", "))
+         + QStringLiteral(" WHERE CurrentPos BETWEEN 0 AND 14");
+}
+
+void runFloor(const QString& path)
+{
+    db::Database database;
+    if (db::Error e = database.open(path))
+        fail(QStringLiteral("open"), e);
+    db::Transaction transaction(database);
+    db::Error e = transaction.begin();
+    if (!e)
+        e = database.execute(floorSql());
+    if (!e)
+        e = transaction.commit();
+    if (e)
+        fail(QStringLiteral("floor"), e);
+}
+
+void runEngine(const QString& path)
+{
+    if (db::Error e = runGlobalEdit(path, everyPositionEdit()))
+        fail(QStringLiteral("engine"), e);
+}
+
+// The old way: every player committed on its own, no transaction around.
+void runOldWay(const QString& path)
+{
+    db::Database database;
+    if (db::Error e = database.open(path))
+        fail(QStringLiteral("open"), e);
+    const GlobalEdit edit = everyPositionEdit();
+    RatingFunctions functions(database.sqliteHandle(), edit.parameters);
+    for (int position = 0; position < db::schema::PositionCount; ++position) {
+        QVariantList rowids;
+        database.query(QStringLiteral("SELECT rowid FROM PlayerTable WHERE ")
+                           + selectionCondition(std::nullopt),
+                       {position}, [&](const QSqlQuery& q) { rowids << q.value(0); });
+        for (const QVariant& rowid : rowids) {
+            if (db::Error e = database.execute(RatingFunctions::updateSql(QStringLiteral("rowid = ?")),
+                                               {rowid}))
+                fail(QStringLiteral("old way"), e);
+        }
+    }
+}
+
+struct Measurement {
+    double seconds;    // wall clock
+    double cpuSeconds; // user + system: steadier on a busy machine
+    qint64 peakGrowthKb;
+};
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// One run on a fresh copy of the league.
+Measurement measureOnce(const QString& league, const QString& scratch, void (*run)(const QString&))
+{
+    QFile::remove(scratch);
+    if (!QFile::copy(league, scratch))
+        fail(QStringLiteral("copy"), {1, scratch});
+    resetPeakMemory();
+    const qint64 before = statusField("VmRSS:");
+    QElapsedTimer clock;
+    clock.start();
+    const double cpuBefore = cpuSeconds();
+    run(scratch);
+    return {double(clock.nsecsElapsed()) / 1e9, cpuSeconds() - cpuBefore,
+            statusField("VmHWM:") - before};
+}
+
+void keepBest(Measurement& best, const Measurement& m)
+{
+    best.seconds = std::min(best.seconds, m.seconds);
+    best.cpuSeconds = std::min(best.cpuSeconds, m.cpuSeconds);
+    best.peakGrowthKb = std::max(best.peakGrowthKb, m.peakGrowthKb);
+}
+
+// Floor and engine take turns, so a busy spell of the machine hits both.
+std::pair<Measurement, Measurement> measureBoth(const QString& league, const QString& scratch)
+{
+    Measurement floor{1e300, 1e300, 0};
+    Measurement engine{1e300, 1e300, 0};
+    for (int i = 0; i < Repeats; ++i) {
+        keepBest(floor, measureOnce(league, scratch, &runFloor));
+        keepBest(engine, measureOnce(league, scratch, &runEngine));
+    }
+    return {floor, engine};
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const int largest = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 200000;
+    std::vector<int> sizes;
+    for (int n : {2000, 20000, 200000})
+        if (n <= largest)
+            sizes.push_back(n);
+    if (sizes.empty())
+        sizes.push_back(std::max(largest, 1));
+
+    QTemporaryDir dir;
+    QTextStream out(stdout);
+    out << "Global edit, every position, all teams, 48 percentages non-zero; best of " << Repeats
+        << ".\nFloor: one plain UPDATE of the same 48 columns of the same rows in one transaction.\n";
+    const QString header = QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8\n");
+    out << header.arg(QStringLiteral("players"), 8)
+               .arg(QStringLiteral("engine s"), 9)
+               .arg(QStringLiteral("floor s"), 9)
+               .arg(QStringLiteral("ratio"), 6)
+               .arg(QStringLiteral("goal"), 6)
+               .arg(QStringLiteral("cpu s"), 7)
+               .arg(QStringLiteral("cpu ratio"), 9)
+               .arg(QStringLiteral("peak +MB"), 9);
+    out.flush();
+    for (int players : sizes) {
+        const QString league = dir.filePath(QStringLiteral("league%1.sqlite").arg(players));
+        leaguegen::LeagueOptions options;
+        options.players = players;
+        if (db::Error e = leaguegen::writeLeague(league, options))
+            fail(QStringLiteral("leaguegen"), e);
+        const QString scratch = dir.filePath(QStringLiteral("scratch.sqlite"));
+        const auto [floor, engine] = measureBoth(league, scratch);
+        const double ratio = engine.seconds / floor.seconds;
+        out << header.arg(players, 8)
+                   .arg(engine.seconds, 9, 'f', 3)
+                   .arg(floor.seconds, 9, 'f', 3)
+                   .arg(ratio, 6, 'f', 2)
+                   .arg(ratio <= 1.5 ? QStringLiteral("ok") : QStringLiteral("MISSED"), 6)
+                   .arg(engine.cpuSeconds, 7, 'f', 3)
+                   .arg(engine.cpuSeconds / floor.cpuSeconds, 9, 'f', 2)
+                   .arg(double(engine.peakGrowthKb) / 1024.0, 9, 'f', 1);
+        out.flush();
+        if (players == sizes.front()) {
+            const Measurement old = measureOnce(league, scratch, &runOldWay);
+            out << QStringLiteral("%1 players, the old way (each player committed on its own): "
+                                  "%2 s, %3 x the engine\n")
+                       .arg(players)
+                       .arg(old.seconds, 0, 'f', 3)
+                       .arg(old.seconds / engine.seconds, 0, 'f', 1);
+            out.flush();
+        }
+        QFile::remove(scratch);
+        QFile::remove(league);
+    }
+    return 0;
+}
