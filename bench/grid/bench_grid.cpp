@@ -87,7 +87,8 @@ public:
         QStringList names;
         for (const db::FieldDef& f : std::as_const(m_fields))
             names << u"\""_s + f.name + u"\""_s;
-        m_pageSql = (u"SELECT rowid, "_s + names.join(u", "_s) + u" FROM \"PlayerTable\" WHERE rowid IN ("_s +
+        m_pageSql = (u"SELECT rowid, "_s + names.join(u", "_s) +
+                     u" FROM \"PlayerTable\" WHERE rowid IN ("_s +
                      QStringList(PageRows, u"?"_s).join(u',') + u")"_s)
                         .toUtf8();
     }
@@ -186,7 +187,8 @@ public:
     }
     void headerClick(const QString& field, bool descending)
     {
-        m_window->grdDataGrid_MouseDown(Qt::LeftButton, descending ? DataGridView::ShiftBit : 0, {});
+        m_window->grdDataGrid_MouseDown(Qt::LeftButton, descending ? DataGridView::ShiftBit : 0,
+                                        {});
         m_window->grdDataGrid_HeadClick(m_window->Data1()->recordset()->fieldIndex(field));
         paint();
     }
@@ -230,14 +232,14 @@ int runOne(const QString& path)
 
     Window window(&area);
     Bare bare(path);
-    std::vector<Step> steps = {{u"open PlayerTable"_s}, {u"header click, text (LastName)"_s},
-                               {u"header click, number (RATING1 desc)"_s}, {u"filter"_s},
+    std::vector<Step> steps = {{u"open PlayerTable"_s},
+                               {u"header click, text (LastName)"_s},
+                               {u"header click, number (RATING1 desc)"_s},
+                               {u"filter"_s},
                                {u"Refresh"_s}};
     const std::vector<std::function<void()>> windowSteps = {
-        [&] { window.open(); },
-        [&] { window.headerClick(u"LastName"_s, false); },
-        [&] { window.headerClick(u"RATING1"_s, true); },
-        [&] { window.filter(Filter); },
+        [&] { window.open(); }, [&] { window.headerClick(u"LastName"_s, false); },
+        [&] { window.headerClick(u"RATING1"_s, true); }, [&] { window.filter(Filter); },
         [&] { window.refresh(); }};
     const std::vector<std::function<void()>> bareSteps = {
         [&] { bare.open(); }, [&] { bare.sort(TextSort); }, [&] { bare.sort(NumberSort); },
@@ -291,7 +293,8 @@ void printTables(const QList<int>& sizes, const QList<QStringList>& output)
                         window, bare, ratio);
         }
     }
-    std::printf("\nMemory the open window holds (PlayerTable sorted by LastName, first page shown)\n\n");
+    std::printf(
+        "\nMemory the open window holds (PlayerTable sorted by LastName, first page shown)\n\n");
     std::printf("%9s %12s %14s %12s\n", "players", "held MB", "bytes/player", "keys MB");
     for (int i = 0; i < sizes.size(); ++i) {
         for (const QString& line : output.at(i)) {

@@ -3,9 +3,10 @@
 #include "db/Database.h"
 #include "db/RecordSetStatement.h"
 
-#include <QSqlQuery>
 #include <QMap>
+#include <QSqlQuery>
 #include <algorithm>
+#include <functional>
 #include <numeric>
 #include <sqlite3.h>
 
@@ -46,8 +47,7 @@ Error RecordSet::open(Database& database, const QString& table, Kind kind,
         return {NoLeagueFileChosen, QStringLiteral("The league file is not open.")};
     const QString stored = database.storedTableName(table);
     if (stored.isEmpty())
-        return {MissingTable,
-                QStringLiteral("The league file has no table \"%1\".").arg(table)};
+        return {MissingTable, QStringLiteral("The league file has no table \"%1\".").arg(table)};
     std::unique_ptr<RecordSet> rs(new RecordSet(database, kind));
     rs->m_table = stored;
     if (Error e = rs->readFields(stored))
@@ -61,23 +61,25 @@ Error RecordSet::open(Database& database, const QString& table, Kind kind,
 Error RecordSet::readFields(const QString& table)
 {
     QMap<int, QString> keyParts; // primary key columns by position, for tables without rowid
-    Error e = m_db.query(
-        QStringLiteral("SELECT name, type, pk FROM pragma_table_info(?) ORDER BY cid"), {table},
-        [&](const QSqlQuery& q) {
-            const FieldInfo field = describeField(q.value(0).toString(), q.value(1).toString());
-            m_fields << field;
-            if (const int part = q.value(2).toInt(); part > 0)
-                keyParts.insert(part, field.name());
-        });
+    Error e =
+        m_db.query(QStringLiteral("SELECT name, type, pk FROM pragma_table_info(?) ORDER BY cid"),
+                   {table}, [&](const QSqlQuery& q) {
+                       const FieldInfo field =
+                           describeField(q.value(0).toString(), q.value(1).toString());
+                       m_fields << field;
+                       if (const int part = q.value(2).toInt(); part > 0)
+                           keyParts.insert(part, field.name());
+                   });
     if (e)
         return e;
 
     // A column may shadow one spelling of the rowid; any free one will do.
-    for (const QString& alias : {QStringLiteral("rowid"), QStringLiteral("oid"),
-                                 QStringLiteral("_rowid_")}) {
+    for (const QString& alias :
+         {QStringLiteral("rowid"), QStringLiteral("oid"), QStringLiteral("_rowid_")}) {
         if (fieldIndex(alias) < 0) {
-            RecordSetStatement probe(m_db.sqliteHandle(), QStringLiteral("SELECT %1 FROM %2 LIMIT 0")
-                                                              .arg(alias, quoteIdentifier(m_table)));
+            RecordSetStatement probe(
+                m_db.sqliteHandle(),
+                QStringLiteral("SELECT %1 FROM %2 LIMIT 0").arg(alias, quoteIdentifier(m_table)));
             if (!probe.error())
                 m_keyName = alias;
             break;
@@ -154,7 +156,8 @@ Error RecordSet::readKeys(QVector<qint64>* keys) const
     return select.error();
 }
 
-Error RecordSet::derived(std::unique_ptr<RecordSet>* out) const
+Error RecordSet::openDerived(const std::function<void(RecordSet&)>& addCondition,
+                             std::unique_ptr<RecordSet>* out) const
 {
     std::unique_ptr<RecordSet> rs(new RecordSet(m_db, m_kind));
     rs->m_table = m_table;
@@ -167,6 +170,9 @@ Error RecordSet::derived(std::unique_ptr<RecordSet>* out) const
     rs->m_filterSql = m_filterSql;
     rs->m_filterParams = m_filterParams;
     rs->m_sortSql = m_sortSql;
+    addCondition(*rs);
+    if (Error e = rs->readKeys(&rs->m_keys))
+        return e;
     *out = std::move(rs);
     return {};
 }
@@ -185,15 +191,13 @@ Error RecordSet::openFiltered(const QString& filterText, std::unique_ptr<RecordS
     CompiledFilter filter;
     if (Error e = compileFilter(filterText, fieldDefs(), &filter))
         return e;
-    std::unique_ptr<RecordSet> rs;
-    derived(&rs);
-    rs->m_filterTexts << filterText;
-    rs->m_filterSql << filter.sql;
-    rs->m_filterParams << filter.params;
-    if (Error e = rs->readKeys(&rs->m_keys))
-        return e;
-    *out = std::move(rs);
-    return {};
+    return openDerived(
+        [&](RecordSet& rs) {
+            rs.m_filterTexts << filterText;
+            rs.m_filterSql << filter.sql;
+            rs.m_filterParams << filter.params;
+        },
+        out);
 }
 
 Error RecordSet::openSorted(const QString& sortText, std::unique_ptr<RecordSet>* out) const
@@ -201,15 +205,13 @@ Error RecordSet::openSorted(const QString& sortText, std::unique_ptr<RecordSet>*
     CompiledSort sort;
     if (Error e = compileSort(sortText, fieldDefs(), &sort))
         return e;
-    std::unique_ptr<RecordSet> rs;
-    derived(&rs);
     // The newest sort rules; the earlier ones only break its ties.
-    rs->m_sortTexts.prepend(sortText);
-    rs->m_sortSql.prepend(sort.sql);
-    if (Error e = rs->readKeys(&rs->m_keys))
-        return e;
-    *out = std::move(rs);
-    return {};
+    return openDerived(
+        [&](RecordSet& rs) {
+            rs.m_sortTexts.prepend(sortText);
+            rs.m_sortSql.prepend(sort.sql);
+        },
+        out);
 }
 
 Error RecordSet::requery()
@@ -266,11 +268,11 @@ Error RecordSet::readPage(int pageIndex)
     page.values.resize(qsizetype(rows) * fieldCount());
 
     if (m_keyName.isEmpty()) {
-        RecordSetStatement select(m_db.sqliteHandle(),
-                                  QStringLiteral("SELECT ") + selectColumns() +
-                                      QStringLiteral(" FROM ") + quoteIdentifier(m_table) +
-                                      whereClause() + orderClause() +
-                                      QStringLiteral(" LIMIT ? OFFSET ?"));
+        RecordSetStatement select(m_db.sqliteHandle(), QStringLiteral("SELECT ") + selectColumns() +
+                                                           QStringLiteral(" FROM ") +
+                                                           quoteIdentifier(m_table) +
+                                                           whereClause() + orderClause() +
+                                                           QStringLiteral(" LIMIT ? OFFSET ?"));
         select.bind(m_filterParams);
         select.bind(QVariantList{rows, first}, int(m_filterParams.size()) + 1);
         for (int r = 0; r < rows && select.next(); ++r) {
@@ -288,12 +290,11 @@ Error RecordSet::readPage(int pageIndex)
             rowOfKey.insert(m_keys.at(first + r), r);
             keys << m_keys.at(first + r);
         }
-        RecordSetStatement select(m_db.sqliteHandle(),
-                                  QStringLiteral("SELECT ") + m_keyName + QStringLiteral(", ") +
-                                      selectColumns() + QStringLiteral(" FROM ") +
-                                      quoteIdentifier(m_table) + QStringLiteral(" WHERE ") +
-                                      m_keyName + QStringLiteral(" IN (") + placeholders(rows) +
-                                      QLatin1Char(')'));
+        RecordSetStatement select(
+            m_db.sqliteHandle(),
+            QStringLiteral("SELECT ") + m_keyName + QStringLiteral(", ") + selectColumns() +
+                QStringLiteral(" FROM ") + quoteIdentifier(m_table) + QStringLiteral(" WHERE ") +
+                m_keyName + QStringLiteral(" IN (") + placeholders(rows) + QLatin1Char(')'));
         select.bind(keys);
         while (select.next()) {
             const int r = rowOfKey.value(select.int64(0), -1);
@@ -307,10 +308,9 @@ Error RecordSet::readPage(int pageIndex)
     }
 
     if (m_pages.size() >= CachedPages) {
-        m_pages.erase(std::min_element(m_pages.begin(), m_pages.end(),
-                                       [](const Page& a, const Page& b) {
-                                           return a.lastUse < b.lastUse;
-                                       }));
+        m_pages.erase(
+            std::min_element(m_pages.begin(), m_pages.end(),
+                             [](const Page& a, const Page& b) { return a.lastUse < b.lastUse; }));
     }
     page.lastUse = ++m_useCounter;
     m_pages.append(std::move(page));
@@ -342,11 +342,11 @@ Error RecordSet::update(int row, const QHash<int, QVariant>& values)
         params << it.value();
     }
     params << key(row);
-    if (Error e = m_db.execute(QStringLiteral("UPDATE ") + quoteIdentifier(m_table) +
-                                   QStringLiteral(" SET ") +
-                                   assignments.join(QStringLiteral(", ")) +
-                                   QStringLiteral(" WHERE ") + m_keyName + QStringLiteral(" = ?"),
-                               params))
+    if (Error e =
+            m_db.execute(QStringLiteral("UPDATE ") + quoteIdentifier(m_table) +
+                             QStringLiteral(" SET ") + assignments.join(QStringLiteral(", ")) +
+                             QStringLiteral(" WHERE ") + m_keyName + QStringLiteral(" = ?"),
+                         params))
         return e;
     if (m_db.rowsAffected() != 1)
         return rowVanished();
@@ -367,12 +367,11 @@ Error RecordSet::insert(const QHash<int, QVariant>& values)
         names << quoteIdentifier(fieldName(it.key()));
         params << it.value();
     }
-    const QString sql =
-        QStringLiteral("INSERT INTO ") + quoteIdentifier(m_table) +
-        (names.isEmpty() ? QStringLiteral(" DEFAULT VALUES")
-                         : QStringLiteral(" (") + names.join(QStringLiteral(", ")) +
-                               QStringLiteral(") VALUES (") + placeholders(int(names.size())) +
-                               QLatin1Char(')'));
+    const QString sql = QStringLiteral("INSERT INTO ") + quoteIdentifier(m_table) +
+                        (names.isEmpty() ? QStringLiteral(" DEFAULT VALUES")
+                                         : QStringLiteral(" (") + names.join(QStringLiteral(", ")) +
+                                               QStringLiteral(") VALUES (") +
+                                               placeholders(int(names.size())) + QLatin1Char(')'));
     if (Error e = m_db.execute(sql, params))
         return e;
     // The new row goes at the end, whatever the sort says, until a requery.

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <functional>
 #include <memory>
 
 namespace db {
@@ -18,11 +19,11 @@ class Database;
 // and what the declared type says about the values that fit.
 struct FieldInfo {
     FieldDef def;
-    QString declaredType; // as written in CREATE TABLE, e.g. "INTEGER", "VARCHAR(20)"
+    QString declaredType;      // as written in CREATE TABLE, e.g. "INTEGER", "VARCHAR(20)"
     bool wholeNumbers = false; // integer fields, and Jet's narrow number types
     qint64 minimum = 0;        // the range of whole numbers that fit
     qint64 maximum = 0;
-    int maxLength = 0;    // characters, for text fields with a declared size; 0: no limit
+    int maxLength = 0; // characters, for text fields with a declared size; 0: no limit
 
     const QString& name() const { return def.name; }
 };
@@ -121,7 +122,10 @@ private:
     Error readPage(int page);
     Error convertAll(const QHash<int, QVariant>& typed, QHash<int, QVariant>* stored) const;
     Error checkWritable() const;
-    Error derived(std::unique_ptr<RecordSet>* out) const;
+    // A copy of this record set's table, fields, filters and sorts, with
+    // one more condition added, keyed afresh.
+    Error openDerived(const std::function<void(RecordSet&)>& addCondition,
+                      std::unique_ptr<RecordSet>* out) const;
     QList<FieldDef> fieldDefs() const;
     QString selectColumns() const;
     QString whereClause() const;

@@ -17,7 +17,8 @@ RecordSetStatement::RecordSetStatement(sqlite3* handle, const QString& sql) : m_
         return;
     }
     const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &m_stmt, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &m_stmt, nullptr) !=
+        SQLITE_OK)
         m_error = engineError(handle);
 }
 

@@ -132,9 +132,9 @@ Error RecordSet::convertValue(int fieldIndex, const QVariant& typed, QVariant* s
     switch (field.def.affinity) {
     case Affinity::Text:
         if (field.maxLength > 0 && text.size() > field.maxLength)
-            return doesNotFit(field, text,
-                              QStringLiteral("it takes text of at most %1 characters")
-                                  .arg(field.maxLength));
+            return doesNotFit(
+                field, text,
+                QStringLiteral("it takes text of at most %1 characters").arg(field.maxLength));
         *stored = text;
         return {};
     case Affinity::Real: {
@@ -147,8 +147,9 @@ Error RecordSet::convertValue(int fieldIndex, const QVariant& typed, QVariant* s
     case Affinity::Numeric: {
         const QVariant value = looseValue(trimmed);
         // Dates and times are kept as typed; anything else must be a number.
-        const bool takesText = field.declaredType.contains(QLatin1String("DATE"), Qt::CaseInsensitive) ||
-                               field.declaredType.contains(QLatin1String("TIME"), Qt::CaseInsensitive);
+        const bool takesText =
+            field.declaredType.contains(QLatin1String("DATE"), Qt::CaseInsensitive) ||
+            field.declaredType.contains(QLatin1String("TIME"), Qt::CaseInsensitive);
         if (value.typeId() == QMetaType::QString && !takesText)
             return doesNotFit(field, text, QStringLiteral("it takes numbers"));
         *stored = value;

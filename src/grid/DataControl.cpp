@@ -16,8 +16,8 @@ db::Error DataControl::refresh()
         database = opened.get();
     }
     std::unique_ptr<db::RecordSet> recordSet;
-    const auto kind = m_recordsetType == db::RecordSet::Table ? db::RecordSet::Table
-                                                              : db::RecordSet::Dynaset;
+    const auto kind =
+        m_recordsetType == db::RecordSet::Table ? db::RecordSet::Table : db::RecordSet::Dynaset;
     if (db::Error e = db::RecordSet::open(*database, m_recordSource, kind, &recordSet))
         return e;
     m_recordset = std::move(recordSet);

@@ -54,8 +54,8 @@ DataGridView::DataGridView(QWidget* parent)
     disconnect(horizontalHeader(), &QHeaderView::sectionEntered, this, nullptr);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &DataGridView::headClick);
 
-    for (QWidget* surface : {viewport(), horizontalHeader()->viewport(),
-                             verticalHeader()->viewport()})
+    for (QWidget* surface :
+         {viewport(), horizontalHeader()->viewport(), verticalHeader()->viewport()})
         surface->installEventFilter(this);
 }
 

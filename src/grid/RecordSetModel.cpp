@@ -144,8 +144,9 @@ QVariant RecordSetModel::data(const QModelIndex& index, int role) const
     case Qt::EditRole: {
         const QVariant value = storedValue(index.row(), index.column());
         if (value.typeId() == QMetaType::QByteArray)
-            return role == Qt::DisplayRole ? QVariant(u"(%1 bytes)"_s.arg(value.toByteArray().size()))
-                                           : QVariant();
+            return role == Qt::DisplayRole
+                       ? QVariant(u"(%1 bytes)"_s.arg(value.toByteArray().size()))
+                       : QVariant();
         // Editing is always in text, so what does not fit can be refused
         // with a message instead of an editor that silently clamps.
         if (role == Qt::EditRole)

@@ -49,8 +49,7 @@ frmDataGrid::frmDataGrid(QWidget* parent) : frmDataGrid(GridOptions{}, parent) {
 
 frmDataGrid::frmDataGrid(const GridOptions& options, QWidget* parent)
     : QWidget(parent), m_options(options), m_data(new DataControl(this)),
-      m_model(new RecordSetModel(this)), m_grid(new DataGridView(this)),
-      m_strip(new QWidget(this))
+      m_model(new RecordSetModel(this)), m_grid(new DataGridView(this)), m_strip(new QWidget(this))
 {
     setObjectName(u"frmDataGrid"_s);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -92,14 +91,14 @@ void frmDataGrid::buildControls()
         {"cmdClose", "&Close", 4398, 1437, &frmDataGrid::cmdClose_Click},
     };
     for (const auto& b : buttons) {
-        QPushButton* button = addStripButton(QLatin1String(b.name), QLatin1String(b.caption),
-                                             b.left, b.width);
+        QPushButton* button =
+            addStripButton(QLatin1String(b.name), QLatin1String(b.caption), b.left, b.width);
         connect(button, &QPushButton::clicked, this, b.handler);
     }
 }
 
-QPushButton* frmDataGrid::addStripButton(const QString& name, const QString& caption,
-                                         int leftTwips, int widthTwips)
+QPushButton* frmDataGrid::addStripButton(const QString& name, const QString& caption, int leftTwips,
+                                         int widthTwips)
 {
     auto* button = new QPushButton(caption, m_strip);
     button->setObjectName(name);

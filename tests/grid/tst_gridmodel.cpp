@@ -63,9 +63,8 @@ void TestGridModel::init()
     QVERIFY(!m_db.open(path));
     QVERIFY(!db::RecordSet::open(m_db, u"Team"_s, db::RecordSet::Dynaset, &m_rs));
     m_model = new RecordSetModel(this);
-    m_tester = new QAbstractItemModelTester(m_model,
-                                            QAbstractItemModelTester::FailureReportingMode::QtTest,
-                                            this);
+    m_tester = new QAbstractItemModelTester(
+        m_model, QAbstractItemModelTester::FailureReportingMode::QtTest, this);
     m_model->setRecordSet(m_rs.get());
     m_questions = 0;
     m_answers.clear();

@@ -267,8 +267,8 @@ void TestGridWindow::tableAll()
     m_main->action(u"mnuAll"_s)->trigger();
     QCOMPARE(tableWindows().size(), 6);
     QVERIFY(tableWindows().contains(league));
-    for (const char* item : {"mnuConference", "mnuFreeAgents", "mnuLeague", "mnuRoster",
-                             "mnuSchedule", "mnuTeam"})
+    for (const char* item :
+         {"mnuConference", "mnuFreeAgents", "mnuLeague", "mnuRoster", "mnuSchedule", "mnuTeam"})
         QVERIFY2(m_main->action(QLatin1String(item))->isChecked(), item);
     QCOMPARE(activeGrid()->windowTitle(), u"Team"_s);
 }
@@ -360,7 +360,7 @@ void TestGridWindow::headerClicks()
     const struct {
         Qt::KeyboardModifiers modifiers;
         bool descending;
-    } clicks[] = {{Qt::NoModifier, false},    {Qt::ShiftModifier, true}, {Qt::NoModifier, false},
+    } clicks[] = {{Qt::NoModifier, false},     {Qt::ShiftModifier, true}, {Qt::NoModifier, false},
                   {Qt::ControlModifier, true}, {Qt::NoModifier, false},   {Qt::AltModifier, true}};
     for (const auto& click : clicks) {
         clickHeader(w, u"City"_s, click.modifiers);
@@ -391,10 +391,13 @@ void TestGridWindow::filterAndSortAddUp()
     const QStringList teams = values(w, u"TeamID"_s);
     QStringList jerseys = values(w, u"JerseyNum"_s);
     QVERIFY(!teams.isEmpty() && teams.size() < all);
-    QVERIFY(std::all_of(teams.begin(), teams.end(), [](const QString& t) { return t.toInt() <= 3; }));
-    QVERIFY(std::all_of(jerseys.begin(), jerseys.end(), [](const QString& j) { return j.toInt() > 40; }));
-    QVERIFY(std::is_sorted(jerseys.begin(), jerseys.end(),
-                           [](const QString& a, const QString& b) { return a.toInt() > b.toInt(); }));
+    QVERIFY(
+        std::all_of(teams.begin(), teams.end(), [](const QString& t) { return t.toInt() <= 3; }));
+    QVERIFY(std::all_of(jerseys.begin(), jerseys.end(),
+                        [](const QString& j) { return j.toInt() > 40; }));
+    QVERIFY(std::is_sorted(jerseys.begin(), jerseys.end(), [](const QString& a, const QString& b) {
+        return a.toInt() > b.toInt();
+    }));
     QCOMPARE(QString::number(teams.size()),
              storedText(u"SELECT count(*) FROM Roster WHERE TeamID <= 3 AND JerseyNum > 40"_s));
     QCOMPARE(messages().size(), 3); // the three input boxes, nothing else
@@ -475,7 +478,8 @@ void TestGridWindow::filterTextIsData()
 {
     QFETCH(QString, filter);
     QFETCH(int, rows);
-    execute(u"INSERT INTO Team (TeamID, TeamName, City) VALUES (90, 'Élans du Nord', 'Sept-Îles')"_s);
+    execute(
+        u"INSERT INTO Team (TeamID, TeamName, City) VALUES (90, 'Élans du Nord', 'Sept-Îles')"_s);
     const QString teams = storedText(u"SELECT count(*) FROM Team"_s);
     frmDataGrid* w = openVia(u"mnuTeam"_s);
     Prompts::setNextInput(filter);
@@ -630,8 +634,9 @@ void TestGridWindow::tableKindRefusals()
     w->cmdSort_Click();
     w->cmdFilter_Click();
     clickHeader(w, u"City"_s, Qt::NoModifier);
-    QCOMPARE(messages(), (QStringList{u"beep: "_s, u"message: You Cannot Sort a Table Recordset!"_s,
-                                      u"beep: "_s, u"message: You Cannot Filter a Table Recordset!"_s}));
+    QCOMPARE(messages(),
+             (QStringList{u"beep: "_s, u"message: You Cannot Sort a Table Recordset!"_s,
+                          u"beep: "_s, u"message: You Cannot Filter a Table Recordset!"_s}));
     QCOMPARE(Prompts::shown().at(1).icon, QMessageBox::Warning);
     QCOMPARE(w->Data1()->recordset(), before);
 }
@@ -674,8 +679,8 @@ void TestGridWindow::keys()
 void TestGridWindow::twinWindow()
 {
     mMain::CurrentTable = u"Team"_s;
-    auto* twin = new TwinGrid({{u"Name"_s, u"teamname"_s}, {u"Id"_s, u"TEAMID"_s},
-                               {u"Town"_s, u"City"_s}});
+    auto* twin =
+        new TwinGrid({{u"Name"_s, u"teamname"_s}, {u"Id"_s, u"TEAMID"_s}, {u"Town"_s, u"City"_s}});
     QVERIFY(frmDataGrid::loadAndShow(m_main->mdiArea(), twin));
     QCOMPARE(twin->loads, 1);
     QCOMPARE(twin->model()->rowCount(), twin->Data1()->recordset()->count()); // no new-row line

@@ -83,7 +83,8 @@ QList<qint64> TestRecordSet::sqlKeys(const QString& table, const QString& where,
     if (!where.isEmpty())
         sql += u" WHERE "_s + where;
     sql += u" ORDER BY "_s + (order.isEmpty() ? u"rowid"_s : order + u", rowid"_s);
-    const Error e = m_db.query(sql, {}, [&](const QSqlQuery& q) { out << q.value(0).toLongLong(); });
+    const Error e =
+        m_db.query(sql, {}, [&](const QSqlQuery& q) { out << q.value(0).toLongLong(); });
     if (e)
         qWarning() << e.message();
     return out;
@@ -120,21 +121,20 @@ void TestRecordSet::derivedSets_data()
     QTest::addColumn<QString>("order");
 
     QTest::newRow("one filter") << QStringList{u"F:TeamId = 3"_s} << u"TeamId = 3"_s << QString();
-    QTest::newRow("filter twice")
-        << QStringList{u"F:TeamId < 5"_s, u"F:[CurrentPos] = 0"_s}
-        << u"TeamId < 5 AND CurrentPos = 0"_s << QString();
-    QTest::newRow("filter then sort")
-        << QStringList{u"F:TeamId = 3"_s, u"S:LastName"_s} << u"TeamId = 3"_s
-        << u"LastName COLLATE YM_NOCASE"_s;
+    QTest::newRow("filter twice") << QStringList{u"F:TeamId < 5"_s, u"F:[CurrentPos] = 0"_s}
+                                  << u"TeamId < 5 AND CurrentPos = 0"_s << QString();
+    QTest::newRow("filter then sort") << QStringList{u"F:TeamId = 3"_s, u"S:LastName"_s}
+                                      << u"TeamId = 3"_s << u"LastName COLLATE YM_NOCASE"_s;
     QTest::newRow("earlier sort breaks ties")
         << QStringList{u"S:TeamId"_s, u"S:[CurrentPos] desc"_s} << QString()
         << u"CurrentPos DESC, TeamId"_s;
     QTest::newRow("sort then filter keeps the sort")
         << QStringList{u"S:LastName desc"_s, u"F:TeamId = 2"_s} << u"TeamId = 2"_s
         << u"LastName COLLATE YM_NOCASE DESC"_s;
-    QTest::newRow("three sorts")
-        << QStringList{u"S:FirstName"_s, u"S:TeamId desc"_s, u"S:CurrentPos"_s} << QString()
-        << u"CurrentPos, TeamId DESC, FirstName COLLATE YM_NOCASE"_s;
+    QTest::newRow("three sorts") << QStringList{u"S:FirstName"_s, u"S:TeamId desc"_s,
+                                                u"S:CurrentPos"_s}
+                                 << QString()
+                                 << u"CurrentPos, TeamId DESC, FirstName COLLATE YM_NOCASE"_s;
 }
 
 void TestRecordSet::derivedSets()
@@ -147,8 +147,8 @@ void TestRecordSet::derivedSets()
     for (const QString& step : steps) {
         std::unique_ptr<RecordSet> next;
         const QString text = step.mid(2);
-        const Error e = step.startsWith(u'F') ? rs->openFiltered(text, &next)
-                                              : rs->openSorted(text, &next);
+        const Error e =
+            step.startsWith(u'F') ? rs->openFiltered(text, &next) : rs->openSorted(text, &next);
         QCOMPARE(e.message(), Error().message());
         rs = std::move(next);
     }
@@ -163,12 +163,12 @@ void TestRecordSet::failedDerivationChangesNothing_data()
     QTest::addColumn<int>("number");
     QTest::addColumn<QString>("named");
 
-    QTest::newRow("unknown field in filter") << false << u"[NoSuchField] = 1"_s
-                                             << int(db::UnknownField) << u"NoSuchField"_s;
+    QTest::newRow("unknown field in filter")
+        << false << u"[NoSuchField] = 1"_s << int(db::UnknownField) << u"NoSuchField"_s;
     QTest::newRow("filter that does not parse")
         << false << u"TeamId ="_s << int(db::ExpressionSyntax) << QString();
-    QTest::newRow("unknown sort field") << true << u"Nosuch desc"_s << int(db::UnknownField)
-                                        << u"Nosuch"_s;
+    QTest::newRow("unknown sort field")
+        << true << u"Nosuch desc"_s << int(db::UnknownField) << u"Nosuch"_s;
 }
 
 void TestRecordSet::failedDerivationChangesNothing()
@@ -190,7 +190,8 @@ void TestRecordSet::failedDerivationChangesNothing()
     QVERIFY(sorted->filterTexts().isEmpty());
     // The next filter applies cleanly: nothing of the failed one is left behind.
     QVERIFY(!sorted->openFiltered(u"TeamId = 1"_s, &out));
-    QCOMPARE(keys(*out), sqlKeys(u"PlayerTable"_s, u"TeamId = 1"_s, u"LastName COLLATE YM_NOCASE"_s));
+    QCOMPARE(keys(*out),
+             sqlKeys(u"PlayerTable"_s, u"TeamId = 1"_s, u"LastName COLLATE YM_NOCASE"_s));
     QCOMPARE(keys(*sorted), before);
 }
 
@@ -208,8 +209,8 @@ void TestRecordSet::requeryKeepsFilterAndSort()
     QVERIFY(!sorted->requery());
     QCOMPARE(sorted->count(), before + 1);
     QCOMPARE(sorted->value(0, sorted->fieldIndex(u"LastName"_s)).toString(), u"Zzyzx"_s);
-    QCOMPARE(keys(*sorted), sqlKeys(u"PlayerTable"_s, u"TeamId = 4"_s,
-                                     u"LastName COLLATE YM_NOCASE DESC"_s));
+    QCOMPARE(keys(*sorted),
+             sqlKeys(u"PlayerTable"_s, u"TeamId = 4"_s, u"LastName COLLATE YM_NOCASE DESC"_s));
     QVERIFY(!other.execute(u"DELETE FROM PlayerTable WHERE LastName IN ('Zzyzx', 'Aaron')"_s));
 }
 
@@ -256,7 +257,8 @@ void TestRecordSet::convertValue_data()
     QTest::newRow("text in number field") << u"i"_s << QVariant(u"abc"_s) << refused;
     QTest::newRow("beyond 64 bits") << u"i"_s << QVariant(u"99999999999999999999"_s) << refused;
     QTest::newRow("not a number") << u"i"_s << QVariant(u"nan"_s) << refused;
-    QTest::newRow("empty is null") << u"i"_s << QVariant(u""_s) << QVariant(QVariant::fromValue(nullptr));
+    QTest::newRow("empty is null")
+        << u"i"_s << QVariant(u""_s) << QVariant(QVariant::fromValue(nullptr));
     QTest::newRow("smallint in range") << u"s"_s << QVariant(u"-32768"_s) << QVariant(-32768LL);
     QTest::newRow("smallint over") << u"s"_s << QVariant(u"40000"_s) << refused;
     QTest::newRow("byte negative") << u"b"_s << QVariant(u"-1"_s) << refused;
@@ -265,8 +267,8 @@ void TestRecordSet::convertValue_data()
     QTest::newRow("real refuses text") << u"r"_s << QVariant(u"1,25x"_s) << refused;
     QTest::newRow("text fits") << u"t"_s << QVariant(u"Élan "_s) << QVariant(u"Élan "_s);
     QTest::newRow("text too long") << u"t"_s << QVariant(u"abcdef"_s) << refused;
-    QTest::newRow("date kept as text") << u"d"_s << QVariant(u"1999-09-12"_s)
-                                       << QVariant(u"1999-09-12"_s);
+    QTest::newRow("date kept as text")
+        << u"d"_s << QVariant(u"1999-09-12"_s) << QVariant(u"1999-09-12"_s);
     QTest::newRow("numeric refuses text") << u"n"_s << QVariant(u"ten"_s) << refused;
     QTest::newRow("untyped number") << u"x"_s << QVariant(u"7"_s) << QVariant(7LL);
     QTest::newRow("untyped text") << u"x"_s << QVariant(u"seven"_s) << QVariant(u"seven"_s);
@@ -297,8 +299,8 @@ void TestRecordSet::convertValue()
 void TestRecordSet::refusedValueStoresNothing()
 {
     auto rs = open(u"Typed"_s);
-    const Error e = rs->update(0, {{rs->fieldIndex(u"t"_s), u"new"_s},
-                                   {rs->fieldIndex(u"i"_s), u"abc"_s}});
+    const Error e =
+        rs->update(0, {{rs->fieldIndex(u"t"_s), u"new"_s}, {rs->fieldIndex(u"i"_s), u"abc"_s}});
     QCOMPARE(e.number, int(db::ValueDoesNotFit));
     QCOMPARE(sqlValue(u"Typed"_s, u"t"_s, rs->key(0)).toString(), u"old"_s);
     QCOMPARE(sqlValue(u"Typed"_s, u"i"_s, rs->key(0)).toLongLong(), 1LL);
@@ -354,10 +356,10 @@ void TestRecordSet::noReaderLeftOpen()
     db::Database other;
     QVERIFY(!other.open(m_path));
     // Would time out as "locked" if a SELECT were still stepping.
-    QCOMPARE(other.execute(u"UPDATE PlayerTable SET Height = Height WHERE rowid = ?"_s,
-                           {rs->key(300)})
-                 .message(),
-             Error().message());
+    QCOMPARE(
+        other.execute(u"UPDATE PlayerTable SET Height = Height WHERE rowid = ?"_s, {rs->key(300)})
+            .message(),
+        Error().message());
 }
 
 QTEST_GUILESS_MAIN(TestRecordSet)
