@@ -7,6 +7,7 @@
 
 #include "db/RecordSet.h"
 #include "db/Schema.h"
+#include "db/SqlExtensions.h"
 #include "grid/DataGridView.h"
 #include "leaguegen/LeagueGenerator.h"
 #include "players/frmDataGridPlayers.h"
@@ -27,18 +28,18 @@
 namespace {
 constexpr int Runs = 5;
 
-double medianMs(const std::function<void()>& work)
+// Best of Runs, after one run that warms the file cache.
+double bestMs(const std::function<void()>& work)
 {
-    work(); // warm the file cache first
-    std::vector<double> times;
+    work();
+    double best = 1e300;
     for (int i = 0; i < Runs; ++i) {
         QElapsedTimer timer;
         timer.start();
         work();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+        best = std::min(best, double(timer.nsecsElapsed()) / 1e6);
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return best;
 }
 
 void check(int rc, sqlite3* handle)
@@ -47,15 +48,16 @@ void check(int rc, sqlite3* handle)
         qFatal("sqlite: %s", sqlite3_errmsg(handle));
 }
 
-// The floor: open the file, read every key in stored order, then read the
-// first page of the 80 fields by key.
+// The floor: open the file with the program's collation, read every key in
+// the window's order, then read the first page of the 80 fields by key.
 void bareKeysetAndPage(const QString& path)
 {
     sqlite3* handle = nullptr;
     check(sqlite3_open_v2(path.toUtf8().constData(), &handle, SQLITE_OPEN_READWRITE, nullptr), handle);
+    db::registerExtensions(handle);
     std::vector<sqlite3_int64> keys;
     sqlite3_stmt* statement = nullptr;
-    check(sqlite3_prepare_v2(handle, "SELECT rowid FROM PlayerTable", -1, &statement, nullptr), handle);
+    check(sqlite3_prepare_v2(handle, "SELECT rowid FROM PlayerTable ORDER BY rowid", -1, &statement, nullptr), handle);
     while (sqlite3_step(statement) == SQLITE_ROW)
         keys.push_back(sqlite3_column_int64(statement, 0));
     sqlite3_finalize(statement);
@@ -88,7 +90,7 @@ void openPlayerGrid(MDIMain& main)
     if (!window)
         qFatal("the player grid window did not open: %s",
                qPrintable(Prompts::shown().value(0).text));
-    window->grdDataGrid()->viewport()->grab(); // paints, so the visible rows are read
+    window->grdDataGrid()->viewport()->repaint(); // what the user waits for: the first page drawn
     window->cmdClose_Click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
@@ -96,7 +98,8 @@ void openPlayerGrid(MDIMain& main)
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     TestSupport::initTestEnvironment();
 
@@ -108,9 +111,14 @@ int main(int argc, char** argv)
 
     QTemporaryDir dir;
     MDIMain main;
+    main.resize(1200, 800);
     main.show();
 
-    std::printf("%10s %14s %14s %8s\n", "players", "bare (ms)", "window (ms)", "ratio");
+    std::printf("Opening the player grid window (Table > PlayerTable, first page drawn)\n"
+                "vs bare SQLite (keys + one page of %d rows), best of %d\n\n",
+                db::RecordSet::PageSize, Runs);
+    std::printf("%10s %14s %14s %8s\n", "players", "window (ms)", "bare (ms)", "ratio");
+    double lastRatio = 0;
     for (int players : sizes) {
         leaguegen::LeagueOptions options;
         options.players = players;
@@ -119,10 +127,13 @@ int main(int argc, char** argv)
             qFatal("%s", qPrintable(error.message()));
         mMain::DBPath = path;
 
-        const double bare = medianMs([&] { bareKeysetAndPage(path); });
-        const double window = medianMs([&] { openPlayerGrid(main); });
-        std::printf("%10d %14.2f %14.2f %8.2f\n", players, bare, window, window / bare);
+        const double bare = bestMs([&] { bareKeysetAndPage(path); });
+        const double window = bestMs([&] { openPlayerGrid(main); });
+        lastRatio = window / bare;
+        std::printf("%10d %14.2f %14.2f %8.2f\n", players, window, bare, lastRatio);
         std::fflush(stdout);
     }
+    std::printf("\nGoal: on %d players within 2x the bare query: %s\n", sizes.last(),
+                lastRatio <= 2.0 ? "met" : "NOT met");
     return Prompts::finishTest().isEmpty() ? 0 : 1;
 }
