@@ -74,15 +74,12 @@ private slots:
     void filterTextIsData_data();
     void filterTextIsData();
     void deleteQuestion();
-    void commitQuestion_data();
-    void commitQuestion();
     void noPathDropsAnEdit_data();
     void noPathDropsAnEdit();
     void valueThatDoesNotFit();
     void vanishedRowSaysSo();
     void tableKindRefusals();
     void resizeRule();
-    void keys();
     void twinWindow();
     void readOnlyTable();
 
@@ -513,52 +510,36 @@ void TestGridWindow::deleteQuestion()
     QCOMPARE(storedText(u"SELECT count(*) FROM Roster"_s), QString::number(before - 2));
 }
 
-void TestGridWindow::commitQuestion_data()
-{
-    QTest::addColumn<bool>("yes");
-    QTest::newRow("Yes") << true;
-    QTest::newRow("No") << false;
-}
-
-void TestGridWindow::commitQuestion()
-{
-    QFETCH(bool, yes);
-    frmDataGrid* w = openVia(u"mnuTeam"_s);
-    const qint64 key = w->Data1()->recordset()->key(0);
-    const QString sql = u"SELECT City FROM Team WHERE rowid = %1"_s.arg(key);
-    const QString before = storedText(sql);
-    typeInto(w, 0, u"City"_s, u"Yardville"_s);
-    QCOMPARE(storedText(sql), before);
-    QVERIFY(messages().isEmpty());
-
-    Prompts::setNextAnswer(yes ? QMessageBox::Yes : QMessageBox::No);
-    QTest::keyClick(w->grdDataGrid(), Qt::Key_Down); // leaves the row
-    QCOMPARE(messages(), QStringList{u"message: Commit changes?"_s});
-    QCOMPARE(storedText(sql), yes ? u"Yardville"_s : before);
-    QCOMPARE(values(w, u"City"_s).first(), yes ? u"Yardville"_s : before);
-}
-
 void TestGridWindow::noPathDropsAnEdit_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<bool>("enter"); // false: still typing in the cell
-    for (const char* path : {"Close button", "close box", "main window", "File Exit", "Sort"}) {
-        QTest::addRow("%s", path) << QString::fromLatin1(path) << true;
-        QTest::addRow("%s, still typing", path) << QString::fromLatin1(path) << false;
+    QTest::addColumn<bool>("yes");
+    for (const char* path :
+         {"leave the row", "Close button", "close box", "main window", "File Exit", "Sort"}) {
+        QTest::addRow("%s", path) << QString::fromLatin1(path) << true << true;
+        QTest::addRow("%s, still typing", path) << QString::fromLatin1(path) << false << true;
     }
+    QTest::newRow("leave the row, No") << u"leave the row"_s << true << false;
+    QTest::newRow("Close button, No") << u"Close button"_s << false << false;
 }
 
 void TestGridWindow::noPathDropsAnEdit()
 {
     QFETCH(QString, path);
     QFETCH(bool, enter);
+    QFETCH(bool, yes);
     frmDataGrid* w = openVia(u"mnuTeam"_s);
     const QString sql =
         u"SELECT City FROM Team WHERE rowid = %1"_s.arg(w->Data1()->recordset()->key(1));
+    const QString before = storedText(sql);
     typeInto(w, 1, u"City"_s, u"Kept"_s, enter);
+    QCOMPARE(storedText(sql), before); // nothing is written before the question
 
-    Prompts::setNextAnswer(QMessageBox::Yes);
-    if (path == u"Close button"_s) {
+    Prompts::setNextAnswer(yes ? QMessageBox::Yes : QMessageBox::No);
+    if (path == u"leave the row"_s) {
+        QTest::keyClick(w->grdDataGrid(), Qt::Key_Down);
+    } else if (path == u"Close button"_s) {
         w->cmdClose_Click();
     } else if (path == u"close box"_s) {
         m_main->mdiArea()->activeSubWindow()->close();
@@ -571,7 +552,7 @@ void TestGridWindow::noPathDropsAnEdit()
         w->cmdSort_Click();
     }
     QVERIFY(messages().contains(u"message: Commit changes?"_s));
-    QCOMPARE(storedText(sql), u"Kept"_s);
+    QCOMPARE(storedText(sql), yes ? u"Kept"_s : before);
 }
 
 void TestGridWindow::valueThatDoesNotFit()
@@ -655,25 +636,6 @@ void TestGridWindow::resizeRule()
     sub->resize(600, 500);
     QCOMPARE(w->grdDataGrid()->height(), w->height() - w->picButtons()->height());
     QVERIFY(w->grdDataGrid()->height() > height);
-}
-
-void TestGridWindow::keys()
-{
-    frmDataGrid* w = openVia(u"mnuTeam"_s);
-    DataGridView* grid = w->grdDataGrid();
-    const int last = w->model()->columnCount() - 1;
-    grid->setCurrentIndex(w->model()->index(1, last));
-    QTest::keyClick(grid, Qt::Key_Right);
-    QCOMPARE(grid->currentIndex(), w->model()->index(1, last));
-    grid->setCurrentIndex(w->model()->index(2, 0));
-    QTest::keyClick(grid, Qt::Key_Left);
-    QCOMPARE(grid->currentIndex(), w->model()->index(2, 0));
-
-    m_main->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_main));
-    grid->setFocus();
-    QTest::keyClick(grid, Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), w->button(u"cmdRefresh"_s));
 }
 
 void TestGridWindow::twinWindow()
