@@ -216,7 +216,8 @@ void TestFrmGlobal::okEditsCheckedPositions()
     edit.positions.set(0).set(8);
     const Snapshot expected = editcheck::expectedAfter(editcheck::snapshot(mMain::DBPath), edit);
 
-    // Timers run at the progress window's repaints: watch what it shows.
+    // Timers run when the run lets events through: watch what the progress
+    // window shows, and try to close the dialog and press OK again meanwhile.
     QStringList captions;
     QTimer watcher;
     connect(&watcher, &QTimer::timeout, this, [&] {
@@ -225,6 +226,8 @@ void TestFrmGlobal::okEditsCheckedPositions()
                 captions << p->caption();
             QVERIFY(p->isVisible());
             QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+            m_dialog->parentWidget()->close(); // refused while the edit runs
+            m_dialog->cmdOK_Click();           // ignored: no second edit inside the first
         }
     });
     watcher.start(0);

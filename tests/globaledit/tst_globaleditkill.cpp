@@ -46,6 +46,17 @@ QString sameAs(const QString& alias)
     return equal.join(QStringLiteral(" AND "));
 }
 
+// A journal whose header is still zero was never synced, so the league file
+// was not touched yet; SQLite leaves it and reuses it on the next write.
+bool isHotJournal(const QString& path)
+{
+    QFile journal(path);
+    if (!journal.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = journal.read(8);
+    return !head.isEmpty() && head != QByteArray(head.size(), '\0');
+}
+
 struct Outcome {
     QString integrity;
     qint64 players = 0;
@@ -149,8 +160,8 @@ void TestGlobalEditKill::killedEditIsAllOrNothing()
                                 .arg(o.asBefore).arg(o.asAfter).arg(o.players)));
         if (halfDone)
             QCOMPARE(o.asBefore, o.players); // an edit cut short is rolled back
-        // Rolled back and gone; an empty one (killed before its first write) is inert.
-        QCOMPARE(QFileInfo(journal).size(), qint64(0));
+        QVERIFY(!isHotJournal(journal)); // rolled back, or never live
+
     }
     QVERIFY2(interrupted > 0, "no kill landed inside the edit");
 }
