@@ -65,12 +65,13 @@ QString floorSql()
 {
     QStringList sets;
     for (int n = 1; n <= EditedRatingCount; ++n) {
-        sets << QStringLiteral("%1 = MIN(MAX(ROUND(%1 * 1.1), 0), 99)").arg(db::schema::actualColumn(n))
+        sets << QStringLiteral("%1 = MIN(MAX(ROUND(%1 * 1.1), 0), 99)")
+                    .arg(db::schema::actualColumn(n))
              << QStringLiteral("%1 = MIN(MAX(ROUND(%1 * 0.95), 0), 99)")
                     .arg(db::schema::potentialColumn(n));
     }
-    return QStringLiteral("UPDATE PlayerTable SET ") + sets.join(QStringLiteral(", "))
-         + QStringLiteral(" WHERE CurrentPos BETWEEN 0 AND 14");
+    return QStringLiteral("UPDATE PlayerTable SET ") + sets.join(QStringLiteral(", ")) +
+           QStringLiteral(" WHERE CurrentPos BETWEEN 0 AND 14");
 }
 
 void runFloor(const QString& path)
@@ -104,12 +105,12 @@ void runOldWay(const QString& path)
     RatingFunctions functions(database.sqliteHandle(), edit.parameters);
     for (int position = 0; position < db::schema::PositionCount; ++position) {
         QVariantList rowids;
-        database.query(QStringLiteral("SELECT rowid FROM PlayerTable WHERE ")
-                           + selectionCondition(std::nullopt),
+        database.query(QStringLiteral("SELECT rowid FROM PlayerTable WHERE ") +
+                           selectionCondition(std::nullopt),
                        {position}, [&](const QSqlQuery& q) { rowids << q.value(0); });
         for (const QVariant& rowid : rowids) {
-            if (db::Error e = database.execute(RatingFunctions::updateSql(QStringLiteral("rowid = ?")),
-                                               {rowid}))
+            if (db::Error e = database.execute(
+                    RatingFunctions::updateSql(QStringLiteral("rowid = ?")), {rowid}))
                 fail(QStringLiteral("old way"), e);
         }
     }
@@ -180,7 +181,8 @@ int main(int argc, char* argv[])
     QTemporaryDir dir;
     QTextStream out(stdout);
     out << "Global edit, every position, all teams, 48 percentages non-zero; best of " << Repeats
-        << ".\nFloor: one plain UPDATE of the same 48 columns of the same rows in one transaction.\n";
+        << ".\nFloor: one plain UPDATE of the same 48 columns of the same rows in one "
+           "transaction.\n";
     const QString header = QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8\n");
     out << header.arg(QStringLiteral("players"), 8)
                .arg(QStringLiteral("engine s"), 9)

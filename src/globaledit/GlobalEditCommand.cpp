@@ -18,9 +18,9 @@ void showGlobalEdit(QMdiArea* area)
             return;
         }
         // A fixed border, a close box, no minimize or maximize.
-        window = area->addSubWindow(form, Qt::SubWindow | Qt::CustomizeWindowHint
-                                              | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                                              | Qt::WindowCloseButtonHint);
+        window =
+            area->addSubWindow(form, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
         window->setObjectName(QStringLiteral("frmGlobalWindow"));
         window->setAttribute(Qt::WA_DeleteOnClose); // the close box unloads it
         window->adjustSize();

@@ -105,10 +105,10 @@ frmGlobal::frmGlobal(QWidget* parent) : QWidget(parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
     buildTeamLine(layout);
     auto* bounds = new QHBoxLayout;
-    bounds->addWidget(buildBoundFrame("Frame3", "Actual", 1, &txtActMax, "txtActMax", &txtActMin,
-                                      "txtActMin"));
-    bounds->addWidget(buildBoundFrame("Frame4", "Potential", 3, &txtPotMax, "txtPotMax",
-                                      &txtPotMin, "txtPotMin"));
+    bounds->addWidget(
+        buildBoundFrame("Frame3", "Actual", 1, &txtActMax, "txtActMax", &txtActMin, "txtActMin"));
+    bounds->addWidget(buildBoundFrame("Frame4", "Potential", 3, &txtPotMax, "txtPotMax", &txtPotMin,
+                                      "txtPotMin"));
     bounds->addStretch();
     layout->addLayout(bounds, 1, 0);
     layout->addWidget(buildPositionFrame(), 2, 0);
@@ -116,7 +116,8 @@ frmGlobal::frmGlobal(QWidget* parent) : QWidget(parent)
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(addButton("cmdOK", QStringLiteral("&OK"), &frmGlobal::cmdOK_Click));
-    buttons->addWidget(addButton("cmdCancel", QStringLiteral("&Cancel"), &frmGlobal::cmdCancel_Click));
+    buttons->addWidget(
+        addButton("cmdCancel", QStringLiteral("&Cancel"), &frmGlobal::cmdCancel_Click));
     buttons->addWidget(addButton("cmdHelp", QStringLiteral("&Help"), &frmGlobal::cmdHelp_Click));
     buttons->addStretch();
     layout->addLayout(buttons, 0, 1, 4, 1);
@@ -191,7 +192,8 @@ QGroupBox* frmGlobal::buildRatingFrame()
         const QString caption = db::schema::rating(c.rating).shortName + QLatin1Char(':');
         QLabel* label = addLabel(frame, c.label, caption);
         QLineEdit* actual = addBox(frame, c.actualBox, QStringLiteral("0"), name(c.actualTip));
-        QLineEdit* potential = addBox(frame, c.potentialBox, QStringLiteral("0"), name(c.potentialTip));
+        QLineEdit* potential =
+            addBox(frame, c.potentialBox, QStringLiteral("0"), name(c.potentialTip));
         actual->setToolTip(name(c.actualTip));
         potential->setToolTip(name(c.potentialTip));
         label->setBuddy(actual);
@@ -231,8 +233,8 @@ db::Error frmGlobal::LoadTeams()
     db::Database database;
     db::Error e = database.open(mMain::DBPath);
     if (!e)
-        e = database.query(QStringLiteral("SELECT TeamName, TeamID FROM TEAM ORDER by TeamName"), {},
-                           [&](const QSqlQuery& q) {
+        e = database.query(QStringLiteral("SELECT TeamName, TeamID FROM TEAM ORDER by TeamName"),
+                           {}, [&](const QSqlQuery& q) {
                                // A team without a whole-number id matches no player: leave it out.
                                bool ok = false;
                                const qint64 id = q.value(1).toLongLong(&ok);
@@ -323,13 +325,13 @@ std::optional<globaledit::GlobalEdit> frmGlobal::collectEdit()
     // Every box is read before anything changes, top to bottom as shown.
     globaledit::GlobalEdit edit;
     globaledit::Bounds& b = edit.parameters.bounds;
-    if (!readNumber(txtActMax, b.actualMax) || !readNumber(txtActMin, b.actualMin)
-        || !readNumber(txtPotMax, b.potentialMax) || !readNumber(txtPotMin, b.potentialMin))
+    if (!readNumber(txtActMax, b.actualMax) || !readNumber(txtActMin, b.actualMin) ||
+        !readNumber(txtPotMax, b.potentialMax) || !readNumber(txtPotMin, b.potentialMin))
         return std::nullopt;
     for (const RatingBoxes& r : m_ratings) {
         const auto i = size_t(r.rating - 1);
-        if (!readNumber(r.actual, edit.parameters.actualPercent[i])
-            || !readNumber(r.potential, edit.parameters.potentialPercent[i]))
+        if (!readNumber(r.actual, edit.parameters.actualPercent[i]) ||
+            !readNumber(r.potential, edit.parameters.potentialPercent[i]))
             return std::nullopt;
     }
     for (size_t i = 0; i < chkPosition.size(); ++i)

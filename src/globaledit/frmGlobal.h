@@ -81,6 +81,6 @@ private:
     globaledit::TeamFilter TeamFilter;
 
     bool m_running = false;
-    float m_step = 0;              // bar advance per player of the current position
-    QElapsedTimer m_repaintClock;  // keeps the progress window painted in long positions
+    float m_step = 0;             // bar advance per player of the current position
+    QElapsedTimer m_repaintClock; // keeps the progress window painted in long positions
 };

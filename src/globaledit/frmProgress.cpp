@@ -37,8 +37,8 @@ void frmProgress::unload()
 }
 
 frmProgress::frmProgress(QWidget* owner)
-    : QWidget(owner, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
-                         | Qt::WindowTitleHint)
+    : QWidget(owner, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                         Qt::WindowTitleHint)
 {
     setObjectName(QStringLiteral("frmProgress"));
     setWindowTitle(QStringLiteral("Please Wait...."));

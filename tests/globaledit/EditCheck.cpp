@@ -84,7 +84,9 @@ Snapshot expectedAfter(const Snapshot& before, const GlobalEdit& edit)
 QString firstDifference(const Snapshot& actual, const Snapshot& expected)
 {
     if (actual.keys() != expected.keys())
-        return QStringLiteral("the players differ: %1 against %2").arg(actual.size()).arg(expected.size());
+        return QStringLiteral("the players differ: %1 against %2")
+            .arg(actual.size())
+            .arg(expected.size());
     for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
         const QVariantList& got = actual.value(it.key());
         for (int i = 0; i < db::schema::PlayerColumnCount; ++i) {
@@ -108,8 +110,8 @@ int nonWholeRatingCells(const QString& path)
     int count = -1;
     db::Database database;
     if (!database.open(path))
-        database.query(QStringLiteral("SELECT count(*) FROM PlayerTable WHERE ")
-                           + conditions.join(QStringLiteral(" OR ")),
+        database.query(QStringLiteral("SELECT count(*) FROM PlayerTable WHERE ") +
+                           conditions.join(QStringLiteral(" OR ")),
                        {}, [&](const QSqlQuery& q) { count = q.value(0).toInt(); });
     return count;
 }

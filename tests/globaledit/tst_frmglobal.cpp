@@ -142,7 +142,8 @@ void TestFrmGlobal::layoutAndNames()
     QVERIFY(window);
     QCOMPARE(window->mdiArea(), m_main->mdiArea());
     QCOMPARE(window->windowTitle(), QStringLiteral("Yardmark 99 - Global Edit"));
-    QVERIFY(!(window->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QVERIFY(
+        !(window->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QCOMPARE(window->minimumSize(), window->maximumSize()); // fixed border
     QCOMPARE(m_dialog->focusWidget(), control<QLineEdit>("txtSP"));
 
@@ -157,7 +158,8 @@ void TestFrmGlobal::layoutAndNames()
     QCOMPARE(control<QLabel>("lblBI")->text(), QStringLiteral("VI:"));
     QCOMPARE(control<QLabel>("lblKD")->text(), QStringLiteral("KD:"));
     QCOMPARE(m_dialog->findChildren<QLineEdit*>().size(), 48 + 4 + 1); // + the team box's editor
-    const QStringList positions = QStringLiteral("QB HB FB WR TE C G T K P DE DT LB CB S").split(u' ');
+    const QStringList positions =
+        QStringLiteral("QB HB FB WR TE C G T K P DE DT LB CB S").split(u' ');
     for (int i = 0; i < 15; ++i) {
         QCheckBox* box = control<QCheckBox>(qPrintable(QStringLiteral("chkPosition_%1").arg(i)));
         QCOMPARE(box->text(), positions.at(i));
@@ -322,7 +324,8 @@ void TestFrmGlobal::invalidNumber_data()
     QTest::addColumn<QString>("text");
     QTest::newRow("word in txtSP") << QStringLiteral("txtSP") << QStringLiteral("abc");
     QTest::newRow("empty txtp_VI") << QStringLiteral("txtp_VI") << QString();
-    QTest::newRow("decimal comma in txtActMin") << QStringLiteral("txtActMin") << QStringLiteral("1,5");
+    QTest::newRow("decimal comma in txtActMin")
+        << QStringLiteral("txtActMin") << QStringLiteral("1,5");
     QTest::newRow("exponent in txtPotMax") << QStringLiteral("txtPotMax") << QStringLiteral("1e2");
     QTest::newRow("last box, txtP_KD") << QStringLiteral("txtP_KD") << QStringLiteral("5%");
 }
@@ -367,7 +370,8 @@ void TestFrmGlobal::lockedLeague()
 
     QCOMPARE(Prompts::shown().size(), 1);
     const QString message = Prompts::shown().at(0).text;
-    QVERIFY2(message.startsWith(QStringLiteral("Error:5 ")) && message.contains(QStringLiteral("locked")),
+    QVERIFY2(message.startsWith(QStringLiteral("Error:5 ")) &&
+                 message.contains(QStringLiteral("locked")),
              qPrintable(message));
     QCOMPARE(editcheck::firstDifference(editcheck::snapshot(mMain::DBPath), before), QString());
     QVERIFY(!frmProgress::loaded());
@@ -431,7 +435,8 @@ void TestFrmGlobal::movePBar()
     QFETCH(QList<float>, values);
     QVERIFY(!QGuiApplication::overrideCursor());
     frmProgress* p = frmProgress::instance(nullptr);
-    QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor); // loading sets the hourglass
+    QCOMPARE(QGuiApplication::overrideCursor()->shape(),
+             Qt::WaitCursor); // loading sets the hourglass
     QCOMPARE(p->windowTitle(), QStringLiteral("Please Wait...."));
     QCOMPARE(p->caption(), QStringLiteral("Please Wait......"));
     p->setProgressValue(0);
@@ -463,7 +468,8 @@ void TestFrmGlobal::barReaches100ForAnyCount()
     const float step = 100.0f / float(players);
     for (int i = 0; i < players; ++i)
         p->MovePBar(step);
-    QVERIFY2(bar->value() >= 99 && bar->value() <= 100, qPrintable(QString::number(p->progressValue())));
+    QVERIFY2(bar->value() >= 99 && bar->value() <= 100,
+             qPrintable(QString::number(p->progressValue())));
     QVERIFY(step > 0);
     frmProgress::unload();
 }

@@ -113,10 +113,11 @@ void TestGlobalEditEngine::selection()
     static const int positionColumn = db::schema::playerColumnIndex(QStringLiteral("CurrentPos"));
     QList<QPair<int, qint64>> counts;
     for (int p : positions) {
-        const qint64 n = std::count_if(before.cbegin(), before.cend(), [&](const QVariantList& row) {
-            return row.at(positionColumn).toInt() == p
-                && (!team || row.at(teamColumn).toLongLong() == *team);
-        });
+        const qint64 n =
+            std::count_if(before.cbegin(), before.cend(), [&](const QVariantList& row) {
+                return row.at(positionColumn).toInt() == p &&
+                       (!team || row.at(teamColumn).toLongLong() == *team);
+            });
         if (n > 0)
             counts.append({p, n});
     }
@@ -193,8 +194,8 @@ void TestGlobalEditEngine::failureRollsBackEverything()
     {
         db::Database database;
         QVERIFY(!database.open(m_file));
-        database.query(QStringLiteral("SELECT max(rowid) FROM PlayerTable WHERE CurrentPos = 8"), {},
-                       [&](const QSqlQuery& q) { kicker = q.value(0).toLongLong(); });
+        database.query(QStringLiteral("SELECT max(rowid) FROM PlayerTable WHERE CurrentPos = 8"),
+                       {}, [&](const QSqlQuery& q) { kicker = q.value(0).toLongLong(); });
         QVERIFY(kicker > 0);
         QVERIFY(!database.execute(
             QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON PlayerTable WHEN OLD.rowid = %1 "
@@ -209,8 +210,10 @@ void TestGlobalEditEngine::failureRollsBackEverything()
     const db::Error e = runGlobalEdit(m_file, edit, recorder.progress());
     QVERIFY(e);
     QVERIFY2(e.description.contains(QStringLiteral("Updating K")), qPrintable(e.description));
-    QVERIFY2(e.description.contains(QStringLiteral("this kicker cannot change")), qPrintable(e.description));
-    QVERIFY2(e.description.contains(QStringLiteral("no rating was changed")), qPrintable(e.description));
+    QVERIFY2(e.description.contains(QStringLiteral("this kicker cannot change")),
+             qPrintable(e.description));
+    QVERIFY2(e.description.contains(QStringLiteral("no rating was changed")),
+             qPrintable(e.description));
     QCOMPARE(recorder.started.size(), 2); // the safeties never started
     QCOMPARE(editcheck::firstDifference(editcheck::snapshot(m_file), before), QString());
     QVERIFY(!QFile::exists(m_file + QStringLiteral("-journal")));
@@ -240,7 +243,8 @@ void TestGlobalEditEngine::lockedLeague()
     sqlite3_close(holder);
     QCOMPARE(e.number & 0xff, SQLITE_BUSY);
     QVERIFY2(e.description.contains(QStringLiteral("locked")), qPrintable(e.description));
-    QVERIFY2(e.description.contains(QStringLiteral("nothing was changed")), qPrintable(e.description));
+    QVERIFY2(e.description.contains(QStringLiteral("nothing was changed")),
+             qPrintable(e.description));
     QCOMPARE(editcheck::firstDifference(editcheck::snapshot(m_file), before), QString());
 }
 
@@ -250,7 +254,8 @@ void TestGlobalEditEngine::badInput_data()
     QTest::addColumn<double>("percent");
     QTest::addColumn<int>("number");
     QTest::newRow("no league chosen") << QString() << 10.0 << int(db::NoLeagueFileChosen);
-    QTest::newRow("missing file") << QStringLiteral("missing.sqlite") << 10.0 << int(db::FileNotFound);
+    QTest::newRow("missing file") << QStringLiteral("missing.sqlite") << 10.0
+                                  << int(db::FileNotFound);
     QTest::newRow("infinite percentage") << QStringLiteral("*") << qInf() << int(db::NotANumber);
     QTest::newRow("NaN percentage") << QStringLiteral("*") << qQNaN() << int(db::NotANumber);
 }

@@ -157,11 +157,12 @@ void TestGlobalEditKill::killedEditIsAllOrNothing()
         // One transaction: the league as a whole is before or after, never a mix.
         QVERIFY2(o.asBefore == o.players || o.asAfter == o.players,
                  qPrintable(QStringLiteral("%1 as before, %2 as after of %3")
-                                .arg(o.asBefore).arg(o.asAfter).arg(o.players)));
+                                .arg(o.asBefore)
+                                .arg(o.asAfter)
+                                .arg(o.players)));
         if (halfDone)
             QCOMPARE(o.asBefore, o.players); // an edit cut short is rolled back
-        QVERIFY(!isHotJournal(journal)); // rolled back, or never live
-
+        QVERIFY(!isHotJournal(journal));     // rolled back, or never live
     }
     QVERIFY2(interrupted > 0, "no kill landed inside the edit");
 }

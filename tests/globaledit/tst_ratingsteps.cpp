@@ -108,8 +108,8 @@ void TestRatingSteps::steps()
     QFETCH(QVariant, newPotential);
 
     const Bounds bounds{actMin, actMax, potMin, potMax};
-    const RatingPair result =
-        applyRatingSteps({rating(actual), rating(potential)}, actualPercent, potentialPercent, bounds);
+    const RatingPair result = applyRatingSteps({rating(actual), rating(potential)}, actualPercent,
+                                               potentialPercent, bounds);
     QCOMPARE(result.actual, rating(newActual));
     QCOMPARE(result.potential, rating(newPotential));
 }

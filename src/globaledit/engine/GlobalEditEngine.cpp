@@ -18,15 +18,16 @@ RatingPair EditParameters::apply(int ratingNumber, RatingPair rating) const
 bool EditParameters::isFinite() const
 {
     auto finite = [](double v) { return std::isfinite(v); };
-    return std::all_of(actualPercent.begin(), actualPercent.end(), finite)
-        && std::all_of(potentialPercent.begin(), potentialPercent.end(), finite)
-        && finite(bounds.actualMin) && finite(bounds.actualMax) && finite(bounds.potentialMin)
-        && finite(bounds.potentialMax);
+    return std::all_of(actualPercent.begin(), actualPercent.end(), finite) &&
+           std::all_of(potentialPercent.begin(), potentialPercent.end(), finite) &&
+           finite(bounds.actualMin) && finite(bounds.actualMax) && finite(bounds.potentialMin) &&
+           finite(bounds.potentialMax);
 }
 
 QString selectionCondition(const TeamFilter& team)
 {
-    return team ? QStringLiteral("TeamID = ? AND CurrentPos = ?") : QStringLiteral("CurrentPos = ?");
+    return team ? QStringLiteral("TeamID = ? AND CurrentPos = ?")
+                : QStringLiteral("CurrentPos = ?");
 }
 
 // ---- the SQL functions --------------------------------------------------
@@ -67,35 +68,23 @@ void setResult(sqlite3_context* context, sqlite3_value* original, Rating before,
         sqlite3_result_double(context, *after);
 }
 
-bool ratingNumberOf(sqlite3_context* context, sqlite3_value* value, int* number)
+// ym_act(n, actual) when argc is 2, ym_pot(n, actual, potential) when 3:
+// the steps of rating n on the stored pair, returning the requested side.
+void ratingStep(sqlite3_context* context, int argc, sqlite3_value** argv)
 {
-    *number = sqlite3_value_int(value);
-    if (*number >= 1 && *number <= EditedRatingCount)
-        return true;
-    sqlite3_result_error(context, "rating number out of range", -1);
-    return false;
-}
-
-void actualStep(sqlite3_context* context, int, sqlite3_value** argv)
-{
-    int n = 0;
-    if (!ratingNumberOf(context, argv[0], &n))
+    const int n = sqlite3_value_int(argv[0]);
+    if (n < 1 || n > EditedRatingCount) {
+        sqlite3_result_error(context, "rating number out of range", -1);
         return;
+    }
     const auto* parameters = static_cast<const EditParameters*>(sqlite3_user_data(context));
-    const Rating before = ratingOf(argv[1]);
-    const RatingPair after = parameters->apply(n, {before, std::nullopt});
-    setResult(context, argv[1], before, after.actual);
-}
-
-void potentialStep(sqlite3_context* context, int, sqlite3_value** argv)
-{
-    int n = 0;
-    if (!ratingNumberOf(context, argv[0], &n))
-        return;
-    const auto* parameters = static_cast<const EditParameters*>(sqlite3_user_data(context));
-    const Rating before = ratingOf(argv[2]);
-    const RatingPair after = parameters->apply(n, {ratingOf(argv[1]), before});
-    setResult(context, argv[2], before, after.potential);
+    const bool potential = argc == 3;
+    const RatingPair before{ratingOf(argv[1]), potential ? ratingOf(argv[2]) : std::nullopt};
+    const RatingPair after = parameters->apply(n, before);
+    if (potential)
+        setResult(context, argv[2], before.potential, after.potential);
+    else
+        setResult(context, argv[1], before.actual, after.actual);
 }
 
 void playerDone(sqlite3_context* context, int, sqlite3_value** argv)
@@ -120,11 +109,12 @@ RatingFunctions::RatingFunctions(sqlite3* handle, const EditParameters& paramete
                                  std::function<void()> playerDone)
     : m_handle(handle), m_parameters(parameters), m_playerDone(std::move(playerDone))
 {
-    m_result = registerFunction(m_handle, ActualFunction, 2, &m_parameters, &actualStep);
+    m_result = registerFunction(m_handle, ActualFunction, 2, &m_parameters, &ratingStep);
     if (m_result == SQLITE_OK)
-        m_result = registerFunction(m_handle, PotentialFunction, 3, &m_parameters, &potentialStep);
+        m_result = registerFunction(m_handle, PotentialFunction, 3, &m_parameters, &ratingStep);
     if (m_result == SQLITE_OK)
-        m_result = registerFunction(m_handle, DoneFunction, 1, &m_playerDone, &globaledit::playerDone);
+        m_result =
+            registerFunction(m_handle, DoneFunction, 1, &m_playerDone, &globaledit::playerDone);
 }
 
 RatingFunctions::~RatingFunctions()
@@ -148,8 +138,8 @@ QString RatingFunctions::updateSql(const QString& condition)
                       .arg(db::schema::potentialColumn(EditedRatingCount))
                       .arg(EditedRatingCount)
                       .arg(db::schema::actualColumn(EditedRatingCount));
-    return QStringLiteral("UPDATE PlayerTable SET ") + sets.join(QStringLiteral(", "))
-         + QStringLiteral(" WHERE ") + condition;
+    return QStringLiteral("UPDATE PlayerTable SET ") + sets.join(QStringLiteral(", ")) +
+           QStringLiteral(" WHERE ") + condition;
 }
 
 // ---- the run ------------------------------------------------------------
@@ -186,7 +176,8 @@ db::Error sqliteError(sqlite3* handle)
 bool isLockError(const db::Error& e)
 {
     const int primary = e.number & 0xff;
-    return e.number < db::NoLeagueFileChosen && (primary == SQLITE_BUSY || primary == SQLITE_LOCKED);
+    return e.number < db::NoLeagueFileChosen &&
+           (primary == SQLITE_BUSY || primary == SQLITE_LOCKED);
 }
 
 // Says where the edit stopped and that the rollback undid all of it. A lock
@@ -195,8 +186,11 @@ db::Error stoppedAt(const QString& what, db::Error e)
 {
     if (isLockError(e))
         return e;
-    e.description = what + QStringLiteral(" failed: ") + e.description
-                  + QStringLiteral(" The global edit was undone: no rating was changed.");
+    QString cause = e.description.trimmed();
+    if (!cause.endsWith(QLatin1Char('.')))
+        cause += QLatin1Char('.');
+    e.description = what + QStringLiteral(" failed: ") + cause +
+                    QStringLiteral(" The global edit was undone: no rating was changed.");
     return e;
 }
 
@@ -224,9 +218,9 @@ public:
 
     db::Error prepare()
     {
-        if (m_count.prepare(m_handle, countSql()) != SQLITE_OK
-            || m_update.prepare(m_handle, RatingFunctions::updateSql(selectionCondition(m_edit.team)))
-                   != SQLITE_OK)
+        if (m_count.prepare(m_handle, countSql()) != SQLITE_OK ||
+            m_update.prepare(
+                m_handle, RatingFunctions::updateSql(selectionCondition(m_edit.team))) != SQLITE_OK)
             return stoppedAt(QStringLiteral("Preparing the edit"), sqliteError(m_handle));
         return {};
     }
@@ -270,8 +264,9 @@ private:
         QStringList sums;
         for (int p = 0; p < db::schema::PositionCount; ++p)
             sums << QStringLiteral("sum(CurrentPos = %1)").arg(p);
-        return QStringLiteral("SELECT ") + sums.join(QStringLiteral(", "))
-             + QStringLiteral(" FROM PlayerTable") + (m_edit.team ? QStringLiteral(" WHERE TeamID = ?") : QString());
+        return QStringLiteral("SELECT ") + sums.join(QStringLiteral(", ")) +
+               QStringLiteral(" FROM PlayerTable") +
+               (m_edit.team ? QStringLiteral(" WHERE TeamID = ?") : QString());
     }
 
     sqlite3* m_handle;
