@@ -5,6 +5,7 @@
 #include "grid/DataGridView.h"
 #include "shell/base/Globals.h"
 #include "shell/base/Prompts.h"
+#include "shell/base/Twips.h"
 
 #include <QAction>
 #include <QApplication>
@@ -103,8 +104,8 @@ QPushButton* frmDataGrid::addStripButton(const QString& name, const QString& cap
     auto* button = new QPushButton(caption, m_strip);
     button->setObjectName(name);
     button->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
-    button->setGeometry(twipsToPixelsX(leftTwips), 0, twipsToPixelsX(widthTwips),
-                        twipsToPixelsY(StripHeightTwips));
+    button->setGeometry(twipsToPixels(this, leftTwips), 0, twipsToPixels(this, widthTwips),
+                        twipsToPixels(this, StripHeightTwips));
     // Tab order: the grid first, then the buttons left to right.
     setTabOrder(m_buttons.isEmpty() ? static_cast<QWidget*>(m_grid) : m_buttons.last(), button);
     m_buttons << button;
@@ -137,20 +138,10 @@ void frmDataGrid::connectGrid()
             &frmDataGrid::currentRowChanged);
 }
 
-int frmDataGrid::twipsToPixelsX(int twips) const
-{
-    return qRound(twips * logicalDpiX() / 1440.0);
-}
-
-int frmDataGrid::twipsToPixelsY(int twips) const
-{
-    return qRound(twips * logicalDpiY() / 1440.0);
-}
-
 QSize frmDataGrid::sizeHint() const
 {
-    return {twipsToPixelsX(m_options.designClientTwips.width()),
-            twipsToPixelsY(m_options.designClientTwips.height())};
+    return {twipsToPixels(this, m_options.designClientTwips.width()),
+            twipsToPixels(this, m_options.designClientTwips.height())};
 }
 
 QString frmDataGrid::captionFor(const QString& recordSource)
@@ -408,7 +399,7 @@ void frmDataGrid::Form_Resize()
         return;
     // The strip runs along the top; the grid fills the client area under it.
     // (A height that would go below zero is ignored: the grid keeps its own.)
-    const int strip = twipsToPixelsY(StripHeightTwips);
+    const int strip = twipsToPixels(this, StripHeightTwips);
     m_strip->setGeometry(0, 0, width(), strip);
     const int gridHeight = height() - strip;
     if (gridHeight < 0)

@@ -112,8 +112,6 @@ protected:
 private:
     void buildControls();
     void connectGrid();
-    int twipsToPixelsX(int twips) const;
-    int twipsToPixelsY(int twips) const;
     // Resolves a pending edit before the rows are replaced or the window
     // goes: true when nothing is pending any more.
     bool leaveEditedRow();

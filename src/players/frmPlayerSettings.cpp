@@ -1,7 +1,7 @@
 #include "players/frmPlayerSettings.h"
 
 #include "players/PlayerColumns.h"
-#include "players/Twips.h"
+#include "shell/base/Twips.h"
 #include "players/frmDataGridPlayers.h"
 #include "shell/base/ContextIDs.h"
 #include "shell/base/Settings.h"
@@ -136,13 +136,13 @@ void frmPlayerSettings::placeControls()
 {
     // Our fonts run wider than those the layout was drawn for: stretch it
     // sideways just enough that no caption is cut off.
-    const int columnWidth = players::twipsToPixels(this, BoxLefts[1] - BoxLefts[0]);
+    const int columnWidth = twipsToPixels(this, BoxLefts[1] - BoxLefts[0]);
     int widest = 0;
     for (const QCheckBox* box : std::as_const(m_boxes))
         widest = std::max(widest, box->sizeHint().width());
     const double stretch = std::max(1.0, double(widest) / columnWidth);
     const auto place = [&](QWidget* widget, int left, int top, int width, int height) {
-        const QRect r = players::twipsRect(this, left, top, width, height);
+        const QRect r = twipsRect(this, left, top, width, height);
         widget->setGeometry(int(r.x() * stretch), r.y(), int(r.width() * stretch), r.height());
     };
 
@@ -154,8 +154,8 @@ void frmPlayerSettings::placeControls()
     QPushButton* const buttons[] = {m_ok, m_cancel, m_help};
     for (int i = 0; i < int(std::size(buttons)); ++i)
         place(buttons[i], ButtonLeft, ButtonTops[i], ButtonWidth, ButtonHeight);
-    setFixedSize(int(players::twipsToPixels(this, ClientWidth) * stretch),
-                 players::twipsToPixels(this, ClientHeight));
+    setFixedSize(int(twipsToPixels(this, ClientWidth) * stretch),
+                 twipsToPixels(this, ClientHeight));
 }
 
 void frmPlayerSettings::buildTabOrder()

@@ -8,21 +8,6 @@
 
 namespace form {
 
-namespace {
-constexpr int TwipsPerInch = 1440;
-} // namespace
-
-int twipsToPixels(const QWidget* form, int twips)
-{
-    return qRound(double(twips) * form->logicalDpiY() / TwipsPerInch);
-}
-
-QRect twipsRect(const QWidget* form, int left, int top, int width, int height)
-{
-    return {twipsToPixels(form, left), twipsToPixels(form, top),
-            qMax(1, twipsToPixels(form, width)), qMax(1, twipsToPixels(form, height))};
-}
-
 void setClientSizeTwips(QWidget* form, int width, int height)
 {
     form->setFixedSize(twipsToPixels(form, width), twipsToPixels(form, height));

@@ -5,6 +5,8 @@
 #include <QRect>
 #include <QString>
 
+#include "shell/base/Twips.h"
+
 class QFrame;
 class QLabel;
 class QWidget;
@@ -12,9 +14,6 @@ class QWidget;
 // Fixed-layout forms (splash, About) are laid out in twips, 1440 to the
 // inch, and placed in pixels by the screen's logical DPI.
 namespace form {
-
-int twipsToPixels(const QWidget* form, int twips);
-QRect twipsRect(const QWidget* form, int left, int top, int width, int height);
 
 // Gives the form a fixed client area and centres it on its screen.
 void setClientSizeTwips(QWidget* form, int width, int height);

@@ -46,7 +46,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
     form::addLine(this, QStringLiteral("Line1_1"), {225, 1770, 5280, 15},
                   palette().color(QPalette::Light));
     form::addImage(this, QStringLiteral("Image1"), QStringLiteral("Program icon"),
-                   form::programIcon(form::twipsToPixels(this, 540)), {240, 240});
+                   form::programIcon(twipsToPixels(this, 540)), {240, 240});
 
     QPushButton* ok = addButton("cmdOK", QStringLiteral("OK"), {4095, 2625, 1410, 345},
                                 &frmAbout::cmdOK_Click);
@@ -66,7 +66,7 @@ QPushButton* frmAbout::addButton(const char* name, const QString& caption, const
     auto* button = new QPushButton(caption, this);
     button->setObjectName(QString::fromLatin1(name));
     button->setAccessibleName(withoutAccessKey(caption));
-    button->setGeometry(form::twipsRect(this, twips.x(), twips.y(), twips.width(), twips.height()));
+    button->setGeometry(twipsRect(this, twips.x(), twips.y(), twips.width(), twips.height()));
     connect(button, &QPushButton::clicked, this, handler);
     return button;
 }
