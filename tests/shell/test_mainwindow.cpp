@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QMenuBar>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 
@@ -170,6 +171,19 @@ private slots:
         QFETCH(QString, folder);
         QFETCH(QString, expected);
         QCOMPARE(helpFilePathFor(folder), expected);
+    }
+
+    void missingHelpFileIsSaidInTheViewer()
+    {
+        QTemporaryDir emptyFolder;
+        MDIMain main;
+        main.show();
+        InitHelp(&main, emptyFolder.path());
+        ShowHelpContext(ContextIDs::PlayerSettingsTopic);
+        QVERIFY(helpWindow()->toPlainText().contains(QStringLiteral("was not found")));
+        QVERIFY(Prompts::shown().isEmpty()); // the viewer says it, no message box
+        InitHelp(&main);
+        QuitHelp();
     }
 
     void helpContentsOpensAndClosingTheMainWindowClosesIt()

@@ -66,8 +66,13 @@ QString helpFilePath()
 
 void InitHelp(QWidget* mainWindow)
 {
+    InitHelp(mainWindow, QCoreApplication::applicationDirPath());
+}
+
+void InitHelp(QWidget* mainWindow, const QString& programFolder)
+{
     mMain::MainWindowHandle = mainWindow ? mainWindow->winId() : WId{};
-    s_helpFile = helpFilePathFor(QCoreApplication::applicationDirPath());
+    s_helpFile = helpFilePathFor(programFolder);
 }
 
 void ShowHelpContext(int contextId)

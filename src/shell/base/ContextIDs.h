@@ -15,6 +15,8 @@ inline constexpr int PlayerSettingsTopic = 520;
 // Records the main window and sets the help file path. Called once when the
 // main window loads.
 void InitHelp(QWidget* mainWindow);
+// The same for a given program folder (the executable's folder above).
+void InitHelp(QWidget* mainWindow, const QString& programFolder);
 void ShowHelpContext(int contextId);
 void ShowHelpContents();
 // Closes the help window: the program no longer needs it.
