@@ -39,6 +39,7 @@ private slots:
     void cleanup();
     void layoutAndNames();
     void teamList();
+    void emptyTeamTable();
     void okEditsCheckedPositions();
     void allMeansAllTeams();
     void teamChosenAlone_data();
@@ -201,6 +202,20 @@ void TestFrmGlobal::teamList()
     QCOMPARE(items, expected);
     QCOMPARE(box->currentText(), QStringLiteral("All"));
     QVERIFY(!m_dialog->teamFilter().has_value()); // all teams
+}
+
+void TestFrmGlobal::emptyTeamTable()
+{
+    {
+        db::Database database;
+        QVERIFY(!database.open(mMain::DBPath));
+        QVERIFY(!database.execute(QStringLiteral("DELETE FROM Team")));
+    }
+    QVERIFY(openDialog());
+    QComboBox* box = control<QComboBox>("cboTeam");
+    QCOMPARE(box->count(), 2);
+    QCOMPARE(box->itemText(0), QStringLiteral("All"));
+    QCOMPARE(box->itemText(1), QStringLiteral("College Draft/FA"));
 }
 
 void TestFrmGlobal::okEditsCheckedPositions()
