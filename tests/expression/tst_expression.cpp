@@ -17,22 +17,14 @@ class TestExpression : public QObject
 
 private slots:
     void initTestCase();
-    void fieldAffinity_data();
-    void fieldAffinity();
-    void fieldDefsOfTables();
+    void cleanupTestCase();
     void filterRows_data();
     void filterRows();
-    void values_data();
-    void values();
     void badFilters_data();
     void badFilters();
     void caps();
-    void userTextStaysData_data();
-    void userTextStaysData();
     void sortRows_data();
     void sortRows();
-    void badSorts_data();
-    void badSorts();
     void like_data();
     void like();
     void collation_data();
@@ -41,15 +33,13 @@ private slots:
 private:
     QList<int> ids(const QString& where, const QVariantList& params, const QString& order);
     QList<int> filtered(const QString& filter);
-    int sampleRows();
 
     QTemporaryDir m_dir;
     db::Database m_db;
     QList<db::FieldDef> m_fields;
 };
 
-namespace
-{
+namespace {
 QList<int> idList(const QString& text)
 {
     QList<int> out;
@@ -57,6 +47,8 @@ QList<int> idList(const QString& text)
         out << part.trimmed().toInt();
     return out;
 }
+
+const QString AllRows = u"1,2,3,4,5,6,7,8"_s;
 } // namespace
 
 void TestExpression::initTestCase()
@@ -87,6 +79,12 @@ void TestExpression::initTestCase()
     QVERIFY(!e);
 }
 
+// No filter text, however hostile, reached the table as SQL.
+void TestExpression::cleanupTestCase()
+{
+    QCOMPARE(ids(u"1"_s, {}, u"Id"_s), idList(AllRows));
+}
+
 QList<int> TestExpression::ids(const QString& where, const QVariantList& params,
                                const QString& order)
 {
@@ -109,94 +107,37 @@ QList<int> TestExpression::filtered(const QString& filter)
     return ids(compiled.sql, compiled.params, u"Id"_s);
 }
 
-int TestExpression::sampleRows()
-{
-    int count = -1;
-    m_db.query(u"SELECT count(*) FROM Sample"_s, {},
-               [&](const QSqlQuery& q) { count = q.value(0).toInt(); });
-    return count;
-}
-
-void TestExpression::fieldAffinity_data()
-{
-    QTest::addColumn<QString>("declared");
-    QTest::addColumn<db::Affinity>("affinity");
-    QTest::newRow("INTEGER") << u"INTEGER"_s << db::Affinity::Integer;
-    QTest::newRow("long int") << u"Long Int"_s << db::Affinity::Integer;
-    QTest::newRow("VARCHAR(30)") << u"VARCHAR(30)"_s << db::Affinity::Text;
-    QTest::newRow("memo text") << u"text"_s << db::Affinity::Text;
-    QTest::newRow("none") << QString() << db::Affinity::Blob;
-    QTest::newRow("DOUBLE") << u"DOUBLE"_s << db::Affinity::Real;
-    QTest::newRow("FLOATING POINT is INT") << u"FLOATING POINT"_s << db::Affinity::Integer;
-    QTest::newRow("DATE") << u"DATE"_s << db::Affinity::Numeric;
-    QTest::newRow("BOOLEAN") << u"BOOLEAN"_s << db::Affinity::Numeric;
-}
-
-void TestExpression::fieldAffinity()
-{
-    QFETCH(QString, declared);
-    QFETCH(db::Affinity, affinity);
-    QCOMPARE(db::affinityOf(declared), affinity);
-}
-
-void TestExpression::fieldDefsOfTables()
-{
-    QStringList names;
-    for (const db::FieldDef& f : m_fields)
-        names << f.name;
-    QCOMPARE(names, (QStringList{u"Id"_s, u"Name"_s, u"Age"_s, u"Score"_s, u"Born"_s, u"Flag"_s,
-                                 u"Team Name"_s, u"Note"_s, u"Extra"_s}));
-    Error e;
-    QVERIFY(db::fieldDefs(m_db, u"NoSuchTable"_s, &e).isEmpty());
-    QCOMPARE(e.number, int(db::MissingTable));
-    QVERIFY(e.description.contains(u"NoSuchTable"_s));
-}
-
 void TestExpression::filterRows_data()
 {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("rows");
     const QList<std::pair<QString, QString>> cases = {
-        // Precedence: arithmetic, &, comparisons, Not, And, Or.
+        // Precedence: Not, And, Or; & below arithmetic, comparisons below &.
         {u"Age > 20 And Age < 30"_s, u"1,3,8"_s},
         {u"Age < 20 Or Age > 30 And Name Like 'É*'"_s, u"4,7"_s},
         {u"(Age < 20 Or Age > 30) And Name Like 'É*'"_s, u"4"_s},
         {u"Not Age > 30 And Age > 20"_s, u"1,2,3,8"_s},
-        {u"Not (Age > 30 And Age > 20)"_s, u"1,2,3,7,8"_s},
-        {u"Age + 5 * 2 = 35"_s, u"1"_s},
-        {u"(Age + 5) * 2 = 60"_s, u"1"_s},
-        {u"Age - 10 - 5 = 10"_s, u"1"_s},
-        {u"Age \\ 10 = 2"_s, u"1,3,8"_s},
-        {u"Age Mod 10 = 5"_s, u"1,4"_s},
         {u"Age / 4 = 7.5"_s, u"2"_s},
-        {u"Age ^ 2 = 625"_s, u"1"_s},
-        {u"-Age = -25"_s, u"1"_s},
         {u"Name & Age = 'Smith25'"_s, u"1"_s},
         {u"Name + 'X' = 'ZedX'"_s, u"7"_s},
         {u"Name & [Team Name] = 'O''Brien'"_s, u"5"_s},
         {u"Age > 20 = True"_s, u"1,2,3,4,6,8"_s},
-        // Text ignores case, also beyond ASCII.
+        // Text and field names ignore case, also beyond ASCII.
         {u"Name = 'SMITH'"_s, u"1,2"_s},
-        {u"Name <> 'smith'"_s, u"3,4,5,6,7,8"_s},
         {u"Name = 'émile'"_s, u"4"_s},
-        {u"Name = 'ärger'"_s, u"8"_s},
-        {u"Name < 'K'"_s, u"3"_s},
         {u"[Team Name] = 'bears'"_s, u"1,3,7"_s},
         {u"[team name] = 'LIONS' And AGE > 30"_s, u"6"_s},
         // Literals adapt to the field they meet.
         {u"Age = '25'"_s, u"1"_s},
-        {u"Age = ' 25 '"_s, u"1"_s},
-        {u"Age > '2.5e1'"_s, u"2,4,6,8"_s},
         {u"Score = 3"_s, u"4"_s},
         {u"Note = 100"_s, QString()},
         {u"Age = Null"_s, QString()},
-        // Like, its wildcards and their literal forms.
+        // Like, its wildcards and their literal forms; % and _ are plain text.
         {u"Name Like 's*'"_s, u"1,2,6"_s},
         {u"Name Like 'S?ith'"_s, u"1,2"_s},
         {u"Name Not Like 's*'"_s, u"3,4,5,7,8"_s},
         {u"Name Like '*[!a-z]*'"_s, u"4,5,6,8"_s},
         {u"Name Like '[a-j]*'"_s, u"3"_s},
-        {u"Note Like '#*'"_s, u"1"_s},
         {u"Note Like '[#]#'"_s, u"5"_s},
         {u"Note Like '*[*]'"_s, u"3"_s},
         {u"Note Like '*[?]'"_s, u"4"_s},
@@ -204,9 +145,9 @@ void TestExpression::filterRows_data()
         {u"Note Like '*%'"_s, u"1"_s},
         {u"Note Like '%'"_s, QString()},
         {u"Note Like 'a_*'"_s, u"2"_s},
-        {u"Note Like 'AB?'"_s, u"7"_s},
+        {u"Name Like '%' Or Note = '_'"_s, QString()},
+        {u"Name Like '*''*'"_s, u"5"_s},
         {u"Name Like 'é*'"_s, u"4"_s},
-        {u"[Team Name] Like 'å*'"_s, u"8"_s},
         {u"Age Like '2*'"_s, u"1,3,8"_s},
         {u"Note Like Note"_s, u"1,2,3,4,7,8"_s},
         // Between in either order, In, Is Null.
@@ -214,37 +155,55 @@ void TestExpression::filterRows_data()
         {u"Age Between 28 And 22"_s, u"1,3,8"_s},
         {u"Age Not Between 22 And 28"_s, u"2,4,6,7"_s},
         {u"Name Between 'k' And 'A'"_s, u"3"_s},
-        {u"Score Between -2 And 1.5"_s, u"1,6,7"_s},
         {u"Age In (25, 35, 99)"_s, u"1,4"_s},
         {u"Name In ('SMITH', 'zed')"_s, u"1,2,7"_s},
         {u"Age Not In (25, 35)"_s, u"2,3,6,7,8"_s},
-        {u"Age In ('25', 30)"_s, u"1,2"_s},
         {u"Age Is Null"_s, u"5"_s},
         {u"Score Is Not Null"_s, u"1,2,4,5,6,7,8"_s},
-        {u"[Team Name] Is Null Or Born Is Null"_s, u"3,5"_s},
-        // Dates in both spellings.
+        // Dates in both spellings, two-digit years.
         {u"Born = #1999-09-12#"_s, u"4"_s},
         {u"Born = #9/12/1999#"_s, u"4"_s},
-        {u"Born > #1/1/1990#"_s, u"4,5,7"_s},
         {u"Born Between #12/31/1985# And #1/1/1970#"_s, u"1,2,8"_s},
         {u"Born < #7/21/69#"_s, u"6"_s},
-        // Both quote styles, quotes doubled inside.
+        // Both quote styles, quotes doubled inside; SQL inside quotes is text.
         {u"Name = 'O''Brien'"_s, u"5"_s},
         {u"Name = \"O'Brien\""_s, u"5"_s},
         {u"Name = \"say \"\"hi\"\"\""_s, u"6"_s},
-        {u"Name = 'say \"hi\"'"_s, u"6"_s},
-        {u"Note = 'what?'"_s, u"4"_s},
+        {u"Name = 'x''; DROP TABLE Sample; --'"_s, QString()},
         // Yes/No: any value but 0 is True, so -1 and 1 both count.
         {u"Flag = True"_s, u"1,3,5"_s},
         {u"Flag = False"_s, u"2,4,7,8"_s},
-        {u"Flag <> True"_s, u"2,4,7,8"_s},
         {u"Flag"_s, u"1,3,5"_s},
-        {u"Not Flag = False"_s, u"1,3,5"_s},
-        {u"True"_s, u"1,2,3,4,5,6,7,8"_s},
-        {u"False"_s, QString()},
+        {u"True"_s, AllRows},
     };
     for (const auto& [filter, rows] : cases)
         QTest::newRow(filter.toUtf8().constData()) << filter << rows;
+
+    // Operators by value: "(expression) = value" holds on every row.
+    const QList<std::pair<QString, QString>> values = {
+        {u"-7 \\ 2"_s, u"-3"_s},
+        {u"7.5 \\ 2"_s, u"4"_s},
+        {u"-7 Mod 3"_s, u"-1"_s},
+        {u"5.5 Mod 4"_s, u"2"_s},
+        {u"7 Mod 2 * 3"_s, u"1"_s},
+        {u"10 \\ 3 * 2"_s, u"1"_s},
+        {u"1 + 10 \\ 3"_s, u"4"_s},
+        {u"5 Mod 3 + 1"_s, u"3"_s},
+        {u"2 ^ -1"_s, u"0.5"_s},
+        {u"-2 ^ 2"_s, u"-4"_s},
+        {u"2 ^ 3 ^ 2"_s, u"64"_s},
+        {u"1 & 2"_s, u"'12'"_s},
+        {u"2 + 3 & 4"_s, u"'54'"_s},
+        {u"'3' * 2"_s, u"6"_s},
+        {u"True + 1"_s, u"0"_s},
+        {u"1 / 0 Is Null"_s, u"True"_s},
+        {u"5 \\ 0 Is Null"_s, u"True"_s},
+        {u"5 Mod 0 Is Null"_s, u"True"_s},
+        {u"(-8) ^ 0.5 Is Null"_s, u"True"_s},
+    };
+    for (const auto& [expression, value] : values)
+        QTest::newRow(expression.toUtf8().constData())
+            << u"("_s + expression + u") = "_s + value << AllRows;
 }
 
 void TestExpression::filterRows()
@@ -254,68 +213,20 @@ void TestExpression::filterRows()
     QCOMPARE(filtered(filter), idList(rows));
 }
 
-// Operators checked by value: "(expression) = value" holds on every row.
-void TestExpression::values_data()
-{
-    QTest::addColumn<QString>("expression");
-    QTest::addColumn<QString>("value");
-    const QList<std::pair<QString, QString>> cases = {
-        {u"7 / 2"_s, u"3.5"_s},
-        {u"7 \\ 2"_s, u"3"_s},
-        {u"-7 \\ 2"_s, u"-3"_s},
-        {u"7.5 \\ 2"_s, u"4"_s},
-        {u"6.5 \\ 2"_s, u"3"_s},
-        {u"-7 Mod 3"_s, u"-1"_s},
-        {u"5.5 Mod 4"_s, u"2"_s},
-        {u"7 Mod 2 * 3"_s, u"1"_s},
-        {u"10 \\ 3 * 2"_s, u"1"_s},
-        {u"1 + 10 \\ 3"_s, u"4"_s},
-        {u"5 Mod 3 + 1"_s, u"3"_s},
-        {u"2 ^ 10"_s, u"1024"_s},
-        {u"2 ^ -1"_s, u"0.5"_s},
-        {u"-2 ^ 2"_s, u"-4"_s},
-        {u"2 ^ 3 ^ 2"_s, u"64"_s},
-        {u"2 + 3 * 4"_s, u"14"_s},
-        {u"10 - 4 - 3"_s, u"3"_s},
-        {u"'ab' & 'cd'"_s, u"'abcd'"_s},
-        {u"'ab' + 'cd'"_s, u"'abcd'"_s},
-        {u"Null & 'x'"_s, u"'x'"_s},
-        {u"1 & 2"_s, u"'12'"_s},
-        {u"2 + 3 & 4"_s, u"'54'"_s},
-        {u"'3' * 2"_s, u"6"_s},
-        {u"True + 1"_s, u"0"_s},
-        {u"1 / 0 Is Null"_s, u"True"_s},
-        {u"5 \\ 0 Is Null"_s, u"True"_s},
-        {u"5 Mod 0 Is Null"_s, u"True"_s},
-        {u"(-8) ^ 0.5 Is Null"_s, u"True"_s},
-        {u"Null + 1 Is Null"_s, u"True"_s},
-    };
-    for (const auto& [expression, value] : cases)
-        QTest::newRow(expression.toUtf8().constData()) << expression << value;
-}
-
-void TestExpression::values()
-{
-    QFETCH(QString, expression);
-    QFETCH(QString, value);
-    QCOMPARE(filtered(u"("_s + expression + u") = "_s + value), idList(u"1,2,3,4,5,6,7,8"_s));
-}
-
 void TestExpression::badFilters_data()
 {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<int>("number");
     QTest::addColumn<QString>("says");
     const int syntax = db::ExpressionSyntax, type = db::ExpressionType;
-    QTest::newRow("unknown bare") << u"Agee = 5"_s << int(db::UnknownField) << u"\"Agee\""_s;
-    QTest::newRow("unknown bracketed")
-        << u"[Team] = 'x'"_s << int(db::UnknownField) << u"\"Team\""_s;
+    const int unknown = db::UnknownField;
+    QTest::newRow("unknown bare") << u"Agee = 5"_s << unknown << u"\"Agee\""_s;
+    QTest::newRow("unknown bracketed") << u"[Team] = 'x'"_s << unknown << u"\"Team\""_s;
     QTest::newRow("empty") << QString() << syntax << u"a value is missing"_s;
     QTest::newRow("no right side") << u"Age = "_s << syntax << u"end of the expression"_s;
     QTest::newRow("value missing") << u"Age = 5 And Or Age = 6"_s << syntax
                                    << u"near \"Or\" at position 13: a value is missing"_s;
     QTest::newRow("open paren") << u"(Age = 5"_s << syntax << u"closing parenthesis"_s;
-    QTest::newRow("stray paren") << u"Age = 5)"_s << syntax << u"position 8"_s;
     QTest::newRow("no operator") << u"Age 5"_s << syntax << u"an operator is missing"_s;
     QTest::newRow("open quote") << u"Name = 'abc"_s << syntax << u"no closing quote"_s;
     QTest::newRow("open bracket") << u"[Age = 1"_s << syntax << u"no closing bracket"_s;
@@ -325,7 +236,6 @@ void TestExpression::badFilters_data()
     QTest::newRow("bad date") << u"Born = #2/30/2000#"_s << syntax << u"valid date"_s;
     QTest::newRow("open set") << u"Name Like '[a'"_s << syntax << u"no closing ]"_s;
     QTest::newRow("backwards") << u"Name Like '[z-a]'"_s << syntax << u"runs backwards"_s;
-    QTest::newRow("semicolon") << u"Age = 5;"_s << syntax << u"position 8"_s;
     QTest::newRow("number glued") << u"Age = 12abc"_s << syntax << u"not a number"_s;
     QTest::newRow("text vs number") << u"Age = 'abc'"_s << type << u"\"Age\" holds numbers"_s;
     QTest::newRow("arithmetic") << u"Age + 'x' > 1"_s << type << u"+ needs numbers"_s;
@@ -334,9 +244,16 @@ void TestExpression::badFilters_data()
     QTest::newRow("text filter") << u"'abc'"_s << type << u"Yes/No"_s;
     QTest::newRow("like yes/no") << u"Name Like True"_s << type << u"Like"_s;
     QTest::newRow("in list") << u"Age In (1, 'x')"_s << type << u"'x'"_s;
-    QTest::newRow("between bound") << u"Age Between 'a' And 5"_s << type << u"'a'"_s;
-    QTest::newRow("date arithmetic") << u"Score * #1/1/2000# > 0"_s << type << u"* needs numbers"_s;
     QTest::newRow("1 = 'x'") << u"1 = 'x'"_s << type << u"mismatch"_s;
+    // SQL smuggled outside quotes or brackets never compiles.
+    QTest::newRow("closing injection") << u"Name = 'x') OR 1=1 --"_s << syntax << u"never opened"_s;
+    QTest::newRow("statement after")
+        << u"[Name] = 1; DELETE FROM Sample"_s << syntax << u"near \";\""_s;
+    QTest::newRow("bracket injection")
+        << u"[Sample\"; DROP TABLE Sample; --] = 1"_s << unknown << u"DROP TABLE"_s;
+    QTest::newRow("sql concat") << u"Name = 'a' || 'b'"_s << syntax << u"near \"|\""_s;
+    QTest::newRow("comment") << u"Note = '[x]' --"_s << syntax << u"a value is missing"_s;
+    QTest::newRow("placeholder") << u"Name = ?"_s << syntax << u"near \"?\""_s;
 }
 
 void TestExpression::badFilters()
@@ -380,90 +297,46 @@ void TestExpression::caps()
     QCOMPARE(compile(nested), int(db::ExpressionTooLong));
 }
 
-void TestExpression::userTextStaysData_data()
-{
-    QTest::addColumn<QString>("filter");
-    QTest::addColumn<QString>("rows"); // "error" when it must not compile
-    QTest::newRow("quoted drop") << u"Name = 'x''; DROP TABLE Sample; --'"_s << QString();
-    QTest::newRow("closing injection") << u"Name = 'x') OR 1=1 --"_s << u"error"_s;
-    QTest::newRow("statement after") << u"[Name] = 1; DELETE FROM Sample"_s << u"error"_s;
-    QTest::newRow("bracket injection") << u"[Sample\"; DROP TABLE Sample; --] = 1"_s << u"error"_s;
-    QTest::newRow("sql concat") << u"Name = 'a' || 'b'"_s << u"error"_s;
-    QTest::newRow("comment") << u"Note = '[x]' --"_s << u"error"_s;
-    QTest::newRow("placeholder") << u"Name = ?"_s << u"error"_s;
-    QTest::newRow("named placeholder") << u"Name = :x"_s << u"error"_s;
-    QTest::newRow("percent and underscore") << u"Name Like '%' Or Note = '_'"_s << QString();
-    QTest::newRow("quote in like") << u"Name Like '*''*'"_s << u"5"_s;
-}
-
-void TestExpression::userTextStaysData()
-{
-    QFETCH(QString, filter);
-    QFETCH(QString, rows);
-    db::CompiledFilter compiled;
-    const Error e = db::compileFilter(filter, m_fields, &compiled);
-    if (rows == u"error") {
-        QVERIFY(e.number == db::ExpressionSyntax || e.number == db::UnknownField);
-    } else {
-        QVERIFY2(!e, qPrintable(e.message()));
-        QCOMPARE(ids(compiled.sql, compiled.params, u"Id"_s), idList(rows));
-    }
-    QCOMPARE(sampleRows(), 8);
-}
-
+// rows: the order selected, or the error a bad sort gets (sort left untouched).
 void TestExpression::sortRows_data()
 {
     QTest::addColumn<QString>("sort");
     QTest::addColumn<QString>("rows");
-    QTest::newRow("number") << u"Age"_s << u"5,7,3,1,8,2,4,6"_s;
-    QTest::newRow("number desc") << u"Age DESC"_s << u"6,4,2,8,1,3,7,5"_s;
-    QTest::newRow("header click desc") << u"[Age] desc"_s << u"6,4,2,8,1,3,7,5"_s;
-    QTest::newRow("text ignores case") << u"Name"_s << u"3,5,6,1,2,7,8,4"_s;
-    QTest::newRow("header click") << u"[Name]"_s << u"3,5,6,1,2,7,8,4"_s;
-    QTest::newRow("multi-key") << u"[Team Name], Age DESC"_s << u"5,1,3,7,6,2,8,4"_s;
-    QTest::newRow("date column") << u"born asc, Name"_s << u"3,6,1,2,8,7,4,5"_s;
-    QTest::newRow("yes/no then key") << u"Flag, Id Desc"_s << u"6,5,1,8,7,4,2,3"_s;
+    QTest::addColumn<int>("number");
+    const int syntax = db::ExpressionSyntax, unknown = db::UnknownField;
+    QTest::newRow("number") << u"Age"_s << u"5,7,3,1,8,2,4,6"_s << 0;
+    QTest::newRow("header click desc") << u"[Age] desc"_s << u"6,4,2,8,1,3,7,5"_s << 0;
+    QTest::newRow("text ignores case") << u"Name"_s << u"3,5,6,1,2,7,8,4"_s << 0;
+    QTest::newRow("multi-key") << u"[Team Name], Age DESC"_s << u"5,1,3,7,6,2,8,4"_s << 0;
+    QTest::newRow("date column") << u"born asc, Name"_s << u"3,6,1,2,8,7,4,5"_s << 0;
+    QTest::newRow("yes/no then key") << u"Flag, Id Desc"_s << u"6,5,1,8,7,4,2,3"_s << 0;
+    QTest::newRow("unknown") << u"Agee"_s << QString() << unknown;
+    QTest::newRow("two words") << u"team name"_s << QString() << unknown;
+    QTest::newRow("empty") << QString() << QString() << syntax;
+    QTest::newRow("trailing comma") << u"Age,"_s << QString() << syntax;
+    QTest::newRow("bad direction") << u"Age DESCENDING"_s << QString() << syntax;
+    QTest::newRow("expression") << u"Age + 1"_s << QString() << syntax;
+    QTest::newRow("statement") << u"Age; DROP TABLE Sample"_s << QString() << syntax;
+    QTest::newRow("too long") << u"Age, "_s.repeated(500) << QString()
+                              << int(db::ExpressionTooLong);
 }
 
 void TestExpression::sortRows()
 {
     QFETCH(QString, sort);
     QFETCH(QString, rows);
-    db::CompiledSort compiled;
-    const Error e = db::compileSort(sort, m_fields, &compiled);
-    QVERIFY2(!e, qPrintable(e.message()));
-    QCOMPARE(ids(u"1"_s, {}, compiled.sql + u", Id"_s), idList(rows));
-}
-
-void TestExpression::badSorts_data()
-{
-    QTest::addColumn<QString>("sort");
-    QTest::addColumn<int>("number");
-    const int syntax = db::ExpressionSyntax;
-    QTest::newRow("unknown") << u"Agee"_s << int(db::UnknownField);
-    QTest::newRow("two words") << u"team name"_s << int(db::UnknownField);
-    QTest::newRow("empty") << QString() << syntax;
-    QTest::newRow("trailing comma") << u"Age,"_s << syntax;
-    QTest::newRow("leading comma") << u", Age"_s << syntax;
-    QTest::newRow("bad direction") << u"Age DESCENDING"_s << syntax;
-    QTest::newRow("two directions") << u"Age Desc Asc"_s << syntax;
-    QTest::newRow("expression") << u"Age + 1"_s << syntax;
-    QTest::newRow("statement") << u"Age; DROP TABLE Sample"_s << syntax;
-    QTest::newRow("open bracket") << u"[Age"_s << syntax;
-    QTest::newRow("too long") << u"Age, "_s.repeated(500) << int(db::ExpressionTooLong);
-}
-
-void TestExpression::badSorts()
-{
-    QFETCH(QString, sort);
     QFETCH(int, number);
-    db::CompiledSort out{u"untouched"_s};
-    QCOMPARE(db::compileSort(sort, m_fields, &out).number, number);
-    QCOMPARE(out.sql, u"untouched"_s);
+    db::CompiledSort compiled{u"untouched"_s};
+    const Error e = db::compileSort(sort, m_fields, &compiled);
+    QVERIFY2(e.number == number, qPrintable(e.message()));
+    if (number)
+        QCOMPARE(compiled.sql, u"untouched"_s);
+    else
+        QCOMPARE(ids(u"1"_s, {}, compiled.sql + u", Id"_s), idList(rows));
 }
 
-// Straight through the registered function, including what no filter text
-// can reach: a Null value and a malformed pattern met while reading rows.
+// Straight through the registered function: what the filters above leave
+// out, a Null value, and a malformed pattern met while reading rows.
 void TestExpression::like_data()
 {
     QTest::addColumn<QString>("value");
@@ -471,37 +344,12 @@ void TestExpression::like_data()
     QTest::addColumn<QVariant>("result");
     const QVariant yes = 1, no = 0;
     const QList<std::tuple<QString, QString, QVariant>> cases = {
-        {u"abc"_s, u"a*"_s, yes},
-        {u"abc"_s, u"*c"_s, yes},
-        {u"abc"_s, u"a?c"_s, yes},
-        {u"abc"_s, u"a?"_s, no},
-        {u"a1c"_s, u"a#c"_s, yes},
-        {u"abc"_s, u"a#c"_s, no},
-        {u"abc"_s, u"[a-c]bc"_s, yes},
-        {u"dbc"_s, u"[a-c]bc"_s, no},
-        {u"dbc"_s, u"[!a-c]bc"_s, yes},
-        {u"aXb"_s, u"a[x-z]b"_s, yes},
-        {u"a*c"_s, u"a[*]c"_s, yes},
-        {u"abc"_s, u"a[*]c"_s, no},
-        {u"a?c"_s, u"a[?]c"_s, yes},
-        {u"abc"_s, u"a[?]c"_s, no},
-        {u"[b"_s, u"[[]b"_s, yes},
-        {u"a]"_s, u"a]"_s, yes},
-        {u"-"_s, u"[a-]"_s, yes},
-        {u"!"_s, u"[!]"_s, yes},
-        {u"x"_s, u"[!]"_s, no},
-        {u"ab"_s, u"a[]b"_s, yes},
-        {u"100x"_s, u"100%"_s, no},
-        {u"axb"_s, u"a_b"_s, no},
-        {QString(), u"*"_s, yes},
-        {u"a"_s, QString(), no},
-        {u"ÉCOLE"_s, u"é*"_s, yes},
-        {u"Über"_s, u"[!ü]ber"_s, no},
-        {u"aaab"_s, u"*a*b"_s, yes},
-        {u"abcabd"_s, u"*abd"_s, yes},
-        {u"mississippi"_s, u"m*iss*ppi"_s, yes},
-        {u"mississippi"_s, u"*sip*"_s, yes},
-        {u"12"_s, u"##"_s, yes},
+        {u"abc"_s, u"a?"_s, no},       {u"a]"_s, u"a]"_s, yes},
+        {u"-"_s, u"[a-]"_s, yes},      {u"!"_s, u"[!]"_s, yes},
+        {u"x"_s, u"[!]"_s, no},        {u"ab"_s, u"a[]b"_s, yes},
+        {QString(), u"*"_s, yes},      {u"a"_s, QString(), no},
+        {u"Über"_s, u"[!ü]ber"_s, no}, {u"aaab"_s, u"*a*b"_s, yes},
+        {u"abcabd"_s, u"*abd"_s, yes}, {u"mississippi"_s, u"m*iss*ppi"_s, yes},
         {u"1a"_s, u"##"_s, no},
     };
     for (const auto& [value, pattern, result] : cases)
@@ -536,14 +384,8 @@ void TestExpression::collation_data()
     QTest::addColumn<QString>("a");
     QTest::addColumn<QString>("b");
     QTest::addColumn<int>("order");
-    QTest::newRow("case") << u"abc"_s << u"ABC"_s << 0;
-    QTest::newRow("less") << u"abc"_s << u"ABD"_s << -1;
     QTest::newRow("prefix") << u"ab"_s << u"abc"_s << -1;
     QTest::newRow("empty") << QString() << u"a"_s << -1;
-    QTest::newRow("accented case") << u"Émile"_s << u"éMILE"_s << 0;
-    QTest::newRow("umlaut case") << u"ÄRGER"_s << u"ärger"_s << 0;
-    QTest::newRow("greek") << u"Ωmega"_s << u"ωMEGA"_s << 0;
-    QTest::newRow("ascii before accents") << u"zebra"_s << u"Émile"_s << -1;
     QTest::newRow("kelvin sign") << u"\u212Aelvin"_s << u"kelvin"_s << 0;
     QTest::newRow("differs after accent") << u"éa"_s << u"ÉB"_s << -1;
     QTest::newRow("astral") << u"a\U0001F600b"_s << u"A\U0001F600C"_s << -1;
