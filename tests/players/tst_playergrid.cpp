@@ -1,7 +1,6 @@
-// The player grid window through the real Table menu, on generated leagues,
-// with the real settings store in a temporary home.
+// The player grid window and its column settings through the real Table menu,
+// on generated leagues, with the real settings store in a temporary home.
 #include "TestSupport.h"
-#include "ColumnLists.h"
 
 #include "db/Database.h"
 #include "db/RecordSet.h"
@@ -11,6 +10,7 @@
 #include "players/frmDataGridPlayers.h"
 #include "players/frmPlayerSettings.h"
 #include "shell/MDIMain.h"
+#include "shell/base/ContextIDs.h"
 #include "shell/base/Globals.h"
 #include "shell/base/Prompts.h"
 #include "shell/base/Settings.h"
@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -32,6 +33,16 @@ using namespace Qt::StringLiterals;
 
 namespace {
 constexpr int Players = 300;
+
+// Grid indices from `from` to the last, every other one by default: 20 gives
+// the 30 actual-rating columns, 21 the 30 potential ones.
+QList<int> columnsFrom(int from, int step = 2)
+{
+    QList<int> list;
+    for (int i = from; i < db::schema::PlayerColumnCount; i += step)
+        list << i;
+    return list;
+}
 
 QList<int> hiddenColumns(const frmDataGridPlayers* window)
 {
@@ -49,393 +60,369 @@ QString shown(const QVariant& value)
     return value.isNull() ? u"<null>"_s : value.toString();
 }
 
-QStringList sqlColumn(const QString& path, const QString& sql, const QVariantList& params = {})
+// Every value of every row the query yields, read straight from the file.
+QStringList sqlValues(const QString& path, const QString& sql, const QVariantList& params = {})
 {
     db::Database database;
-    if (const db::Error error = database.open(path))
-        qFatal("%s", qPrintable(error.message()));
     QStringList values;
-    const db::Error error = database.query(sql, params, [&](const QSqlQuery& row) {
-        values << shown(row.value(0));
-    });
-    if (error)
-        qFatal("%s", qPrintable(error.message()));
-    return values;
+    db::Error error = database.open(path);
+    if (!error)
+        error = database.query(sql, params, [&](const QSqlQuery& row) {
+            for (int i = 0; i < row.record().count(); ++i)
+                values << shown(row.value(i));
+        });
+    return error ? QStringList{error.message()} : values;
 }
 } // namespace
 
 class tst_PlayerGrid : public QObject
 {
     Q_OBJECT
-private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
 
-    void firstUseShowsEveryColumn();
-    void okHidesExactlyTheBoxColumns_data();
-    void okHidesExactlyTheBoxColumns();
-    void cancelKeepsGridUntilReopened();
-    void garbageSettingsReadAsDefaults();
-    void hiddenColumnsSurviveSortFilterRefresh();
-    void reorderedTableBindsEachColumnToItsField();
-    void headerClickSortsByTheColumnsField_data();
-    void headerClickSortsByTheColumnsField();
-    void missingFieldFailsTheLoad();
-    void editIsSavedOnlyOnYes_data();
-    void editIsSavedOnlyOnYes();
-    void noDeleteNoAppend();
-    void commandTwiceGivesOneWindow();
-    void tableAllTakesThePlayerStep();
-
-private:
-    frmDataGridPlayers* openThroughMenu();
-    // Presses Settings and lets act work the dialog while it is up.
-    void withSettingsDialog(frmDataGridPlayers* window,
-                            const std::function<void(frmPlayerSettings*)>& act);
     QString m_league;
     QString m_shuffled;
     QTemporaryDir m_dir;
     std::unique_ptr<MDIMain> m_main;
-};
 
-void tst_PlayerGrid::initTestCase()
-{
-    TestSupport::initTestEnvironment();
-    QVERIFY(m_dir.isValid());
-    leaguegen::LeagueOptions options;
-    options.players = Players;
-    m_league = m_dir.filePath(u"league.sqlite"_s);
-    QCOMPARE(leaguegen::writeLeague(m_league, options).message(), db::Error().message());
-    options.shufflePlayerColumns = true;
-    options.seed = 7;
-    m_shuffled = m_dir.filePath(u"shuffled.sqlite"_s);
-    QCOMPARE(leaguegen::writeLeague(m_shuffled, options).message(), db::Error().message());
-}
-
-void tst_PlayerGrid::init()
-{
-    TestSupport::clearSettings();
-    m_main = std::make_unique<MDIMain>();
-    m_main->show();
-    mMain::DBPath = m_league;
-}
-
-void tst_PlayerGrid::cleanup()
-{
-    if (frmDataGridPlayers* window = frmDataGridPlayers::instance()) {
-        window->model()->discardPendingEdit();
-        window->cmdClose_Click();
+    frmDataGridPlayers* openThroughMenu()
+    {
+        m_main->action(u"mnuPlayerTable"_s)->trigger();
+        return frmDataGridPlayers::instance();
     }
-    m_main.reset();
-    QCOMPARE(Prompts::finishTest(), QString());
-}
 
-frmDataGridPlayers* tst_PlayerGrid::openThroughMenu()
-{
-    m_main->action(u"mnuPlayerTable"_s)->trigger();
-    return frmDataGridPlayers::instance();
-}
+    void withSettingsDialog(frmDataGridPlayers* window,
+                            const std::function<void(frmPlayerSettings*)>& act)
+    {
+        bool ran = false;
+        QTimer::singleShot(0, [&] {
+            frmPlayerSettings* dialog = frmPlayerSettings::current();
+            QVERIFY(dialog && dialog->isVisible());
+            ran = true;
+            act(dialog);
+            if (dialog->isVisible()) {
+                dialog->cmdCancel_Click();
+                QFAIL("the dialog was left open");
+            }
+        });
+        window->button(u"cmdSettings"_s)->click();
+        QVERIFY(ran);
+        QVERIFY(!frmPlayerSettings::current() || !frmPlayerSettings::current()->isVisible());
+    }
 
-void tst_PlayerGrid::withSettingsDialog(frmDataGridPlayers* window,
-                                        const std::function<void(frmPlayerSettings*)>& act)
-{
-    bool ran = false;
-    QTimer::singleShot(0, [&] {
-        frmPlayerSettings* dialog = frmPlayerSettings::current();
-        QVERIFY(dialog && dialog->isVisible());
-        ran = true;
-        act(dialog);
-        if (dialog->isVisible()) {
-            dialog->cmdCancel_Click();
-            QFAIL("the dialog was left open");
+    void clickBoxes(frmDataGridPlayers* window, const QStringList& boxes, bool ok)
+    {
+        withSettingsDialog(window, [&](frmPlayerSettings* dialog) {
+            for (const QString& box : boxes)
+                dialog->checkBox(box)->click();
+            ok ? dialog->cmdOK_Click() : dialog->cmdCancel_Click();
+        });
+    }
+
+private slots:
+    void initTestCase()
+    {
+        TestSupport::initTestEnvironment();
+        QVERIFY(m_dir.isValid());
+        leaguegen::LeagueOptions options;
+        options.players = Players;
+        m_league = m_dir.filePath(u"league.sqlite"_s);
+        QCOMPARE(leaguegen::writeLeague(m_league, options).message(), db::Error().message());
+        options.shufflePlayerColumns = true;
+        options.seed = 7;
+        m_shuffled = m_dir.filePath(u"shuffled.sqlite"_s);
+        QCOMPARE(leaguegen::writeLeague(m_shuffled, options).message(), db::Error().message());
+    }
+
+    // Each test starts like a fresh run of the program.
+    void init()
+    {
+        TestSupport::clearSettings();
+        m_main = std::make_unique<MDIMain>();
+        m_main->show();
+        mMain::DBPath = m_league;
+    }
+
+    void cleanup()
+    {
+        if (frmDataGridPlayers* window = frmDataGridPlayers::instance()) {
+            window->model()->discardPendingEdit();
+            window->cmdClose_Click();
         }
-    });
-    window->button(u"cmdSettings"_s)->click();
-    QVERIFY(ran);
-    QVERIFY(!frmPlayerSettings::current() || !frmPlayerSettings::current()->isVisible());
-}
-
-void tst_PlayerGrid::firstUseShowsEveryColumn()
-{
-    frmDataGridPlayers* window = openThroughMenu();
-    QVERIFY(window);
-    QVERIFY(m_main->action(u"mnuPlayerTable"_s)->isChecked());
-    QCOMPARE(window->windowTitle(), u"PlayerTable"_s);
-    QCOMPARE(window->model()->columnCount(), 80);
-    QCOMPARE(window->model()->rowCount(), Players);
-    QCOMPARE(hiddenColumns(window), QList<int>());
-    for (int c : {0, 19, 20, 21, 42, 79}) {
-        QCOMPARE(window->model()->headerData(c, Qt::Horizontal).toString(),
-                 players::playerGridColumns()[size_t(c)].caption);
+        m_main.reset();
+        QCOMPARE(Prompts::finishTest(), QString());
     }
-    QVERIFY(window->button(u"cmdSettings"_s)->x() > window->button(u"cmdClose"_s)->x());
 
-    withSettingsDialog(window, [](frmPlayerSettings* dialog) {
+    void firstUse()
+    {
+        frmDataGridPlayers* window = openThroughMenu();
+        QVERIFY(window);
+        QVERIFY(m_main->action(u"mnuPlayerTable"_s)->isChecked());
+        QCOMPARE(window->windowTitle(), u"PlayerTable"_s);
+        QCOMPARE(window->model()->rowCount(), Players);
+        QCOMPARE(hiddenColumns(window), QList<int>());
+        QCOMPARE(window->model()->columnCount(), 80);
+
+        // Opening the dialog stores "True" under all 21 keys.
+        withSettingsDialog(window, [](frmPlayerSettings* dialog) {
+            QSettings store;
+            store.beginGroup(u"PlayerTable"_s);
+            QCOMPARE(store.childKeys().size(), 21);
+            for (const QString& key : store.childKeys())
+                QCOMPARE(store.value(key).toString(), u"True"_s);
+            dialog->cmdOK_Click();
+        });
+        QCOMPARE(hiddenColumns(window), QList<int>());
+
+        // Delete and moving past the last row neither remove nor add a row, silently.
+        DataGridView* grid = window->grdDataGrid();
+        grid->setFocus();
+        grid->selectRow(0);
+        QTest::keyClick(grid, Qt::Key_Delete);
+        window->grdDataGrid_DeleteRequested();
+        grid->setCurrentIndex(window->model()->index(Players - 1, 1));
+        QTest::keyClick(grid, Qt::Key_Down);
+        QCOMPARE(grid->currentIndex().row(), Players - 1);
+        QCOMPARE(window->model()->rowCount(), Players);
+        QCOMPARE(sqlValues(m_league, u"SELECT count(*) FROM PlayerTable"_s),
+                 QStringList{QString::number(Players)});
+        QVERIFY(Prompts::shown().isEmpty());
+    }
+
+    void okHidesExactlyTheBoxColumns_data()
+    {
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QList<int>>("hidden");
+        QTest::newRow("Actual Ratings") << QStringList{u"chkActualRatings"_s} << columnsFrom(20);
+        QTest::newRow("Potential Ratings") << QStringList{u"chkPotRatings"_s} << columnsFrom(21);
+        QTest::newRow("Weight") << QStringList{u"chkWeight"_s} << QList<int>{8};
+        QTest::newRow("Team ID") << QStringList{u"chkTeamID"_s} << QList<int>{19};
+    }
+
+    void okHidesExactlyTheBoxColumns()
+    {
+        QFETCH(QStringList, boxes);
+        QFETCH(QList<int>, hidden);
+        frmDataGridPlayers* window = openThroughMenu();
+        QVERIFY(window);
+        clickBoxes(window, boxes, true);
+        QCOMPARE(hiddenColumns(window), hidden);
+        // The dialog opens with those boxes unchecked: checking them and OK shows all again.
+        clickBoxes(window, boxes, true);
+        QCOMPARE(hiddenColumns(window), QList<int>());
+    }
+
+    void cancelKeepsGridUntilReopened()
+    {
+        frmDataGridPlayers* window = openThroughMenu();
+        QVERIFY(window);
+        clickBoxes(window, {u"chkWeight"_s, u"chkWeight"_s, u"chkWeight"_s}, false);
+        withSettingsDialog(window, [](frmPlayerSettings* dialog) {
+            dialog->checkBox(u"chkHeight"_s)->click();
+            dialog->close(); // the close box is Cancel
+        });
+        QCOMPARE(GetSetting(u"PlayerTable"_s, u"Item8"_s), u"False"_s);
+        QCOMPARE(GetSetting(u"PlayerTable"_s, u"Item7"_s), u"False"_s);
+        QCOMPARE(hiddenColumns(window), QList<int>());
+
+        // The close box unloads the window; the next opening reads the store.
+        window->parentWidget()->close();
+        QVERIFY(!frmDataGridPlayers::instance());
+        window = openThroughMenu();
+        QVERIFY(window);
+        const QList<int> hidden{7, 8};
+        QCOMPARE(hiddenColumns(window), hidden);
+        // A new record set (filter) or a requery (refresh) shows nothing the choice hid.
+        Prompts::setNextInput(u"Weight > 200"_s);
+        window->cmdFilter_Click();
+        QVERIFY(window->model()->rowCount() < Players);
+        QCOMPARE(hiddenColumns(window), hidden);
+        window->cmdRefresh_Click();
+        QCOMPARE(hiddenColumns(window), hidden);
+    }
+
+    // What a fresh run shows for what the settings file holds.
+    void storedChoiceAppliesOnLoad_data()
+    {
+        QTest::addColumn<QVariantMap>("stored");
+        QTest::addColumn<QList<int>>("hidden");
+        QVariantMap allFalse;
         for (const QString& key : players::columnSettingKeys())
-            QCOMPARE(GetSetting(u"PlayerTable"_s, key), u"True"_s);
-        dialog->cmdOK_Click();
-    });
-    QCOMPARE(hiddenColumns(window), QList<int>());
-}
+            allFalse[key] = u"False"_s;
+        QTest::newRow("all false keeps league name") << allFalse << columnsFrom(1, 1);
+        QTest::newRow("lower case false") << QVariantMap{{u"Item2"_s, u"false"_s}} << QList<int>{2};
+        QTest::newRow("numbers: zero hides")
+            << QVariantMap{{u"Item3"_s, u"0"_s}, {u"Item4"_s, u"-1"_s}, {u"Item5"_s, u"2.5"_s}}
+            << QList<int>{3};
+        const QVariantMap garbage{{u"Item1"_s, u"yes please"_s},
+                                  {u"Actual"_s, QString()},
+                                  {u"Potential"_s, u"Tru"_s},
+                                  {u"Item9"_s, u"0"_s},
+                                  {u"Item8"_s, QStringList{u"a"_s, u"b"_s}}};
+        QTest::newRow("garbage shows") << garbage << QList<int>{9};
+    }
 
-void tst_PlayerGrid::okHidesExactlyTheBoxColumns_data()
-{
-    QTest::addColumn<QStringList>("boxes");
-    QTest::addColumn<QList<int>>("hidden");
-    QTest::newRow("Actual Ratings") << QStringList{u"chkActualRatings"_s} << everyOther(20);
-    QTest::newRow("Potential Ratings") << QStringList{u"chkPotRatings"_s} << everyOther(21);
-    QTest::newRow("Weight") << QStringList{u"chkWeight"_s} << QList<int>{8};
-    QTest::newRow("Team ID") << QStringList{u"chkTeamID"_s} << QList<int>{19};
-    QTest::newRow("First Name and Actual Ratings")
-        << QStringList{u"chkFirstName"_s, u"chkActualRatings"_s} << (QList<int>{1} + everyOther(20));
-}
+    void storedChoiceAppliesOnLoad()
+    {
+        QFETCH(QVariantMap, stored);
+        {
+            QSettings store;
+            for (auto it = stored.cbegin(); it != stored.cend(); ++it)
+                store.setValue(u"PlayerTable/"_s + it.key(), it.value());
+        }
+        frmDataGridPlayers* window = openThroughMenu();
+        QVERIFY(window);
+        QTEST(hiddenColumns(window), "hidden");
+    }
 
-void tst_PlayerGrid::okHidesExactlyTheBoxColumns()
-{
-    QFETCH(QStringList, boxes);
-    QFETCH(QList<int>, hidden);
-    frmDataGridPlayers* window = openThroughMenu();
-    QVERIFY(window);
-    withSettingsDialog(window, [&](frmPlayerSettings* dialog) {
-        for (const QString& box : boxes)
-            dialog->checkBox(box)->click();
-        QCOMPARE(hiddenColumns(window), QList<int>()); // nothing applied before OK
-        dialog->cmdOK_Click();
-    });
-    QCOMPARE(hiddenColumns(window), hidden);
+    void reorderedTableBindsAndSortsByField()
+    {
+        QVERIFY(sqlValues(m_shuffled, u"SELECT name FROM pragma_table_info('PlayerTable')"_s) !=
+                db::schema::playerColumns());
+        mMain::DBPath = m_shuffled;
+        frmDataGridPlayers* window = openThroughMenu();
+        QVERIFY(window);
+        const QString byKey = u"SELECT "_s + db::schema::playerColumns().join(u", "_s) +
+                              u" FROM PlayerTable WHERE rowid = ?"_s;
+        for (int row : {0, Players / 2, Players - 1}) {
+            QStringList cells;
+            for (int c = 0; c < 80; ++c)
+                cells << shown(window->model()->index(row, c).data());
+            QCOMPARE(cells, sqlValues(m_shuffled, byKey, {window->model()->recordSet()->key(row)}));
+        }
 
-    // Checking them again and OK shows every column once more.
-    withSettingsDialog(window, [&](frmPlayerSettings* dialog) {
-        for (const QString& box : boxes)
-            dialog->checkBox(box)->click();
-        dialog->cmdOK_Click();
-    });
-    QCOMPARE(hiddenColumns(window), QList<int>());
-}
-
-void tst_PlayerGrid::cancelKeepsGridUntilReopened()
-{
-    frmDataGridPlayers* window = openThroughMenu();
-    QVERIFY(window);
-    withSettingsDialog(window, [](frmPlayerSettings* dialog) {
-        dialog->checkBox(u"chkWeight"_s)->click();
-        dialog->cmdCancel_Click();
-    });
-    QCOMPARE(GetSetting(u"PlayerTable"_s, u"Item8"_s), u"False"_s);
-    QCOMPARE(hiddenColumns(window), QList<int>());
-
-    // The close box unloads it like Close; the next opening reads the store.
-    window->parentWidget()->close();
-    QVERIFY(!frmDataGridPlayers::instance());
-    QVERIFY(!m_main->action(u"mnuPlayerTable"_s)->isChecked());
-    window = openThroughMenu();
-    QVERIFY(window);
-    QCOMPARE(hiddenColumns(window), QList<int>{8});
-}
-
-void tst_PlayerGrid::garbageSettingsReadAsDefaults()
-{
-    QSettings store;
-    store.setValue(u"PlayerTable/Item1"_s, u"yes please"_s);
-    store.setValue(u"PlayerTable/Actual"_s, QString());
-    store.setValue(u"PlayerTable/Potential"_s, u"Tru"_s);
-    store.setValue(u"PlayerTable/Item8"_s, QStringList{u"a"_s, u"b"_s});
-    store.setValue(u"PlayerTable/Item9"_s, u"0"_s);
-    store.sync();
-    frmDataGridPlayers* window = openThroughMenu();
-    QVERIFY(window);
-    QCOMPARE(hiddenColumns(window), QList<int>{9});
-}
-
-void tst_PlayerGrid::hiddenColumnsSurviveSortFilterRefresh()
-{
-    SaveSetting(u"PlayerTable"_s, u"Actual"_s, u"False"_s);
-    SaveSetting(u"PlayerTable"_s, u"Item2"_s, u"False"_s);
-    frmDataGridPlayers* window = openThroughMenu();
-    QVERIFY(window);
-    const QList<int> hidden = QList<int>{2} + everyOther(20);
-    QCOMPARE(hiddenColumns(window), hidden);
-
-    window->grdDataGrid_HeadClick(8);
-    QCOMPARE(hiddenColumns(window), hidden);
-    Prompts::setNextInput(u"Weight > 200"_s);
-    window->cmdFilter_Click();
-    QVERIFY(window->model()->rowCount() < Players);
-    QCOMPARE(hiddenColumns(window), hidden);
-    window->cmdRefresh_Click();
-    QCOMPARE(hiddenColumns(window), hidden);
-}
-
-void tst_PlayerGrid::reorderedTableBindsEachColumnToItsField()
-{
-    db::Database database;
-    QVERIFY(!database.open(m_shuffled));
-    QVERIFY(database.columns(u"PlayerTable"_s) != db::schema::playerColumns());
-    database.close();
-
-    mMain::DBPath = m_shuffled;
-    frmDataGridPlayers* window = openThroughMenu();
-    QVERIFY(window);
-    for (int row : {0, Players / 2, Players - 1}) {
-        const qint64 key = window->model()->recordSet()->key(row);
-        for (int c = 0; c < 80; ++c) {
-            const QString field = players::playerGridColumns()[size_t(c)].field;
-            const QStringList expected = sqlColumn(
-                m_shuffled, u"SELECT "_s + field + u" FROM PlayerTable WHERE rowid = ?"_s, {key});
-            QCOMPARE(shown(window->model()->index(row, c).data()), expected.value(0));
+        // Header clicks, Shift for descending, on columns whose fields stand elsewhere in the file.
+        QHeaderView* header = window->grdDataGrid()->horizontalHeader();
+        for (const auto& [column, descending] :
+             {std::pair{8, false}, {8, true}, {2, false}, {33, false}, {78, true}}) {
+            window->grdDataGrid()->scrollTo(window->model()->index(0, column));
+            const QPoint at(header->sectionViewportPosition(column) +
+                                header->sectionSize(column) / 2,
+                            header->height() / 2);
+            QTest::mouseClick(header->viewport(), Qt::LeftButton,
+                              descending ? Qt::ShiftModifier : Qt::NoModifier, at);
+            const QString field = db::schema::playerColumns()[column];
+            QStringList sorted;
+            for (int row = 0; row < window->model()->rowCount(); ++row)
+                sorted << shown(window->model()->index(row, column).data());
+            QCOMPARE(sorted,
+                     sqlValues(m_shuffled, u"SELECT "_s + field + u" FROM PlayerTable ORDER BY "_s +
+                                               field + u" COLLATE YM_NOCASE"_s +
+                                               (descending ? u" DESC"_s : u""_s)));
         }
     }
-}
 
-void tst_PlayerGrid::headerClickSortsByTheColumnsField_data()
-{
-    QTest::addColumn<int>("column");
-    QTest::addColumn<bool>("descending");
-    QTest::newRow("Weight") << 8 << false;
-    QTest::newRow("Weight, Shift held") << 8 << true;
-    QTest::newRow("LastName") << 2 << false;
-    QTest::newRow("KA_P") << 33 << false;
-    QTest::newRow("YF, Shift held") << 78 << true;
-}
+    void missingFieldFailsTheLoad()
+    {
+        leaguegen::LeagueOptions options;
+        options.players = 20;
+        options.omitPlayerColumns = {u"InjuryType"_s};
+        mMain::DBPath = m_dir.filePath(u"missing.sqlite"_s);
+        QVERIFY(!leaguegen::writeLeague(mMain::DBPath, options));
 
-void tst_PlayerGrid::headerClickSortsByTheColumnsField()
-{
-    QFETCH(int, column);
-    QFETCH(bool, descending);
-    mMain::DBPath = m_shuffled;
-    frmDataGridPlayers* window = openThroughMenu();
-    QVERIFY(window);
-    QHeaderView* header = window->grdDataGrid()->horizontalHeader();
-    window->grdDataGrid()->scrollTo(window->model()->index(0, column));
-    const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
-                    header->height() / 2);
-    QTest::mouseClick(header->viewport(), Qt::LeftButton,
-                      descending ? Qt::ShiftModifier : Qt::NoModifier, at);
+        QVERIFY(!openThroughMenu());
+        QCOMPARE(Prompts::shown().size(), 1);
+        const QString message = Prompts::shown()[0].text;
+        QVERIFY2(message.startsWith(u"Error:"_s) && message.contains(u"InjuryType"_s),
+                 qPrintable(message));
+        QVERIFY(m_main->mdiArea()->subWindowList().isEmpty());
+        QVERIFY(!m_main->action(u"mnuPlayerTable"_s)->isChecked());
 
-    const QString field = players::playerGridColumns()[size_t(column)].field;
-    const QStringList expected =
-        sqlColumn(m_shuffled, u"SELECT "_s + field + u" FROM PlayerTable ORDER BY "_s + field +
-                                  u" COLLATE YM_NOCASE"_s + (descending ? u" DESC"_s : u""_s));
-    QStringList actual;
-    for (int row = 0; row < window->model()->rowCount(); ++row)
-        actual << shown(window->model()->index(row, column).data());
-    QCOMPARE(actual, expected);
-}
+        // Once the file is right the command works again.
+        mMain::DBPath = m_league;
+        QVERIFY(openThroughMenu());
+        QVERIFY(m_main->action(u"mnuPlayerTable"_s)->isChecked());
+    }
 
-void tst_PlayerGrid::missingFieldFailsTheLoad()
-{
-    leaguegen::LeagueOptions options;
-    options.players = 20;
-    options.omitPlayerColumns = {u"InjuryType"_s};
-    const QString path = m_dir.filePath(u"missing.sqlite"_s);
-    QVERIFY(!leaguegen::writeLeague(path, options));
-    mMain::DBPath = path;
+    void editIsSavedOnlyOnYes_data()
+    {
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("Yes") << QMessageBox::Yes << true;
+        QTest::newRow("No") << QMessageBox::No << false;
+    }
 
-    QVERIFY(!openThroughMenu());
-    QCOMPARE(Prompts::shown().size(), 1);
-    QVERIFY2(Prompts::shown()[0].text.startsWith(u"Error:"_s), qPrintable(Prompts::shown()[0].text));
-    QVERIFY2(Prompts::shown()[0].text.contains(u"InjuryType"_s), qPrintable(Prompts::shown()[0].text));
-    QVERIFY(m_main->mdiArea()->subWindowList().isEmpty());
-    QVERIFY(!m_main->action(u"mnuPlayerTable"_s)->isChecked());
+    void editIsSavedOnlyOnYes()
+    {
+        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(bool, saved);
+        // A copy, so the edit does not leak into the other tests' league.
+        const QString path = m_dir.filePath(u"edit.sqlite"_s);
+        QFile::remove(path);
+        QVERIFY(QFile::copy(m_shuffled, path));
+        mMain::DBPath = path;
+        frmDataGridPlayers* window = openThroughMenu();
+        QVERIFY(window);
+        const QString weight = u"SELECT Weight FROM PlayerTable WHERE rowid = ?"_s;
+        const qint64 key = window->model()->recordSet()->key(0);
+        const QStringList before = sqlValues(path, weight, {key});
 
-    // Once the file is right the command works again.
-    mMain::DBPath = m_league;
-    QVERIFY(openThroughMenu());
-    QVERIFY(m_main->action(u"mnuPlayerTable"_s)->isChecked());
-}
+        window->grdDataGrid()->setCurrentIndex(window->model()->index(0, 8));
+        QVERIFY(window->model()->setData(window->model()->index(0, 8), u"321"_s));
+        Prompts::setNextAnswer(answer);
+        // Leaving the row writes it.
+        window->grdDataGrid()->setCurrentIndex(window->model()->index(1, 8));
+        QCOMPARE(Prompts::shown().size(), 1);
+        QCOMPARE(Prompts::shown()[0].text, u"Commit changes?"_s);
+        QCOMPARE(sqlValues(path, weight, {key}), saved ? QStringList{u"321"_s} : before);
+    }
 
-void tst_PlayerGrid::editIsSavedOnlyOnYes_data()
-{
-    QTest::addColumn<QMessageBox::StandardButton>("answer");
-    QTest::addColumn<bool>("saved");
-    QTest::newRow("Yes") << QMessageBox::Yes << true;
-    QTest::newRow("No") << QMessageBox::No << false;
-}
+    void oneWindow()
+    {
+        frmDataGridPlayers* window = openThroughMenu();
+        QVERIFY(window);
+        // Table > All opens the six tables, Team's last and active, and no second player grid.
+        m_main->action(u"mnuAll"_s)->trigger();
+        QCOMPARE(m_main->mdiArea()->subWindowList().size(), 7);
+        QVERIFY(m_main->mdiArea()->activeSubWindow()->widget() != window);
+        QCOMPARE(openThroughMenu(), window);
+        QCOMPARE(m_main->mdiArea()->activeSubWindow()->widget(), window);
+        m_main->action(u"mnuAll"_s)->trigger();
+        QCOMPARE(m_main->mdiArea()->subWindowList().size(), 7);
+        QCOMPARE(frmDataGridPlayers::instance(), window);
+        QVERIFY(m_main->action(u"mnuPlayerTable"_s)->isChecked());
 
-void tst_PlayerGrid::editIsSavedOnlyOnYes()
-{
-    QFETCH(QMessageBox::StandardButton, answer);
-    QFETCH(bool, saved);
-    // A copy, so the edit does not leak into the other tests' league.
-    const QString path = m_dir.filePath(u"edit.sqlite"_s);
-    QFile::remove(path);
-    QVERIFY(QFile::copy(m_shuffled, path));
-    mMain::DBPath = path;
-    frmDataGridPlayers* window = openThroughMenu();
-    QVERIFY(window);
-    DataGridView* grid = window->grdDataGrid();
-    const qint64 key = window->model()->recordSet()->key(0);
-    const QStringList before = sqlColumn(path, u"SELECT Weight FROM PlayerTable WHERE rowid = ?"_s, {key});
+        window->cmdClose_Click();
+        QVERIFY(!frmDataGridPlayers::instance());
+        QVERIFY(!m_main->action(u"mnuPlayerTable"_s)->isChecked());
+        QVERIFY(m_main->action(u"mnuConference"_s)->isChecked());
+    }
 
-    grid->setCurrentIndex(window->model()->index(0, 8));
-    QVERIFY(window->model()->setData(window->model()->index(0, 8), u"321"_s));
-    Prompts::setNextAnswer(answer);
-    grid->setCurrentIndex(window->model()->index(1, 8)); // leaving the row writes it
-    QCOMPARE(Prompts::shown().size(), 1);
-    QCOMPARE(Prompts::shown()[0].text, u"Commit changes?"_s);
-    QCOMPARE(Prompts::shown()[0].icon, QMessageBox::Question);
+    void settingsDialog()
+    {
+        frmDataGridPlayers* window = openThroughMenu();
+        QVERIFY(window);
+        withSettingsDialog(window, [](frmPlayerSettings* dialog) {
+            for (const QCheckBox* box : dialog->findChildren<QCheckBox*>()) {
+                QVERIFY2(box->width() >= box->sizeHint().width(), qPrintable(box->text()));
+                QVERIFY(box->geometry().right() < box->parentWidget()->width());
+            }
+            QVERIFY(!dialog->checkBox(u"chkLeagueName"_s)->isVisible());
+            QVERIFY(!dialog->checkBox(u"chkLeagueName"_s)->isChecked());
 
-    const QStringList after = sqlColumn(path, u"SELECT Weight FROM PlayerTable WHERE rowid = ?"_s, {key});
-    QCOMPARE(after, saved ? QStringList{u"321"_s} : before);
-}
+            // Neither Enter nor Escape presses a button, wherever the focus is.
+            const int helpBefore = lastHelpRequest();
+            dialog->activateWindow();
+            for (const QString& focus :
+                 {u"cmdOK"_s, u"cmdCancel"_s, u"cmdHelp"_s, u"chkWeight"_s}) {
+                for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+                    auto* target = dialog->findChild<QWidget*>(focus);
+                    target->setFocus();
+                    QTest::keyClick(target, key);
+                    QCoreApplication::processEvents();
+                    QVERIFY2(dialog->isVisible(), qPrintable(focus));
+                }
+            }
+            QCOMPARE(lastHelpRequest(), helpBefore);
+            QVERIFY(dialog->checkBox(u"chkWeight"_s)->isChecked());
 
-void tst_PlayerGrid::noDeleteNoAppend()
-{
-    frmDataGridPlayers* window = openThroughMenu();
-    QVERIFY(window);
-    DataGridView* grid = window->grdDataGrid();
-    QCOMPARE(window->model()->newRowLine(), -1);
-    QCOMPARE(window->model()->rowCount(), Players);
-
-    grid->setFocus();
-    grid->selectRow(0);
-    QTest::keyClick(grid, Qt::Key_Delete);
-    window->grdDataGrid_DeleteRequested();
-    QCOMPARE(window->model()->rowCount(), Players);
-    QCOMPARE(sqlColumn(m_league, u"SELECT count(*) FROM PlayerTable"_s),
-             QStringList{QString::number(Players)});
-    QVERIFY(Prompts::shown().isEmpty());
-
-    // Moving past the last row does not open a new-row line either.
-    grid->setCurrentIndex(window->model()->index(Players - 1, 1));
-    QTest::keyClick(grid, Qt::Key_Down);
-    QCOMPARE(grid->currentIndex().row(), Players - 1);
-    QCOMPARE(window->model()->rowCount(), Players);
-}
-
-void tst_PlayerGrid::commandTwiceGivesOneWindow()
-{
-    frmDataGridPlayers* first = openThroughMenu();
-    QVERIFY(first);
-    m_main->action(u"mnuConference"_s)->trigger();
-    QCOMPARE(m_main->mdiArea()->subWindowList().size(), 2);
-    QVERIFY(m_main->mdiArea()->activeSubWindow()->widget() != first);
-
-    QCOMPARE(openThroughMenu(), first);
-    QCOMPARE(m_main->mdiArea()->subWindowList().size(), 2);
-    QCOMPARE(m_main->mdiArea()->activeSubWindow()->widget(), first);
-    QVERIFY(m_main->action(u"mnuPlayerTable"_s)->isChecked());
-
-    first->cmdClose_Click();
-    QVERIFY(!m_main->action(u"mnuPlayerTable"_s)->isChecked());
-    QVERIFY(m_main->action(u"mnuConference"_s)->isChecked());
-    QVERIFY(!frmDataGridPlayers::instance());
-}
-
-void tst_PlayerGrid::tableAllTakesThePlayerStep()
-{
-    m_main->action(u"mnuAll"_s)->trigger();
-    frmDataGridPlayers* window = frmDataGridPlayers::instance();
-    QVERIFY(window);
-    QCOMPARE(m_main->mdiArea()->subWindowList().size(), 7);
-    QVERIFY(m_main->action(u"mnuPlayerTable"_s)->isChecked());
-
-    // Again: the open tables are skipped, the player grid is not doubled.
-    m_main->action(u"mnuAll"_s)->trigger();
-    QCOMPARE(m_main->mdiArea()->subWindowList().size(), 7);
-    QCOMPARE(frmDataGridPlayers::instance(), window);
-}
+            dialog->findChild<QPushButton*>(u"cmdHelp"_s)->click();
+            QVERIFY(dialog->isVisible());
+            QCOMPARE(lastHelpRequest(), ContextIDs::PlayerSettingsTopic);
+            QuitHelp();
+            dialog->cmdOK_Click();
+        });
+    }
+};
 
 QTEST_MAIN(tst_PlayerGrid)
 #include "tst_playergrid.moc"
