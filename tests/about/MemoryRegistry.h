@@ -17,7 +17,6 @@ public:
     {
         m_keys[{root, keyName.toLower()}][valueName.toLower()] = {type, data};
     }
-    void addKey(quint32 root, const QString& keyName) { m_keys[{root, keyName.toLower()}]; }
     int openKeys() const { return int(m_open.size()); }
 
     bool openKey(quint32 root, const QString& keyName, quint32 access, Key& key) override

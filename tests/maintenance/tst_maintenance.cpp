@@ -16,14 +16,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString ConverterName = QStringLiteral("Kickvale99LeagueConv.exe");
-
-QStringList tablesOfInterest()
-{
-    return db::schema::leagueTables() + QStringList{QStringLiteral("Notes")};
-}
+const QString ConverterName = u"Kickvale99LeagueConv.exe"_s;
+const QString Asked = u"^message:All rows of the seven league tables"_s;
+const QString Picker = u"^file:Select Kickvale99LeagueConv$"_s;
 
 QMap<QString, qint64> rowCounts(const QString& path)
 {
@@ -31,8 +30,8 @@ QMap<QString, qint64> rowCounts(const QString& path)
     db::Database league;
     if (league.open(path))
         return counts;
-    for (const QString& table : tablesOfInterest())
-        league.query(QStringLiteral("SELECT COUNT(*) FROM ") + table, {},
+    for (const QString& table : db::schema::leagueTables() + QStringList{u"Notes"_s})
+        league.query(u"SELECT COUNT(*) FROM "_s + table, {},
                      [&](const QSqlQuery& q) { counts[table] = q.value(0).toLongLong(); });
     return counts;
 }
@@ -47,12 +46,15 @@ QByteArray fingerprint(const QString& path)
     return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
 }
 
-QStringList shownMessages()
+// Each prompt shown, as "kind:text", matches its pattern, in order.
+void verifyShown(const QStringList& patterns)
 {
-    QStringList texts;
+    QStringList shown;
     for (const Prompts::Shown& s : Prompts::shown())
-        texts << s.kind + QLatin1Char(':') + s.text;
-    return texts;
+        shown << s.kind + QLatin1Char(':') + s.text;
+    QCOMPARE(shown.size(), patterns.size());
+    for (int i = 0; i < shown.size(); ++i)
+        QVERIFY2(shown.at(i).contains(QRegularExpression(patterns.at(i))), qPrintable(shown.at(i)));
 }
 
 } // namespace
@@ -64,27 +66,16 @@ class tst_Maintenance : public QObject
 private slots:
     void initTestCase();
     void init();
-    void cleanup();
+    void cleanup() { QCOMPARE(Prompts::finishTest(), QString()); }
 
     void clearDatabase_emptiesOnlyTheLeagueTables();
-    void clearDatabase_anythingButYesCancels_data();
-    void clearDatabase_anythingButYesCancels();
-    void clearDatabase_badFile_data();
-    void clearDatabase_badFile();
-    void clearDatabase_lockedFile();
-    void clearDatabase_failingStatementRollsBack();
-
-    void convert_firstUseCancel();
-    void convert_validStoredPathStartsAtOnce();
-    void convert_storedConverterGone();
-    void convert_chosenFileMissingAsksAgain();
-    void convert_notExecutable();
+    void clearDatabase_changesNothing_data();
+    void clearDatabase_changesNothing();
+    void convert_data();
+    void convert();
 
 private:
     QString makeLeague(const QString& name, leaguegen::LeagueOptions options = {});
-    void clearDatabase(QMessageBox::StandardButton answer);
-    void convert() { m_main->action(QStringLiteral("mnuConvert"))->trigger(); }
-    void expectConverterDialogs(int count);
 
     QTemporaryDir m_dir;
     std::unique_ptr<MDIMain> m_main;
@@ -94,7 +85,7 @@ void tst_Maintenance::initTestCase()
 {
     TestSupport::initTestEnvironment();
     QVERIFY(m_dir.isValid());
-    StandIn::recordRunsIn(m_dir.filePath(QStringLiteral("runs.log")));
+    StandIn::recordRunsIn(m_dir.filePath(u"runs.log"_s));
     m_main = std::make_unique<MDIMain>();
 }
 
@@ -106,254 +97,164 @@ void tst_Maintenance::init()
     StandIn::forgetRuns();
 }
 
-void tst_Maintenance::cleanup()
-{
-    QCOMPARE(Prompts::finishTest(), QString());
-}
-
 QString tst_Maintenance::makeLeague(const QString& name, leaguegen::LeagueOptions options)
 {
     const QString path = m_dir.filePath(name);
     options.players = 120;
     options.overwrite = true;
-    const db::Error e = leaguegen::writeLeague(path, options);
-    return e ? QString() : path;
-}
-
-void tst_Maintenance::clearDatabase(QMessageBox::StandardButton answer)
-{
-    Prompts::setNextAnswer(answer);
-    m_main->action(QStringLiteral("ClearDatabase"))->trigger();
+    return leaguegen::writeLeague(path, options) ? QString() : path;
 }
 
 void tst_Maintenance::clearDatabase_emptiesOnlyTheLeagueTables()
 {
     leaguegen::LeagueOptions options;
     options.extraUnrelatedTable = true;
-    mMain::DBPath = makeLeague(QStringLiteral("full.mdb"), options);
-    QVERIFY(!mMain::DBPath.isEmpty());
-    const qint64 notes = rowCounts(mMain::DBPath).value(QStringLiteral("Notes"));
+    mMain::DBPath = makeLeague(u"full.mdb"_s, options);
+    const qint64 notes = rowCounts(mMain::DBPath).value(u"Notes"_s);
     QVERIFY(notes > 0);
 
-    clearDatabase(QMessageBox::Yes);
+    Prompts::setNextAnswer(QMessageBox::Yes);
+    m_main->action(u"ClearDatabase"_s)->trigger();
 
-    QCOMPARE(Prompts::shown().size(), 1);
+    verifyShown({Asked});
     const Prompts::Shown& question = Prompts::shown().first();
     QCOMPARE(question.icon, QMessageBox::Question);
     QCOMPARE(question.buttons, QMessageBox::Yes | QMessageBox::No);
-    for (const QString& table : db::schema::leagueTables())
-        QVERIFY2(question.text.contains(table), qPrintable(question.text));
     const QMap<QString, qint64> counts = rowCounts(mMain::DBPath);
-    for (const QString& table : db::schema::leagueTables())
+    for (const QString& table : db::schema::leagueTables()) {
+        QVERIFY2(question.text.contains(table), qPrintable(question.text));
         QCOMPARE(counts.value(table, -1), 0);
-    QCOMPARE(counts.value(QStringLiteral("Notes")), notes);
-
-    // An already empty league: the question, then nothing visible.
-    QCOMPARE(Prompts::finishTest(), QString());
-    clearDatabase(QMessageBox::Yes);
-    QCOMPARE(Prompts::shown().size(), 1);
-    QCOMPARE(rowCounts(mMain::DBPath).value(QStringLiteral("Team"), -1), 0);
+    }
+    QCOMPARE(counts.value(u"Notes"_s), notes);
 }
 
-void tst_Maintenance::clearDatabase_anythingButYesCancels_data()
-{
-    QTest::addColumn<QMessageBox::StandardButton>("answer");
-    QTest::newRow("No") << QMessageBox::No;
-    QTest::newRow("closed") << QMessageBox::Cancel;
-}
-
-void tst_Maintenance::clearDatabase_anythingButYesCancels()
-{
-    QFETCH(QMessageBox::StandardButton, answer);
-    mMain::DBPath = makeLeague(QStringLiteral("kept.mdb"));
-    const QByteArray before = fingerprint(mMain::DBPath);
-
-    clearDatabase(answer);
-
-    QCOMPARE(Prompts::shown().size(), 1);
-    QCOMPARE(fingerprint(mMain::DBPath), before);
-}
-
-void tst_Maintenance::clearDatabase_badFile_data()
+// answer: to the question, NoButton when none may be asked (no question
+// about deleting rows of a file that is no league).
+void tst_Maintenance::clearDatabase_changesNothing_data()
 {
     QTest::addColumn<QString>("path");
-    QTest::addColumn<int>("number");
+    QTest::addColumn<QMessageBox::StandardButton>("answer");
+    QTest::addColumn<bool>("locked"); // another program holds the write lock
+    QTest::addColumn<QStringList>("shown");
 
     leaguegen::LeagueOptions noRoster;
-    noRoster.omitTables = {QStringLiteral("Roster")};
-    const QString text = m_dir.filePath(QStringLiteral("notes.txt"));
+    noRoster.omitTables = {u"Roster"_s};
+    const QString text = m_dir.filePath(u"notes.txt"_s);
     QFile file(text);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("Kickvale 99 league notes\n");
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("Kickvale 99 league notes\n") > 0);
     file.close();
+    // Team is emptied last, so a refusal there comes after six tables were
+    // already emptied inside the transaction.
+    const QString guarded = makeLeague(u"guarded.mdb"_s);
+    db::Database league;
+    QVERIFY(!league.open(guarded));
+    QVERIFY(
+        !league.execute(QStringLiteral("CREATE TRIGGER keep_teams BEFORE DELETE ON Team "
+                                       "BEGIN SELECT RAISE(ABORT, 'teams are protected'); END")));
+    league.close();
+    const QString kept = makeLeague(u"kept.mdb"_s);
+    const auto error = [](int number) { return u"^message:Error:%1 "_s.arg(number); };
+    const QMessageBox::StandardButton none = QMessageBox::NoButton, yes = QMessageBox::Yes;
 
-    QTest::newRow("no file chosen") << QString() << int(db::NoLeagueFileChosen);
-    QTest::newRow("missing file") << m_dir.filePath(QStringLiteral("gone/league.mdb"))
-                                  << int(db::FileNotFound);
-    QTest::newRow("table missing") << makeLeague(QStringLiteral("noroster.mdb"), noRoster)
-                                   << int(db::MissingTable);
-    QTest::newRow("text file") << text << int(db::NotSQLite);
+    QTest::newRow("No") << kept << QMessageBox::No << false << QStringList{Asked};
+    QTest::newRow("closed") << kept << QMessageBox::Cancel << false << QStringList{Asked};
+    QTest::newRow("no file chosen")
+        << QString() << none << false << QStringList{error(db::NoLeagueFileChosen)};
+    QTest::newRow("missing file") << m_dir.filePath(u"gone/league.mdb"_s) << none << false
+                                  << QStringList{error(db::FileNotFound)};
+    QTest::newRow("table missing") << makeLeague(u"noroster.mdb"_s, noRoster) << none << false
+                                   << QStringList{error(db::MissingTable)};
+    QTest::newRow("text file") << text << none << false << QStringList{error(db::NotSQLite)};
+    QTest::newRow("locked") << kept << yes << true << QStringList{Asked, error(5) + u".*locked"_s};
+    QTest::newRow("failing statement rolls back")
+        << guarded << yes << false
+        << QStringList{Asked, u"^message:Error:\\d+ .*teams are protected.*No table was emptied"_s};
 }
 
-void tst_Maintenance::clearDatabase_badFile()
+void tst_Maintenance::clearDatabase_changesNothing()
 {
     QFETCH(QString, path);
-    QFETCH(int, number);
+    QFETCH(QMessageBox::StandardButton, answer);
+    QFETCH(bool, locked);
+    QFETCH(QStringList, shown);
     mMain::DBPath = path;
     const QByteArray before = fingerprint(path);
+    db::Database other;
+    if (locked)
+        QVERIFY(!other.open(path) && !other.beginImmediate());
+    if (answer != QMessageBox::NoButton)
+        Prompts::setNextAnswer(answer);
 
-    // No question about deleting rows of a file that is no league.
-    m_main->action(QStringLiteral("ClearDatabase"))->trigger();
+    m_main->action(u"ClearDatabase"_s)->trigger();
 
-    const QStringList shown = shownMessages();
-    QCOMPARE(shown.size(), 1);
-    QVERIFY2(shown.first().startsWith(QStringLiteral("message:Error:%1 ").arg(number)),
-             qPrintable(shown.first()));
+    other.close();
+    verifyShown(shown);
     QCOMPARE(fingerprint(path), before);
 }
 
-void tst_Maintenance::clearDatabase_lockedFile()
+// stored: the remembered converter; answers: the file dialog's, in order
+// (empty for Cancel); setting: the stored "Convert" afterwards, "-" when none,
+// null when not checked; ran: the copy started without arguments, if any.
+void tst_Maintenance::convert_data()
 {
-    mMain::DBPath = makeLeague(QStringLiteral("locked.mdb"));
-    const QMap<QString, qint64> before = rowCounts(mMain::DBPath);
-    db::Database other;
-    QCOMPARE(other.open(mMain::DBPath).number, int(db::NoError));
-    QCOMPARE(other.beginImmediate().number, int(db::NoError));
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<QString>("ran");
 
-    clearDatabase(QMessageBox::Yes);
-
-    other.rollback();
-    other.close();
-    const QStringList shown = shownMessages();
-    QCOMPARE(shown.size(), 2);
-    QVERIFY2(shown.at(1).startsWith(QStringLiteral("message:Error:5 ")), qPrintable(shown.at(1)));
-    QVERIFY2(shown.at(1).contains(QStringLiteral("locked")), qPrintable(shown.at(1)));
-    QCOMPARE(rowCounts(mMain::DBPath), before);
-}
-
-void tst_Maintenance::clearDatabase_failingStatementRollsBack()
-{
-    // Team is emptied last, so a refusal there comes after six tables were
-    // already emptied inside the transaction.
-    mMain::DBPath = makeLeague(QStringLiteral("guarded.mdb"));
-    {
-        db::Database league;
-        QCOMPARE(league.open(mMain::DBPath).number, int(db::NoError));
-        QCOMPARE(league.execute(QStringLiteral(
-                                    "CREATE TRIGGER keep_teams BEFORE DELETE ON Team "
-                                    "BEGIN SELECT RAISE(ABORT, 'teams are protected'); END"))
-                     .number,
-                 int(db::NoError));
-    }
-    const QMap<QString, qint64> before = rowCounts(mMain::DBPath);
-
-    clearDatabase(QMessageBox::Yes);
-
-    const QStringList shown = shownMessages();
-    QCOMPARE(shown.size(), 2);
-    QVERIFY2(shown.at(1).startsWith(QStringLiteral("message:Error:")), qPrintable(shown.at(1)));
-    QVERIFY2(shown.at(1).contains(QStringLiteral("teams are protected")), qPrintable(shown.at(1)));
-    QVERIFY2(shown.at(1).contains(QStringLiteral("No table was emptied.")), qPrintable(shown.at(1)));
-    QCOMPARE(rowCounts(mMain::DBPath), before);
-}
-
-void tst_Maintenance::expectConverterDialogs(int count)
-{
-    QCOMPARE(Prompts::shown().size(), count);
-    for (const Prompts::Shown& s : Prompts::shown()) {
-        QCOMPARE(s.kind, QStringLiteral("file"));
-        QCOMPARE(s.text, QStringLiteral("Select Kickvale99LeagueConv"));
-        QCOMPARE(s.filters, QStringList{ConverterName + QStringLiteral(" (") + ConverterName +
-                                        QLatin1Char(')')});
-    }
-}
-
-void tst_Maintenance::convert_firstUseCancel()
-{
-    Prompts::setNextFileName(QString());
-
-    convert();
-
-    expectConverterDialogs(1);
-    QCOMPARE(mMain::ConverterPath, QString());
-    QCOMPARE(GetSetting(QStringLiteral("Settings"), QStringLiteral("Convert"), QStringLiteral("-")),
-             QStringLiteral("-"));
-}
-
-void tst_Maintenance::convert_validStoredPathStartsAtOnce()
-{
-    const QString converter = StandIn::install(m_dir.filePath(QStringLiteral("stored")), ConverterName);
-    mMain::ConverterPath = converter;
-
-    convert();
-
-    QCOMPARE(Prompts::shown().size(), 0);
-    QTRY_COMPARE(StandIn::runs(), QStringList{StandIn::runWithoutArguments(converter)});
-}
-
-void tst_Maintenance::convert_storedConverterGone()
-{
-    const QString gone = m_dir.filePath(QStringLiteral("moved/") + ConverterName);
-    mMain::ConverterPath = gone;
-    SaveSetting(QStringLiteral("Settings"), QStringLiteral("Convert"), gone);
-    const QString converter = StandIn::install(m_dir.filePath(QStringLiteral("new")), ConverterName);
-    Prompts::setNextFileName(converter);
-
-    convert();
-
-    expectConverterDialogs(1);
-    QCOMPARE(mMain::ConverterPath, converter);
-    QCOMPARE(GetSetting(QStringLiteral("Settings"), QStringLiteral("Convert")), converter);
-    QTRY_COMPARE(StandIn::runs(), QStringList{StandIn::runWithoutArguments(converter)});
-}
-
-void tst_Maintenance::convert_chosenFileMissingAsksAgain()
-{
-    // A missing stored converter is cleared in memory only; the old stored
-    // value stays until a choice replaces it.
-    const QString stored = m_dir.filePath(QStringLiteral("old/") + ConverterName);
-    mMain::ConverterPath = stored;
-    SaveSetting(QStringLiteral("Settings"), QStringLiteral("Convert"), stored);
-    Prompts::setNextFileName(QString());
-
-    convert();
-
-    expectConverterDialogs(1);
-    QCOMPARE(mMain::ConverterPath, QString());
-    QCOMPARE(GetSetting(QStringLiteral("Settings"), QStringLiteral("Convert")), stored);
-
-    // Typed names where no file is: asked again after each, until Cancel.
-    QCOMPARE(Prompts::finishTest(), QString());
-    Prompts::setNextFileName(m_dir.filePath(QStringLiteral("typo1/") + ConverterName));
-    Prompts::setNextFileName(m_dir.filePath(QStringLiteral("typo2/") + ConverterName));
-    Prompts::setNextFileName(QString());
-
-    convert();
-
-    expectConverterDialogs(3);
-    QCOMPARE(mMain::ConverterPath, QString());
-    QCOMPARE(StandIn::runs(), QStringList());
-}
-
-void tst_Maintenance::convert_notExecutable()
-{
-    const QString converter =
-        StandIn::install(m_dir.filePath(QStringLiteral("noexec")), ConverterName, false);
-    mMain::ConverterPath = converter;
-
-    convert();
-
-    const QStringList shown = shownMessages();
-    QCOMPARE(shown.size(), 1);
-    QVERIFY2(shown.first().startsWith(QStringLiteral("message:Error:%1 ").arg(int(db::StartFailed))),
-             qPrintable(shown.first()));
+    const QString fresh = StandIn::install(m_dir.filePath(u"new"_s), ConverterName);
+    const QString noExec = StandIn::install(m_dir.filePath(u"noexec"_s), ConverterName, false);
+    QVERIFY(!fresh.isEmpty() && !noExec.isEmpty());
+    const QString gone = m_dir.filePath(u"moved/"_s + ConverterName);
+    const QString typo = m_dir.filePath(u"typo/"_s + ConverterName);
     // The reason comes from the system, in the user's language.
-    const QRegularExpression reason(QStringLiteral("\"%1\" could not be started \\(.+\\)")
-                                        .arg(QRegularExpression::escape(converter)));
-    QVERIFY2(shown.first().contains(reason), qPrintable(shown.first()));
+    const QString notStarted =
+        u"^message:Error:%1 \"%2\" could not be started \\(.+\\)"_s.arg(int(db::StartFailed))
+            .arg(QRegularExpression::escape(noExec));
+
+    QTest::newRow("first use, Cancel") << QString() << QStringList{QString()} << QStringList{Picker}
+                                       << QString() << u"-"_s << QString();
+    QTest::newRow("stored starts at once")
+        << fresh << QStringList() << QStringList() << fresh << fresh << fresh;
+    QTest::newRow("stored gone, new choice")
+        << gone << QStringList{fresh} << QStringList{Picker} << fresh << fresh << fresh;
+    // Cleared in memory only; the stored value stays until a choice replaces it.
+    QTest::newRow("stored gone, Cancel")
+        << gone << QStringList{QString()} << QStringList{Picker} << QString() << gone << QString();
+    QTest::newRow("chosen files missing: asked again until Cancel")
+        << QString() << QStringList{typo, gone, QString()} << QStringList{Picker, Picker, Picker}
+        << QString() << QString() << QString();
     // The program is there, so nothing asks for another one.
-    QCOMPARE(mMain::ConverterPath, converter);
-    QCOMPARE(StandIn::runs(), QStringList());
+    QTest::newRow("not executable")
+        << noExec << QStringList() << QStringList{notStarted} << noExec << noExec << QString();
+}
+
+void tst_Maintenance::convert()
+{
+    QFETCH(QString, stored);
+    QFETCH(QStringList, answers);
+    QFETCH(QStringList, shown);
+    QFETCH(QString, path);
+    QFETCH(QString, setting);
+    QFETCH(QString, ran);
+    mMain::ConverterPath = stored;
+    if (!stored.isEmpty())
+        SaveSetting(u"Settings"_s, u"Convert"_s, stored);
+    for (const QString& answer : answers)
+        Prompts::setNextFileName(answer);
+
+    m_main->action(u"mnuConvert"_s)->trigger();
+
+    verifyShown(shown);
+    for (const Prompts::Shown& s : Prompts::shown())
+        if (s.kind == u"file"_s)
+            QCOMPARE(s.filters, QStringList{ConverterName + u" ("_s + ConverterName + u')'});
+    QCOMPARE(mMain::ConverterPath, path);
+    if (!setting.isNull())
+        QCOMPARE(GetSetting(u"Settings"_s, u"Convert"_s, u"-"_s), setting);
+    QTRY_COMPARE(StandIn::runs(), StandIn::ranAlone(ran));
 }
 
 QTEST_MAIN(tst_Maintenance)
