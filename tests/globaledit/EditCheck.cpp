@@ -3,30 +3,18 @@
 #include "db/Database.h"
 #include "db/Schema.h"
 
+#include <QFile>
 #include <QSqlQuery>
 
 namespace editcheck {
 
 using namespace globaledit;
+using namespace Qt::StringLiterals;
 
 namespace {
-int columnIndex(const QString& name)
-{
-    return db::schema::playerColumnIndex(name);
-}
-
 Rating ratingOf(const QVariant& v)
 {
-    if (v.isNull())
-        return std::nullopt;
-    switch (v.typeId()) {
-    case QMetaType::LongLong:
-    case QMetaType::Int:
-    case QMetaType::Double:
-        return v.toDouble();
-    default:
-        return std::nullopt; // text and the like pass through untouched
-    }
+    return v.isNull() ? std::nullopt : Rating(v.toDouble());
 }
 
 QVariant stored(const QVariant& before, Rating after)
@@ -35,17 +23,17 @@ QVariant stored(const QVariant& before, Rating after)
         return before;
     return QVariant(qint64(*after));
 }
+} // namespace
 
-bool selected(const QVariantList& row, const GlobalEdit& edit)
+bool selects(const GlobalEdit& edit, const QVariantList& row)
 {
-    static const int team = columnIndex(QStringLiteral("TeamId"));
-    static const int position = columnIndex(QStringLiteral("CurrentPos"));
+    static const int team = db::schema::playerColumnIndex(QStringLiteral("TeamId"));
+    static const int position = db::schema::playerColumnIndex(QStringLiteral("CurrentPos"));
     if (edit.team && row.at(team).toLongLong() != *edit.team)
         return false;
     const int p = row.at(position).toInt();
     return p >= 0 && p < db::schema::PositionCount && edit.positions.test(size_t(p));
 }
-} // namespace
 
 Snapshot snapshot(const QString& path)
 {
@@ -68,11 +56,11 @@ Snapshot expectedAfter(const Snapshot& before, const GlobalEdit& edit)
 {
     Snapshot result = before;
     for (QVariantList& row : result) {
-        if (!selected(row, edit))
+        if (!selects(edit, row))
             continue;
         for (int n = 1; n <= EditedRatingCount; ++n) {
-            QVariant& a = row[columnIndex(db::schema::actualColumn(n))];
-            QVariant& p = row[columnIndex(db::schema::potentialColumn(n))];
+            QVariant& a = row[db::schema::playerColumnIndex(db::schema::actualColumn(n))];
+            QVariant& p = row[db::schema::playerColumnIndex(db::schema::potentialColumn(n))];
             const RatingPair r = edit.parameters.apply(n, {ratingOf(a), ratingOf(p)});
             a = stored(a, r.actual);
             p = stored(p, r.potential);
@@ -83,37 +71,19 @@ Snapshot expectedAfter(const Snapshot& before, const GlobalEdit& edit)
 
 QString firstDifference(const Snapshot& actual, const Snapshot& expected)
 {
-    if (actual.keys() != expected.keys())
-        return QStringLiteral("the players differ: %1 against %2")
-            .arg(actual.size())
-            .arg(expected.size());
     for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
-        const QVariantList& got = actual.value(it.key());
+        const QVariantList got = actual.value(it.key());
         for (int i = 0; i < db::schema::PlayerColumnCount; ++i) {
-            if (got.at(i) != it.value().at(i) || got.at(i).isNull() != it.value().at(i).isNull())
-                return QStringLiteral("rowid %1, %2: %3, expected %4")
-                    .arg(it.key())
-                    .arg(db::schema::playerColumns().at(i), got.at(i).toString(),
-                         it.value().at(i).toString());
+            const QVariant g = got.value(i);
+            if (g != it->at(i) || g.typeId() != it->at(i).typeId() ||
+                g.isNull() != it->at(i).isNull())
+                return u"rowid %1, %2: %3 (%4), expected %5 (%6)"_s.arg(
+                    QString::number(it.key()), db::schema::playerColumns().at(i), g.toString(),
+                    QLatin1String(g.typeName()), it->at(i).toString(),
+                    QLatin1String(it->at(i).typeName()));
         }
     }
-    return {};
-}
-
-int nonWholeRatingCells(const QString& path)
-{
-    QStringList conditions;
-    for (int n = 1; n <= EditedRatingCount; ++n) {
-        for (const QString& c : {db::schema::actualColumn(n), db::schema::potentialColumn(n)})
-            conditions << QStringLiteral("typeof(%1) NOT IN ('integer', 'null')").arg(c);
-    }
-    int count = -1;
-    db::Database database;
-    if (!database.open(path))
-        database.query(QStringLiteral("SELECT count(*) FROM PlayerTable WHERE ") +
-                           conditions.join(QStringLiteral(" OR ")),
-                       {}, [&](const QSqlQuery& q) { count = q.value(0).toInt(); });
-    return count;
+    return actual.size() == expected.size() ? QString() : u"the players differ"_s;
 }
 
 GlobalEdit sampleEdit()
@@ -127,6 +97,18 @@ GlobalEdit sampleEdit()
     edit.parameters.bounds = {5, 95, 10, 97.5};
     edit.positions.set();
     return edit;
+}
+
+QString Leagues::generate(const leaguegen::LeagueOptions& options)
+{
+    const db::Error e = leaguegen::writeLeague(base(), options);
+    return e ? e.message() : QString();
+}
+
+QString Leagues::copy()
+{
+    const QString path = m_dir.filePath(QStringLiteral("league%1.sqlite").arg(++m_copies));
+    return QFile::copy(base(), path) ? path : QString();
 }
 
 } // namespace editcheck

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "globaledit/engine/GlobalEditEngine.h"
+#include "leaguegen/LeagueGenerator.h"
 
 #include <QMap>
 #include <QString>
+#include <QTemporaryDir>
 #include <QVariantList>
 
 // What the global edit tests compare: every player's 80 columns before and
@@ -14,15 +16,28 @@ namespace editcheck {
 using Snapshot = QMap<qint64, QVariantList>;
 
 Snapshot snapshot(const QString& path);
+bool selects(const globaledit::GlobalEdit& edit, const QVariantList& row);
 // The players the edit selects keep every column but ratings 1..24, which
-// become what the steps make of them; everyone else is unchanged.
+// become what the steps make of them (stored whole); everyone else is unchanged.
 Snapshot expectedAfter(const Snapshot& before, const globaledit::GlobalEdit& edit);
-// The first player and column where the two differ; empty when they agree.
+// The first player and column where the two differ, in value or in stored
+// type (a whole rating read back as a real is a difference); empty when equal.
 QString firstDifference(const Snapshot& actual, const Snapshot& expected);
-// Rating cells of 1..24 that hold anything but a whole number or NULL.
-int nonWholeRatingCells(const QString& path);
 
 // An edit of every position and team with all 48 percentages non-zero.
 globaledit::GlobalEdit sampleEdit();
+
+// One generated league per test program, copied afresh for every test.
+class Leagues
+{
+public:
+    QString generate(const leaguegen::LeagueOptions& options); // empty, or the error
+    QString base() const { return m_dir.filePath(QStringLiteral("base.sqlite")); }
+    QString copy();
+
+private:
+    QTemporaryDir m_dir;
+    int m_copies = 0;
+};
 
 } // namespace editcheck

@@ -9,25 +9,17 @@
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: globaledit_killee LEAGUE\n");
+    if (argc != 2)
         return 2;
-    }
-    bool announced = false;
     globaledit::EditProgress progress;
-    progress.positionStarted = [&](int, qint64) {
-        if (!announced) {
+    progress.positionStarted = [](int position, qint64) {
+        if (position == 0) { // the sample edit runs every position, QB first
             std::puts("started");
             std::fflush(stdout);
-            announced = true;
         }
     };
     const db::Error e = globaledit::runGlobalEdit(QString::fromLocal8Bit(argv[1]),
                                                   editcheck::sampleEdit(), progress);
-    if (e) {
-        std::fprintf(stderr, "%s\n", qPrintable(e.message()));
-        return 1;
-    }
-    std::puts("done");
-    return 0;
+    std::fprintf(e ? stderr : stdout, "%s\n", e ? qPrintable(e.message()) : "done");
+    return e ? 1 : 0;
 }
