@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QMenuBar>
 #include <QPointer>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -85,6 +86,15 @@ private slots:
         QCOMPARE(mMain::ConverterPath, QStringLiteral("/c/K.exe"));
     }
 
+    void renamedExecutableHasItsOwnSettings()
+    {
+        SaveSetting(QStringLiteral("Settings"), QStringLiteral("mdb"), QStringLiteral("/a.mdb"));
+        setUpSettingsStore(QStringLiteral("/opt/games/MyCopy"));
+        QCOMPARE(GetSetting(QStringLiteral("Settings"), QStringLiteral("mdb")), QString());
+        setUpSettingsStore(QStringLiteral("/opt/games/Yardmark99"));
+        QCOMPARE(GetSetting(QStringLiteral("Settings"), QStringLiteral("mdb")), QStringLiteral("/a.mdb"));
+    }
+
     void fileOpenCancelChangesNothing()
     {
         SaveSetting(QStringLiteral("Settings"), QStringLiteral("mdb"), QStringLiteral("/old.mdb"));
@@ -109,7 +119,8 @@ private slots:
         QCOMPARE(dialog.filters,
                  QStringList({QStringLiteral("mdb (*.mdb)"), QStringLiteral("All files (*)")}));
         QCOMPARE(mMain::DBPath, QStringLiteral("/leagues/other name.db"));
-        QCOMPARE(GetSetting(QStringLiteral("Settings"), QStringLiteral("mdb")),
+        QSettings onDisk; // a fresh store reads the file, not a cache
+        QCOMPARE(onDisk.value(QStringLiteral("Settings/mdb")).toString(),
                  QStringLiteral("/leagues/other name.db"));
     }
 
