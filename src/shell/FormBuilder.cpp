@@ -15,21 +15,21 @@ void setClientSizeTwips(QWidget* form, int width, int height)
         form->move(screen->availableGeometry().center() - form->rect().center());
 }
 
-QLabel* addLabel(QWidget* form, const LabelSpec& spec)
+QLabel* addLabel(QWidget* form, const LabelSpec& design)
 {
-    auto* label = new QLabel(spec.text, form);
-    label->setObjectName(QString::fromLatin1(spec.name));
-    label->setAccessibleName(spec.text);
-    label->setGeometry(twipsRect(form, spec.twips.x(), spec.twips.y(), spec.twips.width(),
-                                 spec.twips.height()));
-    QFont font(spec.family, spec.pointSize);
-    if (spec.heavy)
+    auto* label = new QLabel(design.text, form);
+    label->setObjectName(QString::fromLatin1(design.name));
+    label->setAccessibleName(design.text);
+    label->setGeometry(twipsRect(form, design.twips.x(), design.twips.y(), design.twips.width(),
+                                 design.twips.height()));
+    QFont font(design.family, design.pointSize);
+    if (design.heavy)
         font.setWeight(QFont::Black);
     label->setFont(font);
-    label->setAlignment(spec.alignment);
-    if (spec.color.isValid()) {
+    label->setAlignment(design.alignment);
+    if (design.color.isValid()) {
         QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, spec.color);
+        palette.setColor(QPalette::WindowText, design.color);
         label->setPalette(palette);
     }
     return label;

@@ -28,7 +28,7 @@ struct LabelSpec {
     QColor color;
     Qt::Alignment alignment;
 };
-QLabel* addLabel(QWidget* form, const LabelSpec& spec);
+QLabel* addLabel(QWidget* form, const LabelSpec& design);
 
 // A thin line from a twips rectangle one pixel high (or wide).
 QFrame* addLine(QWidget* form, const QString& name, const QRect& twips, const QColor& color);
