@@ -342,14 +342,23 @@ Error RecordSet::update(int row, const QHash<int, QVariant>& values)
         params << it.value();
     }
     params << key(row);
-    if (Error e =
-            m_db.execute(QStringLiteral("UPDATE ") + quoteIdentifier(m_table) +
-                             QStringLiteral(" SET ") + assignments.join(QStringLiteral(", ")) +
-                             QStringLiteral(" WHERE ") + m_keyName + QStringLiteral(" = ?"),
-                         params))
+    // The edit may change the key itself (an INTEGER PRIMARY KEY column is
+    // the rowid): keep the new one, or later writes would miss the row or
+    // hit another.
+    int updated = 0;
+    qint64 newKey = key(row);
+    if (Error e = m_db.query(QStringLiteral("UPDATE ") + quoteIdentifier(m_table) +
+                                 QStringLiteral(" SET ") + assignments.join(QStringLiteral(", ")) +
+                                 QStringLiteral(" WHERE ") + m_keyName +
+                                 QStringLiteral(" = ? RETURNING ") + m_keyName,
+                             params, [&](const QSqlQuery& q) {
+                                 newKey = q.value(0).toLongLong();
+                                 ++updated;
+                             }))
         return e;
-    if (m_db.rowsAffected() != 1)
+    if (updated != 1)
         return rowVanished();
+    m_keys[row] = newKey;
     forgetPageOf(row);
     return {};
 }

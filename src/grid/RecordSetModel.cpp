@@ -169,8 +169,12 @@ Qt::ItemFlags RecordSetModel::flags(const QModelIndex& index) const
     if (!isCell(index))
         return Qt::NoItemFlags;
     Qt::ItemFlags result = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
-    const bool editable = isRecordRow(index.row()) ? allowUpdate() : allowAddNew();
-    if (editable && fieldOfColumn(index.column()) >= 0)
+    const bool record = isRecordRow(index.row());
+    const bool editable = record ? allowUpdate() : allowAddNew();
+    // Binary values have no text form to edit: an editor would write NULL over them.
+    const bool binary =
+        record && storedValue(index.row(), index.column()).typeId() == QMetaType::QByteArray;
+    if (editable && !binary && fieldOfColumn(index.column()) >= 0)
         result |= Qt::ItemIsEditable;
     return result;
 }
@@ -181,7 +185,9 @@ bool RecordSetModel::setData(const QModelIndex& index, const QVariant& value, in
         return false;
     const int field = fieldOfColumn(index.column());
     QVariant stored;
-    db::Error e = m_rs->convertValue(field, value, &stored);
+    db::Error e = readErrorAt(index);
+    if (!e)
+        e = m_rs->convertValue(field, value, &stored);
     if (!e && m_editRow >= 0 && m_editRow != index.row()) {
         // An edit elsewhere while another row is pending leaves that row.
         e = commitPendingEdit();
@@ -196,6 +202,17 @@ bool RecordSetModel::setData(const QModelIndex& index, const QVariant& value, in
     m_editValues.insert(field, stored);
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
     return true;
+}
+
+db::Error RecordSetModel::readErrorAt(const QModelIndex& index) const
+{
+    // A row whose values could not be read shows blanks; editing it would
+    // write those blanks over the real values.
+    if (!isRecordRow(index.row()))
+        return {};
+    m_rs->takeReadError();
+    storedValue(index.row(), index.column());
+    return m_rs->takeReadError();
 }
 
 db::Error RecordSetModel::takeEditError()

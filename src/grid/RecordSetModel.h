@@ -98,6 +98,7 @@ private:
     void beginPendingRow(int row);
     void endPendingRow();
     QVariant storedValue(int row, int column) const;
+    db::Error readErrorAt(const QModelIndex& index) const;
 
     db::RecordSet* m_rs = nullptr;
     int m_recordCount = 0; // the record set's rows as announced to the views

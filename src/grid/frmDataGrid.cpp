@@ -349,9 +349,9 @@ void frmDataGrid::currentRowChanged(const QModelIndex& current, const QModelInde
     m_returningToEditedRow = false;
 }
 
-void frmDataGrid::resolvePendingEdit()
+bool frmDataGrid::resolvePendingEdit()
 {
-    leaveEditedRow();
+    return leaveEditedRow();
 }
 
 void frmDataGrid::closeEvent(QCloseEvent* event)

@@ -80,7 +80,7 @@ public:
 
     // EditingWindow: asks about an edited, unwritten row and writes or drops
     // it. Returns in any case (File > Exit ends the program afterwards).
-    void resolvePendingEdit() override;
+    bool resolvePendingEdit() override;
 
     // The caption for a record source: itself up to 50 characters, longer
     // texts (in practice query texts) "SQL Statement".

@@ -11,6 +11,7 @@
 #include "shell/frmAbout.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -133,8 +134,14 @@ void MDIMain::MDIForm_Load()
 
 void MDIMain::closeEvent(QCloseEvent* event)
 {
-    // Children unload first (each asks about its own pending edit), then help.
+    // Children unload first (each asks about its own pending edit), then
+    // help. A child whose edit could not be written stays open, and so do we.
     m_area->closeAllSubWindows();
+    const QList<QMdiSubWindow*> left = m_area->subWindowList();
+    if (std::any_of(left.begin(), left.end(), [](QMdiSubWindow* w) { return w->isVisible(); })) {
+        event->ignore();
+        return;
+    }
     MDIForm_UnLoad();
     event->accept();
 }
@@ -158,10 +165,12 @@ void MDIMain::mnuOpen_Click()
 void MDIMain::mnuExit_Click()
 {
     // Ends at once: no window's unload runs. Only an edited, unwritten row
-    // is asked about first, so it is never lost silently.
+    // is asked about first, so it is never lost silently; if writing it
+    // failed, the program stays so the user can try again.
     for (QMdiSubWindow* sub : m_area->subWindowList()) {
-        if (auto* editing = dynamic_cast<EditingWindow*>(sub->widget()))
-            editing->resolvePendingEdit();
+        if (auto* editing = dynamic_cast<EditingWindow*>(sub->widget());
+            editing && !editing->resolvePendingEdit())
+            return;
     }
     QApplication::exit(0);
 }

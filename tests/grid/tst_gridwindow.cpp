@@ -59,6 +59,7 @@ private slots:
     void noPathDropsAnEdit();
     void valueThatDoesNotFit();
     void vanishedRowSaysSo();
+    void failedWriteKeepsTheProgram();
     void resizeRule();
 
 private:
@@ -560,6 +561,32 @@ void TestGridWindow::vanishedRowSaysSo()
     QCOMPARE(messages().size(), 2);
     QCOMPARE(lastError(), vanished);
     QCOMPARE(stored(u"SELECT count(*) FROM Team"_s), QString::number(rs->count() - 1));
+}
+
+void TestGridWindow::failedWriteKeepsTheProgram()
+{
+    // Yes to "Commit changes?" while another program holds the league: the
+    // edit must survive File > Exit and closing the main window.
+    frmDataGrid* w = openVia(u"mnuTeam"_s);
+    const QString sql =
+        u"SELECT City FROM Team WHERE rowid = %1"_s.arg(w->Data1()->recordset()->key(0));
+    typeInto(w, 0, u"City"_s, u"Kept"_s);
+    {
+        db::Database holder;
+        QVERIFY(!holder.open(m_path));
+        QVERIFY(!holder.beginImmediate());
+        Prompts::setNextAnswer(QMessageBox::Yes);
+        m_main->action(u"mnuExit"_s)->trigger();
+        Prompts::setNextAnswer(QMessageBox::Yes);
+        QVERIFY(!m_main->close());
+        QCOMPARE(lastError(), u"Error:5"_s);
+        QCOMPARE(w->model()->pendingRow(), 0);
+        QCOMPARE(Prompts::finishTest(), QString());
+        holder.rollback();
+    }
+    Prompts::setNextAnswer(QMessageBox::Yes);
+    QVERIFY(m_main->close());
+    QCOMPARE(stored(sql), u"Kept"_s);
 }
 
 void TestGridWindow::resizeRule()

@@ -155,6 +155,19 @@ void TestRecordSet::writesAddressOneRow()
         QVERIFY(!rs->remove({1}));
         QCOMPARE(stored(u"SELECT b FROM "_s + table), u"changed"_s);
     }
+
+    // Editing an INTEGER PRIMARY KEY moves the rowid; the key must follow it,
+    // or later writes hit another row.
+    QVERIFY(!m_db.execute(u"CREATE TABLE Keyed (ID INTEGER PRIMARY KEY, Name TEXT)"_s));
+    QVERIFY(!m_db.execute(u"INSERT INTO Keyed VALUES (5, 'A'), (9, 'B')"_s));
+    auto rs = open(u"Keyed"_s);
+    QVERIFY(rs);
+    QCOMPARE(rs->update(0, {{0, 7}}).message(), Error().message());
+    QCOMPARE(rs->update(1, {{0, 5}}).message(), Error().message());
+    QCOMPARE(rs->update(0, {{1, u"A2"_s}}).message(), Error().message());
+    QCOMPARE(stored(u"SELECT ID || Name FROM Keyed ORDER BY Name"_s), u"7A2,5B"_s);
+    QVERIFY(!rs->remove({0}));
+    QCOMPARE(stored(u"SELECT Name FROM Keyed"_s), u"B"_s);
 }
 
 void TestRecordSet::refusedValueStoresNothing()

@@ -8,5 +8,7 @@ class EditingWindow
 public:
     virtual ~EditingWindow() = default;
     // Asks "Commit changes?" for a pending edit and writes or drops it.
-    virtual void resolvePendingEdit() = 0;
+    // False when the user chose to write it and the write failed: the edit
+    // is still there, so the program must not end.
+    virtual bool resolvePendingEdit() = 0;
 };
