@@ -200,6 +200,7 @@ void TestFrmGlobal::okRunsCheckedPositionsInOrder()
         QVERIFY(p->isVisible());
         QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
         m_dialog->parentWidget()->close(); // refused while the edit runs
+        QVERIFY(!m_main->close());          // and so is the main window around it
         m_dialog->cmdOK_Click();           // ignored: no second edit inside the first
     });
     watcher.start(0);
@@ -217,6 +218,7 @@ void TestFrmGlobal::okRunsCheckedPositionsInOrder()
     QVERIFY(!frmProgress::loaded());
     QVERIFY(!QGuiApplication::overrideCursor());
     QVERIFY(m_dialog && m_dialog->isVisible()); // stays open for the next edit
+    QVERIFY(m_main->isVisible());
     QCOMPARE(control<QLineEdit>(u"txtSP"_s)->text(), u"10"_s);
     QVERIFY(Prompts::shown().isEmpty());
 }
