@@ -217,16 +217,6 @@ void Database::rollback()
     execute(QStringLiteral("ROLLBACK"));
 }
 
-QStringList Database::columns(const QString& table, Error* error)
-{
-    QStringList names;
-    Error e = query(QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table},
-                    [&](const QSqlQuery& q) { names << q.value(0).toString(); });
-    if (error)
-        *error = e;
-    return names;
-}
-
 QString Database::storedTableName(const QString& table)
 {
     QString name;

@@ -48,8 +48,6 @@ public:
     Error commit();
     void rollback();
 
-    // Column names of a table as the file stores them, in stored order.
-    QStringList columns(const QString& table, Error* error = nullptr);
     // The table's name as the file spells it, or empty when it is absent.
     QString storedTableName(const QString& table);
 

@@ -2,6 +2,7 @@
 // of bad file gets its own clear error and is left exactly as it was.
 #include "TestSupport.h"
 #include "db/Database.h"
+#include "db/Expression.h"
 #include "db/Schema.h"
 #include "leaguegen/LeagueGenerator.h"
 
@@ -51,8 +52,8 @@ private slots:
     {
         db::Database database;
         QVERIFY(!database.open(m_league));
-        QStringList cols = database.columns(QStringLiteral("playertable"));
-        QCOMPARE(cols.size(), db::schema::PlayerColumnCount);
+        QCOMPARE(db::fieldDefs(database, QStringLiteral("playertable")).size(),
+                 db::schema::PlayerColumnCount);
         int count = -1;
         QVERIFY(!database.query(QStringLiteral("SELECT COUNT(Rating_pot10), COUNT(rating1) FROM TEAM "
                                                "JOIN PlayerTable USING (TeamID)"),

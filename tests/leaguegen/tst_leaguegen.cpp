@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 #include "db/Database.h"
+#include "db/Expression.h"
 #include "db/Schema.h"
 #include "leaguegen/LeagueGenerator.h"
 
@@ -8,6 +9,17 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTest>
+
+namespace {
+// The table's field names as the file stores them, in stored order.
+QStringList fieldNames(db::Database& database, const QString& table)
+{
+    QStringList names;
+    for (const db::FieldDef& f : db::fieldDefs(database, table))
+        names << f.name;
+    return names;
+}
+} // namespace
 
 using namespace Qt::StringLiterals;
 using leaguegen::LeagueOptions;
@@ -77,7 +89,7 @@ private slots:
         QVERIFY(!leaguegen::writeLeague(path, options));
         db::Database db;
         QVERIFY(!db.open(path));
-        QCOMPARE(db.columns(u"PlayerTable"_s), db::schema::playerColumns());
+        QCOMPARE(fieldNames(db, u"PlayerTable"_s), db::schema::playerColumns());
         QCOMPARE(values(db,
                         u"SELECT count(*), count(DISTINCT PlayerId), (SELECT count(*) FROM Team) "
                         "FROM PlayerTable"_s),
@@ -135,7 +147,7 @@ private slots:
         QStringList expected = db::schema::playerColumns();
         expected.removeOne(u"RATING_POT7"_s);
         expected.removeOne(u"InjuryType"_s);
-        QStringList stored = db.columns(u"PlayerTable"_s);
+        QStringList stored = fieldNames(db, u"PlayerTable"_s);
         QVERIFY(stored != expected);
         stored.sort();
         expected.sort();

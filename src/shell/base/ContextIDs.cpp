@@ -59,11 +59,6 @@ QString helpFilePathFor(const QString& programFolder)
     return programFolder + QLatin1Char('/') + name;
 }
 
-QString helpFilePath()
-{
-    return s_helpFile;
-}
-
 void InitHelp(QWidget* mainWindow)
 {
     InitHelp(mainWindow, QCoreApplication::applicationDirPath());

@@ -25,7 +25,6 @@ void QuitHelp();
 // The help file path for a program folder: the folder, a separator unless
 // the folder already ends in one, then "Yardmark99.HLP".
 QString helpFilePathFor(const QString& programFolder);
-QString helpFilePath();
 
 // The help window, or nullptr while none is open. For tests.
 QTextBrowser* helpWindow();
