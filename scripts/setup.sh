@@ -6,7 +6,8 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build}
 
 packages=(cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libsqlite3-dev
-          libgl1-mesa-dev fonts-dejavu-core xvfb xauth)
+          libgl1-mesa-dev fonts-dejavu-core xvfb xauth librsvg2-bin
+          dpkg-dev file desktop-file-utils appstream)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -61,28 +61,18 @@ QLabel* addImage(QWidget* form, const QString& name, const QString& accessibleNa
     image->setObjectName(name);
     image->setAccessibleName(accessibleName);
     image->setPixmap(picture);
-    image->setGeometry(QRect(QPoint(twipsToPixels(form, twipsTopLeft.x()),
-                                    twipsToPixels(form, twipsTopLeft.y())),
-                             picture.size()));
+    image->setGeometry(
+        QRect(QPoint(twipsToPixels(form, twipsTopLeft.x()), twipsToPixels(form, twipsTopLeft.y())),
+              picture.size()));
     return image;
 }
 
-QPixmap programIcon(int size)
+QIcon programIcon()
 {
-    QPixmap icon(size, size);
-    icon.fill(Qt::transparent);
-    QPainter painter(&icon);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const double s = size;
-    painter.translate(s / 2, s / 2);
-    painter.rotate(-35);
-    painter.setPen(QPen(QColor(60, 30, 10), s / 20));
-    painter.setBrush(QColor(150, 75, 30));
-    painter.drawEllipse(QRectF(-s * 0.46, -s * 0.27, s * 0.92, s * 0.54));
-    painter.setPen(QPen(Qt::white, s / 16, Qt::SolidLine, Qt::RoundCap));
-    painter.drawLine(QPointF(-s * 0.2, 0), QPointF(s * 0.2, 0));
-    for (int i = -2; i <= 2; ++i)
-        painter.drawLine(QPointF(i * s * 0.08, -s * 0.07), QPointF(i * s * 0.08, s * 0.07));
+    // Rendered at build time from the program's SVG icon, one PNG per size.
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1x%1/apps/yardmark99.png").arg(size));
     return icon;
 }
 

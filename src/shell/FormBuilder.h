@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QIcon>
 #include <QPixmap>
 #include <QRect>
 #include <QString>
@@ -36,8 +37,8 @@ QFrame* addLine(QWidget* form, const QString& name, const QRect& twips, const QC
 QLabel* addImage(QWidget* form, const QString& name, const QString& accessibleName,
                  const QPixmap& picture, const QPoint& twipsTopLeft);
 
-// The program's icon, a football, drawn at size x size pixels.
-QPixmap programIcon(int size);
+// The program's icon in every size it ships in; also the windows' icon.
+QIcon programIcon();
 // A 60 x 60 picture of the fifty-yard line for the splash.
 QPixmap yardLinePicture();
 

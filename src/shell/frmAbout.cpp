@@ -26,16 +26,39 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
     const QString standard = font().family();
     const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
     const form::LabelSpec labels[] = {
-        {"lblTitle", QStringLiteral("Yardmark '99"), {1050, 120, 4440, 480}, black, 16, true, {},
+        {"lblTitle",
+         QStringLiteral("Yardmark '99"),
+         {1050, 120, 4440, 480},
+         black,
+         16,
+         true,
+         {},
          left},
-        {"lblDescription", QStringLiteral("For use with Kickvale 99"), {1050, 705, 4440, 330},
-         standard, 9, false, {}, left},
+        {"lblDescription",
+         QStringLiteral("For use with Kickvale 99"),
+         {1050, 705, 4440, 330},
+         standard,
+         9,
+         false,
+         {},
+         left},
         {"lblVersion", QString(), {1050, 1065, 4440, 270}, standard, 9, false, {}, left},
-        {"Label4", QStringLiteral("Written by the Yardmark '99 team"), {1050, 1395, 4440, 270},
-         plain, 8, false, {}, left},
+        {"Label4",
+         QStringLiteral("Written by the Yardmark '99 team"),
+         {1050, 1395, 4440, 270},
+         plain,
+         8,
+         false,
+         {},
+         left},
         {"lblDisclaimer",
          QStringLiteral("Freeware from the Kickvale 99 community file libraries."),
-         {255, 1920, 5220, 285}, standard, 8, false, {}, left},
+         {255, 1920, 5220, 285},
+         standard,
+         8,
+         false,
+         {},
+         left},
     };
     for (const form::LabelSpec& label : labels)
         form::addLabel(this, label);
@@ -46,10 +69,10 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
     form::addLine(this, QStringLiteral("Line1_1"), {225, 1770, 5280, 15},
                   palette().color(QPalette::Light));
     form::addImage(this, QStringLiteral("Image1"), QStringLiteral("Program icon"),
-                   form::programIcon(twipsToPixels(this, 540)), {240, 240});
+                   form::programIcon().pixmap(twipsToPixels(this, 540)), {240, 240});
 
-    QPushButton* ok = addButton("cmdOK", QStringLiteral("OK"), {4095, 2625, 1410, 345},
-                                &frmAbout::cmdOK_Click);
+    QPushButton* ok =
+        addButton("cmdOK", QStringLiteral("OK"), {4095, 2625, 1410, 345}, &frmAbout::cmdOK_Click);
     addButton("cmdSysInfo", QStringLiteral("&System Info..."), {4095, 3075, 1410, 345},
               &frmAbout::cmdSysInfo_Click);
     // Default button: Enter presses OK. Cancel button: Esc rejects the

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/base/Version.h"
+
 #include <QDialog>
 
 class QPushButton;
@@ -10,9 +12,9 @@ class frmAbout : public QDialog
 {
     Q_OBJECT
 public:
-    static constexpr int Major = 1;
-    static constexpr int Minor = 0;
-    static constexpr int Revision = 1;
+    static constexpr int Major = version::Major;
+    static constexpr int Minor = version::Minor;
+    static constexpr int Revision = version::Revision;
 
     explicit frmAbout(QWidget* parent = nullptr);
     // Loads the single About window if needed and shows it, not modal.

@@ -1,6 +1,7 @@
 #include "shell/frmSplash2.h"
 
 #include "shell/FormBuilder.h"
+#include "shell/base/Version.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -59,14 +60,38 @@ void frmSplash2::buildContents()
     const QColor gold(230, 180, 40);
     const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
     const form::LabelSpec labels[] = {
-        {"Label1", QStringLiteral("Yardmark '99"), {780, 120, 3300, 600}, black, 22, true,
-         Qt::white, left},
-        {"Label3", QStringLiteral("1.0"), {4170, 225, 780, 480}, black, 14, true, Qt::white,
+        {"Label1",
+         QStringLiteral("Yardmark '99"),
+         {780, 120, 3300, 600},
+         black,
+         22,
+         true,
+         Qt::white,
+         left},
+        {"Label3",
+         QStringLiteral("%1.%2").arg(version::Major).arg(version::Minor),
+         {4170, 225, 780, 480},
+         black,
+         14,
+         true,
+         Qt::white,
          Qt::AlignRight | Qt::AlignVCenter},
-        {"Label2", QStringLiteral("LEAGUE EDITOR FOR KICKVALE 99"), {780, 840, 3180, 330}, black,
-         8, true, gold, left},
-        {"Label4", QStringLiteral("Written by the Yardmark '99 team"), {780, 1470, 3180, 300},
-         plain, 8, false, Qt::white, left},
+        {"Label2",
+         QStringLiteral("LEAGUE EDITOR FOR KICKVALE 99"),
+         {780, 840, 3180, 330},
+         black,
+         8,
+         true,
+         gold,
+         left},
+        {"Label4",
+         QStringLiteral("Written by the Yardmark '99 team"),
+         {780, 1470, 3180, 300},
+         plain,
+         8,
+         false,
+         Qt::white,
+         left},
     };
     for (const form::LabelSpec& label : labels)
         form::addLabel(this, label);
@@ -84,7 +109,7 @@ void frmSplash2::buildContents()
         form::addLine(this, QString::fromLatin1(line.name), line.twips, gold);
 
     form::addImage(this, QStringLiteral("Image1"), QStringLiteral("Program icon"),
-                   form::programIcon(32), {120, 180});
+                   form::programIcon().pixmap(32), {120, 180});
     form::addImage(this, QStringLiteral("Image2"), QStringLiteral("Fifty-yard line"),
                    form::yardLinePicture(), {4050, 840});
 }

@@ -6,11 +6,13 @@
 #include "shell/base/Globals.h"
 #include "shell/base/Prompts.h"
 #include "shell/base/Settings.h"
+#include "shell/base/Version.h"
 #include "shell/frmSplash2.h"
 
 #include <QApplication>
 #include <QMenuBar>
 #include <QPointer>
+#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -30,8 +32,8 @@ class TestMainWindow : public QObject
                 if (!item->shortcut().isEmpty())
                     items << QStringLiteral("(shortcut!)");
             }
-            lines << top->menu()->objectName() + QLatin1Char(' ') + top->text() + QStringLiteral(": ") +
-                         items.join(QLatin1Char('|'));
+            lines << top->menu()->objectName() + QLatin1Char(' ') + top->text() +
+                         QStringLiteral(": ") + items.join(QLatin1Char('|'));
         }
         return lines;
     }
@@ -79,7 +81,8 @@ private slots:
             QVERIFY(Prompts::shown().isEmpty()); // no message at start-up
         }
         SaveSetting(QStringLiteral("Settings"), QStringLiteral("mdb"), QStringLiteral("/l/a.mdb"));
-        SaveSetting(QStringLiteral("Settings"), QStringLiteral("Convert"), QStringLiteral("/c/K.exe"));
+        SaveSetting(QStringLiteral("Settings"), QStringLiteral("Convert"),
+                    QStringLiteral("/c/K.exe"));
         MDIMain main;
         main.show();
         QCOMPARE(mMain::DBPath, QStringLiteral("/l/a.mdb"));
@@ -92,7 +95,8 @@ private slots:
         setUpSettingsStore(QStringLiteral("/opt/games/MyCopy"));
         QCOMPARE(GetSetting(QStringLiteral("Settings"), QStringLiteral("mdb")), QString());
         setUpSettingsStore(QStringLiteral("/opt/games/Yardmark99"));
-        QCOMPARE(GetSetting(QStringLiteral("Settings"), QStringLiteral("mdb")), QStringLiteral("/a.mdb"));
+        QCOMPARE(GetSetting(QStringLiteral("Settings"), QStringLiteral("mdb")),
+                 QStringLiteral("/a.mdb"));
     }
 
     void fileOpenCancelChangesNothing()
@@ -103,7 +107,8 @@ private slots:
         Prompts::setNextFileName(QString()); // Cancel
         main.action(QStringLiteral("mnuOpen"))->trigger();
         QCOMPARE(mMain::DBPath, QStringLiteral("/old.mdb"));
-        QCOMPARE(GetSetting(QStringLiteral("Settings"), QStringLiteral("mdb")), QStringLiteral("/old.mdb"));
+        QCOMPARE(GetSetting(QStringLiteral("Settings"), QStringLiteral("mdb")),
+                 QStringLiteral("/old.mdb"));
         QCOMPARE(Prompts::shown().size(), 1); // the dialog, and no message after it
     }
 
@@ -172,9 +177,12 @@ private slots:
     {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("plain folder") << "/games/util" << "/games/util/Yardmark99.HLP";
-        QTest::newRow("root") << "/" << "/Yardmark99.HLP";
-        QTest::newRow("ends in a separator") << "C:\\" << "C:\\Yardmark99.HLP";
+        QTest::newRow("plain folder") << "/games/util"
+                                      << "/games/util/Yardmark99.HLP";
+        QTest::newRow("root") << "/"
+                              << "/Yardmark99.HLP";
+        QTest::newRow("ends in a separator") << "C:\\"
+                                             << "C:\\Yardmark99.HLP";
     }
 
     void helpFilePathRule()
@@ -195,6 +203,47 @@ private slots:
         QVERIFY(Prompts::shown().isEmpty()); // the viewer says it, no message box
         InitHelp(&main);
         QuitHelp();
+    }
+
+    // The real program, without a display: these must print and end before
+    // any window could open.
+    void commandLinePrintsAndEnds_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output");
+        const QString version =
+            QStringLiteral("Yardmark99 ") + QLatin1String(version::Text) + u'\n';
+        QTest::newRow("version") << QStringList{QStringLiteral("--version")} << 0 << version;
+        QTest::newRow("help") << QStringList{QStringLiteral("--help")} << 0
+                              << QStringLiteral("Usage: %1 [options] [league]");
+        QTest::newRow("unknown option") << QStringList{QStringLiteral("--bogus")} << 1
+                                        << QStringLiteral("Unknown option 'bogus'.");
+        QTest::newRow("two leagues")
+            << QStringList{QStringLiteral("a.mdb"), QStringLiteral("b.mdb")} << 1
+            << QStringLiteral("give at most one league file");
+    }
+
+    void commandLinePrintsAndEnds()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(QString::fromLatin1(name));
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(PROGRAM), arguments);
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), exitCode);
+        const QString printed = QString::fromUtf8(exitCode == 0 ? program.readAllStandardOutput()
+                                                                : program.readAllStandardError());
+        if (output.endsWith(u'\n'))
+            QCOMPARE(printed, output);
+        else
+            QVERIFY2(printed.contains(output.arg(QStringLiteral(PROGRAM))), qPrintable(printed));
     }
 
     void helpContentsOpensAndClosingTheMainWindowClosesIt()

@@ -1,0 +1,28 @@
+#include "shell/CommandLine.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <cstdlib>
+
+QString leagueArgument(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Yardmark '99, the league editor for Kickvale 99."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("league"),
+                                 QStringLiteral("A league file to open, as File > Open opens one."),
+                                 QStringLiteral("[league]"));
+    parser.process(arguments);
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() > 1) {
+        // Ended the way process() ends on an unknown option.
+        std::fprintf(stderr, "%s: give at most one league file\n",
+                     qUtf8Printable(QCoreApplication::applicationName()));
+        std::exit(1);
+    }
+    return positional.value(0);
+}
