@@ -8,24 +8,25 @@ namespace db {
 // (1..255 and extended codes); ours start at 1000 so they never collide.
 enum ErrorNumber : int {
     NoError = 0,
-    FileNotFound = 53,            // kept from the old platform: "file not found"
-    NoLeagueFileChosen = 1001,    // DBPath is empty
-    NotAFile = 1002,              // a folder or device where the league should be
-    NotSQLite = 1003,             // text, an empty file, anything foreign
-    AccessFile = 1004,            // a Jet/Access .mdb that was never converted
-    MissingTable = 1005,          // one of the seven league tables is absent
-    MissingField = 1006,          // PlayerTable lacks a column the program needs
-    RowVanished = 1008,           // the row a write or delete addresses is gone
-    ValueDoesNotFit = 1009,       // a typed value does not fit its field
-    ExpressionSyntax = 1010,      // a sort or filter that does not parse
-    UnknownField = 1011,          // a sort or filter names a field the record set lacks
-    ExpressionType = 1012,        // a sort or filter compares incompatible things
-    ExpressionTooLong = 1013,     // input over the length or nesting cap
-    NotANumber = 1014,            // a box that must hold a decimal number does not
-    ReadOnlyRecordSet = 1015,     // a table without rowid cannot be edited
-    StartFailed = 1016,           // an outside program could not be started
-    TargetExists = 1040,          // the league generator will not replace a file unasked
-    WriteFailed = 1041,           // a file could not be written, moved or removed
+    FileNotFound = 53,         // kept from the old platform: "file not found"
+    NoLeagueFileChosen = 1001, // DBPath is empty
+    NotAFile = 1002,           // a folder or device where the league should be
+    NotSQLite = 1003,          // text, an empty file, anything foreign
+    AccessFile = 1004,         // a Jet/Access .mdb that was never converted
+    MissingTable = 1005,       // one of the seven league tables is absent
+    MissingField = 1006,       // PlayerTable lacks a column the program needs
+    RowVanished = 1008,        // the row a write or delete addresses is gone
+    ValueDoesNotFit = 1009,    // a typed value does not fit its field
+    ExpressionSyntax = 1010,   // a sort or filter that does not parse
+    UnknownField = 1011,       // a sort or filter names a field the record set lacks
+    ExpressionType = 1012,     // a sort or filter compares incompatible things
+    ExpressionTooLong = 1013,  // input over the length or nesting cap
+    NotANumber = 1014,         // a box that must hold a decimal number does not
+    ReadOnlyRecordSet = 1015,  // a table without rowid cannot be edited
+    StartFailed = 1016,        // an outside program could not be started
+    TeamNotInLeague = 1017,    // the chosen team is not (or no longer) in the Team table
+    TargetExists = 1040,       // the league generator will not replace a file unasked
+    WriteFailed = 1041,        // a file could not be written, moved or removed
 };
 
 // One error value crosses every layer: a number and a description.

@@ -7,26 +7,49 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 
-void showGlobalEdit(QMdiArea* area)
+namespace {
+QPointer<QMdiSubWindow>& single()
 {
     static QPointer<QMdiSubWindow> window;
-    if (!window) {
-        auto* form = new frmGlobal;
-        if (const db::Error e = form->Form_Load()) {
-            delete form;
+    return window;
+}
+
+frmGlobal* loadedDialog()
+{
+    return single() ? qobject_cast<frmGlobal*>(single()->widget()) : nullptr;
+}
+} // namespace
+
+void showGlobalEdit(QMdiArea* area, const QString& leaguePath)
+{
+    QPointer<QMdiSubWindow>& window = single();
+    if (frmGlobal* form = loadedDialog()) {
+        if (const db::Error e = form->useLeague(leaguePath))
+            Prompts::showError(area, e.number, e.description);
+    } else {
+        auto* newForm = new frmGlobal(leaguePath);
+        if (const db::Error e = newForm->Form_Load()) {
+            delete newForm;
             Prompts::showError(area, e.number, e.description);
             return;
         }
         // A fixed border, a close box, no minimize or maximize.
-        window =
-            area->addSubWindow(form, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+        window = area->addSubWindow(newForm, Qt::SubWindow | Qt::CustomizeWindowHint |
+                                                 Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                                 Qt::WindowCloseButtonHint);
         window->setObjectName(QStringLiteral("frmGlobalWindow"));
         window->setAttribute(Qt::WA_DeleteOnClose); // the close box unloads it
         window->adjustSize();
         window->setFixedSize(window->sizeHint());
-        form->setFocus();
+        newForm->setFocus();
     }
     window->show();
     area->setActiveSubWindow(window);
+}
+
+void globalEditLeagueChanged(const QString& leaguePath)
+{
+    // An unreadable league is said when the dialog is next used.
+    if (frmGlobal* form = loadedDialog())
+        form->useLeague(leaguePath);
 }

@@ -1,7 +1,15 @@
 #pragma once
 
+#include <QString>
+
 class QMdiArea;
 
-// Edit > Global Edit: shows the global edit dialog inside area, not modal;
-// the first showing loads it, later ones bring back the same dialog.
-void showGlobalEdit(QMdiArea* area);
+// Edit > Global Edit: shows the global edit dialog for the league at
+// leaguePath inside area, not modal; the first showing loads it, later ones
+// bring back the same dialog, its team list read again only when the league
+// is another one.
+void showGlobalEdit(QMdiArea* area, const QString& leaguePath);
+
+// File > Open chose another league: a loaded global edit dialog lists its
+// teams from now on, and its OK changes that league.
+void globalEditLeagueChanged(const QString& leaguePath);

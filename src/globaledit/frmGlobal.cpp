@@ -2,9 +2,9 @@
 
 #include "db/Database.h"
 #include "globaledit/engine/DecimalText.h"
+#include "globaledit/engine/TeamList.h"
 #include "globaledit/frmProgress.h"
 #include "shell/base/ContextIDs.h"
-#include "shell/base/Globals.h"
 #include "shell/base/Prompts.h"
 
 #include <QCheckBox>
@@ -16,7 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSqlQuery>
+#include <iterator>
 
 namespace {
 
@@ -62,6 +62,21 @@ static_assert(std::size(RatingColumns) == globaledit::EditedRatingCount);
 
 constexpr int PositionsPerRow = 5;
 
+// Item data of a team read from the Team table: its name there. "All" and
+// "College Draft/FA" have none.
+constexpr int TeamNameRole = Qt::UserRole + 1;
+
+// The items whose text is text, ignoring letter case.
+QList<int> itemsNamed(const QComboBox* box, const QString& text)
+{
+    QList<int> named;
+    for (int i = 0; i < box->count(); ++i) {
+        if (box->itemText(i).compare(text, Qt::CaseInsensitive) == 0)
+            named.append(i);
+    }
+    return named;
+}
+
 QString name(const char* text)
 {
     return QString::fromLatin1(text);
@@ -95,7 +110,8 @@ QGroupBox* addFrame(QWidget* parent, const char* objectName, const QString& capt
 
 } // namespace
 
-frmGlobal::frmGlobal(QWidget* parent) : QWidget(parent)
+frmGlobal::frmGlobal(const QString& leaguePath, QWidget* parent)
+    : QWidget(parent), m_leaguePath(leaguePath)
 {
     setObjectName(QStringLiteral("frmGlobal"));
     setWindowTitle(QStringLiteral("Yardmark 99 - Global Edit"));
@@ -220,37 +236,43 @@ QPushButton* frmGlobal::addButton(const char* objectName, const QString& caption
 
 db::Error frmGlobal::Form_Load()
 {
-    return LoadTeams();
+    return LoadTeams(m_leaguePath);
 }
 
-db::Error frmGlobal::LoadTeams()
+db::Error frmGlobal::useLeague(const QString& leaguePath)
 {
-    struct Team {
-        QString name;
-        qint64 id;
-    };
-    QList<Team> teams;
-    db::Database database;
-    db::Error e = database.open(mMain::DBPath);
-    if (!e)
-        e = database.query(QStringLiteral("SELECT TeamName, TeamID FROM TEAM ORDER by TeamName"),
-                           {}, [&](const QSqlQuery& q) {
-                               // A team without a whole-number id matches no player: leave it out.
-                               bool ok = false;
-                               const qint64 id = q.value(1).toLongLong(&ok);
-                               if (ok && !q.value(1).isNull())
-                                   teams.append({q.value(0).toString(), id});
-                           });
+    if (leaguePath == m_leaguePath && m_teamsRead)
+        return {};
+    return LoadTeams(leaguePath);
+}
+
+db::Error frmGlobal::LoadTeams(const QString& leaguePath)
+{
+    m_leaguePath = leaguePath;
+    QList<globaledit::Team> teams;
+    const db::Error e = globaledit::readTeamList(leaguePath, teams);
+    m_teamsRead = !e;
     if (e)
         return e;
 
+    const bool first = cboTeam->count() == 0;
+    const QString shown = cboTeam->currentText();
     cboTeam->clear();
     cboTeam->addItem(QStringLiteral("All"), QVariant()); // not a number: all teams
-    for (const Team& team : teams)
+    for (const globaledit::Team& team : teams) {
         cboTeam->addItem(team.name, team.id);
+        cboTeam->setItemData(cboTeam->count() - 1, team.name, TeamNameRole);
+    }
     cboTeam->addItem(QStringLiteral("College Draft/FA"), qint64(0));
-    cboTeam->setCurrentIndex(0);
-    TeamFilter = std::nullopt;
+    if (first) {
+        cboTeam->setCurrentIndex(0);
+        m_teamFilter = std::nullopt;
+        return {};
+    }
+    // A list read again keeps the text the box showed; OK decides what it names.
+    const QList<int> named = itemsNamed(cboTeam, shown);
+    cboTeam->setCurrentIndex(named.size() == 1 ? named.front() : -1);
+    cboTeam->setEditText(shown);
     return {};
 }
 
@@ -259,7 +281,32 @@ db::Error frmGlobal::LoadTeams()
 void frmGlobal::cboTeam_Click(int index)
 {
     const QVariant id = cboTeam->itemData(index);
-    TeamFilter = id.isValid() ? globaledit::TeamFilter(id.toLongLong()) : std::nullopt;
+    m_teamFilter = id.isValid() ? globaledit::TeamFilter(id.toLongLong()) : std::nullopt;
+}
+
+bool frmGlobal::chooseShownTeam()
+{
+    const QString text = cboTeam->currentText();
+    int index = cboTeam->currentIndex();
+    if (index < 0 || cboTeam->itemText(index).compare(text, Qt::CaseInsensitive) != 0) {
+        const QList<int> named = itemsNamed(cboTeam, text);
+        if (named.size() != 1) {
+            Prompts::refuse(this, named.isEmpty()
+                                      ? QStringLiteral("No team in the list is named \"%1\". "
+                                                       "Choose a team from the list.")
+                                            .arg(text)
+                                      : QStringLiteral("More than one team is named \"%1\". "
+                                                       "Choose the team from the list.")
+                                            .arg(text));
+            cboTeam->setFocus();
+            cboTeam->lineEdit()->selectAll();
+            return false;
+        }
+        index = named.front();
+        cboTeam->setCurrentIndex(index);
+    }
+    cboTeam_Click(index);
+    return true;
 }
 
 void frmGlobal::cmdCancel_Click()
@@ -280,7 +327,6 @@ void frmGlobal::SetPosition(int index)
 {
     if (index < 0 || index >= db::schema::PositionCount)
         return;
-    PosIndex = index;
     PosName = db::schema::positions().at(index);
 }
 
@@ -297,6 +343,15 @@ void frmGlobal::cmdOK_Click()
 {
     if (m_running)
         return; // OK again while the progress window lets input through
+    if (!m_teamsRead) {
+        // The league changed to one whose teams could not be read: try again.
+        if (const db::Error e = LoadTeams(m_leaguePath)) {
+            Prompts::showError(this, e.number, e.description);
+            return;
+        }
+    }
+    if (!chooseShownTeam())
+        return;
     const std::optional<globaledit::GlobalEdit> edit = collectEdit();
     if (!edit)
         return;
@@ -304,6 +359,8 @@ void frmGlobal::cmdOK_Click()
     frmProgress::unload();
     if (e)
         Prompts::showError(this, e.number, e.description);
+    if (e.number == db::TeamNotInLeague)
+        LoadTeams(m_leaguePath); // the list shows the table as it now is
 }
 
 // ---- the edit -----------------------------------------------------------
@@ -336,7 +393,10 @@ std::optional<globaledit::GlobalEdit> frmGlobal::collectEdit()
     }
     for (size_t i = 0; i < chkPosition.size(); ++i)
         edit.positions.set(i, chkPosition[i]->checkState() == Qt::Checked);
-    edit.team = TeamFilter;
+    edit.team = m_teamFilter;
+    const QVariant name = cboTeam->currentData(TeamNameRole);
+    if (name.isValid())
+        edit.teamName = name.toString();
     return edit;
 }
 
@@ -348,7 +408,7 @@ db::Error frmGlobal::ApplyGlobalEdit(const globaledit::GlobalEdit& edit)
     };
     progress.playerDone = [this] { playerDone(); };
     m_running = true;
-    const db::Error e = globaledit::runGlobalEdit(mMain::DBPath, edit, progress);
+    const db::Error e = globaledit::runGlobalEdit(m_leaguePath, edit, progress);
     m_running = false;
     return e;
 }

@@ -23,21 +23,26 @@ class frmGlobal : public QWidget
 {
     Q_OBJECT
 public:
-    explicit frmGlobal(QWidget* parent = nullptr);
+    // leaguePath: the league whose teams the list shows and whose players OK
+    // changes.
+    explicit frmGlobal(const QString& leaguePath, QWidget* parent = nullptr);
 
     // Reads the team list. A league that cannot be read gives the error and
     // leaves the dialog empty; the caller then does not show it.
     db::Error Form_Load();
+    // Another league is open: from now on the list shows its teams and OK
+    // changes its players. The same league keeps every entry as it is.
+    db::Error useLeague(const QString& leaguePath);
+    QString leaguePath() const { return m_leaguePath; }
 
     void cboTeam_Click(int index);
     void cmdOK_Click();
     void cmdCancel_Click();
     void cmdHelp_Click();
-    // Index 0..14 sets PosIndex and PosName; anything else changes nothing.
+    // Index 0..14 sets PosName; anything else changes nothing.
     void SetPosition(int index);
 
-    globaledit::TeamFilter teamFilter() const { return TeamFilter; }
-    int posIndex() const { return PosIndex; }
+    globaledit::TeamFilter teamFilter() const { return m_teamFilter; }
     QString posName() const { return PosName; }
 
 protected:
@@ -58,7 +63,10 @@ private:
     QGroupBox* buildRatingFrame();
     QPushButton* addButton(const char* name, const QString& caption, void (frmGlobal::*handler)());
 
-    db::Error LoadTeams();
+    db::Error LoadTeams(const QString& leaguePath);
+    // Makes the item the box's text names the chosen team, or tells the user
+    // why the text names none (focus in the box) and returns false.
+    bool chooseShownTeam();
     // The edit the boxes describe, or nullopt after telling the user which
     // box does not hold a number (focus there, its text selected).
     std::optional<globaledit::GlobalEdit> collectEdit();
@@ -75,10 +83,11 @@ private:
     QLineEdit* txtPotMin = nullptr;
     std::vector<RatingBoxes> m_ratings;
 
-    int PosIndex = 0;
+    QString m_leaguePath;     // the league the team list was read from
+    bool m_teamsRead = false; // false when the current league's list could not be read
     QString PosName;
     // All teams until the user picks another item: the list shows "All".
-    globaledit::TeamFilter TeamFilter;
+    globaledit::TeamFilter m_teamFilter;
 
     bool m_running = false;
     float m_step = 0;             // bar advance per player of the current position

@@ -24,7 +24,6 @@ public:
     // Advances the bar by step unless that would take it past 100.
     void MovePBar(float step);
     void setProgressValue(float value);
-    float progressValue() const { return m_value; }
     void setCaption(const QString& text);
     QString caption() const;
 

@@ -160,6 +160,7 @@ void MDIMain::mnuOpen_Click()
         return; // Cancel: nothing changes
     mMain::DBPath = path;
     SaveSetting(QStringLiteral("Settings"), QStringLiteral("mdb"), mMain::DBPath);
+    globalEditLeagueChanged(mMain::DBPath);
 }
 
 void MDIMain::mnuExit_Click()
@@ -233,7 +234,7 @@ void MDIMain::mnuAll_Click()
 
 void MDIMain::mnuGlobalEdit_Click()
 {
-    showGlobalEdit(m_area);
+    showGlobalEdit(m_area, mMain::DBPath);
 }
 
 void MDIMain::mnuContents_Click()

@@ -38,6 +38,9 @@ private slots:
     void cleanup();
     void lifecycle();
     void okRunsCheckedPositionsInOrder();
+    void teamTheBoxShows_data();
+    void teamTheBoxShows();
+    void anotherLeague();
     void refusedEdit_data();
     void refusedEdit();
     void unreadableLeague();
@@ -49,6 +52,8 @@ private:
     void press(const QString& b) { QTest::mouseClick(control<QPushButton>(b), Qt::LeftButton); }
     void choose(const QString& teamText);
     QStringList teamItems();
+    QString teamName(qint64 id);
+    void expectRefusal(const QString& pattern);
     globaledit::GlobalEdit enterSample(const QList<int>& positions);
     static QString changesAgainst(const Snapshot& expected)
     {
@@ -105,6 +110,25 @@ QStringList TestFrmGlobal::teamItems()
     for (int i = 0; i < box->count(); ++i)
         items << box->itemText(i);
     return items;
+}
+
+QString TestFrmGlobal::teamName(qint64 id)
+{
+    QString name;
+    db::Database database;
+    if (!database.open(m_leagues.base()))
+        database.query(u"SELECT TeamName FROM Team WHERE TeamID = ?"_s, {id},
+                       [&](const QSqlQuery& q) { name = q.value(0).toString(); });
+    return name;
+}
+
+// The last message matches pattern, after a beep; nothing else was shown.
+void TestFrmGlobal::expectRefusal(const QString& pattern)
+{
+    const QList<Prompts::Shown> shown = Prompts::shown();
+    QVERIFY(!shown.isEmpty());
+    QVERIFY2(QRegularExpression(pattern).match(shown.last().text).hasMatch(),
+             qPrintable(shown.last().text));
 }
 
 // Fills some boxes and checks the positions; returns the edit they describe.
@@ -200,7 +224,7 @@ void TestFrmGlobal::okRunsCheckedPositionsInOrder()
         QVERIFY(p->isVisible());
         QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
         m_dialog->parentWidget()->close(); // refused while the edit runs
-        QVERIFY(!m_main->close());          // and so is the main window around it
+        QVERIFY(!m_main->close());         // and so is the main window around it
         m_dialog->cmdOK_Click();           // ignored: no second edit inside the first
     });
     watcher.start(0);
@@ -221,6 +245,125 @@ void TestFrmGlobal::okRunsCheckedPositionsInOrder()
     QVERIFY(m_main->isVisible());
     QCOMPARE(control<QLineEdit>(u"txtSP"_s)->text(), u"10"_s);
     QVERIFY(Prompts::shown().isEmpty());
+}
+
+void TestFrmGlobal::teamTheBoxShows_data()
+{
+    QTest::addColumn<QString>("before"); // SQL run on the league before the dialog opens
+    QTest::addColumn<QString>("picked"); // the item chosen from the list
+    QTest::addColumn<QString>("typed");  // then typed over the box's text; null: nothing typed
+    QTest::addColumn<QString>("after");  // SQL run after choosing, before OK
+    QTest::addColumn<qint64>("team");    // whose players change: -1 all, -2 nobody
+    QTest::addColumn<QString>("message");
+    const QString two = teamName(2);
+    const QString none = u"^No team in the list is named"_s;
+    QTest::newRow("typed name in other case")
+        << QString() << u"All"_s << two.toUpper() << QString() << qint64(2) << QString();
+    QTest::newRow("typed All after a team")
+        << QString() << two << u"aLL"_s << QString() << qint64(-1) << QString();
+    QTest::newRow("typed text naming no team")
+        << QString() << u"All"_s << u"Nowhere"_s << QString() << qint64(-2) << none;
+    QTest::newRow("typed name with a blank")
+        << QString() << u"All"_s << two + u" "_s << QString() << qint64(-2) << none;
+    QTest::newRow("chosen team renamed since")
+        << QString() << two << QString() << u"UPDATE Team SET TeamName = 'X' WHERE TeamID = 2"_s
+        << qint64(-2) << u"^Error:1017 .*no rating was changed"_s;
+    // Ids that are not whole numbers name no player's team: not in the list.
+    QTest::newRow("TeamID 3.5 left out")
+        << u"UPDATE Team SET TeamID = 3.5 WHERE TeamID = 3"_s << u"All"_s << teamName(3)
+        << QString() << qint64(-2) << none;
+    QTest::newRow("TeamID 1e30 left out")
+        << u"UPDATE Team SET TeamID = 1e30 WHERE TeamID = 4"_s << u"All"_s << teamName(4)
+        << QString() << qint64(-2) << none;
+}
+
+void TestFrmGlobal::teamTheBoxShows()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, picked);
+    QFETCH(QString, typed);
+    QFETCH(QString, after);
+    QFETCH(qint64, team);
+    QFETCH(QString, message);
+    db::Database league;
+    QVERIFY(!league.open(mMain::DBPath));
+    if (!before.isEmpty())
+        QVERIFY(!league.execute(before));
+    QVERIFY(openDialog());
+    choose(picked);
+    globaledit::GlobalEdit edit = enterSample({0, 5});
+    auto* box = control<QComboBox>(u"cboTeam"_s);
+    if (!typed.isNull()) {
+        box->lineEdit()->selectAll();
+        QTest::keyClicks(box->lineEdit(), typed);
+        QCOMPARE(box->currentText(), typed); // no completion changed it
+    }
+    if (!after.isEmpty())
+        QVERIFY(!league.execute(after));
+    const Snapshot start = editcheck::snapshot(mMain::DBPath);
+    press(u"cmdOK"_s);
+    edit.team = team >= 0 ? globaledit::TeamFilter(team) : std::nullopt;
+    if (team == -2)
+        edit.positions.reset();
+    QCOMPARE(changesAgainst(editcheck::expectedAfter(start, edit)), QString());
+    if (message.isEmpty()) {
+        QVERIFY(Prompts::shown().isEmpty());
+        return;
+    }
+    expectRefusal(message);
+    if (after.isEmpty()) {
+        QCOMPARE(m_dialog->focusWidget(), box);
+        QCOMPARE(box->currentText(), typed);
+    } else {
+        QVERIFY(teamItems().contains(u"X"_s)); // the list now shows the table as it is
+    }
+}
+
+// File > Open of another league: the dialog lists that league's teams, hidden
+// or shown, and OK changes that league alone.
+void TestFrmGlobal::anotherLeague()
+{
+    const QString first = mMain::DBPath;
+    const QString second = m_leagues.copy();
+    db::Database league;
+    QVERIFY(!league.open(second));
+    QVERIFY(!league.execute(u"UPDATE Team SET TeamName = 'New ' || TeamName WHERE TeamID <> 1"_s));
+    league.close();
+    const QString two = teamName(2);
+    const Snapshot firstBefore = editcheck::snapshot(first);
+    const Snapshot secondBefore = editcheck::snapshot(second);
+
+    for (bool hidden : {true, false}) {
+        mMain::DBPath = first;
+        QVERIFY(openDialog());
+        choose(two);
+        globaledit::GlobalEdit edit = enterSample({1});
+        if (hidden)
+            press(u"cmdCancel"_s);
+        Prompts::setNextFileName(second);
+        m_main->action(u"mnuOpen"_s)->trigger();
+        if (hidden)
+            QVERIFY(openDialog());
+        QCOMPARE(teamItems().at(2), u"New "_s + two);
+        // The old league's team is not in the new list: nothing changes.
+        QCOMPARE(control<QComboBox>(u"cboTeam"_s)->currentText(), two);
+        press(u"cmdOK"_s);
+        expectRefusal(u"^No team in the list is named"_s);
+        QCOMPARE(Prompts::finishTest(), QString());
+        QCOMPARE(changesAgainst(secondBefore), QString());
+        choose(u"New "_s + two);
+        press(u"cmdOK"_s);
+        edit.team = 2;
+        QCOMPARE(changesAgainst(editcheck::expectedAfter(secondBefore, edit)), QString());
+        QCOMPARE(editcheck::firstDifference(editcheck::snapshot(first), firstBefore), QString());
+        m_dialog->parentWidget()->close(); // the next round starts afresh
+        QTRY_VERIFY(!m_dialog);
+        QVERIFY(QFile::remove(second) && QFile::copy(m_leagues.base(), second));
+        QVERIFY(!league.open(second));
+        QVERIFY(
+            !league.execute(u"UPDATE Team SET TeamName = 'New ' || TeamName WHERE TeamID <> 1"_s));
+        league.close();
+    }
 }
 
 void TestFrmGlobal::refusedEdit_data()

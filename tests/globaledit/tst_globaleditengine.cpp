@@ -5,7 +5,10 @@
 #include "TestSupport.h"
 #include "globaledit/engine/DecimalText.h"
 
+#include "db/Database.h"
+
 #include <QFile>
+#include <QSqlQuery>
 #include <QTest>
 
 using namespace globaledit;
@@ -41,6 +44,7 @@ private slots:
     void parseDecimal();
     void selection_data();
     void selection();
+    void handWorked();
     void badInput();
 
 private:
@@ -85,6 +89,8 @@ void TestGlobalEditEngine::steps_data()
     row("+200% ends at the maximum", 99, 99, 200, 200, {}, 99, 99);
     // Bounds alone.
     row("120/130 into 0..99", 120, 130, 0, 0, {}, 99, 99);
+    row("max + 1 lowered", 100, 100, 0, 0, {}, 99, 99);
+    row("min - 1 raised", 4, 9, 0, 0, {5, 99, 10, 99}, 5, 10);
     row("potential raised to actual", 70, 60, 0, 0, {}, 70, 70);
     row("negative actual raised to 0", -5, 50, 0, 0, {}, 0, 50);
     row("actual 5, min 10", 5, 50, 0, 0, {10, 99, 0, 99}, 10, 50);
@@ -204,6 +210,49 @@ void TestGlobalEditEngine::selection()
     QCOMPARE(started, counts);
     QCOMPARE(done, total);
     QCOMPARE(editcheck::firstDifference(before, expected).isEmpty(), total == 0);
+}
+
+// Worked by hand, not by the steps' code: three players of one team, three
+// ratings each, rating 25 never touched, and every other player unchanged.
+void TestGlobalEditEngine::handWorked()
+{
+    db::Database league;
+    QVERIFY(!league.open(m_file));
+    const QString set = u"UPDATE PlayerTable SET TeamId = 777, CurrentPos = 4, RATING1 = ?, "
+                        u"RATING_POT1 = ?, RATING2 = ?, RATING_POT2 = ?, RATING24 = ?, "
+                        u"RATING_POT24 = ?, RATING25 = 120 WHERE rowid = ?"_s;
+    const QVariant null;
+    QVERIFY(!league.execute(set, {45, 40, 4, 8, 75, 80, 1}));
+    QVERIFY(!league.execute(set, {90, 99, 50, 60, 2, 2, 2}));
+    QVERIFY(!league.execute(set, {null, 3, 96, 98, 100, null, 3}));
+    Snapshot before = editcheck::snapshot(m_file);
+
+    GlobalEdit edit;
+    edit.parameters.actualPercent[0] = 10;
+    edit.parameters.actualPercent[23] = -10;
+    edit.parameters.potentialPercent[23] = 15;
+    edit.parameters.bounds = {5, 95, 10, 97};
+    edit.team = 777;
+    edit.positions.set(4);
+    QVERIFY(!runGlobalEdit(m_file, edit));
+
+    QStringList rows;
+    QVERIFY(!league.query(u"SELECT RATING1, RATING_POT1, RATING2, RATING_POT2, RATING24, "
+                          u"RATING_POT24, RATING25, typeof(RATING1) FROM PlayerTable "
+                          u"WHERE TeamId = 777 ORDER BY rowid"_s,
+                          {}, [&](const QSqlQuery& q) {
+                              QStringList row;
+                              for (int i = 0; i < 8; ++i)
+                                  row << (q.value(i).isNull() ? u"-"_s : q.value(i).toString());
+                              rows << row.join(u' ');
+                          }));
+    QCOMPARE(rows, (QStringList{u"50 50 5 10 68 92 120 integer"_s,
+                                u"95 97 50 60 5 10 120 integer"_s, u"- 10 95 97 90 - 120 null"_s}));
+    const Snapshot after = editcheck::snapshot(m_file);
+    for (qint64 rowid : {1, 2, 3})
+        before.remove(rowid);
+    for (auto it = before.cbegin(); it != before.cend(); ++it)
+        QCOMPARE(after.value(it.key()), it.value());
 }
 
 void TestGlobalEditEngine::badInput()

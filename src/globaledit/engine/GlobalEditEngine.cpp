@@ -3,6 +3,8 @@
 #include "db/Database.h"
 
 #include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
 #include <algorithm>
 #include <cmath>
 #include <sqlite3.h>
@@ -204,6 +206,26 @@ void bindSelection(sqlite3_stmt* s, const TeamFilter& team, std::optional<int> p
         sqlite3_bind_int(s, index, *position);
 }
 
+// The Team table must still hold the chosen id under the name the user saw.
+db::Error checkTeam(db::Database& database, const GlobalEdit& edit)
+{
+    if (!edit.team || !edit.teamName)
+        return {};
+    bool held = false;
+    const db::Error e = database.query(
+        QStringLiteral("SELECT TeamName FROM Team WHERE TeamID = ?"), {*edit.team},
+        [&](const QSqlQuery& q) { held = held || q.value(0).toString() == *edit.teamName; });
+    if (e)
+        return stoppedAt(QStringLiteral("Reading the Team table"), e);
+    if (!held)
+        return {db::TeamNotInLeague,
+                QStringLiteral("The league's Team table no longer holds the team \"%1\" (TeamID "
+                               "%2); no rating was changed.")
+                    .arg(*edit.teamName)
+                    .arg(*edit.team)};
+    return {};
+}
+
 // Each position is one UPDATE whose condition is that position's selection:
 // one pass over the table per position, with no reader left open beside
 // the writer. The counts of every position come first, from a single pass,
@@ -297,6 +319,8 @@ db::Error runGlobalEdit(const QString& path, const GlobalEdit& edit, const EditP
     db::Transaction transaction(database);
     if (db::Error e = transaction.begin())
         return stoppedAt(QStringLiteral("Starting the edit"), e);
+    if (db::Error e = checkTeam(database, edit))
+        return e;
     {
         EditRun run(handle, edit, progress);
         if (db::Error e = run.prepare())

@@ -39,6 +39,10 @@ using TeamFilter = std::optional<qint64>;
 struct GlobalEdit {
     EditParameters parameters;
     TeamFilter team;
+    // The name under which the Team table listed team. When given, the edit
+    // runs only if the table still holds the id under this name, so a list
+    // read earlier can never edit another league's or a renamed team.
+    std::optional<QString> teamName;
     std::bitset<db::schema::PositionCount> positions; // run in index order
 };
 
