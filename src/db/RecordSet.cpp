@@ -132,6 +132,16 @@ QString RecordSet::selectColumns() const
     return names.join(QStringLiteral(", "));
 }
 
+Error RecordSet::countTableRows(qint64* rows) const
+{
+    RecordSetStatement count(m_db.sqliteHandle(),
+                             QStringLiteral("SELECT count(*) FROM ") + quoteIdentifier(m_table));
+    if (!count.next())
+        return count.error();
+    *rows = count.int64(0);
+    return {};
+}
+
 Error RecordSet::readKeys(QVector<qint64>* keys) const
 {
     keys->clear();

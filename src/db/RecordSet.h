@@ -82,6 +82,8 @@ public:
     int fieldIndex(const QString& name) const;
 
     int count() const { return int(m_keys.size()); }
+    // Every row of the table, whatever the filters: read from the file.
+    Error countTableRows(qint64* rows) const;
     qint64 key(int row) const { return m_keys.at(row); }
     // The stored value; reads the row's page when it is not cached. A row
     // that has vanished from the file reads as null values.

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -136,6 +137,11 @@ void frmDataGrid::connectGrid()
             [this] { QTimer::singleShot(0, this, &frmDataGrid::showEditRefusal); });
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &frmDataGrid::currentRowChanged);
+    // Appended and deleted rows change both counts; a new record set or a
+    // re-read resets the model.
+    for (auto rowsChanged : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(m_model, rowsChanged, this, &frmDataGrid::statusChanged);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &frmDataGrid::statusChanged);
 }
 
 QSize frmDataGrid::sizeHint() const
@@ -212,10 +218,15 @@ void frmDataGrid::cmdRefresh_Click()
     db::RecordSet* rs = m_data->recordset();
     if (!rs || !leaveEditedRow())
         return;
-    if (db::Error e = rs->requery()) {
+    qint64 tableRows = 0;
+    db::Error e = rs->requery();
+    if (!e && !rs->filterTexts().isEmpty())
+        e = rs->countTableRows(&tableRows); // others may have added or deleted rows
+    if (e) {
         showError(this, e);
         return;
     }
+    m_rowsFilteredOut = rs->filterTexts().isEmpty() ? 0 : tableRows - rs->count();
     rebindModel();
 }
 
@@ -263,6 +274,9 @@ void frmDataGrid::replaceRecordset(const QString& expression, bool sort)
         showError(this, e);
         return;
     }
+    // The new set is drawn from the same table: what the filters hide is
+    // the table's rows, as last counted, less those it shows.
+    m_rowsFilteredOut = source->count() + m_rowsFilteredOut - next->count();
     m_data->setRecordset(std::move(next));
 }
 
@@ -347,6 +361,31 @@ void frmDataGrid::currentRowChanged(const QModelIndex& current, const QModelInde
     m_returningToEditedRow = true;
     m_grid->setCurrentIndex(m_model->index(m_model->pendingRow(), previous.column()));
     m_returningToEditedRow = false;
+}
+
+QString frmDataGrid::statusText() const
+{
+    const db::RecordSet* rs = m_data->recordset();
+    if (!rs)
+        return {};
+    const QLocale english(QLocale::English);
+    const qint64 shown = rs->count();
+    const qint64 total = shown + m_rowsFilteredOut;
+    const QString rows = total == 1 ? u"row"_s : u"rows"_s;
+    QStringList parts{
+        rs->filterTexts().isEmpty()
+            ? english.toString(shown) + u' ' + rows
+            : u"%1 of %2 %3"_s.arg(english.toString(shown), english.toString(total), rows)};
+    QStringList filters = rs->filterTexts();
+    if (filters.size() > 1) {
+        for (QString& f : filters)
+            f = u'(' + f + u')';
+    }
+    if (!filters.isEmpty())
+        parts << u"Filter: "_s + filters.join(u" And "_s);
+    if (!rs->sortTexts().isEmpty())
+        parts << u"Sort: "_s + rs->sortTexts().join(u", "_s);
+    return parts.join(u"  |  "_s);
 }
 
 bool frmDataGrid::resolvePendingEdit()

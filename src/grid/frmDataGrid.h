@@ -78,6 +78,10 @@ public:
     void grdDataGrid_DeleteRequested();
     void Form_Resize();
 
+    // What the status bar says of this window: "2,000 rows", or "37 of 2,000
+    // rows" under a filter, then the filter and the sort in force.
+    QString statusText() const;
+
     // EditingWindow: asks about an edited, unwritten row and writes or drops
     // it. Returns in any case (File > Exit ends the program afterwards).
     bool resolvePendingEdit() override;
@@ -88,6 +92,10 @@ public:
 
     // The design client size, in pixels of this screen.
     QSize sizeHint() const override;
+
+signals:
+    // statusText() changed: rows were replaced, re-read, added or deleted.
+    void statusChanged();
 
 protected:
     frmDataGrid(const GridOptions& options, QWidget* parent);
@@ -130,5 +138,6 @@ private:
     QString m_tag;
     QString m_sortText;
     int m_shiftState = 0;
+    qint64 m_rowsFilteredOut = 0; // the table's rows the filters hide
     bool m_returningToEditedRow = false;
 };

@@ -2,6 +2,7 @@
 
 #include "globaledit/GlobalEditCommand.h"
 #include "grid/TableCommands.h"
+#include "grid/frmDataGrid.h"
 #include "players/PlayerCommands.h"
 #include "shell/base/ContextIDs.h"
 #include "shell/base/EditingWindow.h"
@@ -11,12 +12,15 @@
 #include "shell/frmAbout.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <QCloseEvent>
+#include <QDir>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStatusBar>
+#include <algorithm>
 
 MDIMain::MDIMain(QWidget* parent) : QMainWindow(parent)
 {
@@ -29,14 +33,68 @@ MDIMain::MDIMain(QWidget* parent) : QMainWindow(parent)
     m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_area);
     buildMenus();
+    buildStatusBar();
 
-    // Designed as a 4680 x 3195 twip client area; that is too small for the
-    // grids, so open at a comfortable share of the screen, centred.
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect available = screen->availableGeometry();
-        resize(available.width() * 3 / 4, available.height() * 3 / 4);
-        move(available.center() - rect().center());
+    restoreWindowGeometry();
+}
+
+namespace {
+const QString WindowSection = QStringLiteral("MainWindow");
+const QString GeometryKey =
+    QStringLiteral("Geometry"); // "left,top,width,height" of the client area
+const QString MaximizedKey = QStringLiteral("Maximized");
+constexpr QSize SmallestRestored{320, 240};
+} // namespace
+
+QRect MDIMain::fitToScreens(const QRect& saved)
+{
+    if (saved.width() < SmallestRestored.width() || saved.height() < SmallestRestored.height())
+        return {};
+    const QScreen* screen = QGuiApplication::screenAt(saved.center());
+    if (!screen)
+        return {};
+    const QRect available = screen->availableGeometry();
+    QRect fitted(saved.topLeft(), saved.size().boundedTo(available.size()));
+    fitted.moveRight(std::min(fitted.right(), available.right()));
+    fitted.moveBottom(std::min(fitted.bottom(), available.bottom()));
+    fitted.moveLeft(std::max(fitted.left(), available.left()));
+    fitted.moveTop(std::max(fitted.top(), available.top()));
+    return fitted;
+}
+
+void MDIMain::restoreWindowGeometry()
+{
+    const QStringList parts = GetSetting(WindowSection, GeometryKey).split(QLatin1Char(','));
+    QRect saved;
+    if (parts.size() == 4) {
+        bool ok[4] = {};
+        saved = QRect(parts[0].toInt(&ok[0]), parts[1].toInt(&ok[1]), parts[2].toInt(&ok[2]),
+                      parts[3].toInt(&ok[3]));
+        if (!std::all_of(std::begin(ok), std::end(ok), [](bool b) { return b; }))
+            saved = {};
     }
+    if (const QRect fitted = fitToScreens(saved); !fitted.isEmpty()) {
+        setGeometry(fitted);
+    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        // Designed as a 4680 x 3195 twip client area; that is too small for
+        // the grids, so the first start opens at a comfortable share of the
+        // screen, centred.
+        const QRect available = screen->availableGeometry();
+        QRect first(0, 0, available.width() * 3 / 4, available.height() * 3 / 4);
+        first.moveCenter(available.center());
+        setGeometry(first);
+    }
+    if (GetBoolSetting(WindowSection, MaximizedKey, false))
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void MDIMain::saveWindowGeometry()
+{
+    const QRect r = normalGeometry();
+    SaveSetting(
+        WindowSection, GeometryKey,
+        QStringLiteral("%1,%2,%3,%4").arg(r.left()).arg(r.top()).arg(r.width()).arg(r.height()));
+    SaveSetting(WindowSection, MaximizedKey, boolText(isMaximized()));
 }
 
 QAction* MDIMain::action(const QString& objectName) const
@@ -62,8 +120,11 @@ QAction* MDIMain::addItem(QMenu* menu, const QString& name, const QString& capti
         // the windows change it: undo the toggle a click makes before the
         // command looks at the mark.
         item->setCheckable(true);
-        connect(item, &QAction::triggered, item, [item](bool checked) { item->setChecked(!checked); });
+        connect(item, &QAction::triggered, item,
+                [item](bool checked) { item->setChecked(!checked); });
     }
+    // The last command's result goes as the next one starts.
+    connect(item, &QAction::triggered, this, [this] { showCommandResult({}); });
     connect(item, &QAction::triggered, this, handler);
     return item;
 }
@@ -116,6 +177,89 @@ void MDIMain::buildMenus()
     addItem(help, QStringLiteral("mnuAbout"), QStringLiteral("&About"), &MDIMain::mnuAbout_Click);
 }
 
+void MDIMain::buildStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("sbrStatus"));
+    const struct {
+        QLabel** label;
+        const char* name;
+        const char* spoken;
+        int stretch;
+    } panels[] = {
+        {&m_gridStatus, "lblGridStatus", "Rows", 1},
+        {&m_commandResult, "lblCommandResult", "Command Result", 0},
+        {&m_league, "lblLeague", "League File", 0},
+    };
+    for (const auto& p : panels) {
+        auto* label = new QLabel(bar);
+        label->setObjectName(QLatin1String(p.name));
+        label->setAccessibleName(QLatin1String(p.spoken));
+        // Long paths and filters are cut, never widen the window.
+        label->setMinimumWidth(1);
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        *p.label = label;
+        if (p.label == &m_league)
+            bar->addPermanentWidget(label);
+        else
+            bar->addWidget(label, p.stretch);
+    }
+    m_commandResult->hide();
+    connect(m_area, &QMdiArea::subWindowActivated, this, &MDIMain::followCurrentSubWindow);
+    showLeaguePath();
+}
+
+void MDIMain::showCommandResult(const QString& text)
+{
+    m_commandResult->setText(text);
+    m_commandResult->setToolTip(text);
+    m_commandResult->setVisible(!text.isEmpty());
+}
+
+QString MDIMain::commandResultText() const
+{
+    return m_commandResult->text();
+}
+
+QString MDIMain::gridStatusText() const
+{
+    return m_gridStatus->text();
+}
+
+QString MDIMain::leagueStatusText() const
+{
+    return m_league->text();
+}
+
+void MDIMain::showLeaguePath()
+{
+    const QString path = QDir::toNativeSeparators(mMain::DBPath);
+    m_league->setText(path.isEmpty() ? QStringLiteral("No league file chosen (File > Open)")
+                                     : path);
+    m_league->setToolTip(path);
+}
+
+void MDIMain::followCurrentSubWindow()
+{
+    // The current window, not the active one: a message box over the main
+    // window makes no window active, yet the grid under it is still current.
+    disconnect(m_gridStatusConnection);
+    QMdiSubWindow* sub = m_area->currentSubWindow();
+    if (auto* grid = sub ? qobject_cast<frmDataGrid*>(sub->widget()) : nullptr)
+        m_gridStatusConnection =
+            connect(grid, &frmDataGrid::statusChanged, this, &MDIMain::showGridStatus);
+    showGridStatus();
+}
+
+void MDIMain::showGridStatus()
+{
+    QMdiSubWindow* sub = m_area->currentSubWindow();
+    const auto* grid = sub ? qobject_cast<frmDataGrid*>(sub->widget()) : nullptr;
+    const QString text = grid ? grid->statusText() : QString();
+    m_gridStatus->setText(text);
+    m_gridStatus->setToolTip(text);
+}
+
 void MDIMain::showEvent(QShowEvent* event)
 {
     if (!m_loaded) {
@@ -130,6 +274,7 @@ void MDIMain::MDIForm_Load()
     InitHelp(this);
     mMain::DBPath = GetSetting(QStringLiteral("Settings"), QStringLiteral("mdb"));
     mMain::ConverterPath = GetSetting(QStringLiteral("Settings"), QStringLiteral("Convert"));
+    showLeaguePath();
 }
 
 void MDIMain::closeEvent(QCloseEvent* event)
@@ -142,6 +287,7 @@ void MDIMain::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    saveWindowGeometry();
     MDIForm_UnLoad();
     event->accept();
 }
@@ -161,6 +307,7 @@ void MDIMain::mnuOpen_Click()
     mMain::DBPath = path;
     SaveSetting(QStringLiteral("Settings"), QStringLiteral("mdb"), mMain::DBPath);
     globalEditLeagueChanged(mMain::DBPath);
+    showLeaguePath();
 }
 
 void MDIMain::mnuExit_Click()
@@ -173,6 +320,7 @@ void MDIMain::mnuExit_Click()
             editing && !editing->resolvePendingEdit())
             return;
     }
+    saveWindowGeometry();
     QApplication::exit(0);
 }
 

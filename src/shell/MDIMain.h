@@ -3,7 +3,9 @@
 #include <QMainWindow>
 
 class QAction;
+class QLabel;
 class QMdiArea;
+class QMdiSubWindow;
 class QMenu;
 
 // The main window: a multiple-document parent whose menu bar is the way
@@ -16,6 +18,20 @@ public:
 
     QMdiArea* mdiArea() const { return m_area; }
     QAction* action(const QString& objectName) const;
+
+    // A command's outcome in the status bar; it stays until the next menu
+    // command starts.
+    void showCommandResult(const QString& text);
+    // The status bar's texts: the command result, the current grid window's
+    // rows, filter and sort, and the league file.
+    QString commandResultText() const;
+    QString gridStatusText() const;
+    QString leagueStatusText() const;
+
+    // Where a window saved at saved (client area) goes now: the same place,
+    // moved and shrunk into the screen under its middle; an empty rectangle
+    // when no screen is under it.
+    static QRect fitToScreens(const QRect& saved);
 
     // Maintenance commands (Maintenance.cpp).
     void DeleteX();
@@ -47,6 +63,12 @@ private:
     void MDIForm_UnLoad();
     void RunConverter();
     void buildMenus();
+    void buildStatusBar();
+    void showLeaguePath();
+    void followCurrentSubWindow();
+    void showGridStatus();
+    void restoreWindowGeometry();
+    void saveWindowGeometry();
     QMenu* addMenu(const QString& name, const QString& caption);
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption,
                      void (MDIMain::*handler)(), bool checkable = false);
@@ -54,5 +76,9 @@ private:
     void openTable(const QString& itemName, const QString& recordSource, int number);
 
     QMdiArea* m_area = nullptr;
+    QLabel* m_gridStatus = nullptr;
+    QLabel* m_commandResult = nullptr;
+    QLabel* m_league = nullptr;
+    QMetaObject::Connection m_gridStatusConnection;
     bool m_loaded = false;
 };

@@ -1,6 +1,9 @@
 // The main window through its real menu: the menu bar, File > Open and the
 // settings it keeps, start-up with the splash, and help.
 #include "TestSupport.h"
+#include "db/Database.h"
+#include "grid/frmDataGrid.h"
+#include "leaguegen/LeagueGenerator.h"
 #include "shell/MDIMain.h"
 #include "shell/base/ContextIDs.h"
 #include "shell/base/Globals.h"
@@ -10,9 +13,13 @@
 #include "shell/frmSplash2.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPointer>
 #include <QProcess>
+#include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -127,6 +134,146 @@ private slots:
         QSettings onDisk; // a fresh store reads the file, not a cache
         QCOMPARE(onDisk.value(QStringLiteral("Settings/mdb")).toString(),
                  QStringLiteral("/leagues/other name.db"));
+    }
+
+    void statusBarFollowsTheLeagueTheGridsAndTheLastCommand()
+    {
+        QTemporaryDir dir;
+        const QString league = dir.filePath(QStringLiteral("AccessConvert.mdb"));
+        leaguegen::LeagueOptions options;
+        options.players = 1200;
+        QVERIFY(!leaguegen::writeLeague(league, options));
+        SaveSetting(QStringLiteral("Settings"), QStringLiteral("mdb"), league);
+        MDIMain main;
+        main.show();
+        QCOMPARE(main.leagueStatusText(), QDir::toNativeSeparators(league));
+
+        main.action(QStringLiteral("mnuPlayerTable"))->trigger();
+        auto* players = qobject_cast<frmDataGrid*>(main.mdiArea()->currentSubWindow()->widget());
+        QCOMPARE(main.gridStatusText(), QStringLiteral("1,200 rows"));
+        Prompts::setNextInput(QStringLiteral("PlayerID <= 40"));
+        players->cmdFilter_Click();
+        Prompts::setNextInput(QStringLiteral("PlayerID > 3"));
+        players->cmdFilter_Click();
+        int lastName = 0;
+        while (players->model()->fieldNameOfColumn(lastName) != QStringLiteral("LastName"))
+            ++lastName;
+        players->grdDataGrid_HeadClick(lastName);
+        QCOMPARE(main.gridStatusText(),
+                 QStringLiteral("37 of 1,200 rows  |  Filter: (PlayerID <= 40) And (PlayerID > 3)  "
+                                "|  Sort: [LastName]"));
+
+        // Rows deleted elsewhere show after Refresh, in both counts.
+        {
+            db::Database other;
+            QVERIFY(!other.open(league));
+            QVERIFY(!other.execute(QStringLiteral("DELETE FROM PlayerTable WHERE PlayerID <= 10")));
+        }
+        players->cmdRefresh_Click();
+        QVERIFY(main.gridStatusText().startsWith(QStringLiteral("30 of 1,190 rows  |")));
+
+        // Another window shows its own rows; coming back shows these again.
+        main.action(QStringLiteral("mnuConference"))->trigger();
+        QVERIFY(main.gridStatusText().endsWith(QStringLiteral(" rows")));
+        QVERIFY(!main.gridStatusText().contains(QStringLiteral("Filter")));
+        main.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(players->parentWidget()));
+        QVERIFY(main.gridStatusText().startsWith(QStringLiteral("30 of 1,190 rows")));
+        main.mdiArea()->closeAllSubWindows();
+        QCOMPARE(main.gridStatusText(), QString());
+
+        // A command's result stays until the next menu command starts.
+        main.showCommandResult(QStringLiteral("Global edit: 13,402 players changed"));
+        QCOMPARE(main.commandResultText(), QStringLiteral("Global edit: 13,402 players changed"));
+        Prompts::setNextFileName(dir.filePath(QStringLiteral("other.mdb")));
+        main.action(QStringLiteral("mnuOpen"))->trigger();
+        QCOMPARE(main.commandResultText(), QString());
+        QCOMPARE(main.leagueStatusText(),
+                 QDir::toNativeSeparators(dir.filePath(QStringLiteral("other.mdb"))));
+    }
+
+    void savedGeometryIsFittedToTheScreen_data()
+    {
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const QPoint corner = screen.bottomRight();
+        QTest::addColumn<QRect>("saved");
+        QTest::addColumn<QRect>("expected"); // empty: the first start's place instead
+        QTest::newRow("on screen") << QRect(100, 80, 500, 400) << QRect(100, 80, 500, 400);
+        QTest::newRow("off every screen")
+            << QRect(corner + QPoint(500, 500), QSize(500, 400)) << QRect();
+        QTest::newRow("larger than the screen")
+            << QRect(screen.topLeft() - QPoint(50, 0), screen.size() * 2 - QSize(200, 200))
+            << screen;
+        QTest::newRow("hanging over the corner")
+            << QRect(corner - QPoint(199, 149), QSize(400, 300))
+            << QRect(corner - QPoint(399, 299), QSize(400, 300));
+        QTest::newRow("too small to find") << QRect(10, 10, 5, 5) << QRect();
+    }
+
+    void savedGeometryIsFittedToTheScreen()
+    {
+        QFETCH(QRect, saved);
+        QFETCH(QRect, expected);
+        QCOMPARE(MDIMain::fitToScreens(saved), expected);
+    }
+
+    void windowGeometryIsRemembered_data()
+    {
+        QTest::addColumn<QString>("saved");
+        QTest::addColumn<bool>("firstStartPlace");
+        QTest::newRow("first start") << QString() << true;
+        QTest::newRow("restored") << "100,80,500,400" << false;
+        QTest::newRow("off every screen") << "9000,9000,500,400" << true;
+        QTest::newRow("not numbers") << "a,b,c,d" << true;
+    }
+
+    void windowGeometryIsRemembered()
+    {
+        QFETCH(QString, saved);
+        QFETCH(bool, firstStartPlace);
+        QRect expected(100, 80, 500, 400);
+        if (firstStartPlace) {
+            const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+            expected = QRect(0, 0, screen.width() * 3 / 4, screen.height() * 3 / 4);
+            expected.moveCenter(screen.center());
+        }
+        if (!saved.isEmpty())
+            SaveSetting(QStringLiteral("MainWindow"), QStringLiteral("Geometry"), saved);
+        MDIMain main;
+        main.show();
+        QCOMPARE(main.geometry(), expected);
+        main.setGeometry(120, 90, 440, 330);
+        QVERIFY(main.close());
+        QCOMPARE(GetSetting(QStringLiteral("MainWindow"), QStringLiteral("Geometry")),
+                 QStringLiteral("120,90,440,330"));
+    }
+
+    void maximizedWindowStaysMaximizedAndRemembersItsNormalPlace()
+    {
+        SaveSetting(QStringLiteral("MainWindow"), QStringLiteral("Geometry"),
+                    QStringLiteral("100,80,500,400"));
+        SaveSetting(QStringLiteral("MainWindow"), QStringLiteral("Maximized"),
+                    QStringLiteral("True"));
+        MDIMain main;
+        main.show();
+        QVERIFY(main.isMaximized());
+        QVERIFY(main.close());
+        QCOMPARE(GetSetting(QStringLiteral("MainWindow"), QStringLiteral("Geometry")),
+                 QStringLiteral("100,80,500,400"));
+        QCOMPARE(GetSetting(QStringLiteral("MainWindow"), QStringLiteral("Maximized")),
+                 QStringLiteral("True"));
+    }
+
+    void messageBoxesCentreOnTheMainWindow()
+    {
+        MDIMain main;
+        main.show();
+        mMain::DBPath = QStringLiteral("/no/such/folder/league.mdb");
+        // The grid's load fails before its window is ever shown.
+        main.action(QStringLiteral("mnuConference"))->trigger();
+        Prompts::message(nullptr, QStringLiteral("no parent"));
+        QCOMPARE(Prompts::shown().size(), 2);
+        for (const Prompts::Shown& box : Prompts::shown())
+            QCOMPARE(box.owner, &main);
     }
 
     void splashHandsOverToTheMainWindow()

@@ -24,14 +24,29 @@ TestState& test()
     static TestState state;
     return state;
 }
+
+void record(Shown shown, QWidget* parent)
+{
+    shown.owner = owner(parent);
+    test().shown.append(shown);
+}
 } // namespace
+
+QWidget* owner(QWidget* parent)
+{
+    if (parent && parent->window()->isVisible())
+        return parent->window();
+    if (QWidget* main = QWidget::find(mMain::MainWindowHandle); main && main->isVisible())
+        return main;
+    return parent ? parent->window() : QApplication::activeWindow();
+}
 
 QMessageBox::StandardButton message(QWidget* parent, const QString& text, QMessageBox::Icon icon,
                                     QMessageBox::StandardButtons buttons,
                                     QMessageBox::StandardButton defaultButton)
 {
     if (test().enabled) {
-        test().shown.append({QStringLiteral("message"), text, icon, buttons, {}});
+        record({QStringLiteral("message"), text, icon, buttons, {}}, parent);
         if (!test().answers.isEmpty())
             return test().answers.dequeue();
         if (buttons == QMessageBox::Ok)
@@ -39,7 +54,7 @@ QMessageBox::StandardButton message(QWidget* parent, const QString& text, QMessa
         test().problems << QStringLiteral("unanswered question: ") + text;
         return QMessageBox::No;
     }
-    QMessageBox box(icon, mMain::applicationTitle(), text, buttons, parent);
+    QMessageBox box(icon, mMain::applicationTitle(), text, buttons, owner(parent));
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
     return static_cast<QMessageBox::StandardButton>(box.exec());
@@ -59,20 +74,21 @@ void refuse(QWidget* parent, const QString& text)
 
 void showError(QWidget* parent, int number, const QString& description)
 {
-    message(parent, QStringLiteral("Error:") + QString::number(number) + QLatin1Char(' ') + description);
+    message(parent,
+            QStringLiteral("Error:") + QString::number(number) + QLatin1Char(' ') + description);
 }
 
 QString input(QWidget* parent, const QString& prompt)
 {
     if (test().enabled) {
-        test().shown.append({QStringLiteral("input"), prompt, QMessageBox::NoIcon, {}, {}});
+        record({QStringLiteral("input"), prompt, QMessageBox::NoIcon, {}, {}}, parent);
         if (!test().inputs.isEmpty())
             return test().inputs.dequeue();
         test().problems << QStringLiteral("unanswered input box: ") + prompt;
         return {};
     }
     bool ok = false;
-    const QString text = QInputDialog::getText(parent, mMain::applicationTitle(), prompt,
+    const QString text = QInputDialog::getText(owner(parent), mMain::applicationTitle(), prompt,
                                                QLineEdit::Normal, QString(), &ok);
     return ok ? text : QString();
 }
@@ -80,14 +96,14 @@ QString input(QWidget* parent, const QString& prompt)
 QString openFileName(QWidget* parent, const QString& title, const QStringList& filters)
 {
     if (test().enabled) {
-        test().shown.append({QStringLiteral("file"), title, QMessageBox::NoIcon, {}, filters});
+        record({QStringLiteral("file"), title, QMessageBox::NoIcon, {}, filters}, parent);
         if (!test().fileNames.isEmpty())
             return test().fileNames.dequeue();
         test().problems << QStringLiteral("unanswered file dialog: ") + title;
         return {};
     }
     QString selected = filters.value(0);
-    return QFileDialog::getOpenFileName(parent, title, QString(),
+    return QFileDialog::getOpenFileName(owner(parent), title, QString(),
                                         filters.join(QStringLiteral(";;")), &selected);
 }
 

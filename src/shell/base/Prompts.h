@@ -13,10 +13,10 @@ class QWidget;
 namespace Prompts {
 
 // A message box titled with the application title. Returns the button pressed.
-QMessageBox::StandardButton message(QWidget* parent, const QString& text,
-                                    QMessageBox::Icon icon = QMessageBox::NoIcon,
-                                    QMessageBox::StandardButtons buttons = QMessageBox::Ok,
-                                    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+QMessageBox::StandardButton
+message(QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessageBox::NoIcon,
+        QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 // A Yes/No question with the question icon; true only for Yes.
 bool ask(QWidget* parent, const QString& text,
          QMessageBox::StandardButton defaultButton = QMessageBox::Yes);
@@ -32,6 +32,10 @@ QString openFileName(QWidget* parent, const QString& title, const QStringList& f
 
 void beep();
 
+// The window a box centres on and belongs to: the parent's window when it is
+// on screen, otherwise the main window (a parent still loading, or none).
+QWidget* owner(QWidget* parent);
+
 // Test mode.
 struct Shown {
     QString kind; // "message", "input", "file", "beep"
@@ -39,12 +43,13 @@ struct Shown {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
     QStringList filters;
+    QWidget* owner = nullptr; // the window the box would centre on
 };
 void enableTestMode();
 void setNextAnswer(QMessageBox::StandardButton answer);
-void setNextInput(const QString& text);      // an empty text means Cancel
-void setNextFileName(const QString& path);   // an empty path means Cancel
-const QList<Shown>& shown();                 // everything prompted since the last finishTest
+void setNextInput(const QString& text);    // an empty text means Cancel
+void setNextFileName(const QString& path); // an empty path means Cancel
+const QList<Shown>& shown();               // everything prompted since the last finishTest
 // Clears the queues and the record; returns what went wrong (empty when all was well).
 QString finishTest();
 
