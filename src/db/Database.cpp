@@ -10,7 +10,10 @@
 #include <QSqlQuery>
 #include <QUrl>
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace db {
 
@@ -22,6 +25,25 @@ QString quoted(const QString& path)
 {
     return QLatin1Char('"') + path + QLatin1Char('"');
 }
+
+// Where the primary result code would only say "read-only", the extended
+// one names the cause and what the user can do about it.
+struct ExtendedCause {
+    int code;
+    const char* text;
+};
+constexpr ExtendedCause extendedCauses[] = {
+    {SQLITE_READONLY_DBMOVED,
+     "The league file was deleted, moved or replaced by another program while this window had "
+     "it open, so nothing was saved. Close the window and open the league again."},
+    {SQLITE_READONLY_ROLLBACK,
+     "The league file holds a change that another program left unfinished (a journal file lies "
+     "beside it), and it cannot be undone because the league's folder cannot be written. Make "
+     "the folder writable, then open the league again; nothing was changed."},
+    {SQLITE_READONLY_DIRECTORY,
+     "The league's folder cannot be written, and a change needs a journal file there; nothing "
+     "was changed. Make the folder writable and try again."},
+};
 
 bool bind(QSqlQuery& q, const QString& sql, const QVariantList& params)
 {
@@ -55,11 +77,29 @@ Error Database::checkFile(const QString& path) const
     if (path.isEmpty())
         return {NoLeagueFileChosen,
                 QStringLiteral("No league file is chosen. Choose one with File > Open.")};
-    const QFileInfo info(path);
-    if (!info.exists())
-        return {FileNotFound, QStringLiteral("The league file %1 does not exist.").arg(quoted(path))};
-    if (info.isDir())
+    // stat() follows links and says why it could not: a loop of links is
+    // not a missing file. Only a regular file is read below; a pipe or a
+    // device would block the read, or never end it.
+    struct stat info {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
+        if (errno == ELOOP)
+            return {NotAFile, QStringLiteral("The league file %1 is a symbolic link that leads "
+                                             "back to itself. Choose the league file itself "
+                                             "with File > Open.")
+                                  .arg(quoted(path))};
+        if (errno == ENOENT || errno == ENOTDIR)
+            return {FileNotFound,
+                    QStringLiteral("The league file %1 does not exist.").arg(quoted(path))};
+        return {NotAFile, QStringLiteral("The league file %1 cannot be reached: %2")
+                              .arg(quoted(path), QString::fromLocal8Bit(std::strerror(errno)))};
+    }
+    if (S_ISDIR(info.st_mode))
         return {NotAFile, QStringLiteral("%1 is a folder, not a league file.").arg(quoted(path))};
+    if (!S_ISREG(info.st_mode))
+        return {NotAFile, QStringLiteral("%1 is not a regular file (it is a device, pipe or "
+                                         "socket), so it cannot be a league file.")
+                              .arg(quoted(path))};
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -67,8 +107,9 @@ Error Database::checkFile(const QString& path) const
                               .arg(quoted(path), file.errorString())};
     const QByteArray head = file.read(32);
     if (head.isEmpty())
-        return {NotSQLite,
-                QStringLiteral("The file %1 is empty: it is not a league database.").arg(quoted(path))};
+        return {
+            NotSQLite,
+            QStringLiteral("The file %1 is empty: it is not a league database.").arg(quoted(path))};
     if (head.mid(4, 15) == "Standard Jet DB" || head.mid(4, 15) == "Standard ACE DB")
         return {AccessFile, QStringLiteral("The file %1 is a Microsoft Access (Jet) database. "
                                            "Yardmark '99 edits SQLite league files; "
@@ -93,6 +134,7 @@ Error Database::open(const QString& path)
         return e;
     }
     m_path = path;
+    sqlite3_extended_result_codes(sqliteHandle(), 1);
     registerExtensions(sqliteHandle());
 
     Error e = execute(QStringLiteral("PRAGMA synchronous=FULL"));
@@ -119,8 +161,8 @@ Error Database::connect(const QString& path)
     // mode=rw: open an existing file, never create one.
     const QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
     db.setDatabaseName(url.toString(QUrl::FullyEncoded) + QStringLiteral("?mode=rw"));
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1")
-                             .arg(s_busyTimeout.load()));
+    db.setConnectOptions(
+        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(s_busyTimeout.load()));
     if (!db.open())
         return errorFrom(db.lastError());
     return {};
@@ -234,6 +276,10 @@ Error Database::errorFrom(const QSqlError& error)
         code = SQLITE_ERROR;
     QString text = error.driverText();
     const QString engine = error.databaseText();
+    for (const ExtendedCause& cause : extendedCauses) {
+        if (code == cause.code)
+            return {code, QString::fromUtf8(cause.text)};
+    }
     switch (code & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:

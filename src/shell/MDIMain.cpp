@@ -1,5 +1,6 @@
 #include "shell/MDIMain.h"
 
+#include "db/Database.h"
 #include "globaledit/GlobalEditCommand.h"
 #include "grid/TableCommands.h"
 #include "grid/frmDataGrid.h"
@@ -304,10 +305,24 @@ void MDIMain::mnuOpen_Click()
                               {QStringLiteral("mdb (*.mdb)"), QStringLiteral("All files (*)")});
     if (path.isEmpty())
         return; // Cancel: nothing changes
+    openLeague(path);
+}
+
+bool MDIMain::openLeague(const QString& path)
+{
+    // A wrong file chosen by mistake would otherwise be stored and refused
+    // by every later command.
+    db::Database league;
+    if (const db::Error e = league.open(path)) {
+        Prompts::showError(this, e.number, e.description);
+        return false;
+    }
+    league.close();
     mMain::DBPath = path;
     SaveSetting(QStringLiteral("Settings"), QStringLiteral("mdb"), mMain::DBPath);
     globalEditLeagueChanged(mMain::DBPath);
     showLeaguePath();
+    return true;
 }
 
 void MDIMain::mnuExit_Click()

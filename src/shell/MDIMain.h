@@ -48,6 +48,10 @@ public:
     void mnuAll_Click();
 
     void mnuOpen_Click();
+    // Checks that path opens as a league and, if it does, makes it DBPath
+    // and stores it at once. Otherwise shows the error a command would show
+    // and keeps the previous choice. Returns whether the path was stored.
+    bool openLeague(const QString& path);
     void mnuExit_Click();
     void ClearDatabase_Click();
     void mnuGlobalEdit_Click();

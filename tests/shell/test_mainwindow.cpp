@@ -1,5 +1,5 @@
-// The main window through its real menu: the menu bar, File > Open and the
-// settings it keeps, start-up with the splash, and help.
+// The main window through its real menu: the menu bar, File > Open with the
+// check of the chosen file and the settings it keeps, start-up with the splash, and help.
 #include "TestSupport.h"
 #include "db/Database.h"
 #include "grid/frmDataGrid.h"
@@ -24,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+#include <sys/stat.h>
 
 class TestMainWindow : public QObject
 {
@@ -106,34 +107,69 @@ private slots:
                  QStringLiteral("/a.mdb"));
     }
 
-    void fileOpenCancelChangesNothing()
+    void fileOpenChecksTheChoice_data()
     {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("storedAtOnce");
+        QTest::addColumn<QString>("says"); // in the message; empty: no message
+        QTest::newRow("Cancel") << "cancel" << false << QString();
+        QTest::newRow("a league") << "league" << true << QString();
+        QTest::newRow("a link to a league") << "link" << true << QString();
+        QTest::newRow("a text file") << "text" << false << "Error:1003 ";
+        QTest::newRow("a pipe") << "fifo" << false << "not a regular file";
+        QTest::newRow("a loop of links") << "loop" << false << "leads back to itself";
+    }
+
+    void fileOpenChecksTheChoice()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, storedAtOnce);
+        QFETCH(QString, says);
+        QTemporaryDir dir;
+        const QString league = dir.filePath(QStringLiteral("league.mdb"));
+        const QString chosen = dir.filePath(QStringLiteral("chosen name.mdb"));
+        leaguegen::LeagueOptions options;
+        options.players = 10;
+        QVERIFY(!leaguegen::writeLeague(league, options));
+        if (kind == QStringLiteral("link")) {
+            QVERIFY(QFile::link(league, chosen));
+        } else if (kind == QStringLiteral("text")) {
+            QFile text(chosen);
+            QVERIFY(text.open(QIODevice::WriteOnly) && text.write("a note\n") > 0);
+        } else if (kind == QStringLiteral("fifo")) {
+            QCOMPARE(::mkfifo(QFile::encodeName(chosen).constData(), 0600), 0);
+        } else if (kind == QStringLiteral("loop")) {
+            const QString other = dir.filePath(QStringLiteral("other.mdb"));
+            QVERIFY(QFile::link(other, chosen) && QFile::link(chosen, other));
+        } else if (kind == QStringLiteral("league")) {
+            QVERIFY(QFile::rename(league, chosen));
+        }
         SaveSetting(QStringLiteral("Settings"), QStringLiteral("mdb"), QStringLiteral("/old.mdb"));
         MDIMain main;
         main.show();
-        Prompts::setNextFileName(QString()); // Cancel
+        Prompts::setNextFileName(kind == QStringLiteral("cancel") ? QString() : chosen);
         main.action(QStringLiteral("mnuOpen"))->trigger();
-        QCOMPARE(mMain::DBPath, QStringLiteral("/old.mdb"));
-        QCOMPARE(GetSetting(QStringLiteral("Settings"), QStringLiteral("mdb")),
-                 QStringLiteral("/old.mdb"));
-        QCOMPARE(Prompts::shown().size(), 1); // the dialog, and no message after it
-    }
 
-    void fileOpenStoresTheChoiceAtOnce()
-    {
-        MDIMain main;
-        main.show();
-        Prompts::setNextFileName(QStringLiteral("/leagues/other name.db"));
-        main.action(QStringLiteral("mnuOpen"))->trigger();
         const Prompts::Shown dialog = Prompts::shown().value(0);
         QCOMPARE(dialog.kind, QStringLiteral("file"));
         QCOMPARE(dialog.text, QStringLiteral("Select AccessConvert"));
         QCOMPARE(dialog.filters,
                  QStringList({QStringLiteral("mdb (*.mdb)"), QStringLiteral("All files (*)")}));
-        QCOMPARE(mMain::DBPath, QStringLiteral("/leagues/other name.db"));
+        const QString expected = storedAtOnce ? chosen : QStringLiteral("/old.mdb");
+        QCOMPARE(mMain::DBPath, expected);
         QSettings onDisk; // a fresh store reads the file, not a cache
-        QCOMPARE(onDisk.value(QStringLiteral("Settings/mdb")).toString(),
-                 QStringLiteral("/leagues/other name.db"));
+        QCOMPARE(onDisk.value(QStringLiteral("Settings/mdb")).toString(), expected);
+        QCOMPARE(Prompts::shown().size(), says.isEmpty() ? 1 : 2);
+        if (says.isEmpty())
+            return;
+        const QString refusal = Prompts::shown().last().text;
+        QVERIFY2(refusal.startsWith(QStringLiteral("Error:")) && refusal.contains(says),
+                 qPrintable(refusal));
+        QVERIFY(Prompts::finishTest().isEmpty());
+        // A command on the same file says the same.
+        mMain::DBPath = chosen;
+        main.action(QStringLiteral("mnuConference"))->trigger();
+        QCOMPARE(Prompts::shown().value(0).text, refusal);
     }
 
     void statusBarFollowsTheLeagueTheGridsAndTheLastCommand()
@@ -184,6 +220,7 @@ private slots:
         // A command's result stays until the next menu command starts.
         main.showCommandResult(QStringLiteral("Global edit: 13,402 players changed"));
         QCOMPARE(main.commandResultText(), QStringLiteral("Global edit: 13,402 players changed"));
+        QVERIFY(QFile::copy(league, dir.filePath(QStringLiteral("other.mdb"))));
         Prompts::setNextFileName(dir.filePath(QStringLiteral("other.mdb")));
         main.action(QStringLiteral("mnuOpen"))->trigger();
         QCOMPARE(main.commandResultText(), QString());
