@@ -11,7 +11,9 @@ if [ ! -f "$demo" ]; then
   "$here/build/bin/leaguegen" --players 2000 --seed 99 "$demo"
   echo "Made the demo league $demo"
 fi
-echo "Choose $demo with File > Open the first time."
+# A first start opens the demo league; a league already chosen stays.
+"$here/scripts/store-league-choice.sh" \
+  "${XDG_CONFIG_HOME:-$HOME/.config}/Yardmark99/Yardmark99.ini" "$demo"
 
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   echo "No display found: starting under Xvfb."

@@ -20,5 +20,10 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" --parallel "$(nproc)"
+# Configure once; after that the build itself re-runs CMake when a
+# CMakeLists.txt changed, and says nothing when everything is up to date.
+if [ ! -f "$build/CMakeCache.txt" ] || [ ! -f "$build/build.ninja" ]; then
+  cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
+cmake --build "$build" --parallel "$(nproc)" |
+  { grep -v -e '^ninja: no work to do\.$' -e '^\[0/[0-9]*\] Re-checking globbed directories' || true; }

@@ -313,6 +313,37 @@ private slots:
             QCOMPARE(box.owner, &main);
     }
 
+    void runScriptChoosesTheDemoLeagueOnlyWhenNoneIsChosen_data()
+    {
+        QTest::addColumn<QString>("stored"); // null: no league stored
+        QTest::addColumn<QString>("demo");
+        QTest::addColumn<QString>("expected");
+        const QString demo = QStringLiteral("/home/u/Yardmark99-demo/AccessConvert.mdb");
+        QTest::newRow("no settings yet") << QString() << demo << demo;
+        QTest::newRow("a league chosen") << "/mine.mdb" << demo << "/mine.mdb";
+        QTest::newRow("an empty choice") << "" << demo << demo;
+        const QString odd = QStringLiteral("/a b\\c/x,y \"q\" ;=\u00fc.mdb");
+        QTest::newRow("commas, quotes, backslashes") << QString() << odd << odd;
+    }
+
+    void runScriptChoosesTheDemoLeagueOnlyWhenNoneIsChosen()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, demo);
+        QFETCH(QString, expected);
+        SaveSetting(QStringLiteral("PlayerTable"), QStringLiteral("Height"), QStringLiteral("True"));
+        SaveSetting(QStringLiteral("Settings"), QStringLiteral("Convert"), QStringLiteral("/c/K.exe"));
+        if (!stored.isNull())
+            SaveSetting(QStringLiteral("Settings"), QStringLiteral("mdb"), stored);
+        QProcess script;
+        script.start(QStringLiteral(SCRIPTS "/store-league-choice.sh"), {QSettings().fileName(), demo});
+        QVERIFY(script.waitForFinished());
+        QCOMPARE(script.exitCode(), 0);
+        QCOMPARE(GetSetting(QStringLiteral("Settings"), QStringLiteral("mdb")), expected);
+        QCOMPARE(GetSetting(QStringLiteral("Settings"), QStringLiteral("Convert")), QStringLiteral("/c/K.exe"));
+        QCOMPARE(GetSetting(QStringLiteral("PlayerTable"), QStringLiteral("Height")), QStringLiteral("True"));
+    }
+
     void splashHandsOverToTheMainWindow()
     {
         frmSplash2::setIntervals(40, 200);
