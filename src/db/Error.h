@@ -25,6 +25,7 @@ enum ErrorNumber : int {
     ReadOnlyRecordSet = 1015,  // a table without rowid cannot be edited
     StartFailed = 1016,        // an outside program could not be started
     TeamNotInLeague = 1017,    // the chosen team is not (or no longer) in the Team table
+    Cancelled = 1018,          // the user stopped the work before it was done
     TargetExists = 1040,       // the league generator will not replace a file unasked
     WriteFailed = 1041,        // a file could not be written, moved or removed
 };

@@ -4,10 +4,10 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 
-namespace db
-{
+namespace db {
 
 class Database;
 
@@ -16,6 +16,9 @@ enum class Affinity { Integer, Real, Numeric, Text, Blob };
 struct FieldDef {
     QString name; // as the file spells it
     Affinity affinity;
+    // Other names an expression may use for the field (a grid's column
+    // captions). A field's own name wins over another field's alias.
+    QStringList aliases = {};
 };
 
 Affinity affinityOf(const QString& declaredType);

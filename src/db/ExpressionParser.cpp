@@ -3,11 +3,9 @@
 
 #include <cmath>
 
-namespace db::expr
-{
+namespace db::expr {
 
-namespace
-{
+namespace {
 
 // Binary operators from the loosest to the tightest binding, as Access orders
 // them. Not and the comparisons sit between And and &; unary minus between *
@@ -562,6 +560,9 @@ const FieldDef* findField(const QList<FieldDef>& fields, const QString& name)
 {
     for (const FieldDef& f : fields)
         if (f.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &f;
+    for (const FieldDef& f : fields)
+        if (f.aliases.contains(name, Qt::CaseInsensitive))
             return &f;
     return nullptr;
 }

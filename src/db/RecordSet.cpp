@@ -107,6 +107,16 @@ int RecordSet::fieldIndex(const QString& name) const
     return -1;
 }
 
+void RecordSet::setFieldAliases(const QList<QPair<QString, QString>>& aliasAndField)
+{
+    for (FieldInfo& field : m_fields)
+        field.def.aliases.clear();
+    for (const auto& [alias, name] : aliasAndField) {
+        if (const int i = fieldIndex(name); i >= 0 && alias.compare(name, Qt::CaseInsensitive))
+            m_fields[i].def.aliases << alias;
+    }
+}
+
 QString RecordSet::whereClause() const
 {
     if (m_filterSql.isEmpty())

@@ -62,6 +62,9 @@ public:
     // A new record set with this one's filters, sorted by sortText with this
     // one's sorts as tie-breakers. Errors change nothing.
     Error openSorted(const QString& sortText, std::unique_ptr<RecordSet>* out) const;
+    // A new record set over every row of the table, in stored order: no
+    // filter, no sort. The field aliases stay.
+    Error openAll(std::unique_ptr<RecordSet>* out) const;
     // Re-reads the keys with the same filters and sort. On error the record
     // set keeps its previous rows.
     Error requery();
@@ -80,6 +83,10 @@ public:
     QString fieldName(int field) const { return m_fields.value(field).name(); }
     // Index of the field with this name, ignoring case; -1 when none.
     int fieldIndex(const QString& name) const;
+    // Lets sorts and filters name fields by other names too (a grid's column
+    // captions), given as (alias, field name) pairs. Record sets opened from
+    // this one keep them.
+    void setFieldAliases(const QList<QPair<QString, QString>>& aliasAndField);
 
     int count() const { return int(m_keys.size()); }
     // Every row of the table, whatever the filters: read from the file.
@@ -91,6 +98,27 @@ public:
     // The first read error since the last call (the view asks for values
     // where no error can be returned), cleared by reading it.
     Error takeReadError();
+
+    // Find: the next row after `from` (before it, when backward) whose value
+    // in one of fields contains text, as the file stores it; past the last
+    // row the search goes on from the first (and back), *wrapped says so.
+    // -1 when no row matches; from may be -1 or count().
+    struct FindRequest {
+        QString text;
+        QList<int> fields;
+        bool matchCase = false;
+        bool backward = false;
+    };
+    Error find(const FindRequest& request, int from, int* found, bool* wrapped = nullptr) const;
+
+    // Writes the rows, in this record set's order, as RFC 4180 CSV in UTF-8:
+    // a header record of captions, then the fields' values (a null as an
+    // empty field). progress(done, total) may stop the export by returning
+    // false. The file appears at path only when it is complete: a failed or
+    // stopped export leaves whatever was there before.
+    using Progress = std::function<bool(qint64 done, qint64 total)>;
+    Error exportCsv(const QString& path, const QStringList& captions, const QList<int>& fields,
+                    const Progress& progress = {}) const;
 
     // Turns a typed value into what the field stores: empty text is null,
     // numbers are parsed (a fraction in a whole-number field rounds to the
@@ -124,6 +152,10 @@ private:
     Error readPage(int page);
     Error convertAll(const QHash<int, QVariant>& typed, QHash<int, QVariant>* stored) const;
     Error checkWritable() const;
+    // SELECT columns FROM the table WHERE its filters [AND extra] [ORDER BY
+    // its order]; the filters' parameters come after any in columns.
+    QString selectSql(const QStringList& columns, const QString& extra, bool ordered) const;
+    QStringList quotedFields(const QList<int>& fields) const;
     // A copy of this record set's table, fields, filters and sorts, with
     // one more condition added, keyed afresh.
     Error openDerived(const std::function<void(RecordSet&)>& addCondition,

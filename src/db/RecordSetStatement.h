@@ -30,6 +30,7 @@ public:
     Error error() const { return m_error; }
 
     qint64 int64(int column) const;
+    sqlite3_stmt* handle() const { return m_stmt; }
     QVariant value(int column) const;
 
     // The engine's error on handle, worded as the rest of the program words it.

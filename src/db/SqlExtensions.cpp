@@ -2,17 +2,18 @@
 
 #include "db/ExpressionText.h"
 
+#include <QString>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
 #include <optional>
 #include <sqlite3.h>
+#include <string_view>
 
-namespace db
-{
+namespace db {
 
-namespace
-{
+namespace {
 
 constexpr int FunctionFlags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
 
@@ -112,6 +113,55 @@ void modulo(sqlite3_context* context, int, sqlite3_value** argv)
     wholeDivision(context, argv, [](sqlite3_int64 a, sqlite3_int64 b) { return a % b; });
 }
 
+// What ym_find looks for, prepared once a statement.
+struct Needle {
+    QByteArray utf8;
+    QString text;
+    bool ascii = true;
+};
+
+bool containsAsciiNoCase(std::string_view haystack, std::string_view needle)
+{
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
+    const auto it = std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end(),
+                                [&](char a, char b) { return lower(a) == lower(b); });
+    return it != haystack.end();
+}
+
+void find(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_int(context, 0);
+        return;
+    }
+    auto* needle = static_cast<Needle*>(sqlite3_get_auxdata(context, 1));
+    std::unique_ptr<Needle> fresh;
+    if (!needle) {
+        fresh = std::make_unique<Needle>();
+        fresh->utf8 = QByteArray(reinterpret_cast<const char*>(sqlite3_value_text(argv[1])),
+                                 sqlite3_value_bytes(argv[1]));
+        fresh->text = QString::fromUtf8(fresh->utf8);
+        fresh->ascii = std::all_of(fresh->utf8.begin(), fresh->utf8.end(),
+                                   [](char c) { return uchar(c) < 0x80; });
+        needle = fresh.get();
+    }
+    const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const std::string_view haystack(bytes ? bytes : "", size_t(sqlite3_value_bytes(argv[0])));
+    const std::string_view wanted(needle->utf8.constData(), size_t(needle->utf8.size()));
+    bool found;
+    if (sqlite3_value_int(argv[2]))
+        found = haystack.find(wanted) != std::string_view::npos;
+    else if (needle->ascii)
+        found = containsAsciiNoCase(haystack, wanted);
+    else
+        found = QString::fromUtf8(haystack.data(), qsizetype(haystack.size()))
+                    .contains(needle->text, Qt::CaseInsensitive);
+    sqlite3_result_int(context, found ? 1 : 0);
+    if (fresh)
+        sqlite3_set_auxdata(context, 1, fresh.release(),
+                            [](void* p) { delete static_cast<Needle*>(p); });
+}
+
 } // namespace
 
 void registerExtensions(sqlite3* handle)
@@ -127,6 +177,8 @@ void registerExtensions(sqlite3* handle)
                                nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(handle, "ym_mod", 2, FunctionFlags, nullptr, modulo, nullptr,
                                nullptr, nullptr);
+    sqlite3_create_function_v2(handle, "ym_find", 3, FunctionFlags, nullptr, find, nullptr, nullptr,
+                               nullptr);
 }
 
 } // namespace db

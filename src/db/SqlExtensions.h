@@ -2,8 +2,7 @@
 
 struct sqlite3;
 
-namespace db
-{
+namespace db {
 
 // Collations and functions every connection gets:
 // - collation YM_NOCASE: text ordered and compared without regard to case,
@@ -13,7 +12,9 @@ namespace db
 // - ym_pow(a, b): a raised to b, as a real; Null when the result is no number;
 // - ym_intdiv(a, b) and ym_mod(a, b): both operands rounded to whole numbers
 //   (a half to the even neighbour) first, the quotient truncated toward zero,
-//   the remainder taking the dividend's sign; Null for a zero divisor.
+//   the remainder taking the dividend's sign; Null for a zero divisor;
+// - ym_find(value, text, matchCase): 1 when the value, as text, contains
+//   text (ignoring case unless matchCase), else 0; 0 for a Null value.
 void registerExtensions(sqlite3* handle);
 
 } // namespace db

@@ -222,6 +222,11 @@ db::Error RecordSetModel::takeEditError()
 
 QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    if (role == Qt::ToolTipRole && orientation == Qt::Horizontal && section >= 0 &&
+        section < columnCount()) {
+        const QString tip = m_fixed.isEmpty() ? QString() : m_fixed.at(section).toolTip;
+        return tip.isEmpty() ? fieldNameOfColumn(section) : tip;
+    }
     if (role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
     if (orientation == Qt::Horizontal) {

@@ -16,6 +16,7 @@ class RecordSet;
 struct ColumnDef {
     QString caption;
     QString dataField;
+    QString toolTip = {}; // the header's tooltip; empty: the field name
 };
 
 // The grid's model over a record set. Edits collect in one row buffer (the

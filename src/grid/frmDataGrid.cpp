@@ -3,6 +3,7 @@
 #include "db/RecordSet.h"
 #include "grid/DataControl.h"
 #include "grid/DataGridView.h"
+#include "grid/GridCommands.h"
 #include "shell/base/Globals.h"
 #include "shell/base/Prompts.h"
 #include "shell/base/Twips.h"
@@ -57,6 +58,7 @@ frmDataGrid::frmDataGrid(const GridOptions& options, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
     connectGrid();
+    m_commands = new GridCommands(this);
     resize(sizeHint());
 }
 
@@ -188,6 +190,11 @@ bool frmDataGrid::Form_Load()
         showError(this, e);
         return false;
     }
+    // Sort and Filter take the column captions as well as the field names.
+    QList<QPair<QString, QString>> aliases;
+    for (const ColumnDef& column : std::as_const(m_options.fixedColumns))
+        aliases.append({column.caption, column.dataField});
+    m_data->recordset()->setFieldAliases(aliases);
     setWindowTitle(captionFor(m_data->recordSource()));
     m_grid->setAccessibleName(windowTitle());
     if (const db::RecordSet* rs = m_data->recordset(); rs->isReadOnly())
@@ -259,6 +266,13 @@ void frmDataGrid::cmdFilter_Click()
 
 void frmDataGrid::replaceRecordset(const QString& expression, bool sort)
 {
+    replaceRecordsetWith([&](const db::RecordSet& source, std::unique_ptr<db::RecordSet>* next) {
+        return sort ? source.openSorted(expression, next) : source.openFiltered(expression, next);
+    });
+}
+
+void frmDataGrid::replaceRecordsetWith(const Opener& open)
+{
     const db::RecordSet* source = m_data->recordset();
     if (!source || !leaveEditedRow())
         return;
@@ -268,7 +282,7 @@ void frmDataGrid::replaceRecordset(const QString& expression, bool sort)
         Hourglass wait;
         // A bad expression leaves the current record set as it was, so one
         // typo never poisons a later Sort or Filter.
-        e = sort ? source->openSorted(expression, &next) : source->openFiltered(expression, &next);
+        e = open(*source, &next);
     }
     if (e) {
         showError(this, e);
@@ -290,17 +304,17 @@ void frmDataGrid::cmdClose_Click()
 
 void frmDataGrid::grdDataGrid_HeadClick(int column)
 {
+    sortByColumn(column, std::exchange(m_shiftState, 0) != 0);
+}
+
+void frmDataGrid::sortByColumn(int column, bool descending)
+{
     if (m_data->recordsetType() == db::RecordSet::Table)
         return;
     const QString name = m_model->fieldNameOfColumn(column);
     if (name.isEmpty())
         return;
-    if (m_shiftState == 0) {
-        m_sortText = u"["_s + name + u"]"_s;
-    } else {
-        m_sortText = u"["_s + name + u"] desc"_s;
-        m_shiftState = 0;
-    }
+    m_sortText = u"["_s + name + (descending ? u"] desc"_s : u"]"_s);
     cmdSort_Click();
     m_sortText.clear();
 }

@@ -7,8 +7,15 @@
 #include <QList>
 #include <QSize>
 #include <QWidget>
+#include <functional>
+#include <memory>
+
+namespace db {
+class RecordSet;
+}
 
 class DataControl;
+class GridCommands;
 class DataGridView;
 class QMdiArea;
 class QPushButton;
@@ -82,6 +89,13 @@ public:
     // rows" under a filter, then the filter and the sort in force.
     QString statusText() const;
 
+    // The context menu's commands that replace the rows (GridCommands). Each
+    // asks about an edited row first, as Sort and Filter do.
+    void sortByColumn(int column, bool descending);
+    void filterByValue(const QModelIndex& cell);
+    void removeFilterAndSort();
+    GridCommands* commands() const { return m_commands; }
+
     // EditingWindow: asks about an edited, unwritten row and writes or drops
     // it. Returns in any case (File > Exit ends the program afterwards).
     bool resolvePendingEdit() override;
@@ -127,6 +141,8 @@ private:
     void showEditRefusal();
     void rebindModel();
     void replaceRecordset(const QString& expression, bool sort);
+    using Opener = std::function<db::Error(const db::RecordSet&, std::unique_ptr<db::RecordSet>*)>;
+    void replaceRecordsetWith(const Opener& open);
     bool isMinimizedWindow() const;
 
     GridOptions m_options;
@@ -140,4 +156,5 @@ private:
     int m_shiftState = 0;
     qint64 m_rowsFilteredOut = 0; // the table's rows the filters hide
     bool m_returningToEditedRow = false;
+    GridCommands* m_commands = nullptr;
 };

@@ -27,6 +27,19 @@ QString captionForColumn(int index, const QString& field)
     const QString& shortName = db::schema::rating(pair + 1).shortName;
     return index % 2 == 0 ? shortName : shortName + QStringLiteral("_P");
 }
+// A rating's full name and the field it shows: "Speed (RATING1)",
+// "Potential Speed (RATING_POT1)". Ratings without a known name keep their
+// short one.
+QString toolTipForColumn(int index, const QString& field)
+{
+    using db::schema::PlayerFixedColumnCount;
+    if (index < PlayerFixedColumnCount)
+        return field;
+    const db::schema::Rating& r = db::schema::rating((index - PlayerFixedColumnCount) / 2 + 1);
+    const QString name = r.attribute.isEmpty() ? r.shortName : r.attribute;
+    const QString shown = index % 2 == 0 ? name : QStringLiteral("Potential ") + name;
+    return shown + QStringLiteral(" (") + field + QLatin1Char(')');
+}
 } // namespace
 
 const std::vector<PlayerColumn>& playerGridColumns()
@@ -36,7 +49,8 @@ const std::vector<PlayerColumn>& playerGridColumns()
         std::vector<PlayerColumn> list;
         list.reserve(static_cast<size_t>(fields.size()));
         for (int i = 0; i < fields.size(); ++i)
-            list.push_back({captionForColumn(i, fields[i]), fields[i], keyForColumn(i)});
+            list.push_back({captionForColumn(i, fields[i]), fields[i], keyForColumn(i),
+                            toolTipForColumn(i, fields[i])});
         return list;
     }();
     return columns;

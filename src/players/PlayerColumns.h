@@ -15,6 +15,7 @@ struct PlayerColumn {
     QString caption; // "FirstName", "SP", "SP_P", ...
     QString field;   // the PlayerTable field it is bound to
     QString key;     // the key that shows or hides it; empty: always shown
+    QString toolTip; // the header's tooltip: the rating's full name
 };
 
 // By grid index 0..79.

@@ -16,7 +16,7 @@ GridOptions playerGridOptions()
 {
     GridOptions options;
     for (const players::PlayerColumn& column : players::playerGridColumns())
-        options.fixedColumns.append({column.caption, column.field});
+        options.fixedColumns.append({column.caption, column.field, column.toolTip});
     options.allowAddNew = false;
     options.allowDelete = false;
     options.designClientTwips = {9615, 5070};
@@ -27,8 +27,8 @@ GridOptions playerGridOptions()
 frmDataGridPlayers::frmDataGridPlayers() : frmDataGrid(playerGridOptions(), nullptr)
 {
     setObjectName(QStringLiteral("frmDataGridPlayers"));
-    QPushButton* settings = addStripButton(QStringLiteral("cmdSettings"), QStringLiteral("&Settings"),
-                                           5880, 1437);
+    QPushButton* settings =
+        addStripButton(QStringLiteral("cmdSettings"), QStringLiteral("&Settings"), 5880, 1437);
     connect(settings, &QPushButton::clicked, this, &frmDataGridPlayers::cmdSettings_Click);
 }
 

@@ -4,6 +4,7 @@
 
 #include "db/Database.h"
 #include "db/RecordSet.h"
+#include "grid/DataControl.h"
 #include "grid/DataGridView.h"
 #include "leaguegen/LeagueGenerator.h"
 #include "players/PlayerColumns.h"
@@ -421,6 +422,86 @@ private slots:
             QuitHelp();
             dialog->cmdOK_Click();
         });
+    }
+
+    // Captions name their fields in Sort and Filter, in the player grid only:
+    // another table's own field of a caption's name stays that field.
+    void captionsNameFields_data()
+    {
+        QTest::addColumn<bool>("players");
+        QTest::addColumn<bool>("sort");
+        QTest::addColumn<QString>("expression");
+        QTest::addColumn<QString>("sql"); // the keys expected; empty: refused
+        QTest::newRow("SP DESC") << true << true << u"SP DESC"_s
+                                 << u"SELECT rowid FROM PlayerTable ORDER BY RATING1 DESC, rowid"_s;
+        QTest::newRow("SP_P > 80") << true << false << u"SP_P > 80"_s
+                                   << u"SELECT rowid FROM PlayerTable WHERE RATING_POT1 > 80"_s;
+        QTest::newRow("field name") << true << false << u"LastName Like \"M*\""_s
+                                    << u"SELECT rowid FROM PlayerTable WHERE LastName LIKE 'M%'"_s;
+        QTest::newRow("Age, players") << true << false << u"[Age] > 30"_s
+                                      << u"SELECT rowid FROM PlayerTable WHERE RATING25 > 30"_s;
+        QTest::newRow("Age, Team")
+            << false << false << u"Age > 3"_s << u"SELECT rowid FROM Team WHERE Age > 3"_s;
+        QTest::newRow("SP, Team") << false << true << u"SP"_s << QString();
+    }
+
+    void captionsNameFields()
+    {
+        QFETCH(bool, players);
+        QFETCH(bool, sort);
+        QFETCH(QString, expression);
+        QFETCH(QString, sql);
+        const QString path = m_dir.filePath(u"age.sqlite"_s);
+        QFile::remove(path);
+        QVERIFY(QFile::copy(m_league, path));
+        QCOMPARE(sqlValues(path, u"ALTER TABLE Team ADD COLUMN Age INTEGER"_s), QStringList());
+        sqlValues(path, u"UPDATE Team SET Age = rowid"_s);
+        mMain::DBPath = path;
+        frmDataGrid* window = players ? openThroughMenu() : nullptr;
+        if (!players) {
+            m_main->action(u"mnuTeam"_s)->trigger();
+            window = qobject_cast<frmDataGrid*>(m_main->mdiArea()->activeSubWindow()->widget());
+        }
+        QVERIFY(window);
+        Prompts::setNextInput(expression);
+        sort ? window->cmdSort_Click() : window->cmdFilter_Click();
+        if (sql.isEmpty()) {
+            QVERIFY(Prompts::shown().last().text.startsWith(u"Error:1011 "_s));
+            return;
+        }
+        QStringList keys;
+        const db::RecordSet* rs = window->Data1()->recordset();
+        for (int row = 0; row < rs->count(); ++row)
+            keys << QString::number(rs->key(row));
+        QVERIFY(!keys.isEmpty());
+        QCOMPARE(keys, sqlValues(path, sql));
+    }
+
+    void headersNameRatingsAndShowTheSort()
+    {
+        frmDataGridPlayers* window = openThroughMenu();
+        QVERIFY(window);
+        const auto tip = [&](int column) {
+            return window->model()->headerData(column, Qt::Horizontal, Qt::ToolTipRole).toString();
+        };
+        QCOMPARE(window->model()->headerData(21, Qt::Horizontal).toString(), u"SP_P"_s);
+        QCOMPARE(tip(20), u"Speed (RATING1)"_s);
+        QCOMPARE(tip(21), u"Potential Speed (RATING_POT1)"_s);
+        QCOMPARE(tip(79), u"Potential YF (RATING_POT30)"_s);
+        QCOMPARE(tip(2), u"LastName"_s);
+
+        QHeaderView* header = window->grdDataGrid()->horizontalHeader();
+        window->grdDataGrid_HeadClick(20);
+        QVERIFY(header->isSortIndicatorShown());
+        QCOMPARE(header->sortIndicatorSection(), 20);
+        QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+        Prompts::setNextInput(u"SP_P DESC"_s);
+        window->cmdSort_Click();
+        QCOMPARE(header->sortIndicatorSection(), 21);
+        QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+        Prompts::setNextInput(u"Weight, Height"_s); // no one column rules
+        window->cmdSort_Click();
+        QVERIFY(!header->isSortIndicatorShown());
     }
 };
 

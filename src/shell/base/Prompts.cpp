@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QQueue>
+#include <optional>
 
 namespace Prompts {
 
@@ -93,17 +94,36 @@ QString input(QWidget* parent, const QString& prompt)
     return ok ? text : QString();
 }
 
+namespace {
+// The file name a test queued, recording the dialog; nullopt outside tests.
+std::optional<QString> queuedFileName(QWidget* parent, const QString& title,
+                                      const QStringList& filters)
+{
+    if (!test().enabled)
+        return std::nullopt;
+    record({QStringLiteral("file"), title, QMessageBox::NoIcon, {}, filters}, parent);
+    if (!test().fileNames.isEmpty())
+        return test().fileNames.dequeue();
+    test().problems << QStringLiteral("unanswered file dialog: ") + title;
+    return QString();
+}
+} // namespace
+
 QString openFileName(QWidget* parent, const QString& title, const QStringList& filters)
 {
-    if (test().enabled) {
-        record({QStringLiteral("file"), title, QMessageBox::NoIcon, {}, filters}, parent);
-        if (!test().fileNames.isEmpty())
-            return test().fileNames.dequeue();
-        test().problems << QStringLiteral("unanswered file dialog: ") + title;
-        return {};
-    }
+    if (const auto queued = queuedFileName(parent, title, filters))
+        return *queued;
     QString selected = filters.value(0);
     return QFileDialog::getOpenFileName(owner(parent), title, QString(),
+                                        filters.join(QStringLiteral(";;")), &selected);
+}
+
+QString saveFileName(QWidget* parent, const QString& title, const QStringList& filters)
+{
+    if (const auto queued = queuedFileName(parent, title, filters))
+        return *queued;
+    QString selected = filters.value(0);
+    return QFileDialog::getSaveFileName(owner(parent), title, QString(),
                                         filters.join(QStringLiteral(";;")), &selected);
 }
 

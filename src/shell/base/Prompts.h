@@ -29,6 +29,8 @@ void showError(QWidget* parent, int number, const QString& description);
 QString input(QWidget* parent, const QString& prompt);
 // An open-file dialog; empty text on Cancel. filters as "desc (pattern)" entries.
 QString openFileName(QWidget* parent, const QString& title, const QStringList& filters);
+// A save-file dialog (it asks before replacing a file); empty text on Cancel.
+QString saveFileName(QWidget* parent, const QString& title, const QStringList& filters);
 
 void beep();
 

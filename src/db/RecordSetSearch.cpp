@@ -1,0 +1,237 @@
+// Remove Filter and Sort, Find and Export as CSV. Find and Export read
+// every row; both let SQLite do the reading in one pass instead of going page by page
+// through value(), which would build a QVariant for every cell.
+#include "db/Csv.h"
+#include "db/Database.h"
+#include "db/ExpressionTree.h"
+#include "db/RecordSet.h"
+#include "db/RecordSetStatement.h"
+
+#include <QSaveFile>
+#include <QSet>
+#include <sqlite3.h>
+#include <vector>
+
+namespace db {
+
+namespace {
+constexpr int ProgressEvery = 2048;
+constexpr int FlushBytes = 1 << 20;
+constexpr int LookupChunk = 500;
+
+// A cell as the grid shows it: reals as Qt writes them, everything else as
+// SQLite turns it into text; a null is an empty field.
+void appendCell(QByteArray& out, sqlite3_stmt* stmt, int column)
+{
+    switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_NULL:
+        return;
+    case SQLITE_FLOAT: {
+        const QByteArray text = QVariant(sqlite3_column_double(stmt, column)).toString().toUtf8();
+        csv::appendField(out, {text.constData(), size_t(text.size())});
+        return;
+    }
+    default: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+        csv::appendField(out, {text ? text : "", size_t(sqlite3_column_bytes(stmt, column))});
+    }
+    }
+}
+
+void appendRecord(QByteArray& out, sqlite3_stmt* stmt, int firstColumn, int columns)
+{
+    for (int c = 0; c < columns; ++c) {
+        if (c)
+            out.append(',');
+        appendCell(out, stmt, firstColumn + c);
+    }
+    csv::endRecord(out);
+}
+
+Error writeFailed(const QSaveFile& file)
+{
+    return {WriteFailed, QStringLiteral("The file \"%1\" could not be written (%2); nothing was "
+                                        "saved.")
+                             .arg(file.fileName(), file.errorString())};
+}
+} // namespace
+
+QStringList RecordSet::quotedFields(const QList<int>& fields) const
+{
+    QStringList names;
+    for (int f : fields)
+        names << expr::quotedIdentifier(fieldName(f));
+    return names;
+}
+
+QString RecordSet::selectSql(const QStringList& columns, const QString& extra, bool ordered) const
+{
+    QStringList conditions = m_filterSql;
+    if (!extra.isEmpty())
+        conditions << extra;
+    QString sql = QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) +
+                  QStringLiteral(" FROM ") + expr::quotedIdentifier(m_table);
+    if (!conditions.isEmpty())
+        sql += QStringLiteral(" WHERE (") + conditions.join(QStringLiteral(") AND (")) +
+               QLatin1Char(')');
+    return ordered ? sql + orderClause() : sql;
+}
+
+Error RecordSet::openAll(std::unique_ptr<RecordSet>* out) const
+{
+    return openDerived(
+        [](RecordSet& rs) {
+            rs.m_filterTexts.clear();
+            rs.m_filterSql.clear();
+            rs.m_filterParams.clear();
+            rs.m_sortTexts.clear();
+            rs.m_sortSql.clear();
+        },
+        out);
+}
+
+Error RecordSet::find(const FindRequest& request, int from, int* found, bool* wrapped) const
+{
+    *found = -1;
+    if (wrapped)
+        *wrapped = false;
+    const int n = count();
+    if (request.text.isEmpty() || request.fields.isEmpty() || n == 0)
+        return {};
+
+    QStringList tests;
+    QVariantList needles;
+    for (int f : request.fields) {
+        tests << QStringLiteral("ym_find(%1, ?, ?)").arg(expr::quotedIdentifier(fieldName(f)));
+        needles << request.text << int(request.matchCase);
+    }
+    const QString anyField = tests.join(QStringLiteral(" OR "));
+
+    // Which rows match: by key where rows have one, else by place in the order.
+    QSet<qint64> matchingKeys;
+    std::vector<bool> matchingRows;
+    if (m_keyName.isEmpty()) {
+        RecordSetStatement select(m_db.sqliteHandle(), selectSql({anyField}, {}, true));
+        select.bind(needles + m_filterParams);
+        while (select.next())
+            matchingRows.push_back(select.int64(0) != 0);
+        if (select.error())
+            return select.error();
+    } else {
+        RecordSetStatement select(m_db.sqliteHandle(), selectSql({m_keyName}, anyField, false));
+        select.bind(m_filterParams + needles);
+        while (select.next())
+            matchingKeys.insert(select.int64(0));
+        if (select.error())
+            return select.error();
+    }
+    const auto matches = [&](int row) {
+        if (m_keyName.isEmpty())
+            return size_t(row) < matchingRows.size() && matchingRows[size_t(row)];
+        return matchingKeys.contains(m_keys.at(row));
+    };
+
+    for (int step = 1; step <= n; ++step) {
+        int row = request.backward ? from - step : from + step;
+        const bool past = row < 0 || row >= n;
+        row = ((row % n) + n) % n;
+        if (matches(row)) {
+            *found = row;
+            if (wrapped)
+                *wrapped = past;
+            return {};
+        }
+    }
+    return {};
+}
+
+Error RecordSet::exportCsv(const QString& path, const QStringList& captions,
+                           const QList<int>& fields, const Progress& progress) const
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return writeFailed(file);
+    QByteArray out;
+    out.reserve(FlushBytes + 64 * 1024);
+    for (int i = 0; i < captions.size(); ++i) {
+        if (i)
+            out.append(',');
+        const QByteArray caption = captions.at(i).toUtf8();
+        csv::appendField(out, {caption.constData(), size_t(caption.size())});
+    }
+    csv::endRecord(out);
+
+    const int n = count();
+    const int width = int(fields.size());
+    const bool keyed = !m_keyName.isEmpty();
+    int row = 0;
+    const auto advance = [&]() -> Error {
+        ++row;
+        if (out.size() >= FlushBytes) {
+            if (file.write(out) != out.size())
+                return writeFailed(file);
+            out.clear();
+        }
+        if (progress && (row % ProgressEvery == 0 || row == n) && !progress(row, n))
+            return {Cancelled, QStringLiteral("The export was stopped; no file was written.")};
+        return {};
+    };
+
+    {
+        // The rows in the order the keys were read. Where the file has
+        // changed since (a row added, removed or re-sorted), the keys no
+        // longer follow and the rest is read by key.
+        const QStringList columns =
+            keyed ? QStringList{m_keyName} + quotedFields(fields) : quotedFields(fields);
+        RecordSetStatement select(m_db.sqliteHandle(), selectSql(columns, {}, true));
+        select.bind(m_filterParams);
+        while (row < n && select.next()) {
+            if (keyed && select.int64(0) != m_keys.at(row))
+                break;
+            appendRecord(out, select.handle(), keyed ? 1 : 0, width);
+            if (Error e = advance())
+                return e;
+        }
+        if (select.error())
+            return select.error();
+    }
+    while (row < n) {
+        const int chunk = keyed ? std::min(LookupChunk, n - row) : 1;
+        std::vector<QByteArray> records(static_cast<size_t>(chunk));
+        if (keyed) {
+            QHash<qint64, int> place;
+            QVariantList keys;
+            for (int i = 0; i < chunk; ++i) {
+                place.insert(m_keys.at(row + i), i);
+                keys << m_keys.at(row + i);
+            }
+            const QStringList columns = QStringList{m_keyName} + quotedFields(fields);
+            const QStringList marks(chunk, QStringLiteral("?"));
+            RecordSetStatement select(
+                m_db.sqliteHandle(),
+                QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) +
+                    QStringLiteral(" FROM ") + expr::quotedIdentifier(m_table) +
+                    QStringLiteral(" WHERE ") + m_keyName + QStringLiteral(" IN (") +
+                    marks.join(QLatin1Char(',')) + QLatin1Char(')'));
+            select.bind(keys);
+            while (select.next()) {
+                if (const int i = place.value(select.int64(0), -1); i >= 0)
+                    appendRecord(records[size_t(i)], select.handle(), 1, width);
+            }
+            if (select.error())
+                return select.error();
+        }
+        for (QByteArray& record : records) {
+            if (record.isEmpty()) // a row gone from the file shows as nulls
+                record = QByteArray(std::max(width - 1, 0), ',') + "\r\n";
+            out += record;
+            if (Error e = advance())
+                return e;
+        }
+    }
+    if (file.write(out) != out.size() || !file.commit())
+        return writeFailed(file);
+    return {};
+}
+
+} // namespace db

@@ -1,0 +1,383 @@
+// The grid's context menu, Copy, Find and Export as CSV through the real
+// windows on real league files.
+#include "TestSupport.h"
+#include "db/Database.h"
+#include "db/RecordSet.h"
+#include "grid/DataControl.h"
+#include "grid/DataGridView.h"
+#include "grid/GridCommands.h"
+#include "grid/TableCommands.h"
+#include "grid/frmDataGrid.h"
+#include "leaguegen/LeagueGenerator.h"
+#include "shell/MDIMain.h"
+#include "shell/base/Globals.h"
+#include "shell/base/Prompts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+// RFC 4180 records, read the way a spreadsheet reads them.
+QList<QStringList> readCsv(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QString text = QString::fromUtf8(file.readAll());
+    QList<QStringList> records;
+    QStringList record;
+    QString field;
+    bool quoted = false;
+    const auto next = [&](qsizetype i) { return i + 1 < text.size() ? text.at(i + 1) : QChar(); };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == u'"' && next(i) == u'"')
+                field += text.at(++i);
+            else if (c == u'"')
+                quoted = false;
+            else
+                field += c;
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == u',') {
+            record << std::exchange(field, {});
+        } else if (c == u'\r' && next(i) == u'\n') {
+            record << std::exchange(field, {});
+            records << std::exchange(record, {});
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    return records;
+}
+} // namespace
+
+class TestGridCommands : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_pristine;
+    QString m_path;
+    MDIMain* m_main = nullptr;
+
+    frmDataGrid* open(const QString& table)
+    {
+        openTableWindow(m_main->mdiArea(), nullptr, table, 1);
+        QMdiSubWindow* sub = m_main->mdiArea()->activeSubWindow();
+        return sub ? qobject_cast<frmDataGrid*>(sub->widget()) : nullptr;
+    }
+    void execute(const QString& sql)
+    {
+        db::Database other;
+        QVERIFY(!other.open(m_path));
+        QCOMPARE(other.execute(sql).message(), db::Error().message());
+    }
+    QString stored(const QString& sql)
+    {
+        db::Database check;
+        QStringList out;
+        if (!check.open(m_path))
+            check.query(sql, {}, [&](const QSqlQuery& q) { out << q.value(0).toString(); });
+        return out.join(u',');
+    }
+    static QString keys(frmDataGrid* w)
+    {
+        QStringList out;
+        const db::RecordSet* rs = w->Data1()->recordset();
+        for (int row = 0; row < rs->count(); ++row)
+            out << QString::number(rs->key(row));
+        return out.join(u',');
+    }
+    static QModelIndex cell(frmDataGrid* w, int row, const QString& field)
+    {
+        return w->model()->index(row, w->Data1()->recordset()->fieldIndex(field));
+    }
+    // Right-clicks the cell (or, for an invalid cell, the column's header)
+    // and chooses the menu item.
+    static void choose(frmDataGrid* w, const QModelIndex& at, const QString& item, int column = -1)
+    {
+        DataGridView* grid = w->grdDataGrid();
+        QWidget* surface = grid->viewport();
+        QPoint point;
+        if (at.isValid()) {
+            grid->scrollTo(at);
+            point = grid->visualRect(at).center();
+        } else {
+            QHeaderView* header = grid->horizontalHeader();
+            grid->scrollTo(w->model()->index(0, column));
+            surface = header->viewport();
+            point = {header->sectionViewportPosition(column) + 2, header->height() / 2};
+        }
+        QContextMenuEvent event(QContextMenuEvent::Mouse, point, surface->mapToGlobal(point));
+        QApplication::sendEvent(surface, &event);
+        QMenu* menu = w->commands()->menu();
+        QVERIFY(menu->isVisible());
+        QAction* action = w->commands()->action(item);
+        QVERIFY(action && action->isEnabled());
+        action->trigger();
+        menu->hide();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        TestSupport::initTestEnvironment();
+        m_pristine = m_dir.filePath(u"pristine.db"_s);
+        leaguegen::LeagueOptions options;
+        options.players = 300;
+        QCOMPARE(leaguegen::writeLeague(m_pristine, options).message(), db::Error().message());
+    }
+
+    void init()
+    {
+        m_path =
+            m_dir.filePath(QString::fromLatin1(QTest::currentTestFunction()) +
+                           QString::fromLatin1(QTest::currentDataTag()).remove(u' ') + u".db"_s);
+        QFile::remove(m_path);
+        QVERIFY(QFile::copy(m_pristine, m_path));
+        m_main = new MDIMain;
+        m_main->show();
+        QApplication::setActiveWindow(m_main); // keyboard shortcuts need an active window
+        QVERIFY(QTest::qWaitForWindowActive(m_main));
+        mMain::DBPath = m_path;
+    }
+
+    void cleanup()
+    {
+        delete m_main;
+        m_main = nullptr;
+        QCOMPARE(Prompts::finishTest(), QString());
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void menuSortsFiltersAndRemovesBoth()
+    {
+        execute(u"UPDATE Roster SET JerseyNum = NULL WHERE rowid IN (3, 4)"_s);
+        execute(u"UPDATE Roster SET TeamID = 1 WHERE rowid IN (3, 4, 5)"_s);
+        frmDataGrid* w = open(u"Roster"_s);
+        QVERIFY(w);
+        QHeaderView* header = w->grdDataGrid()->horizontalHeader();
+        const int jersey = cell(w, 0, u"JerseyNum"_s).column();
+        const QString all = keys(w);
+
+        choose(w, {}, u"mnuSortDescending"_s, jersey);
+        QCOMPARE(keys(w), stored(u"SELECT rowid FROM Roster ORDER BY JerseyNum DESC, rowid"_s));
+        QVERIFY(header->isSortIndicatorShown());
+        QCOMPARE(header->sortIndicatorSection(), jersey);
+        QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+
+        const int row = w->Data1()->recordset()->count() - 1; // rowid 3 or 4: a null jersey
+        choose(w, cell(w, row, u"TeamID"_s), u"mnuFilterByValue"_s);
+        // Nulls sort last, descending.
+        choose(w, cell(w, w->Data1()->recordset()->count() - 1, u"JerseyNum"_s),
+               u"mnuFilterByValue"_s);
+        QCOMPARE(w->Data1()->recordset()->filterTexts(),
+                 (QStringList{u"[TeamID] = 1"_s, u"[JerseyNum] Is Null"_s}));
+        QCOMPARE(keys(w), u"3,4"_s);
+
+        choose(w, cell(w, 0, u"TeamID"_s), u"mnuSortAscending"_s);
+        QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+        // An edited row is asked about first; then every row shows, in stored order.
+        w->grdDataGrid()->setCurrentIndex(cell(w, 0, u"PlayerID"_s));
+        QVERIFY(w->model()->setData(cell(w, 0, u"PlayerID"_s), 77));
+        Prompts::setNextAnswer(QMessageBox::No);
+        choose(w, cell(w, 1, u"TeamID"_s), u"mnuRemoveFilterAndSort"_s);
+        QCOMPARE(Prompts::shown().last().text, u"Commit changes?"_s);
+        QCOMPARE(keys(w), all);
+        QVERIFY(w->Data1()->recordset()->filterTexts().isEmpty());
+        QVERIFY(!header->isSortIndicatorShown());
+        // The header has no value to filter by.
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2),
+                                header->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(header->viewport(), &event);
+        QVERIFY(!w->commands()->action(u"mnuFilterByValue"_s)->isEnabled());
+        w->commands()->menu()->hide();
+    }
+
+    void filterByValueBindsText()
+    {
+        const QString nasty = u"O\"Brien's ') OR 1=1 --"_s;
+        execute(u"UPDATE Team SET City = '%1' WHERE rowid = 2"_s.arg(
+            QString(nasty).replace(u"'"_s, u"''"_s)));
+        frmDataGrid* w = open(u"Team"_s);
+        choose(w, cell(w, 1, u"City"_s), u"mnuFilterByValue"_s);
+        QCOMPARE(keys(w), u"2"_s);
+        QCOMPARE(cell(w, 0, u"City"_s).data().toString(), nasty);
+    }
+
+    void copyGivesTabSeparatedCells()
+    {
+        execute(u"UPDATE Team SET City = 'Tab\tand \"quote\"' WHERE rowid = 2"_s);
+        frmDataGrid* w = open(u"Team"_s);
+        DataGridView* grid = w->grdDataGrid();
+        const QModelIndex from = cell(w, 0, u"TeamName"_s);
+        const QModelIndex to = cell(w, 1, u"City"_s);
+        grid->setFocus();
+        grid->setCurrentIndex(from);
+        grid->selectionModel()->select(QItemSelection(from, to), QItemSelectionModel::Select);
+        QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+        const QString expected = cell(w, 0, u"TeamName"_s).data().toString() + u"\t"_s +
+                                 cell(w, 0, u"City"_s).data().toString() + u"\n"_s +
+                                 cell(w, 1, u"TeamName"_s).data().toString() +
+                                 u"\t\"Tab\tand \"\"quote\"\"\"\n"_s;
+        QCOMPARE(QGuiApplication::clipboard()->text(), expected);
+    }
+
+    void find_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("allColumns");
+        QTest::addColumn<bool>("matchCase");
+        QTest::addColumn<bool>("backward");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("found"); // -1: "No row holds"
+        QTest::addColumn<bool>("wrapped");
+        QTest::newRow("forward") << u"alpha"_s << false << false << false << 0 << 1 << false;
+        QTest::newRow("forward past one")
+            << u"alpha"_s << false << false << false << 1 << 4 << false;
+        QTest::newRow("forward wraps") << u"alpha"_s << false << false << false << 4 << 1 << true;
+        QTest::newRow("back wraps") << u"alpha"_s << false << false << true << 0 << 4 << true;
+        QTest::newRow("back") << u"ALPHA"_s << false << false << true << 4 << 1 << false;
+        QTest::newRow("match case") << u"Alpha"_s << false << true << false << 1 << 1 << true;
+        QTest::newRow("non-ASCII")
+            << u"\u00e9cluse"_s << false << false << false << 0 << 5 << false;
+        QTest::newRow("current column only")
+            << u"Omega"_s << false << false << false << 0 << -1 << false;
+        QTest::newRow("all columns") << u"Omega"_s << true << false << false << 0 << 3 << false;
+        QTest::newRow("no match") << u"qqq"_s << true << false << false << 0 << -1 << false;
+    }
+
+    void find()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, allColumns);
+        QFETCH(bool, matchCase);
+        QFETCH(bool, backward);
+        QFETCH(int, from);
+        QFETCH(int, found);
+        QFETCH(bool, wrapped);
+        execute(u"UPDATE Team SET City = 'Zeta'"_s);
+        execute(u"UPDATE Team SET City = 'Alpha' WHERE rowid = 2"_s);
+        execute(u"UPDATE Team SET City = 'alpha town' WHERE rowid = 5"_s);
+        execute(u"UPDATE Team SET City = '\u00c9CLUSE' WHERE rowid = 6"_s);
+        execute(u"UPDATE Team SET TeamName = 'Omega' WHERE rowid = 4"_s);
+        frmDataGrid* w = open(u"Team"_s);
+        DataGridView* grid = w->grdDataGrid();
+        grid->setFocus();
+        grid->setCurrentIndex(cell(w, from, u"City"_s));
+        QTest::keyClick(grid, Qt::Key_F, Qt::ControlModifier);
+        FindDialog* dialog = w->commands()->findDialog();
+        QVERIFY(dialog && dialog->isVisible());
+        dialog->txtFind()->setText(text);
+        dialog->findChild<QRadioButton*>(allColumns ? u"optAllColumns"_s : u"optCurrentColumn"_s)
+            ->setChecked(true);
+        dialog->findChild<QCheckBox*>(u"chkMatchCase"_s)->setChecked(matchCase);
+        (backward ? dialog->cmdFindPrevious() : dialog->cmdFindNext())->click();
+        if (found < 0) {
+            QCOMPARE(Prompts::shown().size(), 1);
+            QCOMPARE(Prompts::shown().first().text, u"No row holds \"%1\"."_s.arg(text));
+            QCOMPARE(grid->currentIndex(), cell(w, from, u"City"_s));
+            return;
+        }
+        QCOMPARE(grid->currentIndex().row(), found);
+        QCOMPARE(grid->currentIndex().column(), cell(w, 0, u"City"_s).column());
+        QCOMPARE(!dialog->findChild<QLabel*>(u"lblStatus"_s)->text().isEmpty(), wrapped);
+    }
+
+    void exportEqualsTheView()
+    {
+        execute(u"UPDATE Team SET City = 'Harbor City, \"East\"' || char(13, 10) || 'Side', "
+                u"Nickname = 'Z\u00fcrich \u00e9t\u00e9 \u6771\u4eac' WHERE rowid = 2"_s);
+        execute(u"UPDATE Team SET City = NULL, Nickname = '' WHERE rowid = 3"_s);
+        frmDataGrid* w = open(u"Team"_s);
+        Prompts::setNextInput(u"TeamID <= 6"_s);
+        w->cmdFilter_Click();
+        Prompts::setNextInput(u"TeamID DESC"_s);
+        w->cmdSort_Click();
+        QHeaderView* header = w->grdDataGrid()->horizontalHeader();
+        header->moveSection(cell(w, 0, u"City"_s).column(), 0);
+        w->grdDataGrid()->setColumnHidden(cell(w, 0, u"Stadium"_s).column(), true);
+
+        const QString path = m_dir.filePath(u"view.csv"_s);
+        Prompts::setNextFileName(path);
+        choose(w, cell(w, 0, u"TeamName"_s), u"mnuExportCsv"_s);
+
+        QList<QStringList> view;
+        QStringList captions;
+        for (int visual = 0; visual < header->count(); ++visual) {
+            const int column = header->logicalIndex(visual);
+            if (!header->isSectionHidden(column))
+                captions << w->model()->headerData(column, Qt::Horizontal).toString();
+        }
+        view << captions;
+        for (int row = 0; row < w->Data1()->recordset()->count(); ++row) {
+            QStringList values;
+            for (int visual = 0; visual < header->count(); ++visual) {
+                const int column = header->logicalIndex(visual);
+                if (!header->isSectionHidden(column))
+                    values << w->model()->index(row, column).data().toString();
+            }
+            view << values;
+        }
+        QCOMPARE(view.size(), 7);
+        QCOMPARE(view.first().first(), u"City"_s);
+        QVERIFY(!view.first().contains(u"Stadium"_s));
+        QCOMPARE(readCsv(path), view);
+    }
+
+    void failedExportsLeaveNoFile_data()
+    {
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("cancelled") << true;
+        QTest::newRow("folder missing") << false;
+    }
+
+    void failedExportsLeaveNoFile()
+    {
+        QFETCH(bool, cancel);
+        execute(u"CREATE TABLE Big AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+                u"SELECT i + 1 FROM n WHERE i < 5000) SELECT i, 'row ' || i AS t FROM n"_s);
+        frmDataGrid* w = open(u"Big"_s);
+        const QString path =
+            cancel ? m_dir.filePath(u"cancelled.csv"_s) : m_dir.filePath(u"none/x.csv"_s);
+        Prompts::setNextFileName(path);
+        bool sawProgress = false;
+        if (cancel) {
+            QTimer::singleShot(0, w, [&] {
+                auto* progress = w->findChild<QProgressDialog*>(u"frmExportProgress"_s);
+                sawProgress = progress && progress->isVisible();
+                if (progress)
+                    progress->cancel();
+            });
+        }
+        w->commands()->exportView();
+        QVERIFY(!QFile::exists(path));
+        QCOMPARE(sawProgress, cancel);
+        QCOMPARE(Prompts::shown().size(), cancel ? 1 : 2); // the file dialog, an error
+        if (!cancel)
+            QVERIFY(Prompts::shown().last().text.startsWith(u"Error:1041 "_s));
+        QCOMPARE(QDir(m_dir.path()).entryList({u"cancelled*"_s}), QStringList());
+    }
+};
+
+QTEST_MAIN(TestGridCommands)
+#include "tst_gridcommands.moc"
