@@ -45,11 +45,13 @@ int main(int argc, char* argv[])
     app.setQuitOnLastWindowClosed(false);
 
     QPointer<MDIMain> main;
-    auto mainWindow = [&main]() -> QWidget* {
+    auto mainWindow = [&main, &league]() -> QWidget* {
         if (!main) {
             main = new MDIMain;
             main->setAttribute(Qt::WA_DeleteOnClose);
             QObject::connect(main, &QObject::destroyed, qApp, &QCoreApplication::quit);
+            if (!league.isEmpty())
+                openLeagueWhenLoaded(main, league);
         }
         return main;
     };

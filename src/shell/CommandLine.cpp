@@ -1,5 +1,7 @@
 #include "shell/CommandLine.h"
 
+#include "shell/MDIMain.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
@@ -25,4 +27,12 @@ QString leagueArgument(const QStringList& arguments)
         std::exit(1);
     }
     return positional.value(0);
+}
+
+void openLeagueWhenLoaded(MDIMain* main, const QString& path)
+{
+    // Queued: it runs once the splash has shown the main window, and not at
+    // all if the main window is gone by then.
+    QMetaObject::invokeMethod(
+        main, [main, path] { main->openLeague(path); }, Qt::QueuedConnection);
 }

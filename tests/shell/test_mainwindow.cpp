@@ -4,6 +4,7 @@
 #include "db/Database.h"
 #include "grid/frmDataGrid.h"
 #include "leaguegen/LeagueGenerator.h"
+#include "shell/CommandLine.h"
 #include "shell/MDIMain.h"
 #include "shell/base/ContextIDs.h"
 #include "shell/base/Globals.h"
@@ -14,6 +15,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -465,6 +467,60 @@ private slots:
             QCOMPARE(printed, output);
         else
             QVERIFY2(printed.contains(output), qPrintable(printed));
+    }
+
+    // A league named on the command line gets what File > Open gives the
+    // same file: stored if it is a league, the same message if not.
+    void leagueArgumentIsTakenAsFileOpenTakesIt_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("stored");
+        QTest::newRow("league") << QStringLiteral("AccessConvert.mdb") << true;
+        QTest::newRow("text file") << QStringLiteral("notes.mdb") << false;
+        QTest::newRow("missing file") << QStringLiteral("missing.mdb") << false;
+    }
+
+    void leagueArgumentIsTakenAsFileOpenTakesIt()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, stored);
+        QTemporaryDir dir;
+        leaguegen::LeagueOptions options;
+        options.players = 40;
+        QVERIFY(
+            !leaguegen::writeLeague(dir.filePath(QStringLiteral("AccessConvert.mdb")), options));
+        QFile text(dir.filePath(QStringLiteral("notes.mdb")));
+        QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not a league\n") > 0);
+        text.close();
+        const QString path = dir.filePath(name);
+        const QString old = QStringLiteral("/old.mdb");
+
+        auto messagesOf = [](qsizetype from) {
+            QStringList texts;
+            for (const Prompts::Shown& shown : Prompts::shown().mid(from))
+                if (shown.kind == QStringLiteral("message"))
+                    texts << shown.text;
+            return texts;
+        };
+        SaveSetting(QStringLiteral("Settings"), QStringLiteral("mdb"), old);
+        MDIMain byMenu;
+        byMenu.show();
+        Prompts::setNextFileName(path);
+        byMenu.action(QStringLiteral("mnuOpen"))->trigger();
+        const QStringList menuMessages = messagesOf(0);
+
+        SaveSetting(QStringLiteral("Settings"), QStringLiteral("mdb"), old);
+        const qsizetype before = Prompts::shown().size();
+        MDIMain main;
+        main.show(); // loading restores the old choice
+        openLeagueWhenLoaded(&main, path);
+        QCOMPARE(mMain::DBPath, old); // queued behind the loading
+        QCoreApplication::processEvents();
+        QCOMPARE(GetSetting(QStringLiteral("Settings"), QStringLiteral("mdb")),
+                 stored ? path : old);
+        QCOMPARE(mMain::DBPath, stored ? path : old);
+        QCOMPARE(messagesOf(before), menuMessages);
+        QCOMPARE(menuMessages.isEmpty(), stored);
     }
 
     void helpContentsOpensAndClosingTheMainWindowClosesIt()
