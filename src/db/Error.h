@@ -28,6 +28,7 @@ enum ErrorNumber : int {
     Cancelled = 1018,          // the user stopped the work before it was done
     TargetExists = 1040,       // the league generator will not replace a file unasked
     WriteFailed = 1041,        // a file could not be written, moved or removed
+    LeagueChanged = 1042,      // an undo finds the league changed since its command
 };
 
 // One error value crosses every layer: a number and a description.

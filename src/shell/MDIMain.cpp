@@ -1,5 +1,6 @@
 #include "shell/MDIMain.h"
 
+#include "backups/Backups.h"
 #include "db/Database.h"
 #include "globaledit/GlobalEditCommand.h"
 #include "grid/TableCommands.h"
@@ -144,12 +145,19 @@ void MDIMain::buildMenus()
             &MDIMain::mnuConvert_Click);
     addItem(file, QStringLiteral("ClearDatabase"), QStringLiteral("&Clear Database"),
             &MDIMain::ClearDatabase_Click);
+    addItem(file, QStringLiteral("mnuRestoreBackup"), QStringLiteral("&Restore Backup\u2026"),
+            &MDIMain::mnuRestoreBackup_Click);
     addSeparator(file, QStringLiteral("Space3"));
     addItem(file, QStringLiteral("mnuExit"), QStringLiteral("&Exit"), &MDIMain::mnuExit_Click);
 
     QMenu* edit = addMenu(QStringLiteral("mnuEdit"), QStringLiteral("&Edit"));
     addItem(edit, QStringLiteral("mnuGlobalEdit"), QStringLiteral("&Global Edit"),
             &MDIMain::mnuGlobalEdit_Click);
+    addItem(edit, QStringLiteral("mnuUndoGlobalEdit"), QStringLiteral("&Undo Global Edit"),
+            &MDIMain::mnuUndoGlobalEdit_Click);
+    connect(&backups::UndoRecord::instance(), &backups::UndoRecord::changed, this,
+            &MDIMain::updateUndoItem);
+    updateUndoItem();
 
     QMenu* view = addMenu(QStringLiteral("mnuView"), QStringLiteral("&Table"));
     addItem(view, QStringLiteral("mnuAll"), QStringLiteral("&All"), &MDIMain::mnuAll_Click);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -55,6 +56,9 @@ public:
     void mnuExit_Click();
     void ClearDatabase_Click();
     void mnuGlobalEdit_Click();
+    // Backup commands (BackupCommands.cpp).
+    void mnuUndoGlobalEdit_Click();
+    void mnuRestoreBackup_Click();
     void mnuContents_Click();
     void mnuAbout_Click();
 
@@ -66,6 +70,11 @@ private:
     void MDIForm_Load();
     void MDIForm_UnLoad();
     void RunConverter();
+    void updateUndoItem();
+    // Restores the backup over the league after the open grid windows
+    // settled their edited rows; they then show the restored league.
+    bool restoreLeague(const QString& league, const QString& backup, const QString& command,
+                       std::optional<quint32> unchangedSince = {});
     void buildMenus();
     void buildStatusBar();
     void showLeaguePath();

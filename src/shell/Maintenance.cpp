@@ -1,4 +1,5 @@
 // File > Clear Database and File > Convert.
+#include "backups/Backups.h"
 #include "db/Database.h"
 #include "db/Schema.h"
 #include "shell/MDIMain.h"
@@ -17,8 +18,7 @@ QString clearQuestion(const QString& path)
 {
     return QStringLiteral("All rows of the seven league tables (%1) in \"%2\" will be deleted. "
                           "This cannot be undone.\n\nClear the database?")
-        .arg(db::schema::leagueTables().join(QStringLiteral(", ")),
-             QDir::toNativeSeparators(path));
+        .arg(db::schema::leagueTables().join(QStringLiteral(", ")), QDir::toNativeSeparators(path));
 }
 
 // A failure inside the transaction was rolled back; say so, so the user
@@ -32,18 +32,23 @@ db::Error rolledBack(db::Error error)
     return error;
 }
 
-// Empties the seven league tables in their fixed order, all or none.
+// Empties the seven league tables in their fixed order, all or none, after
+// a backup of the league as it was, taken under the same lock.
 db::Error clearLeagueTables(db::Database& league)
 {
+    backups::CommandBackup backup(league.path(), QStringLiteral("Clear Database"));
     db::Transaction transaction(league);
     if (db::Error e = transaction.begin())
         return e;
+    if (db::Error e = backup.take())
+        return rolledBack(e);
     for (const QString& table : db::schema::leagueTables()) {
         if (db::Error e = league.execute(QStringLiteral("DELETE FROM %1;").arg(table)))
             return rolledBack(e);
     }
     if (db::Error e = transaction.commit())
         return rolledBack(e);
+    backup.committed();
     return {};
 }
 

@@ -65,17 +65,22 @@ private slots:
         MDIMain main;
         QCOMPARE(main.windowTitle(), QStringLiteral("Yardmark '99"));
         const QStringList expected = {
-            QStringLiteral("mnuFile &File: &Open|-|&Convert|&Clear Database|-|&Exit"),
-            QStringLiteral("mnuEdit &Edit: &Global Edit"),
+            QStringLiteral(
+                "mnuFile &File: &Open|-|&Convert|&Clear Database|&Restore Backup\u2026|-|"
+                "&Exit"),
+            QStringLiteral("mnuEdit &Edit: &Global Edit|&Undo Global Edit"),
             QStringLiteral("mnuView &Table: &All|-|&Conference|&Free Agents|&League|&PlayerTable|"
                            "&Roster|&Schedule|&Team"),
             QStringLiteral("mnuHelp &Help: &Contents|-|&About"),
         };
         QCOMPARE(menuLayout(main), expected);
-        for (const char* name : {"mnuOpen", "mnuSpace", "mnuConvert", "ClearDatabase", "Space3",
-                                 "mnuExit", "mnuGlobalEdit", "mnuAll", "mnuSpace2", "mnuConference",
-                                 "mnuFreeAgents", "mnuLeague", "mnuPlayerTable", "mnuRoster",
-                                 "mnuSchedule", "mnuTeam", "mnuContents", "space1", "mnuAbout"})
+        for (const char* name :
+             {"mnuOpen",           "mnuSpace",  "mnuConvert",     "ClearDatabase",
+              "mnuRestoreBackup",  "Space3",    "mnuExit",        "mnuGlobalEdit",
+              "mnuUndoGlobalEdit", "mnuAll",    "mnuSpace2",      "mnuConference",
+              "mnuFreeAgents",     "mnuLeague", "mnuPlayerTable", "mnuRoster",
+              "mnuSchedule",       "mnuTeam",   "mnuContents",    "space1",
+              "mnuAbout"})
             QVERIFY2(main.action(QString::fromLatin1(name)), name);
         QVERIFY(main.action(QStringLiteral("mnuTeam"))->isCheckable());
         QVERIFY(!main.action(QStringLiteral("mnuTeam"))->isChecked());

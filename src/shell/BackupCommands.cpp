@@ -1,0 +1,103 @@
+// Edit > Undo Global Edit and File > Restore Backup.
+#include "backups/Backups.h"
+#include "db/Database.h"
+#include "grid/frmDataGrid.h"
+#include "shell/MDIMain.h"
+#include "shell/base/EditingWindow.h"
+#include "shell/base/Globals.h"
+#include "shell/base/Prompts.h"
+#include "shell/frmRestoreBackup.h"
+
+#include <QAction>
+#include <QDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+
+namespace {
+
+QString changedSince(const backups::UndoPoint& point)
+{
+    return QStringLiteral("The league \"%1\" has changed since the last %2, so it cannot be "
+                          "undone.\n\nUse File > Restore Backup to go back to the backup taken "
+                          "before it.")
+        .arg(QDir::toNativeSeparators(point.league), point.command);
+}
+
+} // namespace
+
+void MDIMain::updateUndoItem()
+{
+    action(QStringLiteral("mnuUndoGlobalEdit"))
+        ->setEnabled(backups::UndoRecord::instance().point().has_value());
+}
+
+bool MDIMain::restoreLeague(const QString& league, const QString& backup, const QString& command,
+                            std::optional<quint32> unchangedSince)
+{
+    // Edited rows are settled against the league they were made in, before
+    // it is replaced.
+    for (QMdiSubWindow* sub : m_area->subWindowList()) {
+        if (auto* editing = dynamic_cast<EditingWindow*>(sub->widget());
+            editing && !editing->resolvePendingEdit())
+            return false;
+    }
+    const db::Error e = backups::restore(league, backup, command, unchangedSince);
+    if (e.number == db::LeagueChanged) {
+        Prompts::refuse(this, changedSince(*backups::UndoRecord::instance().point()));
+        return false;
+    }
+    if (e) {
+        Prompts::showError(this, e.number, e.description);
+        return false;
+    }
+    for (QMdiSubWindow* sub : m_area->subWindowList()) {
+        if (auto* grid = qobject_cast<frmDataGrid*>(sub->widget()))
+            grid->cmdRefresh_Click();
+    }
+    return true;
+}
+
+void MDIMain::mnuUndoGlobalEdit_Click()
+{
+    const std::optional<backups::UndoPoint> point = backups::UndoRecord::instance().point();
+    if (!point)
+        return;
+    // Checked again under the lock by the restore; asked here first so no
+    // question about edited rows comes before a refusal.
+    if (backups::changeCounter(point->league) != point->counter) {
+        Prompts::refuse(this, changedSince(*point));
+        return;
+    }
+    if (restoreLeague(point->league, point->backup, QStringLiteral("Undo Global Edit"),
+                      point->counter))
+        backups::UndoRecord::instance().clear();
+}
+
+void MDIMain::mnuRestoreBackup_Click()
+{
+    static QPointer<QMdiSubWindow> window;
+    if (window)
+        window->close();
+    db::Database league; // a missing or foreign league has no backups to restore
+    if (const db::Error e = league.open(mMain::DBPath)) {
+        Prompts::showError(this, e.number, e.description);
+        return;
+    }
+    league.close();
+    const QString path = mMain::DBPath;
+    auto* form = new frmRestoreBackup(path, [this, path](const QString& backup) {
+        return restoreLeague(path, backup, QStringLiteral("Restore Backup"));
+    });
+    if (!form->Form_Load()) {
+        delete form;
+        Prompts::refuse(this, QStringLiteral("There are no backups of the league \"%1\" yet.")
+                                  .arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    window = m_area->addSubWindow(form);
+    window->setObjectName(QStringLiteral("frmRestoreBackupWindow"));
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    m_area->setActiveSubWindow(window);
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+
+// File > Restore Backup: lists the league's backups, newest first, with
+// their date, command and size, and hands the chosen one to the restore
+// after a Yes/No question. It unloads when it is done.
+class frmRestoreBackup : public QWidget
+{
+    Q_OBJECT
+public:
+    // restore: restores the backup at the path; true when it did.
+    frmRestoreBackup(const QString& leaguePath, std::function<bool(const QString&)> restore,
+                     QWidget* parent = nullptr);
+
+    // False when the league has no backups (nothing to list).
+    bool Form_Load();
+    void cmdRestore_Click();
+    void cmdCancel_Click();
+
+private:
+    void unload();
+
+    QString m_league;
+    std::function<bool(const QString&)> m_restore;
+    QLabel* m_caption;
+    QTreeWidget* m_list;
+    QPushButton* m_restoreButton;
+};

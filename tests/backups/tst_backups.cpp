@@ -1,0 +1,354 @@
+// Backups, Undo Global Edit and Restore Backup, driven through the main
+// window's menus on real league files, and a restore killed half-way.
+#include "TestSupport.h"
+#include "backups/Backups.h"
+#include "db/Database.h"
+#include "db/RecordSet.h"
+#include "grid/DataControl.h"
+#include "grid/RecordSetModel.h"
+#include "grid/frmDataGrid.h"
+#include "leaguegen/LeagueGenerator.h"
+#include "shell/MDIMain.h"
+#include "shell/base/Globals.h"
+#include "shell/base/Prompts.h"
+#include "shell/base/Settings.h"
+#include "shell/frmRestoreBackup.h"
+
+#include <QAction>
+#include <QCryptographicHash>
+#include <QMdiArea>
+#include <QProcess>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTreeWidget>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// What the league holds, row by row in every table: equal for a league and
+// its restored copy, whose file headers differ.
+QByteArray content(const QString& path)
+{
+    db::Database league; // opening rolls back what a killed restore left half-done
+    if (const db::Error e = league.open(path))
+        return e.message().toUtf8();
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    QStringList tables;
+    league.query(u"SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"_s, {},
+                 [&](const QSqlQuery& q) { tables << q.value(0).toString(); });
+    for (const QString& table : tables) {
+        hash.addData(table.toUtf8());
+        int columns = -1;
+        league.query(u"SELECT * FROM \"%1\" ORDER BY rowid"_s.arg(table), {},
+                     [&](const QSqlQuery& q) {
+                         if (columns < 0)
+                             columns = q.record().count();
+                         for (int c = 0; c < columns; ++c)
+                             hash.addData(QByteArray(q.value(c).toString().toUtf8() + "\x1f"));
+                     });
+    }
+    return hash.result();
+}
+
+QString integrity(const QString& path)
+{
+    QString result;
+    db::Database league;
+    if (const db::Error e = league.open(path))
+        return e.message();
+    league.query(u"PRAGMA integrity_check"_s, {},
+                 [&](const QSqlQuery& q) { result += q.value(0).toString(); });
+    return result;
+}
+
+QStringList backupNames(const QString& league)
+{
+    QStringList names;
+    for (const backups::Backup& b : backups::list(league))
+        names << QFileInfo(b.path).fileName();
+    return names;
+}
+
+// The messages shown, beeps left out.
+QStringList shownTexts()
+{
+    QStringList texts;
+    for (const Prompts::Shown& s : Prompts::shown())
+        if (s.kind == u"message"_s)
+            texts << s.text;
+    return texts;
+}
+
+} // namespace
+
+class TestBackups : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup() { QCOMPARE(Prompts::finishTest(), QString()); }
+
+    void clearDatabaseBacksUpAndUndoes();
+    void undoRefusedAfterLaterChange();
+    void backupFailureChangesNothing();
+    void pruningKeepsNewest_data();
+    void pruningKeepsNewest();
+    void restoreBackupFromTheMenu();
+    void killedRestoreIsAllOrNothing();
+
+private:
+    QString makeLeague(const QString& name, int players = 120, quint32 seed = 1);
+    QStringList clearDatabase();
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<MDIMain> m_main;
+};
+
+void TestBackups::initTestCase()
+{
+    TestSupport::initTestEnvironment();
+    QVERIFY(m_dir.isValid());
+    m_main = std::make_unique<MDIMain>();
+    m_main->show();
+}
+
+void TestBackups::init()
+{
+    TestSupport::clearSettings();
+    m_main->mdiArea()->closeAllSubWindows();
+}
+
+QString TestBackups::makeLeague(const QString& name, int players, quint32 seed)
+{
+    const QString path = m_dir.filePath(name);
+    QFile::remove(path);
+    QDir(backups::folderFor(path)).removeRecursively();
+    leaguegen::LeagueOptions options;
+    options.players = players;
+    options.seed = seed;
+    return leaguegen::writeLeague(path, options) ? QString() : path;
+}
+
+// File > Clear Database, Yes: what it showed after its question.
+QStringList TestBackups::clearDatabase()
+{
+    Prompts::setNextAnswer(QMessageBox::Yes);
+    m_main->action(u"ClearDatabase"_s)->trigger();
+    const QStringList shown = shownTexts().mid(1);
+    Prompts::finishTest();
+    return shown;
+}
+
+// The backup is the league's file as it was, byte for byte; Undo brings
+// that league back, after asking about an open window's edited row, and
+// the window shows it.
+void TestBackups::clearDatabaseBacksUpAndUndoes()
+{
+    QAction* undo = m_main->action(u"mnuUndoGlobalEdit"_s);
+    QVERIFY(!undo->isEnabled()); // nothing done yet in this run
+    mMain::DBPath = makeLeague(u"undo.mdb"_s);
+    const QByteArray before = fileBytes(mMain::DBPath);
+    const QByteArray held = content(mMain::DBPath);
+
+    QCOMPARE(clearDatabase(), QStringList());
+    const QList<backups::Backup> taken = backups::list(mMain::DBPath);
+    QCOMPARE(taken.size(), 1);
+    QCOMPARE(taken[0].command, u"Clear Database"_s);
+    QCOMPARE(fileBytes(taken[0].path), before);
+    QVERIFY(undo->isEnabled());
+
+    m_main->action(u"mnuTeam"_s)->trigger();
+    auto* grid = m_main->findChild<frmDataGrid*>(u"frmDataGrid"_s);
+    QVERIFY(grid);
+    QCOMPARE(grid->Data1()->recordset()->count(), 0);
+    grid->model()->setData(grid->model()->index(0, 1), u"Expansion"_s); // the new-row line
+    QVERIFY(grid->model()->hasPendingEdit());
+    Prompts::setNextAnswer(QMessageBox::No);
+    undo->trigger();
+
+    QCOMPARE(shownTexts(), QStringList{u"Commit changes?"_s});
+    QCOMPARE(content(mMain::DBPath), held);
+    QCOMPARE(integrity(mMain::DBPath), u"ok"_s);
+    QVERIFY(grid->Data1()->recordset()->count() > 0);
+    QVERIFY(!undo->isEnabled());
+    // The undone state is kept too, so the undo can itself be taken back.
+    QCOMPARE(backups::list(mMain::DBPath).first().command, u"Undo Global Edit"_s);
+}
+
+void TestBackups::undoRefusedAfterLaterChange()
+{
+    mMain::DBPath = makeLeague(u"changed.mdb"_s);
+    QCOMPARE(clearDatabase(), QStringList());
+    {
+        db::Database other;
+        QVERIFY(!other.open(mMain::DBPath));
+        QVERIFY(!other.execute(u"INSERT INTO Team (TeamID, TeamName) VALUES (7, 'Later')"_s));
+    }
+    const QByteArray after = fileBytes(mMain::DBPath);
+
+    m_main->action(u"mnuUndoGlobalEdit"_s)->trigger();
+
+    QCOMPARE(Prompts::shown().size(), 2); // a refusal: a beep, then the message
+    const Prompts::Shown refusal = Prompts::shown()[1];
+    QCOMPARE(refusal.icon, QMessageBox::Warning);
+    QVERIFY2(refusal.text.contains(u"has changed since the last Clear Database"_s) &&
+                 refusal.text.contains(u"Restore Backup"_s),
+             qPrintable(refusal.text));
+    QCOMPARE(fileBytes(mMain::DBPath), after);
+    QCOMPARE(backups::list(mMain::DBPath).size(), 1);
+}
+
+void TestBackups::backupFailureChangesNothing()
+{
+    mMain::DBPath = makeLeague(u"blocked.mdb"_s);
+    // A file where the backup folder should be: the folder cannot be made.
+    QFile blocker(backups::folderFor(mMain::DBPath));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QByteArray before = fileBytes(mMain::DBPath);
+
+    const QStringList shown = clearDatabase();
+
+    QCOMPARE(shown.size(), 1);
+    const QString error = shown[0];
+    QVERIFY2(error.startsWith(u"Error:%1 "_s.arg(int(db::WriteFailed))) &&
+                 error.contains(u"could not be backed up"_s) &&
+                 error.contains(u"No table was emptied"_s),
+             qPrintable(error));
+    QCOMPARE(fileBytes(mMain::DBPath), before);
+}
+
+void TestBackups::pruningKeepsNewest_data()
+{
+    QTest::addColumn<QString>("keep"); // the stored [Backups] Keep
+    QTest::addColumn<int>("kept");
+    QTest::newRow("3") << u"3"_s << 3;
+    QTest::newRow("1") << u"1"_s << 1;
+    QTest::newRow("absent: 10") << QString() << 10;
+    QTest::newRow("not a number: 10") << u"many"_s << 10;
+}
+
+void TestBackups::pruningKeepsNewest()
+{
+    QFETCH(QString, keep);
+    QFETCH(int, kept);
+    if (!keep.isNull())
+        SaveSetting(u"Backups"_s, u"Keep"_s, keep);
+    mMain::DBPath = makeLeague(u"prune.mdb"_s);
+    // Twelve older backups, two of them in the same second, and a stranger.
+    const QString folder = backups::folderFor(mMain::DBPath);
+    QVERIFY(QDir().mkpath(folder));
+    QStringList older;
+    for (int i = 0; i < 12; ++i)
+        older << u"2026-01-%1 10-00-00 Global Edit%2.mdb"_s.arg(i / 2 + 10)
+                     .arg(i % 2 ? u" (2)"_s : QString());
+    older << u"notes.mdb"_s;
+    for (const QString& name : older)
+        QVERIFY(QFile::copy(mMain::DBPath, folder + u'/' + name));
+
+    QCOMPARE(clearDatabase(), QStringList());
+
+    QStringList expected = older.mid(0, 12);
+    std::reverse(expected.begin(), expected.end());
+    expected.prepend(backupNames(mMain::DBPath).value(0));
+    QVERIFY(expected.first().endsWith(u" Clear Database.mdb"_s));
+    QCOMPARE(backupNames(mMain::DBPath), expected.mid(0, kept));
+    QVERIFY(QFile::exists(folder + u"/notes.mdb"_s)); // not one of ours
+}
+
+// Restore Backup lists the backups newest first, asks, backs up the league
+// as it is and restores the chosen one; No changes nothing.
+void TestBackups::restoreBackupFromTheMenu()
+{
+    mMain::DBPath = makeLeague(u"restore.mdb"_s);
+    m_main->action(u"mnuRestoreBackup"_s)->trigger(); // none yet
+    QCOMPARE(shownTexts().size(), 1);
+    QVERIFY(shownTexts()[0].startsWith(u"There are no backups"_s));
+    Prompts::finishTest();
+
+    const QByteArray full = content(mMain::DBPath);
+    QCOMPARE(clearDatabase(), QStringList());
+    const QByteArray cleared = fileBytes(mMain::DBPath);
+    const QByteArray emptied = content(mMain::DBPath);
+
+    for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
+        m_main->action(u"mnuRestoreBackup"_s)->trigger();
+        auto* form = m_main->findChild<frmRestoreBackup*>();
+        QVERIFY(form);
+        auto* list = form->findChild<QTreeWidget*>(u"lstBackups"_s);
+        QCOMPARE(list->topLevelItemCount(), 1);
+        QCOMPARE(list->topLevelItem(0)->text(1), u"Clear Database"_s);
+        Prompts::setNextAnswer(answer);
+        form->findChild<QPushButton*>(u"cmdRestore"_s)->click();
+        QVERIFY(Prompts::shown().last().text.startsWith(u"Replace the league"_s));
+        QCOMPARE(content(mMain::DBPath), answer == QMessageBox::Yes ? full : emptied);
+        if (answer == QMessageBox::No)
+            form->findChild<QPushButton*>(u"cmdCancel"_s)->click();
+        QTest::qWait(0); // closed windows go at the next turn of the loop
+    }
+    QVERIFY(!m_main->findChild<frmRestoreBackup*>());
+    const QList<backups::Backup> now = backups::list(mMain::DBPath);
+    QCOMPARE(now.size(), 2);
+    QCOMPARE(now[0].command, u"Restore Backup"_s);
+    QCOMPARE(fileBytes(now[0].path), cleared);
+    QCOMPARE(integrity(mMain::DBPath), u"ok"_s);
+}
+
+// A restore killed at random moments leaves a sound league that is wholly
+// the old one or wholly the backup.
+void TestBackups::killedRestoreIsAllOrNothing()
+{
+    const QString killee = QCoreApplication::applicationDirPath() + u"/backups_killee"_s;
+    QVERIFY2(QFile::exists(killee), qPrintable(killee));
+    const QString base = makeLeague(u"killbase.mdb"_s, 15000, 1);
+    const QString backup = makeLeague(u"killbackup.mdb"_s, 12000, 2);
+    const QByteArray oldLeague = content(base), restored = content(backup);
+    QVERIFY(oldLeague != restored);
+    const QString victim = m_dir.filePath(u"victim.mdb"_s);
+    const auto fresh = [&] {
+        QFile::remove(victim);
+        QFile::remove(victim + u"-journal"_s);
+        QDir(backups::folderFor(victim)).removeRecursively();
+        return QFile::copy(base, victim);
+    };
+
+    QVERIFY(fresh());
+    QProcess process;
+    process.start(killee, {victim, backup});
+    QVERIFY(process.waitForReadyRead(30000));
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(process.waitForFinished(60000) && process.exitCode() == 0);
+    const qint64 whole = qMax<qint64>(clock.elapsed(), 2);
+    QCOMPARE(content(victim), restored);
+
+    int interrupted = 0;
+    for (int i = 0; i < 8; ++i) {
+        QVERIFY(fresh());
+        process.start(killee, {victim, backup});
+        QVERIFY(process.waitForReadyRead(30000));
+        QTest::qSleep(int(QRandomGenerator::global()->bounded(whole * 5 / 4)));
+        process.kill(); // SIGKILL: no chance to roll back
+        QVERIFY(process.waitForFinished(10000));
+        interrupted += QFileInfo(victim + u"-journal"_s).size() > 0 ? 1 : 0;
+        QCOMPARE(integrity(victim), u"ok"_s);
+        const QByteArray left = content(victim);
+        QVERIFY(left == oldLeague || left == restored);
+    }
+    QVERIFY2(interrupted > 0, "no kill landed inside the restore");
+}
+
+QTEST_MAIN(TestBackups)
+#include "tst_backups.moc"
