@@ -59,16 +59,22 @@ void backupApi(const QString& league)
     const QString target = backups::folderFor(league) + QStringLiteral("/api.mdb");
     QDir().mkpath(backups::folderFor(league));
     QFile::remove(target);
-    underLock(league, [&](db::Database& database) {
+    // SQLite refuses to back up from a connection inside a write transaction,
+    // so a second connection reads the league while the first holds the lock.
+    underLock(league, [&](db::Database&) {
+        sqlite3* source = nullptr;
         sqlite3* dest = nullptr;
+        sqlite3_open_v2(QFile::encodeName(league).constData(), &source, SQLITE_OPEN_READONLY,
+                        nullptr);
         sqlite3_open_v2(QFile::encodeName(target).constData(), &dest,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
         sqlite3_exec(dest, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF", nullptr, nullptr,
                      nullptr);
-        sqlite3_backup* copy = sqlite3_backup_init(dest, "main", database.sqliteHandle(), "main");
+        sqlite3_backup* copy = sqlite3_backup_init(dest, "main", source, "main");
         const int rc = copy ? sqlite3_backup_step(copy, -1) : SQLITE_ERROR;
         sqlite3_backup_finish(copy);
         sqlite3_close(dest);
+        sqlite3_close(source);
         if (rc != SQLITE_DONE)
             fail(QStringLiteral("backup API"), {rc, QString::fromUtf8(sqlite3_errstr(rc))});
         QFile file(target);
