@@ -2,6 +2,7 @@
 
 #include "db/Database.h"
 #include "globaledit/engine/DecimalText.h"
+#include "globaledit/engine/EditJob.h"
 #include "globaledit/engine/TeamList.h"
 #include "globaledit/frmProgress.h"
 #include "shell/base/ContextIDs.h"
@@ -11,6 +12,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QEvent>
+#include <QEventLoop>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -400,15 +403,55 @@ std::optional<globaledit::GlobalEdit> frmGlobal::collectEdit()
     return edit;
 }
 
+namespace {
+// While an edit runs, the user can start nothing else and close nothing:
+// input to every window is dropped (not queued for later), while painting,
+// timers and the edit's reports go on.
+class InputBlocker : public QObject
+{
+public:
+    InputBlocker() { QCoreApplication::instance()->installEventFilter(this); }
+    ~InputBlocker() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Shortcut:
+        case QEvent::ShortcutOverride:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+            return true;
+        case QEvent::Close:
+            event->ignore();
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+} // namespace
+
 db::Error frmGlobal::ApplyGlobalEdit(const globaledit::GlobalEdit& edit)
 {
-    globaledit::EditProgress progress;
-    progress.positionStarted = [this](int position, qint64 players) {
-        positionStarted(position, players);
-    };
-    progress.playerDone = [this] { playerDone(); };
     m_running = true;
-    const db::Error e = globaledit::runGlobalEdit(m_leaguePath, edit, progress);
+    const InputBlocker blocker;
+    globaledit::EditJob job(m_leaguePath, edit);
+    connect(&job, &globaledit::EditJob::positionStarted, this, &frmGlobal::positionStarted);
+    connect(&job, &globaledit::EditJob::playersDone, this, &frmGlobal::playersDone);
+    QEventLoop loop;
+    connect(&job, &globaledit::EditJob::finished, &loop, &QEventLoop::quit);
+    job.start();
+    loop.exec();
+    const db::Error e = job.wait(); // also when the loop was ended from outside
     m_running = false;
     return e;
 }
@@ -416,25 +459,21 @@ db::Error frmGlobal::ApplyGlobalEdit(const globaledit::GlobalEdit& edit)
 void frmGlobal::positionStarted(int position, qint64 players)
 {
     SetPosition(position);
+    m_barPosition = position;
+    m_barDone = 0;
     // Any number of players takes the bar from 0 to 100.
     m_step = 100.0f / float(players);
     frmProgress* progress = frmProgress::instance(window());
     progress->setProgressValue(0);
     progress->showCentred();
     progress->setCaption(QStringLiteral("Updating ") + PosName);
-    // The one point of a position where the user's input is handled.
-    QCoreApplication::processEvents();
-    m_repaintClock.start();
 }
 
-void frmGlobal::playerDone()
+void frmGlobal::playersDone(int position, qint64 done)
 {
     frmProgress* progress = frmProgress::loaded();
-    if (!progress)
+    if (!progress || position != m_barPosition)
         return;
-    progress->MovePBar(m_step);
-    if (m_repaintClock.elapsed() >= 50) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        m_repaintClock.restart();
-    }
+    progress->MovePBar(m_step * float(done - m_barDone));
+    m_barDone = done;
 }

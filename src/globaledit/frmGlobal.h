@@ -3,7 +3,6 @@
 #include "db/Error.h"
 #include "globaledit/engine/GlobalEditEngine.h"
 
-#include <QElapsedTimer>
 #include <QWidget>
 #include <array>
 #include <optional>
@@ -73,7 +72,7 @@ private:
     bool readNumber(QLineEdit* box, double& target);
     db::Error ApplyGlobalEdit(const globaledit::GlobalEdit& edit);
     void positionStarted(int position, qint64 players);
-    void playerDone();
+    void playersDone(int position, qint64 done);
 
     QComboBox* cboTeam = nullptr;
     std::array<QCheckBox*, db::schema::PositionCount> chkPosition{};
@@ -90,6 +89,7 @@ private:
     globaledit::TeamFilter m_teamFilter;
 
     bool m_running = false;
-    float m_step = 0;             // bar advance per player of the current position
-    QElapsedTimer m_repaintClock; // keeps the progress window painted in long positions
+    int m_barPosition = -1; // the position the progress bar shows
+    qint64 m_barDone = 0;   // its players the bar has counted
+    float m_step = 0;       // bar advance per player of that position
 };

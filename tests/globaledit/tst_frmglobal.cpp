@@ -29,6 +29,23 @@
 using editcheck::Snapshot;
 using namespace Qt::StringLiterals;
 
+namespace {
+// Calls onShow with each progress window as it is shown.
+class ShowWatcher : public QObject
+{
+public:
+    std::function<void(QObject*)> onShow;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched->objectName() == u"frmProgress"_s)
+            onShow(watched);
+        return false;
+    }
+};
+} // namespace
+
 class TestFrmGlobal : public QObject
 {
     Q_OBJECT
@@ -207,25 +224,34 @@ void TestFrmGlobal::okRunsCheckedPositionsInOrder()
     QVERIFY(!league.open(mMain::DBPath));
     QVERIFY(!league.execute(u"UPDATE PlayerTable SET CurrentPos = 8 WHERE CurrentPos > 8"_s));
     QVERIFY(openDialog());
-    // Timers run when the run lets events through: watch the progress window,
-    // and try to close the dialog and press OK again meanwhile.
+    // The bar, from the first showing of the progress window on: which
+    // caption it moved under, and how far.
     QStringList captions;
-    QMap<QString, int> peak; // caption -> highest bar value
+    QMap<QString, int> peak;
+    ShowWatcher shows;
+    shows.onShow = [&](QObject* window) {
+        auto* p = qobject_cast<frmProgress*>(window);
+        connect(p->findChild<QProgressBar*>(u"ProgressBar1"_s), &QProgressBar::valueChanged, this,
+                [&, p](int v) {
+                    if (v > 0 && captions.value(captions.size() - 1) != p->caption())
+                        captions << p->caption();
+                    peak[p->caption()] = qMax(peak[p->caption()], v);
+                });
+    };
+    qApp->installEventFilter(&shows);
+    // Timers run while the edit runs: try to close the dialog and the main
+    // window and to press OK again meanwhile.
+    int ticks = 0;
     QTimer watcher;
     connect(&watcher, &QTimer::timeout, this, [&] {
         frmProgress* p = frmProgress::loaded();
-        if (!p)
+        if (!p || !p->isVisible())
             return;
-        if (captions.isEmpty())
-            connect(p->findChild<QProgressBar*>(u"ProgressBar1"_s), &QProgressBar::valueChanged,
-                    this, [&, p](int v) { peak[p->caption()] = qMax(peak[p->caption()], v); });
-        if (captions.value(captions.size() - 1) != p->caption())
-            captions << p->caption();
-        QVERIFY(p->isVisible());
+        ++ticks;
         QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
-        m_dialog->parentWidget()->close(); // refused while the edit runs
-        QVERIFY(!m_main->close());         // and so is the main window around it
-        m_dialog->cmdOK_Click();           // ignored: no second edit inside the first
+        QVERIFY(!m_dialog->parentWidget()->close()); // refused while the edit runs
+        QVERIFY(!m_main->close());                   // and so is the main window around it
+        m_dialog->cmdOK_Click();                     // ignored: no second edit inside the first
     });
     watcher.start(0);
     const Snapshot before = editcheck::snapshot(mMain::DBPath);
@@ -236,6 +262,7 @@ void TestFrmGlobal::okRunsCheckedPositionsInOrder()
     const globaledit::GlobalEdit edit = enterSample({8, 0}); // K then QB: QB still goes first
     press(u"cmdOK"_s);
     watcher.stop();
+    QVERIFY(ticks > 0);
     QCOMPARE(captions, (QStringList{u"Updating QB"_s, u"Updating K"_s}));
     QVERIFY(peak[captions.at(0)] >= 99 && peak[captions.at(1)] >= 99);
     QCOMPARE(changesAgainst(editcheck::expectedAfter(before, edit)), QString());

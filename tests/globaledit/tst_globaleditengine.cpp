@@ -45,6 +45,7 @@ private slots:
     void selection_data();
     void selection();
     void handWorked();
+    void beforeChanges();
     void badInput();
 
 private:
@@ -185,29 +186,43 @@ void TestGlobalEditEngine::selection()
         edit.positions.set(size_t(p));
     const Snapshot before = editcheck::snapshot(m_file);
 
-    QList<QPair<int, qint64>> started;
+    QList<QPair<int, qint64>> started, finished;
     qint64 done = 0;
-    const EditProgress progress{[&](int p, qint64 n) { started.append({p, n}); }, [&] { ++done; }};
+    const EditProgress progress{[&](int p, qint64 n) {
+                                    started.append({p, n});
+                                },
+                                [&] { ++done; },
+                                [&](int p, qint64 n) {
+                                    finished.append({p, n});
+                                }};
     const db::Error e = runGlobalEdit(m_file, edit, progress);
     QVERIFY2(!e, qPrintable(e.message()));
     const Snapshot expected = editcheck::expectedAfter(before, edit);
     const QString difference = editcheck::firstDifference(editcheck::snapshot(m_file), expected);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
 
-    // Progress: the positions with players, in index order, with their counts.
-    QList<QPair<int, qint64>> counts;
+    // Progress: the positions with players, in index order, with their counts
+    // and how many of them changed.
+    QList<QPair<int, qint64>> counts, changes;
     qint64 total = 0;
     for (int p : positions) {
         GlobalEdit one = edit;
         one.positions.reset().set(size_t(p));
-        const auto n = qint64(std::count_if(before.cbegin(), before.cend(), [&](const auto& row) {
-            return editcheck::selects(one, row);
-        }));
-        if (n > 0)
+        qint64 n = 0, changed = 0;
+        for (auto it = before.cbegin(); it != before.cend(); ++it) {
+            if (editcheck::selects(one, *it)) {
+                ++n;
+                changed += expected.value(it.key()) != *it ? 1 : 0;
+            }
+        }
+        if (n > 0) {
             counts.append({p, n});
+            changes.append({p, changed});
+        }
         total += n;
     }
     QCOMPARE(started, counts);
+    QCOMPARE(finished, changes);
     QCOMPARE(done, total);
     QCOMPARE(editcheck::firstDifference(before, expected).isEmpty(), total == 0);
 }
@@ -253,6 +268,35 @@ void TestGlobalEditEngine::handWorked()
         before.remove(rowid);
     for (auto it = before.cbegin(); it != before.cend(); ++it)
         QCOMPARE(after.value(it.key()), it.value());
+}
+
+// The hook runs once, under the write lock, before anything changes; its
+// error ends the edit with nothing changed.
+void TestGlobalEditEngine::beforeChanges()
+{
+    const Snapshot before = editcheck::snapshot(m_file);
+    RunOptions options;
+    bool started = false;
+    int calls = 0;
+    db::Error otherWriter;
+    options.progress.positionStarted = [&](int, qint64) { started = true; };
+    options.beforeChanges = [&] {
+        ++calls;
+        db::Database other;
+        otherWriter = other.open(m_file);
+        if (!otherWriter)
+            otherWriter = other.beginImmediate();
+        return started ? db::Error() : db::Error(db::WriteFailed, u"no backup"_s);
+    };
+    ChangedPlayers changed{};
+    changed.fill(-1);
+    const db::Error e = runGlobalEdit(m_file, editcheck::sampleEdit(), options, &changed);
+    QCOMPARE(e.message(), u"Error:1041 no backup"_s);
+    QCOMPARE(calls, 1);
+    QCOMPARE(otherWriter.number & 0xff, 5); // SQLITE_BUSY: the edit holds the lock
+    QVERIFY(!started);
+    QCOMPARE(changed.front(), -1); // no counts from a failed edit
+    QCOMPARE(editcheck::firstDifference(editcheck::snapshot(m_file), before), QString());
 }
 
 void TestGlobalEditEngine::badInput()

@@ -56,18 +56,20 @@ Rating ratingOf(sqlite3_value* value)
     }
 }
 
-void setResult(sqlite3_context* context, sqlite3_value* original, Rating before, Rating after)
+// True when the stored value changes.
+bool setResult(sqlite3_context* context, sqlite3_value* original, Rating before, Rating after)
 {
     // Unchanged: hand back the stored value itself, exact even beyond 2^53.
     if (!after || (before && *after == *before)) {
         sqlite3_result_value(context, original);
-        return;
+        return false;
     }
     // Every written value is whole; only a bound beyond 64 bits needs a REAL.
     if (std::fabs(*after) < 9.2e18)
         sqlite3_result_int64(context, static_cast<sqlite3_int64>(*after));
     else
         sqlite3_result_double(context, *after);
+    return true;
 }
 
 // ym_act(n, actual) when argc is 2, ym_pot(n, actual, potential) when 3:
@@ -79,21 +81,19 @@ void ratingStep(sqlite3_context* context, int argc, sqlite3_value** argv)
         sqlite3_result_error(context, "rating number out of range", -1);
         return;
     }
-    const auto* parameters = static_cast<const EditParameters*>(sqlite3_user_data(context));
+    auto* functions = static_cast<RatingFunctions*>(sqlite3_user_data(context));
     const bool potential = argc == 3;
     const RatingPair before{ratingOf(argv[1]), potential ? ratingOf(argv[2]) : std::nullopt};
-    const RatingPair after = parameters->apply(n, before);
-    if (potential)
-        setResult(context, argv[2], before.potential, after.potential);
-    else
-        setResult(context, argv[1], before.actual, after.actual);
+    const RatingPair after = functions->parameters().apply(n, before);
+    const bool changed = potential ? setResult(context, argv[2], before.potential, after.potential)
+                                   : setResult(context, argv[1], before.actual, after.actual);
+    if (changed)
+        functions->ratingChanged();
 }
 
 void playerDone(sqlite3_context* context, int, sqlite3_value** argv)
 {
-    const auto* done = static_cast<const std::function<void()>*>(sqlite3_user_data(context));
-    if (*done)
-        (*done)();
+    static_cast<RatingFunctions*>(sqlite3_user_data(context))->playerDone();
     sqlite3_result_value(context, argv[0]);
 }
 
@@ -111,12 +111,25 @@ RatingFunctions::RatingFunctions(sqlite3* handle, const EditParameters& paramete
                                  std::function<void()> playerDone)
     : m_handle(handle), m_parameters(parameters), m_playerDone(std::move(playerDone))
 {
-    m_result = registerFunction(m_handle, ActualFunction, 2, &m_parameters, &ratingStep);
+    m_result = registerFunction(m_handle, ActualFunction, 2, this, &ratingStep);
     if (m_result == SQLITE_OK)
-        m_result = registerFunction(m_handle, PotentialFunction, 3, &m_parameters, &ratingStep);
+        m_result = registerFunction(m_handle, PotentialFunction, 3, this, &ratingStep);
     if (m_result == SQLITE_OK)
-        m_result =
-            registerFunction(m_handle, DoneFunction, 1, &m_playerDone, &globaledit::playerDone);
+        m_result = registerFunction(m_handle, DoneFunction, 1, this, &globaledit::playerDone);
+}
+
+void RatingFunctions::playerDone()
+{
+    if (m_rowChanged)
+        ++m_changedPlayers;
+    m_rowChanged = false;
+    if (m_playerDone)
+        m_playerDone();
+}
+
+qint64 RatingFunctions::takeChangedPlayers()
+{
+    return std::exchange(m_changedPlayers, 0);
 }
 
 RatingFunctions::~RatingFunctions()
@@ -233,8 +246,9 @@ db::Error checkTeam(db::Database& database, const GlobalEdit& edit)
 class EditRun
 {
 public:
-    EditRun(sqlite3* handle, const GlobalEdit& edit, const EditProgress& progress)
-        : m_handle(handle), m_edit(edit), m_progress(progress)
+    EditRun(sqlite3* handle, const GlobalEdit& edit, const EditProgress& progress,
+            RatingFunctions& functions)
+        : m_handle(handle), m_edit(edit), m_progress(progress), m_functions(functions)
     {
     }
 
@@ -277,6 +291,8 @@ public:
         if (rc != SQLITE_DONE)
             return stoppedAt(QStringLiteral("Updating ") + db::schema::positions().at(position),
                              sqliteError(m_handle));
+        if (m_progress.positionFinished)
+            m_progress.positionFinished(position, m_functions.takeChangedPlayers());
         return {};
     }
 
@@ -294,6 +310,7 @@ private:
     sqlite3* m_handle;
     const GlobalEdit& m_edit;
     const EditProgress& m_progress;
+    RatingFunctions& m_functions;
     Statement m_count;
     Statement m_update;
     std::array<qint64, db::schema::PositionCount> m_counts{};
@@ -301,8 +318,20 @@ private:
 
 } // namespace
 
-db::Error runGlobalEdit(const QString& path, const GlobalEdit& edit, const EditProgress& progress)
+namespace {
+constexpr int CacheKb = 100 * 1024;
+} // namespace
+
+db::Error runGlobalEdit(const QString& path, const GlobalEdit& edit, const RunOptions& options,
+                        ChangedPlayers* changed)
 {
+    ChangedPlayers counts{};
+    EditProgress progress = options.progress;
+    progress.positionFinished = [&](int position, qint64 players) {
+        counts[size_t(position)] = players;
+        if (options.progress.positionFinished)
+            options.progress.positionFinished(position, players);
+    };
     if (!edit.parameters.isFinite())
         return {db::NotANumber, QStringLiteral("A percentage or bound of the global edit is not a "
                                                "finite number; no rating was changed.")};
@@ -312,6 +341,10 @@ db::Error runGlobalEdit(const QString& path, const GlobalEdit& edit, const EditP
     if (db::Error e = database.open(path))
         return e;
     sqlite3* handle = database.sqliteHandle();
+    // Every position passes over the whole table: a cache that holds it
+    // (up to 100 MB) reads each page from the file once, not once a position.
+    if (db::Error e = database.execute(QStringLiteral("PRAGMA cache_size = -%1").arg(CacheKb)))
+        return stoppedAt(QStringLiteral("Preparing the edit"), e);
     RatingFunctions functions(handle, edit.parameters, progress.playerDone);
     if (functions.result() != SQLITE_OK)
         return stoppedAt(QStringLiteral("Preparing the edit"), sqliteError(handle));
@@ -321,8 +354,12 @@ db::Error runGlobalEdit(const QString& path, const GlobalEdit& edit, const EditP
         return stoppedAt(QStringLiteral("Starting the edit"), e);
     if (db::Error e = checkTeam(database, edit))
         return e;
+    if (options.beforeChanges) {
+        if (db::Error e = options.beforeChanges())
+            return e;
+    }
     {
-        EditRun run(handle, edit, progress);
+        EditRun run(handle, edit, progress, functions);
         if (db::Error e = run.prepare())
             return e;
         if (db::Error e = run.countPlayers())
@@ -336,6 +373,8 @@ db::Error runGlobalEdit(const QString& path, const GlobalEdit& edit, const EditP
     } // statements finished before COMMIT
     if (db::Error e = transaction.commit())
         return stoppedAt(QStringLiteral("Saving the edit"), e);
+    if (changed)
+        *changed = counts;
     return {};
 }
 

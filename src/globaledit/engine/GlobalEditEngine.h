@@ -9,6 +9,7 @@
 #include <bitset>
 #include <functional>
 #include <optional>
+#include <utility>
 
 struct sqlite3;
 
@@ -46,18 +47,38 @@ struct GlobalEdit {
     std::bitset<db::schema::PositionCount> positions; // run in index order
 };
 
-// Reports from the engine while it works. Either may be left empty.
+// Reports from the engine while it works, on the thread that runs it. Any
+// may be left empty. playerDone runs once per player: keep it cheap.
 struct EditProgress {
     // A position with players starts; positions without any are skipped.
     std::function<void(int position, qint64 players)> positionStarted;
     std::function<void()> playerDone;
+    // The position's players are written; changed of them now differ.
+    std::function<void(int position, qint64 changed)> positionFinished;
 };
+
+struct RunOptions {
+    EditProgress progress;
+    // Runs on the edit's thread right after BEGIN IMMEDIATE has taken the
+    // write lock and before anything changes (a backup of the league, say).
+    // An error from it rolls back and ends the edit with that error.
+    std::function<db::Error()> beforeChanges;
+};
+
+// Players with a changed rating, by position.
+using ChangedPlayers = std::array<qint64, db::schema::PositionCount>;
 
 // Applies the edit to the league file at path. Every checked position runs
 // inside one BEGIN IMMEDIATE ... COMMIT: on any failure the whole edit is
 // rolled back and the error says what failed and that no rating changed.
-db::Error runGlobalEdit(const QString& path, const GlobalEdit& edit,
-                        const EditProgress& progress = {});
+// changed, when given, receives the players changed in each position.
+db::Error runGlobalEdit(const QString& path, const GlobalEdit& edit, const RunOptions& options,
+                        ChangedPlayers* changed = nullptr);
+inline db::Error runGlobalEdit(const QString& path, const GlobalEdit& edit,
+                               const EditProgress& progress = {})
+{
+    return runGlobalEdit(path, edit, RunOptions{progress, {}});
+}
 
 // The condition that selects one position's players, with the team (when
 // one is chosen) and then the position bound as parameters.
@@ -78,6 +99,14 @@ public:
     RatingFunctions& operator=(const RatingFunctions&) = delete;
 
     int result() const { return m_result; } // SQLITE_OK when all are registered
+    const EditParameters& parameters() const { return m_parameters; }
+
+    // Called by the SQL functions: a rating of the current player changes;
+    // the player is done.
+    void ratingChanged() { m_rowChanged = true; }
+    void playerDone();
+    // Players done with a changed rating since the last call.
+    qint64 takeChangedPlayers();
 
     // UPDATE of the 48 edited columns of the players the condition selects;
     // each updated player is reported done once.
@@ -87,6 +116,8 @@ private:
     sqlite3* m_handle;
     EditParameters m_parameters;
     std::function<void()> m_playerDone;
+    bool m_rowChanged = false;
+    qint64 m_changedPlayers = 0;
     int m_result;
 };
 
