@@ -4,6 +4,7 @@
 #include "globaledit/engine/DecimalText.h"
 #include "globaledit/engine/EditJob.h"
 #include "globaledit/engine/TeamList.h"
+#include "globaledit/frmPreview.h"
 #include "globaledit/frmProgress.h"
 #include "shell/base/ContextIDs.h"
 #include "shell/base/Prompts.h"
@@ -18,6 +19,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <iterator>
 
@@ -138,6 +140,8 @@ frmGlobal::frmGlobal(const QString& leaguePath, QWidget* parent)
     buttons->addWidget(
         addButton("cmdCancel", QStringLiteral("&Cancel"), &frmGlobal::cmdCancel_Click));
     buttons->addWidget(addButton("cmdHelp", QStringLiteral("&Help"), &frmGlobal::cmdHelp_Click));
+    buttons->addWidget(
+        addButton("cmdPreview", QStringLiteral("&Preview"), &frmGlobal::cmdPreview_Click));
     buttons->addStretch();
     layout->addLayout(buttons, 0, 1, 4, 1);
 
@@ -346,16 +350,7 @@ void frmGlobal::cmdOK_Click()
 {
     if (m_running)
         return; // OK again while the progress window lets input through
-    if (!m_teamsRead) {
-        // The league changed to one whose teams could not be read: try again.
-        if (const db::Error e = LoadTeams(m_leaguePath)) {
-            Prompts::showError(this, e.number, e.description);
-            return;
-        }
-    }
-    if (!chooseShownTeam())
-        return;
-    const std::optional<globaledit::GlobalEdit> edit = collectEdit();
+    const std::optional<globaledit::GlobalEdit> edit = editToRun();
     if (!edit)
         return;
     const db::Error e = ApplyGlobalEdit(*edit);
@@ -366,7 +361,30 @@ void frmGlobal::cmdOK_Click()
         LoadTeams(m_leaguePath); // the list shows the table as it now is
 }
 
+void frmGlobal::cmdPreview_Click()
+{
+    auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (m_running || !frame || !frame->mdiArea())
+        return;
+    if (const std::optional<globaledit::GlobalEdit> edit = editToRun())
+        frmPreview::showPreview(frame->mdiArea(), m_leaguePath, *edit);
+}
+
 // ---- the edit -----------------------------------------------------------
+
+std::optional<globaledit::GlobalEdit> frmGlobal::editToRun()
+{
+    if (!m_teamsRead) {
+        // The league changed to one whose teams could not be read: try again.
+        if (const db::Error e = LoadTeams(m_leaguePath)) {
+            Prompts::showError(this, e.number, e.description);
+            return std::nullopt;
+        }
+    }
+    if (!chooseShownTeam())
+        return std::nullopt;
+    return collectEdit();
+}
 
 bool frmGlobal::readNumber(QLineEdit* box, double& target)
 {

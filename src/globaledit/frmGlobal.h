@@ -38,6 +38,8 @@ public:
     void cmdOK_Click();
     void cmdCancel_Click();
     void cmdHelp_Click();
+    // Shows what OK would do, checking the boxes as OK does; writes nothing.
+    void cmdPreview_Click();
     // Index 0..14 sets PosName; anything else changes nothing.
     void SetPosition(int index);
 
@@ -69,6 +71,8 @@ private:
     // The edit the boxes describe, or nullopt after telling the user which
     // box does not hold a number (focus there, its text selected).
     std::optional<globaledit::GlobalEdit> collectEdit();
+    // The team the box shows and the boxes' edit, as OK and Preview take them.
+    std::optional<globaledit::GlobalEdit> editToRun();
     bool readNumber(QLineEdit* box, double& target);
     db::Error ApplyGlobalEdit(const globaledit::GlobalEdit& edit);
     void positionStarted(int position, qint64 players);

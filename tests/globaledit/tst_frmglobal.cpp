@@ -2,7 +2,9 @@
 #include "EditCheck.h"
 #include "TestSupport.h"
 #include "db/Database.h"
+#include "globaledit/engine/GlobalEditPreview.h"
 #include "globaledit/frmGlobal.h"
+#include "globaledit/frmPreview.h"
 #include "globaledit/frmProgress.h"
 #include "shell/MDIMain.h"
 #include "shell/base/ContextIDs.h"
@@ -22,6 +24,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSqlQuery>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <sqlite3.h>
@@ -60,6 +63,8 @@ private slots:
     void anotherLeague();
     void refusedEdit_data();
     void refusedEdit();
+    void previewEqualsOk_data();
+    void previewEqualsOk();
     void unreadableLeague();
     void movePBar();
 
@@ -452,6 +457,139 @@ void TestFrmGlobal::refusedEdit()
     if (bad) {
         QCOMPARE(m_dialog->focusWidget(), bad);
         QCOMPARE(bad->selectedText(), text);
+        // Preview checks the boxes as OK does, and says the same.
+        press(u"cmdPreview"_s);
+        const QList<Prompts::Shown> again = Prompts::shown().mid(shown.size());
+        QCOMPARE(again.size(), 2);
+        QCOMPARE(again.last().text, shown.last().text);
+        QVERIFY(!m_main->findChild<frmPreview*>());
+    }
+}
+
+void TestFrmGlobal::previewEqualsOk_data()
+{
+    QTest::addColumn<QStringList>("boxes"); // box=text
+    QTest::addColumn<QList<int>>("positions");
+    QTest::addColumn<QString>("team");
+    QTest::addColumn<QString>("odd"); // run on the league first
+    QTest::newRow("scaled, all teams")
+        << QStringList{u"txtSP=10"_s, u"txtP_SP=-20"_s, u"txtAG=35"_s, u"txtActMax=90"_s}
+        << QList<int>{0, 8} << u"All"_s << QString();
+    QTest::newRow("minimum above maximum, draft pool")
+        << QStringList{u"txtTA=-150"_s, u"txtP_TA=200"_s, u"txtActMin=60"_s, u"txtActMax=50"_s,
+                       u"txtPotMax=70"_s}
+        << QList<int>{1, 2, 3} << u"College Draft/FA"_s << QString();
+    QTest::newRow("0% raises potentials, one team")
+        << QStringList{u"txtPotMax=80"_s, u"txtPotMin=30"_s} << QList<int>{5, 6, 7} << u"1"_s
+        << QString();
+    QTest::newRow("nulls, text, blobs, out of bounds")
+        << QStringList{u"txtSP=12.5"_s, u"txtP_AG=10"_s, u"txtVT=-10"_s, u"txtAS=5"_s,
+                       u"txtP_TA=-5"_s}
+        << QList<int>{0, 1, 3, 8, 10, 13, 14} << u"All"_s
+        << u"UPDATE PlayerTable SET RATING1 = NULL WHERE rowid % 7 = 0;"
+           "UPDATE PlayerTable SET RATING_POT2 = 'abc', RATING2 = '50' WHERE rowid % 5 = 0;"
+           "UPDATE PlayerTable SET RATING3 = 150, RATING_POT3 = -20 WHERE rowid % 3 = 0;"
+           "UPDATE PlayerTable SET RATING4 = X'00FF', RATING_POT4 = 1e400 WHERE rowid % 11 = 0;"
+           "UPDATE PlayerTable SET RATING5 = 55.5, RATING_POT5 = 12.25 WHERE rowid % 4 = 0;"_s;
+    QTest::newRow("empty selection") << QStringList{u"txtSP=10"_s} << QList<int>{9} << u"All"_s
+                                     << u"DELETE FROM PlayerTable WHERE CurrentPos = 9"_s;
+}
+
+// The preview's after-values are the file after OK, value for value, and
+// its figures are those of the file after OK. The preview reads while
+// another program holds the write lock, and writes no byte.
+void TestFrmGlobal::previewEqualsOk()
+{
+    QFETCH(QStringList, boxes);
+    QFETCH(QList<int>, positions);
+    QFETCH(QString, team);
+    QFETCH(QString, odd);
+    using namespace globaledit;
+    db::Database writer;
+    QVERIFY(!writer.open(mMain::DBPath));
+    sqlite3* handle = writer.sqliteHandle();
+    QCOMPARE(sqlite3_exec(handle, odd.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    QVERIFY(openDialog());
+    for (const QString& entry : boxes)
+        control<QLineEdit>(entry.section(u'=', 0, 0))->setText(entry.section(u'=', 1));
+    for (int p : positions)
+        control<QCheckBox>(u"chkPosition_%1"_s.arg(p))->setChecked(true);
+    choose(team == u"1"_s ? teamName(1) : team);
+
+    QFile file(mMain::DBPath);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QCOMPARE(sqlite3_exec(handle, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    press(u"cmdPreview"_s);
+    auto* preview = m_main->findChild<frmPreview*>(u"frmPreview"_s);
+    QVERIFY(preview);
+    QCOMPARE(preview->parentWidget()->windowTitle(), u"Global Edit Preview"_s);
+    QTRY_VERIFY(!preview->isComputing());
+    QVERIFY(Prompts::shown().isEmpty());
+    sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr);
+    file.seek(0);
+    QVERIFY(file.readAll() == bytes);
+    QCOMPARE(preview->findChild<QTableWidget*>(u"grdPositions"_s)->rowCount(), positions.size());
+
+    // The after-values of every selected player, worked out as the window did.
+    const Snapshot before = editcheck::snapshot(mMain::DBPath);
+    Snapshot expected = before;
+    PreviewProgress everyPlayer;
+    everyPlayer.player = [&](qint64 rowid, const PlayerRatings& was, const PlayerRatings& is) {
+        QVariantList& row = expected[rowid];
+        for (int n = 1; n <= EditedRatingCount; ++n) {
+            const RatingPair &a = was[size_t(n - 1)], &b = is[size_t(n - 1)];
+            const int actual = db::schema::playerColumnIndex(db::schema::actualColumn(n));
+            const int potential = db::schema::playerColumnIndex(db::schema::potentialColumn(n));
+            if (b.actual != a.actual)
+                row[actual] = qint64(*b.actual);
+            if (b.potential != a.potential)
+                row[potential] = qint64(*b.potential);
+        }
+    };
+    PreviewResult again;
+    QVERIFY(!computePreview(mMain::DBPath, preview->edit(), again, everyPlayer));
+    press(u"cmdOK"_s);
+    const Snapshot after = editcheck::snapshot(mMain::DBPath);
+    QCOMPARE(editcheck::firstDifference(after, expected), QString());
+
+    // The window's figures, counted again from the file after OK.
+    PreviewResult counted;
+    for (auto it = before.cbegin(); it != before.cend(); ++it) {
+        const int p = it.value().at(db::schema::playerColumnIndex(u"CurrentPos"_s)).toInt();
+        if (!editcheck::selects(preview->edit(), it.value()))
+            continue;
+        ++counted.positions[size_t(p)].selected;
+        counted.positions[size_t(p)].changed += after[it.key()] != it.value();
+        for (int n = 1; n <= EditedRatingCount; ++n) {
+            for (RatingSide side : {RatingSide::Actual, RatingSide::Potential}) {
+                const QString column = side == RatingSide::Actual ? db::schema::actualColumn(n)
+                                                                  : db::schema::potentialColumn(n);
+                const QVariant v = after[it.key()].at(db::schema::playerColumnIndex(column));
+                const auto type = v.typeId();
+                if (v.isNull() || (type != QMetaType::LongLong && type != QMetaType::Double) ||
+                    !std::isfinite(v.toDouble()))
+                    continue;
+                RatingFigures& f = counted.ratings[size_t(n - 1)][size_t(side)];
+                ++f.values;
+                f.sumAfter += v.toDouble();
+                ++f.after[size_t(distributionBin(v.toDouble()))];
+            }
+        }
+    }
+    const PreviewResult& shown = preview->result();
+    for (int p = 0; p < db::schema::PositionCount; ++p) {
+        QCOMPARE(shown.positions[size_t(p)].selected, counted.positions[size_t(p)].selected);
+        QCOMPARE(shown.positions[size_t(p)].changed, counted.positions[size_t(p)].changed);
+    }
+    for (int n = 1; n <= EditedRatingCount; ++n) {
+        for (RatingSide side : {RatingSide::Actual, RatingSide::Potential}) {
+            const RatingFigures& s = shown.figures(n, side);
+            const RatingFigures& c = counted.figures(n, side);
+            QCOMPARE(s.values, c.values);
+            QCOMPARE(s.sumAfter, c.sumAfter);
+            QVERIFY(s.after == c.after);
+        }
     }
 }
 

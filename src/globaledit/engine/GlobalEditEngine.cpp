@@ -11,10 +11,10 @@
 
 namespace globaledit {
 
-RatingPair EditParameters::apply(int ratingNumber, RatingPair rating) const
+RatingPair EditParameters::apply(int ratingNumber, RatingPair rating, StepTrace* trace) const
 {
     const auto i = static_cast<size_t>(ratingNumber - 1);
-    return applyRatingSteps(rating, actualPercent[i], potentialPercent[i], bounds);
+    return applyRatingSteps(rating, actualPercent[i], potentialPercent[i], bounds, trace);
 }
 
 bool EditParameters::isFinite() const
@@ -40,8 +40,8 @@ const char* const ActualFunction = "ym_act";
 const char* const PotentialFunction = "ym_pot";
 const char* const DoneFunction = "ym_done";
 
-// A number the steps can work on. Text, blobs and infinities are not
-// ratings; like a missing value they pass through untouched.
+} // namespace
+
 Rating ratingOf(sqlite3_value* value)
 {
     switch (sqlite3_value_type(value)) {
@@ -55,6 +55,8 @@ Rating ratingOf(sqlite3_value* value)
         return std::nullopt;
     }
 }
+
+namespace {
 
 // True when the stored value changes.
 bool setResult(sqlite3_context* context, sqlite3_value* original, Rating before, Rating after)
@@ -209,7 +211,8 @@ db::Error stoppedAt(const QString& what, db::Error e)
     return e;
 }
 
-// Binds the team (when one is chosen) and then the position, if given.
+} // namespace
+
 void bindSelection(sqlite3_stmt* s, const TeamFilter& team, std::optional<int> position)
 {
     int index = 1;
@@ -219,7 +222,6 @@ void bindSelection(sqlite3_stmt* s, const TeamFilter& team, std::optional<int> p
         sqlite3_bind_int(s, index, *position);
 }
 
-// The Team table must still hold the chosen id under the name the user saw.
 db::Error checkTeam(db::Database& database, const GlobalEdit& edit)
 {
     if (!edit.team || !edit.teamName)
@@ -238,6 +240,8 @@ db::Error checkTeam(db::Database& database, const GlobalEdit& edit)
                     .arg(*edit.team)};
     return {};
 }
+
+namespace {
 
 // Each position is one UPDATE whose condition is that position's selection:
 // one pass over the table per position, with no reader left open beside

@@ -12,6 +12,12 @@
 #include <utility>
 
 struct sqlite3;
+struct sqlite3_stmt;
+struct sqlite3_value;
+
+namespace db {
+class Database;
+}
 
 // The global edit engine: scales ratings 1..24 of the chosen positions'
 // players and forces them into the bounds, all in one transaction. No
@@ -27,7 +33,7 @@ struct EditParameters {
     Bounds bounds;
 
     // The seven steps for rating ratingNumber (1..24).
-    RatingPair apply(int ratingNumber, RatingPair rating) const;
+    RatingPair apply(int ratingNumber, RatingPair rating, StepTrace* trace = nullptr) const;
     // False when a number is infinite or NaN: the steps would store garbage.
     bool isFinite() const;
 };
@@ -83,6 +89,17 @@ inline db::Error runGlobalEdit(const QString& path, const GlobalEdit& edit,
 // The condition that selects one position's players, with the team (when
 // one is chosen) and then the position bound as parameters.
 QString selectionCondition(const TeamFilter& team);
+// Binds the team (when one is chosen) and then the position, if given, to
+// a statement that uses selectionCondition.
+void bindSelection(sqlite3_stmt* statement, const TeamFilter& team, std::optional<int> position);
+
+// A stored value the steps can work on. Text, blobs and infinities are not
+// ratings; like a missing value they are nullopt and pass through untouched.
+Rating ratingOf(sqlite3_value* value);
+
+// The Team table must still hold the chosen id under the name the user saw
+// (GlobalEdit::teamName); the error says so otherwise.
+db::Error checkTeam(db::Database& database, const GlobalEdit& edit);
 
 // ym_act(n, actual) and ym_pot(n, actual, potential) on a connection for the
 // lifetime of this object: the steps of rating n as SQL functions. In an

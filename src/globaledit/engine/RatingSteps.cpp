@@ -37,7 +37,7 @@ double storedWhole(double value)
 }
 
 RatingPair applyRatingSteps(RatingPair rating, double actualPercent, double potentialPercent,
-                            const Bounds& bounds)
+                            const Bounds& bounds, StepTrace* trace)
 {
     Rating& a = rating.actual;
     Rating& p = rating.potential;
@@ -45,8 +45,11 @@ RatingPair applyRatingSteps(RatingPair rating, double actualPercent, double pote
     scale(p, potentialPercent);
     lowerTo(a, bounds.actualMax);
     raiseTo(a, bounds.actualMin); // after the maximum: a minimum above it wins
-    if (a && p && *a > *p)
+    const bool raise = a && p && *a > *p;
+    if (raise)
         p = storedWhole(*a);
+    if (trace)
+        trace->potentialRaised = raise;
     // After raising to the actual: a potential maximum below the actual wins.
     lowerTo(p, bounds.potentialMax);
     raiseTo(p, bounds.potentialMin);

@@ -27,12 +27,18 @@ struct Bounds {
 // going to the even neighbour.
 double storedWhole(double value);
 
+// What the steps did on the way, beyond the pair they return.
+struct StepTrace {
+    bool potentialRaised = false; // the potential was lifted to the actual
+};
+
 // Scales actual and potential by their percentages, forces the actual into
 // its bounds, raises the potential to the actual and forces the potential
 // into its bounds, in that order. Each step sees what the one before stored,
 // so every written value is already whole. A rating without a value keeps
-// having none, and a comparison with it changes nothing.
+// having none, and a comparison with it changes nothing. trace, when given,
+// learns what the steps did.
 RatingPair applyRatingSteps(RatingPair rating, double actualPercent, double potentialPercent,
-                            const Bounds& bounds);
+                            const Bounds& bounds, StepTrace* trace = nullptr);
 
 } // namespace globaledit

@@ -1,0 +1,189 @@
+#include "globaledit/engine/GlobalEditPreview.h"
+
+#include "db/Database.h"
+#include "db/RecordSetStatement.h"
+
+#include <QStringList>
+#include <memory>
+#include <sqlite3.h>
+
+namespace globaledit {
+
+int distributionBin(double value)
+{
+    if (value < 0)
+        return 0;
+    if (value >= 100)
+        return DistributionBins - 1;
+    return 1 + int(value / 5);
+}
+
+QString distributionBinName(int bin)
+{
+    if (bin <= 0)
+        return QStringLiteral("< 0");
+    if (bin >= DistributionBins - 1)
+        return QStringLiteral("100+");
+    const int low = (bin - 1) * 5;
+    return QStringLiteral("%1-%2").arg(low).arg(low + 4);
+}
+
+namespace {
+
+// How often the thread reports progress and may be stopped, in players.
+constexpr qint64 ReportEvery = 2048;
+
+using Statement = std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)>;
+
+// rowid, then the actual and potential of ratings 1..24, of one position's
+// players: the rows the edit's UPDATE would change.
+QString selectSql(const TeamFilter& team)
+{
+    QStringList columns{QStringLiteral("rowid")};
+    for (int n = 1; n <= EditedRatingCount; ++n)
+        columns << db::schema::actualColumn(n) << db::schema::potentialColumn(n);
+    return QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) +
+           QStringLiteral(" FROM PlayerTable WHERE ") + selectionCondition(team);
+}
+
+// The values the edit writes for a bound: whole, as the steps store them.
+struct WholeBounds {
+    double min;
+    double max;
+    bool holds(double value) const { return value == min || value == max; }
+};
+
+class PreviewRun
+{
+public:
+    PreviewRun(const GlobalEdit& edit, PreviewResult& result, const PreviewProgress& progress)
+        : m_edit(edit), m_result(result),
+          m_progress(progress), m_bounds{{{storedWhole(edit.parameters.bounds.actualMin),
+                                           storedWhole(edit.parameters.bounds.actualMax)},
+                                          {storedWhole(edit.parameters.bounds.potentialMin),
+                                           storedWhole(edit.parameters.bounds.potentialMax)}}}
+    {
+    }
+
+    // One player: the steps on every rating, exactly as ym_act and ym_pot
+    // run them, and the figures they add to.
+    void addPlayer(int position, sqlite3_stmt* row)
+    {
+        PlayerRatings before;
+        PlayerRatings after;
+        bool changed = false;
+        for (int n = 1; n <= EditedRatingCount; ++n) {
+            const auto i = size_t(n - 1);
+            before[i] = {ratingOf(sqlite3_column_value(row, 2 * n - 1)),
+                         ratingOf(sqlite3_column_value(row, 2 * n))};
+            StepTrace trace;
+            after[i] = m_edit.parameters.apply(n, before[i], &trace);
+            changed = changed || after[i] != before[i];
+            add(m_result.ratings[i][size_t(RatingSide::Actual)], before[i].actual, after[i].actual,
+                m_bounds[0]);
+            RatingFigures& potential = m_result.ratings[i][size_t(RatingSide::Potential)];
+            add(potential, before[i].potential, after[i].potential, m_bounds[1]);
+            potential.raised += trace.potentialRaised;
+        }
+        PositionFigures& p = m_result.positions[size_t(position)];
+        ++p.selected;
+        p.changed += changed;
+        if (m_progress.player)
+            m_progress.player(sqlite3_column_int64(row, 0), before, after);
+    }
+
+private:
+    static void add(RatingFigures& f, Rating before, Rating after, const WholeBounds& bounds)
+    {
+        if (!before) // not a rating: the steps leave it as it is
+            return;
+        ++f.values;
+        f.sumBefore += *before;
+        f.sumAfter += *after;
+        f.atBound += bounds.holds(*after);
+        ++f.before[size_t(distributionBin(*before))];
+        ++f.after[size_t(distributionBin(*after))];
+    }
+
+    const GlobalEdit& m_edit;
+    PreviewResult& m_result;
+    const PreviewProgress& m_progress;
+    std::array<WholeBounds, 2> m_bounds;
+};
+
+// rowid of the last player: a table scan meets rowids in ascending order,
+// so how far it has got is the rowid reached against this one.
+qint64 lastRowid(sqlite3* handle)
+{
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(handle, "SELECT max(rowid) FROM PlayerTable", -1, &raw, nullptr) !=
+        SQLITE_OK)
+        return 0;
+    Statement s(raw, &sqlite3_finalize);
+    return sqlite3_step(s.get()) == SQLITE_ROW ? sqlite3_column_int64(s.get(), 0) : 0;
+}
+
+} // namespace
+
+db::Error computePreview(const QString& path, const GlobalEdit& edit, PreviewResult& result,
+                         const PreviewProgress& progress)
+{
+    result = {};
+    if (!edit.parameters.isFinite())
+        return {db::NotANumber, QStringLiteral("A percentage or bound of the global edit is not a "
+                                               "finite number; no rating was changed.")};
+    if (edit.positions.none())
+        return {};
+    db::Database database;
+    if (db::Error e = database.open(path))
+        return e;
+    // From here on the connection cannot write, whatever runs on it.
+    if (db::Error e = database.execute(QStringLiteral("PRAGMA query_only = ON")))
+        return e;
+    sqlite3* handle = database.sqliteHandle();
+    // A read transaction: every position is read from the same state of the
+    // file, under a shared lock that lets other readers and the edit in.
+    if (db::Error e = database.execute(QStringLiteral("BEGIN")))
+        return e;
+    db::Error e = checkTeam(database, edit);
+    if (!e) {
+        const QByteArray sql = selectSql(edit.team).toUtf8();
+        sqlite3_stmt* raw = nullptr;
+        if (sqlite3_prepare_v2(handle, sql.constData(), int(sql.size()), &raw, nullptr) !=
+            SQLITE_OK)
+            e = db::RecordSetStatement::engineError(handle);
+        Statement select(raw, &sqlite3_finalize);
+        const double last = double(std::max<qint64>(lastRowid(handle), 1));
+        const double positions = double(edit.positions.count());
+        PreviewRun run(edit, result, progress);
+        int done = 0; // positions finished
+        for (int position = 0; !e && position < db::schema::PositionCount; ++position) {
+            if (!edit.positions.test(size_t(position)))
+                continue;
+            sqlite3_stmt* s = select.get();
+            bindSelection(s, edit.team, position);
+            qint64 players = 0;
+            int rc;
+            while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+                run.addPlayer(position, s);
+                if (++players % ReportEvery == 0 && progress.progress &&
+                    !progress.progress((done + double(sqlite3_column_int64(s, 0)) / last) /
+                                       positions)) {
+                    result.stopped = true;
+                    rc = SQLITE_DONE;
+                    break;
+                }
+            }
+            if (rc != SQLITE_DONE)
+                e = db::RecordSetStatement::engineError(handle);
+            sqlite3_reset(s);
+            if (result.stopped)
+                break;
+            ++done;
+        }
+    }
+    database.execute(QStringLiteral("ROLLBACK"));
+    return e;
+}
+
+} // namespace globaledit

@@ -1,0 +1,289 @@
+#include "globaledit/frmPreview.h"
+
+#include "shell/base/Prompts.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QProgressBar>
+#include <QTableWidget>
+#include <QThread>
+#include <QTimer>
+#include <QValueAxis>
+
+using globaledit::RatingFigures;
+using globaledit::RatingSide;
+
+namespace {
+
+constexpr int ProgressDelayMs = 300;
+constexpr int ProgressTickMs = 50;
+
+QTableWidget* addTable(QWidget* parent, const char* objectName, const QString& accessibleName,
+                       const QStringList& headers)
+{
+    auto* table = new QTableWidget(0, int(headers.size()), parent);
+    table->setObjectName(QString::fromLatin1(objectName));
+    table->setAccessibleName(accessibleName);
+    table->setHorizontalHeaderLabels(headers);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    return table;
+}
+
+QComboBox* addPicker(QWidget* parent, const char* objectName, const QString& accessibleName,
+                     const QStringList& items)
+{
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QString::fromLatin1(objectName));
+    box->setAccessibleName(accessibleName);
+    box->addItems(items);
+    return box;
+}
+
+void setRow(QTableWidget* table, int row, const QStringList& cells)
+{
+    for (int column = 0; column < cells.size(); ++column) {
+        auto* item = new QTableWidgetItem(cells.at(column));
+        if (column > 0)
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        table->setItem(row, column, item);
+    }
+}
+
+QString count(qint64 n)
+{
+    return QLocale().toString(n);
+}
+
+QString means(const RatingFigures& f)
+{
+    if (f.values == 0)
+        return QStringLiteral("-");
+    return QStringLiteral("%1 \u2192 %2")
+        .arg(f.meanBefore(), 0, 'f', 1)
+        .arg(f.meanAfter(), 0, 'f', 1);
+}
+
+const QStringList& sideNames()
+{
+    static const QStringList names{QStringLiteral("Actual"), QStringLiteral("Potential")};
+    return names;
+}
+
+} // namespace
+
+frmPreview::frmPreview(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmPreview"));
+    setWindowTitle(QStringLiteral("Global Edit Preview"));
+
+    grdPositions = addTable(
+        this, "grdPositions", QStringLiteral("Players by position"),
+        {QStringLiteral("Position"), QStringLiteral("Selected"), QStringLiteral("Would change")});
+    grdRatings =
+        addTable(this, "grdRatings", QStringLiteral("Ratings before and after"),
+                 {QStringLiteral("Rating"), QStringLiteral("Actual mean"),
+                  QStringLiteral("Actual at bound"), QStringLiteral("Potential mean"),
+                  QStringLiteral("Potential at bound"), QStringLiteral("Potentials raised")});
+    grdRatings->horizontalHeaderItem(5)->setToolTip(
+        QStringLiteral("Potentials lifted to the actual rating by the edit"));
+
+    QStringList ratings;
+    for (int n = 1; n <= globaledit::EditedRatingCount; ++n)
+        ratings << db::schema::rating(n).shortName;
+    cboRating = addPicker(this, "cboRating", QStringLiteral("Chart rating"), ratings);
+    cboSide = addPicker(this, "cboSide", QStringLiteral("Actual or potential"), sideNames());
+    connect(cboRating, &QComboBox::currentIndexChanged, this, &frmPreview::drawChart);
+    connect(cboSide, &QComboBox::currentIndexChanged, this, &frmPreview::drawChart);
+    auto* ratingLabel = new QLabel(QStringLiteral("&Chart:"), this);
+    ratingLabel->setObjectName(QStringLiteral("lblRating"));
+    ratingLabel->setBuddy(cboRating);
+
+    chtDistribution = new QChartView(new QChart, this);
+    chtDistribution->setObjectName(QStringLiteral("chtDistribution"));
+    chtDistribution->setAccessibleName(QStringLiteral("Distribution before and after"));
+    chtDistribution->setMinimumSize(520, 300);
+
+    prgPreview = new QProgressBar(this);
+    prgPreview->setObjectName(QStringLiteral("prgPreview"));
+    prgPreview->setAccessibleName(QStringLiteral("Preview progress"));
+    prgPreview->setRange(0, 1000);
+    prgPreview->setTextVisible(false);
+    prgPreview->hide();
+    m_progressClock = new QTimer(this);
+    m_progressClock->setInterval(ProgressTickMs);
+    connect(m_progressClock, &QTimer::timeout, this, &frmPreview::showProgress);
+
+    auto* pickers = new QHBoxLayout;
+    pickers->addWidget(ratingLabel);
+    pickers->addWidget(cboRating);
+    pickers->addWidget(cboSide);
+    pickers->addStretch();
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(prgPreview, 0, 0, 1, 2);
+    layout->addWidget(grdPositions, 1, 0);
+    layout->addWidget(grdRatings, 1, 1, 3, 1);
+    layout->addLayout(pickers, 2, 0);
+    layout->addWidget(chtDistribution, 3, 0);
+}
+
+frmPreview::~frmPreview()
+{
+    stopWorker();
+}
+
+frmPreview* frmPreview::showPreview(QMdiArea* area, const QString& path,
+                                    const globaledit::GlobalEdit& edit)
+{
+    static QPointer<QMdiSubWindow> window;
+    if (!window) {
+        window = area->addSubWindow(new frmPreview);
+        window->setObjectName(QStringLiteral("frmPreviewWindow"));
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->resize(window->sizeHint());
+    }
+    auto* form = qobject_cast<frmPreview*>(window->widget());
+    window->show();
+    area->setActiveSubWindow(window);
+    form->start(path, edit);
+    return form;
+}
+
+void frmPreview::start(const QString& path, const globaledit::GlobalEdit& edit)
+{
+    stopWorker();
+    m_edit = edit;
+    m_stop = false;
+    m_permille = 0;
+    m_thread = QThread::create([this, path, edit] {
+        globaledit::PreviewProgress progress;
+        progress.progress = [this](double done) {
+            m_permille = int(done * 1000);
+            return !m_stop.load();
+        };
+        m_error = globaledit::computePreview(path, edit, m_computing, progress);
+    });
+    connect(m_thread, &QThread::finished, this, &frmPreview::workerFinished);
+    m_started.start();
+    m_progressClock->start();
+    m_thread->start();
+}
+
+void frmPreview::showProgress()
+{
+    // Only a preview that keeps the user waiting shows its bar.
+    if (m_started.elapsed() < ProgressDelayMs)
+        return;
+    prgPreview->setValue(m_permille);
+    prgPreview->show();
+}
+
+void frmPreview::stopWorker()
+{
+    if (!m_thread)
+        return;
+    m_stop = true;
+    disconnect(m_thread, nullptr, this, nullptr); // its result is not wanted
+    m_thread->wait();
+    delete m_thread;
+    m_thread = nullptr;
+}
+
+void frmPreview::workerFinished()
+{
+    m_thread->wait();
+    delete m_thread;
+    m_thread = nullptr;
+    m_progressClock->stop();
+    prgPreview->hide();
+    if (m_error) {
+        Prompts::showError(this, m_error.number, m_error.description);
+        if (QWidget* frame = parentWidget())
+            frame->close();
+        return;
+    }
+    m_shown = m_computing;
+    fillPositions();
+    fillRatings();
+    drawChart();
+    emit computed();
+}
+
+void frmPreview::fillPositions()
+{
+    grdPositions->setRowCount(0);
+    for (int p = 0; p < db::schema::PositionCount; ++p) {
+        if (!m_edit.positions.test(size_t(p)))
+            continue;
+        const globaledit::PositionFigures& f = m_shown.positions[size_t(p)];
+        const int row = grdPositions->rowCount();
+        grdPositions->insertRow(row);
+        setRow(grdPositions, row,
+               {db::schema::positions().at(p), count(f.selected), count(f.changed)});
+    }
+}
+
+void frmPreview::fillRatings()
+{
+    grdRatings->setRowCount(globaledit::EditedRatingCount);
+    for (int n = 1; n <= globaledit::EditedRatingCount; ++n) {
+        const RatingFigures& a = m_shown.figures(n, RatingSide::Actual);
+        const RatingFigures& p = m_shown.figures(n, RatingSide::Potential);
+        setRow(grdRatings, n - 1,
+               {db::schema::rating(n).shortName, means(a), count(a.atBound), means(p),
+                count(p.atBound), count(p.raised)});
+    }
+}
+
+void frmPreview::drawChart()
+{
+    const int rating = cboRating->currentIndex() + 1;
+    const auto side = RatingSide(cboSide->currentIndex());
+    const RatingFigures& f = m_shown.figures(rating, side);
+    auto* before = new QBarSet(QStringLiteral("Before"));
+    auto* after = new QBarSet(QStringLiteral("After"));
+    QStringList bins;
+    qint64 highest = 0;
+    for (int bin = 0; bin < globaledit::DistributionBins; ++bin) {
+        const qint64 b = f.before[size_t(bin)];
+        const qint64 a = f.after[size_t(bin)];
+        const bool outside = bin == 0 || bin == globaledit::DistributionBins - 1;
+        if (outside && a == 0 && b == 0)
+            continue; // below 0 and from 100 only when some rating is there
+        bins << globaledit::distributionBinName(bin);
+        *before << double(b);
+        *after << double(a);
+        highest = std::max({highest, a, b});
+    }
+    auto* series = new QBarSeries;
+    series->append(before);
+    series->append(after);
+    auto* chart = new QChart;
+    chart->addSeries(series);
+    chart->setTitle(QStringLiteral("%1 %2: players by rating")
+                        .arg(sideNames().at(int(side)), db::schema::rating(rating).shortName));
+    auto* x = new QBarCategoryAxis;
+    x->append(bins);
+    auto* y = new QValueAxis;
+    y->setRange(0, double(std::max<qint64>(highest, 1)));
+    y->setLabelFormat(QStringLiteral("%d"));
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    series->attachAxis(x);
+    series->attachAxis(y);
+    QChart* old = chtDistribution->chart();
+    chtDistribution->setChart(chart); // the view lets go of the old chart
+    delete old;
+}
