@@ -14,7 +14,6 @@
 #include "grid/TableCommands.h"
 #include "grid/frmDataGrid.h"
 #include "leaguegen/LeagueGenerator.h"
-#include "shell/base/Globals.h"
 #include "shell/base/Prompts.h"
 
 #include <QApplication>
@@ -175,12 +174,11 @@ private:
 class Window
 {
 public:
-    explicit Window(QMdiArea* area) : m_area(area) {}
+    Window(QMdiArea* area, const QString& path) : m_area(area), m_path(path) {}
 
     void open()
     {
-        openTableWindow(m_area, nullptr, Table, 4);
-        m_window = qobject_cast<frmDataGrid*>(m_area->activeSubWindow()->widget());
+        m_window = openTableWindow(m_area, m_path, Table, 4);
         if (!m_window)
             fail(u"the window did not open"_s);
         paint();
@@ -216,6 +214,7 @@ private:
     void paint() { m_window->grdDataGrid()->viewport()->repaint(); }
 
     QMdiArea* m_area;
+    QString m_path;
     frmDataGrid* m_window = nullptr;
 };
 
@@ -224,13 +223,12 @@ private:
 int runOne(const QString& path)
 {
     Prompts::enableTestMode();
-    mMain::DBPath = path;
     QMdiArea area;
     area.resize(1200, 800);
     area.show();
     QCoreApplication::processEvents();
 
-    Window window(&area);
+    Window window(&area, path);
     Bare bare(path);
     std::vector<Step> steps = {{u"open PlayerTable"_s},
                                {u"header click, text (LastName)"_s},

@@ -12,7 +12,6 @@
 #include "leaguegen/LeagueGenerator.h"
 #include "players/frmDataGridPlayers.h"
 #include "shell/MDIMain.h"
-#include "shell/base/Globals.h"
 #include "shell/base/Prompts.h"
 
 #include <QAction>
@@ -53,17 +52,21 @@ void check(int rc, sqlite3* handle)
 void bareKeysetAndPage(const QString& path)
 {
     sqlite3* handle = nullptr;
-    check(sqlite3_open_v2(path.toUtf8().constData(), &handle, SQLITE_OPEN_READWRITE, nullptr), handle);
+    check(sqlite3_open_v2(path.toUtf8().constData(), &handle, SQLITE_OPEN_READWRITE, nullptr),
+          handle);
     db::registerExtensions(handle);
     std::vector<sqlite3_int64> keys;
     sqlite3_stmt* statement = nullptr;
-    check(sqlite3_prepare_v2(handle, "SELECT rowid FROM PlayerTable ORDER BY rowid", -1, &statement, nullptr), handle);
+    check(sqlite3_prepare_v2(handle, "SELECT rowid FROM PlayerTable ORDER BY rowid", -1, &statement,
+                             nullptr),
+          handle);
     while (sqlite3_step(statement) == SQLITE_ROW)
         keys.push_back(sqlite3_column_int64(statement, 0));
     sqlite3_finalize(statement);
 
     const int page = std::min<int>(db::RecordSet::PageSize, int(keys.size()));
-    QString sql = QStringLiteral("SELECT rowid, ") + db::schema::playerColumns().join(QStringLiteral(", ")) +
+    QString sql = QStringLiteral("SELECT rowid, ") +
+                  db::schema::playerColumns().join(QStringLiteral(", ")) +
                   QStringLiteral(" FROM PlayerTable WHERE rowid IN (");
     for (int i = 0; i < page; ++i)
         sql += i ? QStringLiteral(",?") : QStringLiteral("?");
@@ -125,7 +128,7 @@ int main(int argc, char** argv)
         const QString path = dir.filePath(QStringLiteral("league%1.sqlite").arg(players));
         if (const db::Error error = leaguegen::writeLeague(path, options))
             qFatal("%s", qPrintable(error.message()));
-        mMain::DBPath = path;
+        main.setLeaguePath(path);
 
         const double bare = bestMs([&] { bareKeysetAndPage(path); });
         const double window = bestMs([&] { openPlayerGrid(main); });

@@ -8,7 +8,7 @@
 #include <memory>
 
 // Data1: binds a grid to a table. Holds the database name, the record source,
-// the result-set kind (0 table, 1 dynaset), the options and the current
+// the result-set kind (0 table, 1 dynaset) and the current
 // record set, and owns the window's one connection. It has no visible part.
 class DataControl : public QObject
 {
@@ -23,8 +23,6 @@ public:
     void setRecordSource(const QString& source) { m_recordSource = source; }
     int recordsetType() const { return m_recordsetType; }
     void setRecordsetType(int kind) { m_recordsetType = kind; }
-    int options() const { return m_options; }
-    void setOptions(int options) { m_options = options; }
 
     // Opens the database (again, when the name changed) and a new record set
     // over the record source with the result-set kind. On error the control
@@ -44,7 +42,6 @@ private:
     QString m_databaseName;
     QString m_recordSource;
     int m_recordsetType = db::RecordSet::Dynaset;
-    int m_options = 0;
     std::unique_ptr<db::Database> m_database;
     std::unique_ptr<db::RecordSet> m_recordset;
 };

@@ -17,7 +17,7 @@ class DataGridView : public QTableView
 public:
     explicit DataGridView(QWidget* parent = nullptr);
 
-    // The modifier bits the window keeps in ShiftState.
+    // The modifier bits of a mouse press, as the window keeps them.
     enum ShiftBits { ShiftBit = 1, CtrlBit = 2, AltBit = 4 };
     static int shiftState(Qt::KeyboardModifiers modifiers);
 

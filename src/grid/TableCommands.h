@@ -2,11 +2,13 @@
 
 #include <QString>
 
-class QAction;
 class QMdiArea;
+class frmDataGrid;
 
 // A Table command (Conference, FreeAgents, League, Roster, Schedule, Team):
-// unless menuItem is checked, opens a new table grid window for
-// recordSource inside area, checks menuItem and sets the window's Tag to
-// number.
-void openTableWindow(QMdiArea* area, QAction* menuItem, const QString& recordSource, int number);
+// opens a new table grid window for recordSource of the league at
+// databasePath inside area and sets its Tag to number. Returns the window, or
+// nullptr when its load failed (the error has been shown and no window is
+// left).
+frmDataGrid* openTableWindow(QMdiArea* area, const QString& databasePath,
+                             const QString& recordSource, int number);

@@ -4,11 +4,9 @@
 #include "grid/DataControl.h"
 #include "grid/DataGridView.h"
 #include "grid/GridCommands.h"
-#include "shell/base/Globals.h"
 #include "shell/base/Prompts.h"
 #include "shell/base/Twips.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -36,26 +34,22 @@ void showError(QWidget* parent, const db::Error& e)
 {
     Prompts::showError(parent, e.number, e.description);
 }
-
-// The Table commands' numbers and the menu items they check.
-struct TableCommandItem {
-    const char* tag;
-    const char* item;
-};
-constexpr TableCommandItem tableCommandItems[] = {
-    {"1", "mnuConference"}, {"2", "mnuFreeAgents"}, {"3", "mnuLeague"},
-    {"5", "mnuRoster"},     {"6", "mnuSchedule"},   {"7", "mnuTeam"},
-};
 } // namespace
 
-frmDataGrid::frmDataGrid(QWidget* parent) : frmDataGrid(GridOptions{}, parent) {}
+frmDataGrid::frmDataGrid(const QString& databasePath, const QString& recordSource, QWidget* parent)
+    : frmDataGrid(GridOptions{}, databasePath, recordSource, parent)
+{
+}
 
-frmDataGrid::frmDataGrid(const GridOptions& options, QWidget* parent)
+frmDataGrid::frmDataGrid(const GridOptions& options, const QString& databasePath,
+                         const QString& recordSource, QWidget* parent)
     : QWidget(parent), m_options(options), m_data(new DataControl(this)),
       m_model(new RecordSetModel(this)), m_grid(new DataGridView(this)), m_strip(new QWidget(this))
 {
     setObjectName(u"frmDataGrid"_s);
     setAttribute(Qt::WA_DeleteOnClose);
+    m_data->setDatabaseName(databasePath);
+    m_data->setRecordSource(recordSource);
     buildControls();
     connectGrid();
     m_commands = new GridCommands(this);
@@ -176,10 +170,7 @@ bool frmDataGrid::loadAndShow(QMdiArea* area, frmDataGrid* window)
 bool frmDataGrid::Form_Load()
 {
     beforeLoad();
-    m_data->setDatabaseName(mMain::DBPath);
-    m_data->setRecordSource(mMain::CurrentTable);
     m_data->setRecordsetType(db::RecordSet::Dynaset);
-    m_data->setOptions(0);
     db::Error e = m_data->refresh();
     if (!e) {
         if (const QString field = m_model->missingField(); !field.isEmpty())
@@ -421,18 +412,7 @@ void frmDataGrid::closeEvent(QCloseEvent* event)
 
 void frmDataGrid::Form_Unload()
 {
-    for (const TableCommandItem& entry : tableCommandItems) {
-        if (m_tag == QLatin1String(entry.tag)) {
-            clearMenuCheck(QLatin1String(entry.item));
-            return;
-        }
-    }
-}
-
-void frmDataGrid::clearMenuCheck(const QString& itemName)
-{
-    if (auto* item = window()->findChild<QAction*>(itemName))
-        item->setChecked(false);
+    emit unloaded();
 }
 
 bool frmDataGrid::isMinimizedWindow() const

@@ -42,14 +42,17 @@ struct GridOptions {
 //
 // A twin window derives from this class: it passes its GridOptions to the
 // protected constructor, adds buttons with addStripButton, runs its own
-// first load step in beforeLoad(), and clears its own menu check mark in
-// Form_Unload(). Everything else (the load with its error handling, Sort,
+// first load step in beforeLoad() and its own unload step in Form_Unload().
+// Everything else (the load with its error handling, Sort,
 // Filter, Refresh, the header click, the questions) it inherits.
 class frmDataGrid : public QWidget, public EditingWindow
 {
     Q_OBJECT
 public:
-    explicit frmDataGrid(QWidget* parent = nullptr);
+    // A window over recordSource (a table name or a query) of the league at
+    // databasePath; nothing is read before the load.
+    frmDataGrid(const QString& databasePath, const QString& recordSource,
+                QWidget* parent = nullptr);
     ~frmDataGrid() override;
 
     // Runs the load; if it succeeds shows the window as the active child
@@ -66,13 +69,10 @@ public:
     RecordSetModel* model() const { return m_model; }
     QWidget* picButtons() const { return m_strip; }
     QPushButton* button(const QString& objectName) const;
-    // The modifier state the grid reported with its last mouse press
-    // (Shift 1, Ctrl 2, Alt 4), and the sort a header click hands to Sort.
-    int ShiftState() const { return m_shiftState; }
-    QString SortText() const { return m_sortText; }
 
-    // The load: binds Data1 to DBPath and CurrentTable as a dynaset, refreshes
-    // it and sets the caption. Returns false after showing the error.
+    // The load: binds Data1 to the league and record source the window was
+    // created with as a dynaset, refreshes it and sets the caption. Returns false after showing the
+    // error.
     bool Form_Load();
     void cmdRefresh_Click();
     void cmdSort_Click();
@@ -97,7 +97,8 @@ public:
     GridCommands* commands() const { return m_commands; }
 
     // EditingWindow: asks about an edited, unwritten row and writes or drops
-    // it. Returns in any case (File > Exit ends the program afterwards).
+    // it. Returns false only when a wanted write failed (its error has been
+    // shown and the row stays in edit), so File > Exit does not end.
     bool resolvePendingEdit() override;
 
     // The caption for a record source: itself up to 50 characters, longer
@@ -110,9 +111,12 @@ public:
 signals:
     // statusText() changed: rows were replaced, re-read, added or deleted.
     void statusChanged();
+    // The window has closed, for whatever reason; it is deleted soon after.
+    void unloaded();
 
 protected:
-    frmDataGrid(const GridOptions& options, QWidget* parent);
+    frmDataGrid(const GridOptions& options, const QString& databasePath,
+                const QString& recordSource, QWidget* parent);
 
     // Adds a button to the strip, right of those before it (positions and
     // sizes in twips), and into the tab order after them.
@@ -122,11 +126,8 @@ protected:
     // The load's first step, before the data is bound and outside its error
     // handling. The table grid window has none.
     virtual void beforeLoad() {}
-    // Runs when the window closes for any reason: clears the check mark of
-    // the Table command that opened it (by Tag).
+    // Runs when the window closes for any reason; emits unloaded().
     virtual void Form_Unload();
-    // Unchecks the main window's menu item with this objectName.
-    void clearMenuCheck(const QString& itemName);
 
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -152,8 +153,8 @@ private:
     QWidget* m_strip;
     QList<QPushButton*> m_buttons;
     QString m_tag;
-    QString m_sortText;
-    int m_shiftState = 0;
+    QString m_sortText;   // the sort a header click hands to Sort
+    int m_shiftState = 0; // the modifiers of the grid's last mouse press (Shift 1, Ctrl 2, Alt 4)
     qint64 m_rowsFilteredOut = 0; // the table's rows the filters hide
     bool m_returningToEditedRow = false;
     GridCommands* m_commands = nullptr;

@@ -1,15 +1,9 @@
 #include "players/PlayerCommands.h"
 
 #include "players/frmDataGridPlayers.h"
-#include "shell/base/Globals.h"
 
-#include <QAction>
-
-void openPlayerWindow(QMdiArea* area, QAction* menuItem)
+frmDataGridPlayers* openPlayerWindow(QMdiArea* area, const QString& databasePath)
 {
-    mMain::CurrentTable = QStringLiteral("PlayerTable");
-    // A window that failed to load has shown its error; the item stays
-    // unchecked so the command can be tried again.
-    if (frmDataGridPlayers::showSingle(area) && menuItem)
-        menuItem->setChecked(true);
+    return frmDataGridPlayers::showSingle(area, databasePath) ? frmDataGridPlayers::instance()
+                                                              : nullptr;
 }

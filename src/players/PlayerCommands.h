@@ -1,8 +1,12 @@
 #pragma once
 
-class QAction;
-class QMdiArea;
+#include <QString>
 
-// Table > PlayerTable: shows the single player grid window inside area
-// (loading it if needed, otherwise bringing it forward) and checks menuItem.
-void openPlayerWindow(QMdiArea* area, QAction* menuItem);
+class QMdiArea;
+class frmDataGridPlayers;
+
+// Table > PlayerTable: shows the single player grid window inside area,
+// loading it from the league at databasePath if there is none, otherwise
+// bringing the open one forward. Returns the window, or nullptr when its
+// load failed (the error has been shown and no window is left).
+frmDataGridPlayers* openPlayerWindow(QMdiArea* area, const QString& databasePath);

@@ -24,7 +24,8 @@ GridOptions playerGridOptions()
 }
 } // namespace
 
-frmDataGridPlayers::frmDataGridPlayers() : frmDataGrid(playerGridOptions(), nullptr)
+frmDataGridPlayers::frmDataGridPlayers(const QString& databasePath)
+    : frmDataGrid(playerGridOptions(), databasePath, QStringLiteral("PlayerTable"), nullptr)
 {
     setObjectName(QStringLiteral("frmDataGridPlayers"));
     QPushButton* settings =
@@ -37,7 +38,7 @@ frmDataGridPlayers* frmDataGridPlayers::instance()
     return s_instance;
 }
 
-bool frmDataGridPlayers::showSingle(QMdiArea* area)
+bool frmDataGridPlayers::showSingle(QMdiArea* area, const QString& databasePath)
 {
     if (s_instance) {
         if (auto* sub = qobject_cast<QMdiSubWindow*>(s_instance->parentWidget())) {
@@ -47,7 +48,7 @@ bool frmDataGridPlayers::showSingle(QMdiArea* area)
         }
         return true;
     }
-    s_instance = new frmDataGridPlayers;
+    s_instance = new frmDataGridPlayers(databasePath);
     return loadAndShow(area, s_instance);
 }
 
@@ -73,5 +74,5 @@ void frmDataGridPlayers::Form_Unload()
     // A closing window is no longer the one the command brings forward,
     // even before it is deleted.
     s_instance = nullptr;
-    clearMenuCheck(QStringLiteral("mnuPlayerTable"));
+    frmDataGrid::Form_Unload();
 }

@@ -13,10 +13,10 @@ class frmDataGridPlayers : public frmDataGrid
 public:
     // The open player grid window, or nullptr while there is none.
     static frmDataGridPlayers* instance();
-    // Loads and shows the window inside area, or brings the open one
-    // forward. Returns false when the load failed (its error was shown and
-    // no window is left).
-    static bool showSingle(QMdiArea* area);
+    // Loads the window from the league at databasePath and shows it inside
+    // area, or brings the open one forward. Returns false when the load
+    // failed (its error was shown and no window is left).
+    static bool showSingle(QMdiArea* area, const QString& databasePath);
 
     // Shows or hides columns 1..79 as the stored choice says; column 0, the
     // league name, is never touched.
@@ -28,5 +28,5 @@ protected:
     void Form_Unload() override;
 
 private:
-    frmDataGridPlayers();
+    explicit frmDataGridPlayers(const QString& databasePath);
 };

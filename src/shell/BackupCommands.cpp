@@ -4,7 +4,6 @@
 #include "grid/frmDataGrid.h"
 #include "shell/MDIMain.h"
 #include "shell/base/EditingWindow.h"
-#include "shell/base/Globals.h"
 #include "shell/base/Prompts.h"
 #include "shell/frmRestoreBackup.h"
 
@@ -80,12 +79,12 @@ void MDIMain::mnuRestoreBackup_Click()
     if (window)
         window->close();
     db::Database league; // a missing or foreign league has no backups to restore
-    if (const db::Error e = league.open(mMain::DBPath)) {
+    if (const db::Error e = league.open(m_leaguePath)) {
         Prompts::showError(this, e.number, e.description);
         return;
     }
     league.close();
-    const QString path = mMain::DBPath;
+    const QString path = m_leaguePath;
     auto* form = new frmRestoreBackup(path, [this, path](const QString& backup) {
         return restoreLeague(path, backup, QStringLiteral("Restore Backup"));
     });

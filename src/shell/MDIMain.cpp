@@ -6,9 +6,9 @@
 #include "grid/TableCommands.h"
 #include "grid/frmDataGrid.h"
 #include "players/PlayerCommands.h"
+#include "players/frmDataGridPlayers.h"
 #include "shell/base/ContextIDs.h"
 #include "shell/base/EditingWindow.h"
-#include "shell/base/Globals.h"
 #include "shell/base/Prompts.h"
 #include "shell/base/Settings.h"
 #include "shell/frmAbout.h"
@@ -46,6 +46,29 @@ const QString GeometryKey =
     QStringLiteral("Geometry"); // "left,top,width,height" of the client area
 const QString MaximizedKey = QStringLiteral("Maximized");
 constexpr QSize SmallestRestored{320, 240};
+} // namespace
+
+// The Table menu: each table, its menu caption and item, the number its
+// window's Tag carries, and the kind of window that shows it.
+struct TableCommand {
+    enum Kind { TableGrid, PlayerGrid };
+    const char* table;
+    const char* caption;
+    const char* item;
+    int tag;
+    Kind kind;
+};
+
+namespace {
+constexpr TableCommand TableCommands[] = {
+    {"Conference", "&Conference", "mnuConference", 1, TableCommand::TableGrid},
+    {"FreeAgents", "&Free Agents", "mnuFreeAgents", 2, TableCommand::TableGrid},
+    {"League", "&League", "mnuLeague", 3, TableCommand::TableGrid},
+    {"PlayerTable", "&PlayerTable", "mnuPlayerTable", 4, TableCommand::PlayerGrid},
+    {"Roster", "&Roster", "mnuRoster", 5, TableCommand::TableGrid},
+    {"Schedule", "&Schedule", "mnuSchedule", 6, TableCommand::TableGrid},
+    {"Team", "&Team", "mnuTeam", 7, TableCommand::TableGrid},
+};
 } // namespace
 
 QRect MDIMain::fitToScreens(const QRect& saved)
@@ -113,7 +136,14 @@ QMenu* MDIMain::addMenu(const QString& name, const QString& caption)
 }
 
 QAction* MDIMain::addItem(QMenu* menu, const QString& name, const QString& caption,
-                          void (MDIMain::*handler)(), bool checkable)
+                          void (MDIMain::*handler)())
+{
+    QAction* item = addItem(menu, name, caption);
+    connect(item, &QAction::triggered, this, handler);
+    return item;
+}
+
+QAction* MDIMain::addItem(QMenu* menu, const QString& name, const QString& caption, bool checkable)
 {
     QAction* item = menu->addAction(caption);
     item->setObjectName(name);
@@ -127,7 +157,6 @@ QAction* MDIMain::addItem(QMenu* menu, const QString& name, const QString& capti
     }
     // The last command's result goes as the next one starts.
     connect(item, &QAction::triggered, this, [this] { showCommandResult({}); });
-    connect(item, &QAction::triggered, this, handler);
     return item;
 }
 
@@ -162,21 +191,10 @@ void MDIMain::buildMenus()
     QMenu* view = addMenu(QStringLiteral("mnuView"), QStringLiteral("&Table"));
     addItem(view, QStringLiteral("mnuAll"), QStringLiteral("&All"), &MDIMain::mnuAll_Click);
     addSeparator(view, QStringLiteral("mnuSpace2"));
-    const struct {
-        const char* name;
-        const char* caption;
-        void (MDIMain::*handler)();
-    } tables[] = {
-        {"mnuConference", "&Conference", &MDIMain::mnuConference_Click},
-        {"mnuFreeAgents", "&Free Agents", &MDIMain::mnuFreeAgents_Click},
-        {"mnuLeague", "&League", &MDIMain::mnuLeague_Click},
-        {"mnuPlayerTable", "&PlayerTable", &MDIMain::mnuPlayerTable_Click},
-        {"mnuRoster", "&Roster", &MDIMain::mnuRoster_Click},
-        {"mnuSchedule", "&Schedule", &MDIMain::mnuSchedule_Click},
-        {"mnuTeam", "&Team", &MDIMain::mnuTeam_Click},
-    };
-    for (const auto& t : tables) {
-        addItem(view, QString::fromLatin1(t.name), QString::fromLatin1(t.caption), t.handler, true);
+    for (const TableCommand& t : TableCommands) {
+        QAction* item =
+            addItem(view, QString::fromLatin1(t.item), QString::fromLatin1(t.caption), true);
+        connect(item, &QAction::triggered, this, [this, &t] { openTable(t); });
     }
 
     QMenu* help = addMenu(QStringLiteral("mnuHelp"), QStringLiteral("&Help"));
@@ -240,9 +258,15 @@ QString MDIMain::leagueStatusText() const
     return m_league->text();
 }
 
+void MDIMain::setLeaguePath(const QString& path)
+{
+    m_leaguePath = path;
+    showLeaguePath();
+}
+
 void MDIMain::showLeaguePath()
 {
-    const QString path = QDir::toNativeSeparators(mMain::DBPath);
+    const QString path = QDir::toNativeSeparators(m_leaguePath);
     m_league->setText(path.isEmpty() ? QStringLiteral("No league file chosen (File > Open)")
                                      : path);
     m_league->setToolTip(path);
@@ -280,10 +304,9 @@ void MDIMain::showEvent(QShowEvent* event)
 
 void MDIMain::MDIForm_Load()
 {
-    InitHelp(this);
-    mMain::DBPath = GetSetting(QStringLiteral("Settings"), QStringLiteral("mdb"));
-    mMain::ConverterPath = GetSetting(QStringLiteral("Settings"), QStringLiteral("Convert"));
-    showLeaguePath();
+    InitHelp();
+    m_converterPath = GetSetting(QStringLiteral("Settings"), QStringLiteral("Convert"));
+    setLeaguePath(GetSetting(QStringLiteral("Settings"), QStringLiteral("mdb")));
 }
 
 void MDIMain::closeEvent(QCloseEvent* event)
@@ -326,10 +349,9 @@ bool MDIMain::openLeague(const QString& path)
         return false;
     }
     league.close();
-    mMain::DBPath = path;
-    SaveSetting(QStringLiteral("Settings"), QStringLiteral("mdb"), mMain::DBPath);
-    globalEditLeagueChanged(mMain::DBPath);
-    showLeaguePath();
+    setLeaguePath(path);
+    SaveSetting(QStringLiteral("Settings"), QStringLiteral("mdb"), path);
+    globalEditLeagueChanged(path);
     return true;
 }
 
@@ -352,60 +374,35 @@ void MDIMain::ClearDatabase_Click()
     DeleteX();
 }
 
-void MDIMain::openTable(const QString& itemName, const QString& recordSource, int number)
+void MDIMain::openTable(const TableCommand& command)
 {
-    openTableWindow(m_area, action(itemName), recordSource, number);
-}
-
-void MDIMain::mnuConference_Click()
-{
-    openTable(QStringLiteral("mnuConference"), QStringLiteral("Conference"), 1);
-}
-
-void MDIMain::mnuFreeAgents_Click()
-{
-    openTable(QStringLiteral("mnuFreeAgents"), QStringLiteral("FreeAgents"), 2);
-}
-
-void MDIMain::mnuLeague_Click()
-{
-    openTable(QStringLiteral("mnuLeague"), QStringLiteral("League"), 3);
-}
-
-void MDIMain::mnuPlayerTable_Click()
-{
-    openPlayerWindow(m_area, action(QStringLiteral("mnuPlayerTable")));
-}
-
-void MDIMain::mnuRoster_Click()
-{
-    openTable(QStringLiteral("mnuRoster"), QStringLiteral("Roster"), 5);
-}
-
-void MDIMain::mnuSchedule_Click()
-{
-    openTable(QStringLiteral("mnuSchedule"), QStringLiteral("Schedule"), 6);
-}
-
-void MDIMain::mnuTeam_Click()
-{
-    openTable(QStringLiteral("mnuTeam"), QStringLiteral("Team"), 7);
+    QAction* item = action(QString::fromLatin1(command.item));
+    // The check mark says the table's window is open; a table grid is not
+    // brought forward, the single player grid is.
+    if (command.kind == TableCommand::TableGrid && item->isChecked())
+        return;
+    frmDataGrid* window =
+        command.kind == TableCommand::TableGrid
+            ? openTableWindow(m_area, m_leaguePath, QString::fromLatin1(command.table), command.tag)
+            : openPlayerWindow(m_area, m_leaguePath);
+    // A window that failed to load has shown its error; the item stays
+    // unchecked so the command can be tried again.
+    if (!window)
+        return;
+    item->setChecked(true);
+    disconnect(window, &frmDataGrid::unloaded, item, nullptr);
+    connect(window, &frmDataGrid::unloaded, item, [item] { item->setChecked(false); });
 }
 
 void MDIMain::mnuAll_Click()
 {
-    mnuConference_Click();
-    mnuFreeAgents_Click();
-    mnuLeague_Click();
-    mnuPlayerTable_Click();
-    mnuRoster_Click();
-    mnuSchedule_Click();
-    mnuTeam_Click();
+    for (const TableCommand& t : TableCommands)
+        openTable(t);
 }
 
 void MDIMain::mnuGlobalEdit_Click()
 {
-    showGlobalEdit(m_area, mMain::DBPath);
+    showGlobalEdit(m_area, m_leaguePath);
 }
 
 void MDIMain::mnuContents_Click()

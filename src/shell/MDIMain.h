@@ -8,6 +8,7 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+struct TableCommand;
 
 // The main window: a multiple-document parent whose menu bar is the way
 // into every command of the program.
@@ -18,6 +19,16 @@ public:
     explicit MDIMain(QWidget* parent = nullptr);
 
     QMdiArea* mdiArea() const { return m_area; }
+
+    // The league file every command works on, restored from the settings
+    // store when the window first shows; empty until File > Open chose one.
+    QString leaguePath() const { return m_leaguePath; }
+    // Makes path the league the commands work on from now on, without
+    // checking or storing it (openLeague does both).
+    void setLeaguePath(const QString& path);
+    // The league converter File > Convert starts; empty until chosen.
+    QString converterPath() const { return m_converterPath; }
+    void setConverterPath(const QString& path) { m_converterPath = path; }
     QAction* action(const QString& objectName) const;
 
     // A command's outcome in the status bar; it stays until the next menu
@@ -38,19 +49,12 @@ public:
     void DeleteX();
     void mnuConvert_Click();
 
-    // Table commands, which Table > All calls one after another.
-    void mnuConference_Click();
-    void mnuFreeAgents_Click();
-    void mnuLeague_Click();
-    void mnuPlayerTable_Click();
-    void mnuRoster_Click();
-    void mnuSchedule_Click();
-    void mnuTeam_Click();
+    // Table > All: every Table command, in menu order.
     void mnuAll_Click();
 
     void mnuOpen_Click();
-    // Checks that path opens as a league and, if it does, makes it DBPath
-    // and stores it at once. Otherwise shows the error a command would show
+    // Checks that path opens as a league and, if it does, makes it the
+    // league path and stores it at once. Otherwise shows the error a command would show
     // and keeps the previous choice. Returns whether the path was stored.
     bool openLeague(const QString& path);
     void mnuExit_Click();
@@ -84,10 +88,14 @@ private:
     void saveWindowGeometry();
     QMenu* addMenu(const QString& name, const QString& caption);
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption,
-                     void (MDIMain::*handler)(), bool checkable = false);
+                     bool checkable = false);
+    QAction* addItem(QMenu* menu, const QString& name, const QString& caption,
+                     void (MDIMain::*handler)());
     void addSeparator(QMenu* menu, const QString& name);
-    void openTable(const QString& itemName, const QString& recordSource, int number);
+    void openTable(const TableCommand& command);
 
+    QString m_leaguePath;
+    QString m_converterPath;
     QMdiArea* m_area = nullptr;
     QLabel* m_gridStatus = nullptr;
     QLabel* m_commandResult = nullptr;

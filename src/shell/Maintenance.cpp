@@ -4,7 +4,6 @@
 #include "db/Schema.h"
 #include "shell/MDIMain.h"
 #include "shell/StartProgram.h"
-#include "shell/base/Globals.h"
 #include "shell/base/Prompts.h"
 #include "shell/base/Settings.h"
 
@@ -59,9 +58,9 @@ void MDIMain::DeleteX()
     // Opened before asking, so a missing or foreign file is reported without
     // a pointless question about deleting its rows.
     db::Database league;
-    db::Error e = league.open(mMain::DBPath);
+    db::Error e = league.open(m_leaguePath);
     if (!e) {
-        if (!Prompts::ask(this, clearQuestion(mMain::DBPath), QMessageBox::No))
+        if (!Prompts::ask(this, clearQuestion(m_leaguePath), QMessageBox::No))
             return;
         e = clearLeagueTables(league);
     }
@@ -71,24 +70,24 @@ void MDIMain::DeleteX()
 
 void MDIMain::mnuConvert_Click()
 {
-    if (mMain::ConverterPath.isEmpty()) {
+    if (m_converterPath.isEmpty()) {
         const QString path = Prompts::openFileName(
             this, QStringLiteral("Select Kickvale99LeagueConv"),
             {ConverterName + QStringLiteral(" (") + ConverterName + QLatin1Char(')')});
         if (path.isEmpty())
             return; // Cancel: nothing stored, nothing started
-        mMain::ConverterPath = path;
-        SaveSetting(QStringLiteral("Settings"), QStringLiteral("Convert"), mMain::ConverterPath);
+        m_converterPath = path;
+        SaveSetting(QStringLiteral("Settings"), QStringLiteral("Convert"), m_converterPath);
     }
     RunConverter();
 }
 
 void MDIMain::RunConverter()
 {
-    const db::Error e = startProgram(mMain::ConverterPath);
+    const db::Error e = startProgram(m_converterPath);
     if (e.number == db::FileNotFound) {
         // The stored choice stays: only a new choice replaces it.
-        mMain::ConverterPath.clear();
+        m_converterPath.clear();
         mnuConvert_Click();
     } else if (e) {
         Prompts::showError(this, e.number, e.description);

@@ -9,7 +9,6 @@
 #include "grid/frmDataGrid.h"
 #include "leaguegen/LeagueGenerator.h"
 #include "shell/MDIMain.h"
-#include "shell/base/Globals.h"
 #include "shell/base/Prompts.h"
 #include "shell/base/Settings.h"
 #include "shell/frmRestoreBackup.h"
@@ -158,12 +157,12 @@ void TestBackups::clearDatabaseBacksUpAndUndoes()
 {
     QAction* undo = m_main->action(u"mnuUndoGlobalEdit"_s);
     QVERIFY(!undo->isEnabled()); // nothing done yet in this run
-    mMain::DBPath = makeLeague(u"undo.mdb"_s);
-    const QByteArray before = fileBytes(mMain::DBPath);
-    const QByteArray held = content(mMain::DBPath);
+    m_main->setLeaguePath(makeLeague(u"undo.mdb"_s));
+    const QByteArray before = fileBytes(m_main->leaguePath());
+    const QByteArray held = content(m_main->leaguePath());
 
     QCOMPARE(clearDatabase(), QStringList());
-    const QList<backups::Backup> taken = backups::list(mMain::DBPath);
+    const QList<backups::Backup> taken = backups::list(m_main->leaguePath());
     QCOMPARE(taken.size(), 1);
     QCOMPARE(taken[0].command, u"Clear Database"_s);
     QCOMPARE(fileBytes(taken[0].path), before);
@@ -179,24 +178,24 @@ void TestBackups::clearDatabaseBacksUpAndUndoes()
     undo->trigger();
 
     QCOMPARE(shownTexts(), QStringList{u"Commit changes?"_s});
-    QCOMPARE(content(mMain::DBPath), held);
-    QCOMPARE(integrity(mMain::DBPath), u"ok"_s);
+    QCOMPARE(content(m_main->leaguePath()), held);
+    QCOMPARE(integrity(m_main->leaguePath()), u"ok"_s);
     QVERIFY(grid->Data1()->recordset()->count() > 0);
     QVERIFY(!undo->isEnabled());
     // The undone state is kept too, so the undo can itself be taken back.
-    QCOMPARE(backups::list(mMain::DBPath).first().command, u"Undo Global Edit"_s);
+    QCOMPARE(backups::list(m_main->leaguePath()).first().command, u"Undo Global Edit"_s);
 }
 
 void TestBackups::undoRefusedAfterLaterChange()
 {
-    mMain::DBPath = makeLeague(u"changed.mdb"_s);
+    m_main->setLeaguePath(makeLeague(u"changed.mdb"_s));
     QCOMPARE(clearDatabase(), QStringList());
     {
         db::Database other;
-        QVERIFY(!other.open(mMain::DBPath));
+        QVERIFY(!other.open(m_main->leaguePath()));
         QVERIFY(!other.execute(u"INSERT INTO Team (TeamID, TeamName) VALUES (7, 'Later')"_s));
     }
-    const QByteArray after = fileBytes(mMain::DBPath);
+    const QByteArray after = fileBytes(m_main->leaguePath());
 
     m_main->action(u"mnuUndoGlobalEdit"_s)->trigger();
 
@@ -206,18 +205,18 @@ void TestBackups::undoRefusedAfterLaterChange()
     QVERIFY2(refusal.text.contains(u"has changed since the last Clear Database"_s) &&
                  refusal.text.contains(u"Restore Backup"_s),
              qPrintable(refusal.text));
-    QCOMPARE(fileBytes(mMain::DBPath), after);
-    QCOMPARE(backups::list(mMain::DBPath).size(), 1);
+    QCOMPARE(fileBytes(m_main->leaguePath()), after);
+    QCOMPARE(backups::list(m_main->leaguePath()).size(), 1);
 }
 
 void TestBackups::backupFailureChangesNothing()
 {
-    mMain::DBPath = makeLeague(u"blocked.mdb"_s);
+    m_main->setLeaguePath(makeLeague(u"blocked.mdb"_s));
     // A file where the backup folder should be: the folder cannot be made.
-    QFile blocker(backups::folderFor(mMain::DBPath));
+    QFile blocker(backups::folderFor(m_main->leaguePath()));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    const QByteArray before = fileBytes(mMain::DBPath);
+    const QByteArray before = fileBytes(m_main->leaguePath());
 
     const QStringList shown = clearDatabase();
 
@@ -227,7 +226,7 @@ void TestBackups::backupFailureChangesNothing()
                  error.contains(u"could not be backed up"_s) &&
                  error.contains(u"No table was emptied"_s),
              qPrintable(error));
-    QCOMPARE(fileBytes(mMain::DBPath), before);
+    QCOMPARE(fileBytes(m_main->leaguePath()), before);
 }
 
 void TestBackups::pruningKeepsNewest_data()
@@ -246,9 +245,9 @@ void TestBackups::pruningKeepsNewest()
     QFETCH(int, kept);
     if (!keep.isNull())
         SaveSetting(u"Backups"_s, u"Keep"_s, keep);
-    mMain::DBPath = makeLeague(u"prune.mdb"_s);
+    m_main->setLeaguePath(makeLeague(u"prune.mdb"_s));
     // Twelve older backups, two of them in the same second, and a stranger.
-    const QString folder = backups::folderFor(mMain::DBPath);
+    const QString folder = backups::folderFor(m_main->leaguePath());
     QVERIFY(QDir().mkpath(folder));
     QStringList older;
     for (int i = 0; i < 12; ++i)
@@ -256,15 +255,15 @@ void TestBackups::pruningKeepsNewest()
                      .arg(i % 2 ? u" (2)"_s : QString());
     older << u"notes.mdb"_s;
     for (const QString& name : older)
-        QVERIFY(QFile::copy(mMain::DBPath, folder + u'/' + name));
+        QVERIFY(QFile::copy(m_main->leaguePath(), folder + u'/' + name));
 
     QCOMPARE(clearDatabase(), QStringList());
 
     QStringList expected = older.mid(0, 12);
     std::reverse(expected.begin(), expected.end());
-    expected.prepend(backupNames(mMain::DBPath).value(0));
+    expected.prepend(backupNames(m_main->leaguePath()).value(0));
     QVERIFY(expected.first().endsWith(u" Clear Database.mdb"_s));
-    QCOMPARE(backupNames(mMain::DBPath), expected.mid(0, kept));
+    QCOMPARE(backupNames(m_main->leaguePath()), expected.mid(0, kept));
     QVERIFY(QFile::exists(folder + u"/notes.mdb"_s)); // not one of ours
 }
 
@@ -272,16 +271,16 @@ void TestBackups::pruningKeepsNewest()
 // as it is and restores the chosen one; No changes nothing.
 void TestBackups::restoreBackupFromTheMenu()
 {
-    mMain::DBPath = makeLeague(u"restore.mdb"_s);
+    m_main->setLeaguePath(makeLeague(u"restore.mdb"_s));
     m_main->action(u"mnuRestoreBackup"_s)->trigger(); // none yet
     QCOMPARE(shownTexts().size(), 1);
     QVERIFY(shownTexts()[0].startsWith(u"There are no backups"_s));
     Prompts::finishTest();
 
-    const QByteArray full = content(mMain::DBPath);
+    const QByteArray full = content(m_main->leaguePath());
     QCOMPARE(clearDatabase(), QStringList());
-    const QByteArray cleared = fileBytes(mMain::DBPath);
-    const QByteArray emptied = content(mMain::DBPath);
+    const QByteArray cleared = fileBytes(m_main->leaguePath());
+    const QByteArray emptied = content(m_main->leaguePath());
 
     for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
         m_main->action(u"mnuRestoreBackup"_s)->trigger();
@@ -293,17 +292,17 @@ void TestBackups::restoreBackupFromTheMenu()
         Prompts::setNextAnswer(answer);
         form->findChild<QPushButton*>(u"cmdRestore"_s)->click();
         QVERIFY(Prompts::shown().last().text.startsWith(u"Replace the league"_s));
-        QCOMPARE(content(mMain::DBPath), answer == QMessageBox::Yes ? full : emptied);
+        QCOMPARE(content(m_main->leaguePath()), answer == QMessageBox::Yes ? full : emptied);
         if (answer == QMessageBox::No)
             form->findChild<QPushButton*>(u"cmdCancel"_s)->click();
         QTest::qWait(0); // closed windows go at the next turn of the loop
     }
     QVERIFY(!m_main->findChild<frmRestoreBackup*>());
-    const QList<backups::Backup> now = backups::list(mMain::DBPath);
+    const QList<backups::Backup> now = backups::list(m_main->leaguePath());
     QCOMPARE(now.size(), 2);
     QCOMPARE(now[0].command, u"Restore Backup"_s);
     QCOMPARE(fileBytes(now[0].path), cleared);
-    QCOMPARE(integrity(mMain::DBPath), u"ok"_s);
+    QCOMPARE(integrity(m_main->leaguePath()), u"ok"_s);
 }
 
 // A restore killed at random moments leaves a sound league that is wholly

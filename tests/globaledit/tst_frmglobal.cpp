@@ -8,7 +8,6 @@
 #include "globaledit/frmProgress.h"
 #include "shell/MDIMain.h"
 #include "shell/base/ContextIDs.h"
-#include "shell/base/Globals.h"
 #include "shell/base/Prompts.h"
 
 #include <QAction>
@@ -77,9 +76,9 @@ private:
     QString teamName(qint64 id);
     void expectRefusal(const QString& pattern);
     globaledit::GlobalEdit enterSample(const QList<int>& positions);
-    static QString changesAgainst(const Snapshot& expected)
+    QString changesAgainst(const Snapshot& expected) const
     {
-        return editcheck::firstDifference(editcheck::snapshot(mMain::DBPath), expected);
+        return editcheck::firstDifference(editcheck::snapshot(m_main->leaguePath()), expected);
     }
 
     editcheck::Leagues m_leagues;
@@ -102,7 +101,7 @@ void TestFrmGlobal::init()
     m_main = new MDIMain;
     m_main->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_main));
-    mMain::DBPath = m_leagues.copy(); // after the main window has read its settings
+    m_main->setLeaguePath(m_leagues.copy()); // after the main window has read its settings
 }
 
 void TestFrmGlobal::cleanup()
@@ -174,7 +173,7 @@ globaledit::GlobalEdit TestFrmGlobal::enterSample(const QList<int>& positions)
 void TestFrmGlobal::lifecycle()
 {
     db::Database database;
-    QVERIFY(!database.open(mMain::DBPath));
+    QVERIFY(!database.open(m_main->leaguePath()));
     QStringList teams{u"All"_s};
     QString team1001;
     database.query(u"SELECT TeamName, TeamID FROM Team ORDER BY TeamName"_s, {},
@@ -226,7 +225,7 @@ void TestFrmGlobal::lifecycle()
 void TestFrmGlobal::okRunsCheckedPositionsInOrder()
 {
     db::Database league; // more kickers than 200: the bar must still move with each of them
-    QVERIFY(!league.open(mMain::DBPath));
+    QVERIFY(!league.open(m_main->leaguePath()));
     QVERIFY(!league.execute(u"UPDATE PlayerTable SET CurrentPos = 8 WHERE CurrentPos > 8"_s));
     QVERIFY(openDialog());
     // The bar, from the first showing of the progress window on: which
@@ -259,7 +258,7 @@ void TestFrmGlobal::okRunsCheckedPositionsInOrder()
         m_dialog->cmdOK_Click();                     // ignored: no second edit inside the first
     });
     watcher.start(0);
-    const Snapshot before = editcheck::snapshot(mMain::DBPath);
+    const Snapshot before = editcheck::snapshot(m_main->leaguePath());
     press(u"cmdOK"_s); // no position checked: nothing happens
     QCOMPARE(changesAgainst(before), QString());
     QVERIFY(captions.isEmpty());
@@ -318,7 +317,7 @@ void TestFrmGlobal::teamTheBoxShows()
     QFETCH(qint64, team);
     QFETCH(QString, message);
     db::Database league;
-    QVERIFY(!league.open(mMain::DBPath));
+    QVERIFY(!league.open(m_main->leaguePath()));
     if (!before.isEmpty())
         QVERIFY(!league.execute(before));
     QVERIFY(openDialog());
@@ -332,7 +331,7 @@ void TestFrmGlobal::teamTheBoxShows()
     }
     if (!after.isEmpty())
         QVERIFY(!league.execute(after));
-    const Snapshot start = editcheck::snapshot(mMain::DBPath);
+    const Snapshot start = editcheck::snapshot(m_main->leaguePath());
     press(u"cmdOK"_s);
     edit.team = team >= 0 ? globaledit::TeamFilter(team) : std::nullopt;
     if (team == -2)
@@ -355,7 +354,7 @@ void TestFrmGlobal::teamTheBoxShows()
 // or shown, and OK changes that league alone.
 void TestFrmGlobal::anotherLeague()
 {
-    const QString first = mMain::DBPath;
+    const QString first = m_main->leaguePath();
     const QString second = m_leagues.copy();
     db::Database league;
     QVERIFY(!league.open(second));
@@ -366,7 +365,7 @@ void TestFrmGlobal::anotherLeague()
     const Snapshot secondBefore = editcheck::snapshot(second);
 
     for (bool hidden : {true, false}) {
-        mMain::DBPath = first;
+        m_main->setLeaguePath(first);
         QVERIFY(openDialog());
         choose(two);
         globaledit::GlobalEdit edit = enterSample({1});
@@ -439,10 +438,10 @@ void TestFrmGlobal::refusedEdit()
     if (bad)
         bad->setText(text);
     db::Database connection;
-    QVERIFY(!connection.open(mMain::DBPath));
+    QVERIFY(!connection.open(m_main->leaguePath()));
     sqlite3* handle = connection.sqliteHandle();
     QCOMPARE(sqlite3_exec(handle, other.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
-    const Snapshot before = editcheck::snapshot(mMain::DBPath);
+    const Snapshot before = editcheck::snapshot(m_main->leaguePath());
     press(u"cmdOK"_s);
     sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr);
 
@@ -595,12 +594,12 @@ void TestFrmGlobal::previewEqualsOk()
 
 void TestFrmGlobal::unreadableLeague()
 {
-    mMain::DBPath += u".gone"_s;
+    m_main->setLeaguePath(m_main->leaguePath() + u".gone"_s);
     QVERIFY(!openDialog());
     QCOMPARE(Prompts::shown().size(), 1);
     QVERIFY(Prompts::shown().at(0).text.startsWith(u"Error:53 "_s));
     QVERIFY(m_main->mdiArea()->subWindowList().isEmpty());
-    QVERIFY(!QFile::exists(mMain::DBPath));
+    QVERIFY(!QFile::exists(m_main->leaguePath()));
 }
 
 void TestFrmGlobal::movePBar()

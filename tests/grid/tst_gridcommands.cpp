@@ -10,7 +10,6 @@
 #include "grid/frmDataGrid.h"
 #include "leaguegen/LeagueGenerator.h"
 #include "shell/MDIMain.h"
-#include "shell/base/Globals.h"
 #include "shell/base/Prompts.h"
 
 #include <QAction>
@@ -81,9 +80,7 @@ class TestGridCommands : public QObject
 
     frmDataGrid* open(const QString& table)
     {
-        openTableWindow(m_main->mdiArea(), nullptr, table, 1);
-        QMdiSubWindow* sub = m_main->mdiArea()->activeSubWindow();
-        return sub ? qobject_cast<frmDataGrid*>(sub->widget()) : nullptr;
+        return openTableWindow(m_main->mdiArea(), m_path, table, 1);
     }
     void execute(const QString& sql)
     {
@@ -158,7 +155,7 @@ private slots:
         m_main->show();
         QApplication::setActiveWindow(m_main); // keyboard shortcuts need an active window
         QVERIFY(QTest::qWaitForWindowActive(m_main));
-        mMain::DBPath = m_path;
+        m_main->setLeaguePath(m_path);
     }
 
     void cleanup()

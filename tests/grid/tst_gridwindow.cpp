@@ -7,7 +7,6 @@
 #include "grid/frmDataGrid.h"
 #include "leaguegen/LeagueGenerator.h"
 #include "shell/MDIMain.h"
-#include "shell/base/Globals.h"
 #include "shell/base/Prompts.h"
 
 #include <QAbstractItemModelTester>
@@ -106,7 +105,7 @@ void TestGridWindow::init()
     m_main = new MDIMain;
     m_main->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_main));
-    mMain::DBPath = m_path;
+    m_main->setLeaguePath(m_path);
 }
 
 void TestGridWindow::cleanup()
@@ -257,7 +256,7 @@ void TestGridWindow::failedLoads_data()
     options.omitTables = QStringList{u"Conference"_s};
     QVERIFY(!leaguegen::writeLeague(noTable, options));
 
-    QTest::newRow("empty DBPath") << QString();
+    QTest::newRow("no league chosen") << QString();
     QTest::newRow("no such file") << m_dir.filePath(u"nowhere.db"_s);
     QTest::newRow("not a league") << text;
     QTest::newRow("missing table") << noTable;
@@ -272,7 +271,7 @@ void TestGridWindow::failedLoads()
         QVERIFY(!locker.open(m_path));
         QVERIFY(!locker.execute(u"BEGIN EXCLUSIVE"_s));
     } else {
-        mMain::DBPath = path;
+        m_main->setLeaguePath(path);
     }
 
     m_main->action(u"mnuConference"_s)->trigger();
@@ -285,7 +284,7 @@ void TestGridWindow::failedLoads()
     // Once the cause is put right the table opens.
     if (locker.isOpen())
         locker.rollback();
-    mMain::DBPath = m_path;
+    m_main->setLeaguePath(m_path);
     QVERIFY(openVia(u"mnuConference"_s));
     QVERIFY(m_main->action(u"mnuConference"_s)->isChecked());
 }
@@ -308,7 +307,7 @@ void TestGridWindow::openByName()
     const bool readOnly = !options.isEmpty();
     execute(u"CREATE TABLE %1 (k INTEGER PRIMARY KEY, v TEXT) %2"_s.arg(name, options));
     execute(u"INSERT INTO %1 VALUES (2, 'b'), (1, 'a')"_s.arg(name));
-    openTableWindow(m_main->mdiArea(), nullptr, name, 1);
+    openTableWindow(m_main->mdiArea(), m_path, name, 1);
     frmDataGrid* w = watched();
     QVERIFY(w);
     QCOMPARE(w->windowTitle(), caption);

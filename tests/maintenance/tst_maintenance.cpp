@@ -6,7 +6,6 @@
 #include "db/Schema.h"
 #include "leaguegen/LeagueGenerator.h"
 #include "shell/MDIMain.h"
-#include "shell/base/Globals.h"
 #include "shell/base/Prompts.h"
 #include "shell/base/Settings.h"
 
@@ -92,8 +91,8 @@ void tst_Maintenance::initTestCase()
 void tst_Maintenance::init()
 {
     TestSupport::clearSettings();
-    mMain::DBPath.clear();
-    mMain::ConverterPath.clear();
+    m_main->setLeaguePath({});
+    m_main->setConverterPath({});
     StandIn::forgetRuns();
 }
 
@@ -109,8 +108,8 @@ void tst_Maintenance::clearDatabase_emptiesOnlyTheLeagueTables()
 {
     leaguegen::LeagueOptions options;
     options.extraUnrelatedTable = true;
-    mMain::DBPath = makeLeague(u"full.mdb"_s, options);
-    const qint64 notes = rowCounts(mMain::DBPath).value(u"Notes"_s);
+    m_main->setLeaguePath(makeLeague(u"full.mdb"_s, options));
+    const qint64 notes = rowCounts(m_main->leaguePath()).value(u"Notes"_s);
     QVERIFY(notes > 0);
 
     Prompts::setNextAnswer(QMessageBox::Yes);
@@ -120,7 +119,7 @@ void tst_Maintenance::clearDatabase_emptiesOnlyTheLeagueTables()
     const Prompts::Shown& question = Prompts::shown().first();
     QCOMPARE(question.icon, QMessageBox::Question);
     QCOMPARE(question.buttons, QMessageBox::Yes | QMessageBox::No);
-    const QMap<QString, qint64> counts = rowCounts(mMain::DBPath);
+    const QMap<QString, qint64> counts = rowCounts(m_main->leaguePath());
     for (const QString& table : db::schema::leagueTables()) {
         QVERIFY2(question.text.contains(table), qPrintable(question.text));
         QCOMPARE(counts.value(table, -1), 0);
@@ -177,7 +176,7 @@ void tst_Maintenance::clearDatabase_changesNothing()
     QFETCH(QMessageBox::StandardButton, answer);
     QFETCH(bool, locked);
     QFETCH(QStringList, shown);
-    mMain::DBPath = path;
+    m_main->setLeaguePath(path);
     const QByteArray before = fingerprint(path);
     db::Database other;
     if (locked)
@@ -239,7 +238,7 @@ void tst_Maintenance::convert()
     QFETCH(QString, path);
     QFETCH(QString, setting);
     QFETCH(QString, ran);
-    mMain::ConverterPath = stored;
+    m_main->setConverterPath(stored);
     if (!stored.isEmpty())
         SaveSetting(u"Settings"_s, u"Convert"_s, stored);
     for (const QString& answer : answers)
@@ -251,7 +250,7 @@ void tst_Maintenance::convert()
     for (const Prompts::Shown& s : Prompts::shown())
         if (s.kind == u"file"_s)
             QCOMPARE(s.filters, QStringList{ConverterName + u" ("_s + ConverterName + u')'});
-    QCOMPARE(mMain::ConverterPath, path);
+    QCOMPARE(m_main->converterPath(), path);
     if (!setting.isNull())
         QCOMPARE(GetSetting(u"Settings"_s, u"Convert"_s, u"-"_s), setting);
     QTRY_COMPARE(StandIn::runs(), StandIn::ranAlone(ran));

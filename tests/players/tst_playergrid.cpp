@@ -12,7 +12,6 @@
 #include "players/frmPlayerSettings.h"
 #include "shell/MDIMain.h"
 #include "shell/base/ContextIDs.h"
-#include "shell/base/Globals.h"
 #include "shell/base/Prompts.h"
 #include "shell/base/Settings.h"
 
@@ -140,7 +139,7 @@ private slots:
         TestSupport::clearSettings();
         m_main = std::make_unique<MDIMain>();
         m_main->show();
-        mMain::DBPath = m_league;
+        m_main->setLeaguePath(m_league);
     }
 
     void cleanup()
@@ -279,7 +278,7 @@ private slots:
     {
         QVERIFY(sqlValues(m_shuffled, u"SELECT name FROM pragma_table_info('PlayerTable')"_s) !=
                 db::schema::playerColumns());
-        mMain::DBPath = m_shuffled;
+        m_main->setLeaguePath(m_shuffled);
         frmDataGridPlayers* window = openThroughMenu();
         QVERIFY(window);
         const QString byKey = u"SELECT "_s + db::schema::playerColumns().join(u", "_s) +
@@ -317,8 +316,9 @@ private slots:
         leaguegen::LeagueOptions options;
         options.players = 20;
         options.omitPlayerColumns = {u"InjuryType"_s};
-        mMain::DBPath = m_dir.filePath(u"missing.sqlite"_s);
-        QVERIFY(!leaguegen::writeLeague(mMain::DBPath, options));
+        const QString missing = m_dir.filePath(u"missing.sqlite"_s);
+        QVERIFY(!leaguegen::writeLeague(missing, options));
+        m_main->setLeaguePath(missing);
 
         QVERIFY(!openThroughMenu());
         QCOMPARE(Prompts::shown().size(), 1);
@@ -329,7 +329,7 @@ private slots:
         QVERIFY(!m_main->action(u"mnuPlayerTable"_s)->isChecked());
 
         // Once the file is right the command works again.
-        mMain::DBPath = m_league;
+        m_main->setLeaguePath(m_league);
         QVERIFY(openThroughMenu());
         QVERIFY(m_main->action(u"mnuPlayerTable"_s)->isChecked());
     }
@@ -350,7 +350,7 @@ private slots:
         const QString path = m_dir.filePath(u"edit.sqlite"_s);
         QFile::remove(path);
         QVERIFY(QFile::copy(m_shuffled, path));
-        mMain::DBPath = path;
+        m_main->setLeaguePath(path);
         frmDataGridPlayers* window = openThroughMenu();
         QVERIFY(window);
         const QString weight = u"SELECT Weight FROM PlayerTable WHERE rowid = ?"_s;
@@ -456,7 +456,7 @@ private slots:
         QVERIFY(QFile::copy(m_league, path));
         QCOMPARE(sqlValues(path, u"ALTER TABLE Team ADD COLUMN Age INTEGER"_s), QStringList());
         sqlValues(path, u"UPDATE Team SET Age = rowid"_s);
-        mMain::DBPath = path;
+        m_main->setLeaguePath(path);
         frmDataGrid* window = players ? openThroughMenu() : nullptr;
         if (!players) {
             m_main->action(u"mnuTeam"_s)->trigger();

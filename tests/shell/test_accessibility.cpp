@@ -3,7 +3,6 @@
 #include "TestSupport.h"
 #include "leaguegen/LeagueGenerator.h"
 #include "shell/MDIMain.h"
-#include "shell/base/Globals.h"
 #include "shell/base/Prompts.h"
 #include "shell/frmAbout.h"
 
@@ -67,8 +66,8 @@ private slots:
     void everyControlIsNamedAndSpeaks()
     {
         MDIMain main;
-        main.show(); // loading restores DBPath from the (empty) settings
-        mMain::DBPath = m_dir.filePath(QStringLiteral("AccessConvert.mdb"));
+        main.show(); // loading restores the league path from the (empty) settings
+        main.setLeaguePath(m_dir.filePath(QStringLiteral("AccessConvert.mdb")));
         main.action(QStringLiteral("mnuAll"))->trigger();
         main.action(QStringLiteral("mnuGlobalEdit"))->trigger();
         QTest::mouseClick(main.findChild<QAbstractButton*>(QStringLiteral("cmdPreview")),

@@ -7,7 +7,6 @@
 #include "shell/CommandLine.h"
 #include "shell/MDIMain.h"
 #include "shell/base/ContextIDs.h"
-#include "shell/base/Globals.h"
 #include "shell/base/Prompts.h"
 #include "shell/base/Settings.h"
 #include "shell/base/Version.h"
@@ -51,12 +50,7 @@ class TestMainWindow : public QObject
 private slots:
     void initTestCase() { TestSupport::initTestEnvironment(); }
 
-    void init()
-    {
-        TestSupport::clearSettings();
-        mMain::DBPath.clear();
-        mMain::ConverterPath.clear();
-    }
+    void init() { TestSupport::clearSettings(); }
 
     void cleanup() { QVERIFY2(Prompts::finishTest().isEmpty(), "prompts left over"); }
 
@@ -91,8 +85,8 @@ private slots:
         {
             MDIMain main;
             main.show();
-            QCOMPARE(mMain::DBPath, QString());
-            QCOMPARE(mMain::ConverterPath, QString());
+            QCOMPARE(main.leaguePath(), QString());
+            QCOMPARE(main.converterPath(), QString());
             QVERIFY(Prompts::shown().isEmpty()); // no message at start-up
         }
         SaveSetting(QStringLiteral("Settings"), QStringLiteral("mdb"), QStringLiteral("/l/a.mdb"));
@@ -100,8 +94,8 @@ private slots:
                     QStringLiteral("/c/K.exe"));
         MDIMain main;
         main.show();
-        QCOMPARE(mMain::DBPath, QStringLiteral("/l/a.mdb"));
-        QCOMPARE(mMain::ConverterPath, QStringLiteral("/c/K.exe"));
+        QCOMPARE(main.leaguePath(), QStringLiteral("/l/a.mdb"));
+        QCOMPARE(main.converterPath(), QStringLiteral("/c/K.exe"));
     }
 
     void renamedExecutableHasItsOwnSettings()
@@ -163,7 +157,7 @@ private slots:
         QCOMPARE(dialog.filters,
                  QStringList({QStringLiteral("mdb (*.mdb)"), QStringLiteral("All files (*)")}));
         const QString expected = storedAtOnce ? chosen : QStringLiteral("/old.mdb");
-        QCOMPARE(mMain::DBPath, expected);
+        QCOMPARE(main.leaguePath(), expected);
         QSettings onDisk; // a fresh store reads the file, not a cache
         QCOMPARE(onDisk.value(QStringLiteral("Settings/mdb")).toString(), expected);
         QCOMPARE(Prompts::shown().size(), says.isEmpty() ? 1 : 2);
@@ -174,7 +168,7 @@ private slots:
                  qPrintable(refusal));
         QVERIFY(Prompts::finishTest().isEmpty());
         // A command on the same file says the same.
-        mMain::DBPath = chosen;
+        main.setLeaguePath(chosen);
         main.action(QStringLiteral("mnuConference"))->trigger();
         QCOMPARE(Prompts::shown().value(0).text, refusal);
     }
@@ -311,7 +305,7 @@ private slots:
     {
         MDIMain main;
         main.show();
-        mMain::DBPath = QStringLiteral("/no/such/folder/league.mdb");
+        main.setLeaguePath(QStringLiteral("/no/such/folder/league.mdb"));
         // The grid's load fails before its window is ever shown.
         main.action(QStringLiteral("mnuConference"))->trigger();
         Prompts::message(nullptr, QStringLiteral("no parent"));
@@ -338,17 +332,22 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(QString, demo);
         QFETCH(QString, expected);
-        SaveSetting(QStringLiteral("PlayerTable"), QStringLiteral("Height"), QStringLiteral("True"));
-        SaveSetting(QStringLiteral("Settings"), QStringLiteral("Convert"), QStringLiteral("/c/K.exe"));
+        SaveSetting(QStringLiteral("PlayerTable"), QStringLiteral("Height"),
+                    QStringLiteral("True"));
+        SaveSetting(QStringLiteral("Settings"), QStringLiteral("Convert"),
+                    QStringLiteral("/c/K.exe"));
         if (!stored.isNull())
             SaveSetting(QStringLiteral("Settings"), QStringLiteral("mdb"), stored);
         QProcess script;
-        script.start(QStringLiteral(SCRIPTS "/store-league-choice.sh"), {QSettings().fileName(), demo});
+        script.start(QStringLiteral(SCRIPTS "/store-league-choice.sh"),
+                     {QSettings().fileName(), demo});
         QVERIFY(script.waitForFinished());
         QCOMPARE(script.exitCode(), 0);
         QCOMPARE(GetSetting(QStringLiteral("Settings"), QStringLiteral("mdb")), expected);
-        QCOMPARE(GetSetting(QStringLiteral("Settings"), QStringLiteral("Convert")), QStringLiteral("/c/K.exe"));
-        QCOMPARE(GetSetting(QStringLiteral("PlayerTable"), QStringLiteral("Height")), QStringLiteral("True"));
+        QCOMPARE(GetSetting(QStringLiteral("Settings"), QStringLiteral("Convert")),
+                 QStringLiteral("/c/K.exe"));
+        QCOMPARE(GetSetting(QStringLiteral("PlayerTable"), QStringLiteral("Height")),
+                 QStringLiteral("True"));
     }
 
     void splashHandsOverToTheMainWindow()
@@ -419,11 +418,11 @@ private slots:
         QTemporaryDir emptyFolder;
         MDIMain main;
         main.show();
-        InitHelp(&main, emptyFolder.path());
+        InitHelp(emptyFolder.path());
         ShowHelpContext(ContextIDs::PlayerSettingsTopic);
         QVERIFY(helpWindow()->toPlainText().contains(QStringLiteral("was not found")));
         QVERIFY(Prompts::shown().isEmpty()); // the viewer says it, no message box
-        InitHelp(&main);
+        InitHelp();
         QuitHelp();
     }
 
@@ -519,11 +518,11 @@ private slots:
         MDIMain main;
         main.show(); // loading restores the old choice
         openLeagueWhenLoaded(&main, path);
-        QCOMPARE(mMain::DBPath, old); // queued behind the loading
+        QCOMPARE(main.leaguePath(), old); // queued behind the loading
         QCoreApplication::processEvents();
         QCOMPARE(GetSetting(QStringLiteral("Settings"), QStringLiteral("mdb")),
                  stored ? path : old);
-        QCOMPARE(mMain::DBPath, stored ? path : old);
+        QCOMPARE(main.leaguePath(), stored ? path : old);
         QCOMPARE(messagesOf(before), menuMessages);
         QCOMPARE(menuMessages.isEmpty(), stored);
     }

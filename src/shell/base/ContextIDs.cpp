@@ -1,7 +1,5 @@
 #include "shell/base/ContextIDs.h"
 
-#include "shell/base/Globals.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -59,14 +57,13 @@ QString helpFilePathFor(const QString& programFolder)
     return programFolder + QLatin1Char('/') + name;
 }
 
-void InitHelp(QWidget* mainWindow)
+void InitHelp()
 {
-    InitHelp(mainWindow, QCoreApplication::applicationDirPath());
+    InitHelp(QCoreApplication::applicationDirPath());
 }
 
-void InitHelp(QWidget* mainWindow, const QString& programFolder)
+void InitHelp(const QString& programFolder)
 {
-    mMain::MainWindowHandle = mainWindow ? mainWindow->winId() : WId{};
     s_helpFile = helpFilePathFor(programFolder);
 }
 

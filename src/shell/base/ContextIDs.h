@@ -12,11 +12,10 @@ inline constexpr int GlobalEditTopic = 320;
 inline constexpr int PlayerSettingsTopic = 520;
 } // namespace ContextIDs
 
-// Records the main window and sets the help file path. Called once when the
-// main window loads.
-void InitHelp(QWidget* mainWindow);
+// Sets the help file path. Called once when the main window loads.
+void InitHelp();
 // The same for a given program folder (the executable's folder above).
-void InitHelp(QWidget* mainWindow, const QString& programFolder);
+void InitHelp(const QString& programFolder);
 void ShowHelpContext(int contextId);
 void ShowHelpContents();
 // Closes the help window: the program no longer needs it.

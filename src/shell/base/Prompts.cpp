@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QMainWindow>
 #include <QQueue>
+#include <algorithm>
 #include <optional>
 
 namespace Prompts {
@@ -37,8 +39,13 @@ QWidget* owner(QWidget* parent)
 {
     if (parent && parent->window()->isVisible())
         return parent->window();
-    if (QWidget* main = QWidget::find(mMain::MainWindowHandle); main && main->isVisible())
-        return main;
+    // The program has one main window.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    const auto main = std::find_if(windows.begin(), windows.end(), [](QWidget* w) {
+        return qobject_cast<QMainWindow*>(w) && w->isVisible();
+    });
+    if (main != windows.end())
+        return *main;
     return parent ? parent->window() : QApplication::activeWindow();
 }
 
