@@ -505,7 +505,7 @@ void TestFrmGlobal::previewEqualsOk()
     QFETCH(QString, odd);
     using namespace globaledit;
     db::Database writer;
-    QVERIFY(!writer.open(mMain::DBPath));
+    QVERIFY(!writer.open(m_main->leaguePath()));
     sqlite3* handle = writer.sqliteHandle();
     QCOMPARE(sqlite3_exec(handle, odd.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
     QVERIFY(openDialog());
@@ -515,7 +515,7 @@ void TestFrmGlobal::previewEqualsOk()
         control<QCheckBox>(u"chkPosition_%1"_s.arg(p))->setChecked(true);
     choose(team == u"1"_s ? teamName(1) : team);
 
-    QFile file(mMain::DBPath);
+    QFile file(m_main->leaguePath());
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
     QCOMPARE(sqlite3_exec(handle, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
@@ -531,7 +531,7 @@ void TestFrmGlobal::previewEqualsOk()
     QCOMPARE(preview->findChild<QTableWidget*>(u"grdPositions"_s)->rowCount(), positions.size());
 
     // The after-values of every selected player, worked out as the window did.
-    const Snapshot before = editcheck::snapshot(mMain::DBPath);
+    const Snapshot before = editcheck::snapshot(m_main->leaguePath());
     Snapshot expected = before;
     PreviewProgress everyPlayer;
     everyPlayer.player = [&](qint64 rowid, const PlayerRatings& was, const PlayerRatings& is) {
@@ -547,9 +547,9 @@ void TestFrmGlobal::previewEqualsOk()
         }
     };
     PreviewResult again;
-    QVERIFY(!computePreview(mMain::DBPath, preview->edit(), again, everyPlayer));
+    QVERIFY(!computePreview(m_main->leaguePath(), preview->edit(), again, everyPlayer));
     press(u"cmdOK"_s);
-    const Snapshot after = editcheck::snapshot(mMain::DBPath);
+    const Snapshot after = editcheck::snapshot(m_main->leaguePath());
     QCOMPARE(editcheck::firstDifference(after, expected), QString());
 
     // The window's figures, counted again from the file after OK.
