@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test (GUI tests run offscreen).
+# Sets up, builds, checks the formatting and runs every test (GUI tests
+# run offscreen).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/setup.sh" "$here/build"
+"$here/scripts/format-check.sh"
 cd "$here/build"
 ctest --output-on-failure --timeout 600 -j 2

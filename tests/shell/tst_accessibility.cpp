@@ -85,4 +85,4 @@ private slots:
 };
 
 QTEST_MAIN(TestAccessibility)
-#include "test_accessibility.moc"
+#include "tst_accessibility.moc"

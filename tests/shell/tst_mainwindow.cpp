@@ -548,4 +548,4 @@ private slots:
 };
 
 QTEST_MAIN(TestMainWindow)
-#include "test_mainwindow.moc"
+#include "tst_mainwindow.moc"
