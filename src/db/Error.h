@@ -15,7 +15,8 @@ enum ErrorNumber : int {
     AccessFile = 1004,         // a Jet/Access .mdb that was never converted
     MissingTable = 1005,       // one of the seven league tables is absent
     MissingField = 1006,       // PlayerTable lacks a column the program needs
-    RowVanished = 1008,        // the row a write or delete addresses is gone
+    WriteSkipped = 1007,       // the table skipped a write (a constraint or trigger)
+    RowVanished = 1008,        // the row a write or delete addresses is gone or replaced
     ValueDoesNotFit = 1009,    // a typed value does not fit its field
     ExpressionSyntax = 1010,   // a sort or filter that does not parse
     UnknownField = 1011,       // a sort or filter names a field the record set lacks

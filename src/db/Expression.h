@@ -66,6 +66,10 @@ struct CompiledSort {
 Error compileFilter(const QString& text, const QList<FieldDef>& fields, CompiledFilter* out);
 Error compileSort(const QString& text, const QList<FieldDef>& fields, CompiledSort* out);
 
+// A field name as a sort or filter writes it: in brackets, a "]" inside
+// doubled, so that any stored name reads back as itself.
+QString bracketedName(const QString& field);
+
 // Input caps: a longer text or deeper nesting is ExpressionTooLong.
 inline constexpr int MaxExpressionLength = 2000;
 inline constexpr int MaxExpressionNesting = 50;

@@ -5,11 +5,9 @@
 #include <QDate>
 #include <QRegularExpression>
 
-namespace db::expr
-{
+namespace db::expr {
 
-namespace
-{
+namespace {
 
 QString shortened(const QString& text)
 {
@@ -130,20 +128,28 @@ private:
         return fail(t.pos, QStringLiteral("the text has no closing quote"));
     }
 
+    // [a]]b] names the field "a]b": a doubled closing bracket stands for
+    // itself, as a doubled quote does in text.
     Error bracketed(Token& t)
     {
-        const qsizetype close = m_in.indexOf(QLatin1Char(']'), m_i + 1);
-        if (close < 0) {
-            m_i = m_in.size();
-            return fail(t.pos, QStringLiteral("the field name has no closing bracket"));
+        QString name;
+        for (++m_i; m_i < m_in.size(); ++m_i) {
+            if (m_in[m_i] != QLatin1Char(']')) {
+                name += m_in[m_i];
+            } else if (at(m_i + 1) == QLatin1Char(']')) {
+                name += QLatin1Char(']');
+                ++m_i;
+            } else {
+                ++m_i;
+                t.kind = Token::Name;
+                t.bracketed = true;
+                t.text = name;
+                if (name.isEmpty())
+                    return fail(t.pos, QStringLiteral("the brackets hold no field name"));
+                return {};
+            }
         }
-        t.kind = Token::Name;
-        t.bracketed = true;
-        t.text = m_in.mid(m_i + 1, close - m_i - 1);
-        m_i = close + 1;
-        if (t.text.isEmpty())
-            return fail(t.pos, QStringLiteral("the brackets hold no field name"));
-        return {};
+        return fail(t.pos, QStringLiteral("the field name has no closing bracket"));
     }
 
     Error date(Token& t)
@@ -239,11 +245,20 @@ Error syntaxError(const Token& near, const QString& what)
     if (near.kind == Token::End)
         return {ExpressionSyntax,
                 QStringLiteral("Syntax error at the end of the expression: %1.").arg(what)};
-    const QString shown = near.kind == Token::Name && near.bracketed
-                              ? QLatin1Char('[') + near.text + QLatin1Char(']')
-                              : near.text;
+    const QString shown =
+        near.kind == Token::Name && near.bracketed ? db::bracketedName(near.text) : near.text;
     return {ExpressionSyntax, QStringLiteral("Syntax error near \"%1\" at position %2: %3.")
                                   .arg(shortened(shown), QString::number(near.pos + 1), what)};
 }
 
 } // namespace db::expr
+
+namespace db {
+
+QString bracketedName(const QString& field)
+{
+    return QLatin1Char('[') + QString(field).replace(QLatin1Char(']'), QStringLiteral("]]")) +
+           QLatin1Char(']');
+}
+
+} // namespace db

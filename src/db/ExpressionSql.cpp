@@ -227,13 +227,18 @@ Error checkWithEngine(const QString& sql, const QList<FieldDef>& fields)
     sqlite3_finalize(stmt);
     if (rc == SQLITE_OK)
         return {};
-    const QString why = QString::fromUtf8(sqlite3_errmsg(probe.handle));
+    return filterEngineError({rc, QString::fromUtf8(sqlite3_errmsg(probe.handle))});
+}
+
+Error filterEngineError(const Error& engine)
+{
     // The parser's stack holds about 33 levels of "a Or (b Or (...": deep
-    // nesting ends here rather than when the grid runs the filter.
+    // nesting is the user's expression, not a fault of the file.
+    const QString& why = engine.description;
     if (why.contains(u"stack overflow"_s) || why.contains(u"too large"_s))
         return {ExpressionTooLong,
                 u"The expression nests too deeply for the database engine (%1)."_s.arg(why)};
-    return {rc, why};
+    return engine;
 }
 
 } // namespace db::expr

@@ -8,8 +8,7 @@
 
 // The parsed form of a filter, between the user's text and the SQL we run.
 // Internal to the expression compiler.
-namespace db::expr
-{
+namespace db::expr {
 
 // What a node yields, as far as the text tells before any row is read. Any is
 // a field whose affinity promises nothing (a date column has NUMERIC affinity
@@ -44,5 +43,8 @@ void emitSql(const Node& node, QString* sql, QVariantList* params);
 // so limits of the engine (its parser depth, above all) surface as errors
 // of the compiler instead of when the grid runs the filter.
 Error checkWithEngine(const QString& sql, const QList<FieldDef>& fields);
+// The engine's error on a statement that holds a filter, in the program's
+// words where the engine's parser ran out of depth (ExpressionTooLong).
+Error filterEngineError(const Error& engine);
 
 } // namespace db::expr

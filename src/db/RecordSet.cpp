@@ -1,14 +1,17 @@
 #include "db/RecordSet.h"
 
 #include "db/Database.h"
+#include "db/ExpressionTree.h"
 #include "db/RecordSetStatement.h"
 
 #include <QMap>
+#include <QPair>
 #include <QSqlQuery>
 #include <algorithm>
 #include <functional>
 #include <numeric>
 #include <sqlite3.h>
+#include <utility>
 
 namespace db {
 
@@ -32,9 +35,26 @@ QString placeholders(int count)
 Error rowVanished()
 {
     return {RowVanished,
-            QStringLiteral("The row is no longer in the league file (Clear Database or another "
-                           "program removed it); nothing was changed. Refresh to see the table "
-                           "as it is now.")};
+            QStringLiteral("Another program (or Clear Database) changed or removed this row "
+                           "since the grid read it, so nothing was written. Refresh to see the "
+                           "table as it is now.")};
+}
+
+Error writeSkipped(const QString& what)
+{
+    return {WriteSkipped,
+            QStringLiteral("The table did not %1 exactly this one row (a constraint or trigger "
+                           "in the league file skipped or widened the change), so nothing was "
+                           "changed.")
+                .arg(what)};
+}
+
+// Values as the engine hands them back: the same storage type and value.
+bool sameValue(const QVariant& a, const QVariant& b)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() && b.isNull();
+    return a.typeId() == b.typeId() && a == b;
 }
 } // namespace
 
@@ -191,8 +211,14 @@ Error RecordSet::openDerived(const std::function<void(RecordSet&)>& addCondition
     rs->m_filterParams = m_filterParams;
     rs->m_sortSql = m_sortSql;
     addCondition(*rs);
+    // The very statements the grid runs are the check: the engine's parser
+    // has less room for the user's nesting in them than in the compiler's probe.
     if (Error e = rs->readKeys(&rs->m_keys))
-        return e;
+        return expr::filterEngineError(e);
+    if (m_keyName.isEmpty()) {
+        if (Error e = RecordSetStatement(m_db.sqliteHandle(), rs->keylessPageSql()).error())
+            return expr::filterEngineError(e);
+    }
     *out = std::move(rs);
     return {};
 }
@@ -279,6 +305,13 @@ Error RecordSet::takeReadError()
     return std::exchange(m_readError, Error());
 }
 
+QString RecordSet::keylessPageSql() const
+{
+    return QStringLiteral("SELECT ") + selectColumns() + QStringLiteral(" FROM ") +
+           quoteIdentifier(m_table) + whereClause() + orderClause() +
+           QStringLiteral(" LIMIT ? OFFSET ?");
+}
+
 Error RecordSet::readPage(int pageIndex)
 {
     const int first = pageIndex * PageSize;
@@ -288,11 +321,7 @@ Error RecordSet::readPage(int pageIndex)
     page.values.resize(qsizetype(rows) * fieldCount());
 
     if (m_keyName.isEmpty()) {
-        RecordSetStatement select(m_db.sqliteHandle(), QStringLiteral("SELECT ") + selectColumns() +
-                                                           QStringLiteral(" FROM ") +
-                                                           quoteIdentifier(m_table) +
-                                                           whereClause() + orderClause() +
-                                                           QStringLiteral(" LIMIT ? OFFSET ?"));
+        RecordSetStatement select(m_db.sqliteHandle(), keylessPageSql());
         select.bind(m_filterParams);
         select.bind(QVariantList{rows, first}, int(m_filterParams.size()) + 1);
         for (int r = 0; r < rows && select.next(); ++r) {
@@ -344,7 +373,41 @@ Error RecordSet::checkWritable() const
     return {};
 }
 
-Error RecordSet::update(int row, const QHash<int, QVariant>& values)
+QVector<QVariant> RecordSet::rowValues(int row)
+{
+    QVector<QVariant> values(fieldCount());
+    for (int field = 0; field < fieldCount(); ++field)
+        values[field] = value(row, field);
+    return values;
+}
+
+Error RecordSet::confirmRow(qint64 key, const QVector<QVariant>& seen) const
+{
+    RecordSetStatement select(m_db.sqliteHandle(),
+                              QStringLiteral("SELECT ") + selectColumns() +
+                                  QStringLiteral(" FROM ") + quoteIdentifier(m_table) +
+                                  QStringLiteral(" WHERE ") + m_keyName + QStringLiteral(" = ?"));
+    select.bind(1, key);
+    if (!select.next())
+        return select.error() ? select.error() : rowVanished();
+    for (int field = 0; field < fieldCount(); ++field) {
+        if (!sameValue(select.value(field), seen.value(field)))
+            return rowVanished();
+    }
+    return {};
+}
+
+Error RecordSet::countRows(qint64* rows) const
+{
+    RecordSetStatement count(m_db.sqliteHandle(),
+                             QStringLiteral("SELECT count(*) FROM ") + quoteIdentifier(m_table));
+    if (!count.next())
+        return count.error();
+    *rows = count.int64(0);
+    return {};
+}
+
+Error RecordSet::update(int row, const QHash<int, QVariant>& values, const QVector<QVariant>& seen)
 {
     if (Error e = checkWritable())
         return e;
@@ -362,23 +425,32 @@ Error RecordSet::update(int row, const QHash<int, QVariant>& values)
         params << it.value();
     }
     params << key(row);
+
+    Transaction transaction(m_db);
+    qint64 before = 0, after = 0;
+    if (Error e = transaction.begin())
+        return e;
+    if (Error e = confirmRow(key(row), seen))
+        return e;
+    if (Error e = countRows(&before))
+        return e;
     // The edit may change the key itself (an INTEGER PRIMARY KEY column is
     // the rowid): keep the new one, or later writes would miss the row or
     // hit another.
-    int updated = 0;
-    qint64 newKey = key(row);
-    if (Error e = m_db.query(QStringLiteral("UPDATE ") + quoteIdentifier(m_table) +
-                                 QStringLiteral(" SET ") + assignments.join(QStringLiteral(", ")) +
-                                 QStringLiteral(" WHERE ") + m_keyName +
-                                 QStringLiteral(" = ? RETURNING ") + m_keyName,
-                             params, [&](const QSqlQuery& q) {
-                                 newKey = q.value(0).toLongLong();
-                                 ++updated;
-                             }))
+    QList<qint64> newKeys;
+    if (Error e = m_db.query(
+            QStringLiteral("UPDATE ") + quoteIdentifier(m_table) + QStringLiteral(" SET ") +
+                assignments.join(QStringLiteral(", ")) + QStringLiteral(" WHERE ") + m_keyName +
+                QStringLiteral(" = ? RETURNING ") + m_keyName,
+            params, [&](const QSqlQuery& q) { newKeys << q.value(0).toLongLong(); }))
         return e;
-    if (updated != 1)
-        return rowVanished();
-    m_keys[row] = newKey;
+    if (Error e = countRows(&after))
+        return e;
+    if (newKeys.size() != 1 || after != before)
+        return writeSkipped(QStringLiteral("change"));
+    if (Error e = transaction.commit())
+        return e;
+    m_keys[row] = newKeys.first();
     forgetPageOf(row);
     return {};
 }
@@ -400,11 +472,36 @@ Error RecordSet::insert(const QHash<int, QVariant>& values)
                         (names.isEmpty() ? QStringLiteral(" DEFAULT VALUES")
                                          : QStringLiteral(" (") + names.join(QStringLiteral(", ")) +
                                                QStringLiteral(") VALUES (") +
-                                               placeholders(int(names.size())) + QLatin1Char(')'));
-    if (Error e = m_db.execute(sql, params))
+                                               placeholders(int(names.size())) + QLatin1Char(')')) +
+                        QStringLiteral(" RETURNING ") + m_keyName;
+
+    // A constraint with ON CONFLICT IGNORE or a trigger may skip the row:
+    // then SQLite returns no id, and the last insert's id would name
+    // another, real row.
+    Transaction transaction(m_db);
+    qint64 before = 0, after = 0;
+    if (Error e = transaction.begin())
+        return e;
+    if (Error e = countRows(&before))
+        return e;
+    QList<qint64> newKeys;
+    if (Error e = m_db.query(sql, params,
+                             [&](const QSqlQuery& q) { newKeys << q.value(0).toLongLong(); }))
+        return e;
+    if (Error e = countRows(&after))
+        return e;
+    if (newKeys.size() != 1 || after != before + 1)
+        return writeSkipped(QStringLiteral("add"));
+    RecordSetStatement added(m_db.sqliteHandle(),
+                             QStringLiteral("SELECT 1 FROM ") + quoteIdentifier(m_table) +
+                                 QStringLiteral(" WHERE ") + m_keyName + QStringLiteral(" = ?"));
+    added.bind(1, newKeys.first());
+    if (!added.next())
+        return added.error() ? added.error() : writeSkipped(QStringLiteral("add"));
+    if (Error e = transaction.commit())
         return e;
     // The new row goes at the end, whatever the sort says, until a requery.
-    m_keys.append(sqlite3_last_insert_rowid(m_db.sqliteHandle()));
+    m_keys.append(newKeys.first());
     forgetPageOf(count() - 1);
     return {};
 }
@@ -421,16 +518,24 @@ Error RecordSet::deleteFromFile(QList<int> rows)
         return rowVanished();
 
     Transaction transaction(m_db);
+    qint64 before = 0, after = 0;
     if (Error e = transaction.begin())
+        return e;
+    if (Error e = countRows(&before))
         return e;
     const QString sql = QStringLiteral("DELETE FROM ") + quoteIdentifier(m_table) +
                         QStringLiteral(" WHERE ") + m_keyName + QStringLiteral(" = ?");
     for (int row : std::as_const(rows)) {
+        // The rows as the grid shows them, not whatever now holds their ids.
+        if (Error e = confirmRow(key(row), rowValues(row)))
+            return e;
         if (Error e = m_db.execute(sql, {key(row)}))
             return e;
-        if (m_db.rowsAffected() != 1)
-            return rowVanished();
     }
+    if (Error e = countRows(&after))
+        return e;
+    if (before - after != rows.size())
+        return writeSkipped(QStringLiteral("delete"));
     return transaction.commit();
 }
 
@@ -438,15 +543,6 @@ void RecordSet::dropRows(int first, int count)
 {
     m_keys.remove(first, count);
     forgetPages();
-}
-
-Error RecordSet::remove(QList<int> rows)
-{
-    if (Error e = deleteFromFile(rows))
-        return e;
-    for (const auto& [first, count] : runsFromLast(rows))
-        dropRows(first, count);
-    return {};
 }
 
 QList<QPair<int, int>> RecordSet::runsFromLast(QList<int> rows)

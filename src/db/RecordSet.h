@@ -127,20 +127,27 @@ public:
     // the field.
     Error convertValue(int field, const QVariant& typed, QVariant* stored) const;
 
-    // Writes the given fields (by index) of one row. The values are converted
-    // first; nothing is written unless all of them fit. A row that no longer
-    // exists gives RowVanished.
-    Error update(int row, const QHash<int, QVariant>& values);
-    // Inserts a row with the given fields and appends its key at the end.
+    // The row's values as the grid reads them (from the cache when there).
+    QVector<QVariant> rowValues(int row);
+
+    // Every write checks that the row it addresses still holds what the grid
+    // read (another program may have emptied and refilled the table, and
+    // SQLite reuses ids: RowVanished), and that exactly that one row was
+    // added, changed or removed (a constraint or trigger may skip or widen
+    // it: WriteSkipped). Either way nothing is written.
+    //
+    // Writes the given fields (by index) of one row, whose values were seen
+    // as `seen` (field by field). The values are converted first; nothing is
+    // written unless all of them fit.
+    Error update(int row, const QHash<int, QVariant>& values, const QVector<QVariant>& seen);
+    // Inserts a row with the given fields and appends the key SQLite returns
+    // for it at the end.
     Error insert(const QHash<int, QVariant>& values);
-    // Deletes the rows from the file in one transaction; if any of them has
-    // vanished, nothing is deleted and the error says so. The rows stay in
-    // the keyset until dropRows, so a model can announce each run of rows
-    // before it goes.
+    // Deletes the rows, as rowValues() shows them, in one transaction. The
+    // rows stay in the keyset until dropRows, so a model can announce each
+    // run of rows before it goes.
     Error deleteFromFile(QList<int> rows);
     void dropRows(int first, int count);
-    // Both: deletes the rows and drops them from the keyset.
-    Error remove(QList<int> rows);
     // Rows as runs of neighbours (first, count), the highest run first: the
     // order in which dropping one run leaves the others' positions valid.
     static QList<QPair<int, int>> runsFromLast(QList<int> rows);
@@ -156,6 +163,8 @@ private:
     // its order]; the filters' parameters come after any in columns.
     QString selectSql(const QStringList& columns, const QString& extra, bool ordered) const;
     QStringList quotedFields(const QList<int>& fields) const;
+    Error confirmRow(qint64 key, const QVector<QVariant>& seen) const;
+    Error countRows(qint64* rows) const;
     // A copy of this record set's table, fields, filters and sorts, with
     // one more condition added, keyed afresh.
     Error openDerived(const std::function<void(RecordSet&)>& addCondition,
@@ -164,6 +173,8 @@ private:
     QString selectColumns() const;
     QString whereClause() const;
     QString orderClause() const;
+    // Rows by their place in the order, for tables without rowid.
+    QString keylessPageSql() const;
     void forgetPages();
     void forgetPageOf(int row);
 

@@ -2,11 +2,28 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QStyledItemDelegate>
+#include <algorithm>
+#include <limits>
 
-// Remembers the editor it made last, so the view can hand a typed but not yet
-// entered value to the model before the row is committed.
+namespace {
+// Text this long, or with a line break, gets an editor of several lines.
+constexpr int LongText = 200;
+constexpr int LongTextLines = 8;
+
+bool isLongText(const QString& text)
+{
+    return text.size() > LongText || text.contains(QLatin1Char('\n'));
+}
+} // namespace
+
+// Makes the cell editors: none limits a value's length, long text gets a
+// plain-text editor of several lines, and an editor closed untouched writes
+// nothing. Remembers the editor it made last, so the view can hand a typed
+// but not yet entered value to the model before the row is committed.
 class DataGridView::EditorTracker : public QStyledItemDelegate
 {
 public:
@@ -15,13 +32,56 @@ public:
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override
     {
-        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        QWidget* editor = nullptr;
+        if (isLongText(index.data(Qt::EditRole).toString())) {
+            auto* text = new QPlainTextEdit(parent);
+            text->setFrameShape(QFrame::Box);
+            editor = text;
+        } else {
+            editor = QStyledItemDelegate::createEditor(parent, option, index);
+            if (auto* line = qobject_cast<QLineEdit*>(editor))
+                line->setMaxLength(std::numeric_limits<int>::max());
+        }
         m_editor = editor;
         return editor;
     }
+
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override
+    {
+        if (!isModified(editor))
+            return;
+        QStyledItemDelegate::setModelData(editor, model, index);
+    }
+
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::updateEditorGeometry(editor, option, index);
+        if (!qobject_cast<QPlainTextEdit*>(editor))
+            return;
+        // Room for several lines, inside the grid's visible area.
+        QRect area = editor->geometry();
+        area.setHeight(editor->fontMetrics().lineSpacing() * LongTextLines);
+        area.setWidth(std::max(area.width(), editor->fontMetrics().averageCharWidth() * 60));
+        const QRect visible = editor->parentWidget()->rect();
+        area.moveBottom(std::min(area.bottom(), visible.bottom()));
+        area.moveRight(std::min(area.right(), visible.right()));
+        editor->setGeometry(area & visible);
+    }
+
     QWidget* lastEditor() const { return m_editor; }
 
 private:
+    static bool isModified(QWidget* editor)
+    {
+        if (auto* line = qobject_cast<QLineEdit*>(editor))
+            return line->isModified();
+        if (auto* text = qobject_cast<QPlainTextEdit*>(editor))
+            return text->document()->isModified();
+        return true;
+    }
+
     mutable QPointer<QWidget> m_editor;
 };
 

@@ -2,6 +2,8 @@
 
 #include "db/RecordSet.h"
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 RecordSetModel::RecordSetModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -183,6 +185,10 @@ bool RecordSetModel::setData(const QModelIndex& index, const QVariant& value, in
 {
     if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
         return false;
+    // An editor closed on the text it opened with changes nothing: the
+    // value keeps its storage type ('007', 2.5 in an INTEGER column, '').
+    if (value.toString() == data(index, Qt::EditRole).toString())
+        return true;
     const int field = fieldOfColumn(index.column());
     QVariant stored;
     db::Error e = readErrorAt(index);
@@ -246,6 +252,7 @@ QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, in
 void RecordSetModel::beginPendingRow(int row)
 {
     m_editRow = row;
+    m_editSeen = isRecordRow(row) ? m_rs->rowValues(row) : QVector<QVariant>();
     emit headerDataChanged(Qt::Vertical, row, row);
     emit pendingEditChanged();
 }
@@ -254,6 +261,7 @@ void RecordSetModel::endPendingRow()
 {
     const int row = std::exchange(m_editRow, -1);
     m_editValues.clear();
+    m_editSeen.clear();
     if (row >= 0 && row < rowCount() && columnCount() > 0) {
         emit dataChanged(index(row, 0), index(row, columnCount() - 1));
         emit headerDataChanged(Qt::Vertical, row, row);
@@ -267,26 +275,24 @@ void RecordSetModel::discardPendingEdit()
         endPendingRow();
 }
 
-db::Error RecordSetModel::commitPendingEdit(bool* cancelled)
+db::Error RecordSetModel::commitPendingEdit()
 {
-    if (cancelled)
-        *cancelled = false;
     if (m_editRow < 0)
         return {};
     bool cancel = false;
     emit beforeUpdate(&cancel);
     if (cancel) {
         discardPendingEdit();
-        if (cancelled)
-            *cancelled = true;
         return {};
     }
-    if (isRecordRow(m_editRow)) {
-        if (db::Error e = m_rs->update(m_editRow, m_editValues))
-            return e;
-    } else {
-        if (db::Error e = m_rs->insert(m_editValues))
-            return e;
+    const bool record = isRecordRow(m_editRow);
+    const db::Error e =
+        record ? m_rs->update(m_editRow, m_editValues, m_editSeen) : m_rs->insert(m_editValues);
+    if (e.number == db::RowVanished || e.number == db::WriteSkipped)
+        discardPendingEdit();
+    if (e)
+        return e;
+    if (!record) {
         // The new-row line became a record; a fresh one opens under it.
         beginInsertRows({}, m_recordCount + 1, m_recordCount + 1);
         m_recordCount = m_rs->count();
@@ -296,20 +302,15 @@ db::Error RecordSetModel::commitPendingEdit(bool* cancelled)
     return {};
 }
 
-db::Error RecordSetModel::deleteRows(QList<int> rows, bool* cancelled)
+db::Error RecordSetModel::deleteRows(QList<int> rows)
 {
-    if (cancelled)
-        *cancelled = false;
     rows.removeIf([this](int row) { return !isRecordRow(row); });
     if (rows.isEmpty() || !allowDelete())
         return {};
     bool cancel = false;
     emit beforeDelete(&cancel);
-    if (cancel) {
-        if (cancelled)
-            *cancelled = true;
+    if (cancel)
         return {};
-    }
     if (db::Error e = m_rs->deleteFromFile(rows))
         return e;
     if (rows.contains(m_editRow))

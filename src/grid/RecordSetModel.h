@@ -61,14 +61,15 @@ public:
     bool hasPendingEdit() const { return m_editRow >= 0; }
     int pendingRow() const { return m_editRow; }
     // Writes the pending row after beforeUpdate; nothing pending is success.
-    // A cancelled write drops the edit and sets *cancelled. On an error the
+    // A cancelled write drops the edit. When the row was replaced or the
+    // table skipped the write (RowVanished, WriteSkipped) the edit is dropped
+    // too, since it can never be written as it is; on any other error the
     // row stays in edit, unchanged.
-    db::Error commitPendingEdit(bool* cancelled = nullptr);
+    db::Error commitPendingEdit();
     void discardPendingEdit();
 
-    // Deletes whole rows after beforeDelete. A cancelled delete sets
-    // *cancelled and deletes nothing.
-    db::Error deleteRows(QList<int> rows, bool* cancelled = nullptr);
+    // Deletes whole rows after beforeDelete; a cancelled delete deletes nothing.
+    db::Error deleteRows(QList<int> rows);
 
     // The last error setData met (a value that does not fit), for the window
     // to show; cleared by reading it.
@@ -111,5 +112,6 @@ private:
 
     int m_editRow = -1;
     QHash<int, QVariant> m_editValues; // by field, in stored form
+    QVector<QVariant> m_editSeen;      // the row as it was shown when the edit began
     db::Error m_editError;
 };

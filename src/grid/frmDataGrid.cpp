@@ -1,5 +1,6 @@
 #include "grid/frmDataGrid.h"
 
+#include "db/Expression.h"
 #include "db/RecordSet.h"
 #include "grid/DataControl.h"
 #include "grid/DataGridView.h"
@@ -15,6 +16,8 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTimer>
+#include <memory>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -305,7 +308,7 @@ void frmDataGrid::sortByColumn(int column, bool descending)
     const QString name = m_model->fieldNameOfColumn(column);
     if (name.isEmpty())
         return;
-    m_sortText = u"["_s + name + (descending ? u"] desc"_s : u"]"_s);
+    m_sortText = db::bracketedName(name) + (descending ? u" desc"_s : QString());
     cmdSort_Click();
     m_sortText.clear();
 }
@@ -334,7 +337,19 @@ void frmDataGrid::grdDataGrid_DeleteRequested()
     if (m_model->hasPendingEdit() && !rows.contains(m_model->pendingRow()) && !leaveEditedRow())
         return;
     if (db::Error e = m_model->deleteRows(rows))
+        reportWriteError(e);
+}
+
+void frmDataGrid::reportWriteError(const db::Error& e)
+{
+    if (e.number != db::RowVanished) {
         showError(this, e);
+        return;
+    }
+    // The grid shows rows the file no longer holds: offer to show it anew.
+    // Deferred, so that the view is not reset inside its own notification.
+    if (Prompts::ask(this, e.message() + u"\n\nRefresh now?"_s))
+        QTimer::singleShot(0, this, &frmDataGrid::cmdRefresh_Click);
 }
 
 void frmDataGrid::showEditRefusal()
@@ -349,7 +364,7 @@ bool frmDataGrid::leaveEditedRow()
     if (!m_model->hasPendingEdit())
         return true;
     if (db::Error e = m_model->commitPendingEdit()) {
-        showError(this, e);
+        reportWriteError(e);
         return false;
     }
     return true;
@@ -360,7 +375,7 @@ void frmDataGrid::currentRowChanged(const QModelIndex& current, const QModelInde
     if (m_returningToEditedRow || !m_model->hasPendingEdit() ||
         previous.row() != m_model->pendingRow() || current.row() == previous.row())
         return;
-    if (leaveEditedRow())
+    if (leaveEditedRow() || !m_model->hasPendingEdit())
         return;
     // The write failed: the row stays in edit, and the cursor with it.
     m_returningToEditedRow = true;

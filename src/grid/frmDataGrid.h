@@ -97,8 +97,8 @@ public:
     GridCommands* commands() const { return m_commands; }
 
     // EditingWindow: asks about an edited, unwritten row and writes or drops
-    // it. Returns false only when a wanted write failed (its error has been
-    // shown and the row stays in edit), so File > Exit does not end.
+    // it. False when the wanted write failed and the row is still in edit,
+    // so File > Exit keeps the program running.
     bool resolvePendingEdit() override;
 
     // The caption for a record source: itself up to 50 characters, longer
@@ -140,6 +140,9 @@ private:
     bool leaveEditedRow();
     void currentRowChanged(const QModelIndex& current, const QModelIndex& previous);
     void showEditRefusal();
+    // Shows a failed write or delete; for a row another program changed,
+    // offers Refresh.
+    void reportWriteError(const db::Error& e);
     void rebindModel();
     void replaceRecordset(const QString& expression, bool sort);
     using Opener = std::function<db::Error(const db::RecordSet&, std::unique_ptr<db::RecordSet>*)>;
@@ -153,8 +156,8 @@ private:
     QWidget* m_strip;
     QList<QPushButton*> m_buttons;
     QString m_tag;
-    QString m_sortText;   // the sort a header click hands to Sort
-    int m_shiftState = 0; // the modifiers of the grid's last mouse press (Shift 1, Ctrl 2, Alt 4)
+    QString m_sortText;           // the sort a header click hands to Sort
+    int m_shiftState = 0;         // modifiers of the last mouse press: Shift 1, Ctrl 2, Alt 4
     qint64 m_rowsFilteredOut = 0; // the table's rows the filters hide
     bool m_returningToEditedRow = false;
     GridCommands* m_commands = nullptr;

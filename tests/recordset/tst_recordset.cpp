@@ -6,6 +6,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 using db::Error;
@@ -107,6 +108,8 @@ void TestRecordSet::convertValue_data()
     QTest::newRow("empty is null") << u"i"_s << u""_s << QVariant::fromValue(nullptr);
     QTest::newRow("smallint over") << u"s"_s << u"40000"_s << refused;
     QTest::newRow("byte negative") << u"b"_s << u"-1"_s << refused;
+    QTest::newRow("byte maximum") << u"b"_s << u"255"_s << QVariant(255LL);
+    QTest::newRow("byte maximum + 1") << u"b"_s << u"256"_s << refused;
     QTest::newRow("long over") << u"l"_s << u"2147483648"_s << refused;
     QTest::newRow("real") << u"r"_s << u"1.25"_s << QVariant(1.25);
     QTest::newRow("real refuses text") << u"r"_s << u"1,25x"_s << refused;
@@ -148,11 +151,11 @@ void TestRecordSet::writesAddressOneRow()
     for (const QString& table : {u"Twins"_s, u"Odd"_s}) {
         auto rs = open(table);
         QVERIFY(rs && !rs->isReadOnly());
-        QCOMPARE(rs->update(0, {{1, u"changed"_s}}).message(), Error().message());
+        QCOMPARE(rs->update(0, {{1, u"changed"_s}}, rs->rowValues(0)).message(), Error().message());
         QCOMPARE(stored(u"SELECT b FROM "_s + table), u"changed,same"_s);
         // The cached page was read again.
         QCOMPARE(rs->value(0, 1).toString() + u',' + rs->value(1, 1).toString(), u"changed,same"_s);
-        QVERIFY(!rs->remove({1}));
+        QVERIFY(!rs->deleteFromFile({1}));
         QCOMPARE(stored(u"SELECT b FROM "_s + table), u"changed"_s);
     }
 
@@ -162,11 +165,12 @@ void TestRecordSet::writesAddressOneRow()
     QVERIFY(!m_db.execute(u"INSERT INTO Keyed VALUES (5, 'A'), (9, 'B')"_s));
     auto rs = open(u"Keyed"_s);
     QVERIFY(rs);
-    QCOMPARE(rs->update(0, {{0, 7}}).message(), Error().message());
-    QCOMPARE(rs->update(1, {{0, 5}}).message(), Error().message());
-    QCOMPARE(rs->update(0, {{1, u"A2"_s}}).message(), Error().message());
+    for (const auto& [row, field, value] :
+         {std::tuple{0, 0, u"7"_s}, std::tuple{1, 0, u"5"_s}, std::tuple{0, 1, u"A2"_s}})
+        QCOMPARE(rs->update(row, {{field, value}}, rs->rowValues(row)).message(),
+                 Error().message());
     QCOMPARE(stored(u"SELECT ID || Name FROM Keyed ORDER BY Name"_s), u"7A2,5B"_s);
-    QVERIFY(!rs->remove({0}));
+    QVERIFY(!rs->deleteFromFile({0}));
     QCOMPARE(stored(u"SELECT Name FROM Keyed"_s), u"B"_s);
 }
 
@@ -175,7 +179,8 @@ void TestRecordSet::refusedValueStoresNothing()
     // One value that does not fit stops the whole write.
     auto typed = open(u"Typed"_s);
     const Error e = typed->update(
-        0, {{typed->fieldIndex(u"t"_s), u"new"_s}, {typed->fieldIndex(u"i"_s), u"abc"_s}});
+        0, {{typed->fieldIndex(u"t"_s), u"new"_s}, {typed->fieldIndex(u"i"_s), u"abc"_s}},
+        typed->rowValues(0));
     QCOMPARE(e.number, int(db::ValueDoesNotFit));
     QCOMPARE(stored(u"SELECT t || '/' || i FROM Typed"_s), u"old/1"_s);
 }
