@@ -597,7 +597,7 @@ void TestGridWindow::untouchedEditorWritesNothing()
     execute(u"INSERT INTO Odd (v) VALUES (%1)"_s.arg(value));
     const QString sql = u"SELECT typeof(v) || ':' || quote(v) FROM Odd"_s;
     const QString before = stored(sql);
-    openTableWindow(m_main->mdiArea(), nullptr, u"Odd"_s, 1);
+    openTableWindow(m_main->mdiArea(), m_path, u"Odd"_s, 1);
     frmDataGrid* w = watched();
     QVERIFY(openEditor(w, 0, u"v"_s));
     QTest::keyClick(w->grdDataGrid(), Qt::Key_Down); // leaves the row: nothing to ask
@@ -651,7 +651,7 @@ void TestGridWindow::skippedWriteSaysSo()
         execute(statement);
     const QString sql = u"SELECT rowid || ':' || Code || Name FROM Keyed ORDER BY rowid"_s;
     const QString before = stored(sql);
-    openTableWindow(m_main->mdiArea(), nullptr, u"Keyed"_s, 1);
+    openTableWindow(m_main->mdiArea(), m_path, u"Keyed"_s, 1);
     frmDataGrid* w = watched();
     DataGridView* grid = w->grdDataGrid();
 
