@@ -214,6 +214,8 @@ db::Error CommandBackup::take()
 
 void CommandBackup::committed()
 {
+    if (m_backup.isEmpty())
+        return; // the command ended before changing anything: nothing to undo
     prune(m_league, keepCount());
     if (const std::optional<quint32> counter = changeCounter(m_league))
         UndoRecord::instance().set({m_league, m_backup, m_command, *counter});

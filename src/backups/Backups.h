@@ -54,7 +54,7 @@ db::Error restore(const QString& leaguePath, const QString& backupPath, const QS
 // The backup of one command that changes a league. take() runs under the
 // command's write lock before any change (on whatever thread holds it);
 // committed() runs after the commit and makes the backup the one Edit >
-// Undo Global Edit restores.
+// Undo Global Edit restores; without a backup taken it does nothing.
 class CommandBackup
 {
 public:

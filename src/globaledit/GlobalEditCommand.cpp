@@ -20,7 +20,8 @@ frmGlobal* loadedDialog()
 }
 } // namespace
 
-void showGlobalEdit(QMdiArea* area, const QString& leaguePath)
+void showGlobalEdit(QMdiArea* area, const QString& leaguePath,
+                    const std::function<void(const QString&)>& showResult)
 {
     QPointer<QMdiSubWindow>& window = single();
     if (frmGlobal* form = loadedDialog()) {
@@ -33,6 +34,7 @@ void showGlobalEdit(QMdiArea* area, const QString& leaguePath)
             Prompts::showError(area, e.number, e.description);
             return;
         }
+        QObject::connect(newForm, &frmGlobal::edited, area, showResult);
         // A fixed border, a close box, no minimize or maximize.
         window = area->addSubWindow(newForm, Qt::SubWindow | Qt::CustomizeWindowHint |
                                                  Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

@@ -1,14 +1,16 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 class QMdiArea;
 
 // Edit > Global Edit: shows the global edit dialog for the league at
 // leaguePath inside area, not modal; the first showing loads it, later ones
 // bring back the same dialog, its team list read again only when the league
-// is another one.
-void showGlobalEdit(QMdiArea* area, const QString& leaguePath);
+// is another one. showResult gets what each OK changed.
+void showGlobalEdit(QMdiArea* area, const QString& leaguePath,
+                    const std::function<void(const QString&)>& showResult);
 
 // File > Open chose another league: a loaded global edit dialog lists its
 // teams from now on, and its OK changes that league.

@@ -1,5 +1,6 @@
 #include "globaledit/frmGlobal.h"
 
+#include "backups/Backups.h"
 #include "db/Database.h"
 #include "globaledit/engine/DecimalText.h"
 #include "globaledit/engine/EditJob.h"
@@ -19,6 +20,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <iterator>
@@ -353,10 +355,13 @@ void frmGlobal::cmdOK_Click()
     const std::optional<globaledit::GlobalEdit> edit = editToRun();
     if (!edit)
         return;
-    const db::Error e = ApplyGlobalEdit(*edit);
+    globaledit::ChangedPlayers changed{};
+    const db::Error e = ApplyGlobalEdit(*edit, &changed);
     frmProgress::unload();
     if (e)
         Prompts::showError(this, e.number, e.description);
+    else if (edit->positions.any()) // with none checked, OK does nothing
+        emit edited(resultText(*edit, changed));
     if (e.number == db::TeamNotInLeague)
         LoadTeams(m_leaguePath); // the list shows the table as it now is
 }
@@ -458,11 +463,14 @@ protected:
 };
 } // namespace
 
-db::Error frmGlobal::ApplyGlobalEdit(const globaledit::GlobalEdit& edit)
+db::Error frmGlobal::ApplyGlobalEdit(const globaledit::GlobalEdit& edit,
+                                     globaledit::ChangedPlayers* changed)
 {
     m_running = true;
     const InputBlocker blocker;
-    globaledit::EditJob job(m_leaguePath, edit);
+    // Taken on the worker under the edit's write lock, before any change.
+    backups::CommandBackup backup(m_leaguePath, QStringLiteral("Global Edit"));
+    globaledit::EditJob job(m_leaguePath, edit, [&backup] { return backup.take(); });
     connect(&job, &globaledit::EditJob::positionStarted, this, &frmGlobal::positionStarted);
     connect(&job, &globaledit::EditJob::playersDone, this, &frmGlobal::playersDone);
     QEventLoop loop;
@@ -471,7 +479,29 @@ db::Error frmGlobal::ApplyGlobalEdit(const globaledit::GlobalEdit& edit)
     loop.exec();
     const db::Error e = job.wait(); // also when the loop was ended from outside
     m_running = false;
+    if (!e) {
+        backup.committed();
+        *changed = job.changedPlayers();
+    }
     return e;
+}
+
+// "Global edit: 13,402 players changed in QB, HB (team All)"
+QString frmGlobal::resultText(const globaledit::GlobalEdit& edit,
+                              const globaledit::ChangedPlayers& changed) const
+{
+    qint64 players = 0;
+    QStringList positions;
+    for (int p = 0; p < db::schema::PositionCount; ++p) {
+        if (!edit.positions.test(size_t(p)))
+            continue;
+        players += changed[size_t(p)];
+        positions << db::schema::positions().at(p);
+    }
+    return QStringLiteral("Global edit: %1 %2 changed in %3 (team %4)")
+        .arg(QLocale(QLocale::English).toString(players),
+             players == 1 ? QStringLiteral("player") : QStringLiteral("players"),
+             positions.join(QStringLiteral(", ")), cboTeam->currentText());
 }
 
 void frmGlobal::positionStarted(int position, qint64 players)

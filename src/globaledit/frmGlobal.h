@@ -46,6 +46,10 @@ public:
     globaledit::TeamFilter teamFilter() const { return m_teamFilter; }
     QString posName() const { return PosName; }
 
+signals:
+    // OK changed the league: what it changed, for the main window's status.
+    void edited(const QString& result);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -74,7 +78,10 @@ private:
     // The team the box shows and the boxes' edit, as OK and Preview take them.
     std::optional<globaledit::GlobalEdit> editToRun();
     bool readNumber(QLineEdit* box, double& target);
-    db::Error ApplyGlobalEdit(const globaledit::GlobalEdit& edit);
+    db::Error ApplyGlobalEdit(const globaledit::GlobalEdit& edit,
+                              globaledit::ChangedPlayers* changed);
+    QString resultText(const globaledit::GlobalEdit& edit,
+                       const globaledit::ChangedPlayers& changed) const;
     void positionStarted(int position, qint64 players);
     void playersDone(int position, qint64 done);
 

@@ -402,7 +402,7 @@ void MDIMain::mnuAll_Click()
 
 void MDIMain::mnuGlobalEdit_Click()
 {
-    showGlobalEdit(m_area, m_leaguePath);
+    showGlobalEdit(m_area, m_leaguePath, [this](const QString& text) { showCommandResult(text); });
 }
 
 void MDIMain::mnuContents_Click()

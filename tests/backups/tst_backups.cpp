@@ -4,6 +4,7 @@
 #include "backups/Backups.h"
 #include "db/Database.h"
 #include "db/RecordSet.h"
+#include "globaledit/frmGlobal.h"
 #include "grid/DataControl.h"
 #include "grid/RecordSetModel.h"
 #include "grid/frmDataGrid.h"
@@ -14,7 +15,9 @@
 #include "shell/frmRestoreBackup.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QCryptographicHash>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QProcess>
 #include <QPushButton>
@@ -100,7 +103,9 @@ private slots:
     void cleanup() { QCOMPARE(Prompts::finishTest(), QString()); }
 
     void clearDatabaseBacksUpAndUndoes();
+    void globalEditBacksUpAndUndoes();
     void undoRefusedAfterLaterChange();
+    void backupFailureChangesNothing_data();
     void backupFailureChangesNothing();
     void pruningKeepsNewest_data();
     void pruningKeepsNewest();
@@ -110,6 +115,7 @@ private slots:
 private:
     QString makeLeague(const QString& name, int players = 120, quint32 seed = 1);
     QStringList clearDatabase();
+    QStringList globalEdit();
 
     QTemporaryDir m_dir;
     std::unique_ptr<MDIMain> m_main;
@@ -150,6 +156,22 @@ QStringList TestBackups::clearDatabase()
     return shown;
 }
 
+// Edit > Global Edit: SP +10% for QB and HB of all teams, OK; what it showed.
+QStringList TestBackups::globalEdit()
+{
+    m_main->action(u"mnuGlobalEdit"_s)->trigger();
+    auto* dialog = m_main->findChild<frmGlobal*>(u"frmGlobal"_s);
+    if (!dialog)
+        return {u"no dialog"_s};
+    dialog->findChild<QLineEdit*>(u"txtSP"_s)->setText(u"10"_s);
+    for (int p : {0, 1})
+        dialog->findChild<QCheckBox*>(u"chkPosition_%1"_s.arg(p))->setChecked(true);
+    dialog->cmdOK_Click();
+    const QStringList shown = shownTexts();
+    Prompts::finishTest();
+    return shown;
+}
+
 // The backup is the league's file as it was, byte for byte; Undo brings
 // that league back, after asking about an open window's edited row, and
 // the window shows it.
@@ -186,6 +208,42 @@ void TestBackups::clearDatabaseBacksUpAndUndoes()
     QCOMPARE(backups::list(m_main->leaguePath()).first().command, u"Undo Global Edit"_s);
 }
 
+// The backup is the league before the edit, the status bar counts the
+// players the edit changed, and Undo brings back the league before it.
+void TestBackups::globalEditBacksUpAndUndoes()
+{
+    m_main->setLeaguePath(makeLeague(u"global.mdb"_s, 400));
+    const QByteArray before = fileBytes(m_main->leaguePath());
+    const QByteArray held = content(m_main->leaguePath());
+
+    QCOMPARE(globalEdit(), QStringList());
+    const QList<backups::Backup> taken = backups::list(m_main->leaguePath());
+    QCOMPARE(taken.size(), 1);
+    QCOMPARE(taken[0].command, u"Global Edit"_s);
+    QCOMPARE(fileBytes(taken[0].path), before);
+    QVERIFY(content(m_main->leaguePath()) != held);
+
+    // Players whose row differs from the backup's: the count the edit reports.
+    qint64 changed = -1;
+    {
+        db::Database league;
+        QVERIFY(!league.open(m_main->leaguePath()));
+        QVERIFY(!league.execute(u"ATTACH DATABASE ? AS kept"_s, {taken[0].path}));
+        QVERIFY(!league.query(u"SELECT count(*) FROM (SELECT * FROM PlayerTable "
+                              "EXCEPT SELECT * FROM kept.PlayerTable)"_s,
+                              {}, [&](const QSqlQuery& q) { changed = q.value(0).toLongLong(); }));
+    }
+    QVERIFY(changed > 0);
+    QCOMPARE(m_main->commandResultText(),
+             u"Global edit: %1 players changed in QB, HB (team All)"_s.arg(changed));
+
+    m_main->action(u"mnuUndoGlobalEdit"_s)->trigger();
+    QCOMPARE(shownTexts(), QStringList());
+    QCOMPARE(content(m_main->leaguePath()), held);
+    QVERIFY(!m_main->action(u"mnuUndoGlobalEdit"_s)->isEnabled());
+    QCOMPARE(m_main->commandResultText(), QString()); // gone with the next command
+}
+
 void TestBackups::undoRefusedAfterLaterChange()
 {
     m_main->setLeaguePath(makeLeague(u"changed.mdb"_s));
@@ -209,8 +267,16 @@ void TestBackups::undoRefusedAfterLaterChange()
     QCOMPARE(backups::list(m_main->leaguePath()).size(), 1);
 }
 
+void TestBackups::backupFailureChangesNothing_data()
+{
+    QTest::addColumn<bool>("global");
+    QTest::newRow("Clear Database") << false;
+    QTest::newRow("Global Edit") << true;
+}
+
 void TestBackups::backupFailureChangesNothing()
 {
+    QFETCH(bool, global);
     m_main->setLeaguePath(makeLeague(u"blocked.mdb"_s));
     // A file where the backup folder should be: the folder cannot be made.
     QFile blocker(backups::folderFor(m_main->leaguePath()));
@@ -218,15 +284,16 @@ void TestBackups::backupFailureChangesNothing()
     blocker.close();
     const QByteArray before = fileBytes(m_main->leaguePath());
 
-    const QStringList shown = clearDatabase();
+    const QStringList shown = global ? globalEdit() : clearDatabase();
 
     QCOMPARE(shown.size(), 1);
     const QString error = shown[0];
     QVERIFY2(error.startsWith(u"Error:%1 "_s.arg(int(db::WriteFailed))) &&
                  error.contains(u"could not be backed up"_s) &&
-                 error.contains(u"No table was emptied"_s),
+                 error.contains(u"stopped before it changed anything"_s),
              qPrintable(error));
     QCOMPARE(fileBytes(m_main->leaguePath()), before);
+    QCOMPARE(m_main->commandResultText(), QString());
 }
 
 void TestBackups::pruningKeepsNewest_data()
