@@ -18,6 +18,7 @@ namespace {
 constexpr int ProgressEvery = 2048;
 constexpr int FlushBytes = 1 << 20;
 constexpr int LookupChunk = 500;
+constexpr int FindFieldsPerCall = 100;
 
 // A cell as the grid shows it: reals as Qt writes them, everything else as
 // SQLite turns it into text; a null is an empty field.
@@ -99,10 +100,14 @@ Error RecordSet::find(const FindRequest& request, int from, int* found, bool* wr
     if (request.text.isEmpty() || request.fields.isEmpty() || n == 0)
         return {};
 
+    // A call takes at most FindFieldsPerCall fields, well under SQLite's
+    // limit on a function's arguments.
     QStringList tests;
     QVariantList needles;
-    for (int f : request.fields) {
-        tests << QStringLiteral("ym_find(%1, ?, ?)").arg(expr::quotedIdentifier(fieldName(f)));
+    const QStringList names = quotedFields(request.fields);
+    for (qsizetype i = 0; i < names.size(); i += FindFieldsPerCall) {
+        tests << QStringLiteral("ym_find(?, ?, %1)")
+                     .arg(names.mid(i, FindFieldsPerCall).join(QStringLiteral(", ")));
         needles << request.text << int(request.matchCase);
     }
     const QString anyField = tests.join(QStringLiteral(" OR "));

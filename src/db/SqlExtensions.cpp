@@ -118,6 +118,8 @@ struct Needle {
     QByteArray utf8;
     QString text;
     bool ascii = true;
+    // An integer's text is digits and a sign, so other text never is in it.
+    bool integerText = true;
 };
 
 bool containsAsciiNoCase(std::string_view haystack, std::string_view needle)
@@ -128,37 +130,56 @@ bool containsAsciiNoCase(std::string_view haystack, std::string_view needle)
     return it != haystack.end();
 }
 
-void find(sqlite3_context* context, int, sqlite3_value** argv)
+std::unique_ptr<Needle> makeNeedle(sqlite3_value* text)
 {
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+    auto needle = std::make_unique<Needle>();
+    needle->utf8 = QByteArray(reinterpret_cast<const char*>(sqlite3_value_text(text)),
+                              sqlite3_value_bytes(text));
+    needle->text = QString::fromUtf8(needle->utf8);
+    needle->ascii = std::all_of(needle->utf8.begin(), needle->utf8.end(),
+                                [](char c) { return uchar(c) < 0x80; });
+    needle->integerText = std::all_of(needle->utf8.begin(), needle->utf8.end(),
+                                      [](char c) { return (c >= '0' && c <= '9') || c == '-'; });
+    return needle;
+}
+
+bool valueContains(sqlite3_value* value, const Needle& needle, bool matchCase)
+{
+    const int type = sqlite3_value_type(value);
+    if (type == SQLITE_NULL || (type == SQLITE_INTEGER && !needle.integerText))
+        return false;
+    const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    const std::string_view haystack(bytes ? bytes : "", size_t(sqlite3_value_bytes(value)));
+    const std::string_view wanted(needle.utf8.constData(), size_t(needle.utf8.size()));
+    if (matchCase)
+        return haystack.find(wanted) != std::string_view::npos;
+    if (needle.ascii)
+        return containsAsciiNoCase(haystack, wanted);
+    return QString::fromUtf8(haystack.data(), qsizetype(haystack.size()))
+        .contains(needle.text, Qt::CaseInsensitive);
+}
+
+// One call a row for all the values searched: the per-call cost, not the
+// comparing, is what a search over many columns spends its time on.
+void find(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    if (argc < 2 || sqlite3_value_type(argv[0]) == SQLITE_NULL) {
         sqlite3_result_int(context, 0);
         return;
     }
-    auto* needle = static_cast<Needle*>(sqlite3_get_auxdata(context, 1));
+    auto* needle = static_cast<Needle*>(sqlite3_get_auxdata(context, 0));
     std::unique_ptr<Needle> fresh;
     if (!needle) {
-        fresh = std::make_unique<Needle>();
-        fresh->utf8 = QByteArray(reinterpret_cast<const char*>(sqlite3_value_text(argv[1])),
-                                 sqlite3_value_bytes(argv[1]));
-        fresh->text = QString::fromUtf8(fresh->utf8);
-        fresh->ascii = std::all_of(fresh->utf8.begin(), fresh->utf8.end(),
-                                   [](char c) { return uchar(c) < 0x80; });
+        fresh = makeNeedle(argv[0]);
         needle = fresh.get();
     }
-    const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
-    const std::string_view haystack(bytes ? bytes : "", size_t(sqlite3_value_bytes(argv[0])));
-    const std::string_view wanted(needle->utf8.constData(), size_t(needle->utf8.size()));
-    bool found;
-    if (sqlite3_value_int(argv[2]))
-        found = haystack.find(wanted) != std::string_view::npos;
-    else if (needle->ascii)
-        found = containsAsciiNoCase(haystack, wanted);
-    else
-        found = QString::fromUtf8(haystack.data(), qsizetype(haystack.size()))
-                    .contains(needle->text, Qt::CaseInsensitive);
+    const bool matchCase = sqlite3_value_int(argv[1]) != 0;
+    bool found = false;
+    for (int i = 2; i < argc && !found; ++i)
+        found = valueContains(argv[i], *needle, matchCase);
     sqlite3_result_int(context, found ? 1 : 0);
     if (fresh)
-        sqlite3_set_auxdata(context, 1, fresh.release(),
+        sqlite3_set_auxdata(context, 0, fresh.release(),
                             [](void* p) { delete static_cast<Needle*>(p); });
 }
 
@@ -177,8 +198,8 @@ void registerExtensions(sqlite3* handle)
                                nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(handle, "ym_mod", 2, FunctionFlags, nullptr, modulo, nullptr,
                                nullptr, nullptr);
-    sqlite3_create_function_v2(handle, "ym_find", 3, FunctionFlags, nullptr, find, nullptr, nullptr,
-                               nullptr);
+    sqlite3_create_function_v2(handle, "ym_find", -1, FunctionFlags, nullptr, find, nullptr,
+                               nullptr, nullptr);
 }
 
 } // namespace db

@@ -13,8 +13,9 @@ namespace db {
 // - ym_intdiv(a, b) and ym_mod(a, b): both operands rounded to whole numbers
 //   (a half to the even neighbour) first, the quotient truncated toward zero,
 //   the remainder taking the dividend's sign; Null for a zero divisor;
-// - ym_find(value, text, matchCase): 1 when the value, as text, contains
-//   text (ignoring case unless matchCase), else 0; 0 for a Null value.
+// - ym_find(text, matchCase, value, ...): 1 when any of the values, as text,
+//   contains text (ignoring case unless matchCase), else 0; a Null value
+//   contains nothing.
 void registerExtensions(sqlite3* handle);
 
 } // namespace db
