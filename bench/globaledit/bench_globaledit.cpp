@@ -13,7 +13,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <algorithm>

@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSettings>
-#include <QSqlError>
 #include <QtEndian>
 #include <algorithm>
 #include <sqlite3.h>
@@ -110,8 +109,7 @@ QString newName(const QString& leaguePath, const QString& command)
 
 db::Error sqliteError(int code)
 {
-    return db::Database::errorFrom(QSqlError(QString(), QString::fromUtf8(sqlite3_errstr(code)),
-                                             QSqlError::StatementError, QString::number(code)));
+    return db::engineError(code, QString::fromUtf8(sqlite3_errstr(code)));
 }
 
 } // namespace

@@ -5,9 +5,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDriver>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QUrl>
 #include <atomic>
 #include <cerrno>
@@ -19,40 +16,12 @@ namespace db {
 
 namespace {
 std::atomic<int> s_busyTimeout{5000};
-std::atomic<int> s_connectionCounter{0};
 
 QString quoted(const QString& path)
 {
     return QLatin1Char('"') + path + QLatin1Char('"');
 }
 
-// Where the primary result code would only say "read-only", the extended
-// one names the cause and what the user can do about it.
-struct ExtendedCause {
-    int code;
-    const char* text;
-};
-constexpr ExtendedCause extendedCauses[] = {
-    {SQLITE_READONLY_DBMOVED,
-     "The league file was deleted, moved or replaced by another program while this window had "
-     "it open, so nothing was saved. Close the window and open the league again."},
-    {SQLITE_READONLY_ROLLBACK,
-     "The league file holds a change that another program left unfinished (a journal file lies "
-     "beside it), and it cannot be undone because the league's folder cannot be written. Make "
-     "the folder writable, then open the league again; nothing was changed."},
-    {SQLITE_READONLY_DIRECTORY,
-     "The league's folder cannot be written, and a change needs a journal file there; nothing "
-     "was changed. Make the folder writable and try again."},
-};
-
-bool bind(QSqlQuery& q, const QString& sql, const QVariantList& params)
-{
-    if (!q.prepare(sql))
-        return false;
-    for (const QVariant& p : params)
-        q.addBindValue(p);
-    return true;
-}
 } // namespace
 
 Database::Database() = default;
@@ -128,7 +97,6 @@ Error Database::open(const QString& path)
     if (Error e = checkFile(path))
         return e;
 
-    m_name = QStringLiteral("ym_connection_%1").arg(++s_connectionCounter);
     if (Error e = connect(path)) {
         close();
         return e;
@@ -144,7 +112,7 @@ Error Database::open(const QString& path)
         // The league stays one file: no -wal beside it after we are done.
         QString mode;
         e = query(QStringLiteral("PRAGMA journal_mode"), {},
-                  [&](const QSqlQuery& q) { mode = q.value(0).toString(); });
+                  [&](const Statement& q) { mode = q.text(0); });
         if (!e && mode.compare(QStringLiteral("delete"), Qt::CaseInsensitive) != 0)
             e = execute(QStringLiteral("PRAGMA journal_mode=DELETE"));
     }
@@ -157,14 +125,18 @@ Error Database::open(const QString& path)
 
 Error Database::connect(const QString& path)
 {
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
     // mode=rw: open an existing file, never create one.
     const QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
-    db.setDatabaseName(url.toString(QUrl::FullyEncoded) + QStringLiteral("?mode=rw"));
-    db.setConnectOptions(
-        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(s_busyTimeout.load()));
-    if (!db.open())
-        return errorFrom(db.lastError());
+    const QByteArray uri = url.toString(QUrl::FullyEncoded).toUtf8() + "?mode=rw";
+    const int rc = sqlite3_open_v2(uri.constData(), &m_handle,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
+    if (rc != SQLITE_OK) {
+        const Error e = engineError(rc, m_handle ? QString::fromUtf8(sqlite3_errmsg(m_handle))
+                                                 : QString::fromUtf8(sqlite3_errstr(rc)));
+        close();
+        return e;
+    }
+    sqlite3_busy_timeout(m_handle, s_busyTimeout.load());
     return {};
 }
 
@@ -172,7 +144,7 @@ Error Database::checkLeagueTables()
 {
     QStringList present;
     Error e = query(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"), {},
-                    [&](const QSqlQuery& q) { present << q.value(0).toString(); });
+                    [&](const Statement& q) { present << q.text(0); });
     if (e)
         return e;
     for (const QString& table : schema::leagueTables()) {
@@ -187,59 +159,45 @@ Error Database::checkLeagueTables()
 
 void Database::close()
 {
-    if (m_name.isEmpty())
+    if (!m_handle)
         return;
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_name, false);
-        if (db.isOpen())
-            db.close();
-    }
-    QSqlDatabase::removeDatabase(m_name);
-    m_name.clear();
+    // Every statement is finished before its call returns, so nothing is
+    // left that would keep the connection open.
+    sqlite3_close_v2(m_handle);
+    m_handle = nullptr;
     m_path.clear();
 }
 
 bool Database::isOpen() const
 {
-    return !m_name.isEmpty() && QSqlDatabase::database(m_name, false).isOpen();
-}
-
-QSqlDatabase Database::connection() const
-{
-    return QSqlDatabase::database(m_name, false);
+    return m_handle != nullptr;
 }
 
 sqlite3* Database::sqliteHandle() const
 {
-    const QVariant v = connection().driver()->handle();
-    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
-        return *static_cast<sqlite3* const*>(v.constData());
-    return nullptr;
+    return m_handle;
 }
 
 Error Database::execute(const QString& sql, const QVariantList& params)
 {
-    QSqlQuery q(connection());
-    if (!bind(q, sql, params) || !q.exec())
-        return errorFrom(q.lastError());
-    m_rowsAffected = q.numRowsAffected();
-    q.finish();
+    Statement q(m_handle, sql);
+    if (Error e = q.bind(params))
+        return e;
+    if (Error e = q.run())
+        return e;
+    m_rowsAffected = sqlite3_changes(m_handle);
     return {};
 }
 
 Error Database::query(const QString& sql, const QVariantList& params,
-                      const std::function<void(const QSqlQuery&)>& onRow)
+                      const std::function<void(const Statement&)>& onRow)
 {
-    QSqlQuery q(connection());
-    q.setForwardOnly(true);
-    if (!bind(q, sql, params) || !q.exec())
-        return errorFrom(q.lastError());
+    Statement q(m_handle, sql);
+    if (Error e = q.bind(params))
+        return e;
     while (q.next())
         onRow(q);
-    if (q.lastError().isValid())
-        return errorFrom(q.lastError());
-    q.finish();
-    return {};
+    return q.error();
 }
 
 Error Database::beginImmediate()
@@ -264,43 +222,8 @@ QString Database::storedTableName(const QString& table)
     QString name;
     query(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name = ? "
                          "COLLATE NOCASE"),
-          {table}, [&](const QSqlQuery& q) { name = q.value(0).toString(); });
+          {table}, [&](const Statement& q) { name = q.text(0); });
     return name;
-}
-
-Error Database::errorFrom(const QSqlError& error)
-{
-    bool ok = false;
-    int code = error.nativeErrorCode().toInt(&ok);
-    if (!ok || code == 0)
-        code = SQLITE_ERROR;
-    QString text = error.driverText();
-    const QString engine = error.databaseText();
-    for (const ExtendedCause& cause : extendedCauses) {
-        if (code == cause.code)
-            return {code, QString::fromUtf8(cause.text)};
-    }
-    switch (code & 0xff) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        text = QStringLiteral("The league file is locked by another program; nothing was changed. "
-                              "Close the league there and try again.");
-        break;
-    case SQLITE_READONLY:
-        text = QStringLiteral("The league file is read-only, so the change cannot be saved (%1).")
-                   .arg(engine);
-        break;
-    case SQLITE_NOTADB:
-        text = QStringLiteral("The file is not a league database (%1).").arg(engine);
-        break;
-    case SQLITE_CANTOPEN:
-        text = QStringLiteral("The league file cannot be opened (%1).").arg(engine);
-        break;
-    default:
-        text = engine.isEmpty() ? text : engine;
-        break;
-    }
-    return {code, text};
 }
 
 Transaction::~Transaction()

@@ -1,13 +1,12 @@
 #pragma once
 
 #include "db/Error.h"
+#include "db/Statement.h"
 
-#include <QSqlDatabase>
 #include <QStringList>
 #include <QVariantList>
 #include <functional>
 
-class QSqlQuery;
 struct sqlite3;
 
 namespace db {
@@ -30,7 +29,6 @@ public:
     bool isOpen() const;
 
     QString path() const { return m_path; }
-    QSqlDatabase connection() const;
     sqlite3* sqliteHandle() const; // for registering functions and fast loops
 
     // Runs a statement to its end, with every value bound as a parameter.
@@ -38,7 +36,7 @@ public:
     // Runs a SELECT and hands each row to onRow; the statement is finished
     // before this returns, so no reader is left holding the file.
     Error query(const QString& sql, const QVariantList& params,
-                const std::function<void(const QSqlQuery&)>& onRow);
+                const std::function<void(const Statement&)>& onRow);
     // Number of rows the last execute() changed.
     int rowsAffected() const { return m_rowsAffected; }
 
@@ -55,15 +53,12 @@ public:
     static void setBusyTimeout(int milliseconds);
     static int busyTimeout();
 
-    // Turns a Qt SQL error into the program's error value with a clear text.
-    static Error errorFrom(const QSqlError& error);
-
 private:
     Error checkFile(const QString& path) const;
     Error connect(const QString& path);
     Error checkLeagueTables();
 
-    QString m_name;
+    sqlite3* m_handle = nullptr;
     QString m_path;
     int m_rowsAffected = 0;
 };

@@ -2,10 +2,14 @@
 
 #include <QString>
 
+struct sqlite3;
+
 namespace db {
 
 // The program's own error numbers. Engine errors keep SQLite's result code
 // (1..255 and extended codes); ours start at 1000 so they never collide.
+// Numbers only the shell or the generator give live in their own modules
+// (shell/StartProgram.h, leaguegen/LeagueGenerator.h), from this range.
 enum ErrorNumber : int {
     NoError = 0,
     FileNotFound = 53,         // kept from the old platform: "file not found"
@@ -24,10 +28,8 @@ enum ErrorNumber : int {
     ExpressionTooLong = 1013,  // input over the length or nesting cap
     NotANumber = 1014,         // a box that must hold a decimal number does not
     ReadOnlyRecordSet = 1015,  // a table without rowid cannot be edited
-    StartFailed = 1016,        // an outside program could not be started
     TeamNotInLeague = 1017,    // the chosen team is not (or no longer) in the Team table
     Cancelled = 1018,          // the user stopped the work before it was done
-    TargetExists = 1040,       // the league generator will not replace a file unasked
     WriteFailed = 1041,        // a file could not be written, moved or removed
     LeagueChanged = 1042,      // an undo finds the league changed since its command
 };
@@ -44,10 +46,17 @@ struct Error {
     explicit operator bool() const { return isError(); }
 
     // The program's standard wording: "Error:" + number + " " + description.
-    QString message() const
+    QString message() const { return message(number, description); }
+    static QString message(int number, const QString& description)
     {
         return QStringLiteral("Error:") + QString::number(number) + QLatin1Char(' ') + description;
     }
 };
+
+// SQLite's result code and text, worded as the rest of the program words
+// them: a lock, a read-only file or a foreign file says what the user can do.
+Error engineError(int code, const QString& engineText);
+// The last error on a connection.
+Error engineError(sqlite3* handle);
 
 } // namespace db

@@ -3,10 +3,7 @@
 #include "db/Database.h"
 #include "db/ExpressionTree.h"
 
-#include <QSqlQuery>
-
-namespace db
-{
+namespace db {
 
 using expr::Token;
 
@@ -30,7 +27,7 @@ QList<FieldDef> fieldDefs(Database& db, const QString& table, Error* error)
     QList<FieldDef> fields;
     Error e =
         db.query(QStringLiteral("SELECT name, type FROM pragma_table_info(?)"), {table},
-                 [&](const QSqlQuery& q) {
+                 [&](const Statement& q) {
                      fields.append({q.value(0).toString(), affinityOf(q.value(1).toString())});
                  });
     if (!e && fields.isEmpty())
@@ -56,8 +53,7 @@ Error compileFilter(const QString& text, const QList<FieldDef>& fields, Compiled
     return {};
 }
 
-namespace
-{
+namespace {
 
 // One sort key: a field, then ASC or DESC if given.
 Error sortKey(const QList<Token>& tokens, qsizetype& i, const QList<FieldDef>& fields, QString* sql)
@@ -69,7 +65,7 @@ Error sortKey(const QList<Token>& tokens, qsizetype& i, const QList<FieldDef>& f
     if (!field)
         return expr::unknownField(name.text);
     ++i;
-    *sql += expr::quotedIdentifier(field->name);
+    *sql += quoteIdentifier(field->name);
     // Only text is ordered by the collation; numbers keep their index.
     if (expr::typeOf(field->affinity) != expr::Type::Number)
         *sql += QStringLiteral(" COLLATE YM_NOCASE");

@@ -572,13 +572,6 @@ Error unknownField(const QString& name)
     return {UnknownField, QStringLiteral("Unknown field \"%1\" in the expression.").arg(name)};
 }
 
-QString quotedIdentifier(const QString& name)
-{
-    QString inner = name;
-    inner.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + inner + QLatin1Char('"');
-}
-
 Error parseFilter(const QList<Token>& tokens, const QList<FieldDef>& fields, NodePtr* root)
 {
     return Parser(tokens, fields).run(root);

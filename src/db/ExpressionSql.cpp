@@ -1,6 +1,7 @@
 #include "db/ExpressionTree.h"
 
 #include "db/SqlExtensions.h"
+#include "db/Statement.h"
 
 #include <sqlite3.h>
 
@@ -45,7 +46,7 @@ public:
             m_params.append(n.value);
             break;
         case Node::Field:
-            m_sql += quotedIdentifier(n.text);
+            m_sql += quoteIdentifier(n.text);
             break;
         case Node::Unary:
             unary(n);
@@ -216,18 +217,15 @@ Error checkWithEngine(const QString& sql, const QList<FieldDef>& fields)
     thread_local ProbeConnection probe;
     QStringList columns;
     for (const FieldDef& f : fields)
-        columns << u"NULL AS "_s + quotedIdentifier(f.name);
+        columns << u"NULL AS "_s + quoteIdentifier(f.name);
     if (columns.isEmpty())
         columns << u"NULL"_s;
-    const QByteArray statement =
-        QString(u"SELECT 1 FROM (SELECT "_s + columns.join(u", "_s) + u") WHERE "_s + sql).toUtf8();
-    sqlite3_stmt* stmt = nullptr;
-    const int rc = sqlite3_prepare_v2(probe.handle, statement.constData(), int(statement.size()),
-                                      &stmt, nullptr);
-    sqlite3_finalize(stmt);
-    if (rc == SQLITE_OK)
+    const QString statement =
+        u"SELECT 1 FROM (SELECT "_s + columns.join(u", "_s) + u") WHERE "_s + sql;
+    const Statement check(probe.handle, statement);
+    if (!check.error())
         return {};
-    return filterEngineError({rc, QString::fromUtf8(sqlite3_errmsg(probe.handle))});
+    return filterEngineError(check.error());
 }
 
 Error filterEngineError(const Error& engine)

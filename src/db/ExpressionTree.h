@@ -33,7 +33,6 @@ struct Node {
 Type typeOf(Affinity affinity);
 const FieldDef* findField(const QList<FieldDef>& fields, const QString& name);
 Error unknownField(const QString& name);
-QString quotedIdentifier(const QString& name);
 
 // Parses and type-checks a filter; on success *root holds the tree.
 Error parseFilter(const QList<Token>& tokens, const QList<FieldDef>& fields, NodePtr* root);

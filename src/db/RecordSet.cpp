@@ -6,7 +6,6 @@
 
 #include <QMap>
 #include <QPair>
-#include <QSqlQuery>
 #include <algorithm>
 #include <functional>
 #include <numeric>
@@ -16,13 +15,6 @@
 namespace db {
 
 namespace {
-QString quoteIdentifier(const QString& name)
-{
-    QString inner = name;
-    inner.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + inner + QLatin1Char('"');
-}
-
 QString placeholders(int count)
 {
     QString list;
@@ -83,7 +75,7 @@ Error RecordSet::readFields(const QString& table)
     QMap<int, QString> keyParts; // primary key columns by position, for tables without rowid
     Error e =
         m_db.query(QStringLiteral("SELECT name, type, pk FROM pragma_table_info(?) ORDER BY cid"),
-                   {table}, [&](const QSqlQuery& q) {
+                   {table}, [&](const Statement& q) {
                        const FieldInfo field =
                            describeField(q.value(0).toString(), q.value(1).toString());
                        m_fields << field;
@@ -442,7 +434,7 @@ Error RecordSet::update(int row, const QHash<int, QVariant>& values, const QVect
             QStringLiteral("UPDATE ") + quoteIdentifier(m_table) + QStringLiteral(" SET ") +
                 assignments.join(QStringLiteral(", ")) + QStringLiteral(" WHERE ") + m_keyName +
                 QStringLiteral(" = ? RETURNING ") + m_keyName,
-            params, [&](const QSqlQuery& q) { newKeys << q.value(0).toLongLong(); }))
+            params, [&](const Statement& q) { newKeys << q.value(0).toLongLong(); }))
         return e;
     if (Error e = countRows(&after))
         return e;
@@ -486,7 +478,7 @@ Error RecordSet::insert(const QHash<int, QVariant>& values)
         return e;
     QList<qint64> newKeys;
     if (Error e = m_db.query(sql, params,
-                             [&](const QSqlQuery& q) { newKeys << q.value(0).toLongLong(); }))
+                             [&](const Statement& q) { newKeys << q.value(0).toLongLong(); }))
         return e;
     if (Error e = countRows(&after))
         return e;

@@ -61,7 +61,7 @@ QStringList RecordSet::quotedFields(const QList<int>& fields) const
 {
     QStringList names;
     for (int f : fields)
-        names << expr::quotedIdentifier(fieldName(f));
+        names << quoteIdentifier(fieldName(f));
     return names;
 }
 
@@ -71,7 +71,7 @@ QString RecordSet::selectSql(const QStringList& columns, const QString& extra, b
     if (!extra.isEmpty())
         conditions << extra;
     QString sql = QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) +
-                  QStringLiteral(" FROM ") + expr::quotedIdentifier(m_table);
+                  QStringLiteral(" FROM ") + quoteIdentifier(m_table);
     if (!conditions.isEmpty())
         sql += QStringLiteral(" WHERE (") + conditions.join(QStringLiteral(") AND (")) +
                QLatin1Char(')');
@@ -215,7 +215,7 @@ Error RecordSet::exportCsv(const QString& path, const QStringList& captions,
             RecordSetStatement select(
                 m_db.sqliteHandle(),
                 QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) +
-                    QStringLiteral(" FROM ") + expr::quotedIdentifier(m_table) +
+                    QStringLiteral(" FROM ") + quoteIdentifier(m_table) +
                     QStringLiteral(" WHERE ") + m_keyName + QStringLiteral(" IN (") +
                     marks.join(QLatin1Char(',')) + QLatin1Char(')'));
             select.bind(keys);

@@ -5,7 +5,6 @@
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
-#include <QSqlError>
 #include <sqlite3.h>
 
 namespace db {
@@ -29,10 +28,7 @@ RecordSetStatement::~RecordSetStatement()
 
 Error RecordSetStatement::engineError(sqlite3* handle)
 {
-    const int code = sqlite3_extended_errcode(handle);
-    const QString text = QString::fromUtf8(sqlite3_errmsg(handle));
-    return Database::errorFrom(
-        QSqlError(text, text, QSqlError::StatementError, QString::number(code)));
+    return db::engineError(handle);
 }
 
 Error RecordSetStatement::bind(int position, const QVariant& value)

@@ -1,5 +1,6 @@
 // File > Clear Database and File > Convert.
 #include "backups/Backups.h"
+#include "db/ClearLeague.h"
 #include "db/Database.h"
 #include "db/Schema.h"
 #include "shell/MDIMain.h"
@@ -20,35 +21,15 @@ QString clearQuestion(const QString& path)
         .arg(db::schema::leagueTables().join(QStringLiteral(", ")), QDir::toNativeSeparators(path));
 }
 
-// A failure inside the transaction was rolled back; say so, so the user
-// knows the league is as it was and not half-cleared.
-db::Error rolledBack(db::Error error)
-{
-    QString text = error.description.trimmed();
-    if (!text.endsWith(QLatin1Char('.')))
-        text += QLatin1Char('.');
-    error.description = text + QStringLiteral(" No table was emptied.");
-    return error;
-}
-
-// Empties the seven league tables in their fixed order, all or none, after
-// a backup of the league as it was, taken under the same lock.
+// Clears the league after a backup of it as it was, taken under the
+// clearing's own lock.
 db::Error clearLeagueTables(db::Database& league)
 {
     backups::CommandBackup backup(league.path(), QStringLiteral("Clear Database"));
-    db::Transaction transaction(league);
-    if (db::Error e = transaction.begin())
-        return e;
-    if (db::Error e = backup.take())
-        return rolledBack(e);
-    for (const QString& table : db::schema::leagueTables()) {
-        if (db::Error e = league.execute(QStringLiteral("DELETE FROM %1;").arg(table)))
-            return rolledBack(e);
-    }
-    if (db::Error e = transaction.commit())
-        return rolledBack(e);
-    backup.committed();
-    return {};
+    db::Error e = db::clearLeague(league, [&] { return backup.take(); });
+    if (!e)
+        backup.committed();
+    return e;
 }
 
 } // namespace

@@ -18,6 +18,6 @@ db::Error startProgram(const QString& path)
     process.setProgram(file.absoluteFilePath());
     if (process.startDetached())
         return {};
-    return {db::StartFailed, QStringLiteral("\"%1\" could not be started (%2).")
-                                 .arg(QDir::toNativeSeparators(path), process.errorString())};
+    return {shell::StartFailed, QStringLiteral("\"%1\" could not be started (%2).")
+                                    .arg(QDir::toNativeSeparators(path), process.errorString())};
 }

@@ -22,8 +22,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -47,14 +45,14 @@ QByteArray content(const QString& path)
     QCryptographicHash hash(QCryptographicHash::Sha256);
     QStringList tables;
     league.query(u"SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"_s, {},
-                 [&](const QSqlQuery& q) { tables << q.value(0).toString(); });
+                 [&](const db::Statement& q) { tables << q.value(0).toString(); });
     for (const QString& table : tables) {
         hash.addData(table.toUtf8());
         int columns = -1;
         league.query(u"SELECT * FROM \"%1\" ORDER BY rowid"_s.arg(table), {},
-                     [&](const QSqlQuery& q) {
+                     [&](const db::Statement& q) {
                          if (columns < 0)
-                             columns = q.record().count();
+                             columns = q.columnCount();
                          for (int c = 0; c < columns; ++c)
                              hash.addData(QByteArray(q.value(c).toString().toUtf8() + "\x1f"));
                      });
@@ -69,7 +67,7 @@ QString integrity(const QString& path)
     if (const db::Error e = league.open(path))
         return e.message();
     league.query(u"PRAGMA integrity_check"_s, {},
-                 [&](const QSqlQuery& q) { result += q.value(0).toString(); });
+                 [&](const db::Statement& q) { result += q.value(0).toString(); });
     return result;
 }
 
@@ -231,7 +229,7 @@ void TestBackups::globalEditBacksUpAndUndoes()
         QVERIFY(!league.execute(u"ATTACH DATABASE ? AS kept"_s, {taken[0].path}));
         QVERIFY(!league.query(u"SELECT count(*) FROM (SELECT * FROM PlayerTable "
                               "EXCEPT SELECT * FROM kept.PlayerTable)"_s,
-                              {}, [&](const QSqlQuery& q) { changed = q.value(0).toLongLong(); }));
+                              {}, [&](const db::Statement& q) { changed = q.value(0).toLongLong(); }));
     }
     QVERIFY(changed > 0);
     QCOMPARE(m_main->commandResultText(),

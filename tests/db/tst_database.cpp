@@ -9,7 +9,6 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <unistd.h>
@@ -55,9 +54,10 @@ private slots:
         QCOMPARE(db::fieldDefs(database, QStringLiteral("playertable")).size(),
                  db::schema::PlayerColumnCount);
         int count = -1;
-        QVERIFY(!database.query(QStringLiteral("SELECT COUNT(Rating_pot10), COUNT(rating1) FROM TEAM "
-                                               "JOIN PlayerTable USING (TeamID)"),
-                                {}, [&](const QSqlQuery& q) { count = q.value(0).toInt(); }));
+        QVERIFY(
+            !database.query(QStringLiteral("SELECT COUNT(Rating_pot10), COUNT(rating1) FROM TEAM "
+                                           "JOIN PlayerTable USING (TeamID)"),
+                            {}, [&](const db::Statement& q) { count = q.value(0).toInt(); }));
         QVERIFY(count > 0);
         QCOMPARE(database.storedTableName(QStringLiteral("TEAM")), QStringLiteral("Team"));
     }
@@ -69,20 +69,20 @@ private slots:
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("says");
 
-        QTest::newRow("empty DBPath") << QString() << QByteArray("<none>")
-                                      << int(db::NoLeagueFileChosen) << "File > Open";
-        QTest::newRow("no file at the path") << "missing.mdb" << QByteArray("<none>")
-                                             << int(db::FileNotFound) << "does not exist";
+        QTest::newRow("empty DBPath")
+            << QString() << QByteArray("<none>") << int(db::NoLeagueFileChosen) << "File > Open";
+        QTest::newRow("no file at the path")
+            << "missing.mdb" << QByteArray("<none>") << int(db::FileNotFound) << "does not exist";
         QTest::newRow("a folder") << "folder.mdb" << QByteArray("<dir>") << int(db::NotAFile)
                                   << "is a folder";
         QTest::newRow("a text file") << "notes.mdb" << QByteArray("Kickvale league notes\n")
                                      << int(db::NotSQLite) << "not a league database";
-        QTest::newRow("an empty file") << "empty.mdb" << QByteArray() << int(db::NotSQLite)
-                                       << "is empty";
+        QTest::newRow("an empty file")
+            << "empty.mdb" << QByteArray() << int(db::NotSQLite) << "is empty";
         QByteArray jet(2048, '\0');
         jet.replace(0, 19, QByteArray("\x00\x01\x00\x00Standard Jet DB", 19));
-        QTest::newRow("a Jet/Access file") << "jet.mdb" << jet << int(db::AccessFile)
-                                           << "Microsoft Access";
+        QTest::newRow("a Jet/Access file")
+            << "jet.mdb" << jet << int(db::AccessFile) << "Microsoft Access";
     }
 
     void badFilesGetClearErrors()
@@ -135,7 +135,7 @@ private slots:
         QVERIFY(!database.open(m_league));
         int teams = 0;
         QVERIFY(!database.query(QStringLiteral("SELECT COUNT(*) FROM Team"), {},
-                                [&](const QSqlQuery& q) { teams = q.value(0).toInt(); }));
+                                [&](const db::Statement& q) { teams = q.value(0).toInt(); }));
         QVERIFY(teams > 0);
 
         const db::Error e = database.execute(QStringLiteral("UPDATE Team SET TeamName = 'X'"));
@@ -180,7 +180,7 @@ private slots:
         auto teamCount = [&] {
             int n = -1;
             database.query(QStringLiteral("SELECT COUNT(*) FROM Team"), {},
-                           [&](const QSqlQuery& q) { n = q.value(0).toInt(); });
+                           [&](const db::Statement& q) { n = q.value(0).toInt(); });
             return n;
         };
         const int before = teamCount();

@@ -3,7 +3,6 @@
 #include "db/Expression.h"
 #include "leaguegen/LeagueGenerator.h"
 
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -90,7 +89,7 @@ QList<int> TestExpression::ids(const QString& where, const QVariantList& params,
 {
     QList<int> out;
     const Error e = m_db.query(u"SELECT Id FROM Sample WHERE "_s + where + u" ORDER BY "_s + order,
-                               params, [&](const QSqlQuery& q) { out << q.value(0).toInt(); });
+                               params, [&](const db::Statement& q) { out << q.value(0).toInt(); });
     if (e)
         qWarning() << e.message();
     return out;
@@ -368,14 +367,14 @@ void TestExpression::like()
     // An empty QString binds as Null in Qt; the empty text is spelled in SQL.
     const Error e = m_db.query(u"SELECT ym_like(coalesce(?, iif(?, NULL, '')), ?)"_s,
                                {bound, value == u"null", pattern.isNull() ? u""_s : pattern},
-                               [&](const QSqlQuery& q) { got = q.value(0); });
+                               [&](const db::Statement& q) { got = q.value(0); });
     QVERIFY2(!e, qPrintable(e.message()));
     QCOMPARE(got.isNull(), result.isNull());
     if (!result.isNull())
         QCOMPARE(got.toInt(), result.toInt());
 
     const Error bad =
-        m_db.query(u"SELECT ym_like(Name, '[a') FROM Sample"_s, {}, [](const QSqlQuery&) {});
+        m_db.query(u"SELECT ym_like(Name, '[a') FROM Sample"_s, {}, [](const db::Statement&) {});
     QVERIFY(bad.description.contains(u"no closing ]"_s));
 }
 
@@ -401,7 +400,8 @@ void TestExpression::collation()
         const QString left = x.isNull() ? u""_s : x;
         m_db.query(u"SELECT CASE WHEN ? < ? COLLATE YM_NOCASE THEN -1 "
                    u"WHEN ? = ? COLLATE YM_NOCASE THEN 0 ELSE 1 END"_s,
-                   {left, y, left, y}, [&](const QSqlQuery& q) { result = q.value(0).toInt(); });
+                   {left, y, left, y},
+                   [&](const db::Statement& q) { result = q.value(0).toInt(); });
         return result;
     };
     QCOMPARE(compare(a, b), order);

@@ -4,7 +4,6 @@
 #include "db/Schema.h"
 
 #include <QFile>
-#include <QSqlQuery>
 
 namespace editcheck {
 
@@ -43,7 +42,7 @@ Snapshot snapshot(const QString& path)
         return result;
     const QString sql = QStringLiteral("SELECT rowid, %1 FROM PlayerTable")
                             .arg(db::schema::playerColumns().join(QStringLiteral(", ")));
-    database.query(sql, {}, [&](const QSqlQuery& q) {
+    database.query(sql, {}, [&](const db::Statement& q) {
         QVariantList row;
         for (int i = 1; i <= db::schema::PlayerColumnCount; ++i)
             row << q.value(i);

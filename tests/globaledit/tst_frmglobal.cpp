@@ -22,7 +22,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSqlQuery>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -139,7 +138,7 @@ QString TestFrmGlobal::teamName(qint64 id)
     db::Database database;
     if (!database.open(m_leagues.base()))
         database.query(u"SELECT TeamName FROM Team WHERE TeamID = ?"_s, {id},
-                       [&](const QSqlQuery& q) { name = q.value(0).toString(); });
+                       [&](const db::Statement& q) { name = q.value(0).toString(); });
     return name;
 }
 
@@ -177,7 +176,7 @@ void TestFrmGlobal::lifecycle()
     QStringList teams{u"All"_s};
     QString team1001;
     database.query(u"SELECT TeamName, TeamID FROM Team ORDER BY TeamName"_s, {},
-                   [&](const QSqlQuery& q) {
+                   [&](const db::Statement& q) {
                        teams << q.value(0).toString();
                        if (q.value(1).toInt() == 1001)
                            team1001 = teams.last();

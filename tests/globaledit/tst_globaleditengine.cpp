@@ -8,7 +8,6 @@
 #include "db/Database.h"
 
 #include <QFile>
-#include <QSqlQuery>
 #include <QTest>
 
 using namespace globaledit;
@@ -255,7 +254,7 @@ void TestGlobalEditEngine::handWorked()
     QVERIFY(!league.query(u"SELECT RATING1, RATING_POT1, RATING2, RATING_POT2, RATING24, "
                           u"RATING_POT24, RATING25, typeof(RATING1) FROM PlayerTable "
                           u"WHERE TeamId = 777 ORDER BY rowid"_s,
-                          {}, [&](const QSqlQuery& q) {
+                          {}, [&](const db::Statement& q) {
                               QStringList row;
                               for (int i = 0; i < 8; ++i)
                                   row << (q.value(i).isNull() ? u"-"_s : q.value(i).toString());

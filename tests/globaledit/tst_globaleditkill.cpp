@@ -10,7 +10,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QSqlQuery>
 #include <QTest>
 
 using editcheck::Snapshot;
@@ -25,7 +24,7 @@ QString integrity(const QString& path)
     if (const db::Error e = database.open(path))
         return e.message();
     database.query(QStringLiteral("PRAGMA integrity_check"), {},
-                   [&](const QSqlQuery& q) { result += q.value(0).toString(); });
+                   [&](const db::Statement& q) { result += q.value(0).toString(); });
     return result;
 }
 } // namespace

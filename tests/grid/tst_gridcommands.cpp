@@ -25,7 +25,6 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -93,7 +92,7 @@ class TestGridCommands : public QObject
         db::Database check;
         QStringList out;
         if (!check.open(m_path))
-            check.query(sql, {}, [&](const QSqlQuery& q) { out << q.value(0).toString(); });
+            check.query(sql, {}, [&](const db::Statement& q) { out << q.value(0).toString(); });
         return out.join(u',');
     }
     static QString keys(frmDataGrid* w)

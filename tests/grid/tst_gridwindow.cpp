@@ -19,7 +19,6 @@
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
@@ -164,7 +163,7 @@ QString TestGridWindow::stored(const QString& sql)
     if (check.open(m_path))
         return u"(cannot open)"_s;
     QStringList out;
-    check.query(sql, {}, [&](const QSqlQuery& q) { out << q.value(0).toString(); });
+    check.query(sql, {}, [&](const db::Statement& q) { out << q.value(0).toString(); });
     return out.join(u',');
 }
 

@@ -6,8 +6,6 @@
 
 #include <QFile>
 #include <QProcess>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTest>
 
 namespace {
@@ -30,8 +28,8 @@ namespace {
 QString values(db::Database& db, const QString& sql)
 {
     QStringList out;
-    const db::Error e = db.query(sql, {}, [&](const QSqlQuery& q) {
-        for (int i = 0; i < q.record().count(); ++i)
+    const db::Error e = db.query(sql, {}, [&](const db::Statement& q) {
+        for (int i = 0; i < q.columnCount(); ++i)
             out << (q.isNull(i) ? u"NULL"_s : q.value(i).toString());
     });
     return e ? e.message() : out.join(u' ');
@@ -180,7 +178,7 @@ private slots:
             [](LeagueOptions& o) { o.omitPlayerColumns = db::schema::playerColumns(); });
         row("extra team taken", [](LeagueOptions& o) { o.extraTeamIds = {2}; });
         const auto asIs = [](LeagueOptions&) {};
-        row("existing file", asIs, u"kept.mdb"_s, db::TargetExists);
+        row("existing file", asIs, u"kept.mdb"_s, leaguegen::TargetExists);
         row("missing folder", asIs, u"nofolder/l.mdb"_s, db::WriteFailed);
         row("folder", asIs, u"."_s, db::NotAFile);
         row("no path", asIs, QString(), db::WriteFailed);

@@ -6,12 +6,12 @@
 #include "db/Schema.h"
 #include "leaguegen/LeagueGenerator.h"
 #include "shell/MDIMain.h"
+#include "shell/StartProgram.h"
 #include "shell/base/Prompts.h"
 #include "shell/base/Settings.h"
 
 #include <QAction>
 #include <QCryptographicHash>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -31,7 +31,7 @@ QMap<QString, qint64> rowCounts(const QString& path)
         return counts;
     for (const QString& table : db::schema::leagueTables() + QStringList{u"Notes"_s})
         league.query(u"SELECT COUNT(*) FROM "_s + table, {},
-                     [&](const QSqlQuery& q) { counts[table] = q.value(0).toLongLong(); });
+                     [&](const db::Statement& q) { counts[table] = q.value(0).toLongLong(); });
     return counts;
 }
 
@@ -210,7 +210,7 @@ void tst_Maintenance::convert_data()
     const QString typo = m_dir.filePath(u"typo/"_s + ConverterName);
     // The reason comes from the system, in the user's language.
     const QString notStarted =
-        u"^message:Error:%1 \"%2\" could not be started \\(.+\\)"_s.arg(int(db::StartFailed))
+        u"^message:Error:%1 \"%2\" could not be started \\(.+\\)"_s.arg(int(shell::StartFailed))
             .arg(QRegularExpression::escape(noExec));
 
     QTest::newRow("first use, Cancel") << QString() << QStringList{QString()} << QStringList{Picker}

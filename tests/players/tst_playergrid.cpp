@@ -22,8 +22,6 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QSettings>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -67,8 +65,8 @@ QStringList sqlValues(const QString& path, const QString& sql, const QVariantLis
     QStringList values;
     db::Error error = database.open(path);
     if (!error)
-        error = database.query(sql, params, [&](const QSqlQuery& row) {
-            for (int i = 0; i < row.record().count(); ++i)
+        error = database.query(sql, params, [&](const db::Statement& row) {
+            for (int i = 0; i < row.columnCount(); ++i)
                 values << shown(row.value(i));
         });
     return error ? QStringList{error.message()} : values;

@@ -3,7 +3,6 @@
 #include "db/RecordSet.h"
 #include "leaguegen/LeagueGenerator.h"
 
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <tuple>
@@ -60,7 +59,7 @@ QString TestRecordSet::stored(const QString& sql)
 {
     QStringList out;
     if (const Error e =
-            m_db.query(sql, {}, [&](const QSqlQuery& q) { out << q.value(0).toString(); }))
+            m_db.query(sql, {}, [&](const db::Statement& q) { out << q.value(0).toString(); }))
         qWarning() << e.message();
     return out.join(u',');
 }

@@ -119,7 +119,7 @@ db::Error checkTarget(const QString& path, bool overwrite)
                 QStringLiteral("%1 is a folder, not a league file.").arg(quoted(path))};
     if (info.exists() && !overwrite)
         return {
-            db::TargetExists,
+            TargetExists,
             QStringLiteral("The file %1 already exists and was left as it is.").arg(quoted(path))};
     return {};
 }

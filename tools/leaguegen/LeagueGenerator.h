@@ -9,6 +9,9 @@
 // Writes complete league files for the demo, the tests and the benchmarks.
 namespace leaguegen {
 
+// The generator will not replace a file unasked.
+inline constexpr int TargetExists = 1040;
+
 struct LeagueOptions {
     int players = 2000;             // 0 to 200,000 and more
     quint32 seed = 1;               // same seed, same file content

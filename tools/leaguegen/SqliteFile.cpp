@@ -56,41 +56,4 @@ db::Error SqliteFile::lastError() const
     return errorOf(m_db, sqlite3_extended_errcode(m_db));
 }
 
-Statement::~Statement()
-{
-    sqlite3_finalize(m_stmt);
-}
-
-db::Error Statement::prepare(const SqliteFile& file, const QString& sql)
-{
-    sqlite3_finalize(m_stmt);
-    m_stmt = nullptr;
-    m_db = file.handle();
-    const QByteArray text = sql.toUtf8();
-    const int rc = sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &m_stmt, nullptr);
-    return rc == SQLITE_OK ? db::Error() : errorOf(m_db, rc);
-}
-
-void Statement::bindNull(int column)
-{
-    sqlite3_bind_null(m_stmt, column + 1);
-}
-
-void Statement::bindInt(int column, std::int64_t value)
-{
-    sqlite3_bind_int64(m_stmt, column + 1, value);
-}
-
-void Statement::bindText(int column, const QByteArray& utf8)
-{
-    sqlite3_bind_text(m_stmt, column + 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-}
-
-db::Error Statement::run()
-{
-    const int rc = sqlite3_step(m_stmt);
-    sqlite3_reset(m_stmt); // every column is bound again for the next row
-    return rc == SQLITE_DONE ? db::Error() : errorOf(m_db, rc);
-}
-
 } // namespace leaguegen

@@ -4,16 +4,14 @@
 
 #include <QByteArray>
 #include <QString>
-#include <cstdint>
 
 struct sqlite3;
-struct sqlite3_stmt;
 
 namespace leaguegen {
 
-// A thin owner of a new SQLite file and its statements. The generator writes
-// hundreds of thousands of rows, so it talks to the engine directly instead of
-// going through QVariant per value.
+// A thin owner of a new SQLite file. The generator writes hundreds of
+// thousands of rows, so its statements (db::Statement) bind values directly
+// instead of through QVariant per value.
 class SqliteFile
 {
 public:
@@ -30,29 +28,6 @@ public:
 
 private:
     sqlite3* m_db = nullptr;
-};
-
-class Statement
-{
-public:
-    Statement() = default;
-    ~Statement();
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    db::Error prepare(const SqliteFile& file, const QString& sql);
-
-    // Columns count from 0 here; the engine copies text at once.
-    void bindNull(int column);
-    void bindInt(int column, std::int64_t value);
-    void bindText(int column, const QByteArray& utf8);
-
-    // Steps once and resets, so the statement is ready for the next row.
-    db::Error run();
-
-private:
-    sqlite3* m_db = nullptr;
-    sqlite3_stmt* m_stmt = nullptr;
 };
 
 } // namespace leaguegen

@@ -15,12 +15,6 @@ TableDef table(const char* name, const char* columns, const char* textColumns)
     return {QString::fromLatin1(name), words(columns), words(textColumns)};
 }
 
-QString quotedName(const QString& name)
-{
-    QString q = name;
-    q.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
-}
 } // namespace
 
 TableDef conferenceTable()
@@ -78,18 +72,19 @@ db::Error TableWriter::create(SqliteFile& file, const TableDef& def,
     m_source.clear();
     for (const QString& column : storedColumns) {
         const bool text = def.textColumns.contains(column);
-        declared << quotedName(column) +
+        declared << db::quoteIdentifier(column) +
                         (text ? QStringLiteral(" TEXT") : QStringLiteral(" INTEGER"));
-        names << quotedName(column);
+        names << db::quoteIdentifier(column);
         marks << QStringLiteral("?");
         m_source.push_back(int(def.columns.indexOf(column)));
     }
-    const QString table = quotedName(def.name);
+    const QString table = db::quoteIdentifier(def.name);
     if (db::Error e =
             file.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(table, declared.join(u", "))))
         return e;
-    if (db::Error e = m_insert.prepare(file, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                                 .arg(table, names.join(u", "), marks.join(u", "))))
+    if (db::Error e =
+            m_insert.prepare(file.handle(), QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                                .arg(table, names.join(u", "), marks.join(u", "))))
         return e;
     m_open = true;
     return {};
@@ -103,13 +98,13 @@ db::Error TableWriter::insert(const Row& row)
         const Cell& cell = row[size_t(m_source[size_t(i)])];
         switch (cell.kind) {
         case Cell::Kind::Null:
-            m_insert.bindNull(i);
+            m_insert.bindNull(i + 1);
             break;
         case Cell::Kind::Number:
-            m_insert.bindInt(i, cell.number);
+            m_insert.bindInt64(i + 1, cell.number);
             break;
         case Cell::Kind::Text:
-            m_insert.bindText(i, cell.text);
+            m_insert.bindText(i + 1, cell.text);
             break;
         }
     }

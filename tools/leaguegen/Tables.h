@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/Statement.h"
 #include "leaguegen/SqliteFile.h"
 
 #include <QByteArray>
@@ -51,7 +52,7 @@ public:
     db::Error insert(const Row& row);
 
 private:
-    Statement m_insert;
+    db::Statement m_insert;
     std::vector<int> m_source; // stored column -> index in the natural row
     bool m_open = false;
 };

@@ -70,7 +70,7 @@ int main(int argc, char** argv)
     QElapsedTimer clock;
     clock.start();
     const db::Error e = leaguegen::writeLeague(path, options);
-    if (e.number == db::TargetExists)
+    if (e.number == leaguegen::TargetExists)
         return fail(e.message() + u" Add --force to replace it."_s);
     if (e)
         return fail(e.message());

@@ -2,8 +2,6 @@
 
 #include "db/Database.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
@@ -163,33 +161,6 @@ QString RatingFunctions::updateSql(const QString& condition)
 
 namespace {
 
-class Statement
-{
-public:
-    Statement() = default;
-    ~Statement() { sqlite3_finalize(m_statement); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    int prepare(sqlite3* handle, const QString& sql)
-    {
-        const QByteArray text = sql.toUtf8();
-        return sqlite3_prepare_v3(handle, text.constData(), int(text.size()),
-                                  SQLITE_PREPARE_PERSISTENT, &m_statement, nullptr);
-    }
-    sqlite3_stmt* get() const { return m_statement; }
-
-private:
-    sqlite3_stmt* m_statement = nullptr;
-};
-
-db::Error sqliteError(sqlite3* handle)
-{
-    return db::Database::errorFrom(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(handle)),
-                                             QSqlError::StatementError,
-                                             QString::number(sqlite3_extended_errcode(handle))));
-}
-
 bool isLockError(const db::Error& e)
 {
     const int primary = e.number & 0xff;
@@ -229,7 +200,7 @@ db::Error checkTeam(db::Database& database, const GlobalEdit& edit)
     bool held = false;
     const db::Error e = database.query(
         QStringLiteral("SELECT TeamName FROM Team WHERE TeamID = ?"), {*edit.team},
-        [&](const QSqlQuery& q) { held = held || q.value(0).toString() == *edit.teamName; });
+        [&](const db::Statement& q) { held = held || q.value(0).toString() == *edit.teamName; });
     if (e)
         return stoppedAt(QStringLiteral("Reading the Team table"), e);
     if (!held)
@@ -258,26 +229,24 @@ public:
 
     db::Error prepare()
     {
-        if (m_count.prepare(m_handle, countSql()) != SQLITE_OK ||
-            m_update.prepare(
-                m_handle, RatingFunctions::updateSql(selectionCondition(m_edit.team))) != SQLITE_OK)
-            return stoppedAt(QStringLiteral("Preparing the edit"), sqliteError(m_handle));
-        return {};
+        db::Error e = m_count.prepare(m_handle, countSql());
+        if (!e)
+            e = m_update.prepare(m_handle,
+                                 RatingFunctions::updateSql(selectionCondition(m_edit.team)));
+        return e ? stoppedAt(QStringLiteral("Preparing the edit"), e) : db::Error();
     }
 
     db::Error countPlayers()
     {
-        sqlite3_stmt* s = m_count.get();
-        bindSelection(s, m_edit.team, std::nullopt);
-        int rc = sqlite3_step(s);
-        if (rc == SQLITE_ROW) {
+        bindSelection(m_count.handle(), m_edit.team, std::nullopt);
+        if (m_count.next()) {
             for (int p = 0; p < db::schema::PositionCount; ++p)
-                m_counts[size_t(p)] = sqlite3_column_int64(s, p); // NULL (no rows) reads as 0
-            rc = sqlite3_step(s);
+                m_counts[size_t(p)] = m_count.int64(p); // NULL (no rows) reads as 0
+            m_count.next();
         }
-        sqlite3_reset(s);
-        if (rc != SQLITE_DONE)
-            return stoppedAt(QStringLiteral("Selecting the players"), sqliteError(m_handle));
+        m_count.reset();
+        if (db::Error e = m_count.error())
+            return stoppedAt(QStringLiteral("Selecting the players"), e);
         return {};
     }
 
@@ -288,13 +257,9 @@ public:
             return {}; // nothing to change: skipped quietly
         if (m_progress.positionStarted)
             m_progress.positionStarted(position, players);
-        sqlite3_stmt* s = m_update.get();
-        bindSelection(s, m_edit.team, position);
-        const int rc = sqlite3_step(s);
-        sqlite3_reset(s);
-        if (rc != SQLITE_DONE)
-            return stoppedAt(QStringLiteral("Updating ") + db::schema::positions().at(position),
-                             sqliteError(m_handle));
+        bindSelection(m_update.handle(), m_edit.team, position);
+        if (db::Error e = m_update.run())
+            return stoppedAt(QStringLiteral("Updating ") + db::schema::positions().at(position), e);
         if (m_progress.positionFinished)
             m_progress.positionFinished(position, m_functions.takeChangedPlayers());
         return {};
@@ -315,8 +280,8 @@ private:
     const GlobalEdit& m_edit;
     const EditProgress& m_progress;
     RatingFunctions& m_functions;
-    Statement m_count;
-    Statement m_update;
+    db::Statement m_count;
+    db::Statement m_update;
     std::array<qint64, db::schema::PositionCount> m_counts{};
 };
 
@@ -351,7 +316,7 @@ db::Error runGlobalEdit(const QString& path, const GlobalEdit& edit, const RunOp
         return stoppedAt(QStringLiteral("Preparing the edit"), e);
     RatingFunctions functions(handle, edit.parameters, progress.playerDone);
     if (functions.result() != SQLITE_OK)
-        return stoppedAt(QStringLiteral("Preparing the edit"), sqliteError(handle));
+        return stoppedAt(QStringLiteral("Preparing the edit"), db::engineError(handle));
 
     db::Transaction transaction(database);
     if (db::Error e = transaction.begin())

@@ -2,7 +2,6 @@
 
 #include "db/Database.h"
 
-#include <QSqlQuery>
 #include <QVariant>
 #include <cmath>
 #include <optional>
@@ -40,7 +39,7 @@ db::Error readTeamList(const QString& path, QList<Team>& teams)
     if (db::Error e = database.open(path))
         return e;
     return database.query(QStringLiteral("SELECT TeamName, TeamID FROM TEAM ORDER by TeamName"), {},
-                          [&](const QSqlQuery& q) {
+                          [&](const db::Statement& q) {
                               if (const std::optional<qint64> id = wholeId(q.value(1)))
                                   teams.append({q.value(0).toString(), *id});
                           });

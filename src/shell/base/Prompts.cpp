@@ -1,5 +1,6 @@
 #include "shell/base/Prompts.h"
 
+#include "db/Error.h"
 #include "shell/base/Globals.h"
 
 #include <QApplication>
@@ -82,8 +83,7 @@ void refuse(QWidget* parent, const QString& text)
 
 void showError(QWidget* parent, int number, const QString& description)
 {
-    message(parent,
-            QStringLiteral("Error:") + QString::number(number) + QLatin1Char(' ') + description);
+    message(parent, db::Error::message(number, description));
 }
 
 QString input(QWidget* parent, const QString& prompt)
