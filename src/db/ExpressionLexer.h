@@ -8,8 +8,7 @@
 
 // Splits a filter or sort text into tokens. Internal to the expression
 // compiler; nothing here touches SQL.
-namespace db::expr
-{
+namespace db::expr {
 
 struct Token {
     enum Kind { End, Number, Text, Date, Name, Symbol };

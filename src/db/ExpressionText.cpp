@@ -2,11 +2,9 @@
 
 #include <QChar>
 
-namespace db::text
-{
+namespace db::text {
 
-namespace
-{
+namespace {
 
 using Byte = unsigned char;
 

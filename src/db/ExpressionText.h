@@ -7,8 +7,7 @@
 // Text rules that filters and sorts share: case-insensitive comparison of
 // UTF-8 text and Access-style Like patterns. Both fold case one code point at
 // a time, so "=", sorting and Like agree on which texts are equal.
-namespace db::text
-{
+namespace db::text {
 
 // Orders two UTF-8 texts ignoring case; <0, 0 or >0. Allocation-free: the
 // collation runs once per comparison when 200,000 rows are sorted.

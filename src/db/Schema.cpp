@@ -4,17 +4,17 @@ namespace db::schema {
 
 const QStringList& leagueTables()
 {
-    static const QStringList tables = {
-        QStringLiteral("Conference"), QStringLiteral("FreeAgents"), QStringLiteral("League"),
-        QStringLiteral("PlayerTable"), QStringLiteral("Roster"), QStringLiteral("Schedule"),
-        QStringLiteral("Team")};
+    static const QStringList tables = {QStringLiteral("Conference"), QStringLiteral("FreeAgents"),
+                                       QStringLiteral("League"),     QStringLiteral("PlayerTable"),
+                                       QStringLiteral("Roster"),     QStringLiteral("Schedule"),
+                                       QStringLiteral("Team")};
     return tables;
 }
 
 const QStringList& positions()
 {
-    static const QStringList list = QStringLiteral("QB HB FB WR TE C G T K P DE DT LB CB S")
-                                        .split(QLatin1Char(' '));
+    static const QStringList list =
+        QStringLiteral("QB HB FB WR TE C G T K P DE DT LB CB S").split(QLatin1Char(' '));
     return list;
 }
 
@@ -76,12 +76,12 @@ QString potentialColumn(int number)
 const QStringList& playerColumns()
 {
     static const QStringList columns = [] {
-        QStringList list = QStringLiteral(
-                               "LeagueName FirstName LastName PlayerId AcquireHow AcquireWhen "
-                               "CurrentPos Height Weight RightHanded FreeAgent InjurySeverity "
-                               "InjuryPoints InjuryType InjuryLocation InjuryWeeksOnList JerseyNum "
-                               "NaturalPos RetirementPts TeamId")
-                               .split(QLatin1Char(' '));
+        QStringList list =
+            QStringLiteral("LeagueName FirstName LastName PlayerId AcquireHow AcquireWhen "
+                           "CurrentPos Height Weight RightHanded FreeAgent InjurySeverity "
+                           "InjuryPoints InjuryType InjuryLocation InjuryWeeksOnList JerseyNum "
+                           "NaturalPos RetirementPts TeamId")
+                .split(QLatin1Char(' '));
         for (int n = 1; n <= RatingCount; ++n)
             list << actualColumn(n) << potentialColumn(n);
         return list;

@@ -19,11 +19,11 @@ inline constexpr int RatingCount = 30;
 inline constexpr int EditableRatingCount = 24; // the global edit changes 1..24 only
 
 struct Rating {
-    int number;          // 1..30
-    QString shortName;   // "SP", ... "YF"
-    QString attribute;   // "Speed", ... ; empty for the shown-only 25..30
+    int number;        // 1..30
+    QString shortName; // "SP", ... "YF"
+    QString attribute; // "Speed", ... ; empty for the shown-only 25..30
 };
-const Rating& rating(int number); // 1-based
+const Rating& rating(int number);    // 1-based
 QString actualColumn(int number);    // "RATING7"
 QString potentialColumn(int number); // "RATING_POT7"
 

@@ -1,10 +1,10 @@
 #include "players/frmPlayerSettings.h"
 
 #include "players/PlayerColumns.h"
-#include "shell/base/Twips.h"
 #include "players/frmDataGridPlayers.h"
 #include "shell/base/ContextIDs.h"
 #include "shell/base/Settings.h"
+#include "shell/base/Twips.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -125,7 +125,8 @@ void frmPlayerSettings::buildControls()
         m_keyed.append(box);
     }
 
-    m_ok = addButton(QStringLiteral("cmdOK"), QStringLiteral("&OK"), &frmPlayerSettings::cmdOK_Click);
+    m_ok =
+        addButton(QStringLiteral("cmdOK"), QStringLiteral("&OK"), &frmPlayerSettings::cmdOK_Click);
     m_cancel = addButton(QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"),
                          &frmPlayerSettings::cmdCancel_Click);
     m_help = addButton(QStringLiteral("cmdHelp"), QStringLiteral("&Help"),

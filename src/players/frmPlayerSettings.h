@@ -45,8 +45,8 @@ private:
 
     frmDataGridPlayers* m_grid;
     QGroupBox* m_frame = nullptr;
-    QList<QCheckBox*> m_boxes;          // all 22, in layout order
-    QList<QCheckBox*> m_keyed;          // by key index, "Item1" .. "Potential"
+    QList<QCheckBox*> m_boxes; // all 22, in layout order
+    QList<QCheckBox*> m_keyed; // by key index, "Item1" .. "Potential"
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
     QPushButton* m_help = nullptr;

@@ -14,8 +14,8 @@ public:
 
     static constexpr quint32 LocalMachine = 0x80000002; // HKEY_LOCAL_MACHINE
     static constexpr quint32 ReadAccess = 0x20019;      // KEY_READ
-    static constexpr quint32 TextType = 1;               // REG_SZ
-    static constexpr quint32 NumberType = 4;             // REG_DWORD, least significant byte first
+    static constexpr quint32 TextType = 1;              // REG_SZ
+    static constexpr quint32 NumberType = 4;            // REG_DWORD, least significant byte first
 
     virtual ~Registry() = default;
 

@@ -38,7 +38,8 @@ QString valueText(quint32 type, QByteArray data, const QString& unchanged)
 QString systemInfoProgram()
 {
     QString path;
-    if (GetKeyValue(Registry::LocalMachine, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
+    if (GetKeyValue(Registry::LocalMachine,
+                    QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
                     QStringLiteral("PATH"), path))
         return path;
     QString folder;

@@ -229,7 +229,8 @@ void TestBackups::globalEditBacksUpAndUndoes()
         QVERIFY(!league.execute(u"ATTACH DATABASE ? AS kept"_s, {taken[0].path}));
         QVERIFY(!league.query(u"SELECT count(*) FROM (SELECT * FROM PlayerTable "
                               "EXCEPT SELECT * FROM kept.PlayerTable)"_s,
-                              {}, [&](const db::Statement& q) { changed = q.value(0).toLongLong(); }));
+                              {},
+                              [&](const db::Statement& q) { changed = q.value(0).toLongLong(); }));
     }
     QVERIFY(changed > 0);
     QCOMPARE(m_main->commandResultText(),
