@@ -389,16 +389,6 @@ Error RecordSet::confirmRow(qint64 key, const QVector<QVariant>& seen) const
     return {};
 }
 
-Error RecordSet::countRows(qint64* rows) const
-{
-    RecordSetStatement count(m_db.sqliteHandle(),
-                             QStringLiteral("SELECT count(*) FROM ") + quoteIdentifier(m_table));
-    if (!count.next())
-        return count.error();
-    *rows = count.int64(0);
-    return {};
-}
-
 Error RecordSet::update(int row, const QHash<int, QVariant>& values, const QVector<QVariant>& seen)
 {
     if (Error e = checkWritable())
@@ -424,7 +414,7 @@ Error RecordSet::update(int row, const QHash<int, QVariant>& values, const QVect
         return e;
     if (Error e = confirmRow(key(row), seen))
         return e;
-    if (Error e = countRows(&before))
+    if (Error e = countTableRows(&before))
         return e;
     // The edit may change the key itself (an INTEGER PRIMARY KEY column is
     // the rowid): keep the new one, or later writes would miss the row or
@@ -436,7 +426,7 @@ Error RecordSet::update(int row, const QHash<int, QVariant>& values, const QVect
                 QStringLiteral(" = ? RETURNING ") + m_keyName,
             params, [&](const Statement& q) { newKeys << q.value(0).toLongLong(); }))
         return e;
-    if (Error e = countRows(&after))
+    if (Error e = countTableRows(&after))
         return e;
     if (newKeys.size() != 1 || after != before)
         return writeSkipped(QStringLiteral("change"));
@@ -474,13 +464,13 @@ Error RecordSet::insert(const QHash<int, QVariant>& values)
     qint64 before = 0, after = 0;
     if (Error e = transaction.begin())
         return e;
-    if (Error e = countRows(&before))
+    if (Error e = countTableRows(&before))
         return e;
     QList<qint64> newKeys;
     if (Error e = m_db.query(sql, params,
                              [&](const Statement& q) { newKeys << q.value(0).toLongLong(); }))
         return e;
-    if (Error e = countRows(&after))
+    if (Error e = countTableRows(&after))
         return e;
     if (newKeys.size() != 1 || after != before + 1)
         return writeSkipped(QStringLiteral("add"));
@@ -513,7 +503,7 @@ Error RecordSet::deleteFromFile(QList<int> rows)
     qint64 before = 0, after = 0;
     if (Error e = transaction.begin())
         return e;
-    if (Error e = countRows(&before))
+    if (Error e = countTableRows(&before))
         return e;
     const QString sql = QStringLiteral("DELETE FROM ") + quoteIdentifier(m_table) +
                         QStringLiteral(" WHERE ") + m_keyName + QStringLiteral(" = ?");
@@ -524,7 +514,7 @@ Error RecordSet::deleteFromFile(QList<int> rows)
         if (Error e = m_db.execute(sql, {key(row)}))
             return e;
     }
-    if (Error e = countRows(&after))
+    if (Error e = countTableRows(&after))
         return e;
     if (before - after != rows.size())
         return writeSkipped(QStringLiteral("delete"));

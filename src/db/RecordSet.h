@@ -164,7 +164,6 @@ private:
     QString selectSql(const QStringList& columns, const QString& extra, bool ordered) const;
     QStringList quotedFields(const QList<int>& fields) const;
     Error confirmRow(qint64 key, const QVector<QVariant>& seen) const;
-    Error countRows(qint64* rows) const;
     // A copy of this record set's table, fields, filters and sorts, with
     // one more condition added, keyed afresh.
     Error openDerived(const std::function<void(RecordSet&)>& addCondition,
