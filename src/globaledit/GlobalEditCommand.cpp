@@ -6,6 +6,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QStyle>
+#include <algorithm>
 
 namespace {
 QPointer<QMdiSubWindow>& single()
@@ -17,6 +19,24 @@ QPointer<QMdiSubWindow>& single()
 frmGlobal* loadedDialog()
 {
     return single() ? qobject_cast<frmGlobal*>(single()->widget()) : nullptr;
+}
+
+// The dialog whole when the main window has room for it, else as much as
+// fits, scrolling for the rest.
+void fitIntoArea(QMdiSubWindow* window, QMdiArea* area)
+{
+    const QMargins m = window->contentsMargins();
+    QSize want = window->widget()->sizeHint() + QSize(m.left() + m.right(), m.top() + m.bottom());
+    const QSize room = area->viewport()->size();
+    const int bar = window->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    if (want.height() > room.height())
+        want.rwidth() += bar;
+    if (want.width() > room.width())
+        want.rheight() += bar;
+    window->setFixedSize(want.boundedTo(room));
+    const QPoint inside(std::clamp(window->x(), 0, room.width() - window->width()),
+                        std::clamp(window->y(), 0, room.height() - window->height()));
+    window->move(inside);
 }
 } // namespace
 
@@ -41,12 +61,22 @@ void showGlobalEdit(QMdiArea* area, const QString& leaguePath,
                                                  Qt::WindowCloseButtonHint);
         window->setObjectName(QStringLiteral("frmGlobalWindow"));
         window->setAttribute(Qt::WA_DeleteOnClose); // the close box unloads it
-        window->adjustSize();
-        window->setFixedSize(window->sizeHint());
+        // Activating it beside a maximized grid window would maximize it too,
+        // a small dialog in a grey void: it stays as it is.
+        QObject::connect(window, &QMdiSubWindow::windowStateChanged, window,
+                         [w = window.data()](Qt::WindowStates, Qt::WindowStates now) {
+                             if (now & Qt::WindowMaximized)
+                                 w->showNormal();
+                         });
         newForm->setFocus();
     }
+    fitIntoArea(window, area);
+    const bool maximizeOnActivation =
+        !area->testOption(QMdiArea::DontMaximizeSubWindowOnActivation);
+    area->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
     window->show();
     area->setActiveSubWindow(window);
+    area->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, !maximizeOnActivation);
 }
 
 void globalEditLeagueChanged(const QString& leaguePath)

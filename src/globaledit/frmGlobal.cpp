@@ -23,6 +23,7 @@
 #include <QLocale>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScrollArea>
 #include <iterator>
 
 namespace {
@@ -123,8 +124,11 @@ frmGlobal::frmGlobal(const QString& leaguePath, QWidget* parent)
     setObjectName(QStringLiteral("frmGlobal"));
     setWindowTitle(QStringLiteral("Yardmark 99 - Global Edit"));
 
-    // Frames down the left, the three command buttons stacked top right.
-    auto* layout = new QGridLayout(this);
+    // Frames down the left, the command buttons stacked top right, on a page
+    // that scrolls when the main window has less room than the dialog needs.
+    m_page = new QWidget;
+    m_page->setObjectName(QStringLiteral("frmGlobalPage"));
+    auto* layout = new QGridLayout(m_page);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     buildTeamLine(layout);
     auto* bounds = new QHBoxLayout;
@@ -147,7 +151,20 @@ frmGlobal::frmGlobal(const QString& leaguePath, QWidget* parent)
     buttons->addStretch();
     layout->addLayout(buttons, 0, 1, 4, 1);
 
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("frmGlobalScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(m_page);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
+
     setFocusProxy(m_ratings.front().actual); // focus starts in txtSP
+}
+
+QSize frmGlobal::sizeHint() const
+{
+    return m_page->sizeHint();
 }
 
 void frmGlobal::buildTeamLine(QGridLayout* layout)

@@ -45,6 +45,8 @@ public:
 
     globaledit::TeamFilter teamFilter() const { return m_teamFilter; }
     QString posName() const { return PosName; }
+    // The whole dialog, unscrolled.
+    QSize sizeHint() const override;
 
 signals:
     // OK changed the league: what it changed, for the main window's status.
@@ -85,6 +87,7 @@ private:
     void positionStarted(int position, qint64 players);
     void playersDone(int position, qint64 done);
 
+    QWidget* m_page = nullptr; // every control, inside the scroll area
     QComboBox* cboTeam = nullptr;
     std::array<QCheckBox*, db::schema::PositionCount> chkPosition{};
     QLineEdit* txtActMax = nullptr;

@@ -21,6 +21,8 @@
 #include <QPointer>
 #include <QProcess>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -227,6 +229,51 @@ private slots:
         QCOMPARE(main.commandResultText(), QString());
         QCOMPARE(main.leagueStatusText(),
                  QDir::toNativeSeparators(dir.filePath(QStringLiteral("other.mdb"))));
+    }
+
+    void globalEditFitsASmallMainWindowBesideAMaximizedGrid_data()
+    {
+        QTest::addColumn<QString>("geometry");
+        QTest::newRow("800 x 600") << "0,0,800,600";
+        QTest::newRow("smaller than the dialog") << "0,0,480,360";
+    }
+
+    void globalEditFitsASmallMainWindowBesideAMaximizedGrid()
+    {
+        QFETCH(QString, geometry);
+        QTemporaryDir dir;
+        const QString league = dir.filePath(QStringLiteral("AccessConvert.mdb"));
+        leaguegen::LeagueOptions options;
+        options.players = 60;
+        QVERIFY(!leaguegen::writeLeague(league, options));
+        SaveSetting(QStringLiteral("Settings"), QStringLiteral("mdb"), league);
+        SaveSetting(QStringLiteral("MainWindow"), QStringLiteral("Geometry"), geometry);
+        MDIMain main;
+        main.show();
+        QMdiArea* area = main.mdiArea();
+        main.action(QStringLiteral("mnuConference"))->trigger();
+        QMdiSubWindow* grid = area->currentSubWindow();
+        grid->showMaximized();
+        main.action(QStringLiteral("mnuGlobalEdit"))->trigger();
+        auto* edit = main.findChild<QMdiSubWindow*>(QStringLiteral("frmGlobalWindow"));
+        QCOMPARE(area->currentSubWindow(), edit);
+        QVERIFY(!edit->isMaximized());
+        QVERIFY(area->viewport()->rect().contains(edit->geometry()));
+        QCoreApplication::processEvents(); // the layouts settle
+
+        // All of the dialog can be scrolled into view, and it is not squeezed.
+        auto* scroll = edit->findChild<QScrollArea*>();
+        QWidget* page = scroll->widget();
+        QCOMPARE(page->size(), edit->widget()->sizeHint());
+        QVERIFY(scroll->viewport()->width() + scroll->horizontalScrollBar()->maximum() >=
+                page->width());
+        QVERIFY(scroll->viewport()->height() + scroll->verticalScrollBar()->maximum() >=
+                page->height());
+        // Coming back to it from the maximized grid does not maximize it either.
+        area->setActiveSubWindow(grid);
+        area->setActiveSubWindow(edit);
+        QVERIFY(!edit->isMaximized());
+        edit->close();
     }
 
     void savedGeometryIsFittedToTheScreen_data()
