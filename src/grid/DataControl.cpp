@@ -1,5 +1,7 @@
 #include "grid/DataControl.h"
 
+#include <utility>
+
 DataControl::DataControl(QObject* parent) : QObject(parent) {}
 
 // The record set goes before the connection it reads through (member order).
@@ -20,15 +22,18 @@ db::Error DataControl::refresh()
         m_recordsetType == db::RecordSet::Table ? db::RecordSet::Table : db::RecordSet::Dynaset;
     if (db::Error e = db::RecordSet::open(*database, m_recordSource, kind, &recordSet))
         return e;
-    m_recordset = std::move(recordSet);
+    // The old record set and connection stay until the listeners have left
+    // them; the record set goes first.
+    std::unique_ptr<db::Database> oldDatabase;
     if (opened)
-        m_database = std::move(opened);
+        oldDatabase = std::exchange(m_database, std::move(opened));
+    const std::unique_ptr<db::RecordSet> old = std::exchange(m_recordset, std::move(recordSet));
     emit recordsetReplaced();
     return {};
 }
 
 void DataControl::setRecordset(std::unique_ptr<db::RecordSet> recordSet)
 {
-    m_recordset = std::move(recordSet);
+    const std::unique_ptr<db::RecordSet> old = std::exchange(m_recordset, std::move(recordSet));
     emit recordsetReplaced();
 }

@@ -35,7 +35,8 @@ public:
     void setRecordset(std::unique_ptr<db::RecordSet> recordSet);
 
 signals:
-    // The current record set was replaced; the grid rebuilds from it.
+    // The current record set was replaced; the grid rebuilds from it. The
+    // old one is still open while the signal is delivered, and dropped after.
     void recordsetReplaced();
 
 private:

@@ -47,7 +47,8 @@ frmDataGrid::frmDataGrid(const QString& databasePath, const QString& recordSourc
 frmDataGrid::frmDataGrid(const GridOptions& options, const QString& databasePath,
                          const QString& recordSource, QWidget* parent)
     : QWidget(parent), m_options(options), m_data(new DataControl(this)),
-      m_model(new RecordSetModel(this)), m_grid(new DataGridView(this)), m_strip(new QWidget(this))
+      m_model(new RecordSetModel(this)), m_grid(new DataGridView(this)), m_strip(new QWidget(this)),
+      m_widths(m_grid, m_model)
 {
     setObjectName(u"frmDataGrid"_s);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -198,20 +199,18 @@ bool frmDataGrid::Form_Load()
 
 void frmDataGrid::rebindModel()
 {
-    // Fixed columns outlive the record set: keep what the view hid and sized.
+    // Runs while the model still reads the record set it shows (Data1 drops
+    // a replaced one only after this). Fixed columns outlive the record set:
+    // keep what the view hid; widths go by field name.
     const int columns = m_options.fixedColumns.isEmpty() ? 0 : m_model->columnCount();
     QVector<bool> hidden(columns);
-    QVector<int> widths(columns);
-    for (int c = 0; c < columns; ++c) {
+    for (int c = 0; c < columns; ++c)
         hidden[c] = m_grid->isColumnHidden(c);
-        widths[c] = m_grid->columnWidth(c);
-    }
+    m_widths.keep();
     m_model->setRecordSet(m_data->recordset());
-    for (int c = 0; c < columns && c < m_model->columnCount(); ++c) {
+    for (int c = 0; c < columns && c < m_model->columnCount(); ++c)
         m_grid->setColumnHidden(c, hidden[c]);
-        if (!hidden[c] && widths[c] > 0)
-            m_grid->setColumnWidth(c, widths[c]);
-    }
+    m_widths.apply(m_data->recordset() ? m_data->recordset()->table() : QString());
 }
 
 void frmDataGrid::cmdRefresh_Click()
@@ -427,6 +426,8 @@ void frmDataGrid::closeEvent(QCloseEvent* event)
 
 void frmDataGrid::Form_Unload()
 {
+    if (const db::RecordSet* rs = m_data->recordset())
+        m_widths.save(rs->table());
     emit unloaded();
 }
 

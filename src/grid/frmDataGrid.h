@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/Error.h"
+#include "grid/ColumnWidths.h"
 #include "grid/RecordSetModel.h"
 #include "shell/base/EditingWindow.h"
 
@@ -161,4 +162,5 @@ private:
     qint64 m_rowsFilteredOut = 0; // the table's rows the filters hide
     bool m_returningToEditedRow = false;
     GridCommands* m_commands = nullptr;
+    ColumnWidths m_widths;
 };

@@ -11,6 +11,7 @@
 #include "leaguegen/LeagueGenerator.h"
 #include "shell/MDIMain.h"
 #include "shell/base/Prompts.h"
+#include "shell/base/Settings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -150,6 +151,7 @@ private slots:
                            QString::fromLatin1(QTest::currentDataTag()).remove(u' ') + u".db"_s);
         QFile::remove(m_path);
         QVERIFY(QFile::copy(m_pristine, m_path));
+        TestSupport::clearSettings();
         m_main = new MDIMain;
         m_main->show();
         QApplication::setActiveWindow(m_main); // keyboard shortcuts need an active window
@@ -372,6 +374,38 @@ private slots:
         if (!cancel)
             QVERIFY(Prompts::shown().last().text.startsWith(u"Error:1041 "_s));
         QCOMPARE(QDir(m_dir.path()).entryList({u"cancelled*"_s}), QStringList());
+    }
+
+    // Widths fit the values; a width the user sets holds through every way
+    // the rows are replaced, and comes back in the next window on the table.
+    void widthsFitAndAreRemembered()
+    {
+        execute(
+            u"UPDATE Team SET City = 'Harbor City of the Long Northern Shore' WHERE rowid = 2"_s);
+        frmDataGrid* w = open(u"Team"_s);
+        DataGridView* grid = w->grdDataGrid();
+        const int city = cell(w, 0, u"City"_s).column();
+        const int id = cell(w, 0, u"TeamID"_s).column();
+        const QFontMetrics metrics = grid->fontMetrics();
+        QVERIFY(grid->columnWidth(city) >
+                metrics.horizontalAdvance(u"Harbor City of the Long Northern Shore"_s));
+        QVERIFY(grid->columnWidth(id) < metrics.horizontalAdvance(u"TeamID"_s) * 2);
+
+        grid->horizontalHeader()->resizeSection(city, 333);
+        Prompts::setNextInput(u"City DESC"_s);
+        w->cmdSort_Click();
+        Prompts::setNextInput(u"TeamID > 1"_s);
+        w->cmdFilter_Click();
+        w->cmdRefresh_Click();
+        choose(w, cell(w, 0, u"City"_s), u"mnuRemoveFilterAndSort"_s);
+        QCOMPARE(grid->columnWidth(city), 333);
+        const int idWidth = grid->columnWidth(id);
+        w->cmdClose_Click();
+        QCOMPARE(GetSetting(u"ColumnWidths"_s, u"Team"_s), u"city=333"_s);
+
+        w = open(u"Team"_s);
+        QCOMPARE(w->grdDataGrid()->columnWidth(city), 333);
+        QCOMPARE(w->grdDataGrid()->columnWidth(id), idWidth);
     }
 };
 

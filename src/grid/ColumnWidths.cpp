@@ -1,0 +1,105 @@
+#include "grid/ColumnWidths.h"
+
+#include "db/RecordSet.h"
+#include "grid/DataGridView.h"
+#include "grid/RecordSetModel.h"
+#include "shell/base/Settings.h"
+
+#include <QHeaderView>
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+// No fitted column takes more than this; the user may widen it.
+constexpr int MaxFittedPixels = 400;
+constexpr int Padding = 12;
+
+QHash<QString, int> parseWidths(const QString& text)
+{
+    QHash<QString, int> widths;
+    for (const QString& entry : text.split(u';', Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int pixels = entry.section(u'=', 1).toInt(&ok);
+        if (ok && pixels > 0)
+            widths.insert(entry.section(u'=', 0, 0).toLower(), pixels);
+    }
+    return widths;
+}
+} // namespace
+
+ColumnWidths::ColumnWidths(DataGridView* grid, const RecordSetModel* model)
+    : m_grid(grid), m_model(model)
+{
+}
+
+QString ColumnWidths::settingsSection()
+{
+    return u"ColumnWidths"_s;
+}
+
+void ColumnWidths::keep()
+{
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        const QString field = m_model->fieldNameOfColumn(c).toLower();
+        if (!field.isEmpty() && !m_grid->isColumnHidden(c) && m_grid->columnWidth(c) > 0)
+            m_kept.insert(field, m_grid->columnWidth(c));
+    }
+}
+
+void ColumnWidths::apply(const QString& table)
+{
+    const QHash<QString, int> stored = parseWidths(GetSetting(settingsSection(), table));
+    QHeaderView* header = m_grid->horizontalHeader();
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        const QString field = m_model->fieldNameOfColumn(c).toLower();
+        if (field.isEmpty())
+            continue;
+        if (!m_first.contains(field)) {
+            const int width = stored.value(field);
+            m_first.insert(field, width > 0 ? width : fittedWidth(c));
+        }
+        // A hidden column gets its width when it is shown again.
+        header->resizeSection(c, m_kept.value(field, m_first.value(field)));
+    }
+}
+
+int ColumnWidths::fittedWidth(int column) const
+{
+    // Room for the caption and the sort indicator beside it, and for the
+    // values of the first page only, so a table of any size opens at once.
+    const QFontMetrics captions(m_grid->horizontalHeader()->font());
+    const QFontMetrics cells(m_grid->font());
+    int width = captions.horizontalAdvance(m_model->headerData(column, Qt::Horizontal).toString()) +
+                captions.height() + Padding;
+    const int rows = std::min(m_model->rowCount(), int(db::RecordSet::PageSize));
+    for (int r = 0; r < rows && width < MaxFittedPixels; ++r) {
+        const QString text = m_model->index(r, column).data().toString();
+        width = std::max(width, cells.horizontalAdvance(text) + Padding);
+    }
+    return std::min(width, MaxFittedPixels);
+}
+
+void ColumnWidths::save(const QString& table) const
+{
+    if (table.isEmpty())
+        return;
+    QHash<QString, int> widths = parseWidths(GetSetting(settingsSection(), table));
+    bool changed = false;
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        const QString field = m_model->fieldNameOfColumn(c).toLower();
+        const int now = m_grid->isColumnHidden(c) ? m_kept.value(field) : m_grid->columnWidth(c);
+        if (now <= 0 || !m_first.contains(field) || now == m_first.value(field) ||
+            now == widths.value(field))
+            continue;
+        widths.insert(field, now);
+        changed = true;
+    }
+    if (!changed)
+        return;
+    QStringList entries;
+    for (auto it = widths.cbegin(); it != widths.cend(); ++it)
+        entries << it.key() + u'=' + QString::number(it.value());
+    entries.sort();
+    SaveSetting(settingsSection(), table, entries.join(u';'));
+}
