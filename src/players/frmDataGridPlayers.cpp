@@ -1,6 +1,7 @@
 #include "players/frmDataGridPlayers.h"
 
 #include "grid/DataGridView.h"
+#include "grid/FrozenColumns.h"
 #include "players/PlayerColumns.h"
 #include "players/frmPlayerSettings.h"
 
@@ -31,6 +32,21 @@ frmDataGridPlayers::frmDataGridPlayers(const QString& databasePath)
     QPushButton* settings =
         addStripButton(QStringLiteral("cmdSettings"), QStringLiteral("&Settings"), 5880, 1437);
     connect(settings, &QPushButton::clicked, this, &frmDataGridPlayers::cmdSettings_Click);
+    buildFrozenNames();
+}
+
+void frmDataGridPlayers::buildFrozenNames()
+{
+    QList<int> names;
+    const std::vector<players::PlayerColumn>& columns = players::playerGridColumns();
+    for (int c = 0; c < int(columns.size()); ++c) {
+        const QString& field = columns[size_t(c)].field;
+        if (field == QLatin1String("FirstName") || field == QLatin1String("LastName"))
+            names << c;
+    }
+    auto* frozen = new FrozenColumns(grdDataGrid(), names);
+    frozen->setObjectName(QStringLiteral("grdFrozenNames"));
+    frozen->setAccessibleName(QStringLiteral("Player Names"));
 }
 
 frmDataGridPlayers* frmDataGridPlayers::instance()

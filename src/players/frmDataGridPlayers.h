@@ -29,4 +29,6 @@ protected:
 
 private:
     explicit frmDataGridPlayers(const QString& databasePath);
+    // FirstName and LastName stay in view while the grid is scrolled right.
+    void buildFrozenNames();
 };

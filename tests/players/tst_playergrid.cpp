@@ -22,6 +22,7 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QSettings>
+#include <QTableView>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -500,6 +501,69 @@ private slots:
         Prompts::setNextInput(u"Weight, Height"_s); // no one column rules
         window->cmdSort_Click();
         QVERIFY(!header->isSortIndicatorShown());
+    }
+
+    // While the grid is scrolled right the names stand at its left edge, row
+    // for row, through scrolling, a taller row and a Sort; a click on a name
+    // is a click on the grid's name cell, questions and all.
+    void namesStayInViewWhileScrollingRight()
+    {
+        frmDataGridPlayers* window = openThroughMenu();
+        QVERIFY(window);
+        DataGridView* grid = window->grdDataGrid();
+        RecordSetModel* model = window->model();
+        auto* names = grid->findChild<QTableView*>(u"grdFrozenNames"_s);
+        QVERIFY(names && !names->accessibleName().isEmpty());
+        QVERIFY(!names->isVisible()); // at rest the grid shows the names itself
+        const auto alignedWithGrid = [&] {
+            QVERIFY(names->isVisible());
+            QCOMPARE(names->geometry().left(), grid->viewport()->geometry().left());
+            for (int c = 0; c < model->columnCount(); ++c) {
+                QCOMPARE(names->isColumnHidden(c), c != 1 && c != 2);
+                if (c == 1 || c == 2)
+                    QCOMPARE(names->columnWidth(c), grid->columnWidth(c));
+            }
+            for (int y : {0, grid->viewport()->height() - 1}) {
+                const int row = grid->rowAt(y);
+                QCOMPARE(names->rowAt(y), row);
+                QCOMPARE(names->rowViewportPosition(row), grid->rowViewportPosition(row));
+            }
+        };
+
+        const int row = Players / 2;
+        grid->verticalHeader()->resizeSection(row - 1, 60);
+        grid->setCurrentIndex(model->index(row, 79));
+        QVERIFY(grid->columnViewportPosition(2) < 0);
+        alignedWithGrid();
+        QCOMPARE(names->rowHeight(row - 1), 60);
+        QTest::keyClick(grid, Qt::Key_PageDown);
+        alignedWithGrid();
+        grid->horizontalHeader()->resizeSection(2, 150);
+        alignedWithGrid();
+        window->grdDataGrid_HeadClick(79);
+        grid->scrollTo(model->index(Players - 1, 79));
+        alignedWithGrid();
+
+        // An edited rating, then a click on another player's name.
+        grid->setCurrentIndex(model->index(row, 79));
+        const QModelIndex rating = model->index(row, 79);
+        QVERIFY(model->setData(rating, rating.data().toInt() == 1 ? u"2"_s : u"1"_s));
+        QVERIFY(model->hasPendingEdit());
+        Prompts::setNextAnswer(QMessageBox::No);
+        QTest::mouseClick(names->viewport(), Qt::LeftButton, {},
+                          names->visualRect(model->index(row + 1, 2)).center());
+        QCOMPARE(Prompts::shown().size(), 1);
+        QCOMPARE(Prompts::shown()[0].text, u"Commit changes?"_s);
+        QVERIFY(!model->hasPendingEdit());
+        QVERIFY(!names->isVisible());
+        QCOMPARE(grid->currentIndex(), model->index(row + 1, 2));
+        QVERIFY(grid->viewport()->rect().contains(grid->visualRect(grid->currentIndex())));
+
+        grid->scrollTo(model->index(row, 79));
+        QHeaderView* header = names->horizontalHeader();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          {header->sectionViewportPosition(2) + 5, header->height() / 2});
+        QCOMPARE(window->Data1()->recordset()->sortTexts().first(), u"[LastName]"_s);
     }
 };
 
