@@ -6,6 +6,7 @@
 #include "shell/base/Settings.h"
 
 #include <QHeaderView>
+#include <QSet>
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -73,9 +74,13 @@ int ColumnWidths::fittedWidth(int column) const
     int width = captions.horizontalAdvance(m_model->headerData(column, Qt::Horizontal).toString()) +
                 captions.height() + Padding;
     const int rows = std::min(m_model->rowCount(), int(db::RecordSet::PageSize));
+    QSet<QString> measured; // ratings repeat: each text is laid out once
     for (int r = 0; r < rows && width < MaxFittedPixels; ++r) {
         const QString text = m_model->index(r, column).data().toString();
-        width = std::max(width, cells.horizontalAdvance(text) + Padding);
+        if (!measured.contains(text)) {
+            measured.insert(text);
+            width = std::max(width, cells.horizontalAdvance(text) + Padding);
+        }
     }
     return std::min(width, MaxFittedPixels);
 }

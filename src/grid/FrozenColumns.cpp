@@ -17,7 +17,10 @@ FrozenColumns::FrozenColumns(DataGridView* grid, const QList<int>& columns)
     setFocusPolicy(Qt::NoFocus);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setAutoScroll(false);
-    setFrameShape(QFrame::NoFrame);
+    // A line round it marks where the frozen columns end; it lies over the
+    // grid's own lines, so the cells stay where the grid has them.
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(1);
     setWordWrap(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -82,7 +85,9 @@ void FrozenColumns::place()
         horizontalHeader()->setFixedHeight(m_grid->horizontalHeader()->height());
         horizontalHeader()->setSortIndicatorShown(
             m_grid->horizontalHeader()->isSortIndicatorShown());
-        setGeometry(cells.left(), top, std::min(width, cells.width()), cells.bottom() - top + 1);
+        const int line = frameWidth();
+        setGeometry(cells.left() - line, top - line, std::min(width, cells.width()) + 2 * line,
+                    cells.bottom() - top + 1 + 2 * line);
     }
     setVisible(show);
     followGrid();

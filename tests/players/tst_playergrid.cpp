@@ -517,7 +517,8 @@ private slots:
         QVERIFY(!names->isVisible()); // at rest the grid shows the names itself
         const auto alignedWithGrid = [&] {
             QVERIFY(names->isVisible());
-            QCOMPARE(names->geometry().left(), grid->viewport()->geometry().left());
+            QCOMPARE(names->viewport()->mapTo(grid, QPoint()),
+                     grid->viewport()->mapTo(grid, QPoint()));
             for (int c = 0; c < model->columnCount(); ++c) {
                 QCOMPARE(names->isColumnHidden(c), c != 1 && c != 2);
                 if (c == 1 || c == 2)
