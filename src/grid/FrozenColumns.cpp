@@ -10,7 +10,7 @@
 #include <algorithm>
 
 FrozenColumns::FrozenColumns(DataGridView* grid, const QList<int>& columns)
-    : QTableView(grid), m_grid(grid), m_columns(columns)
+    : QTableView(grid), m_grid(grid), m_gridCells(grid->viewport()), m_columns(columns)
 {
     setModel(grid->model());
     setSelectionModel(grid->selectionModel());
@@ -46,7 +46,7 @@ FrozenColumns::FrozenColumns(DataGridView* grid, const QList<int>& columns)
     connect(grid->horizontalScrollBar(), &QScrollBar::valueChanged, this, &FrozenColumns::place);
     connect(grid->horizontalScrollBar(), &QScrollBar::rangeChanged, this, &FrozenColumns::place);
     connect(grid->model(), &QAbstractItemModel::modelReset, this, &FrozenColumns::syncColumns);
-    for (QWidget* surface : {grid->viewport(), viewport(), horizontalHeader()->viewport()})
+    for (QWidget* surface : {m_gridCells, viewport(), horizontalHeader()->viewport()})
         surface->installEventFilter(this);
     syncColumns();
 }
@@ -100,7 +100,7 @@ void FrozenColumns::followGrid()
 
 bool FrozenColumns::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_grid->viewport()) {
+    if (watched == m_gridCells) {
         if (event->type() == QEvent::Resize)
             place();
         return false;

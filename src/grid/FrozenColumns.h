@@ -32,5 +32,6 @@ private:
     bool forward(QWidget* from, QEvent* event);
 
     DataGridView* m_grid;
+    QWidget* m_gridCells; // the grid's viewport: compared only, as it may go first
     QList<int> m_columns;
 };
