@@ -23,6 +23,17 @@ QString changedSince(const backups::UndoPoint& point)
         .arg(QDir::toNativeSeparators(point.league), point.command);
 }
 
+// "before Clear Database of 2026-12-06 16:20:31", from the backup's name.
+QString takenBefore(const QString& league, const QString& backup)
+{
+    for (const backups::Backup& b : backups::list(league)) {
+        if (b.path == backup)
+            return QStringLiteral("before %1 of %2")
+                .arg(b.command, b.taken.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    }
+    return {};
+}
+
 } // namespace
 
 void MDIMain::updateUndoItem()
@@ -41,6 +52,7 @@ bool MDIMain::restoreLeague(const QString& league, const QString& backup, const 
             editing && !editing->resolvePendingEdit())
             return false;
     }
+    const QString restored = takenBefore(league, backup); // the backup may be pruned after
     const db::Error e = backups::restore(league, backup, command, unchangedSince);
     if (e.number == db::LeagueChanged) {
         Prompts::refuse(this, changedSince(*backups::UndoRecord::instance().point()));
@@ -54,6 +66,7 @@ bool MDIMain::restoreLeague(const QString& league, const QString& backup, const 
         if (auto* grid = qobject_cast<frmDataGrid*>(sub->widget()))
             grid->cmdRefresh_Click();
     }
+    showCommandResult(QStringLiteral("%1: the league is back as it was %2").arg(command, restored));
     return true;
 }
 

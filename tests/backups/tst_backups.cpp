@@ -202,6 +202,9 @@ void TestBackups::clearDatabaseBacksUpAndUndoes()
     QCOMPARE(integrity(m_main->leaguePath()), u"ok"_s);
     QVERIFY(grid->Data1()->recordset()->count() > 0);
     QVERIFY(!undo->isEnabled());
+    QVERIFY2(m_main->commandResultText().startsWith(
+                 u"Undo Global Edit: the league is back as it was before Clear Database of "_s),
+             qPrintable(m_main->commandResultText()));
     // The undone state is kept too, so the undo can itself be taken back.
     QCOMPARE(backups::list(m_main->leaguePath()).first().command, u"Undo Global Edit"_s);
 }
@@ -240,7 +243,10 @@ void TestBackups::globalEditBacksUpAndUndoes()
     QCOMPARE(shownTexts(), QStringList());
     QCOMPARE(content(m_main->leaguePath()), held);
     QVERIFY(!m_main->action(u"mnuUndoGlobalEdit"_s)->isEnabled());
-    QCOMPARE(m_main->commandResultText(), QString()); // gone with the next command
+    // The undo's own result replaces the edit's.
+    QVERIFY2(m_main->commandResultText().startsWith(
+                 u"Undo Global Edit: the league is back as it was before Global Edit of "_s),
+             qPrintable(m_main->commandResultText()));
 }
 
 void TestBackups::undoRefusedAfterLaterChange()

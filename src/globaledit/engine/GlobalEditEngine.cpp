@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <sqlite3.h>
+#include <vector>
 
 namespace globaledit {
 
@@ -36,7 +37,6 @@ namespace {
 
 const char* const ActualFunction = "ym_act";
 const char* const PotentialFunction = "ym_pot";
-const char* const DoneFunction = "ym_done";
 
 } // namespace
 
@@ -91,12 +91,6 @@ void ratingStep(sqlite3_context* context, int argc, sqlite3_value** argv)
         functions->ratingChanged();
 }
 
-void playerDone(sqlite3_context* context, int, sqlite3_value** argv)
-{
-    static_cast<RatingFunctions*>(sqlite3_user_data(context))->playerDone();
-    sqlite3_result_value(context, argv[0]);
-}
-
 int registerFunction(sqlite3* handle, const char* name, int argc, void* data,
                      void (*step)(sqlite3_context*, int, sqlite3_value**))
 {
@@ -114,8 +108,6 @@ RatingFunctions::RatingFunctions(sqlite3* handle, const EditParameters& paramete
     m_result = registerFunction(m_handle, ActualFunction, 2, this, &ratingStep);
     if (m_result == SQLITE_OK)
         m_result = registerFunction(m_handle, PotentialFunction, 3, this, &ratingStep);
-    if (m_result == SQLITE_OK)
-        m_result = registerFunction(m_handle, DoneFunction, 1, this, &globaledit::playerDone);
 }
 
 void RatingFunctions::playerDone()
@@ -136,7 +128,6 @@ RatingFunctions::~RatingFunctions()
 {
     registerFunction(m_handle, ActualFunction, 2, nullptr, nullptr);
     registerFunction(m_handle, PotentialFunction, 3, nullptr, nullptr);
-    registerFunction(m_handle, DoneFunction, 1, nullptr, nullptr);
 }
 
 QString RatingFunctions::updateSql(const QString& condition)
@@ -148,11 +139,6 @@ QString RatingFunctions::updateSql(const QString& condition)
         sets << QStringLiteral("%1 = ym_act(%2, %1)").arg(a).arg(n)
              << QStringLiteral("%1 = ym_pot(%2, %3, %1)").arg(p).arg(n).arg(a);
     }
-    // Right-hand sides run once per updated row: the last one counts it.
-    sets.last() = QStringLiteral("%1 = ym_done(ym_pot(%2, %3, %1))")
-                      .arg(db::schema::potentialColumn(EditedRatingCount))
-                      .arg(EditedRatingCount)
-                      .arg(db::schema::actualColumn(EditedRatingCount));
     return QStringLiteral("UPDATE PlayerTable SET ") + sets.join(QStringLiteral(", ")) +
            QStringLiteral(" WHERE ") + condition;
 }
@@ -214,10 +200,12 @@ db::Error checkTeam(db::Database& database, const GlobalEdit& edit)
 
 namespace {
 
-// Each position is one UPDATE whose condition is that position's selection:
-// one pass over the table per position, with no reader left open beside
-// the writer. The counts of every position come first, from a single pass,
-// so the progress of each position is known before its players change.
+// One pass reads the chosen players' row ids by position; each position's
+// players are then written one row at a time, in file order. The counts of
+// every position are known before its players change, so the progress is
+// honest, and each statement changes one row: SQLite keeps no statement
+// journal for it, where an UPDATE per position over the whole table would
+// copy every page it touches for the statement's own rollback.
 class EditRun
 {
 public:
@@ -229,60 +217,65 @@ public:
 
     db::Error prepare()
     {
-        db::Error e = m_count.prepare(m_handle, countSql());
+        db::Error e = m_select.prepare(m_handle, selectSql());
         if (!e)
-            e = m_update.prepare(m_handle,
-                                 RatingFunctions::updateSql(selectionCondition(m_edit.team)));
+            e = m_update.prepare(m_handle, RatingFunctions::updateSql(QStringLiteral("rowid = ?")));
         return e ? stoppedAt(QStringLiteral("Preparing the edit"), e) : db::Error();
     }
 
-    db::Error countPlayers()
+    db::Error selectPlayers()
     {
-        bindSelection(m_count.handle(), m_edit.team, std::nullopt);
-        if (m_count.next()) {
-            for (int p = 0; p < db::schema::PositionCount; ++p)
-                m_counts[size_t(p)] = m_count.int64(p); // NULL (no rows) reads as 0
-            m_count.next();
-        }
-        m_count.reset();
-        if (db::Error e = m_count.error())
+        bindSelection(m_select.handle(), m_edit.team, std::nullopt);
+        while (m_select.next())
+            m_players[size_t(m_select.int64(0))].push_back(m_select.int64(1));
+        m_select.reset();
+        if (db::Error e = m_select.error())
             return stoppedAt(QStringLiteral("Selecting the players"), e);
         return {};
     }
 
     db::Error applyPosition(int position)
     {
-        const qint64 players = m_counts[size_t(position)];
-        if (players == 0)
+        const std::vector<qint64>& players = m_players[size_t(position)];
+        if (players.empty())
             return {}; // nothing to change: skipped quietly
         if (m_progress.positionStarted)
-            m_progress.positionStarted(position, players);
-        bindSelection(m_update.handle(), m_edit.team, position);
-        if (db::Error e = m_update.run())
-            return stoppedAt(QStringLiteral("Updating ") + db::schema::positions().at(position), e);
+            m_progress.positionStarted(position, qint64(players.size()));
+        for (const qint64 rowid : players) {
+            m_update.bindInt64(1, rowid);
+            if (db::Error e = m_update.run())
+                return stoppedAt(QStringLiteral("Updating ") + db::schema::positions().at(position),
+                                 e);
+            m_functions.playerDone();
+        }
         if (m_progress.positionFinished)
             m_progress.positionFinished(position, m_functions.takeChangedPlayers());
         return {};
     }
 
 private:
-    QString countSql() const
+    // The checked positions by their numbers: the same comparison as
+    // CurrentPos = ?, so a stored 3.5 or "QB" is no one's position.
+    QString selectSql() const
     {
-        QStringList sums;
-        for (int p = 0; p < db::schema::PositionCount; ++p)
-            sums << QStringLiteral("sum(CurrentPos = %1)").arg(p);
-        return QStringLiteral("SELECT ") + sums.join(QStringLiteral(", ")) +
-               QStringLiteral(" FROM PlayerTable") +
-               (m_edit.team ? QStringLiteral(" WHERE TeamID = ?") : QString());
+        QStringList positions;
+        for (int p = 0; p < db::schema::PositionCount; ++p) {
+            if (m_edit.positions.test(size_t(p)))
+                positions << QString::number(p);
+        }
+        return QStringLiteral("SELECT CurrentPos, rowid FROM PlayerTable WHERE ") +
+               (m_edit.team ? QStringLiteral("TeamID = ? AND ") : QString()) +
+               QStringLiteral("CurrentPos IN (") + positions.join(QLatin1Char(',')) +
+               QStringLiteral(") ORDER BY rowid");
     }
 
     sqlite3* m_handle;
     const GlobalEdit& m_edit;
     const EditProgress& m_progress;
     RatingFunctions& m_functions;
-    db::Statement m_count;
+    db::Statement m_select;
     db::Statement m_update;
-    std::array<qint64, db::schema::PositionCount> m_counts{};
+    std::array<std::vector<qint64>, db::schema::PositionCount> m_players;
 };
 
 } // namespace
@@ -331,7 +324,7 @@ db::Error runGlobalEdit(const QString& path, const GlobalEdit& edit, const RunOp
         EditRun run(handle, edit, progress, functions);
         if (db::Error e = run.prepare())
             return e;
-        if (db::Error e = run.countPlayers())
+        if (db::Error e = run.selectPlayers())
             return e;
         for (int position = 0; position < db::schema::PositionCount; ++position) {
             if (!edit.positions.test(size_t(position)))

@@ -104,8 +104,7 @@ db::Error checkTeam(db::Database& database, const GlobalEdit& edit);
 // ym_act(n, actual) and ym_pot(n, actual, potential) on a connection for the
 // lifetime of this object: the steps of rating n as SQL functions. In an
 // UPDATE every right-hand side sees the old row, and the new actual depends
-// only on the old actual, so one statement runs the steps in order. ym_done(x)
-// returns x and reports one player done.
+// only on the old actual, so one statement runs the steps in order.
 class RatingFunctions
 {
 public:
@@ -118,15 +117,14 @@ public:
     int result() const { return m_result; } // SQLITE_OK when all are registered
     const EditParameters& parameters() const { return m_parameters; }
 
-    // Called by the SQL functions: a rating of the current player changes;
-    // the player is done.
+    // A rating of the current player changes (called by the SQL functions);
+    // the player is written.
     void ratingChanged() { m_rowChanged = true; }
     void playerDone();
     // Players done with a changed rating since the last call.
     qint64 takeChangedPlayers();
 
-    // UPDATE of the 48 edited columns of the players the condition selects;
-    // each updated player is reported done once.
+    // UPDATE of the 48 edited columns of the players the condition selects.
     static QString updateSql(const QString& condition);
 
 private:
