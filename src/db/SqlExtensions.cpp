@@ -4,12 +4,16 @@
 
 #include <QString>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <optional>
 #include <sqlite3.h>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace db {
 
@@ -113,50 +117,120 @@ void modulo(sqlite3_context* context, int, sqlite3_value** argv)
     wholeDivision(context, argv, [](sqlite3_int64 a, sqlite3_int64 b) { return a % b; });
 }
 
+// The letters beyond ASCII whose case folding is an ASCII letter (the Kelvin
+// sign, the long s), as UTF-8: text without them matches an ASCII needle,
+// ignoring case, exactly where its bytes do.
+const std::vector<std::string>& foldingToAscii()
+{
+    static const std::vector<std::string> letters = [] {
+        std::vector<std::string> found;
+        for (char32_t c = 0x80; c <= 0x10FFFF; ++c) {
+            if (QChar::toCaseFolded(c) < 0x80)
+                found.push_back(QString::fromUcs4(&c, 1).toStdString());
+        }
+        return found;
+    }();
+    return letters;
+}
+
+bool isAscii(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return uchar(c) < 0x80; });
+}
+
+bool holdsLetterFoldingToAscii(std::string_view text)
+{
+    const std::vector<std::string>& letters = foldingToAscii();
+    return std::any_of(letters.begin(), letters.end(), [&](const std::string& letter) {
+        return text.find(letter) != std::string_view::npos;
+    });
+}
+
 // What ym_find looks for, prepared once a statement.
 struct Needle {
-    QByteArray utf8;
+    std::string utf8;
+    std::string asciiLower; // utf8 in lower case, when it is ASCII
     QString text;
     bool ascii = true;
-    // An integer's text is digits and a sign, so other text never is in it.
+    // Folded, it still holds a letter beyond ASCII, so it is in no ASCII text.
+    bool beyondAscii = false;
+    // An integer's text is an optional minus and digits, so other text
+    // never is in it.
     bool integerText = true;
 };
-
-bool containsAsciiNoCase(std::string_view haystack, std::string_view needle)
-{
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
-    const auto it = std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end(),
-                                [&](char a, char b) { return lower(a) == lower(b); });
-    return it != haystack.end();
-}
 
 std::unique_ptr<Needle> makeNeedle(sqlite3_value* text)
 {
     auto needle = std::make_unique<Needle>();
-    needle->utf8 = QByteArray(reinterpret_cast<const char*>(sqlite3_value_text(text)),
-                              sqlite3_value_bytes(text));
-    needle->text = QString::fromUtf8(needle->utf8);
-    needle->ascii = std::all_of(needle->utf8.begin(), needle->utf8.end(),
-                                [](char c) { return uchar(c) < 0x80; });
-    needle->integerText = std::all_of(needle->utf8.begin(), needle->utf8.end(),
-                                      [](char c) { return (c >= '0' && c <= '9') || c == '-'; });
+    const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(text));
+    needle->utf8.assign(bytes ? bytes : "", size_t(sqlite3_value_bytes(text)));
+    needle->text = QString::fromStdString(needle->utf8);
+    needle->ascii = isAscii(needle->utf8);
+    if (needle->ascii) {
+        needle->asciiLower = needle->utf8;
+        for (char& c : needle->asciiLower)
+            c = c >= 'A' && c <= 'Z' ? char(c + 32) : c;
+    }
+    const QString folded = needle->text.toCaseFolded();
+    needle->beyondAscii =
+        std::any_of(folded.begin(), folded.end(), [](QChar c) { return c.unicode() >= 0x80; });
+    const std::string_view digits =
+        std::string_view(needle->utf8)
+            .substr(!needle->utf8.empty() && needle->utf8.front() == '-' ? 1 : 0);
+    needle->integerText =
+        needle->utf8.size() <= 20 &&
+        std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
     return needle;
 }
 
-bool valueContains(sqlite3_value* value, const Needle& needle, bool matchCase)
+// lowerNeedle: ASCII, already in lower case.
+bool containsAsciiNoCase(std::string_view haystack, std::string_view lowerNeedle)
 {
-    const int type = sqlite3_value_type(value);
-    if (type == SQLITE_NULL || (type == SQLITE_INTEGER && !needle.integerText))
-        return false;
-    const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(value));
-    const std::string_view haystack(bytes ? bytes : "", size_t(sqlite3_value_bytes(value)));
-    const std::string_view wanted(needle.utf8.constData(), size_t(needle.utf8.size()));
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
+    const auto it = std::search(haystack.begin(), haystack.end(), lowerNeedle.begin(),
+                                lowerNeedle.end(), [&](char a, char b) { return lower(a) == b; });
+    return it != haystack.end();
+}
+
+bool textContains(std::string_view haystack, const Needle& needle, bool matchCase)
+{
     if (matchCase)
-        return haystack.find(wanted) != std::string_view::npos;
-    if (needle.ascii)
-        return containsAsciiNoCase(haystack, wanted);
+        return haystack.find(needle.utf8) != std::string_view::npos;
+    if (isAscii(haystack)) {
+        if (needle.ascii)
+            return containsAsciiNoCase(haystack, needle.asciiLower);
+        if (needle.beyondAscii)
+            return false;
+    } else if (needle.ascii && !holdsLetterFoldingToAscii(haystack)) {
+        return containsAsciiNoCase(haystack, needle.asciiLower);
+    }
     return QString::fromUtf8(haystack.data(), qsizetype(haystack.size()))
         .contains(needle.text, Qt::CaseInsensitive);
+}
+
+// A value as text: an integer as its decimal digits (SQLite's own text for
+// it, without SQLite storing that text in the value), a real as SQLite
+// writes it, text and blobs as they are.
+bool valueContains(sqlite3_value* value, const Needle& needle, bool matchCase)
+{
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_NULL:
+        return false;
+    case SQLITE_INTEGER: {
+        if (!needle.integerText)
+            return false;
+        char digits[24];
+        const auto end =
+            std::to_chars(std::begin(digits), std::end(digits), sqlite3_value_int64(value)).ptr;
+        return std::string_view(digits, size_t(end - digits)).find(needle.utf8) !=
+               std::string_view::npos;
+    }
+    default: {
+        const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(value));
+        return textContains({bytes ? bytes : "", size_t(sqlite3_value_bytes(value))}, needle,
+                            matchCase);
+    }
+    }
 }
 
 // One call a row for all the values searched: the per-call cost, not the

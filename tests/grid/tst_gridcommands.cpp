@@ -262,6 +262,16 @@ private slots:
             << u"Omega"_s << false << false << false << 0 << -1 << false;
         QTest::newRow("all columns") << u"Omega"_s << true << false << false << 0 << 3 << false;
         QTest::newRow("no match") << u"qqq"_s << true << false << false << 0 << -1 << false;
+        // Numbers are searched as the text they show; text in a number column as text.
+        QTest::newRow("negative number") << u"-19"_s << true << false << false << 0 << 2 << false;
+        QTest::newRow("real") << u"01.5"_s << true << false << false << 0 << 3 << false;
+        QTest::newRow("text in a number column")
+            << u"NORTH7"_s << true << false << false << 0 << 4 << false;
+        // The Kelvin sign folds to an ASCII k, either way round.
+        QTest::newRow("non-ASCII letter folding to ASCII in the row")
+            << u"korvex"_s << true << false << false << 0 << 5 << false;
+        QTest::newRow("non-ASCII letter folding to ASCII in the text")
+            << u"\u212AORVAX"_s << true << false << false << 0 << 1 << false;
     }
 
     void find()
@@ -278,6 +288,11 @@ private slots:
         execute(u"UPDATE Team SET City = 'alpha town' WHERE rowid = 5"_s);
         execute(u"UPDATE Team SET City = '\u00c9CLUSE' WHERE rowid = 6"_s);
         execute(u"UPDATE Team SET TeamName = 'Omega' WHERE rowid = 4"_s);
+        execute(u"UPDATE Team SET Founded = -1987 WHERE rowid = 3"_s);
+        execute(u"UPDATE Team SET Founded = 1901.5 WHERE rowid = 4"_s);
+        execute(u"UPDATE Team SET Division = 'North7' WHERE rowid = 5"_s);
+        execute(u"UPDATE Team SET Nickname = '\u212Aorvex' WHERE rowid = 6"_s);
+        execute(u"UPDATE Team SET Nickname = 'korvax' WHERE rowid = 2"_s);
         frmDataGrid* w = open(u"Team"_s);
         DataGridView* grid = w->grdDataGrid();
         grid->setFocus();
