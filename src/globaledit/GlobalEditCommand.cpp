@@ -46,12 +46,12 @@ void showGlobalEdit(QMdiArea* area, const QString& leaguePath,
     QPointer<QMdiSubWindow>& window = single();
     if (frmGlobal* form = loadedDialog()) {
         if (const db::Error e = form->useLeague(leaguePath))
-            Prompts::showError(area, e.number, e.description);
+            Prompts::showError(area, e.message());
     } else {
         auto* newForm = new frmGlobal(leaguePath);
         if (const db::Error e = newForm->Form_Load()) {
             delete newForm;
-            Prompts::showError(area, e.number, e.description);
+            Prompts::showError(area, e.message());
             return;
         }
         QObject::connect(newForm, &frmGlobal::edited, area, showResult);

@@ -376,7 +376,7 @@ void frmGlobal::cmdOK_Click()
     const db::Error e = ApplyGlobalEdit(*edit, &changed);
     frmProgress::unload();
     if (e)
-        Prompts::showError(this, e.number, e.description);
+        Prompts::showError(this, e.message());
     else if (edit->positions.any()) // with none checked, OK does nothing
         emit edited(resultText(*edit, changed));
     if (e.number == db::TeamNotInLeague)
@@ -399,7 +399,7 @@ std::optional<globaledit::GlobalEdit> frmGlobal::editToRun()
     if (!m_teamsRead) {
         // The league changed to one whose teams could not be read: try again.
         if (const db::Error e = LoadTeams(m_leaguePath)) {
-            Prompts::showError(this, e.number, e.description);
+            Prompts::showError(this, e.message());
             return std::nullopt;
         }
     }

@@ -209,7 +209,7 @@ void frmPreview::workerFinished()
     m_progressClock->stop();
     prgPreview->hide();
     if (m_error) {
-        Prompts::showError(this, m_error.number, m_error.description);
+        Prompts::showError(this, m_error.message());
         if (QWidget* frame = parentWidget())
             frame->close();
         return;

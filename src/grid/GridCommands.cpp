@@ -213,7 +213,7 @@ void GridCommands::findNext(bool backward)
     int found = -1;
     bool wrapped = false;
     if (db::Error e = rs->find(request, from, &found, &wrapped)) {
-        Prompts::showError(m_find, e.number, e.description);
+        Prompts::showError(m_find, e.message());
         return;
     }
     if (found < 0) {
@@ -264,7 +264,7 @@ void GridCommands::exportView()
     });
     progress.reset();
     if (e && e.number != db::Cancelled)
-        Prompts::showError(m_window, e.number, e.description);
+        Prompts::showError(m_window, e.message());
 }
 
 void GridCommands::updateSortIndicator()

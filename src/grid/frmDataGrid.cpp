@@ -32,11 +32,6 @@ struct Hourglass {
     Hourglass(const Hourglass&) = delete;
     Hourglass& operator=(const Hourglass&) = delete;
 };
-
-void showError(QWidget* parent, const db::Error& e)
-{
-    Prompts::showError(parent, e.number, e.description);
-}
 } // namespace
 
 frmDataGrid::frmDataGrid(const QString& databasePath, const QString& recordSource, QWidget* parent)
@@ -182,7 +177,7 @@ bool frmDataGrid::Form_Load()
                                    u"shows."_s.arg(m_data->recordset()->table(), field)};
     }
     if (e) {
-        showError(this, e);
+        Prompts::showError(this, e.message());
         return false;
     }
     // Sort and Filter take the column captions as well as the field names.
@@ -223,7 +218,7 @@ void frmDataGrid::cmdRefresh_Click()
     if (!e && !rs->filterTexts().isEmpty())
         e = rs->countTableRows(&tableRows); // others may have added or deleted rows
     if (e) {
-        showError(this, e);
+        Prompts::showError(this, e.message());
         return;
     }
     m_rowsFilteredOut = rs->filterTexts().isEmpty() ? 0 : tableRows - rs->count();
@@ -278,7 +273,7 @@ void frmDataGrid::replaceRecordsetWith(const Opener& open)
         e = open(*source, &next);
     }
     if (e) {
-        showError(this, e);
+        Prompts::showError(this, e.message());
         return;
     }
     // The new set is drawn from the same table: what the filters hide is
@@ -342,7 +337,7 @@ void frmDataGrid::grdDataGrid_DeleteRequested()
 void frmDataGrid::reportWriteError(const db::Error& e)
 {
     if (e.number != db::RowVanished) {
-        showError(this, e);
+        Prompts::showError(this, e.message());
         return;
     }
     // The grid shows rows the file no longer holds: offer to show it anew.
@@ -354,7 +349,7 @@ void frmDataGrid::reportWriteError(const db::Error& e)
 void frmDataGrid::showEditRefusal()
 {
     if (const db::Error e = m_model->takeEditError())
-        showError(this, e);
+        Prompts::showError(this, e.message());
 }
 
 bool frmDataGrid::leaveEditedRow()

@@ -59,7 +59,7 @@ bool MDIMain::restoreLeague(const QString& league, const QString& backup, const 
         return false;
     }
     if (e) {
-        Prompts::showError(this, e.number, e.description);
+        Prompts::showError(this, e.message());
         return false;
     }
     for (QMdiSubWindow* sub : m_area->subWindowList()) {
@@ -93,7 +93,7 @@ void MDIMain::mnuRestoreBackup_Click()
         window->close();
     db::Database league; // a missing or foreign league has no backups to restore
     if (const db::Error e = league.open(m_leaguePath)) {
-        Prompts::showError(this, e.number, e.description);
+        Prompts::showError(this, e.message());
         return;
     }
     league.close();

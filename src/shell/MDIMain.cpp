@@ -345,7 +345,7 @@ bool MDIMain::openLeague(const QString& path)
     // by every later command.
     db::Database league;
     if (const db::Error e = league.open(path)) {
-        Prompts::showError(this, e.number, e.description);
+        Prompts::showError(this, e.message());
         return false;
     }
     league.close();

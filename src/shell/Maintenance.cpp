@@ -46,7 +46,7 @@ void MDIMain::DeleteX()
         e = clearLeagueTables(league);
     }
     if (e)
-        Prompts::showError(this, e.number, e.description);
+        Prompts::showError(this, e.message());
 }
 
 void MDIMain::mnuConvert_Click()
@@ -71,6 +71,6 @@ void MDIMain::RunConverter()
         m_converterPath.clear();
         mnuConvert_Click();
     } else if (e) {
-        Prompts::showError(this, e.number, e.description);
+        Prompts::showError(this, e.message());
     }
 }

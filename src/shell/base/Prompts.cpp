@@ -1,6 +1,5 @@
 #include "shell/base/Prompts.h"
 
-#include "db/Error.h"
 #include "shell/base/Globals.h"
 
 #include <QApplication>
@@ -81,9 +80,9 @@ void refuse(QWidget* parent, const QString& text)
     message(parent, text, QMessageBox::Warning, QMessageBox::Ok);
 }
 
-void showError(QWidget* parent, int number, const QString& description)
+void showError(QWidget* parent, const QString& text)
 {
-    message(parent, db::Error::message(number, description));
+    message(parent, text);
 }
 
 QString input(QWidget* parent, const QString& prompt)

@@ -22,8 +22,9 @@ bool ask(QWidget* parent, const QString& text,
          QMessageBox::StandardButton defaultButton = QMessageBox::Yes);
 // A refusal: beep, exclamation icon, OK.
 void refuse(QWidget* parent, const QString& text);
-// The standard error box: "Error:" + number + " " + description, OK, no icon.
-void showError(QWidget* parent, int number, const QString& description);
+// The standard error box: an error's message as db::Error::message words it
+// ("Error:" + number + " " + description), OK, no icon.
+void showError(QWidget* parent, const QString& message);
 
 // An input box; empty text on Cancel.
 QString input(QWidget* parent, const QString& prompt);
