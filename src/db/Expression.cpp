@@ -56,8 +56,10 @@ Error compileFilter(const QString& text, const QList<FieldDef>& fields, Compiled
 namespace {
 
 // One sort key: a field, then ASC or DESC if given.
-Error sortKey(const QList<Token>& tokens, qsizetype& i, const QList<FieldDef>& fields, QString* sql)
+Error sortKey(const QList<Token>& tokens, qsizetype& i, const QList<FieldDef>& fields,
+              CompiledSort* sort)
 {
+    QString* sql = &sort->sql;
     const Token& name = tokens[i];
     if (name.kind != Token::Name || name.isKeyword(u"asc") || name.isKeyword(u"desc"))
         return expr::syntaxError(name, QStringLiteral("a field name is missing"));
@@ -65,6 +67,7 @@ Error sortKey(const QList<Token>& tokens, qsizetype& i, const QList<FieldDef>& f
     if (!field)
         return expr::unknownField(name.text);
     ++i;
+    sort->fields << field->name;
     *sql += quoteIdentifier(field->name);
     // Only text is ordered by the collation; numbers keep their index.
     if (expr::typeOf(field->affinity) != expr::Type::Number)
@@ -83,9 +86,9 @@ Error compileSort(const QString& text, const QList<FieldDef>& fields, CompiledSo
     QList<Token> tokens;
     if (Error e = expr::tokenize(text, &tokens))
         return e;
-    QString sql;
+    CompiledSort sort;
     for (qsizetype i = 0;;) {
-        if (Error e = sortKey(tokens, i, fields, &sql))
+        if (Error e = sortKey(tokens, i, fields, &sort))
             return e;
         if (tokens[i].kind == Token::End)
             break;
@@ -93,9 +96,9 @@ Error compileSort(const QString& text, const QList<FieldDef>& fields, CompiledSo
             return expr::syntaxError(tokens[i],
                                      QStringLiteral("a comma or the end of the sort is expected"));
         ++i;
-        sql += QStringLiteral(", ");
+        sort.sql += QStringLiteral(", ");
     }
-    out->sql = sql;
+    *out = std::move(sort);
     return {};
 }
 

@@ -35,6 +35,7 @@ struct CompiledFilter {
 // An ORDER BY list without "ORDER BY".
 struct CompiledSort {
     QString sql;
+    QStringList fields; // the stored names of the fields it orders by
 };
 
 // Compile Access/Jet-style filter and sort expressions against a record

@@ -202,6 +202,7 @@ Error RecordSet::openDerived(const std::function<void(RecordSet&)>& addCondition
     rs->m_filterSql = m_filterSql;
     rs->m_filterParams = m_filterParams;
     rs->m_sortSql = m_sortSql;
+    rs->m_sortFields = m_sortFields;
     addCondition(*rs);
     // The very statements the grid runs are the check: the engine's parser
     // has less room for the user's nesting in them than in the compiler's probe.
@@ -243,11 +244,25 @@ Error RecordSet::openSorted(const QString& sortText, std::unique_ptr<RecordSet>*
     CompiledSort sort;
     if (Error e = compileSort(sortText, fieldDefs(), &sort))
         return e;
-    // The newest sort rules; the earlier ones only break its ties.
+    // The newest sort rules; the earlier ones only break its ties. An
+    // earlier sort by none but the new one's fields breaks none (its rows tie
+    // on those fields already), so it goes: a column clicked again and again
+    // keeps one sort, not a growing list.
     return openDerived(
         [&](RecordSet& rs) {
+            for (qsizetype i = rs.m_sortFields.size() - 1; i >= 0; --i) {
+                const QStringList& earlier = rs.m_sortFields.at(i);
+                if (std::all_of(earlier.begin(), earlier.end(), [&](const QString& f) {
+                        return sort.fields.contains(f, Qt::CaseInsensitive);
+                    })) {
+                    rs.m_sortTexts.removeAt(i);
+                    rs.m_sortSql.removeAt(i);
+                    rs.m_sortFields.removeAt(i);
+                }
+            }
             rs.m_sortTexts.prepend(sortText);
             rs.m_sortSql.prepend(sort.sql);
+            rs.m_sortFields.prepend(sort.fields);
         },
         out);
 }

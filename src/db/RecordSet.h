@@ -186,9 +186,10 @@ private:
     QList<FieldInfo> m_fields;
     QStringList m_filterTexts;
     QStringList m_sortTexts;
-    QStringList m_filterSql;     // compiled, in the order they were added
-    QVariantList m_filterParams; // the literals of all filters, in order
-    QStringList m_sortSql;       // newest first
+    QStringList m_filterSql;         // compiled, in the order they were added
+    QVariantList m_filterParams;     // the literals of all filters, in order
+    QStringList m_sortSql;           // newest first
+    QList<QStringList> m_sortFields; // the fields of each sort, newest first
 
     QVector<qint64> m_keys;
     struct Page {

@@ -87,6 +87,7 @@ Error RecordSet::openAll(std::unique_ptr<RecordSet>* out) const
             rs.m_filterParams.clear();
             rs.m_sortTexts.clear();
             rs.m_sortSql.clear();
+            rs.m_sortFields.clear();
         },
         out);
 }

@@ -35,7 +35,7 @@ FindDialog::FindDialog(QWidget* parent)
     setObjectName(u"frmFind"_s);
     setWindowTitle(u"Find"_s);
     m_currentColumn->setChecked(true);
-    auto* label = new QLabel(u"Fi&nd what:"_s);
+    auto* label = new QLabel(u"Find &what:"_s);
     label->setBuddy(m_text);
 
     auto* buttons = new QDialogButtonBox;

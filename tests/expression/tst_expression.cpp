@@ -325,7 +325,7 @@ void TestExpression::sortRows()
     QFETCH(QString, sort);
     QFETCH(QString, rows);
     QFETCH(int, number);
-    db::CompiledSort compiled{u"untouched"_s};
+    db::CompiledSort compiled{u"untouched"_s, {}};
     const Error e = db::compileSort(sort, m_fields, &compiled);
     QVERIFY2(e.number == number, qPrintable(e.message()));
     if (number)

@@ -1,6 +1,9 @@
 // Every window a user reaches from the menu: each control carries its name
 // and speaks an accessible name to a screen reader.
 #include "TestSupport.h"
+#include "grid/FindDialog.h"
+#include "grid/GridCommands.h"
+#include "grid/frmDataGrid.h"
 #include "leaguegen/LeagueGenerator.h"
 #include "shell/MDIMain.h"
 #include "shell/base/Prompts.h"
@@ -11,9 +14,12 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QTest>
 
 class TestAccessibility : public QObject
@@ -53,6 +59,30 @@ class TestAccessibility : public QObject
         return problems;
     }
 
+    // Controls of one window that share an access key: Alt with that letter
+    // then only moves between them, pressing none.
+    static QStringList accessKeyClashes(const QWidget* window)
+    {
+        QMap<QChar, QStringList> owners;
+        for (const QWidget* w : window->findChildren<QWidget*>()) {
+            const auto* label = qobject_cast<const QLabel*>(w);
+            const QString text = label && label->buddy()
+                                     ? label->text()
+                                     : (qobject_cast<const QAbstractButton*>(w)
+                                            ? static_cast<const QAbstractButton*>(w)->text()
+                                            : QString());
+            const qsizetype amp = text.indexOf(QRegularExpression(QStringLiteral("&[^&]")));
+            if (amp >= 0 && w->isVisibleTo(window))
+                owners[text.at(amp + 1).toLower()] << text;
+        }
+        QStringList clashes;
+        for (auto it = owners.cbegin(); it != owners.cend(); ++it) {
+            if (it->size() > 1)
+                clashes << window->objectName() + QStringLiteral(": ") + it->join(u' ');
+        }
+        return clashes;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -74,6 +104,17 @@ private slots:
                           Qt::LeftButton);
         QCOMPARE(main.mdiArea()->subWindowList().size(), 9);
         QStringList problems = unnamedControls(&main);
+
+        // Each window's controls have access keys of their own; the player
+        // grid's strip keeps the captions it was designed with.
+        QStringList clashes;
+        for (QMdiSubWindow* sub : main.mdiArea()->subWindowList())
+            clashes << accessKeyClashes(sub->widget());
+        auto* grid = qobject_cast<frmDataGrid*>(main.mdiArea()->subWindowList().first()->widget());
+        grid->commands()->action(QStringLiteral("mnuFind"))->trigger();
+        clashes << accessKeyClashes(grid->commands()->findDialog());
+        QCOMPARE(clashes, QStringList{QStringLiteral("frmDataGridPlayers: &Sort &Settings")});
+        problems << unnamedControls(grid->commands()->findDialog());
 
         main.action(QStringLiteral("mnuAbout"))->trigger();
         problems << unnamedControls(frmAbout::showSingle());
