@@ -7,6 +7,7 @@
 #include <QInputDialog>
 #include <QMainWindow>
 #include <QQueue>
+#include <QRegularExpression>
 #include <algorithm>
 #include <optional>
 
@@ -128,9 +129,15 @@ QString saveFileName(QWidget* parent, const QString& title, const QStringList& f
 {
     if (const auto queued = queuedFileName(parent, title, filters))
         return *queued;
-    QString selected = filters.value(0);
-    return QFileDialog::getSaveFileName(owner(parent), title, QString(),
-                                        filters.join(QStringLiteral(";;")), &selected);
+    QFileDialog dialog(owner(parent), title, QString(), filters.join(QStringLiteral(";;")));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // A name typed without an extension gets the first filter's: "view" is
+    // saved as "view.csv", and the question about replacing a file is asked
+    // about that name.
+    static const QRegularExpression extension(QStringLiteral("\\*\\.(\\w+)"));
+    if (const QRegularExpressionMatch m = extension.match(filters.value(0)); m.hasMatch())
+        dialog.setDefaultSuffix(m.captured(1));
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
 void beep()

@@ -31,6 +31,7 @@ QString input(QWidget* parent, const QString& prompt);
 // An open-file dialog; empty text on Cancel. filters as "desc (pattern)" entries.
 QString openFileName(QWidget* parent, const QString& title, const QStringList& filters);
 // A save-file dialog (it asks before replacing a file); empty text on Cancel.
+// A name without an extension gets the first filter's.
 QString saveFileName(QWidget* parent, const QString& title, const QStringList& filters);
 
 void beep();
