@@ -4,6 +4,7 @@
 #include "grid/DataControl.h"
 #include "grid/DataGridView.h"
 #include "grid/FindDialog.h"
+#include "grid/Hourglass.h"
 #include "grid/frmDataGrid.h"
 #include "shell/base/Prompts.h"
 
@@ -212,7 +213,12 @@ void GridCommands::findNext(bool backward)
                          : (backward ? rs->count() : -1);
     int found = -1;
     bool wrapped = false;
-    if (db::Error e = rs->find(request, from, &found, &wrapped)) {
+    db::Error e;
+    {
+        Hourglass wait; // all columns of a large table take a moment
+        e = rs->find(request, from, &found, &wrapped);
+    }
+    if (e) {
         Prompts::showError(m_find, e.message());
         return;
     }

@@ -5,6 +5,7 @@
 #include "grid/DataControl.h"
 #include "grid/DataGridView.h"
 #include "grid/GridCommands.h"
+#include "grid/Hourglass.h"
 #include "shell/base/Prompts.h"
 #include "shell/base/Twips.h"
 
@@ -24,14 +25,6 @@ using namespace Qt::StringLiterals;
 namespace {
 constexpr int StripHeightTwips = 330;
 constexpr int CaptionLimit = 50;
-
-// The screen-wide hourglass, set back however the work ends.
-struct Hourglass {
-    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Hourglass() { QApplication::restoreOverrideCursor(); }
-    Hourglass(const Hourglass&) = delete;
-    Hourglass& operator=(const Hourglass&) = delete;
-};
 } // namespace
 
 frmDataGrid::frmDataGrid(const QString& databasePath, const QString& recordSource, QWidget* parent)
