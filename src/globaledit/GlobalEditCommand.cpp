@@ -3,6 +3,7 @@
 #include "globaledit/frmGlobal.h"
 #include "shell/base/Prompts.h"
 
+#include <QEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -38,6 +39,28 @@ void fitIntoArea(QMdiSubWindow* window, QMdiArea* area)
                         std::clamp(window->y(), 0, room.height() - window->height()));
     window->move(inside);
 }
+// Fits the dialog again whenever the main window's document area changes
+// size: a main window made larger shows all of it, a smaller one scrolls.
+class AreaWatcher : public QObject
+{
+public:
+    AreaWatcher(QMdiSubWindow* window, QMdiArea* area)
+        : QObject(window), m_window(window), m_area(area)
+    {
+        area->viewport()->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Resize && m_window->isVisible())
+            fitIntoArea(m_window, m_area);
+        return false;
+    }
+
+private:
+    QMdiSubWindow* m_window;
+    QMdiArea* m_area;
+};
 } // namespace
 
 void showGlobalEdit(QMdiArea* area, const QString& leaguePath,
@@ -68,6 +91,7 @@ void showGlobalEdit(QMdiArea* area, const QString& leaguePath,
                              if (now & Qt::WindowMaximized)
                                  w->showNormal();
                          });
+        new AreaWatcher(window, area);
         newForm->setFocus();
     }
     fitIntoArea(window, area);

@@ -273,6 +273,11 @@ private slots:
         area->setActiveSubWindow(grid);
         area->setActiveSubWindow(edit);
         QVERIFY(!edit->isMaximized());
+        // A main window made large enough shows all of it, unscrolled.
+        main.resize(1000, 800);
+        QTRY_VERIFY(!scroll->verticalScrollBar()->isVisible() &&
+                    !scroll->horizontalScrollBar()->isVisible());
+        QVERIFY(area->viewport()->rect().contains(edit->geometry()));
         edit->close();
     }
 
