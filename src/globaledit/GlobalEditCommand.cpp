@@ -35,10 +35,9 @@ void fitIntoArea(QMdiSubWindow* window, QMdiArea* area)
     if (want.width() > room.width())
         want.rheight() += bar;
     window->setFixedSize(want.boundedTo(room));
-    const QPoint inside(std::clamp(window->x(), 0, room.width() - window->width()),
-                        std::clamp(window->y(), 0, room.height() - window->height()));
-    window->move(inside);
+    fitWindowIntoArea(window, area, window->size());
 }
+
 // Fits the dialog again whenever the main window's document area changes
 // size: a main window made larger shows all of it, a smaller one scrolls.
 class AreaWatcher : public QObject
@@ -101,6 +100,14 @@ void showGlobalEdit(QMdiArea* area, const QString& leaguePath,
     window->show();
     area->setActiveSubWindow(window);
     area->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, !maximizeOnActivation);
+}
+
+void fitWindowIntoArea(QMdiSubWindow* window, QMdiArea* area, QSize wanted)
+{
+    const QSize room = area->viewport()->size();
+    window->resize(wanted.boundedTo(room));
+    window->move(std::clamp(window->x(), 0, std::max(0, room.width() - window->width())),
+                 std::clamp(window->y(), 0, std::max(0, room.height() - window->height())));
 }
 
 void globalEditLeagueChanged(const QString& leaguePath)

@@ -1,5 +1,6 @@
 #include "globaledit/frmPreview.h"
 
+#include "globaledit/GlobalEditCommand.h"
 #include "shell/base/Prompts.h"
 
 #include <QBarCategoryAxis>
@@ -152,7 +153,7 @@ frmPreview* frmPreview::showPreview(QMdiArea* area, const QString& path,
         window = area->addSubWindow(new frmPreview);
         window->setObjectName(QStringLiteral("frmPreviewWindow"));
         window->setAttribute(Qt::WA_DeleteOnClose);
-        window->resize(window->sizeHint());
+        fitWindowIntoArea(window, area, window->sizeHint());
     }
     auto* form = qobject_cast<frmPreview*>(window->widget());
     window->show();

@@ -12,6 +12,7 @@
 #include "shell/base/Version.h"
 #include "shell/frmSplash2.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -273,6 +274,12 @@ private slots:
         area->setActiveSubWindow(grid);
         area->setActiveSubWindow(edit);
         QVERIFY(!edit->isMaximized());
+        // Its Preview window opens inside the main window too.
+        QTest::mouseClick(edit->findChild<QAbstractButton*>(QStringLiteral("cmdPreview")),
+                          Qt::LeftButton);
+        auto* preview = main.findChild<QMdiSubWindow*>(QStringLiteral("frmPreviewWindow"));
+        QVERIFY(preview && area->viewport()->rect().contains(preview->geometry()));
+        preview->close();
         // A main window made large enough shows all of it, unscrolled.
         main.resize(1000, 800);
         QTRY_VERIFY(!scroll->verticalScrollBar()->isVisible() &&
