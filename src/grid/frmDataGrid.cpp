@@ -50,6 +50,9 @@ frmDataGrid::frmDataGrid(const GridOptions& options, const QString& databasePath
 
 frmDataGrid::~frmDataGrid()
 {
+    // Here rather than on unload, so File > Exit keeps them too.
+    if (const db::RecordSet* rs = m_data->recordset())
+        m_widths.save(rs->table());
     // The model reads through the record set Data1 owns: detach it first.
     m_model->setRecordSet(nullptr);
 }
@@ -414,8 +417,6 @@ void frmDataGrid::closeEvent(QCloseEvent* event)
 
 void frmDataGrid::Form_Unload()
 {
-    if (const db::RecordSet* rs = m_data->recordset())
-        m_widths.save(rs->table());
     emit unloaded();
 }
 

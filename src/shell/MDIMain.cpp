@@ -40,6 +40,14 @@ MDIMain::MDIMain(QWidget* parent) : QMainWindow(parent)
     restoreWindowGeometry();
 }
 
+MDIMain::~MDIMain()
+{
+    // File > Exit ends with the child windows open; as they go they must not
+    // call back into a main window that is already half destroyed.
+    m_area->disconnect(this);
+    disconnect(m_gridStatusConnection);
+}
+
 namespace {
 const QString WindowSection = QStringLiteral("MainWindow");
 const QString GeometryKey =

@@ -17,6 +17,7 @@ class MDIMain : public QMainWindow
     Q_OBJECT
 public:
     explicit MDIMain(QWidget* parent = nullptr);
+    ~MDIMain() override;
 
     QMdiArea* mdiArea() const { return m_area; }
 

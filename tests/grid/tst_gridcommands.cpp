@@ -416,11 +416,15 @@ private slots:
         QCOMPARE(grid->columnWidth(city), 333);
         const int idWidth = grid->columnWidth(id);
         w->cmdClose_Click();
-        QCOMPARE(GetSetting(u"ColumnWidths"_s, u"Team"_s), u"city=333"_s);
+        QTRY_COMPARE(GetSetting(u"ColumnWidths"_s, u"Team"_s), u"city=333"_s);
 
         w = open(u"Team"_s);
         QCOMPARE(w->grdDataGrid()->columnWidth(city), 333);
         QCOMPARE(w->grdDataGrid()->columnWidth(id), idWidth);
+        // File > Exit ends the program with the window still open.
+        w->grdDataGrid()->horizontalHeader()->resizeSection(id, 44);
+        delete std::exchange(m_main, nullptr);
+        QCOMPARE(GetSetting(u"ColumnWidths"_s, u"Team"_s), u"city=333;teamid=44"_s);
     }
 };
 
