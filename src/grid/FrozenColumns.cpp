@@ -46,6 +46,9 @@ FrozenColumns::FrozenColumns(DataGridView* grid, const QList<int>& columns)
     connect(grid->horizontalScrollBar(), &QScrollBar::valueChanged, this, &FrozenColumns::place);
     connect(grid->horizontalScrollBar(), &QScrollBar::rangeChanged, this, &FrozenColumns::place);
     connect(grid->model(), &QAbstractItemModel::modelReset, this, &FrozenColumns::syncColumns);
+    // After the grid's own handler, which scrolls the cell into its view.
+    connect(grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &FrozenColumns::uncover);
     for (QWidget* surface : {m_gridCells, viewport(), horizontalHeader()->viewport()})
         surface->installEventFilter(this);
     syncColumns();
@@ -91,6 +94,22 @@ void FrozenColumns::place()
     }
     setVisible(show);
     followGrid();
+}
+
+// Arrow keys, Find and the like may leave the grid's current cell under this
+// view, where its editor would be hidden too: the grid scrolls left until the
+// cell is clear of it, or until the columns are back in place and it goes.
+void FrozenColumns::uncover(const QModelIndex& current)
+{
+    QScrollBar* bar = m_grid->horizontalScrollBar();
+    while (current.isValid() && !isHidden() && bar->value() > 0) {
+        const int covered = geometry().right() - m_gridCells->geometry().left();
+        const int left = m_grid->visualRect(current).left();
+        if (left > covered)
+            return;
+        const bool perPixel = m_grid->horizontalScrollMode() == QAbstractItemView::ScrollPerPixel;
+        bar->setValue(bar->value() - (perPixel ? covered - left + 1 : 1));
+    }
 }
 
 void FrozenColumns::followGrid()

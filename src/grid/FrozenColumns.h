@@ -29,6 +29,7 @@ private:
     void syncColumn(int column);
     void place();
     void followGrid();
+    void uncover(const QModelIndex& current);
     bool forward(QWidget* from, QEvent* event);
 
     DataGridView* m_grid;
