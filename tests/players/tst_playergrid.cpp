@@ -6,6 +6,7 @@
 #include "db/RecordSet.h"
 #include "grid/DataControl.h"
 #include "grid/DataGridView.h"
+#include "grid/GridCommands.h"
 #include "leaguegen/LeagueGenerator.h"
 #include "players/PlayerColumns.h"
 #include "players/frmDataGridPlayers.h"
@@ -17,9 +18,11 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPushButton>
 #include <QSettings>
 #include <QTableView>
@@ -572,6 +575,19 @@ private slots:
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                           {header->sectionViewportPosition(2) + 5, header->height() / 2});
         QCOMPARE(window->Data1()->recordset()->sortTexts().first(), u"[LastName]"_s);
+
+        // A right-click there opens the grid's menu for that name.
+        grid->scrollTo(model->index(0, 79));
+        const QModelIndex first = model->index(0, 1);
+        const QPoint at = names->visualRect(first).center();
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at,
+                                    names->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(names->viewport(), &menuEvent);
+        QVERIFY(window->commands()->menu()->isVisible());
+        window->commands()->action(u"mnuFilterByValue"_s)->trigger();
+        window->commands()->menu()->hide();
+        QCOMPARE(window->Data1()->recordset()->filterTexts(),
+                 QStringList{u"[FirstName] = \"%1\""_s.arg(first.data().toString())});
     }
 };
 
