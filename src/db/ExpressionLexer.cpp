@@ -109,7 +109,8 @@ private:
     // 'it''s' and "say ""hi""": the closing quote doubled stands for itself.
     Error quoted(Token& t, QChar quote)
     {
-        QString value;
+        // Empty, never null: a null QString would be bound as NULL.
+        QString value = QStringLiteral("");
         for (++m_i; m_i < m_in.size(); ++m_i) {
             if (m_in[m_i] != quote) {
                 value += m_in[m_i];

@@ -2,14 +2,13 @@
 
 #include "db/Database.h"
 #include "db/ExpressionTree.h"
-#include "db/RecordSetStatement.h"
+#include "db/Statement.h"
 
 #include <QMap>
 #include <QPair>
 #include <algorithm>
 #include <functional>
 #include <numeric>
-#include <sqlite3.h>
 #include <utility>
 
 namespace db {
@@ -89,7 +88,7 @@ Error RecordSet::readFields(const QString& table)
     for (const QString& alias :
          {QStringLiteral("rowid"), QStringLiteral("oid"), QStringLiteral("_rowid_")}) {
         if (fieldIndex(alias) < 0) {
-            RecordSetStatement probe(
+            Statement probe(
                 m_db.sqliteHandle(),
                 QStringLiteral("SELECT %1 FROM %2 LIMIT 0").arg(alias, quoteIdentifier(m_table)));
             if (!probe.error())
@@ -156,8 +155,8 @@ QString RecordSet::selectColumns() const
 
 Error RecordSet::countTableRows(qint64* rows) const
 {
-    RecordSetStatement count(m_db.sqliteHandle(),
-                             QStringLiteral("SELECT count(*) FROM ") + quoteIdentifier(m_table));
+    Statement count(m_db.sqliteHandle(),
+                    QStringLiteral("SELECT count(*) FROM ") + quoteIdentifier(m_table));
     if (!count.next())
         return count.error();
     *rows = count.int64(0);
@@ -170,7 +169,7 @@ Error RecordSet::readKeys(QVector<qint64>* keys) const
     const QString from = QStringLiteral(" FROM ") + quoteIdentifier(m_table) + whereClause();
     if (m_keyName.isEmpty()) {
         // Without a rowid the rows are addressed by their place in the order.
-        RecordSetStatement count(m_db.sqliteHandle(), QStringLiteral("SELECT count(*)") + from);
+        Statement count(m_db.sqliteHandle(), QStringLiteral("SELECT count(*)") + from);
         count.bind(m_filterParams);
         if (!count.next())
             return count.error();
@@ -179,8 +178,8 @@ Error RecordSet::readKeys(QVector<qint64>* keys) const
         std::iota(keys->begin(), keys->end(), qint64(0));
         return {};
     }
-    RecordSetStatement select(m_db.sqliteHandle(),
-                              QStringLiteral("SELECT ") + m_keyName + from + orderClause());
+    Statement select(m_db.sqliteHandle(),
+                     QStringLiteral("SELECT ") + m_keyName + from + orderClause());
     select.bind(m_filterParams);
     keys->reserve(std::max<qsizetype>(m_keys.size(), 64));
     while (select.next())
@@ -209,7 +208,7 @@ Error RecordSet::openDerived(const std::function<void(RecordSet&)>& addCondition
     if (Error e = rs->readKeys(&rs->m_keys))
         return expr::filterEngineError(e);
     if (m_keyName.isEmpty()) {
-        if (Error e = RecordSetStatement(m_db.sqliteHandle(), rs->keylessPageSql()).error())
+        if (Error e = Statement(m_db.sqliteHandle(), rs->keylessPageSql()).error())
             return expr::filterEngineError(e);
     }
     *out = std::move(rs);
@@ -328,7 +327,7 @@ Error RecordSet::readPage(int pageIndex)
     page.values.resize(qsizetype(rows) * fieldCount());
 
     if (m_keyName.isEmpty()) {
-        RecordSetStatement select(m_db.sqliteHandle(), keylessPageSql());
+        Statement select(m_db.sqliteHandle(), keylessPageSql());
         select.bind(m_filterParams);
         select.bind(QVariantList{rows, first}, int(m_filterParams.size()) + 1);
         for (int r = 0; r < rows && select.next(); ++r) {
@@ -346,11 +345,11 @@ Error RecordSet::readPage(int pageIndex)
             rowOfKey.insert(m_keys.at(first + r), r);
             keys << m_keys.at(first + r);
         }
-        RecordSetStatement select(
-            m_db.sqliteHandle(),
-            QStringLiteral("SELECT ") + m_keyName + QStringLiteral(", ") + selectColumns() +
-                QStringLiteral(" FROM ") + quoteIdentifier(m_table) + QStringLiteral(" WHERE ") +
-                m_keyName + QStringLiteral(" IN (") + placeholders(rows) + QLatin1Char(')'));
+        Statement select(m_db.sqliteHandle(),
+                         QStringLiteral("SELECT ") + m_keyName + QStringLiteral(", ") +
+                             selectColumns() + QStringLiteral(" FROM ") + quoteIdentifier(m_table) +
+                             QStringLiteral(" WHERE ") + m_keyName + QStringLiteral(" IN (") +
+                             placeholders(rows) + QLatin1Char(')'));
         select.bind(keys);
         while (select.next()) {
             const int r = rowOfKey.value(select.int64(0), -1);
@@ -390,10 +389,10 @@ QVector<QVariant> RecordSet::rowValues(int row)
 
 Error RecordSet::confirmRow(qint64 key, const QVector<QVariant>& seen) const
 {
-    RecordSetStatement select(m_db.sqliteHandle(),
-                              QStringLiteral("SELECT ") + selectColumns() +
-                                  QStringLiteral(" FROM ") + quoteIdentifier(m_table) +
-                                  QStringLiteral(" WHERE ") + m_keyName + QStringLiteral(" = ?"));
+    Statement select(m_db.sqliteHandle(), QStringLiteral("SELECT ") + selectColumns() +
+                                              QStringLiteral(" FROM ") + quoteIdentifier(m_table) +
+                                              QStringLiteral(" WHERE ") + m_keyName +
+                                              QStringLiteral(" = ?"));
     select.bind(1, key);
     if (!select.next())
         return select.error() ? select.error() : rowVanished();
@@ -489,9 +488,9 @@ Error RecordSet::insert(const QHash<int, QVariant>& values)
         return e;
     if (newKeys.size() != 1 || after != before + 1)
         return writeSkipped(QStringLiteral("add"));
-    RecordSetStatement added(m_db.sqliteHandle(),
-                             QStringLiteral("SELECT 1 FROM ") + quoteIdentifier(m_table) +
-                                 QStringLiteral(" WHERE ") + m_keyName + QStringLiteral(" = ?"));
+    Statement added(m_db.sqliteHandle(), QStringLiteral("SELECT 1 FROM ") +
+                                             quoteIdentifier(m_table) + QStringLiteral(" WHERE ") +
+                                             m_keyName + QStringLiteral(" = ?"));
     added.bind(1, newKeys.first());
     if (!added.next())
         return added.error() ? added.error() : writeSkipped(QStringLiteral("add"));

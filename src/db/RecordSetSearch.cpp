@@ -5,11 +5,10 @@
 #include "db/Database.h"
 #include "db/ExpressionTree.h"
 #include "db/RecordSet.h"
-#include "db/RecordSetStatement.h"
+#include "db/Statement.h"
 
 #include <QSaveFile>
 #include <QSet>
-#include <sqlite3.h>
 #include <vector>
 
 namespace db {
@@ -22,29 +21,27 @@ constexpr int FindFieldsPerCall = 100;
 
 // A cell as the grid shows it: reals as Qt writes them, everything else as
 // SQLite turns it into text; a null is an empty field.
-void appendCell(QByteArray& out, sqlite3_stmt* stmt, int column)
+void appendCell(QByteArray& out, const Statement& select, int column)
 {
-    switch (sqlite3_column_type(stmt, column)) {
-    case SQLITE_NULL:
+    switch (select.type(column)) {
+    case Statement::Type::Null:
         return;
-    case SQLITE_FLOAT: {
-        const QByteArray text = QVariant(sqlite3_column_double(stmt, column)).toString().toUtf8();
+    case Statement::Type::Real: {
+        const QByteArray text = QVariant(select.real(column)).toString().toUtf8();
         csv::appendField(out, {text.constData(), size_t(text.size())});
         return;
     }
-    default: {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-        csv::appendField(out, {text ? text : "", size_t(sqlite3_column_bytes(stmt, column))});
-    }
+    default:
+        csv::appendField(out, select.utf8(column));
     }
 }
 
-void appendRecord(QByteArray& out, sqlite3_stmt* stmt, int firstColumn, int columns)
+void appendRecord(QByteArray& out, const Statement& select, int firstColumn, int columns)
 {
     for (int c = 0; c < columns; ++c) {
         if (c)
             out.append(',');
-        appendCell(out, stmt, firstColumn + c);
+        appendCell(out, select, firstColumn + c);
     }
     csv::endRecord(out);
 }
@@ -117,14 +114,14 @@ Error RecordSet::find(const FindRequest& request, int from, int* found, bool* wr
     QSet<qint64> matchingKeys;
     std::vector<bool> matchingRows;
     if (m_keyName.isEmpty()) {
-        RecordSetStatement select(m_db.sqliteHandle(), selectSql({anyField}, {}, true));
+        Statement select(m_db.sqliteHandle(), selectSql({anyField}, {}, true));
         select.bind(needles + m_filterParams);
         while (select.next())
             matchingRows.push_back(select.int64(0) != 0);
         if (select.error())
             return select.error();
     } else {
-        RecordSetStatement select(m_db.sqliteHandle(), selectSql({m_keyName}, anyField, false));
+        Statement select(m_db.sqliteHandle(), selectSql({m_keyName}, anyField, false));
         select.bind(m_filterParams + needles);
         while (select.next())
             matchingKeys.insert(select.int64(0));
@@ -189,12 +186,12 @@ Error RecordSet::exportCsv(const QString& path, const QStringList& captions,
         // longer follow and the rest is read by key.
         const QStringList columns =
             keyed ? QStringList{m_keyName} + quotedFields(fields) : quotedFields(fields);
-        RecordSetStatement select(m_db.sqliteHandle(), selectSql(columns, {}, true));
+        Statement select(m_db.sqliteHandle(), selectSql(columns, {}, true));
         select.bind(m_filterParams);
         while (row < n && select.next()) {
             if (keyed && select.int64(0) != m_keys.at(row))
                 break;
-            appendRecord(out, select.handle(), keyed ? 1 : 0, width);
+            appendRecord(out, select, keyed ? 1 : 0, width);
             if (Error e = advance())
                 return e;
         }
@@ -213,16 +210,15 @@ Error RecordSet::exportCsv(const QString& path, const QStringList& captions,
             }
             const QStringList columns = QStringList{m_keyName} + quotedFields(fields);
             const QStringList marks(chunk, QStringLiteral("?"));
-            RecordSetStatement select(
-                m_db.sqliteHandle(),
-                QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) +
-                    QStringLiteral(" FROM ") + quoteIdentifier(m_table) +
-                    QStringLiteral(" WHERE ") + m_keyName + QStringLiteral(" IN (") +
-                    marks.join(QLatin1Char(',')) + QLatin1Char(')'));
+            Statement select(m_db.sqliteHandle(),
+                             QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) +
+                                 QStringLiteral(" FROM ") + quoteIdentifier(m_table) +
+                                 QStringLiteral(" WHERE ") + m_keyName + QStringLiteral(" IN (") +
+                                 marks.join(QLatin1Char(',')) + QLatin1Char(')'));
             select.bind(keys);
             while (select.next()) {
                 if (const int i = place.value(select.int64(0), -1); i >= 0)
-                    appendRecord(records[size_t(i)], select.handle(), 1, width);
+                    appendRecord(records[size_t(i)], select, 1, width);
             }
             if (select.error())
                 return select.error();

@@ -163,9 +163,12 @@ int Statement::columnCount() const
     return sqlite3_column_count(m_stmt);
 }
 
-bool Statement::isNull(int column) const
+Statement::Type Statement::type(int column) const
 {
-    return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+    static_assert(int(Type::Integer) == SQLITE_INTEGER && int(Type::Real) == SQLITE_FLOAT &&
+                  int(Type::Text) == SQLITE_TEXT && int(Type::Blob) == SQLITE_BLOB &&
+                  int(Type::Null) == SQLITE_NULL);
+    return Type(sqlite3_column_type(m_stmt, column));
 }
 
 qint64 Statement::int64(int column) const
@@ -176,6 +179,17 @@ qint64 Statement::int64(int column) const
 double Statement::real(int column) const
 {
     return sqlite3_column_double(m_stmt, column);
+}
+
+std::string_view Statement::utf8(int column) const
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+    return {text ? text : "", size_t(sqlite3_column_bytes(m_stmt, column))};
+}
+
+sqlite3_value* Statement::sqliteValue(int column) const
+{
+    return sqlite3_column_value(m_stmt, column);
 }
 
 QString Statement::text(int column) const

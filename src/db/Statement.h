@@ -4,16 +4,18 @@
 
 #include <QString>
 #include <QVariant>
+#include <string_view>
 
 struct sqlite3;
 struct sqlite3_stmt;
+struct sqlite3_value;
 
 namespace db {
 
 // One prepared statement on a connection, finalized when it goes out of
-// scope, so no reader is ever left holding the file. Every way into SQLite
-// goes through it: the connection's execute and query, the record sets'
-// keyset reads, the global edit and the league generator.
+// scope, so no reader is ever left holding the file. Every statement the
+// program runs goes through it: the connection's execute and query, the
+// record sets, the global edit and its preview, the league generator.
 class Statement
 {
 public:
@@ -46,14 +48,22 @@ public:
     void reset();
     Error error() const { return m_error; }
 
+    // A column's storage class, numbered as SQLite numbers them.
+    enum class Type { Integer = 1, Real, Text, Blob, Null };
+
     int columnCount() const;
-    bool isNull(int column) const;
+    Type type(int column) const;
+    bool isNull(int column) const { return type(column) == Type::Null; }
     qint64 int64(int column) const;
     double real(int column) const;
     QString text(int column) const;
+    // The column as SQLite's UTF-8 text, without a copy: valid until the
+    // next step, reset or column read.
+    std::string_view utf8(int column) const;
     QVariant value(int column) const;
-
-    sqlite3_stmt* handle() const { return m_stmt; }
+    // The column's value as SQLite holds it, for code that reads values and
+    // function arguments alike.
+    sqlite3_value* sqliteValue(int column) const;
 
 private:
     void finalize();

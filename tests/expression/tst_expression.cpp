@@ -169,6 +169,8 @@ void TestExpression::filterRows_data()
         {u"Name = \"O'Brien\""_s, u"5"_s},
         {u"Name = \"say \"\"hi\"\"\""_s, u"6"_s},
         {u"Name = 'x''; DROP TABLE Sample; --'"_s, QString()},
+        // Empty text is text, not Null.
+        {u"Note <> ''"_s, AllRows},
         // Yes/No: any value but 0 is True, so -1 and 1 both count.
         {u"Flag = True"_s, u"1,3,5"_s},
         {u"Flag = False"_s, u"2,4,7,8"_s},

@@ -6,10 +6,11 @@
 namespace leaguegen {
 
 namespace {
+// Worded as every other engine error of the program.
 db::Error errorOf(sqlite3* db, int code)
 {
-    const char* text = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
-    return {code, QString::fromUtf8(text)};
+    return db ? db::engineError(db)
+              : db::engineError(code, QString::fromUtf8(sqlite3_errstr(code)));
 }
 } // namespace
 

@@ -170,13 +170,13 @@ db::Error stoppedAt(const QString& what, db::Error e)
 
 } // namespace
 
-void bindSelection(sqlite3_stmt* s, const TeamFilter& team, std::optional<int> position)
+void bindSelection(db::Statement& s, const TeamFilter& team, std::optional<int> position)
 {
     int index = 1;
     if (team)
-        sqlite3_bind_int64(s, index++, *team);
+        s.bindInt64(index++, *team);
     if (position)
-        sqlite3_bind_int(s, index, *position);
+        s.bindInt64(index, *position);
 }
 
 db::Error checkTeam(db::Database& database, const GlobalEdit& edit)
@@ -225,7 +225,7 @@ public:
 
     db::Error selectPlayers()
     {
-        bindSelection(m_select.handle(), m_edit.team, std::nullopt);
+        bindSelection(m_select, m_edit.team, std::nullopt);
         while (m_select.next())
             m_players[size_t(m_select.int64(0))].push_back(m_select.int64(1));
         m_select.reset();

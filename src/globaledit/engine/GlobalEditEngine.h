@@ -12,12 +12,12 @@
 #include <utility>
 
 struct sqlite3;
-struct sqlite3_stmt;
 struct sqlite3_value;
 
 namespace db {
 class Database;
-}
+class Statement;
+} // namespace db
 
 // The global edit engine: scales ratings 1..24 of the chosen positions'
 // players and forces them into the bounds, all in one transaction. No
@@ -91,7 +91,7 @@ inline db::Error runGlobalEdit(const QString& path, const GlobalEdit& edit,
 QString selectionCondition(const TeamFilter& team);
 // Binds the team (when one is chosen) and then the position, if given, to
 // a statement that uses selectionCondition.
-void bindSelection(sqlite3_stmt* statement, const TeamFilter& team, std::optional<int> position);
+void bindSelection(db::Statement& statement, const TeamFilter& team, std::optional<int> position);
 
 // A stored value the steps can work on. Text, blobs and infinities are not
 // ratings; like a missing value they are nullopt and pass through untouched.

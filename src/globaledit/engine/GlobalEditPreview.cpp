@@ -1,11 +1,10 @@
 #include "globaledit/engine/GlobalEditPreview.h"
 
 #include "db/Database.h"
-#include "db/RecordSetStatement.h"
+#include "db/Statement.h"
 
 #include <QStringList>
-#include <memory>
-#include <sqlite3.h>
+#include <algorithm>
 
 namespace globaledit {
 
@@ -32,8 +31,6 @@ namespace {
 
 // How often the thread reports progress and may be stopped, in players.
 constexpr qint64 ReportEvery = 2048;
-
-using Statement = std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)>;
 
 // rowid, then the actual and potential of ratings 1..24, of one position's
 // players: the rows the edit's UPDATE would change.
@@ -67,15 +64,14 @@ public:
 
     // One player: the steps on every rating, exactly as ym_act and ym_pot
     // run them, and the figures they add to.
-    void addPlayer(int position, sqlite3_stmt* row)
+    void addPlayer(int position, const db::Statement& row)
     {
         PlayerRatings before;
         PlayerRatings after;
         bool changed = false;
         for (int n = 1; n <= EditedRatingCount; ++n) {
             const auto i = size_t(n - 1);
-            before[i] = {ratingOf(sqlite3_column_value(row, 2 * n - 1)),
-                         ratingOf(sqlite3_column_value(row, 2 * n))};
+            before[i] = {ratingOf(row.sqliteValue(2 * n - 1)), ratingOf(row.sqliteValue(2 * n))};
             StepTrace trace;
             after[i] = m_edit.parameters.apply(n, before[i], &trace);
             changed = changed || after[i] != before[i];
@@ -89,7 +85,7 @@ public:
         ++p.selected;
         p.changed += changed;
         if (m_progress.player)
-            m_progress.player(sqlite3_column_int64(row, 0), before, after);
+            m_progress.player(row.int64(0), before, after);
     }
 
 private:
@@ -113,14 +109,12 @@ private:
 
 // rowid of the last player: a table scan meets rowids in ascending order,
 // so how far it has got is the rowid reached against this one.
-qint64 lastRowid(sqlite3* handle)
+qint64 lastRowid(db::Database& database)
 {
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(handle, "SELECT max(rowid) FROM PlayerTable", -1, &raw, nullptr) !=
-        SQLITE_OK)
-        return 0;
-    Statement s(raw, &sqlite3_finalize);
-    return sqlite3_step(s.get()) == SQLITE_ROW ? sqlite3_column_int64(s.get(), 0) : 0;
+    qint64 last = 0;
+    database.query(QStringLiteral("SELECT max(rowid) FROM PlayerTable"), {},
+                   [&](const db::Statement& row) { last = row.int64(0); });
+    return last;
 }
 
 } // namespace
@@ -140,43 +134,33 @@ db::Error computePreview(const QString& path, const GlobalEdit& edit, PreviewRes
     // From here on the connection cannot write, whatever runs on it.
     if (db::Error e = database.execute(QStringLiteral("PRAGMA query_only = ON")))
         return e;
-    sqlite3* handle = database.sqliteHandle();
     // A read transaction: every position is read from the same state of the
     // file, under a shared lock that lets other readers and the edit in.
     if (db::Error e = database.execute(QStringLiteral("BEGIN")))
         return e;
     db::Error e = checkTeam(database, edit);
     if (!e) {
-        const QByteArray sql = selectSql(edit.team).toUtf8();
-        sqlite3_stmt* raw = nullptr;
-        if (sqlite3_prepare_v2(handle, sql.constData(), int(sql.size()), &raw, nullptr) !=
-            SQLITE_OK)
-            e = db::RecordSetStatement::engineError(handle);
-        Statement select(raw, &sqlite3_finalize);
-        const double last = double(std::max<qint64>(lastRowid(handle), 1));
+        db::Statement select(database.sqliteHandle(), selectSql(edit.team));
+        e = select.error();
+        const double last = double(std::max<qint64>(lastRowid(database), 1));
         const double positions = double(edit.positions.count());
         PreviewRun run(edit, result, progress);
         int done = 0; // positions finished
         for (int position = 0; !e && position < db::schema::PositionCount; ++position) {
             if (!edit.positions.test(size_t(position)))
                 continue;
-            sqlite3_stmt* s = select.get();
-            bindSelection(s, edit.team, position);
+            bindSelection(select, edit.team, position);
             qint64 players = 0;
-            int rc;
-            while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-                run.addPlayer(position, s);
+            while (select.next()) {
+                run.addPlayer(position, select);
                 if (++players % ReportEvery == 0 && progress.progress &&
-                    !progress.progress((done + double(sqlite3_column_int64(s, 0)) / last) /
-                                       positions)) {
+                    !progress.progress((done + double(select.int64(0)) / last) / positions)) {
                     result.stopped = true;
-                    rc = SQLITE_DONE;
                     break;
                 }
             }
-            if (rc != SQLITE_DONE)
-                e = db::RecordSetStatement::engineError(handle);
-            sqlite3_reset(s);
+            e = select.error();
+            select.reset();
             if (result.stopped)
                 break;
             ++done;
