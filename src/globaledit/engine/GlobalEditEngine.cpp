@@ -303,8 +303,9 @@ db::Error runGlobalEdit(const QString& path, const GlobalEdit& edit, const RunOp
     if (db::Error e = database.open(path))
         return e;
     sqlite3* handle = database.sqliteHandle();
-    // Every position passes over the whole table: a cache that holds it
-    // (up to 100 MB) reads each page from the file once, not once a position.
+    // Every position's players are spread over the whole table: a cache that
+    // holds it (up to 100 MB) reads each page from the file once, not once a
+    // position.
     if (db::Error e = database.execute(QStringLiteral("PRAGMA cache_size = -%1").arg(CacheKb)))
         return stoppedAt(QStringLiteral("Preparing the edit"), e);
     RatingFunctions functions(handle, edit.parameters, progress.playerDone);
