@@ -179,6 +179,16 @@ void bindSelection(db::Statement& s, const TeamFilter& team, std::optional<int> 
         s.bindInt64(index, *position);
 }
 
+db::Error openLeagueFor(const GlobalEdit& edit, const QString& path, db::Database& database)
+{
+    if (!edit.parameters.isFinite())
+        return {db::NotANumber, QStringLiteral("A percentage or bound of the global edit is not a "
+                                               "finite number; no rating was changed.")};
+    if (edit.positions.none())
+        return {};
+    return database.open(path);
+}
+
 db::Error checkTeam(db::Database& database, const GlobalEdit& edit)
 {
     if (!edit.team || !edit.teamName)
@@ -294,13 +304,8 @@ db::Error runGlobalEdit(const QString& path, const GlobalEdit& edit, const RunOp
         if (options.progress.positionFinished)
             options.progress.positionFinished(position, players);
     };
-    if (!edit.parameters.isFinite())
-        return {db::NotANumber, QStringLiteral("A percentage or bound of the global edit is not a "
-                                               "finite number; no rating was changed.")};
-    if (edit.positions.none())
-        return {};
     db::Database database;
-    if (db::Error e = database.open(path))
+    if (db::Error e = openLeagueFor(edit, path, database); e || !database.isOpen())
         return e;
     sqlite3* handle = database.sqliteHandle();
     // Every position's players are spread over the whole table: a cache that

@@ -97,6 +97,11 @@ void bindSelection(db::Statement& statement, const TeamFilter& team, std::option
 // ratings; like a missing value they are nullopt and pass through untouched.
 Rating ratingOf(sqlite3_value* value);
 
+// Opens the league at path for the edit or its preview. Refuses numbers that
+// are not finite, and leaves database closed (with no error) when no position
+// is checked: there is nothing to do.
+db::Error openLeagueFor(const GlobalEdit& edit, const QString& path, db::Database& database);
+
 // The Team table must still hold the chosen id under the name the user saw
 // (GlobalEdit::teamName); the error says so otherwise.
 db::Error checkTeam(db::Database& database, const GlobalEdit& edit);

@@ -123,13 +123,8 @@ db::Error computePreview(const QString& path, const GlobalEdit& edit, PreviewRes
                          const PreviewProgress& progress)
 {
     result = {};
-    if (!edit.parameters.isFinite())
-        return {db::NotANumber, QStringLiteral("A percentage or bound of the global edit is not a "
-                                               "finite number; no rating was changed.")};
-    if (edit.positions.none())
-        return {};
     db::Database database;
-    if (db::Error e = database.open(path))
+    if (db::Error e = openLeagueFor(edit, path, database); e || !database.isOpen())
         return e;
     // From here on the connection cannot write, whatever runs on it.
     if (db::Error e = database.execute(QStringLiteral("PRAGMA query_only = ON")))
