@@ -4,6 +4,7 @@
 #include "db/Schema.h"
 
 #include <QFile>
+#include <cmath>
 
 namespace editcheck {
 
@@ -30,8 +31,14 @@ bool selects(const GlobalEdit& edit, const QVariantList& row)
     static const int position = db::schema::playerColumnIndex(QStringLiteral("CurrentPos"));
     if (edit.team && row.at(team).toLongLong() != *edit.team)
         return false;
-    const int p = row.at(position).toInt();
-    return p >= 0 && p < db::schema::PositionCount && edit.positions.test(size_t(p));
+    // As CurrentPos = p compares: a stored number equal to p. Text, a
+    // fraction or NULL is no one's position.
+    const QVariant& stored = row.at(position);
+    const bool number =
+        stored.typeId() == QMetaType::LongLong || stored.typeId() == QMetaType::Double;
+    const double p = stored.toDouble();
+    return number && p == std::floor(p) && p >= 0 && p < db::schema::PositionCount &&
+           edit.positions.test(size_t(p));
 }
 
 Snapshot snapshot(const QString& path)

@@ -480,7 +480,7 @@ void TestFrmGlobal::previewEqualsOk_data()
     QTest::newRow("0% raises potentials, one team")
         << QStringList{u"txtPotMax=80"_s, u"txtPotMin=30"_s} << QList<int>{5, 6, 7} << u"1"_s
         << QString();
-    QTest::newRow("nulls, text, blobs, out of bounds")
+    QTest::newRow("nulls, text, blobs, out of bounds, odd positions")
         << QStringList{u"txtSP=12.5"_s, u"txtP_AG=10"_s, u"txtVT=-10"_s, u"txtAS=5"_s,
                        u"txtP_TA=-5"_s}
         << QList<int>{0, 1, 3, 8, 10, 13, 14} << u"All"_s
@@ -488,7 +488,11 @@ void TestFrmGlobal::previewEqualsOk_data()
            "UPDATE PlayerTable SET RATING_POT2 = 'abc', RATING2 = '50' WHERE rowid % 5 = 0;"
            "UPDATE PlayerTable SET RATING3 = 150, RATING_POT3 = -20 WHERE rowid % 3 = 0;"
            "UPDATE PlayerTable SET RATING4 = X'00FF', RATING_POT4 = 1e400 WHERE rowid % 11 = 0;"
-           "UPDATE PlayerTable SET RATING5 = 55.5, RATING_POT5 = 12.25 WHERE rowid % 4 = 0;"_s;
+           "UPDATE PlayerTable SET RATING5 = 55.5, RATING_POT5 = 12.25 WHERE rowid % 4 = 0;"
+           "UPDATE PlayerTable SET CurrentPos = 'QB' WHERE rowid % 13 = 0;"
+           "UPDATE PlayerTable SET CurrentPos = 3.5 WHERE rowid % 17 = 0;"
+           "UPDATE PlayerTable SET CurrentPos = ' 8 ' WHERE rowid % 19 = 0;"
+           "UPDATE PlayerTable SET CurrentPos = NULL WHERE rowid % 23 = 0;"_s;
     QTest::newRow("empty selection") << QStringList{u"txtSP=10"_s} << QList<int>{9} << u"All"_s
                                      << u"DELETE FROM PlayerTable WHERE CurrentPos = 9"_s;
 }
