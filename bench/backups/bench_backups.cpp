@@ -15,6 +15,7 @@
 #include <QTextStream>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <sqlite3.h>
 #include <unistd.h>

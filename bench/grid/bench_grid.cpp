@@ -6,6 +6,7 @@
 //
 // Each league size runs in a child process of its own, so one size's memory
 // does not colour the next one's figures.
+#include "TestSupport.h"
 #include "db/Database.h"
 #include "db/Expression.h"
 #include "db/SqlExtensions.h"
@@ -25,10 +26,12 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <malloc.h>
 #include <sqlite3.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -82,7 +85,7 @@ public:
         db::Database database;
         if (db::Error e = database.open(path))
             fail(e.message());
-        m_fields = db::fieldDefs(database, Table);
+        m_fields = TestSupport::fieldDefs(database, Table);
         QStringList names;
         for (const db::FieldDef& f : std::as_const(m_fields))
             names << u"\""_s + f.name + u"\""_s;

@@ -21,9 +21,11 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <sqlite3.h>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 

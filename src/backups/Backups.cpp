@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <sqlite3.h>
 #include <unistd.h>
+#include <utility>
 
 namespace backups {
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <utility>
 
 struct sqlite3;
 
@@ -13,7 +14,7 @@ namespace db {
 enum ErrorNumber : int {
     NoError = 0,
     FileNotFound = 53,         // kept from the old platform: "file not found"
-    NoLeagueFileChosen = 1001, // DBPath is empty
+    NoLeagueFileChosen = 1001, // no league path was given
     NotAFile = 1002,           // a folder or device where the league should be
     NotSQLite = 1003,          // text, an empty file, anything foreign
     AccessFile = 1004,         // a Jet/Access .mdb that was never converted

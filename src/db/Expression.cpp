@@ -3,6 +3,8 @@
 #include "db/Database.h"
 #include "db/ExpressionTree.h"
 
+#include <utility>
+
 namespace db {
 
 using expr::Token;
@@ -20,21 +22,6 @@ Affinity affinityOf(const QString& declaredType)
     if (t.contains(u"REAL") || t.contains(u"FLOA") || t.contains(u"DOUB"))
         return Affinity::Real;
     return Affinity::Numeric;
-}
-
-QList<FieldDef> fieldDefs(Database& db, const QString& table, Error* error)
-{
-    QList<FieldDef> fields;
-    Error e =
-        db.query(QStringLiteral("SELECT name, type FROM pragma_table_info(?)"), {table},
-                 [&](const Statement& q) {
-                     fields.append({q.value(0).toString(), affinityOf(q.value(1).toString())});
-                 });
-    if (!e && fields.isEmpty())
-        e = {MissingTable, QStringLiteral("The league file has no table \"%1\".").arg(table)};
-    if (error)
-        *error = e;
-    return e ? QList<FieldDef>() : fields;
 }
 
 Error compileFilter(const QString& text, const QList<FieldDef>& fields, CompiledFilter* out)

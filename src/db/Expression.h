@@ -22,8 +22,6 @@ struct FieldDef {
 };
 
 Affinity affinityOf(const QString& declaredType);
-// The table's columns in stored order. A table the file lacks is MissingTable.
-QList<FieldDef> fieldDefs(Database& db, const QString& table, Error* error = nullptr);
 
 // A boolean SQL expression. Every literal of the user's text is a '?' in sql
 // and a value in params, in order; field names appear only as the stored

@@ -1,7 +1,11 @@
 #include "db/ExpressionText.h"
 #include "db/ExpressionTree.h"
 
+#include <algorithm>
 #include <cmath>
+#include <memory>
+#include <utility>
+#include <vector>
 
 namespace db::expr {
 

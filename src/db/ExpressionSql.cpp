@@ -3,6 +3,7 @@
 #include "db/SqlExtensions.h"
 #include "db/Statement.h"
 
+#include <algorithm>
 #include <sqlite3.h>
 
 using namespace Qt::StringLiterals;

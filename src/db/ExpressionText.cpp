@@ -1,6 +1,7 @@
 #include "db/ExpressionText.h"
 
 #include <QChar>
+#include <utility>
 
 namespace db::text {
 

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <optional>
+#include <utility>
 #include <vector>
 
 // Text rules that filters and sorts share: case-insensitive comparison of

@@ -9,6 +9,8 @@
 
 #include <QSaveFile>
 #include <QSet>
+#include <algorithm>
+#include <memory>
 #include <vector>
 
 namespace db {

@@ -13,6 +13,7 @@
 #include <sqlite3.h>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace db {

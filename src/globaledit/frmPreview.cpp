@@ -21,6 +21,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QValueAxis>
+#include <algorithm>
 
 using globaledit::RatingFigures;
 using globaledit::RatingSide;

@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 namespace {

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <algorithm>
+#include <utility>
 
 FrozenColumns::FrozenColumns(DataGridView* grid, const QList<int>& columns)
     : QTableView(grid), m_grid(grid), m_gridCells(grid->viewport()), m_columns(columns)

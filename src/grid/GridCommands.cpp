@@ -16,6 +16,9 @@
 #include <QMenu>
 #include <QProgressDialog>
 #include <QRegularExpression>
+#include <algorithm>
+#include <memory>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 

@@ -4,6 +4,8 @@
 #include "grid/frmDataGrid.h"
 #include "shell/base/Prompts.h"
 
+#include <memory>
+
 using namespace Qt::StringLiterals;
 
 namespace {

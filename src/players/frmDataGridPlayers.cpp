@@ -9,6 +9,7 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
+#include <vector>
 
 namespace {
 QPointer<frmDataGridPlayers> s_instance;

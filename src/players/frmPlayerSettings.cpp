@@ -12,6 +12,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
+#include <utility>
 
 namespace {
 // The 22 boxes in layout order: the left column top to bottom, then the

@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QPointer>
 #include <QTimer>
+#include <utility>
 
 namespace {
 int s_timer1Interval = 1000;

@@ -24,6 +24,8 @@
 #include <QRandomGenerator>
 #include <QTreeWidget>
 #include <QtTest>
+#include <algorithm>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 

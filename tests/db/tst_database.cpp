@@ -51,7 +51,7 @@ private slots:
     {
         db::Database database;
         QVERIFY(!database.open(m_league));
-        QCOMPARE(db::fieldDefs(database, QStringLiteral("playertable")).size(),
+        QCOMPARE(TestSupport::fieldDefs(database, QStringLiteral("playertable")).size(),
                  db::schema::PlayerColumnCount);
         int count = -1;
         QVERIFY(

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <cmath>
+#include <optional>
 
 namespace editcheck {
 

@@ -25,6 +25,9 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <cmath>
+#include <functional>
+#include <optional>
 #include <sqlite3.h>
 
 using editcheck::Snapshot;

@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QTest>
+#include <optional>
 
 using namespace globaledit;
 using namespace Qt::StringLiterals;

@@ -28,6 +28,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 

@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 using db::Error;
@@ -437,7 +438,7 @@ void TestGridWindow::sortAndFilterAnswers_data()
     // message when the grid's statement adds its level.
     db::Database league;
     QVERIFY(!league.open(m_pristine));
-    const QList<db::FieldDef> fields = db::fieldDefs(league, u"Team"_s);
+    const QList<db::FieldDef> fields = TestSupport::fieldDefs(league, u"Team"_s);
     QString deepest = u"TeamID = 1"_s;
     for (db::CompiledFilter compiled;;) {
         const QString deeper = u"TeamID = 2 Or (%1)"_s.arg(deepest);

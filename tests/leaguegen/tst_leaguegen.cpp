@@ -7,13 +7,14 @@
 #include <QFile>
 #include <QProcess>
 #include <QTest>
+#include <utility>
 
 namespace {
 // The table's field names as the file stores them, in stored order.
 QStringList fieldNames(db::Database& database, const QString& table)
 {
     QStringList names;
-    for (const db::FieldDef& f : db::fieldDefs(database, table))
+    for (const db::FieldDef& f : TestSupport::fieldDefs(database, table))
         names << f.name;
     return names;
 }

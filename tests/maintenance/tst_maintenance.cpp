@@ -14,6 +14,7 @@
 #include <QCryptographicHash>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 

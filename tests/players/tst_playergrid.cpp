@@ -30,6 +30,7 @@
 #include <QtTest>
 #include <functional>
 #include <memory>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 

@@ -5,6 +5,7 @@
 
 #include <QTemporaryDir>
 #include <QtTest>
+#include <memory>
 #include <tuple>
 
 using namespace Qt::StringLiterals;

@@ -38,4 +38,14 @@ void clearSettings()
     store.sync();
 }
 
+QList<db::FieldDef> fieldDefs(db::Database& database, const QString& table)
+{
+    QList<db::FieldDef> fields;
+    database.query(QStringLiteral("SELECT name, type FROM pragma_table_info(?)"), {table},
+                   [&](const db::Statement& q) {
+                       fields.append({q.text(0), db::affinityOf(q.text(1))});
+                   });
+    return fields;
+}
+
 } // namespace TestSupport

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "db/Expression.h"
+
+#include <QList>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -15,5 +18,8 @@ void initTestEnvironment();
 QString homePath();
 // Removes every stored setting.
 void clearSettings();
+// The table's fields in stored order, as the expression compiler takes
+// them; empty when the file lacks the table.
+QList<db::FieldDef> fieldDefs(db::Database& database, const QString& table);
 
 } // namespace TestSupport

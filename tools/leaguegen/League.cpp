@@ -7,6 +7,9 @@
 #include <QDate>
 #include <QHash>
 #include <algorithm>
+#include <array>
+#include <utility>
+#include <vector>
 
 namespace leaguegen {
 

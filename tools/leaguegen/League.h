@@ -6,6 +6,7 @@
 #include "leaguegen/Tables.h"
 
 #include <map>
+#include <vector>
 
 namespace leaguegen {
 

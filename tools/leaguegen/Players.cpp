@@ -4,6 +4,7 @@
 #include "leaguegen/Names.h"
 
 #include <algorithm>
+#include <array>
 
 namespace leaguegen {
 

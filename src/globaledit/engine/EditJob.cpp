@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QThread>
+#include <functional>
 #include <utility>
 
 namespace globaledit {

@@ -3,6 +3,7 @@
 #include "globaledit/engine/GlobalEditEngine.h"
 
 #include <QObject>
+#include <functional>
 #include <memory>
 
 class QThread;
