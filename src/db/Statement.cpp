@@ -200,20 +200,20 @@ QString Statement::text(int column) const
 
 QVariant Statement::value(int column) const
 {
-    switch (sqlite3_column_type(m_stmt, column)) {
-    case SQLITE_INTEGER:
-        return QVariant(qlonglong(sqlite3_column_int64(m_stmt, column)));
-    case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(m_stmt, column));
-    case SQLITE_TEXT:
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column)),
-                                 sqlite3_column_bytes(m_stmt, column));
-    case SQLITE_BLOB:
+    switch (type(column)) {
+    case Type::Integer:
+        return QVariant(qlonglong(int64(column)));
+    case Type::Real:
+        return QVariant(real(column));
+    case Type::Text:
+        return text(column);
+    case Type::Blob:
         return QByteArray(static_cast<const char*>(sqlite3_column_blob(m_stmt, column)),
                           sqlite3_column_bytes(m_stmt, column));
-    default:
-        return {};
+    case Type::Null:
+        break;
     }
+    return {};
 }
 
 QString quoteIdentifier(const QString& name)
