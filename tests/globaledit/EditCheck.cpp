@@ -13,9 +13,15 @@ using namespace globaledit;
 using namespace Qt::StringLiterals;
 
 namespace {
+// Only a finite number is a rating: the steps leave text, blobs, no value
+// and infinities as they are.
 Rating ratingOf(const QVariant& v)
 {
-    return v.isNull() ? std::nullopt : Rating(v.toDouble());
+    const auto type = v.typeId();
+    if (v.isNull() || (type != QMetaType::LongLong && type != QMetaType::Double) ||
+        !std::isfinite(v.toDouble()))
+        return std::nullopt;
+    return v.toDouble();
 }
 
 QVariant stored(const QVariant& before, Rating after)

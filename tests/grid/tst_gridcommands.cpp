@@ -335,20 +335,15 @@ private slots:
         Prompts::setNextFileName(path);
         choose(w, cell(w, 0, u"TeamName"_s), u"mnuExportCsv"_s);
 
-        QList<QStringList> view;
-        QStringList captions;
-        for (int visual = 0; visual < header->count(); ++visual) {
-            const int column = header->logicalIndex(visual);
-            if (!header->isSectionHidden(column))
-                captions << w->model()->headerData(column, Qt::Horizontal).toString();
-        }
-        view << captions;
-        for (int row = 0; row < w->Data1()->recordset()->count(); ++row) {
+        QList<QStringList> view; // the captions, then each row, in the columns shown
+        for (int row = -1; row < w->Data1()->recordset()->count(); ++row) {
             QStringList values;
             for (int visual = 0; visual < header->count(); ++visual) {
                 const int column = header->logicalIndex(visual);
                 if (!header->isSectionHidden(column))
-                    values << w->model()->index(row, column).data().toString();
+                    values << (row < 0 ? w->model()->headerData(column, Qt::Horizontal)
+                                       : w->model()->index(row, column).data())
+                                  .toString();
             }
             view << values;
         }

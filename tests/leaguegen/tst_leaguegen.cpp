@@ -35,12 +35,6 @@ QString values(db::Database& db, const QString& sql)
     });
     return e ? e.message() : out.join(u' ');
 }
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 } // namespace
 
 class TestLeagueGen : public QObject
@@ -65,8 +59,7 @@ private slots:
     void initTestCase()
     {
         TestSupport::initTestEnvironment();
-        QFile kept(file(u"kept.mdb"_s));
-        QVERIFY(kept.open(QIODevice::WriteOnly) && kept.write("keep me") == 7);
+        QVERIFY(TestSupport::writeFile(file(u"kept.mdb"_s), "keep me"));
     }
 
     void completeLeague_data()
@@ -194,29 +187,28 @@ private slots:
         QTEST(e.number, "error");
         QVERIFY(!e.description.isEmpty());
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), before);
-        QCOMPARE(contents(file(u"kept.mdb"_s)), QByteArray("keep me"));
+        QCOMPARE(TestSupport::fileBytes(file(u"kept.mdb"_s)), QByteArray("keep me"));
     }
 
     void commandLineAndSeed()
     {
         const QString path = file(u"demo.mdb"_s);
-        QFile junk(path + u".part"_s); // a crashed run's unfinished file is replaced
-        QVERIFY(junk.open(QIODevice::WriteOnly) && junk.write("half a league") > 0);
-        junk.close();
+        // A crashed run's unfinished file is replaced.
+        QVERIFY(TestSupport::writeFile(path + u".part"_s, "half a league"));
         QCOMPARE(run({u"--players"_s, u"100"_s, u"--seed"_s, u"99"_s, path}), 0);
         QVERIFY(!QFile::exists(path + u".part"_s));
         LeagueOptions options;
         options.players = 100;
         options.seed = 99;
         QVERIFY(!leaguegen::writeLeague(file(u"same.mdb"_s), options));
-        const QByteArray league = contents(path);
-        QCOMPARE(league, contents(file(u"same.mdb"_s))); // same seed, same league
+        const QByteArray league = TestSupport::fileBytes(path);
+        QCOMPARE(league, TestSupport::fileBytes(file(u"same.mdb"_s))); // same seed, same league
 
         QCOMPARE(run({u"--seed"_s, u"98"_s, path}), 1); // never replaces a league unasked
         QVERIFY(m_stderr.contains("--force"));
-        QCOMPARE(contents(path), league);
+        QCOMPARE(TestSupport::fileBytes(path), league);
         QCOMPARE(run({u"--force"_s, u"--players"_s, u"100"_s, u"--seed"_s, u"98"_s, path}), 0);
-        QVERIFY(contents(path) != league);
+        QVERIFY(TestSupport::fileBytes(path) != league);
         QVERIFY(!db::Database().open(path));
 
         QCOMPARE(run({u"--players"_s, u"many"_s, file(u"bad.mdb"_s)}), 1);

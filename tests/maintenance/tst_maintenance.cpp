@@ -11,7 +11,6 @@
 #include "shell/base/Settings.h"
 
 #include <QAction>
-#include <QCryptographicHash>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -34,16 +33,6 @@ QMap<QString, qint64> rowCounts(const QString& path)
         league.query(u"SELECT COUNT(*) FROM "_s + table, {},
                      [&](const db::Statement& q) { counts[table] = q.value(0).toLongLong(); });
     return counts;
-}
-
-// The file's bytes, or empty when there is no file: "unchanged" and "never
-// created" in one comparison.
-QByteArray fingerprint(const QString& path)
-{
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
 }
 
 // Each prompt shown, as "kind:text", matches its pattern, in order.
@@ -140,9 +129,7 @@ void tst_Maintenance::clearDatabase_changesNothing_data()
     leaguegen::LeagueOptions noRoster;
     noRoster.omitTables = {u"Roster"_s};
     const QString text = m_dir.filePath(u"notes.txt"_s);
-    QFile file(text);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("Kickvale 99 league notes\n") > 0);
-    file.close();
+    QVERIFY(TestSupport::writeFile(text, "Kickvale 99 league notes\n"));
     // Team is emptied last, so a refusal there comes after six tables were
     // already emptied inside the transaction.
     const QString guarded = makeLeague(u"guarded.mdb"_s);
@@ -178,7 +165,7 @@ void tst_Maintenance::clearDatabase_changesNothing()
     QFETCH(bool, locked);
     QFETCH(QStringList, shown);
     m_main->setLeaguePath(path);
-    const QByteArray before = fingerprint(path);
+    const QByteArray before = TestSupport::fileBytes(path); // empty: no file
     db::Database other;
     if (locked)
         QVERIFY(!other.open(path) && !other.beginImmediate());
@@ -189,7 +176,7 @@ void tst_Maintenance::clearDatabase_changesNothing()
 
     other.close();
     verifyShown(shown);
-    QCOMPARE(fingerprint(path), before);
+    QCOMPARE(TestSupport::fileBytes(path), before);
 }
 
 // stored: the remembered converter; answers: the file dialog's, in order

@@ -4,6 +4,7 @@
 #include "shell/base/Prompts.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QSettings>
 
 namespace TestSupport {
@@ -46,6 +47,27 @@ QList<db::FieldDef> fieldDefs(db::Database& database, const QString& table)
                        fields.append({q.text(0), db::affinityOf(q.text(1))});
                    });
     return fields;
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QStringList messages(qsizetype from)
+{
+    QStringList texts;
+    for (const Prompts::Shown& shown : Prompts::shown().mid(from))
+        if (shown.kind == QLatin1String("message"))
+            texts << shown.text;
+    return texts;
 }
 
 } // namespace TestSupport

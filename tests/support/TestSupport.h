@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // Shared set-up for every test: the real settings store in a temporary home,
@@ -21,5 +22,13 @@ void clearSettings();
 // The table's fields in stored order, as the expression compiler takes
 // them; empty when the file lacks the table.
 QList<db::FieldDef> fieldDefs(db::Database& database, const QString& table);
+
+// The file's bytes; empty when it cannot be read.
+QByteArray fileBytes(const QString& path);
+// Writes bytes to a new file at path; false when that fails.
+bool writeFile(const QString& path, const QByteArray& bytes);
+// The texts of the message boxes shown since the last finishTest(), from
+// the from-th prompt on; beeps and file dialogs left out.
+QStringList messages(qsizetype from = 0);
 
 } // namespace TestSupport
