@@ -274,25 +274,34 @@ void TestGridWindow::tableAll()
 void TestGridWindow::failedLoads_data()
 {
     QTest::addColumn<QString>("path"); // "locked": the league, locked by another connection
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("says");
     const QString text = m_dir.filePath(u"notes.txt"_s);
     const QString noTable = m_dir.filePath(u"noconference.db"_s);
-    QFile file(text);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("just some text\n") > 0);
+    const QString noField = m_dir.filePath(u"noinjury.db"_s);
+    QVERIFY(TestSupport::writeFile(text, "just some text\n"));
     leaguegen::LeagueOptions options;
     options.players = 10;
     options.omitTables = QStringList{u"Conference"_s};
     QVERIFY(!leaguegen::writeLeague(noTable, options));
+    options.omitTables = {};
+    options.omitPlayerColumns = {u"InjuryType"_s};
+    QVERIFY(!leaguegen::writeLeague(noField, options));
 
-    QTest::newRow("no league chosen") << QString();
-    QTest::newRow("no such file") << m_dir.filePath(u"nowhere.db"_s);
-    QTest::newRow("not a league") << text;
-    QTest::newRow("missing table") << noTable;
-    QTest::newRow("locked file") << u"locked"_s;
+    const QString conference = u"mnuConference"_s;
+    QTest::newRow("no league chosen") << QString() << conference << QString();
+    QTest::newRow("no such file") << m_dir.filePath(u"nowhere.db"_s) << conference << QString();
+    QTest::newRow("not a league") << text << conference << QString();
+    QTest::newRow("missing table") << noTable << conference << QString();
+    QTest::newRow("locked file") << u"locked"_s << conference << QString();
+    QTest::newRow("missing player field") << noField << u"mnuPlayerTable"_s << u"InjuryType"_s;
 }
 
 void TestGridWindow::failedLoads()
 {
     QFETCH(QString, path);
+    QFETCH(QString, item);
+    QFETCH(QString, says);
     db::Database locker;
     if (path == u"locked"_s) {
         QVERIFY(!locker.open(m_path));
@@ -301,19 +310,20 @@ void TestGridWindow::failedLoads()
         m_main->setLeaguePath(path);
     }
 
-    m_main->action(u"mnuConference"_s)->trigger();
+    m_main->action(item)->trigger();
     QCOMPARE(messages().size(), 1);
-    QVERIFY2(lastError().startsWith(u"Error:"_s), qPrintable(messages().last()));
+    QVERIFY2(lastError().startsWith(u"Error:"_s) && messages().last().contains(says),
+             qPrintable(messages().last()));
     QVERIFY(m_main->mdiArea()->subWindowList().isEmpty());
-    QVERIFY(!m_main->action(u"mnuConference"_s)->isChecked());
+    QVERIFY(!m_main->action(item)->isChecked());
     QCOMPARE(Prompts::finishTest(), QString());
 
     // Once the cause is put right the table opens.
     if (locker.isOpen())
         locker.rollback();
     m_main->setLeaguePath(m_path);
-    QVERIFY(openVia(u"mnuConference"_s));
-    QVERIFY(m_main->action(u"mnuConference"_s)->isChecked());
+    QVERIFY(openVia(item));
+    QVERIFY(m_main->action(item)->isChecked());
 }
 
 void TestGridWindow::openByName_data()
