@@ -21,6 +21,7 @@
 #include <QTextStream>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <vector>
