@@ -50,6 +50,18 @@ class TestMainWindow : public QObject
         return lines;
     }
 
+    // A league of players players in dir, stored as the league to open.
+    static QString storedLeague(const QTemporaryDir& dir, int players)
+    {
+        const QString league = dir.filePath(QStringLiteral("AccessConvert.mdb"));
+        leaguegen::LeagueOptions options;
+        options.players = players;
+        if (leaguegen::writeLeague(league, options))
+            return {};
+        SaveSetting(QStringLiteral("Settings"), QStringLiteral("mdb"), league);
+        return league;
+    }
+
 private slots:
     void initTestCase() { TestSupport::initTestEnvironment(); }
 
@@ -168,11 +180,8 @@ private slots:
     void statusBarFollowsTheLeagueTheGridsAndTheLastCommand()
     {
         QTemporaryDir dir;
-        const QString league = dir.filePath(QStringLiteral("AccessConvert.mdb"));
-        leaguegen::LeagueOptions options;
-        options.players = 1200;
-        QVERIFY(!leaguegen::writeLeague(league, options));
-        SaveSetting(QStringLiteral("Settings"), QStringLiteral("mdb"), league);
+        const QString league = storedLeague(dir, 1200);
+        QVERIFY(!league.isEmpty());
         MDIMain main;
         main.show();
         QCOMPARE(main.leagueStatusText(), QDir::toNativeSeparators(league));
@@ -232,11 +241,8 @@ private slots:
     {
         QFETCH(QString, geometry);
         QTemporaryDir dir;
-        const QString league = dir.filePath(QStringLiteral("AccessConvert.mdb"));
-        leaguegen::LeagueOptions options;
-        options.players = 60;
-        QVERIFY(!leaguegen::writeLeague(league, options));
-        SaveSetting(QStringLiteral("Settings"), QStringLiteral("mdb"), league);
+        const QString league = storedLeague(dir, 60);
+        QVERIFY(!league.isEmpty());
         SaveSetting(QStringLiteral("MainWindow"), QStringLiteral("Geometry"), geometry);
         MDIMain main;
         main.show();
