@@ -163,6 +163,25 @@ Error RecordSet::countTableRows(qint64* rows) const
     return {};
 }
 
+Error RecordSet::countedWrite(const QString& what, qint64 rowsAdded,
+                              const std::function<Error(bool* took)>& write)
+{
+    Transaction transaction(m_db);
+    qint64 before = 0, after = 0;
+    bool took = false;
+    if (Error e = transaction.begin())
+        return e;
+    if (Error e = countTableRows(&before))
+        return e;
+    if (Error e = write(&took))
+        return e;
+    if (Error e = countTableRows(&after))
+        return e;
+    if (!took || after - before != rowsAdded)
+        return writeSkipped(what);
+    return transaction.commit();
+}
+
 Error RecordSet::readKeys(QVector<qint64>* keys) const
 {
     keys->clear();
@@ -422,30 +441,23 @@ Error RecordSet::update(int row, const QHash<int, QVariant>& values, const QVect
     }
     params << key(row);
 
-    Transaction transaction(m_db);
-    qint64 before = 0, after = 0;
-    if (Error e = transaction.begin())
-        return e;
-    if (Error e = confirmRow(key(row), seen))
-        return e;
-    if (Error e = countTableRows(&before))
-        return e;
     // The edit may change the key itself (an INTEGER PRIMARY KEY column is
     // the rowid): keep the new one, or later writes would miss the row or
     // hit another.
     QList<qint64> newKeys;
-    if (Error e = m_db.query(
+    const Error written = countedWrite(QStringLiteral("change"), 0, [&](bool* took) {
+        if (Error e = confirmRow(key(row), seen))
+            return e;
+        Error e = m_db.query(
             QStringLiteral("UPDATE ") + quoteIdentifier(m_table) + QStringLiteral(" SET ") +
                 assignments.join(QStringLiteral(", ")) + QStringLiteral(" WHERE ") + m_keyName +
                 QStringLiteral(" = ? RETURNING ") + m_keyName,
-            params, [&](const Statement& q) { newKeys << q.value(0).toLongLong(); }))
+            params, [&](const Statement& q) { newKeys << q.value(0).toLongLong(); });
+        *took = newKeys.size() == 1;
         return e;
-    if (Error e = countTableRows(&after))
-        return e;
-    if (newKeys.size() != 1 || after != before)
-        return writeSkipped(QStringLiteral("change"));
-    if (Error e = transaction.commit())
-        return e;
+    });
+    if (written)
+        return written;
     m_keys[row] = newKeys.first();
     forgetPageOf(row);
     return {};
@@ -474,28 +486,22 @@ Error RecordSet::insert(const QHash<int, QVariant>& values)
     // A constraint with ON CONFLICT IGNORE or a trigger may skip the row:
     // then SQLite returns no id, and the last insert's id would name
     // another, real row.
-    Transaction transaction(m_db);
-    qint64 before = 0, after = 0;
-    if (Error e = transaction.begin())
-        return e;
-    if (Error e = countTableRows(&before))
-        return e;
     QList<qint64> newKeys;
-    if (Error e = m_db.query(sql, params,
-                             [&](const Statement& q) { newKeys << q.value(0).toLongLong(); }))
-        return e;
-    if (Error e = countTableRows(&after))
-        return e;
-    if (newKeys.size() != 1 || after != before + 1)
-        return writeSkipped(QStringLiteral("add"));
-    Statement added(m_db.sqliteHandle(), QStringLiteral("SELECT 1 FROM ") +
-                                             quoteIdentifier(m_table) + QStringLiteral(" WHERE ") +
-                                             m_keyName + QStringLiteral(" = ?"));
-    added.bind(1, newKeys.first());
-    if (!added.next())
-        return added.error() ? added.error() : writeSkipped(QStringLiteral("add"));
-    if (Error e = transaction.commit())
-        return e;
+    const Error written = countedWrite(QStringLiteral("add"), 1, [&](bool* took) {
+        if (Error e = m_db.query(sql, params,
+                                 [&](const Statement& q) { newKeys << q.value(0).toLongLong(); }))
+            return e;
+        if (newKeys.size() != 1)
+            return Error();
+        Statement added(m_db.sqliteHandle(),
+                        QStringLiteral("SELECT 1 FROM ") + quoteIdentifier(m_table) +
+                            QStringLiteral(" WHERE ") + m_keyName + QStringLiteral(" = ?"));
+        added.bind(1, newKeys.first());
+        *took = added.next();
+        return added.error();
+    });
+    if (written)
+        return written;
     // The new row goes at the end, whatever the sort says, until a requery.
     m_keys.append(newKeys.first());
     forgetPageOf(count() - 1);
@@ -513,26 +519,19 @@ Error RecordSet::deleteFromFile(QList<int> rows)
     if (rows.first() < 0 || rows.last() >= count())
         return rowVanished();
 
-    Transaction transaction(m_db);
-    qint64 before = 0, after = 0;
-    if (Error e = transaction.begin())
-        return e;
-    if (Error e = countTableRows(&before))
-        return e;
     const QString sql = QStringLiteral("DELETE FROM ") + quoteIdentifier(m_table) +
                         QStringLiteral(" WHERE ") + m_keyName + QStringLiteral(" = ?");
-    for (int row : std::as_const(rows)) {
-        // The rows as the grid shows them, not whatever now holds their ids.
-        if (Error e = confirmRow(key(row), rowValues(row)))
-            return e;
-        if (Error e = m_db.execute(sql, {key(row)}))
-            return e;
-    }
-    if (Error e = countTableRows(&after))
-        return e;
-    if (before - after != rows.size())
-        return writeSkipped(QStringLiteral("delete"));
-    return transaction.commit();
+    return countedWrite(QStringLiteral("delete"), -rows.size(), [&](bool* took) {
+        for (int row : std::as_const(rows)) {
+            // The rows as the grid shows them, not whatever now holds their ids.
+            if (Error e = confirmRow(key(row), rowValues(row)))
+                return e;
+            if (Error e = m_db.execute(sql, {key(row)}))
+                return e;
+        }
+        *took = true;
+        return Error();
+    });
 }
 
 void RecordSet::dropRows(int first, int count)

@@ -154,6 +154,11 @@ public:
 
 private:
     RecordSet(Database& database, Kind kind);
+    // Runs write in one transaction and commits only when it says it took
+    // and the table's row count moved by exactly rowsAdded; otherwise rolls
+    // back and says the what ("change", "add", "delete") took nothing.
+    Error countedWrite(const QString& what, qint64 rowsAdded,
+                       const std::function<Error(bool* took)>& write);
     Error readFields(const QString& table);
     Error readKeys(QVector<qint64>* keys) const;
     Error readPage(int page);

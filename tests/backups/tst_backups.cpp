@@ -234,9 +234,7 @@ void TestBackups::undoRefusedAfterLaterChange()
 
 void TestBackups::backupFailureChangesNothing_data()
 {
-    QTest::addColumn<bool>("global");
-    QTest::newRow("Clear Database") << false;
-    QTest::newRow("Global Edit") << true;
+    backsUpAndUndoes_data(); // the same two commands
 }
 
 void TestBackups::backupFailureChangesNothing()
