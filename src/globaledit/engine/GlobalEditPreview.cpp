@@ -53,12 +53,12 @@ struct WholeBounds {
 class PreviewRun
 {
 public:
-    PreviewRun(const GlobalEdit& edit, PreviewResult& result, const PreviewProgress& progress)
-        : m_edit(edit), m_result(result),
-          m_progress(progress), m_bounds{{{storedWhole(edit.parameters.bounds.actualMin),
-                                           storedWhole(edit.parameters.bounds.actualMax)},
-                                          {storedWhole(edit.parameters.bounds.potentialMin),
-                                           storedWhole(edit.parameters.bounds.potentialMax)}}}
+    PreviewRun(const GlobalEdit& edit, PreviewResult& result)
+        : m_edit(edit),
+          m_result(result), m_bounds{{{storedWhole(edit.parameters.bounds.actualMin),
+                                       storedWhole(edit.parameters.bounds.actualMax)},
+                                      {storedWhole(edit.parameters.bounds.potentialMin),
+                                       storedWhole(edit.parameters.bounds.potentialMax)}}}
     {
     }
 
@@ -66,26 +66,23 @@ public:
     // run them, and the figures they add to.
     void addPlayer(int position, const db::Statement& row)
     {
-        PlayerRatings before;
-        PlayerRatings after;
         bool changed = false;
         for (int n = 1; n <= EditedRatingCount; ++n) {
             const auto i = size_t(n - 1);
-            before[i] = {ratingOf(row.sqliteValue(2 * n - 1)), ratingOf(row.sqliteValue(2 * n))};
+            const RatingPair before{ratingOf(row.sqliteValue(2 * n - 1)),
+                                    ratingOf(row.sqliteValue(2 * n))};
             StepTrace trace;
-            after[i] = m_edit.parameters.apply(n, before[i], &trace);
-            changed = changed || after[i] != before[i];
-            add(m_result.ratings[i][size_t(RatingSide::Actual)], before[i].actual, after[i].actual,
+            const RatingPair after = m_edit.parameters.apply(n, before, &trace);
+            changed = changed || after != before;
+            add(m_result.ratings[i][size_t(RatingSide::Actual)], before.actual, after.actual,
                 m_bounds[0]);
             RatingFigures& potential = m_result.ratings[i][size_t(RatingSide::Potential)];
-            add(potential, before[i].potential, after[i].potential, m_bounds[1]);
+            add(potential, before.potential, after.potential, m_bounds[1]);
             potential.raised += trace.potentialRaised;
         }
         PositionFigures& p = m_result.positions[size_t(position)];
         ++p.selected;
         p.changed += changed;
-        if (m_progress.player)
-            m_progress.player(row.int64(0), before, after);
     }
 
 private:
@@ -103,7 +100,6 @@ private:
 
     const GlobalEdit& m_edit;
     PreviewResult& m_result;
-    const PreviewProgress& m_progress;
     std::array<WholeBounds, 2> m_bounds;
 };
 
@@ -139,7 +135,7 @@ db::Error computePreview(const QString& path, const GlobalEdit& edit, PreviewRes
         e = select.error();
         const double last = double(std::max<qint64>(lastRowid(database), 1));
         const double positions = double(edit.positions.count());
-        PreviewRun run(edit, result, progress);
+        PreviewRun run(edit, result);
         int done = 0; // positions finished
         for (int position = 0; !e && position < db::schema::PositionCount; ++position) {
             if (!edit.positions.test(size_t(position)))

@@ -54,16 +54,10 @@ struct PreviewResult {
     }
 };
 
-// One selected player's 24 rating pairs before and after the steps.
-using PlayerRatings = std::array<RatingPair, EditedRatingCount>;
-
 struct PreviewProgress {
     // Called now and then from the thread that computes, with the share of
     // the work done (0..1). Returning false stops the preview.
     std::function<bool(double done)> progress;
-    // Every selected player, for whoever needs the values themselves.
-    std::function<void(qint64 rowid, const PlayerRatings& before, const PlayerRatings& after)>
-        player;
 };
 
 // Works out what runGlobalEdit(path, edit) would do now. Opens its own
