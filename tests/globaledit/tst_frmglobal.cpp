@@ -7,7 +7,6 @@
 #include "globaledit/frmPreview.h"
 #include "globaledit/frmProgress.h"
 #include "shell/MDIMain.h"
-#include "shell/base/ContextIDs.h"
 #include "shell/base/Prompts.h"
 
 #include <QAction>
@@ -188,15 +187,11 @@ void TestFrmGlobal::lifecycle()
     QVERIFY(openDialog());
     auto* window = qobject_cast<QMdiSubWindow*>(m_dialog->parentWidget());
     QVERIFY(window && window->mdiArea() == m_main->mdiArea());
-    QCOMPARE(window->windowTitle(), u"Yardmark 99 - Global Edit"_s);
     QCOMPARE(m_dialog->focusWidget(), control<QLineEdit>(u"txtSP"_s));
     QCOMPARE(teamItems(), teams);
     QVERIFY(!m_dialog->teamFilter().has_value()); // "All" shown means all teams
     choose(team1001);
     QCOMPARE(m_dialog->teamFilter().value_or(-1), 1001); // that team alone, not all teams
-    press(u"cmdHelp"_s);
-    QCOMPARE(lastHelpRequest(), ContextIDs::GlobalEditTopic);
-    QuitHelp();
 
     // Cancel keeps every entry, and the team list read on loading.
     QPointer<frmGlobal> first = m_dialog;
@@ -305,9 +300,6 @@ void TestFrmGlobal::teamTheBoxShows_data()
     QTest::newRow("TeamID 3.5 left out")
         << u"UPDATE Team SET TeamID = 3.5 WHERE TeamID = 3"_s << u"All"_s << teamName(3)
         << QString() << qint64(-2) << none;
-    QTest::newRow("TeamID 1e30 left out")
-        << u"UPDATE Team SET TeamID = 1e30 WHERE TeamID = 4"_s << u"All"_s << teamName(4)
-        << QString() << qint64(-2) << none;
 }
 
 void TestFrmGlobal::teamTheBoxShows()
@@ -358,10 +350,14 @@ void TestFrmGlobal::anotherLeague()
 {
     const QString first = m_main->leaguePath();
     const QString second = m_leagues.copy();
-    db::Database league;
-    QVERIFY(!league.open(second));
-    QVERIFY(!league.execute(u"UPDATE Team SET TeamName = 'New ' || TeamName WHERE TeamID <> 1"_s));
-    league.close();
+    const auto renameTeams = [&] {
+        db::Database league;
+        return QFile::remove(second) && QFile::copy(m_leagues.base(), second) &&
+               !league.open(second) &&
+               !league.execute(
+                   u"UPDATE Team SET TeamName = 'New ' || TeamName WHERE TeamID <> 1"_s);
+    };
+    QVERIFY(renameTeams());
     const QString two = teamName(2);
     const Snapshot firstBefore = editcheck::snapshot(first);
     const Snapshot secondBefore = editcheck::snapshot(second);
@@ -391,11 +387,7 @@ void TestFrmGlobal::anotherLeague()
         QCOMPARE(editcheck::firstDifference(editcheck::snapshot(first), firstBefore), QString());
         m_dialog->parentWidget()->close(); // the next round starts afresh
         QTRY_VERIFY(!m_dialog);
-        QVERIFY(QFile::remove(second) && QFile::copy(m_leagues.base(), second));
-        QVERIFY(!league.open(second));
-        QVERIFY(
-            !league.execute(u"UPDATE Team SET TeamName = 'New ' || TeamName WHERE TeamID <> 1"_s));
-        league.close();
+        QVERIFY(renameTeams());
     }
 }
 
@@ -453,8 +445,7 @@ void TestFrmGlobal::refusedEdit()
     QVERIFY(!QGuiApplication::overrideCursor());
     const QList<Prompts::Shown> shown = Prompts::shown();
     QCOMPARE(shown.size(), bad ? 2 : 1); // a beep first
-    QVERIFY2(QRegularExpression(message).match(shown.last().text).hasMatch(),
-             qPrintable(shown.last().text));
+    expectRefusal(message);
     if (bad) {
         QCOMPARE(m_dialog->focusWidget(), bad);
         QCOMPARE(bad->selectedText(), text);
