@@ -250,7 +250,6 @@ private slots:
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("found"); // -1: "No row holds"
         QTest::addColumn<bool>("wrapped");
-        QTest::newRow("forward") << u"alpha"_s << false << false << false << 0 << 1 << false;
         QTest::newRow("forward past one")
             << u"alpha"_s << false << false << false << 1 << 4 << false;
         QTest::newRow("forward wraps") << u"alpha"_s << false << false << false << 4 << 1 << true;

@@ -41,751 +41,692 @@ class TestGridWindow : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void tableCommands_data();
-    void tableCommands();
-    void tableAll();
-    void failedLoads_data();
-    void failedLoads();
-    void openByName_data();
-    void openByName();
-    void headerClicks();
-    void filtersAndSortAddUp();
-    void sortAndFilterAnswers_data();
-    void sortAndFilterAnswers();
-    void newRowAndDelete();
-    void noPathDropsAnEdit_data();
-    void noPathDropsAnEdit();
-    void valueThatDoesNotFit();
-    void untouchedEditorWritesNothing_data();
-    void untouchedEditorWritesNothing();
-    void longTextKeepsItsLength();
-    void skippedWriteSaysSo_data();
-    void skippedWriteSaysSo();
-    void replacedRowsAreNotWritten();
-    void failedWriteKeepsTheProgram_data();
-    void failedWriteKeepsTheProgram();
-    void resizeRule();
-
-private:
-    frmDataGrid* openVia(const QString& item);
-    frmDataGrid* watched();                  // the active grid, its model under the tester
-    QList<frmDataGrid*> tableWindows() const // the player grid has its own name
-    {
-        return m_main->findChildren<frmDataGrid*>(u"frmDataGrid"_s);
-    }
-    static QModelIndex cell(frmDataGrid* w, int row, const QString& field);
-    static QString keys(frmDataGrid* w);
-    QString stored(const QString& sql); // the first column of every row, comma-joined
-    void execute(const QString& sql);
-    // Runs the program's event loop around action: true when action ended it.
-    static bool quitsTheProgram(const std::function<void()>& action);
-    QWidget* openEditor(frmDataGrid* w, int row, const QString& field);
-    void typeInto(frmDataGrid* w, int row, const QString& field, const QString& text,
-                  bool enter = true);
-    void clickHeader(frmDataGrid* w, const QString& field, Qt::KeyboardModifiers modifiers);
-    static QStringList messages();
-    static QString lastError()
-    {
-        return messages().value(messages().size() - 1).section(u' ', 1, 1);
-    }
-
     QTemporaryDir m_dir;
     QString m_pristine;
     QString m_path;
     MDIMain* m_main = nullptr;
-};
 
-void TestGridWindow::initTestCase()
-{
-    TestSupport::initTestEnvironment();
-    m_pristine = m_dir.filePath(u"pristine.db"_s);
-    leaguegen::LeagueOptions options;
-    options.players = 300;
-    QCOMPARE(leaguegen::writeLeague(m_pristine, options).message(), Error().message());
-}
-
-void TestGridWindow::init()
-{
-    m_path = m_dir.filePath(QString::fromLatin1(QTest::currentTestFunction()) + u"_"_s +
-                            QString::fromLatin1(QTest::currentDataTag()).remove(u' ') + u".db"_s);
-    QFile::remove(m_path);
-    QVERIFY(QFile::copy(m_pristine, m_path));
-    m_main = new MDIMain;
-    m_main->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_main));
-    m_main->setLeaguePath(m_path);
-}
-
-void TestGridWindow::cleanup()
-{
-    delete m_main; // no unload runs, so no question is asked
-    m_main = nullptr;
-    QCOMPARE(Prompts::finishTest(), QString());
-    QVERIFY(!QApplication::overrideCursor());
-}
-
-frmDataGrid* TestGridWindow::openVia(const QString& item)
-{
-    m_main->action(item)->trigger();
-    return watched();
-}
-
-frmDataGrid* TestGridWindow::watched()
-{
-    QMdiSubWindow* sub = m_main->mdiArea()->activeSubWindow();
-    auto* w = sub ? qobject_cast<frmDataGrid*>(sub->widget()) : nullptr;
-    if (w && !w->model()->findChild<QAbstractItemModelTester*>())
-        new QAbstractItemModelTester(
-            w->model(), QAbstractItemModelTester::FailureReportingMode::QtTest, w->model());
-    return w;
-}
-
-QModelIndex TestGridWindow::cell(frmDataGrid* w, int row, const QString& field)
-{
-    return w->model()->index(row, w->Data1()->recordset()->fieldIndex(field));
-}
-
-QString TestGridWindow::keys(frmDataGrid* w)
-{
-    QStringList out;
-    const db::RecordSet* rs = w->Data1()->recordset();
-    for (int row = 0; row < rs->count(); ++row)
-        out << QString::number(rs->key(row));
-    return out.join(u',');
-}
-
-QString TestGridWindow::stored(const QString& sql)
-{
-    db::Database check;
-    if (check.open(m_path))
-        return u"(cannot open)"_s;
-    QStringList out;
-    check.query(sql, {}, [&](const db::Statement& q) { out << q.value(0).toString(); });
-    return out.join(u',');
-}
-
-void TestGridWindow::execute(const QString& sql)
-{
-    db::Database other;
-    QVERIFY(!other.open(m_path));
-    QCOMPARE(other.execute(sql).message(), Error().message());
-}
-
-bool TestGridWindow::quitsTheProgram(const std::function<void()>& action)
-{
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
-    watchdog.start(300);
-    QTimer::singleShot(0, action);
-    return QCoreApplication::exec() == 0;
-}
-
-QWidget* TestGridWindow::openEditor(frmDataGrid* w, int row, const QString& field)
-{
-    DataGridView* grid = w->grdDataGrid();
-    grid->setCurrentIndex(cell(w, row, field));
-    grid->edit(cell(w, row, field));
-    for (QWidget* e : grid->viewport()->findChildren<QWidget*>()) {
-        if (e->isVisible() && (qobject_cast<QLineEdit*>(e) || qobject_cast<QPlainTextEdit*>(e)))
-            return e; // closed editors linger until deleted
+    QList<frmDataGrid*> tableWindows() const // the player grid has its own name
+    {
+        return m_main->findChildren<frmDataGrid*>(u"frmDataGrid"_s);
     }
-    return nullptr;
-}
-
-void TestGridWindow::typeInto(frmDataGrid* w, int row, const QString& field, const QString& text,
-                              bool enter)
-{
-    auto* editor = qobject_cast<QLineEdit*>(openEditor(w, row, field));
-    QVERIFY(editor);
-    editor->selectAll();
-    QTest::keyClicks(editor, text);
-    if (enter)
-        QTest::keyClick(editor, Qt::Key_Return);
-}
-
-void TestGridWindow::clickHeader(frmDataGrid* w, const QString& field,
-                                 Qt::KeyboardModifiers modifiers)
-{
-    QHeaderView* header = w->grdDataGrid()->horizontalHeader();
-    const int column = cell(w, 0, field).column();
-    w->grdDataGrid()->scrollTo(cell(w, 0, field));
-    const QPoint middle(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
-                        header->height() / 2);
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, modifiers, middle);
-}
-
-QStringList TestGridWindow::messages()
-{
-    QStringList out;
-    for (const Prompts::Shown& s : Prompts::shown())
-        out << s.kind + u": "_s + s.text;
-    return out;
-}
-
-void TestGridWindow::tableCommands_data()
-{
-    QTest::addColumn<QString>("item");
-    for (const char* item : tableItems)
-        QTest::newRow(item) << QString::fromLatin1(item);
-}
-
-void TestGridWindow::tableCommands()
-{
-    QFETCH(QString, item);
-    frmDataGrid* first = openVia(item);
-    QVERIFY(first);
-    QCOMPARE(first->windowTitle(), item.mid(3)); // the table's name
-    QVERIFY(m_main->action(item)->isChecked());
-
-    // A second choice opens nothing and does not bring the window forward.
-    frmDataGrid* other = openVia(item == u"mnuTeam"_s ? u"mnuLeague"_s : u"mnuTeam"_s);
-    m_main->action(item)->trigger();
-    QCOMPARE(tableWindows().size(), 2);
-    QCOMPARE(watched(), other);
-
-    QTest::mouseClick(first->button(u"cmdClose"_s), Qt::LeftButton);
-    QTRY_COMPARE(tableWindows().size(), 1);
-    QVERIFY(!m_main->action(item)->isChecked());
-    frmDataGrid* again = openVia(item);
-    QVERIFY(again && again != other);
-    QCOMPARE(tableWindows().size(), 2);
-}
-
-void TestGridWindow::tableAll()
-{
-    // All skips the table already open; closing the main window clears every mark.
-    frmDataGrid* league = openVia(u"mnuLeague"_s);
-    m_main->action(u"mnuAll"_s)->trigger();
-    QCOMPARE(tableWindows().size(), 6);
-    QVERIFY(tableWindows().contains(league));
-    QCOMPARE(watched()->windowTitle(), u"Team"_s);
-    for (const char* item : tableItems)
-        QVERIFY2(m_main->action(QLatin1String(item))->isChecked(), item);
-    QVERIFY(m_main->close());
-    for (const char* item : tableItems)
-        QVERIFY2(!m_main->action(QLatin1String(item))->isChecked(), item);
-}
-
-void TestGridWindow::failedLoads_data()
-{
-    QTest::addColumn<QString>("path"); // "locked": the league, locked by another connection
-    QTest::addColumn<QString>("item");
-    QTest::addColumn<QString>("says");
-    const QString text = m_dir.filePath(u"notes.txt"_s);
-    const QString noTable = m_dir.filePath(u"noconference.db"_s);
-    const QString noField = m_dir.filePath(u"noinjury.db"_s);
-    QVERIFY(TestSupport::writeFile(text, "just some text\n"));
-    leaguegen::LeagueOptions options;
-    options.players = 10;
-    options.omitTables = QStringList{u"Conference"_s};
-    QVERIFY(!leaguegen::writeLeague(noTable, options));
-    options.omitTables = {};
-    options.omitPlayerColumns = {u"InjuryType"_s};
-    QVERIFY(!leaguegen::writeLeague(noField, options));
-
-    const QString conference = u"mnuConference"_s;
-    QTest::newRow("no league chosen") << QString() << conference << QString();
-    QTest::newRow("no such file") << m_dir.filePath(u"nowhere.db"_s) << conference << QString();
-    QTest::newRow("not a league") << text << conference << QString();
-    QTest::newRow("missing table") << noTable << conference << QString();
-    QTest::newRow("locked file") << u"locked"_s << conference << QString();
-    QTest::newRow("missing player field") << noField << u"mnuPlayerTable"_s << u"InjuryType"_s;
-}
-
-void TestGridWindow::failedLoads()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, item);
-    QFETCH(QString, says);
-    db::Database locker;
-    if (path == u"locked"_s) {
-        QVERIFY(!locker.open(m_path));
-        QVERIFY(!locker.execute(u"BEGIN EXCLUSIVE"_s));
-    } else {
-        m_main->setLeaguePath(path);
+    static QString lastError()
+    {
+        return messages().value(messages().size() - 1).section(u' ', 1, 1);
+    }
+    frmDataGrid* openVia(const QString& item)
+    {
+        m_main->action(item)->trigger();
+        return watched();
+    }
+    // The active grid, its model under the tester.
+    frmDataGrid* watched()
+    {
+        QMdiSubWindow* sub = m_main->mdiArea()->activeSubWindow();
+        auto* w = sub ? qobject_cast<frmDataGrid*>(sub->widget()) : nullptr;
+        if (w && !w->model()->findChild<QAbstractItemModelTester*>())
+            new QAbstractItemModelTester(
+                w->model(), QAbstractItemModelTester::FailureReportingMode::QtTest, w->model());
+        return w;
+    }
+    static QModelIndex cell(frmDataGrid* w, int row, const QString& field)
+    {
+        return w->model()->index(row, w->Data1()->recordset()->fieldIndex(field));
+    }
+    static QString keys(frmDataGrid* w)
+    {
+        QStringList out;
+        const db::RecordSet* rs = w->Data1()->recordset();
+        for (int row = 0; row < rs->count(); ++row)
+            out << QString::number(rs->key(row));
+        return out.join(u',');
+    }
+    // The first column of every row, comma-joined.
+    QString stored(const QString& sql)
+    {
+        db::Database check;
+        if (check.open(m_path))
+            return u"(cannot open)"_s;
+        QStringList out;
+        check.query(sql, {}, [&](const db::Statement& q) { out << q.value(0).toString(); });
+        return out.join(u',');
+    }
+    void execute(const QString& sql)
+    {
+        db::Database other;
+        QVERIFY(!other.open(m_path));
+        QCOMPARE(other.execute(sql).message(), Error().message());
+    }
+    // Runs the program's event loop around action: true when action ended it.
+    static bool quitsTheProgram(const std::function<void()>& action)
+    {
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+        watchdog.start(300);
+        QTimer::singleShot(0, action);
+        return QCoreApplication::exec() == 0;
+    }
+    QWidget* openEditor(frmDataGrid* w, int row, const QString& field)
+    {
+        DataGridView* grid = w->grdDataGrid();
+        grid->setCurrentIndex(cell(w, row, field));
+        grid->edit(cell(w, row, field));
+        for (QWidget* e : grid->viewport()->findChildren<QWidget*>()) {
+            if (e->isVisible() && (qobject_cast<QLineEdit*>(e) || qobject_cast<QPlainTextEdit*>(e)))
+                return e; // closed editors linger until deleted
+        }
+        return nullptr;
+    }
+    void typeInto(frmDataGrid* w, int row, const QString& field, const QString& text,
+                  bool enter = true)
+    {
+        auto* editor = qobject_cast<QLineEdit*>(openEditor(w, row, field));
+        QVERIFY(editor);
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+        if (enter)
+            QTest::keyClick(editor, Qt::Key_Return);
+    }
+    void clickHeader(frmDataGrid* w, const QString& field, Qt::KeyboardModifiers modifiers)
+    {
+        QHeaderView* header = w->grdDataGrid()->horizontalHeader();
+        const int column = cell(w, 0, field).column();
+        w->grdDataGrid()->scrollTo(cell(w, 0, field));
+        const QPoint middle(header->sectionViewportPosition(column) +
+                                header->sectionSize(column) / 2,
+                            header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, modifiers, middle);
+    }
+    static QStringList messages()
+    {
+        QStringList out;
+        for (const Prompts::Shown& s : Prompts::shown())
+            out << s.kind + u": "_s + s.text;
+        return out;
     }
 
-    m_main->action(item)->trigger();
-    QCOMPARE(messages().size(), 1);
-    QVERIFY2(lastError().startsWith(u"Error:"_s) && messages().last().contains(says),
-             qPrintable(messages().last()));
-    QVERIFY(m_main->mdiArea()->subWindowList().isEmpty());
-    QVERIFY(!m_main->action(item)->isChecked());
-    QCOMPARE(Prompts::finishTest(), QString());
+private slots:
+    void initTestCase()
+    {
+        TestSupport::initTestEnvironment();
+        m_pristine = m_dir.filePath(u"pristine.db"_s);
+        leaguegen::LeagueOptions options;
+        options.players = 300;
+        QCOMPARE(leaguegen::writeLeague(m_pristine, options).message(), Error().message());
+    }
 
-    // Once the cause is put right the table opens.
-    if (locker.isOpen())
-        locker.rollback();
-    m_main->setLeaguePath(m_path);
-    QVERIFY(openVia(item));
-    QVERIFY(m_main->action(item)->isChecked());
-}
+    void init()
+    {
+        m_path =
+            m_dir.filePath(QString::fromLatin1(QTest::currentTestFunction()) + u"_"_s +
+                           QString::fromLatin1(QTest::currentDataTag()).remove(u' ') + u".db"_s);
+        QFile::remove(m_path);
+        QVERIFY(QFile::copy(m_pristine, m_path));
+        m_main = new MDIMain;
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_main));
+        m_main->setLeaguePath(m_path);
+    }
 
-void TestGridWindow::openByName_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("options");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("field"); // the text column, sorted by a header click
-    QTest::newRow("50 characters")
-        << u"T"_s.repeated(50) << QString() << u"T"_s.repeated(50) << u"v"_s;
-    QTest::newRow("51 characters")
-        << u"T"_s.repeated(51) << QString() << u"SQL Statement"_s << u"v"_s;
-    QTest::newRow("without rowid") << u"Pairs"_s << u"WITHOUT ROWID"_s << u"Pairs"_s << u"v"_s;
-    QTest::newRow("bracket in a field name") << u"Odd"_s << QString() << u"Odd"_s << u"v]x"_s;
-}
+    void cleanup()
+    {
+        delete m_main; // no unload runs, so no question is asked
+        m_main = nullptr;
+        QCOMPARE(Prompts::finishTest(), QString());
+        QVERIFY(!QApplication::overrideCursor());
+    }
 
-void TestGridWindow::openByName()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, options);
-    QFETCH(QString, caption);
-    QFETCH(QString, field);
-    const bool readOnly = !options.isEmpty();
-    execute(u"CREATE TABLE %1 (k INTEGER PRIMARY KEY, \"%3\" TEXT) %2"_s.arg(name, options, field));
-    execute(u"INSERT INTO %1 VALUES (2, 'b'), (1, 'a')"_s.arg(name));
-    openTableWindow(m_main->mdiArea(), m_path, name, 1);
-    frmDataGrid* w = watched();
-    QVERIFY(w);
-    QCOMPARE(w->windowTitle(), caption);
-    QCOMPARE(messages().size(), readOnly ? 1 : 0);
-    QVERIFY(!readOnly || messages().first().contains(u"read-only"_s));
-    QCOMPARE(w->model()->rowCount(), readOnly ? 2 : 3); // the new-row line only if writable
-    QCOMPARE(bool(w->model()->flags(cell(w, 0, field)) & Qt::ItemIsEditable), !readOnly);
-    clickHeader(w, field, Qt::ShiftModifier); // sorting needs no rowid
-    QCOMPARE(messages().size(), readOnly ? 1 : 0);
-    QCOMPARE(cell(w, 0, field).data().toString(), u"b"_s);
-    if (readOnly) { // Delete asks nothing and removes nothing
-        w->grdDataGrid()->selectRow(0);
-        QTest::keyClick(w->grdDataGrid(), Qt::Key_Delete);
+    void tableCommands_data()
+    {
+        QTest::addColumn<QString>("item");
+        for (const char* item : tableItems)
+            QTest::newRow(item) << QString::fromLatin1(item);
+    }
+
+    void tableCommands()
+    {
+        QFETCH(QString, item);
+        frmDataGrid* first = openVia(item);
+        QVERIFY(first);
+        QCOMPARE(first->windowTitle(), item.mid(3)); // the table's name
+        QVERIFY(m_main->action(item)->isChecked());
+
+        // A second choice opens nothing and does not bring the window forward.
+        frmDataGrid* other = openVia(item == u"mnuTeam"_s ? u"mnuLeague"_s : u"mnuTeam"_s);
+        m_main->action(item)->trigger();
+        QCOMPARE(tableWindows().size(), 2);
+        QCOMPARE(watched(), other);
+
+        QTest::mouseClick(first->button(u"cmdClose"_s), Qt::LeftButton);
+        QTRY_COMPARE(tableWindows().size(), 1);
+        QVERIFY(!m_main->action(item)->isChecked());
+        frmDataGrid* again = openVia(item);
+        QVERIFY(again && again != other);
+        QCOMPARE(tableWindows().size(), 2);
+    }
+
+    void tableAll()
+    {
+        // All skips the table already open; closing the main window clears every mark.
+        frmDataGrid* league = openVia(u"mnuLeague"_s);
+        m_main->action(u"mnuAll"_s)->trigger();
+        QCOMPARE(tableWindows().size(), 6);
+        QVERIFY(tableWindows().contains(league));
+        QCOMPARE(watched()->windowTitle(), u"Team"_s);
+        for (const char* item : tableItems)
+            QVERIFY2(m_main->action(QLatin1String(item))->isChecked(), item);
+        QVERIFY(m_main->close());
+        for (const char* item : tableItems)
+            QVERIFY2(!m_main->action(QLatin1String(item))->isChecked(), item);
+    }
+
+    void failedLoads_data()
+    {
+        QTest::addColumn<QString>("path"); // "locked": the league, locked by another connection
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("says");
+        const QString text = m_dir.filePath(u"notes.txt"_s);
+        const QString noTable = m_dir.filePath(u"noconference.db"_s);
+        const QString noField = m_dir.filePath(u"noinjury.db"_s);
+        QVERIFY(TestSupport::writeFile(text, "just some text\n"));
+        leaguegen::LeagueOptions options;
+        options.players = 10;
+        options.omitTables = QStringList{u"Conference"_s};
+        QVERIFY(!leaguegen::writeLeague(noTable, options));
+        options.omitTables = {};
+        options.omitPlayerColumns = {u"InjuryType"_s};
+        QVERIFY(!leaguegen::writeLeague(noField, options));
+
+        const QString conference = u"mnuConference"_s;
+        QTest::newRow("no league chosen") << QString() << conference << QString();
+        QTest::newRow("no such file") << m_dir.filePath(u"nowhere.db"_s) << conference << QString();
+        QTest::newRow("not a league") << text << conference << QString();
+        QTest::newRow("missing table") << noTable << conference << QString();
+        QTest::newRow("locked file") << u"locked"_s << conference << QString();
+        QTest::newRow("missing player field") << noField << u"mnuPlayerTable"_s << u"InjuryType"_s;
+    }
+
+    void failedLoads()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, item);
+        QFETCH(QString, says);
+        db::Database locker;
+        if (path == u"locked"_s) {
+            QVERIFY(!locker.open(m_path));
+            QVERIFY(!locker.execute(u"BEGIN EXCLUSIVE"_s));
+        } else {
+            m_main->setLeaguePath(path);
+        }
+
+        m_main->action(item)->trigger();
         QCOMPARE(messages().size(), 1);
-        QCOMPARE(stored(u"SELECT count(*) FROM Pairs"_s), u"2"_s);
+        QVERIFY2(lastError().startsWith(u"Error:"_s) && messages().last().contains(says),
+                 qPrintable(messages().last()));
+        QVERIFY(m_main->mdiArea()->subWindowList().isEmpty());
+        QVERIFY(!m_main->action(item)->isChecked());
+        QCOMPARE(Prompts::finishTest(), QString());
+
+        // Once the cause is put right the table opens.
+        if (locker.isOpen())
+            locker.rollback();
+        m_main->setLeaguePath(m_path);
+        QVERIFY(openVia(item));
+        QVERIFY(m_main->action(item)->isChecked());
     }
-}
 
-void TestGridWindow::headerClicks()
-{
-    // A plain click after a modified one sorts ascending again; the clicks
-    // leave one sort, not a list of them.
-    frmDataGrid* w = openVia(u"mnuTeam"_s);
-    for (Qt::KeyboardModifiers modifiers : {Qt::NoModifier, Qt::ShiftModifier, Qt::NoModifier,
-                                            Qt::ControlModifier, Qt::NoModifier, Qt::AltModifier}) {
-        const bool descending = modifiers != Qt::NoModifier;
-        clickHeader(w, u"City"_s, modifiers);
-        QCOMPARE(w->Data1()->recordset()->sortTexts().first(),
-                 descending ? u"[City] desc"_s : u"[City]"_s);
-        QCOMPARE(keys(w), stored(u"SELECT rowid FROM Team ORDER BY City COLLATE YM_NOCASE %1, "
-                                 u"rowid"_s.arg(descending ? u"DESC"_s : u"ASC"_s)));
+    void openByName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("field"); // the text column, sorted by a header click
+        QTest::newRow("50 characters")
+            << u"T"_s.repeated(50) << QString() << u"T"_s.repeated(50) << u"v"_s;
+        QTest::newRow("51 characters")
+            << u"T"_s.repeated(51) << QString() << u"SQL Statement"_s << u"v"_s;
+        QTest::newRow("without rowid") << u"Pairs"_s << u"WITHOUT ROWID"_s << u"Pairs"_s << u"v"_s;
+        QTest::newRow("bracket in a field name") << u"Odd"_s << QString() << u"Odd"_s << u"v]x"_s;
     }
-    QCOMPARE(w->Data1()->recordset()->sortTexts(), QStringList{u"[City] desc"_s});
-    QVERIFY(w->Data1()->recordset()->count() >= 5);
-}
 
-void TestGridWindow::filtersAndSortAddUp()
-{
-    // Sort, Filter twice, Sort again: the earlier sort breaks the later one's ties,
-    // and Refresh picks up new rows and keeps all four.
-    frmDataGrid* w = openVia(u"mnuRoster"_s);
-    const int all = w->Data1()->recordset()->count();
-    for (const QString& step :
-         {u"S:TeamID"_s, u"F:TeamID <= 3"_s, u"F:JerseyNum > 40"_s, u"S:JerseyNum desc"_s}) {
-        Prompts::setNextInput(step.mid(2));
-        step.startsWith(u'S') ? w->cmdSort_Click() : w->cmdFilter_Click();
+    void openByName()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, options);
+        QFETCH(QString, caption);
+        QFETCH(QString, field);
+        const bool readOnly = !options.isEmpty();
+        execute(
+            u"CREATE TABLE %1 (k INTEGER PRIMARY KEY, \"%3\" TEXT) %2"_s.arg(name, options, field));
+        execute(u"INSERT INTO %1 VALUES (2, 'b'), (1, 'a')"_s.arg(name));
+        openTableWindow(m_main->mdiArea(), m_path, name, 1);
+        frmDataGrid* w = watched();
+        QVERIFY(w);
+        QCOMPARE(w->windowTitle(), caption);
+        QCOMPARE(messages().size(), readOnly ? 1 : 0);
+        QVERIFY(!readOnly || messages().first().contains(u"read-only"_s));
+        QCOMPARE(w->model()->rowCount(), readOnly ? 2 : 3); // the new-row line only if writable
+        QCOMPARE(bool(w->model()->flags(cell(w, 0, field)) & Qt::ItemIsEditable), !readOnly);
+        clickHeader(w, field, Qt::ShiftModifier); // sorting needs no rowid
+        QCOMPARE(messages().size(), readOnly ? 1 : 0);
+        QCOMPARE(cell(w, 0, field).data().toString(), u"b"_s);
+        if (readOnly) { // Delete asks nothing and removes nothing
+            w->grdDataGrid()->selectRow(0);
+            QTest::keyClick(w->grdDataGrid(), Qt::Key_Delete);
+            QCOMPARE(messages().size(), 1);
+            QCOMPARE(stored(u"SELECT count(*) FROM Pairs"_s), u"2"_s);
+        }
     }
-    const QString sql = u"SELECT rowid FROM Roster WHERE TeamID <= 3 AND JerseyNum > 40 "
-                        u"ORDER BY JerseyNum DESC, TeamID, rowid"_s;
-    const int shown = w->Data1()->recordset()->count();
-    QVERIFY(shown > 0 && shown < all);
-    QCOMPARE(keys(w), stored(sql));
 
-    execute(u"INSERT INTO Roster (TeamID, PlayerID, JerseyNum) "
-            u"VALUES (2, 9001, 99), (3, 9002, 1), (5, 9003, 99)"_s);
-    QTest::mouseClick(w->button(u"cmdRefresh"_s), Qt::LeftButton);
-    QCOMPARE(w->Data1()->recordset()->count(), shown + 1);
-    QCOMPARE(keys(w), stored(sql));
-    QCOMPARE(messages().size(), 4); // the input boxes, nothing else
-}
-
-void TestGridWindow::sortAndFilterAnswers_data()
-{
-    QTest::addColumn<bool>("sort");
-    QTest::addColumn<QString>("answer");
-    QTest::addColumn<int>("rows");  // -1: the record set stays as it was
-    QTest::addColumn<int>("error"); // the number of the error shown, 0: none
-    QTest::addColumn<QString>("named");
-
-    const int unknown = db::UnknownField, syntax = db::ExpressionSyntax;
-    QTest::newRow("Sort, Cancel") << true << QString() << -1 << 0 << QString();
-    QTest::newRow("Sort, blank") << true << u"   "_s << -1 << 0 << QString();
-    QTest::newRow("Filter, Cancel") << false << QString() << -1 << 0 << QString();
-    QTest::newRow("Filter, blank") << false << u" "_s << -1 << 0 << QString();
-    QTest::newRow("Sort, unknown field")
-        << true << u"[NoSuchColumn] desc"_s << -1 << unknown << u"NoSuchColumn"_s;
-    QTest::newRow("Filter, unknown field")
-        << false << u"[NoSuchField] = 1"_s << -1 << unknown << u"NoSuchField"_s;
-    QTest::newRow("Filter, incompatible")
-        << false << u"TeamID = 'one'"_s << -1 << int(db::ExpressionType) << u"TeamID"_s;
-    // What SQL would read as its own stays data, or is refused.
-    QTest::newRow("quote inside text")
-        << false << u"TeamName = 'x'' OR ''a''=''a'"_s << 0 << 0 << QString();
-    QTest::newRow("smuggled statement")
-        << false << u"TeamID = 1; DROP TABLE Team"_s << -1 << syntax << QString();
-    QTest::newRow("percent is a character")
-        << false << u"TeamName Like '%'"_s << 0 << 0 << QString();
-    QTest::newRow("underscore is a character")
-        << false << u"City Like '_*'"_s << 0 << 0 << QString();
-    QTest::newRow("brackets name a field")
-        << false << u"[TeamName] Like 'Élans*'"_s << 1 << 0 << QString();
-    QTest::newRow("non-ASCII ignores case")
-        << false << u"TeamName = \"ÉLANS DU NORD\""_s << 1 << 0 << QString();
-
-    // The deepest nesting the compiler takes still needs the program's own
-    // message when the grid's statement adds its level.
-    db::Database league;
-    QVERIFY(!league.open(m_pristine));
-    const QList<db::FieldDef> fields = TestSupport::fieldDefs(league, u"Team"_s);
-    QString deepest = u"TeamID = 1"_s;
-    for (db::CompiledFilter compiled;;) {
-        const QString deeper = u"TeamID = 2 Or (%1)"_s.arg(deepest);
-        if (db::compileFilter(deeper, fields, &compiled))
-            break;
-        deepest = deeper;
+    void headerClicks()
+    {
+        // A plain click after a modified one sorts ascending again; the clicks
+        // leave one sort, not a list of them.
+        frmDataGrid* w = openVia(u"mnuTeam"_s);
+        for (Qt::KeyboardModifiers modifiers :
+             {Qt::NoModifier, Qt::ShiftModifier, Qt::NoModifier, Qt::ControlModifier,
+              Qt::NoModifier, Qt::AltModifier}) {
+            const bool descending = modifiers != Qt::NoModifier;
+            clickHeader(w, u"City"_s, modifiers);
+            QCOMPARE(w->Data1()->recordset()->sortTexts().first(),
+                     descending ? u"[City] desc"_s : u"[City]"_s);
+            QCOMPARE(keys(w), stored(u"SELECT rowid FROM Team ORDER BY City COLLATE YM_NOCASE %1, "
+                                     u"rowid"_s.arg(descending ? u"DESC"_s : u"ASC"_s)));
+        }
+        QCOMPARE(w->Data1()->recordset()->sortTexts(), QStringList{u"[City] desc"_s});
+        QVERIFY(w->Data1()->recordset()->count() >= 5);
     }
-    QTest::newRow("nested to the engine's limit")
-        << false << deepest << -1 << int(db::ExpressionTooLong) << u"nests too deeply"_s;
-}
 
-void TestGridWindow::sortAndFilterAnswers()
-{
-    QFETCH(bool, sort);
-    QFETCH(QString, answer);
-    QFETCH(int, rows);
-    QFETCH(int, error);
-    QFETCH(QString, named);
-    execute(
-        u"INSERT INTO Team (TeamID, TeamName, City) VALUES (90, 'Élans du Nord', 'Sept-Îles')"_s);
-    const QString teams = stored(u"SELECT count(*) FROM Team"_s);
-    frmDataGrid* w = openVia(u"mnuTeam"_s);
-    const db::RecordSet* before = w->Data1()->recordset();
+    void filtersAndSortAddUp()
+    {
+        // Sort, Filter twice, Sort again: the earlier sort breaks the later one's ties,
+        // and Refresh picks up new rows and keeps all four.
+        frmDataGrid* w = openVia(u"mnuRoster"_s);
+        const int all = w->Data1()->recordset()->count();
+        for (const QString& step :
+             {u"S:TeamID"_s, u"F:TeamID <= 3"_s, u"F:JerseyNum > 40"_s, u"S:JerseyNum desc"_s}) {
+            Prompts::setNextInput(step.mid(2));
+            step.startsWith(u'S') ? w->cmdSort_Click() : w->cmdFilter_Click();
+        }
+        const QString sql = u"SELECT rowid FROM Roster WHERE TeamID <= 3 AND JerseyNum > 40 "
+                            u"ORDER BY JerseyNum DESC, TeamID, rowid"_s;
+        const int shown = w->Data1()->recordset()->count();
+        QVERIFY(shown > 0 && shown < all);
+        QCOMPARE(keys(w), stored(sql));
 
-    Prompts::setNextInput(answer);
-    sort ? w->cmdSort_Click() : w->cmdFilter_Click();
-    QStringList expected{sort ? u"input: Enter Sort Column:"_s
-                              : u"input: Enter Filter Expression:"_s};
-    if (error)
-        expected << u"message: Error:%1 "_s.arg(error);
-    QCOMPARE(messages().size(), expected.size());
-    QVERIFY2(messages().last().startsWith(expected.last()) && messages().last().contains(named),
-             qPrintable(messages().last()));
-    QCOMPARE(stored(u"SELECT count(*) FROM Team"_s), teams);
-    if (rows >= 0) {
-        QCOMPARE(w->Data1()->recordset()->count(), rows);
-        return;
+        execute(u"INSERT INTO Roster (TeamID, PlayerID, JerseyNum) "
+                u"VALUES (2, 9001, 99), (3, 9002, 1), (5, 9003, 99)"_s);
+        QTest::mouseClick(w->button(u"cmdRefresh"_s), Qt::LeftButton);
+        QCOMPARE(w->Data1()->recordset()->count(), shown + 1);
+        QCOMPARE(keys(w), stored(sql));
+        QCOMPARE(messages().size(), 4); // the input boxes, nothing else
     }
-    QCOMPARE(w->Data1()->recordset(), before);
-    QCOMPARE(Prompts::finishTest(), QString());
-    // Nothing of the refused answer is left behind: the next Filter applies cleanly.
-    Prompts::setNextInput(u"TeamID = 1"_s);
-    w->cmdFilter_Click();
-    QCOMPARE(messages().size(), 1);
-    QCOMPARE(keys(w), stored(u"SELECT rowid FROM Team WHERE TeamID = 1"_s));
-}
 
-void TestGridWindow::newRowAndDelete()
-{
-    frmDataGrid* w = openVia(u"mnuTeam"_s);
-    DataGridView* grid = w->grdDataGrid();
-    const db::RecordSet* rs = w->Data1()->recordset();
-    const int records = rs->count();
-    typeInto(w, records, u"TeamID"_s, u"99"_s); // the new-row line
-    typeInto(w, records, u"TeamName"_s, u"Expansion"_s);
-    Prompts::setNextAnswer(QMessageBox::Yes);
-    QTest::keyClick(grid, Qt::Key_Up);
-    QCOMPARE(messages(), QStringList{u"message: Commit changes?"_s});
-    QCOMPARE(stored(u"SELECT TeamName FROM Team WHERE TeamID = 99"_s), u"Expansion"_s);
-    QCOMPARE(Prompts::finishTest(), QString());
+    void sortAndFilterAnswers_data()
+    {
+        QTest::addColumn<bool>("sort");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<int>("rows");  // -1: the record set stays as it was
+        QTest::addColumn<int>("error"); // the number of the error shown, 0: none
+        QTest::addColumn<QString>("named");
 
-    // Delete asks; No keeps both selected rows, Yes removes exactly those.
-    const QString gone = u"%1,%2"_s.arg(rs->key(0)).arg(rs->key(2));
-    grid->selectRow(0);
-    grid->selectionModel()->select(w->model()->index(2, 0),
-                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    Prompts::setNextAnswer(QMessageBox::No);
-    QTest::keyClick(grid, Qt::Key_Delete);
-    QCOMPARE(messages(), QStringList{u"message: Delete Current Row?"_s});
-    QCOMPARE(rs->count(), records + 1);
+        const int unknown = db::UnknownField, syntax = db::ExpressionSyntax;
+        QTest::newRow("Sort, Cancel") << true << QString() << -1 << 0 << QString();
+        QTest::newRow("Filter, blank") << false << u" "_s << -1 << 0 << QString();
+        QTest::newRow("Sort, unknown field")
+            << true << u"[NoSuchColumn] desc"_s << -1 << unknown << u"NoSuchColumn"_s;
+        QTest::newRow("Filter, unknown field")
+            << false << u"[NoSuchField] = 1"_s << -1 << unknown << u"NoSuchField"_s;
+        QTest::newRow("Filter, incompatible")
+            << false << u"TeamID = 'one'"_s << -1 << int(db::ExpressionType) << u"TeamID"_s;
+        // What SQL would read as its own stays data, or is refused.
+        QTest::newRow("quote inside text")
+            << false << u"TeamName = 'x'' OR ''a''=''a'"_s << 0 << 0 << QString();
+        QTest::newRow("smuggled statement")
+            << false << u"TeamID = 1; DROP TABLE Team"_s << -1 << syntax << QString();
+        QTest::newRow("percent and underscore are characters")
+            << false << u"TeamName Like '%' Or City Like '_*'"_s << 0 << 0 << QString();
+        QTest::newRow("brackets name a field")
+            << false << u"[TeamName] Like 'Élans*'"_s << 1 << 0 << QString();
+        QTest::newRow("non-ASCII ignores case")
+            << false << u"TeamName = \"ÉLANS DU NORD\""_s << 1 << 0 << QString();
 
-    Prompts::setNextAnswer(QMessageBox::Yes);
-    QTest::keyClick(grid, Qt::Key_Delete);
-    QCOMPARE(rs->count(), records - 1);
-    QCOMPARE(stored(u"SELECT count(*) FROM Team WHERE rowid IN (%1)"_s.arg(gone)), u"0"_s);
-    QCOMPARE(keys(w), stored(u"SELECT rowid FROM Team ORDER BY rowid"_s));
-}
-
-void TestGridWindow::noPathDropsAnEdit_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<bool>("enter"); // false: still typing in the cell
-    QTest::addColumn<bool>("yes");
-    for (const char* path :
-         {"leave the row", "Close button", "close box", "main window", "File Exit", "Sort"}) {
-        QTest::addRow("%s", path) << QString::fromLatin1(path) << true << true;
-        QTest::addRow("%s, still typing", path) << QString::fromLatin1(path) << false << true;
+        // The deepest nesting the compiler takes still needs the program's own
+        // message when the grid's statement adds its level.
+        db::Database league;
+        QVERIFY(!league.open(m_pristine));
+        const QList<db::FieldDef> fields = TestSupport::fieldDefs(league, u"Team"_s);
+        QString deepest = u"TeamID = 1"_s;
+        for (db::CompiledFilter compiled;;) {
+            const QString deeper = u"TeamID = 2 Or (%1)"_s.arg(deepest);
+            if (db::compileFilter(deeper, fields, &compiled))
+                break;
+            deepest = deeper;
+        }
+        QTest::newRow("nested to the engine's limit")
+            << false << deepest << -1 << int(db::ExpressionTooLong) << u"nests too deeply"_s;
     }
-    QTest::newRow("leave the row, No") << u"leave the row"_s << true << false;
-    QTest::newRow("Close button, No") << u"Close button"_s << false << false;
-}
 
-void TestGridWindow::noPathDropsAnEdit()
-{
-    QFETCH(QString, path);
-    QFETCH(bool, enter);
-    QFETCH(bool, yes);
-    frmDataGrid* w = openVia(u"mnuTeam"_s);
-    const QString sql =
-        u"SELECT City FROM Team WHERE rowid = %1"_s.arg(w->Data1()->recordset()->key(1));
-    const QString before = stored(sql);
-    typeInto(w, 1, u"City"_s, u"Kept"_s, enter);
-    QCOMPARE(stored(sql), before); // nothing is written before the question
+    void sortAndFilterAnswers()
+    {
+        QFETCH(bool, sort);
+        QFETCH(QString, answer);
+        QFETCH(int, rows);
+        QFETCH(int, error);
+        QFETCH(QString, named);
+        execute(
+            u"INSERT INTO Team (TeamID, TeamName, City) VALUES (90, 'Élans du Nord', 'Sept-Îles')"_s);
+        const QString teams = stored(u"SELECT count(*) FROM Team"_s);
+        frmDataGrid* w = openVia(u"mnuTeam"_s);
+        const db::RecordSet* before = w->Data1()->recordset();
 
-    Prompts::setNextAnswer(yes ? QMessageBox::Yes : QMessageBox::No);
-    if (path == u"leave the row"_s) {
-        QTest::keyClick(w->grdDataGrid(), Qt::Key_Down);
-    } else if (path == u"Close button"_s) {
-        w->cmdClose_Click();
-    } else if (path == u"close box"_s) {
-        m_main->mdiArea()->activeSubWindow()->close();
-    } else if (path == u"main window"_s) {
-        m_main->close();
-    } else if (path == u"File Exit"_s) {
-        m_main->action(u"mnuExit"_s)->trigger();
-    } else {
-        Prompts::setNextInput(u"City"_s);
-        w->cmdSort_Click();
+        Prompts::setNextInput(answer);
+        sort ? w->cmdSort_Click() : w->cmdFilter_Click();
+        QStringList expected{sort ? u"input: Enter Sort Column:"_s
+                                  : u"input: Enter Filter Expression:"_s};
+        if (error)
+            expected << u"message: Error:%1 "_s.arg(error);
+        QCOMPARE(messages().size(), expected.size());
+        QVERIFY2(messages().last().startsWith(expected.last()) && messages().last().contains(named),
+                 qPrintable(messages().last()));
+        QCOMPARE(stored(u"SELECT count(*) FROM Team"_s), teams);
+        if (rows >= 0) {
+            QCOMPARE(w->Data1()->recordset()->count(), rows);
+            return;
+        }
+        QCOMPARE(w->Data1()->recordset(), before);
+        QCOMPARE(Prompts::finishTest(), QString());
+        // Nothing of the refused answer is left behind: the next Filter applies cleanly.
+        Prompts::setNextInput(u"TeamID = 1"_s);
+        w->cmdFilter_Click();
+        QCOMPARE(messages().size(), 1);
+        QCOMPARE(keys(w), stored(u"SELECT rowid FROM Team WHERE TeamID = 1"_s));
     }
-    QVERIFY(messages().contains(u"message: Commit changes?"_s));
-    QCOMPARE(stored(sql), yes ? u"Kept"_s : before);
-}
 
-void TestGridWindow::valueThatDoesNotFit()
-{
-    frmDataGrid* w = openVia(u"mnuTeam"_s);
-    const QString sql = u"SELECT City || '/' || TeamID FROM Team WHERE rowid = %1"_s.arg(
-        w->Data1()->recordset()->key(0));
-    const QString before = stored(sql);
-    typeInto(w, 0, u"City"_s, u"Newtown"_s);
-    typeInto(w, 0, u"TeamID"_s, u"seven"_s);
-    QTRY_COMPARE(messages().size(), 1);
-    QCOMPARE(lastError(), u"Error:%1"_s.arg(db::ValueDoesNotFit));
-    QVERIFY(messages().last().contains(u"\"TeamID\""_s));
-    // Nothing is stored and the row stays in edit with what did fit.
-    QCOMPARE(stored(sql), before);
-    QCOMPARE(w->model()->pendingRow(), 0);
-    QCOMPARE(cell(w, 0, u"City"_s).data().toString(), u"Newtown"_s);
-}
+    void newRowAndDelete()
+    {
+        frmDataGrid* w = openVia(u"mnuTeam"_s);
+        DataGridView* grid = w->grdDataGrid();
+        const db::RecordSet* rs = w->Data1()->recordset();
+        const int records = rs->count();
+        typeInto(w, records, u"TeamID"_s, u"99"_s); // the new-row line
+        typeInto(w, records, u"TeamName"_s, u"Expansion"_s);
+        Prompts::setNextAnswer(QMessageBox::Yes);
+        QTest::keyClick(grid, Qt::Key_Up);
+        QCOMPARE(messages(), QStringList{u"message: Commit changes?"_s});
+        QCOMPARE(stored(u"SELECT TeamName FROM Team WHERE TeamID = 99"_s), u"Expansion"_s);
+        QCOMPARE(Prompts::finishTest(), QString());
 
-void TestGridWindow::untouchedEditorWritesNothing_data()
-{
-    QTest::addColumn<QString>("declared"); // the column's declared type
-    QTest::addColumn<QString>("value");    // as an SQL literal
-    QTest::newRow("REAL in an INTEGER column") << u"INTEGER"_s << u"2.5"_s;
-    QTest::newRow("negative half") << u"INTEGER"_s << u"-0.5"_s;
-    QTest::newRow("leading zeros, untyped") << QString() << u"'007'"_s;
-    QTest::newRow("empty text") << u"TEXT"_s << u"''"_s;
-    QTest::newRow("text past 32,767 characters")
-        << u"TEXT"_s << u"replace(hex(zeroblob(20000)), '0', 'x')"_s;
-}
-
-void TestGridWindow::untouchedEditorWritesNothing()
-{
-    QFETCH(QString, declared);
-    QFETCH(QString, value);
-    execute(u"CREATE TABLE Odd (v %1)"_s.arg(declared));
-    execute(u"INSERT INTO Odd (v) VALUES (%1)"_s.arg(value));
-    const QString sql = u"SELECT typeof(v) || ':' || quote(v) FROM Odd"_s;
-    const QString before = stored(sql);
-    openTableWindow(m_main->mdiArea(), m_path, u"Odd"_s, 1);
-    frmDataGrid* w = watched();
-    QVERIFY(openEditor(w, 0, u"v"_s));
-    QTest::keyClick(w->grdDataGrid(), Qt::Key_Down); // leaves the row: nothing to ask
-    w->cmdClose_Click();
-    QCOMPARE(messages(), QStringList());
-    QCOMPARE(stored(sql), before);
-}
-
-void TestGridWindow::longTextKeepsItsLength()
-{
-    execute(u"UPDATE Team SET City = replace(hex(zeroblob(20000)), '0', 'x') WHERE rowid = 1"_s);
-    frmDataGrid* w = openVia(u"mnuTeam"_s);
-    auto* editor = qobject_cast<QPlainTextEdit*>(openEditor(w, 0, u"City"_s));
-    QVERIFY(editor); // a long text gets an editor of several lines
-    QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
-    QTest::keyClicks(editor, u"yz"_s);
-    Prompts::setNextAnswer(QMessageBox::Yes);
-    QTest::keyClick(w->grdDataGrid(), Qt::Key_Down);
-    QCOMPARE(stored(u"SELECT length(City) || substr(City, -3) FROM Team WHERE rowid = 1"_s),
-             u"40002xyz"_s);
-}
-
-void TestGridWindow::skippedWriteSaysSo_data()
-{
-    QTest::addColumn<QString>("schema"); // statements split by "|"; Keyed (Code, Name)
-    QTest::addColumn<QString>("action");
-    const QString plain = u"CREATE TABLE Keyed (Code INTEGER, Name TEXT)"_s;
-    auto trigger = [](const char* when) {
-        return u"CREATE TRIGGER Skip BEFORE %1 ON Keyed BEGIN SELECT RAISE(IGNORE); END"_s.arg(
-            QLatin1String(when));
-    };
-    QTest::newRow("insert, unique ignores")
-        << u"CREATE TABLE Keyed (Code INTEGER UNIQUE ON CONFLICT IGNORE, Name TEXT)"_s
-        << u"insert"_s;
-    QTest::newRow("insert, trigger ignores") << plain + u"|"_s + trigger("INSERT") << u"insert"_s;
-    QTest::newRow("update, trigger ignores") << plain + u"|"_s + trigger("UPDATE") << u"update"_s;
-    QTest::newRow("update, replace drops another")
-        << u"CREATE TABLE Keyed (Code INTEGER UNIQUE ON CONFLICT REPLACE, Name TEXT)"_s
-        << u"update"_s;
-    QTest::newRow("delete, trigger ignores") << plain + u"|"_s + trigger("DELETE") << u"delete"_s;
-}
-
-void TestGridWindow::skippedWriteSaysSo()
-{
-    QFETCH(QString, schema);
-    QFETCH(QString, action);
-    QStringList statements = schema.split(u'|');
-    execute(statements.takeFirst());
-    execute(u"INSERT INTO Keyed VALUES (1, 'a'), (2, 'b')"_s);
-    for (const QString& statement : std::as_const(statements))
-        execute(statement);
-    const QString sql = u"SELECT rowid || ':' || Code || Name FROM Keyed ORDER BY rowid"_s;
-    const QString before = stored(sql);
-    openTableWindow(m_main->mdiArea(), m_path, u"Keyed"_s, 1);
-    frmDataGrid* w = watched();
-    DataGridView* grid = w->grdDataGrid();
-
-    Prompts::setNextAnswer(QMessageBox::Yes);
-    if (action == u"delete"_s) {
+        // Delete asks; No keeps both selected rows, Yes removes exactly those.
+        const QString gone = u"%1,%2"_s.arg(rs->key(0)).arg(rs->key(2));
         grid->selectRow(0);
+        grid->selectionModel()->select(w->model()->index(2, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        Prompts::setNextAnswer(QMessageBox::No);
         QTest::keyClick(grid, Qt::Key_Delete);
-    } else {
-        const int row = action == u"insert"_s ? 2 : 0;
-        typeInto(w, row, u"Code"_s, u"2"_s);
-        QTest::keyClick(grid, row ? Qt::Key_Up : Qt::Key_Down);
+        QCOMPARE(messages(), QStringList{u"message: Delete Current Row?"_s});
+        QCOMPARE(rs->count(), records + 1);
+
+        Prompts::setNextAnswer(QMessageBox::Yes);
+        QTest::keyClick(grid, Qt::Key_Delete);
+        QCOMPARE(rs->count(), records - 1);
+        QCOMPARE(stored(u"SELECT count(*) FROM Team WHERE rowid IN (%1)"_s.arg(gone)), u"0"_s);
+        QCOMPARE(keys(w), stored(u"SELECT rowid FROM Team ORDER BY rowid"_s));
     }
-    QCOMPARE(messages().size(), 2);
-    QCOMPARE(lastError(), u"Error:%1"_s.arg(db::WriteSkipped));
-    QCOMPARE(stored(sql), before);
-    // Nothing stays pending, and no row stands for one the table never took.
-    QVERIFY(!w->model()->hasPendingEdit());
-    QCOMPARE(keys(w), stored(u"SELECT rowid FROM Keyed ORDER BY rowid"_s));
-}
 
-void TestGridWindow::replacedRowsAreNotWritten()
-{
-    // Another program empties and refills the table; SQLite hands out the
-    // same row ids again, so only the values tell the rows apart.
-    frmDataGrid* w = openVia(u"mnuConference"_s);
-    DataGridView* grid = w->grdDataGrid();
-    const QString shown = keys(w);
-    typeInto(w, 0, u"ConferenceName"_s, u"Mine"_s);
-    execute(u"DELETE FROM Conference"_s);
-    execute(u"INSERT INTO Conference (ConferenceID, ConferenceName) VALUES (7, 'Theirs'), "
-            u"(8, 'Other')"_s);
-    const QString sql = u"SELECT rowid || ConferenceName FROM Conference ORDER BY rowid"_s;
-    const QString refilled = stored(sql);
-    QVERIFY(shown.startsWith(stored(u"SELECT rowid FROM Conference ORDER BY rowid"_s)));
-
-    Prompts::setNextAnswer(QMessageBox::Yes); // Commit changes?
-    Prompts::setNextAnswer(QMessageBox::No);  // Refresh now?
-    QTest::keyClick(grid, Qt::Key_Down);
-    QCOMPARE(messages().size(), 2);
-    QVERIFY2(messages().last().startsWith(u"message: Error:%1 "_s.arg(db::RowVanished)) &&
-                 messages().last().endsWith(u"Refresh now?"_s),
-             qPrintable(messages().last()));
-    QVERIFY(!w->model()->hasPendingEdit());
-    QCOMPARE(Prompts::finishTest(), QString());
-
-    // A delete asks the same; Refresh then shows the rows the file holds.
-    grid->selectRow(1);
-    Prompts::setNextAnswer(QMessageBox::Yes); // Delete Current Row?
-    Prompts::setNextAnswer(QMessageBox::Yes); // Refresh now?
-    QTest::keyClick(grid, Qt::Key_Delete);
-    QCOMPARE(lastError(), u"Error:%1"_s.arg(db::RowVanished));
-    QTRY_COMPARE(cell(w, 0, u"ConferenceName"_s).data().toString(), u"Theirs"_s);
-    QCOMPARE(keys(w), stored(u"SELECT rowid FROM Conference ORDER BY rowid"_s));
-    QCOMPARE(stored(sql), refilled);
-    QCOMPARE(Prompts::finishTest(), QString());
-
-    // One row gone stops the whole delete: the other selected row stays.
-    frmDataGrid* team = openVia(u"mnuTeam"_s);
-    const db::RecordSet* rs = team->Data1()->recordset();
-    execute(u"DELETE FROM Team WHERE rowid = %1"_s.arg(rs->key(1)));
-    team->grdDataGrid()->selectRow(0);
-    team->grdDataGrid()->selectionModel()->select(
-        team->model()->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    Prompts::setNextAnswer(QMessageBox::Yes);
-    Prompts::setNextAnswer(QMessageBox::No);
-    QTest::keyClick(team->grdDataGrid(), Qt::Key_Delete);
-    QCOMPARE(lastError(), u"Error:%1"_s.arg(db::RowVanished));
-    QCOMPARE(stored(u"SELECT count(*) FROM Team"_s), QString::number(rs->count() - 1));
-}
-
-void TestGridWindow::failedWriteKeepsTheProgram_data()
-{
-    QTest::addColumn<bool>("replaced"); // false: another program holds the write lock
-    QTest::addColumn<QString>("says");
-    QTest::newRow("locked") << false << u"Error:5 The league file is locked"_s;
-    QTest::newRow("file replaced") << true << u"Error:1032 The league file was deleted"_s;
-}
-
-void TestGridWindow::failedWriteKeepsTheProgram()
-{
-    // Yes to "Commit changes?" when the write cannot be done: the edit must
-    // survive File > Exit and closing the main window, and the file must
-    // stay as it was.
-    QFETCH(bool, replaced);
-    QFETCH(QString, says);
-    frmDataGrid* w = openVia(u"mnuTeam"_s);
-    const QString sql =
-        u"SELECT City FROM Team WHERE rowid = %1"_s.arg(w->Data1()->recordset()->key(0));
-    const QString before = stored(sql);
-    typeInto(w, 0, u"City"_s, u"Kept"_s);
-    db::Database holder;
-    if (replaced) {
-        QVERIFY(QFile::remove(m_path) && QFile::copy(m_pristine, m_path));
-    } else {
-        QVERIFY(!holder.open(m_path));
-        QVERIFY(!holder.beginImmediate());
+    void noPathDropsAnEdit_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("enter"); // false: still typing in the cell
+        QTest::addColumn<bool>("yes");
+        for (const char* path :
+             {"leave the row", "Close button", "close box", "main window", "File Exit", "Sort"}) {
+            QTest::addRow("%s", path) << QString::fromLatin1(path) << true << true;
+            QTest::addRow("%s, still typing", path) << QString::fromLatin1(path) << false << true;
+        }
+        QTest::newRow("leave the row, No") << u"leave the row"_s << true << false;
+        QTest::newRow("Close button, No") << u"Close button"_s << false << false;
     }
-    Prompts::setNextAnswer(QMessageBox::Yes);
-    QVERIFY(!quitsTheProgram([this] { m_main->action(u"mnuExit"_s)->trigger(); }));
-    Prompts::setNextAnswer(QMessageBox::Yes);
-    QVERIFY(!m_main->close());
-    QVERIFY2(messages().last().startsWith(u"message: "_s + says), qPrintable(messages().last()));
-    QCOMPARE(w->model()->pendingRow(), 0);
-    QCOMPARE(Prompts::finishTest(), QString());
-    holder.close();
-    QCOMPARE(stored(sql), before);
-    if (replaced)
-        return;
-    Prompts::setNextAnswer(QMessageBox::Yes);
-    QVERIFY(quitsTheProgram([this] { m_main->action(u"mnuExit"_s)->trigger(); }));
-    QCOMPARE(stored(sql), u"Kept"_s);
-}
 
-void TestGridWindow::resizeRule()
-{
-    frmDataGrid* w = openVia(u"mnuTeam"_s);
-    for (int height : {400, 500, 300}) { // the grid fills the window under the strip
-        m_main->mdiArea()->activeSubWindow()->resize(600, height);
-        QCOMPARE(w->grdDataGrid()->y(), w->picButtons()->height());
-        QCOMPARE(w->grdDataGrid()->geometry().bottom(), w->height() - 1);
+    void noPathDropsAnEdit()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, enter);
+        QFETCH(bool, yes);
+        frmDataGrid* w = openVia(u"mnuTeam"_s);
+        const QString sql =
+            u"SELECT City FROM Team WHERE rowid = %1"_s.arg(w->Data1()->recordset()->key(1));
+        const QString before = stored(sql);
+        typeInto(w, 1, u"City"_s, u"Kept"_s, enter);
+        QCOMPARE(stored(sql), before); // nothing is written before the question
+
+        Prompts::setNextAnswer(yes ? QMessageBox::Yes : QMessageBox::No);
+        if (path == u"leave the row"_s) {
+            QTest::keyClick(w->grdDataGrid(), Qt::Key_Down);
+        } else if (path == u"Close button"_s) {
+            w->cmdClose_Click();
+        } else if (path == u"close box"_s) {
+            m_main->mdiArea()->activeSubWindow()->close();
+        } else if (path == u"main window"_s) {
+            m_main->close();
+        } else if (path == u"File Exit"_s) {
+            m_main->action(u"mnuExit"_s)->trigger();
+        } else {
+            Prompts::setNextInput(u"City"_s);
+            w->cmdSort_Click();
+        }
+        QVERIFY(messages().contains(u"message: Commit changes?"_s));
+        QCOMPARE(stored(sql), yes ? u"Kept"_s : before);
     }
-}
+
+    void valueThatDoesNotFit()
+    {
+        frmDataGrid* w = openVia(u"mnuTeam"_s);
+        const QString sql = u"SELECT City || '/' || TeamID FROM Team WHERE rowid = %1"_s.arg(
+            w->Data1()->recordset()->key(0));
+        const QString before = stored(sql);
+        typeInto(w, 0, u"City"_s, u"Newtown"_s);
+        typeInto(w, 0, u"TeamID"_s, u"seven"_s);
+        QTRY_COMPARE(messages().size(), 1);
+        QCOMPARE(lastError(), u"Error:%1"_s.arg(db::ValueDoesNotFit));
+        QVERIFY(messages().last().contains(u"\"TeamID\""_s));
+        // Nothing is stored and the row stays in edit with what did fit.
+        QCOMPARE(stored(sql), before);
+        QCOMPARE(w->model()->pendingRow(), 0);
+        QCOMPARE(cell(w, 0, u"City"_s).data().toString(), u"Newtown"_s);
+    }
+
+    void untouchedEditorWritesNothing_data()
+    {
+        QTest::addColumn<QString>("declared"); // the column's declared type
+        QTest::addColumn<QString>("value");    // as an SQL literal
+        QTest::newRow("REAL in an INTEGER column") << u"INTEGER"_s << u"2.5"_s;
+        QTest::newRow("leading zeros, untyped") << QString() << u"'007'"_s;
+        QTest::newRow("empty text") << u"TEXT"_s << u"''"_s;
+        QTest::newRow("text past 32,767 characters")
+            << u"TEXT"_s << u"replace(hex(zeroblob(20000)), '0', 'x')"_s;
+    }
+
+    void untouchedEditorWritesNothing()
+    {
+        QFETCH(QString, declared);
+        QFETCH(QString, value);
+        execute(u"CREATE TABLE Odd (v %1)"_s.arg(declared));
+        execute(u"INSERT INTO Odd (v) VALUES (%1)"_s.arg(value));
+        const QString sql = u"SELECT typeof(v) || ':' || quote(v) FROM Odd"_s;
+        const QString before = stored(sql);
+        openTableWindow(m_main->mdiArea(), m_path, u"Odd"_s, 1);
+        frmDataGrid* w = watched();
+        QVERIFY(openEditor(w, 0, u"v"_s));
+        QTest::keyClick(w->grdDataGrid(), Qt::Key_Down); // leaves the row: nothing to ask
+        w->cmdClose_Click();
+        QCOMPARE(messages(), QStringList());
+        QCOMPARE(stored(sql), before);
+    }
+
+    void longTextKeepsItsLength()
+    {
+        execute(
+            u"UPDATE Team SET City = replace(hex(zeroblob(20000)), '0', 'x') WHERE rowid = 1"_s);
+        frmDataGrid* w = openVia(u"mnuTeam"_s);
+        auto* editor = qobject_cast<QPlainTextEdit*>(openEditor(w, 0, u"City"_s));
+        QVERIFY(editor); // a long text gets an editor of several lines
+        QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(editor, u"yz"_s);
+        Prompts::setNextAnswer(QMessageBox::Yes);
+        QTest::keyClick(w->grdDataGrid(), Qt::Key_Down);
+        QCOMPARE(stored(u"SELECT length(City) || substr(City, -3) FROM Team WHERE rowid = 1"_s),
+                 u"40002xyz"_s);
+    }
+
+    void skippedWriteSaysSo_data()
+    {
+        QTest::addColumn<QString>("schema"); // statements split by "|"; Keyed (Code, Name)
+        QTest::addColumn<QString>("action");
+        const QString plain = u"CREATE TABLE Keyed (Code INTEGER, Name TEXT)"_s;
+        auto trigger = [](const char* when) {
+            return u"CREATE TRIGGER Skip BEFORE %1 ON Keyed BEGIN SELECT RAISE(IGNORE); END"_s.arg(
+                QLatin1String(when));
+        };
+        QTest::newRow("insert, unique ignores")
+            << u"CREATE TABLE Keyed (Code INTEGER UNIQUE ON CONFLICT IGNORE, Name TEXT)"_s
+            << u"insert"_s;
+        QTest::newRow("update, trigger ignores")
+            << plain + u"|"_s + trigger("UPDATE") << u"update"_s;
+        QTest::newRow("update, replace drops another")
+            << u"CREATE TABLE Keyed (Code INTEGER UNIQUE ON CONFLICT REPLACE, Name TEXT)"_s
+            << u"update"_s;
+        QTest::newRow("delete, trigger ignores")
+            << plain + u"|"_s + trigger("DELETE") << u"delete"_s;
+    }
+
+    void skippedWriteSaysSo()
+    {
+        QFETCH(QString, schema);
+        QFETCH(QString, action);
+        QStringList statements = schema.split(u'|');
+        execute(statements.takeFirst());
+        execute(u"INSERT INTO Keyed VALUES (1, 'a'), (2, 'b')"_s);
+        for (const QString& statement : std::as_const(statements))
+            execute(statement);
+        const QString sql = u"SELECT rowid || ':' || Code || Name FROM Keyed ORDER BY rowid"_s;
+        const QString before = stored(sql);
+        openTableWindow(m_main->mdiArea(), m_path, u"Keyed"_s, 1);
+        frmDataGrid* w = watched();
+        DataGridView* grid = w->grdDataGrid();
+
+        Prompts::setNextAnswer(QMessageBox::Yes);
+        if (action == u"delete"_s) {
+            grid->selectRow(0);
+            QTest::keyClick(grid, Qt::Key_Delete);
+        } else {
+            const int row = action == u"insert"_s ? 2 : 0;
+            typeInto(w, row, u"Code"_s, u"2"_s);
+            QTest::keyClick(grid, row ? Qt::Key_Up : Qt::Key_Down);
+        }
+        QCOMPARE(messages().size(), 2);
+        QCOMPARE(lastError(), u"Error:%1"_s.arg(db::WriteSkipped));
+        QCOMPARE(stored(sql), before);
+        // Nothing stays pending, and no row stands for one the table never took.
+        QVERIFY(!w->model()->hasPendingEdit());
+        QCOMPARE(keys(w), stored(u"SELECT rowid FROM Keyed ORDER BY rowid"_s));
+    }
+
+    void replacedRowsAreNotWritten()
+    {
+        // Another program empties and refills the table; SQLite hands out the
+        // same row ids again, so only the values tell the rows apart.
+        frmDataGrid* w = openVia(u"mnuConference"_s);
+        DataGridView* grid = w->grdDataGrid();
+        const QString shown = keys(w);
+        typeInto(w, 0, u"ConferenceName"_s, u"Mine"_s);
+        execute(u"DELETE FROM Conference"_s);
+        execute(u"INSERT INTO Conference (ConferenceID, ConferenceName) VALUES (7, 'Theirs'), "
+                u"(8, 'Other')"_s);
+        const QString sql = u"SELECT rowid || ConferenceName FROM Conference ORDER BY rowid"_s;
+        const QString refilled = stored(sql);
+        QVERIFY(shown.startsWith(stored(u"SELECT rowid FROM Conference ORDER BY rowid"_s)));
+
+        Prompts::setNextAnswer(QMessageBox::Yes); // Commit changes?
+        Prompts::setNextAnswer(QMessageBox::No);  // Refresh now?
+        QTest::keyClick(grid, Qt::Key_Down);
+        QCOMPARE(messages().size(), 2);
+        QVERIFY2(messages().last().startsWith(u"message: Error:%1 "_s.arg(db::RowVanished)) &&
+                     messages().last().endsWith(u"Refresh now?"_s),
+                 qPrintable(messages().last()));
+        QVERIFY(!w->model()->hasPendingEdit());
+        QCOMPARE(Prompts::finishTest(), QString());
+
+        // A delete asks the same; Refresh then shows the rows the file holds.
+        grid->selectRow(1);
+        Prompts::setNextAnswer(QMessageBox::Yes); // Delete Current Row?
+        Prompts::setNextAnswer(QMessageBox::Yes); // Refresh now?
+        QTest::keyClick(grid, Qt::Key_Delete);
+        QCOMPARE(lastError(), u"Error:%1"_s.arg(db::RowVanished));
+        QTRY_COMPARE(cell(w, 0, u"ConferenceName"_s).data().toString(), u"Theirs"_s);
+        QCOMPARE(keys(w), stored(u"SELECT rowid FROM Conference ORDER BY rowid"_s));
+        QCOMPARE(stored(sql), refilled);
+        QCOMPARE(Prompts::finishTest(), QString());
+
+        // One row gone stops the whole delete: the other selected row stays.
+        frmDataGrid* team = openVia(u"mnuTeam"_s);
+        const db::RecordSet* rs = team->Data1()->recordset();
+        execute(u"DELETE FROM Team WHERE rowid = %1"_s.arg(rs->key(1)));
+        team->grdDataGrid()->selectRow(0);
+        team->grdDataGrid()->selectionModel()->select(
+            team->model()->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        Prompts::setNextAnswer(QMessageBox::Yes);
+        Prompts::setNextAnswer(QMessageBox::No);
+        QTest::keyClick(team->grdDataGrid(), Qt::Key_Delete);
+        QCOMPARE(lastError(), u"Error:%1"_s.arg(db::RowVanished));
+        QCOMPARE(stored(u"SELECT count(*) FROM Team"_s), QString::number(rs->count() - 1));
+    }
+
+    void failedWriteKeepsTheProgram_data()
+    {
+        QTest::addColumn<bool>("replaced"); // false: another program holds the write lock
+        QTest::addColumn<QString>("says");
+        QTest::newRow("locked") << false << u"Error:5 The league file is locked"_s;
+        QTest::newRow("file replaced") << true << u"Error:1032 The league file was deleted"_s;
+    }
+
+    void failedWriteKeepsTheProgram()
+    {
+        // Yes to "Commit changes?" when the write cannot be done: the edit must
+        // survive File > Exit and closing the main window, and the file must
+        // stay as it was.
+        QFETCH(bool, replaced);
+        QFETCH(QString, says);
+        frmDataGrid* w = openVia(u"mnuTeam"_s);
+        const QString sql =
+            u"SELECT City FROM Team WHERE rowid = %1"_s.arg(w->Data1()->recordset()->key(0));
+        const QString before = stored(sql);
+        typeInto(w, 0, u"City"_s, u"Kept"_s);
+        db::Database holder;
+        if (replaced) {
+            QVERIFY(QFile::remove(m_path) && QFile::copy(m_pristine, m_path));
+        } else {
+            QVERIFY(!holder.open(m_path));
+            QVERIFY(!holder.beginImmediate());
+        }
+        Prompts::setNextAnswer(QMessageBox::Yes);
+        QVERIFY(!quitsTheProgram([this] { m_main->action(u"mnuExit"_s)->trigger(); }));
+        Prompts::setNextAnswer(QMessageBox::Yes);
+        QVERIFY(!m_main->close());
+        QVERIFY2(messages().last().startsWith(u"message: "_s + says),
+                 qPrintable(messages().last()));
+        QCOMPARE(w->model()->pendingRow(), 0);
+        QCOMPARE(Prompts::finishTest(), QString());
+        holder.close();
+        QCOMPARE(stored(sql), before);
+        if (replaced)
+            return;
+        Prompts::setNextAnswer(QMessageBox::Yes);
+        QVERIFY(quitsTheProgram([this] { m_main->action(u"mnuExit"_s)->trigger(); }));
+        QCOMPARE(stored(sql), u"Kept"_s);
+    }
+};
 
 QTEST_MAIN(TestGridWindow)
 #include "tst_gridwindow.moc"

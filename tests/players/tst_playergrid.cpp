@@ -159,11 +159,8 @@ private slots:
     {
         frmDataGridPlayers* window = openThroughMenu();
         QVERIFY(window);
-        QVERIFY(m_main->action(u"mnuPlayerTable"_s)->isChecked());
-        QCOMPARE(window->windowTitle(), u"PlayerTable"_s);
         QCOMPARE(window->model()->rowCount(), Players);
         QCOMPARE(hiddenColumns(window), QList<int>());
-        QCOMPARE(window->model()->columnCount(), 80);
 
         // Opening the dialog stores "True" under all 21 keys.
         withSettingsDialog(window, [](frmPlayerSettings* dialog) {
@@ -346,9 +343,6 @@ private slots:
         QVERIFY(m_main->mdiArea()->activeSubWindow()->widget() != window);
         QCOMPARE(openThroughMenu(), window);
         QCOMPARE(m_main->mdiArea()->activeSubWindow()->widget(), window);
-        m_main->action(u"mnuAll"_s)->trigger();
-        QCOMPARE(m_main->mdiArea()->subWindowList().size(), 7);
-        QCOMPARE(frmDataGridPlayers::instance(), window);
         QVERIFY(m_main->action(u"mnuPlayerTable"_s)->isChecked());
 
         window->cmdClose_Click();
@@ -362,13 +356,6 @@ private slots:
         frmDataGridPlayers* window = openThroughMenu();
         QVERIFY(window);
         withSettingsDialog(window, [](frmPlayerSettings* dialog) {
-            for (const QCheckBox* box : dialog->findChildren<QCheckBox*>()) {
-                QVERIFY2(box->width() >= box->sizeHint().width(), qPrintable(box->text()));
-                QVERIFY(box->geometry().right() < box->parentWidget()->width());
-            }
-            QVERIFY(!dialog->checkBox(u"chkLeagueName"_s)->isVisible());
-            QVERIFY(!dialog->checkBox(u"chkLeagueName"_s)->isChecked());
-
             // Neither Enter nor Escape presses a button, wherever the focus is.
             const int helpBefore = lastHelpRequest();
             dialog->activateWindow();
@@ -446,24 +433,12 @@ private slots:
         QCOMPARE(keys, sqlValues(path, sql));
     }
 
-    void headersNameRatingsAndShowTheSort()
+    // A Sort by caption marks the caption's column; a sort by several marks none.
+    void sortIndicatorFollowsCaptions()
     {
         frmDataGridPlayers* window = openThroughMenu();
         QVERIFY(window);
-        const auto tip = [&](int column) {
-            return window->model()->headerData(column, Qt::Horizontal, Qt::ToolTipRole).toString();
-        };
-        QCOMPARE(window->model()->headerData(21, Qt::Horizontal).toString(), u"SP_P"_s);
-        QCOMPARE(tip(20), u"Speed (RATING1)"_s);
-        QCOMPARE(tip(21), u"Potential Speed (RATING_POT1)"_s);
-        QCOMPARE(tip(79), u"Potential YF (RATING_POT30)"_s);
-        QCOMPARE(tip(2), u"LastName"_s);
-
         QHeaderView* header = window->grdDataGrid()->horizontalHeader();
-        window->grdDataGrid_HeadClick(20);
-        QVERIFY(header->isSortIndicatorShown());
-        QCOMPARE(header->sortIndicatorSection(), 20);
-        QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
         Prompts::setNextInput(u"SP_P DESC"_s);
         window->cmdSort_Click();
         QCOMPARE(header->sortIndicatorSection(), 21);
