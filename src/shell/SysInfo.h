@@ -1,16 +1,17 @@
 #pragma once
 
 #include <QString>
-#include <QtGlobal>
+#include <QStringList>
 
 class QWidget;
 
-// Reads one registry value as text into value. A text value comes back
-// without its terminating zero; a 32-bit number as its decimal text; a value
-// of any other type leaves value as passed in. A missing key or value gives
-// false and an empty value.
-bool GetKeyValue(quint32 root, const QString& keyName, const QString& valueName, QString& value);
+// The desktop's own system-information programs, looked for on PATH in this
+// order; the first one found is the one System Info starts.
+const QStringList& systemInfoPrograms();
 
-// Starts the system-information program the registry names, without waiting
-// for it, or says it is unavailable.
-void StartSysInfo(QWidget* parent);
+// The path of the first of those programs found on PATH; empty when none is.
+QString findSystemInfoProgram();
+
+// Starts the desktop's system-information program without waiting for it, or
+// says it is unavailable.
+void startSystemInfo(QWidget* parent);

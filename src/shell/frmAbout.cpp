@@ -109,7 +109,7 @@ void frmAbout::cmdOK_Click()
 
 void frmAbout::cmdSysInfo_Click()
 {
-    StartSysInfo(this);
+    startSystemInfo(this);
 }
 
 frmAbout* frmAbout::showSingle()

@@ -1,6 +1,5 @@
-// The About window, the splash window's controls, and System Info: GetKeyValue
-// over an in-memory registry and the program the About window's button starts.
-#include "MemoryRegistry.h"
+// The About window, the splash window's controls, and System Info: the
+// desktop program the About window's button finds on PATH and starts.
 #include "StandInProgram.h"
 #include "TestSupport.h"
 #include "shell/MDIMain.h"
@@ -19,14 +18,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString ToolKey = u"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"_s;
-const QString LocationKey = u"SOFTWARE\\Microsoft\\Shared Tools Location"_s;
 const QString Unavailable = u"System Information Is Unavailable At This Time"_s;
-
-QByteArray storedText(const QString& text)
-{
-    return QFile::encodeName(text) + '\0';
-}
 
 QList<frmAbout*> aboutWindows()
 {
@@ -59,15 +51,12 @@ private slots:
     void aboutUnloads_data();
     void aboutUnloads();
 
-    void getKeyValue_data();
-    void getKeyValue();
-    void startSysInfo_data();
-    void startSysInfo();
-    void noRegistry();
+    void startSystemInfo_data();
+    void startSystemInfo();
 
 private:
     QTemporaryDir m_dir;
-    MemoryRegistry m_registry;
+    QByteArray m_path;
 };
 
 void tst_About::initTestCase()
@@ -76,20 +65,17 @@ void tst_About::initTestCase()
     frmSplash2::setIntervals(600000, 600000); // the splash stays while it is looked at
     QVERIFY(m_dir.isValid());
     StandIn::recordRunsIn(m_dir.filePath(u"runs.log"_s));
-    QVERIFY(!StandIn::install(m_dir.filePath(u"tools"_s), u"msinfo32.exe"_s).isEmpty());
-    QVERIFY(!StandIn::install(m_dir.filePath(u"msinfo"_s), u"MSINFO32.EXE"_s).isEmpty());
+    m_path = qgetenv("PATH");
 }
 
 void tst_About::init()
 {
-    m_registry = MemoryRegistry();
-    setActiveRegistry(&m_registry);
     StandIn::forgetRuns();
 }
 
 void tst_About::cleanup()
 {
-    setActiveRegistry(nullptr);
+    qputenv("PATH", m_path);
     qDeleteAll(aboutWindows());
     QCOMPARE(Prompts::finishTest(), QString());
 }
@@ -134,96 +120,39 @@ void tst_About::aboutUnloads()
     QVERIFY(frmAbout::showSingle() != nullptr); // a fresh one loads
 }
 
-void tst_About::getKeyValue_data()
+// The first of the desktop's system-information programs on PATH starts;
+// with none there (or one that cannot run) System Info says it is unavailable.
+void tst_About::startSystemInfo_data()
 {
-    QTest::addColumn<quint32>("type");
-    QTest::addColumn<QByteArray>("data");
-    QTest::addColumn<QString>("askedKey");
-    QTest::addColumn<QString>("askedValue");
-    QTest::addColumn<bool>("found");
-    QTest::addColumn<QString>("value");
-
-    const QString path = u"C:\\Program Files\\MSINFO32.EXE"_s;
-    const quint32 text = Registry::TextType, number = Registry::NumberType;
-    const auto row = [](const char* name, quint32 type, const QByteArray& data,
-                        const QString& value) {
-        QTest::newRow(name) << type << data << ToolKey << u"PATH"_s << true << value;
-    };
-    row("text with its terminating zero", text, storedText(path), path);
-    row("text without terminating zero", text, QFile::encodeName(path), path);
-    row("empty text", text, QByteArray(), QString());
-    row("number 0x12345678", number, QByteArray::fromHex("78563412"), u"305419896"_s);
-    row("number 258, a low byte inside", number, QByteArray::fromHex("02010000"), u"258"_s);
-    row("number with every bit set", number, QByteArray::fromHex("ffffffff"), u"4294967295"_s);
-    row("other type leaves the value", 3, QByteArray::fromHex("0102"), u"as passed"_s);
-    QTest::newRow("missing value")
-        << text << storedText(path) << ToolKey << u"MISSING"_s << false << QString();
-    QTest::newRow("missing key") << text << storedText(path) << LocationKey << u"PATH"_s << false
-                                 << QString();
-}
-
-void tst_About::getKeyValue()
-{
-    QFETCH(quint32, type);
-    QFETCH(QByteArray, data);
-    QFETCH(QString, askedKey);
-    QFETCH(QString, askedValue);
-    QFETCH(bool, found);
-    QFETCH(QString, value);
-    m_registry.setValue(Registry::LocalMachine, ToolKey, u"PATH"_s, type, data);
-
-    QString read = u"as passed"_s;
-    QCOMPARE(GetKeyValue(Registry::LocalMachine, askedKey, askedValue, read), found);
-    QCOMPARE(read, value);
-    QCOMPARE(m_registry.openKeys(), 0);
-}
-
-// The program is named in the first place, or MSINFO32.EXE sits in the folder
-// the second place names; otherwise System Info says it is unavailable.
-void tst_About::startSysInfo_data()
-{
-    QTest::addColumn<QString>("toolPath");
-    QTest::addColumn<QString>("toolFolder");
+    QTest::addColumn<QStringList>("installed"); // names put on PATH, in PATH order
+    QTest::addColumn<bool>("executable");
     QTest::addColumn<QString>("started"); // empty: unavailable
 
-    const QString folder = m_dir.filePath(u"msinfo"_s), program = folder + u"/MSINFO32.EXE"_s;
-    const QString elsewhere = m_dir.filePath(u"tools/msinfo32.exe"_s);
-    QTest::newRow("second place, program there") << QString() << folder << program;
-    QTest::newRow("second place with a trailing separator")
-        << QString() << folder + u'/' << program;
-    QTest::newRow("second place, no program")
-        << QString() << m_dir.filePath(u"empty"_s) << QString();
-    QTest::newRow("first place names the program") << elsewhere << folder << elsewhere;
-    QTest::newRow("first place names a missing file")
-        << m_dir.filePath(u"gone.exe"_s) << folder << QString();
+    const QStringList& known = systemInfoPrograms();
+    QTest::newRow("none on PATH") << QStringList() << true << QString();
+    QTest::newRow("an unknown program only") << QStringList{u"msinfo32"_s} << true << QString();
+    QTest::newRow("the last known one") << QStringList{known.last()} << true << known.last();
+    QTest::newRow("the first known one wins")
+        << QStringList{known.last(), known.first()} << true << known.first();
+    QTest::newRow("not executable") << QStringList{known.first()} << false << QString();
 }
 
-void tst_About::startSysInfo()
+void tst_About::startSystemInfo()
 {
-    QFETCH(QString, toolPath);
-    QFETCH(QString, toolFolder);
+    QFETCH(QStringList, installed);
+    QFETCH(bool, executable);
     QFETCH(QString, started);
-    if (!toolPath.isEmpty())
-        m_registry.setValue(Registry::LocalMachine, ToolKey, u"PATH"_s, Registry::TextType,
-                            storedText(toolPath));
-    m_registry.setValue(Registry::LocalMachine, LocationKey, u"MSINFO"_s, Registry::TextType,
-                        storedText(toolFolder));
+    const QString bin = m_dir.filePath(u"bin-"_s + QString::fromLatin1(QTest::currentDataTag()));
+    QDir().mkpath(bin);
+    for (const QString& name : installed)
+        QVERIFY(!StandIn::install(bin, name, executable).isEmpty());
+    qputenv("PATH", QFile::encodeName(bin));
 
     pressSystemInfo();
 
     QCOMPARE(TestSupport::messages(), started.isEmpty() ? QStringList{Unavailable} : QStringList());
-    QTRY_COMPARE(StandIn::runs(), StandIn::ranAlone(started));
-}
-
-// This platform has no registry: nothing is found and System Info says so.
-void tst_About::noRegistry()
-{
-    setActiveRegistry(nullptr);
-    QString read = u"as passed"_s;
-    QVERIFY(!GetKeyValue(Registry::LocalMachine, ToolKey, u"PATH"_s, read));
-    QCOMPARE(read, QString());
-    pressSystemInfo();
-    QCOMPARE(TestSupport::messages(), QStringList{Unavailable});
+    QTRY_COMPARE(StandIn::runs(),
+                 StandIn::ranAlone(started.isEmpty() ? started : bin + u'/' + started));
 }
 
 QTEST_MAIN(tst_About)
