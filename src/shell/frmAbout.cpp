@@ -3,6 +3,7 @@
 #include "shell/FormBuilder.h"
 #include "shell/SysInfo.h"
 #include "shell/base/Globals.h"
+#include "shell/base/Version.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -98,7 +99,10 @@ void frmAbout::Form_Load()
 {
     setWindowTitle(QStringLiteral("About ") + mMain::applicationTitle());
     auto* version = findChild<QLabel*>(QStringLiteral("lblVersion"));
-    version->setText(QStringLiteral("Version %1.%2.%3").arg(Major).arg(Minor).arg(Revision));
+    version->setText(QStringLiteral("Version %1.%2.%3")
+                         .arg(version::Major)
+                         .arg(version::Minor)
+                         .arg(version::Revision));
     version->setAccessibleName(version->text());
 }
 

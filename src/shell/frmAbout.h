@@ -1,7 +1,5 @@
 #pragma once
 
-#include "shell/base/Version.h"
-
 #include <QDialog>
 
 class QPushButton;
@@ -12,10 +10,6 @@ class frmAbout : public QDialog
 {
     Q_OBJECT
 public:
-    static constexpr int Major = version::Major;
-    static constexpr int Minor = version::Minor;
-    static constexpr int Revision = version::Revision;
-
     explicit frmAbout(QWidget* parent = nullptr);
     // Loads the single About window if needed and shows it, not modal.
     static frmAbout* showSingle();
