@@ -80,6 +80,14 @@ db::Error checkAccessFile(const QString& path)
                 QStringLiteral("The Access database %1 cannot be opened for reading.")
                     .arg(quoted(path))};
     const QByteArray head = file.read(HeaderSize);
+    // Access saves a database encrypted with a password inside an Office
+    // compound file, which libmdb cannot open.
+    if (head.startsWith(QByteArrayLiteral("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1")))
+        return {AccessProtected,
+                QStringLiteral("The file %1 is an encrypted Office file, as Access saves a "
+                               "database encrypted with a password (or it is no Access database "
+                               "at all). Remove the password in Access, then import it again.")
+                    .arg(quoted(path))};
     if (!hasAccessMagic(head))
         return {NotAccessFile,
                 QStringLiteral("The file %1 is not a Microsoft Access (Jet or ACE) database.")

@@ -23,6 +23,7 @@ frmImportProgress::frmImportProgress(QWidget* owner, const QString& source) : QD
     auto* from =
         new QLabel(QStringLiteral("Importing %1").arg(QDir::toNativeSeparators(source)), this);
     from->setObjectName(QStringLiteral("lblSource"));
+    from->setAccessibleName(QStringLiteral("Access Database"));
     from->setWordWrap(true);
     m_table = new QLabel(QStringLiteral("Reading the table list\u2026"), this);
     m_table->setObjectName(QStringLiteral("lblTable"));

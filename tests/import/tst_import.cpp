@@ -286,6 +286,7 @@ private slots:
         QTest::newRow("cut at a page")
             << u"page"_s << import::AccessUnreadable << u"cannot be read"_s;
         QTest::newRow("password") << u"password"_s << import::AccessProtected << u"password"_s;
+        QTest::newRow("encrypted") << u"encrypted"_s << import::AccessProtected << u"encrypted"_s;
         QTest::newRow("target is the source")
             << u"source"_s << import::ImportTargetRefused << u"being imported"_s;
         QTest::newRow("target links to the league")
@@ -312,6 +313,8 @@ private slots:
             bytes.truncate(200 * 2048); // whole pages, but tables lose theirs
         else if (kind == u"password"_s)
             bytes[0x42] = char(bytes[0x42] ^ 0x55);
+        else if (kind == u"encrypted"_s)
+            bytes = QByteArray::fromHex("d0cf11e0a1b11ae1") + QByteArray(4096, '\0');
         QVERIFY(TestSupport::writeFile(source, bytes));
         const QString league = dir.filePath(u"league.mdb"_s);
         QVERIFY(TestSupport::writeFile(league, "held"));
