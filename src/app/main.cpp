@@ -1,5 +1,6 @@
 #include "shell/CommandLine.h"
 #include "shell/FormBuilder.h"
+#include "shell/ImportCommand.h"
 #include "shell/MDIMain.h"
 #include "shell/base/Settings.h"
 #include "shell/base/Version.h"
@@ -35,6 +36,11 @@ int main(int argc, char* argv[])
     if (onlyPrints(argc, argv)) {
         QCoreApplication console(argc, argv);
         leagueArgument(QCoreApplication::arguments());
+    }
+    // A batch import runs without a window, so without a display.
+    if (asksForAccessImport(argc, argv)) {
+        QCoreApplication console(argc, argv);
+        return runAccessImportCommand(QCoreApplication::arguments());
     }
     QApplication app(argc, argv);
     const QString league = leagueArgument(QCoreApplication::arguments());

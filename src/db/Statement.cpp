@@ -133,6 +133,19 @@ void Statement::bindText(int position, const QByteArray& utf8)
                         SQLITE_UTF8);
 }
 
+void Statement::bindUtf8(int position, std::string_view utf8)
+{
+    // SQLite binds a null pointer as NULL.
+    sqlite3_bind_text64(m_stmt, position, utf8.data() ? utf8.data() : "", utf8.size(),
+                        SQLITE_TRANSIENT, SQLITE_UTF8);
+}
+
+void Statement::bindBlob(int position, std::string_view bytes)
+{
+    sqlite3_bind_blob64(m_stmt, position, bytes.data() ? bytes.data() : "", bytes.size(),
+                        SQLITE_TRANSIENT);
+}
+
 bool Statement::next()
 {
     if (m_error || !m_stmt)

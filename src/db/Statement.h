@@ -39,6 +39,9 @@ public:
     void bindInt64(int position, qint64 value);
     void bindDouble(int position, double value);
     void bindText(int position, const QByteArray& utf8);
+    // Copies the bytes; an empty view binds the empty text or blob, never NULL.
+    void bindUtf8(int position, std::string_view utf8);
+    void bindBlob(int position, std::string_view bytes);
 
     // True while a row is ready; false at the end or on error (see error()).
     bool next();

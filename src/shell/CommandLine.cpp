@@ -15,6 +15,11 @@ QString leagueArgument(const QStringList& arguments)
         QStringLiteral("Yardmark '99, the league editor for Kickvale 99."));
     parser.addHelpOption();
     parser.addVersionOption();
+    // Handled before any window starts (shell/ImportCommand.h); listed here for --help.
+    parser.addOption({QStringLiteral("import-access"),
+                      QStringLiteral("Import the Access (Jet/ACE) database <source> into the new "
+                                     "league file <target>, without a window, and end: "
+                                     "--import-access <source> <target>.")});
     parser.addPositionalArgument(QStringLiteral("league"),
                                  QStringLiteral("A league file to open, as File > Open opens one."),
                                  QStringLiteral("[league]"));

@@ -177,6 +177,8 @@ void MDIMain::buildMenus()
 {
     QMenu* file = addMenu(QStringLiteral("mnuFile"), QStringLiteral("&File"));
     addItem(file, QStringLiteral("mnuOpen"), QStringLiteral("&Open"), &MDIMain::mnuOpen_Click);
+    addItem(file, QStringLiteral("mnuImportAccess"),
+            QStringLiteral("&Import Access Database\u2026"), &MDIMain::mnuImportAccess_Click);
     addSeparator(file, QStringLiteral("mnuSpace"));
     addItem(file, QStringLiteral("mnuConvert"), QStringLiteral("&Convert"),
             &MDIMain::mnuConvert_Click);
@@ -349,6 +351,9 @@ void MDIMain::mnuOpen_Click()
 
 bool MDIMain::openLeague(const QString& path)
 {
+    // An Access file is offered for import rather than refused.
+    if (const std::optional<bool> imported = offerAccessImport(path))
+        return *imported;
     // A wrong file chosen by mistake would otherwise be stored and refused
     // by every later command.
     db::Database league;

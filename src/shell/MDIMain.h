@@ -58,6 +58,13 @@ public:
     // league path and stores it at once. Otherwise shows the error a command would show
     // and keeps the previous choice. Returns whether the path was stored.
     bool openLeague(const QString& path);
+    // File > Import Access Database...: asks for the Access file, then for
+    // the new league file, and imports one into the other (AccessImport.cpp).
+    void mnuImportAccess_Click();
+    // Asks where to save the import of the Access database at source, copies
+    // it there, and makes the new file the league when it has the seven
+    // tables. Returns whether it became the league.
+    bool importAccessDatabase(const QString& source);
     void mnuExit_Click();
     void ClearDatabase_Click();
     void mnuGlobalEdit_Click();
@@ -75,6 +82,9 @@ private:
     void MDIForm_Load();
     void MDIForm_UnLoad();
     void RunConverter();
+    // For an Access file: asks whether to import it, and does (AccessImport.cpp);
+    // whether the import became the league. Nothing for other files.
+    std::optional<bool> offerAccessImport(const QString& path);
     void updateUndoItem();
     // Restores the backup over the league after the open grid windows
     // settled their edited rows; they then show the restored league.

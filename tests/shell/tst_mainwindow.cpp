@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -27,6 +28,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+#include <algorithm>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -504,6 +506,112 @@ private slots:
         QCOMPARE(main.leaguePath(), stored ? path : old);
         QCOMPARE(TestSupport::messages(before), menuMessages);
         QCOMPARE(menuMessages.isEmpty(), stored);
+    }
+
+    // An Access file through File > Import Access Database..., through File >
+    // Open's offer, and named on the command line: the new file is written
+    // beside it and, lacking the league tables, kept without becoming the league.
+    void accessFilesAreOfferedAndImported_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<bool>("yes");     // the answer to "Import it...?"
+        QTest::addColumn<QString>("save"); // the save dialog's answer; empty: Cancel
+        QTest::newRow("menu") << u"menu"_s << true << u"nwind (imported).mdb"_s;
+        QTest::newRow("menu, save cancelled") << u"menu"_s << true << QString();
+        QTest::newRow("File > Open, Yes") << u"open"_s << true << u"league copy.mdb"_s;
+        QTest::newRow("File > Open, No") << u"open"_s << false << QString();
+        QTest::newRow("command line, Yes") << u"argument"_s << true << u"copy.mdb"_s;
+    }
+
+    void accessFilesAreOfferedAndImported()
+    {
+        QFETCH(QString, way);
+        QFETCH(bool, yes);
+        QFETCH(QString, save);
+        QTemporaryDir dir;
+        const QString source = dir.filePath(u"nwind.mdb"_s);
+        QVERIFY(QFile::copy(QStringLiteral(JET_SAMPLES) + u"/nwind.mdb"_s, source));
+        const QString league = storedLeague(dir, 10);
+        MDIMain main;
+        main.show();
+        if (way != u"argument"_s)
+            Prompts::setNextFileName(source);
+        if (way != u"menu"_s)
+            Prompts::setNextAnswer(yes ? QMessageBox::Yes : QMessageBox::No);
+        if (yes)
+            Prompts::setNextFileName(save.isEmpty() ? QString() : dir.filePath(save));
+        if (way == u"menu"_s) {
+            main.action(u"mnuImportAccess"_s)->trigger();
+        } else if (way == u"open"_s) {
+            main.action(u"mnuOpen"_s)->trigger();
+        } else {
+            openLeagueWhenLoaded(&main, source);
+            QCoreApplication::processEvents();
+        }
+
+        QCOMPARE(main.leaguePath(), league);
+        QCOMPARE(GetSetting(u"Settings"_s, u"mdb"_s), league);
+        const QList<Prompts::Shown> shown = Prompts::shown();
+        if (way != u"menu"_s)
+            QVERIFY(TestSupport::messages().value(0).contains(u"Microsoft Access"_s));
+        const auto saveDialog = std::find_if(shown.begin(), shown.end(), [](const auto& s) {
+            return s.text == u"Save Imported League As"_s;
+        });
+        QCOMPARE(saveDialog != shown.end(), yes);
+        if (yes)
+            QCOMPARE(saveDialog->suggested, dir.filePath(u"nwind (imported).mdb"_s));
+        const QStringList files =
+            QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        if (save.isEmpty()) {
+            QCOMPARE(files, (QStringList{u"AccessConvert.mdb"_s, u"nwind.mdb"_s}));
+            return;
+        }
+        QVERIFY2(files.contains(save), qPrintable(files.join(u", "_s)));
+        QCOMPARE(files.size(), 3);
+        const QString said = TestSupport::messages().last();
+        QVERIFY2(said.contains(u"Imported 9 tables"_s) &&
+                     said.contains(u"lacks these league tables: Conference, FreeAgents"_s),
+                 qPrintable(said));
+        QVERIFY(main.commandResultText().startsWith(u"Imported 9 tables (4032 rows)"_s));
+    }
+
+    // The batch import of the real program needs no display.
+    void importAccessRunsWithoutAWindow_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // %1 is a temporary folder
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output");
+        const QString nwind = QStringLiteral(JET_SAMPLES) + u"/nwind.mdb"_s;
+        QTest::newRow("imports") << QStringList{u"--import-access"_s, nwind, u"%1/n.mdb"_s} << 0
+                                 << u"Imported 9 tables (4032 rows)"_s;
+        QTest::newRow("missing source")
+            << QStringList{u"--import-access"_s, u"%1/none.mdb"_s, u"%1/n.mdb"_s} << 1
+            << u"Error:53 "_s;
+        QTest::newRow("target exists")
+            << QStringList{u"--import-access"_s, nwind, u"%1"_s} << 1 << u"is a folder"_s;
+        QTest::newRow("no target") << QStringList{u"--import-access"_s, nwind} << 2 << u"usage:"_s;
+    }
+
+    void importAccessRunsWithoutAWindow()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        QTemporaryDir dir;
+        for (QString& argument : arguments)
+            argument.replace(u"%1"_s, dir.path());
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(QString::fromLatin1(name));
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(PROGRAM), arguments);
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitCode(), exitCode);
+        const QString printed = QString::fromUtf8(exitCode == 0 ? program.readAllStandardOutput()
+                                                                : program.readAllStandardError());
+        QVERIFY2(printed.contains(output), qPrintable(printed));
+        QCOMPARE(QFileInfo::exists(dir.filePath(u"n.mdb"_s)), exitCode == 0);
     }
 
     void helpContentsOpensAndClosingTheMainWindowClosesIt()

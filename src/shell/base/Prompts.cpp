@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMainWindow>
 #include <QQueue>
@@ -104,11 +105,12 @@ QString input(QWidget* parent, const QString& prompt)
 namespace {
 // The file name a test queued, recording the dialog; nullopt outside tests.
 std::optional<QString> queuedFileName(QWidget* parent, const QString& title,
-                                      const QStringList& filters)
+                                      const QStringList& filters, const QString& suggested = {})
 {
     if (!test().enabled)
         return std::nullopt;
-    record({QStringLiteral("file"), title, QMessageBox::NoIcon, {}, filters}, parent);
+    record({QStringLiteral("file"), title, QMessageBox::NoIcon, {}, filters, nullptr, suggested},
+           parent);
     if (!test().fileNames.isEmpty())
         return test().fileNames.dequeue();
     test().problems << QStringLiteral("unanswered file dialog: ") + title;
@@ -125,12 +127,17 @@ QString openFileName(QWidget* parent, const QString& title, const QStringList& f
                                         filters.join(QStringLiteral(";;")), &selected);
 }
 
-QString saveFileName(QWidget* parent, const QString& title, const QStringList& filters)
+QString saveFileName(QWidget* parent, const QString& title, const QStringList& filters,
+                     const QString& suggested)
 {
-    if (const auto queued = queuedFileName(parent, title, filters))
+    if (const auto queued = queuedFileName(parent, title, filters, suggested))
         return *queued;
     QFileDialog dialog(owner(parent), title, QString(), filters.join(QStringLiteral(";;")));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    if (!suggested.isEmpty()) {
+        dialog.setDirectory(QFileInfo(suggested).absolutePath());
+        dialog.selectFile(QFileInfo(suggested).fileName());
+    }
     // A name typed without an extension gets the first filter's: "view" is
     // saved as "view.csv", and the question about replacing a file is asked
     // about that name.

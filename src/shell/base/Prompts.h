@@ -31,8 +31,10 @@ QString input(QWidget* parent, const QString& prompt);
 // An open-file dialog; empty text on Cancel. filters as "desc (pattern)" entries.
 QString openFileName(QWidget* parent, const QString& title, const QStringList& filters);
 // A save-file dialog (it asks before replacing a file); empty text on Cancel.
-// A name without an extension gets the first filter's.
-QString saveFileName(QWidget* parent, const QString& title, const QStringList& filters);
+// A name without an extension gets the first filter's. suggested, when given,
+// is the folder and name the dialog opens with.
+QString saveFileName(QWidget* parent, const QString& title, const QStringList& filters,
+                     const QString& suggested = {});
 
 void beep();
 
@@ -48,6 +50,7 @@ struct Shown {
     QMessageBox::StandardButtons buttons;
     QStringList filters;
     QWidget* owner = nullptr; // the window the box would centre on
+    QString suggested = {};   // the file a save dialog proposed
 };
 void enableTestMode();
 void setNextAnswer(QMessageBox::StandardButton answer);
