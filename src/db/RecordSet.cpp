@@ -186,14 +186,32 @@ Error RecordSet::countedWrite(const QString& what, qint64 rowsAdded,
     Transaction transaction(m_db);
     qint64 before = 0, after = 0;
     bool took = false;
+    bool counted = rowsAdded != 0;
     if (Error e = transaction.begin())
         return e;
-    if (Error e = countTableRows(&before))
-        return e;
+    if (!counted) {
+        // A change keeps the count unless a trigger or a REPLACE conflict
+        // clause adds or drops rows; counting a large table is most of the
+        // write's time, so it is done only where that can happen.
+        Statement risk(m_db.sqliteHandle(),
+                       QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'trigger' OR "
+                                      "(type = 'table' AND name = ? AND sql LIKE '%replace%') "
+                                      "LIMIT 1"));
+        risk.bind(1, m_table);
+        counted = risk.next();
+        if (Error e = risk.error())
+            return e;
+    }
+    if (counted) {
+        if (Error e = countTableRows(&before))
+            return e;
+    }
     if (Error e = write(&took))
         return e;
-    if (Error e = countTableRows(&after))
-        return e;
+    if (counted) {
+        if (Error e = countTableRows(&after))
+            return e;
+    }
     if (!took || after - before != rowsAdded)
         return writeSkipped(what);
     return transaction.commit();
