@@ -107,9 +107,10 @@ bool LeagueHistory::record(LeagueStep* step)
 
 LeagueStep* LeagueHistory::stepAt(int index) const
 {
-    // Every step comes through record(), so each is a LeagueStep.
+    // Steps come through record(); a command pushed onto the stack past it
+    // is not one the history can write, and ends the history there.
     return index >= 0 && index < m_stack->count()
-               ? static_cast<LeagueStep*>(const_cast<QUndoCommand*>(m_stack->command(index)))
+               ? dynamic_cast<LeagueStep*>(const_cast<QUndoCommand*>(m_stack->command(index)))
                : nullptr;
 }
 
@@ -158,8 +159,10 @@ void LeagueHistory::historyChanged()
 {
     // Each step's backups outlive pruning while the step can still need them.
     QStringList needed;
-    for (int i = 0; i < m_stack->count(); ++i)
-        needed << stepAt(i)->neededBackups();
+    for (int i = 0; i < m_stack->count(); ++i) {
+        if (const LeagueStep* step = stepAt(i))
+            needed << step->neededBackups();
+    }
     needed.removeAll(QString());
     backups::setNeededBackups(needed);
     emit changed();
