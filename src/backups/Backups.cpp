@@ -151,8 +151,29 @@ db::Error take(const QString& leaguePath, const QString& command, QString* backu
 void prune(const QString& leaguePath, int keep)
 {
     const QList<Entry> all = entries(leaguePath);
-    for (qsizetype i = keep; i < all.size(); ++i)
-        QFile::remove(all[i].backup.path);
+    const QStringList needed = neededBackups();
+    for (qsizetype i = keep; i < all.size(); ++i) {
+        if (!needed.contains(all[i].backup.path))
+            QFile::remove(all[i].backup.path);
+    }
+}
+
+namespace {
+QStringList& needed()
+{
+    static QStringList paths;
+    return paths;
+}
+} // namespace
+
+void setNeededBackups(const QStringList& paths)
+{
+    needed() = paths;
+}
+
+QStringList neededBackups()
+{
+    return needed();
 }
 
 std::optional<quint32> changeCounter(const QString& path)
@@ -166,7 +187,7 @@ std::optional<quint32> changeCounter(const QString& path)
 }
 
 db::Error restore(const QString& leaguePath, const QString& backupPath, const QString& command,
-                  std::optional<quint32> unchangedSince)
+                  std::optional<quint32> unchangedSince, QString* savedAs)
 {
     db::Database source; // checks that the backup is a whole league
     if (db::Error e = source.open(backupPath))
@@ -188,7 +209,7 @@ db::Error restore(const QString& leaguePath, const QString& backupPath, const QS
     else if (unchangedSince && changeCounter(leaguePath) != unchangedSince)
         e = {db::LeagueChanged, QStringLiteral("The league has changed since.")};
     else
-        e = take(leaguePath, command);
+        e = take(leaguePath, command, savedAs);
     if (!e) {
         // One step copies every page in one journaled transaction.
         rc = sqlite3_backup_step(copy, -1);

@@ -36,8 +36,14 @@ QList<Backup> list(const QString& leaguePath);
 // that says the command was stopped.
 db::Error take(const QString& leaguePath, const QString& command, QString* backupPath = nullptr);
 
-// Removes all but the newest keep backups of the league.
+// Removes all but the newest keep backups of the league, and never one
+// that neededBackups() lists.
 void prune(const QString& leaguePath, int keep);
+
+// Backups the program's undo history may still restore (paths), which
+// pruning keeps whatever their age; the history sets them as it changes.
+void setNeededBackups(const QStringList& paths);
+QStringList neededBackups();
 
 // The file change counter in the SQLite header: every commit to the file
 // changes it. Empty when the file cannot be read.
@@ -47,9 +53,9 @@ std::optional<quint32> changeCounter(const QString& path);
 // leaves the old league, rolled back on the next open. Under the league's
 // write lock it first checks that the league's change counter still equals
 // unchangedSince (when given) and backs the league up under command, so the
-// restore can itself be undone.
+// restore can itself be undone; savedAs gets that backup's path.
 db::Error restore(const QString& leaguePath, const QString& backupPath, const QString& command,
-                  std::optional<quint32> unchangedSince = {});
+                  std::optional<quint32> unchangedSince = {}, QString* savedAs = nullptr);
 
 // The backup of one command that changes a league. take() runs under the
 // command's write lock before any change (on whatever thread holds it);

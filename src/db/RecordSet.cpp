@@ -69,6 +69,23 @@ Error RecordSet::open(Database& database, const QString& table, Kind kind,
     return {};
 }
 
+Error RecordSet::openKeys(Database& database, const QString& table, const QList<qint64>& keys,
+                          std::unique_ptr<RecordSet>* out)
+{
+    const QString stored = database.storedTableName(table);
+    if (stored.isEmpty())
+        return {MissingTable, QStringLiteral("The league file has no table \"%1\".").arg(table)};
+    std::unique_ptr<RecordSet> rs(new RecordSet(database, Table));
+    rs->m_table = stored;
+    if (Error e = rs->readFields(stored))
+        return e;
+    if (Error e = rs->checkWritable())
+        return e;
+    rs->m_keys = QVector<qint64>(keys.begin(), keys.end());
+    *out = std::move(rs);
+    return {};
+}
+
 Error RecordSet::readFields(const QString& table)
 {
     QMap<int, QString> keyParts; // primary key columns by position, for tables without rowid
@@ -169,14 +186,32 @@ Error RecordSet::countedWrite(const QString& what, qint64 rowsAdded,
     Transaction transaction(m_db);
     qint64 before = 0, after = 0;
     bool took = false;
+    bool counted = rowsAdded != 0;
     if (Error e = transaction.begin())
         return e;
-    if (Error e = countTableRows(&before))
-        return e;
+    if (!counted) {
+        // A change keeps the count unless a trigger or a REPLACE conflict
+        // clause adds or drops rows; counting a large table is most of the
+        // write's time, so it is done only where that can happen.
+        Statement risk(m_db.sqliteHandle(),
+                       QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'trigger' OR "
+                                      "(type = 'table' AND name = ? AND sql LIKE '%replace%') "
+                                      "LIMIT 1"));
+        risk.bind(1, m_table);
+        counted = risk.next();
+        if (Error e = risk.error())
+            return e;
+    }
+    if (counted) {
+        if (Error e = countTableRows(&before))
+            return e;
+    }
     if (Error e = write(&took))
         return e;
-    if (Error e = countTableRows(&after))
-        return e;
+    if (counted) {
+        if (Error e = countTableRows(&after))
+            return e;
+    }
     if (!took || after - before != rowsAdded)
         return writeSkipped(what);
     return transaction.commit();
@@ -406,7 +441,8 @@ QVector<QVariant> RecordSet::rowValues(int row)
     return values;
 }
 
-Error RecordSet::confirmRow(qint64 key, const QVector<QVariant>& seen) const
+Error RecordSet::confirmRow(qint64 key, const QVector<QVariant>& seen,
+                            const QList<int>& fields) const
 {
     Statement select(m_db.sqliteHandle(), QStringLiteral("SELECT ") + selectColumns() +
                                               QStringLiteral(" FROM ") + quoteIdentifier(m_table) +
@@ -416,7 +452,8 @@ Error RecordSet::confirmRow(qint64 key, const QVector<QVariant>& seen) const
     if (!select.next())
         return select.error() ? select.error() : rowVanished();
     for (int field = 0; field < fieldCount(); ++field) {
-        if (!sameValue(select.value(field), seen.value(field)))
+        if ((fields.isEmpty() || fields.contains(field)) &&
+            !sameValue(select.value(field), seen.value(field)))
             return rowVanished();
     }
     return {};
@@ -426,11 +463,31 @@ Error RecordSet::update(int row, const QHash<int, QVariant>& values, const QVect
 {
     if (Error e = checkWritable())
         return e;
-    if (row < 0 || row >= count())
-        return rowVanished();
     QHash<int, QVariant> stored;
     if (Error e = convertAll(values, &stored))
         return e;
+    return writeStored(row, stored, seen, {});
+}
+
+Error RecordSet::updateStored(int row, const QHash<int, QVariant>& values,
+                              const QHash<int, QVariant>& expected)
+{
+    if (Error e = checkWritable())
+        return e;
+    QVector<QVariant> seen(fieldCount());
+    for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
+        if (it.key() < 0 || it.key() >= fieldCount())
+            return rowVanished();
+        seen[it.key()] = it.value();
+    }
+    return writeStored(row, values, seen, expected.keys());
+}
+
+Error RecordSet::writeStored(int row, const QHash<int, QVariant>& stored,
+                             const QVector<QVariant>& seen, const QList<int>& checked)
+{
+    if (row < 0 || row >= count())
+        return rowVanished();
     if (stored.isEmpty())
         return {};
     QStringList assignments;
@@ -446,7 +503,7 @@ Error RecordSet::update(int row, const QHash<int, QVariant>& values, const QVect
     // hit another.
     QList<qint64> newKeys;
     const Error written = countedWrite(QStringLiteral("change"), 0, [&](bool* took) {
-        if (Error e = confirmRow(key(row), seen))
+        if (Error e = confirmRow(key(row), seen, checked))
             return e;
         Error e = m_db.query(
             QStringLiteral("UPDATE ") + quoteIdentifier(m_table) + QStringLiteral(" SET ") +
@@ -518,13 +575,29 @@ Error RecordSet::deleteFromFile(QList<int> rows)
         return {};
     if (rows.first() < 0 || rows.last() >= count())
         return rowVanished();
+    // The rows as the grid shows them, not whatever now holds their ids.
+    return deleteRows(rows, [this](int row) { return rowValues(row); });
+}
 
+Error RecordSet::deleteSeen(const QList<QVector<QVariant>>& seen)
+{
+    if (Error e = checkWritable())
+        return e;
+    if (seen.size() != count())
+        return rowVanished();
+    QList<int> rows(count());
+    std::iota(rows.begin(), rows.end(), 0);
+    return deleteRows(rows, [&seen](int row) { return seen.at(row); });
+}
+
+Error RecordSet::deleteRows(const QList<int>& rows,
+                            const std::function<QVector<QVariant>(int)>& seenOf)
+{
     const QString sql = QStringLiteral("DELETE FROM ") + quoteIdentifier(m_table) +
                         QStringLiteral(" WHERE ") + m_keyName + QStringLiteral(" = ?");
     return countedWrite(QStringLiteral("delete"), -rows.size(), [&](bool* took) {
-        for (int row : std::as_const(rows)) {
-            // The rows as the grid shows them, not whatever now holds their ids.
-            if (Error e = confirmRow(key(row), rowValues(row)))
+        for (int row : rows) {
+            if (Error e = confirmRow(key(row), seenOf(row)))
                 return e;
             if (Error e = m_db.execute(sql, {key(row)}))
                 return e;
@@ -532,6 +605,45 @@ Error RecordSet::deleteFromFile(QList<int> rows)
         *took = true;
         return Error();
     });
+}
+
+Error RecordSet::insertWithKeys(const QList<QVector<QVariant>>& rows)
+{
+    if (Error e = checkWritable())
+        return e;
+    if (rows.size() != count())
+        return rowVanished();
+    QStringList names{m_keyName};
+    for (const FieldInfo& f : std::as_const(m_fields))
+        names << quoteIdentifier(f.name());
+    const QString sql = QStringLiteral("INSERT INTO ") + quoteIdentifier(m_table) +
+                        QStringLiteral(" (") + names.join(QStringLiteral(", ")) +
+                        QStringLiteral(") VALUES (") + placeholders(int(names.size())) +
+                        QLatin1Char(')');
+    const QString taken = QStringLiteral("SELECT 1 FROM ") + quoteIdentifier(m_table) +
+                          QStringLiteral(" WHERE ") + m_keyName + QStringLiteral(" = ?");
+    const Error written = countedWrite(QStringLiteral("add"), rows.size(), [&](bool* took) {
+        for (int row = 0; row < count(); ++row) {
+            if (rows.at(row).size() != fieldCount())
+                return rowVanished();
+            Statement held(m_db.sqliteHandle(), taken);
+            held.bind(1, key(row));
+            if (held.next())
+                return rowVanished(); // another row has taken its id since
+            if (held.error())
+                return held.error();
+            QVariantList params{key(row)};
+            for (const QVariant& v : rows.at(row))
+                params << v;
+            if (Error e = m_db.execute(sql, params))
+                return e;
+        }
+        *took = true;
+        return Error();
+    });
+    if (!written)
+        forgetPages();
+    return written;
 }
 
 void RecordSet::dropRows(int first, int count)

@@ -54,6 +54,12 @@ public:
     // without rowid opens read-only; readOnlyReason() says why.
     static Error open(Database& database, const QString& table, Kind kind,
                       std::unique_ptr<RecordSet>* out);
+    // A record set over just the rows with these keys, in this order, read
+    // no further: what the history writes through when it takes a change
+    // back or makes it again. Rows that are gone read as null values, and
+    // every write to them is refused as below.
+    static Error openKeys(Database& database, const QString& table, const QList<qint64>& keys,
+                          std::unique_ptr<RecordSet>* out);
 
     // A new record set with this one's filters and filterText added. Errors
     // (a filter that does not parse, names an unknown field, compares
@@ -92,6 +98,8 @@ public:
     // Every row of the table, whatever the filters: read from the file.
     Error countTableRows(qint64* rows) const;
     qint64 key(int row) const { return m_keys.at(row); }
+    // The row that holds key, or -1.
+    int rowOfKey(qint64 key) const { return int(m_keys.indexOf(key)); }
     // The stored value; reads the row's page when it is not cached. A row
     // that has vanished from the file reads as null values.
     QVariant value(int row, int field);
@@ -140,6 +148,10 @@ public:
     // as `seen` (field by field). The values are converted first; nothing is
     // written unless all of them fit.
     Error update(int row, const QHash<int, QVariant>& values, const QVector<QVariant>& seen);
+    // Writes stored values as they are, in their storage type, when the
+    // fields in expected still hold those values (the others may differ).
+    Error updateStored(int row, const QHash<int, QVariant>& values,
+                       const QHash<int, QVariant>& expected);
     // Inserts a row with the given fields and appends the key SQLite returns
     // for it at the end.
     Error insert(const QHash<int, QVariant>& values);
@@ -147,6 +159,13 @@ public:
     // rows stay in the keyset until dropRows, so a model can announce each
     // run of rows before it goes.
     Error deleteFromFile(QList<int> rows);
+    // Deletes every row of the record set when each still holds seen (row
+    // by row, every field), in one transaction.
+    Error deleteSeen(const QList<QVector<QVariant>>& seen);
+    // Puts rows back under their own keys with their stored values (row by
+    // row, every field), in one transaction; a key another row holds now
+    // refuses all of them (RowVanished).
+    Error insertWithKeys(const QList<QVector<QVariant>>& rows);
     void dropRows(int first, int count);
     // Rows as runs of neighbours (first, count), the highest run first: the
     // order in which dropping one run leaves the others' positions valid.
@@ -168,7 +187,12 @@ private:
     // its order]; the filters' parameters come after any in columns.
     QString selectSql(const QStringList& columns, const QString& extra, bool ordered) const;
     QStringList quotedFields(const QList<int>& fields) const;
-    Error confirmRow(qint64 key, const QVector<QVariant>& seen) const;
+    // Checks that the row holds seen in fields (all of them when empty).
+    Error confirmRow(qint64 key, const QVector<QVariant>& seen,
+                     const QList<int>& fields = {}) const;
+    Error writeStored(int row, const QHash<int, QVariant>& stored, const QVector<QVariant>& seen,
+                      const QList<int>& checked);
+    Error deleteRows(const QList<int>& rows, const std::function<QVector<QVariant>(int)>& seenOf);
     // A copy of this record set's table, fields, filters and sorts, with
     // one more condition added, keyed afresh.
     Error openDerived(const std::function<void(RecordSet&)>& addCondition,

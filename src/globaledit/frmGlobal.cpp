@@ -8,6 +8,7 @@
 #include "globaledit/frmPreview.h"
 #include "globaledit/frmProgress.h"
 #include "shell/base/ContextIDs.h"
+#include "shell/base/EditingWindow.h"
 #include "shell/base/Prompts.h"
 
 #include <QCheckBox>
@@ -371,6 +372,11 @@ void frmGlobal::cmdOK_Click()
         return; // OK again while the progress window lets input through
     const std::optional<globaledit::GlobalEdit> edit = editToRun();
     if (!edit)
+        return;
+    // Open grids show the edit's result afterwards; their edited rows are
+    // settled first.
+    auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (frame && frame->mdiArea() && !settlePendingEdits(frame->mdiArea()))
         return;
     globaledit::ChangedPlayers changed{};
     const db::Error e = ApplyGlobalEdit(*edit, &changed);

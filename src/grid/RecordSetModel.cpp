@@ -1,7 +1,9 @@
 #include "grid/RecordSetModel.h"
 
+#include "db/Database.h"
 #include "db/RecordSet.h"
 
+#include <algorithm>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -286,12 +288,31 @@ db::Error RecordSetModel::commitPendingEdit()
         return {};
     }
     const bool record = isRecordRow(m_editRow);
+    const RowImage before{record ? m_rs->key(m_editRow) : 0, m_editSeen};
     const db::Error e =
         record ? m_rs->update(m_editRow, m_editValues, m_editSeen) : m_rs->insert(m_editValues);
     if (e.number == db::RowVanished || e.number == db::WriteSkipped)
         discardPendingEdit();
     if (e)
         return e;
+    const RowImage after = imageOf(record ? m_editRow : m_rs->count() - 1);
+    if (record) {
+        QStringList changed;
+        for (int column = 0; column < columnCount(); ++column) {
+            const int field = fieldOfColumn(column);
+            if (m_editValues.contains(field) &&
+                !changed.contains(headerData(column, Qt::Horizontal).toString()))
+                changed << headerData(column, Qt::Horizontal).toString();
+        }
+        RowChange change = describeChange(u"Change of "_s + changed.join(u", "_s), after.values);
+        change.before = {before};
+        change.after = {after};
+        emit rowsWritten(change);
+    } else {
+        RowChange change = describeChange(u"Add Row"_s, {});
+        change.after = {after};
+        emit rowsWritten(change);
+    }
     if (!record) {
         // The new-row line became a record; a fresh one opens under it.
         beginInsertRows({}, m_recordCount + 1, m_recordCount + 1);
@@ -311,8 +332,15 @@ db::Error RecordSetModel::deleteRows(QList<int> rows)
     emit beforeDelete(&cancel);
     if (cancel)
         return {};
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    RowChange change = describeChange(
+        rows.size() == 1 ? u"Delete Row"_s : u"Delete %1 Rows"_s.arg(rows.size()), {});
+    for (int row : std::as_const(rows))
+        change.before << imageOf(row);
     if (db::Error e = m_rs->deleteFromFile(rows))
         return e;
+    emit rowsWritten(change);
     if (rows.contains(m_editRow))
         discardPendingEdit(); // its row is gone; the user chose to delete it
     for (const auto& [first, count] : db::RecordSet::runsFromLast(rows)) {
@@ -324,4 +352,28 @@ db::Error RecordSetModel::deleteRows(QList<int> rows)
         endRemoveRows();
     }
     return {};
+}
+
+RowImage RecordSetModel::imageOf(int row) const
+{
+    return {m_rs->key(row), m_rs->rowValues(row)};
+}
+
+// "Change of SP for Jo Walker" names the player; rows of other tables go by
+// their table: "Change of City in Team", "Delete Row in Team".
+RowChange RecordSetModel::describeChange(const QString& what, const QVector<QVariant>& row) const
+{
+    RowChange change;
+    change.league = m_rs->database().path();
+    change.table = m_rs->table();
+    for (int field = 0; field < m_rs->fieldCount(); ++field)
+        change.fields << m_rs->fieldName(field);
+    const int first = m_rs->fieldIndex(u"FirstName"_s);
+    const int last = m_rs->fieldIndex(u"LastName"_s);
+    const QString name =
+        first >= 0 && last >= 0
+            ? QString(row.value(first).toString() + u' ' + row.value(last).toString()).trimmed()
+            : QString();
+    change.text = name.isEmpty() ? what + u" in "_s + change.table : what + u" for "_s + name;
+    return change;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/Error.h"
+#include "grid/LeagueSteps.h"
 
 #include <QAbstractTableModel>
 #include <QHash>
@@ -92,6 +93,8 @@ signals:
     void pendingEditChanged();
     // setData refused a value (takeEditError() has the error).
     void editRefused();
+    // A write reached the file: what it changed, for the history.
+    void rowsWritten(const RowChange& change);
 
 private:
     void rebuildColumnMap();
@@ -101,6 +104,9 @@ private:
     void endPendingRow();
     QVariant storedValue(int row, int column) const;
     db::Error readErrorAt(const QModelIndex& index) const;
+    // The change's table, fields and file, and its name for the menu.
+    RowChange describeChange(const QString& what, const QVector<QVariant>& row) const;
+    RowImage imageOf(int row) const;
 
     db::RecordSet* m_rs = nullptr;
     int m_recordCount = 0; // the record set's rows as announced to the views

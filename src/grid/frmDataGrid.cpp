@@ -122,6 +122,7 @@ void frmDataGrid::connectGrid()
             &frmDataGrid::grdDataGrid_DeleteRequested);
     connect(m_model, &RecordSetModel::beforeUpdate, this, &frmDataGrid::grdDataGrid_BeforeUpdate);
     connect(m_model, &RecordSetModel::beforeDelete, this, &frmDataGrid::grdDataGrid_BeforeDelete);
+    connect(m_model, &RecordSetModel::rowsWritten, this, &frmDataGrid::rowsWritten);
     // Deferred: the refusal shows after the cell editor has closed, so the
     // message box cannot take its focus and commit it a second time.
     connect(m_model, &RecordSetModel::editRefused, this,
@@ -209,6 +210,9 @@ void frmDataGrid::cmdRefresh_Click()
     db::RecordSet* rs = m_data->recordset();
     if (!rs || !leaveEditedRow())
         return;
+    const QModelIndex current = m_grid->currentIndex();
+    const qint64 currentKey =
+        current.row() >= 0 && current.row() < rs->count() ? rs->key(current.row()) : -1;
     qint64 tableRows = 0;
     db::Error e = rs->requery();
     if (!e && !rs->filterTexts().isEmpty())
@@ -219,6 +223,17 @@ void frmDataGrid::cmdRefresh_Click()
     }
     m_rowsFilteredOut = rs->filterTexts().isEmpty() ? 0 : tableRows - rs->count();
     rebindModel();
+    // The current row stays current where it still is (a new row goes last).
+    const int row = current.row() < 0 ? -1 : rs->rowOfKey(currentKey);
+    if (row >= 0) {
+        m_grid->setCurrentIndex(m_model->index(row, current.column()));
+        m_grid->scrollTo(m_grid->currentIndex());
+    }
+}
+
+QString frmDataGrid::leaguePath() const
+{
+    return m_data->databaseName();
 }
 
 void frmDataGrid::cmdSort_Click()

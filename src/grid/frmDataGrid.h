@@ -66,6 +66,8 @@ public:
     void setTag(const QString& tag) { m_tag = tag; }
 
     DataControl* Data1() const { return m_data; }
+    // The league file the window was bound to when it loaded.
+    QString leaguePath() const;
     DataGridView* grdDataGrid() const { return m_grid; }
     RecordSetModel* model() const { return m_model; }
     QWidget* picButtons() const { return m_strip; }
@@ -114,6 +116,8 @@ signals:
     void statusChanged();
     // The window has closed, for whatever reason; it is deleted soon after.
     void unloaded();
+    // An edit, an added row or a delete reached the file.
+    void rowsWritten(const RowChange& change);
 
 protected:
     frmDataGrid(const GridOptions& options, const QString& databasePath,

@@ -1,7 +1,8 @@
-// Edit > Undo Global Edit and File > Restore Backup.
+// Edit > Undo, Edit > Redo and File > Restore Backup.
 #include "backups/Backups.h"
 #include "db/Database.h"
 #include "grid/frmDataGrid.h"
+#include "shell/LeagueHistory.h"
 #include "shell/MDIMain.h"
 #include "shell/base/EditingWindow.h"
 #include "shell/base/Prompts.h"
@@ -16,31 +17,99 @@
 
 namespace {
 
-QString changedSince(const backups::UndoPoint& point)
+// "&Undo Change of SP for Jo Walker": the step's name is no access key.
+QString itemText(const QString& verb, const LeagueStep* step)
 {
-    return QStringLiteral("The league \"%1\" has changed since the last %2, so it cannot be "
-                          "undone.\n\nUse File > Restore Backup to go back to the backup taken "
-                          "before it.")
-        .arg(QDir::toNativeSeparators(point.league), point.command);
-}
-
-// "before Clear Database of 2026-12-06 16:20:31", from the backup's name.
-QString takenBefore(const QString& league, const QString& backup)
-{
-    for (const backups::Backup& b : backups::list(league)) {
-        if (b.path == backup)
-            return QStringLiteral("before %1 of %2")
-                .arg(b.command, b.taken.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
-    }
-    return {};
+    if (!step)
+        return u'&' + verb;
+    return u'&' + verb + u' ' + QString(step->text()).replace(u'&', QStringLiteral("&&"));
 }
 
 } // namespace
 
-void MDIMain::updateUndoItem()
+QUndoStack* MDIMain::undoStack() const
 {
-    action(QStringLiteral("mnuUndoGlobalEdit"))
-        ->setEnabled(backups::UndoRecord::instance().point().has_value());
+    return m_history->stack();
+}
+
+void MDIMain::updateUndoItems()
+{
+    const struct {
+        const char* item;
+        const char* verb;
+        LeagueStep* step;
+    } items[] = {{"mnuUndoGlobalEdit", "Undo", m_history->nextUndo()},
+                 {"mnuRedo", "Redo", m_history->nextRedo()}};
+    for (const auto& i : items) {
+        QAction* item = action(QLatin1String(i.item));
+        item->setText(itemText(QLatin1String(i.verb), i.step));
+        item->setEnabled(i.step != nullptr);
+    }
+}
+
+void MDIMain::recordRowChange(const RowChange& change)
+{
+    if (m_history->holds(change.league)) {
+        m_history->record(new RowStep(change));
+        return;
+    }
+    showCommandResult(QStringLiteral("%1 was written to \"%2\", which is not the league open "
+                                     "now, so Edit > Undo cannot take it back")
+                          .arg(change.text, QDir::toNativeSeparators(change.league)));
+}
+
+void MDIMain::refreshGrids(const QString& league)
+{
+    for (QMdiSubWindow* sub : m_area->subWindowList()) {
+        if (auto* grid = qobject_cast<frmDataGrid*>(sub->widget());
+            grid && sameLeagueFile(grid->leaguePath(), league))
+            grid->cmdRefresh_Click();
+    }
+}
+
+void MDIMain::mnuUndo_Click()
+{
+    stepHistory(true);
+}
+
+void MDIMain::mnuRedo_Click()
+{
+    stepHistory(false);
+}
+
+void MDIMain::stepHistory(bool back)
+{
+    const LeagueStep* named = back ? m_history->nextUndo() : m_history->nextRedo();
+    if (!named)
+        return;
+    // Edited rows are settled against the league as it is, before it changes.
+    if (!settlePendingEdits(m_area))
+        return;
+    if (named != (back ? m_history->nextUndo() : m_history->nextRedo())) {
+        // The edited row written just now is the newest step: the one the
+        // menu named can no longer be taken back before it.
+        showCommandResult(QStringLiteral("The edited row was written first, so nothing was %1")
+                              .arg(back ? QStringLiteral("undone") : QStringLiteral("redone")));
+        return;
+    }
+    const QString verb = back ? QStringLiteral("Undo") : QStringLiteral("Redo");
+    const QString text = named->text();
+    const auto* replaced = dynamic_cast<const BackupStep*>(named);
+    const db::Error e = back ? m_history->undo() : m_history->redo();
+    if (e.number == db::LeagueChanged) {
+        Prompts::refuse(this, e.description);
+        return;
+    }
+    if (e) {
+        Prompts::showError(this, e.message());
+        return;
+    }
+    refreshGrids(m_history->league());
+    if (replaced && back)
+        showCommandResult(QStringLiteral("Undo %1: the league is back as it was %2")
+                              .arg(text, replaced->undoneTo()));
+    else
+        showCommandResult(verb + u' ' + text + QStringLiteral(": done"));
 }
 
 bool MDIMain::restoreLeague(const QString& league, const QString& backup, const QString& command,
@@ -48,43 +117,20 @@ bool MDIMain::restoreLeague(const QString& league, const QString& backup, const 
 {
     // Edited rows are settled against the league they were made in, before
     // it is replaced.
-    for (QMdiSubWindow* sub : m_area->subWindowList()) {
-        if (auto* editing = dynamic_cast<EditingWindow*>(sub->widget());
-            editing && !editing->resolvePendingEdit())
-            return false;
-    }
-    const QString restored = takenBefore(league, backup); // the backup may be pruned after
-    const db::Error e = backups::restore(league, backup, command, unchangedSince);
-    if (e.number == db::LeagueChanged) {
-        Prompts::refuse(this, changedSince(*backups::UndoRecord::instance().point()));
+    if (!settlePendingEdits(m_area))
         return false;
-    }
-    if (e) {
+    const QString restored = takenBefore(league, backup); // the backup may be pruned after
+    QString replaced;
+    if (const db::Error e = backups::restore(league, backup, command, unchangedSince, &replaced)) {
         Prompts::showError(this, e.message());
         return false;
     }
-    for (QMdiSubWindow* sub : m_area->subWindowList()) {
-        if (auto* grid = qobject_cast<frmDataGrid*>(sub->widget()))
-            grid->cmdRefresh_Click();
-    }
+    // One step: its undo restores the league as the restore found it.
+    const std::optional<quint32> counter = backups::changeCounter(league);
+    if (!counter || !m_history->record(new BackupStep({league, replaced, command, *counter})))
+        refreshGrids(league); // recording the step refreshes them
     showCommandResult(QStringLiteral("%1: the league is back as it was %2").arg(command, restored));
     return true;
-}
-
-void MDIMain::mnuUndoGlobalEdit_Click()
-{
-    const std::optional<backups::UndoPoint> point = backups::UndoRecord::instance().point();
-    if (!point)
-        return;
-    // Checked again under the lock by the restore; asked here first so no
-    // question about edited rows comes before a refusal.
-    if (backups::changeCounter(point->league) != point->counter) {
-        Prompts::refuse(this, changedSince(*point));
-        return;
-    }
-    if (restoreLeague(point->league, point->backup, QStringLiteral("Undo Global Edit"),
-                      point->counter))
-        backups::UndoRecord::instance().clear();
 }
 
 void MDIMain::mnuRestoreBackup_Click()

@@ -7,6 +7,7 @@
 #include "grid/frmDataGrid.h"
 #include "players/PlayerCommands.h"
 #include "players/frmDataGridPlayers.h"
+#include "shell/LeagueHistory.h"
 #include "shell/base/ContextIDs.h"
 #include "shell/base/EditingWindow.h"
 #include "shell/base/Prompts.h"
@@ -34,6 +35,7 @@ MDIMain::MDIMain(QWidget* parent) : QMainWindow(parent)
     m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_area);
+    m_history = new LeagueHistory(this);
     buildMenus();
     buildStatusBar();
 
@@ -192,11 +194,16 @@ void MDIMain::buildMenus()
     QMenu* edit = addMenu(QStringLiteral("mnuEdit"), QStringLiteral("&Edit"));
     addItem(edit, QStringLiteral("mnuGlobalEdit"), QStringLiteral("&Global Edit"),
             &MDIMain::mnuGlobalEdit_Click);
-    addItem(edit, QStringLiteral("mnuUndoGlobalEdit"), QStringLiteral("&Undo Global Edit"),
-            &MDIMain::mnuUndoGlobalEdit_Click);
-    connect(&backups::UndoRecord::instance(), &backups::UndoRecord::changed, this,
-            &MDIMain::updateUndoItem);
-    updateUndoItem();
+    // The Undo item keeps the name it had when it took back only a global edit.
+    addItem(edit, QStringLiteral("mnuUndoGlobalEdit"), QStringLiteral("&Undo"),
+            &MDIMain::mnuUndo_Click)
+        ->setShortcut(QKeySequence::Undo);
+    addItem(edit, QStringLiteral("mnuRedo"), QStringLiteral("&Redo"), &MDIMain::mnuRedo_Click)
+        ->setShortcuts(
+            {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    connect(m_history, &LeagueHistory::changed, this, &MDIMain::updateUndoItems);
+    connect(m_history, &LeagueHistory::leagueReplaced, this, &MDIMain::refreshGrids);
+    updateUndoItems();
 
     QMenu* view = addMenu(QStringLiteral("mnuView"), QStringLiteral("&Table"));
     addItem(view, QStringLiteral("mnuAll"), QStringLiteral("&All"), &MDIMain::mnuAll_Click);
@@ -271,6 +278,7 @@ QString MDIMain::leagueStatusText() const
 void MDIMain::setLeaguePath(const QString& path)
 {
     m_leaguePath = path;
+    m_history->setLeague(path);
     showLeaguePath();
 }
 
@@ -373,11 +381,8 @@ void MDIMain::mnuExit_Click()
     // Ends at once: no window's unload runs. Only an edited, unwritten row
     // is asked about first, so it is never lost silently; if writing it
     // failed, the program stays so the user can try again.
-    for (QMdiSubWindow* sub : m_area->subWindowList()) {
-        if (auto* editing = dynamic_cast<EditingWindow*>(sub->widget());
-            editing && !editing->resolvePendingEdit())
-            return;
-    }
+    if (!settlePendingEdits(m_area))
+        return;
     saveWindowGeometry();
     QApplication::exit(0);
 }
@@ -403,6 +408,8 @@ void MDIMain::openTable(const TableCommand& command)
     if (!window)
         return;
     item->setChecked(true);
+    connect(window, &frmDataGrid::rowsWritten, this, &MDIMain::recordRowChange,
+            Qt::UniqueConnection);
     disconnect(window, &frmDataGrid::unloaded, item, nullptr);
     connect(window, &frmDataGrid::unloaded, item, [item] { item->setChecked(false); });
 }

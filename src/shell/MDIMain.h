@@ -8,6 +8,9 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QUndoStack;
+class LeagueHistory;
+struct RowChange;
 struct TableCommand;
 
 // The main window: a multiple-document parent whose menu bar is the way
@@ -68,9 +71,18 @@ public:
     void mnuExit_Click();
     void ClearDatabase_Click();
     void mnuGlobalEdit_Click();
-    // Backup commands (BackupCommands.cpp).
-    void mnuUndoGlobalEdit_Click();
+    // Edit > Undo, Edit > Redo and File > Restore Backup (BackupCommands.cpp).
+    void mnuUndo_Click();
+    void mnuRedo_Click();
     void mnuRestoreBackup_Click();
+    // The undo history of the league path: every change the program writes
+    // to it is one step (see LeagueHistory). A window that writes a change
+    // itself records it here; grids do it through recordRowChange.
+    LeagueHistory* history() const { return m_history; }
+    QUndoStack* undoStack() const;
+    // A window wrote this change: a step of the history when the window
+    // works on the league path, else the status bar says it is not one.
+    void recordRowChange(const RowChange& change);
     void mnuContents_Click();
     void mnuAbout_Click();
 
@@ -85,7 +97,13 @@ private:
     // For an Access file: asks whether to import it, and does (AccessImport.cpp);
     // whether the import became the league. Nothing for other files.
     std::optional<bool> offerAccessImport(const QString& path);
-    void updateUndoItem();
+    void updateUndoItems();
+    // Undo (back) or Redo of the step the menu names, after open windows
+    // settled their edited rows; the grids on the league show the result.
+    void stepHistory(bool back);
+    // Every open grid window on league reads its rows again, keeping its
+    // filter, sort and current row.
+    void refreshGrids(const QString& league);
     // Restores the backup over the league after the open grid windows
     // settled their edited rows; they then show the restored league.
     bool restoreLeague(const QString& league, const QString& backup, const QString& command,
@@ -107,6 +125,7 @@ private:
 
     QString m_leaguePath;
     QString m_converterPath;
+    LeagueHistory* m_history = nullptr;
     QMdiArea* m_area = nullptr;
     QLabel* m_gridStatus = nullptr;
     QLabel* m_commandResult = nullptr;

@@ -5,6 +5,7 @@
 #include "db/Schema.h"
 #include "shell/MDIMain.h"
 #include "shell/StartProgram.h"
+#include "shell/base/EditingWindow.h"
 #include "shell/base/Prompts.h"
 #include "shell/base/Settings.h"
 
@@ -42,6 +43,10 @@ void MDIMain::DeleteX()
     db::Error e = league.open(m_leaguePath);
     if (!e) {
         if (!Prompts::ask(this, clearQuestion(m_leaguePath), QMessageBox::No))
+            return;
+        // Open grids show the cleared tables afterwards; their edited rows
+        // are settled first.
+        if (!settlePendingEdits(m_area))
             return;
         e = clearLeagueTables(league);
     }

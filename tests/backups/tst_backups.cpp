@@ -1,11 +1,13 @@
-// Backups, Undo Global Edit and Restore Backup, driven through the main
-// window's menus on real league files, and a restore killed half-way.
+// Backups, the undo history (Edit > Undo and Redo of every kind of change)
+// and Restore Backup, driven through the main window's menus and grids on
+// real league files, and a restore killed half-way.
 #include "TestSupport.h"
 #include "backups/Backups.h"
 #include "db/Database.h"
 #include "db/RecordSet.h"
 #include "globaledit/frmGlobal.h"
 #include "grid/DataControl.h"
+#include "grid/DataGridView.h"
 #include "grid/RecordSetModel.h"
 #include "grid/frmDataGrid.h"
 #include "leaguegen/LeagueGenerator.h"
@@ -46,13 +48,15 @@ QByteArray content(const QString& path)
     QStringList tables;
     league.query(u"SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"_s, {},
                  [&](const db::Statement& q) { tables << q.value(0).toString(); });
+    // Each value with its storage type, each row with its id.
     const auto add = [&](const db::Statement& q) {
         for (int c = 0; c < q.columnCount(); ++c)
-            hash.addData(QByteArray(q.value(c).toString().toUtf8() + "\x1f"));
+            hash.addData(QByteArray(q.value(c).toString().toUtf8() + "\x1f" +
+                                    QByteArray::number(q.value(c).typeId()) + "\x1f"));
     };
     for (const QString& table : tables) {
         hash.addData(table.toUtf8());
-        league.query(u"SELECT * FROM \"%1\" ORDER BY rowid"_s.arg(table), {}, add);
+        league.query(u"SELECT rowid, * FROM \"%1\" ORDER BY rowid"_s.arg(table), {}, add);
     }
     league.query(u"PRAGMA integrity_check"_s, {}, add);
     return hash.result();
@@ -79,15 +83,25 @@ private slots:
 
     void backsUpAndUndoes_data();
     void backsUpAndUndoes();
-    void undoRefusedAfterLaterChange();
     void backupFailureChangesNothing_data();
     void backupFailureChangesNothing();
     void pruningKeepsNewest_data();
     void pruningKeepsNewest();
     void restoreBackupFromTheMenu();
     void killedRestoreIsAllOrNothing();
+    void undoAndRedoEachKindOfChange_data();
+    void undoAndRedoEachKindOfChange();
+    void undoRefusedAfterOutsideChange_data();
+    void undoRefusedAfterOutsideChange();
+    void gridsFollowTheProgramsOwnChanges();
+    void gridOfAnEarlierLeagueRecordsNoStep();
 
 private:
+    frmDataGrid* openGrid(const QString& item, const QString& table);
+    // The change kind names, written through the real windows.
+    void makeChange(const QString& kind);
+    QString undoText() const { return m_main->action(u"mnuUndoGlobalEdit"_s)->text(); }
+    QString redoText() const { return m_main->action(u"mnuRedo"_s)->text(); }
     QString makeLeague(const QString& name, int players = 120, quint32 seed = 1);
     QStringList clearDatabase();
     QStringList globalEdit();
@@ -203,33 +217,10 @@ void TestBackups::backsUpAndUndoes()
     QVERIFY(grid->Data1()->recordset()->count() > (global ? teams - 1 : 0));
     QVERIFY(!undo->isEnabled());
     QVERIFY2(m_main->commandResultText().startsWith(
-                 u"Undo Global Edit: the league is back as it was before %1 of "_s.arg(command)),
+                 u"Undo %1: the league is back as it was before %1 of "_s.arg(command)),
              qPrintable(m_main->commandResultText()));
     // The undone state is kept too, so the undo can itself be taken back.
-    QCOMPARE(backups::list(m_main->leaguePath()).first().command, u"Undo Global Edit"_s);
-}
-
-void TestBackups::undoRefusedAfterLaterChange()
-{
-    m_main->setLeaguePath(makeLeague(u"changed.mdb"_s));
-    QCOMPARE(clearDatabase(), QStringList());
-    {
-        db::Database other;
-        QVERIFY(!other.open(m_main->leaguePath()));
-        QVERIFY(!other.execute(u"INSERT INTO Team (TeamID, TeamName) VALUES (7, 'Later')"_s));
-    }
-    const QByteArray after = fileBytes(m_main->leaguePath());
-
-    m_main->action(u"mnuUndoGlobalEdit"_s)->trigger();
-
-    QCOMPARE(Prompts::shown().size(), 2); // a refusal: a beep, then the message
-    const Prompts::Shown refusal = Prompts::shown().last();
-    QCOMPARE(refusal.icon, QMessageBox::Warning);
-    QVERIFY2(refusal.text.contains(u"has changed since the last Clear Database"_s) &&
-                 refusal.text.contains(u"Restore Backup"_s),
-             qPrintable(refusal.text));
-    QCOMPARE(fileBytes(m_main->leaguePath()), after);
-    QCOMPARE(backups::list(m_main->leaguePath()).size(), 1);
+    QCOMPARE(backups::list(m_main->leaguePath()).first().command, u"Undo "_s + command);
 }
 
 void TestBackups::backupFailureChangesNothing_data()
@@ -375,6 +366,227 @@ void TestBackups::killedRestoreIsAllOrNothing()
         QVERIFY(left == oldLeague || left == restored);
     }
     QVERIFY2(interrupted > 0, "no kill landed inside the restore");
+}
+
+frmDataGrid* TestBackups::openGrid(const QString& item, const QString& table)
+{
+    m_main->action(item)->trigger();
+    for (frmDataGrid* grid : m_main->findChildren<frmDataGrid*>()) {
+        if (grid->Data1()->recordSource() == table && grid->isVisible())
+            return grid;
+    }
+    return nullptr;
+}
+
+void TestBackups::makeChange(const QString& kind)
+{
+    if (kind == u"Global Edit"_s) {
+        QCOMPARE(globalEdit(), QStringList());
+    } else if (kind == u"Clear Database"_s) {
+        QCOMPARE(clearDatabase(), QStringList());
+    } else if (kind == u"Restore Backup"_s) {
+        m_main->action(u"mnuRestoreBackup"_s)->trigger();
+        auto* form = m_main->findChild<frmRestoreBackup*>();
+        QVERIFY(form);
+        auto* list = form->findChild<QTreeWidget*>(u"lstBackups"_s);
+        list->setCurrentItem(list->topLevelItem(0)); // "Undo Clear Database": the empty league
+        Prompts::setNextAnswer(QMessageBox::Yes);
+        form->findChild<QPushButton*>(u"cmdRestore"_s)->click();
+        Prompts::finishTest();
+        QTest::qWait(0);
+    } else if (kind == u"cell"_s) {
+        frmDataGrid* grid = openGrid(u"mnuPlayerTable"_s, u"PlayerTable"_s);
+        QVERIFY(grid);
+        RecordSetModel* model = grid->model();
+        int sp = 0;
+        while (model->headerData(sp, Qt::Horizontal).toString() != u"SP"_s)
+            ++sp;
+        QVERIFY(model->setData(model->index(0, sp), u"1"_s));
+        QVERIFY(model->setData(model->index(0, sp + 1), u"2"_s)); // SP_P, in the same row
+        Prompts::setNextAnswer(QMessageBox::Yes);
+        QVERIFY(!model->commitPendingEdit());
+    } else {
+        frmDataGrid* grid = openGrid(u"mnuTeam"_s, u"Team"_s);
+        QVERIFY(grid);
+        RecordSetModel* model = grid->model();
+        Prompts::setNextAnswer(QMessageBox::Yes);
+        if (kind == u"added"_s) {
+            QVERIFY(model->setData(model->index(model->newRowLine(), 1), u"Expansion"_s));
+            QVERIFY(!model->commitPendingEdit());
+        } else {
+            QVERIFY(!model->deleteRows({0, 2}));
+        }
+    }
+    Prompts::finishTest();
+}
+
+void TestBackups::undoAndRedoEachKindOfChange_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("step"); // as the menu names it
+    QTest::newRow("cell change") << u"cell"_s << u"Change of SP, SP_P for %1"_s;
+    QTest::newRow("added row") << u"added"_s << u"Add Row in Team"_s;
+    QTest::newRow("deleted rows") << u"deleted"_s << u"Delete 2 Rows in Team"_s;
+    QTest::newRow("global edit") << u"Global Edit"_s << u"Global Edit"_s;
+    QTest::newRow("clear database") << u"Clear Database"_s << u"Clear Database"_s;
+    QTest::newRow("restore") << u"Restore Backup"_s << u"Restore Backup"_s;
+}
+
+// Undo puts back every table's rows, ids and storage types exactly; Redo
+// makes the change again, and it can be undone once more.
+void TestBackups::undoAndRedoEachKindOfChange()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, step);
+    m_main->setLeaguePath(makeLeague(u"history.mdb"_s, 300));
+    {
+        db::Database league;
+        QVERIFY(!league.open(m_main->leaguePath()));
+        league.query(
+            u"SELECT FirstName || ' ' || LastName FROM PlayerTable ORDER BY rowid LIMIT 1"_s, {},
+            [&](const db::Statement& q) { step = step.arg(q.value(0).toString()); });
+    }
+    QCOMPARE(undoText(), u"&Undo"_s);
+    if (kind == u"Restore Backup"_s) {
+        // The newest backup, kept by this undo, holds the cleared league.
+        QCOMPARE(clearDatabase(), QStringList());
+        m_main->action(u"mnuUndoGlobalEdit"_s)->trigger();
+    }
+    const QByteArray before = content(m_main->leaguePath());
+    makeChange(kind);
+    QCOMPARE(undoText(), u"&Undo "_s + step);
+    const QByteArray changed = content(m_main->leaguePath());
+
+    m_main->action(u"mnuUndoGlobalEdit"_s)->trigger();
+    QCOMPARE(content(m_main->leaguePath()), before);
+    QVERIFY(before != changed);
+    QCOMPARE(redoText(), u"&Redo "_s + step);
+    m_main->action(u"mnuRedo"_s)->trigger();
+    QCOMPARE(content(m_main->leaguePath()), changed);
+    QCOMPARE(undoText(), u"&Undo "_s + step);
+    m_main->action(u"mnuUndoGlobalEdit"_s)->trigger();
+    QCOMPARE(content(m_main->leaguePath()), before);
+    QCOMPARE(Prompts::finishTest(), QString());
+}
+
+void TestBackups::undoRefusedAfterOutsideChange_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("outside"); // what another program does meanwhile
+    QTest::addColumn<QString>("answer");  // the start of what the user is told
+    const QString rowChanged = u"Error:1008 Another program (or Clear Database) changed or "
+                               u"removed this row since the grid read it"_s;
+    QTest::newRow("cell change, row changed")
+        << u"cell"_s << u"UPDATE PlayerTable SET LastName = 'Other' WHERE rowid = 1"_s
+        << rowChanged;
+    QTest::newRow("added row, row changed")
+        << u"added"_s << u"UPDATE Team SET City = 'Other' WHERE TeamName = 'Expansion'"_s
+        << rowChanged;
+    QTest::newRow("deleted row, id taken")
+        << u"deleted"_s << u"INSERT INTO Team (rowid, TeamName) VALUES (1, 'Taken')"_s
+        << rowChanged;
+    QTest::newRow("global edit") << u"Global Edit"_s
+                                 << u"INSERT INTO Team (TeamID, TeamName) VALUES (77, 'Later')"_s
+                                 << u"The league \"%1\" has changed since the last Global Edit"_s;
+    QTest::newRow("clear database")
+        << u"Clear Database"_s << u"INSERT INTO Team (TeamID, TeamName) VALUES (7, 'Later')"_s
+        << u"The league \"%1\" has changed since the last Clear Database"_s;
+}
+
+// The undo is refused with the row's or the league's answer, writes nothing
+// and leaves the history where it was.
+void TestBackups::undoRefusedAfterOutsideChange()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, outside);
+    QFETCH(QString, answer);
+    m_main->setLeaguePath(makeLeague(u"refused.mdb"_s));
+    makeChange(kind);
+    const QString step = undoText();
+    const qsizetype backupsBefore = backups::list(m_main->leaguePath()).size();
+    {
+        db::Database other;
+        QVERIFY(!other.open(m_main->leaguePath()));
+        QVERIFY(!other.execute(outside));
+    }
+    const QByteArray after = fileBytes(m_main->leaguePath());
+
+    m_main->action(u"mnuUndoGlobalEdit"_s)->trigger();
+
+    const QString told = Prompts::shown().last().text;
+    QVERIFY2(told.startsWith(answer.arg(QDir::toNativeSeparators(m_main->leaguePath()))),
+             qPrintable(told));
+    Prompts::finishTest();
+    QCOMPARE(fileBytes(m_main->leaguePath()), after);
+    QCOMPARE(backups::list(m_main->leaguePath()).size(), backupsBefore);
+    QCOMPARE(undoText(), step);
+    QCOMPARE(redoText(), u"&Redo"_s);
+}
+
+// After a global edit (and its undo) the open grid shows the file's values
+// at once, with its filter, sort and current row; its edited row was asked
+// about first.
+void TestBackups::gridsFollowTheProgramsOwnChanges()
+{
+    m_main->setLeaguePath(makeLeague(u"follow.mdb"_s, 400));
+    frmDataGrid* grid = openGrid(u"mnuPlayerTable"_s, u"PlayerTable"_s);
+    QVERIFY(grid);
+    Prompts::setNextInput(u"[CurrentPos] In (0, 1)"_s);
+    grid->cmdFilter_Click();
+    RecordSetModel* model = grid->model();
+    int sp = 0, last = 0;
+    while (model->headerData(sp, Qt::Horizontal).toString() != u"SP"_s)
+        ++sp;
+    while (model->headerData(last, Qt::Horizontal).toString() != u"LastName"_s)
+        ++last;
+    grid->sortByColumn(sp, true);
+    db::RecordSet* rs = grid->Data1()->recordset();
+    const QStringList filters = rs->filterTexts(), sorts = rs->sortTexts();
+    grid->grdDataGrid()->setCurrentIndex(model->index(5, sp));
+    const qint64 current = rs->key(5);
+    const auto shownMatchesFile = [&] {
+        db::Database league;
+        QVariant stored;
+        league.open(m_main->leaguePath());
+        league.query(u"SELECT RATING1 FROM PlayerTable WHERE rowid = ?"_s, {current},
+                     [&](const db::Statement& q) { stored = q.value(0); });
+        const QModelIndex at = grid->grdDataGrid()->currentIndex();
+        return at.column() == sp && grid->Data1()->recordset()->key(at.row()) == current &&
+               model->data(at) == stored;
+    };
+    QVERIFY(shownMatchesFile());
+    const QVariant old = model->data(model->index(5, sp));
+    QVERIFY(model->setData(model->index(0, last), u"Pending"_s));
+    Prompts::setNextAnswer(QMessageBox::No);
+
+    QCOMPARE(globalEdit(), QStringList{u"Commit changes?"_s});
+
+    rs = grid->Data1()->recordset();
+    QCOMPARE(rs->filterTexts(), filters);
+    QCOMPARE(rs->sortTexts(), sorts);
+    QVERIFY(shownMatchesFile());
+    QVERIFY(model->data(grid->grdDataGrid()->currentIndex()) != old);
+    m_main->action(u"mnuUndoGlobalEdit"_s)->trigger();
+    QVERIFY(shownMatchesFile());
+    QCOMPARE(model->data(grid->grdDataGrid()->currentIndex()), old);
+}
+
+// A grid still on the league opened before writes there, but that is no
+// step of this league's history: the status bar says so.
+void TestBackups::gridOfAnEarlierLeagueRecordsNoStep()
+{
+    m_main->setLeaguePath(makeLeague(u"earlier.mdb"_s));
+    frmDataGrid* grid = openGrid(u"mnuTeam"_s, u"Team"_s);
+    QVERIFY(grid);
+    QVERIFY(m_main->openLeague(makeLeague(u"later.mdb"_s)));
+    QVERIFY(grid->model()->setData(grid->model()->index(0, 1), u"Renamed"_s));
+    Prompts::setNextAnswer(QMessageBox::Yes);
+    QVERIFY(!grid->model()->commitPendingEdit());
+    Prompts::finishTest();
+
+    QVERIFY2(m_main->commandResultText().contains(u"not the league open now"_s),
+             qPrintable(m_main->commandResultText()));
+    QCOMPARE(undoText(), u"&Undo"_s);
 }
 
 QTEST_MAIN(TestBackups)
