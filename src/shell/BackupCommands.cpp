@@ -54,7 +54,8 @@ bool MDIMain::restoreLeague(const QString& league, const QString& backup, const 
             return false;
     }
     const QString restored = takenBefore(league, backup); // the backup may be pruned after
-    const db::Error e = backups::restore(league, backup, command, unchangedSince);
+    QString note;
+    const db::Error e = backups::restore(league, backup, command, unchangedSince, &note);
     if (e.number == db::LeagueChanged) {
         Prompts::refuse(this, changedSince(*backups::UndoRecord::instance().point()));
         return false;
@@ -67,7 +68,10 @@ bool MDIMain::restoreLeague(const QString& league, const QString& backup, const 
         if (auto* grid = qobject_cast<frmDataGrid*>(sub->widget()))
             grid->cmdRefresh_Click();
     }
-    showCommandResult(QStringLiteral("%1: the league is back as it was %2").arg(command, restored));
+    QString result = QStringLiteral("%1: the league is back as it was %2").arg(command, restored);
+    if (!note.isEmpty())
+        result += QStringLiteral(". ") + note;
+    showCommandResult(result);
     return true;
 }
 
@@ -92,8 +96,10 @@ void MDIMain::mnuRestoreBackup_Click()
     static QPointer<QMdiSubWindow> window;
     if (window)
         window->close();
-    db::Database league; // a missing or foreign league has no backups to restore
-    if (const db::Error e = league.open(m_leaguePath)) {
+    // A league that is missing or no longer opens is what a restore is for;
+    // a locked one, or a folder, is not replaced.
+    db::Database league;
+    if (const db::Error e = league.open(m_leaguePath); e && !backups::isDamagedLeague(e)) {
         Prompts::showError(this, e.message());
         return;
     }
