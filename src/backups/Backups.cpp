@@ -154,6 +154,17 @@ db::Error backupFailed(const QString& where, int error)
                 .arg(quoted(where), systemText(error))};
 }
 
+db::Error makeFolder(const QString& leaguePath)
+{
+    const QString folder = folderFor(leaguePath);
+    if (QDir().mkpath(folder))
+        return {};
+    return {db::WriteFailed,
+            QStringLiteral("The league could not be backed up to %1 (the folder cannot be made), "
+                           "so the command was stopped before it changed anything.")
+                .arg(quoted(folder))};
+}
+
 // Reads bytes at an offset into the buffer; 0 or an errno value.
 using Reader = std::function<int(char* into, qint64 bytes, qint64 offset)>;
 
@@ -314,10 +325,11 @@ db::Error restoreInto(db::Database& league, db::Database& source, const QString&
             e = sqliteError(rc);
     }
     sqlite3_backup_finish(copy); // rolls back what an unfinished copy wrote
-    if (!e && note)
-        *note = kept.committed();
-    else if (!e)
-        kept.committed();
+    if (!e) {
+        const QString pruned = kept.committed();
+        if (note)
+            *note = pruned;
+    }
     return e;
 }
 
@@ -331,9 +343,8 @@ db::Error replaceDamaged(const QString& leaguePath, const QString& backupPath, Q
     const QString target = info.exists()      ? info.canonicalFilePath()
                            : info.isSymLink() ? info.symLinkTarget()
                                               : info.absoluteFilePath();
-    const QString folder = folderFor(leaguePath);
-    if (!QDir().mkpath(folder))
-        return backupFailed(folder, EACCES);
+    if (db::Error e = makeFolder(leaguePath))
+        return e;
     CommandBackup kept(leaguePath, DamagedLeague, false);
     QString keptText = QStringLiteral("There was no league file to keep.");
     if (info.exists() && info.size() > 0) {
@@ -405,12 +416,8 @@ QList<Backup> list(const QString& leaguePath)
 
 db::Error take(db::Database& league, const QString& command, QString* backupPath)
 {
-    const QString folder = folderFor(league.path());
-    if (!QDir().mkpath(folder))
-        return {db::WriteFailed,
-                QStringLiteral("The league could not be backed up to %1 (the folder cannot be "
-                               "made), so the command was stopped before it changed anything.")
-                    .arg(quoted(folder))};
+    if (db::Error e = makeFolder(league.path()))
+        return e;
     const QString path = newPath(league.path(), command);
     sqlite3_file* file = fileOf(league);
     sqlite3_int64 size = 0;
