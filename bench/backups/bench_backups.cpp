@@ -48,8 +48,8 @@ void underLock(const QString& league, const std::function<void(db::Database&)>& 
 
 void fileCopy(const QString& league)
 {
-    underLock(league, [&](db::Database&) {
-        check(QStringLiteral("file copy"), backups::take(league, QStringLiteral("Bench")));
+    underLock(league, [&](db::Database& database) {
+        check(QStringLiteral("file copy"), backups::take(database, QStringLiteral("Bench")));
     });
 }
 

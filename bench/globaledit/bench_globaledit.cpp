@@ -118,7 +118,7 @@ void runEngineWithBackup(const QString& path)
 {
     backups::CommandBackup backup(path, QStringLiteral("Global Edit"));
     RunOptions options;
-    options.beforeChanges = [&backup] { return backup.take(); };
+    options.beforeChanges = [&backup](db::Database& league) { return backup.take(league); };
     if (db::Error e = runGlobalEdit(path, everyPositionEdit(), options))
         fail(QStringLiteral("engine with backup"), e);
     backup.committed();

@@ -384,7 +384,7 @@ void frmGlobal::cmdOK_Click()
     if (e)
         Prompts::showError(this, e.message());
     else if (edit->positions.any()) // with none checked, OK does nothing
-        emit edited(resultText(*edit, changed));
+        emit edited(resultText(*edit, changed) + m_backupNote);
     if (e.number == db::TeamNotInLeague)
         LoadTeams(m_leaguePath); // the list shows the table as it now is
 }
@@ -493,7 +493,8 @@ db::Error frmGlobal::ApplyGlobalEdit(const globaledit::GlobalEdit& edit,
     const InputBlocker blocker;
     // Taken on the worker under the edit's write lock, before any change.
     backups::CommandBackup backup(m_leaguePath, QStringLiteral("Global Edit"));
-    globaledit::EditJob job(m_leaguePath, edit, [&backup] { return backup.take(); });
+    globaledit::EditJob job(m_leaguePath, edit,
+                            [&backup](db::Database& league) { return backup.take(league); });
     connect(&job, &globaledit::EditJob::positionStarted, this, &frmGlobal::positionStarted);
     connect(&job, &globaledit::EditJob::playersDone, this, &frmGlobal::playersDone);
     QEventLoop loop;
@@ -503,7 +504,8 @@ db::Error frmGlobal::ApplyGlobalEdit(const globaledit::GlobalEdit& edit,
     const db::Error e = job.wait(); // also when the loop was ended from outside
     m_running = false;
     if (!e) {
-        backup.committed();
+        const QString note = backup.committed();
+        m_backupNote = note.isEmpty() ? QString() : QStringLiteral(". ") + note;
         *changed = job.changedPlayers();
     }
     return e;

@@ -103,6 +103,7 @@ private:
     globaledit::TeamFilter m_teamFilter;
 
     bool m_running = false;
+    QString m_backupNote;   // what the last edit's backup adds to its result
     int m_barPosition = -1; // the position the progress bar shows
     qint64 m_barDone = 0;   // its players the bar has counted
     float m_step = 0;       // bar advance per player of that position

@@ -120,16 +120,21 @@ bool MDIMain::restoreLeague(const QString& league, const QString& backup, const 
     if (!settlePendingEdits(m_area))
         return false;
     const QString restored = takenBefore(league, backup); // the backup may be pruned after
-    QString replaced;
-    if (const db::Error e = backups::restore(league, backup, command, unchangedSince, &replaced)) {
+    QString note, replaced;
+    if (const db::Error e =
+            backups::restore(league, backup, command, unchangedSince, &note, &replaced)) {
         Prompts::showError(this, e.message());
         return false;
     }
     // One step: its undo restores the league as the restore found it.
     const std::optional<quint32> counter = backups::changeCounter(league);
-    if (!counter || !m_history->record(new BackupStep({league, replaced, command, *counter})))
+    if (replaced.isEmpty() || !counter ||
+        !m_history->record(new BackupStep({league, replaced, command, *counter})))
         refreshGrids(league); // recording the step refreshes them
-    showCommandResult(QStringLiteral("%1: the league is back as it was %2").arg(command, restored));
+    QString result = QStringLiteral("%1: the league is back as it was %2").arg(command, restored);
+    if (!note.isEmpty())
+        result += QStringLiteral(". ") + note;
+    showCommandResult(result);
     return true;
 }
 
@@ -138,8 +143,10 @@ void MDIMain::mnuRestoreBackup_Click()
     static QPointer<QMdiSubWindow> window;
     if (window)
         window->close();
-    db::Database league; // a missing or foreign league has no backups to restore
-    if (const db::Error e = league.open(m_leaguePath)) {
+    // A league that is missing or no longer opens is what a restore is for;
+    // a locked one, or a folder, is not replaced.
+    db::Database league;
+    if (const db::Error e = league.open(m_leaguePath); e && !backups::isDamagedLeague(e)) {
         Prompts::showError(this, e.message());
         return;
     }

@@ -41,7 +41,7 @@ db::Error BackupStep::replace(const QString& backup, const QString& command, QSt
 {
     const QString shown = takenBefore(league(), backup); // the backup may be pruned after
     QString saved;
-    db::Error e = backups::restore(league(), backup, command, m_counter, &saved);
+    db::Error e = backups::restore(league(), backup, command, m_counter, nullptr, &saved);
     if (e.number == db::LeagueChanged)
         return {db::LeagueChanged, refusal};
     if (e)

@@ -18,18 +18,19 @@ const QString ConverterName = QStringLiteral("Kickvale99LeagueConv.exe");
 QString clearQuestion(const QString& path)
 {
     return QStringLiteral("All rows of the seven league tables (%1) in \"%2\" will be deleted. "
-                          "This cannot be undone.\n\nClear the database?")
+                          "A backup of the league is kept first: Edit > Undo or "
+                          "File > Restore Backup brings the rows back.\n\nClear the database?")
         .arg(db::schema::leagueTables().join(QStringLiteral(", ")), QDir::toNativeSeparators(path));
 }
 
 // Clears the league after a backup of it as it was, taken under the
-// clearing's own lock.
-db::Error clearLeagueTables(db::Database& league)
+// clearing's own lock; note gets what the backup adds to the status bar.
+db::Error clearLeagueTables(db::Database& league, QString* note)
 {
     backups::CommandBackup backup(league.path(), QStringLiteral("Clear Database"));
-    db::Error e = db::clearLeague(league, [&] { return backup.take(); });
+    db::Error e = db::clearLeague(league, [&] { return backup.take(league); });
     if (!e)
-        backup.committed();
+        *note = backup.committed();
     return e;
 }
 
@@ -48,7 +49,10 @@ void MDIMain::DeleteX()
         // are settled first.
         if (!settlePendingEdits(m_area))
             return;
-        e = clearLeagueTables(league);
+        QString note;
+        e = clearLeagueTables(league, &note);
+        if (!e && !note.isEmpty())
+            showCommandResult(note);
     }
     if (e)
         Prompts::showError(this, e.message());

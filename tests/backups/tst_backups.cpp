@@ -1,10 +1,12 @@
 // Backups, the undo history (Edit > Undo and Redo of every kind of change)
 // and Restore Backup, driven through the main window's menus and grids on
-// real league files, and a restore killed half-way.
+// real league files; a restore killed half-way and another instance editing
+// the same league run as separate processes.
 #include "TestSupport.h"
 #include "backups/Backups.h"
 #include "db/Database.h"
 #include "db/RecordSet.h"
+#include "globaledit/engine/GlobalEditEngine.h"
 #include "globaledit/frmGlobal.h"
 #include "grid/DataControl.h"
 #include "grid/DataGridView.h"
@@ -70,6 +72,17 @@ QStringList backupNames(const QString& league)
     return names;
 }
 
+// Every file in the backups folder, the user's own and half-written ones too.
+QStringList folderFiles(const QString& league)
+{
+    return QDir(backups::folderFor(league)).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+QString otherInstance()
+{
+    return QCoreApplication::applicationDirPath() + u"/other_instance"_s;
+}
+
 } // namespace
 
 class TestBackups : public QObject
@@ -88,6 +101,8 @@ private slots:
     void pruningKeepsNewest_data();
     void pruningKeepsNewest();
     void restoreBackupFromTheMenu();
+    void restoreOverDamage_data();
+    void restoreOverDamage();
     void killedRestoreIsAllOrNothing();
     void undoAndRedoEachKindOfChange_data();
     void undoAndRedoEachKindOfChange();
@@ -95,6 +110,7 @@ private slots:
     void undoRefusedAfterOutsideChange();
     void gridsFollowTheProgramsOwnChanges();
     void gridOfAnEarlierLeagueRecordsNoStep();
+    void twoInstancesOnOneLeague();
 
 private:
     frmDataGrid* openGrid(const QString& item, const QString& table);
@@ -122,6 +138,7 @@ void TestBackups::init()
 {
     TestSupport::clearSettings();
     m_main->mdiArea()->closeAllSubWindows();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // closed windows go
 }
 
 QString TestBackups::makeLeague(const QString& name, int players, quint32 seed)
@@ -129,6 +146,7 @@ QString TestBackups::makeLeague(const QString& name, int players, quint32 seed)
     const QString path = m_dir.filePath(name);
     QFile::remove(path);
     QDir(backups::folderFor(path)).removeRecursively();
+    QFile::remove(backups::folderFor(path));
     leaguegen::LeagueOptions options;
     options.players = players;
     options.seed = seed;
@@ -223,75 +241,128 @@ void TestBackups::backsUpAndUndoes()
     QCOMPARE(backups::list(m_main->leaguePath()).first().command, u"Undo "_s + command);
 }
 
+// fault: the backup folder cannot be made, the disk is full, or the
+// command itself fails after its backup was taken.
 void TestBackups::backupFailureChangesNothing_data()
 {
-    backsUpAndUndoes_data(); // the same two commands
+    QTest::addColumn<bool>("global");
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("error"); // the pattern the message matches
+    for (const bool global : {false, true}) {
+        const QString command = global ? u"Global Edit"_s : u"Clear Database"_s;
+        QTest::addRow("%s, no folder", qPrintable(command))
+            << global << u"folder"_s
+            << u"^Error:1041 The league could not be backed up to .* \\(the folder cannot be "
+               "made\\), so the command was stopped before it changed anything"_s;
+        QTest::addRow("%s, disk full", qPrintable(command))
+            << global << u"full"_s
+            << u"^Error:1041 The disk is full: the backup \".*/blocked.mdb.backups/\\S+ \\S+ #0001 "
+               "%1.mdb\" could not be written, so the command was stopped before"_s.arg(command);
+    }
+    QTest::newRow("Global Edit fails after its backup")
+        << true << u"trigger"_s
+        << u"^Error:\\d+ Updating QB failed: ratings are protected. .*no rating was changed"_s;
 }
 
 void TestBackups::backupFailureChangesNothing()
 {
     QFETCH(bool, global);
+    QFETCH(QString, fault);
+    QFETCH(QString, error);
     m_main->setLeaguePath(makeLeague(u"blocked.mdb"_s));
-    // A file where the backup folder should be: the folder cannot be made.
-    QFile blocker(backups::folderFor(m_main->leaguePath()));
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    const QByteArray before = fileBytes(m_main->leaguePath());
+    const QString league = m_main->leaguePath();
+    if (fault == u"folder"_s) {
+        // A file where the backup folder should be: the folder cannot be made.
+        QVERIFY(TestSupport::writeFile(backups::folderFor(league), {}));
+    } else if (fault == u"full"_s) {
+        backups::simulateWriteFailure(ENOSPC);
+    } else {
+        db::Database other;
+        QVERIFY(!other.open(league));
+        QVERIFY(!other.execute(u"CREATE TRIGGER keep BEFORE UPDATE ON PlayerTable "
+                               "BEGIN SELECT RAISE(ABORT, 'ratings are protected'); END"_s));
+    }
+    const QByteArray before = fileBytes(league);
+    const QStringList kept = folderFiles(league);
 
     const QStringList shown = global ? globalEdit() : clearDatabase();
+    backups::simulateWriteFailure(0);
 
     QCOMPARE(shown.size(), 1);
-    const QString error = shown[0];
-    QVERIFY2(error.startsWith(u"Error:%1 "_s.arg(int(db::WriteFailed))) &&
-                 error.contains(u"could not be backed up"_s) &&
-                 error.contains(u"stopped before it changed anything"_s),
-             qPrintable(error));
-    QCOMPARE(fileBytes(m_main->leaguePath()), before);
+    QVERIFY2(shown[0].contains(QRegularExpression(error)), qPrintable(shown[0]));
+    QCOMPARE(fileBytes(league), before);
+    QCOMPARE(folderFiles(league), kept); // no backup of a command that changed nothing
     QCOMPARE(m_main->commandResultText(), QString());
 }
 
+// kept: backups left, -1 for all; ignored: the status bar says the setting was.
 void TestBackups::pruningKeepsNewest_data()
 {
-    QTest::addColumn<QString>("keep"); // the stored [Backups] Keep
+    QTest::addColumn<QString>("keep"); // the stored [Backups] Keep, null when absent
     QTest::addColumn<int>("kept");
-    QTest::newRow("3") << u"3"_s << 3;
-    QTest::newRow("1") << u"1"_s << 1;
-    QTest::newRow("absent: 10") << QString() << 10;
-    QTest::newRow("not a number: 10") << u"many"_s << 10;
+    QTest::addColumn<bool>("ignored");
+    QTest::newRow("3") << u"3"_s << 3 << false;
+    QTest::newRow("1: the new one, whatever its date") << u"1"_s << 1 << false;
+    QTest::newRow("blanks around") << u" 4 "_s << 4 << false;
+    QTest::newRow("absent: 10") << QString() << 10 << false;
+    QTest::newRow("large") << u"99999999999"_s << -1 << false;
+    QTest::newRow("beyond any count") << u"99999999999999999999999"_s << -1 << false;
+    for (const char* bad : {"0", "-1", "many", "", "1e3", "+5"})
+        QTest::addRow("\"%s\" is ignored", bad) << QString::fromLatin1(bad) << -1 << true;
 }
 
 void TestBackups::pruningKeepsNewest()
 {
     QFETCH(QString, keep);
     QFETCH(int, kept);
+    QFETCH(bool, ignored);
     if (!keep.isNull())
         SaveSetting(u"Backups"_s, u"Keep"_s, keep);
     m_main->setLeaguePath(makeLeague(u"prune.mdb"_s));
-    // Twelve older backups, two of them in the same second, and a stranger.
     const QString folder = backups::folderFor(m_main->leaguePath());
     QVERIFY(QDir().mkpath(folder));
-    QStringList older;
-    for (int i = 0; i < 12; ++i)
-        older << u"2026-01-%1 10-00-00 Global Edit%2.mdb"_s.arg(i / 2 + 10)
-                     .arg(i % 2 ? u" (2)"_s : QString());
-    older << u"notes.mdb"_s;
-    for (const QString& name : older)
+    // Ours, oldest first: names of earlier versions, then numbered ones whose
+    // clock ran ahead of today's (another time zone, a clock set back since).
+    QStringList ours{u"2026-01-10 10-00-00 Global Edit.mdb"_s,
+                     u"2026-01-10 10-00-00 Global Edit (2).mdb"_s,
+                     u"2026-01-11 10-00-00 Undo Global Edit.mdb"_s};
+    const QStringList commands = backups::commandNames();
+    for (int n = 1; n <= 9; ++n)
+        ours << u"2099-12-%1 23-59-59 #%2 %3.mdb"_s.arg(30 - n)
+                    .arg(n, 4, 10, QLatin1Char('0'))
+                    .arg(commands[n % commands.size()]);
+    const QStringList users{u"notes.mdb"_s,
+                            u"2019-05-01 09-00-00 before the season.mdb"_s,
+                            u"2019-05-01 09-00-00 Global Edit copy.mdb"_s,
+                            u"2019-05-01 09-00-00 Global Edit (1).mdb"_s,
+                            u"2019-02-30 09-00-00 Global Edit.mdb"_s,
+                            u"2019-05-01 09-00-00 #12 Global Edit.mdb"_s};
+    for (const QString& name : ours + users)
         QVERIFY(QFile::copy(m_main->leaguePath(), folder + u'/' + name));
 
     QCOMPARE(clearDatabase(), QStringList());
 
-    QStringList expected = older.mid(0, 12);
+    QStringList expected = ours;
     std::reverse(expected.begin(), expected.end());
-    expected.prepend(backupNames(m_main->leaguePath()).value(0));
-    QVERIFY(expected.first().endsWith(u" Clear Database.mdb"_s));
-    QCOMPARE(backupNames(m_main->leaguePath()), expected.mid(0, kept));
-    QVERIFY(QFile::exists(folder + u"/notes.mdb"_s)); // not one of ours
+    const QString taken = backupNames(m_main->leaguePath()).value(0);
+    QVERIFY2(
+        taken.contains(QRegularExpression(u"^\\d{4}-\\d\\d-\\d\\d \\d\\d-\\d\\d-\\d\\d #0010 Clear "
+                                          "Database\\.mdb$"_s)),
+        qPrintable(taken));
+    expected.prepend(taken);
+    QCOMPARE(backupNames(m_main->leaguePath()), kept < 0 ? expected : expected.mid(0, kept));
+    for (const QString& name : users)
+        QVERIFY2(QFile::exists(folder + u'/' + name), qPrintable(name));
+    QCOMPARE(m_main->commandResultText().contains(u"Keep setting \"%1\" was ignored"_s.arg(keep)),
+             ignored);
 }
 
 // Restore Backup lists the backups newest first, asks, backs up the league
-// as it is and restores the chosen one; No changes nothing.
+// as it is and restores the chosen one; No changes nothing. With Keep 1 the
+// backup Undo would restore stays too.
 void TestBackups::restoreBackupFromTheMenu()
 {
+    SaveSetting(u"Backups"_s, u"Keep"_s, u"1"_s);
     m_main->setLeaguePath(makeLeague(u"restore.mdb"_s));
     m_main->action(u"mnuRestoreBackup"_s)->trigger(); // none yet
     QCOMPARE(messages().size(), 1);
@@ -325,11 +396,79 @@ void TestBackups::restoreBackupFromTheMenu()
     QCOMPARE(fileBytes(now[0].path), cleared);
 }
 
+// damaged: the backup or the league; bytes: what that file then holds, null
+// for no file; shown: the error, or empty when the restore is done.
+void TestBackups::restoreOverDamage_data()
+{
+    QTest::addColumn<QString>("damaged");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("shown");
+    const QString refused =
+        u"^Error:\\d+ The backup \"\\S+ \\S+ #0001 Clear Database.mdb\" is damaged "
+        "or is not a league, so the league was not changed. .+"_s;
+    QByteArray pages = fileBytes(makeLeague(u"pages.mdb"_s));
+    pages.replace(8192, 16384, QByteArray(16384, '\x55'));
+    const QByteArray text = "Kickvale 99 league notes\n";
+    QTest::newRow("backup is no league") << u"backup"_s << text << refused;
+    QTest::newRow("backup damaged") << u"backup"_s << pages << refused;
+    QTest::newRow("league truncated") << u"league"_s << pages.left(1000) << QString();
+    QTest::newRow("league is text") << u"league"_s << text << QString();
+    QTest::newRow("league missing") << u"league"_s << QByteArray() << QString();
+}
+
+// A league that no longer opens is kept aside and replaced; a backup that is
+// no sound league changes nothing.
+void TestBackups::restoreOverDamage()
+{
+    QFETCH(QString, damaged);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, shown);
+    m_main->setLeaguePath(makeLeague(u"damage.mdb"_s));
+    const QString league = m_main->leaguePath();
+    const QByteArray full = content(league);
+    QCOMPARE(clearDatabase(), QStringList());
+    const QString backup = backups::list(league).value(0).path;
+    const QString file = damaged == u"backup"_s ? backup : league;
+    QVERIFY(QFile::remove(file));
+    QVERIFY(bytes.isNull() || TestSupport::writeFile(file, bytes));
+    const QByteArray before = fileBytes(league);
+    const QStringList kept = folderFiles(league);
+
+    m_main->action(u"mnuRestoreBackup"_s)->trigger();
+    auto* form = m_main->findChild<frmRestoreBackup*>();
+    QVERIFY(form);
+    Prompts::setNextAnswer(QMessageBox::Yes);
+    form->findChild<QPushButton*>(u"cmdRestore"_s)->click();
+    const QStringList errors = messages().mid(1);
+    Prompts::finishTest();
+    QTest::qWait(0);
+
+    if (!shown.isEmpty()) {
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors[0].contains(QRegularExpression(shown)), qPrintable(errors[0]));
+        QCOMPARE(fileBytes(league), before);
+        QCOMPARE(folderFiles(league), kept);
+        m_main->mdiArea()->closeAllSubWindows();
+        return;
+    }
+    QCOMPARE(errors, QStringList());
+    QCOMPARE(content(league), full);
+    const QList<backups::Backup> now = backups::list(league);
+    QCOMPARE(now.size(), bytes.isNull() ? 1 : 2);
+    if (!bytes.isNull()) {
+        QCOMPARE(now[0].command, u"Damaged League"_s);
+        QCOMPARE(fileBytes(now[0].path), bytes);
+    }
+    const QString note = bytes.isNull() ? u"There was no league file to keep."_s
+                                        : u"The league file as it was is kept as"_s;
+    QVERIFY2(m_main->commandResultText().contains(note), qPrintable(m_main->commandResultText()));
+}
+
 // A restore killed at random moments leaves a sound league that is wholly
 // the old one or wholly the backup.
 void TestBackups::killedRestoreIsAllOrNothing()
 {
-    const QString killee = QCoreApplication::applicationDirPath() + u"/backups_killee"_s;
+    const QString killee = otherInstance();
     QVERIFY2(QFile::exists(killee), qPrintable(killee));
     const QString base = makeLeague(u"killbase.mdb"_s, 15000, 1);
     const QString backup = makeLeague(u"killbackup.mdb"_s, 12000, 2);
@@ -345,7 +484,7 @@ void TestBackups::killedRestoreIsAllOrNothing()
 
     QVERIFY(fresh());
     QProcess process;
-    process.start(killee, {victim, backup});
+    process.start(killee, {u"restore"_s, victim, backup});
     QVERIFY(process.waitForReadyRead(30000));
     QElapsedTimer clock;
     clock.start();
@@ -356,9 +495,10 @@ void TestBackups::killedRestoreIsAllOrNothing()
     int interrupted = 0;
     for (int i = 0; i < 8; ++i) {
         QVERIFY(fresh());
-        process.start(killee, {victim, backup});
+        process.start(killee, {u"restore"_s, victim, backup});
         QVERIFY(process.waitForReadyRead(30000));
-        QTest::qSleep(int(QRandomGenerator::global()->bounded(whole * 5 / 4)));
+        // The backup is checked first; the pages are written in the later part.
+        QTest::qSleep(int(whole / 3 + QRandomGenerator::global()->bounded(whole)));
         process.kill(); // SIGKILL: no chance to roll back
         QVERIFY(process.waitForFinished(10000));
         interrupted += QFileInfo(victim + u"-journal"_s).size() > 0 ? 1 : 0;
@@ -587,6 +727,66 @@ void TestBackups::gridOfAnEarlierLeagueRecordsNoStep()
     QVERIFY2(m_main->commandResultText().contains(u"not the league open now"_s),
              qPrintable(m_main->commandResultText()));
     QCOMPARE(undoText(), u"&Undo"_s);
+}
+
+// Another instance edits the league at the same moment as this one: each
+// waits for the other's write lock, both edits land, and an Undo that finds
+// the other's edit under the lock is refused.
+void TestBackups::twoInstancesOnOneLeague()
+{
+    db::Database::setBusyTimeout(5000);
+    const auto restoreTimeout = qScopeGuard([] { db::Database::setBusyTimeout(300); });
+    m_main->setLeaguePath(makeLeague(u"shared.mdb"_s, 2000));
+    const QString league = m_main->leaguePath();
+    // The same edit run one after the other on a copy: what both must leave.
+    const QString expected = m_dir.filePath(u"expected.mdb"_s);
+    QFile::remove(expected);
+    QVERIFY(QFile::copy(league, expected));
+    globaledit::GlobalEdit edit;
+    edit.parameters.actualPercent[0] = 10;
+    edit.positions.set(0).set(1);
+    const auto editExpected = [&] { return !globaledit::runGlobalEdit(expected, edit); };
+
+    QProcess other;
+    // Its edit holds the write lock, its backup taken, until told to go on.
+    const auto otherHoldsTheLock = [&] {
+        other.start(otherInstance(), {u"edit"_s, league});
+        return other.waitForReadyRead(30000) && other.readLine() == "locked\n";
+    };
+    const auto otherGoesOn = [&] { // after 200 ms
+        other.write("200\n");
+        return other.waitForBytesWritten(5000);
+    };
+    const auto otherSucceeded = [&]() -> QByteArray {
+        other.waitForFinished(30000);
+        return other.readAllStandardOutput() + other.readAllStandardError();
+    };
+
+    QVERIFY(otherHoldsTheLock());
+    {
+        db::Database probe;
+        QVERIFY(!probe.open(league) && !probe.execute(u"PRAGMA busy_timeout = 0"_s));
+        QCOMPARE(probe.beginImmediate().number & 0xff, 5); // SQLITE_BUSY: the lock held
+    }
+    QVERIFY(otherGoesOn());
+    QCOMPARE(globalEdit(), QStringList()); // waits, then edits what the other left
+    QCOMPARE(otherSucceeded(), QByteArray("done\n"));
+    QVERIFY(editExpected() && editExpected());
+    QCOMPARE(content(league), content(expected));
+    QCOMPARE(backups::list(league).size(), 2);
+
+    QVERIFY(otherHoldsTheLock());
+    QVERIFY(otherGoesOn());
+    m_main->action(u"mnuUndoGlobalEdit"_s)->trigger(); // waits for the lock, then sees the change
+    QCOMPARE(otherSucceeded(), QByteArray("done\n"));
+    QCOMPARE(Prompts::shown().size(), 2); // a refusal: a beep, then the message
+    const Prompts::Shown refusal = Prompts::shown().last();
+    QCOMPARE(refusal.icon, QMessageBox::Warning);
+    QVERIFY2(refusal.text.contains(u"has changed since the last Global Edit"_s) &&
+                 refusal.text.contains(u"Restore Backup"_s),
+             qPrintable(refusal.text));
+    QVERIFY(editExpected());
+    QCOMPARE(content(league), content(expected));
 }
 
 QTEST_MAIN(TestBackups)

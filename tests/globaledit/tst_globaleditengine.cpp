@@ -259,7 +259,7 @@ void TestGlobalEditEngine::beforeChanges()
     int calls = 0;
     db::Error otherWriter;
     options.progress.positionStarted = [&](int, qint64) { started = true; };
-    options.beforeChanges = [&] {
+    options.beforeChanges = [&](db::Database&) {
         ++calls;
         db::Database other;
         otherWriter = other.open(m_file);

@@ -11,6 +11,7 @@
 #include "shell/base/Settings.h"
 
 #include <QAction>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -114,6 +115,10 @@ void tst_Maintenance::clearDatabase_emptiesOnlyTheLeagueTables()
         QVERIFY2(question.text.contains(table), qPrintable(question.text));
         QCOMPARE(counts.value(table, -1), 0);
     }
+    QVERIFY2(
+        question.text.contains(
+            u"A backup of the league is kept first: Edit > Undo or File > Restore Backup brings the rows back."_s),
+        qPrintable(question.text));
     QCOMPARE(counts.value(u"Notes"_s), notes);
 }
 
@@ -166,6 +171,8 @@ void tst_Maintenance::clearDatabase_changesNothing()
     QFETCH(QStringList, shown);
     m_main->setLeaguePath(path);
     const QByteArray before = TestSupport::fileBytes(path); // empty: no file
+    const QDir backups(path + u".backups"_s);
+    const QStringList kept = backups.entryList(QDir::Files);
     db::Database other;
     if (locked)
         QVERIFY(!other.open(path) && !other.beginImmediate());
@@ -177,6 +184,7 @@ void tst_Maintenance::clearDatabase_changesNothing()
     other.close();
     verifyShown(shown);
     QCOMPARE(TestSupport::fileBytes(path), before);
+    QCOMPARE(backups.entryList(QDir::Files), kept); // no backup of a command that changed nothing
 }
 
 // stored: the remembered converter; answers: the file dialog's, in order

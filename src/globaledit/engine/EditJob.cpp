@@ -8,7 +8,7 @@
 namespace globaledit {
 
 EditJob::EditJob(const QString& path, const GlobalEdit& edit,
-                 std::function<db::Error()> beforeChanges, QObject* parent)
+                 std::function<db::Error(db::Database&)> beforeChanges, QObject* parent)
     : QObject(parent), m_path(path), m_edit(edit), m_beforeChanges(std::move(beforeChanges))
 {
 }

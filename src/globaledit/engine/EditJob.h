@@ -22,7 +22,7 @@ public:
 
     // beforeChanges: see RunOptions; it runs on the worker thread.
     EditJob(const QString& path, const GlobalEdit& edit,
-            std::function<db::Error()> beforeChanges = {}, QObject* parent = nullptr);
+            std::function<db::Error(db::Database&)> beforeChanges = {}, QObject* parent = nullptr);
     ~EditJob() override; // waits for the worker
 
     void start();
@@ -41,7 +41,7 @@ private:
 
     QString m_path;
     GlobalEdit m_edit;
-    std::function<db::Error()> m_beforeChanges;
+    std::function<db::Error(db::Database&)> m_beforeChanges;
     ChangedPlayers m_changed{};
     std::unique_ptr<QThread> m_thread;
     db::Error m_result;

@@ -323,7 +323,7 @@ db::Error runGlobalEdit(const QString& path, const GlobalEdit& edit, const RunOp
     if (db::Error e = checkTeam(database, edit))
         return e;
     if (options.beforeChanges) {
-        if (db::Error e = options.beforeChanges())
+        if (db::Error e = options.beforeChanges(database))
             return e;
     }
     {

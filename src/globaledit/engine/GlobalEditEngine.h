@@ -66,9 +66,11 @@ struct EditProgress {
 struct RunOptions {
     EditProgress progress;
     // Runs on the edit's thread right after BEGIN IMMEDIATE has taken the
-    // write lock and before anything changes (a backup of the league, say).
-    // An error from it rolls back and ends the edit with that error.
-    std::function<db::Error()> beforeChanges;
+    // write lock and before anything changes (a backup of the league, say),
+    // with the connection that holds the lock: the league is read through
+    // it, never through a descriptor of its own, whose close would drop the
+    // lock. An error from it rolls back and ends the edit with that error.
+    std::function<db::Error(db::Database&)> beforeChanges;
 };
 
 // Players with a changed rating, by position.
