@@ -33,6 +33,7 @@ enum ErrorNumber : int {
     Cancelled = 1018,          // the user stopped the work before it was done
     WriteFailed = 1041,        // a file could not be written, moved or removed
     LeagueChanged = 1042,      // an undo finds the league changed since its command
+    IsLeagueFile = 1060,       // a file to write is a held league, its journal or a backup
 };
 
 // One error value crosses every layer: a number and a description.

@@ -292,6 +292,25 @@ Error RecordSet::openFiltered(const QString& filterText, std::unique_ptr<RecordS
         out);
 }
 
+Error RecordSet::openFilteredByValue(int field, const QVariant& value, const QString& shownAs,
+                                     std::unique_ptr<RecordSet>* out) const
+{
+    const QString name = quoteIdentifier(fieldName(field));
+    const bool text = value.typeId() == QMetaType::QString;
+    // As the filter compiler writes "[field] = 'text'" and "[field] = 12".
+    const QString sql = value.isNull() ? name + QStringLiteral(" IS NULL")
+                        : text         ? QStringLiteral("(%1 COLLATE YM_NOCASE = ?)").arg(name)
+                                       : QStringLiteral("(%1 = ?)").arg(name);
+    return openDerived(
+        [&](RecordSet& rs) {
+            rs.m_filterTexts << shownAs;
+            rs.m_filterSql << sql;
+            if (!value.isNull())
+                rs.m_filterParams << value;
+        },
+        out);
+}
+
 Error RecordSet::openSorted(const QString& sortText, std::unique_ptr<RecordSet>* out) const
 {
     CompiledSort sort;
@@ -339,6 +358,22 @@ void RecordSet::forgetPageOf(int row)
 {
     const int page = row / PageSize;
     m_pages.removeIf([page](const Page& p) { return p.index == page; });
+}
+
+bool RecordSet::differsFromCache(int row, const Statement& select, int firstColumn,
+                                 const QList<int>& fields) const
+{
+    const int pageIndex = row / PageSize;
+    const auto page = std::find_if(m_pages.begin(), m_pages.end(),
+                                   [pageIndex](const Page& p) { return p.index == pageIndex; });
+    if (page == m_pages.end())
+        return false;
+    const qsizetype first = qsizetype(row - pageIndex * PageSize) * fieldCount();
+    for (int i = 0; i < fields.size(); ++i) {
+        if (!sameValue(page->values.at(first + fields.at(i)), select.value(firstColumn + i)))
+            return true;
+    }
+    return false;
 }
 
 QVariant RecordSet::value(int row, int field)

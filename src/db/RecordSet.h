@@ -14,6 +14,7 @@
 namespace db {
 
 class Database;
+class Statement;
 
 // One field of a record set: the name as the file stores it, its affinity
 // and what the declared type says about the values that fit.
@@ -65,6 +66,13 @@ public:
     // (a filter that does not parse, names an unknown field, compares
     // incompatible things) leave this record set exactly as it was.
     Error openFiltered(const QString& filterText, std::unique_ptr<RecordSet>* out) const;
+    // A new record set with this one's filters and the rows whose field holds
+    // value (null: is null), compared as a filter's "=" compares it (text
+    // without regard to case, 1 as 1.0); the value is bound, never written
+    // into expression text, so any value of any size works. shownAs names
+    // the filter in filterTexts().
+    Error openFilteredByValue(int field, const QVariant& value, const QString& shownAs,
+                              std::unique_ptr<RecordSet>* out) const;
     // A new record set with this one's filters, sorted by sortText with this
     // one's sorts as tie-breakers. Errors change nothing.
     Error openSorted(const QString& sortText, std::unique_ptr<RecordSet>* out) const;
@@ -121,12 +129,17 @@ public:
 
     // Writes the rows, in this record set's order, as RFC 4180 CSV in UTF-8:
     // a header record of captions, then the fields' values (a null as an
-    // empty field). progress(done, total) may stop the export by returning
-    // false. The file appears at path only when it is complete: a failed or
-    // stopped export leaves whatever was there before.
+    // empty field, binary data as "0x" and hexadecimal digits, text that a
+    // spreadsheet would take for a formula after an apostrophe). The rows
+    // are read afresh, as the file holds them now under this record set's
+    // filters and sort; *changed says whether they differ from the rows this
+    // record set read (another program added, removed or changed some).
+    // progress(done, total) may stop the export by returning false. The file
+    // appears at path only when it is complete: a failed or stopped export
+    // leaves whatever was there before.
     using Progress = std::function<bool(qint64 done, qint64 total)>;
     Error exportCsv(const QString& path, const QStringList& captions, const QList<int>& fields,
-                    const Progress& progress = {}) const;
+                    const Progress& progress = {}, bool* changed = nullptr) const;
 
     // Turns a typed value into what the field stores: empty text is null,
     // numbers are parsed (a fraction in a whole-number field rounds to the
@@ -193,6 +206,10 @@ private:
     Error writeStored(int row, const QHash<int, QVariant>& stored, const QVector<QVariant>& seen,
                       const QList<int>& checked);
     Error deleteRows(const QList<int>& rows, const std::function<QVector<QVariant>(int)>& seenOf);
+    // Whether the fields read from select (from firstColumn on) differ from
+    // row's values in the page cache; false when the row is not cached.
+    bool differsFromCache(int row, const Statement& select, int firstColumn,
+                          const QList<int>& fields) const;
     // A copy of this record set's table, fields, filters and sorts, with
     // one more condition added, keyed afresh.
     Error openDerived(const std::function<void(RecordSet&)>& addCondition,

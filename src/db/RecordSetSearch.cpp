@@ -18,7 +18,6 @@ namespace db {
 namespace {
 constexpr int ProgressEvery = 2048;
 constexpr int FlushBytes = 1 << 20;
-constexpr int LookupChunk = 500;
 constexpr int FindFieldsPerCall = 100;
 
 // A cell as the grid shows it: reals as Qt writes them, everything else as
@@ -33,7 +32,13 @@ void appendCell(QByteArray& out, const Statement& select, int column)
         csv::appendField(out, {text.constData(), size_t(text.size())});
         return;
     }
-    default:
+    case Statement::Type::Text:
+        csv::appendText(out, select.utf8(column));
+        return;
+    case Statement::Type::Blob:
+        csv::appendBlob(out, select.utf8(column));
+        return;
+    case Statement::Type::Integer:
         csv::appendField(out, select.utf8(column));
     }
 }
@@ -151,7 +156,7 @@ Error RecordSet::find(const FindRequest& request, int from, int* found, bool* wr
 }
 
 Error RecordSet::exportCsv(const QString& path, const QStringList& captions,
-                           const QList<int>& fields, const Progress& progress) const
+                           const QList<int>& fields, const Progress& progress, bool* changed) const
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
@@ -166,73 +171,40 @@ Error RecordSet::exportCsv(const QString& path, const QStringList& captions,
     }
     csv::endRecord(out);
 
+    // One statement reads every row as the file holds it now, so the file
+    // is one consistent state of the table even while others write to it.
+    // Rows another program removed are not in it; that the rows differ from
+    // those the grid read is told, so the user knows to Refresh.
     const int n = count();
-    const int width = int(fields.size());
     const bool keyed = !m_keyName.isEmpty();
+    const int firstField = keyed ? 1 : 0;
+    const QStringList columns =
+        keyed ? QStringList{m_keyName} + quotedFields(fields) : quotedFields(fields);
+    Statement select(m_db.sqliteHandle(), selectSql(columns, {}, true));
+    select.bind(m_filterParams);
+    bool differs = false;
     int row = 0;
-    const auto advance = [&]() -> Error {
+    while (select.next()) {
+        if (!differs)
+            differs = row >= n || (keyed && select.int64(0) != m_keys.at(row)) ||
+                      differsFromCache(row, select, firstField, fields);
+        appendRecord(out, select, firstField, int(fields.size()));
         ++row;
         if (out.size() >= FlushBytes) {
             if (file.write(out) != out.size())
                 return writeFailed(file);
             out.clear();
         }
-        if (progress && (row % ProgressEvery == 0 || row == n) && !progress(row, n))
+        const int total = std::max(n, row);
+        if (progress && row % ProgressEvery == 0 && !progress(row, total))
             return {Cancelled, QStringLiteral("The export was stopped; no file was written.")};
-        return {};
-    };
-
-    {
-        // The rows in the order the keys were read. Where the file has
-        // changed since (a row added, removed or re-sorted), the keys no
-        // longer follow and the rest is read by key.
-        const QStringList columns =
-            keyed ? QStringList{m_keyName} + quotedFields(fields) : quotedFields(fields);
-        Statement select(m_db.sqliteHandle(), selectSql(columns, {}, true));
-        select.bind(m_filterParams);
-        while (row < n && select.next()) {
-            if (keyed && select.int64(0) != m_keys.at(row))
-                break;
-            appendRecord(out, select, keyed ? 1 : 0, width);
-            if (Error e = advance())
-                return e;
-        }
-        if (select.error())
-            return select.error();
     }
-    while (row < n) {
-        const int chunk = keyed ? std::min(LookupChunk, n - row) : 1;
-        std::vector<QByteArray> records(static_cast<size_t>(chunk));
-        if (keyed) {
-            QHash<qint64, int> place;
-            QVariantList keys;
-            for (int i = 0; i < chunk; ++i) {
-                place.insert(m_keys.at(row + i), i);
-                keys << m_keys.at(row + i);
-            }
-            const QStringList columns = QStringList{m_keyName} + quotedFields(fields);
-            const QStringList marks(chunk, QStringLiteral("?"));
-            Statement select(m_db.sqliteHandle(),
-                             QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) +
-                                 QStringLiteral(" FROM ") + quoteIdentifier(m_table) +
-                                 QStringLiteral(" WHERE ") + m_keyName + QStringLiteral(" IN (") +
-                                 marks.join(QLatin1Char(',')) + QLatin1Char(')'));
-            select.bind(keys);
-            while (select.next()) {
-                if (const int i = place.value(select.int64(0), -1); i >= 0)
-                    appendRecord(records[size_t(i)], select, 1, width);
-            }
-            if (select.error())
-                return select.error();
-        }
-        for (QByteArray& record : records) {
-            if (record.isEmpty()) // a row gone from the file shows as nulls
-                record = QByteArray(std::max(width - 1, 0), ',') + "\r\n";
-            out += record;
-            if (Error e = advance())
-                return e;
-        }
-    }
+    if (select.error())
+        return select.error();
+    if (progress && !progress(row, std::max(n, row)))
+        return {Cancelled, QStringLiteral("The export was stopped; no file was written.")};
+    if (changed)
+        *changed = differs || row != n;
     if (file.write(out) != out.size() || !file.commit())
         return writeFailed(file);
     return {};

@@ -15,15 +15,23 @@ namespace {
 // No fitted column takes more than this; the user may widen it.
 constexpr int MaxFittedPixels = 400;
 constexpr int Padding = 12;
+// A stored width outside these is a damaged or hand-edited setting: the
+// column is fitted instead.
+constexpr int MinStoredPixels = 10;
+constexpr int MaxStoredPixels = 2000;
 
-QHash<QString, int> parseWidths(const QString& text)
+// The stored widths by lower-case field; *dropped says whether any entry was
+// not a sensible width.
+QHash<QString, int> parseWidths(const QString& text, bool* dropped = nullptr)
 {
     QHash<QString, int> widths;
     for (const QString& entry : text.split(u';', Qt::SkipEmptyParts)) {
         bool ok = false;
         const int pixels = entry.section(u'=', 1).toInt(&ok);
-        if (ok && pixels > 0)
+        if (ok && pixels >= MinStoredPixels && pixels <= MaxStoredPixels)
             widths.insert(entry.section(u'=', 0, 0).toLower(), pixels);
+        else if (dropped)
+            *dropped = true;
     }
     return widths;
 }
@@ -57,8 +65,9 @@ void ColumnWidths::apply(const QString& table)
         if (field.isEmpty())
             continue;
         if (!m_first.contains(field)) {
-            const int width = stored.value(field);
-            m_first.insert(field, width > 0 ? width : fittedWidth(c));
+            // What the header will really show, so that save() sees no change.
+            const int width = stored.contains(field) ? stored.value(field) : fittedWidth(c);
+            m_first.insert(field, std::max(width, header->minimumSectionSize()));
         }
         // A hidden column gets its width when it is shown again.
         header->resizeSection(c, m_kept.value(field, m_first.value(field)));
@@ -87,10 +96,17 @@ int ColumnWidths::fittedWidth(int column) const
 
 void ColumnWidths::save(const QString& table) const
 {
-    if (table.isEmpty())
+    const db::RecordSet* rs = m_model->recordSet();
+    if (table.isEmpty() || !rs)
         return;
-    QHash<QString, int> widths = parseWidths(GetSetting(settingsSection(), table));
     bool changed = false;
+    QHash<QString, int> widths = parseWidths(GetSetting(settingsSection(), table), &changed);
+    // Fields the table no longer has would be carried from run to run forever.
+    for (auto it = widths.begin(); it != widths.end();) {
+        const bool gone = rs->fieldIndex(it.key()) < 0;
+        changed = changed || gone;
+        it = gone ? widths.erase(it) : std::next(it);
+    }
     for (int c = 0; c < m_model->columnCount(); ++c) {
         const QString field = m_model->fieldNameOfColumn(c).toLower();
         const int now = m_grid->isColumnHidden(c) ? m_kept.value(field) : m_grid->columnWidth(c);

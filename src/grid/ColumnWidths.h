@@ -7,11 +7,12 @@ class DataGridView;
 class RecordSetModel;
 
 // The grid's column widths, by field name. A column first gets the width the
-// user gave it for this table before, or else one fitted to its caption and
-// the first page of values; a width the user sets then holds while the rows
-// are replaced (Sort, Filter, Refresh), and the widths the user changed are
-// kept per table in the settings store (section "ColumnWidths", key the
-// table name, value "field=pixels;..." in lower case) when the window goes.
+// user gave it for this table before (when it is a sensible 10 to 2,000
+// pixels), or else one fitted to its caption and the first page of values; a
+// width the user sets then holds while the rows are replaced (Sort, Filter,
+// Refresh), and the widths the user changed are kept per table in the
+// settings store (section "ColumnWidths", key the table name, value
+// "field=pixels;..." in lower case) when the window goes.
 class ColumnWidths
 {
 public:
@@ -24,7 +25,8 @@ public:
     void keep();
     // After the model is reset over the rows of table: sizes every column.
     void apply(const QString& table);
-    // Stores the widths of table the user changed.
+    // Stores the widths of table the user changed, dropping stored entries
+    // of fields the table no longer has and widths that are not sensible.
     void save(const QString& table) const;
 
 private:

@@ -1,5 +1,6 @@
 #include "grid/GridCommands.h"
 
+#include "db/LeagueFiles.h"
 #include "db/RecordSet.h"
 #include "grid/DataControl.h"
 #include "grid/DataGridView.h"
@@ -247,6 +248,11 @@ void GridCommands::exportView()
                                          {u"CSV files (*.csv)"_s, u"All files (*)"_s});
     if (path.isEmpty())
         return;
+    // The file dialog's "replace?" must never turn a league into text.
+    if (const db::Error e = db::checkNotLeagueFile(path, m_window->heldLeagues())) {
+        Prompts::showError(m_window, e.message());
+        return;
+    }
     QStringList captions;
     QList<int> fields;
     for (int column : visibleColumns()) {
@@ -264,16 +270,25 @@ void GridCommands::exportView()
         progress->setAutoClose(false);
         progress->setValue(0);
     }
-    const db::Error e = rs->exportCsv(path, captions, fields, [&](qint64 done, qint64) {
+    bool changed = false;
+    const auto report = [&](qint64 done, qint64 total) {
         if (!progress)
             return true;
+        progress->setMaximum(int(total));
         progress->setValue(int(done));
         QCoreApplication::processEvents();
         return !progress->wasCanceled();
-    });
+    };
+    const db::Error e = rs->exportCsv(path, captions, fields, report, &changed);
     progress.reset();
     if (e && e.number != db::Cancelled)
         Prompts::showError(m_window, e.message());
+    else if (!e && changed)
+        Prompts::message(m_window,
+                         u"The table changed since this window read it (another program added, "
+                         "removed or changed rows). The file holds the rows as they are now; "
+                         "Refresh shows them here."_s,
+                         QMessageBox::Information);
 }
 
 void GridCommands::updateSortIndicator()

@@ -388,6 +388,14 @@ void frmDataGrid::currentRowChanged(const QModelIndex& current, const QModelInde
     m_returningToEditedRow = false;
 }
 
+QStringList frmDataGrid::heldLeagues() const
+{
+    QStringList leagues{m_data->databaseName()};
+    if (m_heldLeagues)
+        leagues << m_heldLeagues();
+    return leagues;
+}
+
 QString frmDataGrid::statusText() const
 {
     const db::RecordSet* rs = m_data->recordset();

@@ -99,6 +99,13 @@ public:
     void removeFilterAndSort();
     GridCommands* commands() const { return m_commands; }
 
+    // The leagues any window holds, which no command of this window may
+    // write over: the main window's league and every grid's. Without a
+    // source set, this window's own league.
+    using LeagueList = std::function<QStringList()>;
+    void setHeldLeagues(LeagueList heldLeagues) { m_heldLeagues = std::move(heldLeagues); }
+    QStringList heldLeagues() const;
+
     // EditingWindow: asks about an edited, unwritten row and writes or drops
     // it. False when the wanted write failed and the row is still in edit,
     // so File > Exit keeps the program running.
@@ -167,4 +174,5 @@ private:
     bool m_returningToEditedRow = false;
     GridCommands* m_commands = nullptr;
     ColumnWidths m_widths;
+    LeagueList m_heldLeagues;
 };

@@ -1,28 +1,19 @@
 // The grid window's context-menu commands that replace the rows.
 #include "db/RecordSet.h"
 #include "grid/DataControl.h"
+#include "grid/DataGridView.h"
 #include "grid/frmDataGrid.h"
 #include "shell/base/Prompts.h"
+
+#include <QStyledItemDelegate>
 
 #include <memory>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-// A stored value as a literal of the filter language; the filter compiler
-// binds it as a parameter, so no value is ever pasted into SQL.
-QString filterLiteral(const QVariant& value)
-{
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-        return QString::number(value.toLongLong());
-    case QMetaType::Double:
-        return QString::number(value.toDouble(), 'g', 17);
-    default:
-        return u"\""_s + value.toString().replace(u"\""_s, u"\"\""_s) + u"\""_s;
-    }
-}
+// Longer values are cut in the filter's name: it is read in the status bar.
+constexpr int ShownValueLength = 80;
 } // namespace
 
 void frmDataGrid::filterByValue(const QModelIndex& cell)
@@ -37,9 +28,23 @@ void frmDataGrid::filterByValue(const QModelIndex& cell)
     if (!rs || field < 0 || !leaveEditedRow() || cell.row() >= rs->count())
         return;
     const QVariant value = rs->value(cell.row(), field);
-    const QString name = u"["_s + rs->fieldName(field) + u"]"_s;
-    const QString condition = value.isNull() ? u" Is Null"_s : u" = "_s + filterLiteral(value);
-    replaceRecordset(name + condition, false);
+    QString shown;
+    if (const auto* delegate =
+            qobject_cast<QStyledItemDelegate*>(m_grid->itemDelegateForIndex(cell)))
+        shown = delegate->displayText(cell.data(), m_grid->locale());
+    else
+        shown = cell.data().toString();
+    for (QChar& c : shown) {
+        if (c.isSpace()) // one line in the status bar
+            c = u' ';
+    }
+    if (shown.size() > ShownValueLength)
+        shown = shown.left(ShownValueLength) + u'\u2026';
+    const QString name =
+        rs->fieldName(field) + (value.isNull() ? u" Is Null"_s : QString(u" = "_s + shown));
+    replaceRecordsetWith([&](const db::RecordSet& source, std::unique_ptr<db::RecordSet>* next) {
+        return source.openFilteredByValue(field, value, name, next);
+    });
 }
 
 void frmDataGrid::removeFilterAndSort()

@@ -1,16 +1,20 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 class MDIMain;
 
-// The program's command line: --help and --version print and end the
-// program before any window opens, as does a wrong option (with a message
-// on the error output); the one optional argument names a league file,
-// which the main window then takes as File > Open takes a chosen file.
-// Returns that path, or empty text when none is given.
-QString leagueArgument(const QStringList& arguments);
+// The program's command line, read before QApplication exists, so that
+// nothing here needs a display: --help and --version print and end the
+// program (exit code 0); a usage error (an unknown option, a second league)
+// is said on the error output and ends it with exit code 2. Qt's own options
+// (-platform, -style, -session, ...) are left for QApplication. The one
+// optional argument names a league file, which the main window then takes
+// as File > Open takes a chosen file; a relative path is made absolute from
+// the working directory now, as the file dialog gives full paths.
+// Returns the exit code to end with, or -1 to go on with *league (empty
+// when none is given).
+int readCommandLine(int argc, char* argv[], QString* league);
 
 // Hands a league named on the command line to the main window once it has
 // shown and loaded, where it is taken as File > Open takes a chosen file.

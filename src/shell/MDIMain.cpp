@@ -3,6 +3,7 @@
 #include "backups/Backups.h"
 #include "db/Database.h"
 #include "globaledit/GlobalEditCommand.h"
+#include "grid/DataControl.h"
 #include "grid/TableCommands.h"
 #include "grid/frmDataGrid.h"
 #include "players/PlayerCommands.h"
@@ -407,11 +408,23 @@ void MDIMain::openTable(const TableCommand& command)
     // unchecked so the command can be tried again.
     if (!window)
         return;
+    window->setHeldLeagues([this] { return heldLeagues(); });
     item->setChecked(true);
     connect(window, &frmDataGrid::rowsWritten, this, &MDIMain::recordRowChange,
             Qt::UniqueConnection);
     disconnect(window, &frmDataGrid::unloaded, item, nullptr);
     connect(window, &frmDataGrid::unloaded, item, [item] { item->setChecked(false); });
+}
+
+QStringList MDIMain::heldLeagues() const
+{
+    QStringList leagues{m_leaguePath};
+    for (QMdiSubWindow* sub : m_area->subWindowList()) {
+        if (const auto* grid = qobject_cast<frmDataGrid*>(sub->widget()))
+            leagues << grid->Data1()->databaseName();
+    }
+    leagues.removeDuplicates();
+    return leagues;
 }
 
 void MDIMain::mnuAll_Click()

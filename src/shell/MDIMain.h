@@ -34,6 +34,10 @@ public:
     QString converterPath() const { return m_converterPath; }
     void setConverterPath(const QString& path) { m_converterPath = path; }
     QAction* action(const QString& objectName) const;
+    // The leagues any window holds: the league path and each open grid's
+    // (grids keep the league they opened on). No command writes a file the
+    // user names over one of them.
+    QStringList heldLeagues() const;
 
     // A command's outcome in the status bar; it stays until the next menu
     // command starts.

@@ -28,6 +28,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <unistd.h>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -190,7 +191,7 @@ private slots:
         choose(w, cell(w, w->Data1()->recordset()->count() - 1, u"JerseyNum"_s),
                u"mnuFilterByValue"_s);
         QCOMPARE(w->Data1()->recordset()->filterTexts(),
-                 (QStringList{u"[TeamID] = 1"_s, u"[JerseyNum] Is Null"_s}));
+                 (QStringList{u"TeamID = 1"_s, u"JerseyNum Is Null"_s}));
         QCOMPARE(keys(w), u"3,4"_s);
 
         choose(w, cell(w, 0, u"TeamID"_s), u"mnuSortAscending"_s);
@@ -212,15 +213,39 @@ private slots:
         w->commands()->menu()->hide();
     }
 
-    void filterByValueBindsText()
+    // Any stored value, never passed through expression text: the rows that
+    // hold it, as the Filter's "=" compares (case, 1 as 1.0).
+    void filterByValueShowsTheRowsHoldingIt_data()
     {
-        const QString nasty = u"O\"Brien's ') OR 1=1 --"_s;
-        execute(u"UPDATE Team SET City = '%1' WHERE rowid = 2"_s.arg(
-            QString(nasty).replace(u"'"_s, u"''"_s)));
-        frmDataGrid* w = open(u"Team"_s);
-        choose(w, cell(w, 1, u"City"_s), u"mnuFilterByValue"_s);
-        QCOMPARE(keys(w), u"2"_s);
-        QCOMPARE(cell(w, 0, u"City"_s).data().toString(), nasty);
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("rows"); // their keys
+        QTest::addColumn<QString>("filter");
+        QTest::newRow("text with quotes, in any case")
+            << 0 << u"1,2"_s << u"v = O\"Brien's ') OR 1=1 --"_s;
+        QTest::newRow("text of 5,000 characters")
+            << 2 << u"3"_s << u"v = "_s + QString(80, u'a') + u'\u2026';
+        QTest::newRow("blob") << 3 << u"4"_s << u"v = (5 bytes)"_s;
+        QTest::newRow("infinity") << 4 << u"5"_s << u"v = inf"_s;
+        QTest::newRow("minus infinity") << 5 << u"6"_s << u"v = -inf"_s;
+        QTest::newRow("null") << 6 << u"7"_s << u"v Is Null"_s;
+        QTest::newRow("1 and 1.0") << 7 << u"8,9"_s << u"v = 1"_s;
+    }
+
+    void filterByValueShowsTheRowsHoldingIt()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, rows);
+        QFETCH(QString, filter);
+        execute(u"CREATE TABLE V (v)"_s);
+        execute(
+            u"INSERT INTO V VALUES ('O\"Brien''s '') OR 1=1 --'), ('o\"BRIEN''s '') or 1=1 --'), "
+            "(printf('%.5000c', 'a')), (x'DEADBEEF00'), (9e999), (-9e999), (NULL), (1), "
+            "(1.0), ('1')"_s);
+        frmDataGrid* w = open(u"V"_s);
+        choose(w, cell(w, row, u"v"_s), u"mnuFilterByValue"_s);
+        QCOMPARE(keys(w), rows);
+        QCOMPARE(w->Data1()->recordset()->filterTexts(), QStringList{filter});
+        QVERIFY(w->statusText().endsWith(u"Filter: "_s + filter));
     }
 
     void copyGivesTabSeparatedCells()
@@ -316,11 +341,25 @@ private slots:
         QCOMPARE(!dialog->findChild<QLabel*>(u"lblStatus"_s)->text().isEmpty(), wrapped);
     }
 
+    // The file holds the rows as the window shows them after a Refresh:
+    // rows another program removed leave no empty record, and the user is
+    // told when the table changed under the window.
+    void exportEqualsTheView_data()
+    {
+        QTest::addColumn<QString>("meanwhile"); // what another program does first
+        QTest::newRow("as read") << QString();
+        QTest::newRow("rows removed and renamed by another program")
+            << u"DELETE FROM Team WHERE rowid IN (3, 5); UPDATE Team SET TeamName = 'New' "
+               "WHERE rowid = 4"_s;
+    }
+
     void exportEqualsTheView()
     {
+        QFETCH(QString, meanwhile);
         execute(u"UPDATE Team SET City = 'Harbor City, \"East\"' || char(13, 10) || 'Side', "
                 u"Nickname = 'Z\u00fcrich \u00e9t\u00e9 \u6771\u4eac' WHERE rowid = 2"_s);
-        execute(u"UPDATE Team SET City = NULL, Nickname = '' WHERE rowid = 3"_s);
+        execute(u"UPDATE Team SET City = NULL, Nickname = 'North' || char(10) || 'Side' "
+                u"WHERE rowid = 3"_s);
         frmDataGrid* w = open(u"Team"_s);
         Prompts::setNextInput(u"TeamID <= 6"_s);
         w->cmdFilter_Click();
@@ -329,10 +368,14 @@ private slots:
         QHeaderView* header = w->grdDataGrid()->horizontalHeader();
         header->moveSection(cell(w, 0, u"City"_s).column(), 0);
         w->grdDataGrid()->setColumnHidden(cell(w, 0, u"Stadium"_s).column(), true);
+        if (!meanwhile.isEmpty())
+            execute(meanwhile);
 
         const QString path = m_dir.filePath(u"view.csv"_s);
         Prompts::setNextFileName(path);
         choose(w, cell(w, 0, u"TeamName"_s), u"mnuExportCsv"_s);
+        QCOMPARE(TestSupport::messages().size(), meanwhile.isEmpty() ? 0 : 1);
+        w->cmdRefresh_Click();
 
         QList<QStringList> view; // the captions, then each row, in the columns shown
         for (int row = -1; row < w->Data1()->recordset()->count(); ++row) {
@@ -346,10 +389,59 @@ private slots:
             }
             view << values;
         }
-        QCOMPARE(view.size(), 7);
+        QCOMPARE(view.size(), meanwhile.isEmpty() ? 7 : 5);
         QCOMPARE(view.first().first(), u"City"_s);
         QVERIFY(!view.first().contains(u"Stadium"_s));
         QCOMPARE(readCsv(path), view);
+    }
+
+    // No path that reaches a league any window holds is written: not by
+    // another spelling, a link, a companion file not made yet, nor a backup.
+    void exportRefusesEveryPathToAHeldLeague_data()
+    {
+        QTest::addColumn<QString>("target"); // in the test's folder; the league is L/league.db
+        QTest::newRow("another spelling") << u"L/../L/./league.db"_s;
+        QTest::newRow("symbolic link") << u"link.csv"_s;
+        QTest::newRow("hard link") << u"hard.csv"_s;
+        QTest::newRow("journal not made yet") << u"L/league.db-journal"_s;
+        QTest::newRow("a backup") << u"L/league.db.backups/old.mdb"_s;
+        QTest::newRow("new file among the backups") << u"L/league.db.backups/new.csv"_s;
+        QTest::newRow("league an older grid holds") << u"older/older.db"_s;
+    }
+
+    void exportRefusesEveryPathToAHeldLeague()
+    {
+        QFETCH(QString, target);
+        QTemporaryDir dir;
+        QDir folder(dir.path());
+        QVERIFY(folder.mkpath(u"L/league.db.backups"_s) && folder.mkpath(u"older"_s));
+        const QString league = folder.filePath(u"L/league.db"_s);
+        const QString older = folder.filePath(u"older/older.db"_s);
+        for (const QString& copy : QStringList{league, older, league + u".backups/old.mdb"_s})
+            QVERIFY(QFile::copy(m_path, copy));
+        QVERIFY(QFile::link(league, folder.filePath(u"link.csv"_s)));
+        QCOMPARE(::link(QFile::encodeName(league).constData(),
+                        QFile::encodeName(folder.filePath(u"hard.csv"_s)).constData()),
+                 0);
+        m_main->setLeaguePath(older);
+        m_main->action(u"mnuConference"_s)->trigger();
+        m_main->setLeaguePath(league);
+        m_main->action(u"mnuTeam"_s)->trigger();
+        auto* w = qobject_cast<frmDataGrid*>(m_main->mdiArea()->activeSubWindow()->widget());
+        QCOMPARE(w->windowTitle(), u"Team"_s);
+
+        const QString path = folder.filePath(target);
+        const QByteArray leagueBefore = TestSupport::fileBytes(league);
+        const QByteArray targetBefore = TestSupport::fileBytes(path);
+        Prompts::setNextFileName(path);
+        choose(w, cell(w, 0, u"TeamName"_s), u"mnuExportCsv"_s);
+        const QStringList messages = TestSupport::messages();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().startsWith(u"Error:1060 "_s), qPrintable(messages.first()));
+        QVERIFY(messages.first().endsWith(u"Nothing was written."_s));
+        QCOMPARE(TestSupport::fileBytes(league), leagueBefore);
+        QCOMPARE(TestSupport::fileBytes(path), targetBefore);
+        QCOMPARE(TestSupport::fileBytes(older), TestSupport::fileBytes(m_path));
     }
 
     void failedExportsLeaveNoFile_data()
@@ -388,10 +480,13 @@ private slots:
 
     // Widths fit the values; a width the user sets holds through every way
     // the rows are replaced, and comes back in the next window on the table.
+    // A stored width that makes no sense is fitted instead and not written
+    // back; a field the table lacks is forgotten.
     void widthsFitAndAreRemembered()
     {
         execute(
             u"UPDATE Team SET City = 'Harbor City of the Long Northern Shore' WHERE rowid = 2"_s);
+        SaveSetting(u"ColumnWidths"_s, u"Team"_s, u"gone=50;teamid=1000000000"_s);
         frmDataGrid* w = open(u"Team"_s);
         DataGridView* grid = w->grdDataGrid();
         const int city = cell(w, 0, u"City"_s).column();

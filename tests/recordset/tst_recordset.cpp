@@ -25,6 +25,8 @@ private slots:
     void convertValue();
     void writesAddressOneRow();
     void refusedValueStoresNothing();
+    void exportWritesEachValue_data();
+    void exportWritesEachValue();
 
 private:
     std::unique_ptr<RecordSet> open(const QString& table);
@@ -183,6 +185,40 @@ void TestRecordSet::refusedValueStoresNothing()
         typed->rowValues(0));
     QCOMPARE(e.number, int(db::ValueDoesNotFit));
     QCOMPARE(stored(u"SELECT t || '/' || i FROM Typed"_s), u"old/1"_s);
+}
+
+// One cell's field as Export as CSV writes it: valid UTF-8 that a
+// spreadsheet reads back as the same single field, never as a formula.
+void TestRecordSet::exportWritesEachValue_data()
+{
+    QTest::addColumn<QString>("value"); // SQL
+    QTest::addColumn<QByteArray>("field");
+    QTest::newRow("bare line feed") << u"'a' || char(10) || 'b'"_s << QByteArray("\"a\nb\"");
+    QTest::newRow("blob") << u"x'DEADBEEF00'"_s << QByteArray("0xDEADBEEF00");
+    QTest::newRow("text not UTF-8") << u"CAST(x'FF41' AS TEXT)"_s
+                                    << QByteArray("\xEF\xBF\xBD"
+                                                  "A");
+    QTest::newRow("formula") << u"'=1+2'"_s << QByteArray("'=1+2");
+    QTest::newRow("text -5") << u"'-5'"_s << QByteArray("'-5");
+    QTest::newRow("integer -5") << u"-5"_s << QByteArray("-5");
+    QTest::newRow("real -1.5") << u"-1.5"_s << QByteArray("-1.5");
+    QTest::newRow("@ and a comma") << u"'@A,B'"_s << QByteArray("\"'@A,B\"");
+    QTest::newRow("tab") << u"char(9) || '+x'"_s << QByteArray("'\t+x");
+    QTest::newRow("carriage return") << u"char(13) || 'x'"_s << QByteArray("\"'\rx\"");
+}
+
+void TestRecordSet::exportWritesEachValue()
+{
+    QFETCH(QString, value);
+    QFETCH(QByteArray, field);
+    QVERIFY(!m_db.execute(u"CREATE TABLE Cell (x)"_s));
+    QVERIFY(!m_db.execute(u"INSERT INTO Cell VALUES (%1)"_s.arg(value)));
+    auto rs = open(u"Cell"_s);
+    const QString path = m_dir.filePath(u"cell.csv"_s);
+    QCOMPARE(rs->exportCsv(path, {u"x"_s}, {0}).message(), Error().message());
+    rs.reset();
+    QVERIFY(!m_db.execute(u"DROP TABLE Cell"_s));
+    QCOMPARE(TestSupport::fileBytes(path), "x\r\n" + field + "\r\n");
 }
 
 QTEST_GUILESS_MAIN(TestRecordSet)

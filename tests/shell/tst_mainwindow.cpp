@@ -422,8 +422,8 @@ private slots:
         QuitHelp();
     }
 
-    // The real program: these must print and end before any window could
-    // open; help and version need no display at all.
+    // The real program without a display: these must print and end before
+    // any window or display is needed.
     void commandLinePrintsAndEnds_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -432,13 +432,15 @@ private slots:
         const QString version = u"Yardmark99 "_s + QLatin1String(version::Text) + u'\n';
         QTest::newRow("version") << QStringList{u"--version"_s} << 0 << version;
         QTest::newRow("help") << QStringList{u"--help"_s} << 0 << u" [options] [league]"_s;
-        QTest::newRow("unknown option")
-            << QStringList{u"--bogus"_s} << 1 << u"Unknown option 'bogus'."_s;
         QTest::newRow("Qt's own options are Qt's")
-            << QStringList{u"-style"_s, u"Fusion"_s, u"--bogus"_s} << 1
-            << u"Unknown option 'bogus'."_s;
+            << QStringList{u"-platform"_s, u"xcb"_s, u"-style=Fusion"_s, u"--version"_s} << 0
+            << version;
+        QTest::newRow("unknown option") << QStringList{u"-style"_s, u"Fusion"_s, u"--bogus"_s} << 2
+                                        << u"Unknown option 'bogus'."_s;
+        QTest::newRow("a league named like an option")
+            << QStringList{u"-foo.mdb"_s} << 2 << u"Unknown option 'foo.mdb'."_s;
         QTest::newRow("two leagues")
-            << QStringList{u"a.mdb"_s, u"b.mdb"_s} << 1 << u"give at most one league file"_s;
+            << QStringList{u"a.mdb"_s, u"b.mdb"_s} << 2 << u"give at most one league file"_s;
     }
 
     void commandLinePrintsAndEnds()
@@ -448,10 +450,8 @@ private slots:
         QFETCH(QString, output);
         QProcess program;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"})
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             environment.remove(QString::fromLatin1(name));
-        if (exitCode == 0)
-            environment.remove(u"QT_QPA_PLATFORM"_s);
         program.setProcessEnvironment(environment);
         program.start(QStringLiteral(PROGRAM), arguments);
         QVERIFY(program.waitForFinished(30000));
@@ -463,6 +463,42 @@ private slots:
             QCOMPARE(printed, output);
         else
             QVERIFY2(printed.contains(output), qPrintable(printed));
+    }
+
+    // The real program, started in the league's folder: the league it stores
+    // is the absolute path, so a start from elsewhere opens the same file.
+    void commandLineLeagueIsStoredWithItsFolder_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("league");
+        QTest::newRow("relative") << QStringList{u"AccessConvert.mdb"_s} << u"AccessConvert.mdb"_s;
+        QTest::newRow("after --") << QStringList{u"--"_s, u"-x.mdb"_s} << u"-x.mdb"_s;
+    }
+
+    void commandLineLeagueIsStoredWithItsFolder()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, league);
+        QTemporaryDir dir;
+        QTemporaryDir home;
+        leaguegen::LeagueOptions options;
+        options.players = 40;
+        QVERIFY(!leaguegen::writeLeague(dir.filePath(league), options));
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        environment.insert(u"XDG_CONFIG_HOME"_s, home.path());
+        program.setProcessEnvironment(environment);
+        program.setWorkingDirectory(dir.path());
+        program.start(QStringLiteral(PROGRAM), arguments);
+        const QString ini = home.filePath(u"Yardmark99/Yardmark99.ini"_s);
+        const auto stored = [&] {
+            return QSettings(ini, QSettings::IniFormat).value(u"Settings/mdb"_s).toString();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(!stored().isEmpty(), 20000);
+        program.kill();
+        program.waitForFinished();
+        QCOMPARE(stored(), dir.filePath(league));
     }
 
     // A league named on the command line gets what File > Open gives the
