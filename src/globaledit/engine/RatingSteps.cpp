@@ -36,24 +36,36 @@ double storedWhole(double value)
     return std::nearbyint(value);
 }
 
-RatingPair applyRatingSteps(RatingPair rating, double actualPercent, double potentialPercent,
-                            const Bounds& bounds, StepTrace* trace)
+Rating actualSteps(Rating a, double actualPercent, const Bounds& bounds)
 {
-    Rating& a = rating.actual;
-    Rating& p = rating.potential;
     scale(a, actualPercent);
-    scale(p, potentialPercent);
     lowerTo(a, bounds.actualMax);
     raiseTo(a, bounds.actualMin); // after the maximum: a minimum above it wins
-    const bool raise = a && p && *a > *p;
+    return a;
+}
+
+Rating potentialSteps(Rating p, Rating newActual, double potentialPercent, const Bounds& bounds,
+                      StepTrace* trace)
+{
+    scale(p, potentialPercent);
+    const bool raise = newActual && p && *newActual > *p;
     if (raise)
-        p = storedWhole(*a);
+        p = storedWhole(*newActual);
     if (trace)
         trace->potentialRaised = raise;
     // After raising to the actual: a potential maximum below the actual wins.
     lowerTo(p, bounds.potentialMax);
     raiseTo(p, bounds.potentialMin);
-    return rating;
+    return p;
+}
+
+RatingPair applyRatingSteps(RatingPair rating, double actualPercent, double potentialPercent,
+                            const Bounds& bounds, StepTrace* trace)
+{
+    // Scaling the potential before or after bounding the actual is the same:
+    // neither reads the other.
+    const Rating actual = actualSteps(rating.actual, actualPercent, bounds);
+    return {actual, potentialSteps(rating.potential, actual, potentialPercent, bounds, trace)};
 }
 
 } // namespace globaledit

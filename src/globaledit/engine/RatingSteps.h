@@ -41,4 +41,11 @@ struct StepTrace {
 RatingPair applyRatingSteps(RatingPair rating, double actualPercent, double potentialPercent,
                             const Bounds& bounds, StepTrace* trace = nullptr);
 
+// The same steps one side at a time, for callers that need only one of the
+// pair (the edit's SQL functions): the actual depends on the actual alone,
+// the potential on the potential and the new actual.
+Rating actualSteps(Rating actual, double actualPercent, const Bounds& bounds);
+Rating potentialSteps(Rating potential, Rating newActual, double potentialPercent,
+                      const Bounds& bounds, StepTrace* trace = nullptr);
+
 } // namespace globaledit
