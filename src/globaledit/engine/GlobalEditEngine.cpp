@@ -1,6 +1,7 @@
 #include "globaledit/engine/GlobalEditEngine.h"
 
 #include "db/Database.h"
+#include "globaledit/engine/StoredRating.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -37,24 +38,6 @@ namespace {
 
 const char* const ActualFunction = "ym_act";
 const char* const PotentialFunction = "ym_pot";
-
-} // namespace
-
-Rating ratingOf(sqlite3_value* value)
-{
-    switch (sqlite3_value_type(value)) {
-    case SQLITE_INTEGER:
-        return static_cast<double>(sqlite3_value_int64(value));
-    case SQLITE_FLOAT: {
-        const double d = sqlite3_value_double(value);
-        return std::isfinite(d) ? Rating(d) : std::nullopt;
-    }
-    default:
-        return std::nullopt;
-    }
-}
-
-namespace {
 
 // True when the stored value changes.
 bool setResult(sqlite3_context* context, sqlite3_value* original, Rating before, Rating after)
