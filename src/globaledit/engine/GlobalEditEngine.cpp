@@ -1,6 +1,7 @@
 #include "globaledit/engine/GlobalEditEngine.h"
 
 #include "db/Database.h"
+#include "globaledit/engine/StoredRating.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -38,24 +39,6 @@ namespace {
 const char* const ActualFunction = "ym_act";
 const char* const PotentialFunction = "ym_pot";
 
-} // namespace
-
-Rating ratingOf(sqlite3_value* value)
-{
-    switch (sqlite3_value_type(value)) {
-    case SQLITE_INTEGER:
-        return static_cast<double>(sqlite3_value_int64(value));
-    case SQLITE_FLOAT: {
-        const double d = sqlite3_value_double(value);
-        return std::isfinite(d) ? Rating(d) : std::nullopt;
-    }
-    default:
-        return std::nullopt;
-    }
-}
-
-namespace {
-
 // True when the stored value changes.
 bool setResult(sqlite3_context* context, sqlite3_value* original, Rating before, Rating after)
 {
@@ -72,22 +55,50 @@ bool setResult(sqlite3_context* context, sqlite3_value* original, Rating before,
     return true;
 }
 
-// ym_act(n, actual) when argc is 2, ym_pot(n, actual, potential) when 3:
-// the steps of rating n on the stored pair, returning the requested side.
-void ratingStep(sqlite3_context* context, int argc, sqlite3_value** argv)
+// The rating number n (1..24) that is the first argument of both functions.
+// Reports an error and gives 0 when it is out of range.
+int ratingNumber(sqlite3_context* context, sqlite3_value* value)
 {
-    const int n = sqlite3_value_int(argv[0]);
-    if (n < 1 || n > EditedRatingCount) {
-        sqlite3_result_error(context, "rating number out of range", -1);
+    const int n = sqlite3_value_int(value);
+    if (n >= 1 && n <= EditedRatingCount)
+        return n;
+    sqlite3_result_error(context, "rating number out of range", -1);
+    return 0;
+}
+
+// ym_act(n, actual): steps 1, 3 and 4 of rating n on the stored actual. Each
+// function runs only its own side, as cheaply as it can: it runs once for
+// every one of the 48 values of every player.
+void actualStep(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    const int n = ratingNumber(context, argv[0]);
+    if (!n)
         return;
-    }
     auto* functions = static_cast<RatingFunctions*>(sqlite3_user_data(context));
-    const bool potential = argc == 3;
-    const RatingPair before{ratingOf(argv[1]), potential ? ratingOf(argv[2]) : std::nullopt};
-    const RatingPair after = functions->parameters().apply(n, before);
-    const bool changed = potential ? setResult(context, argv[2], before.potential, after.potential)
-                                   : setResult(context, argv[1], before.actual, after.actual);
-    if (changed)
+    const EditParameters& parameters = functions->parameters();
+    const Rating before = ratingOf(argv[1]);
+    const Rating after =
+        actualSteps(before, parameters.actualPercent[size_t(n - 1)], parameters.bounds);
+    if (setResult(context, argv[1], before, after))
+        functions->ratingChanged();
+}
+
+// ym_pot(n, actual, potential): the potential's steps of rating n, which
+// need the new actual, worked out again from the stored one.
+void potentialStep(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    const int n = ratingNumber(context, argv[0]);
+    if (!n)
+        return;
+    auto* functions = static_cast<RatingFunctions*>(sqlite3_user_data(context));
+    const EditParameters& parameters = functions->parameters();
+    const auto i = size_t(n - 1);
+    const Rating actual =
+        actualSteps(ratingOf(argv[1]), parameters.actualPercent[i], parameters.bounds);
+    const Rating before = ratingOf(argv[2]);
+    const Rating after =
+        potentialSteps(before, actual, parameters.potentialPercent[i], parameters.bounds);
+    if (setResult(context, argv[2], before, after))
         functions->ratingChanged();
 }
 
@@ -105,9 +116,9 @@ RatingFunctions::RatingFunctions(sqlite3* handle, const EditParameters& paramete
                                  std::function<void()> playerDone)
     : m_handle(handle), m_parameters(parameters), m_playerDone(std::move(playerDone))
 {
-    m_result = registerFunction(m_handle, ActualFunction, 2, this, &ratingStep);
+    m_result = registerFunction(m_handle, ActualFunction, 2, this, &actualStep);
     if (m_result == SQLITE_OK)
-        m_result = registerFunction(m_handle, PotentialFunction, 3, this, &ratingStep);
+        m_result = registerFunction(m_handle, PotentialFunction, 3, this, &potentialStep);
 }
 
 void RatingFunctions::playerDone()

@@ -12,7 +12,6 @@
 #include <utility>
 
 struct sqlite3;
-struct sqlite3_value;
 
 namespace db {
 class Database;
@@ -94,10 +93,6 @@ QString selectionCondition(const TeamFilter& team);
 // Binds the team (when one is chosen) and then the position, if given, to
 // a statement that uses selectionCondition.
 void bindSelection(db::Statement& statement, const TeamFilter& team, std::optional<int> position);
-
-// A stored value the steps can work on. Text, blobs and infinities are not
-// ratings; like a missing value they are nullopt and pass through untouched.
-Rating ratingOf(sqlite3_value* value);
 
 // Opens the league at path for the edit or its preview. Refuses numbers that
 // are not finite, and leaves database closed (with no error) when no position

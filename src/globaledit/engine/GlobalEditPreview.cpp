@@ -2,6 +2,7 @@
 
 #include "db/Database.h"
 #include "db/Statement.h"
+#include "globaledit/engine/StoredRating.h"
 
 #include <QStringList>
 #include <algorithm>

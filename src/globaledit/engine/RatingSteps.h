@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <optional>
 
 // The seven steps that a global edit runs on one rating of one player. Pure:
@@ -24,8 +25,11 @@ struct Bounds {
 };
 
 // What a rating column can hold: the nearest whole number, an exact half
-// going to the even neighbour.
-double storedWhole(double value);
+// going to the even neighbour (the default rounding mode).
+inline double storedWhole(double value)
+{
+    return std::nearbyint(value);
+}
 
 // What the steps did on the way, beyond the pair they return.
 struct StepTrace {
@@ -40,5 +44,58 @@ struct StepTrace {
 // learns what the steps did.
 RatingPair applyRatingSteps(RatingPair rating, double actualPercent, double potentialPercent,
                             const Bounds& bounds, StepTrace* trace = nullptr);
+
+// The same steps one side at a time, for callers that need only one of the
+// pair (the edit's SQL functions): the actual depends on the actual alone,
+// the potential on the potential and the new actual. Inline, because the
+// edit runs them for each of the 48 values of every player.
+namespace steps {
+// Zero percent leaves the rating alone, so a stored value that is not whole
+// stays exactly as it was.
+inline void scale(Rating& value, double percent)
+{
+    if (percent == 0 || !value)
+        return;
+    const double q = percent * 0.01;
+    // The product first, then the sum, each in double precision.
+    const double product = *value * q;
+    value = storedWhole(product + *value);
+}
+
+inline void lowerTo(Rating& value, double limit)
+{
+    if (value && *value > limit)
+        value = storedWhole(limit);
+}
+
+inline void raiseTo(Rating& value, double limit)
+{
+    if (value && *value < limit)
+        value = storedWhole(limit);
+}
+} // namespace steps
+
+inline Rating actualSteps(Rating a, double actualPercent, const Bounds& bounds)
+{
+    steps::scale(a, actualPercent);
+    steps::lowerTo(a, bounds.actualMax);
+    steps::raiseTo(a, bounds.actualMin); // after the maximum: a minimum above it wins
+    return a;
+}
+
+inline Rating potentialSteps(Rating p, Rating newActual, double potentialPercent,
+                             const Bounds& bounds, StepTrace* trace = nullptr)
+{
+    steps::scale(p, potentialPercent);
+    const bool raise = newActual && p && *newActual > *p;
+    if (raise)
+        p = storedWhole(*newActual);
+    if (trace)
+        trace->potentialRaised = raise;
+    // After raising to the actual: a potential maximum below the actual wins.
+    steps::lowerTo(p, bounds.potentialMax);
+    steps::raiseTo(p, bounds.potentialMin);
+    return p;
+}
 
 } // namespace globaledit
