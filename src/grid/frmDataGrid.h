@@ -114,6 +114,9 @@ signals:
     void statusChanged();
     // The window has closed, for whatever reason; it is deleted soon after.
     void unloaded();
+    // A command of the window finished with this outcome, for the main
+    // window's status bar ("Exported 2,000 rows to ...").
+    void commandFinished(const QString& result);
 
 protected:
     frmDataGrid(const GridOptions& options, const QString& databasePath,

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -35,6 +36,8 @@ MDIMain::MDIMain(QWidget* parent) : QMainWindow(parent)
     m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_area);
     buildMenus();
+    buildWindowMenu();
+    buildRecentLeagues();
     buildStatusBar();
 
     restoreWindowGeometry();
@@ -270,6 +273,8 @@ void MDIMain::setLeaguePath(const QString& path)
 {
     m_leaguePath = path;
     showLeaguePath();
+    // The file dialogs start beside the league.
+    Prompts::setStartFolder(path.isEmpty() ? QString() : QFileInfo(path).absolutePath());
 }
 
 void MDIMain::showLeaguePath()
@@ -359,6 +364,7 @@ bool MDIMain::openLeague(const QString& path)
     league.close();
     setLeaguePath(path);
     SaveSetting(QStringLiteral("Settings"), QStringLiteral("mdb"), path);
+    rememberRecentLeague(path);
     globalEditLeagueChanged(path);
     return true;
 }
@@ -400,6 +406,8 @@ void MDIMain::openTable(const TableCommand& command)
     item->setChecked(true);
     disconnect(window, &frmDataGrid::unloaded, item, nullptr);
     connect(window, &frmDataGrid::unloaded, item, [item] { item->setChecked(false); });
+    disconnect(window, &frmDataGrid::commandFinished, this, nullptr);
+    connect(window, &frmDataGrid::commandFinished, this, &MDIMain::showCommandResult);
 }
 
 void MDIMain::mnuAll_Click()

@@ -212,13 +212,18 @@ private slots:
         w->commands()->menu()->hide();
     }
 
-    void filterByValueBindsText()
+    void filterByValueBindsTextFromTheKeyboard()
     {
         const QString nasty = u"O\"Brien's ') OR 1=1 --"_s;
         execute(u"UPDATE Team SET City = '%1' WHERE rowid = 2"_s.arg(
             QString(nasty).replace(u"'"_s, u"''"_s)));
         frmDataGrid* w = open(u"Team"_s);
-        choose(w, cell(w, 1, u"City"_s), u"mnuFilterByValue"_s);
+        // From the keyboard: Shift+F10 opens the menu at the current cell.
+        w->grdDataGrid()->setCurrentIndex(cell(w, 1, u"City"_s));
+        QTest::keyClick(w->grdDataGrid(), Qt::Key_F10, Qt::ShiftModifier);
+        QVERIFY(w->commands()->menu()->isVisible());
+        w->commands()->action(u"mnuFilterByValue"_s)->trigger();
+        w->commands()->menu()->hide();
         QCOMPARE(keys(w), u"2"_s);
         QCOMPARE(cell(w, 0, u"City"_s).data().toString(), nasty);
     }
