@@ -65,10 +65,11 @@ void WindowPlace::show(QMdiSubWindow* window, const QString& table)
     window->show();
     if (!room.isEmpty())
         window->setGeometry(fitted(window->geometry(), room));
-    if (maximized)
-        window->showMaximized();
+    // Noted before it is maximized: restoring it later goes back here.
     auto* keeper = new WindowPlace(window, table);
     keeper->note();
+    if (maximized)
+        window->showMaximized();
 }
 
 WindowPlace::~WindowPlace()
