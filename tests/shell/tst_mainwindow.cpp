@@ -442,8 +442,16 @@ private slots:
 
         main.action(u"mnuGlobalEdit"_s)->trigger();
         auto* edit = main.findChild<QMdiSubWindow*>(u"frmGlobalWindow"_s);
+        edit->findChild<QAbstractButton*>(u"chkPosition_0"_s)->setChecked(true);
+        edit->findChild<QAbstractButton*>(u"cmdOK"_s)->click(); // a backup to restore
         esc(edit->widget()->focusWidget());
         QVERIFY(!edit->isVisible() && main.findChild<QMdiSubWindow*>(u"frmGlobalWindow"_s));
+
+        main.action(u"mnuRestoreBackup"_s)->trigger();
+        QPointer<QMdiSubWindow> restore = main.mdiArea()->currentSubWindow();
+        QCOMPARE(restore->objectName(), u"frmRestoreBackupWindow"_s);
+        esc(restore->widget()->focusWidget());
+        QTRY_VERIFY(!restore);
 
         main.action(u"mnuPlayerTable"_s)->trigger();
         auto* players = qobject_cast<frmDataGrid*>(main.mdiArea()->currentSubWindow()->widget());
