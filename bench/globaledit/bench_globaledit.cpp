@@ -171,7 +171,7 @@ void runBackup(const QString& path, Stopwatch&)
     db::Transaction transaction(database);
     db::Error e = transaction.begin();
     if (!e)
-        e = backups::take(path, QStringLiteral("Global Edit"));
+        e = backups::take(database, QStringLiteral("Global Edit"));
     if (e)
         fail(QStringLiteral("backup"), e);
 }

@@ -8,6 +8,7 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QStyle>
+#include <QTimer>
 #include <algorithm>
 
 namespace {
@@ -78,9 +79,12 @@ void showGlobalEdit(QMdiArea* area, const QString& leaguePath,
         }
         QObject::connect(newForm, &frmGlobal::edited, area, showResult);
         // A fixed border, a close box, no minimize or maximize.
-        window = area->addSubWindow(newForm, Qt::SubWindow | Qt::CustomizeWindowHint |
-                                                 Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                                 Qt::WindowCloseButtonHint);
+        window = new QMdiSubWindow(nullptr, Qt::SubWindow | Qt::CustomizeWindowHint |
+                                                Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                                Qt::WindowCloseButtonHint);
+        window->setWidget(newForm);
+        keepOthersMaximized(window, area);
+        area->addSubWindow(window);
         window->setObjectName(QStringLiteral("frmGlobalWindow"));
         window->setAttribute(Qt::WA_DeleteOnClose); // the close box unloads it
         // Activating it beside a maximized grid window would maximize it too,
@@ -94,12 +98,8 @@ void showGlobalEdit(QMdiArea* area, const QString& leaguePath,
         newForm->setFocus();
     }
     fitIntoArea(window, area);
-    const bool maximizeOnActivation =
-        !area->testOption(QMdiArea::DontMaximizeSubWindowOnActivation);
-    area->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
     window->show();
     area->setActiveSubWindow(window);
-    area->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, !maximizeOnActivation);
 }
 
 void fitWindowIntoArea(QMdiSubWindow* window, QMdiArea* area, QSize wanted)
@@ -115,4 +115,17 @@ void globalEditLeagueChanged(const QString& leaguePath)
     // An unreadable league is said when the dialog is next used.
     if (frmGlobal* form = loadedDialog())
         form->useLeague(leaguePath);
+}
+
+void keepOthersMaximized(QMdiSubWindow* window, QMdiArea* area)
+{
+    // Connected before the area's own handler, which then sees the option.
+    QObject::connect(window, &QMdiSubWindow::aboutToActivate, area, [area] {
+        if (area->testOption(QMdiArea::DontMaximizeSubWindowOnActivation))
+            return;
+        area->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
+        QTimer::singleShot(0, area, [area] {
+            area->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, false);
+        });
+    });
 }

@@ -19,6 +19,7 @@
 #include <QEventLoop>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -70,6 +71,13 @@ constexpr RatingColumn RatingColumns[] = {
 static_assert(std::size(RatingColumns) == globaledit::EditedRatingCount);
 
 constexpr int PositionsPerRow = 5;
+
+// Access keys for the position boxes, a letter of each caption that no other
+// control of the dialog uses (none left for C, DT and CB: OK, Cancel, Help
+// and the other boxes hold every letter of theirs).
+constexpr const char* PositionCaptions[] = {"&QB", "H&B", "&FB", "&WR", "T&E", "C",  "&G", "&T",
+                                            "&K",  "&P",  "&DE", "DT",  "&LB", "CB", "&S"};
+static_assert(std::size(PositionCaptions) == db::schema::PositionCount);
 
 // Item data of a team read from the Team table: its name there. "All" and
 // "College Draft/FA" have none.
@@ -148,7 +156,7 @@ frmGlobal::frmGlobal(const QString& leaguePath, QWidget* parent)
         addButton("cmdCancel", QStringLiteral("&Cancel"), &frmGlobal::cmdCancel_Click));
     buttons->addWidget(addButton("cmdHelp", QStringLiteral("&Help"), &frmGlobal::cmdHelp_Click));
     buttons->addWidget(
-        addButton("cmdPreview", QStringLiteral("&Preview"), &frmGlobal::cmdPreview_Click));
+        addButton("cmdPreview", QStringLiteral("Pre&view"), &frmGlobal::cmdPreview_Click));
     buttons->addStretch();
     layout->addLayout(buttons, 0, 1, 4, 1);
 
@@ -171,7 +179,8 @@ QSize frmGlobal::sizeHint() const
 void frmGlobal::buildTeamLine(QGridLayout* layout)
 {
     auto* line = new QHBoxLayout;
-    QLabel* label = addLabel(this, "Label5", QStringLiteral("Teams:"));
+    QLabel* label = addLabel(this, "Label5", QStringLiteral("Te&ams:"));
+    label->setAccessibleName(QStringLiteral("Teams:"));
     cboTeam = new QComboBox(this);
     cboTeam->setObjectName(QStringLiteral("cboTeam"));
     cboTeam->setAccessibleName(QStringLiteral("Teams"));
@@ -215,7 +224,7 @@ QGroupBox* frmGlobal::buildPositionFrame()
     auto* grid = new QGridLayout(frame);
     const QStringList& positions = db::schema::positions();
     for (int i = 0; i < db::schema::PositionCount; ++i) {
-        auto* box = new QCheckBox(positions.at(i), frame);
+        auto* box = new QCheckBox(QString::fromLatin1(PositionCaptions[i]), frame);
         box->setObjectName(QStringLiteral("chkPosition_%1").arg(i));
         box->setAccessibleName(positions.at(i));
         grid->addWidget(box, i / PositionsPerRow, i % PositionsPerRow);
@@ -357,6 +366,24 @@ void frmGlobal::SetPosition(int index)
     PosName = db::schema::positions().at(index);
 }
 
+void frmGlobal::keyPressEvent(QKeyEvent* event)
+{
+    // Esc does what Cancel does; an open team list takes its own Esc first.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && !m_running) {
+        cmdCancel_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+std::array<int, globaledit::EditedRatingCount> frmGlobal::ratingOrder()
+{
+    std::array<int, globaledit::EditedRatingCount> order{};
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = RatingColumns[i].rating;
+    return order;
+}
+
 void frmGlobal::closeEvent(QCloseEvent* event)
 {
     // The edit in progress still needs this dialog.
@@ -395,7 +422,7 @@ void frmGlobal::cmdPreview_Click()
     if (m_running || !frame || !frame->mdiArea())
         return;
     if (const std::optional<globaledit::GlobalEdit> edit = editToRun())
-        frmPreview::showPreview(frame->mdiArea(), m_leaguePath, *edit);
+        frmPreview::showPreview(frame->mdiArea(), m_leaguePath, *edit, frame);
 }
 
 // ---- the edit -----------------------------------------------------------

@@ -47,6 +47,9 @@ public:
     QString posName() const { return PosName; }
     // The whole dialog, unscrolled.
     QSize sizeHint() const override;
+    // The rating numbers in the order the "Ratings %" frame shows them, the
+    // order every list of ratings follows.
+    static std::array<int, globaledit::EditedRatingCount> ratingOrder();
 
 signals:
     // OK changed the league: what it changed, for the main window's status.
@@ -54,6 +57,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     struct RatingBoxes {

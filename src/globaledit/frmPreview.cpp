@@ -1,6 +1,7 @@
 #include "globaledit/frmPreview.h"
 
 #include "globaledit/GlobalEditCommand.h"
+#include "globaledit/frmGlobal.h"
 #include "shell/base/Prompts.h"
 
 #include <QBarCategoryAxis>
@@ -12,11 +13,13 @@
 #include <QElapsedTimer>
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QThread>
 #include <QTimer>
@@ -102,21 +105,37 @@ frmPreview::frmPreview(QWidget* parent) : QWidget(parent)
     grdRatings->horizontalHeaderItem(5)->setToolTip(
         QStringLiteral("Potentials lifted to the actual rating by the edit"));
 
-    QStringList ratings;
-    for (int n = 1; n <= globaledit::EditedRatingCount; ++n)
-        ratings << db::schema::rating(n).shortName;
-    cboRating = addPicker(this, "cboRating", QStringLiteral("Chart rating"), ratings);
+    // The ratings in the order the Global Edit dialog lists them.
+    cboRating = addPicker(this, "cboRating", QStringLiteral("Chart rating"), {});
+    for (const int n : frmGlobal::ratingOrder())
+        cboRating->addItem(db::schema::rating(n).shortName, n);
     cboSide = addPicker(this, "cboSide", QStringLiteral("Actual or potential"), sideNames());
     connect(cboRating, &QComboBox::currentIndexChanged, this, &frmPreview::drawChart);
     connect(cboSide, &QComboBox::currentIndexChanged, this, &frmPreview::drawChart);
-    auto* ratingLabel = new QLabel(QStringLiteral("&Chart:"), this);
+    auto* ratingLabel = new QLabel(QStringLiteral("C&hart:"), this);
     ratingLabel->setObjectName(QStringLiteral("lblRating"));
     ratingLabel->setBuddy(cboRating);
 
     chtDistribution = new QChartView(new QChart, this);
     chtDistribution->setObjectName(QStringLiteral("chtDistribution"));
     chtDistribution->setAccessibleName(QStringLiteral("Distribution before and after"));
-    chtDistribution->setMinimumSize(520, 300);
+    // The whole width: each of the 22 bins then has room for its label.
+    chtDistribution->setMinimumSize(620, 260);
+    lblNoPlayers = new QLabel(QStringLiteral("No player is selected"), this);
+    lblNoPlayers->setObjectName(QStringLiteral("lblNoPlayers"));
+    lblNoPlayers->setAlignment(Qt::AlignCenter);
+    lblNoPlayers->setMinimumSize(chtDistribution->minimumSize());
+    lblNoPlayers->hide();
+
+    cmdClose = new QPushButton(QStringLiteral("&Close"), this);
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    cmdClose->setAccessibleName(QStringLiteral("Close"));
+    connect(cmdClose, &QPushButton::clicked, this, [this] {
+        if (QWidget* frame = parentWidget())
+            frame->close();
+        else
+            close();
+    });
 
     prgPreview = new QProgressBar(this);
     prgPreview->setObjectName(QStringLiteral("prgPreview"));
@@ -136,9 +155,30 @@ frmPreview::frmPreview(QWidget* parent) : QWidget(parent)
     auto* layout = new QGridLayout(this);
     layout->addWidget(prgPreview, 0, 0, 1, 2);
     layout->addWidget(grdPositions, 1, 0);
-    layout->addWidget(grdRatings, 1, 1, 3, 1);
-    layout->addLayout(pickers, 2, 0);
-    layout->addWidget(chtDistribution, 3, 0);
+    layout->addWidget(grdRatings, 1, 1);
+    layout->addLayout(pickers, 2, 0, 1, 2);
+    layout->addWidget(chtDistribution, 3, 0, 1, 2);
+    layout->addWidget(lblNoPlayers, 3, 0, 1, 2);
+    layout->setColumnStretch(1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdClose);
+    layout->addLayout(buttons, 4, 0, 1, 2);
+}
+
+void frmPreview::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        cmdClose->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void frmPreview::closeEvent(QCloseEvent* event)
+{
+    QWidget::closeEvent(event);
+    emit closed();
 }
 
 frmPreview::~frmPreview()
@@ -147,14 +187,30 @@ frmPreview::~frmPreview()
 }
 
 frmPreview* frmPreview::showPreview(QMdiArea* area, const QString& path,
-                                    const globaledit::GlobalEdit& edit)
+                                    const globaledit::GlobalEdit& edit, QMdiSubWindow* opener)
 {
     static QPointer<QMdiSubWindow> window;
+    static QPointer<QMdiSubWindow> returnTo;
+    returnTo = opener;
     if (!window) {
-        window = area->addSubWindow(new frmPreview);
+        auto* preview = new frmPreview;
+        // In front of a maximized grid, at its own size, as the dialog is.
+        window = new QMdiSubWindow;
+        window->setWidget(preview);
+        keepOthersMaximized(window, area);
+        area->addSubWindow(window);
         window->setObjectName(QStringLiteral("frmPreviewWindow"));
         window->setAttribute(Qt::WA_DeleteOnClose);
         fitWindowIntoArea(window, area, window->sizeHint());
+        // Once the area has chosen the next window (a maximized grid, it may
+        // be), the one the user came from goes back to the front.
+        connect(
+            preview, &frmPreview::closed, area,
+            [area] {
+                if (returnTo && returnTo->isVisible())
+                    area->setActiveSubWindow(returnTo);
+            },
+            Qt::QueuedConnection);
     }
     auto* form = qobject_cast<frmPreview*>(window->widget());
     window->show();
@@ -240,10 +296,11 @@ void frmPreview::fillPositions()
 void frmPreview::fillRatings()
 {
     grdRatings->setRowCount(globaledit::EditedRatingCount);
-    for (int n = 1; n <= globaledit::EditedRatingCount; ++n) {
+    int row = 0;
+    for (const int n : frmGlobal::ratingOrder()) {
         const RatingFigures& a = m_shown.figures(n, RatingSide::Actual);
         const RatingFigures& p = m_shown.figures(n, RatingSide::Potential);
-        setRow(grdRatings, n - 1,
+        setRow(grdRatings, row++,
                {db::schema::rating(n).shortName, means(a), count(a.atBound), means(p),
                 count(p.atBound), count(p.raised)});
     }
@@ -251,7 +308,13 @@ void frmPreview::fillRatings()
 
 void frmPreview::drawChart()
 {
-    const int rating = cboRating->currentIndex() + 1;
+    qint64 selected = 0;
+    for (const globaledit::PositionFigures& f : m_shown.positions)
+        selected += f.selected;
+    // A chart of nothing would only show an axis of zeros.
+    lblNoPlayers->setVisible(selected == 0);
+    chtDistribution->setVisible(selected != 0);
+    const int rating = cboRating->currentData().toInt();
     const auto side = RatingSide(cboSide->currentIndex());
     const RatingFigures& f = m_shown.figures(rating, side);
     auto* before = new QBarSet(QStringLiteral("Before"));
@@ -278,9 +341,21 @@ void frmPreview::drawChart()
                         .arg(sideNames().at(int(side)), db::schema::rating(rating).shortName));
     auto* x = new QBarCategoryAxis;
     x->append(bins);
+    // Upright, the 22 bins' labels need more room than the window has;
+    // turned, a line of a slightly smaller font fits each bin's width.
+    x->setLabelsAngle(-90);
+    QFont small = x->labelsFont();
+    small.setPointSizeF(small.pointSizeF() * 0.8);
+    x->setLabelsFont(small);
     auto* y = new QValueAxis;
     y->setRange(0, double(std::max<qint64>(highest, 1)));
     y->setLabelFormat(QStringLiteral("%d"));
+    // Whole numbers of players only: a tick per player up to a few, else
+    // round steps.
+    if (highest <= 5)
+        y->setTickCount(int(std::max<qint64>(highest, 1)) + 1);
+    else
+        y->applyNiceNumbers();
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(x);

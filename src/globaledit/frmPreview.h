@@ -10,7 +10,10 @@
 
 class QChartView;
 class QComboBox;
+class QLabel;
 class QMdiArea;
+class QMdiSubWindow;
+class QPushButton;
 class QProgressBar;
 class QTableWidget;
 class QThread;
@@ -20,15 +23,18 @@ class QTimer;
 // out on a worker thread without writing: per position the players selected
 // and changed, per rating the means, the values at a bound and the
 // potentials raised, and a chart of one rating before and after. Single
-// instance in an MDI child window; Preview again works it out afresh.
+// instance in an MDI child window; Preview again works it out afresh. Close,
+// Esc and Ctrl+F4 close it, and the window that opened it comes back.
 class frmPreview : public QWidget
 {
     Q_OBJECT
 public:
     // Shows the preview window inside area (loading it the first time) and
-    // starts working out edit on the league at path.
+    // starts working out edit on the league at path. When it closes, opener
+    // (if still shown) becomes the active window again.
     static frmPreview* showPreview(QMdiArea* area, const QString& path,
-                                   const globaledit::GlobalEdit& edit);
+                                   const globaledit::GlobalEdit& edit,
+                                   QMdiSubWindow* opener = nullptr);
 
     ~frmPreview() override;
 
@@ -39,6 +45,11 @@ public:
 
 signals:
     void computed(); // the figures are shown
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     explicit frmPreview(QWidget* parent = nullptr);
@@ -55,6 +66,8 @@ private:
     QComboBox* cboRating = nullptr;
     QComboBox* cboSide = nullptr;
     QChartView* chtDistribution = nullptr;
+    QLabel* lblNoPlayers = nullptr;
+    QPushButton* cmdClose = nullptr;
     QProgressBar* prgPreview = nullptr;
     QTimer* m_progressClock = nullptr;
     QElapsedTimer m_started;

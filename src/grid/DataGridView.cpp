@@ -1,5 +1,7 @@
 #include "grid/DataGridView.h"
 
+#include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -138,6 +140,18 @@ bool DataGridView::eventFilter(QObject* watched, QEvent* event)
 
 void DataGridView::keyPressEvent(QKeyEvent* event)
 {
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier &&
+        currentIndex().isValid()) {
+        // The keyboard's other context-menu key: as the Menu key, the menu
+        // opens at the current cell.
+        scrollTo(currentIndex());
+        const QPoint at = visualRect(currentIndex()).center();
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, viewport()->mapToGlobal(at),
+                               event->modifiers());
+        QCoreApplication::sendEvent(this, &menu);
+        event->accept();
+        return;
+    }
     if (event->key() == Qt::Key_Delete && state() != EditingState &&
         !selectedWholeRows().isEmpty()) {
         emit deleteRequested();

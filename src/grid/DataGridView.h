@@ -10,7 +10,8 @@ class QStyledItemDelegate;
 // that leaves the grid, and scroll bars only when needed. It reports the
 // notifications the window handles: mouse presses with the modifier state,
 // header clicks by column, and a request to delete the rows selected by their
-// record selectors.
+// record selectors. Shift+F10 asks for the context menu at the current cell,
+// as the Menu key does.
 class DataGridView : public QTableView
 {
     Q_OBJECT

@@ -12,8 +12,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QProgressDialog>
 #include <QRegularExpression>
@@ -35,6 +37,13 @@ QString spreadsheetCell(QString text)
         !text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('"')))
         return text;
     return u"\""_s + text.replace(u"\""_s, u"\"\""_s) + u"\""_s;
+}
+// "Exported 2,000 rows to /home/u/League/PlayerTable.csv"
+QString exportedText(const QString& path, qint64 rows)
+{
+    return u"Exported %1 %2 to %3"_s.arg(QLocale(QLocale::English).toString(rows),
+                                         rows == 1 ? u"row"_s : u"rows"_s,
+                                         QDir::toNativeSeparators(path));
 }
 } // namespace
 
@@ -245,7 +254,8 @@ void GridCommands::exportView()
     if (!rs || !m_window->resolvePendingEdit())
         return;
     QString path = Prompts::saveFileName(m_window, u"Export View as CSV"_s,
-                                         {u"CSV files (*.csv)"_s, u"All files (*)"_s});
+                                         {u"CSV files (*.csv)"_s, u"All files (*)"_s},
+                                         rs->table() + u".csv"_s);
     if (path.isEmpty())
         return;
     // The file dialog's "replace?" must never turn a league into text.
@@ -283,12 +293,15 @@ void GridCommands::exportView()
     progress.reset();
     if (e && e.number != db::Cancelled)
         Prompts::showError(m_window, e.message());
-    else if (!e && changed)
-        Prompts::message(m_window,
-                         u"The table changed since this window read it (another program added, "
-                         "removed or changed rows). The file holds the rows as they are now; "
-                         "Refresh shows them here."_s,
-                         QMessageBox::Information);
+    else if (!e) {
+        if (changed)
+            Prompts::message(m_window,
+                             u"The table changed since this window read it (another program "
+                             "added, removed or changed rows). The file holds the rows as they "
+                             "are now; Refresh shows them here."_s,
+                             QMessageBox::Information);
+        emit m_window->commandFinished(exportedText(path, rs->count()));
+    }
 }
 
 void GridCommands::updateSortIndicator()

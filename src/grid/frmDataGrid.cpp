@@ -6,6 +6,7 @@
 #include "grid/DataGridView.h"
 #include "grid/GridCommands.h"
 #include "grid/Hourglass.h"
+#include "grid/WindowPlace.h"
 #include "shell/base/Prompts.h"
 #include "shell/base/Twips.h"
 
@@ -16,6 +17,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 #include <memory>
 #include <utility>
@@ -138,8 +140,21 @@ void frmDataGrid::connectGrid()
 
 QSize frmDataGrid::sizeHint() const
 {
-    return {twipsToPixels(this, m_options.designClientTwips.width()),
-            twipsToPixels(this, m_options.designClientTwips.height())};
+    const QSize design{twipsToPixels(this, m_options.designClientTwips.width()),
+                       twipsToPixels(this, m_options.designClientTwips.height())};
+    if (!m_data->recordset())
+        return design;
+    // Loaded: room for every column at its width and for every row; the
+    // main window's area bounds it.
+    const int frame = 2 * m_grid->frameWidth();
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QSize columns{frame + m_grid->verticalHeader()->sizeHint().width() +
+                            m_grid->horizontalHeader()->length() + bar,
+                        twipsToPixels(this, StripHeightTwips) + frame +
+                            m_grid->horizontalHeader()->sizeHint().height() +
+                            m_model->rowCount() * m_grid->verticalHeader()->defaultSectionSize() +
+                            bar};
+    return columns.expandedTo(design);
 }
 
 QString frmDataGrid::captionFor(const QString& recordSource)
@@ -157,8 +172,7 @@ bool frmDataGrid::loadAndShow(QMdiArea* area, frmDataGrid* window)
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWidget(window);
     area->addSubWindow(sub);
-    sub->adjustSize();
-    sub->show();
+    WindowPlace::show(sub, window->m_data->recordSource());
     area->setActiveSubWindow(sub);
     return true;
 }

@@ -125,6 +125,9 @@ signals:
     void unloaded();
     // An edit, an added row or a delete reached the file.
     void rowsWritten(const RowChange& change);
+    // A command of the window finished with this outcome, for the main
+    // window's status bar ("Exported 2,000 rows to ...").
+    void commandFinished(const QString& result);
 
 protected:
     frmDataGrid(const GridOptions& options, const QString& databasePath,

@@ -220,9 +220,11 @@ void frmPlayerSettings::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
     case Qt::Key_Escape:
+        cmdCancel_Click(); // Esc does what Cancel does
+        return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        event->ignore(); // the dialog has no default or cancel button
+        event->ignore(); // the dialog has no default button
         return;
     default:
         QDialog::keyPressEvent(event);

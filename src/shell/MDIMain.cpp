@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -38,6 +39,8 @@ MDIMain::MDIMain(QWidget* parent) : QMainWindow(parent)
     setCentralWidget(m_area);
     m_history = new LeagueHistory(this);
     buildMenus();
+    buildWindowMenu();
+    buildRecentLeagues();
     buildStatusBar();
 
     restoreWindowGeometry();
@@ -281,6 +284,8 @@ void MDIMain::setLeaguePath(const QString& path)
     m_leaguePath = path;
     m_history->setLeague(path);
     showLeaguePath();
+    // The file dialogs start beside the league.
+    Prompts::setStartFolder(path.isEmpty() ? QString() : QFileInfo(path).absolutePath());
 }
 
 void MDIMain::showLeaguePath()
@@ -373,6 +378,7 @@ bool MDIMain::openLeague(const QString& path)
     league.close();
     setLeaguePath(path);
     SaveSetting(QStringLiteral("Settings"), QStringLiteral("mdb"), path);
+    rememberRecentLeague(path);
     globalEditLeagueChanged(path);
     return true;
 }
@@ -414,6 +420,8 @@ void MDIMain::openTable(const TableCommand& command)
             Qt::UniqueConnection);
     disconnect(window, &frmDataGrid::unloaded, item, nullptr);
     connect(window, &frmDataGrid::unloaded, item, [item] { item->setChecked(false); });
+    disconnect(window, &frmDataGrid::commandFinished, this, nullptr);
+    connect(window, &frmDataGrid::commandFinished, this, &MDIMain::showCommandResult);
 }
 
 QStringList MDIMain::heldLeagues() const

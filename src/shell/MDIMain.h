@@ -90,6 +90,17 @@ public:
     void mnuContents_Click();
     void mnuAbout_Click();
 
+    // Window menu (WindowMenu.cpp): arranges, closes and switches the child
+    // windows, and lists them with the current one checked.
+    void updateWindowMenu();
+    // Recent leagues (RecentLeagues.cpp): File's numbered list above Exit,
+    // newest first, kept in the settings section "RecentLeagues".
+    QStringList recentLeagues() const;
+    void openRecentLeague(int index);
+    // The list's captions: each file with as many of its folders as tell it
+    // apart from the others (at least the one holding it), numbered.
+    static QStringList recentLeagueCaptions(const QStringList& paths);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -126,6 +137,12 @@ private:
                      void (MDIMain::*handler)());
     void addSeparator(QMenu* menu, const QString& name);
     void openTable(const TableCommand& command);
+    void buildWindowMenu();
+    void activateChild(QMdiSubWindow* window);
+    void buildRecentLeagues();
+    void rememberRecentLeague(const QString& path);
+    void saveRecentLeagues(const QStringList& paths);
+    void updateRecentLeagueItems();
 
     QString m_leaguePath;
     QString m_converterPath;
@@ -136,4 +153,7 @@ private:
     QLabel* m_league = nullptr;
     QMetaObject::Connection m_gridStatusConnection;
     bool m_loaded = false;
+    QMenu* m_windowMenu = nullptr;
+    QList<QAction*> m_windowListItems;
+    QList<QAction*> m_recentLeagueItems;
 };

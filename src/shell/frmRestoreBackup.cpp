@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QMdiSubWindow>
@@ -112,4 +113,13 @@ void frmRestoreBackup::unload()
         frame->close();
     else
         close();
+}
+
+void frmRestoreBackup::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        cmdCancel_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

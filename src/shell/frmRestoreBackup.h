@@ -23,6 +23,9 @@ public:
     void cmdRestore_Click();
     void cmdCancel_Click();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void unload();
 

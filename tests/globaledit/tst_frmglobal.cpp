@@ -10,10 +10,14 @@
 #include "shell/base/Prompts.h"
 
 #include <QAction>
+#include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -24,6 +28,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <optional>
@@ -524,6 +529,35 @@ void TestFrmGlobal::previewEqualsOk()
     file.seek(0);
     QVERIFY(file.readAll() == bytes);
     QCOMPARE(preview->findChild<QTableWidget*>(u"grdPositions"_s)->rowCount(), positions.size());
+    // The ratings are listed as the dialog lists them, left to right and down.
+    QList<QLabel*> labels = control<QWidget>(u"Frame1"_s)->findChildren<QLabel*>();
+    std::sort(labels.begin(), labels.end(), [](QLabel* a, QLabel* b) {
+        return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
+    });
+    auto* ratings = preview->findChild<QTableWidget*>(u"grdRatings"_s);
+    auto* chartRating = preview->findChild<QComboBox*>(u"cboRating"_s);
+    for (int i = 0; i < labels.size(); ++i) {
+        QCOMPARE(ratings->item(i, 0)->text() + u':', labels[i]->text());
+        QCOMPARE(chartRating->itemText(i) + u':', labels[i]->text());
+    }
+    // At the window's own size every bin's label reads whole; with no
+    // player selected it says so instead of drawing zeros.
+    auto* chart = preview->findChild<QChartView*>(u"chtDistribution"_s);
+    const bool none =
+        std::all_of(preview->result().positions.begin(), preview->result().positions.end(),
+                    [](const auto& f) { return f.selected == 0; });
+    QCOMPARE(preview->findChild<QLabel*>(u"lblNoPlayers"_s)->isVisibleTo(preview), none);
+    QCOMPARE(chart->isVisibleTo(preview), !none);
+    QStringList axisLabels;
+    QTest::qWait(50); // the chart lays itself out
+    for (QGraphicsItem* item : chart->scene()->items()) {
+        if (auto* text = dynamic_cast<QGraphicsTextItem*>(item); text && text->isVisible())
+            axisLabels << text->toPlainText();
+    }
+    const QString joined = axisLabels.join(u' ');
+    QVERIFY2(none || (axisLabels.contains(u"95-99"_s) && !joined.contains(u"..."_s) &&
+                      !joined.contains(u'\u2026')),
+             qPrintable(joined));
 
     const Snapshot before = editcheck::snapshot(m_main->leaguePath());
     press(u"cmdOK"_s);

@@ -248,6 +248,18 @@ private slots:
         QVERIFY(w->statusText().endsWith(u"Filter: "_s + filter));
     }
 
+    // From the keyboard: Shift+F10 opens the menu at the current cell.
+    void shiftF10OpensTheMenuAtTheCurrentCell()
+    {
+        frmDataGrid* w = open(u"Team"_s);
+        w->grdDataGrid()->setCurrentIndex(cell(w, 1, u"City"_s));
+        QTest::keyClick(w->grdDataGrid(), Qt::Key_F10, Qt::ShiftModifier);
+        QVERIFY(w->commands()->menu()->isVisible());
+        w->commands()->action(u"mnuFilterByValue"_s)->trigger();
+        w->commands()->menu()->hide();
+        QCOMPARE(keys(w), u"2"_s);
+    }
+
     void copyGivesTabSeparatedCells()
     {
         execute(u"UPDATE Team SET City = 'Tab\tand \"quote\"' WHERE rowid = 2"_s);

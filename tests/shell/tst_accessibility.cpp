@@ -18,9 +18,12 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QTest>
+#include <algorithm>
 
 class TestAccessibility : public QObject
 {
@@ -61,19 +64,56 @@ class TestAccessibility : public QObject
 
     // Controls of one window that share an access key: Alt with that letter
     // then only moves between them, pressing none.
+    // A control's caption that can carry an access key.
+    static QString captionOf(const QWidget* w)
+    {
+        if (const auto* label = qobject_cast<const QLabel*>(w); label && label->buddy())
+            return label->text();
+        if (const auto* button = qobject_cast<const QAbstractButton*>(w))
+            return button->text();
+        return {};
+    }
+
+    static qsizetype accessKeyAt(const QString& text)
+    {
+        const qsizetype amp = text.indexOf(QRegularExpression(QStringLiteral("&[^&]")));
+        return amp < 0 ? -1 : amp + 1;
+    }
+
+    // The access keys of a window's controls, or of a menu's items.
+    static QStringList keyedCaptions(const QWidget* window)
+    {
+        QStringList captions;
+        if (window->inherits("QMenu") || window->inherits("QMenuBar")) {
+            for (const QAction* a : window->actions()) {
+                if (a->isVisible())
+                    captions << a->text();
+            }
+            return captions;
+        }
+        for (const QWidget* w : window->findChildren<QWidget*>()) {
+            if (w->isVisibleTo(window))
+                captions << captionOf(w);
+        }
+        return captions;
+    }
+
+    static QString accessKeys(const QWidget* window)
+    {
+        QString keys;
+        for (const QString& text : keyedCaptions(window)) {
+            if (const qsizetype at = accessKeyAt(text); at > 0)
+                keys += text.at(at).toLower();
+        }
+        return keys;
+    }
+
     static QStringList accessKeyClashes(const QWidget* window)
     {
         QMap<QChar, QStringList> owners;
-        for (const QWidget* w : window->findChildren<QWidget*>()) {
-            const auto* label = qobject_cast<const QLabel*>(w);
-            const QString text = label && label->buddy()
-                                     ? label->text()
-                                     : (qobject_cast<const QAbstractButton*>(w)
-                                            ? static_cast<const QAbstractButton*>(w)->text()
-                                            : QString());
-            const qsizetype amp = text.indexOf(QRegularExpression(QStringLiteral("&[^&]")));
-            if (amp >= 0 && w->isVisibleTo(window))
-                owners[text.at(amp + 1).toLower()] << text;
+        for (const QString& text : keyedCaptions(window)) {
+            if (const qsizetype at = accessKeyAt(text); at > 0)
+                owners[text.at(at).toLower()] << text;
         }
         QStringList clashes;
         for (auto it = owners.cbegin(); it != owners.cend(); ++it) {
@@ -113,7 +153,27 @@ private slots:
         auto* grid = qobject_cast<frmDataGrid*>(main.mdiArea()->subWindowList().first()->widget());
         grid->commands()->action(QStringLiteral("mnuFind"))->trigger();
         clashes << accessKeyClashes(grid->commands()->findDialog());
-        QCOMPARE(clashes, QStringList{QStringLiteral("frmDataGridPlayers: &Sort &Settings")});
+        // The menus' items too; File's two C items are the program's own.
+        QList<QMenu*> menus = main.menuBar()->findChildren<QMenu*>();
+        menus << main.findChildren<QMenu*>(QStringLiteral("mnuGridContext"));
+        for (const QMenu* menu : std::as_const(menus))
+            clashes << accessKeyClashes(menu);
+        clashes << accessKeyClashes(main.menuBar());
+        QCOMPARE(clashes, (QStringList{QStringLiteral("frmDataGridPlayers: &Sort &Settings"),
+                                       QStringLiteral("mnuFile: &Convert &Clear Database")}));
+        // Every position box and the Teams box has a key, unless each
+        // letter of its caption is another control's.
+        const QWidget* edit = main.findChild<QWidget*>(QStringLiteral("frmGlobal"));
+        const QString used = accessKeys(edit);
+        for (const QWidget* w : edit->findChildren<QWidget*>()) {
+            const QString caption = captionOf(w);
+            if (w->objectName().startsWith(QStringLiteral("chkPosition_")) ||
+                w->objectName() == QStringLiteral("Label5"))
+                QVERIFY2(caption.contains(QLatin1Char('&')) ||
+                             std::all_of(caption.begin(), caption.end(),
+                                         [&](QChar c) { return used.contains(c.toLower()); }),
+                         qPrintable(caption));
+        }
         problems << unnamedControls(grid->commands()->findDialog());
 
         main.action(QStringLiteral("mnuAbout"))->trigger();

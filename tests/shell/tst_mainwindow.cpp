@@ -2,6 +2,10 @@
 // check of the chosen file and the settings it keeps, start-up with the splash, and help.
 #include "TestSupport.h"
 #include "db/Database.h"
+#include "grid/DataGridView.h"
+#include "grid/FindDialog.h"
+#include "grid/GridCommands.h"
+#include "grid/WindowPlace.h"
 #include "grid/frmDataGrid.h"
 #include "leaguegen/LeagueGenerator.h"
 #include "shell/CommandLine.h"
@@ -17,8 +21,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 #include <QProcess>
 #include <QScreen>
@@ -179,6 +186,14 @@ private slots:
         QVERIFY(!main.gridStatusText().contains(u"Filter"_s));
         main.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(players->parentWidget()));
         QVERIFY(main.gridStatusText().startsWith(u"30 of 1,190 rows"_s));
+        // An export is offered as the table's name beside the league, and
+        // says where it wrote how many rows.
+        const qsizetype before = Prompts::shown().size();
+        Prompts::setNextFileName(dir.filePath(u"out.csv"_s));
+        players->commands()->exportView();
+        QCOMPARE(Prompts::shown().at(before).startPath, dir.filePath(u"PlayerTable.csv"_s));
+        QCOMPARE(main.commandResultText(),
+                 u"Exported 30 rows to "_s + QDir::toNativeSeparators(dir.filePath(u"out.csv"_s)));
         main.mdiArea()->closeAllSubWindows();
         QCOMPARE(main.gridStatusText(), QString());
 
@@ -231,17 +246,224 @@ private slots:
         area->setActiveSubWindow(grid);
         area->setActiveSubWindow(edit);
         QVERIFY(!edit->isMaximized());
-        // Its Preview window opens inside the main window too.
-        QTest::mouseClick(edit->findChild<QAbstractButton*>(u"cmdPreview"_s), Qt::LeftButton);
-        auto* preview = main.findChild<QMdiSubWindow*>(u"frmPreviewWindow"_s);
-        QVERIFY(preview && area->viewport()->rect().contains(preview->geometry()));
-        preview->close();
+        QVERIFY(grid->isMaximized()); // beside it, the grid stays as the user left it
+        // Its Preview window opens inside the main window too; however it is
+        // closed, maximized, the dialog comes back in front of the grid.
+        QApplication::setActiveWindow(&main);
+        for (const QString& way : {u"Close"_s, u"Esc"_s, u"Ctrl+F4"_s}) {
+            QTest::mouseClick(edit->findChild<QAbstractButton*>(u"cmdPreview"_s), Qt::LeftButton);
+            QPointer<QMdiSubWindow> preview = main.findChild<QMdiSubWindow*>(u"frmPreviewWindow"_s);
+            QVERIFY(preview && area->viewport()->rect().contains(preview->geometry()));
+            preview->showMaximized();
+            if (way == u"Close"_s)
+                QTest::mouseClick(preview->findChild<QAbstractButton*>(u"cmdClose"_s),
+                                  Qt::LeftButton);
+            else if (QWidget* focus = preview->widget()->focusWidget())
+                QTest::keySequence(focus, QKeySequence(way));
+            else
+                QTest::keySequence(preview->widget(), QKeySequence(way));
+            QTRY_VERIFY2(!preview, qPrintable(way));
+            QTRY_COMPARE(area->currentSubWindow(), edit);
+            QCOMPARE(area->subWindowList(QMdiArea::StackingOrder).last(), edit);
+            QVERIFY(grid->isMaximized() && !edit->isMaximized());
+        }
         // A main window made large enough shows all of it, unscrolled.
         main.resize(1000, 800);
         QTRY_VERIFY(!scroll->verticalScrollBar()->isVisible() &&
                     !scroll->horizontalScrollBar()->isVisible());
         QVERIFY(area->viewport()->rect().contains(edit->geometry()));
         edit->close();
+    }
+
+    void windowMenuArrangesAndSwitchesTheWindows()
+    {
+        QTemporaryDir dir;
+        QVERIFY(!storedLeague(dir, 60).isEmpty());
+        MDIMain main;
+        main.show();
+        QApplication::setActiveWindow(&main); // for the shortcuts
+        QStringList bar;
+        for (QAction* menu : main.menuBar()->actions())
+            bar << menu->text();
+        QCOMPARE(bar, (QStringList{u"&File"_s, u"&Edit"_s, u"&Table"_s, u"&Window"_s, u"&Help"_s}));
+        auto* menu = main.findChild<QMenu*>(u"mnuWindow"_s);
+        const auto listed = [&] {
+            emit menu->aboutToShow();
+            QStringList items;
+            bool past = false;
+            for (QAction* a : menu->actions()) {
+                if (past)
+                    items << (a->isChecked() ? u"* "_s : QString()) + a->text();
+                past = past || a->objectName() == u"mnuWindowSpace"_s;
+            }
+            return items;
+        };
+        QCOMPARE(listed(), QStringList());
+        QVERIFY(!main.action(u"mnuTile"_s)->isEnabled()); // nothing to arrange
+
+        main.action(u"mnuConference"_s)->trigger();
+        main.action(u"mnuTeam"_s)->trigger();
+        main.action(u"mnuGlobalEdit"_s)->trigger();
+        QCOMPARE(listed(), (QStringList{u"&1 Conference"_s, u"&2 Team"_s,
+                                        u"* &3 Yardmark 99 - Global Edit"_s}));
+        QMdiArea* area = main.mdiArea();
+        const auto current = [area] { return area->currentSubWindow()->widget()->windowTitle(); };
+        main.action(u"mnuWindow1"_s)->trigger();
+        QCOMPARE(current(), u"Conference"_s);
+        QTest::keyClick(area->currentSubWindow()->widget(), Qt::Key_F6, Qt::ControlModifier);
+        QCOMPARE(current(), u"Team"_s);
+        QTest::keyClick(area->currentSubWindow()->widget(), Qt::Key_F6,
+                        Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(current(), u"Conference"_s);
+        QVERIFY(main.action(u"mnuTile"_s)->isEnabled());
+        main.action(u"mnuCascade"_s)->trigger();
+
+        // A Global Edit put away by Cancel is not a window to switch to.
+        main.findChild<QAbstractButton*>(u"cmdCancel"_s)->click();
+        QCOMPARE(listed(), (QStringList{u"* &1 Conference"_s, u"&2 Team"_s}));
+        main.action(u"mnuCloseAll"_s)->trigger();
+        QCOMPARE(listed(), QStringList());
+        QVERIFY(!main.action(u"mnuConference"_s)->isChecked());
+    }
+
+    // The place of each table's window, kept in the settings file.
+    void tableWindowsOpenWhereTheyWere()
+    {
+        QTemporaryDir dir;
+        QVERIFY(!storedLeague(dir, 60).isEmpty());
+        SaveSetting(u"MainWindow"_s, u"Geometry"_s, u"0,0,1000,760"_s);
+        SaveSetting(WindowPlace::settingsSection(), u"Team"_s, u"not,a,place"_s);
+        {
+            MDIMain main;
+            main.show();
+            QMdiArea* area = main.mdiArea();
+            main.action(u"mnuConference"_s)->trigger();
+            area->currentSubWindow()->setGeometry(40, 30, 420, 260);
+            // The first time: as large as the columns need, within the area.
+            for (const char* item : {"mnuTeam", "mnuPlayerTable"}) {
+                main.action(QLatin1String(item))->trigger();
+                QMdiSubWindow* sub = area->currentSubWindow();
+                QVERIFY(area->viewport()->rect().contains(sub->geometry()));
+                DataGridView* grid = qobject_cast<frmDataGrid*>(sub->widget())->grdDataGrid();
+                QCoreApplication::processEvents();
+                const bool allColumns = grid->horizontalScrollBar()->maximum() == 0;
+                QVERIFY2(allColumns || sub->width() == area->viewport()->width(), item);
+            }
+            QVERIFY(area->currentSubWindow()->width() > 640); // the player table's 80 columns
+            area->currentSubWindow()->showMaximized();
+            QVERIFY(main.close());
+        }
+        QSettings onDisk;
+        QCOMPARE(onDisk.value(u"WindowGeometry/Conference"_s).toString(), u"40,30,420,260,False"_s);
+        QVERIFY(onDisk.value(u"WindowGeometry/PlayerTable"_s).toString().endsWith(u",True"_s));
+        MDIMain main;
+        main.show();
+        main.action(u"mnuConference"_s)->trigger();
+        QCOMPARE(main.mdiArea()->currentSubWindow()->geometry(), QRect(40, 30, 420, 260));
+        main.action(u"mnuPlayerTable"_s)->trigger();
+        QVERIFY(main.mdiArea()->currentSubWindow()->isMaximized());
+    }
+
+    // File lists the last four leagues above Exit; each opens as File > Open would.
+    void recentLeaguesAreListedAboveExit()
+    {
+        QTemporaryDir dir;
+        QStringList leagues;
+        leaguegen::LeagueOptions options;
+        options.players = 10;
+        for (int season = 1; season <= 5; ++season) {
+            QVERIFY(QDir(dir.path()).mkpath(u"Season %1"_s.arg(season)));
+            leagues << dir.filePath(u"Season %1/AccessConvert.mdb"_s.arg(season));
+            QVERIFY(!leaguegen::writeLeague(leagues.last(), options));
+        }
+        MDIMain main;
+        main.show();
+        QCOMPARE(Prompts::startFolder(), QDir::homePath());
+        for (const QString& league : leagues) {
+            Prompts::setNextFileName(league);
+            main.action(u"mnuOpen"_s)->trigger();
+        }
+        // The dialog starts beside the league opened last.
+        QCOMPARE(Prompts::shown().last().startPath, dir.filePath(u"Season 4"_s));
+        const auto stored = [] {
+            QSettings onDisk;
+            QStringList keys;
+            for (int i = 1; i <= 4; ++i)
+                keys << onDisk.value(u"RecentLeagues/League%1"_s.arg(i)).toString();
+            return keys;
+        };
+        QCOMPARE(stored(), (QStringList{leagues[4], leagues[3], leagues[2], leagues[1]}));
+        const auto fileMenu = [&] {
+            QStringList items;
+            for (QAction* a : main.findChild<QMenu*>(u"mnuFile"_s)->actions()) {
+                if (a->isVisible())
+                    items << (a->isSeparator() ? u"-"_s : a->text());
+            }
+            // From the separator above the recent leagues on.
+            const auto first = std::find_if(items.cbegin(), items.cend(), [](const QString& i) {
+                return i.startsWith(u"&1 "_s);
+            });
+            return items.mid(first - items.cbegin() - 1);
+        };
+        const QString sep = QDir::separator();
+        const auto shown = [&](int n, int season) {
+            return u"&%1 \u2026%2Season %3%2AccessConvert.mdb"_s.arg(n).arg(sep).arg(season);
+        };
+        QCOMPARE(fileMenu(), (QStringList{u"-"_s, shown(1, 5), shown(2, 4), shown(3, 3),
+                                          shown(4, 2), u"-"_s, u"&Exit"_s}));
+
+        main.action(u"mnuRecentLeague3"_s)->trigger();
+        QCOMPARE(main.leaguePath(), leagues[2]);
+        QCOMPARE(stored(), (QStringList{leagues[2], leagues[4], leagues[3], leagues[1]}));
+        // A league that is gone is refused as File > Open refuses it, and leaves the list.
+        QVERIFY(QFile::remove(leagues[1]));
+        main.action(u"mnuRecentLeague4"_s)->trigger();
+        QVERIFY(TestSupport::messages().value(0).startsWith(u"Error:53 "_s));
+        QCOMPARE(main.leaguePath(), leagues[2]);
+        QCOMPARE(stored(), (QStringList{leagues[2], leagues[4], leagues[3], QString()}));
+        QVERIFY(!main.action(u"mnuRecentLeague4"_s)->isVisible());
+
+        // Only as much of a path as tells the leagues apart.
+        QCOMPARE(MDIMain::recentLeagueCaptions(
+                     {u"/a/x/L.mdb"_s, u"/b/x/L.mdb"_s, u"/b/y/Other & Co.mdb"_s}),
+                 (QStringList{u"&1 %1a%1x%1L.mdb"_s.arg(sep), u"&2 %1b%1x%1L.mdb"_s.arg(sep),
+                              u"&3 \u2026%1y%1Other && Co.mdb"_s.arg(sep)}));
+    }
+
+    // Esc closes the windows the program added and does what Cancel does
+    // in the dialogs.
+    void escapeClosesOrCancels()
+    {
+        QTemporaryDir dir;
+        QVERIFY(!storedLeague(dir, 60).isEmpty());
+        MDIMain main;
+        main.show();
+        QApplication::setActiveWindow(&main);
+        const auto esc = [](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); };
+
+        main.action(u"mnuContents"_s)->trigger();
+        QApplication::setActiveWindow(helpWindow());
+        esc(helpWindow());
+        QVERIFY(!helpWindow() || !helpWindow()->isVisible());
+
+        main.action(u"mnuGlobalEdit"_s)->trigger();
+        auto* edit = main.findChild<QMdiSubWindow*>(u"frmGlobalWindow"_s);
+        edit->findChild<QAbstractButton*>(u"chkPosition_0"_s)->setChecked(true);
+        edit->findChild<QAbstractButton*>(u"cmdOK"_s)->click(); // a backup to restore
+        esc(edit->widget()->focusWidget());
+        QVERIFY(!edit->isVisible() && main.findChild<QMdiSubWindow*>(u"frmGlobalWindow"_s));
+
+        main.action(u"mnuRestoreBackup"_s)->trigger();
+        QPointer<QMdiSubWindow> restore = main.mdiArea()->currentSubWindow();
+        QCOMPARE(restore->objectName(), u"frmRestoreBackupWindow"_s);
+        esc(restore->widget()->focusWidget());
+        QTRY_VERIFY(!restore);
+
+        main.action(u"mnuPlayerTable"_s)->trigger();
+        auto* players = qobject_cast<frmDataGrid*>(main.mdiArea()->currentSubWindow()->widget());
+        players->commands()->find();
+        esc(players->commands()->findDialog()->focusWidget());
+        QVERIFY(!players->commands()->findDialog()->isVisible());
     }
 
     void savedGeometryIsFittedToTheScreen_data()
@@ -595,7 +817,7 @@ private slots:
         });
         QCOMPARE(saveDialog != shown.end(), yes);
         if (yes)
-            QCOMPARE(saveDialog->suggested, dir.filePath(u"nwind (imported).mdb"_s));
+            QCOMPARE(saveDialog->startPath, dir.filePath(u"nwind (imported).mdb"_s));
         const QStringList files =
             QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
         if (save.isEmpty()) {

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 
@@ -22,6 +23,7 @@ QTextBrowser* ensureWindow()
         s_window->setOpenExternalLinks(true);
         s_window->resize(640, 560);
         s_window->setAccessibleName(QStringLiteral("Yardmark '99 Help"));
+        new QShortcut(QKeySequence(Qt::Key_Escape), s_window, s_window.data(), &QWidget::close);
     }
     return s_window;
 }

@@ -3,6 +3,7 @@
 #include "shell/base/Globals.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -23,6 +24,8 @@ struct TestState {
     QList<Shown> shown;
     QStringList problems;
 };
+
+QString s_startFolder;
 
 TestState& test()
 {
@@ -105,12 +108,13 @@ QString input(QWidget* parent, const QString& prompt)
 namespace {
 // The file name a test queued, recording the dialog; nullopt outside tests.
 std::optional<QString> queuedFileName(QWidget* parent, const QString& title,
-                                      const QStringList& filters, const QString& suggested = {})
+                                      const QStringList& filters, const QString& startPath)
 {
     if (!test().enabled)
         return std::nullopt;
-    record({QStringLiteral("file"), title, QMessageBox::NoIcon, {}, filters, nullptr, suggested},
-           parent);
+    Shown shown{QStringLiteral("file"), title, QMessageBox::NoIcon, {}, filters};
+    shown.startPath = startPath;
+    record(shown, parent);
     if (!test().fileNames.isEmpty())
         return test().fileNames.dequeue();
     test().problems << QStringLiteral("unanswered file dialog: ") + title;
@@ -118,26 +122,34 @@ std::optional<QString> queuedFileName(QWidget* parent, const QString& title,
 }
 } // namespace
 
+void setStartFolder(const QString& folder)
+{
+    s_startFolder = folder;
+}
+
+QString startFolder()
+{
+    return s_startFolder.isEmpty() ? QDir::homePath() : s_startFolder;
+}
+
 QString openFileName(QWidget* parent, const QString& title, const QStringList& filters)
 {
-    if (const auto queued = queuedFileName(parent, title, filters))
+    const QString start = startFolder();
+    if (const auto queued = queuedFileName(parent, title, filters, start))
         return *queued;
     QString selected = filters.value(0);
-    return QFileDialog::getOpenFileName(owner(parent), title, QString(),
+    return QFileDialog::getOpenFileName(owner(parent), title, start,
                                         filters.join(QStringLiteral(";;")), &selected);
 }
 
 QString saveFileName(QWidget* parent, const QString& title, const QStringList& filters,
                      const QString& suggested)
 {
-    if (const auto queued = queuedFileName(parent, title, filters, suggested))
+    const QString start = QDir(startFolder()).filePath(suggested);
+    if (const auto queued = queuedFileName(parent, title, filters, start))
         return *queued;
-    QFileDialog dialog(owner(parent), title, QString(), filters.join(QStringLiteral(";;")));
+    QFileDialog dialog(owner(parent), title, start, filters.join(QStringLiteral(";;")));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    if (!suggested.isEmpty()) {
-        dialog.setDirectory(QFileInfo(suggested).absolutePath());
-        dialog.selectFile(QFileInfo(suggested).fileName());
-    }
     // A name typed without an extension gets the first filter's: "view" is
     // saved as "view.csv", and the question about replacing a file is asked
     // about that name.

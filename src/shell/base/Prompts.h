@@ -28,13 +28,19 @@ void showError(QWidget* parent, const QString& message);
 
 // An input box; empty text on Cancel.
 QString input(QWidget* parent, const QString& prompt);
-// An open-file dialog; empty text on Cancel. filters as "desc (pattern)" entries.
+// An open-file dialog, starting in the start folder; empty text on Cancel.
+// filters as "desc (pattern)" entries.
 QString openFileName(QWidget* parent, const QString& title, const QStringList& filters);
 // A save-file dialog (it asks before replacing a file); empty text on Cancel.
-// A name without an extension gets the first filter's. suggested, when given,
-// is the folder and name the dialog opens with.
+// A name without an extension gets the first filter's. suggested: the name
+// (or path) the dialog offers; a bare name is offered in the start folder.
 QString saveFileName(QWidget* parent, const QString& title, const QStringList& filters,
                      const QString& suggested = {});
+
+// Where the file dialogs start: the current league's folder. Empty (the
+// default) starts them in the user's home folder.
+void setStartFolder(const QString& folder);
+QString startFolder();
 
 void beep();
 
@@ -50,7 +56,7 @@ struct Shown {
     QMessageBox::StandardButtons buttons;
     QStringList filters;
     QWidget* owner = nullptr; // the window the box would centre on
-    QString suggested = {};   // the file a save dialog proposed
+    QString startPath = {};   // file dialogs: the folder or file they open at
 };
 void enableTestMode();
 void setNextAnswer(QMessageBox::StandardButton answer);
