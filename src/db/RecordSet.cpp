@@ -69,6 +69,31 @@ Error RecordSet::open(Database& database, const QString& table, Kind kind,
     return {};
 }
 
+Error RecordSet::openRow(Database& database, const QString& table, qint64 key,
+                         std::unique_ptr<RecordSet>* out)
+{
+    if (!database.isOpen())
+        return {NoLeagueFileChosen, QStringLiteral("The league file is not open.")};
+    const QString stored = database.storedTableName(table);
+    if (stored.isEmpty())
+        return {MissingTable, QStringLiteral("The league file has no table \"%1\".").arg(table)};
+    std::unique_ptr<RecordSet> rs(new RecordSet(database, Dynaset));
+    rs->m_table = stored;
+    if (Error e = rs->readFields(stored))
+        return e;
+    if (Error e = rs->checkWritable())
+        return e;
+    Statement exists(database.sqliteHandle(),
+                     QStringLiteral("SELECT 1 FROM ") + quoteIdentifier(stored) +
+                         QStringLiteral(" WHERE ") + rs->m_keyName + QStringLiteral(" = ?"));
+    exists.bind(1, key);
+    if (!exists.next())
+        return exists.error() ? exists.error() : rowVanished();
+    rs->m_keys = {key};
+    *out = std::move(rs);
+    return {};
+}
+
 Error RecordSet::readFields(const QString& table)
 {
     QMap<int, QString> keyParts; // primary key columns by position, for tables without rowid
@@ -431,6 +456,16 @@ Error RecordSet::update(int row, const QHash<int, QVariant>& values, const QVect
     QHash<int, QVariant> stored;
     if (Error e = convertAll(values, &stored))
         return e;
+    return updateStored(row, stored, seen);
+}
+
+Error RecordSet::updateStored(int row, const QHash<int, QVariant>& stored,
+                              const QVector<QVariant>& seen)
+{
+    if (Error e = checkWritable())
+        return e;
+    if (row < 0 || row >= count())
+        return rowVanished();
     if (stored.isEmpty())
         return {};
     QStringList assignments;

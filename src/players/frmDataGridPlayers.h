@@ -2,7 +2,12 @@
 
 #include "grid/frmDataGrid.h"
 
+#include <QPointer>
+#include <QUndoStack>
+
 class QMdiArea;
+class QUndoStack;
+class frmPlayerCard;
 
 // The player grid window: the table grid window over PlayerTable with the 80
 // fixed player columns, no new-row line, no deleting, and a Settings button
@@ -22,6 +27,11 @@ public:
     // league name, is never touched.
     void GetSettings();
     void cmdSettings_Click();
+    // The player card for the current row (context menu, Ctrl+Shift+P, or a
+    // double-click on a record selector); nullptr when it cannot show one.
+    frmPlayerCard* mnuPlayerCard_Click();
+    // The history the card's saves become steps of.
+    void setUndoStack(QUndoStack* stack);
 
 protected:
     void beforeLoad() override;
@@ -31,4 +41,7 @@ private:
     explicit frmDataGridPlayers(const QString& databasePath);
     // FirstName and LastName stay in view while the grid is scrolled right.
     void buildFrozenNames();
+    void addPlayerCardCommand();
+
+    QPointer<QUndoStack> m_undo;
 };
