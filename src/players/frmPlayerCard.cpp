@@ -741,15 +741,11 @@ bool frmPlayerCard::save()
             captions << columns[size_t(c)].caption;
         }
     }
-    const QPointer<frmPlayerCard> card(this);
-    const QPointer<frmDataGridPlayers> grid(m_grid);
-    auto* edit = new PlayerCardEdit(m_db->path(), m_key, m_readRow, values, captions, playerName(),
-                                    [card, grid](qint64 rowid) {
-                                        if (grid)
-                                            grid->model()->rowWrittenElsewhere(rowid);
-                                        if (card)
-                                            card->rowWritten(rowid);
-                                    });
+    // The windows open when the step is undone or redone, which may be
+    // others than those open now.
+    auto* edit =
+        new PlayerCardEdit(m_db->path(), m_key, m_readRow, values, captions, playerName(),
+                           [path = m_db->path()](qint64 rowid) { rowWritten(path, rowid); });
     if (db::Error e = PlayerCardEdit::save(m_undo, edit)) {
         reportSaveError(e);
         return false;
@@ -772,12 +768,16 @@ void frmPlayerCard::reportSaveError(const db::Error& e)
     }
 }
 
-void frmPlayerCard::rowWritten(qint64 key)
+void frmPlayerCard::rowWritten(const QString& leaguePath, qint64 key)
 {
-    // An undo or redo of a step of this player; values being edited keep
-    // what they read, to be checked when saved.
-    if (key == m_key && !hasChanges())
-        showPlayer(key);
+    frmDataGridPlayers* grid = frmDataGridPlayers::instance();
+    if (grid && grid->Data1()->databaseName() == leaguePath)
+        grid->model()->rowWrittenElsewhere(key);
+    // Values being edited keep what they read, to be checked when saved.
+    frmPlayerCard* card = s_card;
+    if (card && card->m_db && card->m_db->path() == leaguePath && card->m_key == key &&
+        !card->hasChanges())
+        card->showPlayer(key);
 }
 
 void frmPlayerCard::cmdRevert_Click()

@@ -83,7 +83,8 @@ private:
     int gridRow() const;
     void moveGridTo(int row);
     void gridRowChanged();
-    void rowWritten(qint64 key);
+    // A step of the history wrote this row: the player windows show it anew.
+    static void rowWritten(const QString& leaguePath, qint64 key);
 
     db::Error readPlayer(qint64 key);
     bool showPlayer(qint64 key);
