@@ -100,7 +100,8 @@ QString textOf(const QVariant& value)
     if (value.typeId() == QMetaType::QByteArray)
         return u"(%1 bytes)"_s.arg(value.toByteArray().size());
     QString text = value.toString();
-    if (value.typeId() == QMetaType::Double && !text.contains(QRegularExpression(u"[.eEni]"_s)))
+    static const QRegularExpression pointOrWord(u"[.eEni]"_s); // 1.5, 1e+20, nan, inf
+    if (value.typeId() == QMetaType::Double && !text.contains(pointOrWord))
         text += u".0"_s;
     return text;
 }
@@ -282,7 +283,7 @@ QWidget* frmPlayerCard::buildIdentity()
         connect(edit, &QLineEdit::editingFinished, this, [this, edit, c] {
             if (edit->isModified()) {
                 edit->setModified(false);
-                valueTyped(c, edit->text());
+                typeValue(c, edit->text());
             }
         });
         const int row = c / IdentityPairsPerRow;
@@ -351,7 +352,7 @@ QWidget* frmPlayerCard::buildRatings()
     connect(m_table, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         const QVariant column = item->data(Qt::UserRole);
         if (!m_filling && column.isValid())
-            valueTyped(column.toInt(), item->text());
+            typeValue(column.toInt(), item->text());
     });
     auto* chart = new QChart;
     chart->setObjectName(u"chtRatingsChart"_s);
@@ -682,11 +683,6 @@ void frmPlayerCard::updateButtons()
 
 void frmPlayerCard::typeValue(int column, const QString& text)
 {
-    valueTyped(column, text);
-}
-
-void frmPlayerCard::valueTyped(int column, const QString& text)
-{
     if (!m_row) {
         showValue(column);
         return;
@@ -717,7 +713,7 @@ void frmPlayerCard::finishTyping()
         edit->setModified(false);
         const int column = int(std::find(m_edits.begin(), m_edits.end(), edit) - m_edits.begin());
         if (column < PlayerFixedColumnCount)
-            valueTyped(column, edit->text());
+            typeValue(column, edit->text());
     }
     m_table->finishEditing();
 }

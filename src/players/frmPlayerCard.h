@@ -54,7 +54,9 @@ public:
     bool hasChanges() const { return !m_changes.isEmpty(); }
     // The shown text of a player column (0..79, the grid's columns).
     QString shownText(int column) const;
-    // Types text into a player column's box, as a user finishing an edit.
+    // Text typed into a player column's box, as its editor hands it over:
+    // converted to what the field stores, marked when it differs from what
+    // was read; refused with a message when it does not fit.
     void typeValue(int column, const QString& text);
 
     void cmdPrevious_Click();
@@ -100,7 +102,6 @@ private:
 
     // Hands a typed but not yet entered value to the card.
     void finishTyping();
-    void valueTyped(int column, const QString& text);
     // Before the card shows another player or closes: asks about changed
     // values and saves or drops them. False when a wanted save failed.
     bool leavePlayer();

@@ -355,7 +355,11 @@ private slots:
 
         card->typeValue(column("RATING1"), u"60"_s); // text retyped: a number now
         card->typeValue(column("RATING_POT4"), u"77"_s);
-        card->typeValue(column("Weight"), u"250"_s);
+        auto* weight = card->findChild<QLineEdit*>(u"txtWeight"_s);
+        weight->setFocus();
+        weight->selectAll();
+        QTest::keyClicks(weight, u"250"_s);
+        QTest::keyClick(weight, Qt::Key_Return);
         card->typeValue(column("RATING2"), u"45.5"_s); // as shown: untouched, stays real
         card->typeValue(column("RATING5"), u"abc"_s);  // refused, after the editor has gone
         QCOMPARE(TestSupport::messages(), QStringList());
