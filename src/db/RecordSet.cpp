@@ -86,6 +86,24 @@ Error RecordSet::openKeys(Database& database, const QString& table, const QList<
     return {};
 }
 
+Error RecordSet::openRow(Database& database, const QString& table, qint64 key,
+                         std::unique_ptr<RecordSet>* out)
+{
+    if (!database.isOpen())
+        return {NoLeagueFileChosen, QStringLiteral("The league file is not open.")};
+    std::unique_ptr<RecordSet> rs;
+    if (Error e = openKeys(database, table, {key}, &rs))
+        return e;
+    Statement exists(database.sqliteHandle(),
+                     QStringLiteral("SELECT 1 FROM ") + quoteIdentifier(rs->m_table) +
+                         QStringLiteral(" WHERE ") + rs->m_keyName + QStringLiteral(" = ?"));
+    exists.bind(1, key);
+    if (!exists.next())
+        return exists.error() ? exists.error() : rowVanished();
+    *out = std::move(rs);
+    return {};
+}
+
 Error RecordSet::readFields(const QString& table)
 {
     QMap<int, QString> keyParts; // primary key columns by position, for tables without rowid
@@ -516,6 +534,12 @@ Error RecordSet::updateStored(int row, const QHash<int, QVariant>& values,
         seen[it.key()] = it.value();
     }
     return writeStored(row, values, seen, expected.keys());
+}
+
+Error RecordSet::updateStored(int row, const QHash<int, QVariant>& stored,
+                              const QVector<QVariant>& seen)
+{
+    return writeStored(row, stored, seen, {});
 }
 
 Error RecordSet::writeStored(int row, const QHash<int, QVariant>& stored,

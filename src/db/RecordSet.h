@@ -82,6 +82,11 @@ public:
     // Re-reads the keys with the same filters and sort. On error the record
     // set keeps its previous rows.
     Error requery();
+    // A record set over the one row of table whose key is key, for a window
+    // that shows and writes one row at a time without reading every key.
+    // RowVanished when no row has that key any more.
+    static Error openRow(Database& database, const QString& table, qint64 key,
+                         std::unique_ptr<RecordSet>* out);
 
     Kind kind() const { return m_kind; }
     QString table() const { return m_table; } // as the file spells it
@@ -106,8 +111,11 @@ public:
     // Every row of the table, whatever the filters: read from the file.
     Error countTableRows(qint64* rows) const;
     qint64 key(int row) const { return m_keys.at(row); }
-    // The row that holds key, or -1.
+    // The row that has this key; -1 when none.
     int rowOfKey(qint64 key) const { return int(m_keys.indexOf(key)); }
+    // Drops the cached values of the row, so the next read sees the file:
+    // for a row another window wrote.
+    void forgetRow(int row) { forgetPageOf(row); }
     // The stored value; reads the row's page when it is not cached. A row
     // that has vanished from the file reads as null values.
     QVariant value(int row, int field);
@@ -165,6 +173,9 @@ public:
     // fields in expected still hold those values (the others may differ).
     Error updateStored(int row, const QHash<int, QVariant>& values,
                        const QHash<int, QVariant>& expected);
+    // The same guarded write checking every field against seen (a whole row
+    // as read), of values already in stored form.
+    Error updateStored(int row, const QHash<int, QVariant>& stored, const QVector<QVariant>& seen);
     // Inserts a row with the given fields and appends the key SQLite returns
     // for it at the end.
     Error insert(const QHash<int, QVariant>& values);

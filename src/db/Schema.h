@@ -23,7 +23,12 @@ struct Rating {
     QString shortName; // "SP", ... "YF"
     QString attribute; // "Speed", ... ; empty for the shown-only 25..30
 };
-const Rating& rating(int number);    // 1-based
+const Rating& rating(int number); // 1-based
+// The edited ratings by number, in the order the global edit dialog lays
+// them out (three rows of eight, left to right); the player card lists them
+// in the same order.
+inline constexpr std::array<int, EditableRatingCount> EditOrder = {
+    1, 2, 3, 24, 23, 21, 20, 22, 4, 5, 8, 19, 17, 14, 18, 15, 9, 10, 12, 16, 13, 11, 7, 6};
 QString actualColumn(int number);    // "RATING7"
 QString potentialColumn(int number); // "RATING_POT7"
 

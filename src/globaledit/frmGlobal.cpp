@@ -30,10 +30,10 @@
 
 namespace {
 
-// The "Ratings %" frame, three rows of eight columns, left to right. The
-// names and tooltips are the dialog's own, odd spellings included.
+// The "Ratings %" frame, three rows of eight columns, left to right, for the
+// ratings of db::schema::EditOrder. The names and tooltips are the dialog's
+// own, odd spellings included.
 struct RatingColumn {
-    int rating;
     const char* label;
     const char* actualBox;
     const char* actualTip;
@@ -43,32 +43,33 @@ struct RatingColumn {
 
 constexpr int RatingColumnsPerRow = 8;
 constexpr RatingColumn RatingColumns[] = {
-    {1, "lblSP", "txtSP", "Actual Speed", "txtP_SP", "Potential Speed"},
-    {2, "lblAG", "txtAG", "Actual Agility", "txtP_AG", "Potential Agility"},
-    {3, "lblVT", "txtVT", "Actual Vertical Jump", "txtP_VT", "Potentila Vertical Jump"},
-    {24, "lblFA", "txtFA", "Actual Fatigue", "txtP_FA", "Potential Fatigue"},
-    {23, "lblDU", "txtDU", "Actual Durability", "txtP_DU", "Potential Durability"},
-    {21, "lblDI", "txtDI", "Actual Disipline", "txtP_DI", "Potential Disipline"},
-    {20, "lblRE", "txtRE", "Actual Reading", "txtP_RE", "Potential Reading"},
-    {22, "lblPM", "txtPM", "Actual Playmaking", "txtP_PM", "Potential Playmaking"},
-    {4, "lblAS", "txtAS", "Actual Arm Strength", "txtP_AS", "Potential Arm Strength"},
-    {5, "lblTA", "txtTA", "Actual Throw Accuracy", "txtP_TA", "Potential Throw Accuracy"},
-    {8, "lblSC", "txtSC", "Actual Scrambling", "txtP_SC", "Potential Scrambling"},
-    {19, "lblAW", "txtAW", "Actual Awareness", "txtP_AW", "Potential Awareness"},
-    {17, "lblBC", "txtBC", "Actual Ball Carrying", "txtP_BC", "Potential Ball Carrying"},
-    {14, "lblBT", "txtBT", "Actual Break Tackle", "txtP_BT", "Potential Break Tackle"},
-    {18, "lblBI", "txtVI", "Actual Vision", "txtp_VI", "Potential Vision"},
-    {15, "lblCA", "txtCA", "Actual Catching", "txtP_CA", "Potential Catching"},
-    {9, "lblPB", "txtPB", "Actual Pass Blocking", "txtP_PB", "potential Pass Blocking"},
-    {10, "lblRB", "txtRB", "Actual Run Blocking", "txtP_RB", "Potential Run blocking"},
-    {12, "lblPR", "txtPR", "Actual Pass Rushing", "txtP_PR", "Potential Pas Rushing"},
-    {16, "lblPD", "txtPD", "Actual Pass Defense", "txtP_PD", "Potential Pass Defense"},
-    {13, "lblTK", "txtTK", "Actual Tackling", "txtP_TK", "Potential Tackling"},
-    {11, "lblRD", "txtRD", "Actual Run Defense", "txtP_RD", "Potential Run Defense"},
-    {7, "lblKA", "txtKA", "Actual Kick Accuracy", "txtP_KA", "Potential Kick Accuracy"},
-    {6, "lblKD", "txtKD", "Actual Kick Distance", "txtP_KD", "Potential Kick Distance"},
+    {"lblSP", "txtSP", "Actual Speed", "txtP_SP", "Potential Speed"},
+    {"lblAG", "txtAG", "Actual Agility", "txtP_AG", "Potential Agility"},
+    {"lblVT", "txtVT", "Actual Vertical Jump", "txtP_VT", "Potentila Vertical Jump"},
+    {"lblFA", "txtFA", "Actual Fatigue", "txtP_FA", "Potential Fatigue"},
+    {"lblDU", "txtDU", "Actual Durability", "txtP_DU", "Potential Durability"},
+    {"lblDI", "txtDI", "Actual Disipline", "txtP_DI", "Potential Disipline"},
+    {"lblRE", "txtRE", "Actual Reading", "txtP_RE", "Potential Reading"},
+    {"lblPM", "txtPM", "Actual Playmaking", "txtP_PM", "Potential Playmaking"},
+    {"lblAS", "txtAS", "Actual Arm Strength", "txtP_AS", "Potential Arm Strength"},
+    {"lblTA", "txtTA", "Actual Throw Accuracy", "txtP_TA", "Potential Throw Accuracy"},
+    {"lblSC", "txtSC", "Actual Scrambling", "txtP_SC", "Potential Scrambling"},
+    {"lblAW", "txtAW", "Actual Awareness", "txtP_AW", "Potential Awareness"},
+    {"lblBC", "txtBC", "Actual Ball Carrying", "txtP_BC", "Potential Ball Carrying"},
+    {"lblBT", "txtBT", "Actual Break Tackle", "txtP_BT", "Potential Break Tackle"},
+    {"lblBI", "txtVI", "Actual Vision", "txtp_VI", "Potential Vision"},
+    {"lblCA", "txtCA", "Actual Catching", "txtP_CA", "Potential Catching"},
+    {"lblPB", "txtPB", "Actual Pass Blocking", "txtP_PB", "potential Pass Blocking"},
+    {"lblRB", "txtRB", "Actual Run Blocking", "txtP_RB", "Potential Run blocking"},
+    {"lblPR", "txtPR", "Actual Pass Rushing", "txtP_PR", "Potential Pas Rushing"},
+    {"lblPD", "txtPD", "Actual Pass Defense", "txtP_PD", "Potential Pass Defense"},
+    {"lblTK", "txtTK", "Actual Tackling", "txtP_TK", "Potential Tackling"},
+    {"lblRD", "txtRD", "Actual Run Defense", "txtP_RD", "Potential Run Defense"},
+    {"lblKA", "txtKA", "Actual Kick Accuracy", "txtP_KA", "Potential Kick Accuracy"},
+    {"lblKD", "txtKD", "Actual Kick Distance", "txtP_KD", "Potential Kick Distance"},
 };
 static_assert(std::size(RatingColumns) == globaledit::EditedRatingCount);
+static_assert(std::size(RatingColumns) == db::schema::EditOrder.size());
 
 constexpr int PositionsPerRow = 5;
 
@@ -241,7 +242,8 @@ QGroupBox* frmGlobal::buildRatingFrame()
     for (const RatingColumn& c : RatingColumns) {
         const int row = 3 * (column / RatingColumnsPerRow);
         const int x = column % RatingColumnsPerRow;
-        const QString caption = db::schema::rating(c.rating).shortName + QLatin1Char(':');
+        const int rating = db::schema::EditOrder[size_t(column)];
+        const QString caption = db::schema::rating(rating).shortName + QLatin1Char(':');
         QLabel* label = addLabel(frame, c.label, caption);
         QLineEdit* actual = addBox(frame, c.actualBox, QStringLiteral("0"), name(c.actualTip));
         QLineEdit* potential =
@@ -252,7 +254,7 @@ QGroupBox* frmGlobal::buildRatingFrame()
         grid->addWidget(label, row, x);
         grid->addWidget(actual, row + 1, x);
         grid->addWidget(potential, row + 2, x);
-        m_ratings.push_back({c.rating, actual, potential});
+        m_ratings.push_back({rating, actual, potential});
         ++column;
     }
     return frame;
@@ -374,14 +376,6 @@ void frmGlobal::keyPressEvent(QKeyEvent* event)
         return;
     }
     QWidget::keyPressEvent(event);
-}
-
-std::array<int, globaledit::EditedRatingCount> frmGlobal::ratingOrder()
-{
-    std::array<int, globaledit::EditedRatingCount> order{};
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = RatingColumns[i].rating;
-    return order;
 }
 
 void frmGlobal::closeEvent(QCloseEvent* event)

@@ -47,9 +47,6 @@ public:
     QString posName() const { return PosName; }
     // The whole dialog, unscrolled.
     QSize sizeHint() const override;
-    // The rating numbers in the order the "Ratings %" frame shows them, the
-    // order every list of ratings follows.
-    static std::array<int, globaledit::EditedRatingCount> ratingOrder();
 
 signals:
     // OK changed the league: what it changed, for the main window's status.

@@ -1,5 +1,7 @@
 #include "globaledit/frmPreview.h"
 
+#include "db/Schema.h"
+
 #include "globaledit/GlobalEditCommand.h"
 #include "globaledit/frmGlobal.h"
 #include "shell/base/Prompts.h"
@@ -107,7 +109,7 @@ frmPreview::frmPreview(QWidget* parent) : QWidget(parent)
 
     // The ratings in the order the Global Edit dialog lists them.
     cboRating = addPicker(this, "cboRating", QStringLiteral("Chart rating"), {});
-    for (const int n : frmGlobal::ratingOrder())
+    for (const int n : db::schema::EditOrder)
         cboRating->addItem(db::schema::rating(n).shortName, n);
     cboSide = addPicker(this, "cboSide", QStringLiteral("Actual or potential"), sideNames());
     connect(cboRating, &QComboBox::currentIndexChanged, this, &frmPreview::drawChart);
@@ -297,7 +299,7 @@ void frmPreview::fillRatings()
 {
     grdRatings->setRowCount(globaledit::EditedRatingCount);
     int row = 0;
-    for (const int n : frmGlobal::ratingOrder()) {
+    for (const int n : db::schema::EditOrder) {
         const RatingFigures& a = m_shown.figures(n, RatingSide::Actual);
         const RatingFigures& p = m_shown.figures(n, RatingSide::Potential);
         setRow(grdRatings, row++,

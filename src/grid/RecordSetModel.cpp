@@ -323,6 +323,15 @@ db::Error RecordSetModel::commitPendingEdit()
     return {};
 }
 
+void RecordSetModel::rowWrittenElsewhere(qint64 key)
+{
+    const int row = m_rs ? m_rs->rowOfKey(key) : -1;
+    if (row < 0)
+        return;
+    m_rs->forgetRow(row);
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
 db::Error RecordSetModel::deleteRows(QList<int> rows)
 {
     rows.removeIf([this](int row) { return !isRecordRow(row); });

@@ -68,6 +68,9 @@ public:
     // row stays in edit, unchanged.
     db::Error commitPendingEdit();
     void discardPendingEdit();
+    // Another window wrote the row with this key: show it as the file now
+    // holds it. A pending edit of it stays, to be checked when written.
+    void rowWrittenElsewhere(qint64 key);
 
     // Deletes whole rows after beforeDelete; a cancelled delete deletes nothing.
     db::Error deleteRows(QList<int> rows);

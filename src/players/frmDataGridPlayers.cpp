@@ -2,11 +2,16 @@
 
 #include "grid/DataGridView.h"
 #include "grid/FrozenColumns.h"
+#include "grid/GridCommands.h"
 #include "players/PlayerColumns.h"
+#include "players/frmPlayerCard.h"
 #include "players/frmPlayerSettings.h"
 
+#include <QAction>
+#include <QHeaderView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <vector>
@@ -34,6 +39,35 @@ frmDataGridPlayers::frmDataGridPlayers(const QString& databasePath)
         addStripButton(QStringLiteral("cmdSettings"), QStringLiteral("&Settings"), 5880, 1437);
     connect(settings, &QPushButton::clicked, this, &frmDataGridPlayers::cmdSettings_Click);
     buildFrozenNames();
+    addPlayerCardCommand();
+}
+
+void frmDataGridPlayers::addPlayerCardCommand()
+{
+    QMenu* menu = commands()->menu();
+    auto* card = new QAction(QStringLiteral("&Player Card\u2026"), menu);
+    card->setObjectName(QStringLiteral("mnuPlayerCard"));
+    card->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    card->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(card, &QAction::triggered, this, &frmDataGridPlayers::mnuPlayerCard_Click);
+    menu->insertAction(menu->actions().value(0), card);
+    menu->insertSeparator(menu->actions().value(1));
+    grdDataGrid()->addAction(card);
+    connect(grdDataGrid()->verticalHeader(), &QHeaderView::sectionDoubleClicked, this,
+            [this](int row) {
+                grdDataGrid()->setCurrentIndex(model()->index(row, 0));
+                mnuPlayerCard_Click();
+            });
+}
+
+frmPlayerCard* frmDataGridPlayers::mnuPlayerCard_Click()
+{
+    frmPlayerCard* card = frmPlayerCard::showFor(this);
+    // The card's saves become steps of the history as the grid's own do.
+    if (card)
+        connect(card, &frmPlayerCard::rowsWritten, this, &frmDataGrid::rowsWritten,
+                Qt::UniqueConnection);
+    return card;
 }
 
 void frmDataGridPlayers::buildFrozenNames()

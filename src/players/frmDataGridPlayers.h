@@ -2,7 +2,10 @@
 
 #include "grid/frmDataGrid.h"
 
+#include <QPointer>
+
 class QMdiArea;
+class frmPlayerCard;
 
 // The player grid window: the table grid window over PlayerTable with the 80
 // fixed player columns, no new-row line, no deleting, and a Settings button
@@ -22,6 +25,9 @@ public:
     // league name, is never touched.
     void GetSettings();
     void cmdSettings_Click();
+    // The player card for the current row (context menu, Ctrl+Shift+P, or a
+    // double-click on a record selector); nullptr when it cannot show one.
+    frmPlayerCard* mnuPlayerCard_Click();
 
 protected:
     void beforeLoad() override;
@@ -31,4 +37,5 @@ private:
     explicit frmDataGridPlayers(const QString& databasePath);
     // FirstName and LastName stay in view while the grid is scrolled right.
     void buildFrozenNames();
+    void addPlayerCardCommand();
 };

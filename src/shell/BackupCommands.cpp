@@ -2,6 +2,7 @@
 #include "backups/Backups.h"
 #include "db/Database.h"
 #include "grid/frmDataGrid.h"
+#include "players/frmPlayerCard.h"
 #include "shell/LeagueHistory.h"
 #include "shell/MDIMain.h"
 #include "shell/base/EditingWindow.h"
@@ -65,6 +66,7 @@ void MDIMain::refreshGrids(const QString& league)
             grid && sameLeagueFile(grid->leaguePath(), league))
             grid->cmdRefresh_Click();
     }
+    frmPlayerCard::leagueChanged(league);
 }
 
 void MDIMain::mnuUndo_Click()

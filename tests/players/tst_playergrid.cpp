@@ -10,6 +10,7 @@
 #include "leaguegen/LeagueGenerator.h"
 #include "players/PlayerColumns.h"
 #include "players/frmDataGridPlayers.h"
+#include "players/frmPlayerCard.h"
 #include "players/frmPlayerSettings.h"
 #include "shell/MDIMain.h"
 #include "shell/base/ContextIDs.h"
@@ -20,13 +21,19 @@
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
 #include <QSettings>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTimer>
+#include <QUndoStack>
+#include <QValueAxis>
+#include <QtCharts/QChartView>
 #include <QtTest>
 #include <functional>
 #include <memory>
@@ -76,6 +83,37 @@ QStringList sqlValues(const QString& path, const QString& sql, const QVariantLis
         });
     return error ? QStringList{error.message()} : values;
 }
+
+// The row as the file stores it, type included: quote() writes text quoted,
+// reals with a point, blobs as X'..' and NULL.
+QStringList storedRow(const QString& path, qint64 key)
+{
+    QStringList quoted;
+    for (const QString& field : db::schema::playerColumns())
+        quoted << u"quote("_s + field + u')';
+    return sqlValues(
+        path, u"SELECT "_s + quoted.join(u", "_s) + u" FROM PlayerTable WHERE rowid = ?"_s, {key});
+}
+
+// What the card shows for a player column: its box, or its cell in the
+// ratings table.
+QString cardText(const frmPlayerCard* card, int column)
+{
+    if (column < db::schema::PlayerFixedColumnCount)
+        return card->findChild<QLineEdit*>(u"txt"_s + db::schema::playerColumns()[column])->text();
+    const auto* table = card->findChild<QTableWidget*>(u"tblRatings"_s);
+    const int rating = (column - db::schema::PlayerFixedColumnCount) / 2 + 1;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        if (table->item(row, 1)->text() == db::schema::rating(rating).shortName)
+            return table->item(row, 2 + column % 2)->text();
+    }
+    return u"<no cell>"_s;
+}
+
+int column(const char* field)
+{
+    return db::schema::playerColumnIndex(QLatin1String(field));
+}
 } // namespace
 
 class tst_PlayerGrid : public QObject
@@ -91,6 +129,26 @@ class tst_PlayerGrid : public QObject
     {
         m_main->action(u"mnuPlayerTable"_s)->trigger();
         return frmDataGridPlayers::instance();
+    }
+
+    // A copy of the league, so writes do not leak into the other tests.
+    QString leagueCopy(const QString& name)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile::remove(path);
+        return QFile::copy(m_league, path) ? path : QString();
+    }
+
+    // The player grid on the league at path, and the card for its row.
+    frmPlayerCard* openCard(const QString& path, int row = 0)
+    {
+        m_main->setLeaguePath(path);
+        frmDataGridPlayers* window = openThroughMenu();
+        if (!window)
+            return nullptr;
+        window->grdDataGrid()->setCurrentIndex(window->model()->index(row, 1));
+        window->findChild<QAction*>(u"mnuPlayerCard"_s)->trigger();
+        return frmPlayerCard::instance();
     }
 
     void withSettingsDialog(frmDataGridPlayers* window,
@@ -142,11 +200,17 @@ private slots:
         TestSupport::clearSettings();
         m_main = std::make_unique<MDIMain>();
         m_main->show();
+        QApplication::setActiveWindow(m_main.get()); // keyboard shortcuts need an active window
+        QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
         m_main->setLeaguePath(m_league);
     }
 
     void cleanup()
     {
+        if (frmPlayerCard* card = frmPlayerCard::instance()) {
+            card->cmdRevert_Click();
+            card->cmdClose_Click();
+        }
         if (frmDataGridPlayers* window = frmDataGridPlayers::instance()) {
             window->model()->discardPendingEdit();
             window->cmdClose_Click();
@@ -186,6 +250,280 @@ private slots:
         QCOMPARE(sqlValues(m_league, u"SELECT count(*) FROM PlayerTable"_s),
                  QStringList{QString::number(Players)});
         QVERIFY(Prompts::shown().isEmpty());
+    }
+
+    // The card shows each value exactly as stored, odd storage types too,
+    // and who the player is.
+    void cardShowsStoredValues_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("stored"); // an SQL expression
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("label"); // a heading label, and what it says
+        QTest::addColumn<QString>("says");
+        QTest::newRow("text rating")
+            << u"RATING1"_s << u"'fast'"_s << u"fast"_s << QString() << QString();
+        QTest::newRow("real rating")
+            << u"RATING_POT2"_s << u"45.5"_s << u"45.5"_s << QString() << QString();
+        QTest::newRow("null rating")
+            << u"RATING3"_s << u"NULL"_s << QString() << QString() << QString();
+        QTest::newRow("above 99") << u"RATING4"_s << u"150"_s << u"150"_s << QString() << QString();
+        QTest::newRow("below 0") << u"RATING_POT24"_s << u"-7"_s << u"-7"_s << QString()
+                                 << QString();
+        QTest::newRow("binary") << u"RATING6"_s << u"X'0102'"_s << u"(2 bytes)"_s << QString()
+                                << QString();
+        QTest::newRow("shown-only rating")
+            << u"RATING25"_s << u"33"_s << u"33"_s << QString() << QString();
+        QTest::newRow("real weight")
+            << u"Weight"_s << u"201.25"_s << u"201.25"_s << QString() << QString();
+        QTest::newRow("spaces kept")
+            << u"FirstName"_s << u"' Jo '"_s << u" Jo "_s << u"lblPlayerName"_s
+            << u"Jo "_s + sqlValues(m_league, u"SELECT LastName FROM PlayerTable WHERE rowid = 1"_s)
+                              .value(0);
+        QTest::newRow("position") << u"CurrentPos"_s << u"3"_s << u"3"_s << u"lblPosition"_s
+                                  << u"Position: WR"_s;
+        QTest::newRow("position out of range")
+            << u"CurrentPos"_s << u"15"_s << u"15"_s << u"lblPosition"_s << u"Position: 15"_s;
+        QTest::newRow("position as text")
+            << u"CurrentPos"_s << u"'QB?'"_s << u"QB?"_s << u"lblPosition"_s << u"Position: QB?"_s;
+        QTest::newRow("team")
+            << u"TeamId"_s << u"(SELECT min(TeamID) FROM Team)"_s
+            << sqlValues(m_league, u"SELECT min(TeamID) FROM Team"_s).value(0) << u"lblTeam"_s
+            << u"Team: "_s +
+                   sqlValues(m_league, u"SELECT TeamName FROM Team ORDER BY TeamID LIMIT 1"_s)
+                       .value(0);
+        QTest::newRow("no such team")
+            << u"TeamId"_s << u"9999"_s << u"9999"_s << u"lblTeam"_s << u"Team: 9999"_s;
+    }
+
+    void cardShowsStoredValues()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, stored);
+        QFETCH(QString, label);
+        const QString path = leagueCopy(u"odd.sqlite"_s);
+        sqlValues(path, u"UPDATE PlayerTable SET %1 = %2 WHERE rowid = 1"_s.arg(field, stored));
+        frmPlayerCard* card = openCard(path);
+        QVERIFY(card);
+        QCOMPARE(card->playerKey(), 1);
+        QTEST(cardText(card, db::schema::playerColumnIndex(field)), "shown");
+        if (!label.isEmpty())
+            QTEST(card->findChild<QLabel*>(label)->text(), "says");
+        // Every other value too, as the file has it.
+        const QStringList file = storedRow(path, 1);
+        for (int c = 0; c < db::schema::PlayerColumnCount; ++c) {
+            QString expected = file[c];
+            if (expected.startsWith(u'\''))
+                expected = expected.mid(1, expected.size() - 2).replace(u"''"_s, u"'"_s);
+            else if (expected == u"NULL"_s)
+                expected.clear();
+            else if (expected.startsWith(u"X'"_s))
+                expected = u"(%1 bytes)"_s.arg((expected.size() - 3) / 2);
+            QCOMPARE(cardText(card, c), expected);
+        }
+        // The chart's scale holds every bar: nothing is clamped.
+        auto* axis = qobject_cast<QValueAxis*>(
+            card->findChild<QChartView*>(u"chtRatings"_s)->chart()->axes(Qt::Horizontal).first());
+        QVERIFY(axis->min() <= -7 || field != u"RATING_POT24"_s);
+        QVERIFY(axis->max() >= 150 || field != u"RATING4"_s);
+        QCOMPARE(card->windowTitle(), u"Player Card - "_s +
+                                          card->findChild<QLabel*>(u"lblPlayerName"_s)->text() +
+                                          u"[*]"_s);
+    }
+
+    // A save writes exactly the edited cells, as one step of the history;
+    // Edit > Undo and Redo put back each side exactly.
+    void cardSaveWritesExactlyTheEditedCells()
+    {
+        const QString path = leagueCopy(u"save.sqlite"_s);
+        sqlValues(path, u"UPDATE PlayerTable SET RATING1 = 'fast', RATING2 = 45.5, RATING3 = NULL,"
+                        u" FirstName = 'Jo', LastName = 'Walker' WHERE rowid = 1"_s);
+        frmPlayerCard* card = openCard(path);
+        QVERIFY(card);
+        const QStringList before = storedRow(path, 1);
+
+        card->typeValue(column("RATING1"), u"60"_s); // text retyped: a number now
+        card->typeValue(column("RATING_POT4"), u"77"_s);
+        auto* weight = card->findChild<QLineEdit*>(u"txtWeight"_s);
+        weight->setFocus();
+        weight->selectAll();
+        QTest::keyClicks(weight, u"250"_s);
+        QTest::keyClick(weight, Qt::Key_Return);
+        card->typeValue(column("RATING2"), u"45.5"_s); // as shown: untouched, stays real
+        card->typeValue(column("RATING5"), u"abc"_s);  // refused, after the editor has gone
+        QCOMPARE(TestSupport::messages(), QStringList());
+        QTRY_COMPARE(TestSupport::messages().size(), 1);
+        QVERIFY(TestSupport::messages()[0].startsWith(u"Error:1009 "_s));
+        QVERIFY(card->isWindowModified());
+        QCOMPARE(storedRow(path, 1), before); // nothing is written before Save
+
+        card->findChild<QPushButton*>(u"cmdSave"_s)->click();
+        QStringList after = before;
+        after[column("RATING1")] = u"60"_s;
+        after[column("RATING_POT4")] = u"77"_s;
+        after[column("Weight")] = u"250"_s;
+        QCOMPARE(storedRow(path, 1), after);
+        QCOMPARE(Prompts::shown().size(), 1);
+        QVERIFY(!card->hasChanges() && !card->isWindowModified());
+        QCOMPARE(frmDataGridPlayers::instance()->model()->index(0, column("RATING_POT4")).data(),
+                 77);
+
+        QUndoStack* stack = m_main->undoStack();
+        QCOMPARE(stack->count(), 1);
+        QCOMPARE(stack->text(0), u"Change of Weight, SP, AS_P for Jo Walker"_s);
+        m_main->action(u"mnuUndoGlobalEdit"_s)->trigger();
+        QCOMPARE(storedRow(path, 1), before);
+        QCOMPARE(cardText(card, column("RATING1")), u"fast"_s);
+        QCOMPARE(frmDataGridPlayers::instance()->model()->index(0, column("RATING1")).data(),
+                 u"fast"_s);
+        m_main->action(u"mnuRedo"_s)->trigger();
+        QCOMPARE(storedRow(path, 1), after);
+        QCOMPARE(cardText(card, column("RATING1")), u"60"_s);
+        QCOMPARE(Prompts::shown().size(), 1);
+    }
+
+    // A save, or an undo, after another program changed the row writes
+    // nothing and says so in the grid's words; a refused undo stays in the
+    // history.
+    void cardWritesNothingOverAnotherProgram_data()
+    {
+        QTest::addColumn<QString>("other");
+        QTest::addColumn<bool>("undo"); // the other program acts after the save; Undo is refused
+        QTest::newRow("changed")
+            << u"UPDATE PlayerTable SET RATING5 = 1 + coalesce(RATING5, 0) WHERE rowid = 1"_s
+            << false;
+        QTest::newRow("removed") << u"DELETE FROM PlayerTable WHERE rowid = 1"_s << false;
+        QTest::newRow("refilled")
+            << u"DELETE FROM PlayerTable WHERE rowid = 1; INSERT INTO PlayerTable (rowid, FirstName) VALUES (1, 'Other')"_s
+            << false;
+        // Undo checks the fields the save wrote; another field may change.
+        QTest::newRow("undo after a change")
+            << u"UPDATE PlayerTable SET Height = 1 + Height, RATING1 = 13 WHERE rowid = 1"_s
+            << true;
+    }
+
+    void cardWritesNothingOverAnotherProgram()
+    {
+        QFETCH(QString, other);
+        QFETCH(bool, undo);
+        const QString path = leagueCopy(u"other.sqlite"_s);
+        frmPlayerCard* card = openCard(path);
+        QVERIFY(card);
+        card->typeValue(column("RATING1"), u"12"_s);
+        if (undo)
+            card->cmdSave_Click();
+        for (const QString& statement : other.split(u"; "_s))
+            sqlValues(path, statement);
+        const QStringList theirs = storedRow(path, 1);
+        if (undo)
+            m_main->action(u"mnuUndoGlobalEdit"_s)->trigger();
+        else
+            card->cmdSave_Click();
+        QCOMPARE(m_main->undoStack()->count(), undo ? 1 : 0);
+        QCOMPARE(m_main->undoStack()->index(), undo ? 1 : 0);
+        QCOMPARE(storedRow(path, 1), theirs);
+        QCOMPARE(TestSupport::messages().size(), 1);
+        QVERIFY2(TestSupport::messages()[0].startsWith(
+                     u"Error:1008 Another program (or Clear Database) changed or removed this "
+                     u"row since the grid read it, so nothing was written."_s),
+                 qPrintable(TestSupport::messages()[0]));
+        QVERIFY(!card->hasChanges());
+    }
+
+    // Previous and Next walk the grid's rows in its order and filter and
+    // move its current row; the card follows the grid's current row.
+    void cardWalksTheGridsRows()
+    {
+        const QString path = leagueCopy(u"walk.sqlite"_s);
+        m_main->setLeaguePath(path);
+        frmDataGridPlayers* window = openThroughMenu();
+        QVERIFY(window);
+        Prompts::setNextInput(u"CurrentPos = 0"_s);
+        window->cmdFilter_Click();
+        Prompts::setNextInput(u"Weight DESC"_s);
+        window->cmdSort_Click();
+        const QStringList order = sqlValues(
+            path,
+            u"SELECT rowid FROM PlayerTable WHERE CurrentPos = 0 ORDER BY Weight DESC, rowid"_s);
+        QVERIFY(order.size() > 3);
+
+        // A double-click on a record selector opens the card for that row.
+        QHeaderView* selectors = window->grdDataGrid()->verticalHeader();
+        QTest::mouseDClick(selectors->viewport(), Qt::LeftButton, {},
+                           {selectors->width() / 2,
+                            selectors->sectionViewportPosition(1) + selectors->sectionSize(1) / 2});
+        frmPlayerCard* card = frmPlayerCard::instance();
+        QVERIFY(card);
+        QCOMPARE(QString::number(card->playerKey()), order[1]);
+        auto* previous = card->findChild<QPushButton*>(u"cmdPrevious"_s);
+        auto* next = card->findChild<QPushButton*>(u"cmdNext"_s);
+        previous->click();
+        QVERIFY(!previous->isEnabled());
+
+        // Ctrl+Page Down to the last row, keys only.
+        auto* table = card->findChild<QTableWidget*>(u"tblRatings"_s);
+        table->setFocus();
+        QStringList walked{QString::number(card->playerKey())};
+        while (next->isEnabled()) {
+            QTest::keyClick(table, Qt::Key_PageDown, Qt::ControlModifier);
+            walked << QString::number(card->playerKey());
+            QCOMPARE(window->grdDataGrid()->currentIndex().row(), walked.size() - 1);
+            QCOMPARE(QApplication::focusWidget(), table); // keys only: the focus stays
+        }
+        QCOMPARE(walked, order);
+
+        // The card follows the grid; leaving a changed player asks first,
+        // with a value still in its editor.
+        window->grdDataGrid()->setCurrentIndex(window->model()->index(2, 3));
+        QCOMPARE(QString::number(card->playerKey()), order[2]);
+        const QStringList before = storedRow(path, card->playerKey());
+        table->setCurrentCell(0, 2);
+        QTest::keyClick(table, Qt::Key_F2);
+        auto* editor = table->findChild<QLineEdit*>();
+        QVERIFY(editor && editor->isVisible());
+        editor->selectAll();
+        QTest::keyClicks(editor, u"98"_s);
+        Prompts::setNextAnswer(QMessageBox::No);
+        QTest::keyClick(editor, Qt::Key_PageUp, Qt::ControlModifier);
+        QCOMPARE(TestSupport::messages(), QStringList{u"Commit changes?"_s});
+        QCOMPARE(QString::number(card->playerKey()), order[1]);
+        QCOMPARE(window->grdDataGrid()->currentIndex().row(), 1);
+        QCOMPARE(storedRow(path, order[2].toLongLong()), before);
+    }
+
+    // The grid's menu and a key of its own open one card, which fits a
+    // small main window.
+    void cardOpensFromTheGrid()
+    {
+        m_main->resize(800, 600);
+        frmDataGridPlayers* window = openThroughMenu();
+        QVERIFY(window);
+        auto* command = window->findChild<QAction*>(u"mnuPlayerCard"_s);
+        QVERIFY(window->commands()->menu()->actions().contains(command));
+        QCOMPARE(command->text(), u"&Player Card\u2026"_s);
+        for (const QAction* other : m_main->findChildren<QAction*>()) {
+            if (other != command && !other->shortcut().isEmpty())
+                QVERIFY(other->shortcut() != command->shortcut());
+        }
+        window->grdDataGrid()->setCurrentIndex(window->model()->index(4, 2));
+        window->grdDataGrid()->setFocus();
+        QTest::keyClick(window->grdDataGrid(), Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+        frmPlayerCard* card = frmPlayerCard::instance();
+        QVERIFY(card);
+        QCOMPARE(card->playerKey(), window->model()->recordSet()->key(4));
+        const int windows = int(m_main->mdiArea()->subWindowList().size());
+        m_main->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(window->parentWidget()));
+        window->grdDataGrid()->setCurrentIndex(window->model()->index(7, 2));
+        command->trigger();
+        QCOMPARE(frmPlayerCard::instance(), card);
+        QCOMPARE(m_main->mdiArea()->subWindowList().size(), windows);
+        QCOMPARE(m_main->mdiArea()->activeSubWindow()->widget(), card);
+        QCOMPARE(card->playerKey(), window->model()->recordSet()->key(7));
+        const QRect room = m_main->mdiArea()->viewport()->rect();
+        QVERIFY(room.contains(card->parentWidget()->geometry()));
+
+        card->cmdClose_Click();
+        QVERIFY(!frmPlayerCard::instance());
     }
 
     void okHidesExactlyTheBoxColumns_data()

@@ -12,6 +12,7 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -142,7 +143,8 @@ private slots:
         main.action(QStringLiteral("mnuGlobalEdit"))->trigger();
         QTest::mouseClick(main.findChild<QAbstractButton*>(QStringLiteral("cmdPreview")),
                           Qt::LeftButton);
-        QCOMPARE(main.mdiArea()->subWindowList().size(), 9);
+        main.findChild<QAction*>(QStringLiteral("mnuPlayerCard"))->trigger();
+        QCOMPARE(main.mdiArea()->subWindowList().size(), 10);
         QStringList problems = unnamedControls(&main);
 
         // Each window's controls have access keys of their own; the player
@@ -179,7 +181,8 @@ private slots:
         main.action(QStringLiteral("mnuAbout"))->trigger();
         problems << unnamedControls(frmAbout::showSingle());
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QStringLiteral("\n"))));
-        QVERIFY(m_checked > 48 + 15 + 7 * 4); // the rating boxes, positions, grid strips
+        // The rating boxes, positions, grid strips, the player card's values and buttons.
+        QVERIFY(m_checked > 48 + 15 + 7 * 4 + 20 + 5);
         QVERIFY(Prompts::finishTest().isEmpty());
         frmAbout::showSingle()->close();
     }
