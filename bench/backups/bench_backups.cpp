@@ -2,8 +2,8 @@
 // file under the write lock (what the program does) and SQLite's online
 // backup API into a new file, both flushed to the disk; then a restore.
 // Usage: bench_backups [players]
-#include "backups/Backups.h"
-#include "db/Database.h"
+#include "core/backups/Backups.h"
+#include "core/db/Database.h"
 #include "leaguegen/LeagueGenerator.h"
 
 #include <QCoreApplication>

@@ -5,13 +5,13 @@
 // COMMIT (synchronous=FULL): the strict floor scales, rounds and clamps
 // (MIN(MAX(ROUND(x * 1.05), 0), 99)); the bare floor only rewrites (x + 1).
 // Usage: bench_globaledit [largest-league-size]
-#include "backups/Backups.h"
-#include "db/Database.h"
-#include "globaledit/engine/GlobalEditEngine.h"
-#include "globaledit/engine/GlobalEditPreview.h"
+#include "core/backups/Backups.h"
+#include "core/db/Database.h"
+#include "core/globaledit/GlobalEditEngine.h"
+#include "core/globaledit/GlobalEditPreview.h"
 #include "leaguegen/LeagueGenerator.h"
 
-#include "globaledit/frmGlobal.h"
+#include "windows/globaledit/frmGlobal.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -9,17 +9,17 @@
 // Each league size runs in a child process of its own, so one size's memory
 // does not colour the next one's figures.
 #include "TestSupport.h"
-#include "db/Database.h"
-#include "db/Expression.h"
-#include "db/SqlExtensions.h"
-#include "grid/DataControl.h"
-#include "grid/DataGridView.h"
-#include "grid/LeagueSteps.h"
-#include "grid/RecordSetModel.h"
-#include "grid/TableCommands.h"
-#include "grid/frmDataGrid.h"
+#include "core/db/Database.h"
+#include "core/db/Expression.h"
+#include "core/db/SqlExtensions.h"
 #include "leaguegen/LeagueGenerator.h"
-#include "shell/base/Prompts.h"
+#include "ui/Prompts.h"
+#include "windows/grid/DataControl.h"
+#include "windows/grid/DataGridView.h"
+#include "windows/grid/LeagueSteps.h"
+#include "windows/grid/RecordSetModel.h"
+#include "windows/grid/TableCommands.h"
+#include "windows/grid/frmDataGrid.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

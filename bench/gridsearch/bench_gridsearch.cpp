@@ -8,11 +8,11 @@
 //
 // bench_gridsearch [largest]   (leagues of 2000, 20000 and largest players; default 200000)
 // BENCH_FIND_ONLY=1 in the environment leaves out the exports.
-#include "db/Csv.h"
-#include "db/Database.h"
-#include "db/RecordSet.h"
-#include "db/Schema.h"
-#include "db/SqlExtensions.h"
+#include "core/db/Csv.h"
+#include "core/db/Database.h"
+#include "core/db/RecordSet.h"
+#include "core/db/Schema.h"
+#include "core/db/SqlExtensions.h"
 #include "leaguegen/LeagueGenerator.h"
 
 #include <QCoreApplication>

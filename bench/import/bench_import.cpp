@@ -2,7 +2,7 @@
 // 100,000 cells. No large Access file can be made here, so each real sample
 // file is imported over and over for a stable figure; mdb-export runs once
 // per table, as it exports one table a run.
-#include "import/ImportAccess.h"
+#include "core/import/ImportAccess.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -6,15 +6,15 @@
 // bench_players [players ...]   (default: 2000 20000 200000)
 #include "TestSupport.h"
 
-#include "db/RecordSet.h"
-#include "db/Schema.h"
-#include "db/SqlExtensions.h"
-#include "grid/DataGridView.h"
+#include "core/db/RecordSet.h"
+#include "core/db/Schema.h"
+#include "core/db/SqlExtensions.h"
 #include "leaguegen/LeagueGenerator.h"
-#include "players/frmDataGridPlayers.h"
-#include "players/frmPlayerCard.h"
 #include "shell/MDIMain.h"
-#include "shell/base/Prompts.h"
+#include "ui/Prompts.h"
+#include "windows/grid/DataGridView.h"
+#include "windows/players/frmDataGridPlayers.h"
+#include "windows/players/frmPlayerCard.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,10 +1,10 @@
-#include "shell/CommandLine.h"
-#include "shell/FormBuilder.h"
-#include "shell/ImportCommand.h"
+#include "app/CommandLine.h"
+#include "app/ImportCommand.h"
 #include "shell/MDIMain.h"
-#include "shell/base/Settings.h"
-#include "shell/base/Version.h"
 #include "shell/frmSplash2.h"
+#include "ui/FormBuilder.h"
+#include "ui/Settings.h"
+#include "ui/Version.h"
 
 #include <QApplication>
 #include <QPointer>

@@ -1,11 +1,11 @@
 // File > Import Access Database... and the offer File > Open makes for an
 // Access file: the dialogs, the progress window and what follows the import.
-#include "db/Error.h"
-#include "import/AccessFile.h"
-#include "import/ImportAccess.h"
+#include "core/db/Error.h"
+#include "core/import/AccessFile.h"
+#include "core/import/ImportAccess.h"
 #include "shell/MDIMain.h"
-#include "shell/base/Prompts.h"
 #include "shell/frmImportProgress.h"
+#include "ui/Prompts.h"
 
 #include <QDir>
 

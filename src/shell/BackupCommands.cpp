@@ -1,13 +1,13 @@
 // Edit > Undo, Edit > Redo and File > Restore Backup.
-#include "backups/Backups.h"
-#include "db/Database.h"
-#include "grid/frmDataGrid.h"
-#include "players/frmPlayerCard.h"
+#include "core/backups/Backups.h"
+#include "core/db/Database.h"
 #include "shell/LeagueHistory.h"
 #include "shell/MDIMain.h"
-#include "shell/base/EditingWindow.h"
-#include "shell/base/Prompts.h"
 #include "shell/frmRestoreBackup.h"
+#include "ui/EditingWindow.h"
+#include "ui/Prompts.h"
+#include "windows/grid/frmDataGrid.h"
+#include "windows/players/frmPlayerCard.h"
 
 #include <QAction>
 #include <QDir>

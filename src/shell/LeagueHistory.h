@@ -1,8 +1,8 @@
 #pragma once
 
-#include "backups/Backups.h"
-#include "db/Error.h"
-#include "grid/LeagueSteps.h"
+#include "core/backups/Backups.h"
+#include "core/db/Error.h"
+#include "windows/grid/LeagueSteps.h"
 
 #include <QObject>
 #include <QString>

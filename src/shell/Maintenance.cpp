@@ -1,13 +1,13 @@
 // File > Clear Database and File > Convert.
-#include "backups/Backups.h"
-#include "db/ClearLeague.h"
-#include "db/Database.h"
-#include "db/Schema.h"
+#include "core/backups/Backups.h"
+#include "core/db/ClearLeague.h"
+#include "core/db/Database.h"
+#include "core/db/Schema.h"
 #include "shell/MDIMain.h"
 #include "shell/StartProgram.h"
-#include "shell/base/EditingWindow.h"
-#include "shell/base/Prompts.h"
-#include "shell/base/Settings.h"
+#include "ui/EditingWindow.h"
+#include "ui/Prompts.h"
+#include "ui/Settings.h"
 
 #include <QDir>
 

@@ -1,7 +1,7 @@
 // File's list of the leagues opened last, just above Exit.
 #include "shell/MDIMain.h"
 
-#include "shell/base/Settings.h"
+#include "ui/Settings.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "shell/SysInfo.h"
 
 #include "shell/StartProgram.h"
-#include "shell/base/Prompts.h"
+#include "ui/Prompts.h"
 
 #include <QStandardPaths>
 

@@ -1,9 +1,9 @@
 #include "shell/frmAbout.h"
 
-#include "shell/FormBuilder.h"
 #include "shell/SysInfo.h"
-#include "shell/base/Globals.h"
-#include "shell/base/Version.h"
+#include "ui/FormBuilder.h"
+#include "ui/Globals.h"
+#include "ui/Version.h"
 
 #include <QLabel>
 #include <QPointer>

@@ -1,7 +1,7 @@
 #include "shell/frmRestoreBackup.h"
 
-#include "backups/Backups.h"
-#include "shell/base/Prompts.h"
+#include "core/backups/Backups.h"
+#include "ui/Prompts.h"
 
 #include <QDir>
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 #include "shell/frmSplash2.h"
 
-#include "shell/FormBuilder.h"
-#include "shell/base/Version.h"
+#include "ui/FormBuilder.h"
+#include "ui/Version.h"
 
 #include <QApplication>
 #include <QEvent>

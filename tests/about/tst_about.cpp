@@ -4,9 +4,9 @@
 #include "TestSupport.h"
 #include "shell/MDIMain.h"
 #include "shell/SysInfo.h"
-#include "shell/base/Prompts.h"
 #include "shell/frmAbout.h"
 #include "shell/frmSplash2.h"
+#include "ui/Prompts.h"
 
 #include <QAction>
 #include <QApplication>

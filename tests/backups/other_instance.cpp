@@ -8,9 +8,9 @@
 //                              as many milliseconds as the line says.
 // Prints "started" (or "locked" for edit) when it has got that far, then
 // "done" or the error.
-#include "backups/Backups.h"
-#include "db/Database.h"
-#include "globaledit/engine/GlobalEditEngine.h"
+#include "core/backups/Backups.h"
+#include "core/db/Database.h"
+#include "core/globaledit/GlobalEditEngine.h"
 
 #include <QCoreApplication>
 #include <QThread>

@@ -3,20 +3,20 @@
 // real league files; a restore killed half-way and another instance editing
 // the same league run as separate processes.
 #include "TestSupport.h"
-#include "backups/Backups.h"
-#include "db/Database.h"
-#include "db/RecordSet.h"
-#include "globaledit/engine/GlobalEditEngine.h"
-#include "globaledit/frmGlobal.h"
-#include "grid/DataControl.h"
-#include "grid/DataGridView.h"
-#include "grid/RecordSetModel.h"
-#include "grid/frmDataGrid.h"
+#include "core/backups/Backups.h"
+#include "core/db/Database.h"
+#include "core/db/RecordSet.h"
+#include "core/globaledit/GlobalEditEngine.h"
 #include "leaguegen/LeagueGenerator.h"
 #include "shell/MDIMain.h"
-#include "shell/base/Prompts.h"
-#include "shell/base/Settings.h"
 #include "shell/frmRestoreBackup.h"
+#include "ui/Prompts.h"
+#include "ui/Settings.h"
+#include "windows/globaledit/frmGlobal.h"
+#include "windows/grid/DataControl.h"
+#include "windows/grid/DataGridView.h"
+#include "windows/grid/RecordSetModel.h"
+#include "windows/grid/frmDataGrid.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,9 +1,9 @@
 // The league database layer on real files: good leagues open, and every kind
 // of bad file gets its own clear error and is left exactly as it was.
 #include "TestSupport.h"
-#include "db/Database.h"
-#include "db/Expression.h"
-#include "db/Schema.h"
+#include "core/db/Database.h"
+#include "core/db/Expression.h"
+#include "core/db/Schema.h"
 #include "leaguegen/LeagueGenerator.h"
 
 #include <QCryptographicHash>

@@ -1,7 +1,7 @@
 #include "EditCheck.h"
 
-#include "db/Database.h"
-#include "db/Schema.h"
+#include "core/db/Database.h"
+#include "core/db/Schema.h"
 
 #include <QFile>
 #include <cmath>

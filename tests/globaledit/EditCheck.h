@@ -1,6 +1,6 @@
 #pragma once
 
-#include "globaledit/engine/GlobalEditEngine.h"
+#include "core/globaledit/GlobalEditEngine.h"
 #include "leaguegen/LeagueGenerator.h"
 
 #include <QMap>

@@ -1,13 +1,13 @@
 // The global edit dialog and progress window, through the real main window.
 #include "EditCheck.h"
 #include "TestSupport.h"
-#include "db/Database.h"
-#include "globaledit/engine/GlobalEditPreview.h"
-#include "globaledit/frmGlobal.h"
-#include "globaledit/frmPreview.h"
-#include "globaledit/frmProgress.h"
+#include "core/db/Database.h"
+#include "core/globaledit/GlobalEditPreview.h"
 #include "shell/MDIMain.h"
-#include "shell/base/Prompts.h"
+#include "ui/Prompts.h"
+#include "windows/globaledit/frmGlobal.h"
+#include "windows/globaledit/frmPreview.h"
+#include "windows/globaledit/frmProgress.h"
 
 #include <QAction>
 #include <QChartView>

@@ -3,9 +3,9 @@
 // change and into what.
 #include "EditCheck.h"
 #include "TestSupport.h"
-#include "globaledit/engine/DecimalText.h"
+#include "core/globaledit/DecimalText.h"
 
-#include "db/Database.h"
+#include "core/db/Database.h"
 
 #include <QFile>
 #include <QTest>

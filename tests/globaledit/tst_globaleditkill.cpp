@@ -2,7 +2,7 @@
 // ratings are all as before or all as after the edit.
 #include "EditCheck.h"
 #include "TestSupport.h"
-#include "db/Database.h"
+#include "core/db/Database.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,17 +1,17 @@
 // The grid's context menu, Copy, Find and Export as CSV through the real
 // windows on real league files.
 #include "TestSupport.h"
-#include "db/Database.h"
-#include "db/RecordSet.h"
-#include "grid/DataControl.h"
-#include "grid/DataGridView.h"
-#include "grid/GridCommands.h"
-#include "grid/TableCommands.h"
-#include "grid/frmDataGrid.h"
+#include "core/db/Database.h"
+#include "core/db/RecordSet.h"
 #include "leaguegen/LeagueGenerator.h"
 #include "shell/MDIMain.h"
-#include "shell/base/Prompts.h"
-#include "shell/base/Settings.h"
+#include "ui/Prompts.h"
+#include "ui/Settings.h"
+#include "windows/grid/DataControl.h"
+#include "windows/grid/DataGridView.h"
+#include "windows/grid/GridCommands.h"
+#include "windows/grid/TableCommands.h"
+#include "windows/grid/frmDataGrid.h"
 
 #include <QAction>
 #include <QApplication>

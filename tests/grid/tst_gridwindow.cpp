@@ -1,14 +1,14 @@
 #include "TestSupport.h"
-#include "db/Database.h"
-#include "db/Expression.h"
-#include "db/RecordSet.h"
-#include "grid/DataControl.h"
-#include "grid/DataGridView.h"
-#include "grid/TableCommands.h"
-#include "grid/frmDataGrid.h"
+#include "core/db/Database.h"
+#include "core/db/Expression.h"
+#include "core/db/RecordSet.h"
 #include "leaguegen/LeagueGenerator.h"
 #include "shell/MDIMain.h"
-#include "shell/base/Prompts.h"
+#include "ui/Prompts.h"
+#include "windows/grid/DataControl.h"
+#include "windows/grid/DataGridView.h"
+#include "windows/grid/TableCommands.h"
+#include "windows/grid/frmDataGrid.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>

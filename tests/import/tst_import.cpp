@@ -3,12 +3,12 @@
 // the watchdog, and a league copied by the same code from memory.
 #include "MdbExport.h"
 #include "TestSupport.h"
-#include "db/Database.h"
-#include "db/Schema.h"
-#include "import/CopyTables.h"
-#include "import/ImportAccess.h"
-#include "import/ImportErrors.h"
-#include "import/JetValues.h"
+#include "core/db/Database.h"
+#include "core/db/Schema.h"
+#include "core/import/CopyTables.h"
+#include "core/import/ImportAccess.h"
+#include "core/import/ImportErrors.h"
+#include "core/import/JetValues.h"
 #include "leaguegen/LeagueGenerator.h"
 
 #include <QDate>

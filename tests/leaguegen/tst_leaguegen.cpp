@@ -1,7 +1,7 @@
 #include "TestSupport.h"
-#include "db/Database.h"
-#include "db/Expression.h"
-#include "db/Schema.h"
+#include "core/db/Database.h"
+#include "core/db/Expression.h"
+#include "core/db/Schema.h"
 #include "leaguegen/LeagueGenerator.h"
 
 #include <QFile>

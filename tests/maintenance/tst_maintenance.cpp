@@ -2,13 +2,13 @@
 // menu on real league files and with a real stand-in converter.
 #include "StandInProgram.h"
 #include "TestSupport.h"
-#include "db/Database.h"
-#include "db/Schema.h"
+#include "core/db/Database.h"
+#include "core/db/Schema.h"
 #include "leaguegen/LeagueGenerator.h"
 #include "shell/MDIMain.h"
 #include "shell/StartProgram.h"
-#include "shell/base/Prompts.h"
-#include "shell/base/Settings.h"
+#include "ui/Prompts.h"
+#include "ui/Settings.h"
 
 #include <QAction>
 #include <QDir>

@@ -2,20 +2,20 @@
 // on generated leagues, with the real settings store in a temporary home.
 #include "TestSupport.h"
 
-#include "db/Database.h"
-#include "db/RecordSet.h"
-#include "grid/DataControl.h"
-#include "grid/DataGridView.h"
-#include "grid/GridCommands.h"
+#include "core/db/Database.h"
+#include "core/db/RecordSet.h"
 #include "leaguegen/LeagueGenerator.h"
-#include "players/PlayerColumns.h"
-#include "players/frmDataGridPlayers.h"
-#include "players/frmPlayerCard.h"
-#include "players/frmPlayerSettings.h"
 #include "shell/MDIMain.h"
-#include "shell/base/ContextIDs.h"
-#include "shell/base/Prompts.h"
-#include "shell/base/Settings.h"
+#include "ui/ContextIDs.h"
+#include "ui/Prompts.h"
+#include "ui/Settings.h"
+#include "windows/grid/DataControl.h"
+#include "windows/grid/DataGridView.h"
+#include "windows/grid/GridCommands.h"
+#include "windows/players/PlayerColumns.h"
+#include "windows/players/frmDataGridPlayers.h"
+#include "windows/players/frmPlayerCard.h"
+#include "windows/players/frmPlayerSettings.h"
 
 #include <QAction>
 #include <QCheckBox>

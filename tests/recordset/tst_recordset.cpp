@@ -1,6 +1,6 @@
 #include "TestSupport.h"
-#include "db/Database.h"
-#include "db/RecordSet.h"
+#include "core/db/Database.h"
+#include "core/db/RecordSet.h"
 #include "leaguegen/LeagueGenerator.h"
 
 #include <QTemporaryDir>

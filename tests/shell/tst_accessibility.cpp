@@ -1,13 +1,13 @@
 // Every window a user reaches from the menu: each control carries its name
 // and speaks an accessible name to a screen reader.
 #include "TestSupport.h"
-#include "grid/FindDialog.h"
-#include "grid/GridCommands.h"
-#include "grid/frmDataGrid.h"
 #include "leaguegen/LeagueGenerator.h"
 #include "shell/MDIMain.h"
-#include "shell/base/Prompts.h"
 #include "shell/frmAbout.h"
+#include "ui/Prompts.h"
+#include "windows/grid/FindDialog.h"
+#include "windows/grid/GridCommands.h"
+#include "windows/grid/frmDataGrid.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

@@ -1,20 +1,20 @@
 // The main window through its real menu: the menu bar, File > Open with the
 // check of the chosen file and the settings it keeps, start-up with the splash, and help.
 #include "TestSupport.h"
-#include "db/Database.h"
-#include "grid/DataGridView.h"
-#include "grid/FindDialog.h"
-#include "grid/GridCommands.h"
-#include "grid/WindowPlace.h"
-#include "grid/frmDataGrid.h"
+#include "app/CommandLine.h"
+#include "core/db/Database.h"
 #include "leaguegen/LeagueGenerator.h"
-#include "shell/CommandLine.h"
 #include "shell/MDIMain.h"
-#include "shell/base/ContextIDs.h"
-#include "shell/base/Prompts.h"
-#include "shell/base/Settings.h"
-#include "shell/base/Version.h"
 #include "shell/frmSplash2.h"
+#include "ui/ContextIDs.h"
+#include "ui/Prompts.h"
+#include "ui/Settings.h"
+#include "ui/Version.h"
+#include "windows/grid/DataGridView.h"
+#include "windows/grid/FindDialog.h"
+#include "windows/grid/GridCommands.h"
+#include "windows/grid/WindowPlace.h"
+#include "windows/grid/frmDataGrid.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include "db/Database.h"
-#include "shell/base/Prompts.h"
+#include "core/db/Database.h"
+#include "ui/Prompts.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/Expression.h"
+#include "core/db/Expression.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "leaguegen/League.h"
 
-#include "db/Schema.h"
+#include "core/db/Schema.h"
 #include "leaguegen/Names.h"
 #include "leaguegen/Players.h"
 

@@ -1,6 +1,6 @@
 #include "leaguegen/LeagueGenerator.h"
 
-#include "db/Schema.h"
+#include "core/db/Schema.h"
 #include "leaguegen/League.h"
 #include "leaguegen/Players.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/Error.h"
+#include "core/db/Error.h"
 
 #include <QList>
 #include <QString>

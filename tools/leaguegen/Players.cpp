@@ -1,6 +1,6 @@
 #include "leaguegen/Players.h"
 
-#include "db/Schema.h"
+#include "core/db/Schema.h"
 #include "leaguegen/Names.h"
 
 #include <algorithm>

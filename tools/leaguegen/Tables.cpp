@@ -1,6 +1,6 @@
 #include "leaguegen/Tables.h"
 
-#include "db/Schema.h"
+#include "core/db/Schema.h"
 
 namespace leaguegen {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/Statement.h"
+#include "core/db/Statement.h"
 #include "leaguegen/SqliteFile.h"
 
 #include <QByteArray>

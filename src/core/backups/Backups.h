@@ -1,0 +1,168 @@
+#pragma once
+
+#include "core/db/Error.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace db {
+class Database;
+}
+struct sqlite3;
+struct sqlite3_file;
+
+// Copies of a league taken before the commands that change it as a whole
+// (Global Edit, Clear Database, a restore), kept in a folder beside the
+// league, and their all-or-nothing restore.
+//
+// The league file is only ever read through the SQLite connection that holds
+// its lock. On POSIX, closing any descriptor a process has on a file drops
+// every lock the process holds on it, SQLite's included: a copy made with a
+// descriptor of its own would let another program write the league while
+// this one believes it holds the lock.
+namespace backups {
+
+// "<league file>.backups", beside the league.
+QString folderFor(const QString& leaguePath);
+
+// The command names a backup's file name may carry; a file with any other
+// name in the backups folder is the user's and is never listed or deleted.
+const QStringList& commandNames();
+
+// [Backups] Keep: how many backups of a league are kept. Absent: 10. A whole
+// number written in digits, at least 1, is honoured however large. Any other
+// value keeps every backup, and ignored holds it for the status bar.
+struct KeepRule {
+    std::optional<qint64> count; // nullopt: keep every backup
+    QString ignored;             // the stored value when it was not a count
+};
+KeepRule keepRule();
+
+struct Backup {
+    QString path;
+    QDateTime taken;
+    QString command; // "Global Edit", "Clear Database", ...
+    qint64 size = 0; // bytes
+};
+// The league's backups, newest first. Names are
+// "<yyyy-MM-dd HH-mm-ss> #<number> <command>.mdb": the number, one more than
+// the highest in the folder, orders them whatever the clock did; names of
+// earlier versions, "<yyyy-MM-dd HH-mm-ss> <command>[ (n)].mdb", are older
+// than every numbered one.
+QList<Backup> list(const QString& leaguePath);
+
+// Copies the league that the connection holds open into its backups folder,
+// named for command. The caller holds the league's write lock and has
+// changed nothing yet, so the file is exactly the state the command starts
+// from. The copy is on disk when this returns; one that fails leaves no
+// backup behind and an error that says the command was stopped.
+db::Error take(db::Database& league, const QString& command, QString* backupPath = nullptr);
+
+// Removes all but the newest backups the Keep rule keeps; never one of
+// spared, one that neededBackups() lists, nor the one the last command's
+// undo point names. Returns a sentence for the status bar when the Keep
+// setting was ignored.
+QString prune(const QString& leaguePath, const QStringList& spared = {});
+
+// Backups the program's undo history may still restore (paths), which
+// pruning keeps whatever their age; the history sets them as it changes.
+void setNeededBackups(const QStringList& paths);
+QStringList neededBackups();
+
+// The file change counter in the SQLite header (every commit changes it),
+// read through the connection; empty when it cannot be read.
+std::optional<quint32> changeCounter(db::Database& league);
+// The same for a league file that no connection of this program holds.
+std::optional<quint32> changeCounter(const QString& leaguePath);
+
+// Replaces the league with the backup, all or nothing: a kill half-way
+// leaves the old league, rolled back on the next open. The backup is checked
+// first; a damaged one, or one that is no league, changes nothing. Under the
+// league's write lock it then checks that the league's change counter still
+// equals unchangedSince (when given) and backs the league up under command,
+// so the restore can itself be undone. A league that no longer opens is kept
+// aside as a "Damaged League" backup (when there is a file to keep) and then
+// replaced. note receives what the status bar adds to the result, savedAs
+// the path of the backup of the state replaced (empty when none was kept).
+db::Error restore(const QString& leaguePath, const QString& backupPath, const QString& command,
+                  std::optional<quint32> unchangedSince = {}, QString* note = nullptr,
+                  QString* savedAs = nullptr);
+
+// True for an error that says the league file is missing, damaged or no
+// league: Restore Backup can still replace such a file.
+bool isDamagedLeague(const db::Error& e);
+
+// Makes every backup copy fail with errno error (0: copies work again), the
+// way a full disk fails them. For tests only.
+void simulateWriteFailure(int error);
+
+// The backup of one command that changes a league. take() runs under the
+// command's write lock before any change (on whatever thread holds it), and
+// the object must outlive that transaction; committed() runs after the
+// commit. A backup whose command did not commit holds nothing the league
+// does not, and goes when this object does.
+class CommandBackup
+{
+public:
+    // undoable: the backup becomes the one Edit > Undo Global Edit restores.
+    CommandBackup(QString leaguePath, QString command, bool undoable = true);
+    ~CommandBackup();
+    CommandBackup(const CommandBackup&) = delete;
+    CommandBackup& operator=(const CommandBackup&) = delete;
+
+    db::Error take(db::Database& league);
+    // Takes on a backup copied without a connection (a league that no
+    // longer opens).
+    void adopt(const QString& backupPath);
+    // Keeps the backup, prunes older ones and records the undo. Returns the
+    // prune's status-bar sentence, if any.
+    QString committed();
+    QString path() const { return m_backup; }
+
+private:
+    static int onCommit(void* self);
+    static void onRollback(void* self);
+    void endOfTransaction(bool committing);
+
+    QString m_league;
+    QString m_command;
+    bool m_undoable;
+    QString m_backup;
+    sqlite3_file* m_journal = nullptr;
+    sqlite3* m_handle = nullptr;
+    quint32 m_counterBefore = 0;
+    std::optional<bool> m_wrote; // set when the transaction commits
+    bool m_kept = false;
+};
+
+// What Undo Global Edit restores: the backup taken before the last global
+// edit or Clear Database of this run, and the league's change counter right
+// after that command committed.
+struct UndoPoint {
+    QString league;
+    QString backup;
+    QString command;
+    quint32 counter = 0;
+};
+
+class UndoRecord : public QObject
+{
+    Q_OBJECT
+public:
+    static UndoRecord& instance();
+    const std::optional<UndoPoint>& point() const { return m_point; }
+    void set(const UndoPoint& point);
+    void clear();
+
+signals:
+    void changed();
+
+private:
+    std::optional<UndoPoint> m_point;
+};
+
+} // namespace backups

@@ -1,0 +1,182 @@
+#include "core/db/RecordSet.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+#include <cmath>
+#include <limits>
+
+namespace db {
+
+namespace {
+struct WholeRange {
+    const char* word;
+    qint64 minimum;
+    qint64 maximum;
+};
+
+// Jet's narrow number types keep their ranges when a league is converted
+// with their names in the declared type.
+constexpr WholeRange narrowTypes[] = {
+    {"BYTE", 0, 255},
+    {"TINYINT", 0, 255},
+    {"SHORT", -32768, 32767},
+    {"SMALLINT", -32768, 32767},
+    {"INT2", -32768, 32767},
+    {"LONG", -2147483648LL, 2147483647LL},
+    {"INT4", -2147483648LL, 2147483647LL},
+    {"MEDIUMINT", -2147483648LL, 2147483647LL},
+    {"COUNTER", -2147483648LL, 2147483647LL},
+};
+
+Error doesNotFit(const FieldInfo& field, const QString& text, const QString& takes)
+{
+    return {ValueDoesNotFit, QStringLiteral("The value \"%1\" does not fit the field \"%2\": %3.")
+                                 .arg(text, field.name(), takes)};
+}
+
+Error refuseWholeNumber(const FieldInfo& field, const QString& text)
+{
+    return doesNotFit(field, text,
+                      QStringLiteral("it takes whole numbers from %1 to %2")
+                          .arg(field.minimum)
+                          .arg(field.maximum));
+}
+
+bool parseNumber(const QString& text, double* number)
+{
+    bool ok = false;
+    *number = QLocale::c().toDouble(text, &ok);
+    return ok && std::isfinite(*number);
+}
+
+// A fraction rounds to the nearest whole number, an exact half to the even
+// neighbour, as every double-to-whole conversion of the program does.
+Error wholeNumber(const FieldInfo& field, const QString& text, QVariant* stored)
+{
+    bool ok = false;
+    qint64 value = QLocale::c().toLongLong(text, &ok);
+    if (!ok) {
+        double number = 0;
+        if (!parseNumber(text, &number))
+            return refuseWholeNumber(field, text);
+        const double rounded = std::nearbyint(number);
+        // 2^63 is exact as a double; anything at or beyond it does not fit.
+        if (rounded < -9223372036854775808.0 || rounded >= 9223372036854775808.0)
+            return refuseWholeNumber(field, text);
+        value = qint64(rounded);
+    }
+    if (value < field.minimum || value > field.maximum)
+        return refuseWholeNumber(field, text);
+    *stored = qlonglong(value);
+    return {};
+}
+
+// What an untyped field keeps: a number when the text is one, else the text.
+QVariant looseValue(const QString& text)
+{
+    bool ok = false;
+    const qint64 whole = QLocale::c().toLongLong(text, &ok);
+    if (ok)
+        return qlonglong(whole);
+    double number = 0;
+    if (parseNumber(text, &number))
+        return number;
+    return text;
+}
+} // namespace
+
+FieldInfo describeField(const QString& name, const QString& declaredType)
+{
+    FieldInfo field;
+    field.def = {name, affinityOf(declaredType)};
+    field.declaredType = declaredType;
+    field.minimum = std::numeric_limits<qint64>::min();
+    field.maximum = std::numeric_limits<qint64>::max();
+    field.wholeNumbers = field.def.affinity == Affinity::Integer;
+
+    static const QRegularExpression wordSplit(QStringLiteral("[^A-Za-z0-9_]+"));
+    const QStringList words = declaredType.toUpper().split(wordSplit, Qt::SkipEmptyParts);
+    for (const WholeRange& range : narrowTypes) {
+        if (words.contains(QLatin1String(range.word))) {
+            field.wholeNumbers = true;
+            field.minimum = range.minimum;
+            field.maximum = range.maximum;
+            break;
+        }
+    }
+    if (field.def.affinity == Affinity::Text) {
+        static const QRegularExpression size(QStringLiteral("\\(\\s*(\\d+)\\s*\\)"));
+        if (const auto match = size.match(declaredType); match.hasMatch())
+            field.maxLength = match.captured(1).toInt();
+    }
+    return field;
+}
+
+Error RecordSet::convertValue(int fieldIndex, const QVariant& typed, QVariant* stored) const
+{
+    const FieldInfo& field = m_fields.at(fieldIndex);
+    if (typed.isNull() || typed.typeId() == QMetaType::QByteArray) {
+        *stored = typed.isNull() ? QVariant() : typed;
+        return {};
+    }
+    const QString text = typed.toString();
+    const QString trimmed = text.trimmed();
+    // An emptied cell holds no value, in any field.
+    if (text.isEmpty() || (trimmed.isEmpty() && field.def.affinity != Affinity::Text)) {
+        *stored = QVariant();
+        return {};
+    }
+    if (field.wholeNumbers)
+        return wholeNumber(field, trimmed, stored);
+
+    switch (field.def.affinity) {
+    case Affinity::Text:
+        if (field.maxLength > 0 && text.size() > field.maxLength)
+            return doesNotFit(
+                field, text,
+                QStringLiteral("it takes text of at most %1 characters").arg(field.maxLength));
+        *stored = text;
+        return {};
+    case Affinity::Real: {
+        double number = 0;
+        if (!parseNumber(trimmed, &number))
+            return doesNotFit(field, text, QStringLiteral("it takes numbers"));
+        *stored = number;
+        return {};
+    }
+    case Affinity::Numeric: {
+        const QVariant value = looseValue(trimmed);
+        // Dates and times are kept as typed; anything else must be a number.
+        const bool takesText =
+            field.declaredType.contains(QLatin1String("DATE"), Qt::CaseInsensitive) ||
+            field.declaredType.contains(QLatin1String("TIME"), Qt::CaseInsensitive);
+        if (value.typeId() == QMetaType::QString && !takesText)
+            return doesNotFit(field, text, QStringLiteral("it takes numbers"));
+        *stored = value;
+        return {};
+    }
+    case Affinity::Integer: // whole numbers are handled above
+    case Affinity::Blob:
+        break;
+    }
+    *stored = looseValue(trimmed);
+    return {};
+}
+
+Error RecordSet::convertAll(const QHash<int, QVariant>& typed, QHash<int, QVariant>* stored) const
+{
+    stored->clear();
+    for (auto it = typed.cbegin(); it != typed.cend(); ++it) {
+        if (it.key() < 0 || it.key() >= fieldCount())
+            return {UnknownField, QStringLiteral("The table \"%1\" has no field number %2.")
+                                      .arg(m_table)
+                                      .arg(it.key())};
+        QVariant value;
+        if (Error e = convertValue(it.key(), it.value(), &value))
+            return e;
+        stored->insert(it.key(), value);
+    }
+    return {};
+}
+
+} // namespace db

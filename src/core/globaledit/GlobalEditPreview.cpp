@@ -1,0 +1,165 @@
+#include "core/globaledit/GlobalEditPreview.h"
+
+#include "core/db/Database.h"
+#include "core/db/Statement.h"
+#include "core/globaledit/StoredRating.h"
+
+#include <QStringList>
+#include <algorithm>
+
+namespace globaledit {
+
+int distributionBin(double value)
+{
+    if (value < 0)
+        return 0;
+    if (value >= 100)
+        return DistributionBins - 1;
+    return 1 + int(value / 5);
+}
+
+QString distributionBinName(int bin)
+{
+    if (bin <= 0)
+        return QStringLiteral("< 0");
+    if (bin >= DistributionBins - 1)
+        return QStringLiteral("100+");
+    const int low = (bin - 1) * 5;
+    return QStringLiteral("%1-%2").arg(low).arg(low + 4);
+}
+
+namespace {
+
+// How often the thread reports progress and may be stopped, in players.
+constexpr qint64 ReportEvery = 2048;
+
+// rowid, then the actual and potential of ratings 1..24, of one position's
+// players: the rows the edit's UPDATE would change.
+QString selectSql(const TeamFilter& team)
+{
+    QStringList columns{QStringLiteral("rowid")};
+    for (int n = 1; n <= EditedRatingCount; ++n)
+        columns << db::schema::actualColumn(n) << db::schema::potentialColumn(n);
+    return QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) +
+           QStringLiteral(" FROM PlayerTable WHERE ") + selectionCondition(team);
+}
+
+// The values the edit writes for a bound: whole, as the steps store them.
+struct WholeBounds {
+    double min;
+    double max;
+    bool holds(double value) const { return value == min || value == max; }
+};
+
+class PreviewRun
+{
+public:
+    PreviewRun(const GlobalEdit& edit, PreviewResult& result)
+        : m_edit(edit),
+          m_result(result), m_bounds{{{storedWhole(edit.parameters.bounds.actualMin),
+                                       storedWhole(edit.parameters.bounds.actualMax)},
+                                      {storedWhole(edit.parameters.bounds.potentialMin),
+                                       storedWhole(edit.parameters.bounds.potentialMax)}}}
+    {
+    }
+
+    // One player: the steps on every rating, exactly as ym_act and ym_pot
+    // run them, and the figures they add to.
+    void addPlayer(int position, const db::Statement& row)
+    {
+        bool changed = false;
+        for (int n = 1; n <= EditedRatingCount; ++n) {
+            const auto i = size_t(n - 1);
+            const RatingPair before{ratingOf(row.sqliteValue(2 * n - 1)),
+                                    ratingOf(row.sqliteValue(2 * n))};
+            StepTrace trace;
+            const RatingPair after = m_edit.parameters.apply(n, before, &trace);
+            changed = changed || after != before;
+            add(m_result.ratings[i][size_t(RatingSide::Actual)], before.actual, after.actual,
+                m_bounds[0]);
+            RatingFigures& potential = m_result.ratings[i][size_t(RatingSide::Potential)];
+            add(potential, before.potential, after.potential, m_bounds[1]);
+            potential.raised += trace.potentialRaised;
+        }
+        PositionFigures& p = m_result.positions[size_t(position)];
+        ++p.selected;
+        p.changed += changed;
+    }
+
+private:
+    static void add(RatingFigures& f, Rating before, Rating after, const WholeBounds& bounds)
+    {
+        if (!before) // not a rating: the steps leave it as it is
+            return;
+        ++f.values;
+        f.sumBefore += *before;
+        f.sumAfter += *after;
+        f.atBound += bounds.holds(*after);
+        ++f.before[size_t(distributionBin(*before))];
+        ++f.after[size_t(distributionBin(*after))];
+    }
+
+    const GlobalEdit& m_edit;
+    PreviewResult& m_result;
+    std::array<WholeBounds, 2> m_bounds;
+};
+
+// rowid of the last player: a table scan meets rowids in ascending order,
+// so how far it has got is the rowid reached against this one.
+qint64 lastRowid(db::Database& database)
+{
+    qint64 last = 0;
+    database.query(QStringLiteral("SELECT max(rowid) FROM PlayerTable"), {},
+                   [&](const db::Statement& row) { last = row.int64(0); });
+    return last;
+}
+
+} // namespace
+
+db::Error computePreview(const QString& path, const GlobalEdit& edit, PreviewResult& result,
+                         const PreviewProgress& progress)
+{
+    result = {};
+    db::Database database;
+    if (db::Error e = openLeagueFor(edit, path, database); e || !database.isOpen())
+        return e;
+    // From here on the connection cannot write, whatever runs on it.
+    if (db::Error e = database.execute(QStringLiteral("PRAGMA query_only = ON")))
+        return e;
+    // A read transaction: every position is read from the same state of the
+    // file, under a shared lock that lets other readers and the edit in.
+    if (db::Error e = database.execute(QStringLiteral("BEGIN")))
+        return e;
+    db::Error e = checkTeam(database, edit);
+    if (!e) {
+        db::Statement select(database.sqliteHandle(), selectSql(edit.team));
+        e = select.error();
+        const double last = double(std::max<qint64>(lastRowid(database), 1));
+        const double positions = double(edit.positions.count());
+        PreviewRun run(edit, result);
+        int done = 0; // positions finished
+        for (int position = 0; !e && position < db::schema::PositionCount; ++position) {
+            if (!edit.positions.test(size_t(position)))
+                continue;
+            bindSelection(select, edit.team, position);
+            qint64 players = 0;
+            while (select.next()) {
+                run.addPlayer(position, select);
+                if (++players % ReportEvery == 0 && progress.progress &&
+                    !progress.progress((done + double(select.int64(0)) / last) / positions)) {
+                    result.stopped = true;
+                    break;
+                }
+            }
+            e = select.error();
+            select.reset();
+            if (result.stopped)
+                break;
+            ++done;
+        }
+    }
+    database.execute(QStringLiteral("ROLLBACK"));
+    return e;
+}
+
+} // namespace globaledit

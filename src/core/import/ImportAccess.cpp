@@ -1,0 +1,397 @@
+#include "core/import/ImportAccess.h"
+
+#include "core/db/Schema.h"
+#include "core/db/Statement.h"
+#include "core/import/AccessFile.h"
+#include "core/import/AccessSource.h"
+#include "core/import/CopyTables.h"
+#include "core/import/ImportErrors.h"
+
+#include <QDataStream>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <poll.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace import {
+
+namespace {
+constexpr int PollMilliseconds = 100;
+
+QString quoted(const QString& path)
+{
+    return QLatin1Char('"') + QDir::toNativeSeparators(path) + QLatin1Char('"');
+}
+
+// What the child tells the parent, one record at a time: a length, a kind
+// and the kind's fields.
+enum Record : quint8 { TableStarted = 'T', RowsCopied = 'R', Failed = 'E', Done = 'D' };
+
+class ChildReporter final : public CopyObserver
+{
+public:
+    explicit ChildReporter(int fd) : m_fd(fd) {}
+
+    void tableStarted(int index, const Table& table) override
+    {
+        send(TableStarted, [&](QDataStream& out) {
+            out << qint32(index) << qint64(table.storedRows) << table.name
+                << qint32(table.columns.size());
+        });
+    }
+    void rowsCopied(qint64 rows) override
+    {
+        send(RowsCopied, [&](QDataStream& out) { out << rows; });
+    }
+    void failed(const db::Error& error)
+    {
+        send(Failed, [&](QDataStream& out) { out << qint32(error.number) << error.description; });
+    }
+    void done()
+    {
+        send(Done, [](QDataStream&) {});
+    }
+    void tableCount(qint32 count)
+    {
+        // Sent as the first table's header: index -1 carries the count.
+        send(TableStarted, [&](QDataStream& out) {
+            out << qint32(-1) << qint64(count) << QString() << qint32(0);
+        });
+    }
+
+private:
+    template <typename Fill> void send(Record kind, Fill fill)
+    {
+        QByteArray payload;
+        QDataStream out(&payload, QIODevice::WriteOnly);
+        out << quint8(kind);
+        fill(out);
+        QByteArray record;
+        QDataStream(&record, QIODevice::WriteOnly) << quint32(payload.size());
+        record += payload;
+        for (qsizetype written = 0; written < record.size();) {
+            const ssize_t n = ::write(m_fd, record.constData() + written,
+                                      static_cast<size_t>(record.size() - written));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                _exit(3); // the parent is gone
+            written += n;
+        }
+    }
+
+    int m_fd;
+};
+
+[[noreturn]] void runChild(const SourceOpener& open, const QString& temp, int fd)
+{
+    // libmdb writes its own warnings to the error output; the parent reports.
+    if (const int null = ::open("/dev/null", O_WRONLY); null >= 0)
+        ::dup2(null, STDERR_FILENO);
+    ChildReporter reporter(fd);
+    db::Error error;
+    if (std::unique_ptr<Source> source = open(error)) {
+        reporter.tableCount(static_cast<qint32>(source->tables().size()));
+        error = copyTables(*source, temp, &reporter);
+    }
+    if (error)
+        reporter.failed(error);
+    else
+        reporter.done();
+    _exit(0);
+}
+
+// The parent's side: the records read so far and what they said.
+struct ChildState {
+    QByteArray buffer;
+    ImportProgress progress;
+    int columns = 0; // of the table being copied
+    ImportResult result;
+    std::optional<db::Error> error;
+    bool done = false;
+
+    void parse()
+    {
+        while (buffer.size() >= 4) {
+            quint32 size = 0;
+            QDataStream(buffer) >> size;
+            if (static_cast<quint32>(buffer.size() - 4) < size)
+                return;
+            QDataStream in(buffer.mid(4, size));
+            buffer.remove(0, 4 + size);
+            quint8 kind = 0;
+            in >> kind;
+            apply(kind, in);
+        }
+    }
+
+    void apply(quint8 kind, QDataStream& in)
+    {
+        if (kind == TableStarted) {
+            qint32 index = 0;
+            qint64 rows = 0;
+            QString name;
+            qint32 columnCount = 0;
+            in >> index >> rows >> name >> columnCount;
+            if (index < 0) {
+                progress.tableCount = static_cast<int>(rows);
+                return;
+            }
+            tableDone();
+            progress = {name, index, progress.tableCount, 0, rows};
+            columns = columnCount;
+            result.tables << name;
+        } else if (kind == RowsCopied) {
+            in >> progress.rows;
+        } else if (kind == Failed) {
+            qint32 number = 0;
+            QString description;
+            in >> number >> description;
+            error = db::Error(number, description);
+        } else if (kind == Done) {
+            tableDone();
+            done = true;
+        }
+    }
+
+    void tableDone()
+    {
+        result.rows += progress.rows;
+        result.cells += progress.rows * columns;
+        progress.rows = 0;
+    }
+};
+
+db::Error stopped(const ChildState& state, const QString& what)
+{
+    return {AccessDamaged,
+            QStringLiteral("The database reader %1 while reading %2: the file is "
+                           "probably damaged. Nothing was imported.")
+                .arg(what, state.progress.table.isEmpty()
+                               ? QStringLiteral("the table list")
+                               : QString(QStringLiteral("table ") + quoted(state.progress.table)))};
+}
+
+// Waits for the child, reporting progress; kills it on Cancel or when it
+// falls silent.
+db::Error watch(pid_t child, int fd, const ImportOptions& options, ChildState& state)
+{
+    auto kill = [child] {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+    };
+    QElapsedTimer silent;
+    silent.start();
+    for (;;) {
+        pollfd readable{fd, POLLIN, 0};
+        if (::poll(&readable, 1, PollMilliseconds) > 0) {
+            char chunk[65536];
+            const ssize_t n = ::read(fd, chunk, sizeof chunk);
+            if (n == 0)
+                break;
+            if (n > 0) {
+                state.buffer.append(chunk, n);
+                state.parse();
+                silent.restart();
+            }
+        }
+        if (options.progress && !options.progress(state.progress)) {
+            kill();
+            return {db::Cancelled,
+                    QStringLiteral("The import was cancelled; no file was written.")};
+        }
+        if (silent.elapsed() > options.stallMilliseconds) {
+            kill();
+            return stopped(state, QStringLiteral("stopped responding"));
+        }
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (state.error)
+        return *state.error;
+    if (!state.done || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return stopped(state, WIFSIGNALED(status)
+                                  ? QStringLiteral("crashed (signal %1)").arg(WTERMSIG(status))
+                                  : QStringLiteral("ended early"));
+    return {};
+}
+
+db::Error moveIntoPlace(const QString& temp, const QString& target, bool replace)
+{
+    const QByteArray from = QFile::encodeName(temp);
+    const QByteArray to = QFile::encodeName(target);
+    int rc = 0;
+    if (replace) {
+        rc = ::rename(from.constData(), to.constData());
+    } else {
+        // A hard link fails when the target exists, so nothing is replaced
+        // that appeared meanwhile.
+        rc = ::link(from.constData(), to.constData());
+        if (rc == 0)
+            ::unlink(from.constData());
+    }
+    if (rc != 0) {
+        if (errno == EEXIST)
+            return {ImportTargetRefused,
+                    QStringLiteral("The file %1 already exists; choose a new name for the "
+                                   "imported league.")
+                        .arg(quoted(target))};
+        return {db::WriteFailed, QStringLiteral("The imported league could not be saved as %1: %2")
+                                     .arg(quoted(target), QString::fromLocal8Bit(strerror(errno)))};
+    }
+    // The rename itself reaches the disk with its folder.
+    const QByteArray folder = QFile::encodeName(QFileInfo(target).absolutePath());
+    if (const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return {};
+}
+
+struct FileId {
+    dev_t device;
+    ino_t inode;
+    bool operator==(const FileId&) const = default;
+};
+
+std::optional<FileId> fileId(const QString& path)
+{
+    struct stat info {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    return FileId{info.st_dev, info.st_ino};
+}
+
+// Whether a and b name one file; a path where nothing is yet is that file
+// when its folder and name are the same.
+bool sameFile(const QString& a, const QString& b)
+{
+    const auto idA = fileId(a);
+    const auto idB = fileId(b);
+    if (idA || idB)
+        return idA && idB && *idA == *idB;
+    const QFileInfo infoA(a);
+    const QFileInfo infoB(b);
+    const auto folderA = fileId(infoA.absolutePath());
+    return folderA && folderA == fileId(infoB.absolutePath()) &&
+           infoA.fileName() == infoB.fileName();
+}
+} // namespace
+
+db::Error checkImportTarget(const QString& target, const QStringList& files)
+{
+    for (const QString& file : files) {
+        if (!file.isEmpty() && sameFile(target, file))
+            return {ImportTargetRefused,
+                    QStringLiteral("The imported league cannot be saved as %1: that is the "
+                                   "file being imported or the league in use. Choose another "
+                                   "name.")
+                        .arg(quoted(target))};
+    }
+    if (QFileInfo(target).isDir())
+        return {ImportTargetRefused,
+                QStringLiteral("%1 is a folder; choose a file name for the imported league.")
+                    .arg(quoted(target))};
+    return {};
+}
+
+db::Error importTables(const SourceOpener& open, const QString& target,
+                       const ImportOptions& options, ImportResult* result)
+{
+    if (!options.replaceTarget && QFileInfo::exists(target))
+        return {ImportTargetRefused,
+                QStringLiteral("The file %1 already exists; choose a new name for the imported "
+                               "league.")
+                    .arg(quoted(target))};
+    const QFileInfo info(target);
+    QByteArray pattern =
+        QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()) +
+        ".import-XXXXXX";
+    const int tempFd = ::mkstemp(pattern.data());
+    if (tempFd < 0)
+        return {db::WriteFailed,
+                QStringLiteral("No file can be written in the folder %1: %2")
+                    .arg(quoted(info.absolutePath()), QString::fromLocal8Bit(strerror(errno)))};
+    ::close(tempFd);
+    const QString temp = QFile::decodeName(pattern);
+    auto removeTemp = qScopeGuard([&] { QFile::remove(temp); });
+
+    int channel[2];
+    if (::pipe2(channel, O_CLOEXEC) != 0)
+        return {db::WriteFailed, QStringLiteral("The import could not start: %1")
+                                     .arg(QString::fromLocal8Bit(strerror(errno)))};
+    std::fflush(nullptr); // nothing buffered is written twice
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        runChild(open, temp, channel[1]);
+    }
+    ::close(channel[1]);
+    if (child < 0) {
+        ::close(channel[0]);
+        return {db::WriteFailed, QStringLiteral("The import could not start: %1")
+                                     .arg(QString::fromLocal8Bit(strerror(errno)))};
+    }
+    ChildState state;
+    const db::Error error = watch(child, channel[0], options, state);
+    ::close(channel[0]);
+    if (error)
+        return error;
+    if (db::Error e = moveIntoPlace(temp, target, options.replaceTarget))
+        return e;
+    removeTemp.dismiss();
+    if (result)
+        *result = state.result;
+    return {};
+}
+
+db::Error importAccess(const QString& source, const QString& target, const ImportOptions& options,
+                       ImportResult* result)
+{
+    if (db::Error e = checkAccessFile(source))
+        return e;
+    if (db::Error e = checkImportTarget(target, QStringList{source} + options.heldFiles))
+        return e;
+    return importTables([source](db::Error& error) { return openAccessSource(source, error); },
+                        target, options, result);
+}
+
+QString defaultImportTarget(const QString& source)
+{
+    const QFileInfo info(source);
+    return info.absolutePath() + QLatin1Char('/') + info.completeBaseName() +
+           QStringLiteral(" (imported).mdb");
+}
+
+QStringList missingLeagueTables(const QString& path)
+{
+    QStringList missing = db::schema::leagueTables();
+    sqlite3* handle = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &handle, SQLITE_OPEN_READONLY,
+                        nullptr) == SQLITE_OK) {
+        db::Statement tables(handle, QStringLiteral("SELECT name FROM sqlite_master "
+                                                    "WHERE type = 'table'"));
+        while (tables.next())
+            missing.removeIf([&](const QString& t) {
+                return t.compare(tables.text(0), Qt::CaseInsensitive) == 0;
+            });
+    }
+    sqlite3_close_v2(handle);
+    return missing;
+}
+
+} // namespace import

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "core/import/Source.h"
+
+#include <functional>
+#include <memory>
+
+// A one-way import: an Access database (or any Source) copied into a new
+// SQLite file. The copy runs in a child process, so a reader that loops or
+// crashes on a damaged file ends in a message, and it writes a temporary
+// file beside the target that is renamed over it only when whole: a failed or
+// cancelled import leaves nothing behind.
+namespace import {
+
+struct ImportProgress {
+    QString table; // the table being copied; empty before the first
+    int tableIndex = 0;
+    int tableCount = 0;
+    qint64 rows = 0;      // rows of that table copied so far
+    qint64 tableRows = 0; // rows it records
+};
+
+struct ImportResult {
+    QStringList tables;
+    qint64 rows = 0;
+    qint64 cells = 0; // rows times their table's columns
+};
+
+struct ImportOptions {
+    // Called at least every 100 ms while the copy runs; returning false
+    // cancels it (the error is db::Cancelled).
+    std::function<bool(const ImportProgress&)> progress;
+    // The user agreed to replace an existing target; otherwise an existing
+    // target is refused.
+    bool replaceTarget = false;
+    // Files the target must not be: the open league, say.
+    QStringList heldFiles;
+    // A reader silent for this long is taken to hang on a damaged file.
+    int stallMilliseconds = 30000;
+};
+
+using SourceOpener = std::function<std::unique_ptr<Source>(db::Error&)>;
+
+// Copies what open gives into a new SQLite file at target.
+db::Error importTables(const SourceOpener& open, const QString& target,
+                       const ImportOptions& options, ImportResult* result = nullptr);
+
+// Imports the Access database at source (opened read-only) into target;
+// refuses a target that is the source or one of options.heldFiles.
+db::Error importAccess(const QString& source, const QString& target, const ImportOptions& options,
+                       ImportResult* result = nullptr);
+
+// Refuses a target that is one of files (the same file by device and inode;
+// for a target not yet there, the same folder and name).
+db::Error checkImportTarget(const QString& target, const QStringList& files);
+
+// "<folder>/<source name> (imported).mdb": the save dialog's proposal.
+QString defaultImportTarget(const QString& source);
+
+// The league tables the SQLite file at path lacks; all seven when it cannot
+// be read.
+QStringList missingLeagueTables(const QString& path);
+
+} // namespace import

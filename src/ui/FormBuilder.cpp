@@ -1,0 +1,97 @@
+#include "ui/FormBuilder.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QScreen>
+
+namespace form {
+
+void setClientSizeTwips(QWidget* form, int width, int height)
+{
+    form->setFixedSize(twipsToPixels(form, width), twipsToPixels(form, height));
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        form->move(screen->availableGeometry().center() - form->rect().center());
+}
+
+QLabel* addLabel(QWidget* form, const LabelSpec& design)
+{
+    auto* label = new QLabel(design.text, form);
+    label->setObjectName(QString::fromLatin1(design.name));
+    label->setAccessibleName(design.text);
+    label->setGeometry(twipsRect(form, design.twips.x(), design.twips.y(), design.twips.width(),
+                                 design.twips.height()));
+    QFont font(design.family, design.pointSize);
+    if (design.heavy)
+        font.setWeight(QFont::Black);
+    label->setFont(font);
+    label->setAlignment(design.alignment);
+    if (design.color.isValid()) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, design.color);
+        label->setPalette(palette);
+    }
+    return label;
+}
+
+QFrame* addLine(QWidget* form, const QString& name, const QRect& twips, const QColor& color)
+{
+    auto* line = new QFrame(form);
+    line->setObjectName(name);
+    line->setAccessibleName(QStringLiteral("Separator line"));
+    line->setFrameShape(QFrame::NoFrame);
+    QRect pixels = twipsRect(form, twips.x(), twips.y(), twips.width(), twips.height());
+    if (twips.width() >= twips.height())
+        pixels.setHeight(1);
+    else
+        pixels.setWidth(1);
+    line->setGeometry(pixels);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::Window, color);
+    line->setPalette(palette);
+    line->setAutoFillBackground(true);
+    return line;
+}
+
+QLabel* addImage(QWidget* form, const QString& name, const QString& accessibleName,
+                 const QPixmap& picture, const QPoint& twipsTopLeft)
+{
+    auto* image = new QLabel(form);
+    image->setObjectName(name);
+    image->setAccessibleName(accessibleName);
+    image->setPixmap(picture);
+    image->setGeometry(
+        QRect(QPoint(twipsToPixels(form, twipsTopLeft.x()), twipsToPixels(form, twipsTopLeft.y())),
+              picture.size()));
+    return image;
+}
+
+QIcon programIcon()
+{
+    // Rendered at build time from the program's SVG icon, one PNG per size.
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1x%1/apps/yardmark99.png").arg(size));
+    return icon;
+}
+
+QPixmap yardLinePicture()
+{
+    constexpr int Size = 60;
+    QPixmap picture(Size, Size);
+    picture.fill(QColor(20, 110, 40));
+    QPainter painter(&picture);
+    painter.setPen(QPen(Qt::white, 2));
+    for (int x = 6; x < Size; x += 12)
+        painter.drawLine(x, 0, x, Size);
+    painter.fillRect(QRect(14, 18, 32, 24), QColor(20, 110, 40));
+    QFont font(QStringLiteral("Arial Black"), 14);
+    font.setWeight(QFont::Black);
+    font.setPixelSize(20);
+    painter.setFont(font);
+    painter.drawText(QRect(0, 0, Size, Size), Qt::AlignCenter, QStringLiteral("50"));
+    return picture;
+}
+
+} // namespace form

@@ -1,0 +1,214 @@
+#include "ui/Prompts.h"
+
+#include "ui/Globals.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMainWindow>
+#include <QQueue>
+#include <QRegularExpression>
+#include <algorithm>
+#include <optional>
+
+namespace Prompts {
+
+namespace {
+struct TestState {
+    bool enabled = false;
+    QQueue<QMessageBox::StandardButton> answers;
+    QQueue<QString> inputs;
+    QQueue<QString> fileNames;
+    QList<Shown> shown;
+    QStringList problems;
+};
+
+QString s_startFolder;
+
+TestState& test()
+{
+    static TestState state;
+    return state;
+}
+
+void record(Shown shown, QWidget* parent)
+{
+    shown.owner = owner(parent);
+    test().shown.append(shown);
+}
+} // namespace
+
+QWidget* owner(QWidget* parent)
+{
+    if (parent && parent->window()->isVisible())
+        return parent->window();
+    // The program has one main window.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    const auto main = std::find_if(windows.begin(), windows.end(), [](QWidget* w) {
+        return qobject_cast<QMainWindow*>(w) && w->isVisible();
+    });
+    if (main != windows.end())
+        return *main;
+    return parent ? parent->window() : QApplication::activeWindow();
+}
+
+QMessageBox::StandardButton message(QWidget* parent, const QString& text, QMessageBox::Icon icon,
+                                    QMessageBox::StandardButtons buttons,
+                                    QMessageBox::StandardButton defaultButton)
+{
+    if (test().enabled) {
+        record({QStringLiteral("message"), text, icon, buttons, {}}, parent);
+        if (!test().answers.isEmpty())
+            return test().answers.dequeue();
+        if (buttons == QMessageBox::Ok)
+            return QMessageBox::Ok;
+        test().problems << QStringLiteral("unanswered question: ") + text;
+        return QMessageBox::No;
+    }
+    QMessageBox box(icon, mMain::applicationTitle(), text, buttons, owner(parent));
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+bool ask(QWidget* parent, const QString& text, QMessageBox::StandardButton defaultButton)
+{
+    return message(parent, text, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+                   defaultButton) == QMessageBox::Yes;
+}
+
+void refuse(QWidget* parent, const QString& text)
+{
+    beep();
+    message(parent, text, QMessageBox::Warning, QMessageBox::Ok);
+}
+
+void showError(QWidget* parent, const QString& text)
+{
+    message(parent, text);
+}
+
+QString input(QWidget* parent, const QString& prompt)
+{
+    if (test().enabled) {
+        record({QStringLiteral("input"), prompt, QMessageBox::NoIcon, {}, {}}, parent);
+        if (!test().inputs.isEmpty())
+            return test().inputs.dequeue();
+        test().problems << QStringLiteral("unanswered input box: ") + prompt;
+        return {};
+    }
+    bool ok = false;
+    const QString text = QInputDialog::getText(owner(parent), mMain::applicationTitle(), prompt,
+                                               QLineEdit::Normal, QString(), &ok);
+    return ok ? text : QString();
+}
+
+namespace {
+// The file name a test queued, recording the dialog; nullopt outside tests.
+std::optional<QString> queuedFileName(QWidget* parent, const QString& title,
+                                      const QStringList& filters, const QString& startPath)
+{
+    if (!test().enabled)
+        return std::nullopt;
+    Shown shown{QStringLiteral("file"), title, QMessageBox::NoIcon, {}, filters};
+    shown.startPath = startPath;
+    record(shown, parent);
+    if (!test().fileNames.isEmpty())
+        return test().fileNames.dequeue();
+    test().problems << QStringLiteral("unanswered file dialog: ") + title;
+    return QString();
+}
+} // namespace
+
+void setStartFolder(const QString& folder)
+{
+    s_startFolder = folder;
+}
+
+QString startFolder()
+{
+    return s_startFolder.isEmpty() ? QDir::homePath() : s_startFolder;
+}
+
+QString openFileName(QWidget* parent, const QString& title, const QStringList& filters)
+{
+    const QString start = startFolder();
+    if (const auto queued = queuedFileName(parent, title, filters, start))
+        return *queued;
+    QString selected = filters.value(0);
+    return QFileDialog::getOpenFileName(owner(parent), title, start,
+                                        filters.join(QStringLiteral(";;")), &selected);
+}
+
+QString saveFileName(QWidget* parent, const QString& title, const QStringList& filters,
+                     const QString& suggested)
+{
+    const QString start = QDir(startFolder()).filePath(suggested);
+    if (const auto queued = queuedFileName(parent, title, filters, start))
+        return *queued;
+    QFileDialog dialog(owner(parent), title, start, filters.join(QStringLiteral(";;")));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // A name typed without an extension gets the first filter's: "view" is
+    // saved as "view.csv", and the question about replacing a file is asked
+    // about that name.
+    static const QRegularExpression extension(QStringLiteral("\\*\\.(\\w+)"));
+    if (const QRegularExpressionMatch m = extension.match(filters.value(0)); m.hasMatch())
+        dialog.setDefaultSuffix(m.captured(1));
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+void beep()
+{
+    if (test().enabled) {
+        test().shown.append({QStringLiteral("beep"), {}, QMessageBox::NoIcon, {}, {}});
+        return;
+    }
+    QApplication::beep();
+}
+
+void enableTestMode()
+{
+    test().enabled = true;
+}
+
+void setNextAnswer(QMessageBox::StandardButton answer)
+{
+    test().answers.enqueue(answer);
+}
+
+void setNextInput(const QString& text)
+{
+    test().inputs.enqueue(text);
+}
+
+void setNextFileName(const QString& path)
+{
+    test().fileNames.enqueue(path);
+}
+
+const QList<Shown>& shown()
+{
+    return test().shown;
+}
+
+QString finishTest()
+{
+    TestState& t = test();
+    QStringList problems = t.problems;
+    if (!t.answers.isEmpty())
+        problems << QStringLiteral("%1 message answer(s) left unused").arg(t.answers.size());
+    if (!t.inputs.isEmpty())
+        problems << QStringLiteral("%1 input(s) left unused").arg(t.inputs.size());
+    if (!t.fileNames.isEmpty())
+        problems << QStringLiteral("%1 file name(s) left unused").arg(t.fileNames.size());
+    t.answers.clear();
+    t.inputs.clear();
+    t.fileNames.clear();
+    t.shown.clear();
+    t.problems.clear();
+    return problems.join(QStringLiteral("; "));
+}
+
+} // namespace Prompts

@@ -1,0 +1,131 @@
+#include "windows/globaledit/GlobalEditCommand.h"
+
+#include "ui/Prompts.h"
+#include "windows/globaledit/frmGlobal.h"
+
+#include <QEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QStyle>
+#include <QTimer>
+#include <algorithm>
+
+namespace {
+QPointer<QMdiSubWindow>& single()
+{
+    static QPointer<QMdiSubWindow> window;
+    return window;
+}
+
+frmGlobal* loadedDialog()
+{
+    return single() ? qobject_cast<frmGlobal*>(single()->widget()) : nullptr;
+}
+
+// The dialog whole when the main window has room for it, else as much as
+// fits, scrolling for the rest.
+void fitIntoArea(QMdiSubWindow* window, QMdiArea* area)
+{
+    const QMargins m = window->contentsMargins();
+    QSize want = window->widget()->sizeHint() + QSize(m.left() + m.right(), m.top() + m.bottom());
+    const QSize room = area->viewport()->size();
+    const int bar = window->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    if (want.height() > room.height())
+        want.rwidth() += bar;
+    if (want.width() > room.width())
+        want.rheight() += bar;
+    window->setFixedSize(want.boundedTo(room));
+    fitWindowIntoArea(window, area, window->size());
+}
+
+// Fits the dialog again whenever the main window's document area changes
+// size: a main window made larger shows all of it, a smaller one scrolls.
+class AreaWatcher : public QObject
+{
+public:
+    AreaWatcher(QMdiSubWindow* window, QMdiArea* area)
+        : QObject(window), m_window(window), m_area(area)
+    {
+        area->viewport()->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Resize && m_window->isVisible())
+            fitIntoArea(m_window, m_area);
+        return false;
+    }
+
+private:
+    QMdiSubWindow* m_window;
+    QMdiArea* m_area;
+};
+} // namespace
+
+void showGlobalEdit(QMdiArea* area, const QString& leaguePath,
+                    const std::function<void(const QString&)>& showResult)
+{
+    QPointer<QMdiSubWindow>& window = single();
+    if (frmGlobal* form = loadedDialog()) {
+        if (const db::Error e = form->useLeague(leaguePath))
+            Prompts::showError(area, e.message());
+    } else {
+        auto* newForm = new frmGlobal(leaguePath);
+        if (const db::Error e = newForm->Form_Load()) {
+            delete newForm;
+            Prompts::showError(area, e.message());
+            return;
+        }
+        QObject::connect(newForm, &frmGlobal::edited, area, showResult);
+        // A fixed border, a close box, no minimize or maximize.
+        window = new QMdiSubWindow(nullptr, Qt::SubWindow | Qt::CustomizeWindowHint |
+                                                Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                                Qt::WindowCloseButtonHint);
+        window->setWidget(newForm);
+        keepOthersMaximized(window, area);
+        area->addSubWindow(window);
+        window->setObjectName(QStringLiteral("frmGlobalWindow"));
+        window->setAttribute(Qt::WA_DeleteOnClose); // the close box unloads it
+        // Activating it beside a maximized grid window would maximize it too,
+        // a small dialog in a grey void: it stays as it is.
+        QObject::connect(window, &QMdiSubWindow::windowStateChanged, window,
+                         [w = window.data()](Qt::WindowStates, Qt::WindowStates now) {
+                             if (now & Qt::WindowMaximized)
+                                 w->showNormal();
+                         });
+        new AreaWatcher(window, area);
+        newForm->setFocus();
+    }
+    fitIntoArea(window, area);
+    window->show();
+    area->setActiveSubWindow(window);
+}
+
+void fitWindowIntoArea(QMdiSubWindow* window, QMdiArea* area, QSize wanted)
+{
+    const QSize room = area->viewport()->size();
+    window->resize(wanted.boundedTo(room));
+    window->move(std::clamp(window->x(), 0, std::max(0, room.width() - window->width())),
+                 std::clamp(window->y(), 0, std::max(0, room.height() - window->height())));
+}
+
+void globalEditLeagueChanged(const QString& leaguePath)
+{
+    // An unreadable league is said when the dialog is next used.
+    if (frmGlobal* form = loadedDialog())
+        form->useLeague(leaguePath);
+}
+
+void keepOthersMaximized(QMdiSubWindow* window, QMdiArea* area)
+{
+    // Connected before the area's own handler, which then sees the option.
+    QObject::connect(window, &QMdiSubWindow::aboutToActivate, area, [area] {
+        if (area->testOption(QMdiArea::DontMaximizeSubWindowOnActivation))
+            return;
+        area->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
+        QTimer::singleShot(0, area, [area] {
+            area->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, false);
+        });
+    });
+}

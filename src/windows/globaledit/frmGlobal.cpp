@@ -1,0 +1,573 @@
+#include "windows/globaledit/frmGlobal.h"
+
+#include "core/backups/Backups.h"
+#include "core/db/Database.h"
+#include "core/globaledit/DecimalText.h"
+#include "core/globaledit/EditJob.h"
+#include "core/globaledit/TeamList.h"
+#include "ui/ContextIDs.h"
+#include "ui/EditingWindow.h"
+#include "ui/Prompts.h"
+#include "windows/globaledit/frmPreview.h"
+#include "windows/globaledit/frmProgress.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QScrollArea>
+#include <iterator>
+
+namespace {
+
+// The "Ratings %" frame, three rows of eight columns, left to right, for the
+// ratings of db::schema::EditOrder. The names and tooltips are the dialog's
+// own, odd spellings included.
+struct RatingColumn {
+    const char* label;
+    const char* actualBox;
+    const char* actualTip;
+    const char* potentialBox;
+    const char* potentialTip;
+};
+
+constexpr int RatingColumnsPerRow = 8;
+constexpr RatingColumn RatingColumns[] = {
+    {"lblSP", "txtSP", "Actual Speed", "txtP_SP", "Potential Speed"},
+    {"lblAG", "txtAG", "Actual Agility", "txtP_AG", "Potential Agility"},
+    {"lblVT", "txtVT", "Actual Vertical Jump", "txtP_VT", "Potentila Vertical Jump"},
+    {"lblFA", "txtFA", "Actual Fatigue", "txtP_FA", "Potential Fatigue"},
+    {"lblDU", "txtDU", "Actual Durability", "txtP_DU", "Potential Durability"},
+    {"lblDI", "txtDI", "Actual Disipline", "txtP_DI", "Potential Disipline"},
+    {"lblRE", "txtRE", "Actual Reading", "txtP_RE", "Potential Reading"},
+    {"lblPM", "txtPM", "Actual Playmaking", "txtP_PM", "Potential Playmaking"},
+    {"lblAS", "txtAS", "Actual Arm Strength", "txtP_AS", "Potential Arm Strength"},
+    {"lblTA", "txtTA", "Actual Throw Accuracy", "txtP_TA", "Potential Throw Accuracy"},
+    {"lblSC", "txtSC", "Actual Scrambling", "txtP_SC", "Potential Scrambling"},
+    {"lblAW", "txtAW", "Actual Awareness", "txtP_AW", "Potential Awareness"},
+    {"lblBC", "txtBC", "Actual Ball Carrying", "txtP_BC", "Potential Ball Carrying"},
+    {"lblBT", "txtBT", "Actual Break Tackle", "txtP_BT", "Potential Break Tackle"},
+    {"lblBI", "txtVI", "Actual Vision", "txtp_VI", "Potential Vision"},
+    {"lblCA", "txtCA", "Actual Catching", "txtP_CA", "Potential Catching"},
+    {"lblPB", "txtPB", "Actual Pass Blocking", "txtP_PB", "potential Pass Blocking"},
+    {"lblRB", "txtRB", "Actual Run Blocking", "txtP_RB", "Potential Run blocking"},
+    {"lblPR", "txtPR", "Actual Pass Rushing", "txtP_PR", "Potential Pas Rushing"},
+    {"lblPD", "txtPD", "Actual Pass Defense", "txtP_PD", "Potential Pass Defense"},
+    {"lblTK", "txtTK", "Actual Tackling", "txtP_TK", "Potential Tackling"},
+    {"lblRD", "txtRD", "Actual Run Defense", "txtP_RD", "Potential Run Defense"},
+    {"lblKA", "txtKA", "Actual Kick Accuracy", "txtP_KA", "Potential Kick Accuracy"},
+    {"lblKD", "txtKD", "Actual Kick Distance", "txtP_KD", "Potential Kick Distance"},
+};
+static_assert(std::size(RatingColumns) == globaledit::EditedRatingCount);
+static_assert(std::size(RatingColumns) == db::schema::EditOrder.size());
+
+constexpr int PositionsPerRow = 5;
+
+// Access keys for the position boxes, a letter of each caption that no other
+// control of the dialog uses (none left for C, DT and CB: OK, Cancel, Help
+// and the other boxes hold every letter of theirs).
+constexpr const char* PositionCaptions[] = {"&QB", "H&B", "&FB", "&WR", "T&E", "C",  "&G", "&T",
+                                            "&K",  "&P",  "&DE", "DT",  "&LB", "CB", "&S"};
+static_assert(std::size(PositionCaptions) == db::schema::PositionCount);
+
+// Item data of a team read from the Team table: its name there. "All" and
+// "College Draft/FA" have none.
+constexpr int TeamNameRole = Qt::UserRole + 1;
+
+// The items whose text is text, ignoring letter case.
+QList<int> itemsNamed(const QComboBox* box, const QString& text)
+{
+    QList<int> named;
+    for (int i = 0; i < box->count(); ++i) {
+        if (box->itemText(i).compare(text, Qt::CaseInsensitive) == 0)
+            named.append(i);
+    }
+    return named;
+}
+
+QString name(const char* text)
+{
+    return QString::fromLatin1(text);
+}
+
+QLabel* addLabel(QWidget* parent, const char* objectName, const QString& caption)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(name(objectName));
+    label->setAccessibleName(caption);
+    return label;
+}
+
+QLineEdit* addBox(QWidget* parent, const char* objectName, const QString& text,
+                  const QString& accessibleName)
+{
+    auto* box = new QLineEdit(text, parent);
+    box->setObjectName(name(objectName));
+    box->setAccessibleName(accessibleName);
+    box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 8);
+    return box;
+}
+
+QGroupBox* addFrame(QWidget* parent, const char* objectName, const QString& caption)
+{
+    auto* frame = new QGroupBox(caption, parent);
+    frame->setObjectName(name(objectName));
+    frame->setAccessibleName(caption);
+    return frame;
+}
+
+} // namespace
+
+frmGlobal::frmGlobal(const QString& leaguePath, QWidget* parent)
+    : QWidget(parent), m_leaguePath(leaguePath)
+{
+    setObjectName(QStringLiteral("frmGlobal"));
+    setWindowTitle(QStringLiteral("Yardmark 99 - Global Edit"));
+
+    // Frames down the left, the command buttons stacked top right, on a page
+    // that scrolls when the main window has less room than the dialog needs.
+    m_page = new QWidget;
+    m_page->setObjectName(QStringLiteral("frmGlobalPage"));
+    auto* layout = new QGridLayout(m_page);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    buildTeamLine(layout);
+    auto* bounds = new QHBoxLayout;
+    bounds->addWidget(
+        buildBoundFrame("Frame3", "Actual", 1, &txtActMax, "txtActMax", &txtActMin, "txtActMin"));
+    bounds->addWidget(buildBoundFrame("Frame4", "Potential", 3, &txtPotMax, "txtPotMax", &txtPotMin,
+                                      "txtPotMin"));
+    bounds->addStretch();
+    layout->addLayout(bounds, 1, 0);
+    layout->addWidget(buildPositionFrame(), 2, 0);
+    layout->addWidget(buildRatingFrame(), 3, 0);
+
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(addButton("cmdOK", QStringLiteral("&OK"), &frmGlobal::cmdOK_Click));
+    buttons->addWidget(
+        addButton("cmdCancel", QStringLiteral("&Cancel"), &frmGlobal::cmdCancel_Click));
+    buttons->addWidget(addButton("cmdHelp", QStringLiteral("&Help"), &frmGlobal::cmdHelp_Click));
+    buttons->addWidget(
+        addButton("cmdPreview", QStringLiteral("Pre&view"), &frmGlobal::cmdPreview_Click));
+    buttons->addStretch();
+    layout->addLayout(buttons, 0, 1, 4, 1);
+
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("frmGlobalScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(m_page);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
+
+    setFocusProxy(m_ratings.front().actual); // focus starts in txtSP
+}
+
+QSize frmGlobal::sizeHint() const
+{
+    return m_page->sizeHint();
+}
+
+void frmGlobal::buildTeamLine(QGridLayout* layout)
+{
+    auto* line = new QHBoxLayout;
+    QLabel* label = addLabel(this, "Label5", QStringLiteral("Te&ams:"));
+    label->setAccessibleName(QStringLiteral("Teams:"));
+    cboTeam = new QComboBox(this);
+    cboTeam->setObjectName(QStringLiteral("cboTeam"));
+    cboTeam->setAccessibleName(QStringLiteral("Teams"));
+    cboTeam->setEditable(true);
+    cboTeam->setInsertPolicy(QComboBox::NoInsert);
+    cboTeam->setMinimumContentsLength(24);
+    label->setBuddy(cboTeam);
+    // Only choosing an item changes the team; typing into the box does not.
+    connect(cboTeam, &QComboBox::activated, this, &frmGlobal::cboTeam_Click);
+    line->addWidget(label);
+    line->addWidget(cboTeam);
+    line->addStretch();
+    layout->addLayout(line, 0, 0);
+}
+
+QGroupBox* frmGlobal::buildBoundFrame(const char* frameName, const char* caption, int firstLabel,
+                                      QLineEdit** maxBox, const char* maxName, QLineEdit** minBox,
+                                      const char* minName)
+{
+    const QString title = name(caption);
+    QGroupBox* frame = addFrame(this, frameName, title);
+    auto* grid = new QGridLayout(frame);
+    const QByteArray maxLabel = "Label" + QByteArray::number(firstLabel);
+    const QByteArray minLabel = "Label" + QByteArray::number(firstLabel + 1);
+    *maxBox = addBox(frame, maxName, QStringLiteral("99"), title + QStringLiteral(" Max"));
+    *minBox = addBox(frame, minName, QStringLiteral("0"), title + QStringLiteral(" Min"));
+    QLabel* max = addLabel(frame, maxLabel.constData(), QStringLiteral("Max:"));
+    QLabel* min = addLabel(frame, minLabel.constData(), QStringLiteral("Min:"));
+    max->setBuddy(*maxBox);
+    min->setBuddy(*minBox);
+    grid->addWidget(max, 0, 0);
+    grid->addWidget(*maxBox, 0, 1);
+    grid->addWidget(min, 0, 2);
+    grid->addWidget(*minBox, 0, 3);
+    return frame;
+}
+
+QGroupBox* frmGlobal::buildPositionFrame()
+{
+    QGroupBox* frame = addFrame(this, "frame2", QStringLiteral("Position"));
+    auto* grid = new QGridLayout(frame);
+    const QStringList& positions = db::schema::positions();
+    for (int i = 0; i < db::schema::PositionCount; ++i) {
+        auto* box = new QCheckBox(QString::fromLatin1(PositionCaptions[i]), frame);
+        box->setObjectName(QStringLiteral("chkPosition_%1").arg(i));
+        box->setAccessibleName(positions.at(i));
+        grid->addWidget(box, i / PositionsPerRow, i % PositionsPerRow);
+        chkPosition[size_t(i)] = box;
+    }
+    return frame;
+}
+
+QGroupBox* frmGlobal::buildRatingFrame()
+{
+    QGroupBox* frame = addFrame(this, "Frame1", QStringLiteral("Ratings %"));
+    auto* grid = new QGridLayout(frame);
+    int column = 0;
+    for (const RatingColumn& c : RatingColumns) {
+        const int row = 3 * (column / RatingColumnsPerRow);
+        const int x = column % RatingColumnsPerRow;
+        const int rating = db::schema::EditOrder[size_t(column)];
+        const QString caption = db::schema::rating(rating).shortName + QLatin1Char(':');
+        QLabel* label = addLabel(frame, c.label, caption);
+        QLineEdit* actual = addBox(frame, c.actualBox, QStringLiteral("0"), name(c.actualTip));
+        QLineEdit* potential =
+            addBox(frame, c.potentialBox, QStringLiteral("0"), name(c.potentialTip));
+        actual->setToolTip(name(c.actualTip));
+        potential->setToolTip(name(c.potentialTip));
+        label->setBuddy(actual);
+        grid->addWidget(label, row, x);
+        grid->addWidget(actual, row + 1, x);
+        grid->addWidget(potential, row + 2, x);
+        m_ratings.push_back({rating, actual, potential});
+        ++column;
+    }
+    return frame;
+}
+
+QPushButton* frmGlobal::addButton(const char* objectName, const QString& caption,
+                                  void (frmGlobal::*handler)())
+{
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(name(objectName));
+    button->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
+    connect(button, &QPushButton::clicked, this, handler);
+    return button;
+}
+
+// ---- loading ------------------------------------------------------------
+
+db::Error frmGlobal::Form_Load()
+{
+    return LoadTeams(m_leaguePath);
+}
+
+db::Error frmGlobal::useLeague(const QString& leaguePath)
+{
+    if (leaguePath == m_leaguePath && m_teamsRead)
+        return {};
+    return LoadTeams(leaguePath);
+}
+
+db::Error frmGlobal::LoadTeams(const QString& leaguePath)
+{
+    m_leaguePath = leaguePath;
+    QList<globaledit::Team> teams;
+    const db::Error e = globaledit::readTeamList(leaguePath, teams);
+    m_teamsRead = !e;
+    if (e)
+        return e;
+
+    const bool first = cboTeam->count() == 0;
+    const QString shown = cboTeam->currentText();
+    cboTeam->clear();
+    cboTeam->addItem(QStringLiteral("All"), QVariant()); // not a number: all teams
+    for (const globaledit::Team& team : teams) {
+        cboTeam->addItem(team.name, team.id);
+        cboTeam->setItemData(cboTeam->count() - 1, team.name, TeamNameRole);
+    }
+    cboTeam->addItem(QStringLiteral("College Draft/FA"), qint64(0));
+    if (first) {
+        cboTeam->setCurrentIndex(0);
+        m_teamFilter = std::nullopt;
+        return {};
+    }
+    // A list read again keeps the text the box showed; OK decides what it names.
+    const QList<int> named = itemsNamed(cboTeam, shown);
+    cboTeam->setCurrentIndex(named.size() == 1 ? named.front() : -1);
+    cboTeam->setEditText(shown);
+    return {};
+}
+
+// ---- handlers -----------------------------------------------------------
+
+void frmGlobal::cboTeam_Click(int index)
+{
+    const QVariant id = cboTeam->itemData(index);
+    m_teamFilter = id.isValid() ? globaledit::TeamFilter(id.toLongLong()) : std::nullopt;
+}
+
+bool frmGlobal::chooseShownTeam()
+{
+    const QString text = cboTeam->currentText();
+    int index = cboTeam->currentIndex();
+    if (index < 0 || cboTeam->itemText(index).compare(text, Qt::CaseInsensitive) != 0) {
+        const QList<int> named = itemsNamed(cboTeam, text);
+        if (named.size() != 1) {
+            Prompts::refuse(this, named.isEmpty()
+                                      ? QStringLiteral("No team in the list is named \"%1\". "
+                                                       "Choose a team from the list.")
+                                            .arg(text)
+                                      : QStringLiteral("More than one team is named \"%1\". "
+                                                       "Choose the team from the list.")
+                                            .arg(text));
+            cboTeam->setFocus();
+            cboTeam->lineEdit()->selectAll();
+            return false;
+        }
+        index = named.front();
+        cboTeam->setCurrentIndex(index);
+    }
+    cboTeam_Click(index);
+    return true;
+}
+
+void frmGlobal::cmdCancel_Click()
+{
+    // Hidden, not unloaded: the entries wait for the next Global Edit.
+    if (QWidget* frame = parentWidget())
+        frame->hide();
+    else
+        hide();
+}
+
+void frmGlobal::cmdHelp_Click()
+{
+    ShowHelpContext(ContextIDs::GlobalEditTopic);
+}
+
+void frmGlobal::SetPosition(int index)
+{
+    if (index < 0 || index >= db::schema::PositionCount)
+        return;
+    PosName = db::schema::positions().at(index);
+}
+
+void frmGlobal::keyPressEvent(QKeyEvent* event)
+{
+    // Esc does what Cancel does; an open team list takes its own Esc first.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && !m_running) {
+        cmdCancel_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void frmGlobal::closeEvent(QCloseEvent* event)
+{
+    // The edit in progress still needs this dialog.
+    if (m_running)
+        event->ignore();
+    else
+        QWidget::closeEvent(event);
+}
+
+void frmGlobal::cmdOK_Click()
+{
+    if (m_running)
+        return; // OK again while the progress window lets input through
+    const std::optional<globaledit::GlobalEdit> edit = editToRun();
+    if (!edit)
+        return;
+    // Open grids show the edit's result afterwards; their edited rows are
+    // settled first.
+    auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (frame && frame->mdiArea() && !settlePendingEdits(frame->mdiArea()))
+        return;
+    globaledit::ChangedPlayers changed{};
+    const db::Error e = ApplyGlobalEdit(*edit, &changed);
+    frmProgress::unload();
+    if (e)
+        Prompts::showError(this, e.message());
+    else if (edit->positions.any()) // with none checked, OK does nothing
+        emit edited(resultText(*edit, changed) + m_backupNote);
+    if (e.number == db::TeamNotInLeague)
+        LoadTeams(m_leaguePath); // the list shows the table as it now is
+}
+
+void frmGlobal::cmdPreview_Click()
+{
+    auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (m_running || !frame || !frame->mdiArea())
+        return;
+    if (const std::optional<globaledit::GlobalEdit> edit = editToRun())
+        frmPreview::showPreview(frame->mdiArea(), m_leaguePath, *edit, frame);
+}
+
+// ---- the edit -----------------------------------------------------------
+
+std::optional<globaledit::GlobalEdit> frmGlobal::editToRun()
+{
+    if (!m_teamsRead) {
+        // The league changed to one whose teams could not be read: try again.
+        if (const db::Error e = LoadTeams(m_leaguePath)) {
+            Prompts::showError(this, e.message());
+            return std::nullopt;
+        }
+    }
+    if (!chooseShownTeam())
+        return std::nullopt;
+    return collectEdit();
+}
+
+bool frmGlobal::readNumber(QLineEdit* box, double& target)
+{
+    if (const std::optional<double> value = globaledit::parseDecimal(box->text())) {
+        target = *value;
+        return true;
+    }
+    Prompts::refuse(this, QStringLiteral("Please Enter a Valid Number"));
+    box->setFocus();
+    box->selectAll();
+    return false;
+}
+
+std::optional<globaledit::GlobalEdit> frmGlobal::collectEdit()
+{
+    // Every box is read before anything changes, top to bottom as shown.
+    globaledit::GlobalEdit edit;
+    globaledit::Bounds& b = edit.parameters.bounds;
+    if (!readNumber(txtActMax, b.actualMax) || !readNumber(txtActMin, b.actualMin) ||
+        !readNumber(txtPotMax, b.potentialMax) || !readNumber(txtPotMin, b.potentialMin))
+        return std::nullopt;
+    for (const RatingBoxes& r : m_ratings) {
+        const auto i = size_t(r.rating - 1);
+        if (!readNumber(r.actual, edit.parameters.actualPercent[i]) ||
+            !readNumber(r.potential, edit.parameters.potentialPercent[i]))
+            return std::nullopt;
+    }
+    for (size_t i = 0; i < chkPosition.size(); ++i)
+        edit.positions.set(i, chkPosition[i]->checkState() == Qt::Checked);
+    edit.team = m_teamFilter;
+    const QVariant name = cboTeam->currentData(TeamNameRole);
+    if (name.isValid())
+        edit.teamName = name.toString();
+    return edit;
+}
+
+namespace {
+// While an edit runs, the user can start nothing else and close nothing:
+// input to every window is dropped (not queued for later), while painting,
+// timers and the edit's reports go on.
+class InputBlocker : public QObject
+{
+public:
+    InputBlocker() { QCoreApplication::instance()->installEventFilter(this); }
+    ~InputBlocker() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Shortcut:
+        case QEvent::ShortcutOverride:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+            return true;
+        case QEvent::Close:
+            event->ignore();
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+} // namespace
+
+db::Error frmGlobal::ApplyGlobalEdit(const globaledit::GlobalEdit& edit,
+                                     globaledit::ChangedPlayers* changed)
+{
+    m_running = true;
+    const InputBlocker blocker;
+    // Taken on the worker under the edit's write lock, before any change.
+    backups::CommandBackup backup(m_leaguePath, QStringLiteral("Global Edit"));
+    globaledit::EditJob job(m_leaguePath, edit,
+                            [&backup](db::Database& league) { return backup.take(league); });
+    connect(&job, &globaledit::EditJob::positionStarted, this, &frmGlobal::positionStarted);
+    connect(&job, &globaledit::EditJob::playersDone, this, &frmGlobal::playersDone);
+    QEventLoop loop;
+    connect(&job, &globaledit::EditJob::finished, &loop, &QEventLoop::quit);
+    job.start();
+    loop.exec();
+    const db::Error e = job.wait(); // also when the loop was ended from outside
+    m_running = false;
+    if (!e) {
+        const QString note = backup.committed();
+        m_backupNote = note.isEmpty() ? QString() : QStringLiteral(". ") + note;
+        *changed = job.changedPlayers();
+    }
+    return e;
+}
+
+// "Global edit: 13,402 players changed in QB, HB (team All)"
+QString frmGlobal::resultText(const globaledit::GlobalEdit& edit,
+                              const globaledit::ChangedPlayers& changed) const
+{
+    qint64 players = 0;
+    QStringList positions;
+    for (int p = 0; p < db::schema::PositionCount; ++p) {
+        if (!edit.positions.test(size_t(p)))
+            continue;
+        players += changed[size_t(p)];
+        positions << db::schema::positions().at(p);
+    }
+    return QStringLiteral("Global edit: %1 %2 changed in %3 (team %4)")
+        .arg(QLocale(QLocale::English).toString(players),
+             players == 1 ? QStringLiteral("player") : QStringLiteral("players"),
+             positions.join(QStringLiteral(", ")), cboTeam->currentText());
+}
+
+void frmGlobal::positionStarted(int position, qint64 players)
+{
+    SetPosition(position);
+    m_barPosition = position;
+    m_barDone = 0;
+    // Any number of players takes the bar from 0 to 100.
+    m_step = 100.0f / float(players);
+    frmProgress* progress = frmProgress::instance(window());
+    progress->setProgressValue(0);
+    progress->showCentred();
+    progress->setCaption(QStringLiteral("Updating ") + PosName);
+}
+
+void frmGlobal::playersDone(int position, qint64 done)
+{
+    frmProgress* progress = frmProgress::loaded();
+    if (!progress || position != m_barPosition)
+        return;
+    progress->MovePBar(m_step * float(done - m_barDone));
+    m_barDone = done;
+}

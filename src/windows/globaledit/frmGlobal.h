@@ -1,0 +1,111 @@
+#pragma once
+
+#include "core/db/Error.h"
+#include "core/globaledit/GlobalEditEngine.h"
+
+#include <QWidget>
+#include <array>
+#include <optional>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QGridLayout;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+
+// "Yardmark 99 - Global Edit": collects a global rating edit (percentages,
+// bounds, positions, team) and hands it to the engine. Lives in an MDI
+// child window; Cancel only hides it, its close box unloads it.
+class frmGlobal : public QWidget
+{
+    Q_OBJECT
+public:
+    // leaguePath: the league whose teams the list shows and whose players OK
+    // changes.
+    explicit frmGlobal(const QString& leaguePath, QWidget* parent = nullptr);
+
+    // Reads the team list. A league that cannot be read gives the error and
+    // leaves the dialog empty; the caller then does not show it.
+    db::Error Form_Load();
+    // Another league is open: from now on the list shows its teams and OK
+    // changes its players. The same league keeps every entry as it is.
+    db::Error useLeague(const QString& leaguePath);
+    QString leaguePath() const { return m_leaguePath; }
+
+    void cboTeam_Click(int index);
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    void cmdHelp_Click();
+    // Shows what OK would do, checking the boxes as OK does; writes nothing.
+    void cmdPreview_Click();
+    // Index 0..14 sets PosName; anything else changes nothing.
+    void SetPosition(int index);
+
+    globaledit::TeamFilter teamFilter() const { return m_teamFilter; }
+    QString posName() const { return PosName; }
+    // The whole dialog, unscrolled.
+    QSize sizeHint() const override;
+
+signals:
+    // OK changed the league: what it changed, for the main window's status.
+    void edited(const QString& result);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    struct RatingBoxes {
+        int rating; // 1..24
+        QLineEdit* actual;
+        QLineEdit* potential;
+    };
+
+    void buildTeamLine(QGridLayout* layout);
+    QGroupBox* buildBoundFrame(const char* frameName, const char* caption, int firstLabel,
+                               QLineEdit** maxBox, const char* maxName, QLineEdit** minBox,
+                               const char* minName);
+    QGroupBox* buildPositionFrame();
+    QGroupBox* buildRatingFrame();
+    QPushButton* addButton(const char* name, const QString& caption, void (frmGlobal::*handler)());
+
+    db::Error LoadTeams(const QString& leaguePath);
+    // Makes the item the box's text names the chosen team, or tells the user
+    // why the text names none (focus in the box) and returns false.
+    bool chooseShownTeam();
+    // The edit the boxes describe, or nullopt after telling the user which
+    // box does not hold a number (focus there, its text selected).
+    std::optional<globaledit::GlobalEdit> collectEdit();
+    // The team the box shows and the boxes' edit, as OK and Preview take them.
+    std::optional<globaledit::GlobalEdit> editToRun();
+    bool readNumber(QLineEdit* box, double& target);
+    db::Error ApplyGlobalEdit(const globaledit::GlobalEdit& edit,
+                              globaledit::ChangedPlayers* changed);
+    QString resultText(const globaledit::GlobalEdit& edit,
+                       const globaledit::ChangedPlayers& changed) const;
+    void positionStarted(int position, qint64 players);
+    void playersDone(int position, qint64 done);
+
+    QWidget* m_page = nullptr; // every control, inside the scroll area
+    QComboBox* cboTeam = nullptr;
+    std::array<QCheckBox*, db::schema::PositionCount> chkPosition{};
+    QLineEdit* txtActMax = nullptr;
+    QLineEdit* txtActMin = nullptr;
+    QLineEdit* txtPotMax = nullptr;
+    QLineEdit* txtPotMin = nullptr;
+    std::vector<RatingBoxes> m_ratings;
+
+    QString m_leaguePath;     // the league the team list was read from
+    bool m_teamsRead = false; // false when the current league's list could not be read
+    QString PosName;
+    // All teams until the user picks another item: the list shows "All".
+    globaledit::TeamFilter m_teamFilter;
+
+    bool m_running = false;
+    QString m_backupNote;   // what the last edit's backup adds to its result
+    int m_barPosition = -1; // the position the progress bar shows
+    qint64 m_barDone = 0;   // its players the bar has counted
+    float m_step = 0;       // bar advance per player of that position
+};

@@ -1,0 +1,368 @@
+#include "windows/globaledit/frmPreview.h"
+
+#include "core/db/Schema.h"
+
+#include "ui/Prompts.h"
+#include "windows/globaledit/GlobalEditCommand.h"
+#include "windows/globaledit/frmGlobal.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QThread>
+#include <QTimer>
+#include <QValueAxis>
+#include <algorithm>
+
+using globaledit::RatingFigures;
+using globaledit::RatingSide;
+
+namespace {
+
+constexpr int ProgressDelayMs = 300;
+constexpr int ProgressTickMs = 50;
+
+QTableWidget* addTable(QWidget* parent, const char* objectName, const QString& accessibleName,
+                       const QStringList& headers)
+{
+    auto* table = new QTableWidget(0, int(headers.size()), parent);
+    table->setObjectName(QString::fromLatin1(objectName));
+    table->setAccessibleName(accessibleName);
+    table->setHorizontalHeaderLabels(headers);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    return table;
+}
+
+QComboBox* addPicker(QWidget* parent, const char* objectName, const QString& accessibleName,
+                     const QStringList& items)
+{
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QString::fromLatin1(objectName));
+    box->setAccessibleName(accessibleName);
+    box->addItems(items);
+    return box;
+}
+
+void setRow(QTableWidget* table, int row, const QStringList& cells)
+{
+    for (int column = 0; column < cells.size(); ++column) {
+        auto* item = new QTableWidgetItem(cells.at(column));
+        if (column > 0)
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        table->setItem(row, column, item);
+    }
+}
+
+QString count(qint64 n)
+{
+    return QLocale().toString(n);
+}
+
+QString means(const RatingFigures& f)
+{
+    if (f.values == 0)
+        return QStringLiteral("-");
+    return QStringLiteral("%1 \u2192 %2")
+        .arg(f.meanBefore(), 0, 'f', 1)
+        .arg(f.meanAfter(), 0, 'f', 1);
+}
+
+const QStringList& sideNames()
+{
+    static const QStringList names{QStringLiteral("Actual"), QStringLiteral("Potential")};
+    return names;
+}
+
+} // namespace
+
+frmPreview::frmPreview(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmPreview"));
+    setWindowTitle(QStringLiteral("Global Edit Preview"));
+
+    grdPositions = addTable(
+        this, "grdPositions", QStringLiteral("Players by position"),
+        {QStringLiteral("Position"), QStringLiteral("Selected"), QStringLiteral("Would change")});
+    grdRatings =
+        addTable(this, "grdRatings", QStringLiteral("Ratings before and after"),
+                 {QStringLiteral("Rating"), QStringLiteral("Actual mean"),
+                  QStringLiteral("Actual at bound"), QStringLiteral("Potential mean"),
+                  QStringLiteral("Potential at bound"), QStringLiteral("Potentials raised")});
+    grdRatings->horizontalHeaderItem(5)->setToolTip(
+        QStringLiteral("Potentials lifted to the actual rating by the edit"));
+
+    // The ratings in the order the Global Edit dialog lists them.
+    cboRating = addPicker(this, "cboRating", QStringLiteral("Chart rating"), {});
+    for (const int n : db::schema::EditOrder)
+        cboRating->addItem(db::schema::rating(n).shortName, n);
+    cboSide = addPicker(this, "cboSide", QStringLiteral("Actual or potential"), sideNames());
+    connect(cboRating, &QComboBox::currentIndexChanged, this, &frmPreview::drawChart);
+    connect(cboSide, &QComboBox::currentIndexChanged, this, &frmPreview::drawChart);
+    auto* ratingLabel = new QLabel(QStringLiteral("C&hart:"), this);
+    ratingLabel->setObjectName(QStringLiteral("lblRating"));
+    ratingLabel->setBuddy(cboRating);
+
+    chtDistribution = new QChartView(new QChart, this);
+    chtDistribution->setObjectName(QStringLiteral("chtDistribution"));
+    chtDistribution->setAccessibleName(QStringLiteral("Distribution before and after"));
+    // The whole width: each of the 22 bins then has room for its label.
+    chtDistribution->setMinimumSize(620, 260);
+    lblNoPlayers = new QLabel(QStringLiteral("No player is selected"), this);
+    lblNoPlayers->setObjectName(QStringLiteral("lblNoPlayers"));
+    lblNoPlayers->setAlignment(Qt::AlignCenter);
+    lblNoPlayers->setMinimumSize(chtDistribution->minimumSize());
+    lblNoPlayers->hide();
+
+    cmdClose = new QPushButton(QStringLiteral("&Close"), this);
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    cmdClose->setAccessibleName(QStringLiteral("Close"));
+    connect(cmdClose, &QPushButton::clicked, this, [this] {
+        if (QWidget* frame = parentWidget())
+            frame->close();
+        else
+            close();
+    });
+
+    prgPreview = new QProgressBar(this);
+    prgPreview->setObjectName(QStringLiteral("prgPreview"));
+    prgPreview->setAccessibleName(QStringLiteral("Preview progress"));
+    prgPreview->setRange(0, 1000);
+    prgPreview->setTextVisible(false);
+    prgPreview->hide();
+    m_progressClock = new QTimer(this);
+    m_progressClock->setInterval(ProgressTickMs);
+    connect(m_progressClock, &QTimer::timeout, this, &frmPreview::showProgress);
+
+    auto* pickers = new QHBoxLayout;
+    pickers->addWidget(ratingLabel);
+    pickers->addWidget(cboRating);
+    pickers->addWidget(cboSide);
+    pickers->addStretch();
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(prgPreview, 0, 0, 1, 2);
+    layout->addWidget(grdPositions, 1, 0);
+    layout->addWidget(grdRatings, 1, 1);
+    layout->addLayout(pickers, 2, 0, 1, 2);
+    layout->addWidget(chtDistribution, 3, 0, 1, 2);
+    layout->addWidget(lblNoPlayers, 3, 0, 1, 2);
+    layout->setColumnStretch(1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdClose);
+    layout->addLayout(buttons, 4, 0, 1, 2);
+}
+
+void frmPreview::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        cmdClose->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void frmPreview::closeEvent(QCloseEvent* event)
+{
+    QWidget::closeEvent(event);
+    emit closed();
+}
+
+frmPreview::~frmPreview()
+{
+    stopWorker();
+}
+
+frmPreview* frmPreview::showPreview(QMdiArea* area, const QString& path,
+                                    const globaledit::GlobalEdit& edit, QMdiSubWindow* opener)
+{
+    static QPointer<QMdiSubWindow> window;
+    static QPointer<QMdiSubWindow> returnTo;
+    returnTo = opener;
+    if (!window) {
+        auto* preview = new frmPreview;
+        // In front of a maximized grid, at its own size, as the dialog is.
+        window = new QMdiSubWindow;
+        window->setWidget(preview);
+        keepOthersMaximized(window, area);
+        area->addSubWindow(window);
+        window->setObjectName(QStringLiteral("frmPreviewWindow"));
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        fitWindowIntoArea(window, area, window->sizeHint());
+        // Once the area has chosen the next window (a maximized grid, it may
+        // be), the one the user came from goes back to the front.
+        connect(
+            preview, &frmPreview::closed, area,
+            [area] {
+                if (returnTo && returnTo->isVisible())
+                    area->setActiveSubWindow(returnTo);
+            },
+            Qt::QueuedConnection);
+    }
+    auto* form = qobject_cast<frmPreview*>(window->widget());
+    window->show();
+    area->setActiveSubWindow(window);
+    form->start(path, edit);
+    return form;
+}
+
+void frmPreview::start(const QString& path, const globaledit::GlobalEdit& edit)
+{
+    stopWorker();
+    m_edit = edit;
+    m_stop = false;
+    m_permille = 0;
+    m_thread = QThread::create([this, path, edit] {
+        globaledit::PreviewProgress progress;
+        progress.progress = [this](double done) {
+            m_permille = int(done * 1000);
+            return !m_stop.load();
+        };
+        m_error = globaledit::computePreview(path, edit, m_computing, progress);
+    });
+    connect(m_thread, &QThread::finished, this, &frmPreview::workerFinished);
+    m_started.start();
+    m_progressClock->start();
+    m_thread->start();
+}
+
+void frmPreview::showProgress()
+{
+    // Only a preview that keeps the user waiting shows its bar.
+    if (m_started.elapsed() < ProgressDelayMs)
+        return;
+    prgPreview->setValue(m_permille);
+    prgPreview->show();
+}
+
+void frmPreview::stopWorker()
+{
+    if (!m_thread)
+        return;
+    m_stop = true;
+    disconnect(m_thread, nullptr, this, nullptr); // its result is not wanted
+    m_thread->wait();
+    delete m_thread;
+    m_thread = nullptr;
+}
+
+void frmPreview::workerFinished()
+{
+    m_thread->wait();
+    delete m_thread;
+    m_thread = nullptr;
+    m_progressClock->stop();
+    prgPreview->hide();
+    if (m_error) {
+        Prompts::showError(this, m_error.message());
+        if (QWidget* frame = parentWidget())
+            frame->close();
+        return;
+    }
+    m_shown = m_computing;
+    fillPositions();
+    fillRatings();
+    drawChart();
+    emit computed();
+}
+
+void frmPreview::fillPositions()
+{
+    grdPositions->setRowCount(0);
+    for (int p = 0; p < db::schema::PositionCount; ++p) {
+        if (!m_edit.positions.test(size_t(p)))
+            continue;
+        const globaledit::PositionFigures& f = m_shown.positions[size_t(p)];
+        const int row = grdPositions->rowCount();
+        grdPositions->insertRow(row);
+        setRow(grdPositions, row,
+               {db::schema::positions().at(p), count(f.selected), count(f.changed)});
+    }
+}
+
+void frmPreview::fillRatings()
+{
+    grdRatings->setRowCount(globaledit::EditedRatingCount);
+    int row = 0;
+    for (const int n : db::schema::EditOrder) {
+        const RatingFigures& a = m_shown.figures(n, RatingSide::Actual);
+        const RatingFigures& p = m_shown.figures(n, RatingSide::Potential);
+        setRow(grdRatings, row++,
+               {db::schema::rating(n).shortName, means(a), count(a.atBound), means(p),
+                count(p.atBound), count(p.raised)});
+    }
+}
+
+void frmPreview::drawChart()
+{
+    qint64 selected = 0;
+    for (const globaledit::PositionFigures& f : m_shown.positions)
+        selected += f.selected;
+    // A chart of nothing would only show an axis of zeros.
+    lblNoPlayers->setVisible(selected == 0);
+    chtDistribution->setVisible(selected != 0);
+    const int rating = cboRating->currentData().toInt();
+    const auto side = RatingSide(cboSide->currentIndex());
+    const RatingFigures& f = m_shown.figures(rating, side);
+    auto* before = new QBarSet(QStringLiteral("Before"));
+    auto* after = new QBarSet(QStringLiteral("After"));
+    QStringList bins;
+    qint64 highest = 0;
+    for (int bin = 0; bin < globaledit::DistributionBins; ++bin) {
+        const qint64 b = f.before[size_t(bin)];
+        const qint64 a = f.after[size_t(bin)];
+        const bool outside = bin == 0 || bin == globaledit::DistributionBins - 1;
+        if (outside && a == 0 && b == 0)
+            continue; // below 0 and from 100 only when some rating is there
+        bins << globaledit::distributionBinName(bin);
+        *before << double(b);
+        *after << double(a);
+        highest = std::max({highest, a, b});
+    }
+    auto* series = new QBarSeries;
+    series->append(before);
+    series->append(after);
+    auto* chart = new QChart;
+    chart->addSeries(series);
+    chart->setTitle(QStringLiteral("%1 %2: players by rating")
+                        .arg(sideNames().at(int(side)), db::schema::rating(rating).shortName));
+    auto* x = new QBarCategoryAxis;
+    x->append(bins);
+    // Upright, the 22 bins' labels need more room than the window has;
+    // turned, a line of a slightly smaller font fits each bin's width.
+    x->setLabelsAngle(-90);
+    QFont small = x->labelsFont();
+    small.setPointSizeF(small.pointSizeF() * 0.8);
+    x->setLabelsFont(small);
+    auto* y = new QValueAxis;
+    y->setRange(0, double(std::max<qint64>(highest, 1)));
+    y->setLabelFormat(QStringLiteral("%d"));
+    // Whole numbers of players only: a tick per player up to a few, else
+    // round steps.
+    if (highest <= 5)
+        y->setTickCount(int(std::max<qint64>(highest, 1)) + 1);
+    else
+        y->applyNiceNumbers();
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    series->attachAxis(x);
+    series->attachAxis(y);
+    QChart* old = chtDistribution->chart();
+    chtDistribution->setChart(chart); // the view lets go of the old chart
+    delete old;
+}

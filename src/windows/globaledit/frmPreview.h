@@ -1,0 +1,83 @@
+#pragma once
+
+#include "core/db/Error.h"
+#include "core/globaledit/GlobalEditPreview.h"
+
+#include <QElapsedTimer>
+#include <QWidget>
+#include <atomic>
+#include <memory>
+
+class QChartView;
+class QComboBox;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QPushButton;
+class QProgressBar;
+class QTableWidget;
+class QThread;
+class QTimer;
+
+// "Global Edit Preview": what the global edit dialog's OK would do, worked
+// out on a worker thread without writing: per position the players selected
+// and changed, per rating the means, the values at a bound and the
+// potentials raised, and a chart of one rating before and after. Single
+// instance in an MDI child window; Preview again works it out afresh. Close,
+// Esc and Ctrl+F4 close it, and the window that opened it comes back.
+class frmPreview : public QWidget
+{
+    Q_OBJECT
+public:
+    // Shows the preview window inside area (loading it the first time) and
+    // starts working out edit on the league at path. When it closes, opener
+    // (if still shown) becomes the active window again.
+    static frmPreview* showPreview(QMdiArea* area, const QString& path,
+                                   const globaledit::GlobalEdit& edit,
+                                   QMdiSubWindow* opener = nullptr);
+
+    ~frmPreview() override;
+
+    bool isComputing() const { return m_thread != nullptr; }
+    // The edit and the figures the window shows (once computed).
+    const globaledit::GlobalEdit& edit() const { return m_edit; }
+    const globaledit::PreviewResult& result() const { return m_shown; }
+
+signals:
+    void computed(); // the figures are shown
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    explicit frmPreview(QWidget* parent = nullptr);
+    void start(const QString& path, const globaledit::GlobalEdit& edit);
+    void stopWorker();
+    void showProgress();
+    void workerFinished();
+    void fillPositions();
+    void fillRatings();
+    void drawChart();
+
+    QTableWidget* grdPositions = nullptr;
+    QTableWidget* grdRatings = nullptr;
+    QComboBox* cboRating = nullptr;
+    QComboBox* cboSide = nullptr;
+    QChartView* chtDistribution = nullptr;
+    QLabel* lblNoPlayers = nullptr;
+    QPushButton* cmdClose = nullptr;
+    QProgressBar* prgPreview = nullptr;
+    QTimer* m_progressClock = nullptr;
+    QElapsedTimer m_started;
+
+    globaledit::GlobalEdit m_edit;
+    globaledit::PreviewResult m_shown;
+    // Written by the worker, read once it has finished.
+    globaledit::PreviewResult m_computing;
+    db::Error m_error;
+    QThread* m_thread = nullptr;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_permille{0};
+};

@@ -1,0 +1,334 @@
+#include "windows/grid/GridCommands.h"
+
+#include "core/db/LeagueFiles.h"
+#include "core/db/RecordSet.h"
+#include "ui/Hourglass.h"
+#include "ui/Prompts.h"
+#include "windows/grid/DataControl.h"
+#include "windows/grid/DataGridView.h"
+#include "windows/grid/FindDialog.h"
+#include "windows/grid/frmDataGrid.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QProgressDialog>
+#include <QRegularExpression>
+#include <algorithm>
+#include <memory>
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+// Exports of more rows than this show their progress.
+constexpr int ProgressFromRows = 2000;
+
+// A cell as a spreadsheet takes it from tab-separated text: quoted when it
+// holds a tab, a line break or a quote.
+QString spreadsheetCell(QString text)
+{
+    if (!text.contains(QLatin1Char('\t')) && !text.contains(QLatin1Char('\n')) &&
+        !text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('"')))
+        return text;
+    return u"\""_s + text.replace(u"\""_s, u"\"\""_s) + u"\""_s;
+}
+// "Exported 2,000 rows to /home/u/League/PlayerTable.csv"
+QString exportedText(const QString& path, qint64 rows)
+{
+    return u"Exported %1 %2 to %3"_s.arg(QLocale(QLocale::English).toString(rows),
+                                         rows == 1 ? u"row"_s : u"rows"_s,
+                                         QDir::toNativeSeparators(path));
+}
+} // namespace
+
+GridCommands::GridCommands(frmDataGrid* window)
+    : QObject(window), m_window(window), m_menu(new QMenu(window))
+{
+    setObjectName(u"GridCommands"_s);
+    m_menu->setObjectName(u"mnuGridContext"_s);
+    addCommand("mnuSortAscending", u"Sort &Ascending"_s, &GridCommands::sortAscending);
+    addCommand("mnuSortDescending", u"Sort &Descending"_s, &GridCommands::sortDescending);
+    addCommand("mnuFilterByValue", u"&Filter by This Value"_s, &GridCommands::filterByThisValue);
+    addCommand("mnuRemoveFilterAndSort", u"&Remove Filter and Sort"_s,
+               &GridCommands::removeFilterAndSort);
+    m_menu->addSeparator();
+    addCommand("mnuCopy", u"&Copy"_s, &GridCommands::copy)->setShortcut(QKeySequence::Copy);
+    addCommand("mnuFind", u"F&ind\u2026"_s, &GridCommands::find)->setShortcut(QKeySequence::Find);
+    m_menu->addSeparator();
+    addCommand("mnuExportCsv", u"&Export View as CSV\u2026"_s, &GridCommands::exportView);
+
+    DataGridView* grid = window->grdDataGrid();
+    for (QAction* a : std::as_const(m_actions)) {
+        if (!a->shortcut().isEmpty()) {
+            a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+            grid->addAction(a);
+        }
+    }
+    grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(grid, &QWidget::customContextMenuRequested, this, [this, grid](QPoint at) {
+        const QModelIndex cell = grid->indexAt(at);
+        if (cell.isValid())
+            popupFor(cell.column(), cell, grid->viewport()->mapToGlobal(at));
+    });
+    QHeaderView* header = grid->horizontalHeader();
+    header->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(header, &QWidget::customContextMenuRequested, this, [this, header](QPoint at) {
+        if (const int column = header->logicalIndexAt(at); column >= 0)
+            popupFor(column, {}, header->viewport()->mapToGlobal(at));
+    });
+    connect(window->Data1(), &DataControl::recordsetReplaced, this,
+            &GridCommands::updateSortIndicator);
+    // After the window's own handler: a header click that did not sort
+    // leaves no indicator of its own.
+    connect(grid, &DataGridView::headClick, this, &GridCommands::updateSortIndicator);
+}
+
+QAction* GridCommands::addCommand(const char* name, const QString& caption,
+                                  void (GridCommands::*handler)())
+{
+    auto* a = new QAction(caption, m_menu);
+    a->setObjectName(QLatin1String(name));
+    connect(a, &QAction::triggered, this, handler);
+    m_menu->addAction(a);
+    m_actions << a;
+    return a;
+}
+
+QAction* GridCommands::action(const QString& objectName) const
+{
+    for (QAction* a : m_actions) {
+        if (a->objectName() == objectName)
+            return a;
+    }
+    return nullptr;
+}
+
+void GridCommands::popupFor(int column, const QModelIndex& cell, QPoint globalPosition)
+{
+    m_column = column;
+    m_cell = cell;
+    action(u"mnuFilterByValue"_s)->setEnabled(cell.isValid());
+    if (cell.isValid() && !m_window->grdDataGrid()->selectionModel()->isSelected(cell))
+        m_window->grdDataGrid()->setCurrentIndex(cell);
+    m_menu->popup(globalPosition);
+}
+
+void GridCommands::sortAscending()
+{
+    m_window->sortByColumn(m_column, false);
+}
+
+void GridCommands::sortDescending()
+{
+    m_window->sortByColumn(m_column, true);
+}
+
+void GridCommands::filterByThisValue()
+{
+    if (m_cell.isValid())
+        m_window->filterByValue(m_cell);
+}
+
+void GridCommands::removeFilterAndSort()
+{
+    m_window->removeFilterAndSort();
+}
+
+QList<int> GridCommands::visibleColumns() const
+{
+    const DataGridView* grid = m_window->grdDataGrid();
+    const QHeaderView* header = grid->horizontalHeader();
+    QList<int> columns;
+    for (int visual = 0; visual < header->count(); ++visual) {
+        const int column = header->logicalIndex(visual);
+        if (!header->isSectionHidden(column) && m_window->model()->fieldOfColumn(column) >= 0)
+            columns << column;
+    }
+    return columns;
+}
+
+QString GridCommands::selectionText() const
+{
+    const QModelIndexList selected = m_window->grdDataGrid()->selectionModel()->selectedIndexes();
+    QList<int> rows;
+    QSet<int> columnsUsed;
+    QSet<QPair<int, int>> cells;
+    for (const QModelIndex& index : selected) {
+        rows << index.row();
+        columnsUsed.insert(index.column());
+        cells.insert({index.row(), index.column()});
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    QList<int> columns;
+    for (int column : visibleColumns()) {
+        if (columnsUsed.contains(column))
+            columns << column;
+    }
+    QStringList lines;
+    for (int row : std::as_const(rows)) {
+        QStringList line;
+        for (int column : std::as_const(columns)) {
+            line << (cells.contains({row, column})
+                         ? spreadsheetCell(m_window->model()->index(row, column).data().toString())
+                         : QString());
+        }
+        lines << line.join(QLatin1Char('\t'));
+    }
+    return lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+void GridCommands::copy()
+{
+    if (const QString text = selectionText(); !text.isEmpty())
+        QGuiApplication::clipboard()->setText(text);
+}
+
+void GridCommands::find()
+{
+    if (!m_find) {
+        m_find = new FindDialog(m_window);
+        connect(m_find, &FindDialog::findRequested, this, &GridCommands::findNext);
+    }
+    m_find->setStatus({});
+    m_find->show();
+    m_find->raise();
+    m_find->activateWindow();
+    m_find->txtFind()->selectAll();
+    m_find->txtFind()->setFocus();
+}
+
+void GridCommands::findNext(bool backward)
+{
+    db::RecordSet* rs = m_window->Data1()->recordset();
+    DataGridView* grid = m_window->grdDataGrid();
+    const QString text = m_find->text();
+    if (!rs || text.isEmpty())
+        return;
+    QModelIndex current = grid->currentIndex();
+    int column = current.isValid() ? current.column() : -1;
+    db::RecordSet::FindRequest request{text, {}, m_find->matchCase(), backward};
+    const QList<int> shown = visibleColumns();
+    if (column < 0 || !shown.contains(column))
+        column = shown.value(0, -1);
+    for (int c : m_find->allColumns() ? shown : QList<int>{column}) {
+        if (const int field = m_window->model()->fieldOfColumn(c); field >= 0)
+            request.fields << field;
+    }
+    const int from = current.isValid() && current.row() < rs->count()
+                         ? current.row()
+                         : (backward ? rs->count() : -1);
+    int found = -1;
+    bool wrapped = false;
+    db::Error e;
+    {
+        Hourglass wait; // all columns of a large table take a moment
+        e = rs->find(request, from, &found, &wrapped);
+    }
+    if (e) {
+        Prompts::showError(m_find, e.message());
+        return;
+    }
+    if (found < 0) {
+        m_find->setStatus({});
+        Prompts::message(m_find, u"No row holds \"%1\"."_s.arg(text), QMessageBox::Information);
+        return;
+    }
+    m_find->setStatus(!wrapped   ? QString()
+                      : backward ? u"Passed the first row; went on from the last."_s
+                                 : u"Passed the last row; went on from the first."_s);
+    const QModelIndex target = m_window->model()->index(found, column);
+    grid->setCurrentIndex(target);
+    grid->scrollTo(target);
+}
+
+void GridCommands::exportView()
+{
+    db::RecordSet* rs = m_window->Data1()->recordset();
+    if (!rs || !m_window->resolvePendingEdit())
+        return;
+    QString path = Prompts::saveFileName(m_window, u"Export View as CSV"_s,
+                                         {u"CSV files (*.csv)"_s, u"All files (*)"_s},
+                                         rs->table() + u".csv"_s);
+    if (path.isEmpty())
+        return;
+    // The file dialog's "replace?" must never turn a league into text.
+    if (const db::Error e = db::checkNotLeagueFile(path, m_window->heldLeagues())) {
+        Prompts::showError(m_window, e.message());
+        return;
+    }
+    QStringList captions;
+    QList<int> fields;
+    for (int column : visibleColumns()) {
+        captions << m_window->model()->headerData(column, Qt::Horizontal).toString();
+        fields << m_window->model()->fieldOfColumn(column);
+    }
+    std::unique_ptr<QProgressDialog> progress;
+    if (rs->count() > ProgressFromRows) {
+        progress = std::make_unique<QProgressDialog>(u"Exporting rows\u2026"_s, u"Cancel"_s, 0,
+                                                     rs->count(), m_window);
+        progress->setObjectName(u"frmExportProgress"_s);
+        progress->setWindowTitle(u"Export View as CSV"_s);
+        progress->setWindowModality(Qt::WindowModal);
+        progress->setMinimumDuration(0);
+        progress->setAutoClose(false);
+        progress->setValue(0);
+    }
+    bool changed = false;
+    const auto report = [&](qint64 done, qint64 total) {
+        if (!progress)
+            return true;
+        progress->setMaximum(int(total));
+        progress->setValue(int(done));
+        QCoreApplication::processEvents();
+        return !progress->wasCanceled();
+    };
+    const db::Error e = rs->exportCsv(path, captions, fields, report, &changed);
+    progress.reset();
+    if (e && e.number != db::Cancelled)
+        Prompts::showError(m_window, e.message());
+    else if (!e) {
+        if (changed)
+            Prompts::message(m_window,
+                             u"The table changed since this window read it (another program "
+                             "added, removed or changed rows). The file holds the rows as they "
+                             "are now; Refresh shows them here."_s,
+                             QMessageBox::Information);
+        emit m_window->commandFinished(exportedText(path, rs->count()));
+    }
+}
+
+void GridCommands::updateSortIndicator()
+{
+    // The ruling sort, when it is one column shown in the grid:
+    // "[name]", "name DESC", "SP_P asc".
+    QHeaderView* header = m_window->grdDataGrid()->horizontalHeader();
+    const db::RecordSet* rs = m_window->Data1()->recordset();
+    const QString sort = rs ? rs->sortTexts().value(0).trimmed() : QString();
+    static const QRegularExpression oneKey(u"^\\[?([^\\],]+?)\\]?(?:\\s+(asc|desc))?$"_s,
+                                           QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = oneKey.match(sort);
+    int column = -1;
+    if (match.hasMatch()) {
+        const QString name = match.captured(1).trimmed();
+        for (int c = 0; c < m_window->model()->columnCount() && column < 0; ++c) {
+            if (m_window->model()->fieldNameOfColumn(c).compare(name, Qt::CaseInsensitive) == 0 ||
+                m_window->model()
+                        ->headerData(c, Qt::Horizontal)
+                        .toString()
+                        .compare(name, Qt::CaseInsensitive) == 0)
+                column = c;
+        }
+    }
+    header->setSortIndicatorShown(column >= 0);
+    if (column >= 0)
+        header->setSortIndicator(column, match.captured(2).compare(u"desc"_s, Qt::CaseInsensitive)
+                                             ? Qt::AscendingOrder
+                                             : Qt::DescendingOrder);
+}

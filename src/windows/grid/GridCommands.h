@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QModelIndex>
+#include <QObject>
+#include <QPointer>
+
+#include "windows/grid/FindDialog.h"
+class QAction;
+class QMenu;
+class frmDataGrid;
+
+// The grid window's context menu, opened by a right-click on a cell or a
+// column header: sort by the column, filter by the cell's value, remove the
+// filter and sort, copy the selected cells, find, and export the view as
+// CSV. Copy (Ctrl+C) and Find (Ctrl+F) also work from the keyboard. The
+// header shows a sort indicator while the rows are sorted by one column.
+class GridCommands : public QObject
+{
+    Q_OBJECT
+public:
+    explicit GridCommands(frmDataGrid* window);
+
+    QMenu* menu() const { return m_menu; }
+    QAction* action(const QString& objectName) const;
+    FindDialog* findDialog() const { return m_find; }
+
+    // The menu's commands; the column and cell are those the menu opened on.
+    void sortAscending();
+    void sortDescending();
+    void filterByThisValue();
+    void removeFilterAndSort();
+    void copy();
+    void find();
+    void exportView();
+
+    // The selected cells as tab-separated text, rows by lines, visible
+    // columns in the order shown.
+    QString selectionText() const;
+
+    // Shows the menu for the cell (or, with an invalid cell, the header
+    // column) at a point of the grid's viewport.
+    void popupFor(int column, const QModelIndex& cell, QPoint globalPosition);
+
+private:
+    QAction* addCommand(const char* name, const QString& caption, void (GridCommands::*handler)());
+    void findNext(bool backward);
+    void updateSortIndicator();
+    QList<int> visibleColumns() const;
+
+    frmDataGrid* m_window;
+    QMenu* m_menu;
+    QList<QAction*> m_actions;
+    QPointer<FindDialog> m_find;
+    int m_column = -1;
+    QPersistentModelIndex m_cell;
+};

@@ -1,0 +1,86 @@
+#include "windows/grid/LeagueSteps.h"
+
+#include "core/db/Database.h"
+#include "core/db/RecordSet.h"
+
+#include <memory>
+#include <utility>
+
+LeagueStep::LeagueStep(QString league, const QString& text) : m_league(std::move(league))
+{
+    setText(text);
+}
+
+RowStep::RowStep(RowChange change)
+    : LeagueStep(change.league, change.text), m_change(std::move(change))
+{
+}
+
+namespace {
+
+QList<qint64> keysOf(const QList<RowImage>& rows)
+{
+    QList<qint64> keys;
+    for (const RowImage& row : rows)
+        keys << row.key;
+    return keys;
+}
+
+// The row's values in the record set's field order; false when a field is
+// no longer in the table.
+bool inFieldOrder(const db::RecordSet& rs, const QStringList& fields, const RowImage& row,
+                  QVector<QVariant>* ordered)
+{
+    ordered->fill(QVariant(), rs.fieldCount());
+    if (fields.size() != rs.fieldCount())
+        return false;
+    for (int i = 0; i < fields.size(); ++i) {
+        const int field = rs.fieldIndex(fields.at(i));
+        if (field < 0)
+            return false;
+        (*ordered)[field] = row.values.value(i);
+    }
+    return true;
+}
+
+db::Error fieldsChanged(const QString& table)
+{
+    return {db::MissingField,
+            QStringLiteral("The fields of the table \"%1\" have changed since, so nothing was "
+                           "written.")
+                .arg(table)};
+}
+
+} // namespace
+
+db::Error RowStep::write(const QList<RowImage>& from, const QList<RowImage>& to) const
+{
+    db::Database league;
+    if (db::Error e = league.open(m_change.league))
+        return e;
+    std::unique_ptr<db::RecordSet> rs;
+    if (db::Error e = db::RecordSet::openKeys(league, m_change.table,
+                                              keysOf(from.isEmpty() ? to : from), &rs))
+        return e;
+    if (!from.isEmpty() && !to.isEmpty()) {
+        // One row's fields, checked against what the step left there.
+        QHash<int, QVariant> expected, values;
+        for (int i = 0; i < m_change.fields.size(); ++i) {
+            const int field = rs->fieldIndex(m_change.fields.at(i));
+            if (field < 0)
+                return fieldsChanged(m_change.table);
+            expected.insert(field, from.first().values.value(i));
+            const QVariant& next = to.first().values.value(i);
+            const QVariant& now = from.first().values.value(i);
+            if (next.isNull() != now.isNull() || next.typeId() != now.typeId() || next != now)
+                values.insert(field, next);
+        }
+        return rs->updateStored(0, values, expected);
+    }
+    QList<QVector<QVariant>> rows;
+    for (const RowImage& row : from.isEmpty() ? to : from) {
+        if (!inFieldOrder(*rs, m_change.fields, row, &rows.emplace_back()))
+            return fieldsChanged(m_change.table);
+    }
+    return from.isEmpty() ? rs->insertWithKeys(rows) : rs->deleteSeen(rows);
+}

@@ -1,0 +1,126 @@
+#pragma once
+
+#include "core/db/Error.h"
+#include "windows/grid/LeagueSteps.h"
+
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QList>
+#include <QVector>
+
+namespace db {
+class RecordSet;
+}
+
+// A grid column bound to a field by name. The field is found in the record
+// set without regard to case, wherever the file stores it.
+struct ColumnDef {
+    QString caption;
+    QString dataField;
+    QString toolTip = {}; // the header's tooltip; empty: the field name
+};
+
+// The grid's model over a record set. Edits collect in one row buffer (the
+// pending row) and are written only when the row is committed, after the
+// beforeUpdate question; the new-row line under the last row appends a row.
+//
+// Columns are either one per field of the record set, in field order, headed
+// by the field name (the default), or a fixed list of ColumnDefs.
+class RecordSetModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    explicit RecordSetModel(QObject* parent = nullptr);
+
+    // The record set is not owned; the model resets over the new one. Any
+    // pending edit must be resolved before (commitPendingEdit or
+    // discardPendingEdit).
+    void setRecordSet(db::RecordSet* recordSet);
+    db::RecordSet* recordSet() const { return m_rs; }
+
+    // Fixed columns, addressed by index; an empty list goes back to one
+    // column per field.
+    void setFixedColumns(const QList<ColumnDef>& columns);
+    // The first fixed column whose field the record set lacks, or empty.
+    QString missingField() const;
+
+    void setAllowAddNew(bool allow);
+    void setAllowDelete(bool allow);
+    void setAllowUpdate(bool allow);
+    bool allowAddNew() const;
+    bool allowDelete() const;
+    bool allowUpdate() const;
+
+    // The record set's field shown in a column (-1 when it lacks it), and
+    // that field's name as the file spells it.
+    int fieldOfColumn(int column) const;
+    QString fieldNameOfColumn(int column) const;
+
+    // The row of the new-row line, or -1 when rows cannot be added.
+    int newRowLine() const;
+
+    bool hasPendingEdit() const { return m_editRow >= 0; }
+    int pendingRow() const { return m_editRow; }
+    // Writes the pending row after beforeUpdate; nothing pending is success.
+    // A cancelled write drops the edit. When the row was replaced or the
+    // table skipped the write (RowVanished, WriteSkipped) the edit is dropped
+    // too, since it can never be written as it is; on any other error the
+    // row stays in edit, unchanged.
+    db::Error commitPendingEdit();
+    void discardPendingEdit();
+    // Another window wrote the row with this key: show it as the file now
+    // holds it. A pending edit of it stays, to be checked when written.
+    void rowWrittenElsewhere(qint64 key);
+
+    // Deletes whole rows after beforeDelete; a cancelled delete deletes nothing.
+    db::Error deleteRows(QList<int> rows);
+
+    // The last error setData met (a value that does not fit), for the window
+    // to show; cleared by reading it.
+    db::Error takeEditError();
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+signals:
+    // Asked before a row is written or rows are deleted; a handler that sets
+    // *cancel to true stops it. Connect directly.
+    void beforeUpdate(bool* cancel);
+    void beforeDelete(bool* cancel);
+    // A pending edit began or ended (the record selector shows it).
+    void pendingEditChanged();
+    // setData refused a value (takeEditError() has the error).
+    void editRefused();
+    // A write reached the file: what it changed, for the history.
+    void rowsWritten(const RowChange& change);
+
+private:
+    void rebuildColumnMap();
+    bool isRecordRow(int row) const;
+    bool isCell(const QModelIndex& index) const;
+    void beginPendingRow(int row);
+    void endPendingRow();
+    QVariant storedValue(int row, int column) const;
+    db::Error readErrorAt(const QModelIndex& index) const;
+    // The change's table, fields and file, and its name for the menu.
+    RowChange describeChange(const QString& what, const QVector<QVariant>& row) const;
+    RowImage imageOf(int row) const;
+
+    db::RecordSet* m_rs = nullptr;
+    int m_recordCount = 0; // the record set's rows as announced to the views
+    QList<ColumnDef> m_fixed;
+    QVector<int> m_fieldOfColumn;
+    bool m_allowAddNew = true;
+    bool m_allowDelete = true;
+    bool m_allowUpdate = true;
+
+    int m_editRow = -1;
+    QHash<int, QVariant> m_editValues; // by field, in stored form
+    QVector<QVariant> m_editSeen;      // the row as it was shown when the edit began
+    db::Error m_editError;
+};

@@ -1,0 +1,483 @@
+#include "windows/grid/frmDataGrid.h"
+
+#include "core/db/Expression.h"
+#include "core/db/RecordSet.h"
+#include "ui/Hourglass.h"
+#include "ui/Prompts.h"
+#include "ui/Twips.h"
+#include "windows/grid/DataControl.h"
+#include "windows/grid/DataGridView.h"
+#include "windows/grid/GridCommands.h"
+#include "windows/grid/WindowPlace.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QStyle>
+#include <QTimer>
+#include <memory>
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+constexpr int StripHeightTwips = 330;
+constexpr int CaptionLimit = 50;
+} // namespace
+
+frmDataGrid::frmDataGrid(const QString& databasePath, const QString& recordSource, QWidget* parent)
+    : frmDataGrid(GridOptions{}, databasePath, recordSource, parent)
+{
+}
+
+frmDataGrid::frmDataGrid(const GridOptions& options, const QString& databasePath,
+                         const QString& recordSource, QWidget* parent)
+    : QWidget(parent), m_options(options), m_data(new DataControl(this)),
+      m_model(new RecordSetModel(this)), m_grid(new DataGridView(this)), m_strip(new QWidget(this)),
+      m_widths(m_grid, m_model)
+{
+    setObjectName(u"frmDataGrid"_s);
+    setAttribute(Qt::WA_DeleteOnClose);
+    m_data->setDatabaseName(databasePath);
+    m_data->setRecordSource(recordSource);
+    buildControls();
+    connectGrid();
+    m_commands = new GridCommands(this);
+    resize(sizeHint());
+}
+
+frmDataGrid::~frmDataGrid()
+{
+    // Here rather than on unload, so File > Exit keeps them too.
+    if (const db::RecordSet* rs = m_data->recordset())
+        m_widths.save(rs->table());
+    // The model reads through the record set Data1 owns: detach it first.
+    m_model->setRecordSet(nullptr);
+}
+
+void frmDataGrid::buildControls()
+{
+    m_data->setObjectName(u"Data1"_s);
+    m_strip->setObjectName(u"picButtons"_s);
+    m_strip->setAccessibleName(u"Buttons"_s);
+    m_grid->setObjectName(u"grdDataGrid"_s);
+    m_grid->setAccessibleName(u"Data Grid"_s);
+
+    m_model->setFixedColumns(m_options.fixedColumns);
+    m_model->setAllowAddNew(m_options.allowAddNew);
+    m_model->setAllowDelete(m_options.allowDelete);
+    m_model->setAllowUpdate(m_options.allowUpdate);
+    m_grid->setModel(m_model);
+
+    const struct {
+        const char* name;
+        const char* caption;
+        int left;
+        int width;
+        void (frmDataGrid::*handler)();
+    } buttons[] = {
+        {"cmdRefresh", "&Refresh", 0, 1462, &frmDataGrid::cmdRefresh_Click},
+        {"cmdSort", "&Sort", 1462, 1462, &frmDataGrid::cmdSort_Click},
+        {"cmdFilter", "&Filter", 2924, 1462, &frmDataGrid::cmdFilter_Click},
+        {"cmdClose", "&Close", 4398, 1437, &frmDataGrid::cmdClose_Click},
+    };
+    for (const auto& b : buttons) {
+        QPushButton* button =
+            addStripButton(QLatin1String(b.name), QLatin1String(b.caption), b.left, b.width);
+        connect(button, &QPushButton::clicked, this, b.handler);
+    }
+}
+
+QPushButton* frmDataGrid::addStripButton(const QString& name, const QString& caption, int leftTwips,
+                                         int widthTwips)
+{
+    auto* button = new QPushButton(caption, m_strip);
+    button->setObjectName(name);
+    button->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
+    button->setGeometry(twipsToPixels(this, leftTwips), 0, twipsToPixels(this, widthTwips),
+                        twipsToPixels(this, StripHeightTwips));
+    // Tab order: the grid first, then the buttons left to right.
+    setTabOrder(m_buttons.isEmpty() ? static_cast<QWidget*>(m_grid) : m_buttons.last(), button);
+    m_buttons << button;
+    return button;
+}
+
+QPushButton* frmDataGrid::button(const QString& objectName) const
+{
+    for (QPushButton* b : m_buttons) {
+        if (b->objectName() == objectName)
+            return b;
+    }
+    return nullptr;
+}
+
+void frmDataGrid::connectGrid()
+{
+    connect(m_data, &DataControl::recordsetReplaced, this, &frmDataGrid::rebindModel);
+    connect(m_grid, &DataGridView::headClick, this, &frmDataGrid::grdDataGrid_HeadClick);
+    connect(m_grid, &DataGridView::mouseDown, this, &frmDataGrid::grdDataGrid_MouseDown);
+    connect(m_grid, &DataGridView::deleteRequested, this,
+            &frmDataGrid::grdDataGrid_DeleteRequested);
+    connect(m_model, &RecordSetModel::beforeUpdate, this, &frmDataGrid::grdDataGrid_BeforeUpdate);
+    connect(m_model, &RecordSetModel::beforeDelete, this, &frmDataGrid::grdDataGrid_BeforeDelete);
+    connect(m_model, &RecordSetModel::rowsWritten, this, &frmDataGrid::rowsWritten);
+    // Deferred: the refusal shows after the cell editor has closed, so the
+    // message box cannot take its focus and commit it a second time.
+    connect(m_model, &RecordSetModel::editRefused, this,
+            [this] { QTimer::singleShot(0, this, &frmDataGrid::showEditRefusal); });
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &frmDataGrid::currentRowChanged);
+    // Appended and deleted rows change both counts; a new record set or a
+    // re-read resets the model.
+    for (auto rowsChanged : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(m_model, rowsChanged, this, &frmDataGrid::statusChanged);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &frmDataGrid::statusChanged);
+}
+
+QSize frmDataGrid::sizeHint() const
+{
+    const QSize design{twipsToPixels(this, m_options.designClientTwips.width()),
+                       twipsToPixels(this, m_options.designClientTwips.height())};
+    if (!m_data->recordset())
+        return design;
+    // Loaded: room for every column at its width and for every row; the
+    // main window's area bounds it.
+    const int frame = 2 * m_grid->frameWidth();
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QSize columns{frame + m_grid->verticalHeader()->sizeHint().width() +
+                            m_grid->horizontalHeader()->length() + bar,
+                        twipsToPixels(this, StripHeightTwips) + frame +
+                            m_grid->horizontalHeader()->sizeHint().height() +
+                            m_model->rowCount() * m_grid->verticalHeader()->defaultSectionSize() +
+                            bar};
+    return columns.expandedTo(design);
+}
+
+QString frmDataGrid::captionFor(const QString& recordSource)
+{
+    return recordSource.size() > CaptionLimit ? u"SQL Statement"_s : recordSource;
+}
+
+bool frmDataGrid::loadAndShow(QMdiArea* area, frmDataGrid* window)
+{
+    if (!window->Form_Load()) {
+        delete window; // it unloads before it ever appears
+        return false;
+    }
+    auto* sub = new QMdiSubWindow;
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWidget(window);
+    area->addSubWindow(sub);
+    WindowPlace::show(sub, window->m_data->recordSource());
+    area->setActiveSubWindow(sub);
+    return true;
+}
+
+bool frmDataGrid::Form_Load()
+{
+    beforeLoad();
+    m_data->setRecordsetType(db::RecordSet::Dynaset);
+    db::Error e = m_data->refresh();
+    if (!e) {
+        if (const QString field = m_model->missingField(); !field.isEmpty())
+            e = {db::MissingField, u"The table \"%1\" has no field \"%2\", which this window "
+                                   u"shows."_s.arg(m_data->recordset()->table(), field)};
+    }
+    if (e) {
+        Prompts::showError(this, e.message());
+        return false;
+    }
+    // Sort and Filter take the column captions as well as the field names.
+    QList<QPair<QString, QString>> aliases;
+    for (const ColumnDef& column : std::as_const(m_options.fixedColumns))
+        aliases.append({column.caption, column.dataField});
+    m_data->recordset()->setFieldAliases(aliases);
+    setWindowTitle(captionFor(m_data->recordSource()));
+    m_grid->setAccessibleName(windowTitle());
+    if (const db::RecordSet* rs = m_data->recordset(); rs->isReadOnly())
+        Prompts::message(this, rs->readOnlyReason(), QMessageBox::Information);
+    return true;
+}
+
+void frmDataGrid::rebindModel()
+{
+    // Runs while the model still reads the record set it shows (Data1 drops
+    // a replaced one only after this). Fixed columns outlive the record set:
+    // keep what the view hid; widths go by field name.
+    const int columns = m_options.fixedColumns.isEmpty() ? 0 : m_model->columnCount();
+    QVector<bool> hidden(columns);
+    for (int c = 0; c < columns; ++c)
+        hidden[c] = m_grid->isColumnHidden(c);
+    m_widths.keep();
+    m_model->setRecordSet(m_data->recordset());
+    for (int c = 0; c < columns && c < m_model->columnCount(); ++c)
+        m_grid->setColumnHidden(c, hidden[c]);
+    m_widths.apply(m_data->recordset() ? m_data->recordset()->table() : QString());
+}
+
+void frmDataGrid::cmdRefresh_Click()
+{
+    db::RecordSet* rs = m_data->recordset();
+    if (!rs || !leaveEditedRow())
+        return;
+    const QModelIndex current = m_grid->currentIndex();
+    const qint64 currentKey =
+        current.row() >= 0 && current.row() < rs->count() ? rs->key(current.row()) : -1;
+    qint64 tableRows = 0;
+    db::Error e = rs->requery();
+    if (!e && !rs->filterTexts().isEmpty())
+        e = rs->countTableRows(&tableRows); // others may have added or deleted rows
+    if (e) {
+        Prompts::showError(this, e.message());
+        return;
+    }
+    m_rowsFilteredOut = rs->filterTexts().isEmpty() ? 0 : tableRows - rs->count();
+    rebindModel();
+    // The current row stays current where it still is (a new row goes last).
+    const int row = current.row() < 0 ? -1 : rs->rowOfKey(currentKey);
+    if (row >= 0) {
+        m_grid->setCurrentIndex(m_model->index(row, current.column()));
+        m_grid->scrollTo(m_grid->currentIndex());
+    }
+}
+
+QString frmDataGrid::leaguePath() const
+{
+    return m_data->databaseName();
+}
+
+void frmDataGrid::cmdSort_Click()
+{
+    if (m_data->recordsetType() == db::RecordSet::Table) {
+        Prompts::refuse(this, u"You Cannot Sort a Table Recordset!"_s);
+        return;
+    }
+    QString expression = m_sortText;
+    if (expression.isEmpty()) {
+        expression = Prompts::input(this, u"Enter Sort Column:"_s);
+        if (expression.trimmed().isEmpty())
+            return;
+    }
+    replaceRecordset(expression, true);
+}
+
+void frmDataGrid::cmdFilter_Click()
+{
+    if (m_data->recordsetType() == db::RecordSet::Table) {
+        Prompts::refuse(this, u"You Cannot Filter a Table Recordset!"_s);
+        return;
+    }
+    const QString expression = Prompts::input(this, u"Enter Filter Expression:"_s);
+    if (expression.trimmed().isEmpty())
+        return;
+    replaceRecordset(expression, false);
+}
+
+void frmDataGrid::replaceRecordset(const QString& expression, bool sort)
+{
+    replaceRecordsetWith([&](const db::RecordSet& source, std::unique_ptr<db::RecordSet>* next) {
+        return sort ? source.openSorted(expression, next) : source.openFiltered(expression, next);
+    });
+}
+
+void frmDataGrid::replaceRecordsetWith(const Opener& open)
+{
+    const db::RecordSet* source = m_data->recordset();
+    if (!source || !leaveEditedRow())
+        return;
+    std::unique_ptr<db::RecordSet> next;
+    db::Error e;
+    {
+        Hourglass wait;
+        // A bad expression leaves the current record set as it was, so one
+        // typo never poisons a later Sort or Filter.
+        e = open(*source, &next);
+    }
+    if (e) {
+        Prompts::showError(this, e.message());
+        return;
+    }
+    // The new set is drawn from the same table: what the filters hide is
+    // the table's rows, as last counted, less those it shows.
+    m_rowsFilteredOut = source->count() + m_rowsFilteredOut - next->count();
+    m_data->setRecordset(std::move(next));
+}
+
+void frmDataGrid::cmdClose_Click()
+{
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        sub->close();
+    else
+        close();
+}
+
+void frmDataGrid::grdDataGrid_HeadClick(int column)
+{
+    sortByColumn(column, std::exchange(m_shiftState, 0) != 0);
+}
+
+void frmDataGrid::sortByColumn(int column, bool descending)
+{
+    if (m_data->recordsetType() == db::RecordSet::Table)
+        return;
+    const QString name = m_model->fieldNameOfColumn(column);
+    if (name.isEmpty())
+        return;
+    m_sortText = db::bracketedName(name) + (descending ? u" desc"_s : QString());
+    cmdSort_Click();
+    m_sortText.clear();
+}
+
+void frmDataGrid::grdDataGrid_MouseDown(Qt::MouseButton, int shift, QPoint)
+{
+    m_shiftState = shift;
+}
+
+void frmDataGrid::grdDataGrid_BeforeUpdate(bool* cancel)
+{
+    *cancel = !Prompts::ask(this, u"Commit changes?"_s);
+}
+
+void frmDataGrid::grdDataGrid_BeforeDelete(bool* cancel)
+{
+    *cancel = !Prompts::ask(this, u"Delete Current Row?"_s, QMessageBox::Yes);
+}
+
+void frmDataGrid::grdDataGrid_DeleteRequested()
+{
+    if (!m_model->allowDelete())
+        return;
+    const QList<int> rows = m_grid->selectedWholeRows();
+    // An edited row elsewhere is settled first, so it is never lost unasked.
+    if (m_model->hasPendingEdit() && !rows.contains(m_model->pendingRow()) && !leaveEditedRow())
+        return;
+    if (db::Error e = m_model->deleteRows(rows))
+        reportWriteError(e);
+}
+
+void frmDataGrid::reportWriteError(const db::Error& e)
+{
+    if (e.number != db::RowVanished) {
+        Prompts::showError(this, e.message());
+        return;
+    }
+    // The grid shows rows the file no longer holds: offer to show it anew.
+    // Deferred, so that the view is not reset inside its own notification.
+    if (Prompts::ask(this, e.message() + u"\n\nRefresh now?"_s))
+        QTimer::singleShot(0, this, &frmDataGrid::cmdRefresh_Click);
+}
+
+void frmDataGrid::showEditRefusal()
+{
+    if (const db::Error e = m_model->takeEditError())
+        Prompts::showError(this, e.message());
+}
+
+bool frmDataGrid::leaveEditedRow()
+{
+    m_grid->finishEditing();
+    if (!m_model->hasPendingEdit())
+        return true;
+    if (db::Error e = m_model->commitPendingEdit()) {
+        reportWriteError(e);
+        return false;
+    }
+    return true;
+}
+
+void frmDataGrid::currentRowChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    if (m_returningToEditedRow || !m_model->hasPendingEdit() ||
+        previous.row() != m_model->pendingRow() || current.row() == previous.row())
+        return;
+    if (leaveEditedRow() || !m_model->hasPendingEdit())
+        return;
+    // The write failed: the row stays in edit, and the cursor with it.
+    m_returningToEditedRow = true;
+    m_grid->setCurrentIndex(m_model->index(m_model->pendingRow(), previous.column()));
+    m_returningToEditedRow = false;
+}
+
+QStringList frmDataGrid::heldLeagues() const
+{
+    QStringList leagues{m_data->databaseName()};
+    if (m_heldLeagues)
+        leagues << m_heldLeagues();
+    return leagues;
+}
+
+QString frmDataGrid::statusText() const
+{
+    const db::RecordSet* rs = m_data->recordset();
+    if (!rs)
+        return {};
+    const QLocale english(QLocale::English);
+    const qint64 shown = rs->count();
+    const qint64 total = shown + m_rowsFilteredOut;
+    const QString rows = total == 1 ? u"row"_s : u"rows"_s;
+    QStringList parts{
+        rs->filterTexts().isEmpty()
+            ? english.toString(shown) + u' ' + rows
+            : u"%1 of %2 %3"_s.arg(english.toString(shown), english.toString(total), rows)};
+    QStringList filters = rs->filterTexts();
+    if (filters.size() > 1) {
+        for (QString& f : filters)
+            f = u'(' + f + u')';
+    }
+    if (!filters.isEmpty())
+        parts << u"Filter: "_s + filters.join(u" And "_s);
+    if (!rs->sortTexts().isEmpty())
+        parts << u"Sort: "_s + rs->sortTexts().join(u", "_s);
+    return parts.join(u"  |  "_s);
+}
+
+bool frmDataGrid::resolvePendingEdit()
+{
+    return leaveEditedRow();
+}
+
+void frmDataGrid::closeEvent(QCloseEvent* event)
+{
+    // Closing asks about an edited row; only a write that was wanted and
+    // failed keeps the window open, so the edit is not lost.
+    if (!leaveEditedRow()) {
+        event->ignore();
+        return;
+    }
+    Form_Unload();
+    event->accept();
+}
+
+void frmDataGrid::Form_Unload()
+{
+    emit unloaded();
+}
+
+bool frmDataGrid::isMinimizedWindow() const
+{
+    return isMinimized() || (parentWidget() && parentWidget()->isMinimized());
+}
+
+void frmDataGrid::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmDataGrid::Form_Resize()
+{
+    if (isMinimizedWindow())
+        return;
+    // The strip runs along the top; the grid fills the client area under it.
+    // (A height that would go below zero is ignored: the grid keeps its own.)
+    const int strip = twipsToPixels(this, StripHeightTwips);
+    m_strip->setGeometry(0, 0, width(), strip);
+    const int gridHeight = height() - strip;
+    if (gridHeight < 0)
+        return;
+    m_grid->setGeometry(0, strip, width(), gridHeight);
+}

@@ -1,0 +1,181 @@
+#pragma once
+
+#include "core/db/Error.h"
+#include "ui/EditingWindow.h"
+#include "windows/grid/ColumnWidths.h"
+#include "windows/grid/RecordSetModel.h"
+
+#include <QList>
+#include <QSize>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+namespace db {
+class RecordSet;
+}
+
+class DataControl;
+class GridCommands;
+class DataGridView;
+class QMdiArea;
+class QPushButton;
+
+// What sets one grid window apart from another. The table grid window uses
+// the defaults; a twin window (the player grid) passes its own.
+struct GridOptions {
+    // Empty: one column per field of the record set, rebuilt with it.
+    // Otherwise these columns, by index; the load fails with a message naming
+    // the first bound field the table lacks.
+    QList<ColumnDef> fixedColumns;
+    bool allowAddNew = true; // the new-row line under the last row
+    bool allowDelete = true; // Delete removes the rows selected by their record selectors
+    bool allowUpdate = true;
+    QSize designClientTwips{7650, 4590}; // the window's first client size
+};
+
+// The table grid window: a button strip (Refresh, Sort, Filter, Close) over a
+// grid bound to Data1. Sort and Filter open a new record set from the current
+// one, so their effects add up; Refresh requeries it. Edits are written only
+// after "Commit changes?", deletes only after "Delete Current Row?", and no
+// path (leaving the row, Sort, Filter, Refresh, closing, File > Exit) drops
+// an edited row without asking.
+//
+// A twin window derives from this class: it passes its GridOptions to the
+// protected constructor, adds buttons with addStripButton, runs its own
+// first load step in beforeLoad() and its own unload step in Form_Unload().
+// Everything else (the load with its error handling, Sort,
+// Filter, Refresh, the header click, the questions) it inherits.
+class frmDataGrid : public QWidget, public EditingWindow
+{
+    Q_OBJECT
+public:
+    // A window over recordSource (a table name or a query) of the league at
+    // databasePath; nothing is read before the load.
+    frmDataGrid(const QString& databasePath, const QString& recordSource,
+                QWidget* parent = nullptr);
+    ~frmDataGrid() override;
+
+    // Runs the load; if it succeeds shows the window as the active child
+    // window of area and returns true. If it fails the error has been shown
+    // and window is deleted without ever appearing. Takes ownership.
+    static bool loadAndShow(QMdiArea* area, frmDataGrid* window);
+
+    // The number of the Table command that opened the window, as text.
+    QString Tag() const { return m_tag; }
+    void setTag(const QString& tag) { m_tag = tag; }
+
+    DataControl* Data1() const { return m_data; }
+    // The league file the window was bound to when it loaded.
+    QString leaguePath() const;
+    DataGridView* grdDataGrid() const { return m_grid; }
+    RecordSetModel* model() const { return m_model; }
+    QWidget* picButtons() const { return m_strip; }
+    QPushButton* button(const QString& objectName) const;
+
+    // The load: binds Data1 to the league and record source the window was
+    // created with as a dynaset, refreshes it and sets the caption. Returns false after showing the
+    // error.
+    bool Form_Load();
+    void cmdRefresh_Click();
+    void cmdSort_Click();
+    void cmdFilter_Click();
+    void cmdClose_Click();
+    void grdDataGrid_HeadClick(int column);
+    void grdDataGrid_MouseDown(Qt::MouseButton button, int shift, QPoint position);
+    void grdDataGrid_BeforeUpdate(bool* cancel);
+    void grdDataGrid_BeforeDelete(bool* cancel);
+    void grdDataGrid_DeleteRequested();
+    void Form_Resize();
+
+    // What the status bar says of this window: "2,000 rows", or "37 of 2,000
+    // rows" under a filter, then the filter and the sort in force.
+    QString statusText() const;
+
+    // The context menu's commands that replace the rows (GridCommands). Each
+    // asks about an edited row first, as Sort and Filter do.
+    void sortByColumn(int column, bool descending);
+    void filterByValue(const QModelIndex& cell);
+    void removeFilterAndSort();
+    GridCommands* commands() const { return m_commands; }
+
+    // The leagues any window holds, which no command of this window may
+    // write over: the main window's league and every grid's. Without a
+    // source set, this window's own league.
+    using LeagueList = std::function<QStringList()>;
+    void setHeldLeagues(LeagueList heldLeagues) { m_heldLeagues = std::move(heldLeagues); }
+    QStringList heldLeagues() const;
+
+    // EditingWindow: asks about an edited, unwritten row and writes or drops
+    // it. False when the wanted write failed and the row is still in edit,
+    // so File > Exit keeps the program running.
+    bool resolvePendingEdit() override;
+
+    // The caption for a record source: itself up to 50 characters, longer
+    // texts (in practice query texts) "SQL Statement".
+    static QString captionFor(const QString& recordSource);
+
+    // The design client size, in pixels of this screen.
+    QSize sizeHint() const override;
+
+signals:
+    // statusText() changed: rows were replaced, re-read, added or deleted.
+    void statusChanged();
+    // The window has closed, for whatever reason; it is deleted soon after.
+    void unloaded();
+    // An edit, an added row or a delete reached the file.
+    void rowsWritten(const RowChange& change);
+    // A command of the window finished with this outcome, for the main
+    // window's status bar ("Exported 2,000 rows to ...").
+    void commandFinished(const QString& result);
+
+protected:
+    frmDataGrid(const GridOptions& options, const QString& databasePath,
+                const QString& recordSource, QWidget* parent);
+
+    // Adds a button to the strip, right of those before it (positions and
+    // sizes in twips), and into the tab order after them.
+    QPushButton* addStripButton(const QString& name, const QString& caption, int leftTwips,
+                                int widthTwips);
+
+    // The load's first step, before the data is bound and outside its error
+    // handling. The table grid window has none.
+    virtual void beforeLoad() {}
+    // Runs when the window closes for any reason; emits unloaded().
+    virtual void Form_Unload();
+
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildControls();
+    void connectGrid();
+    // Resolves a pending edit before the rows are replaced or the window
+    // goes: true when nothing is pending any more.
+    bool leaveEditedRow();
+    void currentRowChanged(const QModelIndex& current, const QModelIndex& previous);
+    void showEditRefusal();
+    // Shows a failed write or delete; for a row another program changed,
+    // offers Refresh.
+    void reportWriteError(const db::Error& e);
+    void rebindModel();
+    void replaceRecordset(const QString& expression, bool sort);
+    using Opener = std::function<db::Error(const db::RecordSet&, std::unique_ptr<db::RecordSet>*)>;
+    void replaceRecordsetWith(const Opener& open);
+    bool isMinimizedWindow() const;
+
+    GridOptions m_options;
+    DataControl* m_data;
+    RecordSetModel* m_model;
+    DataGridView* m_grid;
+    QWidget* m_strip;
+    QList<QPushButton*> m_buttons;
+    QString m_tag;
+    QString m_sortText;           // the sort a header click hands to Sort
+    int m_shiftState = 0;         // modifiers of the last mouse press: Shift 1, Ctrl 2, Alt 4
+    qint64 m_rowsFilteredOut = 0; // the table's rows the filters hide
+    bool m_returningToEditedRow = false;
+    GridCommands* m_commands = nullptr;
+    ColumnWidths m_widths;
+    LeagueList m_heldLeagues;
+};

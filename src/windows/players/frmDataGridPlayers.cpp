@@ -1,0 +1,129 @@
+#include "windows/players/frmDataGridPlayers.h"
+
+#include "windows/grid/DataGridView.h"
+#include "windows/grid/FrozenColumns.h"
+#include "windows/grid/GridCommands.h"
+#include "windows/players/PlayerColumns.h"
+#include "windows/players/frmPlayerCard.h"
+#include "windows/players/frmPlayerSettings.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <vector>
+
+namespace {
+QPointer<frmDataGridPlayers> s_instance;
+
+GridOptions playerGridOptions()
+{
+    GridOptions options;
+    for (const players::PlayerColumn& column : players::playerGridColumns())
+        options.fixedColumns.append({column.caption, column.field, column.toolTip});
+    options.allowAddNew = false;
+    options.allowDelete = false;
+    options.designClientTwips = {9615, 5070};
+    return options;
+}
+} // namespace
+
+frmDataGridPlayers::frmDataGridPlayers(const QString& databasePath)
+    : frmDataGrid(playerGridOptions(), databasePath, QStringLiteral("PlayerTable"), nullptr)
+{
+    setObjectName(QStringLiteral("frmDataGridPlayers"));
+    QPushButton* settings =
+        addStripButton(QStringLiteral("cmdSettings"), QStringLiteral("&Settings"), 5880, 1437);
+    connect(settings, &QPushButton::clicked, this, &frmDataGridPlayers::cmdSettings_Click);
+    buildFrozenNames();
+    addPlayerCardCommand();
+}
+
+void frmDataGridPlayers::addPlayerCardCommand()
+{
+    QMenu* menu = commands()->menu();
+    auto* card = new QAction(QStringLiteral("&Player Card\u2026"), menu);
+    card->setObjectName(QStringLiteral("mnuPlayerCard"));
+    card->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    card->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(card, &QAction::triggered, this, &frmDataGridPlayers::mnuPlayerCard_Click);
+    menu->insertAction(menu->actions().value(0), card);
+    menu->insertSeparator(menu->actions().value(1));
+    grdDataGrid()->addAction(card);
+    connect(grdDataGrid()->verticalHeader(), &QHeaderView::sectionDoubleClicked, this,
+            [this](int row) {
+                grdDataGrid()->setCurrentIndex(model()->index(row, 0));
+                mnuPlayerCard_Click();
+            });
+}
+
+frmPlayerCard* frmDataGridPlayers::mnuPlayerCard_Click()
+{
+    frmPlayerCard* card = frmPlayerCard::showFor(this);
+    // The card's saves become steps of the history as the grid's own do.
+    if (card)
+        connect(card, &frmPlayerCard::rowsWritten, this, &frmDataGrid::rowsWritten,
+                Qt::UniqueConnection);
+    return card;
+}
+
+void frmDataGridPlayers::buildFrozenNames()
+{
+    QList<int> names;
+    const std::vector<players::PlayerColumn>& columns = players::playerGridColumns();
+    for (int c = 0; c < int(columns.size()); ++c) {
+        const QString& field = columns[size_t(c)].field;
+        if (field == QLatin1String("FirstName") || field == QLatin1String("LastName"))
+            names << c;
+    }
+    auto* frozen = new FrozenColumns(grdDataGrid(), names);
+    frozen->setObjectName(QStringLiteral("grdFrozenNames"));
+    frozen->setAccessibleName(QStringLiteral("Player Names"));
+}
+
+frmDataGridPlayers* frmDataGridPlayers::instance()
+{
+    return s_instance;
+}
+
+bool frmDataGridPlayers::showSingle(QMdiArea* area, const QString& databasePath)
+{
+    if (s_instance) {
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(s_instance->parentWidget())) {
+            if (sub->isMinimized())
+                sub->showNormal();
+            area->setActiveSubWindow(sub);
+        }
+        return true;
+    }
+    s_instance = new frmDataGridPlayers(databasePath);
+    return loadAndShow(area, s_instance);
+}
+
+void frmDataGridPlayers::beforeLoad()
+{
+    GetSettings();
+}
+
+void frmDataGridPlayers::GetSettings()
+{
+    const players::ColumnChoice shown = players::storedColumnChoice();
+    for (int column = 1; column < int(shown.size()); ++column)
+        grdDataGrid()->setColumnHidden(column, !shown[size_t(column)]);
+}
+
+void frmDataGridPlayers::cmdSettings_Click()
+{
+    frmPlayerSettings::showModal(this);
+}
+
+void frmDataGridPlayers::Form_Unload()
+{
+    // A closing window is no longer the one the command brings forward,
+    // even before it is deleted.
+    s_instance = nullptr;
+    frmDataGrid::Form_Unload();
+}

@@ -1,0 +1,137 @@
+#pragma once
+
+#include "core/db/Error.h"
+#include "core/db/Schema.h"
+#include "ui/EditingWindow.h"
+#include "windows/grid/LeagueSteps.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QVariant>
+#include <QVector>
+#include <QWidget>
+#include <array>
+#include <memory>
+
+namespace db {
+class Database;
+class RecordSet;
+} // namespace db
+
+class frmDataGridPlayers;
+class QChart;
+class QChartView;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidgetItem;
+class RatingsTable;
+
+// The player card: one player of the player grid as a form. It shows who the
+// player is and his ratings as a table and a bar chart of actual against
+// potential, every value exactly as stored, and edits each value in place.
+// Save writes only the changed values, through the same guarded write as the
+// grid, as one step of the history. Previous and Next walk the grid's rows in
+// its order and filter and move the grid's current row with them; the card
+// follows the grid's current row. There is only ever one.
+class frmPlayerCard : public QWidget, public EditingWindow
+{
+    Q_OBJECT
+public:
+    ~frmPlayerCard() override;
+
+    // The open card, or nullptr while there is none.
+    static frmPlayerCard* instance();
+    // Shows the card for the grid's current player in the grid's MDI area,
+    // or brings the open one forward, following this grid. Returns nullptr
+    // when the player cannot be shown (the error has been shown).
+    static frmPlayerCard* showFor(frmDataGridPlayers* grid);
+
+    // The league changed through the program (an undo, say): an unchanged
+    // card on it shows the player as the file now holds him.
+    static void leagueChanged(const QString& leaguePath);
+
+    qint64 playerKey() const { return m_key; }
+    bool hasChanges() const { return !m_changes.isEmpty(); }
+    // The shown text of a player column (0..79, the grid's columns).
+    QString shownText(int column) const;
+    // Text typed into a player column's box, as its editor hands it over:
+    // converted to what the field stores, marked when it differs from what
+    // was read; refused with a message when it does not fit.
+    void typeValue(int column, const QString& text);
+
+    void cmdPrevious_Click();
+    void cmdNext_Click();
+    void cmdSave_Click();
+    void cmdRevert_Click();
+    void cmdClose_Click();
+
+    // EditingWindow: asks "Commit changes?" for changed values.
+    bool resolvePendingEdit() override;
+
+    QSize sizeHint() const override;
+
+signals:
+    // A save reached the file: one step for the history.
+    void rowsWritten(const RowChange& change);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    frmPlayerCard();
+    void buildControls();
+    QWidget* buildIdentity();
+    QWidget* buildRatings();
+    QPushButton* addButton(const char* name, const QString& caption,
+                           void (frmPlayerCard::*handler)());
+
+    bool attach(frmDataGridPlayers* grid);
+    int gridRow() const;
+    void moveGridTo(int row);
+    void gridRowChanged();
+    // A step of the history wrote this row: the player windows show it anew.
+    static void rowWritten(const QString& leaguePath, qint64 key);
+
+    db::Error readPlayer(qint64 key);
+    bool showPlayer(qint64 key);
+    void showValues();
+    void showValue(int column);
+    void showHeading();
+    void showChart();
+    void updateButtons();
+    QVariant effective(int column) const;
+    QVariant readValue(int column) const;
+    QString playerName() const;
+    QString teamText() const;
+
+    // Hands a typed but not yet entered value to the card.
+    void finishTyping();
+    // Before the card shows another player or closes: asks about changed
+    // values and saves or drops them. False when a wanted save failed.
+    bool leavePlayer();
+    bool save();
+    void reportSaveError(const db::Error& e);
+
+    QPointer<frmDataGridPlayers> m_grid;
+    std::unique_ptr<db::Database> m_db;
+    std::unique_ptr<db::RecordSet> m_row;                       // the shown player's one row
+    qint64 m_key = -1;                                          // its rowid; -1: none shown
+    std::array<int, db::schema::PlayerColumnCount> m_fieldOf{}; // column -> m_row field
+    QVector<QVariant> m_readRow;    // by field, as read: what a save checks
+    QHash<int, QVariant> m_changes; // by column, in stored form
+    bool m_filling = false;
+
+    std::array<QLineEdit*, db::schema::PlayerFixedColumnCount> m_edits{};
+    std::array<QTableWidgetItem*, db::schema::PlayerColumnCount> m_items{};
+    QWidget* m_page = nullptr; // the values, under the buttons
+    QLabel* m_name = nullptr;
+    QLabel* m_team = nullptr;
+    QLabel* m_position = nullptr;
+    RatingsTable* m_table = nullptr;
+    QChartView* m_chartView = nullptr;
+    QPushButton* m_previous = nullptr;
+    QPushButton* m_next = nullptr;
+    QPushButton* m_save = nullptr;
+    QPushButton* m_revert = nullptr;
+};

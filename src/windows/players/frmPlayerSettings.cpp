@@ -1,0 +1,232 @@
+#include "windows/players/frmPlayerSettings.h"
+
+#include "ui/ContextIDs.h"
+#include "ui/Settings.h"
+#include "ui/Twips.h"
+#include "windows/players/PlayerColumns.h"
+#include "windows/players/frmDataGridPlayers.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <algorithm>
+#include <utility>
+
+namespace {
+// The 22 boxes in layout order: the left column top to bottom, then the
+// right one. The first has no key; box i (i >= 1) governs key i - 1.
+struct BoxSpec {
+    const char* name;
+    const char* caption;
+};
+constexpr BoxSpec boxes[] = {
+    {"chkLeagueName", "League Name"},
+    {"chkFirstName", "First Name"},
+    {"chkLastName", "Last Name"},
+    {"chkPlayerID", "Player ID"},
+    {"chkAquireHow", "Aquire How"},
+    {"chkAquireWhen", "Aquire When"},
+    {"chkCurrentPosition", "Current Position"},
+    {"chkHeight", "Height"},
+    {"chkWeight", "Weight"},
+    {"chkRightHanded", "Right Handed"},
+    {"chkFreeAgent", "Free Agent"},
+    {"chkInjurySeverity", "Injury Severity"},
+    {"chkInjuryPoints", "Injury Points"},
+    {"chkInjuryType", "Injury Type"},
+    {"chkInjuryLocation", "Injury Location"},
+    {"chkInjuryWeeksOnList", "Injury Weeks On List"},
+    {"chkJerseyNum", "Jersey Num"},
+    {"chkNaturalPos", "Natural Pos"},
+    {"chkRetirementPts", "Retirement Pts"},
+    {"chkTeamID", "Team ID"},
+    {"chkActualRatings", "Actual Ratings"},
+    {"chkPotRatings", "Potential Ratings"},
+};
+constexpr int BoxesPerColumn = 11;
+static_assert(std::size(boxes) == 2 * BoxesPerColumn);
+
+// Layout in twips.
+constexpr int ClientWidth = 5355, ClientHeight = 3285;
+constexpr int FrameLeft = 120, FrameTop = 120, FrameWidth = 3855, FrameHeight = 3015;
+constexpr int BoxTop = 240, BoxPitch = 240, BoxHeight = 255;
+constexpr int BoxLefts[] = {120, 1920};
+constexpr int ButtonLeft = 4080, ButtonWidth = 1183, ButtonHeight = 315;
+constexpr int ButtonTops[] = {240, 600, 960}; // OK, Cancel, Help
+
+QPointer<frmPlayerSettings> s_current;
+} // namespace
+
+frmPlayerSettings::frmPlayerSettings(frmDataGridPlayers* grid)
+    : QDialog(grid, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                        Qt::WindowCloseButtonHint),
+      m_grid(grid)
+{
+    setObjectName(QStringLiteral("frmPlayerSettings"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("PlayerTable Settings"));
+    setAccessibleName(windowTitle());
+    buildControls();
+    placeControls();
+    buildTabOrder();
+}
+
+void frmPlayerSettings::showModal(frmDataGridPlayers* grid)
+{
+    if (s_current)
+        return; // already up: a modal dialog cannot be asked for twice
+    s_current = new frmPlayerSettings(grid);
+    s_current->Form_Load();
+    if (const QScreen* screen = s_current->screen())
+        s_current->move(screen->availableGeometry().center() - s_current->rect().center());
+    s_current->exec();
+}
+
+frmPlayerSettings* frmPlayerSettings::current()
+{
+    return s_current;
+}
+
+QPushButton* frmPlayerSettings::addButton(const QString& name, const QString& caption,
+                                          void (frmPlayerSettings::*handler)())
+{
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(name);
+    button->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
+    // Neither Enter nor Escape may press a button here: no button becomes
+    // the default, not even the focused one.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    connect(button, &QPushButton::clicked, this, handler);
+    return button;
+}
+
+void frmPlayerSettings::buildControls()
+{
+    m_frame = new QGroupBox(QStringLiteral("Columns"), this);
+    m_frame->setObjectName(QStringLiteral("Frame1"));
+    m_frame->setAccessibleName(m_frame->title());
+
+    for (int i = 0; i < int(std::size(boxes)); ++i) {
+        auto* box = new QCheckBox(QString::fromLatin1(boxes[i].caption), m_frame);
+        box->setObjectName(QString::fromLatin1(boxes[i].name));
+        box->setAccessibleName(box->text());
+        m_boxes.append(box);
+        if (i == 0) {
+            box->setVisible(false);
+            continue;
+        }
+        const int keyIndex = i - 1;
+        // toggled, not clicked: a box checked from code stores its key just
+        // as a user's click does, which is how the first opening records
+        // every key.
+        connect(box, &QCheckBox::toggled, this, [this, keyIndex] { chkColumn_Click(keyIndex); });
+        m_keyed.append(box);
+    }
+
+    m_ok =
+        addButton(QStringLiteral("cmdOK"), QStringLiteral("&OK"), &frmPlayerSettings::cmdOK_Click);
+    m_cancel = addButton(QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"),
+                         &frmPlayerSettings::cmdCancel_Click);
+    m_help = addButton(QStringLiteral("cmdHelp"), QStringLiteral("&Help"),
+                       &frmPlayerSettings::cmdHelp_Click);
+}
+
+void frmPlayerSettings::placeControls()
+{
+    // Our fonts run wider than those the layout was drawn for: stretch it
+    // sideways just enough that no caption is cut off.
+    const int columnWidth = twipsToPixels(this, BoxLefts[1] - BoxLefts[0]);
+    int widest = 0;
+    for (const QCheckBox* box : std::as_const(m_boxes))
+        widest = std::max(widest, box->sizeHint().width());
+    const double stretch = std::max(1.0, double(widest) / columnWidth);
+    const auto place = [&](QWidget* widget, int left, int top, int width, int height) {
+        const QRect r = twipsRect(this, left, top, width, height);
+        widget->setGeometry(int(r.x() * stretch), r.y(), int(r.width() * stretch), r.height());
+    };
+
+    place(m_frame, FrameLeft, FrameTop, FrameWidth, FrameHeight);
+    for (int i = 0; i < m_boxes.size(); ++i) {
+        place(m_boxes[i], BoxLefts[i / BoxesPerColumn], BoxTop + BoxPitch * (i % BoxesPerColumn),
+              BoxLefts[1] - BoxLefts[0], BoxHeight);
+    }
+    QPushButton* const buttons[] = {m_ok, m_cancel, m_help};
+    for (int i = 0; i < int(std::size(buttons)); ++i)
+        place(buttons[i], ButtonLeft, ButtonTops[i], ButtonWidth, ButtonHeight);
+    setFixedSize(int(twipsToPixels(this, ClientWidth) * stretch),
+                 twipsToPixels(this, ClientHeight));
+}
+
+void frmPlayerSettings::buildTabOrder()
+{
+    // OK, Cancel, then the boxes from the bottom of the right column up to
+    // the top of the left one, then Help.
+    QList<QWidget*> chain{m_ok, m_cancel};
+    for (auto it = m_keyed.crbegin(); it != m_keyed.crend(); ++it)
+        chain.append(*it);
+    chain.append(m_help);
+    for (int i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
+    m_ok->setFocus();
+}
+
+QCheckBox* frmPlayerSettings::checkBox(const QString& objectName) const
+{
+    return findChild<QCheckBox*>(objectName);
+}
+
+void frmPlayerSettings::Form_Load()
+{
+    LoadSettings();
+}
+
+void frmPlayerSettings::LoadSettings()
+{
+    const QStringList& keys = players::columnSettingKeys();
+    for (int i = 0; i < keys.size(); ++i) {
+        if (GetBoolSetting(players::settingsSection(), keys[i], true))
+            m_keyed[i]->setChecked(true);
+    }
+}
+
+void frmPlayerSettings::chkColumn_Click(int index)
+{
+    SaveSetting(players::settingsSection(), players::columnSettingKeys()[index],
+                boolText(m_keyed[index]->isChecked()));
+}
+
+void frmPlayerSettings::cmdOK_Click()
+{
+    if (m_grid)
+        m_grid->GetSettings();
+    close();
+}
+
+void frmPlayerSettings::cmdCancel_Click()
+{
+    close();
+}
+
+void frmPlayerSettings::cmdHelp_Click()
+{
+    ShowHelpContext(ContextIDs::PlayerSettingsTopic);
+}
+
+void frmPlayerSettings::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        cmdCancel_Click(); // Esc does what Cancel does
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->ignore(); // the dialog has no default button
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
