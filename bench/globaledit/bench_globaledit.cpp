@@ -11,7 +11,7 @@
 #include "core/globaledit/GlobalEditPreview.h"
 #include "leaguegen/LeagueGenerator.h"
 
-#include "windows/globaledit/frmGlobal.h"
+#include "windows/globaledit/GlobalEditDialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -204,8 +204,8 @@ void runPreview(const QString& path, Stopwatch&)
 // backup taken, the progress window shown and updated, until it has gone.
 void runWindow(const QString& path, Stopwatch& stopwatch)
 {
-    frmGlobal dialog(path);
-    if (db::Error e = dialog.Form_Load())
+    GlobalEditDialog dialog(path);
+    if (db::Error e = dialog.load())
         fail(QStringLiteral("dialog"), e);
     for (QLineEdit* box : dialog.findChildren<QLineEdit*>()) {
         const QString name = box->objectName();
@@ -219,7 +219,7 @@ void runWindow(const QString& path, Stopwatch& stopwatch)
     dialog.show();
     QCoreApplication::processEvents();
     stopwatch.restart();
-    dialog.cmdOK_Click();
+    dialog.confirm();
     stopwatch.stop();
 }
 

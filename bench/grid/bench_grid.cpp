@@ -19,7 +19,7 @@
 #include "windows/grid/LeagueSteps.h"
 #include "windows/grid/RecordSetModel.h"
 #include "windows/grid/TableCommands.h"
-#include "windows/grid/frmDataGrid.h"
+#include "windows/grid/TableWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -185,7 +185,7 @@ public:
 
     void open()
     {
-        m_window = openTableWindow(m_area, m_path, Table, 4);
+        m_window = openTableWindow(m_area, m_path, Table);
         if (!m_window)
             fail(u"the window did not open"_s);
         paint();
@@ -194,36 +194,36 @@ public:
     {
         m_window->grdDataGrid_MouseDown(Qt::LeftButton, descending ? DataGridView::ShiftBit : 0,
                                         {});
-        m_window->grdDataGrid_HeadClick(m_window->Data1()->recordset()->fieldIndex(field));
+        m_window->headerClicked(m_window->dataControl()->recordset()->fieldIndex(field));
         paint();
     }
     void filter(const QString& text)
     {
         Prompts::setNextInput(text);
-        m_window->cmdFilter_Click();
+        m_window->filter();
         paint();
     }
     void refresh()
     {
-        m_window->cmdRefresh_Click();
+        m_window->refresh();
         paint();
     }
     void close()
     {
-        m_window->cmdClose_Click();
+        m_window->closeWindow();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         m_window = nullptr;
     }
-    int rows() const { return m_window->Data1()->recordset()->count(); }
+    int rows() const { return m_window->dataControl()->recordset()->count(); }
     // Changes the first player's first rating through the grid, as a user
     // does, and returns what the grid wrote.
     RowChange editCell()
     {
         RowChange written;
-        QObject::connect(m_window, &frmDataGrid::rowsWritten, m_window,
+        QObject::connect(m_window, &TableWindow::rowsWritten, m_window,
                          [&written](const RowChange& c) { written = c; });
         RecordSetModel* model = m_window->model();
-        const int column = m_window->Data1()->recordset()->fieldIndex(u"RATING1"_s);
+        const int column = m_window->dataControl()->recordset()->fieldIndex(u"RATING1"_s);
         const QModelIndex cell = model->index(0, column);
         model->setData(cell, QString::number(model->data(cell).toInt() % 90 + 1));
         Prompts::setNextAnswer(QMessageBox::Yes);
@@ -234,11 +234,11 @@ public:
 
 private:
     // What the user waits for: the visible page drawn.
-    void paint() { m_window->grdDataGrid()->viewport()->repaint(); }
+    void paint() { m_window->gridView()->viewport()->repaint(); }
 
     QMdiArea* m_area;
     QString m_path;
-    frmDataGrid* m_window = nullptr;
+    TableWindow* m_window = nullptr;
 };
 
 // One league, in this process: prints "step|window ms|bare ms" lines and

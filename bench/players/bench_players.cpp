@@ -10,11 +10,11 @@
 #include "core/db/Schema.h"
 #include "core/db/SqlExtensions.h"
 #include "leaguegen/LeagueGenerator.h"
-#include "shell/MDIMain.h"
+#include "shell/MainWindow.h"
 #include "ui/Prompts.h"
 #include "windows/grid/DataGridView.h"
-#include "windows/players/frmDataGridPlayers.h"
-#include "windows/players/frmPlayerCard.h"
+#include "windows/players/PlayerCard.h"
+#include "windows/players/PlayerWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -89,15 +89,15 @@ void bareKeysetAndPage(const QString& path)
 }
 
 // Table > PlayerTable until the first page is on screen, then Close.
-void openPlayerGrid(MDIMain& main)
+void openPlayerGrid(MainWindow& main)
 {
     main.action(QStringLiteral("mnuPlayerTable"))->trigger();
-    frmDataGridPlayers* window = frmDataGridPlayers::instance();
+    PlayerWindow* window = PlayerWindow::instance();
     if (!window)
         qFatal("the player grid window did not open: %s",
                qPrintable(Prompts::shown().value(0).text));
-    window->grdDataGrid()->viewport()->repaint(); // what the user waits for: the first page drawn
-    window->cmdClose_Click();
+    window->gridView()->viewport()->repaint(); // what the user waits for: the first page drawn
+    window->closeWindow();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
@@ -123,9 +123,9 @@ double elapsedMs(const std::function<void()>& work)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-frmPlayerCard* drawnCard()
+PlayerCard* drawnCard()
 {
-    frmPlayerCard* card = frmPlayerCard::instance();
+    PlayerCard* card = PlayerCard::instance();
     if (!card)
         qFatal("the player card did not open: %s", qPrintable(Prompts::shown().value(0).text));
     // The chart lays its bars out in posted events: drawn means after them.
@@ -136,10 +136,10 @@ frmPlayerCard* drawnCard()
 
 // The card opened from the grid's menu, and Next, each until drawn. Every
 // Next moves to a player the card has not shown.
-void measureCard(MDIMain& main, Spread* open, Spread* next)
+void measureCard(MainWindow& main, Spread* open, Spread* next)
 {
     main.action(QStringLiteral("mnuPlayerTable"))->trigger();
-    frmDataGridPlayers* grid = frmDataGridPlayers::instance();
+    PlayerWindow* grid = PlayerWindow::instance();
     for (int i = 0; i <= Runs; ++i) {
         const double ms = elapsedMs([&] {
             grid->findChild<QAction*>(QStringLiteral("mnuPlayerCard"))->trigger();
@@ -149,16 +149,16 @@ void measureCard(MDIMain& main, Spread* open, Spread* next)
             open->add(ms);
         for (int step = 0; step < Runs; ++step) {
             const double stepMs = elapsedMs([] {
-                frmPlayerCard::instance()->cmdNext_Click();
+                PlayerCard::instance()->next();
                 drawnCard();
             });
             if (i > 0)
                 next->add(stepMs);
         }
-        frmPlayerCard::instance()->cmdClose_Click();
+        PlayerCard::instance()->closeWindow();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    grid->cmdClose_Click();
+    grid->closeWindow();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 } // namespace
@@ -177,7 +177,7 @@ int main(int argc, char** argv)
         sizes = {2000, 20000, 200000};
 
     QTemporaryDir dir;
-    MDIMain main;
+    MainWindow main;
     main.resize(1200, 800);
     main.show();
 

@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 
-#include "shell/MDIMain.h"
+#include "shell/MainWindow.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -90,7 +90,7 @@ int readCommandLine(int argc, char* argv[], QString* league)
     return -1;
 }
 
-void openLeagueWhenLoaded(MDIMain* main, const QString& path)
+void openLeagueWhenLoaded(MainWindow* main, const QString& path)
 {
     // Queued: it runs once the splash has shown the main window, and not at
     // all if the main window is gone by then.

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class MDIMain;
+class MainWindow;
 
 // The program's command line, read before QApplication exists, so that
 // nothing here needs a display: --help and --version print and end the
@@ -18,4 +18,4 @@ int readCommandLine(int argc, char* argv[], QString* league);
 
 // Hands a league named on the command line to the main window once it has
 // shown and loaded, where it is taken as File > Open takes a chosen file.
-void openLeagueWhenLoaded(MDIMain* main, const QString& path);
+void openLeagueWhenLoaded(MainWindow* main, const QString& path);

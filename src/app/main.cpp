@@ -1,7 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/ImportCommand.h"
-#include "shell/MDIMain.h"
-#include "shell/frmSplash2.h"
+#include "shell/MainWindow.h"
+#include "shell/SplashWindow.h"
 #include "ui/FormBuilder.h"
 #include "ui/Settings.h"
 #include "ui/Version.h"
@@ -29,10 +29,10 @@ int main(int argc, char* argv[])
     // The splash must not end the program when it closes before the main window shows.
     app.setQuitOnLastWindowClosed(false);
 
-    QPointer<MDIMain> main;
+    QPointer<MainWindow> main;
     auto mainWindow = [&main, &league]() -> QWidget* {
         if (!main) {
-            main = new MDIMain;
+            main = new MainWindow;
             main->setAttribute(Qt::WA_DeleteOnClose);
             QObject::connect(main, &QObject::destroyed, qApp, &QCoreApplication::quit);
             if (!league.isEmpty())
@@ -40,7 +40,7 @@ int main(int argc, char* argv[])
         }
         return main;
     };
-    auto* splash = new frmSplash2(mainWindow);
+    auto* splash = new SplashWindow(mainWindow);
     splash->show();
     const int result = app.exec();
     delete main;

@@ -3,8 +3,8 @@
 #include "core/db/Error.h"
 #include "core/import/AccessFile.h"
 #include "core/import/ImportAccess.h"
-#include "shell/MDIMain.h"
-#include "shell/frmImportProgress.h"
+#include "shell/ImportProgressWindow.h"
+#include "shell/MainWindow.h"
 #include "ui/Prompts.h"
 
 #include <QDir>
@@ -16,7 +16,7 @@ QString native(const QString& path)
 }
 } // namespace
 
-void MDIMain::mnuImportAccess_Click()
+void MainWindow::importAccess()
 {
     const QString source = Prompts::openFileName(
         this, QStringLiteral("Import Access Database"),
@@ -26,7 +26,7 @@ void MDIMain::mnuImportAccess_Click()
     importAccessDatabase(source);
 }
 
-std::optional<bool> MDIMain::offerAccessImport(const QString& path)
+std::optional<bool> MainWindow::offerAccessImport(const QString& path)
 {
     if (!import::isAccessFile(path))
         return std::nullopt;
@@ -38,7 +38,7 @@ std::optional<bool> MDIMain::offerAccessImport(const QString& path)
     return importAccessDatabase(path);
 }
 
-bool MDIMain::importAccessDatabase(const QString& source)
+bool MainWindow::importAccessDatabase(const QString& source)
 {
     if (const db::Error e = import::checkAccessFile(source)) {
         Prompts::showError(this, e.message());
@@ -54,7 +54,7 @@ bool MDIMain::importAccessDatabase(const QString& source)
     import::ImportOptions options;
     options.replaceTarget = true; // the save dialog asked before replacing
     options.heldFiles = {m_leaguePath};
-    frmImportProgress progress(this, source);
+    ImportProgressWindow progress(this, source);
     options.progress = [&progress](const import::ImportProgress& p) {
         return progress.update(p.table, p.tableIndex, p.tableCount, p.rows, p.tableRows);
     };

@@ -2,12 +2,12 @@
 #include "core/backups/Backups.h"
 #include "core/db/Database.h"
 #include "shell/LeagueHistory.h"
-#include "shell/MDIMain.h"
-#include "shell/frmRestoreBackup.h"
+#include "shell/MainWindow.h"
+#include "shell/RestoreBackupWindow.h"
 #include "ui/EditingWindow.h"
 #include "ui/Prompts.h"
-#include "windows/grid/frmDataGrid.h"
-#include "windows/players/frmPlayerCard.h"
+#include "windows/grid/TableWindow.h"
+#include "windows/players/PlayerCard.h"
 
 #include <QAction>
 #include <QDir>
@@ -28,12 +28,12 @@ QString itemText(const QString& verb, const LeagueStep* step)
 
 } // namespace
 
-QUndoStack* MDIMain::undoStack() const
+QUndoStack* MainWindow::undoStack() const
 {
     return m_history->stack();
 }
 
-void MDIMain::updateUndoItems()
+void MainWindow::updateUndoItems()
 {
     const struct {
         const char* item;
@@ -48,7 +48,7 @@ void MDIMain::updateUndoItems()
     }
 }
 
-void MDIMain::recordRowChange(const RowChange& change)
+void MainWindow::recordRowChange(const RowChange& change)
 {
     if (m_history->holds(change.league)) {
         m_history->record(new RowStep(change));
@@ -59,27 +59,27 @@ void MDIMain::recordRowChange(const RowChange& change)
                           .arg(change.text, QDir::toNativeSeparators(change.league)));
 }
 
-void MDIMain::refreshGrids(const QString& league)
+void MainWindow::refreshGrids(const QString& league)
 {
     for (QMdiSubWindow* sub : m_area->subWindowList()) {
-        if (auto* grid = qobject_cast<frmDataGrid*>(sub->widget());
+        if (auto* grid = qobject_cast<TableWindow*>(sub->widget());
             grid && sameLeagueFile(grid->leaguePath(), league))
-            grid->cmdRefresh_Click();
+            grid->refresh();
     }
-    frmPlayerCard::leagueChanged(league);
+    PlayerCard::leagueChanged(league);
 }
 
-void MDIMain::mnuUndo_Click()
+void MainWindow::undo()
 {
     stepHistory(true);
 }
 
-void MDIMain::mnuRedo_Click()
+void MainWindow::redo()
 {
     stepHistory(false);
 }
 
-void MDIMain::stepHistory(bool back)
+void MainWindow::stepHistory(bool back)
 {
     const LeagueStep* named = back ? m_history->nextUndo() : m_history->nextRedo();
     if (!named)
@@ -114,8 +114,8 @@ void MDIMain::stepHistory(bool back)
         showCommandResult(verb + u' ' + text + QStringLiteral(": done"));
 }
 
-bool MDIMain::restoreLeague(const QString& league, const QString& backup, const QString& command,
-                            std::optional<quint32> unchangedSince)
+bool MainWindow::restoreLeague(const QString& league, const QString& backup, const QString& command,
+                               std::optional<quint32> unchangedSince)
 {
     // Edited rows are settled against the league they were made in, before
     // it is replaced.
@@ -140,7 +140,7 @@ bool MDIMain::restoreLeague(const QString& league, const QString& backup, const 
     return true;
 }
 
-void MDIMain::mnuRestoreBackup_Click()
+void MainWindow::restoreBackup()
 {
     static QPointer<QMdiSubWindow> window;
     if (window)
@@ -154,10 +154,10 @@ void MDIMain::mnuRestoreBackup_Click()
     }
     league.close();
     const QString path = m_leaguePath;
-    auto* form = new frmRestoreBackup(path, [this, path](const QString& backup) {
+    auto* form = new RestoreBackupWindow(path, [this, path](const QString& backup) {
         return restoreLeague(path, backup, QStringLiteral("Restore Backup"));
     });
-    if (!form->Form_Load()) {
+    if (!form->load()) {
         delete form;
         Prompts::refuse(this, QStringLiteral("There are no backups of the league \"%1\" yet.")
                                   .arg(QDir::toNativeSeparators(path)));

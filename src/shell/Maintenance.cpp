@@ -3,7 +3,7 @@
 #include "core/db/ClearLeague.h"
 #include "core/db/Database.h"
 #include "core/db/Schema.h"
-#include "shell/MDIMain.h"
+#include "shell/MainWindow.h"
 #include "shell/StartProgram.h"
 #include "ui/EditingWindow.h"
 #include "ui/Prompts.h"
@@ -36,7 +36,7 @@ db::Error clearLeagueTables(db::Database& league, QString* note)
 
 } // namespace
 
-void MDIMain::DeleteX()
+void MainWindow::clearDatabase()
 {
     // Opened before asking, so a missing or foreign file is reported without
     // a pointless question about deleting its rows.
@@ -58,7 +58,7 @@ void MDIMain::DeleteX()
         Prompts::showError(this, e.message());
 }
 
-void MDIMain::mnuConvert_Click()
+void MainWindow::convert()
 {
     if (m_converterPath.isEmpty()) {
         const QString path = Prompts::openFileName(
@@ -67,18 +67,18 @@ void MDIMain::mnuConvert_Click()
         if (path.isEmpty())
             return; // Cancel: nothing stored, nothing started
         m_converterPath = path;
-        SaveSetting(QStringLiteral("Settings"), QStringLiteral("Convert"), m_converterPath);
+        writeSetting(QStringLiteral("Settings"), QStringLiteral("Convert"), m_converterPath);
     }
-    RunConverter();
+    runConverter();
 }
 
-void MDIMain::RunConverter()
+void MainWindow::runConverter()
 {
     const db::Error e = startProgram(m_converterPath);
     if (e.number == db::FileNotFound) {
         // The stored choice stays: only a new choice replaces it.
         m_converterPath.clear();
-        mnuConvert_Click();
+        convert();
     } else if (e) {
         Prompts::showError(this, e.message());
     }

@@ -1,5 +1,5 @@
 // File's list of the leagues opened last, just above Exit.
-#include "shell/MDIMain.h"
+#include "shell/MainWindow.h"
 
 #include "ui/Settings.h"
 
@@ -19,24 +19,24 @@ QString recentKey(int index)
 }
 } // namespace
 
-QStringList MDIMain::recentLeagues() const
+QStringList MainWindow::recentLeagues() const
 {
     QStringList paths;
     for (int i = 0; i < RecentCount; ++i) {
-        if (const QString path = GetSetting(RecentSection, recentKey(i)); !path.isEmpty())
+        if (const QString path = readSetting(RecentSection, recentKey(i)); !path.isEmpty())
             paths << path;
     }
     return paths;
 }
 
-void MDIMain::saveRecentLeagues(const QStringList& paths)
+void MainWindow::saveRecentLeagues(const QStringList& paths)
 {
     for (int i = 0; i < RecentCount; ++i)
-        SaveSetting(RecentSection, recentKey(i), paths.value(i));
+        writeSetting(RecentSection, recentKey(i), paths.value(i));
     updateRecentLeagueItems();
 }
 
-void MDIMain::rememberRecentLeague(const QString& path)
+void MainWindow::rememberRecentLeague(const QString& path)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
     QStringList paths = recentLeagues();
@@ -45,7 +45,7 @@ void MDIMain::rememberRecentLeague(const QString& path)
     saveRecentLeagues(paths.mid(0, RecentCount));
 }
 
-QStringList MDIMain::recentLeagueCaptions(const QStringList& paths)
+QStringList MainWindow::recentLeagueCaptions(const QStringList& paths)
 {
     // Leagues are mostly all named AccessConvert.mdb: show each with as many
     // of its folders as it takes to tell it from the others.
@@ -78,7 +78,7 @@ QStringList MDIMain::recentLeagueCaptions(const QStringList& paths)
     return captions;
 }
 
-void MDIMain::buildRecentLeagues()
+void MainWindow::buildRecentLeagues()
 {
     QMenu* file = findChild<QMenu*>(QStringLiteral("mnuFile"));
     QAction* exit = action(QStringLiteral("mnuExit"));
@@ -95,7 +95,7 @@ void MDIMain::buildRecentLeagues()
     updateRecentLeagueItems();
 }
 
-void MDIMain::updateRecentLeagueItems()
+void MainWindow::updateRecentLeagueItems()
 {
     const QStringList paths = recentLeagues();
     const QStringList captions = recentLeagueCaptions(paths);
@@ -108,7 +108,7 @@ void MDIMain::updateRecentLeagueItems()
     m_recentLeagueItems.last()->setVisible(!paths.isEmpty()); // the line above Exit
 }
 
-void MDIMain::openRecentLeague(int index)
+void MainWindow::openRecentLeague(int index)
 {
     const QString path = recentLeagues().value(index);
     if (path.isEmpty())

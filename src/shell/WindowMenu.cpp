@@ -1,5 +1,5 @@
 // The Window menu: arranging, closing and switching the child windows.
-#include "shell/MDIMain.h"
+#include "shell/MainWindow.h"
 
 #include <QAction>
 #include <QMdiArea>
@@ -21,7 +21,7 @@ QList<QMdiSubWindow*> shownChildren(const QMdiArea* area)
 }
 } // namespace
 
-void MDIMain::buildWindowMenu()
+void MainWindow::buildWindowMenu()
 {
     m_windowMenu = new QMenu(QStringLiteral("&Window"), menuBar());
     m_windowMenu->setObjectName(QStringLiteral("mnuWindow"));
@@ -55,12 +55,12 @@ void MDIMain::buildWindowMenu()
         connect(a, &QAction::triggered, m_area, item.command);
     }
     m_windowMenu->addSeparator()->setObjectName(QStringLiteral("mnuWindowSpace"));
-    connect(m_windowMenu, &QMenu::aboutToShow, this, &MDIMain::updateWindowMenu);
-    connect(m_area, &QMdiArea::subWindowActivated, this, &MDIMain::updateWindowMenu);
+    connect(m_windowMenu, &QMenu::aboutToShow, this, &MainWindow::updateWindowMenu);
+    connect(m_area, &QMdiArea::subWindowActivated, this, &MainWindow::updateWindowMenu);
     updateWindowMenu();
 }
 
-void MDIMain::updateWindowMenu()
+void MainWindow::updateWindowMenu()
 {
     const QList<QMdiSubWindow*> shown = shownChildren(m_area);
     for (const char* name :
@@ -89,7 +89,7 @@ void MDIMain::updateWindowMenu()
     }
 }
 
-void MDIMain::activateChild(QMdiSubWindow* window)
+void MainWindow::activateChild(QMdiSubWindow* window)
 {
     if (!m_area->subWindowList().contains(window))
         return; // closed since the menu was built

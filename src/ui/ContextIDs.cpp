@@ -59,29 +59,29 @@ QString helpFilePathFor(const QString& programFolder)
     return programFolder + QLatin1Char('/') + name;
 }
 
-void InitHelp()
+void initHelp()
 {
-    InitHelp(QCoreApplication::applicationDirPath());
+    initHelp(QCoreApplication::applicationDirPath());
 }
 
-void InitHelp(const QString& programFolder)
+void initHelp(const QString& programFolder)
 {
     s_helpFile = helpFilePathFor(programFolder);
 }
 
-void ShowHelpContext(int contextId)
+void showHelpTopic(int contextId)
 {
     s_lastRequest = contextId;
     show(QString::number(contextId));
 }
 
-void ShowHelpContents()
+void showHelpContents()
 {
     s_lastRequest = 0;
     show(QString());
 }
 
-void QuitHelp()
+void quitHelp()
 {
     if (s_window)
         s_window->close();

@@ -13,13 +13,13 @@ inline constexpr int PlayerSettingsTopic = 520;
 } // namespace ContextIDs
 
 // Sets the help file path. Called once when the main window loads.
-void InitHelp();
+void initHelp();
 // The same for a given program folder (the executable's folder above).
-void InitHelp(const QString& programFolder);
-void ShowHelpContext(int contextId);
-void ShowHelpContents();
+void initHelp(const QString& programFolder);
+void showHelpTopic(int contextId);
+void showHelpContents();
 // Closes the help window: the program no longer needs it.
-void QuitHelp();
+void quitHelp();
 
 // The help file path for a program folder: the folder, a separator unless
 // the folder already ends in one, then "Yardmark99.HLP".

@@ -2,10 +2,10 @@
 
 #include <QString>
 
-namespace mMain {
+namespace program {
 // The application title every message box carries.
 inline QString applicationTitle()
 {
     return QStringLiteral("Yardmark99");
 }
-} // namespace mMain
+} // namespace program

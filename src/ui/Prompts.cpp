@@ -67,7 +67,7 @@ QMessageBox::StandardButton message(QWidget* parent, const QString& text, QMessa
         test().problems << QStringLiteral("unanswered question: ") + text;
         return QMessageBox::No;
     }
-    QMessageBox box(icon, mMain::applicationTitle(), text, buttons, owner(parent));
+    QMessageBox box(icon, program::applicationTitle(), text, buttons, owner(parent));
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
     return static_cast<QMessageBox::StandardButton>(box.exec());
@@ -100,7 +100,7 @@ QString input(QWidget* parent, const QString& prompt)
         return {};
     }
     bool ok = false;
-    const QString text = QInputDialog::getText(owner(parent), mMain::applicationTitle(), prompt,
+    const QString text = QInputDialog::getText(owner(parent), program::applicationTitle(), prompt,
                                                QLineEdit::Normal, QString(), &ok);
     return ok ? text : QString();
 }

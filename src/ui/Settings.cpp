@@ -11,22 +11,22 @@ QString keyPath(const QString& section, const QString& key)
 }
 } // namespace
 
-QString GetSetting(const QString& section, const QString& key, const QString& defaultValue)
+QString readSetting(const QString& section, const QString& key, const QString& defaultValue)
 {
     QSettings store;
     return store.value(keyPath(section, key), defaultValue).toString();
 }
 
-void SaveSetting(const QString& section, const QString& key, const QString& value)
+void writeSetting(const QString& section, const QString& key, const QString& value)
 {
     QSettings store;
     store.setValue(keyPath(section, key), value);
     store.sync();
 }
 
-bool GetBoolSetting(const QString& section, const QString& key, bool defaultValue)
+bool readBoolSetting(const QString& section, const QString& key, bool defaultValue)
 {
-    const QString text = GetSetting(section, key).trimmed();
+    const QString text = readSetting(section, key).trimmed();
     if (text.compare(QStringLiteral("True"), Qt::CaseInsensitive) == 0)
         return true;
     if (text.compare(QStringLiteral("False"), Qt::CaseInsensitive) == 0)

@@ -2,10 +2,10 @@
 // desktop program the About window's button finds on PATH and starts.
 #include "StandInProgram.h"
 #include "TestSupport.h"
-#include "shell/MDIMain.h"
+#include "shell/AboutDialog.h"
+#include "shell/MainWindow.h"
+#include "shell/SplashWindow.h"
 #include "shell/SysInfo.h"
-#include "shell/frmAbout.h"
-#include "shell/frmSplash2.h"
 #include "ui/Prompts.h"
 
 #include <QAction>
@@ -20,18 +20,18 @@ namespace {
 
 const QString Unavailable = u"System Information Is Unavailable At This Time"_s;
 
-QList<frmAbout*> aboutWindows()
+QList<AboutDialog*> aboutWindows()
 {
-    QList<frmAbout*> found;
+    QList<AboutDialog*> found;
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* about = qobject_cast<frmAbout*>(w))
+        if (auto* about = qobject_cast<AboutDialog*>(w))
             found << about;
     return found;
 }
 
 void pressSystemInfo()
 {
-    QPointer<frmAbout> about = frmAbout::showSingle();
+    QPointer<AboutDialog> about = AboutDialog::showSingle();
     about->findChild<QPushButton*>(u"cmdSysInfo"_s)->click();
     about->close();
 }
@@ -62,7 +62,7 @@ private:
 void tst_About::initTestCase()
 {
     TestSupport::initTestEnvironment();
-    frmSplash2::setIntervals(600000, 600000); // the splash stays while it is looked at
+    SplashWindow::setIntervals(600000, 600000); // the splash stays while it is looked at
     QVERIFY(m_dir.isValid());
     StandIn::recordRunsIn(m_dir.filePath(u"runs.log"_s));
     m_path = qgetenv("PATH");
@@ -84,14 +84,14 @@ void tst_About::cleanup()
 // the splash carries its name and something a screen reader speaks.
 void tst_About::windows()
 {
-    MDIMain main;
+    MainWindow main;
     main.action(u"mnuAbout"_s)->trigger();
     main.action(u"mnuAbout"_s)->trigger();
-    const QList<frmAbout*> windows = aboutWindows();
+    const QList<AboutDialog*> windows = aboutWindows();
     QCOMPARE(windows.size(), 1);
     QVERIFY(windows.first()->isVisible() && !windows.first()->isModal());
 
-    frmSplash2 splash([] { return nullptr; });
+    SplashWindow splash([] { return nullptr; });
     for (const QWidget* control : splash.findChildren<QWidget*>()) {
         QVERIFY2(!control->objectName().isEmpty(), control->metaObject()->className());
         QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
@@ -110,14 +110,14 @@ void tst_About::aboutUnloads_data()
 void tst_About::aboutUnloads()
 {
     QFETCH(int, key);
-    QPointer<frmAbout> about = frmAbout::showSingle();
+    QPointer<AboutDialog> about = AboutDialog::showSingle();
     QVERIFY(QTest::qWaitForWindowExposed(about));
     if (key == 0)
         about->findChild<QPushButton*>(u"cmdOK"_s)->click();
     else
         QTest::keyClick(about, Qt::Key(key));
     QTRY_VERIFY(!about);
-    QVERIFY(frmAbout::showSingle() != nullptr); // a fresh one loads
+    QVERIFY(AboutDialog::showSingle() != nullptr); // a fresh one loads
 }
 
 // The first of the desktop's system-information programs on PATH starts;

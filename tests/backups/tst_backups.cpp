@@ -8,15 +8,15 @@
 #include "core/db/RecordSet.h"
 #include "core/globaledit/GlobalEditEngine.h"
 #include "leaguegen/LeagueGenerator.h"
-#include "shell/MDIMain.h"
-#include "shell/frmRestoreBackup.h"
+#include "shell/MainWindow.h"
+#include "shell/RestoreBackupWindow.h"
 #include "ui/Prompts.h"
 #include "ui/Settings.h"
-#include "windows/globaledit/frmGlobal.h"
+#include "windows/globaledit/GlobalEditDialog.h"
 #include "windows/grid/DataControl.h"
 #include "windows/grid/DataGridView.h"
 #include "windows/grid/RecordSetModel.h"
-#include "windows/grid/frmDataGrid.h"
+#include "windows/grid/TableWindow.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -113,7 +113,7 @@ private slots:
     void twoInstancesOnOneLeague();
 
 private:
-    frmDataGrid* openGrid(const QString& item, const QString& table);
+    TableWindow* openGrid(const QString& item, const QString& table);
     // The change kind names, written through the real windows.
     void makeChange(const QString& kind);
     QString undoText() const { return m_main->action(u"mnuUndoGlobalEdit"_s)->text(); }
@@ -123,14 +123,14 @@ private:
     QStringList globalEdit();
 
     QTemporaryDir m_dir;
-    std::unique_ptr<MDIMain> m_main;
+    std::unique_ptr<MainWindow> m_main;
 };
 
 void TestBackups::initTestCase()
 {
     TestSupport::initTestEnvironment();
     QVERIFY(m_dir.isValid());
-    m_main = std::make_unique<MDIMain>();
+    m_main = std::make_unique<MainWindow>();
     m_main->show();
 }
 
@@ -167,13 +167,13 @@ QStringList TestBackups::clearDatabase()
 QStringList TestBackups::globalEdit()
 {
     m_main->action(u"mnuGlobalEdit"_s)->trigger();
-    auto* dialog = m_main->findChild<frmGlobal*>(u"frmGlobal"_s);
+    auto* dialog = m_main->findChild<GlobalEditDialog*>(u"frmGlobal"_s);
     if (!dialog)
         return {u"no dialog"_s};
     dialog->findChild<QLineEdit*>(u"txtSP"_s)->setText(u"10"_s);
     for (int p : {0, 1})
         dialog->findChild<QCheckBox*>(u"chkPosition_%1"_s.arg(p))->setChecked(true);
-    dialog->cmdOK_Click();
+    dialog->confirm();
     const QStringList shown = messages();
     Prompts::finishTest();
     return shown;
@@ -222,9 +222,9 @@ void TestBackups::backsUpAndUndoes()
     }
 
     m_main->action(u"mnuTeam"_s)->trigger();
-    auto* grid = m_main->findChild<frmDataGrid*>(u"frmDataGrid"_s);
+    auto* grid = m_main->findChild<TableWindow*>(u"frmDataGrid"_s);
     QVERIFY(grid);
-    const int teams = grid->Data1()->recordset()->count();
+    const int teams = grid->dataControl()->recordset()->count();
     grid->model()->setData(grid->model()->index(0, 1), u"Expansion"_s);
     QVERIFY(grid->model()->hasPendingEdit());
     Prompts::setNextAnswer(QMessageBox::No);
@@ -232,7 +232,7 @@ void TestBackups::backsUpAndUndoes()
 
     QCOMPARE(messages(), QStringList{u"Commit changes?"_s});
     QCOMPARE(content(m_main->leaguePath()), held);
-    QVERIFY(grid->Data1()->recordset()->count() > (global ? teams - 1 : 0));
+    QVERIFY(grid->dataControl()->recordset()->count() > (global ? teams - 1 : 0));
     QVERIFY(!undo->isEnabled());
     QVERIFY2(m_main->commandResultText().startsWith(
                  u"Undo %1: the league is back as it was before %1 of "_s.arg(command)),
@@ -317,7 +317,7 @@ void TestBackups::pruningKeepsNewest()
     QFETCH(int, kept);
     QFETCH(bool, ignored);
     if (!keep.isNull())
-        SaveSetting(u"Backups"_s, u"Keep"_s, keep);
+        writeSetting(u"Backups"_s, u"Keep"_s, keep);
     m_main->setLeaguePath(makeLeague(u"prune.mdb"_s));
     const QString folder = backups::folderFor(m_main->leaguePath());
     QVERIFY(QDir().mkpath(folder));
@@ -362,7 +362,7 @@ void TestBackups::pruningKeepsNewest()
 // backup Undo would restore stays too.
 void TestBackups::restoreBackupFromTheMenu()
 {
-    SaveSetting(u"Backups"_s, u"Keep"_s, u"1"_s);
+    writeSetting(u"Backups"_s, u"Keep"_s, u"1"_s);
     m_main->setLeaguePath(makeLeague(u"restore.mdb"_s));
     m_main->action(u"mnuRestoreBackup"_s)->trigger(); // none yet
     QCOMPARE(messages().size(), 1);
@@ -376,7 +376,7 @@ void TestBackups::restoreBackupFromTheMenu()
 
     for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
         m_main->action(u"mnuRestoreBackup"_s)->trigger();
-        auto* form = m_main->findChild<frmRestoreBackup*>();
+        auto* form = m_main->findChild<RestoreBackupWindow*>();
         QVERIFY(form);
         auto* list = form->findChild<QTreeWidget*>(u"lstBackups"_s);
         QCOMPARE(list->topLevelItemCount(), 1);
@@ -389,7 +389,7 @@ void TestBackups::restoreBackupFromTheMenu()
             form->findChild<QPushButton*>(u"cmdCancel"_s)->click();
         QTest::qWait(0); // closed windows go at the next turn of the loop
     }
-    QVERIFY(!m_main->findChild<frmRestoreBackup*>());
+    QVERIFY(!m_main->findChild<RestoreBackupWindow*>());
     const QList<backups::Backup> now = backups::list(m_main->leaguePath());
     QCOMPARE(now.size(), 2);
     QCOMPARE(now[0].command, u"Restore Backup"_s);
@@ -435,7 +435,7 @@ void TestBackups::restoreOverDamage()
     const QStringList kept = folderFiles(league);
 
     m_main->action(u"mnuRestoreBackup"_s)->trigger();
-    auto* form = m_main->findChild<frmRestoreBackup*>();
+    auto* form = m_main->findChild<RestoreBackupWindow*>();
     QVERIFY(form);
     Prompts::setNextAnswer(QMessageBox::Yes);
     form->findChild<QPushButton*>(u"cmdRestore"_s)->click();
@@ -508,11 +508,11 @@ void TestBackups::killedRestoreIsAllOrNothing()
     QVERIFY2(interrupted > 0, "no kill landed inside the restore");
 }
 
-frmDataGrid* TestBackups::openGrid(const QString& item, const QString& table)
+TableWindow* TestBackups::openGrid(const QString& item, const QString& table)
 {
     m_main->action(item)->trigger();
-    for (frmDataGrid* grid : m_main->findChildren<frmDataGrid*>()) {
-        if (grid->Data1()->recordSource() == table && grid->isVisible())
+    for (TableWindow* grid : m_main->findChildren<TableWindow*>()) {
+        if (grid->dataControl()->recordSource() == table && grid->isVisible())
             return grid;
     }
     return nullptr;
@@ -526,7 +526,7 @@ void TestBackups::makeChange(const QString& kind)
         QCOMPARE(clearDatabase(), QStringList());
     } else if (kind == u"Restore Backup"_s) {
         m_main->action(u"mnuRestoreBackup"_s)->trigger();
-        auto* form = m_main->findChild<frmRestoreBackup*>();
+        auto* form = m_main->findChild<RestoreBackupWindow*>();
         QVERIFY(form);
         auto* list = form->findChild<QTreeWidget*>(u"lstBackups"_s);
         list->setCurrentItem(list->topLevelItem(0)); // "Undo Clear Database": the empty league
@@ -535,7 +535,7 @@ void TestBackups::makeChange(const QString& kind)
         Prompts::finishTest();
         QTest::qWait(0);
     } else if (kind == u"cell"_s) {
-        frmDataGrid* grid = openGrid(u"mnuPlayerTable"_s, u"PlayerTable"_s);
+        TableWindow* grid = openGrid(u"mnuPlayerTable"_s, u"PlayerTable"_s);
         QVERIFY(grid);
         RecordSetModel* model = grid->model();
         int sp = 0;
@@ -546,7 +546,7 @@ void TestBackups::makeChange(const QString& kind)
         Prompts::setNextAnswer(QMessageBox::Yes);
         QVERIFY(!model->commitPendingEdit());
     } else {
-        frmDataGrid* grid = openGrid(u"mnuTeam"_s, u"Team"_s);
+        TableWindow* grid = openGrid(u"mnuTeam"_s, u"Team"_s);
         QVERIFY(grid);
         RecordSetModel* model = grid->model();
         Prompts::setNextAnswer(QMessageBox::Yes);
@@ -669,10 +669,10 @@ void TestBackups::undoRefusedAfterOutsideChange()
 void TestBackups::gridsFollowTheProgramsOwnChanges()
 {
     m_main->setLeaguePath(makeLeague(u"follow.mdb"_s, 400));
-    frmDataGrid* grid = openGrid(u"mnuPlayerTable"_s, u"PlayerTable"_s);
+    TableWindow* grid = openGrid(u"mnuPlayerTable"_s, u"PlayerTable"_s);
     QVERIFY(grid);
     Prompts::setNextInput(u"[CurrentPos] In (0, 1)"_s);
-    grid->cmdFilter_Click();
+    grid->filter();
     RecordSetModel* model = grid->model();
     int sp = 0, last = 0;
     while (model->headerData(sp, Qt::Horizontal).toString() != u"SP"_s)
@@ -680,9 +680,9 @@ void TestBackups::gridsFollowTheProgramsOwnChanges()
     while (model->headerData(last, Qt::Horizontal).toString() != u"LastName"_s)
         ++last;
     grid->sortByColumn(sp, true);
-    db::RecordSet* rs = grid->Data1()->recordset();
+    db::RecordSet* rs = grid->dataControl()->recordset();
     const QStringList filters = rs->filterTexts(), sorts = rs->sortTexts();
-    grid->grdDataGrid()->setCurrentIndex(model->index(5, sp));
+    grid->gridView()->setCurrentIndex(model->index(5, sp));
     const qint64 current = rs->key(5);
     const auto shownMatchesFile = [&] {
         db::Database league;
@@ -690,8 +690,8 @@ void TestBackups::gridsFollowTheProgramsOwnChanges()
         league.open(m_main->leaguePath());
         league.query(u"SELECT RATING1 FROM PlayerTable WHERE rowid = ?"_s, {current},
                      [&](const db::Statement& q) { stored = q.value(0); });
-        const QModelIndex at = grid->grdDataGrid()->currentIndex();
-        return at.column() == sp && grid->Data1()->recordset()->key(at.row()) == current &&
+        const QModelIndex at = grid->gridView()->currentIndex();
+        return at.column() == sp && grid->dataControl()->recordset()->key(at.row()) == current &&
                model->data(at) == stored;
     };
     QVERIFY(shownMatchesFile());
@@ -701,14 +701,14 @@ void TestBackups::gridsFollowTheProgramsOwnChanges()
 
     QCOMPARE(globalEdit(), QStringList{u"Commit changes?"_s});
 
-    rs = grid->Data1()->recordset();
+    rs = grid->dataControl()->recordset();
     QCOMPARE(rs->filterTexts(), filters);
     QCOMPARE(rs->sortTexts(), sorts);
     QVERIFY(shownMatchesFile());
-    QVERIFY(model->data(grid->grdDataGrid()->currentIndex()) != old);
+    QVERIFY(model->data(grid->gridView()->currentIndex()) != old);
     m_main->action(u"mnuUndoGlobalEdit"_s)->trigger();
     QVERIFY(shownMatchesFile());
-    QCOMPARE(model->data(grid->grdDataGrid()->currentIndex()), old);
+    QCOMPARE(model->data(grid->gridView()->currentIndex()), old);
 }
 
 // A grid still on the league opened before writes there, but that is no
@@ -716,7 +716,7 @@ void TestBackups::gridsFollowTheProgramsOwnChanges()
 void TestBackups::gridOfAnEarlierLeagueRecordsNoStep()
 {
     m_main->setLeaguePath(makeLeague(u"earlier.mdb"_s));
-    frmDataGrid* grid = openGrid(u"mnuTeam"_s, u"Team"_s);
+    TableWindow* grid = openGrid(u"mnuTeam"_s, u"Team"_s);
     QVERIFY(grid);
     QVERIFY(m_main->openLeague(makeLeague(u"later.mdb"_s)));
     QVERIFY(grid->model()->setData(grid->model()->index(0, 1), u"Renamed"_s));

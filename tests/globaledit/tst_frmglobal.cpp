@@ -3,11 +3,11 @@
 #include "TestSupport.h"
 #include "core/db/Database.h"
 #include "core/globaledit/GlobalEditPreview.h"
-#include "shell/MDIMain.h"
+#include "shell/MainWindow.h"
 #include "ui/Prompts.h"
-#include "windows/globaledit/frmGlobal.h"
-#include "windows/globaledit/frmPreview.h"
-#include "windows/globaledit/frmProgress.h"
+#include "windows/globaledit/GlobalEditDialog.h"
+#include "windows/globaledit/PreviewWindow.h"
+#include "windows/globaledit/ProgressWindow.h"
 
 #include <QAction>
 #include <QChartView>
@@ -74,7 +74,7 @@ private slots:
     void movePBar();
 
 private:
-    frmGlobal* openDialog();
+    GlobalEditDialog* openDialog();
     template <typename T> T* control(const QString& name) { return m_dialog->findChild<T*>(name); }
     void press(const QString& b) { QTest::mouseClick(control<QPushButton>(b), Qt::LeftButton); }
     void choose(const QString& teamText);
@@ -88,8 +88,8 @@ private:
     }
 
     editcheck::Leagues m_leagues;
-    MDIMain* m_main = nullptr;
-    QPointer<frmGlobal> m_dialog;
+    MainWindow* m_main = nullptr;
+    QPointer<GlobalEditDialog> m_dialog;
 };
 
 void TestFrmGlobal::initTestCase()
@@ -104,7 +104,7 @@ void TestFrmGlobal::initTestCase()
 
 void TestFrmGlobal::init()
 {
-    m_main = new MDIMain;
+    m_main = new MainWindow;
     m_main->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_main));
     m_main->setLeaguePath(m_leagues.copy()); // after the main window has read its settings
@@ -113,14 +113,14 @@ void TestFrmGlobal::init()
 void TestFrmGlobal::cleanup()
 {
     delete m_main; // takes the dialog with it
-    frmProgress::unload();
+    ProgressWindow::unload();
     QCOMPARE(Prompts::finishTest(), QString());
 }
 
-frmGlobal* TestFrmGlobal::openDialog()
+GlobalEditDialog* TestFrmGlobal::openDialog()
 {
     m_main->action(u"mnuGlobalEdit"_s)->trigger();
-    return m_dialog = m_main->findChild<frmGlobal*>(u"frmGlobal"_s);
+    return m_dialog = m_main->findChild<GlobalEditDialog*>(u"frmGlobal"_s);
 }
 
 void TestFrmGlobal::choose(const QString& teamText)
@@ -199,7 +199,7 @@ void TestFrmGlobal::lifecycle()
     QCOMPARE(m_dialog->teamFilter().value_or(-1), 1001); // that team alone, not all teams
 
     // Cancel keeps every entry, and the team list read on loading.
-    QPointer<frmGlobal> first = m_dialog;
+    QPointer<GlobalEditDialog> first = m_dialog;
     enterSample({4});
     choose(u"College Draft/FA"_s);
     QLineEdit* teamText = control<QComboBox>(u"cboTeam"_s)->lineEdit();
@@ -236,7 +236,7 @@ void TestFrmGlobal::okRunsCheckedPositionsInOrder()
     QMap<QString, int> peak;
     ShowWatcher shows;
     shows.onShow = [&](QObject* window) {
-        auto* p = qobject_cast<frmProgress*>(window);
+        auto* p = qobject_cast<ProgressWindow*>(window);
         connect(p->findChild<QProgressBar*>(u"ProgressBar1"_s), &QProgressBar::valueChanged, this,
                 [&, p](int v) {
                     if (v > 0 && captions.value(captions.size() - 1) != p->caption())
@@ -250,14 +250,14 @@ void TestFrmGlobal::okRunsCheckedPositionsInOrder()
     int ticks = 0;
     QTimer watcher;
     connect(&watcher, &QTimer::timeout, this, [&] {
-        frmProgress* p = frmProgress::loaded();
+        ProgressWindow* p = ProgressWindow::loaded();
         if (!p || !p->isVisible())
             return;
         ++ticks;
         QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
         QVERIFY(!m_dialog->parentWidget()->close()); // refused while the edit runs
         QVERIFY(!m_main->close());                   // and so is the main window around it
-        m_dialog->cmdOK_Click();                     // ignored: no second edit inside the first
+        m_dialog->confirm();                         // ignored: no second edit inside the first
     });
     watcher.start(0);
     const Snapshot before = editcheck::snapshot(m_main->leaguePath());
@@ -272,7 +272,7 @@ void TestFrmGlobal::okRunsCheckedPositionsInOrder()
     QCOMPARE(captions, (QStringList{u"Updating QB"_s, u"Updating K"_s}));
     QVERIFY(peak[captions.at(0)] >= 99 && peak[captions.at(1)] >= 99);
     QCOMPARE(changesAgainst(editcheck::expectedAfter(before, edit)), QString());
-    QVERIFY(!frmProgress::loaded());
+    QVERIFY(!ProgressWindow::loaded());
     QVERIFY(!QGuiApplication::overrideCursor());
     QVERIFY(m_dialog && m_dialog->isVisible()); // stays open for the next edit
     QVERIFY(m_main->isVisible());
@@ -446,7 +446,7 @@ void TestFrmGlobal::refusedEdit()
 
     QCOMPARE(changesAgainst(before), QString());
     QCOMPARE(m_dialog->posName(), lastPosition);
-    QVERIFY(!frmProgress::loaded());
+    QVERIFY(!ProgressWindow::loaded());
     QVERIFY(!QGuiApplication::overrideCursor());
     const QList<Prompts::Shown> shown = Prompts::shown();
     QCOMPARE(shown.size(), bad ? 2 : 1); // a beep first
@@ -459,7 +459,7 @@ void TestFrmGlobal::refusedEdit()
         const QList<Prompts::Shown> again = Prompts::shown().mid(shown.size());
         QCOMPARE(again.size(), 2);
         QCOMPARE(again.last().text, shown.last().text);
-        QVERIFY(!m_main->findChild<frmPreview*>());
+        QVERIFY(!m_main->findChild<PreviewWindow*>());
     }
 }
 
@@ -521,7 +521,7 @@ void TestFrmGlobal::previewEqualsOk()
     const QByteArray bytes = file.readAll();
     QCOMPARE(sqlite3_exec(handle, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
     press(u"cmdPreview"_s);
-    auto* preview = m_main->findChild<frmPreview*>(u"frmPreview"_s);
+    auto* preview = m_main->findChild<PreviewWindow*>(u"frmPreview"_s);
     QVERIFY(preview);
     QTRY_VERIFY(!preview->isComputing());
     QVERIFY(Prompts::shown().isEmpty());
@@ -617,7 +617,7 @@ void TestFrmGlobal::unreadableLeague()
 
 void TestFrmGlobal::movePBar()
 {
-    frmProgress* p = frmProgress::instance(nullptr);
+    ProgressWindow* p = ProgressWindow::instance(nullptr);
     QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor); // loading sets it
     auto* bar = p->findChild<QProgressBar*>(u"ProgressBar1"_s);
     // Step, calls, the bar after them: never past 100; the dialog's 100 / n ends at 100.
@@ -628,7 +628,7 @@ void TestFrmGlobal::movePBar()
             p->MovePBar(step);
         QCOMPARE(bar->value(), last);
     }
-    frmProgress::unload();
+    ProgressWindow::unload();
     QVERIFY(!QGuiApplication::overrideCursor());
 }
 

@@ -4,14 +4,14 @@
 #include "core/db/Database.h"
 #include "core/db/RecordSet.h"
 #include "leaguegen/LeagueGenerator.h"
-#include "shell/MDIMain.h"
+#include "shell/MainWindow.h"
 #include "ui/Prompts.h"
 #include "ui/Settings.h"
 #include "windows/grid/DataControl.h"
 #include "windows/grid/DataGridView.h"
 #include "windows/grid/GridCommands.h"
 #include "windows/grid/TableCommands.h"
-#include "windows/grid/frmDataGrid.h"
+#include "windows/grid/TableWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -78,11 +78,11 @@ class TestGridCommands : public QObject
     QTemporaryDir m_dir;
     QString m_pristine;
     QString m_path;
-    MDIMain* m_main = nullptr;
+    MainWindow* m_main = nullptr;
 
-    frmDataGrid* open(const QString& table)
+    TableWindow* open(const QString& table)
     {
-        return openTableWindow(m_main->mdiArea(), m_path, table, 1);
+        return openTableWindow(m_main->mdiArea(), m_path, table);
     }
     void execute(const QString& sql)
     {
@@ -98,23 +98,23 @@ class TestGridCommands : public QObject
             check.query(sql, {}, [&](const db::Statement& q) { out << q.value(0).toString(); });
         return out.join(u',');
     }
-    static QString keys(frmDataGrid* w)
+    static QString keys(TableWindow* w)
     {
         QStringList out;
-        const db::RecordSet* rs = w->Data1()->recordset();
+        const db::RecordSet* rs = w->dataControl()->recordset();
         for (int row = 0; row < rs->count(); ++row)
             out << QString::number(rs->key(row));
         return out.join(u',');
     }
-    static QModelIndex cell(frmDataGrid* w, int row, const QString& field)
+    static QModelIndex cell(TableWindow* w, int row, const QString& field)
     {
-        return w->model()->index(row, w->Data1()->recordset()->fieldIndex(field));
+        return w->model()->index(row, w->dataControl()->recordset()->fieldIndex(field));
     }
     // Right-clicks the cell (or, for an invalid cell, the column's header)
     // and chooses the menu item.
-    static void choose(frmDataGrid* w, const QModelIndex& at, const QString& item, int column = -1)
+    static void choose(TableWindow* w, const QModelIndex& at, const QString& item, int column = -1)
     {
-        DataGridView* grid = w->grdDataGrid();
+        DataGridView* grid = w->gridView();
         QWidget* surface = grid->viewport();
         QPoint point;
         if (at.isValid()) {
@@ -154,7 +154,7 @@ private slots:
         QFile::remove(m_path);
         QVERIFY(QFile::copy(m_pristine, m_path));
         TestSupport::clearSettings();
-        m_main = new MDIMain;
+        m_main = new MainWindow;
         m_main->show();
         QApplication::setActiveWindow(m_main); // keyboard shortcuts need an active window
         QVERIFY(QTest::qWaitForWindowActive(m_main));
@@ -173,9 +173,9 @@ private slots:
     {
         execute(u"UPDATE Roster SET JerseyNum = NULL WHERE rowid IN (3, 4)"_s);
         execute(u"UPDATE Roster SET TeamID = 1 WHERE rowid IN (3, 4, 5)"_s);
-        frmDataGrid* w = open(u"Roster"_s);
+        TableWindow* w = open(u"Roster"_s);
         QVERIFY(w);
-        QHeaderView* header = w->grdDataGrid()->horizontalHeader();
+        QHeaderView* header = w->gridView()->horizontalHeader();
         const int jersey = cell(w, 0, u"JerseyNum"_s).column();
         const QString all = keys(w);
 
@@ -185,25 +185,25 @@ private slots:
         QCOMPARE(header->sortIndicatorSection(), jersey);
         QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
 
-        const int row = w->Data1()->recordset()->count() - 1; // rowid 3 or 4: a null jersey
+        const int row = w->dataControl()->recordset()->count() - 1; // rowid 3 or 4: a null jersey
         choose(w, cell(w, row, u"TeamID"_s), u"mnuFilterByValue"_s);
         // Nulls sort last, descending.
-        choose(w, cell(w, w->Data1()->recordset()->count() - 1, u"JerseyNum"_s),
+        choose(w, cell(w, w->dataControl()->recordset()->count() - 1, u"JerseyNum"_s),
                u"mnuFilterByValue"_s);
-        QCOMPARE(w->Data1()->recordset()->filterTexts(),
+        QCOMPARE(w->dataControl()->recordset()->filterTexts(),
                  (QStringList{u"TeamID = 1"_s, u"JerseyNum Is Null"_s}));
         QCOMPARE(keys(w), u"3,4"_s);
 
         choose(w, cell(w, 0, u"TeamID"_s), u"mnuSortAscending"_s);
         QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
         // An edited row is asked about first; then every row shows, in stored order.
-        w->grdDataGrid()->setCurrentIndex(cell(w, 0, u"PlayerID"_s));
+        w->gridView()->setCurrentIndex(cell(w, 0, u"PlayerID"_s));
         QVERIFY(w->model()->setData(cell(w, 0, u"PlayerID"_s), 77));
         Prompts::setNextAnswer(QMessageBox::No);
         choose(w, cell(w, 1, u"TeamID"_s), u"mnuRemoveFilterAndSort"_s);
         QCOMPARE(Prompts::shown().last().text, u"Commit changes?"_s);
         QCOMPARE(keys(w), all);
-        QVERIFY(w->Data1()->recordset()->filterTexts().isEmpty());
+        QVERIFY(w->dataControl()->recordset()->filterTexts().isEmpty());
         QVERIFY(!header->isSortIndicatorShown());
         // The header has no value to filter by.
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2),
@@ -241,19 +241,19 @@ private slots:
             u"INSERT INTO V VALUES ('O\"Brien''s '') OR 1=1 --'), ('o\"BRIEN''s '') or 1=1 --'), "
             "(printf('%.5000c', 'a')), (x'DEADBEEF00'), (9e999), (-9e999), (NULL), (1), "
             "(1.0), ('1')"_s);
-        frmDataGrid* w = open(u"V"_s);
+        TableWindow* w = open(u"V"_s);
         choose(w, cell(w, row, u"v"_s), u"mnuFilterByValue"_s);
         QCOMPARE(keys(w), rows);
-        QCOMPARE(w->Data1()->recordset()->filterTexts(), QStringList{filter});
+        QCOMPARE(w->dataControl()->recordset()->filterTexts(), QStringList{filter});
         QVERIFY(w->statusText().endsWith(u"Filter: "_s + filter));
     }
 
     // From the keyboard: Shift+F10 opens the menu at the current cell.
     void shiftF10OpensTheMenuAtTheCurrentCell()
     {
-        frmDataGrid* w = open(u"Team"_s);
-        w->grdDataGrid()->setCurrentIndex(cell(w, 1, u"City"_s));
-        QTest::keyClick(w->grdDataGrid(), Qt::Key_F10, Qt::ShiftModifier);
+        TableWindow* w = open(u"Team"_s);
+        w->gridView()->setCurrentIndex(cell(w, 1, u"City"_s));
+        QTest::keyClick(w->gridView(), Qt::Key_F10, Qt::ShiftModifier);
         QVERIFY(w->commands()->menu()->isVisible());
         w->commands()->action(u"mnuFilterByValue"_s)->trigger();
         w->commands()->menu()->hide();
@@ -263,8 +263,8 @@ private slots:
     void copyGivesTabSeparatedCells()
     {
         execute(u"UPDATE Team SET City = 'Tab\tand \"quote\"' WHERE rowid = 2"_s);
-        frmDataGrid* w = open(u"Team"_s);
-        DataGridView* grid = w->grdDataGrid();
+        TableWindow* w = open(u"Team"_s);
+        DataGridView* grid = w->gridView();
         const QModelIndex from = cell(w, 0, u"TeamName"_s);
         const QModelIndex to = cell(w, 1, u"City"_s);
         grid->setFocus();
@@ -330,18 +330,18 @@ private slots:
         execute(u"UPDATE Team SET Division = 'North7' WHERE rowid = 5"_s);
         execute(u"UPDATE Team SET Nickname = '\u212Aorvex' WHERE rowid = 6"_s);
         execute(u"UPDATE Team SET Nickname = 'korvax' WHERE rowid = 2"_s);
-        frmDataGrid* w = open(u"Team"_s);
-        DataGridView* grid = w->grdDataGrid();
+        TableWindow* w = open(u"Team"_s);
+        DataGridView* grid = w->gridView();
         grid->setFocus();
         grid->setCurrentIndex(cell(w, from, u"City"_s));
         QTest::keyClick(grid, Qt::Key_F, Qt::ControlModifier);
         FindDialog* dialog = w->commands()->findDialog();
         QVERIFY(dialog && dialog->isVisible());
-        dialog->txtFind()->setText(text);
+        dialog->findTextBox()->setText(text);
         dialog->findChild<QRadioButton*>(allColumns ? u"optAllColumns"_s : u"optCurrentColumn"_s)
             ->setChecked(true);
         dialog->findChild<QCheckBox*>(u"chkMatchCase"_s)->setChecked(matchCase);
-        (backward ? dialog->cmdFindPrevious() : dialog->cmdFindNext())->click();
+        (backward ? dialog->findPreviousButton() : dialog->findNextButton())->click();
         if (found < 0) {
             QCOMPARE(Prompts::shown().size(), 1);
             QCOMPARE(Prompts::shown().first().text, u"No row holds \"%1\"."_s.arg(text));
@@ -372,14 +372,14 @@ private slots:
                 u"Nickname = 'Z\u00fcrich \u00e9t\u00e9 \u6771\u4eac' WHERE rowid = 2"_s);
         execute(u"UPDATE Team SET City = NULL, Nickname = 'North' || char(10) || 'Side' "
                 u"WHERE rowid = 3"_s);
-        frmDataGrid* w = open(u"Team"_s);
+        TableWindow* w = open(u"Team"_s);
         Prompts::setNextInput(u"TeamID <= 6"_s);
-        w->cmdFilter_Click();
+        w->filter();
         Prompts::setNextInput(u"TeamID DESC"_s);
-        w->cmdSort_Click();
-        QHeaderView* header = w->grdDataGrid()->horizontalHeader();
+        w->sort();
+        QHeaderView* header = w->gridView()->horizontalHeader();
         header->moveSection(cell(w, 0, u"City"_s).column(), 0);
-        w->grdDataGrid()->setColumnHidden(cell(w, 0, u"Stadium"_s).column(), true);
+        w->gridView()->setColumnHidden(cell(w, 0, u"Stadium"_s).column(), true);
         if (!meanwhile.isEmpty())
             execute(meanwhile);
 
@@ -387,10 +387,10 @@ private slots:
         Prompts::setNextFileName(path);
         choose(w, cell(w, 0, u"TeamName"_s), u"mnuExportCsv"_s);
         QCOMPARE(TestSupport::messages().size(), meanwhile.isEmpty() ? 0 : 1);
-        w->cmdRefresh_Click();
+        w->refresh();
 
         QList<QStringList> view; // the captions, then each row, in the columns shown
-        for (int row = -1; row < w->Data1()->recordset()->count(); ++row) {
+        for (int row = -1; row < w->dataControl()->recordset()->count(); ++row) {
             QStringList values;
             for (int visual = 0; visual < header->count(); ++visual) {
                 const int column = header->logicalIndex(visual);
@@ -439,7 +439,7 @@ private slots:
         m_main->action(u"mnuConference"_s)->trigger();
         m_main->setLeaguePath(league);
         m_main->action(u"mnuTeam"_s)->trigger();
-        auto* w = qobject_cast<frmDataGrid*>(m_main->mdiArea()->activeSubWindow()->widget());
+        auto* w = qobject_cast<TableWindow*>(m_main->mdiArea()->activeSubWindow()->widget());
         QCOMPARE(w->windowTitle(), u"Team"_s);
 
         const QString path = folder.filePath(target);
@@ -468,7 +468,7 @@ private slots:
         QFETCH(bool, cancel);
         execute(u"CREATE TABLE Big AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
                 u"SELECT i + 1 FROM n WHERE i < 5000) SELECT i, 'row ' || i AS t FROM n"_s);
-        frmDataGrid* w = open(u"Big"_s);
+        TableWindow* w = open(u"Big"_s);
         const QString path =
             cancel ? m_dir.filePath(u"cancelled.csv"_s) : m_dir.filePath(u"none/x.csv"_s);
         Prompts::setNextFileName(path);
@@ -498,9 +498,9 @@ private slots:
     {
         execute(
             u"UPDATE Team SET City = 'Harbor City of the Long Northern Shore' WHERE rowid = 2"_s);
-        SaveSetting(u"ColumnWidths"_s, u"Team"_s, u"gone=50;teamid=1000000000"_s);
-        frmDataGrid* w = open(u"Team"_s);
-        DataGridView* grid = w->grdDataGrid();
+        writeSetting(u"ColumnWidths"_s, u"Team"_s, u"gone=50;teamid=1000000000"_s);
+        TableWindow* w = open(u"Team"_s);
+        DataGridView* grid = w->gridView();
         const int city = cell(w, 0, u"City"_s).column();
         const int id = cell(w, 0, u"TeamID"_s).column();
         const QFontMetrics metrics = grid->fontMetrics();
@@ -510,23 +510,23 @@ private slots:
 
         grid->horizontalHeader()->resizeSection(city, 333);
         Prompts::setNextInput(u"City DESC"_s);
-        w->cmdSort_Click();
+        w->sort();
         Prompts::setNextInput(u"TeamID > 1"_s);
-        w->cmdFilter_Click();
-        w->cmdRefresh_Click();
+        w->filter();
+        w->refresh();
         choose(w, cell(w, 0, u"City"_s), u"mnuRemoveFilterAndSort"_s);
         QCOMPARE(grid->columnWidth(city), 333);
         const int idWidth = grid->columnWidth(id);
-        w->cmdClose_Click();
-        QTRY_COMPARE(GetSetting(u"ColumnWidths"_s, u"Team"_s), u"city=333"_s);
+        w->closeWindow();
+        QTRY_COMPARE(readSetting(u"ColumnWidths"_s, u"Team"_s), u"city=333"_s);
 
         w = open(u"Team"_s);
-        QCOMPARE(w->grdDataGrid()->columnWidth(city), 333);
-        QCOMPARE(w->grdDataGrid()->columnWidth(id), idWidth);
+        QCOMPARE(w->gridView()->columnWidth(city), 333);
+        QCOMPARE(w->gridView()->columnWidth(id), idWidth);
         // File > Exit ends the program with the window still open.
-        w->grdDataGrid()->horizontalHeader()->resizeSection(id, 44);
+        w->gridView()->horizontalHeader()->resizeSection(id, 44);
         delete std::exchange(m_main, nullptr);
-        QCOMPARE(GetSetting(u"ColumnWidths"_s, u"Team"_s), u"city=333;teamid=44"_s);
+        QCOMPARE(readSetting(u"ColumnWidths"_s, u"Team"_s), u"city=333;teamid=44"_s);
     }
 };
 

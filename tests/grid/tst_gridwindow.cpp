@@ -3,12 +3,12 @@
 #include "core/db/Expression.h"
 #include "core/db/RecordSet.h"
 #include "leaguegen/LeagueGenerator.h"
-#include "shell/MDIMain.h"
+#include "shell/MainWindow.h"
 #include "ui/Prompts.h"
 #include "windows/grid/DataControl.h"
 #include "windows/grid/DataGridView.h"
 #include "windows/grid/TableCommands.h"
-#include "windows/grid/frmDataGrid.h"
+#include "windows/grid/TableWindow.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
@@ -44,39 +44,39 @@ class TestGridWindow : public QObject
     QTemporaryDir m_dir;
     QString m_pristine;
     QString m_path;
-    MDIMain* m_main = nullptr;
+    MainWindow* m_main = nullptr;
 
-    QList<frmDataGrid*> tableWindows() const // the player grid has its own name
+    QList<TableWindow*> tableWindows() const // the player grid has its own name
     {
-        return m_main->findChildren<frmDataGrid*>(u"frmDataGrid"_s);
+        return m_main->findChildren<TableWindow*>(u"frmDataGrid"_s);
     }
     static QString lastError()
     {
         return messages().value(messages().size() - 1).section(u' ', 1, 1);
     }
-    frmDataGrid* openVia(const QString& item)
+    TableWindow* openVia(const QString& item)
     {
         m_main->action(item)->trigger();
         return watched();
     }
     // The active grid, its model under the tester.
-    frmDataGrid* watched()
+    TableWindow* watched()
     {
         QMdiSubWindow* sub = m_main->mdiArea()->activeSubWindow();
-        auto* w = sub ? qobject_cast<frmDataGrid*>(sub->widget()) : nullptr;
+        auto* w = sub ? qobject_cast<TableWindow*>(sub->widget()) : nullptr;
         if (w && !w->model()->findChild<QAbstractItemModelTester*>())
             new QAbstractItemModelTester(
                 w->model(), QAbstractItemModelTester::FailureReportingMode::QtTest, w->model());
         return w;
     }
-    static QModelIndex cell(frmDataGrid* w, int row, const QString& field)
+    static QModelIndex cell(TableWindow* w, int row, const QString& field)
     {
-        return w->model()->index(row, w->Data1()->recordset()->fieldIndex(field));
+        return w->model()->index(row, w->dataControl()->recordset()->fieldIndex(field));
     }
-    static QString keys(frmDataGrid* w)
+    static QString keys(TableWindow* w)
     {
         QStringList out;
-        const db::RecordSet* rs = w->Data1()->recordset();
+        const db::RecordSet* rs = w->dataControl()->recordset();
         for (int row = 0; row < rs->count(); ++row)
             out << QString::number(rs->key(row));
         return out.join(u',');
@@ -107,9 +107,9 @@ class TestGridWindow : public QObject
         QTimer::singleShot(0, action);
         return QCoreApplication::exec() == 0;
     }
-    QWidget* openEditor(frmDataGrid* w, int row, const QString& field)
+    QWidget* openEditor(TableWindow* w, int row, const QString& field)
     {
-        DataGridView* grid = w->grdDataGrid();
+        DataGridView* grid = w->gridView();
         grid->setCurrentIndex(cell(w, row, field));
         grid->edit(cell(w, row, field));
         for (QWidget* e : grid->viewport()->findChildren<QWidget*>()) {
@@ -118,7 +118,7 @@ class TestGridWindow : public QObject
         }
         return nullptr;
     }
-    void typeInto(frmDataGrid* w, int row, const QString& field, const QString& text,
+    void typeInto(TableWindow* w, int row, const QString& field, const QString& text,
                   bool enter = true)
     {
         auto* editor = qobject_cast<QLineEdit*>(openEditor(w, row, field));
@@ -128,11 +128,11 @@ class TestGridWindow : public QObject
         if (enter)
             QTest::keyClick(editor, Qt::Key_Return);
     }
-    void clickHeader(frmDataGrid* w, const QString& field, Qt::KeyboardModifiers modifiers)
+    void clickHeader(TableWindow* w, const QString& field, Qt::KeyboardModifiers modifiers)
     {
-        QHeaderView* header = w->grdDataGrid()->horizontalHeader();
+        QHeaderView* header = w->gridView()->horizontalHeader();
         const int column = cell(w, 0, field).column();
-        w->grdDataGrid()->scrollTo(cell(w, 0, field));
+        w->gridView()->scrollTo(cell(w, 0, field));
         const QPoint middle(header->sectionViewportPosition(column) +
                                 header->sectionSize(column) / 2,
                             header->height() / 2);
@@ -163,7 +163,7 @@ private slots:
                            QString::fromLatin1(QTest::currentDataTag()).remove(u' ') + u".db"_s);
         QFile::remove(m_path);
         QVERIFY(QFile::copy(m_pristine, m_path));
-        m_main = new MDIMain;
+        m_main = new MainWindow;
         m_main->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_main));
         m_main->setLeaguePath(m_path);
@@ -187,13 +187,13 @@ private slots:
     void tableCommands()
     {
         QFETCH(QString, item);
-        frmDataGrid* first = openVia(item);
+        TableWindow* first = openVia(item);
         QVERIFY(first);
         QCOMPARE(first->windowTitle(), item.mid(3)); // the table's name
         QVERIFY(m_main->action(item)->isChecked());
 
         // A second choice opens nothing and does not bring the window forward.
-        frmDataGrid* other = openVia(item == u"mnuTeam"_s ? u"mnuLeague"_s : u"mnuTeam"_s);
+        TableWindow* other = openVia(item == u"mnuTeam"_s ? u"mnuLeague"_s : u"mnuTeam"_s);
         m_main->action(item)->trigger();
         QCOMPARE(tableWindows().size(), 2);
         QCOMPARE(watched(), other);
@@ -201,7 +201,7 @@ private slots:
         QTest::mouseClick(first->button(u"cmdClose"_s), Qt::LeftButton);
         QTRY_COMPARE(tableWindows().size(), 1);
         QVERIFY(!m_main->action(item)->isChecked());
-        frmDataGrid* again = openVia(item);
+        TableWindow* again = openVia(item);
         QVERIFY(again && again != other);
         QCOMPARE(tableWindows().size(), 2);
     }
@@ -209,7 +209,7 @@ private slots:
     void tableAll()
     {
         // All skips the table already open; closing the main window clears every mark.
-        frmDataGrid* league = openVia(u"mnuLeague"_s);
+        TableWindow* league = openVia(u"mnuLeague"_s);
         m_main->action(u"mnuAll"_s)->trigger();
         QCOMPARE(tableWindows().size(), 6);
         QVERIFY(tableWindows().contains(league));
@@ -300,8 +300,8 @@ private slots:
         execute(
             u"CREATE TABLE %1 (k INTEGER PRIMARY KEY, \"%3\" TEXT) %2"_s.arg(name, options, field));
         execute(u"INSERT INTO %1 VALUES (2, 'b'), (1, 'a')"_s.arg(name));
-        openTableWindow(m_main->mdiArea(), m_path, name, 1);
-        frmDataGrid* w = watched();
+        openTableWindow(m_main->mdiArea(), m_path, name);
+        TableWindow* w = watched();
         QVERIFY(w);
         QCOMPARE(w->windowTitle(), caption);
         QCOMPARE(messages().size(), readOnly ? 1 : 0);
@@ -312,8 +312,8 @@ private slots:
         QCOMPARE(messages().size(), readOnly ? 1 : 0);
         QCOMPARE(cell(w, 0, field).data().toString(), u"b"_s);
         if (readOnly) { // Delete asks nothing and removes nothing
-            w->grdDataGrid()->selectRow(0);
-            QTest::keyClick(w->grdDataGrid(), Qt::Key_Delete);
+            w->gridView()->selectRow(0);
+            QTest::keyClick(w->gridView(), Qt::Key_Delete);
             QCOMPARE(messages().size(), 1);
             QCOMPARE(stored(u"SELECT count(*) FROM Pairs"_s), u"2"_s);
         }
@@ -323,42 +323,42 @@ private slots:
     {
         // A plain click after a modified one sorts ascending again; the clicks
         // leave one sort, not a list of them.
-        frmDataGrid* w = openVia(u"mnuTeam"_s);
+        TableWindow* w = openVia(u"mnuTeam"_s);
         for (Qt::KeyboardModifiers modifiers :
              {Qt::NoModifier, Qt::ShiftModifier, Qt::NoModifier, Qt::ControlModifier,
               Qt::NoModifier, Qt::AltModifier}) {
             const bool descending = modifiers != Qt::NoModifier;
             clickHeader(w, u"City"_s, modifiers);
-            QCOMPARE(w->Data1()->recordset()->sortTexts().first(),
+            QCOMPARE(w->dataControl()->recordset()->sortTexts().first(),
                      descending ? u"[City] desc"_s : u"[City]"_s);
             QCOMPARE(keys(w), stored(u"SELECT rowid FROM Team ORDER BY City COLLATE YM_NOCASE %1, "
                                      u"rowid"_s.arg(descending ? u"DESC"_s : u"ASC"_s)));
         }
-        QCOMPARE(w->Data1()->recordset()->sortTexts(), QStringList{u"[City] desc"_s});
-        QVERIFY(w->Data1()->recordset()->count() >= 5);
+        QCOMPARE(w->dataControl()->recordset()->sortTexts(), QStringList{u"[City] desc"_s});
+        QVERIFY(w->dataControl()->recordset()->count() >= 5);
     }
 
     void filtersAndSortAddUp()
     {
         // Sort, Filter twice, Sort again: the earlier sort breaks the later one's ties,
         // and Refresh picks up new rows and keeps all four.
-        frmDataGrid* w = openVia(u"mnuRoster"_s);
-        const int all = w->Data1()->recordset()->count();
+        TableWindow* w = openVia(u"mnuRoster"_s);
+        const int all = w->dataControl()->recordset()->count();
         for (const QString& step :
              {u"S:TeamID"_s, u"F:TeamID <= 3"_s, u"F:JerseyNum > 40"_s, u"S:JerseyNum desc"_s}) {
             Prompts::setNextInput(step.mid(2));
-            step.startsWith(u'S') ? w->cmdSort_Click() : w->cmdFilter_Click();
+            step.startsWith(u'S') ? w->sort() : w->filter();
         }
         const QString sql = u"SELECT rowid FROM Roster WHERE TeamID <= 3 AND JerseyNum > 40 "
                             u"ORDER BY JerseyNum DESC, TeamID, rowid"_s;
-        const int shown = w->Data1()->recordset()->count();
+        const int shown = w->dataControl()->recordset()->count();
         QVERIFY(shown > 0 && shown < all);
         QCOMPARE(keys(w), stored(sql));
 
         execute(u"INSERT INTO Roster (TeamID, PlayerID, JerseyNum) "
                 u"VALUES (2, 9001, 99), (3, 9002, 1), (5, 9003, 99)"_s);
         QTest::mouseClick(w->button(u"cmdRefresh"_s), Qt::LeftButton);
-        QCOMPARE(w->Data1()->recordset()->count(), shown + 1);
+        QCOMPARE(w->dataControl()->recordset()->count(), shown + 1);
         QCOMPARE(keys(w), stored(sql));
         QCOMPARE(messages().size(), 4); // the input boxes, nothing else
     }
@@ -418,11 +418,11 @@ private slots:
         execute(
             u"INSERT INTO Team (TeamID, TeamName, City) VALUES (90, 'Élans du Nord', 'Sept-Îles')"_s);
         const QString teams = stored(u"SELECT count(*) FROM Team"_s);
-        frmDataGrid* w = openVia(u"mnuTeam"_s);
-        const db::RecordSet* before = w->Data1()->recordset();
+        TableWindow* w = openVia(u"mnuTeam"_s);
+        const db::RecordSet* before = w->dataControl()->recordset();
 
         Prompts::setNextInput(answer);
-        sort ? w->cmdSort_Click() : w->cmdFilter_Click();
+        sort ? w->sort() : w->filter();
         QStringList expected{sort ? u"input: Enter Sort Column:"_s
                                   : u"input: Enter Filter Expression:"_s};
         if (error)
@@ -432,23 +432,23 @@ private slots:
                  qPrintable(messages().last()));
         QCOMPARE(stored(u"SELECT count(*) FROM Team"_s), teams);
         if (rows >= 0) {
-            QCOMPARE(w->Data1()->recordset()->count(), rows);
+            QCOMPARE(w->dataControl()->recordset()->count(), rows);
             return;
         }
-        QCOMPARE(w->Data1()->recordset(), before);
+        QCOMPARE(w->dataControl()->recordset(), before);
         QCOMPARE(Prompts::finishTest(), QString());
         // Nothing of the refused answer is left behind: the next Filter applies cleanly.
         Prompts::setNextInput(u"TeamID = 1"_s);
-        w->cmdFilter_Click();
+        w->filter();
         QCOMPARE(messages().size(), 1);
         QCOMPARE(keys(w), stored(u"SELECT rowid FROM Team WHERE TeamID = 1"_s));
     }
 
     void newRowAndDelete()
     {
-        frmDataGrid* w = openVia(u"mnuTeam"_s);
-        DataGridView* grid = w->grdDataGrid();
-        const db::RecordSet* rs = w->Data1()->recordset();
+        TableWindow* w = openVia(u"mnuTeam"_s);
+        DataGridView* grid = w->gridView();
+        const db::RecordSet* rs = w->dataControl()->recordset();
         const int records = rs->count();
         typeInto(w, records, u"TeamID"_s, u"99"_s); // the new-row line
         typeInto(w, records, u"TeamName"_s, u"Expansion"_s);
@@ -494,18 +494,18 @@ private slots:
         QFETCH(QString, path);
         QFETCH(bool, enter);
         QFETCH(bool, yes);
-        frmDataGrid* w = openVia(u"mnuTeam"_s);
+        TableWindow* w = openVia(u"mnuTeam"_s);
         const QString sql =
-            u"SELECT City FROM Team WHERE rowid = %1"_s.arg(w->Data1()->recordset()->key(1));
+            u"SELECT City FROM Team WHERE rowid = %1"_s.arg(w->dataControl()->recordset()->key(1));
         const QString before = stored(sql);
         typeInto(w, 1, u"City"_s, u"Kept"_s, enter);
         QCOMPARE(stored(sql), before); // nothing is written before the question
 
         Prompts::setNextAnswer(yes ? QMessageBox::Yes : QMessageBox::No);
         if (path == u"leave the row"_s) {
-            QTest::keyClick(w->grdDataGrid(), Qt::Key_Down);
+            QTest::keyClick(w->gridView(), Qt::Key_Down);
         } else if (path == u"Close button"_s) {
-            w->cmdClose_Click();
+            w->closeWindow();
         } else if (path == u"close box"_s) {
             m_main->mdiArea()->activeSubWindow()->close();
         } else if (path == u"main window"_s) {
@@ -514,7 +514,7 @@ private slots:
             m_main->action(u"mnuExit"_s)->trigger();
         } else {
             Prompts::setNextInput(u"City"_s);
-            w->cmdSort_Click();
+            w->sort();
         }
         QVERIFY(messages().contains(u"message: Commit changes?"_s));
         QCOMPARE(stored(sql), yes ? u"Kept"_s : before);
@@ -522,9 +522,9 @@ private slots:
 
     void valueThatDoesNotFit()
     {
-        frmDataGrid* w = openVia(u"mnuTeam"_s);
+        TableWindow* w = openVia(u"mnuTeam"_s);
         const QString sql = u"SELECT City || '/' || TeamID FROM Team WHERE rowid = %1"_s.arg(
-            w->Data1()->recordset()->key(0));
+            w->dataControl()->recordset()->key(0));
         const QString before = stored(sql);
         typeInto(w, 0, u"City"_s, u"Newtown"_s);
         typeInto(w, 0, u"TeamID"_s, u"seven"_s);
@@ -556,11 +556,11 @@ private slots:
         execute(u"INSERT INTO Odd (v) VALUES (%1)"_s.arg(value));
         const QString sql = u"SELECT typeof(v) || ':' || quote(v) FROM Odd"_s;
         const QString before = stored(sql);
-        openTableWindow(m_main->mdiArea(), m_path, u"Odd"_s, 1);
-        frmDataGrid* w = watched();
+        openTableWindow(m_main->mdiArea(), m_path, u"Odd"_s);
+        TableWindow* w = watched();
         QVERIFY(openEditor(w, 0, u"v"_s));
-        QTest::keyClick(w->grdDataGrid(), Qt::Key_Down); // leaves the row: nothing to ask
-        w->cmdClose_Click();
+        QTest::keyClick(w->gridView(), Qt::Key_Down); // leaves the row: nothing to ask
+        w->closeWindow();
         QCOMPARE(messages(), QStringList());
         QCOMPARE(stored(sql), before);
     }
@@ -569,13 +569,13 @@ private slots:
     {
         execute(
             u"UPDATE Team SET City = replace(hex(zeroblob(20000)), '0', 'x') WHERE rowid = 1"_s);
-        frmDataGrid* w = openVia(u"mnuTeam"_s);
+        TableWindow* w = openVia(u"mnuTeam"_s);
         auto* editor = qobject_cast<QPlainTextEdit*>(openEditor(w, 0, u"City"_s));
         QVERIFY(editor); // a long text gets an editor of several lines
         QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
         QTest::keyClicks(editor, u"yz"_s);
         Prompts::setNextAnswer(QMessageBox::Yes);
-        QTest::keyClick(w->grdDataGrid(), Qt::Key_Down);
+        QTest::keyClick(w->gridView(), Qt::Key_Down);
         QCOMPARE(stored(u"SELECT length(City) || substr(City, -3) FROM Team WHERE rowid = 1"_s),
                  u"40002xyz"_s);
     }
@@ -612,9 +612,9 @@ private slots:
             execute(statement);
         const QString sql = u"SELECT rowid || ':' || Code || Name FROM Keyed ORDER BY rowid"_s;
         const QString before = stored(sql);
-        openTableWindow(m_main->mdiArea(), m_path, u"Keyed"_s, 1);
-        frmDataGrid* w = watched();
-        DataGridView* grid = w->grdDataGrid();
+        openTableWindow(m_main->mdiArea(), m_path, u"Keyed"_s);
+        TableWindow* w = watched();
+        DataGridView* grid = w->gridView();
 
         Prompts::setNextAnswer(QMessageBox::Yes);
         if (action == u"delete"_s) {
@@ -637,8 +637,8 @@ private slots:
     {
         // Another program empties and refills the table; SQLite hands out the
         // same row ids again, so only the values tell the rows apart.
-        frmDataGrid* w = openVia(u"mnuConference"_s);
-        DataGridView* grid = w->grdDataGrid();
+        TableWindow* w = openVia(u"mnuConference"_s);
+        DataGridView* grid = w->gridView();
         const QString shown = keys(w);
         typeInto(w, 0, u"ConferenceName"_s, u"Mine"_s);
         execute(u"DELETE FROM Conference"_s);
@@ -670,15 +670,15 @@ private slots:
         QCOMPARE(Prompts::finishTest(), QString());
 
         // One row gone stops the whole delete: the other selected row stays.
-        frmDataGrid* team = openVia(u"mnuTeam"_s);
-        const db::RecordSet* rs = team->Data1()->recordset();
+        TableWindow* team = openVia(u"mnuTeam"_s);
+        const db::RecordSet* rs = team->dataControl()->recordset();
         execute(u"DELETE FROM Team WHERE rowid = %1"_s.arg(rs->key(1)));
-        team->grdDataGrid()->selectRow(0);
-        team->grdDataGrid()->selectionModel()->select(
+        team->gridView()->selectRow(0);
+        team->gridView()->selectionModel()->select(
             team->model()->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
         Prompts::setNextAnswer(QMessageBox::Yes);
         Prompts::setNextAnswer(QMessageBox::No);
-        QTest::keyClick(team->grdDataGrid(), Qt::Key_Delete);
+        QTest::keyClick(team->gridView(), Qt::Key_Delete);
         QCOMPARE(lastError(), u"Error:%1"_s.arg(db::RowVanished));
         QCOMPARE(stored(u"SELECT count(*) FROM Team"_s), QString::number(rs->count() - 1));
     }
@@ -698,9 +698,9 @@ private slots:
         // stay as it was.
         QFETCH(bool, replaced);
         QFETCH(QString, says);
-        frmDataGrid* w = openVia(u"mnuTeam"_s);
+        TableWindow* w = openVia(u"mnuTeam"_s);
         const QString sql =
-            u"SELECT City FROM Team WHERE rowid = %1"_s.arg(w->Data1()->recordset()->key(0));
+            u"SELECT City FROM Team WHERE rowid = %1"_s.arg(w->dataControl()->recordset()->key(0));
         const QString before = stored(sql);
         typeInto(w, 0, u"City"_s, u"Kept"_s);
         db::Database holder;

@@ -5,7 +5,7 @@
 #include "core/db/Database.h"
 #include "core/db/Schema.h"
 #include "leaguegen/LeagueGenerator.h"
-#include "shell/MDIMain.h"
+#include "shell/MainWindow.h"
 #include "shell/StartProgram.h"
 #include "ui/Prompts.h"
 #include "ui/Settings.h"
@@ -68,7 +68,7 @@ private:
     QString makeLeague(const QString& name, leaguegen::LeagueOptions options = {});
 
     QTemporaryDir m_dir;
-    std::unique_ptr<MDIMain> m_main;
+    std::unique_ptr<MainWindow> m_main;
 };
 
 void tst_Maintenance::initTestCase()
@@ -76,7 +76,7 @@ void tst_Maintenance::initTestCase()
     TestSupport::initTestEnvironment();
     QVERIFY(m_dir.isValid());
     StandIn::recordRunsIn(m_dir.filePath(u"runs.log"_s));
-    m_main = std::make_unique<MDIMain>();
+    m_main = std::make_unique<MainWindow>();
 }
 
 void tst_Maintenance::init()
@@ -236,7 +236,7 @@ void tst_Maintenance::convert()
     QFETCH(QString, ran);
     m_main->setConverterPath(stored);
     if (!stored.isEmpty())
-        SaveSetting(u"Settings"_s, u"Convert"_s, stored);
+        writeSetting(u"Settings"_s, u"Convert"_s, stored);
     for (const QString& answer : answers)
         Prompts::setNextFileName(answer);
 
@@ -248,7 +248,7 @@ void tst_Maintenance::convert()
             QCOMPARE(s.filters, QStringList{ConverterName + u" ("_s + ConverterName + u')'});
     QCOMPARE(m_main->converterPath(), path);
     if (!setting.isNull())
-        QCOMPARE(GetSetting(u"Settings"_s, u"Convert"_s, u"-"_s), setting);
+        QCOMPARE(readSetting(u"Settings"_s, u"Convert"_s, u"-"_s), setting);
     QTRY_COMPARE(StandIn::runs(), StandIn::ranAlone(ran));
 }
 

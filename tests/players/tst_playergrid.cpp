@@ -5,17 +5,17 @@
 #include "core/db/Database.h"
 #include "core/db/RecordSet.h"
 #include "leaguegen/LeagueGenerator.h"
-#include "shell/MDIMain.h"
+#include "shell/MainWindow.h"
 #include "ui/ContextIDs.h"
 #include "ui/Prompts.h"
 #include "ui/Settings.h"
 #include "windows/grid/DataControl.h"
 #include "windows/grid/DataGridView.h"
 #include "windows/grid/GridCommands.h"
+#include "windows/players/PlayerCard.h"
 #include "windows/players/PlayerColumns.h"
-#include "windows/players/frmDataGridPlayers.h"
-#include "windows/players/frmPlayerCard.h"
-#include "windows/players/frmPlayerSettings.h"
+#include "windows/players/PlayerColumnsDialog.h"
+#include "windows/players/PlayerWindow.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -54,11 +54,11 @@ QList<int> columnsFrom(int from, int step = 2)
     return list;
 }
 
-QList<int> hiddenColumns(const frmDataGridPlayers* window)
+QList<int> hiddenColumns(const PlayerWindow* window)
 {
     QList<int> hidden;
     for (int c = 0; c < window->model()->columnCount(); ++c) {
-        if (window->grdDataGrid()->isColumnHidden(c))
+        if (window->gridView()->isColumnHidden(c))
             hidden << c;
     }
     return hidden;
@@ -97,7 +97,7 @@ QStringList storedRow(const QString& path, qint64 key)
 
 // What the card shows for a player column: its box, or its cell in the
 // ratings table.
-QString cardText(const frmPlayerCard* card, int column)
+QString cardText(const PlayerCard* card, int column)
 {
     if (column < db::schema::PlayerFixedColumnCount)
         return card->findChild<QLineEdit*>(u"txt"_s + db::schema::playerColumns()[column])->text();
@@ -123,12 +123,12 @@ class tst_PlayerGrid : public QObject
     QString m_league;
     QString m_shuffled;
     QTemporaryDir m_dir;
-    std::unique_ptr<MDIMain> m_main;
+    std::unique_ptr<MainWindow> m_main;
 
-    frmDataGridPlayers* openThroughMenu()
+    PlayerWindow* openThroughMenu()
     {
         m_main->action(u"mnuPlayerTable"_s)->trigger();
-        return frmDataGridPlayers::instance();
+        return PlayerWindow::instance();
     }
 
     // A copy of the league, so writes do not leak into the other tests.
@@ -140,42 +140,42 @@ class tst_PlayerGrid : public QObject
     }
 
     // The player grid on the league at path, and the card for its row.
-    frmPlayerCard* openCard(const QString& path, int row = 0)
+    PlayerCard* openCard(const QString& path, int row = 0)
     {
         m_main->setLeaguePath(path);
-        frmDataGridPlayers* window = openThroughMenu();
+        PlayerWindow* window = openThroughMenu();
         if (!window)
             return nullptr;
-        window->grdDataGrid()->setCurrentIndex(window->model()->index(row, 1));
+        window->gridView()->setCurrentIndex(window->model()->index(row, 1));
         window->findChild<QAction*>(u"mnuPlayerCard"_s)->trigger();
-        return frmPlayerCard::instance();
+        return PlayerCard::instance();
     }
 
-    void withSettingsDialog(frmDataGridPlayers* window,
-                            const std::function<void(frmPlayerSettings*)>& act)
+    void withSettingsDialog(PlayerWindow* window,
+                            const std::function<void(PlayerColumnsDialog*)>& act)
     {
         bool ran = false;
         QTimer::singleShot(0, [&] {
-            frmPlayerSettings* dialog = frmPlayerSettings::current();
+            PlayerColumnsDialog* dialog = PlayerColumnsDialog::current();
             QVERIFY(dialog && dialog->isVisible());
             ran = true;
             act(dialog);
             if (dialog->isVisible()) {
-                dialog->cmdCancel_Click();
+                dialog->cancel();
                 QFAIL("the dialog was left open");
             }
         });
         window->button(u"cmdSettings"_s)->click();
         QVERIFY(ran);
-        QVERIFY(!frmPlayerSettings::current() || !frmPlayerSettings::current()->isVisible());
+        QVERIFY(!PlayerColumnsDialog::current() || !PlayerColumnsDialog::current()->isVisible());
     }
 
-    void clickBoxes(frmDataGridPlayers* window, const QStringList& boxes, bool ok)
+    void clickBoxes(PlayerWindow* window, const QStringList& boxes, bool ok)
     {
-        withSettingsDialog(window, [&](frmPlayerSettings* dialog) {
+        withSettingsDialog(window, [&](PlayerColumnsDialog* dialog) {
             for (const QString& box : boxes)
                 dialog->checkBox(box)->click();
-            ok ? dialog->cmdOK_Click() : dialog->cmdCancel_Click();
+            ok ? dialog->confirm() : dialog->cancel();
         });
     }
 
@@ -198,7 +198,7 @@ private slots:
     void init()
     {
         TestSupport::clearSettings();
-        m_main = std::make_unique<MDIMain>();
+        m_main = std::make_unique<MainWindow>();
         m_main->show();
         QApplication::setActiveWindow(m_main.get()); // keyboard shortcuts need an active window
         QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
@@ -207,13 +207,13 @@ private slots:
 
     void cleanup()
     {
-        if (frmPlayerCard* card = frmPlayerCard::instance()) {
-            card->cmdRevert_Click();
-            card->cmdClose_Click();
+        if (PlayerCard* card = PlayerCard::instance()) {
+            card->revert();
+            card->closeWindow();
         }
-        if (frmDataGridPlayers* window = frmDataGridPlayers::instance()) {
+        if (PlayerWindow* window = PlayerWindow::instance()) {
             window->model()->discardPendingEdit();
-            window->cmdClose_Click();
+            window->closeWindow();
         }
         m_main.reset();
         QCOMPARE(Prompts::finishTest(), QString());
@@ -221,24 +221,24 @@ private slots:
 
     void firstUse()
     {
-        frmDataGridPlayers* window = openThroughMenu();
+        PlayerWindow* window = openThroughMenu();
         QVERIFY(window);
         QCOMPARE(window->model()->rowCount(), Players);
         QCOMPARE(hiddenColumns(window), QList<int>());
 
         // Opening the dialog stores "True" under all 21 keys.
-        withSettingsDialog(window, [](frmPlayerSettings* dialog) {
+        withSettingsDialog(window, [](PlayerColumnsDialog* dialog) {
             QSettings store;
             store.beginGroup(u"PlayerTable"_s);
             QCOMPARE(store.childKeys().size(), 21);
             for (const QString& key : store.childKeys())
                 QCOMPARE(store.value(key).toString(), u"True"_s);
-            dialog->cmdOK_Click();
+            dialog->confirm();
         });
         QCOMPARE(hiddenColumns(window), QList<int>());
 
         // Delete and moving past the last row neither remove nor add a row, silently.
-        DataGridView* grid = window->grdDataGrid();
+        DataGridView* grid = window->gridView();
         grid->setFocus();
         grid->selectRow(0);
         QTest::keyClick(grid, Qt::Key_Delete);
@@ -303,7 +303,7 @@ private slots:
         QFETCH(QString, label);
         const QString path = leagueCopy(u"odd.sqlite"_s);
         sqlValues(path, u"UPDATE PlayerTable SET %1 = %2 WHERE rowid = 1"_s.arg(field, stored));
-        frmPlayerCard* card = openCard(path);
+        PlayerCard* card = openCard(path);
         QVERIFY(card);
         QCOMPARE(card->playerKey(), 1);
         QTEST(cardText(card, db::schema::playerColumnIndex(field)), "shown");
@@ -338,7 +338,7 @@ private slots:
         const QString path = leagueCopy(u"save.sqlite"_s);
         sqlValues(path, u"UPDATE PlayerTable SET RATING1 = 'fast', RATING2 = 45.5, RATING3 = NULL,"
                         u" FirstName = 'Jo', LastName = 'Walker' WHERE rowid = 1"_s);
-        frmPlayerCard* card = openCard(path);
+        PlayerCard* card = openCard(path);
         QVERIFY(card);
         const QStringList before = storedRow(path, 1);
 
@@ -365,8 +365,7 @@ private slots:
         QCOMPARE(storedRow(path, 1), after);
         QCOMPARE(Prompts::shown().size(), 1);
         QVERIFY(!card->hasChanges() && !card->isWindowModified());
-        QCOMPARE(frmDataGridPlayers::instance()->model()->index(0, column("RATING_POT4")).data(),
-                 77);
+        QCOMPARE(PlayerWindow::instance()->model()->index(0, column("RATING_POT4")).data(), 77);
 
         QUndoStack* stack = m_main->undoStack();
         QCOMPARE(stack->count(), 1);
@@ -374,8 +373,7 @@ private slots:
         m_main->action(u"mnuUndoGlobalEdit"_s)->trigger();
         QCOMPARE(storedRow(path, 1), before);
         QCOMPARE(cardText(card, column("RATING1")), u"fast"_s);
-        QCOMPARE(frmDataGridPlayers::instance()->model()->index(0, column("RATING1")).data(),
-                 u"fast"_s);
+        QCOMPARE(PlayerWindow::instance()->model()->index(0, column("RATING1")).data(), u"fast"_s);
         m_main->action(u"mnuRedo"_s)->trigger();
         QCOMPARE(storedRow(path, 1), after);
         QCOMPARE(cardText(card, column("RATING1")), u"60"_s);
@@ -407,18 +405,18 @@ private slots:
         QFETCH(QString, other);
         QFETCH(bool, undo);
         const QString path = leagueCopy(u"other.sqlite"_s);
-        frmPlayerCard* card = openCard(path);
+        PlayerCard* card = openCard(path);
         QVERIFY(card);
         card->typeValue(column("RATING1"), u"12"_s);
         if (undo)
-            card->cmdSave_Click();
+            card->saveChanges();
         for (const QString& statement : other.split(u"; "_s))
             sqlValues(path, statement);
         const QStringList theirs = storedRow(path, 1);
         if (undo)
             m_main->action(u"mnuUndoGlobalEdit"_s)->trigger();
         else
-            card->cmdSave_Click();
+            card->saveChanges();
         QCOMPARE(m_main->undoStack()->count(), undo ? 1 : 0);
         QCOMPARE(m_main->undoStack()->index(), undo ? 1 : 0);
         QCOMPARE(storedRow(path, 1), theirs);
@@ -436,23 +434,23 @@ private slots:
     {
         const QString path = leagueCopy(u"walk.sqlite"_s);
         m_main->setLeaguePath(path);
-        frmDataGridPlayers* window = openThroughMenu();
+        PlayerWindow* window = openThroughMenu();
         QVERIFY(window);
         Prompts::setNextInput(u"CurrentPos = 0"_s);
-        window->cmdFilter_Click();
+        window->filter();
         Prompts::setNextInput(u"Weight DESC"_s);
-        window->cmdSort_Click();
+        window->sort();
         const QStringList order = sqlValues(
             path,
             u"SELECT rowid FROM PlayerTable WHERE CurrentPos = 0 ORDER BY Weight DESC, rowid"_s);
         QVERIFY(order.size() > 3);
 
         // A double-click on a record selector opens the card for that row.
-        QHeaderView* selectors = window->grdDataGrid()->verticalHeader();
+        QHeaderView* selectors = window->gridView()->verticalHeader();
         QTest::mouseDClick(selectors->viewport(), Qt::LeftButton, {},
                            {selectors->width() / 2,
                             selectors->sectionViewportPosition(1) + selectors->sectionSize(1) / 2});
-        frmPlayerCard* card = frmPlayerCard::instance();
+        PlayerCard* card = PlayerCard::instance();
         QVERIFY(card);
         QCOMPARE(QString::number(card->playerKey()), order[1]);
         auto* previous = card->findChild<QPushButton*>(u"cmdPrevious"_s);
@@ -467,14 +465,14 @@ private slots:
         while (next->isEnabled()) {
             QTest::keyClick(table, Qt::Key_PageDown, Qt::ControlModifier);
             walked << QString::number(card->playerKey());
-            QCOMPARE(window->grdDataGrid()->currentIndex().row(), walked.size() - 1);
+            QCOMPARE(window->gridView()->currentIndex().row(), walked.size() - 1);
             QCOMPARE(QApplication::focusWidget(), table); // keys only: the focus stays
         }
         QCOMPARE(walked, order);
 
         // The card follows the grid; leaving a changed player asks first,
         // with a value still in its editor.
-        window->grdDataGrid()->setCurrentIndex(window->model()->index(2, 3));
+        window->gridView()->setCurrentIndex(window->model()->index(2, 3));
         QCOMPARE(QString::number(card->playerKey()), order[2]);
         const QStringList before = storedRow(path, card->playerKey());
         table->setCurrentCell(0, 2);
@@ -487,7 +485,7 @@ private slots:
         QTest::keyClick(editor, Qt::Key_PageUp, Qt::ControlModifier);
         QCOMPARE(TestSupport::messages(), QStringList{u"Commit changes?"_s});
         QCOMPARE(QString::number(card->playerKey()), order[1]);
-        QCOMPARE(window->grdDataGrid()->currentIndex().row(), 1);
+        QCOMPARE(window->gridView()->currentIndex().row(), 1);
         QCOMPARE(storedRow(path, order[2].toLongLong()), before);
     }
 
@@ -496,7 +494,7 @@ private slots:
     void cardOpensFromTheGrid()
     {
         m_main->resize(800, 600);
-        frmDataGridPlayers* window = openThroughMenu();
+        PlayerWindow* window = openThroughMenu();
         QVERIFY(window);
         auto* command = window->findChild<QAction*>(u"mnuPlayerCard"_s);
         QVERIFY(window->commands()->menu()->actions().contains(command));
@@ -505,25 +503,25 @@ private slots:
             if (other != command && !other->shortcut().isEmpty())
                 QVERIFY(other->shortcut() != command->shortcut());
         }
-        window->grdDataGrid()->setCurrentIndex(window->model()->index(4, 2));
-        window->grdDataGrid()->setFocus();
-        QTest::keyClick(window->grdDataGrid(), Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
-        frmPlayerCard* card = frmPlayerCard::instance();
+        window->gridView()->setCurrentIndex(window->model()->index(4, 2));
+        window->gridView()->setFocus();
+        QTest::keyClick(window->gridView(), Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+        PlayerCard* card = PlayerCard::instance();
         QVERIFY(card);
         QCOMPARE(card->playerKey(), window->model()->recordSet()->key(4));
         const int windows = int(m_main->mdiArea()->subWindowList().size());
         m_main->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(window->parentWidget()));
-        window->grdDataGrid()->setCurrentIndex(window->model()->index(7, 2));
+        window->gridView()->setCurrentIndex(window->model()->index(7, 2));
         command->trigger();
-        QCOMPARE(frmPlayerCard::instance(), card);
+        QCOMPARE(PlayerCard::instance(), card);
         QCOMPARE(m_main->mdiArea()->subWindowList().size(), windows);
         QCOMPARE(m_main->mdiArea()->activeSubWindow()->widget(), card);
         QCOMPARE(card->playerKey(), window->model()->recordSet()->key(7));
         const QRect room = m_main->mdiArea()->viewport()->rect();
         QVERIFY(room.contains(card->parentWidget()->geometry()));
 
-        card->cmdClose_Click();
-        QVERIFY(!frmPlayerCard::instance());
+        card->closeWindow();
+        QVERIFY(!PlayerCard::instance());
     }
 
     void okHidesExactlyTheBoxColumns_data()
@@ -540,7 +538,7 @@ private slots:
     {
         QFETCH(QStringList, boxes);
         QFETCH(QList<int>, hidden);
-        frmDataGridPlayers* window = openThroughMenu();
+        PlayerWindow* window = openThroughMenu();
         QVERIFY(window);
         clickBoxes(window, boxes, true);
         QCOMPARE(hiddenColumns(window), hidden);
@@ -551,30 +549,30 @@ private slots:
 
     void cancelKeepsGridUntilReopened()
     {
-        frmDataGridPlayers* window = openThroughMenu();
+        PlayerWindow* window = openThroughMenu();
         QVERIFY(window);
         clickBoxes(window, {u"chkWeight"_s, u"chkWeight"_s, u"chkWeight"_s}, false);
-        withSettingsDialog(window, [](frmPlayerSettings* dialog) {
+        withSettingsDialog(window, [](PlayerColumnsDialog* dialog) {
             dialog->checkBox(u"chkHeight"_s)->click();
             dialog->close(); // the close box is Cancel
         });
-        QCOMPARE(GetSetting(u"PlayerTable"_s, u"Item8"_s), u"False"_s);
-        QCOMPARE(GetSetting(u"PlayerTable"_s, u"Item7"_s), u"False"_s);
+        QCOMPARE(readSetting(u"PlayerTable"_s, u"Item8"_s), u"False"_s);
+        QCOMPARE(readSetting(u"PlayerTable"_s, u"Item7"_s), u"False"_s);
         QCOMPARE(hiddenColumns(window), QList<int>());
 
         // The close box unloads the window; the next opening reads the store.
         window->parentWidget()->close();
-        QVERIFY(!frmDataGridPlayers::instance());
+        QVERIFY(!PlayerWindow::instance());
         window = openThroughMenu();
         QVERIFY(window);
         const QList<int> hidden{7, 8};
         QCOMPARE(hiddenColumns(window), hidden);
         // A new record set (filter) or a requery (refresh) shows nothing the choice hid.
         Prompts::setNextInput(u"Weight > 200"_s);
-        window->cmdFilter_Click();
+        window->filter();
         QVERIFY(window->model()->rowCount() < Players);
         QCOMPARE(hiddenColumns(window), hidden);
-        window->cmdRefresh_Click();
+        window->refresh();
         QCOMPARE(hiddenColumns(window), hidden);
     }
 
@@ -607,7 +605,7 @@ private slots:
             for (auto it = stored.cbegin(); it != stored.cend(); ++it)
                 store.setValue(u"PlayerTable/"_s + it.key(), it.value());
         }
-        frmDataGridPlayers* window = openThroughMenu();
+        PlayerWindow* window = openThroughMenu();
         QVERIFY(window);
         QTEST(hiddenColumns(window), "hidden");
     }
@@ -617,7 +615,7 @@ private slots:
         QVERIFY(sqlValues(m_shuffled, u"SELECT name FROM pragma_table_info('PlayerTable')"_s) !=
                 db::schema::playerColumns());
         m_main->setLeaguePath(m_shuffled);
-        frmDataGridPlayers* window = openThroughMenu();
+        PlayerWindow* window = openThroughMenu();
         QVERIFY(window);
         const QString byKey = u"SELECT "_s + db::schema::playerColumns().join(u", "_s) +
                               u" FROM PlayerTable WHERE rowid = ?"_s;
@@ -629,10 +627,10 @@ private slots:
         }
 
         // Header clicks, Shift for descending, on columns whose fields stand elsewhere in the file.
-        QHeaderView* header = window->grdDataGrid()->horizontalHeader();
+        QHeaderView* header = window->gridView()->horizontalHeader();
         for (const auto& [column, descending] :
              {std::pair{8, false}, {8, true}, {2, false}, {33, false}, {78, true}}) {
-            window->grdDataGrid()->scrollTo(window->model()->index(0, column));
+            window->gridView()->scrollTo(window->model()->index(0, column));
             const QPoint at(header->sectionViewportPosition(column) +
                                 header->sectionSize(column) / 2,
                             header->height() / 2);
@@ -658,13 +656,13 @@ private slots:
         QFile::remove(path);
         QVERIFY(QFile::copy(m_shuffled, path));
         m_main->setLeaguePath(path);
-        frmDataGridPlayers* window = openThroughMenu();
+        PlayerWindow* window = openThroughMenu();
         QVERIFY(window);
         const qint64 key = window->model()->recordSet()->key(0);
-        window->grdDataGrid()->setCurrentIndex(window->model()->index(0, 8));
+        window->gridView()->setCurrentIndex(window->model()->index(0, 8));
         QVERIFY(window->model()->setData(window->model()->index(0, 8), u"321"_s));
         Prompts::setNextAnswer(QMessageBox::Yes);
-        window->grdDataGrid()->setCurrentIndex(window->model()->index(1, 8)); // leaves the row
+        window->gridView()->setCurrentIndex(window->model()->index(1, 8)); // leaves the row
         QCOMPARE(Prompts::shown().size(), 1);
         QCOMPARE(Prompts::shown()[0].text, u"Commit changes?"_s);
         QCOMPARE(sqlValues(path, u"SELECT Weight FROM PlayerTable WHERE rowid = ?"_s, {key}),
@@ -673,7 +671,7 @@ private slots:
 
     void oneWindow()
     {
-        frmDataGridPlayers* window = openThroughMenu();
+        PlayerWindow* window = openThroughMenu();
         QVERIFY(window);
         // Table > All opens the six tables, Team's last and active, and no second player grid.
         m_main->action(u"mnuAll"_s)->trigger();
@@ -683,17 +681,17 @@ private slots:
         QCOMPARE(m_main->mdiArea()->activeSubWindow()->widget(), window);
         QVERIFY(m_main->action(u"mnuPlayerTable"_s)->isChecked());
 
-        window->cmdClose_Click();
-        QVERIFY(!frmDataGridPlayers::instance());
+        window->closeWindow();
+        QVERIFY(!PlayerWindow::instance());
         QVERIFY(!m_main->action(u"mnuPlayerTable"_s)->isChecked());
         QVERIFY(m_main->action(u"mnuConference"_s)->isChecked());
     }
 
     void settingsDialog()
     {
-        frmDataGridPlayers* window = openThroughMenu();
+        PlayerWindow* window = openThroughMenu();
         QVERIFY(window);
-        withSettingsDialog(window, [](frmPlayerSettings* dialog) {
+        withSettingsDialog(window, [](PlayerColumnsDialog* dialog) {
             // Enter presses no button, wherever the focus is.
             const int helpBefore = lastHelpRequest();
             dialog->activateWindow();
@@ -713,7 +711,7 @@ private slots:
             dialog->findChild<QPushButton*>(u"cmdHelp"_s)->click();
             QVERIFY(dialog->isVisible());
             QCOMPARE(lastHelpRequest(), ContextIDs::PlayerSettingsTopic);
-            QuitHelp();
+            quitHelp();
             // Escape does what Cancel does.
             QTest::keyClick(dialog->findChild<QWidget*>(u"chkWeight"_s), Qt::Key_Escape);
             QVERIFY(!dialog->isVisible());
@@ -753,20 +751,20 @@ private slots:
         QCOMPARE(sqlValues(path, u"ALTER TABLE Team ADD COLUMN Age INTEGER"_s), QStringList());
         sqlValues(path, u"UPDATE Team SET Age = rowid"_s);
         m_main->setLeaguePath(path);
-        frmDataGrid* window = players ? openThroughMenu() : nullptr;
+        TableWindow* window = players ? openThroughMenu() : nullptr;
         if (!players) {
             m_main->action(u"mnuTeam"_s)->trigger();
-            window = qobject_cast<frmDataGrid*>(m_main->mdiArea()->activeSubWindow()->widget());
+            window = qobject_cast<TableWindow*>(m_main->mdiArea()->activeSubWindow()->widget());
         }
         QVERIFY(window);
         Prompts::setNextInput(expression);
-        sort ? window->cmdSort_Click() : window->cmdFilter_Click();
+        sort ? window->sort() : window->filter();
         if (sql.isEmpty()) {
             QVERIFY(Prompts::shown().last().text.startsWith(u"Error:1011 "_s));
             return;
         }
         QStringList keys;
-        const db::RecordSet* rs = window->Data1()->recordset();
+        const db::RecordSet* rs = window->dataControl()->recordset();
         for (int row = 0; row < rs->count(); ++row)
             keys << QString::number(rs->key(row));
         QVERIFY(!keys.isEmpty());
@@ -776,15 +774,15 @@ private slots:
     // A Sort by caption marks the caption's column; a sort by several marks none.
     void sortIndicatorFollowsCaptions()
     {
-        frmDataGridPlayers* window = openThroughMenu();
+        PlayerWindow* window = openThroughMenu();
         QVERIFY(window);
-        QHeaderView* header = window->grdDataGrid()->horizontalHeader();
+        QHeaderView* header = window->gridView()->horizontalHeader();
         Prompts::setNextInput(u"SP_P DESC"_s);
-        window->cmdSort_Click();
+        window->sort();
         QCOMPARE(header->sortIndicatorSection(), 21);
         QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
         Prompts::setNextInput(u"Weight, Height"_s); // no one column rules
-        window->cmdSort_Click();
+        window->sort();
         QVERIFY(!header->isSortIndicatorShown());
     }
 
@@ -793,9 +791,9 @@ private slots:
     // is a click on the grid's name cell, questions and all.
     void namesStayInViewWhileScrollingRight()
     {
-        frmDataGridPlayers* window = openThroughMenu();
+        PlayerWindow* window = openThroughMenu();
         QVERIFY(window);
-        DataGridView* grid = window->grdDataGrid();
+        DataGridView* grid = window->gridView();
         RecordSetModel* model = window->model();
         auto* names = grid->findChild<QTableView*>(u"grdFrozenNames"_s);
         QVERIFY(names && !names->accessibleName().isEmpty());
@@ -833,7 +831,7 @@ private slots:
         grid->setCurrentIndex(model->index(grid->currentIndex().row(), 79));
         grid->horizontalHeader()->resizeSection(2, 150);
         alignedWithGrid();
-        window->grdDataGrid_HeadClick(79);
+        window->headerClicked(79);
         grid->scrollTo(model->index(Players - 1, 79));
         alignedWithGrid();
 
@@ -856,7 +854,7 @@ private slots:
         QHeaderView* header = names->horizontalHeader();
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                           {header->sectionViewportPosition(2) + 5, header->height() / 2});
-        QCOMPARE(window->Data1()->recordset()->sortTexts().first(), u"[LastName]"_s);
+        QCOMPARE(window->dataControl()->recordset()->sortTexts().first(), u"[LastName]"_s);
 
         // A right-click there opens the grid's menu for that name.
         grid->scrollTo(model->index(0, 79));
@@ -868,7 +866,7 @@ private slots:
         QVERIFY(window->commands()->menu()->isVisible());
         window->commands()->action(u"mnuFilterByValue"_s)->trigger();
         window->commands()->menu()->hide();
-        QCOMPARE(window->Data1()->recordset()->filterTexts(),
+        QCOMPARE(window->dataControl()->recordset()->filterTexts(),
                  QStringList{u"FirstName = "_s + first.data().toString()});
     }
 };

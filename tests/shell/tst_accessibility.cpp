@@ -2,12 +2,12 @@
 // and speaks an accessible name to a screen reader.
 #include "TestSupport.h"
 #include "leaguegen/LeagueGenerator.h"
-#include "shell/MDIMain.h"
-#include "shell/frmAbout.h"
+#include "shell/AboutDialog.h"
+#include "shell/MainWindow.h"
 #include "ui/Prompts.h"
 #include "windows/grid/FindDialog.h"
 #include "windows/grid/GridCommands.h"
-#include "windows/grid/frmDataGrid.h"
+#include "windows/grid/TableWindow.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -136,7 +136,7 @@ private slots:
 
     void everyControlIsNamedAndSpeaks()
     {
-        MDIMain main;
+        MainWindow main;
         main.show(); // loading restores the league path from the (empty) settings
         main.setLeaguePath(m_dir.filePath(QStringLiteral("AccessConvert.mdb")));
         main.action(QStringLiteral("mnuAll"))->trigger();
@@ -152,7 +152,7 @@ private slots:
         QStringList clashes;
         for (QMdiSubWindow* sub : main.mdiArea()->subWindowList())
             clashes << accessKeyClashes(sub->widget());
-        auto* grid = qobject_cast<frmDataGrid*>(main.mdiArea()->subWindowList().first()->widget());
+        auto* grid = qobject_cast<TableWindow*>(main.mdiArea()->subWindowList().first()->widget());
         grid->commands()->action(QStringLiteral("mnuFind"))->trigger();
         clashes << accessKeyClashes(grid->commands()->findDialog());
         // The menus' items too; File's two C items are the program's own.
@@ -179,12 +179,12 @@ private slots:
         problems << unnamedControls(grid->commands()->findDialog());
 
         main.action(QStringLiteral("mnuAbout"))->trigger();
-        problems << unnamedControls(frmAbout::showSingle());
+        problems << unnamedControls(AboutDialog::showSingle());
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QStringLiteral("\n"))));
         // The rating boxes, positions, grid strips, the player card's values and buttons.
         QVERIFY(m_checked > 48 + 15 + 7 * 4 + 20 + 5);
         QVERIFY(Prompts::finishTest().isEmpty());
-        frmAbout::showSingle()->close();
+        AboutDialog::showSingle()->close();
     }
 };
 

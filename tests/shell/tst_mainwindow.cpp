@@ -4,8 +4,8 @@
 #include "app/CommandLine.h"
 #include "core/db/Database.h"
 #include "leaguegen/LeagueGenerator.h"
-#include "shell/MDIMain.h"
-#include "shell/frmSplash2.h"
+#include "shell/MainWindow.h"
+#include "shell/SplashWindow.h"
 #include "ui/ContextIDs.h"
 #include "ui/Prompts.h"
 #include "ui/Settings.h"
@@ -13,8 +13,8 @@
 #include "windows/grid/DataGridView.h"
 #include "windows/grid/FindDialog.h"
 #include "windows/grid/GridCommands.h"
+#include "windows/grid/TableWindow.h"
 #include "windows/grid/WindowPlace.h"
-#include "windows/grid/frmDataGrid.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -52,7 +52,7 @@ class TestMainWindow : public QObject
         options.players = players;
         if (leaguegen::writeLeague(league, options))
             return {};
-        SaveSetting(u"Settings"_s, u"mdb"_s, league);
+        writeSetting(u"Settings"_s, u"mdb"_s, league);
         return league;
     }
 
@@ -66,15 +66,15 @@ private slots:
     void loadRestoresPathsAndFirstRunStartsEmpty()
     {
         {
-            MDIMain main;
+            MainWindow main;
             main.show();
             QCOMPARE(main.leaguePath(), QString());
             QCOMPARE(main.converterPath(), QString());
             QVERIFY(Prompts::shown().isEmpty()); // no message at start-up
         }
-        SaveSetting(u"Settings"_s, u"mdb"_s, u"/l/a.mdb"_s);
-        SaveSetting(u"Settings"_s, u"Convert"_s, u"/c/K.exe"_s);
-        MDIMain main;
+        writeSetting(u"Settings"_s, u"mdb"_s, u"/l/a.mdb"_s);
+        writeSetting(u"Settings"_s, u"Convert"_s, u"/c/K.exe"_s);
+        MainWindow main;
         main.show();
         QCOMPARE(main.leaguePath(), u"/l/a.mdb"_s);
         QCOMPARE(main.converterPath(), u"/c/K.exe"_s);
@@ -82,11 +82,11 @@ private slots:
 
     void renamedExecutableHasItsOwnSettings()
     {
-        SaveSetting(u"Settings"_s, u"mdb"_s, u"/a.mdb"_s);
+        writeSetting(u"Settings"_s, u"mdb"_s, u"/a.mdb"_s);
         setUpSettingsStore(u"/opt/games/MyCopy"_s);
-        QCOMPARE(GetSetting(u"Settings"_s, u"mdb"_s), QString());
+        QCOMPARE(readSetting(u"Settings"_s, u"mdb"_s), QString());
         setUpSettingsStore(u"/opt/games/Yardmark99"_s);
-        QCOMPARE(GetSetting(u"Settings"_s, u"mdb"_s), u"/a.mdb"_s);
+        QCOMPARE(readSetting(u"Settings"_s, u"mdb"_s), u"/a.mdb"_s);
     }
 
     void fileOpenChecksTheChoice_data()
@@ -125,8 +125,8 @@ private slots:
         } else if (kind == u"league"_s) {
             QVERIFY(QFile::rename(league, chosen));
         }
-        SaveSetting(u"Settings"_s, u"mdb"_s, u"/old.mdb"_s);
-        MDIMain main;
+        writeSetting(u"Settings"_s, u"mdb"_s, u"/old.mdb"_s);
+        MainWindow main;
         main.show();
         Prompts::setNextFileName(kind == u"cancel"_s ? QString() : chosen);
         main.action(u"mnuOpen"_s)->trigger();
@@ -152,21 +152,21 @@ private slots:
         QTemporaryDir dir;
         const QString league = storedLeague(dir, 1200);
         QVERIFY(!league.isEmpty());
-        MDIMain main;
+        MainWindow main;
         main.show();
         QCOMPARE(main.leagueStatusText(), QDir::toNativeSeparators(league));
 
         main.action(u"mnuPlayerTable"_s)->trigger();
-        auto* players = qobject_cast<frmDataGrid*>(main.mdiArea()->currentSubWindow()->widget());
+        auto* players = qobject_cast<TableWindow*>(main.mdiArea()->currentSubWindow()->widget());
         QCOMPARE(main.gridStatusText(), u"1,200 rows"_s);
         Prompts::setNextInput(u"PlayerID <= 40"_s);
-        players->cmdFilter_Click();
+        players->filter();
         Prompts::setNextInput(u"PlayerID > 3"_s);
-        players->cmdFilter_Click();
+        players->filter();
         int lastName = 0;
         while (players->model()->fieldNameOfColumn(lastName) != u"LastName"_s)
             ++lastName;
-        players->grdDataGrid_HeadClick(lastName);
+        players->headerClicked(lastName);
         QCOMPARE(main.gridStatusText(),
                  QStringLiteral("37 of 1,200 rows  |  Filter: (PlayerID <= 40) And (PlayerID > 3)  "
                                 "|  Sort: [LastName]"));
@@ -177,7 +177,7 @@ private slots:
             QVERIFY(!other.open(league));
             QVERIFY(!other.execute(u"DELETE FROM PlayerTable WHERE PlayerID <= 10"_s));
         }
-        players->cmdRefresh_Click();
+        players->refresh();
         QVERIFY(main.gridStatusText().startsWith(u"30 of 1,190 rows  |"_s));
 
         // Another window shows its own rows; coming back shows these again.
@@ -220,8 +220,8 @@ private slots:
         QTemporaryDir dir;
         const QString league = storedLeague(dir, 60);
         QVERIFY(!league.isEmpty());
-        SaveSetting(u"MainWindow"_s, u"Geometry"_s, geometry);
-        MDIMain main;
+        writeSetting(u"MainWindow"_s, u"Geometry"_s, geometry);
+        MainWindow main;
         main.show();
         QMdiArea* area = main.mdiArea();
         main.action(u"mnuConference"_s)->trigger();
@@ -279,7 +279,7 @@ private slots:
     {
         QTemporaryDir dir;
         QVERIFY(!storedLeague(dir, 60).isEmpty());
-        MDIMain main;
+        MainWindow main;
         main.show();
         QApplication::setActiveWindow(&main); // for the shortcuts
         QStringList bar;
@@ -331,10 +331,10 @@ private slots:
     {
         QTemporaryDir dir;
         QVERIFY(!storedLeague(dir, 60).isEmpty());
-        SaveSetting(u"MainWindow"_s, u"Geometry"_s, u"0,0,1000,760"_s);
-        SaveSetting(WindowPlace::settingsSection(), u"Team"_s, u"not,a,place"_s);
+        writeSetting(u"MainWindow"_s, u"Geometry"_s, u"0,0,1000,760"_s);
+        writeSetting(WindowPlace::settingsSection(), u"Team"_s, u"not,a,place"_s);
         {
-            MDIMain main;
+            MainWindow main;
             main.show();
             QMdiArea* area = main.mdiArea();
             main.action(u"mnuConference"_s)->trigger();
@@ -344,7 +344,7 @@ private slots:
                 main.action(QLatin1String(item))->trigger();
                 QMdiSubWindow* sub = area->currentSubWindow();
                 QVERIFY(area->viewport()->rect().contains(sub->geometry()));
-                DataGridView* grid = qobject_cast<frmDataGrid*>(sub->widget())->grdDataGrid();
+                DataGridView* grid = qobject_cast<TableWindow*>(sub->widget())->gridView();
                 QCoreApplication::processEvents();
                 const bool allColumns = grid->horizontalScrollBar()->maximum() == 0;
                 QVERIFY2(allColumns || sub->width() == area->viewport()->width(), item);
@@ -356,7 +356,7 @@ private slots:
         QSettings onDisk;
         QCOMPARE(onDisk.value(u"WindowGeometry/Conference"_s).toString(), u"40,30,420,260,False"_s);
         QVERIFY(onDisk.value(u"WindowGeometry/PlayerTable"_s).toString().endsWith(u",True"_s));
-        MDIMain main;
+        MainWindow main;
         main.show();
         main.action(u"mnuConference"_s)->trigger();
         QCOMPARE(main.mdiArea()->currentSubWindow()->geometry(), QRect(40, 30, 420, 260));
@@ -376,7 +376,7 @@ private slots:
             leagues << dir.filePath(u"Season %1/AccessConvert.mdb"_s.arg(season));
             QVERIFY(!leaguegen::writeLeague(leagues.last(), options));
         }
-        MDIMain main;
+        MainWindow main;
         main.show();
         QCOMPARE(Prompts::startFolder(), QDir::homePath());
         for (const QString& league : leagues) {
@@ -424,7 +424,7 @@ private slots:
         QVERIFY(!main.action(u"mnuRecentLeague4"_s)->isVisible());
 
         // Only as much of a path as tells the leagues apart.
-        QCOMPARE(MDIMain::recentLeagueCaptions(
+        QCOMPARE(MainWindow::recentLeagueCaptions(
                      {u"/a/x/L.mdb"_s, u"/b/x/L.mdb"_s, u"/b/y/Other & Co.mdb"_s}),
                  (QStringList{u"&1 %1a%1x%1L.mdb"_s.arg(sep), u"&2 %1b%1x%1L.mdb"_s.arg(sep),
                               u"&3 \u2026%1y%1Other && Co.mdb"_s.arg(sep)}));
@@ -436,7 +436,7 @@ private slots:
     {
         QTemporaryDir dir;
         QVERIFY(!storedLeague(dir, 60).isEmpty());
-        MDIMain main;
+        MainWindow main;
         main.show();
         QApplication::setActiveWindow(&main);
         const auto esc = [](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); };
@@ -460,7 +460,7 @@ private slots:
         QTRY_VERIFY(!restore);
 
         main.action(u"mnuPlayerTable"_s)->trigger();
-        auto* players = qobject_cast<frmDataGrid*>(main.mdiArea()->currentSubWindow()->widget());
+        auto* players = qobject_cast<TableWindow*>(main.mdiArea()->currentSubWindow()->widget());
         players->commands()->find();
         esc(players->commands()->findDialog()->focusWidget());
         QVERIFY(!players->commands()->findDialog()->isVisible());
@@ -488,7 +488,7 @@ private slots:
     {
         QFETCH(QRect, saved);
         QFETCH(QRect, expected);
-        QCOMPARE(MDIMain::fitToScreens(saved), expected);
+        QCOMPARE(MainWindow::fitToScreens(saved), expected);
     }
 
     void windowGeometryIsRemembered_data()
@@ -511,30 +511,30 @@ private slots:
             expected.moveCenter(screen.center());
         }
         if (!saved.isEmpty())
-            SaveSetting(u"MainWindow"_s, u"Geometry"_s, saved);
-        MDIMain main;
+            writeSetting(u"MainWindow"_s, u"Geometry"_s, saved);
+        MainWindow main;
         main.show();
         QCOMPARE(main.geometry(), expected);
         main.setGeometry(120, 90, 440, 330);
         QVERIFY(main.close());
-        QCOMPARE(GetSetting(u"MainWindow"_s, u"Geometry"_s), u"120,90,440,330"_s);
+        QCOMPARE(readSetting(u"MainWindow"_s, u"Geometry"_s), u"120,90,440,330"_s);
     }
 
     void maximizedWindowStaysMaximizedAndRemembersItsNormalPlace()
     {
-        SaveSetting(u"MainWindow"_s, u"Geometry"_s, u"100,80,500,400"_s);
-        SaveSetting(u"MainWindow"_s, u"Maximized"_s, u"True"_s);
-        MDIMain main;
+        writeSetting(u"MainWindow"_s, u"Geometry"_s, u"100,80,500,400"_s);
+        writeSetting(u"MainWindow"_s, u"Maximized"_s, u"True"_s);
+        MainWindow main;
         main.show();
         QVERIFY(main.isMaximized());
         QVERIFY(main.close());
-        QCOMPARE(GetSetting(u"MainWindow"_s, u"Geometry"_s), u"100,80,500,400"_s);
-        QCOMPARE(GetSetting(u"MainWindow"_s, u"Maximized"_s), u"True"_s);
+        QCOMPARE(readSetting(u"MainWindow"_s, u"Geometry"_s), u"100,80,500,400"_s);
+        QCOMPARE(readSetting(u"MainWindow"_s, u"Maximized"_s), u"True"_s);
     }
 
     void messageBoxesCentreOnTheMainWindow()
     {
-        MDIMain main;
+        MainWindow main;
         main.show();
         main.setLeaguePath(u"/no/such/folder/league.mdb"_s);
         // The grid's load fails before its window is ever shown.
@@ -563,18 +563,18 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(QString, demo);
         QFETCH(QString, expected);
-        SaveSetting(u"PlayerTable"_s, u"Height"_s, u"True"_s);
-        SaveSetting(u"Settings"_s, u"Convert"_s, u"/c/K.exe"_s);
+        writeSetting(u"PlayerTable"_s, u"Height"_s, u"True"_s);
+        writeSetting(u"Settings"_s, u"Convert"_s, u"/c/K.exe"_s);
         if (!stored.isNull())
-            SaveSetting(u"Settings"_s, u"mdb"_s, stored);
+            writeSetting(u"Settings"_s, u"mdb"_s, stored);
         QProcess script;
         script.start(QStringLiteral(SCRIPTS "/store-league-choice.sh"),
                      {QSettings().fileName(), demo});
         QVERIFY(script.waitForFinished());
         QCOMPARE(script.exitCode(), 0);
-        QCOMPARE(GetSetting(u"Settings"_s, u"mdb"_s), expected);
-        QCOMPARE(GetSetting(u"Settings"_s, u"Convert"_s), u"/c/K.exe"_s);
-        QCOMPARE(GetSetting(u"PlayerTable"_s, u"Height"_s), u"True"_s);
+        QCOMPARE(readSetting(u"Settings"_s, u"mdb"_s), expected);
+        QCOMPARE(readSetting(u"Settings"_s, u"Convert"_s), u"/c/K.exe"_s);
+        QCOMPARE(readSetting(u"PlayerTable"_s, u"Height"_s), u"True"_s);
     }
 
     // Both timers due at once: the second ends the splash inside the first
@@ -591,12 +591,12 @@ private slots:
     {
         QFETCH(int, show);
         QFETCH(int, end);
-        frmSplash2::setIntervals(show, end);
-        QPointer<MDIMain> main;
+        SplashWindow::setIntervals(show, end);
+        QPointer<MainWindow> main;
         int created = 0;
-        QPointer<frmSplash2> splash = new frmSplash2([&]() -> QWidget* {
+        QPointer<SplashWindow> splash = new SplashWindow([&]() -> QWidget* {
             if (!main) {
-                main = new MDIMain;
+                main = new MainWindow;
                 ++created;
             }
             return main;
@@ -611,7 +611,7 @@ private slots:
         QCOMPARE(created, 1); // later ticks only show the same window again
         QVERIFY(!QApplication::overrideCursor());
         delete main;
-        frmSplash2::setIntervals(1000, 3000);
+        SplashWindow::setIntervals(1000, 3000);
     }
 
     void helpFilePathRule_data()
@@ -634,14 +634,14 @@ private slots:
     void missingHelpFileIsSaidInTheViewer()
     {
         QTemporaryDir emptyFolder;
-        MDIMain main;
+        MainWindow main;
         main.show();
-        InitHelp(emptyFolder.path());
-        ShowHelpContext(ContextIDs::PlayerSettingsTopic);
+        initHelp(emptyFolder.path());
+        showHelpTopic(ContextIDs::PlayerSettingsTopic);
         QVERIFY(helpWindow()->toPlainText().contains(u"was not found"_s));
         QVERIFY(Prompts::shown().isEmpty()); // the viewer says it, no message box
-        InitHelp();
-        QuitHelp();
+        initHelp();
+        quitHelp();
     }
 
     // The real program without a display: these must print and end before
@@ -746,21 +746,21 @@ private slots:
         const QString path = dir.filePath(name);
         const QString old = u"/old.mdb"_s;
 
-        SaveSetting(u"Settings"_s, u"mdb"_s, old);
-        MDIMain byMenu;
+        writeSetting(u"Settings"_s, u"mdb"_s, old);
+        MainWindow byMenu;
         byMenu.show();
         Prompts::setNextFileName(path);
         byMenu.action(u"mnuOpen"_s)->trigger();
         const QStringList menuMessages = TestSupport::messages();
 
-        SaveSetting(u"Settings"_s, u"mdb"_s, old);
+        writeSetting(u"Settings"_s, u"mdb"_s, old);
         const qsizetype before = Prompts::shown().size();
-        MDIMain main;
+        MainWindow main;
         main.show(); // loading restores the old choice
         openLeagueWhenLoaded(&main, path);
         QCOMPARE(main.leaguePath(), old); // queued behind the loading
         QCoreApplication::processEvents();
-        QCOMPARE(GetSetting(u"Settings"_s, u"mdb"_s), stored ? path : old);
+        QCOMPARE(readSetting(u"Settings"_s, u"mdb"_s), stored ? path : old);
         QCOMPARE(main.leaguePath(), stored ? path : old);
         QCOMPARE(TestSupport::messages(before), menuMessages);
         QCOMPARE(menuMessages.isEmpty(), stored);
@@ -790,7 +790,7 @@ private slots:
         const QString source = dir.filePath(u"nwind.mdb"_s);
         QVERIFY(QFile::copy(QStringLiteral(JET_SAMPLES) + u"/nwind.mdb"_s, source));
         const QString league = storedLeague(dir, 10);
-        MDIMain main;
+        MainWindow main;
         main.show();
         if (way != u"argument"_s)
             Prompts::setNextFileName(source);
@@ -808,7 +808,7 @@ private slots:
         }
 
         QCOMPARE(main.leaguePath(), league);
-        QCOMPARE(GetSetting(u"Settings"_s, u"mdb"_s), league);
+        QCOMPARE(readSetting(u"Settings"_s, u"mdb"_s), league);
         const QList<Prompts::Shown> shown = Prompts::shown();
         if (way != u"menu"_s)
             QVERIFY(TestSupport::messages().value(0).contains(u"Microsoft Access"_s));
@@ -874,7 +874,7 @@ private slots:
 
     void helpContentsOpensAndClosingTheMainWindowClosesIt()
     {
-        auto* main = new MDIMain;
+        auto* main = new MainWindow;
         main->show();
         main->action(u"mnuContents"_s)->trigger();
         QCOMPARE(lastHelpRequest(), 0);
@@ -882,7 +882,7 @@ private slots:
         QVERIFY(help && help->isVisible());
         QVERIFY(help->toPlainText().contains(u"Contents"_s));
 
-        ShowHelpContext(ContextIDs::GlobalEditTopic);
+        showHelpTopic(ContextIDs::GlobalEditTopic);
         QCOMPARE(lastHelpRequest(), 320);
         QVERIFY(help->toPlainText().contains(u"Global Edit"_s));
 

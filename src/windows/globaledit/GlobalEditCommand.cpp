@@ -1,7 +1,7 @@
 #include "windows/globaledit/GlobalEditCommand.h"
 
 #include "ui/Prompts.h"
-#include "windows/globaledit/frmGlobal.h"
+#include "windows/globaledit/GlobalEditDialog.h"
 
 #include <QEvent>
 #include <QMdiArea>
@@ -18,9 +18,9 @@ QPointer<QMdiSubWindow>& single()
     return window;
 }
 
-frmGlobal* loadedDialog()
+GlobalEditDialog* loadedDialog()
 {
-    return single() ? qobject_cast<frmGlobal*>(single()->widget()) : nullptr;
+    return single() ? qobject_cast<GlobalEditDialog*>(single()->widget()) : nullptr;
 }
 
 // The dialog whole when the main window has room for it, else as much as
@@ -67,17 +67,17 @@ void showGlobalEdit(QMdiArea* area, const QString& leaguePath,
                     const std::function<void(const QString&)>& showResult)
 {
     QPointer<QMdiSubWindow>& window = single();
-    if (frmGlobal* form = loadedDialog()) {
+    if (GlobalEditDialog* form = loadedDialog()) {
         if (const db::Error e = form->useLeague(leaguePath))
             Prompts::showError(area, e.message());
     } else {
-        auto* newForm = new frmGlobal(leaguePath);
-        if (const db::Error e = newForm->Form_Load()) {
+        auto* newForm = new GlobalEditDialog(leaguePath);
+        if (const db::Error e = newForm->load()) {
             delete newForm;
             Prompts::showError(area, e.message());
             return;
         }
-        QObject::connect(newForm, &frmGlobal::edited, area, showResult);
+        QObject::connect(newForm, &GlobalEditDialog::edited, area, showResult);
         // A fixed border, a close box, no minimize or maximize.
         window = new QMdiSubWindow(nullptr, Qt::SubWindow | Qt::CustomizeWindowHint |
                                                 Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -113,7 +113,7 @@ void fitWindowIntoArea(QMdiSubWindow* window, QMdiArea* area, QSize wanted)
 void globalEditLeagueChanged(const QString& leaguePath)
 {
     // An unreadable league is said when the dialog is next used.
-    if (frmGlobal* form = loadedDialog())
+    if (GlobalEditDialog* form = loadedDialog())
         form->useLeague(leaguePath);
 }
 

@@ -58,7 +58,7 @@ void ColumnWidths::keep()
 
 void ColumnWidths::apply(const QString& table)
 {
-    const QHash<QString, int> stored = parseWidths(GetSetting(settingsSection(), table));
+    const QHash<QString, int> stored = parseWidths(readSetting(settingsSection(), table));
     QHeaderView* header = m_grid->horizontalHeader();
     for (int c = 0; c < m_model->columnCount(); ++c) {
         const QString field = m_model->fieldNameOfColumn(c).toLower();
@@ -100,7 +100,7 @@ void ColumnWidths::save(const QString& table) const
     if (table.isEmpty() || !rs)
         return;
     bool changed = false;
-    QHash<QString, int> widths = parseWidths(GetSetting(settingsSection(), table), &changed);
+    QHash<QString, int> widths = parseWidths(readSetting(settingsSection(), table), &changed);
     // Fields the table no longer has would be carried from run to run forever.
     for (auto it = widths.begin(); it != widths.end();) {
         const bool gone = rs->fieldIndex(it.key()) < 0;
@@ -122,5 +122,5 @@ void ColumnWidths::save(const QString& table) const
     for (auto it = widths.cbegin(); it != widths.cend(); ++it)
         entries << it.key() + u'=' + QString::number(it.value());
     entries.sort();
-    SaveSetting(settingsSection(), table, entries.join(u';'));
+    writeSetting(settingsSection(), table, entries.join(u';'));
 }

@@ -7,7 +7,7 @@
 #include <QObject>
 #include <memory>
 
-// Data1: binds a grid to a table. Holds the database name, the record source,
+// dataControl: binds a grid to a table. Holds the database name, the record source,
 // the result-set kind (0 table, 1 dynaset) and the current
 // record set, and owns the window's one connection. It has no visible part.
 class DataControl : public QObject

@@ -23,9 +23,9 @@ public:
     bool matchCase() const;
     void setStatus(const QString& text);
 
-    QLineEdit* txtFind() const { return m_text; }
-    QPushButton* cmdFindNext() const { return m_next; }
-    QPushButton* cmdFindPrevious() const { return m_previous; }
+    QLineEdit* findTextBox() const { return m_text; }
+    QPushButton* findNextButton() const { return m_next; }
+    QPushButton* findPreviousButton() const { return m_previous; }
 
 signals:
     void findRequested(bool backward);

@@ -7,7 +7,7 @@
 #include "windows/grid/DataControl.h"
 #include "windows/grid/DataGridView.h"
 #include "windows/grid/FindDialog.h"
-#include "windows/grid/frmDataGrid.h"
+#include "windows/grid/TableWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -47,7 +47,7 @@ QString exportedText(const QString& path, qint64 rows)
 }
 } // namespace
 
-GridCommands::GridCommands(frmDataGrid* window)
+GridCommands::GridCommands(TableWindow* window)
     : QObject(window), m_window(window), m_menu(new QMenu(window))
 {
     setObjectName(u"GridCommands"_s);
@@ -63,7 +63,7 @@ GridCommands::GridCommands(frmDataGrid* window)
     m_menu->addSeparator();
     addCommand("mnuExportCsv", u"&Export View as CSV\u2026"_s, &GridCommands::exportView);
 
-    DataGridView* grid = window->grdDataGrid();
+    DataGridView* grid = window->gridView();
     for (QAction* a : std::as_const(m_actions)) {
         if (!a->shortcut().isEmpty()) {
             a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
@@ -82,7 +82,7 @@ GridCommands::GridCommands(frmDataGrid* window)
         if (const int column = header->logicalIndexAt(at); column >= 0)
             popupFor(column, {}, header->viewport()->mapToGlobal(at));
     });
-    connect(window->Data1(), &DataControl::recordsetReplaced, this,
+    connect(window->dataControl(), &DataControl::recordsetReplaced, this,
             &GridCommands::updateSortIndicator);
     // After the window's own handler: a header click that did not sort
     // leaves no indicator of its own.
@@ -114,8 +114,8 @@ void GridCommands::popupFor(int column, const QModelIndex& cell, QPoint globalPo
     m_column = column;
     m_cell = cell;
     action(u"mnuFilterByValue"_s)->setEnabled(cell.isValid());
-    if (cell.isValid() && !m_window->grdDataGrid()->selectionModel()->isSelected(cell))
-        m_window->grdDataGrid()->setCurrentIndex(cell);
+    if (cell.isValid() && !m_window->gridView()->selectionModel()->isSelected(cell))
+        m_window->gridView()->setCurrentIndex(cell);
     m_menu->popup(globalPosition);
 }
 
@@ -142,7 +142,7 @@ void GridCommands::removeFilterAndSort()
 
 QList<int> GridCommands::visibleColumns() const
 {
-    const DataGridView* grid = m_window->grdDataGrid();
+    const DataGridView* grid = m_window->gridView();
     const QHeaderView* header = grid->horizontalHeader();
     QList<int> columns;
     for (int visual = 0; visual < header->count(); ++visual) {
@@ -155,7 +155,7 @@ QList<int> GridCommands::visibleColumns() const
 
 QString GridCommands::selectionText() const
 {
-    const QModelIndexList selected = m_window->grdDataGrid()->selectionModel()->selectedIndexes();
+    const QModelIndexList selected = m_window->gridView()->selectionModel()->selectedIndexes();
     QList<int> rows;
     QSet<int> columnsUsed;
     QSet<QPair<int, int>> cells;
@@ -200,14 +200,14 @@ void GridCommands::find()
     m_find->show();
     m_find->raise();
     m_find->activateWindow();
-    m_find->txtFind()->selectAll();
-    m_find->txtFind()->setFocus();
+    m_find->findTextBox()->selectAll();
+    m_find->findTextBox()->setFocus();
 }
 
 void GridCommands::findNext(bool backward)
 {
-    db::RecordSet* rs = m_window->Data1()->recordset();
-    DataGridView* grid = m_window->grdDataGrid();
+    db::RecordSet* rs = m_window->dataControl()->recordset();
+    DataGridView* grid = m_window->gridView();
     const QString text = m_find->text();
     if (!rs || text.isEmpty())
         return;
@@ -250,7 +250,7 @@ void GridCommands::findNext(bool backward)
 
 void GridCommands::exportView()
 {
-    db::RecordSet* rs = m_window->Data1()->recordset();
+    db::RecordSet* rs = m_window->dataControl()->recordset();
     if (!rs || !m_window->resolvePendingEdit())
         return;
     QString path = Prompts::saveFileName(m_window, u"Export View as CSV"_s,
@@ -308,8 +308,8 @@ void GridCommands::updateSortIndicator()
 {
     // The ruling sort, when it is one column shown in the grid:
     // "[name]", "name DESC", "SP_P asc".
-    QHeaderView* header = m_window->grdDataGrid()->horizontalHeader();
-    const db::RecordSet* rs = m_window->Data1()->recordset();
+    QHeaderView* header = m_window->gridView()->horizontalHeader();
+    const db::RecordSet* rs = m_window->dataControl()->recordset();
     const QString sort = rs ? rs->sortTexts().value(0).trimmed() : QString();
     static const QRegularExpression oneKey(u"^\\[?([^\\],]+?)\\]?(?:\\s+(asc|desc))?$"_s,
                                            QRegularExpression::CaseInsensitiveOption);

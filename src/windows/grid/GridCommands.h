@@ -7,7 +7,7 @@
 #include "windows/grid/FindDialog.h"
 class QAction;
 class QMenu;
-class frmDataGrid;
+class TableWindow;
 
 // The grid window's context menu, opened by a right-click on a cell or a
 // column header: sort by the column, filter by the cell's value, remove the
@@ -18,7 +18,7 @@ class GridCommands : public QObject
 {
     Q_OBJECT
 public:
-    explicit GridCommands(frmDataGrid* window);
+    explicit GridCommands(TableWindow* window);
 
     QMenu* menu() const { return m_menu; }
     QAction* action(const QString& objectName) const;
@@ -47,7 +47,7 @@ private:
     void updateSortIndicator();
     QList<int> visibleColumns() const;
 
-    frmDataGrid* m_window;
+    TableWindow* m_window;
     QMenu* m_menu;
     QList<QAction*> m_actions;
     QPointer<FindDialog> m_find;

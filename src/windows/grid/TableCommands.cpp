@@ -1,15 +1,12 @@
 #include "windows/grid/TableCommands.h"
 
-#include "windows/grid/frmDataGrid.h"
+#include "windows/grid/TableWindow.h"
 
-frmDataGrid* openTableWindow(QMdiArea* area, const QString& databasePath,
-                             const QString& recordSource, int number)
+TableWindow* openTableWindow(QMdiArea* area, const QString& databasePath,
+                             const QString& recordSource)
 {
-    auto* window = new frmDataGrid(databasePath, recordSource);
-    // A window whose load failed has shown its error and is gone: no Tag,
-    // so the table can be opened again once the cause is mended.
-    if (!frmDataGrid::loadAndShow(area, window))
-        return nullptr;
-    window->setTag(QString::number(number));
-    return window;
+    auto* window = new TableWindow(databasePath, recordSource);
+    // A window whose load failed has shown its error and is gone, so the
+    // table can be opened again once the cause is mended.
+    return TableWindow::loadAndShow(area, window) ? window : nullptr;
 }

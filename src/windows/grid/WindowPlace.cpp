@@ -55,7 +55,7 @@ void WindowPlace::show(QMdiSubWindow* window, const QString& table)
     const QSize room = window->mdiArea()->viewport()->size();
     QRect place;
     bool maximized = false;
-    if (readPlace(GetSetting(settingsSection(), table), &place, &maximized)) {
+    if (readPlace(readSetting(settingsSection(), table), &place, &maximized)) {
         window->setGeometry(fitted(place, room));
     } else if (!window->testAttribute(Qt::WA_Resized)) {
         // The area sized and placed it by its size hint already when the
@@ -77,13 +77,13 @@ WindowPlace::~WindowPlace()
     // As the window goes, also on File > Exit, which closes none.
     if (m_normal.isEmpty())
         return;
-    SaveSetting(settingsSection(), m_table,
-                QStringLiteral("%1,%2,%3,%4,%5")
-                    .arg(m_normal.left())
-                    .arg(m_normal.top())
-                    .arg(m_normal.width())
-                    .arg(m_normal.height())
-                    .arg(boolText(m_maximized)));
+    writeSetting(settingsSection(), m_table,
+                 QStringLiteral("%1,%2,%3,%4,%5")
+                     .arg(m_normal.left())
+                     .arg(m_normal.top())
+                     .arg(m_normal.width())
+                     .arg(m_normal.height())
+                     .arg(boolText(m_maximized)));
 }
 
 bool WindowPlace::eventFilter(QObject*, QEvent* event)

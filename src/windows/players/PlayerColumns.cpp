@@ -78,7 +78,7 @@ ColumnChoice storedColumnChoice()
 {
     QHash<QString, bool> shown;
     for (const QString& key : columnSettingKeys())
-        shown.insert(key, GetBoolSetting(settingsSection(), key, true));
+        shown.insert(key, readBoolSetting(settingsSection(), key, true));
 
     ColumnChoice choice{};
     const auto& columns = playerGridColumns();

@@ -1,9 +1,8 @@
 #include "windows/players/PlayerCommands.h"
 
-#include "windows/players/frmDataGridPlayers.h"
+#include "windows/players/PlayerWindow.h"
 
-frmDataGridPlayers* openPlayerWindow(QMdiArea* area, const QString& databasePath)
+PlayerWindow* openPlayerWindow(QMdiArea* area, const QString& databasePath)
 {
-    return frmDataGridPlayers::showSingle(area, databasePath) ? frmDataGridPlayers::instance()
-                                                              : nullptr;
+    return PlayerWindow::showSingle(area, databasePath) ? PlayerWindow::instance() : nullptr;
 }

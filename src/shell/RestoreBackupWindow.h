@@ -10,18 +10,18 @@ class QTreeWidget;
 // File > Restore Backup: lists the league's backups, newest first, with
 // their date, command and size, and hands the chosen one to the restore
 // after a Yes/No question. It unloads when it is done.
-class frmRestoreBackup : public QWidget
+class RestoreBackupWindow : public QWidget
 {
     Q_OBJECT
 public:
     // restore: restores the backup at the path; true when it did.
-    frmRestoreBackup(const QString& leaguePath, std::function<bool(const QString&)> restore,
-                     QWidget* parent = nullptr);
+    RestoreBackupWindow(const QString& leaguePath, std::function<bool(const QString&)> restore,
+                        QWidget* parent = nullptr);
 
     // False when the league has no backups (nothing to list).
-    bool Form_Load();
-    void cmdRestore_Click();
-    void cmdCancel_Click();
+    bool load();
+    void restoreSelected();
+    void cancel();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

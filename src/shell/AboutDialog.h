@@ -6,19 +6,19 @@ class QPushButton;
 
 // Help > About: title, version line, System Info. Not modal, one at a time;
 // OK, Enter and Esc unload it.
-class frmAbout : public QDialog
+class AboutDialog : public QDialog
 {
     Q_OBJECT
 public:
-    explicit frmAbout(QWidget* parent = nullptr);
+    explicit AboutDialog(QWidget* parent = nullptr);
     // Loads the single About window if needed and shows it, not modal.
-    static frmAbout* showSingle();
+    static AboutDialog* showSingle();
 
-    void cmdOK_Click();
-    void cmdSysInfo_Click();
+    void confirm();
+    void showSystemInfo();
 
 private:
-    void Form_Load();
+    void load();
     QPushButton* addButton(const char* name, const QString& caption, const QRect& twips,
-                           void (frmAbout::*handler)());
+                           void (AboutDialog::*handler)());
 };

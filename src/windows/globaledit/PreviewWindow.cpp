@@ -1,10 +1,10 @@
-#include "windows/globaledit/frmPreview.h"
+#include "windows/globaledit/PreviewWindow.h"
 
 #include "core/db/Schema.h"
 
 #include "ui/Prompts.h"
 #include "windows/globaledit/GlobalEditCommand.h"
-#include "windows/globaledit/frmGlobal.h"
+#include "windows/globaledit/GlobalEditDialog.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -91,7 +91,7 @@ const QStringList& sideNames()
 
 } // namespace
 
-frmPreview::frmPreview(QWidget* parent) : QWidget(parent)
+PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmPreview"));
     setWindowTitle(QStringLiteral("Global Edit Preview"));
@@ -108,31 +108,31 @@ frmPreview::frmPreview(QWidget* parent) : QWidget(parent)
         QStringLiteral("Potentials lifted to the actual rating by the edit"));
 
     // The ratings in the order the Global Edit dialog lists them.
-    cboRating = addPicker(this, "cboRating", QStringLiteral("Chart rating"), {});
+    m_ratingChoice = addPicker(this, "cboRating", QStringLiteral("Chart rating"), {});
     for (const int n : db::schema::EditOrder)
-        cboRating->addItem(db::schema::rating(n).shortName, n);
-    cboSide = addPicker(this, "cboSide", QStringLiteral("Actual or potential"), sideNames());
-    connect(cboRating, &QComboBox::currentIndexChanged, this, &frmPreview::drawChart);
-    connect(cboSide, &QComboBox::currentIndexChanged, this, &frmPreview::drawChart);
+        m_ratingChoice->addItem(db::schema::rating(n).shortName, n);
+    m_sideChoice = addPicker(this, "cboSide", QStringLiteral("Actual or potential"), sideNames());
+    connect(m_ratingChoice, &QComboBox::currentIndexChanged, this, &PreviewWindow::drawChart);
+    connect(m_sideChoice, &QComboBox::currentIndexChanged, this, &PreviewWindow::drawChart);
     auto* ratingLabel = new QLabel(QStringLiteral("C&hart:"), this);
     ratingLabel->setObjectName(QStringLiteral("lblRating"));
-    ratingLabel->setBuddy(cboRating);
+    ratingLabel->setBuddy(m_ratingChoice);
 
     chtDistribution = new QChartView(new QChart, this);
     chtDistribution->setObjectName(QStringLiteral("chtDistribution"));
     chtDistribution->setAccessibleName(QStringLiteral("Distribution before and after"));
     // The whole width: each of the 22 bins then has room for its label.
     chtDistribution->setMinimumSize(620, 260);
-    lblNoPlayers = new QLabel(QStringLiteral("No player is selected"), this);
-    lblNoPlayers->setObjectName(QStringLiteral("lblNoPlayers"));
-    lblNoPlayers->setAlignment(Qt::AlignCenter);
-    lblNoPlayers->setMinimumSize(chtDistribution->minimumSize());
-    lblNoPlayers->hide();
+    m_noPlayers = new QLabel(QStringLiteral("No player is selected"), this);
+    m_noPlayers->setObjectName(QStringLiteral("lblNoPlayers"));
+    m_noPlayers->setAlignment(Qt::AlignCenter);
+    m_noPlayers->setMinimumSize(chtDistribution->minimumSize());
+    m_noPlayers->hide();
 
-    cmdClose = new QPushButton(QStringLiteral("&Close"), this);
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    cmdClose->setAccessibleName(QStringLiteral("Close"));
-    connect(cmdClose, &QPushButton::clicked, this, [this] {
+    m_closeButton = new QPushButton(QStringLiteral("&Close"), this);
+    m_closeButton->setObjectName(QStringLiteral("cmdClose"));
+    m_closeButton->setAccessibleName(QStringLiteral("Close"));
+    connect(m_closeButton, &QPushButton::clicked, this, [this] {
         if (QWidget* frame = parentWidget())
             frame->close();
         else
@@ -147,12 +147,12 @@ frmPreview::frmPreview(QWidget* parent) : QWidget(parent)
     prgPreview->hide();
     m_progressClock = new QTimer(this);
     m_progressClock->setInterval(ProgressTickMs);
-    connect(m_progressClock, &QTimer::timeout, this, &frmPreview::showProgress);
+    connect(m_progressClock, &QTimer::timeout, this, &PreviewWindow::showProgress);
 
     auto* pickers = new QHBoxLayout;
     pickers->addWidget(ratingLabel);
-    pickers->addWidget(cboRating);
-    pickers->addWidget(cboSide);
+    pickers->addWidget(m_ratingChoice);
+    pickers->addWidget(m_sideChoice);
     pickers->addStretch();
     auto* layout = new QGridLayout(this);
     layout->addWidget(prgPreview, 0, 0, 1, 2);
@@ -160,42 +160,42 @@ frmPreview::frmPreview(QWidget* parent) : QWidget(parent)
     layout->addWidget(grdRatings, 1, 1);
     layout->addLayout(pickers, 2, 0, 1, 2);
     layout->addWidget(chtDistribution, 3, 0, 1, 2);
-    layout->addWidget(lblNoPlayers, 3, 0, 1, 2);
+    layout->addWidget(m_noPlayers, 3, 0, 1, 2);
     layout->setColumnStretch(1, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(cmdClose);
+    buttons->addWidget(m_closeButton);
     layout->addLayout(buttons, 4, 0, 1, 2);
 }
 
-void frmPreview::keyPressEvent(QKeyEvent* event)
+void PreviewWindow::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        cmdClose->click();
+        m_closeButton->click();
         return;
     }
     QWidget::keyPressEvent(event);
 }
 
-void frmPreview::closeEvent(QCloseEvent* event)
+void PreviewWindow::closeEvent(QCloseEvent* event)
 {
     QWidget::closeEvent(event);
     emit closed();
 }
 
-frmPreview::~frmPreview()
+PreviewWindow::~PreviewWindow()
 {
     stopWorker();
 }
 
-frmPreview* frmPreview::showPreview(QMdiArea* area, const QString& path,
-                                    const globaledit::GlobalEdit& edit, QMdiSubWindow* opener)
+PreviewWindow* PreviewWindow::showPreview(QMdiArea* area, const QString& path,
+                                          const globaledit::GlobalEdit& edit, QMdiSubWindow* opener)
 {
     static QPointer<QMdiSubWindow> window;
     static QPointer<QMdiSubWindow> returnTo;
     returnTo = opener;
     if (!window) {
-        auto* preview = new frmPreview;
+        auto* preview = new PreviewWindow;
         // In front of a maximized grid, at its own size, as the dialog is.
         window = new QMdiSubWindow;
         window->setWidget(preview);
@@ -207,21 +207,21 @@ frmPreview* frmPreview::showPreview(QMdiArea* area, const QString& path,
         // Once the area has chosen the next window (a maximized grid, it may
         // be), the one the user came from goes back to the front.
         connect(
-            preview, &frmPreview::closed, area,
+            preview, &PreviewWindow::closed, area,
             [area] {
                 if (returnTo && returnTo->isVisible())
                     area->setActiveSubWindow(returnTo);
             },
             Qt::QueuedConnection);
     }
-    auto* form = qobject_cast<frmPreview*>(window->widget());
+    auto* form = qobject_cast<PreviewWindow*>(window->widget());
     window->show();
     area->setActiveSubWindow(window);
     form->start(path, edit);
     return form;
 }
 
-void frmPreview::start(const QString& path, const globaledit::GlobalEdit& edit)
+void PreviewWindow::start(const QString& path, const globaledit::GlobalEdit& edit)
 {
     stopWorker();
     m_edit = edit;
@@ -235,13 +235,13 @@ void frmPreview::start(const QString& path, const globaledit::GlobalEdit& edit)
         };
         m_error = globaledit::computePreview(path, edit, m_computing, progress);
     });
-    connect(m_thread, &QThread::finished, this, &frmPreview::workerFinished);
+    connect(m_thread, &QThread::finished, this, &PreviewWindow::workerFinished);
     m_started.start();
     m_progressClock->start();
     m_thread->start();
 }
 
-void frmPreview::showProgress()
+void PreviewWindow::showProgress()
 {
     // Only a preview that keeps the user waiting shows its bar.
     if (m_started.elapsed() < ProgressDelayMs)
@@ -250,7 +250,7 @@ void frmPreview::showProgress()
     prgPreview->show();
 }
 
-void frmPreview::stopWorker()
+void PreviewWindow::stopWorker()
 {
     if (!m_thread)
         return;
@@ -261,7 +261,7 @@ void frmPreview::stopWorker()
     m_thread = nullptr;
 }
 
-void frmPreview::workerFinished()
+void PreviewWindow::workerFinished()
 {
     m_thread->wait();
     delete m_thread;
@@ -281,7 +281,7 @@ void frmPreview::workerFinished()
     emit computed();
 }
 
-void frmPreview::fillPositions()
+void PreviewWindow::fillPositions()
 {
     grdPositions->setRowCount(0);
     for (int p = 0; p < db::schema::PositionCount; ++p) {
@@ -295,7 +295,7 @@ void frmPreview::fillPositions()
     }
 }
 
-void frmPreview::fillRatings()
+void PreviewWindow::fillRatings()
 {
     grdRatings->setRowCount(globaledit::EditedRatingCount);
     int row = 0;
@@ -308,16 +308,16 @@ void frmPreview::fillRatings()
     }
 }
 
-void frmPreview::drawChart()
+void PreviewWindow::drawChart()
 {
     qint64 selected = 0;
     for (const globaledit::PositionFigures& f : m_shown.positions)
         selected += f.selected;
     // A chart of nothing would only show an axis of zeros.
-    lblNoPlayers->setVisible(selected == 0);
+    m_noPlayers->setVisible(selected == 0);
     chtDistribution->setVisible(selected != 0);
-    const int rating = cboRating->currentData().toInt();
-    const auto side = RatingSide(cboSide->currentIndex());
+    const int rating = m_ratingChoice->currentData().toInt();
+    const auto side = RatingSide(m_sideChoice->currentIndex());
     const RatingFigures& f = m_shown.figures(rating, side);
     auto* before = new QBarSet(QStringLiteral("Before"));
     auto* after = new QBarSet(QStringLiteral("After"));

@@ -1,9 +1,9 @@
-#include "shell/MDIMain.h"
+#include "shell/MainWindow.h"
 
 #include "core/backups/Backups.h"
 #include "core/db/Database.h"
+#include "shell/AboutDialog.h"
 #include "shell/LeagueHistory.h"
-#include "shell/frmAbout.h"
 #include "ui/ContextIDs.h"
 #include "ui/EditingWindow.h"
 #include "ui/Prompts.h"
@@ -11,9 +11,9 @@
 #include "windows/globaledit/GlobalEditCommand.h"
 #include "windows/grid/DataControl.h"
 #include "windows/grid/TableCommands.h"
-#include "windows/grid/frmDataGrid.h"
+#include "windows/grid/TableWindow.h"
 #include "windows/players/PlayerCommands.h"
-#include "windows/players/frmDataGridPlayers.h"
+#include "windows/players/PlayerWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -27,7 +27,7 @@
 #include <QStatusBar>
 #include <algorithm>
 
-MDIMain::MDIMain(QWidget* parent) : QMainWindow(parent)
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("MDIMain"));
     setWindowTitle(QStringLiteral("Yardmark '99"));
@@ -46,7 +46,7 @@ MDIMain::MDIMain(QWidget* parent) : QMainWindow(parent)
     restoreWindowGeometry();
 }
 
-MDIMain::~MDIMain()
+MainWindow::~MainWindow()
 {
     // File > Exit ends with the child windows open; as they go they must not
     // call back into a main window that is already half destroyed.
@@ -62,30 +62,29 @@ const QString MaximizedKey = QStringLiteral("Maximized");
 constexpr QSize SmallestRestored{320, 240};
 } // namespace
 
-// The Table menu: each table, its menu caption and item, the number its
-// window's Tag carries, and the kind of window that shows it.
+// The Table menu: each table, its menu caption and item, and the kind of
+// window that shows it.
 struct TableCommand {
     enum Kind { TableGrid, PlayerGrid };
     const char* table;
     const char* caption;
     const char* item;
-    int tag;
     Kind kind;
 };
 
 namespace {
 constexpr TableCommand TableCommands[] = {
-    {"Conference", "&Conference", "mnuConference", 1, TableCommand::TableGrid},
-    {"FreeAgents", "&Free Agents", "mnuFreeAgents", 2, TableCommand::TableGrid},
-    {"League", "&League", "mnuLeague", 3, TableCommand::TableGrid},
-    {"PlayerTable", "&PlayerTable", "mnuPlayerTable", 4, TableCommand::PlayerGrid},
-    {"Roster", "&Roster", "mnuRoster", 5, TableCommand::TableGrid},
-    {"Schedule", "&Schedule", "mnuSchedule", 6, TableCommand::TableGrid},
-    {"Team", "&Team", "mnuTeam", 7, TableCommand::TableGrid},
+    {"Conference", "&Conference", "mnuConference", TableCommand::TableGrid},
+    {"FreeAgents", "&Free Agents", "mnuFreeAgents", TableCommand::TableGrid},
+    {"League", "&League", "mnuLeague", TableCommand::TableGrid},
+    {"PlayerTable", "&PlayerTable", "mnuPlayerTable", TableCommand::PlayerGrid},
+    {"Roster", "&Roster", "mnuRoster", TableCommand::TableGrid},
+    {"Schedule", "&Schedule", "mnuSchedule", TableCommand::TableGrid},
+    {"Team", "&Team", "mnuTeam", TableCommand::TableGrid},
 };
 } // namespace
 
-QRect MDIMain::fitToScreens(const QRect& saved)
+QRect MainWindow::fitToScreens(const QRect& saved)
 {
     if (saved.width() < SmallestRestored.width() || saved.height() < SmallestRestored.height())
         return {};
@@ -101,9 +100,9 @@ QRect MDIMain::fitToScreens(const QRect& saved)
     return fitted;
 }
 
-void MDIMain::restoreWindowGeometry()
+void MainWindow::restoreWindowGeometry()
 {
-    const QStringList parts = GetSetting(WindowSection, GeometryKey).split(QLatin1Char(','));
+    const QStringList parts = readSetting(WindowSection, GeometryKey).split(QLatin1Char(','));
     QRect saved;
     if (parts.size() == 4) {
         bool ok[4] = {};
@@ -123,25 +122,25 @@ void MDIMain::restoreWindowGeometry()
         first.moveCenter(available.center());
         setGeometry(first);
     }
-    if (GetBoolSetting(WindowSection, MaximizedKey, false))
+    if (readBoolSetting(WindowSection, MaximizedKey, false))
         setWindowState(windowState() | Qt::WindowMaximized);
 }
 
-void MDIMain::saveWindowGeometry()
+void MainWindow::saveWindowGeometry()
 {
     const QRect r = normalGeometry();
-    SaveSetting(
+    writeSetting(
         WindowSection, GeometryKey,
         QStringLiteral("%1,%2,%3,%4").arg(r.left()).arg(r.top()).arg(r.width()).arg(r.height()));
-    SaveSetting(WindowSection, MaximizedKey, boolText(isMaximized()));
+    writeSetting(WindowSection, MaximizedKey, boolText(isMaximized()));
 }
 
-QAction* MDIMain::action(const QString& objectName) const
+QAction* MainWindow::action(const QString& objectName) const
 {
     return findChild<QAction*>(objectName);
 }
 
-QMenu* MDIMain::addMenu(const QString& name, const QString& caption)
+QMenu* MainWindow::addMenu(const QString& name, const QString& caption)
 {
     QMenu* menu = menuBar()->addMenu(caption);
     menu->setObjectName(name);
@@ -149,15 +148,16 @@ QMenu* MDIMain::addMenu(const QString& name, const QString& caption)
     return menu;
 }
 
-QAction* MDIMain::addItem(QMenu* menu, const QString& name, const QString& caption,
-                          void (MDIMain::*handler)())
+QAction* MainWindow::addItem(QMenu* menu, const QString& name, const QString& caption,
+                             void (MainWindow::*handler)())
 {
     QAction* item = addItem(menu, name, caption);
     connect(item, &QAction::triggered, this, handler);
     return item;
 }
 
-QAction* MDIMain::addItem(QMenu* menu, const QString& name, const QString& caption, bool checkable)
+QAction* MainWindow::addItem(QMenu* menu, const QString& name, const QString& caption,
+                             bool checkable)
 {
     QAction* item = menu->addAction(caption);
     item->setObjectName(name);
@@ -174,43 +174,41 @@ QAction* MDIMain::addItem(QMenu* menu, const QString& name, const QString& capti
     return item;
 }
 
-void MDIMain::addSeparator(QMenu* menu, const QString& name)
+void MainWindow::addSeparator(QMenu* menu, const QString& name)
 {
     menu->addSeparator()->setObjectName(name);
 }
 
-void MDIMain::buildMenus()
+void MainWindow::buildMenus()
 {
     QMenu* file = addMenu(QStringLiteral("mnuFile"), QStringLiteral("&File"));
-    addItem(file, QStringLiteral("mnuOpen"), QStringLiteral("&Open"), &MDIMain::mnuOpen_Click);
+    addItem(file, QStringLiteral("mnuOpen"), QStringLiteral("&Open"), &MainWindow::chooseLeague);
     addItem(file, QStringLiteral("mnuImportAccess"),
-            QStringLiteral("&Import Access Database\u2026"), &MDIMain::mnuImportAccess_Click);
+            QStringLiteral("&Import Access Database\u2026"), &MainWindow::importAccess);
     addSeparator(file, QStringLiteral("mnuSpace"));
-    addItem(file, QStringLiteral("mnuConvert"), QStringLiteral("&Convert"),
-            &MDIMain::mnuConvert_Click);
+    addItem(file, QStringLiteral("mnuConvert"), QStringLiteral("&Convert"), &MainWindow::convert);
     addItem(file, QStringLiteral("ClearDatabase"), QStringLiteral("&Clear Database"),
-            &MDIMain::ClearDatabase_Click);
+            &MainWindow::clearDatabase);
     addItem(file, QStringLiteral("mnuRestoreBackup"), QStringLiteral("&Restore Backup\u2026"),
-            &MDIMain::mnuRestoreBackup_Click);
+            &MainWindow::restoreBackup);
     addSeparator(file, QStringLiteral("Space3"));
-    addItem(file, QStringLiteral("mnuExit"), QStringLiteral("&Exit"), &MDIMain::mnuExit_Click);
+    addItem(file, QStringLiteral("mnuExit"), QStringLiteral("&Exit"), &MainWindow::exitProgram);
 
     QMenu* edit = addMenu(QStringLiteral("mnuEdit"), QStringLiteral("&Edit"));
     addItem(edit, QStringLiteral("mnuGlobalEdit"), QStringLiteral("&Global Edit"),
-            &MDIMain::mnuGlobalEdit_Click);
+            &MainWindow::globalEdit);
     // The Undo item keeps the name it had when it took back only a global edit.
-    addItem(edit, QStringLiteral("mnuUndoGlobalEdit"), QStringLiteral("&Undo"),
-            &MDIMain::mnuUndo_Click)
+    addItem(edit, QStringLiteral("mnuUndoGlobalEdit"), QStringLiteral("&Undo"), &MainWindow::undo)
         ->setShortcut(QKeySequence::Undo);
-    addItem(edit, QStringLiteral("mnuRedo"), QStringLiteral("&Redo"), &MDIMain::mnuRedo_Click)
+    addItem(edit, QStringLiteral("mnuRedo"), QStringLiteral("&Redo"), &MainWindow::redo)
         ->setShortcuts(
             {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    connect(m_history, &LeagueHistory::changed, this, &MDIMain::updateUndoItems);
-    connect(m_history, &LeagueHistory::leagueReplaced, this, &MDIMain::refreshGrids);
+    connect(m_history, &LeagueHistory::changed, this, &MainWindow::updateUndoItems);
+    connect(m_history, &LeagueHistory::leagueReplaced, this, &MainWindow::refreshGrids);
     updateUndoItems();
 
     QMenu* view = addMenu(QStringLiteral("mnuView"), QStringLiteral("&Table"));
-    addItem(view, QStringLiteral("mnuAll"), QStringLiteral("&All"), &MDIMain::mnuAll_Click);
+    addItem(view, QStringLiteral("mnuAll"), QStringLiteral("&All"), &MainWindow::openAllTables);
     addSeparator(view, QStringLiteral("mnuSpace2"));
     for (const TableCommand& t : TableCommands) {
         QAction* item =
@@ -220,12 +218,12 @@ void MDIMain::buildMenus()
 
     QMenu* help = addMenu(QStringLiteral("mnuHelp"), QStringLiteral("&Help"));
     addItem(help, QStringLiteral("mnuContents"), QStringLiteral("&Contents"),
-            &MDIMain::mnuContents_Click);
+            &MainWindow::openHelp);
     addSeparator(help, QStringLiteral("space1"));
-    addItem(help, QStringLiteral("mnuAbout"), QStringLiteral("&About"), &MDIMain::mnuAbout_Click);
+    addItem(help, QStringLiteral("mnuAbout"), QStringLiteral("&About"), &MainWindow::showAbout);
 }
 
-void MDIMain::buildStatusBar()
+void MainWindow::buildStatusBar()
 {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("sbrStatus"));
@@ -253,33 +251,33 @@ void MDIMain::buildStatusBar()
             bar->addWidget(label, p.stretch);
     }
     m_commandResult->hide();
-    connect(m_area, &QMdiArea::subWindowActivated, this, &MDIMain::followCurrentSubWindow);
+    connect(m_area, &QMdiArea::subWindowActivated, this, &MainWindow::followCurrentSubWindow);
     showLeaguePath();
 }
 
-void MDIMain::showCommandResult(const QString& text)
+void MainWindow::showCommandResult(const QString& text)
 {
     m_commandResult->setText(text);
     m_commandResult->setToolTip(text);
     m_commandResult->setVisible(!text.isEmpty());
 }
 
-QString MDIMain::commandResultText() const
+QString MainWindow::commandResultText() const
 {
     return m_commandResult->text();
 }
 
-QString MDIMain::gridStatusText() const
+QString MainWindow::gridStatusText() const
 {
     return m_gridStatus->text();
 }
 
-QString MDIMain::leagueStatusText() const
+QString MainWindow::leagueStatusText() const
 {
     return m_league->text();
 }
 
-void MDIMain::setLeaguePath(const QString& path)
+void MainWindow::setLeaguePath(const QString& path)
 {
     m_leaguePath = path;
     m_history->setLeague(path);
@@ -288,7 +286,7 @@ void MDIMain::setLeaguePath(const QString& path)
     Prompts::setStartFolder(path.isEmpty() ? QString() : QFileInfo(path).absolutePath());
 }
 
-void MDIMain::showLeaguePath()
+void MainWindow::showLeaguePath()
 {
     const QString path = QDir::toNativeSeparators(m_leaguePath);
     m_league->setText(path.isEmpty() ? QStringLiteral("No league file chosen (File > Open)")
@@ -296,44 +294,44 @@ void MDIMain::showLeaguePath()
     m_league->setToolTip(path);
 }
 
-void MDIMain::followCurrentSubWindow()
+void MainWindow::followCurrentSubWindow()
 {
     // The current window, not the active one: a message box over the main
     // window makes no window active, yet the grid under it is still current.
     disconnect(m_gridStatusConnection);
     QMdiSubWindow* sub = m_area->currentSubWindow();
-    if (auto* grid = sub ? qobject_cast<frmDataGrid*>(sub->widget()) : nullptr)
+    if (auto* grid = sub ? qobject_cast<TableWindow*>(sub->widget()) : nullptr)
         m_gridStatusConnection =
-            connect(grid, &frmDataGrid::statusChanged, this, &MDIMain::showGridStatus);
+            connect(grid, &TableWindow::statusChanged, this, &MainWindow::showGridStatus);
     showGridStatus();
 }
 
-void MDIMain::showGridStatus()
+void MainWindow::showGridStatus()
 {
     QMdiSubWindow* sub = m_area->currentSubWindow();
-    const auto* grid = sub ? qobject_cast<frmDataGrid*>(sub->widget()) : nullptr;
+    const auto* grid = sub ? qobject_cast<TableWindow*>(sub->widget()) : nullptr;
     const QString text = grid ? grid->statusText() : QString();
     m_gridStatus->setText(text);
     m_gridStatus->setToolTip(text);
 }
 
-void MDIMain::showEvent(QShowEvent* event)
+void MainWindow::showEvent(QShowEvent* event)
 {
     if (!m_loaded) {
         m_loaded = true;
-        MDIForm_Load();
+        load();
     }
     QMainWindow::showEvent(event);
 }
 
-void MDIMain::MDIForm_Load()
+void MainWindow::load()
 {
-    InitHelp();
-    m_converterPath = GetSetting(QStringLiteral("Settings"), QStringLiteral("Convert"));
-    setLeaguePath(GetSetting(QStringLiteral("Settings"), QStringLiteral("mdb")));
+    initHelp();
+    m_converterPath = readSetting(QStringLiteral("Settings"), QStringLiteral("Convert"));
+    setLeaguePath(readSetting(QStringLiteral("Settings"), QStringLiteral("mdb")));
 }
 
-void MDIMain::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     // Children unload first (each asks about its own pending edit), then
     // help. A child whose edit could not be written stays open, and so do we.
@@ -344,16 +342,16 @@ void MDIMain::closeEvent(QCloseEvent* event)
         return;
     }
     saveWindowGeometry();
-    MDIForm_UnLoad();
+    unload();
     event->accept();
 }
 
-void MDIMain::MDIForm_UnLoad()
+void MainWindow::unload()
 {
-    QuitHelp();
+    quitHelp();
 }
 
-void MDIMain::mnuOpen_Click()
+void MainWindow::chooseLeague()
 {
     const QString path =
         Prompts::openFileName(this, QStringLiteral("Select AccessConvert"),
@@ -363,7 +361,7 @@ void MDIMain::mnuOpen_Click()
     openLeague(path);
 }
 
-bool MDIMain::openLeague(const QString& path)
+bool MainWindow::openLeague(const QString& path)
 {
     // An Access file is offered for import rather than refused.
     if (const std::optional<bool> imported = offerAccessImport(path))
@@ -377,13 +375,13 @@ bool MDIMain::openLeague(const QString& path)
     }
     league.close();
     setLeaguePath(path);
-    SaveSetting(QStringLiteral("Settings"), QStringLiteral("mdb"), path);
+    writeSetting(QStringLiteral("Settings"), QStringLiteral("mdb"), path);
     rememberRecentLeague(path);
     globalEditLeagueChanged(path);
     return true;
 }
 
-void MDIMain::mnuExit_Click()
+void MainWindow::exitProgram()
 {
     // Ends at once: no window's unload runs. Only an edited, unwritten row
     // is asked about first, so it is never lost silently; if writing it
@@ -394,21 +392,16 @@ void MDIMain::mnuExit_Click()
     QApplication::exit(0);
 }
 
-void MDIMain::ClearDatabase_Click()
-{
-    DeleteX();
-}
-
-void MDIMain::openTable(const TableCommand& command)
+void MainWindow::openTable(const TableCommand& command)
 {
     QAction* item = action(QString::fromLatin1(command.item));
     // The check mark says the table's window is open; a table grid is not
     // brought forward, the single player grid is.
     if (command.kind == TableCommand::TableGrid && item->isChecked())
         return;
-    frmDataGrid* window =
+    TableWindow* window =
         command.kind == TableCommand::TableGrid
-            ? openTableWindow(m_area, m_leaguePath, QString::fromLatin1(command.table), command.tag)
+            ? openTableWindow(m_area, m_leaguePath, QString::fromLatin1(command.table))
             : openPlayerWindow(m_area, m_leaguePath);
     // A window that failed to load has shown its error; the item stays
     // unchecked so the command can be tried again.
@@ -416,42 +409,42 @@ void MDIMain::openTable(const TableCommand& command)
         return;
     window->setHeldLeagues([this] { return heldLeagues(); });
     item->setChecked(true);
-    connect(window, &frmDataGrid::rowsWritten, this, &MDIMain::recordRowChange,
+    connect(window, &TableWindow::rowsWritten, this, &MainWindow::recordRowChange,
             Qt::UniqueConnection);
-    disconnect(window, &frmDataGrid::unloaded, item, nullptr);
-    connect(window, &frmDataGrid::unloaded, item, [item] { item->setChecked(false); });
-    disconnect(window, &frmDataGrid::commandFinished, this, nullptr);
-    connect(window, &frmDataGrid::commandFinished, this, &MDIMain::showCommandResult);
+    disconnect(window, &TableWindow::unloaded, item, nullptr);
+    connect(window, &TableWindow::unloaded, item, [item] { item->setChecked(false); });
+    disconnect(window, &TableWindow::commandFinished, this, nullptr);
+    connect(window, &TableWindow::commandFinished, this, &MainWindow::showCommandResult);
 }
 
-QStringList MDIMain::heldLeagues() const
+QStringList MainWindow::heldLeagues() const
 {
     QStringList leagues{m_leaguePath};
     for (QMdiSubWindow* sub : m_area->subWindowList()) {
-        if (const auto* grid = qobject_cast<frmDataGrid*>(sub->widget()))
-            leagues << grid->Data1()->databaseName();
+        if (const auto* grid = qobject_cast<TableWindow*>(sub->widget()))
+            leagues << grid->dataControl()->databaseName();
     }
     leagues.removeDuplicates();
     return leagues;
 }
 
-void MDIMain::mnuAll_Click()
+void MainWindow::openAllTables()
 {
     for (const TableCommand& t : TableCommands)
         openTable(t);
 }
 
-void MDIMain::mnuGlobalEdit_Click()
+void MainWindow::globalEdit()
 {
     showGlobalEdit(m_area, m_leaguePath, [this](const QString& text) { showCommandResult(text); });
 }
 
-void MDIMain::mnuContents_Click()
+void MainWindow::openHelp()
 {
-    ShowHelpContents();
+    showHelpContents();
 }
 
-void MDIMain::mnuAbout_Click()
+void MainWindow::showAbout()
 {
-    frmAbout::showSingle();
+    AboutDialog::showSingle();
 }

@@ -1,11 +1,11 @@
-#include "windows/players/frmDataGridPlayers.h"
+#include "windows/players/PlayerWindow.h"
 
 #include "windows/grid/DataGridView.h"
 #include "windows/grid/FrozenColumns.h"
 #include "windows/grid/GridCommands.h"
+#include "windows/players/PlayerCard.h"
 #include "windows/players/PlayerColumns.h"
-#include "windows/players/frmPlayerCard.h"
-#include "windows/players/frmPlayerSettings.h"
+#include "windows/players/PlayerColumnsDialog.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -17,7 +17,7 @@
 #include <vector>
 
 namespace {
-QPointer<frmDataGridPlayers> s_instance;
+QPointer<PlayerWindow> s_instance;
 
 GridOptions playerGridOptions()
 {
@@ -31,46 +31,46 @@ GridOptions playerGridOptions()
 }
 } // namespace
 
-frmDataGridPlayers::frmDataGridPlayers(const QString& databasePath)
-    : frmDataGrid(playerGridOptions(), databasePath, QStringLiteral("PlayerTable"), nullptr)
+PlayerWindow::PlayerWindow(const QString& databasePath)
+    : TableWindow(playerGridOptions(), databasePath, QStringLiteral("PlayerTable"), nullptr)
 {
     setObjectName(QStringLiteral("frmDataGridPlayers"));
     QPushButton* settings =
         addStripButton(QStringLiteral("cmdSettings"), QStringLiteral("&Settings"), 5880, 1437);
-    connect(settings, &QPushButton::clicked, this, &frmDataGridPlayers::cmdSettings_Click);
+    connect(settings, &QPushButton::clicked, this, &PlayerWindow::editSettings);
     buildFrozenNames();
     addPlayerCardCommand();
 }
 
-void frmDataGridPlayers::addPlayerCardCommand()
+void PlayerWindow::addPlayerCardCommand()
 {
     QMenu* menu = commands()->menu();
     auto* card = new QAction(QStringLiteral("&Player Card\u2026"), menu);
     card->setObjectName(QStringLiteral("mnuPlayerCard"));
     card->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     card->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    connect(card, &QAction::triggered, this, &frmDataGridPlayers::mnuPlayerCard_Click);
+    connect(card, &QAction::triggered, this, &PlayerWindow::showPlayerCard);
     menu->insertAction(menu->actions().value(0), card);
     menu->insertSeparator(menu->actions().value(1));
-    grdDataGrid()->addAction(card);
-    connect(grdDataGrid()->verticalHeader(), &QHeaderView::sectionDoubleClicked, this,
+    gridView()->addAction(card);
+    connect(gridView()->verticalHeader(), &QHeaderView::sectionDoubleClicked, this,
             [this](int row) {
-                grdDataGrid()->setCurrentIndex(model()->index(row, 0));
-                mnuPlayerCard_Click();
+                gridView()->setCurrentIndex(model()->index(row, 0));
+                showPlayerCard();
             });
 }
 
-frmPlayerCard* frmDataGridPlayers::mnuPlayerCard_Click()
+PlayerCard* PlayerWindow::showPlayerCard()
 {
-    frmPlayerCard* card = frmPlayerCard::showFor(this);
+    PlayerCard* card = PlayerCard::showFor(this);
     // The card's saves become steps of the history as the grid's own do.
     if (card)
-        connect(card, &frmPlayerCard::rowsWritten, this, &frmDataGrid::rowsWritten,
+        connect(card, &PlayerCard::rowsWritten, this, &TableWindow::rowsWritten,
                 Qt::UniqueConnection);
     return card;
 }
 
-void frmDataGridPlayers::buildFrozenNames()
+void PlayerWindow::buildFrozenNames()
 {
     QList<int> names;
     const std::vector<players::PlayerColumn>& columns = players::playerGridColumns();
@@ -79,17 +79,17 @@ void frmDataGridPlayers::buildFrozenNames()
         if (field == QLatin1String("FirstName") || field == QLatin1String("LastName"))
             names << c;
     }
-    auto* frozen = new FrozenColumns(grdDataGrid(), names);
+    auto* frozen = new FrozenColumns(gridView(), names);
     frozen->setObjectName(QStringLiteral("grdFrozenNames"));
     frozen->setAccessibleName(QStringLiteral("Player Names"));
 }
 
-frmDataGridPlayers* frmDataGridPlayers::instance()
+PlayerWindow* PlayerWindow::instance()
 {
     return s_instance;
 }
 
-bool frmDataGridPlayers::showSingle(QMdiArea* area, const QString& databasePath)
+bool PlayerWindow::showSingle(QMdiArea* area, const QString& databasePath)
 {
     if (s_instance) {
         if (auto* sub = qobject_cast<QMdiSubWindow*>(s_instance->parentWidget())) {
@@ -99,31 +99,31 @@ bool frmDataGridPlayers::showSingle(QMdiArea* area, const QString& databasePath)
         }
         return true;
     }
-    s_instance = new frmDataGridPlayers(databasePath);
+    s_instance = new PlayerWindow(databasePath);
     return loadAndShow(area, s_instance);
 }
 
-void frmDataGridPlayers::beforeLoad()
+void PlayerWindow::beforeLoad()
 {
-    GetSettings();
+    applyColumnSettings();
 }
 
-void frmDataGridPlayers::GetSettings()
+void PlayerWindow::applyColumnSettings()
 {
     const players::ColumnChoice shown = players::storedColumnChoice();
     for (int column = 1; column < int(shown.size()); ++column)
-        grdDataGrid()->setColumnHidden(column, !shown[size_t(column)]);
+        gridView()->setColumnHidden(column, !shown[size_t(column)]);
 }
 
-void frmDataGridPlayers::cmdSettings_Click()
+void PlayerWindow::editSettings()
 {
-    frmPlayerSettings::showModal(this);
+    PlayerColumnsDialog::showModal(this);
 }
 
-void frmDataGridPlayers::Form_Unload()
+void PlayerWindow::unload()
 {
     // A closing window is no longer the one the command brings forward,
     // even before it is deleted.
     s_instance = nullptr;
-    frmDataGrid::Form_Unload();
+    TableWindow::unload();
 }

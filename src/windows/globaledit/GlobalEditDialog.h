@@ -18,33 +18,33 @@ class QPushButton;
 // "Yardmark 99 - Global Edit": collects a global rating edit (percentages,
 // bounds, positions, team) and hands it to the engine. Lives in an MDI
 // child window; Cancel only hides it, its close box unloads it.
-class frmGlobal : public QWidget
+class GlobalEditDialog : public QWidget
 {
     Q_OBJECT
 public:
     // leaguePath: the league whose teams the list shows and whose players OK
     // changes.
-    explicit frmGlobal(const QString& leaguePath, QWidget* parent = nullptr);
+    explicit GlobalEditDialog(const QString& leaguePath, QWidget* parent = nullptr);
 
     // Reads the team list. A league that cannot be read gives the error and
     // leaves the dialog empty; the caller then does not show it.
-    db::Error Form_Load();
+    db::Error load();
     // Another league is open: from now on the list shows its teams and OK
     // changes its players. The same league keeps every entry as it is.
     db::Error useLeague(const QString& leaguePath);
     QString leaguePath() const { return m_leaguePath; }
 
-    void cboTeam_Click(int index);
-    void cmdOK_Click();
-    void cmdCancel_Click();
-    void cmdHelp_Click();
+    void teamChosen(int index);
+    void confirm();
+    void cancel();
+    void showHelp();
     // Shows what OK would do, checking the boxes as OK does; writes nothing.
-    void cmdPreview_Click();
-    // Index 0..14 sets PosName; anything else changes nothing.
+    void preview();
+    // Index 0..14 sets m_positionName; anything else changes nothing.
     void SetPosition(int index);
 
     globaledit::TeamFilter teamFilter() const { return m_teamFilter; }
-    QString posName() const { return PosName; }
+    QString posName() const { return m_positionName; }
     // The whole dialog, unscrolled.
     QSize sizeHint() const override;
 
@@ -69,7 +69,8 @@ private:
                                const char* minName);
     QGroupBox* buildPositionFrame();
     QGroupBox* buildRatingFrame();
-    QPushButton* addButton(const char* name, const QString& caption, void (frmGlobal::*handler)());
+    QPushButton* addButton(const char* name, const QString& caption,
+                           void (GlobalEditDialog::*handler)());
 
     db::Error LoadTeams(const QString& leaguePath);
     // Makes the item the box's text names the chosen team, or tells the user
@@ -89,17 +90,17 @@ private:
     void playersDone(int position, qint64 done);
 
     QWidget* m_page = nullptr; // every control, inside the scroll area
-    QComboBox* cboTeam = nullptr;
-    std::array<QCheckBox*, db::schema::PositionCount> chkPosition{};
-    QLineEdit* txtActMax = nullptr;
-    QLineEdit* txtActMin = nullptr;
-    QLineEdit* txtPotMax = nullptr;
-    QLineEdit* txtPotMin = nullptr;
+    QComboBox* m_teams = nullptr;
+    std::array<QCheckBox*, db::schema::PositionCount> m_positions{};
+    QLineEdit* m_actualMax = nullptr;
+    QLineEdit* m_actualMin = nullptr;
+    QLineEdit* m_potentialMax = nullptr;
+    QLineEdit* m_potentialMin = nullptr;
     std::vector<RatingBoxes> m_ratings;
 
     QString m_leaguePath;     // the league the team list was read from
     bool m_teamsRead = false; // false when the current league's list could not be read
-    QString PosName;
+    QString m_positionName;
     // All teams until the user picks another item: the list shows "All".
     globaledit::TeamFilter m_teamFilter;
 

@@ -25,18 +25,18 @@ class QTimer;
 // potentials raised, and a chart of one rating before and after. Single
 // instance in an MDI child window; Preview again works it out afresh. Close,
 // Esc and Ctrl+F4 close it, and the window that opened it comes back.
-class frmPreview : public QWidget
+class PreviewWindow : public QWidget
 {
     Q_OBJECT
 public:
     // Shows the preview window inside area (loading it the first time) and
     // starts working out edit on the league at path. When it closes, opener
     // (if still shown) becomes the active window again.
-    static frmPreview* showPreview(QMdiArea* area, const QString& path,
-                                   const globaledit::GlobalEdit& edit,
-                                   QMdiSubWindow* opener = nullptr);
+    static PreviewWindow* showPreview(QMdiArea* area, const QString& path,
+                                      const globaledit::GlobalEdit& edit,
+                                      QMdiSubWindow* opener = nullptr);
 
-    ~frmPreview() override;
+    ~PreviewWindow() override;
 
     bool isComputing() const { return m_thread != nullptr; }
     // The edit and the figures the window shows (once computed).
@@ -52,7 +52,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    explicit frmPreview(QWidget* parent = nullptr);
+    explicit PreviewWindow(QWidget* parent = nullptr);
     void start(const QString& path, const globaledit::GlobalEdit& edit);
     void stopWorker();
     void showProgress();
@@ -63,11 +63,11 @@ private:
 
     QTableWidget* grdPositions = nullptr;
     QTableWidget* grdRatings = nullptr;
-    QComboBox* cboRating = nullptr;
-    QComboBox* cboSide = nullptr;
+    QComboBox* m_ratingChoice = nullptr;
+    QComboBox* m_sideChoice = nullptr;
     QChartView* chtDistribution = nullptr;
-    QLabel* lblNoPlayers = nullptr;
-    QPushButton* cmdClose = nullptr;
+    QLabel* m_noPlayers = nullptr;
+    QPushButton* m_closeButton = nullptr;
     QProgressBar* prgPreview = nullptr;
     QTimer* m_progressClock = nullptr;
     QElapsedTimer m_started;

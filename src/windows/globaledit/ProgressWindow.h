@@ -8,18 +8,18 @@ class QProgressBar;
 // "Please Wait....": names the position the global edit works on and how far
 // it has got. Shows the hourglass for as long as it is loaded. Single
 // instance, a small tool window centred on the screen, outside the MDI area.
-class frmProgress : public QWidget
+class ProgressWindow : public QWidget
 {
     Q_OBJECT
 public:
     // Loads the window on first use (hourglass on); the same one afterwards.
-    static frmProgress* instance(QWidget* owner);
+    static ProgressWindow* instance(QWidget* owner);
     // The loaded window, or nullptr.
-    static frmProgress* loaded();
+    static ProgressWindow* loaded();
     // Hides and unloads the loaded window, if any (pointer back to default).
     static void unload();
 
-    ~frmProgress() override;
+    ~ProgressWindow() override;
 
     // Advances the bar by step unless that would take it past 100.
     void MovePBar(float step);
@@ -31,10 +31,10 @@ public:
     void showCentred();
 
 private:
-    explicit frmProgress(QWidget* owner);
-    void Form_Load();
+    explicit ProgressWindow(QWidget* owner);
+    void load();
 
-    QLabel* Label1 = nullptr;
-    QProgressBar* ProgressBar1 = nullptr;
+    QLabel* m_caption = nullptr;
+    QProgressBar* m_bar = nullptr;
     float m_value = 0; // single precision, as the bar's value always was
 };

@@ -1,4 +1,4 @@
-#include "windows/globaledit/frmGlobal.h"
+#include "windows/globaledit/GlobalEditDialog.h"
 
 #include "core/backups/Backups.h"
 #include "core/db/Database.h"
@@ -8,8 +8,8 @@
 #include "ui/ContextIDs.h"
 #include "ui/EditingWindow.h"
 #include "ui/Prompts.h"
-#include "windows/globaledit/frmPreview.h"
-#include "windows/globaledit/frmProgress.h"
+#include "windows/globaledit/PreviewWindow.h"
+#include "windows/globaledit/ProgressWindow.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -128,7 +128,7 @@ QGroupBox* addFrame(QWidget* parent, const char* objectName, const QString& capt
 
 } // namespace
 
-frmGlobal::frmGlobal(const QString& leaguePath, QWidget* parent)
+GlobalEditDialog::GlobalEditDialog(const QString& leaguePath, QWidget* parent)
     : QWidget(parent), m_leaguePath(leaguePath)
 {
     setObjectName(QStringLiteral("frmGlobal"));
@@ -142,22 +142,22 @@ frmGlobal::frmGlobal(const QString& leaguePath, QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
     buildTeamLine(layout);
     auto* bounds = new QHBoxLayout;
-    bounds->addWidget(
-        buildBoundFrame("Frame3", "Actual", 1, &txtActMax, "txtActMax", &txtActMin, "txtActMin"));
-    bounds->addWidget(buildBoundFrame("Frame4", "Potential", 3, &txtPotMax, "txtPotMax", &txtPotMin,
-                                      "txtPotMin"));
+    bounds->addWidget(buildBoundFrame("Frame3", "Actual", 1, &m_actualMax, "txtActMax",
+                                      &m_actualMin, "txtActMin"));
+    bounds->addWidget(buildBoundFrame("Frame4", "Potential", 3, &m_potentialMax, "txtPotMax",
+                                      &m_potentialMin, "txtPotMin"));
     bounds->addStretch();
     layout->addLayout(bounds, 1, 0);
     layout->addWidget(buildPositionFrame(), 2, 0);
     layout->addWidget(buildRatingFrame(), 3, 0);
 
     auto* buttons = new QVBoxLayout;
-    buttons->addWidget(addButton("cmdOK", QStringLiteral("&OK"), &frmGlobal::cmdOK_Click));
+    buttons->addWidget(addButton("cmdOK", QStringLiteral("&OK"), &GlobalEditDialog::confirm));
     buttons->addWidget(
-        addButton("cmdCancel", QStringLiteral("&Cancel"), &frmGlobal::cmdCancel_Click));
-    buttons->addWidget(addButton("cmdHelp", QStringLiteral("&Help"), &frmGlobal::cmdHelp_Click));
+        addButton("cmdCancel", QStringLiteral("&Cancel"), &GlobalEditDialog::cancel));
+    buttons->addWidget(addButton("cmdHelp", QStringLiteral("&Help"), &GlobalEditDialog::showHelp));
     buttons->addWidget(
-        addButton("cmdPreview", QStringLiteral("Pre&view"), &frmGlobal::cmdPreview_Click));
+        addButton("cmdPreview", QStringLiteral("Pre&view"), &GlobalEditDialog::preview));
     buttons->addStretch();
     layout->addLayout(buttons, 0, 1, 4, 1);
 
@@ -172,34 +172,35 @@ frmGlobal::frmGlobal(const QString& leaguePath, QWidget* parent)
     setFocusProxy(m_ratings.front().actual); // focus starts in txtSP
 }
 
-QSize frmGlobal::sizeHint() const
+QSize GlobalEditDialog::sizeHint() const
 {
     return m_page->sizeHint();
 }
 
-void frmGlobal::buildTeamLine(QGridLayout* layout)
+void GlobalEditDialog::buildTeamLine(QGridLayout* layout)
 {
     auto* line = new QHBoxLayout;
     QLabel* label = addLabel(this, "Label5", QStringLiteral("Te&ams:"));
     label->setAccessibleName(QStringLiteral("Teams:"));
-    cboTeam = new QComboBox(this);
-    cboTeam->setObjectName(QStringLiteral("cboTeam"));
-    cboTeam->setAccessibleName(QStringLiteral("Teams"));
-    cboTeam->setEditable(true);
-    cboTeam->setInsertPolicy(QComboBox::NoInsert);
-    cboTeam->setMinimumContentsLength(24);
-    label->setBuddy(cboTeam);
+    m_teams = new QComboBox(this);
+    m_teams->setObjectName(QStringLiteral("cboTeam"));
+    m_teams->setAccessibleName(QStringLiteral("Teams"));
+    m_teams->setEditable(true);
+    m_teams->setInsertPolicy(QComboBox::NoInsert);
+    m_teams->setMinimumContentsLength(24);
+    label->setBuddy(m_teams);
     // Only choosing an item changes the team; typing into the box does not.
-    connect(cboTeam, &QComboBox::activated, this, &frmGlobal::cboTeam_Click);
+    connect(m_teams, &QComboBox::activated, this, &GlobalEditDialog::teamChosen);
     line->addWidget(label);
-    line->addWidget(cboTeam);
+    line->addWidget(m_teams);
     line->addStretch();
     layout->addLayout(line, 0, 0);
 }
 
-QGroupBox* frmGlobal::buildBoundFrame(const char* frameName, const char* caption, int firstLabel,
-                                      QLineEdit** maxBox, const char* maxName, QLineEdit** minBox,
-                                      const char* minName)
+QGroupBox* GlobalEditDialog::buildBoundFrame(const char* frameName, const char* caption,
+                                             int firstLabel, QLineEdit** maxBox,
+                                             const char* maxName, QLineEdit** minBox,
+                                             const char* minName)
 {
     const QString title = name(caption);
     QGroupBox* frame = addFrame(this, frameName, title);
@@ -219,7 +220,7 @@ QGroupBox* frmGlobal::buildBoundFrame(const char* frameName, const char* caption
     return frame;
 }
 
-QGroupBox* frmGlobal::buildPositionFrame()
+QGroupBox* GlobalEditDialog::buildPositionFrame()
 {
     QGroupBox* frame = addFrame(this, "frame2", QStringLiteral("Position"));
     auto* grid = new QGridLayout(frame);
@@ -229,12 +230,12 @@ QGroupBox* frmGlobal::buildPositionFrame()
         box->setObjectName(QStringLiteral("chkPosition_%1").arg(i));
         box->setAccessibleName(positions.at(i));
         grid->addWidget(box, i / PositionsPerRow, i % PositionsPerRow);
-        chkPosition[size_t(i)] = box;
+        m_positions[size_t(i)] = box;
     }
     return frame;
 }
 
-QGroupBox* frmGlobal::buildRatingFrame()
+QGroupBox* GlobalEditDialog::buildRatingFrame()
 {
     QGroupBox* frame = addFrame(this, "Frame1", QStringLiteral("Ratings %"));
     auto* grid = new QGridLayout(frame);
@@ -260,8 +261,8 @@ QGroupBox* frmGlobal::buildRatingFrame()
     return frame;
 }
 
-QPushButton* frmGlobal::addButton(const char* objectName, const QString& caption,
-                                  void (frmGlobal::*handler)())
+QPushButton* GlobalEditDialog::addButton(const char* objectName, const QString& caption,
+                                         void (GlobalEditDialog::*handler)())
 {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(name(objectName));
@@ -272,19 +273,19 @@ QPushButton* frmGlobal::addButton(const char* objectName, const QString& caption
 
 // ---- loading ------------------------------------------------------------
 
-db::Error frmGlobal::Form_Load()
+db::Error GlobalEditDialog::load()
 {
     return LoadTeams(m_leaguePath);
 }
 
-db::Error frmGlobal::useLeague(const QString& leaguePath)
+db::Error GlobalEditDialog::useLeague(const QString& leaguePath)
 {
     if (leaguePath == m_leaguePath && m_teamsRead)
         return {};
     return LoadTeams(leaguePath);
 }
 
-db::Error frmGlobal::LoadTeams(const QString& leaguePath)
+db::Error GlobalEditDialog::LoadTeams(const QString& leaguePath)
 {
     m_leaguePath = leaguePath;
     QList<globaledit::Team> teams;
@@ -293,41 +294,41 @@ db::Error frmGlobal::LoadTeams(const QString& leaguePath)
     if (e)
         return e;
 
-    const bool first = cboTeam->count() == 0;
-    const QString shown = cboTeam->currentText();
-    cboTeam->clear();
-    cboTeam->addItem(QStringLiteral("All"), QVariant()); // not a number: all teams
+    const bool first = m_teams->count() == 0;
+    const QString shown = m_teams->currentText();
+    m_teams->clear();
+    m_teams->addItem(QStringLiteral("All"), QVariant()); // not a number: all teams
     for (const globaledit::Team& team : teams) {
-        cboTeam->addItem(team.name, team.id);
-        cboTeam->setItemData(cboTeam->count() - 1, team.name, TeamNameRole);
+        m_teams->addItem(team.name, team.id);
+        m_teams->setItemData(m_teams->count() - 1, team.name, TeamNameRole);
     }
-    cboTeam->addItem(QStringLiteral("College Draft/FA"), qint64(0));
+    m_teams->addItem(QStringLiteral("College Draft/FA"), qint64(0));
     if (first) {
-        cboTeam->setCurrentIndex(0);
+        m_teams->setCurrentIndex(0);
         m_teamFilter = std::nullopt;
         return {};
     }
     // A list read again keeps the text the box showed; OK decides what it names.
-    const QList<int> named = itemsNamed(cboTeam, shown);
-    cboTeam->setCurrentIndex(named.size() == 1 ? named.front() : -1);
-    cboTeam->setEditText(shown);
+    const QList<int> named = itemsNamed(m_teams, shown);
+    m_teams->setCurrentIndex(named.size() == 1 ? named.front() : -1);
+    m_teams->setEditText(shown);
     return {};
 }
 
 // ---- handlers -----------------------------------------------------------
 
-void frmGlobal::cboTeam_Click(int index)
+void GlobalEditDialog::teamChosen(int index)
 {
-    const QVariant id = cboTeam->itemData(index);
+    const QVariant id = m_teams->itemData(index);
     m_teamFilter = id.isValid() ? globaledit::TeamFilter(id.toLongLong()) : std::nullopt;
 }
 
-bool frmGlobal::chooseShownTeam()
+bool GlobalEditDialog::chooseShownTeam()
 {
-    const QString text = cboTeam->currentText();
-    int index = cboTeam->currentIndex();
-    if (index < 0 || cboTeam->itemText(index).compare(text, Qt::CaseInsensitive) != 0) {
-        const QList<int> named = itemsNamed(cboTeam, text);
+    const QString text = m_teams->currentText();
+    int index = m_teams->currentIndex();
+    if (index < 0 || m_teams->itemText(index).compare(text, Qt::CaseInsensitive) != 0) {
+        const QList<int> named = itemsNamed(m_teams, text);
         if (named.size() != 1) {
             Prompts::refuse(this, named.isEmpty()
                                       ? QStringLiteral("No team in the list is named \"%1\". "
@@ -336,18 +337,18 @@ bool frmGlobal::chooseShownTeam()
                                       : QStringLiteral("More than one team is named \"%1\". "
                                                        "Choose the team from the list.")
                                             .arg(text));
-            cboTeam->setFocus();
-            cboTeam->lineEdit()->selectAll();
+            m_teams->setFocus();
+            m_teams->lineEdit()->selectAll();
             return false;
         }
         index = named.front();
-        cboTeam->setCurrentIndex(index);
+        m_teams->setCurrentIndex(index);
     }
-    cboTeam_Click(index);
+    teamChosen(index);
     return true;
 }
 
-void frmGlobal::cmdCancel_Click()
+void GlobalEditDialog::cancel()
 {
     // Hidden, not unloaded: the entries wait for the next Global Edit.
     if (QWidget* frame = parentWidget())
@@ -356,29 +357,29 @@ void frmGlobal::cmdCancel_Click()
         hide();
 }
 
-void frmGlobal::cmdHelp_Click()
+void GlobalEditDialog::showHelp()
 {
-    ShowHelpContext(ContextIDs::GlobalEditTopic);
+    showHelpTopic(ContextIDs::GlobalEditTopic);
 }
 
-void frmGlobal::SetPosition(int index)
+void GlobalEditDialog::SetPosition(int index)
 {
     if (index < 0 || index >= db::schema::PositionCount)
         return;
-    PosName = db::schema::positions().at(index);
+    m_positionName = db::schema::positions().at(index);
 }
 
-void frmGlobal::keyPressEvent(QKeyEvent* event)
+void GlobalEditDialog::keyPressEvent(QKeyEvent* event)
 {
     // Esc does what Cancel does; an open team list takes its own Esc first.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && !m_running) {
-        cmdCancel_Click();
+        cancel();
         return;
     }
     QWidget::keyPressEvent(event);
 }
 
-void frmGlobal::closeEvent(QCloseEvent* event)
+void GlobalEditDialog::closeEvent(QCloseEvent* event)
 {
     // The edit in progress still needs this dialog.
     if (m_running)
@@ -387,7 +388,7 @@ void frmGlobal::closeEvent(QCloseEvent* event)
         QWidget::closeEvent(event);
 }
 
-void frmGlobal::cmdOK_Click()
+void GlobalEditDialog::confirm()
 {
     if (m_running)
         return; // OK again while the progress window lets input through
@@ -401,7 +402,7 @@ void frmGlobal::cmdOK_Click()
         return;
     globaledit::ChangedPlayers changed{};
     const db::Error e = ApplyGlobalEdit(*edit, &changed);
-    frmProgress::unload();
+    ProgressWindow::unload();
     if (e)
         Prompts::showError(this, e.message());
     else if (edit->positions.any()) // with none checked, OK does nothing
@@ -410,18 +411,18 @@ void frmGlobal::cmdOK_Click()
         LoadTeams(m_leaguePath); // the list shows the table as it now is
 }
 
-void frmGlobal::cmdPreview_Click()
+void GlobalEditDialog::preview()
 {
     auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
     if (m_running || !frame || !frame->mdiArea())
         return;
     if (const std::optional<globaledit::GlobalEdit> edit = editToRun())
-        frmPreview::showPreview(frame->mdiArea(), m_leaguePath, *edit, frame);
+        PreviewWindow::showPreview(frame->mdiArea(), m_leaguePath, *edit, frame);
 }
 
 // ---- the edit -----------------------------------------------------------
 
-std::optional<globaledit::GlobalEdit> frmGlobal::editToRun()
+std::optional<globaledit::GlobalEdit> GlobalEditDialog::editToRun()
 {
     if (!m_teamsRead) {
         // The league changed to one whose teams could not be read: try again.
@@ -435,7 +436,7 @@ std::optional<globaledit::GlobalEdit> frmGlobal::editToRun()
     return collectEdit();
 }
 
-bool frmGlobal::readNumber(QLineEdit* box, double& target)
+bool GlobalEditDialog::readNumber(QLineEdit* box, double& target)
 {
     if (const std::optional<double> value = globaledit::parseDecimal(box->text())) {
         target = *value;
@@ -447,13 +448,13 @@ bool frmGlobal::readNumber(QLineEdit* box, double& target)
     return false;
 }
 
-std::optional<globaledit::GlobalEdit> frmGlobal::collectEdit()
+std::optional<globaledit::GlobalEdit> GlobalEditDialog::collectEdit()
 {
     // Every box is read before anything changes, top to bottom as shown.
     globaledit::GlobalEdit edit;
     globaledit::Bounds& b = edit.parameters.bounds;
-    if (!readNumber(txtActMax, b.actualMax) || !readNumber(txtActMin, b.actualMin) ||
-        !readNumber(txtPotMax, b.potentialMax) || !readNumber(txtPotMin, b.potentialMin))
+    if (!readNumber(m_actualMax, b.actualMax) || !readNumber(m_actualMin, b.actualMin) ||
+        !readNumber(m_potentialMax, b.potentialMax) || !readNumber(m_potentialMin, b.potentialMin))
         return std::nullopt;
     for (const RatingBoxes& r : m_ratings) {
         const auto i = size_t(r.rating - 1);
@@ -461,10 +462,10 @@ std::optional<globaledit::GlobalEdit> frmGlobal::collectEdit()
             !readNumber(r.potential, edit.parameters.potentialPercent[i]))
             return std::nullopt;
     }
-    for (size_t i = 0; i < chkPosition.size(); ++i)
-        edit.positions.set(i, chkPosition[i]->checkState() == Qt::Checked);
+    for (size_t i = 0; i < m_positions.size(); ++i)
+        edit.positions.set(i, m_positions[i]->checkState() == Qt::Checked);
     edit.team = m_teamFilter;
-    const QVariant name = cboTeam->currentData(TeamNameRole);
+    const QVariant name = m_teams->currentData(TeamNameRole);
     if (name.isValid())
         edit.teamName = name.toString();
     return edit;
@@ -507,8 +508,8 @@ protected:
 };
 } // namespace
 
-db::Error frmGlobal::ApplyGlobalEdit(const globaledit::GlobalEdit& edit,
-                                     globaledit::ChangedPlayers* changed)
+db::Error GlobalEditDialog::ApplyGlobalEdit(const globaledit::GlobalEdit& edit,
+                                            globaledit::ChangedPlayers* changed)
 {
     m_running = true;
     const InputBlocker blocker;
@@ -516,8 +517,8 @@ db::Error frmGlobal::ApplyGlobalEdit(const globaledit::GlobalEdit& edit,
     backups::CommandBackup backup(m_leaguePath, QStringLiteral("Global Edit"));
     globaledit::EditJob job(m_leaguePath, edit,
                             [&backup](db::Database& league) { return backup.take(league); });
-    connect(&job, &globaledit::EditJob::positionStarted, this, &frmGlobal::positionStarted);
-    connect(&job, &globaledit::EditJob::playersDone, this, &frmGlobal::playersDone);
+    connect(&job, &globaledit::EditJob::positionStarted, this, &GlobalEditDialog::positionStarted);
+    connect(&job, &globaledit::EditJob::playersDone, this, &GlobalEditDialog::playersDone);
     QEventLoop loop;
     connect(&job, &globaledit::EditJob::finished, &loop, &QEventLoop::quit);
     job.start();
@@ -533,8 +534,8 @@ db::Error frmGlobal::ApplyGlobalEdit(const globaledit::GlobalEdit& edit,
 }
 
 // "Global edit: 13,402 players changed in QB, HB (team All)"
-QString frmGlobal::resultText(const globaledit::GlobalEdit& edit,
-                              const globaledit::ChangedPlayers& changed) const
+QString GlobalEditDialog::resultText(const globaledit::GlobalEdit& edit,
+                                     const globaledit::ChangedPlayers& changed) const
 {
     qint64 players = 0;
     QStringList positions;
@@ -547,25 +548,25 @@ QString frmGlobal::resultText(const globaledit::GlobalEdit& edit,
     return QStringLiteral("Global edit: %1 %2 changed in %3 (team %4)")
         .arg(QLocale(QLocale::English).toString(players),
              players == 1 ? QStringLiteral("player") : QStringLiteral("players"),
-             positions.join(QStringLiteral(", ")), cboTeam->currentText());
+             positions.join(QStringLiteral(", ")), m_teams->currentText());
 }
 
-void frmGlobal::positionStarted(int position, qint64 players)
+void GlobalEditDialog::positionStarted(int position, qint64 players)
 {
     SetPosition(position);
     m_barPosition = position;
     m_barDone = 0;
     // Any number of players takes the bar from 0 to 100.
     m_step = 100.0f / float(players);
-    frmProgress* progress = frmProgress::instance(window());
+    ProgressWindow* progress = ProgressWindow::instance(window());
     progress->setProgressValue(0);
     progress->showCentred();
-    progress->setCaption(QStringLiteral("Updating ") + PosName);
+    progress->setCaption(QStringLiteral("Updating ") + m_positionName);
 }
 
-void frmGlobal::playersDone(int position, qint64 done)
+void GlobalEditDialog::playersDone(int position, qint64 done)
 {
-    frmProgress* progress = frmProgress::loaded();
+    ProgressWindow* progress = ProgressWindow::loaded();
     if (!progress || position != m_barPosition)
         return;
     progress->MovePBar(m_step * float(done - m_barDone));

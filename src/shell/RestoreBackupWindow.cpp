@@ -1,4 +1,4 @@
-#include "shell/frmRestoreBackup.h"
+#include "shell/RestoreBackupWindow.h"
 
 #include "core/backups/Backups.h"
 #include "ui/Prompts.h"
@@ -34,8 +34,9 @@ QString shownDate(const QDateTime& taken)
 
 } // namespace
 
-frmRestoreBackup::frmRestoreBackup(const QString& leaguePath,
-                                   std::function<bool(const QString&)> restore, QWidget* parent)
+RestoreBackupWindow::RestoreBackupWindow(const QString& leaguePath,
+                                         std::function<bool(const QString&)> restore,
+                                         QWidget* parent)
     : QWidget(parent), m_league(leaguePath), m_restore(std::move(restore))
 {
     setObjectName(QStringLiteral("frmRestoreBackup"));
@@ -63,12 +64,12 @@ frmRestoreBackup::frmRestoreBackup(const QString& leaguePath,
     layout->addWidget(m_list);
     layout->addLayout(buttons);
 
-    connect(m_restoreButton, &QPushButton::clicked, this, &frmRestoreBackup::cmdRestore_Click);
-    connect(cancel, &QPushButton::clicked, this, &frmRestoreBackup::cmdCancel_Click);
-    connect(m_list, &QTreeWidget::itemDoubleClicked, this, &frmRestoreBackup::cmdRestore_Click);
+    connect(m_restoreButton, &QPushButton::clicked, this, &RestoreBackupWindow::restoreSelected);
+    connect(cancel, &QPushButton::clicked, this, &RestoreBackupWindow::cancel);
+    connect(m_list, &QTreeWidget::itemDoubleClicked, this, &RestoreBackupWindow::restoreSelected);
 }
 
-bool frmRestoreBackup::Form_Load()
+bool RestoreBackupWindow::load()
 {
     const QList<backups::Backup> found = backups::list(m_league);
     if (found.isEmpty())
@@ -86,7 +87,7 @@ bool frmRestoreBackup::Form_Load()
     return true;
 }
 
-void frmRestoreBackup::cmdRestore_Click()
+void RestoreBackupWindow::restoreSelected()
 {
     const QTreeWidgetItem* item = m_list->currentItem();
     if (!item)
@@ -102,12 +103,12 @@ void frmRestoreBackup::cmdRestore_Click()
         unload();
 }
 
-void frmRestoreBackup::cmdCancel_Click()
+void RestoreBackupWindow::cancel()
 {
     unload();
 }
 
-void frmRestoreBackup::unload()
+void RestoreBackupWindow::unload()
 {
     if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
         frame->close();
@@ -115,10 +116,10 @@ void frmRestoreBackup::unload()
         close();
 }
 
-void frmRestoreBackup::keyPressEvent(QKeyEvent* event)
+void RestoreBackupWindow::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        cmdCancel_Click();
+        cancel();
         return;
     }
     QWidget::keyPressEvent(event);

@@ -15,12 +15,12 @@ struct TableCommand;
 
 // The main window: a multiple-document parent whose menu bar is the way
 // into every command of the program.
-class MDIMain : public QMainWindow
+class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit MDIMain(QWidget* parent = nullptr);
-    ~MDIMain() override;
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     QMdiArea* mdiArea() const { return m_area; }
 
@@ -53,32 +53,31 @@ public:
     // when no screen is under it.
     static QRect fitToScreens(const QRect& saved);
 
-    // Maintenance commands (Maintenance.cpp).
-    void DeleteX();
-    void mnuConvert_Click();
+    // File > Clear Database and File > Convert (Maintenance.cpp).
+    void clearDatabase();
+    void convert();
 
     // Table > All: every Table command, in menu order.
-    void mnuAll_Click();
+    void openAllTables();
 
-    void mnuOpen_Click();
+    void chooseLeague();
     // Checks that path opens as a league and, if it does, makes it the
     // league path and stores it at once. Otherwise shows the error a command would show
     // and keeps the previous choice. Returns whether the path was stored.
     bool openLeague(const QString& path);
     // File > Import Access Database...: asks for the Access file, then for
     // the new league file, and imports one into the other (AccessImport.cpp).
-    void mnuImportAccess_Click();
+    void importAccess();
     // Asks where to save the import of the Access database at source, copies
     // it there, and makes the new file the league when it has the seven
     // tables. Returns whether it became the league.
     bool importAccessDatabase(const QString& source);
-    void mnuExit_Click();
-    void ClearDatabase_Click();
-    void mnuGlobalEdit_Click();
+    void exitProgram();
+    void globalEdit();
     // Edit > Undo, Edit > Redo and File > Restore Backup (BackupCommands.cpp).
-    void mnuUndo_Click();
-    void mnuRedo_Click();
-    void mnuRestoreBackup_Click();
+    void undo();
+    void redo();
+    void restoreBackup();
     // The undo history of the league path: every change the program writes
     // to it is one step (see LeagueHistory). A window that writes a change
     // itself records it here; grids do it through recordRowChange.
@@ -87,8 +86,8 @@ public:
     // A window wrote this change: a step of the history when the window
     // works on the league path, else the status bar says it is not one.
     void recordRowChange(const RowChange& change);
-    void mnuContents_Click();
-    void mnuAbout_Click();
+    void openHelp();
+    void showAbout();
 
     // Window menu (WindowMenu.cpp): arranges, closes and switches the child
     // windows, and lists them with the current one checked.
@@ -106,9 +105,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void MDIForm_Load();
-    void MDIForm_UnLoad();
-    void RunConverter();
+    void load();
+    void unload();
+    void runConverter();
     // For an Access file: asks whether to import it, and does (AccessImport.cpp);
     // whether the import became the league. Nothing for other files.
     std::optional<bool> offerAccessImport(const QString& path);
@@ -134,7 +133,7 @@ private:
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption,
                      bool checkable = false);
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption,
-                     void (MDIMain::*handler)());
+                     void (MainWindow::*handler)());
     void addSeparator(QMenu* menu, const QString& name);
     void openTable(const TableCommand& command);
     void buildWindowMenu();

@@ -1,4 +1,4 @@
-#include "windows/grid/frmDataGrid.h"
+#include "windows/grid/TableWindow.h"
 
 #include "core/db/Expression.h"
 #include "core/db/RecordSet.h"
@@ -29,12 +29,12 @@ constexpr int StripHeightTwips = 330;
 constexpr int CaptionLimit = 50;
 } // namespace
 
-frmDataGrid::frmDataGrid(const QString& databasePath, const QString& recordSource, QWidget* parent)
-    : frmDataGrid(GridOptions{}, databasePath, recordSource, parent)
+TableWindow::TableWindow(const QString& databasePath, const QString& recordSource, QWidget* parent)
+    : TableWindow(GridOptions{}, databasePath, recordSource, parent)
 {
 }
 
-frmDataGrid::frmDataGrid(const GridOptions& options, const QString& databasePath,
+TableWindow::TableWindow(const GridOptions& options, const QString& databasePath,
                          const QString& recordSource, QWidget* parent)
     : QWidget(parent), m_options(options), m_data(new DataControl(this)),
       m_model(new RecordSetModel(this)), m_grid(new DataGridView(this)), m_strip(new QWidget(this)),
@@ -50,16 +50,16 @@ frmDataGrid::frmDataGrid(const GridOptions& options, const QString& databasePath
     resize(sizeHint());
 }
 
-frmDataGrid::~frmDataGrid()
+TableWindow::~TableWindow()
 {
     // Here rather than on unload, so File > Exit keeps them too.
     if (const db::RecordSet* rs = m_data->recordset())
         m_widths.save(rs->table());
-    // The model reads through the record set Data1 owns: detach it first.
+    // The model reads through the record set dataControl owns: detach it first.
     m_model->setRecordSet(nullptr);
 }
 
-void frmDataGrid::buildControls()
+void TableWindow::buildControls()
 {
     m_data->setObjectName(u"Data1"_s);
     m_strip->setObjectName(u"picButtons"_s);
@@ -78,12 +78,12 @@ void frmDataGrid::buildControls()
         const char* caption;
         int left;
         int width;
-        void (frmDataGrid::*handler)();
+        void (TableWindow::*handler)();
     } buttons[] = {
-        {"cmdRefresh", "&Refresh", 0, 1462, &frmDataGrid::cmdRefresh_Click},
-        {"cmdSort", "&Sort", 1462, 1462, &frmDataGrid::cmdSort_Click},
-        {"cmdFilter", "&Filter", 2924, 1462, &frmDataGrid::cmdFilter_Click},
-        {"cmdClose", "&Close", 4398, 1437, &frmDataGrid::cmdClose_Click},
+        {"cmdRefresh", "&Refresh", 0, 1462, &TableWindow::refresh},
+        {"cmdSort", "&Sort", 1462, 1462, &TableWindow::sort},
+        {"cmdFilter", "&Filter", 2924, 1462, &TableWindow::filter},
+        {"cmdClose", "&Close", 4398, 1437, &TableWindow::closeWindow},
     };
     for (const auto& b : buttons) {
         QPushButton* button =
@@ -92,7 +92,7 @@ void frmDataGrid::buildControls()
     }
 }
 
-QPushButton* frmDataGrid::addStripButton(const QString& name, const QString& caption, int leftTwips,
+QPushButton* TableWindow::addStripButton(const QString& name, const QString& caption, int leftTwips,
                                          int widthTwips)
 {
     auto* button = new QPushButton(caption, m_strip);
@@ -106,7 +106,7 @@ QPushButton* frmDataGrid::addStripButton(const QString& name, const QString& cap
     return button;
 }
 
-QPushButton* frmDataGrid::button(const QString& objectName) const
+QPushButton* TableWindow::button(const QString& objectName) const
 {
     for (QPushButton* b : m_buttons) {
         if (b->objectName() == objectName)
@@ -115,30 +115,30 @@ QPushButton* frmDataGrid::button(const QString& objectName) const
     return nullptr;
 }
 
-void frmDataGrid::connectGrid()
+void TableWindow::connectGrid()
 {
-    connect(m_data, &DataControl::recordsetReplaced, this, &frmDataGrid::rebindModel);
-    connect(m_grid, &DataGridView::headClick, this, &frmDataGrid::grdDataGrid_HeadClick);
-    connect(m_grid, &DataGridView::mouseDown, this, &frmDataGrid::grdDataGrid_MouseDown);
+    connect(m_data, &DataControl::recordsetReplaced, this, &TableWindow::rebindModel);
+    connect(m_grid, &DataGridView::headClick, this, &TableWindow::headerClicked);
+    connect(m_grid, &DataGridView::mouseDown, this, &TableWindow::grdDataGrid_MouseDown);
     connect(m_grid, &DataGridView::deleteRequested, this,
-            &frmDataGrid::grdDataGrid_DeleteRequested);
-    connect(m_model, &RecordSetModel::beforeUpdate, this, &frmDataGrid::grdDataGrid_BeforeUpdate);
-    connect(m_model, &RecordSetModel::beforeDelete, this, &frmDataGrid::grdDataGrid_BeforeDelete);
-    connect(m_model, &RecordSetModel::rowsWritten, this, &frmDataGrid::rowsWritten);
+            &TableWindow::grdDataGrid_DeleteRequested);
+    connect(m_model, &RecordSetModel::beforeUpdate, this, &TableWindow::grdDataGrid_BeforeUpdate);
+    connect(m_model, &RecordSetModel::beforeDelete, this, &TableWindow::grdDataGrid_BeforeDelete);
+    connect(m_model, &RecordSetModel::rowsWritten, this, &TableWindow::rowsWritten);
     // Deferred: the refusal shows after the cell editor has closed, so the
     // message box cannot take its focus and commit it a second time.
     connect(m_model, &RecordSetModel::editRefused, this,
-            [this] { QTimer::singleShot(0, this, &frmDataGrid::showEditRefusal); });
+            [this] { QTimer::singleShot(0, this, &TableWindow::showEditRefusal); });
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            &frmDataGrid::currentRowChanged);
+            &TableWindow::currentRowChanged);
     // Appended and deleted rows change both counts; a new record set or a
     // re-read resets the model.
     for (auto rowsChanged : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
-        connect(m_model, rowsChanged, this, &frmDataGrid::statusChanged);
-    connect(m_model, &QAbstractItemModel::modelReset, this, &frmDataGrid::statusChanged);
+        connect(m_model, rowsChanged, this, &TableWindow::statusChanged);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &TableWindow::statusChanged);
 }
 
-QSize frmDataGrid::sizeHint() const
+QSize TableWindow::sizeHint() const
 {
     const QSize design{twipsToPixels(this, m_options.designClientTwips.width()),
                        twipsToPixels(this, m_options.designClientTwips.height())};
@@ -157,14 +157,14 @@ QSize frmDataGrid::sizeHint() const
     return columns.expandedTo(design);
 }
 
-QString frmDataGrid::captionFor(const QString& recordSource)
+QString TableWindow::captionFor(const QString& recordSource)
 {
     return recordSource.size() > CaptionLimit ? u"SQL Statement"_s : recordSource;
 }
 
-bool frmDataGrid::loadAndShow(QMdiArea* area, frmDataGrid* window)
+bool TableWindow::loadAndShow(QMdiArea* area, TableWindow* window)
 {
-    if (!window->Form_Load()) {
+    if (!window->load()) {
         delete window; // it unloads before it ever appears
         return false;
     }
@@ -177,7 +177,7 @@ bool frmDataGrid::loadAndShow(QMdiArea* area, frmDataGrid* window)
     return true;
 }
 
-bool frmDataGrid::Form_Load()
+bool TableWindow::load()
 {
     beforeLoad();
     m_data->setRecordsetType(db::RecordSet::Dynaset);
@@ -203,9 +203,9 @@ bool frmDataGrid::Form_Load()
     return true;
 }
 
-void frmDataGrid::rebindModel()
+void TableWindow::rebindModel()
 {
-    // Runs while the model still reads the record set it shows (Data1 drops
+    // Runs while the model still reads the record set it shows (dataControl drops
     // a replaced one only after this). Fixed columns outlive the record set:
     // keep what the view hid; widths go by field name.
     const int columns = m_options.fixedColumns.isEmpty() ? 0 : m_model->columnCount();
@@ -219,7 +219,7 @@ void frmDataGrid::rebindModel()
     m_widths.apply(m_data->recordset() ? m_data->recordset()->table() : QString());
 }
 
-void frmDataGrid::cmdRefresh_Click()
+void TableWindow::refresh()
 {
     db::RecordSet* rs = m_data->recordset();
     if (!rs || !leaveEditedRow())
@@ -245,12 +245,12 @@ void frmDataGrid::cmdRefresh_Click()
     }
 }
 
-QString frmDataGrid::leaguePath() const
+QString TableWindow::leaguePath() const
 {
     return m_data->databaseName();
 }
 
-void frmDataGrid::cmdSort_Click()
+void TableWindow::sort()
 {
     if (m_data->recordsetType() == db::RecordSet::Table) {
         Prompts::refuse(this, u"You Cannot Sort a Table Recordset!"_s);
@@ -265,7 +265,7 @@ void frmDataGrid::cmdSort_Click()
     replaceRecordset(expression, true);
 }
 
-void frmDataGrid::cmdFilter_Click()
+void TableWindow::filter()
 {
     if (m_data->recordsetType() == db::RecordSet::Table) {
         Prompts::refuse(this, u"You Cannot Filter a Table Recordset!"_s);
@@ -277,14 +277,14 @@ void frmDataGrid::cmdFilter_Click()
     replaceRecordset(expression, false);
 }
 
-void frmDataGrid::replaceRecordset(const QString& expression, bool sort)
+void TableWindow::replaceRecordset(const QString& expression, bool sort)
 {
     replaceRecordsetWith([&](const db::RecordSet& source, std::unique_ptr<db::RecordSet>* next) {
         return sort ? source.openSorted(expression, next) : source.openFiltered(expression, next);
     });
 }
 
-void frmDataGrid::replaceRecordsetWith(const Opener& open)
+void TableWindow::replaceRecordsetWith(const Opener& open)
 {
     const db::RecordSet* source = m_data->recordset();
     if (!source || !leaveEditedRow())
@@ -307,7 +307,7 @@ void frmDataGrid::replaceRecordsetWith(const Opener& open)
     m_data->setRecordset(std::move(next));
 }
 
-void frmDataGrid::cmdClose_Click()
+void TableWindow::closeWindow()
 {
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
         sub->close();
@@ -315,12 +315,12 @@ void frmDataGrid::cmdClose_Click()
         close();
 }
 
-void frmDataGrid::grdDataGrid_HeadClick(int column)
+void TableWindow::headerClicked(int column)
 {
     sortByColumn(column, std::exchange(m_shiftState, 0) != 0);
 }
 
-void frmDataGrid::sortByColumn(int column, bool descending)
+void TableWindow::sortByColumn(int column, bool descending)
 {
     if (m_data->recordsetType() == db::RecordSet::Table)
         return;
@@ -328,26 +328,26 @@ void frmDataGrid::sortByColumn(int column, bool descending)
     if (name.isEmpty())
         return;
     m_sortText = db::bracketedName(name) + (descending ? u" desc"_s : QString());
-    cmdSort_Click();
+    sort();
     m_sortText.clear();
 }
 
-void frmDataGrid::grdDataGrid_MouseDown(Qt::MouseButton, int shift, QPoint)
+void TableWindow::grdDataGrid_MouseDown(Qt::MouseButton, int shift, QPoint)
 {
     m_shiftState = shift;
 }
 
-void frmDataGrid::grdDataGrid_BeforeUpdate(bool* cancel)
+void TableWindow::grdDataGrid_BeforeUpdate(bool* cancel)
 {
     *cancel = !Prompts::ask(this, u"Commit changes?"_s);
 }
 
-void frmDataGrid::grdDataGrid_BeforeDelete(bool* cancel)
+void TableWindow::grdDataGrid_BeforeDelete(bool* cancel)
 {
     *cancel = !Prompts::ask(this, u"Delete Current Row?"_s, QMessageBox::Yes);
 }
 
-void frmDataGrid::grdDataGrid_DeleteRequested()
+void TableWindow::grdDataGrid_DeleteRequested()
 {
     if (!m_model->allowDelete())
         return;
@@ -359,7 +359,7 @@ void frmDataGrid::grdDataGrid_DeleteRequested()
         reportWriteError(e);
 }
 
-void frmDataGrid::reportWriteError(const db::Error& e)
+void TableWindow::reportWriteError(const db::Error& e)
 {
     if (e.number != db::RowVanished) {
         Prompts::showError(this, e.message());
@@ -368,16 +368,16 @@ void frmDataGrid::reportWriteError(const db::Error& e)
     // The grid shows rows the file no longer holds: offer to show it anew.
     // Deferred, so that the view is not reset inside its own notification.
     if (Prompts::ask(this, e.message() + u"\n\nRefresh now?"_s))
-        QTimer::singleShot(0, this, &frmDataGrid::cmdRefresh_Click);
+        QTimer::singleShot(0, this, &TableWindow::refresh);
 }
 
-void frmDataGrid::showEditRefusal()
+void TableWindow::showEditRefusal()
 {
     if (const db::Error e = m_model->takeEditError())
         Prompts::showError(this, e.message());
 }
 
-bool frmDataGrid::leaveEditedRow()
+bool TableWindow::leaveEditedRow()
 {
     m_grid->finishEditing();
     if (!m_model->hasPendingEdit())
@@ -389,7 +389,7 @@ bool frmDataGrid::leaveEditedRow()
     return true;
 }
 
-void frmDataGrid::currentRowChanged(const QModelIndex& current, const QModelIndex& previous)
+void TableWindow::currentRowChanged(const QModelIndex& current, const QModelIndex& previous)
 {
     if (m_returningToEditedRow || !m_model->hasPendingEdit() ||
         previous.row() != m_model->pendingRow() || current.row() == previous.row())
@@ -402,7 +402,7 @@ void frmDataGrid::currentRowChanged(const QModelIndex& current, const QModelInde
     m_returningToEditedRow = false;
 }
 
-QStringList frmDataGrid::heldLeagues() const
+QStringList TableWindow::heldLeagues() const
 {
     QStringList leagues{m_data->databaseName()};
     if (m_heldLeagues)
@@ -410,7 +410,7 @@ QStringList frmDataGrid::heldLeagues() const
     return leagues;
 }
 
-QString frmDataGrid::statusText() const
+QString TableWindow::statusText() const
 {
     const db::RecordSet* rs = m_data->recordset();
     if (!rs)
@@ -435,12 +435,12 @@ QString frmDataGrid::statusText() const
     return parts.join(u"  |  "_s);
 }
 
-bool frmDataGrid::resolvePendingEdit()
+bool TableWindow::resolvePendingEdit()
 {
     return leaveEditedRow();
 }
 
-void frmDataGrid::closeEvent(QCloseEvent* event)
+void TableWindow::closeEvent(QCloseEvent* event)
 {
     // Closing asks about an edited row; only a write that was wanted and
     // failed keeps the window open, so the edit is not lost.
@@ -448,27 +448,27 @@ void frmDataGrid::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    Form_Unload();
+    unload();
     event->accept();
 }
 
-void frmDataGrid::Form_Unload()
+void TableWindow::unload()
 {
     emit unloaded();
 }
 
-bool frmDataGrid::isMinimizedWindow() const
+bool TableWindow::isMinimizedWindow() const
 {
     return isMinimized() || (parentWidget() && parentWidget()->isMinimized());
 }
 
-void frmDataGrid::resizeEvent(QResizeEvent* event)
+void TableWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    Form_Resize();
+    fitControls();
 }
 
-void frmDataGrid::Form_Resize()
+void TableWindow::fitControls()
 {
     if (isMinimizedWindow())
         return;

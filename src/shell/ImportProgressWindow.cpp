@@ -1,4 +1,4 @@
-#include "shell/frmImportProgress.h"
+#include "shell/ImportProgressWindow.h"
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>
@@ -14,7 +14,7 @@ constexpr int ShowAfterMilliseconds = 300;
 constexpr int BarSteps = 1000;
 } // namespace
 
-frmImportProgress::frmImportProgress(QWidget* owner, const QString& source) : QDialog(owner)
+ImportProgressWindow::ImportProgressWindow(QWidget* owner, const QString& source) : QDialog(owner)
 {
     setObjectName(QStringLiteral("frmImportProgress"));
     setWindowTitle(QStringLiteral("Importing Access Database"));
@@ -36,7 +36,7 @@ frmImportProgress::frmImportProgress(QWidget* owner, const QString& source) : QD
     QPushButton* cancel = buttons->button(QDialogButtonBox::Cancel);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
     cancel->setAccessibleName(QStringLiteral("Cancel"));
-    connect(buttons, &QDialogButtonBox::rejected, this, &frmImportProgress::reject);
+    connect(buttons, &QDialogButtonBox::rejected, this, &ImportProgressWindow::reject);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(from);
@@ -47,8 +47,8 @@ frmImportProgress::frmImportProgress(QWidget* owner, const QString& source) : QD
     m_running.start();
 }
 
-bool frmImportProgress::update(const QString& table, int index, int count, qint64 rows,
-                               qint64 tableRows)
+bool ImportProgressWindow::update(const QString& table, int index, int count, qint64 rows,
+                                  qint64 tableRows)
 {
     if (!table.isEmpty()) {
         m_table->setText(QStringLiteral("Table %1 of %2: %3 (%4 of %5 rows)")
@@ -70,7 +70,7 @@ bool frmImportProgress::update(const QString& table, int index, int count, qint6
     return !m_cancelled;
 }
 
-void frmImportProgress::reject()
+void ImportProgressWindow::reject()
 {
     m_cancelled = true;
     m_table->setText(QStringLiteral("Cancelling\u2026"));

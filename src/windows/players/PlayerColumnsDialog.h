@@ -6,27 +6,27 @@
 class QCheckBox;
 class QGroupBox;
 class QPushButton;
-class frmDataGridPlayers;
+class PlayerWindow;
 
 // "PlayerTable Settings": the modal dialog in which the user picks the
 // player grid's visible columns. Every click is stored at once; OK applies
 // the stored choice to the open player grid.
-class frmPlayerSettings : public QDialog
+class PlayerColumnsDialog : public QDialog
 {
     Q_OBJECT
 public:
     // Loads the single instance over grid, runs it modally and returns once
     // it has unloaded.
-    static void showModal(frmDataGridPlayers* grid);
+    static void showModal(PlayerWindow* grid);
     // The instance while it is shown, else nullptr. For tests.
-    static frmPlayerSettings* current();
+    static PlayerColumnsDialog* current();
 
-    void cmdOK_Click();
-    void cmdCancel_Click();
-    void cmdHelp_Click();
+    void confirm();
+    void cancel();
+    void showHelp();
     // The click handler of the check box that governs key index (0 = "Item1",
     // 20 = "Potential").
-    void chkColumn_Click(int index);
+    void columnToggled(int index);
 
     QCheckBox* checkBox(const QString& objectName) const;
 
@@ -34,16 +34,16 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    explicit frmPlayerSettings(frmDataGridPlayers* grid);
-    void Form_Load();
+    explicit PlayerColumnsDialog(PlayerWindow* grid);
+    void load();
     void LoadSettings();
     void buildControls();
     void placeControls();
     void buildTabOrder();
     QPushButton* addButton(const QString& name, const QString& caption,
-                           void (frmPlayerSettings::*handler)());
+                           void (PlayerColumnsDialog::*handler)());
 
-    frmDataGridPlayers* m_grid;
+    PlayerWindow* m_grid;
     QGroupBox* m_frame = nullptr;
     QList<QCheckBox*> m_boxes; // all 22, in layout order
     QList<QCheckBox*> m_keyed; // by key index, "Item1" .. "Potential"

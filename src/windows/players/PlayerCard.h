@@ -18,7 +18,7 @@ class Database;
 class RecordSet;
 } // namespace db
 
-class frmDataGridPlayers;
+class PlayerWindow;
 class QChart;
 class QChartView;
 class QLabel;
@@ -34,18 +34,18 @@ class RatingsTable;
 // grid, as one step of the history. Previous and Next walk the grid's rows in
 // its order and filter and move the grid's current row with them; the card
 // follows the grid's current row. There is only ever one.
-class frmPlayerCard : public QWidget, public EditingWindow
+class PlayerCard : public QWidget, public EditingWindow
 {
     Q_OBJECT
 public:
-    ~frmPlayerCard() override;
+    ~PlayerCard() override;
 
     // The open card, or nullptr while there is none.
-    static frmPlayerCard* instance();
+    static PlayerCard* instance();
     // Shows the card for the grid's current player in the grid's MDI area,
     // or brings the open one forward, following this grid. Returns nullptr
     // when the player cannot be shown (the error has been shown).
-    static frmPlayerCard* showFor(frmDataGridPlayers* grid);
+    static PlayerCard* showFor(PlayerWindow* grid);
 
     // The league changed through the program (an undo, say): an unchanged
     // card on it shows the player as the file now holds him.
@@ -60,11 +60,11 @@ public:
     // was read; refused with a message when it does not fit.
     void typeValue(int column, const QString& text);
 
-    void cmdPrevious_Click();
-    void cmdNext_Click();
-    void cmdSave_Click();
-    void cmdRevert_Click();
-    void cmdClose_Click();
+    void previous();
+    void next();
+    void saveChanges();
+    void revert();
+    void closeWindow();
 
     // EditingWindow: asks "Commit changes?" for changed values.
     bool resolvePendingEdit() override;
@@ -79,14 +79,13 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    frmPlayerCard();
+    PlayerCard();
     void buildControls();
     QWidget* buildIdentity();
     QWidget* buildRatings();
-    QPushButton* addButton(const char* name, const QString& caption,
-                           void (frmPlayerCard::*handler)());
+    QPushButton* addButton(const char* name, const QString& caption, void (PlayerCard::*handler)());
 
-    bool attach(frmDataGridPlayers* grid);
+    bool attach(PlayerWindow* grid);
     int gridRow() const;
     void moveGridTo(int row);
     void gridRowChanged();
@@ -113,7 +112,7 @@ private:
     bool save();
     void reportSaveError(const db::Error& e);
 
-    QPointer<frmDataGridPlayers> m_grid;
+    QPointer<PlayerWindow> m_grid;
     std::unique_ptr<db::Database> m_db;
     std::unique_ptr<db::RecordSet> m_row;                       // the shown player's one row
     qint64 m_key = -1;                                          // its rowid; -1: none shown

@@ -3,7 +3,7 @@
 #include "ui/Prompts.h"
 #include "windows/grid/DataControl.h"
 #include "windows/grid/DataGridView.h"
-#include "windows/grid/frmDataGrid.h"
+#include "windows/grid/TableWindow.h"
 
 #include <QStyledItemDelegate>
 
@@ -16,7 +16,7 @@ namespace {
 constexpr int ShownValueLength = 80;
 } // namespace
 
-void frmDataGrid::filterByValue(const QModelIndex& cell)
+void TableWindow::filterByValue(const QModelIndex& cell)
 {
     if (m_data->recordsetType() == db::RecordSet::Table) {
         Prompts::refuse(this, u"You Cannot Filter a Table Recordset!"_s);
@@ -47,7 +47,7 @@ void frmDataGrid::filterByValue(const QModelIndex& cell)
     });
 }
 
-void frmDataGrid::removeFilterAndSort()
+void TableWindow::removeFilterAndSort()
 {
     replaceRecordsetWith([](const db::RecordSet& source, std::unique_ptr<db::RecordSet>* next) {
         return source.openAll(next);

@@ -1,4 +1,4 @@
-#include "shell/frmAbout.h"
+#include "shell/AboutDialog.h"
 
 #include "shell/SysInfo.h"
 #include "ui/FormBuilder.h"
@@ -16,7 +16,7 @@ QString withoutAccessKey(QString caption)
 }
 } // namespace
 
-frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -73,19 +73,19 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
                    form::programIcon().pixmap(twipsToPixels(this, 540)), {240, 240});
 
     QPushButton* ok =
-        addButton("cmdOK", QStringLiteral("OK"), {4095, 2625, 1410, 345}, &frmAbout::cmdOK_Click);
+        addButton("cmdOK", QStringLiteral("OK"), {4095, 2625, 1410, 345}, &AboutDialog::confirm);
     addButton("cmdSysInfo", QStringLiteral("&System Info..."), {4095, 3075, 1410, 345},
-              &frmAbout::cmdSysInfo_Click);
+              &AboutDialog::showSystemInfo);
     // Default button: Enter presses OK. Cancel button: Esc rejects the
     // dialog, which unloads it just as OK does.
     ok->setDefault(true);
     ok->setFocus();
 
-    Form_Load();
+    load();
 }
 
-QPushButton* frmAbout::addButton(const char* name, const QString& caption, const QRect& twips,
-                                 void (frmAbout::*handler)())
+QPushButton* AboutDialog::addButton(const char* name, const QString& caption, const QRect& twips,
+                                    void (AboutDialog::*handler)())
 {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(QString::fromLatin1(name));
@@ -95,9 +95,9 @@ QPushButton* frmAbout::addButton(const char* name, const QString& caption, const
     return button;
 }
 
-void frmAbout::Form_Load()
+void AboutDialog::load()
 {
-    setWindowTitle(QStringLiteral("About ") + mMain::applicationTitle());
+    setWindowTitle(QStringLiteral("About ") + program::applicationTitle());
     auto* version = findChild<QLabel*>(QStringLiteral("lblVersion"));
     version->setText(QStringLiteral("Version %1.%2.%3")
                          .arg(version::Major)
@@ -106,21 +106,21 @@ void frmAbout::Form_Load()
     version->setAccessibleName(version->text());
 }
 
-void frmAbout::cmdOK_Click()
+void AboutDialog::confirm()
 {
     close();
 }
 
-void frmAbout::cmdSysInfo_Click()
+void AboutDialog::showSystemInfo()
 {
     startSystemInfo(this);
 }
 
-frmAbout* frmAbout::showSingle()
+AboutDialog* AboutDialog::showSingle()
 {
-    static QPointer<frmAbout> single;
+    static QPointer<AboutDialog> single;
     if (!single)
-        single = new frmAbout;
+        single = new AboutDialog;
     single->show();
     single->raise();
     single->activateWindow();

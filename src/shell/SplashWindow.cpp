@@ -1,4 +1,4 @@
-#include "shell/frmSplash2.h"
+#include "shell/SplashWindow.h"
 
 #include "ui/FormBuilder.h"
 #include "ui/Version.h"
@@ -14,13 +14,13 @@ int s_timer1Interval = 1000;
 int s_timer2Interval = 3000;
 } // namespace
 
-void frmSplash2::setIntervals(int timer1Ms, int timer2Ms)
+void SplashWindow::setIntervals(int timer1Ms, int timer2Ms)
 {
     s_timer1Interval = timer1Ms;
     s_timer2Interval = timer2Ms;
 }
 
-frmSplash2::frmSplash2(std::function<QWidget*()> mainWindow, QWidget* parent)
+SplashWindow::SplashWindow(std::function<QWidget*()> mainWindow, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint),
       m_mainWindow(std::move(mainWindow))
 {
@@ -32,23 +32,23 @@ frmSplash2::frmSplash2(std::function<QWidget*()> mainWindow, QWidget* parent)
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setInterval(s_timer1Interval);
-    connect(m_timer1, &QTimer::timeout, this, &frmSplash2::Timer1_Timer);
+    connect(m_timer1, &QTimer::timeout, this, &SplashWindow::showMainWindow);
     m_timer1->start();
 
     m_timer2 = new QTimer(this);
     m_timer2->setObjectName(QStringLiteral("Timer2"));
     m_timer2->setInterval(s_timer2Interval);
-    connect(m_timer2, &QTimer::timeout, this, &frmSplash2::Timer2_Timer);
+    connect(m_timer2, &QTimer::timeout, this, &SplashWindow::endSplash);
     m_timer2->start();
 }
 
-frmSplash2::~frmSplash2()
+SplashWindow::~SplashWindow()
 {
     if (m_hourglass)
         QApplication::restoreOverrideCursor();
 }
 
-void frmSplash2::buildContents()
+void SplashWindow::buildContents()
 {
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, Qt::black);
@@ -115,20 +115,20 @@ void frmSplash2::buildContents()
                    form::yardLinePicture(), {4050, 840});
 }
 
-void frmSplash2::showEvent(QShowEvent* event)
+void SplashWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    Form_Activate();
+    activated();
 }
 
-void frmSplash2::changeEvent(QEvent* event)
+void SplashWindow::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        Form_Activate();
+        activated();
     QWidget::changeEvent(event);
 }
 
-void frmSplash2::Form_Activate()
+void SplashWindow::activated()
 {
     if (!m_hourglass) {
         m_hourglass = true;
@@ -137,20 +137,20 @@ void frmSplash2::Form_Activate()
     raise(); // stays on top by its window flags
 }
 
-void frmSplash2::Timer1_Timer()
+void SplashWindow::showMainWindow()
 {
     if (QWidget* main = m_mainWindow()) {
         main->setVisible(true);
-        // One pass, so the main window paints. Timer2 may fire inside it and
+        // One pass, so the main window paints. m_endTimer may fire inside it and
         // end the splash, so look before touching this window again.
-        QPointer<frmSplash2> self(this);
+        QPointer<SplashWindow> self(this);
         QCoreApplication::processEvents();
         if (self)
             raise();
     }
 }
 
-void frmSplash2::Timer2_Timer()
+void SplashWindow::endSplash()
 {
     if (m_hourglass) {
         m_hourglass = false;

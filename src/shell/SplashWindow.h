@@ -5,15 +5,15 @@
 
 class QTimer;
 
-// The black splash window. Timer1 shows the main window every second (the
-// first time loads it); Timer2 ends the splash after three seconds.
-class frmSplash2 : public QWidget
+// The black splash window. m_showTimer shows the main window every second (the
+// first time loads it); m_endTimer ends the splash after three seconds.
+class SplashWindow : public QWidget
 {
     Q_OBJECT
 public:
     // mainWindow returns the main window, creating it on the first call.
-    explicit frmSplash2(std::function<QWidget*()> mainWindow, QWidget* parent = nullptr);
-    ~frmSplash2() override;
+    explicit SplashWindow(std::function<QWidget*()> mainWindow, QWidget* parent = nullptr);
+    ~SplashWindow() override;
 
     // The shipped intervals are 1000 ms and 3000 ms; tests may shorten them.
     static void setIntervals(int timer1Ms, int timer2Ms);
@@ -23,9 +23,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void Timer1_Timer();
-    void Timer2_Timer();
-    void Form_Activate();
+    void showMainWindow();
+    void endSplash();
+    void activated();
     void buildContents();
 
     std::function<QWidget*()> m_mainWindow;

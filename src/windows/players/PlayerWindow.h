@@ -1,21 +1,21 @@
 #pragma once
 
-#include "windows/grid/frmDataGrid.h"
+#include "windows/grid/TableWindow.h"
 
 #include <QPointer>
 
 class QMdiArea;
-class frmPlayerCard;
+class PlayerCard;
 
 // The player grid window: the table grid window over PlayerTable with the 80
 // fixed player columns, no new-row line, no deleting, and a Settings button
 // whose dialog picks the visible columns. There is only ever one.
-class frmDataGridPlayers : public frmDataGrid
+class PlayerWindow : public TableWindow
 {
     Q_OBJECT
 public:
     // The open player grid window, or nullptr while there is none.
-    static frmDataGridPlayers* instance();
+    static PlayerWindow* instance();
     // Loads the window from the league at databasePath and shows it inside
     // area, or brings the open one forward. Returns false when the load
     // failed (its error was shown and no window is left).
@@ -23,18 +23,18 @@ public:
 
     // Shows or hides columns 1..79 as the stored choice says; column 0, the
     // league name, is never touched.
-    void GetSettings();
-    void cmdSettings_Click();
+    void applyColumnSettings();
+    void editSettings();
     // The player card for the current row (context menu, Ctrl+Shift+P, or a
     // double-click on a record selector); nullptr when it cannot show one.
-    frmPlayerCard* mnuPlayerCard_Click();
+    PlayerCard* showPlayerCard();
 
 protected:
     void beforeLoad() override;
-    void Form_Unload() override;
+    void unload() override;
 
 private:
-    explicit frmDataGridPlayers(const QString& databasePath);
+    explicit PlayerWindow(const QString& databasePath);
     // FirstName and LastName stay in view while the grid is scrolled right.
     void buildFrozenNames();
     void addPlayerCardCommand();

@@ -35,7 +35,7 @@ struct GridOptions {
 };
 
 // The table grid window: a button strip (Refresh, Sort, Filter, Close) over a
-// grid bound to Data1. Sort and Filter open a new record set from the current
+// grid bound to dataControl. Sort and Filter open a new record set from the current
 // one, so their effects add up; Refresh requeries it. Edits are written only
 // after "Commit changes?", deletes only after "Delete Current Row?", and no
 // path (leaving the row, Sort, Filter, Refresh, closing, File > Exit) drops
@@ -43,50 +43,46 @@ struct GridOptions {
 //
 // A twin window derives from this class: it passes its GridOptions to the
 // protected constructor, adds buttons with addStripButton, runs its own
-// first load step in beforeLoad() and its own unload step in Form_Unload().
+// first load step in beforeLoad() and its own unload step in unload().
 // Everything else (the load with its error handling, Sort,
 // Filter, Refresh, the header click, the questions) it inherits.
-class frmDataGrid : public QWidget, public EditingWindow
+class TableWindow : public QWidget, public EditingWindow
 {
     Q_OBJECT
 public:
     // A window over recordSource (a table name or a query) of the league at
     // databasePath; nothing is read before the load.
-    frmDataGrid(const QString& databasePath, const QString& recordSource,
+    TableWindow(const QString& databasePath, const QString& recordSource,
                 QWidget* parent = nullptr);
-    ~frmDataGrid() override;
+    ~TableWindow() override;
 
     // Runs the load; if it succeeds shows the window as the active child
     // window of area and returns true. If it fails the error has been shown
     // and window is deleted without ever appearing. Takes ownership.
-    static bool loadAndShow(QMdiArea* area, frmDataGrid* window);
+    static bool loadAndShow(QMdiArea* area, TableWindow* window);
 
-    // The number of the Table command that opened the window, as text.
-    QString Tag() const { return m_tag; }
-    void setTag(const QString& tag) { m_tag = tag; }
-
-    DataControl* Data1() const { return m_data; }
+    DataControl* dataControl() const { return m_data; }
     // The league file the window was bound to when it loaded.
     QString leaguePath() const;
-    DataGridView* grdDataGrid() const { return m_grid; }
+    DataGridView* gridView() const { return m_grid; }
     RecordSetModel* model() const { return m_model; }
-    QWidget* picButtons() const { return m_strip; }
+    QWidget* buttonBar() const { return m_strip; }
     QPushButton* button(const QString& objectName) const;
 
-    // The load: binds Data1 to the league and record source the window was
+    // The load: binds dataControl to the league and record source the window was
     // created with as a dynaset, refreshes it and sets the caption. Returns false after showing the
     // error.
-    bool Form_Load();
-    void cmdRefresh_Click();
-    void cmdSort_Click();
-    void cmdFilter_Click();
-    void cmdClose_Click();
-    void grdDataGrid_HeadClick(int column);
+    bool load();
+    void refresh();
+    void sort();
+    void filter();
+    void closeWindow();
+    void headerClicked(int column);
     void grdDataGrid_MouseDown(Qt::MouseButton button, int shift, QPoint position);
     void grdDataGrid_BeforeUpdate(bool* cancel);
     void grdDataGrid_BeforeDelete(bool* cancel);
     void grdDataGrid_DeleteRequested();
-    void Form_Resize();
+    void fitControls();
 
     // What the status bar says of this window: "2,000 rows", or "37 of 2,000
     // rows" under a filter, then the filter and the sort in force.
@@ -130,7 +126,7 @@ signals:
     void commandFinished(const QString& result);
 
 protected:
-    frmDataGrid(const GridOptions& options, const QString& databasePath,
+    TableWindow(const GridOptions& options, const QString& databasePath,
                 const QString& recordSource, QWidget* parent);
 
     // Adds a button to the strip, right of those before it (positions and
@@ -142,7 +138,7 @@ protected:
     // handling. The table grid window has none.
     virtual void beforeLoad() {}
     // Runs when the window closes for any reason; emits unloaded().
-    virtual void Form_Unload();
+    virtual void unload();
 
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -170,7 +166,6 @@ private:
     DataGridView* m_grid;
     QWidget* m_strip;
     QList<QPushButton*> m_buttons;
-    QString m_tag;
     QString m_sortText;           // the sort a header click hands to Sort
     int m_shiftState = 0;         // modifiers of the last mouse press: Shift 1, Ctrl 2, Alt 4
     qint64 m_rowsFilteredOut = 0; // the table's rows the filters hide

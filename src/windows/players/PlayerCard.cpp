@@ -1,4 +1,4 @@
-#include "windows/players/frmPlayerCard.h"
+#include "windows/players/PlayerCard.h"
 
 #include "core/db/Database.h"
 #include "core/db/RecordSet.h"
@@ -6,7 +6,7 @@
 #include "windows/grid/DataControl.h"
 #include "windows/grid/DataGridView.h"
 #include "windows/players/PlayerColumns.h"
-#include "windows/players/frmDataGridPlayers.h"
+#include "windows/players/PlayerWindow.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSet>
@@ -54,7 +54,7 @@ public:
 };
 
 namespace {
-QPointer<frmPlayerCard> s_card;
+QPointer<PlayerCard> s_card;
 
 // Names the change the way Edit > Undo lists it: a few fields, then a count.
 QString describeChange(const QStringList& captions, const QString& playerName)
@@ -169,28 +169,28 @@ void markChanged(QTableWidgetItem* item, bool changed)
 }
 } // namespace
 
-frmPlayerCard::frmPlayerCard()
+PlayerCard::PlayerCard()
 {
     setObjectName(u"frmPlayerCard"_s);
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
 }
 
-frmPlayerCard::~frmPlayerCard() = default;
+PlayerCard::~PlayerCard() = default;
 
-frmPlayerCard* frmPlayerCard::instance()
+PlayerCard* PlayerCard::instance()
 {
     return s_card;
 }
 
-void frmPlayerCard::leagueChanged(const QString& leaguePath)
+void PlayerCard::leagueChanged(const QString& leaguePath)
 {
     if (s_card && s_card->m_db && s_card->m_db->path() == leaguePath && !s_card->hasChanges())
         s_card->showPlayer(s_card->m_key);
 }
 
-QPushButton* frmPlayerCard::addButton(const char* name, const QString& caption,
-                                      void (frmPlayerCard::*handler)())
+QPushButton* PlayerCard::addButton(const char* name, const QString& caption,
+                                   void (PlayerCard::*handler)())
 {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(QLatin1String(name));
@@ -199,18 +199,18 @@ QPushButton* frmPlayerCard::addButton(const char* name, const QString& caption,
     return button;
 }
 
-void frmPlayerCard::buildControls()
+void PlayerCard::buildControls()
 {
     auto* strip = new QWidget(this);
     strip->setObjectName(u"picButtons"_s);
     strip->setAccessibleName(u"Buttons"_s);
     auto* buttons = new QHBoxLayout(strip);
     buttons->setContentsMargins(0, 0, 0, 0);
-    m_previous = addButton("cmdPrevious", u"&Previous"_s, &frmPlayerCard::cmdPrevious_Click);
-    m_next = addButton("cmdNext", u"&Next"_s, &frmPlayerCard::cmdNext_Click);
-    m_save = addButton("cmdSave", u"&Save"_s, &frmPlayerCard::cmdSave_Click);
-    m_revert = addButton("cmdRevert", u"Re&vert"_s, &frmPlayerCard::cmdRevert_Click);
-    QPushButton* close = addButton("cmdClose", u"&Close"_s, &frmPlayerCard::cmdClose_Click);
+    m_previous = addButton("cmdPrevious", u"&Previous"_s, &PlayerCard::previous);
+    m_next = addButton("cmdNext", u"&Next"_s, &PlayerCard::next);
+    m_save = addButton("cmdSave", u"&Save"_s, &PlayerCard::saveChanges);
+    m_revert = addButton("cmdRevert", u"Re&vert"_s, &PlayerCard::revert);
+    QPushButton* close = addButton("cmdClose", u"&Close"_s, &PlayerCard::closeWindow);
     m_previous->setToolTip(u"Previous player of the grid (Ctrl+Page Up)"_s);
     m_next->setToolTip(u"Next player of the grid (Ctrl+Page Down)"_s);
     m_save->setToolTip(u"Write the changed values"_s);
@@ -225,8 +225,8 @@ void frmPlayerCard::buildControls()
     auto* next = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown), this);
     for (QShortcut* s : {previous, next})
         s->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(previous, &QShortcut::activated, this, &frmPlayerCard::cmdPrevious_Click);
-    connect(next, &QShortcut::activated, this, &frmPlayerCard::cmdNext_Click);
+    connect(previous, &QShortcut::activated, this, &PlayerCard::previous);
+    connect(next, &QShortcut::activated, this, &PlayerCard::next);
 
     auto* page = m_page = new QWidget;
     page->setObjectName(u"picCard"_s);
@@ -274,7 +274,7 @@ void frmPlayerCard::buildControls()
     }
 }
 
-QWidget* frmPlayerCard::buildIdentity()
+QWidget* PlayerCard::buildIdentity()
 {
     auto* frame = new QGroupBox(u"Player"_s);
     frame->setObjectName(u"fraPlayer"_s);
@@ -309,7 +309,7 @@ QWidget* frmPlayerCard::buildIdentity()
     return frame;
 }
 
-QWidget* frmPlayerCard::buildRatings()
+QWidget* PlayerCard::buildRatings()
 {
     // Alt+R moves the focus to the frame's first control, the table.
     auto* frame = new QGroupBox(u"&Ratings"_s);
@@ -395,27 +395,27 @@ QWidget* frmPlayerCard::buildRatings()
     return frame;
 }
 
-QSize frmPlayerCard::sizeHint() const
+QSize PlayerCard::sizeHint() const
 {
     // The whole page where the screen has room; the area bounds it.
     const QSize page = m_page->sizeHint();
     return {page.width() + 40, page.height() + 80};
 }
 
-frmPlayerCard* frmPlayerCard::showFor(frmDataGridPlayers* grid)
+PlayerCard* PlayerCard::showFor(PlayerWindow* grid)
 {
     auto* gridWindow = qobject_cast<QMdiSubWindow*>(grid->parentWidget());
     QMdiArea* area = gridWindow ? gridWindow->mdiArea() : nullptr;
     // The card reads the file: an edited grid row is settled first.
     if (!area || !grid->resolvePendingEdit())
         return nullptr;
-    std::unique_ptr<frmPlayerCard> made(s_card ? nullptr : new frmPlayerCard);
-    frmPlayerCard* card = made ? made.get() : s_card.data();
+    std::unique_ptr<PlayerCard> made(s_card ? nullptr : new PlayerCard);
+    PlayerCard* card = made ? made.get() : s_card.data();
     if (!card->attach(grid))
         return nullptr;
     // The grid's current player; with no current row, the card's own or the first.
     const db::RecordSet* rs = grid->model()->recordSet();
-    const int current = grid->grdDataGrid()->currentIndex().row();
+    const int current = grid->gridView()->currentIndex().row();
     const int row = current >= 0 ? current : std::max(0, card->gridRow());
     if (row < rs->count()) {
         if (row != current)
@@ -442,11 +442,11 @@ frmPlayerCard* frmPlayerCard::showFor(frmDataGridPlayers* grid)
     return card;
 }
 
-bool frmPlayerCard::attach(frmDataGridPlayers* grid)
+bool PlayerCard::attach(PlayerWindow* grid)
 {
     if (grid == m_grid)
         return true;
-    const QString path = grid->Data1()->databaseName();
+    const QString path = grid->dataControl()->databaseName();
     if (!m_db || m_db->path() != path) {
         if (!leavePlayer())
             return false;
@@ -462,10 +462,10 @@ bool frmPlayerCard::attach(frmDataGridPlayers* grid)
     if (m_grid)
         disconnect(m_grid, nullptr, this, nullptr);
     m_grid = grid;
-    connect(grid->grdDataGrid()->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            &frmPlayerCard::gridRowChanged);
-    connect(grid->model(), &QAbstractItemModel::modelReset, this, &frmPlayerCard::updateButtons);
-    connect(grid, &frmDataGrid::unloaded, this, [this] {
+    connect(grid->gridView()->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &PlayerCard::gridRowChanged);
+    connect(grid->model(), &QAbstractItemModel::modelReset, this, &PlayerCard::updateButtons);
+    connect(grid, &TableWindow::unloaded, this, [this] {
         disconnect(m_grid, nullptr, this, nullptr);
         m_grid = nullptr; // Previous and Next have no order to follow any more
         updateButtons();
@@ -473,12 +473,12 @@ bool frmPlayerCard::attach(frmDataGridPlayers* grid)
     return true;
 }
 
-int frmPlayerCard::gridRow() const
+int PlayerCard::gridRow() const
 {
     if (!m_grid || !m_grid->model()->recordSet())
         return -1;
     const db::RecordSet* rs = m_grid->model()->recordSet();
-    const int current = m_grid->grdDataGrid()->currentIndex().row();
+    const int current = m_grid->gridView()->currentIndex().row();
     if (m_key < 0)
         return current < rs->count() ? current : -1;
     if (current >= 0 && current < rs->count() && rs->key(current) == m_key)
@@ -486,9 +486,9 @@ int frmPlayerCard::gridRow() const
     return rs->rowOfKey(m_key);
 }
 
-void frmPlayerCard::moveGridTo(int row)
+void PlayerCard::moveGridTo(int row)
 {
-    DataGridView* view = m_grid->grdDataGrid();
+    DataGridView* view = m_grid->gridView();
     int column = view->currentIndex().column();
     if (column < 0 || view->isColumnHidden(column))
         column = 0; // the league name, never hidden
@@ -497,12 +497,12 @@ void frmPlayerCard::moveGridTo(int row)
     view->scrollTo(cell);
 }
 
-void frmPlayerCard::gridRowChanged()
+void PlayerCard::gridRowChanged()
 {
     // The grid's own current row, not the signal's: the grid may have moved
     // back to a row whose edit it could not write.
     const db::RecordSet* rs = m_grid ? m_grid->model()->recordSet() : nullptr;
-    const int row = m_grid ? m_grid->grdDataGrid()->currentIndex().row() : -1;
+    const int row = m_grid ? m_grid->gridView()->currentIndex().row() : -1;
     if (!rs || row < 0 || row >= rs->count() || rs->key(row) == m_key) {
         updateButtons();
         return;
@@ -512,14 +512,14 @@ void frmPlayerCard::gridRowChanged()
     updateButtons();
 }
 
-void frmPlayerCard::cmdPrevious_Click()
+void PlayerCard::previous()
 {
     const int row = gridRow();
     if (row > 0 && leavePlayer())
         moveGridTo(row - 1);
 }
 
-void frmPlayerCard::cmdNext_Click()
+void PlayerCard::next()
 {
     if (!m_grid || !m_grid->model()->recordSet())
         return;
@@ -528,7 +528,7 @@ void frmPlayerCard::cmdNext_Click()
         moveGridTo(row + 1);
 }
 
-db::Error frmPlayerCard::readPlayer(qint64 key)
+db::Error PlayerCard::readPlayer(qint64 key)
 {
     std::unique_ptr<db::RecordSet> row;
     if (db::Error e = db::RecordSet::openRow(*m_db, u"PlayerTable"_s, key, &row))
@@ -551,7 +551,7 @@ db::Error frmPlayerCard::readPlayer(qint64 key)
     return {};
 }
 
-bool frmPlayerCard::showPlayer(qint64 key)
+bool PlayerCard::showPlayer(qint64 key)
 {
     if (db::Error e = readPlayer(key)) {
         Prompts::showError(this, e.message());
@@ -561,7 +561,7 @@ bool frmPlayerCard::showPlayer(qint64 key)
     return true;
 }
 
-void frmPlayerCard::showValues()
+void PlayerCard::showValues()
 {
     m_filling = true;
     for (int c = 0; c < PlayerColumnCount; ++c)
@@ -572,22 +572,22 @@ void frmPlayerCard::showValues()
     updateButtons();
 }
 
-QVariant frmPlayerCard::effective(int column) const
+QVariant PlayerCard::effective(int column) const
 {
     return m_changes.contains(column) ? m_changes.value(column) : readValue(column);
 }
 
-QVariant frmPlayerCard::readValue(int column) const
+QVariant PlayerCard::readValue(int column) const
 {
     return m_readRow.value(m_fieldOf[size_t(column)]);
 }
 
-QString frmPlayerCard::shownText(int column) const
+QString PlayerCard::shownText(int column) const
 {
     return textOf(effective(column));
 }
 
-void frmPlayerCard::showValue(int column)
+void PlayerCard::showValue(int column)
 {
     const QVariant value = effective(column);
     const bool changed = m_changes.contains(column);
@@ -613,7 +613,7 @@ void frmPlayerCard::showValue(int column)
     m_filling = filling;
 }
 
-QString frmPlayerCard::playerName() const
+QString PlayerCard::playerName() const
 {
     const int first = db::schema::playerColumnIndex(u"FirstName"_s);
     const int last = db::schema::playerColumnIndex(u"LastName"_s);
@@ -623,7 +623,7 @@ QString frmPlayerCard::playerName() const
     return name.isEmpty() ? u"(no name)"_s : name;
 }
 
-QString frmPlayerCard::teamText() const
+QString PlayerCard::teamText() const
 {
     const QVariant team = effective(db::schema::playerColumnIndex(u"TeamId"_s));
     QString name;
@@ -638,7 +638,7 @@ QString frmPlayerCard::teamText() const
     return team.isNull() ? u"(none)"_s : textOf(team);
 }
 
-void frmPlayerCard::showHeading()
+void PlayerCard::showHeading()
 {
     const QString name = playerName();
     setWindowTitle(u"Player Card - "_s + name + u"[*]"_s);
@@ -657,7 +657,7 @@ void frmPlayerCard::showHeading()
         label->setAccessibleName(label->text());
 }
 
-void frmPlayerCard::showChart()
+void PlayerCard::showChart()
 {
     QChart* chart = m_chartView->chart();
     auto* series = static_cast<QHorizontalBarSeries*>(chart->series().first());
@@ -679,7 +679,7 @@ void frmPlayerCard::showChart()
     chart->axes(Qt::Horizontal).first()->setRange(low, high);
 }
 
-void frmPlayerCard::updateButtons()
+void PlayerCard::updateButtons()
 {
     const db::RecordSet* rs = m_grid ? m_grid->model()->recordSet() : nullptr;
     const int row = gridRow();
@@ -690,7 +690,7 @@ void frmPlayerCard::updateButtons()
     m_page->setEnabled(m_row != nullptr);
 }
 
-void frmPlayerCard::typeValue(int column, const QString& text)
+void PlayerCard::typeValue(int column, const QString& text)
 {
     if (!m_row) {
         showValue(column);
@@ -716,7 +716,7 @@ void frmPlayerCard::typeValue(int column, const QString& text)
     updateButtons();
 }
 
-void frmPlayerCard::finishTyping()
+void PlayerCard::finishTyping()
 {
     if (auto* edit = qobject_cast<QLineEdit*>(focusWidget()); edit && edit->isModified()) {
         edit->setModified(false);
@@ -727,12 +727,12 @@ void frmPlayerCard::finishTyping()
     m_table->finishEditing();
 }
 
-void frmPlayerCard::cmdSave_Click()
+void PlayerCard::saveChanges()
 {
     save();
 }
 
-bool frmPlayerCard::save()
+bool PlayerCard::save()
 {
     finishTyping();
     if (!hasChanges() || !m_row)
@@ -769,7 +769,7 @@ bool frmPlayerCard::save()
     return true;
 }
 
-void frmPlayerCard::reportSaveError(const db::Error& e)
+void PlayerCard::reportSaveError(const db::Error& e)
 {
     Prompts::showError(this, e.message());
     // The row no longer holds what the card read: these values can never be
@@ -782,19 +782,19 @@ void frmPlayerCard::reportSaveError(const db::Error& e)
     }
 }
 
-void frmPlayerCard::rowWritten(const QString& leaguePath, qint64 key)
+void PlayerCard::rowWritten(const QString& leaguePath, qint64 key)
 {
-    frmDataGridPlayers* grid = frmDataGridPlayers::instance();
-    if (grid && grid->Data1()->databaseName() == leaguePath)
+    PlayerWindow* grid = PlayerWindow::instance();
+    if (grid && grid->dataControl()->databaseName() == leaguePath)
         grid->model()->rowWrittenElsewhere(key);
     // Values being edited keep what they read, to be checked when saved.
-    frmPlayerCard* card = s_card;
+    PlayerCard* card = s_card;
     if (card && card->m_db && card->m_db->path() == leaguePath && card->m_key == key &&
         !card->hasChanges())
         card->showPlayer(key);
 }
 
-void frmPlayerCard::cmdRevert_Click()
+void PlayerCard::revert()
 {
     finishTyping();
     m_changes.clear();
@@ -802,7 +802,7 @@ void frmPlayerCard::cmdRevert_Click()
         showPlayer(m_key);
 }
 
-bool frmPlayerCard::leavePlayer()
+bool PlayerCard::leavePlayer()
 {
     finishTyping();
     if (!hasChanges())
@@ -815,12 +815,12 @@ bool frmPlayerCard::leavePlayer()
     return save();
 }
 
-bool frmPlayerCard::resolvePendingEdit()
+bool PlayerCard::resolvePendingEdit()
 {
     return leavePlayer();
 }
 
-void frmPlayerCard::cmdClose_Click()
+void PlayerCard::closeWindow()
 {
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
         sub->close();
@@ -828,7 +828,7 @@ void frmPlayerCard::cmdClose_Click()
         close();
 }
 
-void frmPlayerCard::closeEvent(QCloseEvent* event)
+void PlayerCard::closeEvent(QCloseEvent* event)
 {
     if (!leavePlayer()) {
         event->ignore();

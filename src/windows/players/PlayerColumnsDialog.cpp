@@ -1,10 +1,10 @@
-#include "windows/players/frmPlayerSettings.h"
+#include "windows/players/PlayerColumnsDialog.h"
 
 #include "ui/ContextIDs.h"
 #include "ui/Settings.h"
 #include "ui/Twips.h"
 #include "windows/players/PlayerColumns.h"
-#include "windows/players/frmDataGridPlayers.h"
+#include "windows/players/PlayerWindow.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -57,10 +57,10 @@ constexpr int BoxLefts[] = {120, 1920};
 constexpr int ButtonLeft = 4080, ButtonWidth = 1183, ButtonHeight = 315;
 constexpr int ButtonTops[] = {240, 600, 960}; // OK, Cancel, Help
 
-QPointer<frmPlayerSettings> s_current;
+QPointer<PlayerColumnsDialog> s_current;
 } // namespace
 
-frmPlayerSettings::frmPlayerSettings(frmDataGridPlayers* grid)
+PlayerColumnsDialog::PlayerColumnsDialog(PlayerWindow* grid)
     : QDialog(grid, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                         Qt::WindowCloseButtonHint),
       m_grid(grid)
@@ -74,24 +74,24 @@ frmPlayerSettings::frmPlayerSettings(frmDataGridPlayers* grid)
     buildTabOrder();
 }
 
-void frmPlayerSettings::showModal(frmDataGridPlayers* grid)
+void PlayerColumnsDialog::showModal(PlayerWindow* grid)
 {
     if (s_current)
         return; // already up: a modal dialog cannot be asked for twice
-    s_current = new frmPlayerSettings(grid);
-    s_current->Form_Load();
+    s_current = new PlayerColumnsDialog(grid);
+    s_current->load();
     if (const QScreen* screen = s_current->screen())
         s_current->move(screen->availableGeometry().center() - s_current->rect().center());
     s_current->exec();
 }
 
-frmPlayerSettings* frmPlayerSettings::current()
+PlayerColumnsDialog* PlayerColumnsDialog::current()
 {
     return s_current;
 }
 
-QPushButton* frmPlayerSettings::addButton(const QString& name, const QString& caption,
-                                          void (frmPlayerSettings::*handler)())
+QPushButton* PlayerColumnsDialog::addButton(const QString& name, const QString& caption,
+                                            void (PlayerColumnsDialog::*handler)())
 {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(name);
@@ -104,7 +104,7 @@ QPushButton* frmPlayerSettings::addButton(const QString& name, const QString& ca
     return button;
 }
 
-void frmPlayerSettings::buildControls()
+void PlayerColumnsDialog::buildControls()
 {
     m_frame = new QGroupBox(QStringLiteral("Columns"), this);
     m_frame->setObjectName(QStringLiteral("Frame1"));
@@ -123,19 +123,18 @@ void frmPlayerSettings::buildControls()
         // toggled, not clicked: a box checked from code stores its key just
         // as a user's click does, which is how the first opening records
         // every key.
-        connect(box, &QCheckBox::toggled, this, [this, keyIndex] { chkColumn_Click(keyIndex); });
+        connect(box, &QCheckBox::toggled, this, [this, keyIndex] { columnToggled(keyIndex); });
         m_keyed.append(box);
     }
 
-    m_ok =
-        addButton(QStringLiteral("cmdOK"), QStringLiteral("&OK"), &frmPlayerSettings::cmdOK_Click);
+    m_ok = addButton(QStringLiteral("cmdOK"), QStringLiteral("&OK"), &PlayerColumnsDialog::confirm);
     m_cancel = addButton(QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"),
-                         &frmPlayerSettings::cmdCancel_Click);
+                         &PlayerColumnsDialog::cancel);
     m_help = addButton(QStringLiteral("cmdHelp"), QStringLiteral("&Help"),
-                       &frmPlayerSettings::cmdHelp_Click);
+                       &PlayerColumnsDialog::showHelp);
 }
 
-void frmPlayerSettings::placeControls()
+void PlayerColumnsDialog::placeControls()
 {
     // Our fonts run wider than those the layout was drawn for: stretch it
     // sideways just enough that no caption is cut off.
@@ -161,7 +160,7 @@ void frmPlayerSettings::placeControls()
                  twipsToPixels(this, ClientHeight));
 }
 
-void frmPlayerSettings::buildTabOrder()
+void PlayerColumnsDialog::buildTabOrder()
 {
     // OK, Cancel, then the boxes from the bottom of the right column up to
     // the top of the left one, then Help.
@@ -174,53 +173,53 @@ void frmPlayerSettings::buildTabOrder()
     m_ok->setFocus();
 }
 
-QCheckBox* frmPlayerSettings::checkBox(const QString& objectName) const
+QCheckBox* PlayerColumnsDialog::checkBox(const QString& objectName) const
 {
     return findChild<QCheckBox*>(objectName);
 }
 
-void frmPlayerSettings::Form_Load()
+void PlayerColumnsDialog::load()
 {
     LoadSettings();
 }
 
-void frmPlayerSettings::LoadSettings()
+void PlayerColumnsDialog::LoadSettings()
 {
     const QStringList& keys = players::columnSettingKeys();
     for (int i = 0; i < keys.size(); ++i) {
-        if (GetBoolSetting(players::settingsSection(), keys[i], true))
+        if (readBoolSetting(players::settingsSection(), keys[i], true))
             m_keyed[i]->setChecked(true);
     }
 }
 
-void frmPlayerSettings::chkColumn_Click(int index)
+void PlayerColumnsDialog::columnToggled(int index)
 {
-    SaveSetting(players::settingsSection(), players::columnSettingKeys()[index],
-                boolText(m_keyed[index]->isChecked()));
+    writeSetting(players::settingsSection(), players::columnSettingKeys()[index],
+                 boolText(m_keyed[index]->isChecked()));
 }
 
-void frmPlayerSettings::cmdOK_Click()
+void PlayerColumnsDialog::confirm()
 {
     if (m_grid)
-        m_grid->GetSettings();
+        m_grid->applyColumnSettings();
     close();
 }
 
-void frmPlayerSettings::cmdCancel_Click()
+void PlayerColumnsDialog::cancel()
 {
     close();
 }
 
-void frmPlayerSettings::cmdHelp_Click()
+void PlayerColumnsDialog::showHelp()
 {
-    ShowHelpContext(ContextIDs::PlayerSettingsTopic);
+    showHelpTopic(ContextIDs::PlayerSettingsTopic);
 }
 
-void frmPlayerSettings::keyPressEvent(QKeyEvent* event)
+void PlayerColumnsDialog::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
     case Qt::Key_Escape:
-        cmdCancel_Click(); // Esc does what Cancel does
+        cancel(); // Esc does what Cancel does
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:

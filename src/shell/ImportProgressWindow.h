@@ -9,11 +9,11 @@ class QProgressBar;
 // How far an Access import has got, table by table, with Cancel. It shows
 // itself only once the import has run for a moment (a small file is done
 // before it could be read), and is modal from then on.
-class frmImportProgress : public QDialog
+class ImportProgressWindow : public QDialog
 {
     Q_OBJECT
 public:
-    frmImportProgress(QWidget* owner, const QString& source);
+    ImportProgressWindow(QWidget* owner, const QString& source);
 
     // Shows the table being copied (index of count) and its rows; lets the
     // window paint and Cancel be pressed. Returns false once it was.
