@@ -53,7 +53,7 @@ bool MainWindow::importAccessDatabase(const QString& source)
 
     import::ImportOptions options;
     options.replaceTarget = true; // the save dialog asked before replacing
-    options.heldFiles = {m_leaguePath};
+    options.heldLeagues = heldLeagues();
     ImportProgressWindow progress(this, source);
     options.progress = [&progress](const import::ImportProgress& p) {
         return progress.update(p.table, p.tableIndex, p.tableCount, p.rows, p.tableRows);

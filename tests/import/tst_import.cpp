@@ -290,7 +290,7 @@ private slots:
         QTest::newRow("target is the source")
             << u"source"_s << import::ImportTargetRefused << u"being imported"_s;
         QTest::newRow("target links to the league")
-            << u"league"_s << import::ImportTargetRefused << u"league in use"_s;
+            << u"league"_s << int(db::IsLeagueFile) << u"which a window has open"_s;
         QTest::newRow("target exists")
             << u"exists"_s << import::ImportTargetRefused << u"already exists"_s;
         QTest::newRow("cancelled") << u"cancel"_s << int(db::Cancelled) << u"cancelled"_s;
@@ -328,7 +328,7 @@ private slots:
         const QStringList before = entries(dir.path());
 
         import::ImportOptions options;
-        options.heldFiles = {kind == u"exists"_s ? QString() : league};
+        options.heldLeagues = {kind == u"exists"_s ? QString() : league};
         if (kind == u"cancel"_s)
             options.progress = [](const import::ImportProgress&) { return false; };
         const db::Error e = import::importAccess(source, target, options);

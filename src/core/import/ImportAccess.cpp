@@ -1,5 +1,7 @@
 #include "core/import/ImportAccess.h"
 
+#include "core/db/LeagueFiles.h"
+
 #include "core/db/Schema.h"
 #include "core/db/Statement.h"
 #include "core/import/AccessFile.h"
@@ -261,47 +263,18 @@ db::Error moveIntoPlace(const QString& temp, const QString& target, bool replace
     return {};
 }
 
-struct FileId {
-    dev_t device;
-    ino_t inode;
-    bool operator==(const FileId&) const = default;
-};
-
-std::optional<FileId> fileId(const QString& path)
-{
-    struct stat info {
-    };
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return std::nullopt;
-    return FileId{info.st_dev, info.st_ino};
-}
-
-// Whether a and b name one file; a path where nothing is yet is that file
-// when its folder and name are the same.
-bool sameFile(const QString& a, const QString& b)
-{
-    const auto idA = fileId(a);
-    const auto idB = fileId(b);
-    if (idA || idB)
-        return idA && idB && *idA == *idB;
-    const QFileInfo infoA(a);
-    const QFileInfo infoB(b);
-    const auto folderA = fileId(infoA.absolutePath());
-    return folderA && folderA == fileId(infoB.absolutePath()) &&
-           infoA.fileName() == infoB.fileName();
-}
 } // namespace
 
-db::Error checkImportTarget(const QString& target, const QStringList& files)
+db::Error checkImportTarget(const QString& target, const QString& source,
+                            const QStringList& heldLeagues)
 {
-    for (const QString& file : files) {
-        if (!file.isEmpty() && sameFile(target, file))
-            return {ImportTargetRefused,
-                    QStringLiteral("The imported league cannot be saved as %1: that is the "
-                                   "file being imported or the league in use. Choose another "
-                                   "name.")
-                        .arg(quoted(target))};
-    }
+    if (db::isLeagueFile(target, {source}))
+        return {ImportTargetRefused,
+                QStringLiteral("The imported league cannot be saved as %1: that is the file "
+                               "being imported. Choose another name.")
+                    .arg(quoted(target))};
+    if (db::Error e = db::checkNotLeagueFile(target, heldLeagues))
+        return e;
     if (QFileInfo(target).isDir())
         return {ImportTargetRefused,
                 QStringLiteral("%1 is a folder; choose a file name for the imported league.")
@@ -364,7 +337,7 @@ db::Error importAccess(const QString& source, const QString& target, const Impor
 {
     if (db::Error e = checkAccessFile(source))
         return e;
-    if (db::Error e = checkImportTarget(target, QStringList{source} + options.heldFiles))
+    if (db::Error e = checkImportTarget(target, source, options.heldLeagues))
         return e;
     return importTables([source](db::Error& error) { return openAccessSource(source, error); },
                         target, options, result);

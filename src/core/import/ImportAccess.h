@@ -33,8 +33,9 @@ struct ImportOptions {
     // The user agreed to replace an existing target; otherwise an existing
     // target is refused.
     bool replaceTarget = false;
-    // Files the target must not be: the open league, say.
-    QStringList heldFiles;
+    // Leagues a window holds: the target must reach none of them, their
+    // journals or backups.
+    QStringList heldLeagues;
     // A reader silent for this long is taken to hang on a damaged file.
     int stallMilliseconds = 30000;
 };
@@ -46,13 +47,15 @@ db::Error importTables(const SourceOpener& open, const QString& target,
                        const ImportOptions& options, ImportResult* result = nullptr);
 
 // Imports the Access database at source (opened read-only) into target;
-// refuses a target that is the source or one of options.heldFiles.
+// refuses a target that is the source or reaches one of options.heldLeagues.
 db::Error importAccess(const QString& source, const QString& target, const ImportOptions& options,
                        ImportResult* result = nullptr);
 
-// Refuses a target that is one of files (the same file by device and inode;
-// for a target not yet there, the same folder and name).
-db::Error checkImportTarget(const QString& target, const QStringList& files);
+// Refuses a target that is the source, or reaches a held league, its journal
+// or backups (compared by device and inode; for a target not yet there, by
+// its folder and name), or is a folder.
+db::Error checkImportTarget(const QString& target, const QString& source,
+                            const QStringList& heldLeagues);
 
 // "<folder>/<source name> (imported).mdb": the save dialog's proposal.
 QString defaultImportTarget(const QString& source);
