@@ -6,7 +6,6 @@
 #include "ui/Version.h"
 
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 
 namespace {
@@ -114,15 +113,4 @@ void AboutDialog::confirm()
 void AboutDialog::showSystemInfo()
 {
     startSystemInfo(this);
-}
-
-AboutDialog* AboutDialog::showSingle()
-{
-    static QPointer<AboutDialog> single;
-    if (!single)
-        single = new AboutDialog;
-    single->show();
-    single->raise();
-    single->activateWindow();
-    return single;
 }

@@ -4,15 +4,14 @@
 
 class QPushButton;
 
-// Help > About: title, version line, System Info. Not modal, one at a time;
+// Help > About: title, version line, System Info. Not modal, one at a time
+// (the main window holds it);
 // OK, Enter and Esc unload it.
 class AboutDialog : public QDialog
 {
     Q_OBJECT
 public:
     explicit AboutDialog(QWidget* parent = nullptr);
-    // Loads the single About window if needed and shows it, not modal.
-    static AboutDialog* showSingle();
 
     void confirm();
     void showSystemInfo();

@@ -74,9 +74,6 @@ db::Error BackupStep::writeRedo()
 LeagueHistory::LeagueHistory(QObject* parent) : QObject(parent), m_stack(new QUndoStack(this))
 {
     connect(m_stack, &QUndoStack::indexChanged, this, &LeagueHistory::historyChanged);
-    // Global Edit and Clear Database leave their backup there when they commit.
-    connect(&backups::UndoRecord::instance(), &backups::UndoRecord::changed, this,
-            &LeagueHistory::backupRecorded);
 }
 
 void LeagueHistory::setLeague(const QString& path)
@@ -144,15 +141,6 @@ db::Error LeagueHistory::redo()
         return e;
     m_stack->redo();
     return {};
-}
-
-void LeagueHistory::backupRecorded()
-{
-    const std::optional<backups::UndoPoint> point = backups::UndoRecord::instance().point();
-    if (!point)
-        return;
-    backups::UndoRecord::instance().clear(); // taken over as a step
-    record(new BackupStep(*point));
 }
 
 void LeagueHistory::historyChanged()

@@ -85,7 +85,6 @@ signals:
 
 private:
     LeagueStep* stepAt(int index) const;
-    void backupRecorded();
     void historyChanged();
 
     QUndoStack* m_stack;

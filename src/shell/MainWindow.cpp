@@ -1,9 +1,10 @@
 #include "shell/MainWindow.h"
 
-#include "core/backups/Backups.h"
-#include "core/db/Database.h"
 #include "shell/AboutDialog.h"
+#include "shell/HistoryCommands.h"
+#include "shell/LeagueCommands.h"
 #include "shell/LeagueHistory.h"
+#include "shell/LeagueSession.h"
 #include "ui/ContextIDs.h"
 #include "ui/EditingWindow.h"
 #include "ui/Prompts.h"
@@ -25,19 +26,25 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <QUndoStack>
 #include <algorithm>
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent), m_session(new LeagueSession(this)), m_area(new QMdiArea(this)),
+      m_leagueCommands(new LeagueCommands(m_session, m_area)),
+      m_historyCommands(new HistoryCommands(m_session, m_area))
 {
     setObjectName(QStringLiteral("MDIMain"));
     setWindowTitle(QStringLiteral("Yardmark '99"));
-    m_area = new QMdiArea(this);
     m_area->setObjectName(QStringLiteral("mdiArea"));
     m_area->setAccessibleName(QStringLiteral("Documents"));
     m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_area);
-    m_history = new LeagueHistory(this);
+    connect(m_leagueCommands, &LeagueCommands::finished, this, &MainWindow::showCommandResult);
+    connect(m_leagueCommands, &LeagueCommands::opened, this, &MainWindow::rememberRecentLeague);
+    connect(m_historyCommands, &HistoryCommands::finished, this, &MainWindow::showCommandResult);
+    connect(m_session, &LeagueSession::leagueChanged, this, &MainWindow::leagueChanged);
     buildMenus();
     buildWindowMenu();
     buildRecentLeagues();
@@ -52,6 +59,7 @@ MainWindow::~MainWindow()
     // call back into a main window that is already half destroyed.
     m_area->disconnect(this);
     disconnect(m_gridStatusConnection);
+    delete m_about; // a window of its own, not a child
 }
 
 namespace {
@@ -149,7 +157,7 @@ QMenu* MainWindow::addMenu(const QString& name, const QString& caption)
 }
 
 QAction* MainWindow::addItem(QMenu* menu, const QString& name, const QString& caption,
-                             void (MainWindow::*handler)())
+                             const std::function<void()>& handler)
 {
     QAction* item = addItem(menu, name, caption);
     connect(item, &QAction::triggered, this, handler);
@@ -182,33 +190,38 @@ void MainWindow::addSeparator(QMenu* menu, const QString& name)
 void MainWindow::buildMenus()
 {
     QMenu* file = addMenu(QStringLiteral("mnuFile"), QStringLiteral("&File"));
-    addItem(file, QStringLiteral("mnuOpen"), QStringLiteral("&Open"), &MainWindow::chooseLeague);
+    LeagueCommands* league = m_leagueCommands;
+    HistoryCommands* history = m_historyCommands;
+    addItem(file, QStringLiteral("mnuOpen"), QStringLiteral("&Open"),
+            [league] { league->choose(); });
     addItem(file, QStringLiteral("mnuImportAccess"),
-            QStringLiteral("&Import Access Database\u2026"), &MainWindow::importAccess);
+            QStringLiteral("&Import Access Database\u2026"), [league] { league->importAccess(); });
     addSeparator(file, QStringLiteral("mnuSpace"));
-    addItem(file, QStringLiteral("mnuConvert"), QStringLiteral("&Convert"), &MainWindow::convert);
+    addItem(file, QStringLiteral("mnuConvert"), QStringLiteral("&Convert"),
+            [league] { league->convert(); });
     addItem(file, QStringLiteral("ClearDatabase"), QStringLiteral("&Clear Database"),
-            &MainWindow::clearDatabase);
+            [league] { league->clearDatabase(); });
     addItem(file, QStringLiteral("mnuRestoreBackup"), QStringLiteral("&Restore Backup\u2026"),
-            &MainWindow::restoreBackup);
+            [history] { history->restoreBackup(); });
     addSeparator(file, QStringLiteral("Space3"));
-    addItem(file, QStringLiteral("mnuExit"), QStringLiteral("&Exit"), &MainWindow::exitProgram);
+    addItem(file, QStringLiteral("mnuExit"), QStringLiteral("&Exit"), [this] { exitProgram(); });
 
     QMenu* edit = addMenu(QStringLiteral("mnuEdit"), QStringLiteral("&Edit"));
     addItem(edit, QStringLiteral("mnuGlobalEdit"), QStringLiteral("&Global Edit"),
-            &MainWindow::globalEdit);
+            [this] { globalEdit(); });
     // The Undo item keeps the name it had when it took back only a global edit.
-    addItem(edit, QStringLiteral("mnuUndoGlobalEdit"), QStringLiteral("&Undo"), &MainWindow::undo)
-        ->setShortcut(QKeySequence::Undo);
-    addItem(edit, QStringLiteral("mnuRedo"), QStringLiteral("&Redo"), &MainWindow::redo)
+    addItem(edit, QStringLiteral("mnuUndoGlobalEdit"), QStringLiteral("&Undo"), [history] {
+        history->undo();
+    })->setShortcut(QKeySequence::Undo);
+    addItem(edit, QStringLiteral("mnuRedo"), QStringLiteral("&Redo"),
+            [history] { history->redo(); })
         ->setShortcuts(
             {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    connect(m_history, &LeagueHistory::changed, this, &MainWindow::updateUndoItems);
-    connect(m_history, &LeagueHistory::leagueReplaced, this, &MainWindow::refreshGrids);
+    connect(m_session->history(), &LeagueHistory::changed, this, &MainWindow::updateUndoItems);
     updateUndoItems();
 
     QMenu* view = addMenu(QStringLiteral("mnuView"), QStringLiteral("&Table"));
-    addItem(view, QStringLiteral("mnuAll"), QStringLiteral("&All"), &MainWindow::openAllTables);
+    addItem(view, QStringLiteral("mnuAll"), QStringLiteral("&All"), [this] { openAllTables(); });
     addSeparator(view, QStringLiteral("mnuSpace2"));
     for (const TableCommand& t : TableCommands) {
         QAction* item =
@@ -218,9 +231,9 @@ void MainWindow::buildMenus()
 
     QMenu* help = addMenu(QStringLiteral("mnuHelp"), QStringLiteral("&Help"));
     addItem(help, QStringLiteral("mnuContents"), QStringLiteral("&Contents"),
-            &MainWindow::openHelp);
+            [this] { openHelp(); });
     addSeparator(help, QStringLiteral("space1"));
-    addItem(help, QStringLiteral("mnuAbout"), QStringLiteral("&About"), &MainWindow::showAbout);
+    addItem(help, QStringLiteral("mnuAbout"), QStringLiteral("&About"), [this] { showAbout(); });
 }
 
 void MainWindow::buildStatusBar()
@@ -252,7 +265,7 @@ void MainWindow::buildStatusBar()
     }
     m_commandResult->hide();
     connect(m_area, &QMdiArea::subWindowActivated, this, &MainWindow::followCurrentSubWindow);
-    showLeaguePath();
+    leagueChanged({});
 }
 
 void MainWindow::showCommandResult(const QString& text)
@@ -277,21 +290,46 @@ QString MainWindow::leagueStatusText() const
     return m_league->text();
 }
 
-void MainWindow::setLeaguePath(const QString& path)
+QString MainWindow::leaguePath() const
 {
-    m_leaguePath = path;
-    m_history->setLeague(path);
-    showLeaguePath();
-    // The file dialogs start beside the league.
-    Prompts::setStartFolder(path.isEmpty() ? QString() : QFileInfo(path).absolutePath());
+    return m_session->leaguePath();
 }
 
-void MainWindow::showLeaguePath()
+void MainWindow::setLeaguePath(const QString& path)
 {
-    const QString path = QDir::toNativeSeparators(m_leaguePath);
-    m_league->setText(path.isEmpty() ? QStringLiteral("No league file chosen (File > Open)")
-                                     : path);
-    m_league->setToolTip(path);
+    m_session->setLeaguePath(path);
+}
+
+QString MainWindow::converterPath() const
+{
+    return m_session->converterPath();
+}
+
+void MainWindow::setConverterPath(const QString& path)
+{
+    m_session->setConverterPath(path);
+}
+
+QUndoStack* MainWindow::undoStack() const
+{
+    return m_session->history()->stack();
+}
+
+bool MainWindow::openLeague(const QString& path)
+{
+    return m_leagueCommands->open(path);
+}
+
+void MainWindow::leagueChanged(const QString& path)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    m_league->setText(shown.isEmpty() ? QStringLiteral("No league file chosen (File > Open)")
+                                      : shown);
+    m_league->setToolTip(shown);
+    // The file dialogs start beside the league.
+    Prompts::setStartFolder(path.isEmpty() ? QString() : QFileInfo(path).absolutePath());
+    // A loaded global edit dialog lists the league's teams from now on.
+    globalEditLeagueChanged(path);
 }
 
 void MainWindow::followCurrentSubWindow()
@@ -327,8 +365,7 @@ void MainWindow::showEvent(QShowEvent* event)
 void MainWindow::load()
 {
     initHelp();
-    m_converterPath = readSetting(QStringLiteral("Settings"), QStringLiteral("Convert"));
-    setLeaguePath(readSetting(QStringLiteral("Settings"), QStringLiteral("mdb")));
+    m_session->restore();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -351,36 +388,6 @@ void MainWindow::unload()
     quitHelp();
 }
 
-void MainWindow::chooseLeague()
-{
-    const QString path =
-        Prompts::openFileName(this, QStringLiteral("Select AccessConvert"),
-                              {QStringLiteral("mdb (*.mdb)"), QStringLiteral("All files (*)")});
-    if (path.isEmpty())
-        return; // Cancel: nothing changes
-    openLeague(path);
-}
-
-bool MainWindow::openLeague(const QString& path)
-{
-    // An Access file is offered for import rather than refused.
-    if (const std::optional<bool> imported = offerAccessImport(path))
-        return *imported;
-    // A wrong file chosen by mistake would otherwise be stored and refused
-    // by every later command.
-    db::Database league;
-    if (const db::Error e = league.open(path)) {
-        Prompts::showError(this, e.message());
-        return false;
-    }
-    league.close();
-    setLeaguePath(path);
-    writeSetting(QStringLiteral("Settings"), QStringLiteral("mdb"), path);
-    rememberRecentLeague(path);
-    globalEditLeagueChanged(path);
-    return true;
-}
-
 void MainWindow::exitProgram()
 {
     // Ends at once: no window's unload runs. Only an edited, unwritten row
@@ -401,15 +408,15 @@ void MainWindow::openTable(const TableCommand& command)
         return;
     TableWindow* window =
         command.kind == TableCommand::TableGrid
-            ? openTableWindow(m_area, m_leaguePath, QString::fromLatin1(command.table))
-            : openPlayerWindow(m_area, m_leaguePath);
+            ? openTableWindow(m_area, leaguePath(), QString::fromLatin1(command.table))
+            : openPlayerWindow(m_area, leaguePath());
     // A window that failed to load has shown its error; the item stays
     // unchecked so the command can be tried again.
     if (!window)
         return;
-    window->setHeldLeagues([this] { return heldLeagues(); });
+    window->setHeldLeagues([this] { return m_leagueCommands->heldLeagues(); });
     item->setChecked(true);
-    connect(window, &TableWindow::rowsWritten, this, &MainWindow::recordRowChange,
+    connect(window, &TableWindow::rowsWritten, m_historyCommands, &HistoryCommands::recordRowChange,
             Qt::UniqueConnection);
     disconnect(window, &TableWindow::unloaded, item, nullptr);
     connect(window, &TableWindow::unloaded, item, [item] { item->setChecked(false); });
@@ -417,15 +424,30 @@ void MainWindow::openTable(const TableCommand& command)
     connect(window, &TableWindow::commandFinished, this, &MainWindow::showCommandResult);
 }
 
-QStringList MainWindow::heldLeagues() const
+namespace {
+// "&Undo Change of SP for Jo Walker": the step's name is no access key.
+QString undoItemText(const QString& verb, const LeagueStep* step)
 {
-    QStringList leagues{m_leaguePath};
-    for (QMdiSubWindow* sub : m_area->subWindowList()) {
-        if (const auto* grid = qobject_cast<TableWindow*>(sub->widget()))
-            leagues << grid->dataControl()->databaseName();
+    if (!step)
+        return u'&' + verb;
+    return u'&' + verb + u' ' + QString(step->text()).replace(u'&', QStringLiteral("&&"));
+}
+} // namespace
+
+void MainWindow::updateUndoItems()
+{
+    const LeagueHistory* history = m_session->history();
+    const struct {
+        const char* item;
+        const char* verb;
+        LeagueStep* step;
+    } items[] = {{"mnuUndoGlobalEdit", "Undo", history->nextUndo()},
+                 {"mnuRedo", "Redo", history->nextRedo()}};
+    for (const auto& i : items) {
+        QAction* item = action(QLatin1String(i.item));
+        item->setText(undoItemText(QLatin1String(i.verb), i.step));
+        item->setEnabled(i.step != nullptr);
     }
-    leagues.removeDuplicates();
-    return leagues;
 }
 
 void MainWindow::openAllTables()
@@ -436,7 +458,9 @@ void MainWindow::openAllTables()
 
 void MainWindow::globalEdit()
 {
-    showGlobalEdit(m_area, m_leaguePath, [this](const QString& text) { showCommandResult(text); });
+    showGlobalEdit(
+        m_area, leaguePath(), [this](const QString& text) { showCommandResult(text); },
+        m_session->undoReceiver());
 }
 
 void MainWindow::openHelp()
@@ -444,7 +468,12 @@ void MainWindow::openHelp()
     showHelpContents();
 }
 
-void MainWindow::showAbout()
+AboutDialog* MainWindow::showAbout()
 {
-    AboutDialog::showSingle();
+    if (!m_about)
+        m_about = new AboutDialog;
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
+    return m_about;
 }

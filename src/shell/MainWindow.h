@@ -1,20 +1,25 @@
 #pragma once
 
 #include <QMainWindow>
-#include <optional>
+#include <QPointer>
+#include <functional>
 
+class AboutDialog;
+class HistoryCommands;
+class LeagueCommands;
+class LeagueSession;
 class QAction;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QUndoStack;
-class LeagueHistory;
-struct RowChange;
 struct TableCommand;
 
 // The main window: a multiple-document parent whose menu bar is the way
-// into every command of the program.
+// into every command of the program. It keeps the menus, the status bar,
+// its geometry and the set of windows; the league it works on is the
+// session's, and the commands on it are the command objects'.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -23,21 +28,21 @@ public:
     ~MainWindow() override;
 
     QMdiArea* mdiArea() const { return m_area; }
-
-    // The league file every command works on, restored from the settings
-    // store when the window first shows; empty until File > Open chose one.
-    QString leaguePath() const { return m_leaguePath; }
-    // Makes path the league the commands work on from now on, without
-    // checking or storing it (openLeague does both).
-    void setLeaguePath(const QString& path);
-    // The league converter File > Convert starts; empty until chosen.
-    QString converterPath() const { return m_converterPath; }
-    void setConverterPath(const QString& path) { m_converterPath = path; }
+    // The league, the converter and the undo history, restored from the
+    // settings store when the window first shows.
+    LeagueSession* session() const { return m_session; }
     QAction* action(const QString& objectName) const;
-    // The leagues any window holds: the league path and each open grid's
-    // (grids keep the league they opened on). No command writes a file the
-    // user names over one of them.
-    QStringList heldLeagues() const;
+
+    // The session's, for start-up and tests: the league path (empty until
+    // File > Open chose one) set without checking or storing it, the
+    // converter, the undo stack.
+    QString leaguePath() const;
+    void setLeaguePath(const QString& path);
+    QString converterPath() const;
+    void setConverterPath(const QString& path);
+    QUndoStack* undoStack() const;
+    // File > Open of path without the file dialog (the command line's league).
+    bool openLeague(const QString& path);
 
     // A command's outcome in the status bar; it stays until the next menu
     // command starts.
@@ -48,56 +53,15 @@ public:
     QString gridStatusText() const;
     QString leagueStatusText() const;
 
+    // Help > About: the one About window, loaded if needed and shown.
+    AboutDialog* showAbout();
+
     // Where a window saved at saved (client area) goes now: the same place,
     // moved and shrunk into the screen under its middle; an empty rectangle
     // when no screen is under it.
     static QRect fitToScreens(const QRect& saved);
-
-    // File > Clear Database and File > Convert (Maintenance.cpp).
-    void clearDatabase();
-    void convert();
-
-    // Table > All: every Table command, in menu order.
-    void openAllTables();
-
-    void chooseLeague();
-    // Checks that path opens as a league and, if it does, makes it the
-    // league path and stores it at once. Otherwise shows the error a command would show
-    // and keeps the previous choice. Returns whether the path was stored.
-    bool openLeague(const QString& path);
-    // File > Import Access Database...: asks for the Access file, then for
-    // the new league file, and imports one into the other (AccessImport.cpp).
-    void importAccess();
-    // Asks where to save the import of the Access database at source, copies
-    // it there, and makes the new file the league when it has the seven
-    // tables. Returns whether it became the league.
-    bool importAccessDatabase(const QString& source);
-    void exitProgram();
-    void globalEdit();
-    // Edit > Undo, Edit > Redo and File > Restore Backup (BackupCommands.cpp).
-    void undo();
-    void redo();
-    void restoreBackup();
-    // The undo history of the league path: every change the program writes
-    // to it is one step (see LeagueHistory). A window that writes a change
-    // itself records it here; grids do it through recordRowChange.
-    LeagueHistory* history() const { return m_history; }
-    QUndoStack* undoStack() const;
-    // A window wrote this change: a step of the history when the window
-    // works on the league path, else the status bar says it is not one.
-    void recordRowChange(const RowChange& change);
-    void openHelp();
-    void showAbout();
-
-    // Window menu (WindowMenu.cpp): arranges, closes and switches the child
-    // windows, and lists them with the current one checked.
-    void updateWindowMenu();
-    // Recent leagues (RecentLeagues.cpp): File's numbered list above Exit,
-    // newest first, kept in the settings section "RecentLeagues".
-    QStringList recentLeagues() const;
-    void openRecentLeague(int index);
-    // The list's captions: each file with as many of its folders as tell it
-    // apart from the others (at least the one holding it), numbered.
+    // The recent leagues' captions: each file with as many of its folders as
+    // tell it apart from the others (at least the one holding it), numbered.
     static QStringList recentLeagueCaptions(const QStringList& paths);
 
 protected:
@@ -107,24 +71,16 @@ protected:
 private:
     void load();
     void unload();
-    void runConverter();
-    // For an Access file: asks whether to import it, and does (AccessImport.cpp);
-    // whether the import became the league. Nothing for other files.
-    std::optional<bool> offerAccessImport(const QString& path);
+    void exitProgram();
+    void globalEdit();
+    void openHelp();
+    // Table > All: every Table command, in menu order.
+    void openAllTables();
+    void openTable(const TableCommand& command);
     void updateUndoItems();
-    // Undo (back) or Redo of the step the menu names, after open windows
-    // settled their edited rows; the grids on the league show the result.
-    void stepHistory(bool back);
-    // Every open grid window on league reads its rows again, keeping its
-    // filter, sort and current row.
-    void refreshGrids(const QString& league);
-    // Restores the backup over the league after the open grid windows
-    // settled their edited rows; they then show the restored league.
-    bool restoreLeague(const QString& league, const QString& backup, const QString& command,
-                       std::optional<quint32> unchangedSince = {});
     void buildMenus();
     void buildStatusBar();
-    void showLeaguePath();
+    void leagueChanged(const QString& path);
     void followCurrentSubWindow();
     void showGridStatus();
     void restoreWindowGeometry();
@@ -133,20 +89,28 @@ private:
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption,
                      bool checkable = false);
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption,
-                     void (MainWindow::*handler)());
+                     const std::function<void()>& handler);
     void addSeparator(QMenu* menu, const QString& name);
-    void openTable(const TableCommand& command);
+
+    // Window menu (WindowMenu.cpp): arranges, closes and switches the child
+    // windows, and lists them with the current one checked.
     void buildWindowMenu();
+    void updateWindowMenu();
     void activateChild(QMdiSubWindow* window);
+    // Recent leagues (RecentLeagues.cpp): File's numbered list above Exit,
+    // newest first, kept in the settings section "RecentLeagues".
     void buildRecentLeagues();
+    QStringList recentLeagues() const;
+    void openRecentLeague(int index);
     void rememberRecentLeague(const QString& path);
     void saveRecentLeagues(const QStringList& paths);
     void updateRecentLeagueItems();
 
-    QString m_leaguePath;
-    QString m_converterPath;
-    LeagueHistory* m_history = nullptr;
-    QMdiArea* m_area = nullptr;
+    LeagueSession* m_session;
+    QMdiArea* m_area;
+    LeagueCommands* m_leagueCommands;
+    HistoryCommands* m_historyCommands;
+    QPointer<AboutDialog> m_about;
     QLabel* m_gridStatus = nullptr;
     QLabel* m_commandResult = nullptr;
     QLabel* m_league = nullptr;

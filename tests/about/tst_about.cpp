@@ -31,9 +31,8 @@ QList<AboutDialog*> aboutWindows()
 
 void pressSystemInfo()
 {
-    QPointer<AboutDialog> about = AboutDialog::showSingle();
-    about->findChild<QPushButton*>(u"cmdSysInfo"_s)->click();
-    about->close();
+    MainWindow main;
+    main.showAbout()->findChild<QPushButton*>(u"cmdSysInfo"_s)->click();
 }
 
 } // namespace
@@ -76,7 +75,6 @@ void tst_About::init()
 void tst_About::cleanup()
 {
     qputenv("PATH", m_path);
-    qDeleteAll(aboutWindows());
     QCOMPARE(Prompts::finishTest(), QString());
 }
 
@@ -110,14 +108,15 @@ void tst_About::aboutUnloads_data()
 void tst_About::aboutUnloads()
 {
     QFETCH(int, key);
-    QPointer<AboutDialog> about = AboutDialog::showSingle();
+    MainWindow main;
+    QPointer<AboutDialog> about = main.showAbout();
     QVERIFY(QTest::qWaitForWindowExposed(about));
     if (key == 0)
         about->findChild<QPushButton*>(u"cmdOK"_s)->click();
     else
         QTest::keyClick(about, Qt::Key(key));
     QTRY_VERIFY(!about);
-    QVERIFY(AboutDialog::showSingle() != nullptr); // a fresh one loads
+    QVERIFY(main.showAbout() != nullptr); // a fresh one loads
 }
 
 // The first of the desktop's system-information programs on PATH starts;

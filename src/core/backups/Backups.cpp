@@ -307,7 +307,7 @@ db::Error restoreInto(db::Database& league, db::Database& source, const QString&
         sqlite3_backup_init(league.sqliteHandle(), "main", source.sqliteHandle(), "main");
     if (!copy)
         return db::engineError(league.sqliteHandle());
-    CommandBackup kept(league.path(), command, false);
+    CommandBackup kept(league.path(), command);
     // A first step of no pages takes the league's exclusive lock and writes
     // nothing: from here the file on disk is the state being replaced.
     int rc = sqlite3_backup_step(copy, 0);
@@ -348,7 +348,7 @@ db::Error replaceDamaged(const QString& leaguePath, const QString& backupPath, Q
                                               : info.absoluteFilePath();
     if (db::Error e = makeFolder(leaguePath))
         return e;
-    CommandBackup kept(leaguePath, DamagedLeague, false);
+    CommandBackup kept(leaguePath, DamagedLeague);
     QString keptText = QStringLiteral("There was no league file to keep.");
     if (info.exists() && info.size() > 0) {
         const QString path = newPath(leaguePath, DamagedLeague);
@@ -456,8 +456,6 @@ QString prune(const QString& leaguePath, const QStringList& spared)
     QStringList keep;
     for (const QString& path : spared)
         keep << QFileInfo(path).absoluteFilePath();
-    if (const std::optional<UndoPoint>& point = UndoRecord::instance().point())
-        keep << QFileInfo(point->backup).absoluteFilePath();
     const QList<Entry> all = entries(leaguePath);
     const QStringList needed = neededBackups();
     for (const QString& path : needed)
@@ -543,8 +541,8 @@ void simulateWriteFailure(int error)
     simulatedWriteError = error;
 }
 
-CommandBackup::CommandBackup(QString leaguePath, QString command, bool undoable)
-    : m_league(std::move(leaguePath)), m_command(std::move(command)), m_undoable(undoable)
+CommandBackup::CommandBackup(QString leaguePath, QString command, UndoReceiver undo)
+    : m_league(std::move(leaguePath)), m_command(std::move(command)), m_undo(std::move(undo))
 {
 }
 
@@ -559,7 +557,7 @@ db::Error CommandBackup::take(db::Database& league)
     const std::optional<quint32> counter = changeCounter(league);
     if (db::Error e = backups::take(league, m_command, &m_backup))
         return e;
-    if (m_undoable && counter) {
+    if (m_undo && counter) {
         // Whether the transaction wrote anything is known only as it commits,
         // still under its lock: by then its journal is open.
         m_counterBefore = *counter;
@@ -603,28 +601,9 @@ QString CommandBackup::committed()
     m_kept = true;
     // The change counter goes up by one with each commit that writes: the
     // league is still as this command left it while the counter says so.
-    if (m_undoable && m_wrote)
-        UndoRecord::instance().set(
-            {m_league, m_backup, m_command, m_counterBefore + (*m_wrote ? 1u : 0u)});
+    if (m_undo && m_wrote)
+        m_undo({m_league, m_backup, m_command, m_counterBefore + (*m_wrote ? 1u : 0u)});
     return prune(m_league, {m_backup});
-}
-
-UndoRecord& UndoRecord::instance()
-{
-    static UndoRecord record;
-    return record;
-}
-
-void UndoRecord::set(const UndoPoint& point)
-{
-    m_point = point;
-    emit changed();
-}
-
-void UndoRecord::clear()
-{
-    m_point.reset();
-    emit changed();
 }
 
 } // namespace backups

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace db {
@@ -63,8 +64,7 @@ QList<Backup> list(const QString& leaguePath);
 db::Error take(db::Database& league, const QString& command, QString* backupPath = nullptr);
 
 // Removes all but the newest backups the Keep rule keeps; never one of
-// spared, one that neededBackups() lists, nor the one the last command's
-// undo point names. Returns a sentence for the status bar when the Keep
+// spared nor one that neededBackups() lists. Returns a sentence for the status bar when the Keep
 // setting was ignored.
 QString prune(const QString& leaguePath, const QStringList& spared = {});
 
@@ -100,6 +100,19 @@ bool isDamagedLeague(const db::Error& e);
 // way a full disk fails them. For tests only.
 void simulateWriteFailure(int error);
 
+// What Edit > Undo restores after a command that replaced the league as a
+// whole: the backup taken before it and the league's change counter right
+// after it committed.
+struct UndoPoint {
+    QString league;
+    QString backup;
+    QString command;
+    quint32 counter = 0;
+};
+// Takes a command's undo point as it commits: the program's undo history,
+// handed to the command by whoever owns that history.
+using UndoReceiver = std::function<void(const UndoPoint&)>;
+
 // The backup of one command that changes a league. take() runs under the
 // command's write lock before any change (on whatever thread holds it), and
 // the object must outlive that transaction; committed() runs after the
@@ -108,8 +121,9 @@ void simulateWriteFailure(int error);
 class CommandBackup
 {
 public:
-    // undoable: the backup becomes the one Edit > Undo Global Edit restores.
-    CommandBackup(QString leaguePath, QString command, bool undoable = true);
+    // undo: gets the undo point when the command wrote; none: the backup is
+    // kept but nothing can undo the command with it.
+    CommandBackup(QString leaguePath, QString command, UndoReceiver undo = {});
     ~CommandBackup();
     CommandBackup(const CommandBackup&) = delete;
     CommandBackup& operator=(const CommandBackup&) = delete;
@@ -118,8 +132,8 @@ public:
     // Takes on a backup copied without a connection (a league that no
     // longer opens).
     void adopt(const QString& backupPath);
-    // Keeps the backup, prunes older ones and records the undo. Returns the
-    // prune's status-bar sentence, if any.
+    // Keeps the backup, hands the undo point on, prunes older ones. Returns
+    // the prune's status-bar sentence, if any.
     QString committed();
     QString path() const { return m_backup; }
 
@@ -130,39 +144,13 @@ private:
 
     QString m_league;
     QString m_command;
-    bool m_undoable;
+    UndoReceiver m_undo;
     QString m_backup;
     sqlite3_file* m_journal = nullptr;
     sqlite3* m_handle = nullptr;
     quint32 m_counterBefore = 0;
     std::optional<bool> m_wrote; // set when the transaction commits
     bool m_kept = false;
-};
-
-// What Undo Global Edit restores: the backup taken before the last global
-// edit or Clear Database of this run, and the league's change counter right
-// after that command committed.
-struct UndoPoint {
-    QString league;
-    QString backup;
-    QString command;
-    quint32 counter = 0;
-};
-
-class UndoRecord : public QObject
-{
-    Q_OBJECT
-public:
-    static UndoRecord& instance();
-    const std::optional<UndoPoint>& point() const { return m_point; }
-    void set(const UndoPoint& point);
-    void clear();
-
-signals:
-    void changed();
-
-private:
-    std::optional<UndoPoint> m_point;
 };
 
 } // namespace backups

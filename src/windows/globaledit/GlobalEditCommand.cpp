@@ -64,7 +64,8 @@ private:
 } // namespace
 
 void showGlobalEdit(QMdiArea* area, const QString& leaguePath,
-                    const std::function<void(const QString&)>& showResult)
+                    const std::function<void(const QString&)>& showResult,
+                    const std::function<void(const backups::UndoPoint&)>& recordUndo)
 {
     QPointer<QMdiSubWindow>& window = single();
     if (GlobalEditDialog* form = loadedDialog()) {
@@ -77,6 +78,7 @@ void showGlobalEdit(QMdiArea* area, const QString& leaguePath,
             Prompts::showError(area, e.message());
             return;
         }
+        newForm->setUndoReceiver(recordUndo);
         QObject::connect(newForm, &GlobalEditDialog::edited, area, showResult);
         // A fixed border, a close box, no minimize or maximize.
         window = new QMdiSubWindow(nullptr, Qt::SubWindow | Qt::CustomizeWindowHint |

@@ -514,7 +514,7 @@ db::Error GlobalEditDialog::ApplyGlobalEdit(const globaledit::GlobalEdit& edit,
     m_running = true;
     const InputBlocker blocker;
     // Taken on the worker under the edit's write lock, before any change.
-    backups::CommandBackup backup(m_leaguePath, QStringLiteral("Global Edit"));
+    backups::CommandBackup backup(m_leaguePath, QStringLiteral("Global Edit"), m_undoReceiver);
     globaledit::EditJob job(m_leaguePath, edit,
                             [&backup](db::Database& league) { return backup.take(league); });
     connect(&job, &globaledit::EditJob::positionStarted, this, &GlobalEditDialog::positionStarted);

@@ -5,6 +5,7 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -18,6 +19,10 @@ class QPushButton;
 // "Yardmark 99 - Global Edit": collects a global rating edit (percentages,
 // bounds, positions, team) and hands it to the engine. Lives in an MDI
 // child window; Cancel only hides it, its close box unloads it.
+namespace backups {
+struct UndoPoint;
+}
+
 class GlobalEditDialog : public QWidget
 {
     Q_OBJECT
@@ -33,6 +38,11 @@ public:
     // changes its players. The same league keeps every entry as it is.
     db::Error useLeague(const QString& leaguePath);
     QString leaguePath() const { return m_leaguePath; }
+    // Where each OK's undo point goes: the program's undo history.
+    void setUndoReceiver(std::function<void(const backups::UndoPoint&)> receiver)
+    {
+        m_undoReceiver = std::move(receiver);
+    }
 
     void teamChosen(int index);
     void confirm();
@@ -98,7 +108,8 @@ private:
     QLineEdit* m_potentialMin = nullptr;
     std::vector<RatingBoxes> m_ratings;
 
-    QString m_leaguePath;     // the league the team list was read from
+    QString m_leaguePath; // the league the team list was read from
+    std::function<void(const backups::UndoPoint&)> m_undoReceiver;
     bool m_teamsRead = false; // false when the current league's list could not be read
     QString m_positionName;
     // All teams until the user picks another item: the list shows "All".

@@ -1,0 +1,206 @@
+#include "shell/LeagueCommands.h"
+
+#include "core/backups/Backups.h"
+#include "core/db/ClearLeague.h"
+#include "core/db/Database.h"
+#include "core/db/Schema.h"
+#include "core/import/AccessFile.h"
+#include "core/import/ImportAccess.h"
+#include "shell/ImportProgressWindow.h"
+#include "shell/LeagueSession.h"
+#include "shell/StartProgram.h"
+#include "ui/EditingWindow.h"
+#include "ui/Prompts.h"
+#include "windows/grid/DataControl.h"
+#include "windows/grid/TableWindow.h"
+
+#include <QDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+namespace {
+
+const QString ConverterName = QStringLiteral("Kickvale99LeagueConv.exe");
+
+QString native(const QString& path)
+{
+    return QLatin1Char('"') + QDir::toNativeSeparators(path) + QLatin1Char('"');
+}
+
+QString clearQuestion(const QString& path)
+{
+    return QStringLiteral("All rows of the seven league tables (%1) in \"%2\" will be deleted. "
+                          "A backup of the league is kept first: Edit > Undo or "
+                          "File > Restore Backup brings the rows back.\n\nClear the database?")
+        .arg(db::schema::leagueTables().join(QStringLiteral(", ")), QDir::toNativeSeparators(path));
+}
+
+} // namespace
+
+LeagueCommands::LeagueCommands(LeagueSession* session, QMdiArea* area)
+    : QObject(area), m_session(session), m_area(area)
+{
+}
+
+void LeagueCommands::choose()
+{
+    const QString path =
+        Prompts::openFileName(m_area, QStringLiteral("Select AccessConvert"),
+                              {QStringLiteral("mdb (*.mdb)"), QStringLiteral("All files (*)")});
+    if (path.isEmpty())
+        return; // Cancel: nothing changes
+    open(path);
+}
+
+bool LeagueCommands::open(const QString& path)
+{
+    // An Access file is offered for import rather than refused.
+    if (const std::optional<bool> imported = offerAccessImport(path))
+        return *imported;
+    // A wrong file chosen by mistake would otherwise be stored and refused
+    // by every later command.
+    db::Database league;
+    if (const db::Error e = league.open(path)) {
+        Prompts::showError(m_area, e.message());
+        return false;
+    }
+    league.close();
+    m_session->storeLeaguePath(path);
+    emit opened(path);
+    return true;
+}
+
+void LeagueCommands::importAccess()
+{
+    const QString source = Prompts::openFileName(
+        m_area, QStringLiteral("Import Access Database"),
+        {QStringLiteral("Access databases (*.mdb *.accdb)"), QStringLiteral("All files (*)")});
+    if (source.isEmpty())
+        return; // Cancel: nothing changes
+    importAccessDatabase(source);
+}
+
+std::optional<bool> LeagueCommands::offerAccessImport(const QString& path)
+{
+    if (!import::isAccessFile(path))
+        return std::nullopt;
+    if (!Prompts::ask(m_area, QStringLiteral("The file %1 is a Microsoft Access (Jet) database. "
+                                             "Yardmark '99 keeps a league in an SQLite file.\n\n"
+                                             "Import it into a new league file?")
+                                  .arg(native(path))))
+        return false;
+    return importAccessDatabase(path);
+}
+
+bool LeagueCommands::importAccessDatabase(const QString& source)
+{
+    if (const db::Error e = import::checkAccessFile(source)) {
+        Prompts::showError(m_area, e.message());
+        return false;
+    }
+    const QString target =
+        Prompts::saveFileName(m_area, QStringLiteral("Save Imported League As"),
+                              {QStringLiteral("mdb (*.mdb)"), QStringLiteral("All files (*)")},
+                              import::defaultImportTarget(source));
+    if (target.isEmpty())
+        return false;
+
+    import::ImportOptions options;
+    options.replaceTarget = true; // the save dialog asked before replacing
+    options.heldLeagues = heldLeagues();
+    ImportProgressWindow progress(m_area->window(), source);
+    options.progress = [&progress](const import::ImportProgress& p) {
+        return progress.update(p.table, p.tableIndex, p.tableCount, p.rows, p.tableRows);
+    };
+    import::ImportResult result;
+    const db::Error e = import::importAccess(source, target, options, &result);
+    progress.hide();
+    if (e) {
+        if (e.number != db::Cancelled)
+            Prompts::showError(m_area, e.message());
+        return false;
+    }
+
+    const QString summary = QStringLiteral("Imported %1 tables (%2 rows) from %3")
+                                .arg(result.tables.size())
+                                .arg(result.rows)
+                                .arg(QDir::toNativeSeparators(source));
+    const QStringList missing = import::missingLeagueTables(target);
+    if (missing.isEmpty()) {
+        const bool opened = open(target);
+        emit finished(summary);
+        return opened;
+    }
+    emit finished(summary);
+    Prompts::message(m_area,
+                     QStringLiteral("%1 into %2.\n\nThe new file is not a league; it lacks these "
+                                    "league tables: %3. It was kept, and the league in use "
+                                    "stays as it was.")
+                         .arg(summary, native(target), missing.join(QStringLiteral(", "))),
+                     QMessageBox::Information);
+    return false;
+}
+
+void LeagueCommands::convert()
+{
+    if (m_session->converterPath().isEmpty()) {
+        const QString path = Prompts::openFileName(
+            m_area, QStringLiteral("Select Kickvale99LeagueConv"),
+            {ConverterName + QStringLiteral(" (") + ConverterName + QLatin1Char(')')});
+        if (path.isEmpty())
+            return; // Cancel: nothing stored, nothing started
+        m_session->storeConverterPath(path);
+    }
+    runConverter();
+}
+
+void LeagueCommands::runConverter()
+{
+    const db::Error e = startProgram(m_session->converterPath());
+    if (e.number == db::FileNotFound) {
+        // The stored choice stays: only a new choice replaces it.
+        m_session->setConverterPath({});
+        convert();
+    } else if (e) {
+        Prompts::showError(m_area, e.message());
+    }
+}
+
+void LeagueCommands::clearDatabase()
+{
+    const QString path = m_session->leaguePath();
+    // Opened before asking, so a missing or foreign file is reported without
+    // a pointless question about deleting its rows.
+    db::Database league;
+    db::Error e = league.open(path);
+    if (!e) {
+        if (!Prompts::ask(m_area, clearQuestion(path), QMessageBox::No))
+            return;
+        // Open grids show the cleared tables afterwards; their edited rows
+        // are settled first.
+        if (!settlePendingEdits(m_area))
+            return;
+        // The backup of the league as it was is taken under the clearing's
+        // own lock, and is what Edit > Undo restores.
+        backups::CommandBackup backup(path, QStringLiteral("Clear Database"),
+                                      m_session->undoReceiver());
+        e = db::clearLeague(league, [&] { return backup.take(league); });
+        if (!e) {
+            if (const QString note = backup.committed(); !note.isEmpty())
+                emit finished(note);
+        }
+    }
+    if (e)
+        Prompts::showError(m_area, e.message());
+}
+
+QStringList LeagueCommands::heldLeagues() const
+{
+    QStringList leagues{m_session->leaguePath()};
+    for (QMdiSubWindow* sub : m_area->subWindowList()) {
+        if (const auto* grid = qobject_cast<TableWindow*>(sub->widget()))
+            leagues << grid->dataControl()->databaseName();
+    }
+    leagues.removeDuplicates();
+    return leagues;
+}
