@@ -682,8 +682,6 @@ private slots:
                                  << u"SELECT rowid FROM PlayerTable ORDER BY RATING1 DESC, rowid"_s;
         QTest::newRow("SP_P > 80") << true << false << u"SP_P > 80"_s
                                    << u"SELECT rowid FROM PlayerTable WHERE RATING_POT1 > 80"_s;
-        QTest::newRow("field name") << true << false << u"LastName Like \"M*\""_s
-                                    << u"SELECT rowid FROM PlayerTable WHERE LastName LIKE 'M%'"_s;
         QTest::newRow("Age, players") << true << false << u"[Age] > 30"_s
                                       << u"SELECT rowid FROM PlayerTable WHERE RATING25 > 30"_s;
         QTest::newRow("Age, Team")
@@ -700,10 +698,7 @@ private slots:
         const QString path = m_gui.path();
         QCOMPARE(sqlValues(path, u"ALTER TABLE Team ADD COLUMN Age INTEGER"_s), QStringList());
         sqlValues(path, u"UPDATE Team SET Age = rowid"_s);
-        TableWindow* window = players ? openThroughMenu() : nullptr;
-        if (!players) {
-            window = m_gui.openVia(u"mnuTeam"_s);
-        }
+        TableWindow* window = players ? openThroughMenu() : m_gui.openVia(u"mnuTeam"_s);
         QVERIFY(window);
         Prompts::setNextInput(expression);
         sort ? window->sort() : window->filter();
@@ -711,12 +706,8 @@ private slots:
             QVERIFY(Prompts::shown().last().text.startsWith(u"Error:1011 "_s));
             return;
         }
-        QStringList keys;
-        const db::RecordSet* rs = window->dataControl()->recordset();
-        for (int row = 0; row < rs->count(); ++row)
-            keys << QString::number(rs->key(row));
-        QVERIFY(!keys.isEmpty());
-        QCOMPARE(keys, sqlValues(path, sql));
+        QVERIFY(window->dataControl()->recordset()->count() > 0);
+        QCOMPARE(TestSupport::keys(window), sqlValues(path, sql).join(u','));
     }
 
     // A Sort by caption marks the caption's column; a sort by several marks none.
