@@ -71,7 +71,6 @@ private slots:
     void previewEqualsOk_data();
     void previewEqualsOk();
     void unreadableLeague();
-    void movePBar();
 
 private:
     GlobalEditDialog* openDialog();
@@ -613,23 +612,6 @@ void TestFrmGlobal::unreadableLeague()
     QVERIFY(Prompts::shown().at(0).text.startsWith(u"Error:53 "_s));
     QVERIFY(m_main->mdiArea()->subWindowList().isEmpty());
     QVERIFY(!QFile::exists(m_main->leaguePath()));
-}
-
-void TestFrmGlobal::movePBar()
-{
-    ProgressWindow* p = ProgressWindow::instance(nullptr);
-    QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor); // loading sets it
-    auto* bar = p->findChild<QProgressBar*>(u"ProgressBar1"_s);
-    // Step, calls, the bar after them: never past 100; the dialog's 100 / n ends at 100.
-    for (auto [step, calls, last] : {std::tuple(33.0f, 4, 99), std::tuple(100.0f, 2, 100),
-                                     std::tuple(0.0f, 2, 0), std::tuple(100.0f / 250, 250, 100)}) {
-        p->setProgressValue(0);
-        for (int i = 0; i < calls; ++i)
-            p->MovePBar(step);
-        QCOMPARE(bar->value(), last);
-    }
-    ProgressWindow::unload();
-    QVERIFY(!QGuiApplication::overrideCursor());
 }
 
 QTEST_MAIN(TestFrmGlobal)

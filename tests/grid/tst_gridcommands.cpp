@@ -1,5 +1,6 @@
 // The grid's context menu, Copy, Find and Export as CSV through the real
 // windows on real league files.
+#include "GuiFixture.h"
 #include "TestSupport.h"
 #include "core/db/Database.h"
 #include "core/db/RecordSet.h"
@@ -32,6 +33,7 @@
 #include <utility>
 
 using namespace Qt::StringLiterals;
+using namespace TestSupport;
 
 namespace {
 // RFC 4180 records, read the way a spreadsheet reads them.
@@ -75,41 +77,8 @@ class TestGridCommands : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    QString m_pristine;
-    QString m_path;
-    MainWindow* m_main = nullptr;
+    TestSupport::GuiFixture m_gui;
 
-    TableWindow* open(const QString& table)
-    {
-        return openTableWindow(m_main->mdiArea(), m_path, table);
-    }
-    void execute(const QString& sql)
-    {
-        db::Database other;
-        QVERIFY(!other.open(m_path));
-        QCOMPARE(other.execute(sql).message(), db::Error().message());
-    }
-    QString stored(const QString& sql)
-    {
-        db::Database check;
-        QStringList out;
-        if (!check.open(m_path))
-            check.query(sql, {}, [&](const db::Statement& q) { out << q.value(0).toString(); });
-        return out.join(u',');
-    }
-    static QString keys(TableWindow* w)
-    {
-        QStringList out;
-        const db::RecordSet* rs = w->dataControl()->recordset();
-        for (int row = 0; row < rs->count(); ++row)
-            out << QString::number(rs->key(row));
-        return out.join(u',');
-    }
-    static QModelIndex cell(TableWindow* w, int row, const QString& field)
-    {
-        return w->model()->index(row, w->dataControl()->recordset()->fieldIndex(field));
-    }
     // Right-clicks the cell (or, for an invalid cell, the column's header)
     // and chooses the menu item.
     static void choose(TableWindow* w, const QModelIndex& at, const QString& item, int column = -1)
@@ -137,50 +106,29 @@ class TestGridCommands : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        TestSupport::initTestEnvironment();
-        m_pristine = m_dir.filePath(u"pristine.db"_s);
-        leaguegen::LeagueOptions options;
-        options.players = 300;
-        QCOMPARE(leaguegen::writeLeague(m_pristine, options).message(), db::Error().message());
-    }
-
-    void init()
-    {
-        m_path =
-            m_dir.filePath(QString::fromLatin1(QTest::currentTestFunction()) +
-                           QString::fromLatin1(QTest::currentDataTag()).remove(u' ') + u".db"_s);
-        QFile::remove(m_path);
-        QVERIFY(QFile::copy(m_pristine, m_path));
-        TestSupport::clearSettings();
-        m_main = new MainWindow;
-        m_main->show();
-        QApplication::setActiveWindow(m_main); // keyboard shortcuts need an active window
-        QVERIFY(QTest::qWaitForWindowActive(m_main));
-        m_main->setLeaguePath(m_path);
-    }
+    void init() { m_gui.setUp(); }
 
     void cleanup()
     {
-        delete m_main;
-        m_main = nullptr;
-        QCOMPARE(Prompts::finishTest(), QString());
+        QCOMPARE(m_gui.tearDown(), QString());
         QVERIFY(!QApplication::overrideCursor());
     }
 
     void menuSortsFiltersAndRemovesBoth()
     {
-        execute(u"UPDATE Roster SET JerseyNum = NULL WHERE rowid IN (3, 4)"_s);
-        execute(u"UPDATE Roster SET TeamID = 1 WHERE rowid IN (3, 4, 5)"_s);
-        TableWindow* w = open(u"Roster"_s);
+        QCOMPARE(m_gui.execute(u"UPDATE Roster SET JerseyNum = NULL WHERE rowid IN (3, 4)"_s),
+                 QString());
+        QCOMPARE(m_gui.execute(u"UPDATE Roster SET TeamID = 1 WHERE rowid IN (3, 4, 5)"_s),
+                 QString());
+        TableWindow* w = m_gui.openTable(u"Roster"_s);
         QVERIFY(w);
         QHeaderView* header = w->gridView()->horizontalHeader();
         const int jersey = cell(w, 0, u"JerseyNum"_s).column();
         const QString all = keys(w);
 
         choose(w, {}, u"mnuSortDescending"_s, jersey);
-        QCOMPARE(keys(w), stored(u"SELECT rowid FROM Roster ORDER BY JerseyNum DESC, rowid"_s));
+        QCOMPARE(keys(w),
+                 m_gui.firstColumn(u"SELECT rowid FROM Roster ORDER BY JerseyNum DESC, rowid"_s));
         QVERIFY(header->isSortIndicatorShown());
         QCOMPARE(header->sortIndicatorSection(), jersey);
         QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
@@ -236,12 +184,14 @@ private slots:
         QFETCH(int, row);
         QFETCH(QString, rows);
         QFETCH(QString, filter);
-        execute(u"CREATE TABLE V (v)"_s);
-        execute(
-            u"INSERT INTO V VALUES ('O\"Brien''s '') OR 1=1 --'), ('o\"BRIEN''s '') or 1=1 --'), "
-            "(printf('%.5000c', 'a')), (x'DEADBEEF00'), (9e999), (-9e999), (NULL), (1), "
-            "(1.0), ('1')"_s);
-        TableWindow* w = open(u"V"_s);
+        QCOMPARE(m_gui.execute(u"CREATE TABLE V (v)"_s), QString());
+        QCOMPARE(m_gui.execute(
+                     u"INSERT INTO V VALUES ('O\"Brien''s '') OR 1=1 --'), ('o\"BRIEN''s '') or "
+                     u"1=1 --'), "
+                     "(printf('%.5000c', 'a')), (x'DEADBEEF00'), (9e999), (-9e999), (NULL), (1), "
+                     "(1.0), ('1')"_s),
+                 QString());
+        TableWindow* w = m_gui.openTable(u"V"_s);
         choose(w, cell(w, row, u"v"_s), u"mnuFilterByValue"_s);
         QCOMPARE(keys(w), rows);
         QCOMPARE(w->dataControl()->recordset()->filterTexts(), QStringList{filter});
@@ -251,7 +201,7 @@ private slots:
     // From the keyboard: Shift+F10 opens the menu at the current cell.
     void shiftF10OpensTheMenuAtTheCurrentCell()
     {
-        TableWindow* w = open(u"Team"_s);
+        TableWindow* w = m_gui.openTable(u"Team"_s);
         w->gridView()->setCurrentIndex(cell(w, 1, u"City"_s));
         QTest::keyClick(w->gridView(), Qt::Key_F10, Qt::ShiftModifier);
         QVERIFY(w->commands()->menu()->isVisible());
@@ -262,8 +212,9 @@ private slots:
 
     void copyGivesTabSeparatedCells()
     {
-        execute(u"UPDATE Team SET City = 'Tab\tand \"quote\"' WHERE rowid = 2"_s);
-        TableWindow* w = open(u"Team"_s);
+        QCOMPARE(m_gui.execute(u"UPDATE Team SET City = 'Tab\tand \"quote\"' WHERE rowid = 2"_s),
+                 QString());
+        TableWindow* w = m_gui.openTable(u"Team"_s);
         DataGridView* grid = w->gridView();
         const QModelIndex from = cell(w, 0, u"TeamName"_s);
         const QModelIndex to = cell(w, 1, u"City"_s);
@@ -320,17 +271,22 @@ private slots:
         QFETCH(int, from);
         QFETCH(int, found);
         QFETCH(bool, wrapped);
-        execute(u"UPDATE Team SET City = 'Zeta'"_s);
-        execute(u"UPDATE Team SET City = 'Alpha' WHERE rowid = 2"_s);
-        execute(u"UPDATE Team SET City = 'alpha town' WHERE rowid = 5"_s);
-        execute(u"UPDATE Team SET City = '\u00c9CLUSE' WHERE rowid = 6"_s);
-        execute(u"UPDATE Team SET TeamName = 'Omega' WHERE rowid = 4"_s);
-        execute(u"UPDATE Team SET Founded = -1987 WHERE rowid = 3"_s);
-        execute(u"UPDATE Team SET Founded = 1901.5 WHERE rowid = 4"_s);
-        execute(u"UPDATE Team SET Division = 'North7' WHERE rowid = 5"_s);
-        execute(u"UPDATE Team SET Nickname = '\u212Aorvex' WHERE rowid = 6"_s);
-        execute(u"UPDATE Team SET Nickname = 'korvax' WHERE rowid = 2"_s);
-        TableWindow* w = open(u"Team"_s);
+        QCOMPARE(m_gui.execute(u"UPDATE Team SET City = 'Zeta'"_s), QString());
+        QCOMPARE(m_gui.execute(u"UPDATE Team SET City = 'Alpha' WHERE rowid = 2"_s), QString());
+        QCOMPARE(m_gui.execute(u"UPDATE Team SET City = 'alpha town' WHERE rowid = 5"_s),
+                 QString());
+        QCOMPARE(m_gui.execute(u"UPDATE Team SET City = '\u00c9CLUSE' WHERE rowid = 6"_s),
+                 QString());
+        QCOMPARE(m_gui.execute(u"UPDATE Team SET TeamName = 'Omega' WHERE rowid = 4"_s), QString());
+        QCOMPARE(m_gui.execute(u"UPDATE Team SET Founded = -1987 WHERE rowid = 3"_s), QString());
+        QCOMPARE(m_gui.execute(u"UPDATE Team SET Founded = 1901.5 WHERE rowid = 4"_s), QString());
+        QCOMPARE(m_gui.execute(u"UPDATE Team SET Division = 'North7' WHERE rowid = 5"_s),
+                 QString());
+        QCOMPARE(m_gui.execute(u"UPDATE Team SET Nickname = '\u212Aorvex' WHERE rowid = 6"_s),
+                 QString());
+        QCOMPARE(m_gui.execute(u"UPDATE Team SET Nickname = 'korvax' WHERE rowid = 2"_s),
+                 QString());
+        TableWindow* w = m_gui.openTable(u"Team"_s);
         DataGridView* grid = w->gridView();
         grid->setFocus();
         grid->setCurrentIndex(cell(w, from, u"City"_s));
@@ -368,11 +324,15 @@ private slots:
     void exportEqualsTheView()
     {
         QFETCH(QString, meanwhile);
-        execute(u"UPDATE Team SET City = 'Harbor City, \"East\"' || char(13, 10) || 'Side', "
-                u"Nickname = 'Z\u00fcrich \u00e9t\u00e9 \u6771\u4eac' WHERE rowid = 2"_s);
-        execute(u"UPDATE Team SET City = NULL, Nickname = 'North' || char(10) || 'Side' "
-                u"WHERE rowid = 3"_s);
-        TableWindow* w = open(u"Team"_s);
+        QCOMPARE(m_gui.execute(
+                     u"UPDATE Team SET City = 'Harbor City, \"East\"' || char(13, 10) || 'Side', "
+                     u"Nickname = 'Z\u00fcrich \u00e9t\u00e9 \u6771\u4eac' WHERE rowid = 2"_s),
+                 QString());
+        QCOMPARE(
+            m_gui.execute(u"UPDATE Team SET City = NULL, Nickname = 'North' || char(10) || 'Side' "
+                          u"WHERE rowid = 3"_s),
+            QString());
+        TableWindow* w = m_gui.openTable(u"Team"_s);
         Prompts::setNextInput(u"TeamID <= 6"_s);
         w->filter();
         Prompts::setNextInput(u"TeamID DESC"_s);
@@ -381,9 +341,9 @@ private slots:
         header->moveSection(cell(w, 0, u"City"_s).column(), 0);
         w->gridView()->setColumnHidden(cell(w, 0, u"Stadium"_s).column(), true);
         if (!meanwhile.isEmpty())
-            execute(meanwhile);
+            QCOMPARE(m_gui.execute(meanwhile), QString());
 
-        const QString path = m_dir.filePath(u"view.csv"_s);
+        const QString path = m_gui.filePath(u"view.csv"_s);
         Prompts::setNextFileName(path);
         choose(w, cell(w, 0, u"TeamName"_s), u"mnuExportCsv"_s);
         QCOMPARE(TestSupport::messages().size(), meanwhile.isEmpty() ? 0 : 1);
@@ -430,16 +390,16 @@ private slots:
         const QString league = folder.filePath(u"L/league.db"_s);
         const QString older = folder.filePath(u"older/older.db"_s);
         for (const QString& copy : QStringList{league, older, league + u".backups/old.mdb"_s})
-            QVERIFY(QFile::copy(m_path, copy));
+            QVERIFY(QFile::copy(m_gui.path(), copy));
         QVERIFY(QFile::link(league, folder.filePath(u"link.csv"_s)));
         QCOMPARE(::link(QFile::encodeName(league).constData(),
                         QFile::encodeName(folder.filePath(u"hard.csv"_s)).constData()),
                  0);
-        m_main->setLeaguePath(older);
-        m_main->action(u"mnuConference"_s)->trigger();
-        m_main->setLeaguePath(league);
-        m_main->action(u"mnuTeam"_s)->trigger();
-        auto* w = qobject_cast<TableWindow*>(m_main->mdiArea()->activeSubWindow()->widget());
+        m_gui.main()->setLeaguePath(older);
+        m_gui.main()->action(u"mnuConference"_s)->trigger();
+        m_gui.main()->setLeaguePath(league);
+        m_gui.main()->action(u"mnuTeam"_s)->trigger();
+        auto* w = qobject_cast<TableWindow*>(m_gui.main()->mdiArea()->activeSubWindow()->widget());
         QCOMPARE(w->windowTitle(), u"Team"_s);
 
         const QString path = folder.filePath(target);
@@ -453,7 +413,7 @@ private slots:
         QVERIFY(messages.first().endsWith(u"Nothing was written."_s));
         QCOMPARE(TestSupport::fileBytes(league), leagueBefore);
         QCOMPARE(TestSupport::fileBytes(path), targetBefore);
-        QCOMPARE(TestSupport::fileBytes(older), TestSupport::fileBytes(m_path));
+        QCOMPARE(TestSupport::fileBytes(older), TestSupport::fileBytes(m_gui.path()));
     }
 
     void failedExportsLeaveNoFile_data()
@@ -466,11 +426,13 @@ private slots:
     void failedExportsLeaveNoFile()
     {
         QFETCH(bool, cancel);
-        execute(u"CREATE TABLE Big AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
-                u"SELECT i + 1 FROM n WHERE i < 5000) SELECT i, 'row ' || i AS t FROM n"_s);
-        TableWindow* w = open(u"Big"_s);
+        QCOMPARE(m_gui.execute(
+                     u"CREATE TABLE Big AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+                     u"SELECT i + 1 FROM n WHERE i < 5000) SELECT i, 'row ' || i AS t FROM n"_s),
+                 QString());
+        TableWindow* w = m_gui.openTable(u"Big"_s);
         const QString path =
-            cancel ? m_dir.filePath(u"cancelled.csv"_s) : m_dir.filePath(u"none/x.csv"_s);
+            cancel ? m_gui.filePath(u"cancelled.csv"_s) : m_gui.filePath(u"none/x.csv"_s);
         Prompts::setNextFileName(path);
         bool sawProgress = false;
         if (cancel) {
@@ -487,7 +449,7 @@ private slots:
         QCOMPARE(Prompts::shown().size(), cancel ? 1 : 2); // the file dialog, an error
         if (!cancel)
             QVERIFY(Prompts::shown().last().text.startsWith(u"Error:1041 "_s));
-        QCOMPARE(QDir(m_dir.path()).entryList({u"cancelled*"_s}), QStringList());
+        QCOMPARE(QDir(QFileInfo(m_gui.path()).path()).entryList({u"cancelled*"_s}), QStringList());
     }
 
     // Widths fit the values; a width the user sets holds through every way
@@ -496,10 +458,12 @@ private slots:
     // back; a field the table lacks is forgotten.
     void widthsFitAndAreRemembered()
     {
-        execute(
-            u"UPDATE Team SET City = 'Harbor City of the Long Northern Shore' WHERE rowid = 2"_s);
+        QCOMPARE(
+            m_gui.execute(
+                u"UPDATE Team SET City = 'Harbor City of the Long Northern Shore' WHERE rowid = 2"_s),
+            QString());
         writeSetting(u"ColumnWidths"_s, u"Team"_s, u"gone=50;teamid=1000000000"_s);
-        TableWindow* w = open(u"Team"_s);
+        TableWindow* w = m_gui.openTable(u"Team"_s);
         DataGridView* grid = w->gridView();
         const int city = cell(w, 0, u"City"_s).column();
         const int id = cell(w, 0, u"TeamID"_s).column();
@@ -520,12 +484,12 @@ private slots:
         w->closeWindow();
         QTRY_COMPARE(readSetting(u"ColumnWidths"_s, u"Team"_s), u"city=333"_s);
 
-        w = open(u"Team"_s);
+        w = m_gui.openTable(u"Team"_s);
         QCOMPARE(w->gridView()->columnWidth(city), 333);
         QCOMPARE(w->gridView()->columnWidth(id), idWidth);
         // File > Exit ends the program with the window still open.
         w->gridView()->horizontalHeader()->resizeSection(id, 44);
-        delete std::exchange(m_main, nullptr);
+        m_gui.closeMain();
         QCOMPARE(readSetting(u"ColumnWidths"_s, u"Team"_s), u"city=333;teamid=44"_s);
     }
 };

@@ -131,8 +131,6 @@ void tst_Maintenance::clearDatabase_changesNothing_data()
     QTest::addColumn<bool>("locked"); // another program holds the write lock
     QTest::addColumn<QStringList>("shown");
 
-    leaguegen::LeagueOptions noRoster;
-    noRoster.omitTables = {u"Roster"_s};
     const QString text = m_dir.filePath(u"notes.txt"_s);
     QVERIFY(TestSupport::writeFile(text, "Kickvale 99 league notes\n"));
     // Team is emptied last, so a refusal there comes after six tables were
@@ -150,12 +148,6 @@ void tst_Maintenance::clearDatabase_changesNothing_data()
 
     QTest::newRow("No") << kept << QMessageBox::No << false << QStringList{Asked};
     QTest::newRow("closed") << kept << QMessageBox::Cancel << false << QStringList{Asked};
-    QTest::newRow("no file chosen")
-        << QString() << none << false << QStringList{error(db::NoLeagueFileChosen)};
-    QTest::newRow("missing file") << m_dir.filePath(u"gone/league.mdb"_s) << none << false
-                                  << QStringList{error(db::FileNotFound)};
-    QTest::newRow("table missing") << makeLeague(u"noroster.mdb"_s, noRoster) << none << false
-                                   << QStringList{error(db::MissingTable)};
     QTest::newRow("text file") << text << none << false << QStringList{error(db::NotSQLite)};
     QTest::newRow("locked") << kept << yes << true << QStringList{Asked, error(5) + u".*locked"_s};
     QTest::newRow("failing statement rolls back")
