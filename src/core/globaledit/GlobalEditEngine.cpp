@@ -1,6 +1,7 @@
 #include "core/globaledit/GlobalEditEngine.h"
 
 #include "core/db/Database.h"
+#include "core/globaledit/Selection.h"
 #include "core/globaledit/StoredRating.h"
 
 #include <QStringList>
@@ -24,12 +25,6 @@ bool EditParameters::isFinite() const
            std::all_of(potentialPercent.begin(), potentialPercent.end(), finite) &&
            finite(bounds.actualMin) && finite(bounds.actualMax) && finite(bounds.potentialMin) &&
            finite(bounds.potentialMax);
-}
-
-QString selectionCondition(const TeamFilter& team)
-{
-    return team ? QStringLiteral("TeamID = ? AND CurrentPos = ?")
-                : QStringLiteral("CurrentPos = ?");
 }
 
 // ---- the SQL functions --------------------------------------------------
@@ -181,15 +176,6 @@ db::Error stoppedAt(const QString& what, db::Error e)
 
 } // namespace
 
-void bindSelection(db::Statement& s, const TeamFilter& team, std::optional<int> position)
-{
-    int index = 1;
-    if (team)
-        s.bindInt64(index++, *team);
-    if (position)
-        s.bindInt64(index, *position);
-}
-
 db::Error openLeagueFor(const GlobalEdit& edit, const QString& path, db::Database& database)
 {
     if (!edit.parameters.isFinite())
@@ -232,13 +218,13 @@ class EditRun
 public:
     EditRun(sqlite3* handle, const GlobalEdit& edit, const EditProgress& progress,
             RatingFunctions& functions)
-        : m_handle(handle), m_edit(edit), m_progress(progress), m_functions(functions)
+        : m_handle(handle), m_selection(edit), m_progress(progress), m_functions(functions)
     {
     }
 
     db::Error prepare()
     {
-        db::Error e = m_select.prepare(m_handle, selectSql());
+        db::Error e = m_select.prepare(m_handle, m_selection.sql());
         if (!e)
             e = m_update.prepare(m_handle, RatingFunctions::updateSql(QStringLiteral("rowid = ?")));
         return e ? stoppedAt(QStringLiteral("Preparing the edit"), e) : db::Error();
@@ -246,9 +232,10 @@ public:
 
     db::Error selectPlayers()
     {
-        bindSelection(m_select, m_edit.team, std::nullopt);
+        m_selection.bind(m_select);
         while (m_select.next())
-            m_players[size_t(m_select.int64(0))].push_back(m_select.int64(1));
+            m_players[size_t(m_select.int64(Selection::PositionColumn))].push_back(
+                m_select.int64(Selection::RowidColumn));
         m_select.reset();
         if (db::Error e = m_select.error())
             return stoppedAt(QStringLiteral("Selecting the players"), e);
@@ -275,23 +262,8 @@ public:
     }
 
 private:
-    // The checked positions by their numbers: the same comparison as
-    // CurrentPos = ?, so a stored 3.5 or "QB" is no one's position.
-    QString selectSql() const
-    {
-        QStringList positions;
-        for (int p = 0; p < db::schema::PositionCount; ++p) {
-            if (m_edit.positions.test(size_t(p)))
-                positions << QString::number(p);
-        }
-        return QStringLiteral("SELECT CurrentPos, rowid FROM PlayerTable WHERE ") +
-               (m_edit.team ? QStringLiteral("TeamID = ? AND ") : QString()) +
-               QStringLiteral("CurrentPos IN (") + positions.join(QLatin1Char(',')) +
-               QStringLiteral(") ORDER BY rowid");
-    }
-
     sqlite3* m_handle;
-    const GlobalEdit& m_edit;
+    Selection m_selection;
     const EditProgress& m_progress;
     RatingFunctions& m_functions;
     db::Statement m_select;

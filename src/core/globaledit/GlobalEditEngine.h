@@ -15,7 +15,6 @@ struct sqlite3;
 
 namespace db {
 class Database;
-class Statement;
 } // namespace db
 
 // The global edit engine: scales ratings 1..24 of the chosen positions'
@@ -86,13 +85,6 @@ inline db::Error runGlobalEdit(const QString& path, const GlobalEdit& edit,
 {
     return runGlobalEdit(path, edit, RunOptions{progress, {}});
 }
-
-// The condition that selects one position's players, with the team (when
-// one is chosen) and then the position bound as parameters.
-QString selectionCondition(const TeamFilter& team);
-// Binds the team (when one is chosen) and then the position, if given, to
-// a statement that uses selectionCondition.
-void bindSelection(db::Statement& statement, const TeamFilter& team, std::optional<int> position);
 
 // Opens the league at path for the edit or its preview. Refuses numbers that
 // are not finite, and leaves database closed (with no error) when no position

@@ -2,6 +2,7 @@
 
 #include "core/db/Database.h"
 #include "core/db/Statement.h"
+#include "core/globaledit/Selection.h"
 #include "core/globaledit/StoredRating.h"
 
 #include <QStringList>
@@ -33,15 +34,20 @@ namespace {
 // How often the thread reports progress and may be stopped, in players.
 constexpr qint64 ReportEvery = 2048;
 
-// rowid, then the actual and potential of ratings 1..24, of one position's
-// players: the rows the edit's UPDATE would change.
-QString selectSql(const TeamFilter& team)
+// The actual and potential of ratings 1..24, after the selection's own
+// columns: the values the edit's UPDATE would change.
+QStringList ratingColumns()
 {
-    QStringList columns{QStringLiteral("rowid")};
+    QStringList columns;
     for (int n = 1; n <= EditedRatingCount; ++n)
         columns << db::schema::actualColumn(n) << db::schema::potentialColumn(n);
-    return QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) +
-           QStringLiteral(" FROM PlayerTable WHERE ") + selectionCondition(team);
+    return columns;
+}
+
+// The column of rating n's actual (side 0) or potential (side 1).
+int ratingColumn(int n, RatingSide side)
+{
+    return Selection::FirstExtraColumn + 2 * (n - 1) + int(side);
 }
 
 // The values the edit writes for a bound: whole, as the steps store them.
@@ -70,8 +76,9 @@ public:
         bool changed = false;
         for (int n = 1; n <= EditedRatingCount; ++n) {
             const auto i = size_t(n - 1);
-            const RatingPair before{ratingOf(row.sqliteValue(2 * n - 1)),
-                                    ratingOf(row.sqliteValue(2 * n))};
+            const RatingPair before{
+                ratingOf(row.sqliteValue(ratingColumn(n, RatingSide::Actual))),
+                ratingOf(row.sqliteValue(ratingColumn(n, RatingSide::Potential)))};
             StepTrace trace;
             const RatingPair after = m_edit.parameters.apply(n, before, &trace);
             changed = changed || after != before;
@@ -132,31 +139,24 @@ db::Error computePreview(const QString& path, const GlobalEdit& edit, PreviewRes
         return e;
     db::Error e = checkTeam(database, edit);
     if (!e) {
-        db::Statement select(database.sqliteHandle(), selectSql(edit.team));
+        // One pass in file order over the players the edit would write.
+        const Selection selection(edit);
+        db::Statement select(database.sqliteHandle(), selection.sql(ratingColumns()));
         e = select.error();
+        selection.bind(select);
         const double last = double(std::max<qint64>(lastRowid(database), 1));
-        const double positions = double(edit.positions.count());
         PreviewRun run(edit, result);
-        int done = 0; // positions finished
-        for (int position = 0; !e && position < db::schema::PositionCount; ++position) {
-            if (!edit.positions.test(size_t(position)))
-                continue;
-            bindSelection(select, edit.team, position);
-            qint64 players = 0;
-            while (select.next()) {
-                run.addPlayer(position, select);
-                if (++players % ReportEvery == 0 && progress.progress &&
-                    !progress.progress((done + double(select.int64(0)) / last) / positions)) {
-                    result.stopped = true;
-                    break;
-                }
-            }
-            e = select.error();
-            select.reset();
-            if (result.stopped)
+        qint64 players = 0;
+        while (!e && select.next()) {
+            run.addPlayer(int(select.int64(Selection::PositionColumn)), select);
+            if (++players % ReportEvery == 0 && progress.progress &&
+                !progress.progress(double(select.int64(Selection::RowidColumn)) / last)) {
+                result.stopped = true;
                 break;
-            ++done;
+            }
         }
+        if (!e)
+            e = select.error();
     }
     database.execute(QStringLiteral("ROLLBACK"));
     return e;

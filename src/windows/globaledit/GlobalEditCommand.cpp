@@ -1,5 +1,6 @@
 #include "windows/globaledit/GlobalEditCommand.h"
 
+#include "ui/MdiPlacement.h"
 #include "ui/Prompts.h"
 #include "windows/globaledit/GlobalEditDialog.h"
 
@@ -8,8 +9,6 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QStyle>
-#include <QTimer>
-#include <algorithm>
 
 namespace {
 QPointer<QMdiSubWindow>& single()
@@ -104,30 +103,9 @@ void showGlobalEdit(QMdiArea* area, const QString& leaguePath,
     area->setActiveSubWindow(window);
 }
 
-void fitWindowIntoArea(QMdiSubWindow* window, QMdiArea* area, QSize wanted)
-{
-    const QSize room = area->viewport()->size();
-    window->resize(wanted.boundedTo(room));
-    window->move(std::clamp(window->x(), 0, std::max(0, room.width() - window->width())),
-                 std::clamp(window->y(), 0, std::max(0, room.height() - window->height())));
-}
-
 void globalEditLeagueChanged(const QString& leaguePath)
 {
     // An unreadable league is said when the dialog is next used.
     if (GlobalEditDialog* form = loadedDialog())
         form->useLeague(leaguePath);
-}
-
-void keepOthersMaximized(QMdiSubWindow* window, QMdiArea* area)
-{
-    // Connected before the area's own handler, which then sees the option.
-    QObject::connect(window, &QMdiSubWindow::aboutToActivate, area, [area] {
-        if (area->testOption(QMdiArea::DontMaximizeSubWindowOnActivation))
-            return;
-        area->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
-        QTimer::singleShot(0, area, [area] {
-            area->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, false);
-        });
-    });
 }

@@ -3,10 +3,11 @@
 #include "core/backups/Backups.h"
 #include "core/db/Database.h"
 #include "core/globaledit/DecimalText.h"
-#include "core/globaledit/EditJob.h"
+#include "core/globaledit/Jobs.h"
 #include "core/globaledit/TeamList.h"
 #include "ui/ContextIDs.h"
 #include "ui/EditingWindow.h"
+#include "ui/InputBlocker.h"
 #include "ui/Prompts.h"
 #include "windows/globaledit/PreviewWindow.h"
 #include "windows/globaledit/ProgressWindow.h"
@@ -14,8 +15,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QEvent>
 #include <QEventLoop>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -470,43 +469,6 @@ std::optional<globaledit::GlobalEdit> GlobalEditDialog::collectEdit()
         edit.teamName = name.toString();
     return edit;
 }
-
-namespace {
-// While an edit runs, the user can start nothing else and close nothing:
-// input to every window is dropped (not queued for later), while painting,
-// timers and the edit's reports go on.
-class InputBlocker : public QObject
-{
-public:
-    InputBlocker() { QCoreApplication::instance()->installEventFilter(this); }
-    ~InputBlocker() override { QCoreApplication::instance()->removeEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::Shortcut:
-        case QEvent::ShortcutOverride:
-        case QEvent::Wheel:
-        case QEvent::ContextMenu:
-        case QEvent::TouchBegin:
-        case QEvent::TouchUpdate:
-        case QEvent::TouchEnd:
-            return true;
-        case QEvent::Close:
-            event->ignore();
-            return true;
-        default:
-            return false;
-        }
-    }
-};
-} // namespace
 
 db::Error GlobalEditDialog::ApplyGlobalEdit(const globaledit::GlobalEdit& edit,
                                             globaledit::ChangedPlayers* changed)

@@ -2,9 +2,9 @@
 
 #include "core/db/Schema.h"
 
+#include "core/globaledit/Jobs.h"
+#include "ui/MdiPlacement.h"
 #include "ui/Prompts.h"
-#include "windows/globaledit/GlobalEditCommand.h"
-#include "windows/globaledit/GlobalEditDialog.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -23,10 +23,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QThread>
 #include <QTimer>
 #include <QValueAxis>
 #include <algorithm>
+#include <utility>
 
 using globaledit::RatingFigures;
 using globaledit::RatingSide;
@@ -225,20 +225,16 @@ void PreviewWindow::start(const QString& path, const globaledit::GlobalEdit& edi
 {
     stopWorker();
     m_edit = edit;
-    m_stop = false;
     m_permille = 0;
-    m_thread = QThread::create([this, path, edit] {
-        globaledit::PreviewProgress progress;
-        progress.progress = [this](double done) {
-            m_permille = int(done * 1000);
-            return !m_stop.load();
-        };
-        m_error = globaledit::computePreview(path, edit, m_computing, progress);
-    });
-    connect(m_thread, &QThread::finished, this, &PreviewWindow::workerFinished);
+    m_job = new globaledit::PreviewJob(path, edit, this);
+    // The job is the context: reports still queued when it is deleted go
+    // with it.
+    connect(m_job, &globaledit::PreviewJob::progressed, m_job,
+            [this](int permille) { m_permille = permille; });
+    connect(m_job, &globaledit::Job::finished, m_job, [this] { workerFinished(); });
     m_started.start();
     m_progressClock->start();
-    m_thread->start();
+    m_job->start();
 }
 
 void PreviewWindow::showProgress()
@@ -252,29 +248,27 @@ void PreviewWindow::showProgress()
 
 void PreviewWindow::stopWorker()
 {
-    if (!m_thread)
+    if (!m_job)
         return;
-    m_stop = true;
-    disconnect(m_thread, nullptr, this, nullptr); // its result is not wanted
-    m_thread->wait();
-    delete m_thread;
-    m_thread = nullptr;
+    m_job->requestStop(); // its result is not wanted
+    delete m_job;         // waits for the worker
+    m_job = nullptr;
 }
 
 void PreviewWindow::workerFinished()
 {
-    m_thread->wait();
-    delete m_thread;
-    m_thread = nullptr;
+    globaledit::PreviewJob* job = std::exchange(m_job, nullptr);
+    job->deleteLater(); // this runs in a slot of it
+    const db::Error e = job->wait();
     m_progressClock->stop();
     prgPreview->hide();
-    if (m_error) {
-        Prompts::showError(this, m_error.message());
+    if (e) {
+        Prompts::showError(this, e.message());
         if (QWidget* frame = parentWidget())
             frame->close();
         return;
     }
-    m_shown = m_computing;
+    m_shown = job->result();
     fillPositions();
     fillRatings();
     drawChart();

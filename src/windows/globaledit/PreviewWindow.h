@@ -5,8 +5,6 @@
 
 #include <QElapsedTimer>
 #include <QWidget>
-#include <atomic>
-#include <memory>
 
 class QChartView;
 class QComboBox;
@@ -16,8 +14,11 @@ class QMdiSubWindow;
 class QPushButton;
 class QProgressBar;
 class QTableWidget;
-class QThread;
 class QTimer;
+
+namespace globaledit {
+class PreviewJob;
+} // namespace globaledit
 
 // "Global Edit Preview": what the global edit dialog's OK would do, worked
 // out on a worker thread without writing: per position the players selected
@@ -38,7 +39,7 @@ public:
 
     ~PreviewWindow() override;
 
-    bool isComputing() const { return m_thread != nullptr; }
+    bool isComputing() const { return m_job != nullptr; }
     // The edit and the figures the window shows (once computed).
     const globaledit::GlobalEdit& edit() const { return m_edit; }
     const globaledit::PreviewResult& result() const { return m_shown; }
@@ -74,10 +75,6 @@ private:
 
     globaledit::GlobalEdit m_edit;
     globaledit::PreviewResult m_shown;
-    // Written by the worker, read once it has finished.
-    globaledit::PreviewResult m_computing;
-    db::Error m_error;
-    QThread* m_thread = nullptr;
-    std::atomic<bool> m_stop{false};
-    std::atomic<int> m_permille{0};
+    globaledit::PreviewJob* m_job = nullptr; // while it works the figures out
+    int m_permille = 0;                      // its last report
 };
