@@ -1,12 +1,12 @@
 // The league database layer on real files: good leagues open, and every kind
 // of bad file gets its own clear error and is left exactly as it was.
+#include "GuiFixture.h"
 #include "TestSupport.h"
 #include "core/db/Database.h"
 #include "core/db/Expression.h"
 #include "core/db/Schema.h"
 #include "leaguegen/LeagueGenerator.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -14,35 +14,21 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+using TestSupport::fileBytes;
+using TestSupport::firstColumn;
+
 class TestDatabase : public QObject
 {
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    QString m_league;
-
-    QString path(const QString& name) const { return m_dir.filePath(name); }
-
-    static QByteArray fingerprint(const QString& file)
-    {
-        QFile f(file);
-        if (file.isEmpty() || !f.open(QIODevice::ReadOnly))
-            return {};
-        return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1);
-    }
-
-    static void writeFile(const QString& file, const QByteArray& bytes)
-    {
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
+    QString m_league = m_dir.filePath(u"AccessConvert.mdb"_s);
 
 private slots:
     void initTestCase()
     {
         TestSupport::initTestEnvironment();
-        m_league = path(QStringLiteral("AccessConvert.mdb"));
         leaguegen::LeagueOptions options;
         options.players = 300;
         QVERIFY(!leaguegen::writeLeague(m_league, options));
@@ -52,42 +38,36 @@ private slots:
     {
         db::Database database;
         QVERIFY(!database.open(m_league));
-        QCOMPARE(TestSupport::fieldDefs(database, QStringLiteral("playertable")).size(),
+        QCOMPARE(TestSupport::fieldDefs(database, u"playertable"_s).size(),
                  db::schema::PlayerColumnCount);
-        int count = -1;
-        QVERIFY(
-            !database.query(QStringLiteral("SELECT COUNT(Rating_pot10), COUNT(rating1) FROM TEAM "
-                                           "JOIN PlayerTable USING (TeamID)"),
-                            {}, [&](const db::Statement& q) { count = q.value(0).toInt(); }));
-        QVERIFY(count > 0);
-        QCOMPARE(database.storedTableName(QStringLiteral("TEAM")), QStringLiteral("Team"));
+        QCOMPARE(database.storedTableName(u"TEAM"_s), u"Team"_s);
     }
 
     void badFilesGetClearErrors_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("content"); // "<dir>" makes a folder, "<none>" nothing
+        // "<dir>" makes a folder, "<none>" nothing, "<noroster>" a league without Roster
+        QTest::addColumn<QByteArray>("content");
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("says");
-
-        QTest::newRow("empty DBPath")
-            << QString() << QByteArray("<none>") << int(db::NoLeagueFileChosen) << "File > Open";
-        QTest::newRow("no file at the path")
-            << "missing.mdb" << QByteArray("<none>") << int(db::FileNotFound) << "does not exist";
-        QTest::newRow("a folder") << "folder.mdb" << QByteArray("<dir>") << int(db::NotAFile)
-                                  << "is a folder";
-        QTest::newRow("a text file") << "notes.mdb" << QByteArray("Kickvale league notes\n")
-                                     << int(db::NotSQLite) << "not a league database";
-        QTest::newRow("an empty file")
-            << "empty.mdb" << QByteArray() << int(db::NotSQLite) << "is empty";
-        QTest::newRow("a pipe") << "pipe.mdb" << QByteArray("<fifo>") << int(db::NotAFile)
-                                << "not a regular file";
-        QTest::newRow("a loop of links")
-            << "loop.mdb" << QByteArray("<loop>") << int(db::NotAFile) << "leads back to itself";
+        const auto row = [](const char* tag, const char* name, const QByteArray& content,
+                            int number, const char* says) {
+            QTest::newRow(tag) << QString::fromUtf8(name) << content << number
+                               << QString::fromUtf8(says);
+        };
+        row("empty DBPath", "", "<none>", db::NoLeagueFileChosen, "File > Open");
+        row("no file at the path", "missing.mdb", "<none>", db::FileNotFound, "does not exist");
+        row("a folder", "folder.mdb", "<dir>", db::NotAFile, "is a folder");
+        row("a text file", "notes.mdb", "Kickvale league notes\n", db::NotSQLite,
+            "not a league database");
+        row("an empty file", "empty.mdb", "", db::NotSQLite, "is empty");
+        row("a pipe", "pipe.mdb", "<fifo>", db::NotAFile, "not a regular file");
+        row("a loop of links", "loop.mdb", "<loop>", db::NotAFile, "leads back to itself");
         QByteArray jet(2048, '\0');
         jet.replace(0, 19, QByteArray("\x00\x01\x00\x00Standard Jet DB", 19));
-        QTest::newRow("a Jet/Access file")
-            << "jet.mdb" << jet << int(db::AccessFile) << "Microsoft Access";
+        row("a Jet/Access file", "jet.mdb", jet, db::AccessFile, "Microsoft Access");
+        row("a league without one table", "noroster.mdb", "<noroster>", db::MissingTable,
+            "\"Roster\"");
     }
 
     void badFilesGetClearErrors()
@@ -97,17 +77,22 @@ private slots:
         QFETCH(int, number);
         QFETCH(QString, says);
 
-        const QString file = name.isEmpty() ? QString() : path(name);
+        const QString file = name.isEmpty() ? QString() : m_dir.filePath(name);
+        leaguegen::LeagueOptions noRoster;
+        noRoster.players = 20;
+        noRoster.omitTables = {u"Roster"_s};
         if (content == "<dir>")
             QVERIFY(QDir().mkpath(file));
         else if (content == "<fifo>")
             QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
         else if (content == "<loop>")
             QVERIFY(QFile::link(file + u'2', file) && QFile::link(file, file + u'2'));
+        else if (content == "<noroster>")
+            QVERIFY(!leaguegen::writeLeague(file, noRoster));
         else if (content != "<none>")
-            writeFile(file, content);
+            QVERIFY(TestSupport::writeFile(file, content));
         const bool pipe = content == "<fifo>"; // reading it would block
-        const QByteArray before = pipe ? QByteArray() : fingerprint(file);
+        const QByteArray before = pipe ? QByteArray() : fileBytes(file);
 
         db::Database database;
         const db::Error e = database.open(file);
@@ -116,55 +101,26 @@ private slots:
         QVERIFY(!database.isOpen());
         if (content == "<none>" && !file.isEmpty())
             QVERIFY2(!QFile::exists(file), "opening must never create a file");
-        QCOMPARE(pipe ? QByteArray() : fingerprint(file), before);
+        QCOMPARE(pipe ? QByteArray() : fileBytes(file), before);
     }
 
-    void leagueWithoutOneTableIsRefused()
+    // Another program's write lock leaves reading; its exclusive lock refuses the open.
+    void lockedLeague()
     {
-        const QString file = path(QStringLiteral("noroster.mdb"));
-        leaguegen::LeagueOptions options;
-        options.players = 20;
-        options.omitTables = {QStringLiteral("Roster")};
-        QVERIFY(!leaguegen::writeLeague(file, options));
-        const QByteArray before = fingerprint(file);
-
-        db::Database database;
-        const db::Error e = database.open(file);
-        QCOMPARE(e.number, int(db::MissingTable));
-        QVERIFY(e.description.contains(QStringLiteral("\"Roster\"")));
-        QCOMPARE(fingerprint(file), before);
-    }
-
-    void lockedLeagueReadsButRefusesWrites()
-    {
-        db::Database holder;
+        db::Database holder, database;
         QVERIFY(!holder.open(m_league));
-        QVERIFY(!holder.beginImmediate()); // another program is writing
-
-        db::Database database;
+        QVERIFY(!holder.beginImmediate());
         QVERIFY(!database.open(m_league));
-        int teams = 0;
-        QVERIFY(!database.query(QStringLiteral("SELECT COUNT(*) FROM Team"), {},
-                                [&](const db::Statement& q) { teams = q.value(0).toInt(); }));
-        QVERIFY(teams > 0);
-
-        const db::Error e = database.execute(QStringLiteral("UPDATE Team SET TeamName = 'X'"));
+        QCOMPARE(firstColumn(m_league, u"SELECT count(*) > 0 FROM Team"_s), u"1"_s);
+        const db::Error e = database.execute(u"UPDATE Team SET TeamName = 'X'"_s);
         QCOMPARE(e.number & 0xff, 5); // SQLITE_BUSY, after the busy timeout
-        QVERIFY(e.description.contains(QStringLiteral("locked by another program")));
-        QVERIFY(e.message().startsWith(QStringLiteral("Error:5 ")));
+        QVERIFY(e.description.contains(u"locked by another program"_s));
+        QVERIFY(e.message().startsWith(u"Error:5 "_s));
         holder.rollback();
-    }
 
-    void exclusiveLockFailsTheOpenWithLockedMessage()
-    {
-        db::Database holder;
-        QVERIFY(!holder.open(m_league));
-        QVERIFY(!holder.execute(QStringLiteral("BEGIN EXCLUSIVE")));
-
-        db::Database database;
-        const db::Error e = database.open(m_league);
-        QVERIFY(e.isError());
-        QVERIFY2(e.description.contains(QStringLiteral("locked")), qPrintable(e.description));
+        QVERIFY(!holder.execute(u"BEGIN EXCLUSIVE"_s));
+        const QString refused = db::Database().open(m_league).description;
+        QVERIFY2(refused.contains(u"locked"_s), qPrintable(refused));
         holder.rollback();
     }
 
@@ -172,24 +128,23 @@ private slots:
     {
         if (geteuid() == 0)
             QSKIP("running as root: file permissions do not stop root from writing");
-        const QString file = path(QStringLiteral("readonly.mdb"));
+        const QString file = m_dir.filePath(u"readonly.mdb"_s);
         QVERIFY(QFile::copy(m_league, file));
         QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
-
         db::Database database;
         QVERIFY(!database.open(file));
-        const db::Error e = database.execute(QStringLiteral("DELETE FROM Team"));
-        QVERIFY(e.isError());
-        QVERIFY(e.description.contains(QStringLiteral("read-only")));
+        QVERIFY(database.execute(u"DELETE FROM Team"_s).description.contains(u"read-only"_s));
     }
 
-    void transactionRollsBackUnlessCommitted()
+    // Left without commit, a transaction is as if nothing happened; bound
+    // parameters are stored as data, never run as SQL.
+    void transactionRollsBackAndParametersAreData()
     {
         db::Database database;
         QVERIFY(!database.open(m_league));
-        auto teamCount = [&] {
+        const auto teamCount = [&] {
             int n = -1;
-            database.query(QStringLiteral("SELECT COUNT(*) FROM Team"), {},
+            database.query(u"SELECT COUNT(*) FROM Team"_s, {},
                            [&](const db::Statement& q) { n = q.value(0).toInt(); });
             return n;
         };
@@ -197,19 +152,14 @@ private slots:
         {
             db::Transaction transaction(database);
             QVERIFY(!transaction.begin());
-            QVERIFY(!database.execute(QStringLiteral("DELETE FROM Team")));
+            QVERIFY(!database.execute(u"DELETE FROM Team"_s));
             QCOMPARE(teamCount(), 0);
-        } // left without commit: as if nothing happened
+        }
         QCOMPARE(teamCount(), before);
-    }
 
-    void boundParametersAreData()
-    {
-        db::Database database;
-        QVERIFY(!database.open(m_league));
-        const QString hostile = QStringLiteral("x'); DROP TABLE Team; --");
-        QVERIFY(!database.execute(QStringLiteral("UPDATE League SET LeagueName = ?"), {hostile}));
-        QVERIFY(!database.storedTableName(QStringLiteral("Team")).isEmpty());
+        const QString hostile = u"x'); DROP TABLE Team; --"_s;
+        QVERIFY(!database.execute(u"UPDATE League SET LeagueName = ?"_s, {hostile}));
+        QCOMPARE(firstColumn(m_league, u"SELECT LeagueName FROM League"_s), hostile);
     }
 };
 

@@ -1,41 +1,17 @@
+#include "GuiFixture.h"
 #include "TestSupport.h"
 #include "core/db/Database.h"
-#include "core/db/Expression.h"
 #include "core/db/Schema.h"
 #include "leaguegen/LeagueGenerator.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QTest>
-#include <utility>
-
-namespace {
-// The table's field names as the file stores them, in stored order.
-QStringList fieldNames(db::Database& database, const QString& table)
-{
-    QStringList names;
-    for (const db::FieldDef& f : TestSupport::fieldDefs(database, table))
-        names << f.name;
-    return names;
-}
-} // namespace
 
 using namespace Qt::StringLiterals;
 using leaguegen::LeagueOptions;
+using TestSupport::firstColumn;
 Q_DECLARE_METATYPE(LeagueOptions)
-
-namespace {
-// Every value of every row a query yields, joined by spaces ("NULL" for no value).
-QString values(db::Database& db, const QString& sql)
-{
-    QStringList out;
-    const db::Error e = db.query(sql, {}, [&](const db::Statement& q) {
-        for (int i = 0; i < q.columnCount(); ++i)
-            out << (q.isNull(i) ? u"NULL"_s : q.value(i).toString());
-    });
-    return e ? e.message() : out.join(u' ');
-}
-} // namespace
 
 class TestLeagueGen : public QObject
 {
@@ -62,6 +38,8 @@ private slots:
         QVERIFY(TestSupport::writeFile(file(u"kept.mdb"_s), "keep me"));
     }
 
+    // What the other suites and the benchmarks build on; the ratings' spread
+    // is the generator's own business.
     void completeLeague_data()
     {
         QTest::addColumn<int>("players");
@@ -79,50 +57,38 @@ private slots:
         options.players = players;
         const QString path = file(u"league%1.mdb"_s.arg(players));
         QVERIFY(!leaguegen::writeLeague(path, options));
-        db::Database db;
-        QVERIFY(!db.open(path));
-        QCOMPARE(fieldNames(db, u"PlayerTable"_s), db::schema::playerColumns());
-        QCOMPARE(values(db,
-                        u"SELECT count(*), count(DISTINCT PlayerId), (SELECT count(*) FROM Team) "
-                        "FROM PlayerTable"_s),
+        QCOMPARE(firstColumn(path, u"SELECT name FROM pragma_table_info('PlayerTable')"_s),
+                 db::schema::playerColumns().join(u','));
+        QCOMPARE(firstColumn(path, u"SELECT count(*) || ' ' || count(DISTINCT PlayerId) || ' ' || "
+                                   "(SELECT count(*) FROM Team) FROM PlayerTable"_s),
                  u"%1 %1 %2"_s.arg(players).arg(teams));
         // No stray TeamId; Roster holds the team players, FreeAgents the pool's free agents.
-        QCOMPARE(values(db,
-                        u"SELECT total(TeamId <> 0 AND TeamId NOT IN (SELECT TeamID FROM Team)), "
-                        "total(TeamId <> 0) = (SELECT count(*) FROM Roster), "
-                        "total(TeamId = 0 AND FreeAgent = 1) = (SELECT count(*) FROM FreeAgents), "
-                        "total(TeamId = 0 AND FreeAgent = 1 AND PlayerId IN "
-                        "(SELECT PlayerID FROM FreeAgents)) = (SELECT count(*) FROM FreeAgents) "
-                        "FROM PlayerTable"_s),
-                 u"0 1 1 1"_s);
+        QCOMPARE(firstColumn(path, u"SELECT total(TeamId <> 0 AND TeamId NOT IN "
+                                   "(SELECT TeamID FROM Team)) = 0 "
+                                   "AND total(TeamId <> 0) = (SELECT count(*) FROM Roster) "
+                                   "AND total(TeamId = 0 AND FreeAgent = 1) = "
+                                   "(SELECT count(*) FROM FreeAgents) "
+                                   "AND total(TeamId = 0 AND FreeAgent = 1 AND PlayerId IN "
+                                   "(SELECT PlayerID FROM FreeAgents)) = "
+                                   "(SELECT count(*) FROM FreeAgents) FROM PlayerTable"_s),
+                 u"1"_s);
         // Even three players carry a blank rating, for the global edit to meet.
-        QCOMPARE(values(db, u"SELECT count(*) > 0 FROM PlayerTable WHERE "_s +
-                                db::schema::playerColumns().mid(20).join(u" IS NULL OR "_s) +
-                                u" IS NULL"_s),
+        QCOMPARE(firstColumn(path, u"SELECT count(*) > 0 FROM PlayerTable WHERE "_s +
+                                       db::schema::playerColumns().mid(20).join(u" IS NULL OR "_s) +
+                                       u" IS NULL"_s),
                  players ? u"1"_s : u"0"_s);
         if (players < 3000)
-            return; // the rest needs a league large enough for stable averages
-        QCOMPARE(
-            values(db, u"SELECT min(n) > 0 FROM (SELECT count(*) AS n FROM "_s +
-                           db::schema::leagueTables().join(u" UNION ALL SELECT count(*) FROM "_s) +
-                           u')'),
-            u"1"_s);
-        // All 15 positions, a draft pool, ages 21 to 38, potentials below and above actual.
-        QCOMPARE(values(db, u"SELECT count(DISTINCT CurrentPos), min(CurrentPos), max(CurrentPos), "
-                            "sum(TeamId = 0) > 150, sum(RATING25 NOT BETWEEN 21 AND 38), "
-                            "sum(RATING_POT1 < RATING1) > 50, sum(RATING_POT1 > RATING1) > 1000 "
-                            "FROM PlayerTable"_s),
-                 u"15 0 14 1 0 1 1"_s);
-        // Each position is strong in its own ratings (position, rating number).
-        QStringList leads;
-        for (const auto& [position, n] :
-             {std::pair{0, 4}, {0, 5}, {3, 15}, {6, 9}, {8, 6}, {9, 7}, {11, 12}, {13, 16}})
-            leads << u"avg(CASE WHEN CurrentPos = %2 THEN %1 END) > 20 + "
-                     "avg(CASE WHEN CurrentPos <> %2 THEN %1 END)"_s
-                         .arg(db::schema::actualColumn(n))
-                         .arg(position);
-        QCOMPARE(values(db, u"SELECT "_s + leads.join(u", "_s) + u" FROM PlayerTable"_s),
-                 QStringList(leads.size(), u"1"_s).join(u' '));
+            return; // small leagues may leave a table or a position empty
+        // Every table holds rows; all 15 positions and a draft pool.
+        QCOMPARE(firstColumn(path, u"SELECT min(n) > 0 FROM (SELECT count(*) AS n FROM "_s +
+                                       db::schema::leagueTables().join(
+                                           u" UNION ALL SELECT count(*) FROM "_s) +
+                                       u')'),
+                 u"1"_s);
+        QCOMPARE(firstColumn(path, u"SELECT count(DISTINCT CurrentPos) || ' ' || min(CurrentPos) "
+                                   "|| ' ' || max(CurrentPos) || ' ' || (sum(TeamId = 0) > 150) "
+                                   "FROM PlayerTable"_s),
+                 u"15 0 14 1"_s);
     }
 
     // The odd leagues other tests are built on.
@@ -133,24 +99,23 @@ private slots:
         options.shufflePlayerColumns = true;
         options.omitPlayerColumns = QStringList{u"rating_pot7"_s, u"InjuryType"_s};
         options.extraTeamIds = {1001, 70000};
-        QVERIFY(!leaguegen::writeLeague(file(u"fixture.mdb"_s), options));
-        db::Database db;
-        QVERIFY(!db.open(file(u"fixture.mdb"_s)));
+        const QString path = file(u"fixture.mdb"_s);
+        QVERIFY(!leaguegen::writeLeague(path, options));
         QStringList expected = db::schema::playerColumns();
         expected.removeOne(u"RATING_POT7"_s);
         expected.removeOne(u"InjuryType"_s);
-        QStringList stored = fieldNames(db, u"PlayerTable"_s);
-        QVERIFY(stored != expected);
-        stored.sort();
+        const QString columns = u"SELECT name FROM pragma_table_info('PlayerTable')"_s;
+        QVERIFY(firstColumn(path, columns) != expected.join(u','));
         expected.sort();
-        QCOMPARE(stored, expected);
+        QCOMPARE(firstColumn(path, columns + u" ORDER BY name"_s), expected.join(u','));
         // The values follow their columns, wherever those are stored.
-        QCOMPARE(values(db, u"SELECT count(*), max(PlayerId), sum(CurrentPos NOT BETWEEN 0 AND 14) "
-                            "FROM PlayerTable"_s),
+        QCOMPARE(firstColumn(path, u"SELECT count(*) || ' ' || max(PlayerId) || ' ' || "
+                                   "sum(CurrentPos NOT BETWEEN 0 AND 14) FROM PlayerTable"_s),
                  u"200 200 0"_s);
-        QCOMPARE(values(db, u"SELECT t.TeamID, count(*) FROM Team t JOIN PlayerTable p "
-                            "ON p.TeamId = t.TeamID WHERE t.TeamID > 100 GROUP BY 1"_s),
-                 u"1001 5 70000 5"_s);
+        QCOMPARE(firstColumn(path, u"SELECT t.TeamID || ' ' || count(*) FROM Team t JOIN "
+                                   "PlayerTable p ON p.TeamId = t.TeamID WHERE t.TeamID > 100 "
+                                   "GROUP BY t.TeamID"_s),
+                 u"1001 5,70000 5"_s);
     }
 
     void badInputWritesNothing_data()
