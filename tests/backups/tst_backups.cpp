@@ -1,7 +1,8 @@
 // Backups, the undo history (Edit > Undo and Redo of every kind of change)
 // and Restore Backup, driven through the main window's menus and grids on
 // real league files; a restore killed half-way and another instance editing
-// the same league run as separate processes.
+// the same league run as separate processes: this program started again as
+// the other instance.
 #include "GuiFixture.h"
 #include "TestSupport.h"
 #include "core/backups/Backups.h"
@@ -20,15 +21,19 @@
 #include "windows/grid/TableWindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCryptographicHash>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QThread>
 #include <QTreeWidget>
 #include <QtTest>
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 using namespace Qt::StringLiterals;
 
@@ -90,9 +95,52 @@ QStringList folderFiles(const QString& league)
     return QDir(backups::folderFor(league)).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
-QString otherInstance()
+// The other instance's side of a test:
+//   restore <league> <backup>  restores the backup over the league (the kill
+//                              test kills it half-way);
+//   edit <league>              runs the global edit the tests run with its
+//                              backup; once the backup is taken under the
+//                              write lock, it waits for a line on standard
+//                              input, then for as many milliseconds as it says.
+// Prints "started" (or "locked" for edit) when it has got that far, then
+// "done" or the error.
+void say(const char* text)
 {
-    return QCoreApplication::applicationDirPath() + u"/other_instance"_s;
+    std::puts(text);
+    std::fflush(stdout);
+}
+
+globaledit::GlobalEdit testEdit() // SP +10% for QB and HB of all teams
+{
+    globaledit::GlobalEdit edit;
+    edit.parameters.actualPercent[0] = 10;
+    edit.positions.set(0).set(1);
+    return edit;
+}
+
+int runOtherInstance(const QString& command, const QString& league, const QString& backup)
+{
+    db::Error e;
+    if (command == u"restore"_s) {
+        say("started");
+        e = backups::restore(league, backup, u"Restore Backup"_s);
+    } else {
+        backups::CommandBackup taken(league, u"Global Edit"_s);
+        globaledit::RunOptions options;
+        options.beforeChanges = [&](db::Database& database) {
+            const db::Error e = taken.take(database);
+            say("locked");
+            char line[16];
+            if (!std::fgets(line, sizeof line, stdin))
+                return db::Error(db::Cancelled, u"no line to go on"_s);
+            QThread::msleep(std::strtoul(line, nullptr, 10));
+            return e;
+        };
+        if (!(e = globaledit::runGlobalEdit(league, testEdit(), options)))
+            taken.committed();
+    }
+    std::fprintf(e ? stderr : stdout, "%s\n", e ? qPrintable(e.message()) : "done");
+    return e ? 1 : 0;
 }
 
 } // namespace
@@ -105,8 +153,8 @@ private slots:
     void init() { m_gui.setUp(); }
     void cleanup() { QCOMPARE(m_gui.tearDown(), QString()); }
 
-    void backupFailureChangesNothing_data();
-    void backupFailureChangesNothing();
+    void commandChangesNothing_data();
+    void commandChangesNothing();
     void keepRule_data();
     void keepRule();
     void pruningKeepsNewest_data();
@@ -127,13 +175,12 @@ private:
     MainWindow* main() const { return m_gui.main(); }
     QString league() const { return m_gui.path(); }
     QString writeLeague(const QString& name, int players, quint32 seed = 1);
-    TableWindow* openGrid(const QString& item, const QString& table);
     // The change kind names, written through the real windows.
     void makeChange(const QString& kind);
     QString undoText() const { return main()->action(u"mnuUndoGlobalEdit"_s)->text(); }
     QString redoText() const { return main()->action(u"mnuRedo"_s)->text(); }
     void undo() const { main()->action(u"mnuUndoGlobalEdit"_s)->trigger(); }
-    QStringList clearDatabase();
+    QStringList clearDatabase(QMessageBox::StandardButton answer = QMessageBox::Yes);
     QStringList globalEdit();
     QStringList restoreNewest(QMessageBox::StandardButton answer, QStringList* listed = nullptr);
 
@@ -150,14 +197,20 @@ QString TestBackups::writeLeague(const QString& name, int players, quint32 seed)
     return leaguegen::writeLeague(path, options) ? QString() : path;
 }
 
-// File > Clear Database, Yes: what it showed after its question.
-QStringList TestBackups::clearDatabase()
+// File > Clear Database with the answer to its question (NoButton: none may
+// be asked): what it showed after the question.
+QStringList TestBackups::clearDatabase(QMessageBox::StandardButton answer)
 {
-    Prompts::setNextAnswer(QMessageBox::Yes);
+    if (answer != QMessageBox::NoButton)
+        Prompts::setNextAnswer(answer);
     main()->action(u"ClearDatabase"_s)->trigger();
-    const QStringList shown = messages().mid(1);
+    const QStringList shown = messages();
     Prompts::finishTest();
-    return shown;
+    if (answer == QMessageBox::NoButton)
+        return shown;
+    if (!shown.value(0).startsWith(u"All rows of the seven league tables"_s))
+        return QStringList{u"no question"_s} + shown;
+    return shown.mid(1);
 }
 
 // Edit > Global Edit: SP +10% for QB and HB of all teams, OK; what it showed.
@@ -197,50 +250,83 @@ QStringList TestBackups::restoreNewest(QMessageBox::StandardButton answer, QStri
     return shown;
 }
 
-// fault: the backup folder cannot be made, the disk is full, or the
-// command itself fails after its backup was taken.
-void TestBackups::backupFailureChangesNothing_data()
+// fault: what stands in the way (SQL: a trigger another program left that
+// fails the command after its backup); answer: to Clear Database's question,
+// NoButton when none may be asked; shown: what follows the question.
+void TestBackups::commandChangesNothing_data()
 {
-    QTest::addColumn<bool>("global");
+    QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("fault");
-    QTest::addColumn<QString>("error"); // the pattern the message matches
-    for (const bool global : {false, true}) {
-        const QString command = global ? u"Global Edit"_s : u"Clear Database"_s;
+    QTest::addColumn<QMessageBox::StandardButton>("answer");
+    QTest::addColumn<QStringList>("shown"); // the patterns the messages match
+    for (const QString& command : {u"Global Edit"_s, u"Clear Database"_s}) {
+        const auto answer = command == u"Global Edit"_s ? QMessageBox::NoButton : QMessageBox::Yes;
         QTest::addRow("%s, no folder", qPrintable(command))
-            << global << u"folder"_s
-            << u"^Error:1041 The league could not be backed up to .* \\(the folder cannot be "
-               "made\\), so the command was stopped before it changed anything"_s;
+            << command << u"folder"_s << answer
+            << QStringList{u"^Error:1041 The league could not be backed up to .* \\(the folder "
+                           "cannot be made\\), so the command was stopped before it changed "
+                           "anything"_s};
         QTest::addRow("%s, disk full", qPrintable(command))
-            << global << u"full"_s
-            << u"^Error:1041 The disk is full: the backup \".*\\.backups/\\S+ \\S+ #0001 "
-               "%1.mdb\" could not be written, so the command was stopped before"_s.arg(command);
+            << command << u"full"_s << answer
+            << QStringList{u"^Error:1041 The disk is full: the backup \".*\\.backups/\\S+ \\S+ "
+                           "#0001 %1.mdb\" could not be written, so the command was stopped "
+                           "before"_s.arg(command)};
     }
     QTest::newRow("Global Edit fails after its backup")
-        << true << u"trigger"_s
-        << u"^Error:\\d+ Updating QB failed: ratings are protected. .*no rating was changed"_s;
+        << u"Global Edit"_s
+        << u"CREATE TRIGGER keep BEFORE UPDATE ON PlayerTable "
+           "BEGIN SELECT RAISE(ABORT, 'ratings are protected'); END"_s
+        << QMessageBox::NoButton
+        << QStringList{u"^Error:\\d+ Updating QB failed: ratings are protected. .*no rating "
+                       "was changed"_s};
+    // Team is emptied last, so the refusal comes after six tables were
+    // already emptied inside the transaction.
+    QTest::newRow("Clear Database fails after its backup")
+        << u"Clear Database"_s
+        << u"CREATE TRIGGER keep BEFORE DELETE ON Team "
+           "BEGIN SELECT RAISE(ABORT, 'teams are protected'); END"_s
+        << QMessageBox::Yes
+        << QStringList{u"^Error:\\d+ .*teams are protected.*No table was emptied"_s};
+    QTest::newRow("Clear Database, No")
+        << u"Clear Database"_s << QString() << QMessageBox::No << QStringList();
+    QTest::newRow("Clear Database, closed")
+        << u"Clear Database"_s << QString() << QMessageBox::Cancel << QStringList();
+    // No question about deleting rows of a file that is no league.
+    QTest::newRow("Clear Database, text file")
+        << u"Clear Database"_s << u"text"_s << QMessageBox::NoButton
+        << QStringList{u"^Error:%1 "_s.arg(db::NotSQLite)};
+    QTest::newRow("Clear Database, locked")
+        << u"Clear Database"_s << u"locked"_s << QMessageBox::Yes
+        << QStringList{u"^Error:5 .*locked"_s};
 }
 
-void TestBackups::backupFailureChangesNothing()
+void TestBackups::commandChangesNothing()
 {
-    QFETCH(bool, global);
+    QFETCH(QString, command);
     QFETCH(QString, fault);
-    QFETCH(QString, error);
+    QFETCH(QMessageBox::StandardButton, answer);
+    QFETCH(QStringList, shown);
+    db::Database other;
     if (fault == u"folder"_s) // a file where the folder should be
         QVERIFY(TestSupport::writeFile(backups::folderFor(league()), {}));
     else if (fault == u"full"_s)
         backups::simulateWriteFailure(ENOSPC);
-    else
-        QCOMPARE(m_gui.execute(u"CREATE TRIGGER keep BEFORE UPDATE ON PlayerTable "
-                               "BEGIN SELECT RAISE(ABORT, 'ratings are protected'); END"_s),
-                 QString());
+    else if (fault == u"text"_s)
+        QVERIFY(QFile::remove(league()) && TestSupport::writeFile(league(), "league notes\n"));
+    else if (fault == u"locked"_s) // another program's write lock
+        QVERIFY(!other.open(league()) && !other.beginImmediate());
+    else if (!fault.isEmpty())
+        QCOMPARE(m_gui.execute(fault), QString());
     const QByteArray before = fileBytes(league());
     const QStringList kept = folderFiles(league());
 
-    const QStringList shown = global ? globalEdit() : clearDatabase();
+    const QStringList told = command == u"Global Edit"_s ? globalEdit() : clearDatabase(answer);
     backups::simulateWriteFailure(0);
+    other.close();
 
-    QCOMPARE(shown.size(), 1);
-    QVERIFY2(shown[0].contains(QRegularExpression(error)), qPrintable(shown[0]));
+    QCOMPARE(told.size(), shown.size());
+    for (int i = 0; i < told.size(); ++i)
+        QVERIFY2(told[i].contains(QRegularExpression(shown[i])), qPrintable(told[i]));
     QCOMPARE(fileBytes(league()), before);
     QCOMPARE(folderFiles(league()), kept); // no backup of a command that changed nothing
     QCOMPARE(main()->commandResultText(), QString());
@@ -339,7 +425,6 @@ void TestBackups::restoreBackupFromTheMenu()
 
     const QByteArray full = content(league());
     QCOMPARE(clearDatabase(), QStringList());
-    const QByteArray cleared = fileBytes(league());
     const QByteArray emptied = content(league());
 
     for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
@@ -352,8 +437,7 @@ void TestBackups::restoreBackupFromTheMenu()
     QVERIFY(!main()->findChild<RestoreBackupWindow*>());
     const QList<backups::Backup> now = backups::list(league());
     QCOMPARE(now.size(), 2);
-    QCOMPARE(now[0].command, u"Restore Backup"_s);
-    QCOMPARE(fileBytes(now[0].path), cleared);
+    QCOMPARE(now[1].command, u"Clear Database"_s);
 }
 
 // damaged: the backup or the league; bytes: what that file then holds, null
@@ -417,8 +501,7 @@ void TestBackups::restoreOverDamage()
 // the old one or wholly the backup.
 void TestBackups::killedRestoreIsAllOrNothing()
 {
-    const QString killee = otherInstance();
-    QVERIFY2(QFile::exists(killee), qPrintable(killee));
+    const QString killee = QCoreApplication::applicationFilePath(); // as the other instance
     const QString base = writeLeague(u"killbase.mdb"_s, 15000, 1);
     const QString backup = writeLeague(u"killbackup.mdb"_s, 12000, 2);
     const QByteArray oldLeague = content(base), restored = content(backup);
@@ -457,16 +540,6 @@ void TestBackups::killedRestoreIsAllOrNothing()
     QVERIFY2(interrupted > 0, "no kill landed inside the restore");
 }
 
-TableWindow* TestBackups::openGrid(const QString& item, const QString& table)
-{
-    main()->action(item)->trigger();
-    for (TableWindow* grid : main()->findChildren<TableWindow*>()) {
-        if (grid->dataControl()->recordSource() == table && grid->isVisible())
-            return grid;
-    }
-    return nullptr;
-}
-
 void TestBackups::makeChange(const QString& kind)
 {
     if (kind == u"Global Edit"_s) {
@@ -477,14 +550,14 @@ void TestBackups::makeChange(const QString& kind)
         // The newest backup, "Undo Clear Database", holds the cleared league.
         QCOMPARE(restoreNewest(QMessageBox::Yes).size(), 1);
     } else if (kind == u"cell"_s) {
-        TableWindow* grid = openGrid(u"mnuPlayerTable"_s, u"PlayerTable"_s);
+        TableWindow* grid = m_gui.openVia(u"mnuPlayerTable"_s);
         QVERIFY(grid);
         QVERIFY(grid->model()->setData(cell(grid, 0, u"RATING1"_s), u"1"_s));
         QVERIFY(grid->model()->setData(cell(grid, 0, u"RATING_POT1"_s), u"2"_s)); // in the same row
         Prompts::setNextAnswer(QMessageBox::Yes);
         QVERIFY(!grid->model()->commitPendingEdit());
     } else {
-        TableWindow* grid = openGrid(u"mnuTeam"_s, u"Team"_s);
+        TableWindow* grid = m_gui.openVia(u"mnuTeam"_s);
         QVERIFY(grid);
         RecordSetModel* model = grid->model();
         Prompts::setNextAnswer(QMessageBox::Yes);
@@ -575,9 +648,6 @@ void TestBackups::undoRefusedAfterOutsideChange_data()
     QTest::newRow("deleted row, id taken")
         << u"deleted"_s << u"INSERT INTO Team (rowid, TeamName) VALUES (1, 'Taken')"_s
         << rowChanged;
-    QTest::newRow("global edit") << u"Global Edit"_s
-                                 << u"INSERT INTO Team (TeamID, TeamName) VALUES (77, 'Later')"_s
-                                 << u"The league \"%1\" has changed since the last Global Edit"_s;
     QTest::newRow("clear database")
         << u"Clear Database"_s << u"INSERT INTO Team (TeamID, TeamName) VALUES (7, 'Later')"_s
         << u"The league \"%1\" has changed since the last Clear Database"_s;
@@ -612,7 +682,7 @@ void TestBackups::undoRefusedAfterOutsideChange()
 // about first.
 void TestBackups::gridsFollowTheProgramsOwnChanges()
 {
-    TableWindow* grid = openGrid(u"mnuPlayerTable"_s, u"PlayerTable"_s);
+    TableWindow* grid = m_gui.openVia(u"mnuPlayerTable"_s);
     QVERIFY(grid);
     Prompts::setNextInput(u"[CurrentPos] In (0, 1)"_s);
     grid->filter();
@@ -652,7 +722,7 @@ void TestBackups::gridsFollowTheProgramsOwnChanges()
 // step of this league's history: the status bar says so.
 void TestBackups::gridOfAnEarlierLeagueRecordsNoStep()
 {
-    TableWindow* grid = openGrid(u"mnuTeam"_s, u"Team"_s);
+    TableWindow* grid = m_gui.openVia(u"mnuTeam"_s);
     QVERIFY(grid);
     QVERIFY(main()->openLeague(writeLeague(u"later.mdb"_s, 120)));
     QVERIFY(grid->model()->setData(grid->model()->index(0, 1), u"Renamed"_s));
@@ -676,16 +746,13 @@ void TestBackups::twoInstancesOnOneLeague()
     const QString expected = m_gui.filePath(u"expected.mdb"_s);
     QFile::remove(expected);
     QVERIFY(QFile::copy(league(), expected));
-    globaledit::GlobalEdit edit;
-    edit.parameters.actualPercent[0] = 10;
-    edit.positions.set(0).set(1);
-    const auto editExpected = [&] { return !globaledit::runGlobalEdit(expected, edit); };
+    const auto editExpected = [&] { return !globaledit::runGlobalEdit(expected, testEdit()); };
 
     QProcess other;
     // Its edit holds the write lock, its backup taken, until told to go on
     // (after 200 ms).
     const auto otherHoldsTheLockThenGoesOn = [&] {
-        other.start(otherInstance(), {u"edit"_s, league()});
+        other.start(QCoreApplication::applicationFilePath(), {u"edit"_s, league()});
         if (!other.waitForReadyRead(30000) || other.readLine() != "locked\n")
             return false;
         db::Database probe;
@@ -720,5 +787,14 @@ void TestBackups::twoInstancesOnOneLeague()
     QCOMPARE(content(league()), content(expected));
 }
 
-QTEST_MAIN(TestBackups)
+int main(int argc, char* argv[])
+{
+    if (argc > 2 && (qstrcmp(argv[1], "restore") == 0 || qstrcmp(argv[1], "edit") == 0)) {
+        QCoreApplication app(argc, argv);
+        return runOtherInstance(app.arguments()[1], app.arguments()[2], app.arguments().value(3));
+    }
+    QApplication app(argc, argv);
+    TestBackups test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_backups.moc"

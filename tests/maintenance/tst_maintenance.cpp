@@ -1,9 +1,9 @@
 // File > Clear Database and File > Convert, driven through the main window's
-// menu on real league files and with a real stand-in converter.
+// menu on real league files and with a real stand-in converter. What stops
+// Clear Database, and changes nothing, is tried with the backups.
 #include "GuiFixture.h"
 #include "StandInProgram.h"
 #include "TestSupport.h"
-#include "core/db/Database.h"
 #include "core/db/Schema.h"
 #include "shell/MainWindow.h"
 #include "shell/StartProgram.h"
@@ -49,8 +49,6 @@ private slots:
     void cleanup() { QCOMPARE(m_gui.tearDown(), QString()); }
 
     void clearDatabase_emptiesOnlyTheLeagueTables();
-    void clearDatabase_changesNothing_data();
-    void clearDatabase_changesNothing();
     void convert_data();
     void convert();
 
@@ -83,56 +81,6 @@ void tst_Maintenance::clearDatabase_emptiesOnlyTheLeagueTables()
             u"A backup of the league is kept first: Edit > Undo or File > Restore Backup brings the rows back."_s),
         qPrintable(question.text));
     QCOMPARE(count(u"Notes"_s), u"1"_s);
-}
-
-// fault: what stands in the way; answer: to the question, NoButton when
-// none may be asked (no question about deleting rows of a file that is no
-// league).
-void tst_Maintenance::clearDatabase_changesNothing_data()
-{
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<QMessageBox::StandardButton>("answer");
-    QTest::addColumn<QStringList>("shown");
-    const auto error = [](int number) { return u"^message:Error:%1 "_s.arg(number); };
-    const QMessageBox::StandardButton yes = QMessageBox::Yes;
-    QTest::newRow("No") << QString() << QMessageBox::No << QStringList{Asked};
-    QTest::newRow("closed") << QString() << QMessageBox::Cancel << QStringList{Asked};
-    QTest::newRow("text file") << u"text"_s << QMessageBox::NoButton
-                               << QStringList{error(db::NotSQLite)};
-    QTest::newRow("locked") << u"locked"_s << yes << QStringList{Asked, error(5) + u".*locked"_s};
-    // Team is emptied last, so a refusal there comes after six tables were
-    // already emptied inside the transaction.
-    QTest::newRow("failing statement rolls back")
-        << u"CREATE TRIGGER keep_teams BEFORE DELETE ON Team "
-           "BEGIN SELECT RAISE(ABORT, 'teams are protected'); END"_s
-        << yes
-        << QStringList{Asked, u"^message:Error:\\d+ .*teams are protected.*No table was emptied"_s};
-}
-
-void tst_Maintenance::clearDatabase_changesNothing()
-{
-    QFETCH(QString, fault);
-    QFETCH(QMessageBox::StandardButton, answer);
-    QFETCH(QStringList, shown);
-    const QString path = m_gui.path();
-    db::Database other;
-    if (fault == u"text"_s)
-        QVERIFY(QFile::remove(path) && TestSupport::writeFile(path, "Kickvale 99 league notes\n"));
-    else if (fault == u"locked"_s)
-        QVERIFY(!other.open(path) && !other.beginImmediate()); // another program's write lock
-    else if (!fault.isEmpty())
-        QCOMPARE(m_gui.execute(fault), QString());
-    const QByteArray before = TestSupport::fileBytes(path);
-    if (answer != QMessageBox::NoButton)
-        Prompts::setNextAnswer(answer);
-
-    main()->action(u"ClearDatabase"_s)->trigger();
-
-    other.close();
-    verifyShown(shown);
-    QCOMPARE(TestSupport::fileBytes(path), before);
-    // No backup of a command that changed nothing.
-    QCOMPARE(QDir(path + u".backups"_s).entryList(QDir::Files), QStringList());
 }
 
 // stored: the remembered converter; answers: the file dialog's, in order
