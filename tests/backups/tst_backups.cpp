@@ -1,7 +1,9 @@
 // Backups, the undo history (Edit > Undo and Redo of every kind of change)
 // and Restore Backup, driven through the main window's menus and grids on
 // real league files; a restore killed half-way and another instance editing
-// the same league run as separate processes.
+// the same league run as separate processes: this program started again as
+// the other instance.
+#include "GuiFixture.h"
 #include "TestSupport.h"
 #include "core/backups/Backups.h"
 #include "core/db/Database.h"
@@ -19,20 +21,23 @@
 #include "windows/grid/TableWindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCryptographicHash>
 #include <QLineEdit>
-#include <QMdiArea>
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QThread>
 #include <QTreeWidget>
 #include <QtTest>
 #include <algorithm>
-#include <memory>
+#include <cstdio>
+#include <cstdlib>
 
 using namespace Qt::StringLiterals;
 
+using TestSupport::cell;
 using TestSupport::fileBytes;
 using TestSupport::messages;
 
@@ -64,6 +69,18 @@ QByteArray content(const QString& path)
     return hash.result();
 }
 
+// Players whose row differs from the backup's.
+qint64 changedPlayers(const QString& league, const QString& backup)
+{
+    db::Database file;
+    qint64 changed = -1;
+    if (!file.open(league) && !file.execute(u"ATTACH DATABASE ? AS kept"_s, {backup}))
+        file.query(u"SELECT count(*) FROM (SELECT * FROM PlayerTable "
+                   "EXCEPT SELECT * FROM kept.PlayerTable)"_s,
+                   {}, [&](const db::Statement& q) { changed = q.value(0).toLongLong(); });
+    return changed;
+}
+
 QStringList backupNames(const QString& league)
 {
     QStringList names;
@@ -78,9 +95,52 @@ QStringList folderFiles(const QString& league)
     return QDir(backups::folderFor(league)).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
-QString otherInstance()
+// The other instance's side of a test:
+//   restore <league> <backup>  restores the backup over the league (the kill
+//                              test kills it half-way);
+//   edit <league>              runs the global edit the tests run with its
+//                              backup; once the backup is taken under the
+//                              write lock, it waits for a line on standard
+//                              input, then for as many milliseconds as it says.
+// Prints "started" (or "locked" for edit) when it has got that far, then
+// "done" or the error.
+void say(const char* text)
 {
-    return QCoreApplication::applicationDirPath() + u"/other_instance"_s;
+    std::puts(text);
+    std::fflush(stdout);
+}
+
+globaledit::GlobalEdit testEdit() // SP +10% for QB and HB of all teams
+{
+    globaledit::GlobalEdit edit;
+    edit.parameters.actualPercent[0] = 10;
+    edit.positions.set(0).set(1);
+    return edit;
+}
+
+int runOtherInstance(const QString& command, const QString& league, const QString& backup)
+{
+    db::Error e;
+    if (command == u"restore"_s) {
+        say("started");
+        e = backups::restore(league, backup, u"Restore Backup"_s);
+    } else {
+        backups::CommandBackup taken(league, u"Global Edit"_s);
+        globaledit::RunOptions options;
+        options.beforeChanges = [&](db::Database& database) {
+            const db::Error e = taken.take(database);
+            say("locked");
+            char line[16];
+            if (!std::fgets(line, sizeof line, stdin))
+                return db::Error(db::Cancelled, u"no line to go on"_s);
+            QThread::msleep(std::strtoul(line, nullptr, 10));
+            return e;
+        };
+        if (!(e = globaledit::runGlobalEdit(league, testEdit(), options)))
+            taken.committed();
+    }
+    std::fprintf(e ? stderr : stdout, "%s\n", e ? qPrintable(e.message()) : "done");
+    return e ? 1 : 0;
 }
 
 } // namespace
@@ -90,14 +150,13 @@ class TestBackups : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup() { QCOMPARE(Prompts::finishTest(), QString()); }
+    void init() { m_gui.setUp(); }
+    void cleanup() { QCOMPARE(m_gui.tearDown(), QString()); }
 
-    void backsUpAndUndoes_data();
-    void backsUpAndUndoes();
-    void backupFailureChangesNothing_data();
-    void backupFailureChangesNothing();
+    void commandChangesNothing_data();
+    void commandChangesNothing();
+    void keepRule_data();
+    void keepRule();
     void pruningKeepsNewest_data();
     void pruningKeepsNewest();
     void restoreBackupFromTheMenu();
@@ -113,61 +172,52 @@ private slots:
     void twoInstancesOnOneLeague();
 
 private:
-    TableWindow* openGrid(const QString& item, const QString& table);
+    MainWindow* main() const { return m_gui.main(); }
+    QString league() const { return m_gui.path(); }
+    QString writeLeague(const QString& name, int players, quint32 seed = 1);
     // The change kind names, written through the real windows.
     void makeChange(const QString& kind);
-    QString undoText() const { return m_main->action(u"mnuUndoGlobalEdit"_s)->text(); }
-    QString redoText() const { return m_main->action(u"mnuRedo"_s)->text(); }
-    QString makeLeague(const QString& name, int players = 120, quint32 seed = 1);
-    QStringList clearDatabase();
+    QString undoText() const { return main()->action(u"mnuUndoGlobalEdit"_s)->text(); }
+    QString redoText() const { return main()->action(u"mnuRedo"_s)->text(); }
+    void undo() const { main()->action(u"mnuUndoGlobalEdit"_s)->trigger(); }
+    QStringList clearDatabase(QMessageBox::StandardButton answer = QMessageBox::Yes);
     QStringList globalEdit();
+    QStringList restoreNewest(QMessageBox::StandardButton answer, QStringList* listed = nullptr);
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<MainWindow> m_main;
+    TestSupport::GuiFixture m_gui;
 };
 
-void TestBackups::initTestCase()
+QString TestBackups::writeLeague(const QString& name, int players, quint32 seed)
 {
-    TestSupport::initTestEnvironment();
-    QVERIFY(m_dir.isValid());
-    m_main = std::make_unique<MainWindow>();
-    m_main->show();
-}
-
-void TestBackups::init()
-{
-    TestSupport::clearSettings();
-    m_main->mdiArea()->closeAllSubWindows();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // closed windows go
-}
-
-QString TestBackups::makeLeague(const QString& name, int players, quint32 seed)
-{
-    const QString path = m_dir.filePath(name);
-    QFile::remove(path);
-    QDir(backups::folderFor(path)).removeRecursively();
-    QFile::remove(backups::folderFor(path));
+    const QString path = m_gui.filePath(name);
     leaguegen::LeagueOptions options;
     options.players = players;
     options.seed = seed;
+    options.overwrite = true;
     return leaguegen::writeLeague(path, options) ? QString() : path;
 }
 
-// File > Clear Database, Yes: what it showed after its question.
-QStringList TestBackups::clearDatabase()
+// File > Clear Database with the answer to its question (NoButton: none may
+// be asked): what it showed after the question.
+QStringList TestBackups::clearDatabase(QMessageBox::StandardButton answer)
 {
-    Prompts::setNextAnswer(QMessageBox::Yes);
-    m_main->action(u"ClearDatabase"_s)->trigger();
-    const QStringList shown = messages().mid(1);
+    if (answer != QMessageBox::NoButton)
+        Prompts::setNextAnswer(answer);
+    main()->action(u"ClearDatabase"_s)->trigger();
+    const QStringList shown = messages();
     Prompts::finishTest();
-    return shown;
+    if (answer == QMessageBox::NoButton)
+        return shown;
+    if (!shown.value(0).startsWith(u"All rows of the seven league tables"_s))
+        return QStringList{u"no question"_s} + shown;
+    return shown.mid(1);
 }
 
 // Edit > Global Edit: SP +10% for QB and HB of all teams, OK; what it showed.
 QStringList TestBackups::globalEdit()
 {
-    m_main->action(u"mnuGlobalEdit"_s)->trigger();
-    auto* dialog = m_main->findChild<GlobalEditDialog*>(u"frmGlobal"_s);
+    main()->action(u"mnuGlobalEdit"_s)->trigger();
+    auto* dialog = main()->findChild<GlobalEditDialog*>(u"frmGlobal"_s);
     if (!dialog)
         return {u"no dialog"_s};
     dialog->findChild<QLineEdit*>(u"txtSP"_s)->setText(u"10"_s);
@@ -179,147 +229,145 @@ QStringList TestBackups::globalEdit()
     return shown;
 }
 
-void TestBackups::backsUpAndUndoes_data()
+// File > Restore Backup on the newest backup, answering its question: every
+// message shown; listed gets the commands the window listed.
+QStringList TestBackups::restoreNewest(QMessageBox::StandardButton answer, QStringList* listed)
 {
-    QTest::addColumn<bool>("global");
-    QTest::newRow("Clear Database") << false;
-    QTest::newRow("Global Edit") << true;
-}
-
-// The backup is the league's file as it was, byte for byte, and the status
-// bar counts the players an edit changed. Undo brings that league back,
-// after asking about an open window's edited row, and the window shows it.
-void TestBackups::backsUpAndUndoes()
-{
-    QFETCH(bool, global);
-    const QString command = global ? u"Global Edit"_s : u"Clear Database"_s;
-    QAction* undo = m_main->action(u"mnuUndoGlobalEdit"_s);
-    m_main->setLeaguePath(makeLeague(u"undo.mdb"_s, 400));
-    QVERIFY(!undo->isEnabled()); // nothing done yet on this league
-    const QByteArray before = fileBytes(m_main->leaguePath());
-    const QByteArray held = content(m_main->leaguePath());
-
-    QCOMPARE(global ? globalEdit() : clearDatabase(), QStringList());
-    const QList<backups::Backup> taken = backups::list(m_main->leaguePath());
-    QCOMPARE(taken.size(), 1);
-    QCOMPARE(taken[0].command, command);
-    QCOMPARE(fileBytes(taken[0].path), before);
-    QVERIFY(content(m_main->leaguePath()) != held);
-    QVERIFY(undo->isEnabled());
-    if (global) {
-        // Players whose row differs from the backup's: the count the edit reports.
-        qint64 changed = -1;
-        db::Database league;
-        QVERIFY(!league.open(m_main->leaguePath()));
-        QVERIFY(!league.execute(u"ATTACH DATABASE ? AS kept"_s, {taken[0].path}));
-        QVERIFY(!league.query(u"SELECT count(*) FROM (SELECT * FROM PlayerTable "
-                              "EXCEPT SELECT * FROM kept.PlayerTable)"_s,
-                              {},
-                              [&](const db::Statement& q) { changed = q.value(0).toLongLong(); }));
-        QVERIFY(changed > 0);
-        QCOMPARE(m_main->commandResultText(),
-                 u"Global edit: %1 players changed in QB, HB (team All)"_s.arg(changed));
+    main()->action(u"mnuRestoreBackup"_s)->trigger();
+    if (auto* form = main()->findChild<RestoreBackupWindow*>()) {
+        auto* list = form->findChild<QTreeWidget*>(u"lstBackups"_s);
+        for (int i = 0; listed && i < list->topLevelItemCount(); ++i)
+            *listed << list->topLevelItem(i)->text(1);
+        list->setCurrentItem(list->topLevelItem(0));
+        Prompts::setNextAnswer(answer);
+        form->findChild<QPushButton*>(u"cmdRestore"_s)->click();
+        if (answer == QMessageBox::No)
+            form->findChild<QPushButton*>(u"cmdCancel"_s)->click();
     }
-
-    m_main->action(u"mnuTeam"_s)->trigger();
-    auto* grid = m_main->findChild<TableWindow*>(u"frmDataGrid"_s);
-    QVERIFY(grid);
-    const int teams = grid->dataControl()->recordset()->count();
-    grid->model()->setData(grid->model()->index(0, 1), u"Expansion"_s);
-    QVERIFY(grid->model()->hasPendingEdit());
-    Prompts::setNextAnswer(QMessageBox::No);
-    undo->trigger();
-
-    QCOMPARE(messages(), QStringList{u"Commit changes?"_s});
-    QCOMPARE(content(m_main->leaguePath()), held);
-    QVERIFY(grid->dataControl()->recordset()->count() > (global ? teams - 1 : 0));
-    QVERIFY(!undo->isEnabled());
-    QVERIFY2(m_main->commandResultText().startsWith(
-                 u"Undo %1: the league is back as it was before %1 of "_s.arg(command)),
-             qPrintable(m_main->commandResultText()));
-    // The undone state is kept too, so the undo can itself be taken back.
-    QCOMPARE(backups::list(m_main->leaguePath()).first().command, u"Undo "_s + command);
+    const QStringList shown = messages();
+    Prompts::finishTest();
+    QTest::qWait(0); // closed windows go at the next turn of the loop
+    return shown;
 }
 
-// fault: the backup folder cannot be made, the disk is full, or the
-// command itself fails after its backup was taken.
-void TestBackups::backupFailureChangesNothing_data()
+// fault: what stands in the way (SQL: a trigger another program left that
+// fails the command after its backup); answer: to Clear Database's question,
+// NoButton when none may be asked; shown: what follows the question.
+void TestBackups::commandChangesNothing_data()
 {
-    QTest::addColumn<bool>("global");
+    QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("fault");
-    QTest::addColumn<QString>("error"); // the pattern the message matches
-    for (const bool global : {false, true}) {
-        const QString command = global ? u"Global Edit"_s : u"Clear Database"_s;
+    QTest::addColumn<QMessageBox::StandardButton>("answer");
+    QTest::addColumn<QString>("error"); // the pattern the message matches, empty for none
+    const QString global = u"Global Edit"_s, clear = u"Clear Database"_s;
+    const auto none = QMessageBox::NoButton, yes = QMessageBox::Yes;
+    const QString trigger = u"CREATE TRIGGER keep BEFORE %1 BEGIN SELECT RAISE(ABORT, '%2'); END"_s;
+    for (const QString& command : {global, clear}) {
+        const auto answer = command == global ? none : yes;
         QTest::addRow("%s, no folder", qPrintable(command))
-            << global << u"folder"_s
+            << command << u"folder"_s << answer
             << u"^Error:1041 The league could not be backed up to .* \\(the folder cannot be "
                "made\\), so the command was stopped before it changed anything"_s;
         QTest::addRow("%s, disk full", qPrintable(command))
-            << global << u"full"_s
-            << u"^Error:1041 The disk is full: the backup \".*/blocked.mdb.backups/\\S+ \\S+ #0001 "
+            << command << u"full"_s << answer
+            << u"^Error:1041 The disk is full: the backup \".*\\.backups/\\S+ \\S+ #0001 "
                "%1.mdb\" could not be written, so the command was stopped before"_s.arg(command);
     }
     QTest::newRow("Global Edit fails after its backup")
-        << true << u"trigger"_s
+        << global << trigger.arg(u"UPDATE ON PlayerTable"_s, u"ratings are protected"_s) << none
         << u"^Error:\\d+ Updating QB failed: ratings are protected. .*no rating was changed"_s;
+    // Team is emptied last, so the refusal comes after six tables were
+    // already emptied inside the transaction.
+    QTest::newRow("Clear Database fails after its backup")
+        << clear << trigger.arg(u"DELETE ON Team"_s, u"teams are protected"_s) << yes
+        << u"^Error:\\d+ .*teams are protected.*No table was emptied"_s;
+    QTest::newRow("Clear Database, No") << clear << QString() << QMessageBox::No << QString();
+    QTest::newRow("Clear Database, closed")
+        << clear << QString() << QMessageBox::Cancel << QString();
+    // No question about deleting rows of a file that is no league.
+    QTest::newRow("Clear Database, text file")
+        << clear << u"text"_s << none << u"^Error:%1 "_s.arg(db::NotSQLite);
+    QTest::newRow("Clear Database, locked")
+        << clear << u"locked"_s << yes << u"^Error:5 .*locked"_s;
 }
 
-void TestBackups::backupFailureChangesNothing()
+void TestBackups::commandChangesNothing()
 {
-    QFETCH(bool, global);
+    QFETCH(QString, command);
     QFETCH(QString, fault);
+    QFETCH(QMessageBox::StandardButton, answer);
     QFETCH(QString, error);
-    m_main->setLeaguePath(makeLeague(u"blocked.mdb"_s));
-    const QString league = m_main->leaguePath();
-    if (fault == u"folder"_s) {
-        // A file where the backup folder should be: the folder cannot be made.
-        QVERIFY(TestSupport::writeFile(backups::folderFor(league), {}));
-    } else if (fault == u"full"_s) {
+    db::Database other;
+    if (fault == u"folder"_s) // a file where the folder should be
+        QVERIFY(TestSupport::writeFile(backups::folderFor(league()), {}));
+    else if (fault == u"full"_s)
         backups::simulateWriteFailure(ENOSPC);
-    } else {
-        db::Database other;
-        QVERIFY(!other.open(league));
-        QVERIFY(!other.execute(u"CREATE TRIGGER keep BEFORE UPDATE ON PlayerTable "
-                               "BEGIN SELECT RAISE(ABORT, 'ratings are protected'); END"_s));
-    }
-    const QByteArray before = fileBytes(league);
-    const QStringList kept = folderFiles(league);
+    else if (fault == u"text"_s)
+        QVERIFY(QFile::remove(league()) && TestSupport::writeFile(league(), "league notes\n"));
+    else if (fault == u"locked"_s) // another program's write lock
+        QVERIFY(!other.open(league()) && !other.beginImmediate());
+    else if (!fault.isEmpty())
+        QCOMPARE(m_gui.execute(fault), QString());
+    const QByteArray before = fileBytes(league());
+    const QStringList kept = folderFiles(league());
 
-    const QStringList shown = global ? globalEdit() : clearDatabase();
+    const QStringList told = command == u"Global Edit"_s ? globalEdit() : clearDatabase(answer);
     backups::simulateWriteFailure(0);
+    other.close();
 
-    QCOMPARE(shown.size(), 1);
-    QVERIFY2(shown[0].contains(QRegularExpression(error)), qPrintable(shown[0]));
-    QCOMPARE(fileBytes(league), before);
-    QCOMPARE(folderFiles(league), kept); // no backup of a command that changed nothing
-    QCOMPARE(m_main->commandResultText(), QString());
+    QCOMPARE(told.size(), error.isEmpty() ? 0 : 1);
+    QVERIFY2(error.isEmpty() || told[0].contains(QRegularExpression(error)),
+             qPrintable(told.value(0)));
+    QCOMPARE(fileBytes(league()), before);
+    QCOMPARE(folderFiles(league()), kept); // no backup of a command that changed nothing
+    QCOMPARE(main()->commandResultText(), QString());
 }
 
-// kept: backups left, -1 for all; ignored: the status bar says the setting was.
+// The stored [Backups] Keep (null when absent) and the count it keeps, -1
+// for every backup; ignored: the value is no count, said in the status bar.
+void TestBackups::keepRule_data()
+{
+    QTest::addColumn<QString>("keep");
+    QTest::addColumn<qint64>("count");
+    QTest::addColumn<bool>("ignored");
+    QTest::newRow("absent: 10") << QString() << qint64(10) << false;
+    QTest::newRow("1") << u"1"_s << qint64(1) << false;
+    QTest::newRow("blanks around") << u" 4 "_s << qint64(4) << false;
+    QTest::newRow("large") << u"99999999999"_s << qint64(99999999999) << false;
+    QTest::newRow("beyond any count") << u"99999999999999999999999"_s << qint64(-1) << false;
+    for (const char* bad : {"0", "00", "-1", "many", "", "1e3", "+5"})
+        QTest::addRow("\"%s\" is ignored", bad) << QString::fromLatin1(bad) << qint64(-1) << true;
+}
+
+void TestBackups::keepRule()
+{
+    QFETCH(QString, keep);
+    QFETCH(qint64, count);
+    QFETCH(bool, ignored);
+    if (!keep.isNull())
+        writeSetting(u"Backups"_s, u"Keep"_s, keep);
+    const backups::KeepRule rule = backups::keepRule();
+    QCOMPARE(rule.count.value_or(-1), count);
+    QCOMPARE(rule.ignored.isNull(), !ignored);
+}
+
+// Pruning goes by the numbers in the names, not the dates, and never
+// touches the user's own files; a Keep setting that is no count deletes
+// nothing and says so.
 void TestBackups::pruningKeepsNewest_data()
 {
-    QTest::addColumn<QString>("keep"); // the stored [Backups] Keep, null when absent
-    QTest::addColumn<int>("kept");
-    QTest::addColumn<bool>("ignored");
-    QTest::newRow("3") << u"3"_s << 3 << false;
-    QTest::newRow("1: the new one, whatever its date") << u"1"_s << 1 << false;
-    QTest::newRow("blanks around") << u" 4 "_s << 4 << false;
-    QTest::newRow("absent: 10") << QString() << 10 << false;
-    QTest::newRow("large") << u"99999999999"_s << -1 << false;
-    QTest::newRow("beyond any count") << u"99999999999999999999999"_s << -1 << false;
-    for (const char* bad : {"0", "-1", "many", "", "1e3", "+5"})
-        QTest::addRow("\"%s\" is ignored", bad) << QString::fromLatin1(bad) << -1 << true;
+    QTest::addColumn<QString>("keep");
+    QTest::addColumn<int>("kept"); // -1 for all
+    QTest::newRow("3") << u"3"_s << 3;
+    QTest::newRow("many") << u"many"_s << -1;
 }
 
 void TestBackups::pruningKeepsNewest()
 {
     QFETCH(QString, keep);
     QFETCH(int, kept);
-    QFETCH(bool, ignored);
-    if (!keep.isNull())
-        writeSetting(u"Backups"_s, u"Keep"_s, keep);
-    m_main->setLeaguePath(makeLeague(u"prune.mdb"_s));
-    const QString folder = backups::folderFor(m_main->leaguePath());
+    writeSetting(u"Backups"_s, u"Keep"_s, keep);
+    const QString folder = backups::folderFor(league());
     QVERIFY(QDir().mkpath(folder));
     // Ours, oldest first: names of earlier versions, then numbered ones whose
     // clock ran ahead of today's (another time zone, a clock set back since).
@@ -338,23 +386,23 @@ void TestBackups::pruningKeepsNewest()
                             u"2019-02-30 09-00-00 Global Edit.mdb"_s,
                             u"2019-05-01 09-00-00 #12 Global Edit.mdb"_s};
     for (const QString& name : ours + users)
-        QVERIFY(QFile::copy(m_main->leaguePath(), folder + u'/' + name));
+        QVERIFY(QFile::copy(league(), folder + u'/' + name));
 
     QCOMPARE(clearDatabase(), QStringList());
 
     QStringList expected = ours;
     std::reverse(expected.begin(), expected.end());
-    const QString taken = backupNames(m_main->leaguePath()).value(0);
+    const QString taken = backupNames(league()).value(0);
     QVERIFY2(
         taken.contains(QRegularExpression(u"^\\d{4}-\\d\\d-\\d\\d \\d\\d-\\d\\d-\\d\\d #0010 Clear "
                                           "Database\\.mdb$"_s)),
         qPrintable(taken));
     expected.prepend(taken);
-    QCOMPARE(backupNames(m_main->leaguePath()), kept < 0 ? expected : expected.mid(0, kept));
+    QCOMPARE(backupNames(league()), kept < 0 ? expected : expected.mid(0, kept));
     for (const QString& name : users)
         QVERIFY2(QFile::exists(folder + u'/' + name), qPrintable(name));
-    QCOMPARE(m_main->commandResultText().contains(u"Keep setting \"%1\" was ignored"_s.arg(keep)),
-             ignored);
+    QCOMPARE(main()->commandResultText().contains(u"Keep setting \"%1\" was ignored"_s.arg(keep)),
+             kept < 0);
 }
 
 // Restore Backup lists the backups newest first, asks, backs up the league
@@ -363,37 +411,24 @@ void TestBackups::pruningKeepsNewest()
 void TestBackups::restoreBackupFromTheMenu()
 {
     writeSetting(u"Backups"_s, u"Keep"_s, u"1"_s);
-    m_main->setLeaguePath(makeLeague(u"restore.mdb"_s));
-    m_main->action(u"mnuRestoreBackup"_s)->trigger(); // none yet
-    QCOMPARE(messages().size(), 1);
-    QVERIFY(messages()[0].startsWith(u"There are no backups"_s));
-    Prompts::finishTest();
+    const QStringList none = restoreNewest(QMessageBox::Yes);
+    QVERIFY(none.size() == 1 && none[0].startsWith(u"There are no backups"_s));
 
-    const QByteArray full = content(m_main->leaguePath());
+    const QByteArray full = content(league());
     QCOMPARE(clearDatabase(), QStringList());
-    const QByteArray cleared = fileBytes(m_main->leaguePath());
-    const QByteArray emptied = content(m_main->leaguePath());
+    const QByteArray emptied = content(league());
 
     for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
-        m_main->action(u"mnuRestoreBackup"_s)->trigger();
-        auto* form = m_main->findChild<RestoreBackupWindow*>();
-        QVERIFY(form);
-        auto* list = form->findChild<QTreeWidget*>(u"lstBackups"_s);
-        QCOMPARE(list->topLevelItemCount(), 1);
-        QCOMPARE(list->topLevelItem(0)->text(1), u"Clear Database"_s);
-        Prompts::setNextAnswer(answer);
-        form->findChild<QPushButton*>(u"cmdRestore"_s)->click();
-        QVERIFY(Prompts::shown().last().text.startsWith(u"Replace the league"_s));
-        QCOMPARE(content(m_main->leaguePath()), answer == QMessageBox::Yes ? full : emptied);
-        if (answer == QMessageBox::No)
-            form->findChild<QPushButton*>(u"cmdCancel"_s)->click();
-        QTest::qWait(0); // closed windows go at the next turn of the loop
+        QStringList listed;
+        const QStringList shown = restoreNewest(answer, &listed);
+        QCOMPARE(listed, QStringList{u"Clear Database"_s});
+        QVERIFY(shown.size() == 1 && shown[0].startsWith(u"Replace the league"_s));
+        QCOMPARE(content(league()), answer == QMessageBox::Yes ? full : emptied);
     }
-    QVERIFY(!m_main->findChild<RestoreBackupWindow*>());
-    const QList<backups::Backup> now = backups::list(m_main->leaguePath());
+    QVERIFY(!main()->findChild<RestoreBackupWindow*>());
+    const QList<backups::Backup> now = backups::list(league());
     QCOMPARE(now.size(), 2);
-    QCOMPARE(now[0].command, u"Restore Backup"_s);
-    QCOMPARE(fileBytes(now[0].path), cleared);
+    QCOMPARE(now[1].command, u"Clear Database"_s);
 }
 
 // damaged: the backup or the league; bytes: what that file then holds, null
@@ -406,7 +441,7 @@ void TestBackups::restoreOverDamage_data()
     const QString refused =
         u"^Error:\\d+ The backup \"\\S+ \\S+ #0001 Clear Database.mdb\" is damaged "
         "or is not a league, so the league was not changed. .+"_s;
-    QByteArray pages = fileBytes(makeLeague(u"pages.mdb"_s));
+    QByteArray pages = fileBytes(m_gui.pristine());
     pages.replace(8192, 16384, QByteArray(16384, '\x55'));
     const QByteArray text = "Kickvale 99 league notes\n";
     QTest::newRow("backup is no league") << u"backup"_s << text << refused;
@@ -423,37 +458,26 @@ void TestBackups::restoreOverDamage()
     QFETCH(QString, damaged);
     QFETCH(QByteArray, bytes);
     QFETCH(QString, shown);
-    m_main->setLeaguePath(makeLeague(u"damage.mdb"_s));
-    const QString league = m_main->leaguePath();
-    const QByteArray full = content(league);
+    const QByteArray full = content(league());
     QCOMPARE(clearDatabase(), QStringList());
-    const QString backup = backups::list(league).value(0).path;
-    const QString file = damaged == u"backup"_s ? backup : league;
+    const QString file = damaged == u"backup"_s ? backups::list(league()).value(0).path : league();
     QVERIFY(QFile::remove(file));
     QVERIFY(bytes.isNull() || TestSupport::writeFile(file, bytes));
-    const QByteArray before = fileBytes(league);
-    const QStringList kept = folderFiles(league);
+    const QByteArray before = fileBytes(league());
+    const QStringList kept = folderFiles(league());
 
-    m_main->action(u"mnuRestoreBackup"_s)->trigger();
-    auto* form = m_main->findChild<RestoreBackupWindow*>();
-    QVERIFY(form);
-    Prompts::setNextAnswer(QMessageBox::Yes);
-    form->findChild<QPushButton*>(u"cmdRestore"_s)->click();
-    const QStringList errors = messages().mid(1);
-    Prompts::finishTest();
-    QTest::qWait(0);
+    const QStringList errors = restoreNewest(QMessageBox::Yes).mid(1);
 
     if (!shown.isEmpty()) {
         QCOMPARE(errors.size(), 1);
         QVERIFY2(errors[0].contains(QRegularExpression(shown)), qPrintable(errors[0]));
-        QCOMPARE(fileBytes(league), before);
-        QCOMPARE(folderFiles(league), kept);
-        m_main->mdiArea()->closeAllSubWindows();
+        QCOMPARE(fileBytes(league()), before);
+        QCOMPARE(folderFiles(league()), kept);
         return;
     }
     QCOMPARE(errors, QStringList());
-    QCOMPARE(content(league), full);
-    const QList<backups::Backup> now = backups::list(league);
+    QCOMPARE(content(league()), full);
+    const QList<backups::Backup> now = backups::list(league());
     QCOMPARE(now.size(), bytes.isNull() ? 1 : 2);
     if (!bytes.isNull()) {
         QCOMPARE(now[0].command, u"Damaged League"_s);
@@ -461,20 +485,19 @@ void TestBackups::restoreOverDamage()
     }
     const QString note = bytes.isNull() ? u"There was no league file to keep."_s
                                         : u"The league file as it was is kept as"_s;
-    QVERIFY2(m_main->commandResultText().contains(note), qPrintable(m_main->commandResultText()));
+    QVERIFY2(main()->commandResultText().contains(note), qPrintable(main()->commandResultText()));
 }
 
 // A restore killed at random moments leaves a sound league that is wholly
 // the old one or wholly the backup.
 void TestBackups::killedRestoreIsAllOrNothing()
 {
-    const QString killee = otherInstance();
-    QVERIFY2(QFile::exists(killee), qPrintable(killee));
-    const QString base = makeLeague(u"killbase.mdb"_s, 15000, 1);
-    const QString backup = makeLeague(u"killbackup.mdb"_s, 12000, 2);
+    const QString killee = QCoreApplication::applicationFilePath(); // as the other instance
+    const QString base = writeLeague(u"killbase.mdb"_s, 15000, 1);
+    const QString backup = writeLeague(u"killbackup.mdb"_s, 12000, 2);
     const QByteArray oldLeague = content(base), restored = content(backup);
     QVERIFY(oldLeague != restored);
-    const QString victim = m_dir.filePath(u"victim.mdb"_s);
+    const QString victim = m_gui.filePath(u"victim.mdb"_s);
     const auto fresh = [&] {
         QFile::remove(victim);
         QFile::remove(victim + u"-journal"_s);
@@ -508,16 +531,6 @@ void TestBackups::killedRestoreIsAllOrNothing()
     QVERIFY2(interrupted > 0, "no kill landed inside the restore");
 }
 
-TableWindow* TestBackups::openGrid(const QString& item, const QString& table)
-{
-    m_main->action(item)->trigger();
-    for (TableWindow* grid : m_main->findChildren<TableWindow*>()) {
-        if (grid->dataControl()->recordSource() == table && grid->isVisible())
-            return grid;
-    }
-    return nullptr;
-}
-
 void TestBackups::makeChange(const QString& kind)
 {
     if (kind == u"Global Edit"_s) {
@@ -525,28 +538,17 @@ void TestBackups::makeChange(const QString& kind)
     } else if (kind == u"Clear Database"_s) {
         QCOMPARE(clearDatabase(), QStringList());
     } else if (kind == u"Restore Backup"_s) {
-        m_main->action(u"mnuRestoreBackup"_s)->trigger();
-        auto* form = m_main->findChild<RestoreBackupWindow*>();
-        QVERIFY(form);
-        auto* list = form->findChild<QTreeWidget*>(u"lstBackups"_s);
-        list->setCurrentItem(list->topLevelItem(0)); // "Undo Clear Database": the empty league
-        Prompts::setNextAnswer(QMessageBox::Yes);
-        form->findChild<QPushButton*>(u"cmdRestore"_s)->click();
-        Prompts::finishTest();
-        QTest::qWait(0);
+        // The newest backup, "Undo Clear Database", holds the cleared league.
+        QCOMPARE(restoreNewest(QMessageBox::Yes).size(), 1);
     } else if (kind == u"cell"_s) {
-        TableWindow* grid = openGrid(u"mnuPlayerTable"_s, u"PlayerTable"_s);
+        TableWindow* grid = m_gui.openVia(u"mnuPlayerTable"_s);
         QVERIFY(grid);
-        RecordSetModel* model = grid->model();
-        int sp = 0;
-        while (model->headerData(sp, Qt::Horizontal).toString() != u"SP"_s)
-            ++sp;
-        QVERIFY(model->setData(model->index(0, sp), u"1"_s));
-        QVERIFY(model->setData(model->index(0, sp + 1), u"2"_s)); // SP_P, in the same row
+        QVERIFY(grid->model()->setData(cell(grid, 0, u"RATING1"_s), u"1"_s));
+        QVERIFY(grid->model()->setData(cell(grid, 0, u"RATING_POT1"_s), u"2"_s)); // in the same row
         Prompts::setNextAnswer(QMessageBox::Yes);
-        QVERIFY(!model->commitPendingEdit());
+        QVERIFY(!grid->model()->commitPendingEdit());
     } else {
-        TableWindow* grid = openGrid(u"mnuTeam"_s, u"Team"_s);
+        TableWindow* grid = m_gui.openVia(u"mnuTeam"_s);
         QVERIFY(grid);
         RecordSetModel* model = grid->model();
         Prompts::setNextAnswer(QMessageBox::Yes);
@@ -573,40 +575,52 @@ void TestBackups::undoAndRedoEachKindOfChange_data()
 }
 
 // Undo puts back every table's rows, ids and storage types exactly; Redo
-// makes the change again, and it can be undone once more.
+// makes the change again, and it can be undone once more. A command on the
+// whole league first keeps the file as it was, byte for byte, and its undo
+// is kept too, so that it can itself be taken back.
 void TestBackups::undoAndRedoEachKindOfChange()
 {
     QFETCH(QString, kind);
     QFETCH(QString, step);
-    m_main->setLeaguePath(makeLeague(u"history.mdb"_s, 300));
-    {
-        db::Database league;
-        QVERIFY(!league.open(m_main->leaguePath()));
-        league.query(
-            u"SELECT FirstName || ' ' || LastName FROM PlayerTable ORDER BY rowid LIMIT 1"_s, {},
-            [&](const db::Statement& q) { step = step.arg(q.value(0).toString()); });
-    }
+    const bool whole = kind == step; // a command on the whole league
+    if (kind == u"cell"_s)
+        step = step.arg(m_gui.firstColumn(u"SELECT FirstName || ' ' || LastName FROM PlayerTable "
+                                          "ORDER BY rowid LIMIT 1"_s));
+    QVERIFY(!main()->action(u"mnuUndoGlobalEdit"_s)->isEnabled());
     QCOMPARE(undoText(), u"&Undo"_s);
     if (kind == u"Restore Backup"_s) {
-        // The newest backup, kept by this undo, holds the cleared league.
         QCOMPARE(clearDatabase(), QStringList());
-        m_main->action(u"mnuUndoGlobalEdit"_s)->trigger();
+        undo();
     }
-    const QByteArray before = content(m_main->leaguePath());
+    const QByteArray bytes = fileBytes(league()), before = content(league());
     makeChange(kind);
     QCOMPARE(undoText(), u"&Undo "_s + step);
-    const QByteArray changed = content(m_main->leaguePath());
-
-    m_main->action(u"mnuUndoGlobalEdit"_s)->trigger();
-    QCOMPARE(content(m_main->leaguePath()), before);
+    const QByteArray changed = content(league());
     QVERIFY(before != changed);
+    if (whole) {
+        const backups::Backup taken = backups::list(league()).value(0);
+        QCOMPARE(taken.command, kind);
+        QCOMPARE(fileBytes(taken.path), bytes);
+        if (kind == u"Global Edit"_s)
+            QCOMPARE(main()->commandResultText(),
+                     u"Global edit: %1 players changed in QB, HB (team All)"_s.arg(
+                         changedPlayers(league(), taken.path)));
+    }
+
+    undo();
+    QCOMPARE(content(league()), before);
+    if (whole) {
+        QVERIFY2(main()->commandResultText().startsWith(
+                     u"Undo %1: the league is back as it was before %1 of "_s.arg(kind)),
+                 qPrintable(main()->commandResultText()));
+        QCOMPARE(backups::list(league()).value(0).command, u"Undo "_s + kind);
+    }
     QCOMPARE(redoText(), u"&Redo "_s + step);
-    m_main->action(u"mnuRedo"_s)->trigger();
-    QCOMPARE(content(m_main->leaguePath()), changed);
+    main()->action(u"mnuRedo"_s)->trigger();
+    QCOMPARE(content(league()), changed);
     QCOMPARE(undoText(), u"&Undo "_s + step);
-    m_main->action(u"mnuUndoGlobalEdit"_s)->trigger();
-    QCOMPARE(content(m_main->leaguePath()), before);
-    QCOMPARE(Prompts::finishTest(), QString());
+    undo();
+    QCOMPARE(content(league()), before);
 }
 
 void TestBackups::undoRefusedAfterOutsideChange_data()
@@ -625,9 +639,6 @@ void TestBackups::undoRefusedAfterOutsideChange_data()
     QTest::newRow("deleted row, id taken")
         << u"deleted"_s << u"INSERT INTO Team (rowid, TeamName) VALUES (1, 'Taken')"_s
         << rowChanged;
-    QTest::newRow("global edit") << u"Global Edit"_s
-                                 << u"INSERT INTO Team (TeamID, TeamName) VALUES (77, 'Later')"_s
-                                 << u"The league \"%1\" has changed since the last Global Edit"_s;
     QTest::newRow("clear database")
         << u"Clear Database"_s << u"INSERT INTO Team (TeamID, TeamName) VALUES (7, 'Later')"_s
         << u"The league \"%1\" has changed since the last Clear Database"_s;
@@ -640,92 +651,78 @@ void TestBackups::undoRefusedAfterOutsideChange()
     QFETCH(QString, kind);
     QFETCH(QString, outside);
     QFETCH(QString, answer);
-    m_main->setLeaguePath(makeLeague(u"refused.mdb"_s));
     makeChange(kind);
     const QString step = undoText();
-    const qsizetype backupsBefore = backups::list(m_main->leaguePath()).size();
-    {
-        db::Database other;
-        QVERIFY(!other.open(m_main->leaguePath()));
-        QVERIFY(!other.execute(outside));
-    }
-    const QByteArray after = fileBytes(m_main->leaguePath());
+    const qsizetype backupsBefore = backups::list(league()).size();
+    QCOMPARE(m_gui.execute(outside), QString());
+    const QByteArray after = fileBytes(league());
 
-    m_main->action(u"mnuUndoGlobalEdit"_s)->trigger();
+    undo();
 
     const QString told = Prompts::shown().last().text;
-    QVERIFY2(told.startsWith(answer.arg(QDir::toNativeSeparators(m_main->leaguePath()))),
-             qPrintable(told));
+    QVERIFY2(told.startsWith(answer.arg(QDir::toNativeSeparators(league()))), qPrintable(told));
     Prompts::finishTest();
-    QCOMPARE(fileBytes(m_main->leaguePath()), after);
-    QCOMPARE(backups::list(m_main->leaguePath()).size(), backupsBefore);
+    QCOMPARE(fileBytes(league()), after);
+    QCOMPARE(backups::list(league()).size(), backupsBefore);
     QCOMPARE(undoText(), step);
     QCOMPARE(redoText(), u"&Redo"_s);
 }
 
-// After a global edit (and its undo) the open grid shows the file's values
-// at once, with its filter, sort and current row; its edited row was asked
+// After a global edit and its undo the open grid shows the file's values at
+// once, with its filter, sort and current row; its edited row was asked
 // about first.
 void TestBackups::gridsFollowTheProgramsOwnChanges()
 {
-    m_main->setLeaguePath(makeLeague(u"follow.mdb"_s, 400));
-    TableWindow* grid = openGrid(u"mnuPlayerTable"_s, u"PlayerTable"_s);
+    TableWindow* grid = m_gui.openVia(u"mnuPlayerTable"_s);
     QVERIFY(grid);
     Prompts::setNextInput(u"[CurrentPos] In (0, 1)"_s);
     grid->filter();
     RecordSetModel* model = grid->model();
-    int sp = 0, last = 0;
-    while (model->headerData(sp, Qt::Horizontal).toString() != u"SP"_s)
-        ++sp;
-    while (model->headerData(last, Qt::Horizontal).toString() != u"LastName"_s)
-        ++last;
+    const int sp = cell(grid, 0, u"RATING1"_s).column();
     grid->sortByColumn(sp, true);
     db::RecordSet* rs = grid->dataControl()->recordset();
     const QStringList filters = rs->filterTexts(), sorts = rs->sortTexts();
     grid->gridView()->setCurrentIndex(model->index(5, sp));
     const qint64 current = rs->key(5);
     const auto shownMatchesFile = [&] {
-        db::Database league;
-        QVariant stored;
-        league.open(m_main->leaguePath());
-        league.query(u"SELECT RATING1 FROM PlayerTable WHERE rowid = ?"_s, {current},
-                     [&](const db::Statement& q) { stored = q.value(0); });
         const QModelIndex at = grid->gridView()->currentIndex();
         return at.column() == sp && grid->dataControl()->recordset()->key(at.row()) == current &&
-               model->data(at) == stored;
+               model->data(at).toString() ==
+                   m_gui.firstColumn(
+                       u"SELECT RATING1 FROM PlayerTable WHERE rowid = %1"_s.arg(current));
     };
     QVERIFY(shownMatchesFile());
     const QVariant old = model->data(model->index(5, sp));
-    QVERIFY(model->setData(model->index(0, last), u"Pending"_s));
-    Prompts::setNextAnswer(QMessageBox::No);
-
-    QCOMPARE(globalEdit(), QStringList{u"Commit changes?"_s});
-
-    rs = grid->dataControl()->recordset();
-    QCOMPARE(rs->filterTexts(), filters);
-    QCOMPARE(rs->sortTexts(), sorts);
-    QVERIFY(shownMatchesFile());
-    QVERIFY(model->data(grid->gridView()->currentIndex()) != old);
-    m_main->action(u"mnuUndoGlobalEdit"_s)->trigger();
-    QVERIFY(shownMatchesFile());
-    QCOMPARE(model->data(grid->gridView()->currentIndex()), old);
+    for (const bool undoing : {false, true}) {
+        QVERIFY(model->setData(cell(grid, 0, u"LastName"_s), u"Pending"_s));
+        Prompts::setNextAnswer(QMessageBox::No);
+        if (undoing)
+            undo();
+        const QStringList shown = undoing ? messages() : globalEdit();
+        QCOMPARE(shown, QStringList{u"Commit changes?"_s});
+        Prompts::finishTest();
+        rs = grid->dataControl()->recordset();
+        QCOMPARE(rs->filterTexts(), filters);
+        QCOMPARE(rs->sortTexts(), sorts);
+        QVERIFY(shownMatchesFile());
+        QCOMPARE(model->data(grid->gridView()->currentIndex()) == old, undoing);
+    }
 }
 
 // A grid still on the league opened before writes there, but that is no
 // step of this league's history: the status bar says so.
 void TestBackups::gridOfAnEarlierLeagueRecordsNoStep()
 {
-    m_main->setLeaguePath(makeLeague(u"earlier.mdb"_s));
-    TableWindow* grid = openGrid(u"mnuTeam"_s, u"Team"_s);
+    TableWindow* grid = m_gui.openVia(u"mnuTeam"_s);
     QVERIFY(grid);
-    QVERIFY(m_main->openLeague(makeLeague(u"later.mdb"_s)));
+    QVERIFY(main()->openLeague(writeLeague(u"later.mdb"_s, 120)));
     QVERIFY(grid->model()->setData(grid->model()->index(0, 1), u"Renamed"_s));
     Prompts::setNextAnswer(QMessageBox::Yes);
     QVERIFY(!grid->model()->commitPendingEdit());
     Prompts::finishTest();
 
-    QVERIFY2(m_main->commandResultText().contains(u"not the league open now"_s),
-             qPrintable(m_main->commandResultText()));
+    QVERIFY2(main()->commandResultText().contains(u"not the league open now"_s),
+             qPrintable(main()->commandResultText()));
     QCOMPARE(undoText(), u"&Undo"_s);
 }
 
@@ -736,24 +733,22 @@ void TestBackups::twoInstancesOnOneLeague()
 {
     db::Database::setBusyTimeout(5000);
     const auto restoreTimeout = qScopeGuard([] { db::Database::setBusyTimeout(300); });
-    m_main->setLeaguePath(makeLeague(u"shared.mdb"_s, 2000));
-    const QString league = m_main->leaguePath();
     // The same edit run one after the other on a copy: what both must leave.
-    const QString expected = m_dir.filePath(u"expected.mdb"_s);
-    QFile::remove(expected);
-    QVERIFY(QFile::copy(league, expected));
-    globaledit::GlobalEdit edit;
-    edit.parameters.actualPercent[0] = 10;
-    edit.positions.set(0).set(1);
-    const auto editExpected = [&] { return !globaledit::runGlobalEdit(expected, edit); };
+    const QString expected = m_gui.filePath(u"expected.mdb"_s);
+    QVERIFY(QFile::copy(league(), expected));
+    const auto editExpected = [&] { return !globaledit::runGlobalEdit(expected, testEdit()); };
 
     QProcess other;
-    // Its edit holds the write lock, its backup taken, until told to go on.
-    const auto otherHoldsTheLock = [&] {
-        other.start(otherInstance(), {u"edit"_s, league});
-        return other.waitForReadyRead(30000) && other.readLine() == "locked\n";
-    };
-    const auto otherGoesOn = [&] { // after 200 ms
+    // Its edit holds the write lock, its backup taken, until told to go on
+    // (after 200 ms).
+    const auto otherHoldsTheLockThenGoesOn = [&] {
+        other.start(QCoreApplication::applicationFilePath(), {u"edit"_s, league()});
+        if (!other.waitForReadyRead(30000) || other.readLine() != "locked\n")
+            return false;
+        db::Database probe;
+        if (probe.open(league()) || probe.execute(u"PRAGMA busy_timeout = 0"_s) ||
+            (probe.beginImmediate().number & 0xff) != 5) // SQLITE_BUSY: the lock held
+            return false;
         other.write("200\n");
         return other.waitForBytesWritten(5000);
     };
@@ -762,22 +757,15 @@ void TestBackups::twoInstancesOnOneLeague()
         return other.readAllStandardOutput() + other.readAllStandardError();
     };
 
-    QVERIFY(otherHoldsTheLock());
-    {
-        db::Database probe;
-        QVERIFY(!probe.open(league) && !probe.execute(u"PRAGMA busy_timeout = 0"_s));
-        QCOMPARE(probe.beginImmediate().number & 0xff, 5); // SQLITE_BUSY: the lock held
-    }
-    QVERIFY(otherGoesOn());
+    QVERIFY(otherHoldsTheLockThenGoesOn());
     QCOMPARE(globalEdit(), QStringList()); // waits, then edits what the other left
     QCOMPARE(otherSucceeded(), QByteArray("done\n"));
     QVERIFY(editExpected() && editExpected());
-    QCOMPARE(content(league), content(expected));
-    QCOMPARE(backups::list(league).size(), 2);
+    QCOMPARE(content(league()), content(expected));
+    QCOMPARE(backups::list(league()).size(), 2);
 
-    QVERIFY(otherHoldsTheLock());
-    QVERIFY(otherGoesOn());
-    m_main->action(u"mnuUndoGlobalEdit"_s)->trigger(); // waits for the lock, then sees the change
+    QVERIFY(otherHoldsTheLockThenGoesOn());
+    undo(); // waits for the lock, then sees the change
     QCOMPARE(otherSucceeded(), QByteArray("done\n"));
     QCOMPARE(Prompts::shown().size(), 2); // a refusal: a beep, then the message
     const Prompts::Shown refusal = Prompts::shown().last();
@@ -786,8 +774,17 @@ void TestBackups::twoInstancesOnOneLeague()
                  refusal.text.contains(u"Restore Backup"_s),
              qPrintable(refusal.text));
     QVERIFY(editExpected());
-    QCOMPARE(content(league), content(expected));
+    QCOMPARE(content(league()), content(expected));
 }
 
-QTEST_MAIN(TestBackups)
+int main(int argc, char* argv[])
+{
+    if (argc > 2 && (qstrcmp(argv[1], "restore") == 0 || qstrcmp(argv[1], "edit") == 0)) {
+        QCoreApplication app(argc, argv);
+        return runOtherInstance(app.arguments()[1], app.arguments()[2], app.arguments().value(3));
+    }
+    QApplication app(argc, argv);
+    TestBackups test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_backups.moc"
