@@ -116,13 +116,20 @@ private slots:
         options.players = 20;
         options.omitTables = {QStringLiteral("Roster")};
         QVERIFY(!leaguegen::writeLeague(file, options));
+        db::Database database;
+        // In WAL mode, which an open league leaves: the check comes before that.
+        QVERIFY(!database.openFile(file));
+        QVERIFY(!database.execute(QStringLiteral("PRAGMA journal_mode=WAL")));
+        database.close();
         const QByteArray before = fingerprint(file);
 
-        db::Database database;
         const db::Error e = database.open(file);
         QCOMPARE(e.number, int(db::MissingTable));
         QVERIFY(e.description.contains(QStringLiteral("\"Roster\"")));
         QCOMPARE(fingerprint(file), before);
+        // Any SQLite file opens as a file; the league check names what it lacks.
+        QVERIFY(!database.openFile(file));
+        QCOMPARE(database.missingLeagueTables(), QStringList{QStringLiteral("Roster")});
     }
 
     void lockedLeagueReadsButRefusesWrites()
