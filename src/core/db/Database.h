@@ -11,8 +11,8 @@ struct sqlite3;
 
 namespace db {
 
-// One connection to a league file. Each command opens its own and closes it
-// before it ends; a grid window owns one for its lifetime.
+// One SQLite connection, most often to a league file. Each command opens its
+// own and closes it before it ends; a grid window owns one for its lifetime.
 class Database
 {
 public:
@@ -22,8 +22,8 @@ public:
     Database& operator=(const Database&) = delete;
 
     // Every connection of the program is made by one of these, so each gets
-    // the same busy timeout, SQL functions, synchronous=FULL and a rollback
-    // journal (the file stays one file: no -wal beside it).
+    // the same busy timeout, SQL functions and synchronous=FULL, and a file
+    // journal_mode=DELETE (the file stays one file: no -wal beside it).
     //
     // openFile: an existing SQLite file, read-write. Never creates a file: a
     // path where no file is, a folder or a foreign file fails with an error
