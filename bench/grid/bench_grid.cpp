@@ -192,9 +192,8 @@ public:
     }
     void headerClick(const QString& field, bool descending)
     {
-        m_window->grdDataGrid_MouseDown(Qt::LeftButton, descending ? DataGridView::ShiftBit : 0,
-                                        {});
-        m_window->headerClicked(m_window->dataControl()->recordset()->fieldIndex(field));
+        m_window->headerClicked(m_window->dataControl()->recordset()->fieldIndex(field),
+                                descending ? Qt::ShiftModifier : Qt::NoModifier);
         paint();
     }
     void filter(const QString& text)

@@ -122,7 +122,7 @@ QList<Row> runOne(const QString& league, const QString& dir, int players)
                            u"WHERE rowid = (SELECT max(rowid) - 4 FROM PlayerTable)"_s,
                            {Needle, DigitsNeedle, u"Øster Ålby"_s}));
     std::unique_ptr<db::RecordSet> all, sorted;
-    check(db::RecordSet::open(database, u"PlayerTable"_s, db::RecordSet::Dynaset, &all));
+    check(db::RecordSet::open(database, u"PlayerTable"_s, &all));
     check(all->openSorted(u"[LastName]"_s, &sorted));
     QList<int> fields;
     for (int f = 0; f < all->fieldCount(); ++f)

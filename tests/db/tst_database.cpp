@@ -87,9 +87,12 @@ private slots:
             QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
         else if (content == "<loop>")
             QVERIFY(QFile::link(file + u'2', file) && QFile::link(file, file + u'2'));
-        else if (content == "<noroster>")
+        else if (content == "<noroster>") {
             QVERIFY(!leaguegen::writeLeague(file, noRoster));
-        else if (content != "<none>")
+            // In WAL mode, as an open league leaves it: the check comes first.
+            db::Database plain;
+            QVERIFY(!plain.openFile(file) && !plain.execute(u"PRAGMA journal_mode=WAL"_s));
+        } else if (content != "<none>")
             QVERIFY(TestSupport::writeFile(file, content));
         const bool pipe = content == "<fifo>"; // reading it would block
         const QByteArray before = pipe ? QByteArray() : fileBytes(file);
@@ -102,6 +105,10 @@ private slots:
         if (content == "<none>" && !file.isEmpty())
             QVERIFY2(!QFile::exists(file), "opening must never create a file");
         QCOMPARE(pipe ? QByteArray() : fileBytes(file), before);
+        if (content == "<noroster>") { // any SQLite file opens as a file
+            QVERIFY(!database.openFile(file));
+            QCOMPARE(database.missingLeagueTables(), QStringList{u"Roster"_s});
+        }
     }
 
     // Another program's write lock leaves reading; its exclusive lock refuses the open.

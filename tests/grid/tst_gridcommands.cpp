@@ -132,6 +132,16 @@ private slots:
         QVERIFY(header->isSortIndicatorShown());
         QCOMPARE(header->sortIndicatorSection(), jersey);
         QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+        // A typed sort shows as the compiler reads it: one key, any spelling;
+        // two keys show none.
+        for (const auto& [typed, shown] :
+             {std::pair{u"jerseynum   ASC"_s, true}, {u"JerseyNum desc, TeamID"_s, false}}) {
+            Prompts::setNextInput(typed);
+            w->sort();
+            QCOMPARE(header->isSortIndicatorShown(), shown);
+        }
+        QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+        choose(w, {}, u"mnuSortDescending"_s, jersey);
 
         const int row = w->dataControl()->recordset()->count() - 1; // rowid 3 or 4: a null jersey
         choose(w, cell(w, row, u"TeamID"_s), u"mnuFilterByValue"_s);

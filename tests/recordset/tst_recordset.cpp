@@ -53,7 +53,7 @@ void TestRecordSet::initTestCase()
 std::unique_ptr<RecordSet> TestRecordSet::open(const QString& table)
 {
     std::unique_ptr<RecordSet> rs;
-    if (const Error e = RecordSet::open(m_db, table, RecordSet::Dynaset, &rs))
+    if (const Error e = RecordSet::open(m_db, table, &rs))
         qWarning() << e.message();
     return rs;
 }

@@ -132,7 +132,8 @@ db::Error buildFile(const QString& part, const LeagueOptions& options)
         return writeFailed(QStringLiteral("Cannot create"), part, e.description);
     if (db::Error e = LeagueBuilder(options, file).build())
         return e;
-    return file.close();
+    file.close();
+    return {};
 }
 } // namespace
 

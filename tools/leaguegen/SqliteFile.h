@@ -1,8 +1,8 @@
 #pragma once
 
+#include "core/db/Database.h"
 #include "core/db/Error.h"
 
-#include <QByteArray>
 #include <QString>
 
 struct sqlite3;
@@ -15,19 +15,13 @@ namespace leaguegen {
 class SqliteFile
 {
 public:
-    SqliteFile() = default;
-    ~SqliteFile();
-    SqliteFile(const SqliteFile&) = delete;
-    SqliteFile& operator=(const SqliteFile&) = delete;
-
-    db::Error create(const QString& path);
-    db::Error close();
-    db::Error exec(const QString& sql);
-    db::Error lastError() const;
-    sqlite3* handle() const { return m_db; }
+    db::Error create(const QString& path) { return m_database.create(path); }
+    void close() { m_database.close(); }
+    db::Error exec(const QString& sql) { return m_database.execute(sql); }
+    sqlite3* handle() const { return m_database.sqliteHandle(); }
 
 private:
-    sqlite3* m_db = nullptr;
+    db::Database m_database;
 };
 
 } // namespace leaguegen

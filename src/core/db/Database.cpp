@@ -91,30 +91,32 @@ Error Database::checkFile(const QString& path) const
     return {};
 }
 
+Error Database::openFile(const QString& path)
+{
+    return openExisting(path, Check::File);
+}
+
 Error Database::open(const QString& path)
+{
+    return openExisting(path, Check::League);
+}
+
+Error Database::openExisting(const QString& path, Check check)
 {
     close();
     if (Error e = checkFile(path))
         return e;
-
-    if (Error e = connect(path)) {
-        close();
-        return e;
-    }
-    m_path = path;
-    sqlite3_extended_result_codes(sqliteHandle(), 1);
-    registerExtensions(sqliteHandle());
-
-    Error e = execute(QStringLiteral("PRAGMA synchronous=FULL"));
-    if (!e)
-        e = checkLeagueTables();
+    // mode=rw: open an existing file, never create one.
+    const QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+    const QByteArray uri = url.toString(QUrl::FullyEncoded).toUtf8() + "?mode=rw";
+    Error e = connect(uri, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI);
     if (!e) {
-        // The league stays one file: no -wal beside it after we are done.
-        QString mode;
-        e = query(QStringLiteral("PRAGMA journal_mode"), {},
-                  [&](const Statement& q) { mode = q.text(0); });
-        if (!e && mode.compare(QStringLiteral("delete"), Qt::CaseInsensitive) != 0)
-            e = execute(QStringLiteral("PRAGMA journal_mode=DELETE"));
+        m_path = path;
+        // A foreign file is refused before its journal is touched.
+        if (check == Check::League)
+            e = checkLeagueTables();
+        if (!e)
+            e = useRollbackJournal();
     }
     if (e) {
         close();
@@ -123,13 +125,28 @@ Error Database::open(const QString& path)
     return {};
 }
 
-Error Database::connect(const QString& path)
+Error Database::create(const QString& path)
 {
-    // mode=rw: open an existing file, never create one.
-    const QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
-    const QByteArray uri = url.toString(QUrl::FullyEncoded).toUtf8() + "?mode=rw";
-    const int rc = sqlite3_open_v2(uri.constData(), &m_handle,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
+    close();
+    Error e = connect(QFile::encodeName(path), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    if (!e) {
+        m_path = path;
+        e = useRollbackJournal();
+    }
+    if (e)
+        close();
+    return e;
+}
+
+Error Database::openInMemory()
+{
+    close();
+    return connect(QByteArrayLiteral(":memory:"), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+}
+
+Error Database::connect(const QByteArray& name, int flags)
+{
+    const int rc = sqlite3_open_v2(name.constData(), &m_handle, flags, nullptr);
     if (rc != SQLITE_OK) {
         const Error e = engineError(rc, m_handle ? QString::fromUtf8(sqlite3_errmsg(m_handle))
                                                  : QString::fromUtf8(sqlite3_errstr(rc)));
@@ -137,23 +154,55 @@ Error Database::connect(const QString& path)
         return e;
     }
     sqlite3_busy_timeout(m_handle, s_busyTimeout.load());
+    sqlite3_extended_result_codes(m_handle, 1);
+    registerExtensions(m_handle);
+    if (Error e = execute(QStringLiteral("PRAGMA synchronous=FULL"))) {
+        close();
+        return e;
+    }
     return {};
+}
+
+Error Database::useRollbackJournal()
+{
+    QString mode;
+    Error e = query(QStringLiteral("PRAGMA journal_mode"), {},
+                    [&](const Statement& q) { mode = q.text(0); });
+    if (!e && mode.compare(QStringLiteral("delete"), Qt::CaseInsensitive) != 0)
+        e = execute(QStringLiteral("PRAGMA journal_mode=DELETE"));
+    return e;
+}
+
+Error Database::readMissingTables(QStringList* missing)
+{
+    QStringList present;
+    if (Error e = query(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"), {},
+                        [&](const Statement& q) { present << q.text(0); }))
+        return e;
+    *missing = schema::leagueTables();
+    missing->removeIf(
+        [&](const QString& table) { return present.contains(table, Qt::CaseInsensitive); });
+    return {};
+}
+
+QStringList Database::missingLeagueTables()
+{
+    QStringList missing;
+    if (readMissingTables(&missing))
+        return schema::leagueTables();
+    return missing;
 }
 
 Error Database::checkLeagueTables()
 {
-    QStringList present;
-    Error e = query(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"), {},
-                    [&](const Statement& q) { present << q.text(0); });
-    if (e)
+    QStringList missing;
+    if (Error e = readMissingTables(&missing))
         return e;
-    for (const QString& table : schema::leagueTables()) {
-        if (!present.contains(table, Qt::CaseInsensitive))
-            return {MissingTable,
-                    QStringLiteral("The league file %1 has no table \"%2\": it is not a complete "
-                                   "league database.")
-                        .arg(quoted(m_path), table)};
-    }
+    if (!missing.isEmpty())
+        return {MissingTable,
+                QStringLiteral("The league file %1 has no table \"%2\": it is not a complete "
+                               "league database.")
+                    .arg(quoted(m_path), missing.first())};
     return {};
 }
 
@@ -183,10 +232,7 @@ Error Database::execute(const QString& sql, const QVariantList& params)
     Statement q(m_handle, sql);
     if (Error e = q.bind(params))
         return e;
-    if (Error e = q.run())
-        return e;
-    m_rowsAffected = sqlite3_changes(m_handle);
-    return {};
+    return q.run();
 }
 
 Error Database::query(const QString& sql, const QVariantList& params,

@@ -11,8 +11,8 @@ struct sqlite3;
 
 namespace db {
 
-// One connection to a league file. Each command opens its own and closes it
-// before it ends; a grid window owns one for its lifetime.
+// One SQLite connection, most often to a league file. Each command opens its
+// own and closes it before it ends; a grid window owns one for its lifetime.
 class Database
 {
 public:
@@ -21,10 +21,21 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // Opens an existing league file read-write. Never creates a file: a path
-    // where no file is, a folder, a foreign file or a league without one of
-    // the seven tables fails with an error that says which.
+    // Every connection of the program is made by one of these, so each gets
+    // the same busy timeout, SQL functions and synchronous=FULL, and a file
+    // journal_mode=DELETE (the file stays one file: no -wal beside it).
+    //
+    // openFile: an existing SQLite file, read-write. Never creates a file: a
+    // path where no file is, a folder or a foreign file fails with an error
+    // that says which.
+    Error openFile(const QString& path);
+    // open: as openFile, and the file must be a league: one of the seven
+    // tables missing fails with MissingTable, before anything is changed.
     Error open(const QString& path);
+    // A new or existing file, created when absent (a file the program is
+    // about to fill), and a private in-memory database.
+    Error create(const QString& path);
+    Error openInMemory();
     void close();
     bool isOpen() const;
 
@@ -37,8 +48,6 @@ public:
     // before this returns, so no reader is left holding the file.
     Error query(const QString& sql, const QVariantList& params,
                 const std::function<void(const Statement&)>& onRow);
-    // Number of rows the last execute() changed.
-    int rowsAffected() const { return m_rowsAffected; }
 
     // BEGIN IMMEDIATE takes the write lock up front, so a transaction never
     // fails half-way because another program started writing.
@@ -48,19 +57,26 @@ public:
 
     // The table's name as the file spells it, or empty when it is absent.
     QString storedTableName(const QString& table);
+    // The league's tables the open file lacks: empty for a league. All of
+    // them when the file cannot be read.
+    QStringList missingLeagueTables();
 
     // How long a statement waits for another program's lock. Tests shorten it.
     static void setBusyTimeout(int milliseconds);
     static int busyTimeout();
 
 private:
+    enum class Check { File, League };
+    Error openExisting(const QString& path, Check check);
     Error checkFile(const QString& path) const;
-    Error connect(const QString& path);
+    // Makes the connection and sets it up as above, but for the journal.
+    Error connect(const QByteArray& name, int flags);
+    Error useRollbackJournal();
+    Error readMissingTables(QStringList* missing);
     Error checkLeagueTables();
 
     sqlite3* m_handle = nullptr;
     QString m_path;
-    int m_rowsAffected = 0;
 };
 
 // Rolls back on scope exit unless commit() succeeded.

@@ -54,12 +54,13 @@ Error sortKey(const QList<Token>& tokens, qsizetype& i, const QList<FieldDef>& f
     if (!field)
         return expr::unknownField(name.text);
     ++i;
-    sort->fields << field->name;
+    const SortKey key{field->name, tokens[i].isKeyword(u"desc")};
+    sort->keys << key;
     *sql += quoteIdentifier(field->name);
     // Only text is ordered by the collation; numbers keep their index.
     if (expr::typeOf(field->affinity) != expr::Type::Number)
         *sql += QStringLiteral(" COLLATE YM_NOCASE");
-    if (tokens[i].isKeyword(u"desc"))
+    if (key.descending)
         *sql += QStringLiteral(" DESC");
     if (tokens[i].isKeyword(u"asc") || tokens[i].isKeyword(u"desc"))
         ++i;

@@ -30,10 +30,15 @@ struct CompiledFilter {
     QString sql;
     QVariantList params;
 };
-// An ORDER BY list without "ORDER BY".
+// One key of a sort: a field by its stored name, and its direction.
+struct SortKey {
+    QString field;
+    bool descending = false;
+};
+// An ORDER BY list without "ORDER BY", and the keys it was compiled from.
 struct CompiledSort {
     QString sql;
-    QStringList fields; // the stored names of the fields it orders by
+    QList<SortKey> keys;
 };
 
 // Compile Access/Jet-style filter and sort expressions against a record

@@ -1,10 +1,9 @@
 #include "core/db/ExpressionTree.h"
 
-#include "core/db/SqlExtensions.h"
+#include "core/db/Database.h"
 #include "core/db/Statement.h"
 
 #include <algorithm>
-#include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
 
@@ -203,13 +202,8 @@ namespace {
 // A private in-memory connection, one per thread, on which compiled filters
 // are prepared once before any record set runs them.
 struct ProbeConnection {
-    sqlite3* handle = nullptr;
-    ProbeConnection()
-    {
-        if (sqlite3_open(":memory:", &handle) == SQLITE_OK)
-            registerExtensions(handle);
-    }
-    ~ProbeConnection() { sqlite3_close(handle); }
+    Database database;
+    ProbeConnection() { database.openInMemory(); }
 };
 } // namespace
 
@@ -223,7 +217,7 @@ Error checkWithEngine(const QString& sql, const QList<FieldDef>& fields)
         columns << u"NULL"_s;
     const QString statement =
         u"SELECT 1 FROM (SELECT "_s + columns.join(u", "_s) + u") WHERE "_s + sql;
-    const Statement check(probe.handle, statement);
+    const Statement check(probe.database.sqliteHandle(), statement);
     if (!check.error())
         return {};
     return filterEngineError(check.error());

@@ -49,17 +49,16 @@ bool sameValue(const QVariant& a, const QVariant& b)
 }
 } // namespace
 
-RecordSet::RecordSet(Database& database, Kind kind) : m_db(database), m_kind(kind) {}
+RecordSet::RecordSet(Database& database) : m_db(database) {}
 
-Error RecordSet::open(Database& database, const QString& table, Kind kind,
-                      std::unique_ptr<RecordSet>* out)
+Error RecordSet::open(Database& database, const QString& table, std::unique_ptr<RecordSet>* out)
 {
     if (!database.isOpen())
         return {NoLeagueFileChosen, QStringLiteral("The league file is not open.")};
     const QString stored = database.storedTableName(table);
     if (stored.isEmpty())
         return {MissingTable, QStringLiteral("The league file has no table \"%1\".").arg(table)};
-    std::unique_ptr<RecordSet> rs(new RecordSet(database, kind));
+    std::unique_ptr<RecordSet> rs(new RecordSet(database));
     rs->m_table = stored;
     if (Error e = rs->readFields(stored))
         return e;
@@ -75,7 +74,7 @@ Error RecordSet::openKeys(Database& database, const QString& table, const QList<
     const QString stored = database.storedTableName(table);
     if (stored.isEmpty())
         return {MissingTable, QStringLiteral("The league file has no table \"%1\".").arg(table)};
-    std::unique_ptr<RecordSet> rs(new RecordSet(database, Table));
+    std::unique_ptr<RecordSet> rs(new RecordSet(database));
     rs->m_table = stored;
     if (Error e = rs->readFields(stored))
         return e;
@@ -262,7 +261,7 @@ Error RecordSet::readKeys(QVector<qint64>* keys) const
 Error RecordSet::openDerived(const std::function<void(RecordSet&)>& addCondition,
                              std::unique_ptr<RecordSet>* out) const
 {
-    std::unique_ptr<RecordSet> rs(new RecordSet(m_db, m_kind));
+    std::unique_ptr<RecordSet> rs(new RecordSet(m_db));
     rs->m_table = m_table;
     rs->m_keyName = m_keyName;
     rs->m_orderTail = m_orderTail;
@@ -273,7 +272,7 @@ Error RecordSet::openDerived(const std::function<void(RecordSet&)>& addCondition
     rs->m_filterSql = m_filterSql;
     rs->m_filterParams = m_filterParams;
     rs->m_sortSql = m_sortSql;
-    rs->m_sortFields = m_sortFields;
+    rs->m_sortKeys = m_sortKeys;
     addCondition(*rs);
     // The very statements the grid runs are the check: the engine's parser
     // has less room for the user's nesting in them than in the compiler's probe.
@@ -340,19 +339,22 @@ Error RecordSet::openSorted(const QString& sortText, std::unique_ptr<RecordSet>*
     // keeps one sort, not a growing list.
     return openDerived(
         [&](RecordSet& rs) {
-            for (qsizetype i = rs.m_sortFields.size() - 1; i >= 0; --i) {
-                const QStringList& earlier = rs.m_sortFields.at(i);
-                if (std::all_of(earlier.begin(), earlier.end(), [&](const QString& f) {
-                        return sort.fields.contains(f, Qt::CaseInsensitive);
-                    })) {
+            const auto sortsBy = [&](const SortKey& earlier) {
+                return std::any_of(sort.keys.begin(), sort.keys.end(), [&](const SortKey& key) {
+                    return key.field.compare(earlier.field, Qt::CaseInsensitive) == 0;
+                });
+            };
+            for (qsizetype i = rs.m_sortKeys.size() - 1; i >= 0; --i) {
+                const QList<SortKey>& earlier = rs.m_sortKeys.at(i);
+                if (std::all_of(earlier.begin(), earlier.end(), sortsBy)) {
                     rs.m_sortTexts.removeAt(i);
                     rs.m_sortSql.removeAt(i);
-                    rs.m_sortFields.removeAt(i);
+                    rs.m_sortKeys.removeAt(i);
                 }
             }
             rs.m_sortTexts.prepend(sortText);
             rs.m_sortSql.prepend(sort.sql);
-            rs.m_sortFields.prepend(sort.fields);
+            rs.m_sortKeys.prepend(sort.keys);
         },
         out);
 }

@@ -45,16 +45,13 @@ FieldInfo describeField(const QString& name, const QString& declaredType);
 class RecordSet
 {
 public:
-    // Result-set kinds: a table-kind set cannot be sorted or filtered.
-    enum Kind { Table = 0, Dynaset = 1 };
     static constexpr int PageSize = 200;
     static constexpr int CachedPages = 6;
 
     // Opens a record set over every row of table (a table name, matched
     // without regard to case). database must outlive the record set. A table
     // without rowid opens read-only; readOnlyReason() says why.
-    static Error open(Database& database, const QString& table, Kind kind,
-                      std::unique_ptr<RecordSet>* out);
+    static Error open(Database& database, const QString& table, std::unique_ptr<RecordSet>* out);
     // A record set over just the rows with these keys, in this order, read
     // no further: what the history writes through when it takes a change
     // back or makes it again. Rows that are gone read as null values, and
@@ -88,11 +85,12 @@ public:
     static Error openRow(Database& database, const QString& table, qint64 key,
                          std::unique_ptr<RecordSet>* out);
 
-    Kind kind() const { return m_kind; }
     QString table() const { return m_table; } // as the file spells it
     Database& database() const { return m_db; }
     QStringList filterTexts() const { return m_filterTexts; } // oldest first
     QStringList sortTexts() const { return m_sortTexts; }     // newest first: the one that rules
+    // The ruling sort's keys as its compiler read them; empty when unsorted.
+    QList<SortKey> sortKeys() const { return m_sortKeys.value(0); }
 
     bool isReadOnly() const { return !m_readOnlyReason.isEmpty(); }
     QString readOnlyReason() const { return m_readOnlyReason; }
@@ -196,7 +194,7 @@ public:
     static QList<QPair<int, int>> runsFromLast(QList<int> rows);
 
 private:
-    RecordSet(Database& database, Kind kind);
+    explicit RecordSet(Database& database);
     // Runs write in one transaction and commits only when it says it took
     // and the table's row count moved by exactly rowsAdded; otherwise rolls
     // back and says the what ("change", "add", "delete") took nothing.
@@ -235,7 +233,6 @@ private:
     void forgetPageOf(int row);
 
     Database& m_db;
-    Kind m_kind;
     QString m_table;
     QString m_keyName;       // the spelling of the rowid no column shadows; empty: none
     QStringList m_orderTail; // what makes the order total: the rowid, else the primary key
@@ -243,10 +240,10 @@ private:
     QList<FieldInfo> m_fields;
     QStringList m_filterTexts;
     QStringList m_sortTexts;
-    QStringList m_filterSql;         // compiled, in the order they were added
-    QVariantList m_filterParams;     // the literals of all filters, in order
-    QStringList m_sortSql;           // newest first
-    QList<QStringList> m_sortFields; // the fields of each sort, newest first
+    QStringList m_filterSql;          // compiled, in the order they were added
+    QVariantList m_filterParams;      // the literals of all filters, in order
+    QStringList m_sortSql;            // newest first
+    QList<QList<SortKey>> m_sortKeys; // the keys of each sort, newest first
 
     QVector<qint64> m_keys;
     struct Page {

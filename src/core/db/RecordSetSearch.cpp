@@ -91,7 +91,7 @@ Error RecordSet::openAll(std::unique_ptr<RecordSet>* out) const
             rs.m_filterParams.clear();
             rs.m_sortTexts.clear();
             rs.m_sortSql.clear();
-            rs.m_sortFields.clear();
+            rs.m_sortKeys.clear();
         },
         out);
 }

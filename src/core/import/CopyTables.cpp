@@ -1,13 +1,12 @@
 #include "core/import/CopyTables.h"
 
+#include "core/db/Database.h"
 #include "core/db/Statement.h"
 #include "core/import/ImportErrors.h"
 
 #include <QFile>
 #include <QSet>
 #include <fcntl.h>
-#include <memory>
-#include <sqlite3.h>
 #include <unistd.h>
 
 namespace import {
@@ -86,10 +85,6 @@ private:
     const Table& m_table;
     CopyObserver* m_observer;
     qint64 m_rows = 0;
-};
-
-struct CloseHandle {
-    void operator()(sqlite3* handle) const { sqlite3_close_v2(handle); }
 };
 
 db::Error run(sqlite3* handle, const QString& sql)
@@ -183,27 +178,24 @@ db::Error flush(const QString& path)
 
 db::Error copyTables(Source& source, const QString& path, CopyObserver* observer)
 {
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    std::unique_ptr<sqlite3, CloseHandle> handle(raw);
-    if (rc != SQLITE_OK)
-        return db::engineError(rc, QString::fromUtf8(sqlite3_errstr(rc)));
-    sqlite3_extended_result_codes(raw, 1);
+    db::Database target;
+    if (db::Error e = target.create(path))
+        return e;
+    sqlite3* handle = target.sqliteHandle();
     // The file is new and only becomes the target by a rename once whole,
     // so it needs no journal of its own; it is flushed once at the end.
     for (const char* sql : {"PRAGMA journal_mode=OFF", "PRAGMA synchronous=OFF", "BEGIN"}) {
-        if (db::Error e = run(raw, QString::fromLatin1(sql)))
+        if (db::Error e = run(handle, QString::fromLatin1(sql)))
             return e;
     }
     QSet<QString> indexNames;
     for (int i = 0; i < source.tables().size(); ++i) {
-        if (db::Error e = copyTable(raw, source, i, indexNames, observer))
+        if (db::Error e = copyTable(handle, source, i, indexNames, observer))
             return e;
     }
-    if (db::Error e = run(raw, QStringLiteral("COMMIT")))
+    if (db::Error e = run(handle, QStringLiteral("COMMIT")))
         return e;
-    handle.reset();
+    target.close();
     return flush(path);
 }
 

@@ -1,7 +1,7 @@
 #include "core/import/ImportAccess.h"
 
+#include "core/db/Database.h"
 #include "core/db/LeagueFiles.h"
-
 #include "core/db/Schema.h"
 #include "core/db/Statement.h"
 #include "core/import/AccessFile.h"
@@ -22,7 +22,6 @@
 #include <fcntl.h>
 #include <optional>
 #include <poll.h>
-#include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -352,19 +351,10 @@ QString defaultImportTarget(const QString& source)
 
 QStringList missingLeagueTables(const QString& path)
 {
-    QStringList missing = db::schema::leagueTables();
-    sqlite3* handle = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &handle, SQLITE_OPEN_READONLY,
-                        nullptr) == SQLITE_OK) {
-        db::Statement tables(handle, QStringLiteral("SELECT name FROM sqlite_master "
-                                                    "WHERE type = 'table'"));
-        while (tables.next())
-            missing.removeIf([&](const QString& t) {
-                return t.compare(tables.text(0), Qt::CaseInsensitive) == 0;
-            });
-    }
-    sqlite3_close_v2(handle);
-    return missing;
+    db::Database league;
+    if (league.openFile(path))
+        return db::schema::leagueTables();
+    return league.missingLeagueTables();
 }
 
 } // namespace import

@@ -18,9 +18,7 @@ db::Error DataControl::refresh()
         database = opened.get();
     }
     std::unique_ptr<db::RecordSet> recordSet;
-    const auto kind =
-        m_recordsetType == db::RecordSet::Table ? db::RecordSet::Table : db::RecordSet::Dynaset;
-    if (db::Error e = db::RecordSet::open(*database, m_recordSource, kind, &recordSet))
+    if (db::Error e = db::RecordSet::open(*database, m_recordSource, &recordSet))
         return e;
     // The old record set and connection stay until the listeners have left
     // them; the record set goes first.

@@ -7,9 +7,9 @@
 #include <QObject>
 #include <memory>
 
-// dataControl: binds a grid to a table. Holds the database name, the record source,
-// the result-set kind (0 table, 1 dynaset) and the current
-// record set, and owns the window's one connection. It has no visible part.
+// dataControl: binds a grid to a table. Holds the database name, the record
+// source and the current record set, and owns the window's one connection.
+// It has no visible part.
 class DataControl : public QObject
 {
     Q_OBJECT
@@ -21,12 +21,9 @@ public:
     void setDatabaseName(const QString& path) { m_databaseName = path; }
     QString recordSource() const { return m_recordSource; }
     void setRecordSource(const QString& source) { m_recordSource = source; }
-    int recordsetType() const { return m_recordsetType; }
-    void setRecordsetType(int kind) { m_recordsetType = kind; }
 
     // Opens the database (again, when the name changed) and a new record set
-    // over the record source with the result-set kind. On error the control
-    // keeps what it had.
+    // over the record source. On error the control keeps what it had.
     db::Error refresh();
 
     db::RecordSet* recordset() const { return m_recordset.get(); }
@@ -42,7 +39,6 @@ signals:
 private:
     QString m_databaseName;
     QString m_recordSource;
-    int m_recordsetType = db::RecordSet::Dynaset;
     std::unique_ptr<db::Database> m_database;
     std::unique_ptr<db::RecordSet> m_recordset;
 };

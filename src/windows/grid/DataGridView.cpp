@@ -2,10 +2,10 @@
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QStyledItemDelegate>
 #include <algorithm>
@@ -114,28 +114,10 @@ DataGridView::DataGridView(QWidget* parent)
     // move the current row and ask about an edited one before the sort does).
     disconnect(horizontalHeader(), &QHeaderView::sectionPressed, this, nullptr);
     disconnect(horizontalHeader(), &QHeaderView::sectionEntered, this, nullptr);
-    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &DataGridView::headClick);
-
-    for (QWidget* surface :
-         {viewport(), horizontalHeader()->viewport(), verticalHeader()->viewport()})
-        surface->installEventFilter(this);
-}
-
-int DataGridView::shiftState(Qt::KeyboardModifiers modifiers)
-{
-    return (modifiers & Qt::ShiftModifier ? ShiftBit : 0) |
-           (modifiers & Qt::ControlModifier ? CtrlBit : 0) |
-           (modifiers & Qt::AltModifier ? AltBit : 0);
-}
-
-bool DataGridView::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::MouseButtonPress) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        emit mouseDown(mouse->button(), shiftState(mouse->modifiers()),
-                       mouse->position().toPoint());
-    }
-    return QTableView::eventFilter(watched, event);
+    // The click's own modifiers: the application takes them from the mouse
+    // event that is being delivered.
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int column) { emit headClick(column, QGuiApplication::keyboardModifiers()); });
 }
 
 void DataGridView::keyPressEvent(QKeyEvent* event)

@@ -8,8 +8,8 @@ class QStyledItemDelegate;
 // The bound grid: a table view with record selectors (row headers), one-line
 // column headers, arrow keys that stop at the edges instead of wrapping, Tab
 // that leaves the grid, and scroll bars only when needed. It reports the
-// notifications the window handles: mouse presses with the modifier state,
-// header clicks by column, and a request to delete the rows selected by their
+// notifications the window handles: header clicks by column with the
+// modifier keys held, and a request to delete the rows selected by their
 // record selectors. Shift+F10 asks for the context menu at the current cell,
 // as the Menu key does.
 class DataGridView : public QTableView
@@ -18,10 +18,6 @@ class DataGridView : public QTableView
 public:
     explicit DataGridView(QWidget* parent = nullptr);
 
-    // The modifier bits of a mouse press, as the window keeps them.
-    enum ShiftBits { ShiftBit = 1, CtrlBit = 2, AltBit = 4 };
-    static int shiftState(Qt::KeyboardModifiers modifiers);
-
     // Hands an open cell editor's text to the model and closes it, so a
     // typed but not yet entered value is part of the pending row.
     void finishEditing();
@@ -29,12 +25,10 @@ public:
     QList<int> selectedWholeRows() const;
 
 signals:
-    void mouseDown(Qt::MouseButton button, int shift, QPoint position);
-    void headClick(int column);
+    void headClick(int column, Qt::KeyboardModifiers modifiers);
     void deleteRequested();
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

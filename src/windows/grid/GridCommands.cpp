@@ -7,7 +7,7 @@
 #include "windows/grid/DataControl.h"
 #include "windows/grid/DataGridView.h"
 #include "windows/grid/FindDialog.h"
-#include "windows/grid/TableWindow.h"
+#include "windows/grid/RecordSetModel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,7 +18,6 @@
 #include <QLocale>
 #include <QMenu>
 #include <QProgressDialog>
-#include <QRegularExpression>
 #include <algorithm>
 #include <memory>
 #include <utility>
@@ -47,8 +46,8 @@ QString exportedText(const QString& path, qint64 rows)
 }
 } // namespace
 
-GridCommands::GridCommands(TableWindow* window)
-    : QObject(window), m_window(window), m_menu(new QMenu(window))
+GridCommands::GridCommands(Grid grid)
+    : QObject(grid.window), m_grid(std::move(grid)), m_menu(new QMenu(m_grid.window))
 {
     setObjectName(u"GridCommands"_s);
     m_menu->setObjectName(u"mnuGridContext"_s);
@@ -63,30 +62,29 @@ GridCommands::GridCommands(TableWindow* window)
     m_menu->addSeparator();
     addCommand("mnuExportCsv", u"&Export View as CSV\u2026"_s, &GridCommands::exportView);
 
-    DataGridView* grid = window->gridView();
+    DataGridView* view = m_grid.view;
     for (QAction* a : std::as_const(m_actions)) {
         if (!a->shortcut().isEmpty()) {
             a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-            grid->addAction(a);
+            view->addAction(a);
         }
     }
-    grid->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(grid, &QWidget::customContextMenuRequested, this, [this, grid](QPoint at) {
-        const QModelIndex cell = grid->indexAt(at);
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view, &QWidget::customContextMenuRequested, this, [this, view](QPoint at) {
+        const QModelIndex cell = view->indexAt(at);
         if (cell.isValid())
-            popupFor(cell.column(), cell, grid->viewport()->mapToGlobal(at));
+            popupFor(cell.column(), cell, view->viewport()->mapToGlobal(at));
     });
-    QHeaderView* header = grid->horizontalHeader();
+    QHeaderView* header = view->horizontalHeader();
     header->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(header, &QWidget::customContextMenuRequested, this, [this, header](QPoint at) {
         if (const int column = header->logicalIndexAt(at); column >= 0)
             popupFor(column, {}, header->viewport()->mapToGlobal(at));
     });
-    connect(window->dataControl(), &DataControl::recordsetReplaced, this,
-            &GridCommands::updateSortIndicator);
+    connect(m_grid.data, &DataControl::recordsetReplaced, this, &GridCommands::updateSortIndicator);
     // After the window's own handler: a header click that did not sort
     // leaves no indicator of its own.
-    connect(grid, &DataGridView::headClick, this, &GridCommands::updateSortIndicator);
+    connect(view, &DataGridView::headClick, this, &GridCommands::updateSortIndicator);
 }
 
 QAction* GridCommands::addCommand(const char* name, const QString& caption,
@@ -114,40 +112,40 @@ void GridCommands::popupFor(int column, const QModelIndex& cell, QPoint globalPo
     m_column = column;
     m_cell = cell;
     action(u"mnuFilterByValue"_s)->setEnabled(cell.isValid());
-    if (cell.isValid() && !m_window->gridView()->selectionModel()->isSelected(cell))
-        m_window->gridView()->setCurrentIndex(cell);
+    if (cell.isValid() && !m_grid.view->selectionModel()->isSelected(cell))
+        m_grid.view->setCurrentIndex(cell);
     m_menu->popup(globalPosition);
 }
 
 void GridCommands::sortAscending()
 {
-    m_window->sortByColumn(m_column, false);
+    emit sortRequested(m_column, false);
 }
 
 void GridCommands::sortDescending()
 {
-    m_window->sortByColumn(m_column, true);
+    emit sortRequested(m_column, true);
 }
 
 void GridCommands::filterByThisValue()
 {
     if (m_cell.isValid())
-        m_window->filterByValue(m_cell);
+        emit filterByValueRequested(m_cell);
 }
 
 void GridCommands::removeFilterAndSort()
 {
-    m_window->removeFilterAndSort();
+    emit removeFilterAndSortRequested();
 }
 
 QList<int> GridCommands::visibleColumns() const
 {
-    const DataGridView* grid = m_window->gridView();
+    const DataGridView* grid = m_grid.view;
     const QHeaderView* header = grid->horizontalHeader();
     QList<int> columns;
     for (int visual = 0; visual < header->count(); ++visual) {
         const int column = header->logicalIndex(visual);
-        if (!header->isSectionHidden(column) && m_window->model()->fieldOfColumn(column) >= 0)
+        if (!header->isSectionHidden(column) && m_grid.model->fieldOfColumn(column) >= 0)
             columns << column;
     }
     return columns;
@@ -155,7 +153,7 @@ QList<int> GridCommands::visibleColumns() const
 
 QString GridCommands::selectionText() const
 {
-    const QModelIndexList selected = m_window->gridView()->selectionModel()->selectedIndexes();
+    const QModelIndexList selected = m_grid.view->selectionModel()->selectedIndexes();
     QList<int> rows;
     QSet<int> columnsUsed;
     QSet<QPair<int, int>> cells;
@@ -176,7 +174,7 @@ QString GridCommands::selectionText() const
         QStringList line;
         for (int column : std::as_const(columns)) {
             line << (cells.contains({row, column})
-                         ? spreadsheetCell(m_window->model()->index(row, column).data().toString())
+                         ? spreadsheetCell(m_grid.model->index(row, column).data().toString())
                          : QString());
         }
         lines << line.join(QLatin1Char('\t'));
@@ -193,7 +191,7 @@ void GridCommands::copy()
 void GridCommands::find()
 {
     if (!m_find) {
-        m_find = new FindDialog(m_window);
+        m_find = new FindDialog(m_grid.window);
         connect(m_find, &FindDialog::findRequested, this, &GridCommands::findNext);
     }
     m_find->setStatus({});
@@ -206,8 +204,8 @@ void GridCommands::find()
 
 void GridCommands::findNext(bool backward)
 {
-    db::RecordSet* rs = m_window->dataControl()->recordset();
-    DataGridView* grid = m_window->gridView();
+    db::RecordSet* rs = m_grid.data->recordset();
+    DataGridView* grid = m_grid.view;
     const QString text = m_find->text();
     if (!rs || text.isEmpty())
         return;
@@ -218,7 +216,7 @@ void GridCommands::findNext(bool backward)
     if (column < 0 || !shown.contains(column))
         column = shown.value(0, -1);
     for (int c : m_find->allColumns() ? shown : QList<int>{column}) {
-        if (const int field = m_window->model()->fieldOfColumn(c); field >= 0)
+        if (const int field = m_grid.model->fieldOfColumn(c); field >= 0)
             request.fields << field;
     }
     const int from = current.isValid() && current.row() < rs->count()
@@ -243,36 +241,36 @@ void GridCommands::findNext(bool backward)
     m_find->setStatus(!wrapped   ? QString()
                       : backward ? u"Passed the first row; went on from the last."_s
                                  : u"Passed the last row; went on from the first."_s);
-    const QModelIndex target = m_window->model()->index(found, column);
+    const QModelIndex target = m_grid.model->index(found, column);
     grid->setCurrentIndex(target);
     grid->scrollTo(target);
 }
 
 void GridCommands::exportView()
 {
-    db::RecordSet* rs = m_window->dataControl()->recordset();
-    if (!rs || !m_window->resolvePendingEdit())
+    db::RecordSet* rs = m_grid.data->recordset();
+    if (!rs || !m_grid.resolvePendingEdit())
         return;
-    QString path = Prompts::saveFileName(m_window, u"Export View as CSV"_s,
+    QString path = Prompts::saveFileName(m_grid.window, u"Export View as CSV"_s,
                                          {u"CSV files (*.csv)"_s, u"All files (*)"_s},
                                          rs->table() + u".csv"_s);
     if (path.isEmpty())
         return;
     // The file dialog's "replace?" must never turn a league into text.
-    if (const db::Error e = db::checkNotLeagueFile(path, m_window->heldLeagues())) {
-        Prompts::showError(m_window, e.message());
+    if (const db::Error e = db::checkNotLeagueFile(path, m_grid.heldLeagues())) {
+        Prompts::showError(m_grid.window, e.message());
         return;
     }
     QStringList captions;
     QList<int> fields;
     for (int column : visibleColumns()) {
-        captions << m_window->model()->headerData(column, Qt::Horizontal).toString();
-        fields << m_window->model()->fieldOfColumn(column);
+        captions << m_grid.model->headerData(column, Qt::Horizontal).toString();
+        fields << m_grid.model->fieldOfColumn(column);
     }
     std::unique_ptr<QProgressDialog> progress;
     if (rs->count() > ProgressFromRows) {
         progress = std::make_unique<QProgressDialog>(u"Exporting rows\u2026"_s, u"Cancel"_s, 0,
-                                                     rs->count(), m_window);
+                                                     rs->count(), m_grid.window);
         progress->setObjectName(u"frmExportProgress"_s);
         progress->setWindowTitle(u"Export View as CSV"_s);
         progress->setWindowModality(Qt::WindowModal);
@@ -292,43 +290,33 @@ void GridCommands::exportView()
     const db::Error e = rs->exportCsv(path, captions, fields, report, &changed);
     progress.reset();
     if (e && e.number != db::Cancelled)
-        Prompts::showError(m_window, e.message());
+        Prompts::showError(m_grid.window, e.message());
     else if (!e) {
         if (changed)
-            Prompts::message(m_window,
+            Prompts::message(m_grid.window,
                              u"The table changed since this window read it (another program "
                              "added, removed or changed rows). The file holds the rows as they "
                              "are now; Refresh shows them here."_s,
                              QMessageBox::Information);
-        emit m_window->commandFinished(exportedText(path, rs->count()));
+        emit commandFinished(exportedText(path, rs->count()));
     }
 }
 
 void GridCommands::updateSortIndicator()
 {
-    // The ruling sort, when it is one column shown in the grid:
-    // "[name]", "name DESC", "SP_P asc".
-    QHeaderView* header = m_window->gridView()->horizontalHeader();
-    const db::RecordSet* rs = m_window->dataControl()->recordset();
-    const QString sort = rs ? rs->sortTexts().value(0).trimmed() : QString();
-    static const QRegularExpression oneKey(u"^\\[?([^\\],]+?)\\]?(?:\\s+(asc|desc))?$"_s,
-                                           QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = oneKey.match(sort);
+    // The ruling sort, when it is one column shown in the grid.
+    QHeaderView* header = m_grid.view->horizontalHeader();
+    const db::RecordSet* rs = m_grid.data->recordset();
+    const QList<db::SortKey> keys = rs ? rs->sortKeys() : QList<db::SortKey>();
     int column = -1;
-    if (match.hasMatch()) {
-        const QString name = match.captured(1).trimmed();
-        for (int c = 0; c < m_window->model()->columnCount() && column < 0; ++c) {
-            if (m_window->model()->fieldNameOfColumn(c).compare(name, Qt::CaseInsensitive) == 0 ||
-                m_window->model()
-                        ->headerData(c, Qt::Horizontal)
-                        .toString()
-                        .compare(name, Qt::CaseInsensitive) == 0)
+    if (keys.size() == 1) {
+        for (int c = 0; c < m_grid.model->columnCount() && column < 0; ++c) {
+            if (m_grid.model->fieldNameOfColumn(c).compare(keys[0].field, Qt::CaseInsensitive) == 0)
                 column = c;
         }
     }
     header->setSortIndicatorShown(column >= 0);
     if (column >= 0)
-        header->setSortIndicator(column, match.captured(2).compare(u"desc"_s, Qt::CaseInsensitive)
-                                             ? Qt::AscendingOrder
-                                             : Qt::DescendingOrder);
+        header->setSortIndicator(column,
+                                 keys[0].descending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }

@@ -1,24 +1,42 @@
 #pragma once
 
+#include "windows/grid/FindDialog.h"
+
 #include <QModelIndex>
 #include <QObject>
 #include <QPointer>
+#include <functional>
 
-#include "windows/grid/FindDialog.h"
+class DataControl;
+class DataGridView;
 class QAction;
 class QMenu;
-class TableWindow;
+class RecordSetModel;
 
 // The grid window's context menu, opened by a right-click on a cell or a
 // column header: sort by the column, filter by the cell's value, remove the
 // filter and sort, copy the selected cells, find, and export the view as
 // CSV. Copy (Ctrl+C) and Find (Ctrl+F) also work from the keyboard. The
 // header shows a sort indicator while the rows are sorted by one column.
+//
+// The commands that replace the rows are requests the window carries out
+// (it asks about an edited row first); the rest work on the grid directly.
 class GridCommands : public QObject
 {
     Q_OBJECT
 public:
-    explicit GridCommands(TableWindow* window);
+    // What the commands work on: the window's grid, model and data control.
+    struct Grid {
+        QWidget* window;
+        DataGridView* view;
+        RecordSetModel* model;
+        DataControl* data;
+        // Writes or drops an edited row; false when it is still in edit.
+        std::function<bool()> resolvePendingEdit;
+        // The leagues an export must not write over.
+        std::function<QStringList()> heldLeagues;
+    };
+    explicit GridCommands(Grid grid);
 
     QMenu* menu() const { return m_menu; }
     QAction* action(const QString& objectName) const;
@@ -41,13 +59,20 @@ public:
     // column) at a point of the grid's viewport.
     void popupFor(int column, const QModelIndex& cell, QPoint globalPosition);
 
+signals:
+    void sortRequested(int column, bool descending);
+    void filterByValueRequested(const QModelIndex& cell);
+    void removeFilterAndSortRequested();
+    // An export finished with this outcome, for the status bar.
+    void commandFinished(const QString& result);
+
 private:
     QAction* addCommand(const char* name, const QString& caption, void (GridCommands::*handler)());
     void findNext(bool backward);
     void updateSortIndicator();
     QList<int> visibleColumns() const;
 
-    TableWindow* m_window;
+    Grid m_grid;
     QMenu* m_menu;
     QList<QAction*> m_actions;
     QPointer<FindDialog> m_find;

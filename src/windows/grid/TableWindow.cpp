@@ -18,6 +18,7 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <memory>
 #include <utility>
@@ -25,6 +26,8 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+// Longer values are cut in the filter's name: it is read in the status bar.
+constexpr int ShownValueLength = 80;
 constexpr int StripHeightTwips = 330;
 constexpr int CaptionLimit = 50;
 } // namespace
@@ -46,7 +49,14 @@ TableWindow::TableWindow(const GridOptions& options, const QString& databasePath
     m_data->setRecordSource(recordSource);
     buildControls();
     connectGrid();
-    m_commands = new GridCommands(this);
+    m_commands =
+        new GridCommands({this, m_grid, m_model, m_data, [this] { return resolvePendingEdit(); },
+                          [this] { return heldLeagues(); }});
+    connect(m_commands, &GridCommands::sortRequested, this, &TableWindow::sortByColumn);
+    connect(m_commands, &GridCommands::filterByValueRequested, this, &TableWindow::filterByValue);
+    connect(m_commands, &GridCommands::removeFilterAndSortRequested, this,
+            &TableWindow::removeFilterAndSort);
+    connect(m_commands, &GridCommands::commandFinished, this, &TableWindow::commandFinished);
     resize(sizeHint());
 }
 
@@ -119,7 +129,6 @@ void TableWindow::connectGrid()
 {
     connect(m_data, &DataControl::recordsetReplaced, this, &TableWindow::rebindModel);
     connect(m_grid, &DataGridView::headClick, this, &TableWindow::headerClicked);
-    connect(m_grid, &DataGridView::mouseDown, this, &TableWindow::grdDataGrid_MouseDown);
     connect(m_grid, &DataGridView::deleteRequested, this,
             &TableWindow::grdDataGrid_DeleteRequested);
     connect(m_model, &RecordSetModel::beforeUpdate, this, &TableWindow::grdDataGrid_BeforeUpdate);
@@ -180,7 +189,6 @@ bool TableWindow::loadAndShow(QMdiArea* area, TableWindow* window)
 bool TableWindow::load()
 {
     beforeLoad();
-    m_data->setRecordsetType(db::RecordSet::Dynaset);
     db::Error e = m_data->refresh();
     if (!e) {
         if (const QString field = m_model->missingField(); !field.isEmpty())
@@ -252,10 +260,6 @@ QString TableWindow::leaguePath() const
 
 void TableWindow::sort()
 {
-    if (m_data->recordsetType() == db::RecordSet::Table) {
-        Prompts::refuse(this, u"You Cannot Sort a Table Recordset!"_s);
-        return;
-    }
     QString expression = m_sortText;
     if (expression.isEmpty()) {
         expression = Prompts::input(this, u"Enter Sort Column:"_s);
@@ -267,10 +271,6 @@ void TableWindow::sort()
 
 void TableWindow::filter()
 {
-    if (m_data->recordsetType() == db::RecordSet::Table) {
-        Prompts::refuse(this, u"You Cannot Filter a Table Recordset!"_s);
-        return;
-    }
     const QString expression = Prompts::input(this, u"Enter Filter Expression:"_s);
     if (expression.trimmed().isEmpty())
         return;
@@ -315,26 +315,20 @@ void TableWindow::closeWindow()
         close();
 }
 
-void TableWindow::headerClicked(int column)
+void TableWindow::headerClicked(int column, Qt::KeyboardModifiers modifiers)
 {
-    sortByColumn(column, std::exchange(m_shiftState, 0) != 0);
+    // Shift (or Ctrl, or Alt) with the click sorts from the highest down.
+    sortByColumn(column, modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
 }
 
 void TableWindow::sortByColumn(int column, bool descending)
 {
-    if (m_data->recordsetType() == db::RecordSet::Table)
-        return;
     const QString name = m_model->fieldNameOfColumn(column);
     if (name.isEmpty())
         return;
     m_sortText = db::bracketedName(name) + (descending ? u" desc"_s : QString());
     sort();
     m_sortText.clear();
-}
-
-void TableWindow::grdDataGrid_MouseDown(Qt::MouseButton, int shift, QPoint)
-{
-    m_shiftState = shift;
 }
 
 void TableWindow::grdDataGrid_BeforeUpdate(bool* cancel)
@@ -480,4 +474,38 @@ void TableWindow::fitControls()
     if (gridHeight < 0)
         return;
     m_grid->setGeometry(0, strip, width(), gridHeight);
+}
+
+void TableWindow::filterByValue(const QModelIndex& cell)
+{
+    db::RecordSet* rs = m_data->recordset();
+    const int field = m_model->fieldOfColumn(cell.column());
+    // The value as stored, after an edited row has been written or dropped.
+    if (!rs || field < 0 || !leaveEditedRow() || cell.row() >= rs->count())
+        return;
+    const QVariant value = rs->value(cell.row(), field);
+    QString shown;
+    if (const auto* delegate =
+            qobject_cast<QStyledItemDelegate*>(m_grid->itemDelegateForIndex(cell)))
+        shown = delegate->displayText(cell.data(), m_grid->locale());
+    else
+        shown = cell.data().toString();
+    for (QChar& c : shown) {
+        if (c.isSpace()) // one line in the status bar
+            c = u' ';
+    }
+    if (shown.size() > ShownValueLength)
+        shown = shown.left(ShownValueLength) + u'\u2026';
+    const QString name =
+        rs->fieldName(field) + (value.isNull() ? u" Is Null"_s : QString(u" = "_s + shown));
+    replaceRecordsetWith([&](const db::RecordSet& source, std::unique_ptr<db::RecordSet>* next) {
+        return source.openFilteredByValue(field, value, name, next);
+    });
+}
+
+void TableWindow::removeFilterAndSort()
+{
+    replaceRecordsetWith([](const db::RecordSet& source, std::unique_ptr<db::RecordSet>* next) {
+        return source.openAll(next);
+    });
 }

@@ -66,23 +66,22 @@ public:
     QString leaguePath() const;
     DataGridView* gridView() const { return m_grid; }
     RecordSetModel* model() const { return m_model; }
-    QWidget* buttonBar() const { return m_strip; }
     QPushButton* button(const QString& objectName) const;
 
-    // The load: binds dataControl to the league and record source the window was
-    // created with as a dynaset, refreshes it and sets the caption. Returns false after showing the
-    // error.
+    // The load: binds dataControl to the league and record source the window
+    // was created with, refreshes it and sets the caption. Returns false after
+    // showing the error.
     bool load();
     void refresh();
     void sort();
     void filter();
     void closeWindow();
-    void headerClicked(int column);
-    void grdDataGrid_MouseDown(Qt::MouseButton button, int shift, QPoint position);
+    // A click on a column's header sorts by it; with Shift (or Ctrl, or Alt)
+    // held, descending.
+    void headerClicked(int column, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void grdDataGrid_BeforeUpdate(bool* cancel);
     void grdDataGrid_BeforeDelete(bool* cancel);
     void grdDataGrid_DeleteRequested();
-    void fitControls();
 
     // What the status bar says of this window: "2,000 rows", or "37 of 2,000
     // rows" under a filter, then the filter and the sort in force.
@@ -159,6 +158,7 @@ private:
     using Opener = std::function<db::Error(const db::RecordSet&, std::unique_ptr<db::RecordSet>*)>;
     void replaceRecordsetWith(const Opener& open);
     bool isMinimizedWindow() const;
+    void fitControls();
 
     GridOptions m_options;
     DataControl* m_data;
@@ -167,7 +167,6 @@ private:
     QWidget* m_strip;
     QList<QPushButton*> m_buttons;
     QString m_sortText;           // the sort a header click hands to Sort
-    int m_shiftState = 0;         // modifiers of the last mouse press: Shift 1, Ctrl 2, Alt 4
     qint64 m_rowsFilteredOut = 0; // the table's rows the filters hide
     bool m_returningToEditedRow = false;
     GridCommands* m_commands = nullptr;

@@ -4,7 +4,6 @@
 #include "ui/Settings.h"
 #include "ui/Twips.h"
 #include "windows/players/PlayerColumns.h"
-#include "windows/players/PlayerWindow.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -60,10 +59,10 @@ constexpr int ButtonTops[] = {240, 600, 960}; // OK, Cancel, Help
 QPointer<PlayerColumnsDialog> s_current;
 } // namespace
 
-PlayerColumnsDialog::PlayerColumnsDialog(PlayerWindow* grid)
-    : QDialog(grid, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                        Qt::WindowCloseButtonHint),
-      m_grid(grid)
+PlayerColumnsDialog::PlayerColumnsDialog(QWidget* parent, std::function<void()> apply)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint),
+      m_apply(std::move(apply))
 {
     setObjectName(QStringLiteral("frmPlayerSettings"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -74,11 +73,11 @@ PlayerColumnsDialog::PlayerColumnsDialog(PlayerWindow* grid)
     buildTabOrder();
 }
 
-void PlayerColumnsDialog::showModal(PlayerWindow* grid)
+void PlayerColumnsDialog::showModal(QWidget* parent, std::function<void()> apply)
 {
     if (s_current)
         return; // already up: a modal dialog cannot be asked for twice
-    s_current = new PlayerColumnsDialog(grid);
+    s_current = new PlayerColumnsDialog(parent, std::move(apply));
     s_current->load();
     if (const QScreen* screen = s_current->screen())
         s_current->move(screen->availableGeometry().center() - s_current->rect().center());
@@ -180,11 +179,6 @@ QCheckBox* PlayerColumnsDialog::checkBox(const QString& objectName) const
 
 void PlayerColumnsDialog::load()
 {
-    LoadSettings();
-}
-
-void PlayerColumnsDialog::LoadSettings()
-{
     const QStringList& keys = players::columnSettingKeys();
     for (int i = 0; i < keys.size(); ++i) {
         if (readBoolSetting(players::settingsSection(), keys[i], true))
@@ -200,8 +194,8 @@ void PlayerColumnsDialog::columnToggled(int index)
 
 void PlayerColumnsDialog::confirm()
 {
-    if (m_grid)
-        m_grid->applyColumnSettings();
+    if (m_apply)
+        m_apply();
     close();
 }
 

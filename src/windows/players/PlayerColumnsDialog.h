@@ -2,22 +2,22 @@
 
 #include <QDialog>
 #include <QList>
+#include <functional>
 
 class QCheckBox;
 class QGroupBox;
 class QPushButton;
-class PlayerWindow;
 
 // "PlayerTable Settings": the modal dialog in which the user picks the
-// player grid's visible columns. Every click is stored at once; OK applies
-// the stored choice to the open player grid.
+// player grid's visible columns. Every click is stored at once; OK hands
+// the stored choice to the open player grid through apply.
 class PlayerColumnsDialog : public QDialog
 {
     Q_OBJECT
 public:
-    // Loads the single instance over grid, runs it modally and returns once
-    // it has unloaded.
-    static void showModal(PlayerWindow* grid);
+    // Loads the single instance over parent, runs it modally and returns
+    // once it has unloaded; OK calls apply first.
+    static void showModal(QWidget* parent, std::function<void()> apply);
     // The instance while it is shown, else nullptr. For tests.
     static PlayerColumnsDialog* current();
 
@@ -34,16 +34,15 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    explicit PlayerColumnsDialog(PlayerWindow* grid);
+    PlayerColumnsDialog(QWidget* parent, std::function<void()> apply);
     void load();
-    void LoadSettings();
     void buildControls();
     void placeControls();
     void buildTabOrder();
     QPushButton* addButton(const QString& name, const QString& caption,
                            void (PlayerColumnsDialog::*handler)());
 
-    PlayerWindow* m_grid;
+    std::function<void()> m_apply;
     QGroupBox* m_frame = nullptr;
     QList<QCheckBox*> m_boxes; // all 22, in layout order
     QList<QCheckBox*> m_keyed; // by key index, "Item1" .. "Potential"

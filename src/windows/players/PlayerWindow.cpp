@@ -117,7 +117,7 @@ void PlayerWindow::applyColumnSettings()
 
 void PlayerWindow::editSettings()
 {
-    PlayerColumnsDialog::showModal(this);
+    PlayerColumnsDialog::showModal(this, [this] { applyColumnSettings(); });
 }
 
 void PlayerWindow::unload()
