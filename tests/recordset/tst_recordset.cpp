@@ -242,11 +242,6 @@ void TestRecordSet::guardedWriteRefused_data()
         << plain + skip.arg(u"DELETE") << u"delete"_s << QString() << int(db::WriteSkipped);
     QTest::newRow("row changed") << plain << u"update"_s << u"UPDATE G SET n = 'x' WHERE c = 1"_s
                                  << int(db::RowVanished);
-    QTest::newRow("row removed") << plain << u"update"_s << u"DELETE FROM G WHERE c = 1"_s
-                                 << int(db::RowVanished);
-    QTest::newRow("table refilled")
-        << plain << u"delete"_s << u"DELETE FROM G|INSERT INTO G VALUES (7, 'c'), (8, 'd')"_s
-        << int(db::RowVanished);
     QTest::newRow("one of two gone")
         << plain << u"delete both"_s << u"DELETE FROM G WHERE c = 2"_s << int(db::RowVanished);
 }
