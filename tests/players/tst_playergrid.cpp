@@ -396,30 +396,50 @@ private slots:
         QCOMPARE(cardText(card, column("RATING5")), theirs[column("RATING5")]);
     }
 
-    // Previous and Next walk the grid's rows in its order and filter and
-    // move its current row; the card follows the grid's current row.
-    void cardWalksTheGridsRows()
+    // A key of the grid's own and a double-click on a record selector open
+    // one card, which fits a small main window. Previous and Next walk the
+    // grid's rows in its order and filter and move its current row; the card
+    // follows the grid's current row.
+    void cardOpensAndWalksTheGridsRows()
     {
-        const QString path = m_gui.path();
-        m_gui.main()->setLeaguePath(path);
+        m_gui.main()->resize(800, 600);
         PlayerWindow* window = openThroughMenu();
         QVERIFY(window);
         Prompts::setNextInput(u"CurrentPos = 0"_s);
         window->filter();
         Prompts::setNextInput(u"Weight DESC"_s);
         window->sort();
+        const QString path = m_gui.path();
         const QStringList order = sqlValues(
             path,
             u"SELECT rowid FROM PlayerTable WHERE CurrentPos = 0 ORDER BY Weight DESC, rowid"_s);
         QVERIFY(order.size() > 3);
 
-        // A double-click on a record selector opens the card for that row.
+        auto* command = window->findChild<QAction*>(u"mnuPlayerCard"_s);
+        QVERIFY(window->commands()->menu()->actions().contains(command));
+        for (const QAction* other : m_gui.main()->findChildren<QAction*>()) {
+            if (other != command && !other->shortcut().isEmpty())
+                QVERIFY(other->shortcut() != command->shortcut());
+        }
+        window->gridView()->setCurrentIndex(window->model()->index(2, 2));
+        window->gridView()->setFocus();
+        QTest::keyClick(window->gridView(), Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+        PlayerCard* card = PlayerCard::instance();
+        QVERIFY(card);
+        QCOMPARE(QString::number(card->playerKey()), order[2]);
+        QVERIFY(
+            m_gui.main()->mdiArea()->viewport()->rect().contains(card->parentWidget()->geometry()));
+
+        const qsizetype windows = m_gui.main()->mdiArea()->subWindowList().size();
+        m_gui.main()->mdiArea()->setActiveSubWindow(
+            qobject_cast<QMdiSubWindow*>(window->parentWidget()));
         QHeaderView* selectors = window->gridView()->verticalHeader();
         QTest::mouseDClick(selectors->viewport(), Qt::LeftButton, {},
                            {selectors->width() / 2,
                             selectors->sectionViewportPosition(1) + selectors->sectionSize(1) / 2});
-        PlayerCard* card = PlayerCard::instance();
-        QVERIFY(card);
+        QCOMPARE(PlayerCard::instance(), card);
+        QCOMPARE(m_gui.main()->mdiArea()->subWindowList().size(), windows);
+        QCOMPARE(m_gui.main()->mdiArea()->activeSubWindow()->widget(), card);
         QCOMPARE(QString::number(card->playerKey()), order[1]);
         auto* previous = card->findChild<QPushButton*>(u"cmdPrevious"_s);
         auto* next = card->findChild<QPushButton*>(u"cmdNext"_s);
@@ -455,39 +475,6 @@ private slots:
         QCOMPARE(QString::number(card->playerKey()), order[1]);
         QCOMPARE(window->gridView()->currentIndex().row(), 1);
         QCOMPARE(storedRow(path, order[2].toLongLong()), before);
-    }
-
-    // The grid's menu and a key of its own open one card, which fits a
-    // small main window.
-    void cardOpensFromTheGrid()
-    {
-        m_gui.main()->resize(800, 600);
-        PlayerWindow* window = openThroughMenu();
-        QVERIFY(window);
-        auto* command = window->findChild<QAction*>(u"mnuPlayerCard"_s);
-        QVERIFY(window->commands()->menu()->actions().contains(command));
-        for (const QAction* other : m_gui.main()->findChildren<QAction*>()) {
-            if (other != command && !other->shortcut().isEmpty())
-                QVERIFY(other->shortcut() != command->shortcut());
-        }
-        window->gridView()->setCurrentIndex(window->model()->index(4, 2));
-        window->gridView()->setFocus();
-        QTest::keyClick(window->gridView(), Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
-        PlayerCard* card = PlayerCard::instance();
-        QVERIFY(card);
-        QCOMPARE(card->playerKey(), window->model()->recordSet()->key(4));
-        const int windows = int(m_gui.main()->mdiArea()->subWindowList().size());
-        m_gui.main()->mdiArea()->setActiveSubWindow(
-            qobject_cast<QMdiSubWindow*>(window->parentWidget()));
-        window->gridView()->setCurrentIndex(window->model()->index(7, 2));
-        command->trigger();
-        QCOMPARE(PlayerCard::instance(), card);
-        QCOMPARE(m_gui.main()->mdiArea()->subWindowList().size(), windows);
-        QCOMPARE(m_gui.main()->mdiArea()->activeSubWindow()->widget(), card);
-        QCOMPARE(card->playerKey(), window->model()->recordSet()->key(7));
-        const QRect room = m_gui.main()->mdiArea()->viewport()->rect();
-        QVERIFY(room.contains(card->parentWidget()->geometry()));
-
         card->closeWindow();
         QVERIFY(!PlayerCard::instance());
     }
