@@ -27,6 +27,8 @@ private slots:
     void writesAddressOneRow();
     void exportWritesEachValue_data();
     void exportWritesEachValue();
+    void guardedWriteRefused_data();
+    void guardedWriteRefused();
 
 private:
     std::unique_ptr<RecordSet> open(const QString& table);
@@ -206,6 +208,53 @@ void TestRecordSet::exportWritesEachValue()
     rs.reset();
     QVERIFY(!m_db.execute(u"DROP TABLE Cell"_s));
     QCOMPARE(TestSupport::fileBytes(path), "x\r\n" + field + "\r\n");
+}
+
+// A write that the table skips or widens, or that addresses a row another
+// program changed, removed or replaced, is refused whole.
+void TestRecordSet::guardedWriteRefused_data()
+{
+    QTest::addColumn<QString>("schema"); // statements split by '|', table G (c, n)
+    QTest::addColumn<QString>("write");  // insert, update, delete, delete both
+    QTest::addColumn<QString>("meanwhile");
+    QTest::addColumn<int>("error");
+    const QString plain = u"CREATE TABLE G (c INTEGER, n TEXT)"_s;
+    const QString skip = u"|CREATE TRIGGER S BEFORE %1 ON G BEGIN SELECT RAISE(IGNORE); END"_s;
+    const QString unique = u"CREATE TABLE G (c INTEGER UNIQUE ON CONFLICT %1, n TEXT)"_s;
+    QTest::newRow("unique ignores an insert")
+        << unique.arg(u"IGNORE") << u"insert"_s << QString() << int(db::WriteSkipped);
+    QTest::newRow("replace drops another row")
+        << unique.arg(u"REPLACE") << u"update"_s << QString() << int(db::WriteSkipped);
+    QTest::newRow("trigger ignores a delete")
+        << plain + skip.arg(u"DELETE") << u"delete"_s << QString() << int(db::WriteSkipped);
+    QTest::newRow("row changed") << plain << u"update"_s << u"UPDATE G SET n = 'x' WHERE c = 1"_s
+                                 << int(db::RowVanished);
+    QTest::newRow("one of two gone")
+        << plain << u"delete both"_s << u"DELETE FROM G WHERE c = 2"_s << int(db::RowVanished);
+}
+
+void TestRecordSet::guardedWriteRefused()
+{
+    QFETCH(QString, schema);
+    QFETCH(QString, write);
+    QFETCH(QString, meanwhile);
+    for (const QString& sql : QString(u"DROP TABLE IF EXISTS G|"_s + schema +
+                                      u"|INSERT INTO G VALUES (1, 'a'), (2, 'b')"_s)
+                                  .split(u'|'))
+        QVERIFY(!m_db.execute(sql));
+    auto rs = open(u"G"_s);
+    const QVector<QVariant> seen = rs->rowValues(0);
+    rs->rowValues(1); // the grid has shown both rows
+    for (const QString& sql : meanwhile.split(u'|', Qt::SkipEmptyParts))
+        QVERIFY(!m_db.execute(sql));
+    const QString before = stored(u"SELECT rowid || c || n FROM G"_s);
+    const Error e = write == u"insert"_s ? rs->insert({{0, 2}})
+                    : write == u"update"_s
+                        ? rs->update(0, {{0, 2}}, seen)
+                        : rs->deleteFromFile(write == u"delete"_s ? QList{0} : QList{0, 1});
+    QTEST(e.number, "error");
+    QCOMPARE(stored(u"SELECT rowid || c || n FROM G"_s), before);
+    QCOMPARE(rs->count(), 2); // no row stands for one the table never took
 }
 
 QTEST_GUILESS_MAIN(TestRecordSet)
