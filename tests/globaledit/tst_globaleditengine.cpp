@@ -191,13 +191,18 @@ void TestGlobalEditEngine::selection_data()
     QTest::addColumn<TeamFilter>("team");
     QTest::addColumn<QList<int>>("positions");
     QTest::addColumn<QString>("odd"); // statements run on the league first
+    // No percentage: only the potential bounds and raising to the actual change a player.
+    QTest::addColumn<bool>("potentialsOnly");
     const QList<int> every{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
-    QTest::newRow("all teams, every position") << TeamFilter() << every << QString();
-    QTest::newRow("draft and free agents") << TeamFilter(0) << QList<int>{0, 3, 14} << QString();
-    QTest::newRow("team 1 alone") << TeamFilter(1) << QList<int>{0, 1, 2, 3, 4, 12} << QString();
-    QTest::newRow("64-bit team id") << TeamFilter(BigTeam) << every << QString();
-    QTest::newRow("no such team: quietly nothing") << TeamFilter(424242) << every << QString();
-    QTest::newRow("no position: nothing") << TeamFilter() << QList<int>{} << QString();
+    QTest::newRow("all teams, every position") << TeamFilter() << every << QString() << false;
+    QTest::newRow("draft and free agents")
+        << TeamFilter(0) << QList<int>{0, 3, 14} << QString() << false;
+    QTest::newRow("team 1 alone") << TeamFilter(1) << QList<int>{0, 1, 2, 3, 4, 12} << QString()
+                                  << false;
+    QTest::newRow("64-bit team id") << TeamFilter(BigTeam) << every << QString() << false;
+    QTest::newRow("no such team: quietly nothing")
+        << TeamFilter(424242) << every << QString() << false;
+    QTest::newRow("no position: nothing") << TeamFilter() << QList<int>{} << QString() << false;
     QTest::newRow("nulls, text, blobs, out of bounds, odd positions")
         << TeamFilter() << every
         << u"UPDATE PlayerTable SET RATING1 = NULL WHERE rowid % 7 = 0;"
@@ -208,7 +213,9 @@ void TestGlobalEditEngine::selection_data()
            "UPDATE PlayerTable SET CurrentPos = 'QB' WHERE rowid % 13 = 0;"
            "UPDATE PlayerTable SET CurrentPos = 3.5 WHERE rowid % 17 = 0;"
            "UPDATE PlayerTable SET CurrentPos = ' 8 ' WHERE rowid % 19 = 0;"
-           "UPDATE PlayerTable SET CurrentPos = NULL WHERE rowid % 23 = 0"_s;
+           "UPDATE PlayerTable SET CurrentPos = NULL WHERE rowid % 23 = 0"_s
+        << false;
+    QTest::newRow("potentials alone, one team") << TeamFilter(2) << every << QString() << true;
 }
 
 // The edit changes the selected players as the steps say; its progress and
@@ -218,11 +225,14 @@ void TestGlobalEditEngine::selection()
     QFETCH(TeamFilter, team);
     QFETCH(QList<int>, positions);
     QFETCH(QString, odd);
+    QFETCH(bool, potentialsOnly);
     db::Database league;
     QVERIFY(!league.open(m_file));
     for (const QString& statement : odd.split(u';', Qt::SkipEmptyParts))
         QVERIFY(!league.execute(statement));
     GlobalEdit edit = editcheck::sampleEdit();
+    if (potentialsOnly)
+        edit.parameters = {{}, {}, {0, 99, 30, 80}};
     edit.team = team;
     edit.positions.reset();
     for (int p : positions)
