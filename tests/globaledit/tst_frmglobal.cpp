@@ -342,6 +342,7 @@ void TestFrmGlobal::refusedEdit_data()
         QTest::newRow(name) << box << text << QByteArray(other) << message << last;
     };
     const QString invalid = u"^Please Enter a Valid Number$"_s;
+    row("word in txtSP", u"txtSP"_s, u"abc"_s, "", invalid, {});
     row("comma in txtActMin", u"txtActMin"_s, u"1,5"_s, "", invalid, {});
     row("last box, txtP_KD", u"txtP_KD"_s, u"5%"_s, "", invalid, {});
     const QString locked = u"^Error:5 .*locked.*nothing was changed"_s;
