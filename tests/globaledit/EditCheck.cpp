@@ -12,9 +12,6 @@ namespace editcheck {
 using namespace globaledit;
 using namespace Qt::StringLiterals;
 
-namespace {
-// Only a finite number is a rating: the steps leave text, blobs, no value
-// and infinities as they are.
 Rating ratingOf(const QVariant& v)
 {
     const auto type = v.typeId();
@@ -24,6 +21,7 @@ Rating ratingOf(const QVariant& v)
     return v.toDouble();
 }
 
+namespace {
 QVariant stored(const QVariant& before, Rating after)
 {
     if (!after || ratingOf(before) == after)

@@ -16,6 +16,9 @@ namespace editcheck {
 using Snapshot = QMap<qint64, QVariantList>;
 
 Snapshot snapshot(const QString& path);
+// The stored value as a rating: only a finite number is one; the steps leave
+// text, blobs, no value and infinities as they are.
+globaledit::Rating ratingOf(const QVariant& v);
 bool selects(const globaledit::GlobalEdit& edit, const QVariantList& row);
 // The players the edit selects keep every column but ratings 1..24, which
 // become what the steps make of them (stored whole); everyone else is unchanged.

@@ -1,14 +1,15 @@
 // The global edit engine: the seven rating steps and the reading of the
 // dialog's numbers, table-driven; then on real league files, which players
-// change and into what.
+// change and into what, and that an edit killed half-way leaves all or nothing.
 #include "EditCheck.h"
 #include "TestSupport.h"
 #include "core/globaledit/DecimalText.h"
+#include "core/globaledit/GlobalEditPreview.h"
 
 #include "core/db/Database.h"
 
-#include <QFile>
-#include <QTest>
+#include <QtCore>
+#include <QtTest>
 #include <optional>
 
 using namespace globaledit;
@@ -21,6 +22,49 @@ Q_DECLARE_METATYPE(globaledit::TeamFilter)
 namespace {
 constexpr qint64 BigTeam = 5'000'000'000; // beyond 32 bits
 const Rating Null = std::nullopt;
+
+QString integrity(const QString& path)
+{
+    QString result;
+    db::Database database; // opening rolls back what a killed edit left half-done
+    if (const db::Error e = database.open(path))
+        return e.message();
+    database.query(QStringLiteral("PRAGMA integrity_check"), {},
+                   [&](const db::Statement& q) { result += q.value(0).toString(); });
+    return result;
+}
+// The preview's figures, counted from the league before and after the edit.
+PreviewResult figures(const Snapshot& before, const Snapshot& after, const GlobalEdit& edit)
+{
+    PreviewResult counted;
+    const int position = db::schema::playerColumnIndex(u"CurrentPos"_s);
+    for (auto it = before.cbegin(); it != before.cend(); ++it) {
+        if (!editcheck::selects(edit, *it))
+            continue;
+        const QVariantList& changed = after[it.key()];
+        PositionFigures& p = counted.positions[size_t(it->at(position).toInt())];
+        ++p.selected;
+        p.changed += changed != *it ? 1 : 0;
+        for (int n = 1; n <= EditedRatingCount; ++n) {
+            for (RatingSide side : {RatingSide::Actual, RatingSide::Potential}) {
+                const int column = db::schema::playerColumnIndex(
+                    side == RatingSide::Actual ? db::schema::actualColumn(n)
+                                               : db::schema::potentialColumn(n));
+                const Rating from = editcheck::ratingOf(it->at(column));
+                const Rating to = editcheck::ratingOf(changed.at(column));
+                if (!from || !to)
+                    continue;
+                RatingFigures& f = counted.ratings[size_t(n - 1)][size_t(side)];
+                ++f.values;
+                f.sumBefore += *from;
+                f.sumAfter += *to;
+                ++f.before[size_t(distributionBin(*from))];
+                ++f.after[size_t(distributionBin(*to))];
+            }
+        }
+    }
+    return counted;
+}
 } // namespace
 
 namespace globaledit {
@@ -46,6 +90,7 @@ private slots:
     void handWorked();
     void beforeChanges();
     void badInput();
+    void killedEditIsAllOrNothing();
 
 private:
     editcheck::Leagues m_leagues;
@@ -145,27 +190,58 @@ void TestGlobalEditEngine::selection_data()
 {
     QTest::addColumn<TeamFilter>("team");
     QTest::addColumn<QList<int>>("positions");
+    QTest::addColumn<QString>("odd"); // statements run on the league first
+    // No percentage: only the potential bounds and raising to the actual change a player.
+    QTest::addColumn<bool>("potentialsOnly");
     const QList<int> every{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
-    QTest::newRow("all teams, every position") << TeamFilter() << every;
-    QTest::newRow("draft and free agents") << TeamFilter(0) << QList<int>{0, 3, 14};
-    QTest::newRow("team 1 alone") << TeamFilter(1) << QList<int>{0, 1, 2, 3, 4, 12};
-    QTest::newRow("64-bit team id") << TeamFilter(BigTeam) << every;
-    QTest::newRow("no such team: quietly nothing") << TeamFilter(424242) << every;
-    QTest::newRow("no position: nothing") << TeamFilter() << QList<int>{};
+    QTest::newRow("all teams, every position") << TeamFilter() << every << QString() << false;
+    QTest::newRow("draft and free agents")
+        << TeamFilter(0) << QList<int>{0, 3, 14} << QString() << false;
+    QTest::newRow("team 1 alone") << TeamFilter(1) << QList<int>{0, 1, 2, 3, 4, 12} << QString()
+                                  << false;
+    QTest::newRow("64-bit team id") << TeamFilter(BigTeam) << every << QString() << false;
+    QTest::newRow("no such team: quietly nothing")
+        << TeamFilter(424242) << every << QString() << false;
+    QTest::newRow("no position: nothing") << TeamFilter() << QList<int>{} << QString() << false;
+    QTest::newRow("nulls, text, blobs, out of bounds, odd positions")
+        << TeamFilter() << every
+        << u"UPDATE PlayerTable SET RATING1 = NULL WHERE rowid % 7 = 0;"
+           "UPDATE PlayerTable SET RATING_POT2 = 'abc', RATING2 = '50' WHERE rowid % 5 = 0;"
+           "UPDATE PlayerTable SET RATING3 = 150, RATING_POT3 = -20 WHERE rowid % 3 = 0;"
+           "UPDATE PlayerTable SET RATING4 = X'00FF', RATING_POT4 = 1e400 WHERE rowid % 11 = 0;"
+           "UPDATE PlayerTable SET RATING5 = 55.5, RATING_POT5 = 12.25 WHERE rowid % 4 = 0;"
+           "UPDATE PlayerTable SET CurrentPos = 'QB' WHERE rowid % 13 = 0;"
+           "UPDATE PlayerTable SET CurrentPos = 3.5 WHERE rowid % 17 = 0;"
+           "UPDATE PlayerTable SET CurrentPos = ' 8 ' WHERE rowid % 19 = 0;"
+           "UPDATE PlayerTable SET CurrentPos = NULL WHERE rowid % 23 = 0"_s
+        << false;
+    QTest::newRow("potentials alone, one team") << TeamFilter(2) << every << QString() << true;
 }
 
+// The edit changes the selected players as the steps say; its progress and
+// the preview worked out beforehand give the figures of the two snapshots.
 void TestGlobalEditEngine::selection()
 {
     QFETCH(TeamFilter, team);
     QFETCH(QList<int>, positions);
+    QFETCH(QString, odd);
+    QFETCH(bool, potentialsOnly);
+    db::Database league;
+    QVERIFY(!league.open(m_file));
+    for (const QString& statement : odd.split(u';', Qt::SkipEmptyParts))
+        QVERIFY(!league.execute(statement));
     GlobalEdit edit = editcheck::sampleEdit();
+    if (potentialsOnly)
+        edit.parameters = {{}, {}, {0, 99, 30, 80}};
     edit.team = team;
     edit.positions.reset();
     for (int p : positions)
         edit.positions.set(size_t(p));
     const Snapshot before = editcheck::snapshot(m_file);
+    PreviewResult preview;
+    QVERIFY(!computePreview(m_file, edit, preview));
 
-    QList<QPair<int, qint64>> started, finished;
+    QList<QPair<int, qint64>> started, finished, counts, changes;
     qint64 done = 0;
     const EditProgress progress{[&](int p, qint64 n) {
                                     started.append({p, n});
@@ -180,34 +256,34 @@ void TestGlobalEditEngine::selection()
     const QString difference = editcheck::firstDifference(editcheck::snapshot(m_file), expected);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
 
-    // Progress: the positions with players, in index order, with their counts
-    // and how many of them changed.
-    QList<QPair<int, qint64>> counts, changes;
-    qint64 total = 0;
-    for (int p : positions) {
-        GlobalEdit one = edit;
-        one.positions.reset().set(size_t(p));
-        qint64 n = 0, changed = 0;
-        for (auto it = before.cbegin(); it != before.cend(); ++it) {
-            if (editcheck::selects(one, *it)) {
-                ++n;
-                changed += expected.value(it.key()) != *it ? 1 : 0;
-            }
+    const PreviewResult counted = figures(before, expected, edit);
+    for (int p = 0; p < db::schema::PositionCount; ++p) {
+        const PositionFigures& f = counted.positions[size_t(p)];
+        QCOMPARE(preview.positions[size_t(p)].selected, f.selected);
+        QCOMPARE(preview.positions[size_t(p)].changed, f.changed);
+        done -= f.selected;
+        if (f.selected > 0) { // progress: the positions with players, in index order
+            counts.append({p, f.selected});
+            changes.append({p, f.changed});
         }
-        if (n > 0) {
-            counts.append({p, n});
-            changes.append({p, changed});
-        }
-        total += n;
     }
     QCOMPARE(started, counts);
     QCOMPARE(finished, changes);
-    QCOMPARE(done, total);
-    QCOMPARE(editcheck::firstDifference(before, expected).isEmpty(), total == 0);
+    QCOMPARE(done, 0);
+    for (int n = 1; n <= EditedRatingCount; ++n) {
+        for (RatingSide side : {RatingSide::Actual, RatingSide::Potential}) {
+            const RatingFigures& shown = preview.figures(n, side);
+            const RatingFigures& c = counted.figures(n, side);
+            QCOMPARE(shown.values, c.values);
+            QCOMPARE(shown.sumBefore, c.sumBefore);
+            QCOMPARE(shown.sumAfter, c.sumAfter);
+            QVERIFY(shown.before == c.before && shown.after == c.after);
+        }
+    }
 }
 
 // Worked by hand, not by the steps' code: three players of one team, three
-// ratings each, rating 25 never touched, and every other player unchanged.
+// ratings each, rating 25 never touched (the selection cases check everyone else).
 void TestGlobalEditEngine::handWorked()
 {
     db::Database league;
@@ -219,7 +295,6 @@ void TestGlobalEditEngine::handWorked()
     QVERIFY(!league.execute(set, {45, 40, 4, 8, 75, 80, 1}));
     QVERIFY(!league.execute(set, {90, 99, 50, 60, 2, 2, 2}));
     QVERIFY(!league.execute(set, {null, 3, 96, 98, 100, null, 3}));
-    Snapshot before = editcheck::snapshot(m_file);
 
     GlobalEdit edit;
     edit.parameters.actualPercent[0] = 10;
@@ -230,23 +305,14 @@ void TestGlobalEditEngine::handWorked()
     edit.positions.set(4);
     QVERIFY(!runGlobalEdit(m_file, edit));
 
-    QStringList rows;
-    QVERIFY(!league.query(u"SELECT RATING1, RATING_POT1, RATING2, RATING_POT2, RATING24, "
-                          u"RATING_POT24, RATING25, typeof(RATING1) FROM PlayerTable "
-                          u"WHERE TeamId = 777 ORDER BY rowid"_s,
-                          {}, [&](const db::Statement& q) {
-                              QStringList row;
-                              for (int i = 0; i < 8; ++i)
-                                  row << (q.value(i).isNull() ? u"-"_s : q.value(i).toString());
-                              rows << row.join(u' ');
-                          }));
-    QCOMPARE(rows, (QStringList{u"50 50 5 10 68 92 120 integer"_s,
-                                u"95 97 50 60 5 10 120 integer"_s, u"- 10 95 97 90 - 120 null"_s}));
-    const Snapshot after = editcheck::snapshot(m_file);
-    for (qint64 rowid : {1, 2, 3})
-        before.remove(rowid);
-    for (auto it = before.cbegin(); it != before.cend(); ++it)
-        QCOMPARE(after.value(it.key()), it.value());
+    QStringList rows; // quote() tells a real and no value from a whole number
+    QVERIFY(
+        !league.query(u"SELECT quote(RATING1) || ' ' || quote(RATING_POT1) || ' ' || RATING2 "
+                      u"|| ' ' || RATING_POT2 || ' ' || RATING24 || ' ' || quote(RATING_POT24) "
+                      u"|| ' ' || RATING25 FROM PlayerTable WHERE TeamId = 777 ORDER BY rowid"_s,
+                      {}, [&](const db::Statement& q) { rows << q.value(0).toString(); }));
+    QCOMPARE(rows, (QStringList{u"50 50 5 10 68 92 120"_s, u"95 97 50 60 5 10 120"_s,
+                                u"NULL 10 95 97 90 NULL 120"_s}));
 }
 
 // The hook runs once, under the write lock, before anything changes; its
@@ -291,6 +357,57 @@ void TestGlobalEditEngine::badInput()
         QCOMPARE(runGlobalEdit(m_file, edit).number, int(db::NotANumber));
     }
     QCOMPARE(editcheck::firstDifference(editcheck::snapshot(m_file), before), QString());
+}
+
+// Killed at random moments (SIGKILL, no chance to roll back), the edit leaves
+// a sound league whose ratings are all as before or all as after it.
+void TestGlobalEditEngine::killedEditIsAllOrNothing()
+{
+    const QString killee = QCoreApplication::applicationDirPath() + u"/globaledit_killee";
+    QVERIFY2(QFile::exists(killee), qPrintable(killee));
+    editcheck::Leagues leagues;
+    leaguegen::LeagueOptions options;
+    options.players = 15000;
+    options.seed = 99;
+    QCOMPARE(leagues.generate(options), QString());
+
+    // One run to its end: how long the edit takes from "started", and what it leaves.
+    const QString finished = leagues.copy();
+    QProcess process;
+    process.start(killee, {finished});
+    QVERIFY(process.waitForReadyRead(30000));
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(process.waitForFinished(60000) && process.exitCode() == 0);
+    const qint64 half = qMax<qint64>(clock.elapsed() / 2, 1);
+    const Snapshot before = editcheck::snapshot(leagues.base());
+    const Snapshot after = editcheck::snapshot(finished);
+    QVERIFY(!editcheck::firstDifference(after, before).isEmpty());
+
+    int interrupted = 0;
+    for (int i = 0; i < 8; ++i) {
+        const QString victim = leagues.copy();
+        process.start(killee, {victim});
+        QVERIFY(process.waitForReadyRead(30000));
+        // Alternately in the first half of the edit and around its commit.
+        const qint64 from = i % 2 ? half : 0;
+        QTest::qSleep(int(from + QRandomGenerator::global()->bounded(i % 2 ? half * 3 / 2 : half)));
+        process.kill(); // SIGKILL: no chance to roll back
+        QVERIFY(process.waitForFinished(10000));
+        // A journal with content: the kill caught pages already changed, so
+        // the edit must be rolled back.
+        const bool halfDone = QFileInfo(victim + u"-journal").size() > 0;
+        interrupted += halfDone ? 1 : 0;
+
+        QCOMPARE(integrity(victim), QStringLiteral("ok"));
+        const Snapshot left = editcheck::snapshot(victim);
+        const QString fromBefore = editcheck::firstDifference(left, before);
+        QVERIFY2(fromBefore.isEmpty() ||
+                     (!halfDone && editcheck::firstDifference(left, after).isEmpty()),
+                 qPrintable(fromBefore));
+        QFile::remove(victim);
+    }
+    QVERIFY2(interrupted > 0, "no kill landed inside the edit");
 }
 
 QTEST_GUILESS_MAIN(TestGlobalEditEngine)
