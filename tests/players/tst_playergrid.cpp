@@ -240,7 +240,7 @@ private slots:
         grid->setFocus();
         grid->selectRow(0);
         QTest::keyClick(grid, Qt::Key_Delete);
-        window->grdDataGrid_DeleteRequested();
+        window->deleteSelectedRows();
         grid->setCurrentIndex(window->model()->index(Players - 1, 1));
         QTest::keyClick(grid, Qt::Key_Down);
         QCOMPARE(grid->currentIndex().row(), Players - 1);

@@ -361,7 +361,7 @@ void GlobalEditDialog::showHelp()
     showHelpTopic(ContextIDs::GlobalEditTopic);
 }
 
-void GlobalEditDialog::SetPosition(int index)
+void GlobalEditDialog::choosePosition(int index)
 {
     if (index < 0 || index >= db::schema::PositionCount)
         return;
@@ -515,7 +515,7 @@ QString GlobalEditDialog::resultText(const globaledit::GlobalEdit& edit,
 
 void GlobalEditDialog::positionStarted(int position, qint64 players)
 {
-    SetPosition(position);
+    choosePosition(position);
     m_barPosition = position;
     m_barDone = 0;
     // Any number of players takes the bar from 0 to 100.

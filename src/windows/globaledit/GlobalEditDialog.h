@@ -51,7 +51,7 @@ public:
     // Shows what OK would do, checking the boxes as OK does; writes nothing.
     void preview();
     // Index 0..14 sets m_positionName; anything else changes nothing.
-    void SetPosition(int index);
+    void choosePosition(int index);
 
     globaledit::TeamFilter teamFilter() const { return m_teamFilter; }
     QString posName() const { return m_positionName; }

@@ -96,15 +96,15 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("frmPreview"));
     setWindowTitle(QStringLiteral("Global Edit Preview"));
 
-    grdPositions = addTable(
+    m_positionsTable = addTable(
         this, "grdPositions", QStringLiteral("Players by position"),
         {QStringLiteral("Position"), QStringLiteral("Selected"), QStringLiteral("Would change")});
-    grdRatings =
+    m_ratingsTable =
         addTable(this, "grdRatings", QStringLiteral("Ratings before and after"),
                  {QStringLiteral("Rating"), QStringLiteral("Actual mean"),
                   QStringLiteral("Actual at bound"), QStringLiteral("Potential mean"),
                   QStringLiteral("Potential at bound"), QStringLiteral("Potentials raised")});
-    grdRatings->horizontalHeaderItem(5)->setToolTip(
+    m_ratingsTable->horizontalHeaderItem(5)->setToolTip(
         QStringLiteral("Potentials lifted to the actual rating by the edit"));
 
     // The ratings in the order the Global Edit dialog lists them.
@@ -118,15 +118,15 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent)
     ratingLabel->setObjectName(QStringLiteral("lblRating"));
     ratingLabel->setBuddy(m_ratingChoice);
 
-    chtDistribution = new QChartView(new QChart, this);
-    chtDistribution->setObjectName(QStringLiteral("chtDistribution"));
-    chtDistribution->setAccessibleName(QStringLiteral("Distribution before and after"));
+    m_chart = new QChartView(new QChart, this);
+    m_chart->setObjectName(QStringLiteral("chtDistribution"));
+    m_chart->setAccessibleName(QStringLiteral("Distribution before and after"));
     // The whole width: each of the 22 bins then has room for its label.
-    chtDistribution->setMinimumSize(620, 260);
+    m_chart->setMinimumSize(620, 260);
     m_noPlayers = new QLabel(QStringLiteral("No player is selected"), this);
     m_noPlayers->setObjectName(QStringLiteral("lblNoPlayers"));
     m_noPlayers->setAlignment(Qt::AlignCenter);
-    m_noPlayers->setMinimumSize(chtDistribution->minimumSize());
+    m_noPlayers->setMinimumSize(m_chart->minimumSize());
     m_noPlayers->hide();
 
     m_closeButton = new QPushButton(QStringLiteral("&Close"), this);
@@ -139,12 +139,12 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent)
             close();
     });
 
-    prgPreview = new QProgressBar(this);
-    prgPreview->setObjectName(QStringLiteral("prgPreview"));
-    prgPreview->setAccessibleName(QStringLiteral("Preview progress"));
-    prgPreview->setRange(0, 1000);
-    prgPreview->setTextVisible(false);
-    prgPreview->hide();
+    m_progressBar = new QProgressBar(this);
+    m_progressBar->setObjectName(QStringLiteral("prgPreview"));
+    m_progressBar->setAccessibleName(QStringLiteral("Preview progress"));
+    m_progressBar->setRange(0, 1000);
+    m_progressBar->setTextVisible(false);
+    m_progressBar->hide();
     m_progressClock = new QTimer(this);
     m_progressClock->setInterval(ProgressTickMs);
     connect(m_progressClock, &QTimer::timeout, this, &PreviewWindow::showProgress);
@@ -155,11 +155,11 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent)
     pickers->addWidget(m_sideChoice);
     pickers->addStretch();
     auto* layout = new QGridLayout(this);
-    layout->addWidget(prgPreview, 0, 0, 1, 2);
-    layout->addWidget(grdPositions, 1, 0);
-    layout->addWidget(grdRatings, 1, 1);
+    layout->addWidget(m_progressBar, 0, 0, 1, 2);
+    layout->addWidget(m_positionsTable, 1, 0);
+    layout->addWidget(m_ratingsTable, 1, 1);
     layout->addLayout(pickers, 2, 0, 1, 2);
-    layout->addWidget(chtDistribution, 3, 0, 1, 2);
+    layout->addWidget(m_chart, 3, 0, 1, 2);
     layout->addWidget(m_noPlayers, 3, 0, 1, 2);
     layout->setColumnStretch(1, 1);
     auto* buttons = new QHBoxLayout;
@@ -242,8 +242,8 @@ void PreviewWindow::showProgress()
     // Only a preview that keeps the user waiting shows its bar.
     if (m_started.elapsed() < ProgressDelayMs)
         return;
-    prgPreview->setValue(m_permille);
-    prgPreview->show();
+    m_progressBar->setValue(m_permille);
+    m_progressBar->show();
 }
 
 void PreviewWindow::stopWorker()
@@ -261,7 +261,7 @@ void PreviewWindow::workerFinished()
     job->deleteLater(); // this runs in a slot of it
     const db::Error e = job->wait();
     m_progressClock->stop();
-    prgPreview->hide();
+    m_progressBar->hide();
     if (e) {
         Prompts::showError(this, e.message());
         if (QWidget* frame = parentWidget())
@@ -277,26 +277,26 @@ void PreviewWindow::workerFinished()
 
 void PreviewWindow::fillPositions()
 {
-    grdPositions->setRowCount(0);
+    m_positionsTable->setRowCount(0);
     for (int p = 0; p < db::schema::PositionCount; ++p) {
         if (!m_edit.positions.test(size_t(p)))
             continue;
         const globaledit::PositionFigures& f = m_shown.positions[size_t(p)];
-        const int row = grdPositions->rowCount();
-        grdPositions->insertRow(row);
-        setRow(grdPositions, row,
+        const int row = m_positionsTable->rowCount();
+        m_positionsTable->insertRow(row);
+        setRow(m_positionsTable, row,
                {db::schema::positions().at(p), count(f.selected), count(f.changed)});
     }
 }
 
 void PreviewWindow::fillRatings()
 {
-    grdRatings->setRowCount(globaledit::EditedRatingCount);
+    m_ratingsTable->setRowCount(globaledit::EditedRatingCount);
     int row = 0;
     for (const int n : db::schema::EditOrder) {
         const RatingFigures& a = m_shown.figures(n, RatingSide::Actual);
         const RatingFigures& p = m_shown.figures(n, RatingSide::Potential);
-        setRow(grdRatings, row++,
+        setRow(m_ratingsTable, row++,
                {db::schema::rating(n).shortName, means(a), count(a.atBound), means(p),
                 count(p.atBound), count(p.raised)});
     }
@@ -309,7 +309,7 @@ void PreviewWindow::drawChart()
         selected += f.selected;
     // A chart of nothing would only show an axis of zeros.
     m_noPlayers->setVisible(selected == 0);
-    chtDistribution->setVisible(selected != 0);
+    m_chart->setVisible(selected != 0);
     const int rating = m_ratingChoice->currentData().toInt();
     const auto side = RatingSide(m_sideChoice->currentIndex());
     const RatingFigures& f = m_shown.figures(rating, side);
@@ -356,7 +356,7 @@ void PreviewWindow::drawChart()
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(x);
     series->attachAxis(y);
-    QChart* old = chtDistribution->chart();
-    chtDistribution->setChart(chart); // the view lets go of the old chart
+    QChart* old = m_chart->chart();
+    m_chart->setChart(chart); // the view lets go of the old chart
     delete old;
 }

@@ -62,14 +62,14 @@ private:
     void fillRatings();
     void drawChart();
 
-    QTableWidget* grdPositions = nullptr;
-    QTableWidget* grdRatings = nullptr;
+    QTableWidget* m_positionsTable = nullptr;
+    QTableWidget* m_ratingsTable = nullptr;
     QComboBox* m_ratingChoice = nullptr;
     QComboBox* m_sideChoice = nullptr;
-    QChartView* chtDistribution = nullptr;
+    QChartView* m_chart = nullptr;
     QLabel* m_noPlayers = nullptr;
     QPushButton* m_closeButton = nullptr;
-    QProgressBar* prgPreview = nullptr;
+    QProgressBar* m_progressBar = nullptr;
     QTimer* m_progressClock = nullptr;
     QElapsedTimer m_started;
 

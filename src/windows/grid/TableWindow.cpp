@@ -129,10 +129,9 @@ void TableWindow::connectGrid()
 {
     connect(m_data, &DataControl::recordsetReplaced, this, &TableWindow::rebindModel);
     connect(m_grid, &DataGridView::headClick, this, &TableWindow::headerClicked);
-    connect(m_grid, &DataGridView::deleteRequested, this,
-            &TableWindow::grdDataGrid_DeleteRequested);
-    connect(m_model, &RecordSetModel::beforeUpdate, this, &TableWindow::grdDataGrid_BeforeUpdate);
-    connect(m_model, &RecordSetModel::beforeDelete, this, &TableWindow::grdDataGrid_BeforeDelete);
+    connect(m_grid, &DataGridView::deleteRequested, this, &TableWindow::deleteSelectedRows);
+    connect(m_model, &RecordSetModel::beforeUpdate, this, &TableWindow::confirmUpdate);
+    connect(m_model, &RecordSetModel::beforeDelete, this, &TableWindow::confirmDelete);
     connect(m_model, &RecordSetModel::rowsWritten, this, &TableWindow::rowsWritten);
     // Deferred: the refusal shows after the cell editor has closed, so the
     // message box cannot take its focus and commit it a second time.
@@ -331,17 +330,17 @@ void TableWindow::sortByColumn(int column, bool descending)
     m_sortText.clear();
 }
 
-void TableWindow::grdDataGrid_BeforeUpdate(bool* cancel)
+void TableWindow::confirmUpdate(bool* cancel)
 {
     *cancel = !Prompts::ask(this, u"Commit changes?"_s);
 }
 
-void TableWindow::grdDataGrid_BeforeDelete(bool* cancel)
+void TableWindow::confirmDelete(bool* cancel)
 {
     *cancel = !Prompts::ask(this, u"Delete Current Row?"_s, QMessageBox::Yes);
 }
 
-void TableWindow::grdDataGrid_DeleteRequested()
+void TableWindow::deleteSelectedRows()
 {
     if (!m_model->allowDelete())
         return;

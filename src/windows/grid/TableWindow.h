@@ -79,9 +79,9 @@ public:
     // A click on a column's header sorts by it; with Shift (or Ctrl, or Alt)
     // held, descending.
     void headerClicked(int column, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-    void grdDataGrid_BeforeUpdate(bool* cancel);
-    void grdDataGrid_BeforeDelete(bool* cancel);
-    void grdDataGrid_DeleteRequested();
+    void confirmUpdate(bool* cancel);
+    void confirmDelete(bool* cancel);
+    void deleteSelectedRows();
 
     // What the status bar says of this window: "2,000 rows", or "37 of 2,000
     // rows" under a filter, then the filter and the sort in force.
