@@ -1,149 +1,105 @@
 // Every window a user reaches from the menu: each control carries its name
 // and speaks an accessible name to a screen reader.
-#include "TestSupport.h"
-#include "leaguegen/LeagueGenerator.h"
+#include "GuiFixture.h"
 #include "shell/AboutDialog.h"
 #include "shell/MainWindow.h"
-#include "ui/Prompts.h"
 #include "windows/grid/FindDialog.h"
 #include "windows/grid/GridCommands.h"
 #include "windows/grid/TableWindow.h"
 
 #include <QAbstractButton>
-#include <QAbstractItemView>
 #include <QAccessible>
 #include <QAction>
-#include <QApplication>
-#include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProgressBar>
 #include <QRegularExpression>
 #include <QTest>
 #include <algorithm>
+
+using namespace Qt::StringLiterals;
 
 class TestAccessibility : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-
-    static bool isControl(const QWidget* w)
-    {
-        // Buttons inside item views and Qt's own sub-controls are not ours.
-        if (w->objectName().startsWith(QStringLiteral("qt_")))
-            return false;
-        return qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QLineEdit*>(w) ||
-               qobject_cast<const QComboBox*>(w) || qobject_cast<const QAbstractItemView*>(w) ||
-               qobject_cast<const QProgressBar*>(w);
-    }
-
+    TestSupport::GuiFixture m_gui{120};
     int m_checked = 0;
 
+    // Their parts are Qt's own, not ours to name.
+    static bool holdsParts(const QObject* w)
+    {
+        return w->inherits("QLineEdit") || w->inherits("QComboBox") ||
+               w->inherits("QAbstractItemView");
+    }
+
+    // The window's visible controls that lack a name or something a screen
+    // reader speaks.
     QStringList unnamedControls(const QWidget* window)
     {
         QStringList problems;
         for (QWidget* w : window->findChildren<QWidget*>()) {
-            if (!isControl(w) || qobject_cast<QLineEdit*>(w->parentWidget()) ||
-                qobject_cast<QComboBox*>(w->parentWidget()) ||
-                qobject_cast<QAbstractItemView*>(w->parentWidget()) || !w->isVisibleTo(window))
+            const bool control =
+                holdsParts(w) || w->inherits("QAbstractButton") || w->inherits("QProgressBar");
+            if (!control || w->objectName().startsWith(u"qt_"_s) || holdsParts(w->parentWidget()) ||
+                !w->isVisibleTo(window))
                 continue;
             ++m_checked;
             QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
-            const QString spoken = a ? a->text(QAccessible::Name) : QString();
-            if (w->objectName().isEmpty() || spoken.trimmed().isEmpty())
-                problems << QStringLiteral("%1 \"%2\" in %3")
-                                .arg(QString::fromLatin1(w->metaObject()->className()),
-                                     w->objectName(), window->objectName());
+            if (w->objectName().isEmpty() || !a || a->text(QAccessible::Name).trimmed().isEmpty())
+                problems << u"%1 \"%2\" in %3"_s.arg(QLatin1String(w->metaObject()->className()),
+                                                     w->objectName(), window->objectName());
         }
         return problems;
     }
 
-    // Controls of one window that share an access key: Alt with that letter
-    // then only moves between them, pressing none.
-    // A control's caption that can carry an access key.
-    static QString captionOf(const QWidget* w)
-    {
-        if (const auto* label = qobject_cast<const QLabel*>(w); label && label->buddy())
-            return label->text();
-        if (const auto* button = qobject_cast<const QAbstractButton*>(w))
-            return button->text();
-        return {};
-    }
-
-    static qsizetype accessKeyAt(const QString& text)
-    {
-        const qsizetype amp = text.indexOf(QRegularExpression(QStringLiteral("&[^&]")));
-        return amp < 0 ? -1 : amp + 1;
-    }
-
-    // The access keys of a window's controls, or of a menu's items.
-    static QStringList keyedCaptions(const QWidget* window)
+    // Each access key of a window's buttons and labelled controls, or of a
+    // menu's items, with the captions that carry it.
+    static QMap<QChar, QStringList> accessKeys(const QWidget* window)
     {
         QStringList captions;
         if (window->inherits("QMenu") || window->inherits("QMenuBar")) {
-            for (const QAction* a : window->actions()) {
-                if (a->isVisible())
-                    captions << a->text();
-            }
-            return captions;
+            for (const QAction* a : window->actions())
+                captions << (a->isVisible() ? a->text() : QString());
         }
         for (const QWidget* w : window->findChildren<QWidget*>()) {
-            if (w->isVisibleTo(window))
-                captions << captionOf(w);
+            const auto* label = qobject_cast<const QLabel*>(w);
+            if (w->isVisibleTo(window) &&
+                (w->inherits("QAbstractButton") || (label && label->buddy())))
+                captions << w->property("text").toString();
         }
-        return captions;
+        QMap<QChar, QStringList> owners;
+        for (const QString& text : std::as_const(captions)) {
+            if (const qsizetype amp = text.indexOf(QRegularExpression(u"&[^&]"_s)); amp >= 0)
+                owners[text.at(amp + 1).toLower()] << text;
+        }
+        return owners;
     }
 
-    static QString accessKeys(const QWidget* window)
-    {
-        QString keys;
-        for (const QString& text : keyedCaptions(window)) {
-            if (const qsizetype at = accessKeyAt(text); at > 0)
-                keys += text.at(at).toLower();
-        }
-        return keys;
-    }
-
+    // Controls of one window that share an access key: Alt with that letter
+    // then only moves between them, pressing none.
     static QStringList accessKeyClashes(const QWidget* window)
     {
-        QMap<QChar, QStringList> owners;
-        for (const QString& text : keyedCaptions(window)) {
-            if (const qsizetype at = accessKeyAt(text); at > 0)
-                owners[text.at(at).toLower()] << text;
-        }
         QStringList clashes;
-        for (auto it = owners.cbegin(); it != owners.cend(); ++it) {
-            if (it->size() > 1)
-                clashes << window->objectName() + QStringLiteral(": ") + it->join(u' ');
+        const QMap<QChar, QStringList> owners = accessKeys(window);
+        for (const QStringList& captions : owners) {
+            if (captions.size() > 1)
+                clashes << window->objectName() + u": "_s + captions.join(u' ');
         }
         return clashes;
     }
 
 private slots:
-    void initTestCase()
-    {
-        TestSupport::initTestEnvironment();
-        leaguegen::LeagueOptions options;
-        options.players = 120;
-        QVERIFY(
-            !leaguegen::writeLeague(m_dir.filePath(QStringLiteral("AccessConvert.mdb")), options));
-    }
-
     void everyControlIsNamedAndSpeaks()
     {
-        MainWindow main;
-        main.show(); // loading restores the league path from the (empty) settings
-        main.setLeaguePath(m_dir.filePath(QStringLiteral("AccessConvert.mdb")));
-        main.action(QStringLiteral("mnuAll"))->trigger();
-        main.action(QStringLiteral("mnuGlobalEdit"))->trigger();
-        QTest::mouseClick(main.findChild<QAbstractButton*>(QStringLiteral("cmdPreview")),
-                          Qt::LeftButton);
-        main.findChild<QAction*>(QStringLiteral("mnuPlayerCard"))->trigger();
+        m_gui.setUp();
+        MainWindow& main = *m_gui.main();
+        main.action(u"mnuAll"_s)->trigger();
+        main.action(u"mnuGlobalEdit"_s)->trigger();
+        QTest::mouseClick(main.findChild<QAbstractButton*>(u"cmdPreview"_s), Qt::LeftButton);
+        main.findChild<QAction*>(u"mnuPlayerCard"_s)->trigger();
         QCOMPARE(main.mdiArea()->subWindowList().size(), 10);
         QStringList problems = unnamedControls(&main);
 
@@ -153,37 +109,36 @@ private slots:
         for (QMdiSubWindow* sub : main.mdiArea()->subWindowList())
             clashes << accessKeyClashes(sub->widget());
         auto* grid = qobject_cast<TableWindow*>(main.mdiArea()->subWindowList().first()->widget());
-        grid->commands()->action(QStringLiteral("mnuFind"))->trigger();
+        grid->commands()->action(u"mnuFind"_s)->trigger();
         clashes << accessKeyClashes(grid->commands()->findDialog());
         // The menus' items too; File's two C items are the program's own.
         QList<QMenu*> menus = main.menuBar()->findChildren<QMenu*>();
-        menus << main.findChildren<QMenu*>(QStringLiteral("mnuGridContext"));
+        menus << main.findChildren<QMenu*>(u"mnuGridContext"_s);
         for (const QMenu* menu : std::as_const(menus))
             clashes << accessKeyClashes(menu);
         clashes << accessKeyClashes(main.menuBar());
-        QCOMPARE(clashes, (QStringList{QStringLiteral("frmDataGridPlayers: &Sort &Settings"),
-                                       QStringLiteral("mnuFile: &Convert &Clear Database")}));
+        QCOMPARE(clashes, (QStringList{u"frmDataGridPlayers: &Sort &Settings"_s,
+                                       u"mnuFile: &Convert &Clear Database"_s}));
         // Every position box and the Teams box has a key, unless each
         // letter of its caption is another control's.
-        const QWidget* edit = main.findChild<QWidget*>(QStringLiteral("frmGlobal"));
-        const QString used = accessKeys(edit);
+        const QWidget* edit = main.findChild<QWidget*>(u"frmGlobal"_s);
+        const QList<QChar> used = accessKeys(edit).keys();
         for (const QWidget* w : edit->findChildren<QWidget*>()) {
-            const QString caption = captionOf(w);
-            if (w->objectName().startsWith(QStringLiteral("chkPosition_")) ||
-                w->objectName() == QStringLiteral("Label5"))
-                QVERIFY2(caption.contains(QLatin1Char('&')) ||
+            const QString caption = w->property("text").toString();
+            if (w->objectName().startsWith(u"chkPosition_"_s) || w->objectName() == u"Label5"_s)
+                QVERIFY2(caption.contains(u'&') ||
                              std::all_of(caption.begin(), caption.end(),
                                          [&](QChar c) { return used.contains(c.toLower()); }),
                          qPrintable(caption));
         }
         problems << unnamedControls(grid->commands()->findDialog());
 
-        main.action(QStringLiteral("mnuAbout"))->trigger();
+        main.action(u"mnuAbout"_s)->trigger();
         problems << unnamedControls(main.showAbout());
-        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QStringLiteral("\n"))));
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
         // The rating boxes, positions, grid strips, the player card's values and buttons.
         QVERIFY(m_checked > 48 + 15 + 7 * 4 + 20 + 5);
-        QVERIFY(Prompts::finishTest().isEmpty());
+        QCOMPARE(m_gui.tearDown(), QString());
     }
 };
 
