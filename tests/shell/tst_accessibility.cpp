@@ -56,8 +56,11 @@ class TestAccessibility : public QObject
     }
 
     // Each access key of a window's buttons and labelled controls, or of a
-    // menu's items, with the captions that carry it.
-    static QMap<QChar, QStringList> accessKeys(const QWidget* window)
+    // menu's items, with the captions that carry it. Controls of one window
+    // that share a key are clashes: Alt with that letter then only moves
+    // between them, pressing none.
+    static QMap<QChar, QStringList> accessKeys(const QWidget* window,
+                                               QStringList* clashes = nullptr)
     {
         QStringList captions;
         if (window->inherits("QMenu") || window->inherits("QMenuBar")) {
@@ -75,20 +78,11 @@ class TestAccessibility : public QObject
             if (const qsizetype amp = text.indexOf(QRegularExpression(u"&[^&]"_s)); amp >= 0)
                 owners[text.at(amp + 1).toLower()] << text;
         }
-        return owners;
-    }
-
-    // Controls of one window that share an access key: Alt with that letter
-    // then only moves between them, pressing none.
-    static QStringList accessKeyClashes(const QWidget* window)
-    {
-        QStringList clashes;
-        const QMap<QChar, QStringList> owners = accessKeys(window);
-        for (const QStringList& captions : owners) {
-            if (captions.size() > 1)
-                clashes << window->objectName() + u": "_s + captions.join(u' ');
+        for (const QStringList& sharing : std::as_const(owners)) {
+            if (clashes && sharing.size() > 1)
+                *clashes << window->objectName() + u": "_s + sharing.join(u' ');
         }
-        return clashes;
+        return owners;
     }
 
 private slots:
@@ -107,16 +101,16 @@ private slots:
         // grid's strip keeps the captions it was designed with.
         QStringList clashes;
         for (QMdiSubWindow* sub : main.mdiArea()->subWindowList())
-            clashes << accessKeyClashes(sub->widget());
+            accessKeys(sub->widget(), &clashes);
         auto* grid = qobject_cast<TableWindow*>(main.mdiArea()->subWindowList().first()->widget());
         grid->commands()->action(u"mnuFind"_s)->trigger();
-        clashes << accessKeyClashes(grid->commands()->findDialog());
+        accessKeys(grid->commands()->findDialog(), &clashes);
         // The menus' items too; File's two C items are the program's own.
         QList<QMenu*> menus = main.menuBar()->findChildren<QMenu*>();
         menus << main.findChildren<QMenu*>(u"mnuGridContext"_s);
         for (const QMenu* menu : std::as_const(menus))
-            clashes << accessKeyClashes(menu);
-        clashes << accessKeyClashes(main.menuBar());
+            accessKeys(menu, &clashes);
+        accessKeys(main.menuBar(), &clashes);
         QCOMPARE(clashes, (QStringList{u"frmDataGridPlayers: &Sort &Settings"_s,
                                        u"mnuFile: &Convert &Clear Database"_s}));
         // Every position box and the Teams box has a key, unless each

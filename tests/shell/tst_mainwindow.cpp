@@ -3,7 +3,6 @@
 #include "GuiFixture.h"
 #include "TestSupport.h"
 #include "app/CommandLine.h"
-#include "core/db/Database.h"
 #include "leaguegen/LeagueGenerator.h"
 #include "shell/MainWindow.h"
 #include "shell/SplashWindow.h"
@@ -22,11 +21,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHeaderView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPointer>
 #include <QProcess>
 #include <QScreen>
@@ -187,10 +184,9 @@ private slots:
                      QStringList{u"chosen name.mdb"_s} +
                          (written ? QStringList{save} : QStringList()));
             if (written) {
-                QVERIFY2(said.last().contains(u"Imported 9 tables"_s) &&
-                             said.last().contains(
-                                 u"lacks these league tables: Conference, FreeAgents"_s),
-                         qPrintable(said.last()));
+                QVERIFY2(
+                    said.last().contains(u"lacks these league tables: Conference, FreeAgents"_s),
+                    qPrintable(said.last()));
                 QVERIFY(main.commandResultText().startsWith(u"Imported 9 tables (4032 rows)"_s));
             }
             return;
@@ -249,29 +245,12 @@ private slots:
                  u"Exported 30 rows to "_s + QDir::toNativeSeparators(file(u"out.csv"_s)));
         main.mdiArea()->closeAllSubWindows();
         QCOMPARE(main.gridStatusText(), QString());
-
-        // A command's result stays until the next menu command starts.
-        main.showCommandResult(u"Global edit: 13,402 players changed"_s);
-        QCOMPARE(main.commandResultText(), u"Global edit: 13,402 players changed"_s);
-        QVERIFY(QFile::copy(league, file(u"other.mdb"_s)));
-        Prompts::setNextFileName(file(u"other.mdb"_s));
-        main.action(u"mnuOpen"_s)->trigger();
-        QCOMPARE(main.commandResultText(), QString());
-        QCOMPARE(main.leagueStatusText(), QDir::toNativeSeparators(file(u"other.mdb"_s)));
-    }
-
-    void globalEditFitsASmallMainWindowBesideAMaximizedGrid_data()
-    {
-        QTest::addColumn<QString>("geometry");
-        QTest::newRow("800 x 600") << "0,0,800,600";
-        QTest::newRow("smaller than the dialog") << "0,0,480,360";
     }
 
     void globalEditFitsASmallMainWindowBesideAMaximizedGrid()
     {
-        QFETCH(QString, geometry);
         QVERIFY(!storedLeague().isEmpty());
-        writeSetting(u"MainWindow"_s, u"Geometry"_s, geometry);
+        writeSetting(u"MainWindow"_s, u"Geometry"_s, u"0,0,480,360"_s); // smaller than the dialog
         Shown main;
         QMdiArea* area = main.mdiArea();
         main.action(u"mnuConference"_s)->trigger();
@@ -292,11 +271,6 @@ private slots:
                 page->width());
         QVERIFY(scroll->viewport()->height() + scroll->verticalScrollBar()->maximum() >=
                 page->height());
-        // Coming back to it from the maximized grid does not maximize it either.
-        area->setActiveSubWindow(grid);
-        area->setActiveSubWindow(edit);
-        QVERIFY(!edit->isMaximized());
-        QVERIFY(grid->isMaximized()); // beside it, the grid stays as the user left it
         // Its Preview window opens inside the main window too; however it is
         // closed, maximized, the dialog comes back in front of the grid.
         QApplication::setActiveWindow(&main);
@@ -429,9 +403,8 @@ private slots:
             area->currentSubWindow()->showMaximized();
             QVERIFY(main.close());
         }
-        QSettings onDisk;
-        QCOMPARE(onDisk.value(u"WindowGeometry/Conference"_s).toString(), u"40,30,420,260,False"_s);
-        QVERIFY(onDisk.value(u"WindowGeometry/PlayerTable"_s).toString().endsWith(u",True"_s));
+        QCOMPARE(readSetting(u"WindowGeometry"_s, u"Conference"_s), u"40,30,420,260,False"_s);
+        QVERIFY(readSetting(u"WindowGeometry"_s, u"PlayerTable"_s).endsWith(u",True"_s));
         Shown main;
         main.action(u"mnuConference"_s)->trigger();
         QCOMPARE(main.mdiArea()->currentSubWindow()->geometry(), QRect(40, 30, 420, 260));
@@ -476,7 +449,12 @@ private slots:
                  (QStringList{u"-"_s, shown(1, 5), shown(2, 4), shown(3, 3), shown(4, 2), u"-"_s,
                               u"&Exit"_s}));
 
+        // A command's result stays until the next menu command starts.
+        main.showCommandResult(u"Global edit: 13,402 players changed"_s);
+        QCOMPARE(main.commandResultText(), u"Global edit: 13,402 players changed"_s);
         main.action(u"mnuRecentLeague3"_s)->trigger();
+        QCOMPARE(main.commandResultText(), QString());
+        QCOMPARE(main.leagueStatusText(), QDir::toNativeSeparators(leagues[2]));
         QCOMPARE(main.leaguePath(), leagues[2]);
         QCOMPARE(stored(), (QStringList{leagues[2], leagues[4], leagues[3], leagues[1]}));
         // A league that is gone is refused as File > Open refuses it, and leaves the list.
@@ -523,28 +501,26 @@ private slots:
     {
         QTest::addColumn<QString>("saved");
         QTest::addColumn<bool>("maximized");
-        QTest::newRow("first start") << QString() << false;
-        QTest::newRow("restored") << "100,80,500,400" << false;
-        QTest::newRow("not numbers") << "a,b,c,d" << false;
-        QTest::newRow("maximized") << "100,80,500,400" << true;
+        QTest::addColumn<QRect>("place");
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QRect first(0, 0, screen.width() * 3 / 4, screen.height() * 3 / 4);
+        first.moveCenter(screen.center());
+        QTest::newRow("first start") << QString() << false << first;
+        QTest::newRow("restored") << u"100,80,500,400"_s << false << QRect(100, 80, 500, 400);
+        QTest::newRow("not numbers") << u"a,b,c,d"_s << false << first;
+        QTest::newRow("maximized") << u"100,80,500,400"_s << true << QRect();
     }
 
     void windowGeometryIsRemembered()
     {
         QFETCH(QString, saved);
         QFETCH(bool, maximized);
-        QRect expected(100, 80, 500, 400);
-        if (!saved.startsWith(u'1')) { // the first start's place
-            const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-            expected = QRect(0, 0, screen.width() * 3 / 4, screen.height() * 3 / 4);
-            expected.moveCenter(screen.center());
-        }
         writeSetting(u"MainWindow"_s, u"Geometry"_s, saved);
         writeSetting(u"MainWindow"_s, u"Maximized"_s, maximized ? u"True"_s : u"False"_s);
         Shown main;
         QCOMPARE(main.isMaximized(), maximized);
         if (!maximized) {
-            QCOMPARE(main.geometry(), expected);
+            QTEST(main.geometry(), "place");
             main.setGeometry(120, 90, 440, 330);
         }
         QVERIFY(main.close());
@@ -602,10 +578,8 @@ private slots:
         QPointer<MainWindow> main;
         int created = 0;
         QPointer<SplashWindow> splash = new SplashWindow([&]() -> QWidget* {
-            if (!main) {
+            if (!main && ++created)
                 main = new MainWindow;
-                ++created;
-            }
             return main;
         });
         splash->show();
