@@ -518,8 +518,9 @@ private slots:
         // A command's result stays until the next menu command starts.
         main.showCommandResult(u"Global edit: 13,402 players changed"_s);
         QCOMPARE(main.commandResultText(), u"Global edit: 13,402 players changed"_s);
-        main.action(u"mnuRecentLeague3"_s)->trigger();
+        main.action(u"mnuConference"_s)->trigger();
         QCOMPARE(main.commandResultText(), QString());
+        main.action(u"mnuRecentLeague3"_s)->trigger();
         QCOMPARE(main.leagueStatusText(), QDir::toNativeSeparators(leagues[2]));
         QCOMPARE(main.leaguePath(), leagues[2]);
         QCOMPARE(stored(), (QStringList{leagues[2], leagues[4], leagues[3], leagues[1]}));
