@@ -16,143 +16,101 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-const QString Unavailable = u"System Information Is Unavailable At This Time"_s;
-
-QList<AboutDialog*> aboutWindows()
-{
-    QList<AboutDialog*> found;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* about = qobject_cast<AboutDialog*>(w))
-            found << about;
-    return found;
-}
-
-void pressSystemInfo()
-{
-    MainWindow main;
-    main.showAbout()->findChild<QPushButton*>(u"cmdSysInfo"_s)->click();
-}
-
-} // namespace
-
 class tst_About : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-
-    void windows();
-    void aboutUnloads_data();
-    void aboutUnloads();
-
-    void startSystemInfo_data();
-    void startSystemInfo();
-
-private:
     QTemporaryDir m_dir;
     QByteArray m_path;
-};
 
-void tst_About::initTestCase()
-{
-    TestSupport::initTestEnvironment();
-    SplashWindow::setIntervals(600000, 600000); // the splash stays while it is looked at
-    QVERIFY(m_dir.isValid());
-    StandIn::recordRunsIn(m_dir.filePath(u"runs.log"_s));
-    m_path = qgetenv("PATH");
-}
-
-void tst_About::init()
-{
-    StandIn::forgetRuns();
-}
-
-void tst_About::cleanup()
-{
-    qputenv("PATH", m_path);
-    QCOMPARE(Prompts::finishTest(), QString());
-}
-
-// One modeless About window however often it is asked for; every control of
-// the splash carries its name and something a screen reader speaks.
-void tst_About::windows()
-{
-    MainWindow main;
-    main.action(u"mnuAbout"_s)->trigger();
-    main.action(u"mnuAbout"_s)->trigger();
-    const QList<AboutDialog*> windows = aboutWindows();
-    QCOMPARE(windows.size(), 1);
-    QVERIFY(windows.first()->isVisible() && !windows.first()->isModal());
-
-    SplashWindow splash([] { return nullptr; });
-    for (const QWidget* control : splash.findChildren<QWidget*>()) {
-        QVERIFY2(!control->objectName().isEmpty(), control->metaObject()->className());
-        QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
+private slots:
+    void initTestCase()
+    {
+        TestSupport::initTestEnvironment();
+        SplashWindow::setIntervals(600000, 600000); // the splash stays while it is looked at
+        StandIn::recordRunsIn(m_dir.filePath(u"runs.log"_s));
+        m_path = qgetenv("PATH");
     }
-}
 
-// OK is the default and the cancel button: each way unloads the window.
-void tst_About::aboutUnloads_data()
-{
-    QTest::addColumn<int>("key"); // 0: click OK
-    QTest::newRow("OK") << 0;
-    QTest::newRow("Enter") << int(Qt::Key_Return);
-    QTest::newRow("Esc") << int(Qt::Key_Escape);
-}
+    void init() { StandIn::forgetRuns(); }
 
-void tst_About::aboutUnloads()
-{
-    QFETCH(int, key);
-    MainWindow main;
-    QPointer<AboutDialog> about = main.showAbout();
-    QVERIFY(QTest::qWaitForWindowExposed(about));
-    if (key == 0)
-        about->findChild<QPushButton*>(u"cmdOK"_s)->click();
-    else
-        QTest::keyClick(about, Qt::Key(key));
-    QTRY_VERIFY(!about);
-    QVERIFY(main.showAbout() != nullptr); // a fresh one loads
-}
+    void cleanup()
+    {
+        qputenv("PATH", m_path);
+        QCOMPARE(Prompts::finishTest(), QString());
+    }
 
-// The first of the desktop's system-information programs on PATH starts;
-// with none there (or one that cannot run) System Info says it is unavailable.
-void tst_About::startSystemInfo_data()
-{
-    QTest::addColumn<QStringList>("installed"); // names put on PATH, in PATH order
-    QTest::addColumn<bool>("executable");
-    QTest::addColumn<QString>("started"); // empty: unavailable
+    // Every control of the splash carries its name and something a screen reader speaks.
+    void splashControlsAreNamed()
+    {
+        SplashWindow splash([] { return nullptr; });
+        for (const QWidget* control : splash.findChildren<QWidget*>()) {
+            QVERIFY2(!control->objectName().isEmpty(), control->metaObject()->className());
+            QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
+        }
+    }
 
-    const QStringList& known = systemInfoPrograms();
-    QTest::newRow("none on PATH") << QStringList() << true << QString();
-    QTest::newRow("an unknown program only") << QStringList{u"msinfo32"_s} << true << QString();
-    QTest::newRow("the last known one") << QStringList{known.last()} << true << known.last();
-    QTest::newRow("the first known one wins")
-        << QStringList{known.last(), known.first()} << true << known.first();
-    QTest::newRow("not executable") << QStringList{known.first()} << false << QString();
-}
+    // One modeless About window however often it is asked for. OK is the
+    // default and the cancel button: each way unloads it.
+    void aboutUnloads_data()
+    {
+        QTest::addColumn<int>("key"); // 0: click OK
+        QTest::newRow("OK") << 0;
+        QTest::newRow("Enter") << int(Qt::Key_Return);
+        QTest::newRow("Esc") << int(Qt::Key_Escape);
+    }
 
-void tst_About::startSystemInfo()
-{
-    QFETCH(QStringList, installed);
-    QFETCH(bool, executable);
-    QFETCH(QString, started);
-    const QString bin = m_dir.filePath(u"bin-"_s + QString::fromLatin1(QTest::currentDataTag()));
-    QDir().mkpath(bin);
-    for (const QString& name : installed)
-        QVERIFY(!StandIn::install(bin, name, executable).isEmpty());
-    qputenv("PATH", QFile::encodeName(bin));
+    void aboutUnloads()
+    {
+        QFETCH(int, key);
+        MainWindow main;
+        main.action(u"mnuAbout"_s)->trigger();
+        main.action(u"mnuAbout"_s)->trigger();
+        const QWidgetList tops = QApplication::topLevelWidgets();
+        QCOMPARE(std::count_if(tops.begin(), tops.end(),
+                               [](const QWidget* w) { return w->inherits("AboutDialog"); }),
+                 1);
+        QPointer<AboutDialog> about = main.showAbout();
+        QVERIFY(QTest::qWaitForWindowExposed(about) && !about->isModal());
+        if (key == 0)
+            about->findChild<QPushButton*>(u"cmdOK"_s)->click();
+        else
+            QTest::keyClick(about, Qt::Key(key));
+        QTRY_VERIFY(!about);
+        QVERIFY(main.showAbout() != nullptr); // a fresh one loads
+    }
 
-    pressSystemInfo();
+    void startSystemInfo_data()
+    {
+        QTest::addColumn<QStringList>("installed"); // names put on PATH, in PATH order
+        QTest::addColumn<bool>("executable");
+        QTest::addColumn<QString>("started"); // empty: unavailable
+        const QStringList& known = systemInfoPrograms();
+        QTest::newRow("none on PATH") << QStringList() << true << QString();
+        QTest::newRow("an unknown program only") << QStringList{u"msinfo32"_s} << true << QString();
+        QTest::newRow("the last known one") << QStringList{known.last()} << true << known.last();
+        QTest::newRow("the first known one wins")
+            << QStringList{known.last(), known.first()} << true << known.first();
+        QTest::newRow("not executable") << QStringList{known.first()} << false << QString();
+    }
 
-    QCOMPARE(TestSupport::messages(), started.isEmpty() ? QStringList{Unavailable} : QStringList());
-    QTRY_COMPARE(StandIn::runs(),
-                 StandIn::ranAlone(started.isEmpty() ? started : bin + u'/' + started));
-}
+    void startSystemInfo()
+    {
+        QFETCH(QStringList, installed);
+        QFETCH(bool, executable);
+        QFETCH(QString, started);
+        const QString bin = m_dir.filePath(u"bin-"_s + QLatin1String(QTest::currentDataTag()));
+        QDir().mkpath(bin);
+        for (const QString& name : installed)
+            QVERIFY(!StandIn::install(bin, name, executable).isEmpty());
+        qputenv("PATH", QFile::encodeName(bin));
+        MainWindow().showAbout()->findChild<QPushButton*>(u"cmdSysInfo"_s)->click();
+        const QString said = u"System Information Is Unavailable At This Time"_s;
+        QCOMPARE(TestSupport::messages(), started.isEmpty() ? QStringList{said} : QStringList());
+        QTRY_COMPARE(StandIn::runs(),
+                     StandIn::ranAlone(started.isEmpty() ? started : bin + u'/' + started));
+    }
+};
 
 QTEST_MAIN(tst_About)
 #include "tst_about.moc"

@@ -1,9 +1,11 @@
 // The main window through its real menu: the menu bar, File > Open with the
-// check of the chosen file and the settings it keeps, start-up with the splash, and help.
+// check of the chosen file and the settings it keeps, start-up with the splash,
+// help, and the names a screen reader speaks.
+#include "GuiFixture.h"
 #include "TestSupport.h"
 #include "app/CommandLine.h"
-#include "core/db/Database.h"
 #include "leaguegen/LeagueGenerator.h"
+#include "shell/AboutDialog.h"
 #include "shell/MainWindow.h"
 #include "shell/SplashWindow.h"
 #include "ui/ContextIDs.h"
@@ -17,17 +19,19 @@
 #include "windows/grid/WindowPlace.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHeaderView>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -36,6 +40,7 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <algorithm>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -43,41 +48,99 @@ class TestMainWindow : public QObject
 {
     Q_OBJECT
 
-    // A league of players players in dir, stored as the league to open.
-    static QString storedLeague(const QTemporaryDir& dir, int players)
+    std::unique_ptr<QTemporaryDir> m_dir; // each test's own folder
+
+    QString file(const QString& name) const { return m_dir->filePath(name); }
+    // Writes a league of players players as the named file in this test's folder.
+    bool writeLeague(const QString& name, int players = 10) const
     {
-        const QString league = dir.filePath(u"AccessConvert.mdb"_s);
         leaguegen::LeagueOptions options;
         options.players = players;
-        if (leaguegen::writeLeague(league, options))
-            return {};
-        writeSetting(u"Settings"_s, u"mdb"_s, league);
-        return league;
+        return !leaguegen::writeLeague(file(name), options);
     }
+    // A league in this test's folder, stored as the league to open.
+    QString storedLeague(int players = 60) const
+    {
+        if (!writeLeague(u"AccessConvert.mdb"_s, players))
+            return {};
+        writeSetting(u"Settings"_s, u"mdb"_s, file(u"AccessConvert.mdb"_s));
+        return file(u"AccessConvert.mdb"_s);
+    }
+
+    int m_checked = 0; // controls looked at
+
+    // Their parts are Qt's own, not ours to name.
+    static bool holdsParts(const QObject* w)
+    {
+        return w->inherits("QLineEdit") || w->inherits("QComboBox") ||
+               w->inherits("QAbstractItemView");
+    }
+
+    // The window's visible controls that lack a name or something a screen
+    // reader speaks.
+    QStringList unnamedControls(const QWidget* window)
+    {
+        QStringList problems;
+        for (QWidget* w : window->findChildren<QWidget*>()) {
+            const bool control =
+                holdsParts(w) || w->inherits("QAbstractButton") || w->inherits("QProgressBar");
+            if (!control || w->objectName().startsWith(u"qt_"_s) || holdsParts(w->parentWidget()) ||
+                !w->isVisibleTo(window))
+                continue;
+            ++m_checked;
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            if (w->objectName().isEmpty() || !a || a->text(QAccessible::Name).trimmed().isEmpty())
+                problems << u"%1 \"%2\" in %3"_s.arg(QLatin1String(w->metaObject()->className()),
+                                                     w->objectName(), window->objectName());
+        }
+        return problems;
+    }
+
+    // Each access key of a window's buttons and labelled controls, or of a
+    // menu's items, with the captions that carry it. Controls of one window
+    // that share a key are clashes: Alt with that letter then only moves
+    // between them, pressing none.
+    static QMap<QChar, QStringList> accessKeys(const QWidget* window,
+                                               QStringList* clashes = nullptr)
+    {
+        QStringList captions;
+        if (window->inherits("QMenu") || window->inherits("QMenuBar")) {
+            for (const QAction* a : window->actions())
+                captions << (a->isVisible() ? a->text() : QString());
+        }
+        for (const QWidget* w : window->findChildren<QWidget*>()) {
+            const auto* label = qobject_cast<const QLabel*>(w);
+            if (w->isVisibleTo(window) &&
+                (w->inherits("QAbstractButton") || (label && label->buddy())))
+                captions << w->property("text").toString();
+        }
+        QMap<QChar, QStringList> owners;
+        for (const QString& text : std::as_const(captions)) {
+            if (const qsizetype amp = text.indexOf(QRegularExpression(u"&[^&]"_s)); amp >= 0)
+                owners[text.at(amp + 1).toLower()] << text;
+        }
+        for (const QStringList& sharing : std::as_const(owners)) {
+            if (clashes && sharing.size() > 1)
+                *clashes << window->objectName() + u": "_s + sharing.join(u' ');
+        }
+        return owners;
+    }
+
+    // The main window shown, so loading has restored the stored settings.
+    struct Shown : MainWindow {
+        Shown() { show(); }
+    };
 
 private slots:
     void initTestCase() { TestSupport::initTestEnvironment(); }
 
-    void init() { TestSupport::clearSettings(); }
+    void init()
+    {
+        TestSupport::clearSettings();
+        m_dir = std::make_unique<QTemporaryDir>();
+    }
 
     void cleanup() { QVERIFY2(Prompts::finishTest().isEmpty(), "prompts left over"); }
-
-    void loadRestoresPathsAndFirstRunStartsEmpty()
-    {
-        {
-            MainWindow main;
-            main.show();
-            QCOMPARE(main.leaguePath(), QString());
-            QCOMPARE(main.converterPath(), QString());
-            QVERIFY(Prompts::shown().isEmpty()); // no message at start-up
-        }
-        writeSetting(u"Settings"_s, u"mdb"_s, u"/l/a.mdb"_s);
-        writeSetting(u"Settings"_s, u"Convert"_s, u"/c/K.exe"_s);
-        MainWindow main;
-        main.show();
-        QCOMPARE(main.leaguePath(), u"/l/a.mdb"_s);
-        QCOMPARE(main.converterPath(), u"/c/K.exe"_s);
-    }
 
     void renamedExecutableHasItsOwnSettings()
     {
@@ -108,87 +171,128 @@ private slots:
         QTEST(readBoolSetting(u"PlayerTable"_s, u"Item1"_s, true), "read");
     }
 
-    void fileOpenChecksTheChoice_data()
+    // Every way a file reaches the program: File > Open, File > Import Access
+    // Database... and the command line. A league is stored at once; a file
+    // that is no league is refused with the message a command on it gets; an
+    // Access file is offered for import, and the new file, written beside it,
+    // lacks the league tables, so it is kept without becoming the league.
+    void chosenFileIsChecked_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::addColumn<bool>("storedAtOnce");
-        QTest::addColumn<QString>("says"); // in the message; empty: no message
-        QTest::newRow("Cancel") << "cancel" << false << QString();
-        QTest::newRow("a league") << "league" << true << QString();
-        QTest::newRow("a link to a league") << "link" << true << QString();
-        QTest::newRow("a text file") << "text" << false << "Error:1003 ";
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QString>("save"); // the import's file; empty: Cancel; No: not imported
+        QTest::addColumn<bool>("stored");
+        QTest::newRow("Cancel") << u"cancel"_s << u"open"_s << QString() << false;
+        QTest::newRow("a league") << u"league"_s << u"open"_s << QString() << true;
+        QTest::newRow("a link to a league") << u"link"_s << u"open"_s << QString() << true;
+        QTest::newRow("a text file") << u"text"_s << u"open"_s << QString() << false;
+        QTest::newRow("a league, argument") << u"league"_s << u"argument"_s << QString() << true;
+        QTest::newRow("a text file, argument") << u"text"_s << u"argument"_s << QString() << false;
+        QTest::newRow("Access, imported")
+            << u"access"_s << u"import"_s << u"imported.mdb"_s << false;
+        QTest::newRow("Access, save cancelled") << u"access"_s << u"import"_s << QString() << false;
+        QTest::newRow("Access, File > Open, Yes")
+            << u"access"_s << u"open"_s << u"league copy.mdb"_s << false;
+        QTest::newRow("Access, File > Open, No") << u"access"_s << u"open"_s << u"No"_s << false;
+        QTest::newRow("Access, argument, Yes")
+            << u"access"_s << u"argument"_s << u"copy.mdb"_s << false;
     }
 
-    void fileOpenChecksTheChoice()
+    void chosenFileIsChecked()
     {
         QFETCH(QString, kind);
-        QFETCH(bool, storedAtOnce);
-        QFETCH(QString, says);
-        QTemporaryDir dir;
-        const QString league = dir.filePath(u"league.mdb"_s);
-        const QString chosen = dir.filePath(u"chosen name.mdb"_s);
-        leaguegen::LeagueOptions options;
-        options.players = 10;
-        QVERIFY(!leaguegen::writeLeague(league, options));
-        if (kind == u"link"_s) {
-            QVERIFY(QFile::link(league, chosen));
-        } else if (kind == u"text"_s) {
+        QFETCH(QString, way);
+        QFETCH(QString, save);
+        QFETCH(bool, stored);
+        const QString chosen = file(u"chosen name.mdb"_s);
+        const bool access = kind == u"access"_s;
+        if (kind == u"link"_s)
+            QVERIFY(writeLeague(u"league.mdb"_s) && QFile::link(file(u"league.mdb"_s), chosen));
+        else if (kind == u"text"_s)
             QVERIFY(TestSupport::writeFile(chosen, "a note\n"));
-        } else if (kind == u"league"_s) {
-            QVERIFY(QFile::rename(league, chosen));
-        }
+        else if (kind == u"league"_s)
+            QVERIFY(writeLeague(u"chosen name.mdb"_s));
+        else if (access)
+            QVERIFY(QFile::copy(QStringLiteral(JET_SAMPLES) + u"/nwind.mdb"_s, chosen));
         writeSetting(u"Settings"_s, u"mdb"_s, u"/old.mdb"_s);
-        MainWindow main;
-        main.show();
-        Prompts::setNextFileName(kind == u"cancel"_s ? QString() : chosen);
-        main.action(u"mnuOpen"_s)->trigger();
+        writeSetting(u"Settings"_s, u"Convert"_s, u"/c/K.exe"_s);
+        Shown main; // loading restores the old choice
+        QCOMPARE(main.converterPath(), u"/c/K.exe"_s);
+        if (way != u"argument"_s)
+            Prompts::setNextFileName(kind == u"cancel"_s ? QString() : chosen);
+        if (access && way != u"import"_s)
+            Prompts::setNextAnswer(save == u"No"_s ? QMessageBox::No : QMessageBox::Yes);
+        if (access && save != u"No"_s)
+            Prompts::setNextFileName(save.isEmpty() ? QString() : file(save));
+        if (way == u"argument"_s) {
+            openLeagueWhenLoaded(&main, chosen);
+            QCOMPARE(main.leaguePath(), u"/old.mdb"_s); // queued behind the loading
+            QCoreApplication::processEvents();
+        } else {
+            main.action(way == u"open"_s ? u"mnuOpen"_s : u"mnuImportAccess"_s)->trigger();
+        }
 
-        const QString expected = storedAtOnce ? chosen : u"/old.mdb"_s;
+        const QString expected = stored ? chosen : u"/old.mdb"_s;
         QCOMPARE(main.leaguePath(), expected);
-        QSettings onDisk; // a fresh store reads the file, not a cache
-        QCOMPARE(onDisk.value(u"Settings/mdb"_s).toString(), expected);
-        QCOMPARE(Prompts::shown().size(), says.isEmpty() ? 1 : 2);
-        if (says.isEmpty())
+        QCOMPARE(QSettings().value(u"Settings/mdb"_s).toString(), expected); // the file, no cache
+        const QStringList said = TestSupport::messages();
+        if (access) {
+            QCOMPARE(said.value(0).contains(u"Microsoft Access"_s), way != u"import"_s);
+            QStringList saveDialogs; // where each starts
+            for (const Prompts::Shown& shown : Prompts::shown()) {
+                if (shown.text == u"Save Imported League As"_s)
+                    saveDialogs << shown.startPath;
+            }
+            const bool offered = save != u"No"_s, written = offered && !save.isEmpty();
+            QCOMPARE(saveDialogs,
+                     offered ? QStringList{file(u"chosen name (imported).mdb"_s)} : QStringList());
+            QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                     QStringList{u"chosen name.mdb"_s} +
+                         (written ? QStringList{save} : QStringList()));
+            if (written) {
+                QVERIFY2(
+                    said.last().contains(u"lacks these league tables: Conference, FreeAgents"_s),
+                    qPrintable(said.last()));
+                QVERIFY(main.commandResultText().startsWith(u"Imported 9 tables (4032 rows)"_s));
+            }
             return;
-        const QString refusal = Prompts::shown().last().text;
-        QVERIFY2(refusal.startsWith(u"Error:"_s) && refusal.contains(says), qPrintable(refusal));
+        }
+        QCOMPARE(said.size(), kind == u"text"_s ? 1 : 0);
+        if (said.isEmpty())
+            return;
+        QVERIFY2(said[0].startsWith(u"Error:1003 "_s), qPrintable(said[0]));
         QVERIFY(Prompts::finishTest().isEmpty());
-        // A command on the same file says the same.
+        // A command on it says the same, though its grid never shows; every
+        // message box centres on the main window.
         main.setLeaguePath(chosen);
         main.action(u"mnuConference"_s)->trigger();
-        QCOMPARE(Prompts::shown().value(0).text, refusal);
+        QCOMPARE(TestSupport::messages(), said);
+        Prompts::message(nullptr, u"no parent"_s);
+        for (const Prompts::Shown& box : Prompts::shown())
+            QCOMPARE(box.owner, &main);
     }
 
     void statusBarFollowsTheLeagueTheGridsAndTheLastCommand()
     {
-        QTemporaryDir dir;
-        const QString league = storedLeague(dir, 1200);
-        QVERIFY(!league.isEmpty());
-        MainWindow main;
-        main.show();
+        const QString league = storedLeague(1200);
+        Shown main;
         QCOMPARE(main.leagueStatusText(), QDir::toNativeSeparators(league));
 
         main.action(u"mnuPlayerTable"_s)->trigger();
         auto* players = qobject_cast<TableWindow*>(main.mdiArea()->currentSubWindow()->widget());
         QCOMPARE(main.gridStatusText(), u"1,200 rows"_s);
-        Prompts::setNextInput(u"PlayerID <= 40"_s);
-        players->filter();
-        Prompts::setNextInput(u"PlayerID > 3"_s);
-        players->filter();
-        int lastName = 0;
-        while (players->model()->fieldNameOfColumn(lastName) != u"LastName"_s)
-            ++lastName;
-        players->headerClicked(lastName);
+        for (const QString& filter : {u"PlayerID <= 40"_s, u"PlayerID > 3"_s}) {
+            Prompts::setNextInput(filter);
+            players->filter();
+        }
+        players->headerClicked(TestSupport::cell(players, 0, u"LastName"_s).column());
         QCOMPARE(main.gridStatusText(),
                  QStringLiteral("37 of 1,200 rows  |  Filter: (PlayerID <= 40) And (PlayerID > 3)  "
                                 "|  Sort: [LastName]"));
 
         // Rows deleted elsewhere show after Refresh, in both counts.
-        {
-            db::Database other;
-            QVERIFY(!other.open(league));
-            QVERIFY(!other.execute(u"DELETE FROM PlayerTable WHERE PlayerID <= 10"_s));
-        }
+        QCOMPARE(TestSupport::executeOn(league, u"DELETE FROM PlayerTable WHERE PlayerID <= 10"_s),
+                 QString());
         players->refresh();
         QVERIFY(main.gridStatusText().startsWith(u"30 of 1,190 rows  |"_s));
 
@@ -200,41 +304,20 @@ private slots:
         QVERIFY(main.gridStatusText().startsWith(u"30 of 1,190 rows"_s));
         // An export is offered as the table's name beside the league, and
         // says where it wrote how many rows.
-        const qsizetype before = Prompts::shown().size();
-        Prompts::setNextFileName(dir.filePath(u"out.csv"_s));
+        Prompts::setNextFileName(file(u"out.csv"_s));
         players->commands()->exportView();
-        QCOMPARE(Prompts::shown().at(before).startPath, dir.filePath(u"PlayerTable.csv"_s));
+        QCOMPARE(Prompts::shown().last().startPath, file(u"PlayerTable.csv"_s));
         QCOMPARE(main.commandResultText(),
-                 u"Exported 30 rows to "_s + QDir::toNativeSeparators(dir.filePath(u"out.csv"_s)));
+                 u"Exported 30 rows to "_s + QDir::toNativeSeparators(file(u"out.csv"_s)));
         main.mdiArea()->closeAllSubWindows();
         QCOMPARE(main.gridStatusText(), QString());
-
-        // A command's result stays until the next menu command starts.
-        main.showCommandResult(u"Global edit: 13,402 players changed"_s);
-        QCOMPARE(main.commandResultText(), u"Global edit: 13,402 players changed"_s);
-        QVERIFY(QFile::copy(league, dir.filePath(u"other.mdb"_s)));
-        Prompts::setNextFileName(dir.filePath(u"other.mdb"_s));
-        main.action(u"mnuOpen"_s)->trigger();
-        QCOMPARE(main.commandResultText(), QString());
-        QCOMPARE(main.leagueStatusText(), QDir::toNativeSeparators(dir.filePath(u"other.mdb"_s)));
-    }
-
-    void globalEditFitsASmallMainWindowBesideAMaximizedGrid_data()
-    {
-        QTest::addColumn<QString>("geometry");
-        QTest::newRow("800 x 600") << "0,0,800,600";
-        QTest::newRow("smaller than the dialog") << "0,0,480,360";
     }
 
     void globalEditFitsASmallMainWindowBesideAMaximizedGrid()
     {
-        QFETCH(QString, geometry);
-        QTemporaryDir dir;
-        const QString league = storedLeague(dir, 60);
-        QVERIFY(!league.isEmpty());
-        writeSetting(u"MainWindow"_s, u"Geometry"_s, geometry);
-        MainWindow main;
-        main.show();
+        QVERIFY(!storedLeague().isEmpty());
+        writeSetting(u"MainWindow"_s, u"Geometry"_s, u"0,0,480,360"_s); // smaller than the dialog
+        Shown main;
         QMdiArea* area = main.mdiArea();
         main.action(u"mnuConference"_s)->trigger();
         QMdiSubWindow* grid = area->currentSubWindow();
@@ -254,11 +337,6 @@ private slots:
                 page->width());
         QVERIFY(scroll->viewport()->height() + scroll->verticalScrollBar()->maximum() >=
                 page->height());
-        // Coming back to it from the maximized grid does not maximize it either.
-        area->setActiveSubWindow(grid);
-        area->setActiveSubWindow(edit);
-        QVERIFY(!edit->isMaximized());
-        QVERIFY(grid->isMaximized()); // beside it, the grid stays as the user left it
         // Its Preview window opens inside the main window too; however it is
         // closed, maximized, the dialog comes back in front of the grid.
         QApplication::setActiveWindow(&main);
@@ -267,13 +345,11 @@ private slots:
             QPointer<QMdiSubWindow> preview = main.findChild<QMdiSubWindow*>(u"frmPreviewWindow"_s);
             QVERIFY(preview && area->viewport()->rect().contains(preview->geometry()));
             preview->showMaximized();
+            QWidget* focus = preview->widget()->focusWidget();
             if (way == u"Close"_s)
-                QTest::mouseClick(preview->findChild<QAbstractButton*>(u"cmdClose"_s),
-                                  Qt::LeftButton);
-            else if (QWidget* focus = preview->widget()->focusWidget())
-                QTest::keySequence(focus, QKeySequence(way));
+                preview->findChild<QAbstractButton*>(u"cmdClose"_s)->click();
             else
-                QTest::keySequence(preview->widget(), QKeySequence(way));
+                QTest::keySequence(focus ? focus : preview->widget(), QKeySequence(way));
             QTRY_VERIFY2(!preview, qPrintable(way));
             QTRY_COMPARE(area->currentSubWindow(), edit);
             QCOMPARE(area->subWindowList(QMdiArea::StackingOrder).last(), edit);
@@ -287,17 +363,31 @@ private slots:
         edit->close();
     }
 
-    void windowMenuArrangesAndSwitchesTheWindows()
+    // The windows the program adds: help shows in its viewer, which closes
+    // with the main window; the Window menu lists and switches the others;
+    // Esc closes each and does what Cancel does in the dialogs.
+    void programWindowsAreListedSwitchedAndClosed()
     {
-        QTemporaryDir dir;
-        QVERIFY(!storedLeague(dir, 60).isEmpty());
-        MainWindow main;
-        main.show();
+        QVERIFY(!storedLeague().isEmpty());
+        Shown main;
+        const auto esc = [](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); };
+        const auto helpShown = [] { return helpWindow() && helpWindow()->isVisible(); };
+        main.action(u"mnuContents"_s)->trigger();
+        QCOMPARE(lastHelpRequest(), 0);
+        QVERIFY(helpShown() && helpWindow()->toPlainText().contains(u"Contents"_s));
+        showHelpTopic(ContextIDs::GlobalEditTopic);
+        QCOMPARE(lastHelpRequest(), 320);
+        QVERIFY(helpWindow()->toPlainText().contains(u"Global Edit"_s));
+        initHelp(m_dir->path()); // a folder without the help file
+        showHelpTopic(ContextIDs::PlayerSettingsTopic);
+        QVERIFY(helpWindow()->toPlainText().contains(u"was not found"_s));
+        QVERIFY(Prompts::shown().isEmpty()); // the viewer says it, no message box
+        initHelp();
+        QApplication::setActiveWindow(helpWindow());
+        esc(helpWindow());
+        QVERIFY(!helpShown());
         QApplication::setActiveWindow(&main); // for the shortcuts
-        QStringList bar;
-        for (QAction* menu : main.menuBar()->actions())
-            bar << menu->text();
-        QCOMPARE(bar, (QStringList{u"&File"_s, u"&Edit"_s, u"&Table"_s, u"&Window"_s, u"&Help"_s}));
+
         auto* menu = main.findChild<QMenu*>(u"mnuWindow"_s);
         const auto listed = [&] {
             emit menu->aboutToShow();
@@ -313,9 +403,8 @@ private slots:
         QCOMPARE(listed(), QStringList());
         QVERIFY(!main.action(u"mnuTile"_s)->isEnabled()); // nothing to arrange
 
-        main.action(u"mnuConference"_s)->trigger();
-        main.action(u"mnuTeam"_s)->trigger();
-        main.action(u"mnuGlobalEdit"_s)->trigger();
+        for (const QString& item : {u"mnuConference"_s, u"mnuTeam"_s, u"mnuGlobalEdit"_s})
+            main.action(item)->trigger();
         QCOMPARE(listed(), (QStringList{u"&1 Conference"_s, u"&2 Team"_s,
                                         u"* &3 Yardmark 99 - Global Edit"_s}));
         QMdiArea* area = main.mdiArea();
@@ -330,24 +419,39 @@ private slots:
         QVERIFY(main.action(u"mnuTile"_s)->isEnabled());
         main.action(u"mnuCascade"_s)->trigger();
 
-        // A Global Edit put away by Cancel is not a window to switch to.
-        main.findChild<QAbstractButton*>(u"cmdCancel"_s)->click();
-        QCOMPARE(listed(), (QStringList{u"* &1 Conference"_s, u"&2 Team"_s}));
+        // Esc does what Cancel does in the dialogs, and closes the windows
+        // the program added; a Global Edit put away is not a window to switch to.
+        auto* edit = main.findChild<QMdiSubWindow*>(u"frmGlobalWindow"_s);
+        edit->findChild<QAbstractButton*>(u"chkPosition_0"_s)->setChecked(true);
+        edit->findChild<QAbstractButton*>(u"cmdOK"_s)->click(); // a backup to restore
+        area->setActiveSubWindow(edit);
+        esc(edit->widget()->focusWidget());
+        QVERIFY(!edit->isVisible() && !listed().join(u' ').contains(u"Global Edit"_s));
+        main.action(u"mnuRestoreBackup"_s)->trigger();
+        QPointer<QMdiSubWindow> restore = area->currentSubWindow();
+        QCOMPARE(restore->objectName(), u"frmRestoreBackupWindow"_s);
+        esc(restore->widget()->focusWidget());
+        QTRY_VERIFY(!restore);
+        auto* teams = qobject_cast<TableWindow*>(area->subWindowList()[1]->widget());
+        teams->commands()->find();
+        esc(teams->commands()->findDialog()->focusWidget());
+        QVERIFY(!teams->commands()->findDialog()->isVisible());
         main.action(u"mnuCloseAll"_s)->trigger();
         QCOMPARE(listed(), QStringList());
         QVERIFY(!main.action(u"mnuConference"_s)->isChecked());
+        main.action(u"mnuContents"_s)->trigger();
+        QVERIFY(main.close());
+        QTRY_VERIFY(!helpShown());
     }
 
     // The place of each table's window, kept in the settings file.
     void tableWindowsOpenWhereTheyWere()
     {
-        QTemporaryDir dir;
-        QVERIFY(!storedLeague(dir, 60).isEmpty());
+        QVERIFY(!storedLeague().isEmpty());
         writeSetting(u"MainWindow"_s, u"Geometry"_s, u"0,0,1000,760"_s);
         writeSetting(WindowPlace::settingsSection(), u"Team"_s, u"not,a,place"_s);
         {
-            MainWindow main;
-            main.show();
+            Shown main;
             QMdiArea* area = main.mdiArea();
             main.action(u"mnuConference"_s)->trigger();
             area->currentSubWindow()->setGeometry(40, 30, 420, 260);
@@ -365,11 +469,9 @@ private slots:
             area->currentSubWindow()->showMaximized();
             QVERIFY(main.close());
         }
-        QSettings onDisk;
-        QCOMPARE(onDisk.value(u"WindowGeometry/Conference"_s).toString(), u"40,30,420,260,False"_s);
-        QVERIFY(onDisk.value(u"WindowGeometry/PlayerTable"_s).toString().endsWith(u",True"_s));
-        MainWindow main;
-        main.show();
+        QCOMPARE(readSetting(u"WindowGeometry"_s, u"Conference"_s), u"40,30,420,260,False"_s);
+        QVERIFY(readSetting(u"WindowGeometry"_s, u"PlayerTable"_s).endsWith(u",True"_s));
+        Shown main;
         main.action(u"mnuConference"_s)->trigger();
         QCOMPARE(main.mdiArea()->currentSubWindow()->geometry(), QRect(40, 30, 420, 260));
         main.action(u"mnuPlayerTable"_s)->trigger();
@@ -379,52 +481,47 @@ private slots:
     // File lists the last four leagues above Exit; each opens as File > Open would.
     void recentLeaguesAreListedAboveExit()
     {
-        QTemporaryDir dir;
         QStringList leagues;
-        leaguegen::LeagueOptions options;
-        options.players = 10;
         for (int season = 1; season <= 5; ++season) {
-            QVERIFY(QDir(dir.path()).mkpath(u"Season %1"_s.arg(season)));
-            leagues << dir.filePath(u"Season %1/AccessConvert.mdb"_s.arg(season));
-            QVERIFY(!leaguegen::writeLeague(leagues.last(), options));
+            const QString name = u"Season %1/AccessConvert.mdb"_s.arg(season);
+            QVERIFY(QDir(m_dir->path()).mkpath(u"Season %1"_s.arg(season)) && writeLeague(name));
+            leagues << file(name);
         }
-        MainWindow main;
-        main.show();
+        Shown main;
         QCOMPARE(Prompts::startFolder(), QDir::homePath());
         for (const QString& league : leagues) {
             Prompts::setNextFileName(league);
             main.action(u"mnuOpen"_s)->trigger();
         }
         // The dialog starts beside the league opened last.
-        QCOMPARE(Prompts::shown().last().startPath, dir.filePath(u"Season 4"_s));
+        QCOMPARE(Prompts::shown().last().startPath, file(u"Season 4"_s));
         const auto stored = [] {
-            QSettings onDisk;
             QStringList keys;
             for (int i = 1; i <= 4; ++i)
-                keys << onDisk.value(u"RecentLeagues/League%1"_s.arg(i)).toString();
+                keys << readSetting(u"RecentLeagues"_s, u"League%1"_s.arg(i));
             return keys;
         };
         QCOMPARE(stored(), (QStringList{leagues[4], leagues[3], leagues[2], leagues[1]}));
-        const auto fileMenu = [&] {
-            QStringList items;
-            for (QAction* a : main.findChild<QMenu*>(u"mnuFile"_s)->actions()) {
-                if (a->isVisible())
-                    items << (a->isSeparator() ? u"-"_s : a->text());
-            }
-            // From the separator above the recent leagues on.
-            const auto first = std::find_if(items.cbegin(), items.cend(), [](const QString& i) {
-                return i.startsWith(u"&1 "_s);
-            });
-            return items.mid(first - items.cbegin() - 1);
-        };
+        QStringList items; // File's last seven
+        for (QAction* a : main.findChild<QMenu*>(u"mnuFile"_s)->actions()) {
+            if (a->isVisible())
+                items << (a->isSeparator() ? u"-"_s : a->text());
+        }
         const QString sep = QDir::separator();
         const auto shown = [&](int n, int season) {
             return u"&%1 \u2026%2Season %3%2AccessConvert.mdb"_s.arg(n).arg(sep).arg(season);
         };
-        QCOMPARE(fileMenu(), (QStringList{u"-"_s, shown(1, 5), shown(2, 4), shown(3, 3),
-                                          shown(4, 2), u"-"_s, u"&Exit"_s}));
+        QCOMPARE(items.mid(items.size() - 7),
+                 (QStringList{u"-"_s, shown(1, 5), shown(2, 4), shown(3, 3), shown(4, 2), u"-"_s,
+                              u"&Exit"_s}));
 
+        // A command's result stays until the next menu command starts.
+        main.showCommandResult(u"Global edit: 13,402 players changed"_s);
+        QCOMPARE(main.commandResultText(), u"Global edit: 13,402 players changed"_s);
+        main.action(u"mnuConference"_s)->trigger();
+        QCOMPARE(main.commandResultText(), QString());
         main.action(u"mnuRecentLeague3"_s)->trigger();
+        QCOMPARE(main.leagueStatusText(), QDir::toNativeSeparators(leagues[2]));
         QCOMPARE(main.leaguePath(), leagues[2]);
         QCOMPARE(stored(), (QStringList{leagues[2], leagues[4], leagues[3], leagues[1]}));
         // A league that is gone is refused as File > Open refuses it, and leaves the list.
@@ -440,42 +537,6 @@ private slots:
                      {u"/a/x/L.mdb"_s, u"/b/x/L.mdb"_s, u"/b/y/Other & Co.mdb"_s}),
                  (QStringList{u"&1 %1a%1x%1L.mdb"_s.arg(sep), u"&2 %1b%1x%1L.mdb"_s.arg(sep),
                               u"&3 \u2026%1y%1Other && Co.mdb"_s.arg(sep)}));
-    }
-
-    // Esc closes the windows the program added and does what Cancel does
-    // in the dialogs.
-    void escapeClosesOrCancels()
-    {
-        QTemporaryDir dir;
-        QVERIFY(!storedLeague(dir, 60).isEmpty());
-        MainWindow main;
-        main.show();
-        QApplication::setActiveWindow(&main);
-        const auto esc = [](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); };
-
-        main.action(u"mnuContents"_s)->trigger();
-        QApplication::setActiveWindow(helpWindow());
-        esc(helpWindow());
-        QVERIFY(!helpWindow() || !helpWindow()->isVisible());
-
-        main.action(u"mnuGlobalEdit"_s)->trigger();
-        auto* edit = main.findChild<QMdiSubWindow*>(u"frmGlobalWindow"_s);
-        edit->findChild<QAbstractButton*>(u"chkPosition_0"_s)->setChecked(true);
-        edit->findChild<QAbstractButton*>(u"cmdOK"_s)->click(); // a backup to restore
-        esc(edit->widget()->focusWidget());
-        QVERIFY(!edit->isVisible() && main.findChild<QMdiSubWindow*>(u"frmGlobalWindow"_s));
-
-        main.action(u"mnuRestoreBackup"_s)->trigger();
-        QPointer<QMdiSubWindow> restore = main.mdiArea()->currentSubWindow();
-        QCOMPARE(restore->objectName(), u"frmRestoreBackupWindow"_s);
-        esc(restore->widget()->focusWidget());
-        QTRY_VERIFY(!restore);
-
-        main.action(u"mnuPlayerTable"_s)->trigger();
-        auto* players = qobject_cast<TableWindow*>(main.mdiArea()->currentSubWindow()->widget());
-        players->commands()->find();
-        esc(players->commands()->findDialog()->focusWidget());
-        QVERIFY(!players->commands()->findDialog()->isVisible());
     }
 
     void savedGeometryIsFittedToTheScreen_data()
@@ -499,62 +560,40 @@ private slots:
     void savedGeometryIsFittedToTheScreen()
     {
         QFETCH(QRect, saved);
-        QFETCH(QRect, expected);
-        QCOMPARE(MainWindow::fitToScreens(saved), expected);
+        QTEST(MainWindow::fitToScreens(saved), "expected");
     }
 
+    // A maximized window stays maximized and keeps its normal place.
     void windowGeometryIsRemembered_data()
     {
         QTest::addColumn<QString>("saved");
-        QTest::addColumn<bool>("firstStartPlace");
-        QTest::newRow("first start") << QString() << true;
-        QTest::newRow("restored") << "100,80,500,400" << false;
-        QTest::newRow("not numbers") << "a,b,c,d" << true;
+        QTest::addColumn<bool>("maximized");
+        QTest::addColumn<QRect>("place");
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QRect first(0, 0, screen.width() * 3 / 4, screen.height() * 3 / 4);
+        first.moveCenter(screen.center());
+        QTest::newRow("first start") << QString() << false << first;
+        QTest::newRow("restored") << u"100,80,500,400"_s << false << QRect(100, 80, 500, 400);
+        QTest::newRow("not numbers") << u"a,b,c,d"_s << false << first;
+        QTest::newRow("maximized") << u"100,80,500,400"_s << true << QRect();
     }
 
     void windowGeometryIsRemembered()
     {
         QFETCH(QString, saved);
-        QFETCH(bool, firstStartPlace);
-        QRect expected(100, 80, 500, 400);
-        if (firstStartPlace) {
-            const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-            expected = QRect(0, 0, screen.width() * 3 / 4, screen.height() * 3 / 4);
-            expected.moveCenter(screen.center());
+        QFETCH(bool, maximized);
+        writeSetting(u"MainWindow"_s, u"Geometry"_s, saved);
+        writeSetting(u"MainWindow"_s, u"Maximized"_s, maximized ? u"True"_s : u"False"_s);
+        Shown main;
+        QCOMPARE(main.isMaximized(), maximized);
+        if (!maximized) {
+            QTEST(main.geometry(), "place");
+            main.setGeometry(120, 90, 440, 330);
         }
-        if (!saved.isEmpty())
-            writeSetting(u"MainWindow"_s, u"Geometry"_s, saved);
-        MainWindow main;
-        main.show();
-        QCOMPARE(main.geometry(), expected);
-        main.setGeometry(120, 90, 440, 330);
         QVERIFY(main.close());
-        QCOMPARE(readSetting(u"MainWindow"_s, u"Geometry"_s), u"120,90,440,330"_s);
-    }
-
-    void maximizedWindowStaysMaximizedAndRemembersItsNormalPlace()
-    {
-        writeSetting(u"MainWindow"_s, u"Geometry"_s, u"100,80,500,400"_s);
-        writeSetting(u"MainWindow"_s, u"Maximized"_s, u"True"_s);
-        MainWindow main;
-        main.show();
-        QVERIFY(main.isMaximized());
-        QVERIFY(main.close());
-        QCOMPARE(readSetting(u"MainWindow"_s, u"Geometry"_s), u"100,80,500,400"_s);
-        QCOMPARE(readSetting(u"MainWindow"_s, u"Maximized"_s), u"True"_s);
-    }
-
-    void messageBoxesCentreOnTheMainWindow()
-    {
-        MainWindow main;
-        main.show();
-        main.setLeaguePath(u"/no/such/folder/league.mdb"_s);
-        // The grid's load fails before its window is ever shown.
-        main.action(u"mnuConference"_s)->trigger();
-        Prompts::message(nullptr, u"no parent"_s);
-        QCOMPARE(Prompts::shown().size(), 2);
-        for (const Prompts::Shown& box : Prompts::shown())
-            QCOMPARE(box.owner, &main);
+        QCOMPARE(readSetting(u"MainWindow"_s, u"Geometry"_s),
+                 maximized ? saved : u"120,90,440,330"_s);
+        QCOMPARE(readBoolSetting(u"MainWindow"_s, u"Maximized"_s, !maximized), maximized);
     }
 
     void runScriptChoosesTheDemoLeagueOnlyWhenNoneIsChosen_data()
@@ -574,7 +613,6 @@ private slots:
     {
         QFETCH(QString, stored);
         QFETCH(QString, demo);
-        QFETCH(QString, expected);
         writeSetting(u"PlayerTable"_s, u"Height"_s, u"True"_s);
         writeSetting(u"Settings"_s, u"Convert"_s, u"/c/K.exe"_s);
         if (!stored.isNull())
@@ -584,7 +622,7 @@ private slots:
                      {QSettings().fileName(), demo});
         QVERIFY(script.waitForFinished());
         QCOMPARE(script.exitCode(), 0);
-        QCOMPARE(readSetting(u"Settings"_s, u"mdb"_s), expected);
+        QTEST(readSetting(u"Settings"_s, u"mdb"_s), "expected");
         QCOMPARE(readSetting(u"Settings"_s, u"Convert"_s), u"/c/K.exe"_s);
         QCOMPARE(readSetting(u"PlayerTable"_s, u"Height"_s), u"True"_s);
     }
@@ -607,10 +645,8 @@ private slots:
         QPointer<MainWindow> main;
         int created = 0;
         QPointer<SplashWindow> splash = new SplashWindow([&]() -> QWidget* {
-            if (!main) {
+            if (!main && ++created)
                 main = new MainWindow;
-                ++created;
-            }
             return main;
         });
         splash->show();
@@ -626,26 +662,15 @@ private slots:
         SplashWindow::setIntervals(1000, 3000);
     }
 
-    void missingHelpFileIsSaidInTheViewer()
-    {
-        QTemporaryDir emptyFolder;
-        MainWindow main;
-        main.show();
-        initHelp(emptyFolder.path());
-        showHelpTopic(ContextIDs::PlayerSettingsTopic);
-        QVERIFY(helpWindow()->toPlainText().contains(u"was not found"_s));
-        QVERIFY(Prompts::shown().isEmpty()); // the viewer says it, no message box
-        initHelp();
-        quitHelp();
-    }
-
     // The real program without a display: these must print and end before
-    // any window or display is needed.
-    void commandLinePrintsAndEnds_data()
+    // any window or display is needed. A league named (exit code -1: it runs
+    // on, offscreen) is stored as its absolute path, so a start from
+    // elsewhere opens the same file.
+    void commandLine_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("output"); // or the league stored
         const QString version = u"Yardmark99 "_s + QLatin1String(version::Text) + u'\n';
         QTest::newRow("version") << QStringList{u"--version"_s} << 0 << version;
         QTest::newRow("Qt's own options are Qt's")
@@ -657,6 +682,10 @@ private slots:
             << QStringList{u"-foo.mdb"_s} << 2 << u"Unknown option 'foo.mdb'."_s;
         QTest::newRow("two leagues")
             << QStringList{u"a.mdb"_s, u"b.mdb"_s} << 2 << u"give at most one league file"_s;
+        QTest::newRow("a relative league")
+            << QStringList{u"AccessConvert.mdb"_s} << -1 << u"AccessConvert.mdb"_s;
+        QTest::newRow("a league after --")
+            << QStringList{u"--"_s, u"-x.mdb"_s} << -1 << u"-x.mdb"_s;
         // The batch import; %1 is a temporary folder.
         const QString nwind = QStringLiteral(JET_SAMPLES) + u"/nwind.mdb"_s;
         QTest::newRow("imports") << QStringList{u"--import-access"_s, nwind, u"%1/n.mdb"_s} << 0
@@ -670,24 +699,40 @@ private slots:
             << QStringList{u"--import-access"_s, nwind} << 2 << u"usage:"_s;
     }
 
-    void commandLinePrintsAndEnds()
+    void commandLine()
     {
         QFETCH(QStringList, arguments);
         QFETCH(int, exitCode);
         QFETCH(QString, output);
-        QTemporaryDir dir;
         for (QString& argument : arguments)
-            argument.replace(u"%1"_s, dir.path());
+            argument.replace(u"%1"_s, m_dir->path());
         QProcess program;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             environment.remove(QString::fromLatin1(name));
+        if (exitCode < 0) {
+            QVERIFY(writeLeague(output));
+            environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        }
+        environment.insert(u"XDG_CONFIG_HOME"_s, file(u"home"_s));
         program.setProcessEnvironment(environment);
+        program.setWorkingDirectory(m_dir->path());
         program.start(QStringLiteral(PROGRAM), arguments);
+        if (exitCode < 0) {
+            const QString ini = file(u"home/Yardmark99/Yardmark99.ini"_s);
+            const auto stored = [&] {
+                return QSettings(ini, QSettings::IniFormat).value(u"Settings/mdb"_s).toString();
+            };
+            QTRY_VERIFY_WITH_TIMEOUT(!stored().isEmpty(), 20000);
+            program.kill();
+            program.waitForFinished();
+            QCOMPARE(stored(), file(output));
+            return;
+        }
         QVERIFY(program.waitForFinished(30000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         if (arguments.value(0) == u"--import-access"_s)
-            QCOMPARE(QFileInfo::exists(dir.filePath(u"n.mdb"_s)), exitCode == 0);
+            QCOMPARE(QFileInfo::exists(file(u"n.mdb"_s)), exitCode == 0);
         QCOMPARE(program.exitCode(), exitCode);
         const QString printed = QString::fromUtf8(exitCode == 0 ? program.readAllStandardOutput()
                                                                 : program.readAllStandardError());
@@ -696,169 +741,54 @@ private slots:
         else
             QVERIFY2(printed.contains(output), qPrintable(printed));
     }
-
-    // The real program, started in the league's folder: the league it stores
-    // is the absolute path, so a start from elsewhere opens the same file.
-    void commandLineLeagueIsStoredWithItsFolder_data()
+    // Every window a user reaches from the menu: each control carries its
+    // name and speaks an accessible name to a screen reader.
+    void everyControlIsNamedAndSpeaks()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("league");
-        QTest::newRow("relative") << QStringList{u"AccessConvert.mdb"_s} << u"AccessConvert.mdb"_s;
-        QTest::newRow("after --") << QStringList{u"--"_s, u"-x.mdb"_s} << u"-x.mdb"_s;
-    }
+        QVERIFY(!storedLeague(120).isEmpty());
+        Shown main;
+        main.action(u"mnuAll"_s)->trigger();
+        main.action(u"mnuGlobalEdit"_s)->trigger();
+        QTest::mouseClick(main.findChild<QAbstractButton*>(u"cmdPreview"_s), Qt::LeftButton);
+        main.findChild<QAction*>(u"mnuPlayerCard"_s)->trigger();
+        QCOMPARE(main.mdiArea()->subWindowList().size(), 10);
+        QStringList problems = unnamedControls(&main);
 
-    void commandLineLeagueIsStoredWithItsFolder()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(QString, league);
-        QTemporaryDir dir;
-        QTemporaryDir home;
-        leaguegen::LeagueOptions options;
-        options.players = 40;
-        QVERIFY(!leaguegen::writeLeague(dir.filePath(league), options));
-        QProcess program;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
-        environment.insert(u"XDG_CONFIG_HOME"_s, home.path());
-        program.setProcessEnvironment(environment);
-        program.setWorkingDirectory(dir.path());
-        program.start(QStringLiteral(PROGRAM), arguments);
-        const QString ini = home.filePath(u"Yardmark99/Yardmark99.ini"_s);
-        const auto stored = [&] {
-            return QSettings(ini, QSettings::IniFormat).value(u"Settings/mdb"_s).toString();
-        };
-        QTRY_VERIFY_WITH_TIMEOUT(!stored().isEmpty(), 20000);
-        program.kill();
-        program.waitForFinished();
-        QCOMPARE(stored(), dir.filePath(league));
-    }
-
-    // A league named on the command line gets what File > Open gives the
-    // same file: stored if it is a league, the same message if not.
-    void leagueArgumentIsTakenAsFileOpenTakesIt_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("stored");
-        QTest::newRow("league") << u"AccessConvert.mdb"_s << true;
-        QTest::newRow("text file") << u"notes.mdb"_s << false;
-    }
-
-    void leagueArgumentIsTakenAsFileOpenTakesIt()
-    {
-        QFETCH(QString, name);
-        QFETCH(bool, stored);
-        QTemporaryDir dir;
-        leaguegen::LeagueOptions options;
-        options.players = 40;
-        QVERIFY(!leaguegen::writeLeague(dir.filePath(u"AccessConvert.mdb"_s), options));
-        QVERIFY(TestSupport::writeFile(dir.filePath(u"notes.mdb"_s), "not a league"));
-        const QString path = dir.filePath(name);
-        const QString old = u"/old.mdb"_s;
-
-        writeSetting(u"Settings"_s, u"mdb"_s, old);
-        MainWindow byMenu;
-        byMenu.show();
-        Prompts::setNextFileName(path);
-        byMenu.action(u"mnuOpen"_s)->trigger();
-        const QStringList menuMessages = TestSupport::messages();
-
-        writeSetting(u"Settings"_s, u"mdb"_s, old);
-        const qsizetype before = Prompts::shown().size();
-        MainWindow main;
-        main.show(); // loading restores the old choice
-        openLeagueWhenLoaded(&main, path);
-        QCOMPARE(main.leaguePath(), old); // queued behind the loading
-        QCoreApplication::processEvents();
-        QCOMPARE(readSetting(u"Settings"_s, u"mdb"_s), stored ? path : old);
-        QCOMPARE(main.leaguePath(), stored ? path : old);
-        QCOMPARE(TestSupport::messages(before), menuMessages);
-        QCOMPARE(menuMessages.isEmpty(), stored);
-    }
-
-    // An Access file through File > Import Access Database..., through File >
-    // Open's offer, and named on the command line: the new file is written
-    // beside it and, lacking the league tables, kept without becoming the league.
-    void accessFilesAreOfferedAndImported_data()
-    {
-        QTest::addColumn<QString>("way");
-        QTest::addColumn<bool>("yes");     // the answer to "Import it...?"
-        QTest::addColumn<QString>("save"); // the save dialog's answer; empty: Cancel
-        QTest::newRow("menu") << u"menu"_s << true << u"nwind (imported).mdb"_s;
-        QTest::newRow("menu, save cancelled") << u"menu"_s << true << QString();
-        QTest::newRow("File > Open, Yes") << u"open"_s << true << u"league copy.mdb"_s;
-        QTest::newRow("File > Open, No") << u"open"_s << false << QString();
-        QTest::newRow("command line, Yes") << u"argument"_s << true << u"copy.mdb"_s;
-    }
-
-    void accessFilesAreOfferedAndImported()
-    {
-        QFETCH(QString, way);
-        QFETCH(bool, yes);
-        QFETCH(QString, save);
-        QTemporaryDir dir;
-        const QString source = dir.filePath(u"nwind.mdb"_s);
-        QVERIFY(QFile::copy(QStringLiteral(JET_SAMPLES) + u"/nwind.mdb"_s, source));
-        const QString league = storedLeague(dir, 10);
-        MainWindow main;
-        main.show();
-        if (way != u"argument"_s)
-            Prompts::setNextFileName(source);
-        if (way != u"menu"_s)
-            Prompts::setNextAnswer(yes ? QMessageBox::Yes : QMessageBox::No);
-        if (yes)
-            Prompts::setNextFileName(save.isEmpty() ? QString() : dir.filePath(save));
-        if (way == u"menu"_s) {
-            main.action(u"mnuImportAccess"_s)->trigger();
-        } else if (way == u"open"_s) {
-            main.action(u"mnuOpen"_s)->trigger();
-        } else {
-            openLeagueWhenLoaded(&main, source);
-            QCoreApplication::processEvents();
+        // Each window's controls have access keys of their own; the player
+        // grid's strip keeps the captions it was designed with.
+        QStringList clashes;
+        for (QMdiSubWindow* sub : main.mdiArea()->subWindowList())
+            accessKeys(sub->widget(), &clashes);
+        auto* grid = qobject_cast<TableWindow*>(main.mdiArea()->subWindowList().first()->widget());
+        grid->commands()->action(u"mnuFind"_s)->trigger();
+        accessKeys(grid->commands()->findDialog(), &clashes);
+        // The menus' items too; File's two C items are the program's own.
+        QList<QMenu*> menus = main.menuBar()->findChildren<QMenu*>();
+        menus << main.findChildren<QMenu*>(u"mnuGridContext"_s);
+        for (const QMenu* menu : std::as_const(menus))
+            accessKeys(menu, &clashes);
+        accessKeys(main.menuBar(), &clashes);
+        QCOMPARE(clashes, (QStringList{u"frmDataGridPlayers: &Sort &Settings"_s,
+                                       u"mnuFile: &Convert &Clear Database"_s}));
+        // Every position box and the Teams box has a key, unless each
+        // letter of its caption is another control's.
+        const QWidget* edit = main.findChild<QWidget*>(u"frmGlobal"_s);
+        const QList<QChar> used = accessKeys(edit).keys();
+        for (const QWidget* w : edit->findChildren<QWidget*>()) {
+            const QString caption = w->property("text").toString();
+            if (w->objectName().startsWith(u"chkPosition_"_s) || w->objectName() == u"Label5"_s)
+                QVERIFY2(caption.contains(u'&') ||
+                             std::all_of(caption.begin(), caption.end(),
+                                         [&](QChar c) { return used.contains(c.toLower()); }),
+                         qPrintable(caption));
         }
+        problems << unnamedControls(grid->commands()->findDialog());
 
-        QCOMPARE(main.leaguePath(), league);
-        QCOMPARE(readSetting(u"Settings"_s, u"mdb"_s), league);
-        const QList<Prompts::Shown> shown = Prompts::shown();
-        if (way != u"menu"_s)
-            QVERIFY(TestSupport::messages().value(0).contains(u"Microsoft Access"_s));
-        const auto saveDialog = std::find_if(shown.begin(), shown.end(), [](const auto& s) {
-            return s.text == u"Save Imported League As"_s;
-        });
-        QCOMPARE(saveDialog != shown.end(), yes);
-        if (yes)
-            QCOMPARE(saveDialog->startPath, dir.filePath(u"nwind (imported).mdb"_s));
-        const QStringList files =
-            QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-        if (save.isEmpty()) {
-            QCOMPARE(files, (QStringList{u"AccessConvert.mdb"_s, u"nwind.mdb"_s}));
-            return;
-        }
-        QVERIFY2(files.contains(save), qPrintable(files.join(u", "_s)));
-        QCOMPARE(files.size(), 3);
-        const QString said = TestSupport::messages().last();
-        QVERIFY2(said.contains(u"Imported 9 tables"_s) &&
-                     said.contains(u"lacks these league tables: Conference, FreeAgents"_s),
-                 qPrintable(said));
-        QVERIFY(main.commandResultText().startsWith(u"Imported 9 tables (4032 rows)"_s));
-    }
-
-    void helpContentsOpensAndClosingTheMainWindowClosesIt()
-    {
-        auto* main = new MainWindow;
-        main->show();
-        main->action(u"mnuContents"_s)->trigger();
-        QCOMPARE(lastHelpRequest(), 0);
-        QPointer<QTextBrowser> help = helpWindow();
-        QVERIFY(help && help->isVisible());
-        QVERIFY(help->toPlainText().contains(u"Contents"_s));
-
-        showHelpTopic(ContextIDs::GlobalEditTopic);
-        QCOMPARE(lastHelpRequest(), 320);
-        QVERIFY(help->toPlainText().contains(u"Global Edit"_s));
-
-        QVERIFY(main->close());
-        QTRY_VERIFY(!help || !help->isVisible());
-        delete main;
+        main.action(u"mnuAbout"_s)->trigger();
+        problems << unnamedControls(main.showAbout());
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
+        // The rating boxes, positions, grid strips, the player card's values and buttons.
+        QVERIFY(m_checked > 48 + 15 + 7 * 4 + 20 + 5);
     }
 };
 
