@@ -15,6 +15,7 @@
 #include "windows/grid/DataGridView.h"
 #include "windows/players/PlayerCard.h"
 #include "windows/players/PlayerWindow.h"
+#include "windows/players/PlayerWindows.h"
 
 #include <QAction>
 #include <QApplication>
@@ -92,7 +93,7 @@ void bareKeysetAndPage(const QString& path)
 void openPlayerGrid(MainWindow& main)
 {
     main.action(QStringLiteral("mnuPlayerTable"))->trigger();
-    PlayerWindow* window = PlayerWindow::instance();
+    PlayerWindow* window = main.playerWindows().grid;
     if (!window)
         qFatal("the player grid window did not open: %s",
                qPrintable(Prompts::shown().value(0).text));
@@ -123,9 +124,9 @@ double elapsedMs(const std::function<void()>& work)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-PlayerCard* drawnCard()
+PlayerCard* drawnCard(MainWindow& main)
 {
-    PlayerCard* card = PlayerCard::instance();
+    PlayerCard* card = main.playerWindows().card;
     if (!card)
         qFatal("the player card did not open: %s", qPrintable(Prompts::shown().value(0).text));
     // The chart lays its bars out in posted events: drawn means after them.
@@ -139,23 +140,23 @@ PlayerCard* drawnCard()
 void measureCard(MainWindow& main, Spread* open, Spread* next)
 {
     main.action(QStringLiteral("mnuPlayerTable"))->trigger();
-    PlayerWindow* grid = PlayerWindow::instance();
+    PlayerWindow* grid = main.playerWindows().grid;
     for (int i = 0; i <= Runs; ++i) {
         const double ms = elapsedMs([&] {
             grid->findChild<QAction*>(QStringLiteral("mnuPlayerCard"))->trigger();
-            drawnCard();
+            drawnCard(main);
         });
         if (i > 0) // the first run warms the file cache
             open->add(ms);
         for (int step = 0; step < Runs; ++step) {
-            const double stepMs = elapsedMs([] {
-                PlayerCard::instance()->next();
-                drawnCard();
+            const double stepMs = elapsedMs([&] {
+                main.playerWindows().card->next();
+                drawnCard(main);
             });
             if (i > 0)
                 next->add(stepMs);
         }
-        PlayerCard::instance()->closeWindow();
+        main.playerWindows().card->closeWindow();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     grid->closeWindow();

@@ -39,8 +39,9 @@ void HistoryCommands::refreshGrids(const QString& league)
         if (auto* grid = qobject_cast<TableWindow*>(sub->widget());
             grid && sameLeagueFile(grid->leaguePath(), league))
             grid->refresh();
+        else if (auto* card = qobject_cast<PlayerCard*>(sub->widget()))
+            card->leagueChanged(league);
     }
-    PlayerCard::leagueChanged(league);
 }
 
 void HistoryCommands::undo()

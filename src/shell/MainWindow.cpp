@@ -15,6 +15,7 @@
 #include "windows/grid/TableWindow.h"
 #include "windows/players/PlayerCommands.h"
 #include "windows/players/PlayerWindow.h"
+#include "windows/players/PlayerWindows.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -29,10 +30,18 @@
 #include <QUndoStack>
 #include <algorithm>
 
+// Each window the program shows one at a time is held here, not in a
+// static of its own: a new main window (each test's) starts with none.
+struct OpenWindows {
+    PlayerWindows players;
+    GlobalEditWindows globalEdit;
+};
+
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent), m_session(new LeagueSession(this)), m_area(new QMdiArea(this)),
       m_leagueCommands(new LeagueCommands(m_session, m_area)),
-      m_historyCommands(new HistoryCommands(m_session, m_area))
+      m_historyCommands(new HistoryCommands(m_session, m_area)),
+      m_open(std::make_unique<OpenWindows>())
 {
     setObjectName(QStringLiteral("MDIMain"));
     setWindowTitle(QStringLiteral("Yardmark '99"));
@@ -329,7 +338,7 @@ void MainWindow::leagueChanged(const QString& path)
     // The file dialogs start beside the league.
     Prompts::setStartFolder(path.isEmpty() ? QString() : QFileInfo(path).absolutePath());
     // A loaded global edit dialog lists the league's teams from now on.
-    globalEditLeagueChanged(path);
+    globalEditLeagueChanged(m_open->globalEdit, path);
 }
 
 void MainWindow::followCurrentSubWindow()
@@ -409,7 +418,7 @@ void MainWindow::openTable(const TableCommand& command)
     TableWindow* window =
         command.kind == TableCommand::TableGrid
             ? openTableWindow(m_area, leaguePath(), QString::fromLatin1(command.table))
-            : openPlayerWindow(m_area, leaguePath());
+            : openPlayerWindow(m_open->players, m_area, leaguePath());
     // A window that failed to load has shown its error; the item stays
     // unchecked so the command can be tried again.
     if (!window)
@@ -459,13 +468,18 @@ void MainWindow::openAllTables()
 void MainWindow::globalEdit()
 {
     showGlobalEdit(
-        m_area, leaguePath(), [this](const QString& text) { showCommandResult(text); },
-        m_session->undoReceiver());
+        m_open->globalEdit, m_area, leaguePath(),
+        [this](const QString& text) { showCommandResult(text); }, m_session->undoReceiver());
 }
 
 void MainWindow::openHelp()
 {
     showHelpContents();
+}
+
+PlayerWindows& MainWindow::playerWindows() const
+{
+    return m_open->players;
 }
 
 AboutDialog* MainWindow::showAbout()

@@ -3,11 +3,14 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
+#include <memory>
 
 class AboutDialog;
 class HistoryCommands;
 class LeagueCommands;
 class LeagueSession;
+struct OpenWindows;
+struct PlayerWindows;
 class QAction;
 class QLabel;
 class QMdiArea;
@@ -52,6 +55,9 @@ public:
     QString commandResultText() const;
     QString gridStatusText() const;
     QString leagueStatusText() const;
+
+    // The player windows there is only ever one of, which this window owns.
+    PlayerWindows& playerWindows() const;
 
     // Help > About: the one About window, loaded if needed and shown.
     AboutDialog* showAbout();
@@ -111,6 +117,7 @@ private:
     LeagueCommands* m_leagueCommands;
     HistoryCommands* m_historyCommands;
     QPointer<AboutDialog> m_about;
+    std::unique_ptr<OpenWindows> m_open;
     QLabel* m_gridStatus = nullptr;
     QLabel* m_commandResult = nullptr;
     QLabel* m_league = nullptr;

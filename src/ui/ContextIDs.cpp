@@ -10,6 +10,11 @@
 #include <QUrl>
 
 namespace {
+// The program-wide help viewer, as a system help viewer would be: a
+// top-level window of its own outside the main window, reached from every
+// window's Help button and key without a path to the main window, and
+// closed by quitHelp() when the program ends. So it is held here rather
+// than by any one window.
 QString s_helpFile;
 int s_lastRequest = -1;
 QPointer<QTextBrowser> s_window;

@@ -77,7 +77,6 @@ private:
 
 void TestFrmGlobal::cleanup()
 {
-    ProgressWindow::unload();
     QCOMPARE(m_gui.tearDown(), QString()); // takes the dialog with it
 }
 
@@ -200,7 +199,7 @@ void TestFrmGlobal::okRunsCheckedPositionsInOrder()
     int ticks = 0;
     QTimer watcher;
     connect(&watcher, &QTimer::timeout, this, [&] {
-        ProgressWindow* p = ProgressWindow::loaded();
+        ProgressWindow* p = m_gui.main()->findChild<ProgressWindow*>();
         if (!p || !p->isVisible())
             return;
         ++ticks;
@@ -222,7 +221,7 @@ void TestFrmGlobal::okRunsCheckedPositionsInOrder()
     QCOMPARE(captions, (QStringList{u"Updating QB"_s, u"Updating K"_s}));
     QVERIFY(peak[captions.at(0)] >= 99 && peak[captions.at(1)] >= 99);
     QCOMPARE(changesAgainst(editcheck::expectedAfter(before, edit)), QString());
-    QVERIFY(!ProgressWindow::loaded());
+    QVERIFY(!m_gui.main()->findChild<ProgressWindow*>());
     QVERIFY(!QGuiApplication::overrideCursor());
     QVERIFY(m_dialog && m_dialog->isVisible()); // stays open for the next edit
     QVERIFY(m_gui.main()->isVisible());
@@ -379,7 +378,7 @@ void TestFrmGlobal::refusedEdit()
 
     QCOMPARE(changesAgainst(before), QString());
     QCOMPARE(m_dialog->posName(), lastPosition);
-    QVERIFY(!ProgressWindow::loaded());
+    QVERIFY(!m_gui.main()->findChild<ProgressWindow*>());
     QVERIFY(!QGuiApplication::overrideCursor());
     const QList<Prompts::Shown> shown = Prompts::shown();
     QCOMPARE(shown.size(), bad ? 2 : 1); // a beep first

@@ -17,6 +17,7 @@
 #include "windows/players/PlayerColumns.h"
 #include "windows/players/PlayerColumnsDialog.h"
 #include "windows/players/PlayerWindow.h"
+#include "windows/players/PlayerWindows.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -124,10 +125,13 @@ class tst_PlayerGrid : public QObject
     TestSupport::GuiFixture m_gui{Players};
     QString m_shuffled;
 
+    PlayerWindow* shownGrid() const { return m_gui.main()->playerWindows().grid; }
+    PlayerCard* shownCard() const { return m_gui.main()->playerWindows().card; }
+
     PlayerWindow* openThroughMenu()
     {
         m_gui.main()->action(u"mnuPlayerTable"_s)->trigger();
-        return PlayerWindow::instance();
+        return shownGrid();
     }
 
     // The player grid on the league at path, and the card for its row.
@@ -139,7 +143,7 @@ class tst_PlayerGrid : public QObject
             return nullptr;
         window->gridView()->setCurrentIndex(window->model()->index(row, 1));
         window->findChild<QAction*>(u"mnuPlayerCard"_s)->trigger();
-        return PlayerCard::instance();
+        return shownCard();
     }
 
     void withSettingsDialog(PlayerWindow* window,
@@ -147,7 +151,7 @@ class tst_PlayerGrid : public QObject
     {
         bool ran = false;
         QTimer::singleShot(0, [&] {
-            PlayerColumnsDialog* dialog = PlayerColumnsDialog::current();
+            PlayerColumnsDialog* dialog = window->settingsDialog();
             QVERIFY(dialog && dialog->isVisible());
             ran = true;
             act(dialog);
@@ -158,7 +162,7 @@ class tst_PlayerGrid : public QObject
         });
         window->button(u"cmdSettings"_s)->click();
         QVERIFY(ran);
-        QVERIFY(!PlayerColumnsDialog::current() || !PlayerColumnsDialog::current()->isVisible());
+        QVERIFY(!window->settingsDialog() || !window->settingsDialog()->isVisible());
     }
 
     void clickBoxes(PlayerWindow* window, const QStringList& boxes, bool ok)
@@ -184,18 +188,7 @@ private slots:
     // Each test starts like a fresh run of the program.
     void init() { m_gui.setUp(); }
 
-    void cleanup()
-    {
-        if (PlayerCard* card = PlayerCard::instance()) {
-            card->revert();
-            card->closeWindow();
-        }
-        if (PlayerWindow* window = PlayerWindow::instance()) {
-            window->model()->discardPendingEdit();
-            window->closeWindow();
-        }
-        QCOMPARE(m_gui.tearDown(), QString());
-    }
+    void cleanup() { QCOMPARE(m_gui.tearDown(), QString()); }
 
     // The first run: every column shows and the dialog's keys are stored;
     // the dialog's keys do nothing by surprise; the grid adds and removes no rows.
@@ -359,7 +352,7 @@ private slots:
         QCOMPARE(storedRow(path, 1), after);
         QCOMPARE(Prompts::shown().size(), 1);
         QVERIFY(!card->hasChanges() && !card->isWindowModified());
-        QCOMPARE(PlayerWindow::instance()->model()->index(0, column("RATING_POT4")).data(), 77);
+        QCOMPARE(shownGrid()->model()->index(0, column("RATING_POT4")).data(), 77);
 
         QUndoStack* stack = m_gui.main()->undoStack();
         QCOMPARE(stack->count(), 1);
@@ -367,7 +360,7 @@ private slots:
         m_gui.main()->action(u"mnuUndoGlobalEdit"_s)->trigger();
         QCOMPARE(storedRow(path, 1), before);
         QCOMPARE(cardText(card, column("RATING1")), u"fast"_s);
-        QCOMPARE(PlayerWindow::instance()->model()->index(0, column("RATING1")).data(), u"fast"_s);
+        QCOMPARE(shownGrid()->model()->index(0, column("RATING1")).data(), u"fast"_s);
         m_gui.main()->action(u"mnuRedo"_s)->trigger();
         QCOMPARE(storedRow(path, 1), after);
         QCOMPARE(cardText(card, column("RATING1")), u"60"_s);
@@ -424,7 +417,7 @@ private slots:
         window->gridView()->setCurrentIndex(window->model()->index(2, 2));
         window->gridView()->setFocus();
         QTest::keyClick(window->gridView(), Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
-        PlayerCard* card = PlayerCard::instance();
+        PlayerCard* card = shownCard();
         QVERIFY(card);
         QCOMPARE(QString::number(card->playerKey()), order[2]);
         QVERIFY(
@@ -437,7 +430,7 @@ private slots:
         QTest::mouseDClick(selectors->viewport(), Qt::LeftButton, {},
                            {selectors->width() / 2,
                             selectors->sectionViewportPosition(1) + selectors->sectionSize(1) / 2});
-        QCOMPARE(PlayerCard::instance(), card);
+        QCOMPARE(shownCard(), card);
         QCOMPARE(m_gui.main()->mdiArea()->subWindowList().size(), windows);
         QCOMPARE(m_gui.main()->mdiArea()->activeSubWindow()->widget(), card);
         QCOMPARE(QString::number(card->playerKey()), order[1]);
@@ -476,7 +469,7 @@ private slots:
         QCOMPARE(window->gridView()->currentIndex().row(), 1);
         QCOMPARE(storedRow(path, order[2].toLongLong()), before);
         card->closeWindow();
-        QVERIFY(!PlayerCard::instance());
+        QVERIFY(!shownCard());
     }
 
     // OK hides the columns of the boxes checked off; Cancel leaves the grid
@@ -508,7 +501,7 @@ private slots:
         clickBoxes(window, boxes, ok);
         QCOMPARE(hiddenColumns(window), ok ? hidden : QList<int>());
         window->parentWidget()->close(); // the close box unloads the window
-        QVERIFY(!PlayerWindow::instance());
+        QVERIFY(!shownGrid());
         window = openThroughMenu();
         QCOMPARE(hiddenColumns(window), hidden);
         Prompts::setNextInput(u"Weight > 200"_s);
@@ -585,7 +578,7 @@ private slots:
         QCOMPARE(openThroughMenu(), window);
         QCOMPARE(m_gui.main()->mdiArea()->activeSubWindow()->widget(), window);
         window->closeWindow();
-        QVERIFY(!PlayerWindow::instance());
+        QVERIFY(!shownGrid());
         QVERIFY(!m_gui.main()->action(u"mnuPlayerTable"_s)->isChecked());
     }
 

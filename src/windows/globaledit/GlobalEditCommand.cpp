@@ -11,15 +11,9 @@
 #include <QStyle>
 
 namespace {
-QPointer<QMdiSubWindow>& single()
+GlobalEditDialog* loadedDialog(const GlobalEditWindows& open)
 {
-    static QPointer<QMdiSubWindow> window;
-    return window;
-}
-
-GlobalEditDialog* loadedDialog()
-{
-    return single() ? qobject_cast<GlobalEditDialog*>(single()->widget()) : nullptr;
+    return open.dialog ? qobject_cast<GlobalEditDialog*>(open.dialog->widget()) : nullptr;
 }
 
 // The dialog whole when the main window has room for it, else as much as
@@ -62,12 +56,12 @@ private:
 };
 } // namespace
 
-void showGlobalEdit(QMdiArea* area, const QString& leaguePath,
+void showGlobalEdit(GlobalEditWindows& open, QMdiArea* area, const QString& leaguePath,
                     const std::function<void(const QString&)>& showResult,
                     const std::function<void(const backups::UndoPoint&)>& recordUndo)
 {
-    QPointer<QMdiSubWindow>& window = single();
-    if (GlobalEditDialog* form = loadedDialog()) {
+    QPointer<QMdiSubWindow>& window = open.dialog;
+    if (GlobalEditDialog* form = loadedDialog(open)) {
         if (const db::Error e = form->useLeague(leaguePath))
             Prompts::showError(area, e.message());
     } else {
@@ -78,6 +72,7 @@ void showGlobalEdit(QMdiArea* area, const QString& leaguePath,
             return;
         }
         newForm->setUndoReceiver(recordUndo);
+        newForm->setPreviewHolder(open.preview);
         QObject::connect(newForm, &GlobalEditDialog::edited, area, showResult);
         // A fixed border, a close box, no minimize or maximize.
         window = new QMdiSubWindow(nullptr, Qt::SubWindow | Qt::CustomizeWindowHint |
@@ -103,9 +98,9 @@ void showGlobalEdit(QMdiArea* area, const QString& leaguePath,
     area->setActiveSubWindow(window);
 }
 
-void globalEditLeagueChanged(const QString& leaguePath)
+void globalEditLeagueChanged(const GlobalEditWindows& open, const QString& leaguePath)
 {
     // An unreadable league is said when the dialog is next used.
-    if (GlobalEditDialog* form = loadedDialog())
+    if (GlobalEditDialog* form = loadedDialog(open))
         form->useLeague(leaguePath);
 }

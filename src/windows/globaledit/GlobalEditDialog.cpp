@@ -401,7 +401,10 @@ void GlobalEditDialog::confirm()
         return;
     globaledit::ChangedPlayers changed{};
     const db::Error e = ApplyGlobalEdit(*edit, &changed);
-    ProgressWindow::unload();
+    if (m_progress) {
+        m_progress->hide();
+        delete m_progress; // the hourglass goes with it
+    }
     if (e)
         Prompts::showError(this, e.message());
     else if (edit->positions.any()) // with none checked, OK does nothing
@@ -410,13 +413,18 @@ void GlobalEditDialog::confirm()
         LoadTeams(m_leaguePath); // the list shows the table as it now is
 }
 
+ProgressWindow* GlobalEditDialog::progressWindow() const
+{
+    return m_progress;
+}
+
 void GlobalEditDialog::preview()
 {
     auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
-    if (m_running || !frame || !frame->mdiArea())
+    if (m_running || !frame || !frame->mdiArea() || !m_previewHolder)
         return;
     if (const std::optional<globaledit::GlobalEdit> edit = editToRun())
-        PreviewWindow::showPreview(frame->mdiArea(), m_leaguePath, *edit, frame);
+        PreviewWindow::showPreview(*m_previewHolder, frame->mdiArea(), m_leaguePath, *edit, frame);
 }
 
 // ---- the edit -----------------------------------------------------------
@@ -520,7 +528,9 @@ void GlobalEditDialog::positionStarted(int position, qint64 players)
     m_barDone = 0;
     // Any number of players takes the bar from 0 to 100.
     m_step = 100.0f / float(players);
-    ProgressWindow* progress = ProgressWindow::instance(window());
+    if (!m_progress)
+        m_progress = new ProgressWindow(window());
+    ProgressWindow* progress = m_progress;
     progress->setProgressValue(0);
     progress->showCentred();
     progress->setCaption(QStringLiteral("Updating ") + m_positionName);
@@ -528,7 +538,7 @@ void GlobalEditDialog::positionStarted(int position, qint64 players)
 
 void GlobalEditDialog::playersDone(int position, qint64 done)
 {
-    ProgressWindow* progress = ProgressWindow::loaded();
+    ProgressWindow* progress = m_progress;
     if (!progress || position != m_barPosition)
         return;
     progress->MovePBar(m_step * float(done - m_barDone));

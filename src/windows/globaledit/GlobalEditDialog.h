@@ -3,6 +3,7 @@
 #include "core/db/Error.h"
 #include "core/globaledit/GlobalEditEngine.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -14,7 +15,9 @@ class QComboBox;
 class QGridLayout;
 class QGroupBox;
 class QLineEdit;
+class QMdiSubWindow;
 class QPushButton;
+class ProgressWindow;
 
 // "Yardmark 99 - Global Edit": collects a global rating edit (percentages,
 // bounds, positions, team) and hands it to the engine. Lives in an MDI
@@ -43,6 +46,11 @@ public:
     {
         m_undoReceiver = std::move(receiver);
     }
+    // Where the single preview window is held: it outlives this dialog, so
+    // a dialog loaded again brings back the same one.
+    void setPreviewHolder(QPointer<QMdiSubWindow>& holder) { m_previewHolder = &holder; }
+    // "Please Wait....", loaded while an OK works, else nullptr.
+    ProgressWindow* progressWindow() const;
 
     void teamChosen(int index);
     void confirm();
@@ -110,6 +118,8 @@ private:
 
     QString m_leaguePath; // the league the team list was read from
     std::function<void(const backups::UndoPoint&)> m_undoReceiver;
+    QPointer<QMdiSubWindow>* m_previewHolder = nullptr; // the main window's
+    QPointer<ProgressWindow> m_progress;
     bool m_teamsRead = false; // false when the current league's list could not be read
     QString m_positionName;
     // All teams until the user picks another item: the list shows "All".

@@ -188,12 +188,10 @@ PreviewWindow::~PreviewWindow()
     stopWorker();
 }
 
-PreviewWindow* PreviewWindow::showPreview(QMdiArea* area, const QString& path,
-                                          const globaledit::GlobalEdit& edit, QMdiSubWindow* opener)
+PreviewWindow* PreviewWindow::showPreview(QPointer<QMdiSubWindow>& window, QMdiArea* area,
+                                          const QString& path, const globaledit::GlobalEdit& edit,
+                                          QMdiSubWindow* opener)
 {
-    static QPointer<QMdiSubWindow> window;
-    static QPointer<QMdiSubWindow> returnTo;
-    returnTo = opener;
     if (!window) {
         auto* preview = new PreviewWindow;
         // In front of a maximized grid, at its own size, as the dialog is.
@@ -206,15 +204,18 @@ PreviewWindow* PreviewWindow::showPreview(QMdiArea* area, const QString& path,
         fitWindowIntoArea(window, area, window->sizeHint());
         // Once the area has chosen the next window (a maximized grid, it may
         // be), the one the user came from goes back to the front.
-        connect(
-            preview, &PreviewWindow::closed, area,
-            [area] {
-                if (returnTo && returnTo->isVisible())
-                    area->setActiveSubWindow(returnTo);
-            },
-            Qt::QueuedConnection);
+        connect(preview, &PreviewWindow::closed, area, [area, preview] {
+            QMetaObject::invokeMethod(
+                area,
+                [area, back = preview->m_returnTo] {
+                    if (back && back->isVisible())
+                        area->setActiveSubWindow(back);
+                },
+                Qt::QueuedConnection);
+        });
     }
     auto* form = qobject_cast<PreviewWindow*>(window->widget());
+    form->m_returnTo = opener;
     window->show();
     area->setActiveSubWindow(window);
     form->start(path, edit);

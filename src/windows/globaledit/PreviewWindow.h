@@ -4,6 +4,7 @@
 #include "core/globaledit/GlobalEditPreview.h"
 
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QWidget>
 
 class QChartView;
@@ -30,11 +31,12 @@ class PreviewWindow : public QWidget
 {
     Q_OBJECT
 public:
-    // Shows the preview window inside area (loading it the first time) and
-    // starts working out edit on the league at path. When it closes, opener
-    // (if still shown) becomes the active window again.
-    static PreviewWindow* showPreview(QMdiArea* area, const QString& path,
-                                      const globaledit::GlobalEdit& edit,
+    // Shows the preview window held in window inside area (loading it into
+    // window the first time) and starts working out edit on the league at
+    // path. When it closes, opener (if still shown) becomes the active
+    // window again.
+    static PreviewWindow* showPreview(QPointer<QMdiSubWindow>& window, QMdiArea* area,
+                                      const QString& path, const globaledit::GlobalEdit& edit,
                                       QMdiSubWindow* opener = nullptr);
 
     ~PreviewWindow() override;
@@ -77,4 +79,5 @@ private:
     globaledit::PreviewResult m_shown;
     globaledit::PreviewJob* m_job = nullptr; // while it works the figures out
     int m_permille = 0;                      // its last report
+    QPointer<QMdiSubWindow> m_returnTo;      // the window it was opened from
 };

@@ -2,40 +2,11 @@
 
 #include <QGuiApplication>
 #include <QLabel>
-#include <QPointer>
 #include <QProgressBar>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
-
-namespace {
-QPointer<ProgressWindow>& single()
-{
-    static QPointer<ProgressWindow> window;
-    return window;
-}
-} // namespace
-
-ProgressWindow* ProgressWindow::instance(QWidget* owner)
-{
-    if (!single())
-        single() = new ProgressWindow(owner);
-    return single();
-}
-
-ProgressWindow* ProgressWindow::loaded()
-{
-    return single();
-}
-
-void ProgressWindow::unload()
-{
-    if (ProgressWindow* window = single()) {
-        window->hide();
-        delete window;
-    }
-}
 
 ProgressWindow::ProgressWindow(QWidget* owner)
     : QWidget(owner, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
@@ -71,7 +42,7 @@ void ProgressWindow::load()
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
-// unload: whatever way the window goes, the pointer comes back.
+// Whatever way the window goes, the pointer comes back.
 ProgressWindow::~ProgressWindow()
 {
     QGuiApplication::restoreOverrideCursor();

@@ -6,19 +6,15 @@ class QLabel;
 class QProgressBar;
 
 // "Please Wait....": names the position the global edit works on and how far
-// it has got. Shows the hourglass for as long as it is loaded. Single
-// instance, a small tool window centred on the screen, outside the MDI area.
+// it has got. Shows the hourglass for as long as it is loaded. One at a
+// time, a small tool window centred on the screen, outside the MDI area.
 class ProgressWindow : public QWidget
 {
     Q_OBJECT
 public:
-    // Loads the window on first use (hourglass on); the same one afterwards.
-    static ProgressWindow* instance(QWidget* owner);
-    // The loaded window, or nullptr.
-    static ProgressWindow* loaded();
-    // Hides and unloads the loaded window, if any (pointer back to default).
-    static void unload();
-
+    // Loads the window over owner (hourglass on); the global edit dialog
+    // holds the one it shows and deletes it when its work ends.
+    explicit ProgressWindow(QWidget* owner);
     ~ProgressWindow() override;
 
     // Advances the bar by step unless that would take it past 100.
@@ -31,7 +27,6 @@ public:
     void showCentred();
 
 private:
-    explicit ProgressWindow(QWidget* owner);
     void load();
 
     QLabel* m_caption = nullptr;

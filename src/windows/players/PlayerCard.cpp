@@ -7,6 +7,7 @@
 #include "windows/grid/DataGridView.h"
 #include "windows/players/PlayerColumns.h"
 #include "windows/players/PlayerWindow.h"
+#include "windows/players/PlayerWindows.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSet>
@@ -54,7 +55,6 @@ public:
 };
 
 namespace {
-QPointer<PlayerCard> s_card;
 
 // Names the change the way Edit > Undo lists it: a few fields, then a count.
 QString describeChange(const QStringList& captions, const QString& playerName)
@@ -178,15 +178,10 @@ PlayerCard::PlayerCard()
 
 PlayerCard::~PlayerCard() = default;
 
-PlayerCard* PlayerCard::instance()
-{
-    return s_card;
-}
-
 void PlayerCard::leagueChanged(const QString& leaguePath)
 {
-    if (s_card && s_card->m_db && s_card->m_db->path() == leaguePath && !s_card->hasChanges())
-        s_card->showPlayer(s_card->m_key);
+    if (m_db && m_db->path() == leaguePath && !hasChanges())
+        showPlayer(m_key);
 }
 
 QPushButton* PlayerCard::addButton(const char* name, const QString& caption,
@@ -402,15 +397,16 @@ QSize PlayerCard::sizeHint() const
     return {page.width() + 40, page.height() + 80};
 }
 
-PlayerCard* PlayerCard::showFor(PlayerWindow* grid)
+PlayerCard* PlayerCard::showFor(PlayerWindows& open, PlayerWindow* grid)
 {
     auto* gridWindow = qobject_cast<QMdiSubWindow*>(grid->parentWidget());
     QMdiArea* area = gridWindow ? gridWindow->mdiArea() : nullptr;
     // The card reads the file: an edited grid row is settled first.
     if (!area || !grid->resolvePendingEdit())
         return nullptr;
-    std::unique_ptr<PlayerCard> made(s_card ? nullptr : new PlayerCard);
-    PlayerCard* card = made ? made.get() : s_card.data();
+    std::unique_ptr<PlayerCard> made(open.card ? nullptr : new PlayerCard);
+    PlayerCard* card = made ? made.get() : open.card.data();
+    card->m_open = &open;
     if (!card->attach(grid))
         return nullptr;
     // The grid's current player; with no current row, the card's own or the first.
@@ -428,7 +424,7 @@ PlayerCard* PlayerCard::showFor(PlayerWindow* grid)
     QMdiSubWindow* sub =
         made ? new QMdiSubWindow : qobject_cast<QMdiSubWindow*>(card->parentWidget());
     if (made) {
-        s_card = made.release();
+        open.card = made.release();
         sub->setAttribute(Qt::WA_DeleteOnClose);
         sub->setWidget(card);
         area->addSubWindow(sub);
@@ -763,7 +759,7 @@ bool PlayerCard::save()
         change.after.first().values << written.value(field);
     }
     m_changes.clear();
-    rowWritten(m_db->path(), m_key);
+    rowWritten();
     emit rowsWritten(change);
     showPlayer(m_key);
     return true;
@@ -782,16 +778,13 @@ void PlayerCard::reportSaveError(const db::Error& e)
     }
 }
 
-void PlayerCard::rowWritten(const QString& leaguePath, qint64 key)
+void PlayerCard::rowWritten()
 {
-    PlayerWindow* grid = PlayerWindow::instance();
-    if (grid && grid->dataControl()->databaseName() == leaguePath)
-        grid->model()->rowWrittenElsewhere(key);
-    // Values being edited keep what they read, to be checked when saved.
-    PlayerCard* card = s_card;
-    if (card && card->m_db && card->m_db->path() == leaguePath && card->m_key == key &&
-        !card->hasChanges())
-        card->showPlayer(key);
+    // The open grid, which need not be the one the card follows: the grid
+    // may have been closed and opened again since.
+    PlayerWindow* grid = m_open ? m_open->grid.data() : nullptr;
+    if (grid && grid->dataControl()->databaseName() == m_db->path())
+        grid->model()->rowWrittenElsewhere(m_key);
 }
 
 void PlayerCard::revert()
@@ -834,7 +827,9 @@ void PlayerCard::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    if (s_card == this)
-        s_card = nullptr;
+    // A closing card is no longer the one the command brings forward, even
+    // before it is deleted.
+    if (m_open && m_open->card == this)
+        m_open->card = nullptr;
     event->accept();
 }

@@ -26,6 +26,7 @@ class QLineEdit;
 class QPushButton;
 class QTableWidgetItem;
 class RatingsTable;
+struct PlayerWindows;
 
 // The player card: one player of the player grid as a form. It shows who the
 // player is and his ratings as a table and a bar chart of actual against
@@ -40,16 +41,14 @@ class PlayerCard : public QWidget, public EditingWindow
 public:
     ~PlayerCard() override;
 
-    // The open card, or nullptr while there is none.
-    static PlayerCard* instance();
     // Shows the card for the grid's current player in the grid's MDI area,
-    // or brings the open one forward, following this grid. Returns nullptr
+    // or brings open.card forward, following this grid. Returns nullptr
     // when the player cannot be shown (the error has been shown).
-    static PlayerCard* showFor(PlayerWindow* grid);
+    static PlayerCard* showFor(PlayerWindows& open, PlayerWindow* grid);
 
     // The league changed through the program (an undo, say): an unchanged
     // card on it shows the player as the file now holds him.
-    static void leagueChanged(const QString& leaguePath);
+    void leagueChanged(const QString& leaguePath);
 
     qint64 playerKey() const { return m_key; }
     bool hasChanges() const { return !m_changes.isEmpty(); }
@@ -89,8 +88,8 @@ private:
     int gridRow() const;
     void moveGridTo(int row);
     void gridRowChanged();
-    // A step of the history wrote this row: the player windows show it anew.
-    static void rowWritten(const QString& leaguePath, qint64 key);
+    // The card wrote its row: the open player grid shows it anew.
+    void rowWritten();
 
     db::Error readPlayer(qint64 key);
     bool showPlayer(qint64 key);
@@ -113,6 +112,7 @@ private:
     void reportSaveError(const db::Error& e);
 
     QPointer<PlayerWindow> m_grid;
+    PlayerWindows* m_open = nullptr; // the main window's; used only while this is open
     std::unique_ptr<db::Database> m_db;
     std::unique_ptr<db::RecordSet> m_row;                       // the shown player's one row
     qint64 m_key = -1;                                          // its rowid; -1: none shown

@@ -55,8 +55,6 @@ constexpr int BoxTop = 240, BoxPitch = 240, BoxHeight = 255;
 constexpr int BoxLefts[] = {120, 1920};
 constexpr int ButtonLeft = 4080, ButtonWidth = 1183, ButtonHeight = 315;
 constexpr int ButtonTops[] = {240, 600, 960}; // OK, Cancel, Help
-
-QPointer<PlayerColumnsDialog> s_current;
 } // namespace
 
 PlayerColumnsDialog::PlayerColumnsDialog(QWidget* parent, std::function<void()> apply)
@@ -73,20 +71,16 @@ PlayerColumnsDialog::PlayerColumnsDialog(QWidget* parent, std::function<void()> 
     buildTabOrder();
 }
 
-void PlayerColumnsDialog::showModal(QWidget* parent, std::function<void()> apply)
+void PlayerColumnsDialog::showModal(QPointer<PlayerColumnsDialog>& shown, QWidget* parent,
+                                    std::function<void()> apply)
 {
-    if (s_current)
+    if (shown)
         return; // already up: a modal dialog cannot be asked for twice
-    s_current = new PlayerColumnsDialog(parent, std::move(apply));
-    s_current->load();
-    if (const QScreen* screen = s_current->screen())
-        s_current->move(screen->availableGeometry().center() - s_current->rect().center());
-    s_current->exec();
-}
-
-PlayerColumnsDialog* PlayerColumnsDialog::current()
-{
-    return s_current;
+    shown = new PlayerColumnsDialog(parent, std::move(apply));
+    shown->load();
+    if (const QScreen* screen = shown->screen())
+        shown->move(screen->availableGeometry().center() - shown->rect().center());
+    shown->exec();
 }
 
 QPushButton* PlayerColumnsDialog::addButton(const QString& name, const QString& caption,

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QPointer>
 #include <functional>
 
 class QCheckBox;
@@ -15,11 +16,11 @@ class PlayerColumnsDialog : public QDialog
 {
     Q_OBJECT
 public:
-    // Loads the single instance over parent, runs it modally and returns
-    // once it has unloaded; OK calls apply first.
-    static void showModal(QWidget* parent, std::function<void()> apply);
-    // The instance while it is shown, else nullptr. For tests.
-    static PlayerColumnsDialog* current();
+    // Loads the single instance into shown (unless one is shown already)
+    // over parent, runs it modally and returns once it has unloaded; OK calls
+    // apply first.
+    static void showModal(QPointer<PlayerColumnsDialog>& shown, QWidget* parent,
+                          std::function<void()> apply);
 
     void confirm();
     void cancel();

@@ -1,8 +1,9 @@
 #include "windows/players/PlayerCommands.h"
 
 #include "windows/players/PlayerWindow.h"
+#include "windows/players/PlayerWindows.h"
 
-PlayerWindow* openPlayerWindow(QMdiArea* area, const QString& databasePath)
+PlayerWindow* openPlayerWindow(PlayerWindows& open, QMdiArea* area, const QString& databasePath)
 {
-    return PlayerWindow::showSingle(area, databasePath) ? PlayerWindow::instance() : nullptr;
+    return PlayerWindow::showSingle(open, area, databasePath) ? open.grid.data() : nullptr;
 }

@@ -6,6 +6,7 @@
 #include "windows/players/PlayerCard.h"
 #include "windows/players/PlayerColumns.h"
 #include "windows/players/PlayerColumnsDialog.h"
+#include "windows/players/PlayerWindows.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -17,8 +18,6 @@
 #include <vector>
 
 namespace {
-QPointer<PlayerWindow> s_instance;
-
 GridOptions playerGridOptions()
 {
     GridOptions options;
@@ -31,8 +30,9 @@ GridOptions playerGridOptions()
 }
 } // namespace
 
-PlayerWindow::PlayerWindow(const QString& databasePath)
-    : TableWindow(playerGridOptions(), databasePath, QStringLiteral("PlayerTable"), nullptr)
+PlayerWindow::PlayerWindow(PlayerWindows& open, const QString& databasePath)
+    : TableWindow(playerGridOptions(), databasePath, QStringLiteral("PlayerTable"), nullptr),
+      m_open(open)
 {
     setObjectName(QStringLiteral("frmDataGridPlayers"));
     QPushButton* settings =
@@ -62,7 +62,7 @@ void PlayerWindow::addPlayerCardCommand()
 
 PlayerCard* PlayerWindow::showPlayerCard()
 {
-    PlayerCard* card = PlayerCard::showFor(this);
+    PlayerCard* card = PlayerCard::showFor(m_open, this);
     // The card's saves become steps of the history as the grid's own do.
     if (card)
         connect(card, &PlayerCard::rowsWritten, this, &TableWindow::rowsWritten,
@@ -84,23 +84,18 @@ void PlayerWindow::buildFrozenNames()
     frozen->setAccessibleName(QStringLiteral("Player Names"));
 }
 
-PlayerWindow* PlayerWindow::instance()
+bool PlayerWindow::showSingle(PlayerWindows& open, QMdiArea* area, const QString& databasePath)
 {
-    return s_instance;
-}
-
-bool PlayerWindow::showSingle(QMdiArea* area, const QString& databasePath)
-{
-    if (s_instance) {
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(s_instance->parentWidget())) {
+    if (open.grid) {
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(open.grid->parentWidget())) {
             if (sub->isMinimized())
                 sub->showNormal();
             area->setActiveSubWindow(sub);
         }
         return true;
     }
-    s_instance = new PlayerWindow(databasePath);
-    return loadAndShow(area, s_instance);
+    open.grid = new PlayerWindow(open, databasePath);
+    return loadAndShow(area, open.grid);
 }
 
 void PlayerWindow::beforeLoad()
@@ -115,15 +110,21 @@ void PlayerWindow::applyColumnSettings()
         gridView()->setColumnHidden(column, !shown[size_t(column)]);
 }
 
+PlayerColumnsDialog* PlayerWindow::settingsDialog() const
+{
+    return m_settings;
+}
+
 void PlayerWindow::editSettings()
 {
-    PlayerColumnsDialog::showModal(this, [this] { applyColumnSettings(); });
+    PlayerColumnsDialog::showModal(m_settings, this, [this] { applyColumnSettings(); });
 }
 
 void PlayerWindow::unload()
 {
     // A closing window is no longer the one the command brings forward,
     // even before it is deleted.
-    s_instance = nullptr;
+    if (m_open.grid == this)
+        m_open.grid = nullptr;
     TableWindow::unload();
 }

@@ -6,6 +6,8 @@
 
 class QMdiArea;
 class PlayerCard;
+class PlayerColumnsDialog;
+struct PlayerWindows;
 
 // The player grid window: the table grid window over PlayerTable with the 80
 // fixed player columns, no new-row line, no deleting, and a Settings button
@@ -14,12 +16,11 @@ class PlayerWindow : public TableWindow
 {
     Q_OBJECT
 public:
-    // The open player grid window, or nullptr while there is none.
-    static PlayerWindow* instance();
     // Loads the window from the league at databasePath and shows it inside
-    // area, or brings the open one forward. Returns false when the load
-    // failed (its error was shown and no window is left).
-    static bool showSingle(QMdiArea* area, const QString& databasePath);
+    // area, or brings open.grid forward. Returns false when the load failed
+    // (its error was shown and no window is left). The window and its card
+    // are held in open.
+    static bool showSingle(PlayerWindows& open, QMdiArea* area, const QString& databasePath);
 
     // Shows or hides columns 1..79 as the stored choice says; column 0, the
     // league name, is never touched.
@@ -28,14 +29,19 @@ public:
     // The player card for the current row (context menu, Ctrl+Shift+P, or a
     // double-click on a record selector); nullptr when it cannot show one.
     PlayerCard* showPlayerCard();
+    // The settings dialog while it is shown, else nullptr.
+    PlayerColumnsDialog* settingsDialog() const;
 
 protected:
     void beforeLoad() override;
     void unload() override;
 
 private:
-    explicit PlayerWindow(const QString& databasePath);
+    PlayerWindow(PlayerWindows& open, const QString& databasePath);
     // FirstName and LastName stay in view while the grid is scrolled right.
     void buildFrozenNames();
     void addPlayerCardCommand();
+
+    PlayerWindows& m_open; // the main window's; used only while this is open
+    QPointer<PlayerColumnsDialog> m_settings;
 };
