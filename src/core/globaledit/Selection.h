@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/globaledit/GlobalEditEngine.h"
+#include "core/globaledit/GlobalEdit.h"
 
 #include <QString>
 #include <QStringList>
