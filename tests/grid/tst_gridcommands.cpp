@@ -14,23 +14,9 @@
 #include "windows/grid/TableCommands.h"
 #include "windows/grid/TableWindow.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QMenu>
-#include <QProgressDialog>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTemporaryDir>
 #include <QtTest>
+#include <QtWidgets>
 #include <unistd.h>
-#include <utility>
 
 using namespace Qt::StringLiterals;
 using namespace TestSupport;

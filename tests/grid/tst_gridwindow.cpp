@@ -11,19 +11,8 @@
 #include "windows/grid/TableCommands.h"
 #include "windows/grid/TableWindow.h"
 
-#include <QAbstractItemModelTester>
-#include <QAction>
-#include <QApplication>
-#include <QHeaderView>
-#include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
-#include <functional>
-#include <utility>
+#include <QtWidgets>
 
 using namespace Qt::StringLiterals;
 using namespace TestSupport;

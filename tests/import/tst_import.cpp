@@ -10,17 +10,10 @@
 #include "core/import/JetValues.h"
 #include "leaguegen/LeagueGenerator.h"
 
-#include <QDate>
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QThread>
+#include <QtTest>
 #include <cmath>
 #include <mdbtools.h>
 #include <sqlite3.h>
-#include <utility>
 
 using namespace Qt::StringLiterals;
 

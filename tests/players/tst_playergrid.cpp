@@ -18,27 +18,9 @@
 #include "windows/players/PlayerColumnsDialog.h"
 #include "windows/players/PlayerWindow.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QContextMenuEvent>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QMenu>
-#include <QPushButton>
-#include <QSettings>
-#include <QTableView>
-#include <QTableWidget>
-#include <QTimer>
-#include <QUndoStack>
-#include <QValueAxis>
-#include <QtCharts/QChartView>
+#include <QtCharts>
 #include <QtTest>
-#include <functional>
-#include <memory>
-#include <utility>
+#include <QtWidgets>
 
 using namespace Qt::StringLiterals;
 
