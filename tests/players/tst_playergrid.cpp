@@ -241,35 +241,29 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("label"); // a heading label, and what it says
         QTest::addColumn<QString>("says");
-        QTest::newRow("text rating")
-            << u"RATING1"_s << u"'fast'"_s << u"fast"_s << QString() << QString();
-        QTest::newRow("null rating")
-            << u"RATING3"_s << u"NULL"_s << QString() << QString() << QString();
-        QTest::newRow("above 99") << u"RATING4"_s << u"150"_s << u"150"_s << QString() << QString();
-        QTest::newRow("below 0") << u"RATING_POT24"_s << u"-7"_s << u"-7"_s << QString()
-                                 << QString();
-        QTest::newRow("binary") << u"RATING6"_s << u"X'0102'"_s << u"(2 bytes)"_s << QString()
-                                << QString();
-        QTest::newRow("real weight")
-            << u"Weight"_s << u"201.25"_s << u"201.25"_s << QString() << QString();
-        QTest::newRow("spaces kept")
-            << u"FirstName"_s << u"' Jo '"_s << u" Jo "_s << u"lblPlayerName"_s
-            << u"Jo "_s + sqlValues(m_gui.pristine(),
-                                    u"SELECT LastName FROM PlayerTable WHERE rowid = 1"_s)
-                              .value(0);
-        QTest::newRow("position") << u"CurrentPos"_s << u"3"_s << u"3"_s << u"lblPosition"_s
-                                  << u"Position: WR"_s;
-        QTest::newRow("position out of range")
-            << u"CurrentPos"_s << u"15"_s << u"15"_s << u"lblPosition"_s << u"Position: 15"_s;
-        QTest::newRow("team")
-            << u"TeamId"_s << u"(SELECT min(TeamID) FROM Team)"_s
-            << sqlValues(m_gui.pristine(), u"SELECT min(TeamID) FROM Team"_s).value(0)
-            << u"lblTeam"_s
-            << u"Team: "_s + sqlValues(m_gui.pristine(),
-                                       u"SELECT TeamName FROM Team ORDER BY TeamID LIMIT 1"_s)
-                                 .value(0);
-        QTest::newRow("no such team")
-            << u"TeamId"_s << u"9999"_s << u"9999"_s << u"lblTeam"_s << u"Team: 9999"_s;
+        const auto row = [](const char* name, const QString& field, const QString& stored,
+                            const QString& shown, const QString& label = {},
+                            const QString& says = {}) {
+            QTest::newRow(name) << field << stored << shown << label << says;
+        };
+        const auto first = [&](const QString& sql) {
+            return TestSupport::firstColumn(m_gui.pristine(), sql);
+        };
+        row("text rating", u"RATING1"_s, u"'fast'"_s, u"fast"_s);
+        row("null rating", u"RATING3"_s, u"NULL"_s, QString());
+        row("above 99", u"RATING4"_s, u"150"_s, u"150"_s);
+        row("below 0", u"RATING_POT24"_s, u"-7"_s, u"-7"_s);
+        row("binary", u"RATING6"_s, u"X'0102'"_s, u"(2 bytes)"_s);
+        row("real weight", u"Weight"_s, u"201.25"_s, u"201.25"_s);
+        row("spaces kept", u"FirstName"_s, u"' Jo '"_s, u" Jo "_s, u"lblPlayerName"_s,
+            u"Jo "_s + first(u"SELECT LastName FROM PlayerTable WHERE rowid = 1"_s));
+        row("position", u"CurrentPos"_s, u"3"_s, u"3"_s, u"lblPosition"_s, u"Position: WR"_s);
+        row("position out of range", u"CurrentPos"_s, u"15"_s, u"15"_s, u"lblPosition"_s,
+            u"Position: 15"_s);
+        row("team", u"TeamId"_s, u"(SELECT min(TeamID) FROM Team)"_s,
+            first(u"SELECT min(TeamID) FROM Team"_s), u"lblTeam"_s,
+            u"Team: "_s + first(u"SELECT TeamName FROM Team ORDER BY TeamID LIMIT 1"_s));
+        row("no such team", u"TeamId"_s, u"9999"_s, u"9999"_s, u"lblTeam"_s, u"Team: 9999"_s);
     }
 
     void cardShowsStoredValues()
