@@ -202,28 +202,27 @@ private slots:
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("found"); // -1: "No row holds"
         QTest::addColumn<bool>("wrapped");
-        QTest::newRow("forward past one")
-            << u"alpha"_s << false << false << false << 1 << 4 << false;
-        QTest::newRow("forward wraps") << u"alpha"_s << false << false << false << 4 << 1 << true;
-        QTest::newRow("back wraps") << u"alpha"_s << false << false << true << 0 << 4 << true;
-        QTest::newRow("back") << u"ALPHA"_s << false << false << true << 4 << 1 << false;
-        QTest::newRow("match case") << u"Alpha"_s << false << true << false << 1 << 1 << true;
-        QTest::newRow("non-ASCII")
-            << u"\u00e9cluse"_s << false << false << false << 0 << 5 << false;
-        QTest::newRow("current column only")
-            << u"Omega"_s << false << false << false << 0 << -1 << false;
-        QTest::newRow("all columns") << u"Omega"_s << true << false << false << 0 << 3 << false;
-        QTest::newRow("no match") << u"qqq"_s << true << false << false << 0 << -1 << false;
+        const auto row = [](const char* name, const QString& text, bool all, bool matchCase,
+                            bool backward, int from, int found, bool wrapped = false) {
+            QTest::newRow(name) << text << all << matchCase << backward << from << found << wrapped;
+        };
+        row("forward past one", u"alpha"_s, false, false, false, 1, 4);
+        row("forward wraps", u"alpha"_s, false, false, false, 4, 1, true);
+        row("back wraps", u"alpha"_s, false, false, true, 0, 4, true);
+        row("back", u"ALPHA"_s, false, false, true, 4, 1);
+        row("match case", u"Alpha"_s, false, true, false, 1, 1, true);
+        row("non-ASCII", u"\u00e9cluse"_s, false, false, false, 0, 5);
+        row("current column only", u"Omega"_s, false, false, false, 0, -1);
+        row("all columns", u"Omega"_s, true, false, false, 0, 3);
+        row("no match", u"qqq"_s, true, false, false, 0, -1);
         // Numbers are searched as the text they show; text in a number column as text.
-        QTest::newRow("negative number") << u"-19"_s << true << false << false << 0 << 2 << false;
-        QTest::newRow("real") << u"01.5"_s << true << false << false << 0 << 3 << false;
-        QTest::newRow("text in a number column")
-            << u"NORTH7"_s << true << false << false << 0 << 4 << false;
+        row("negative number", u"-19"_s, true, false, false, 0, 2);
+        row("real", u"01.5"_s, true, false, false, 0, 3);
+        row("text in a number column", u"NORTH7"_s, true, false, false, 0, 4);
         // The Kelvin sign folds to an ASCII k, either way round.
-        QTest::newRow("non-ASCII letter folding to ASCII in the row")
-            << u"korvex"_s << true << false << false << 0 << 5 << false;
-        QTest::newRow("non-ASCII letter folding to ASCII in the text")
-            << u"\u212AORVAX"_s << true << false << false << 0 << 1 << false;
+        row("non-ASCII letter folding to ASCII in the row", u"korvex"_s, true, false, false, 0, 5);
+        row("non-ASCII letter folding to ASCII in the text", u"\u212AORVAX"_s, true, false, false,
+            0, 1);
     }
 
     void find()

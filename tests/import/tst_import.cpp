@@ -295,15 +295,12 @@ private slots:
                     if (field.text.startsWith("1900-01-00") && (year < 1900 || year > 9998)) {
                         const double stored =
                             MdbExport::storedDates(file, table, expected.header[c])[r];
-                        QVERIFY2(std::fabs(dayNumber(text) - stored) <= 0.5 / 86400,
-                                 qPrintable(text + u" for "_s + QString::number(stored, 'f', 8)));
+                        QVERIFY(std::fabs(dayNumber(text) - stored) <= 0.5 / 86400);
                         ++outOfRangeDates;
                         continue;
                     }
                     const QString why = compare(value, field);
-                    QVERIFY2(why.isEmpty(), qPrintable(u"%1 row %2 column %3 (%4): %5 vs %6"_s.arg(
-                                                table, QString::number(r), expected.header[c], why,
-                                                text, QString::fromUtf8(field.text.left(60)))));
+                    QVERIFY(why.isEmpty());
                 }
             }
         }
