@@ -45,6 +45,7 @@ private slots:
         ProgressWindow::unload();
         QCOMPARE(m_gui.tearDown(), QString()); // takes the dialog with it
     }
+
     void lifecycle()
     {
         db::Database database;
@@ -88,6 +89,7 @@ private slots:
         QCOMPARE(teamItems(), (QStringList{u"All"_s, u"College Draft/FA"_s}));
         QVERIFY(!m_dialog->teamFilter().has_value());
     }
+
     void okRunsCheckedPositionsInOrder()
     {
         db::Database league; // more kickers than 200: the bar must still move with each of them
@@ -143,6 +145,7 @@ private slots:
         QCOMPARE(control<QLineEdit>(u"txtSP"_s)->text(), u"10"_s);
         QVERIFY(Prompts::shown().isEmpty());
     }
+
     void teamTheBoxShows_data()
     {
         QTest::addColumn<QString>("before"); // SQL run on the league before the dialog opens
@@ -169,6 +172,7 @@ private slots:
             << u"UPDATE Team SET TeamID = 3.5 WHERE TeamID = 3"_s << u"All"_s << teamName(3)
             << QString() << qint64(-2) << none;
     }
+
     void teamTheBoxShows()
     {
         QFETCH(QString, before);
@@ -212,6 +216,7 @@ private slots:
             QVERIFY(teamItems().contains(u"X"_s)); // the list now shows the table as it is
         }
     }
+
     // File > Open of another league: the dialog lists that league's teams, and
     // OK changes that league alone.
     void anotherLeague()
@@ -242,6 +247,7 @@ private slots:
         QCOMPARE(changesAgainst(editcheck::expectedAfter(secondBefore, edit)), QString());
         QCOMPARE(editcheck::firstDifference(editcheck::snapshot(first), firstBefore), QString());
     }
+
     void refusedEdit_data()
     {
         QTest::addColumn<QString>("box"); // given the text below; empty: none
@@ -269,6 +275,7 @@ private slots:
             "FROM PlayerTable WHERE CurrentPos = 8) BEGIN SELECT RAISE(ABORT, 'no'); END",
             u"Updating K.*no.*no rating was changed"_s, u"K"_s);
     }
+
     void refusedEdit()
     {
         QFETCH(QString, box);
@@ -307,12 +314,14 @@ private slots:
             QVERIFY(!m_gui.main()->findChild<PreviewWindow*>());
         }
     }
+
     void preview_data()
     {
         QTest::addColumn<QString>("sql"); // run on the league first
         QTest::newRow("team 1's QB and K") << QString();
         QTest::newRow("no player selected") << u"DELETE FROM PlayerTable WHERE TeamId = 1"_s;
     }
+
     // The preview works out the edit OK then makes, reading while another
     // program holds the write lock and writing no byte.
     void preview()
@@ -367,6 +376,7 @@ private slots:
         press(u"cmdOK"_s);
         QCOMPARE(changesAgainst(editcheck::expectedAfter(before, preview->edit())), QString());
     }
+
     void unreadableLeague()
     {
         const QString gone = m_gui.path() + u".gone"_s;
@@ -384,6 +394,7 @@ private:
         m_gui.main()->action(u"mnuGlobalEdit"_s)->trigger();
         return m_dialog = m_gui.main()->findChild<GlobalEditDialog*>(u"frmGlobal"_s);
     }
+
     template <typename T> T* control(const QString& name) { return m_dialog->findChild<T*>(name); }
     void press(const QString& b) { QTest::mouseClick(control<QPushButton>(b), Qt::LeftButton); }
     void choose(const QString& teamText)
@@ -392,6 +403,7 @@ private:
         box->setCurrentIndex(box->findText(teamText));
         emit box->activated(box->currentIndex()); // what a click on the item sends
     }
+
     QStringList teamItems()
     {
         QStringList items;
@@ -400,11 +412,13 @@ private:
             items << box->itemText(i);
         return items;
     }
+
     QString teamName(int id) const
     {
         return TestSupport::firstColumn(m_gui.pristine(),
                                         u"SELECT TeamName FROM Team WHERE TeamID = %1"_s.arg(id));
     }
+
     // The last message matches pattern, after a beep; nothing else was shown.
     void expectRefusal(const QString& pattern)
     {
@@ -412,6 +426,7 @@ private:
         QVERIFY(!shown.isEmpty());
         QVERIFY(QRegularExpression(pattern).match(shown.last().text).hasMatch());
     }
+
     // Fills some boxes and checks the positions; returns the edit they describe.
     globaledit::GlobalEdit enterSample(const QList<int>& positions)
     {
@@ -430,6 +445,7 @@ private:
         edit.team = m_dialog->teamFilter();
         return edit;
     }
+
     QString changesAgainst(const Snapshot& expected) const
     {
         return editcheck::firstDifference(editcheck::snapshot(m_gui.main()->leaguePath()),
