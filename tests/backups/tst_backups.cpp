@@ -27,6 +27,16 @@
 
 using namespace Qt::StringLiterals;
 
+// A data table's columns, and a test's fetch of them, each in one statement.
+template <typename... T, typename... N> void columns(N... names)
+{
+    (QTest::addColumn<T>(names), ...);
+}
+template <typename... T, typename... N> std::tuple<T...> fetch(N... names)
+{
+    return {*static_cast<T*>(QTest::qData(names, qMetaTypeId<T>()))...};
+}
+
 using TestSupport::cell;
 using TestSupport::fileBytes;
 using TestSupport::messages;
@@ -150,10 +160,9 @@ private slots:
     // NoButton when none may be asked; shown: what follows the question.
     void commandChangesNothing_data()
     {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<QMessageBox::StandardButton>("answer");
-        QTest::addColumn<QString>("error"); // the pattern the message matches, empty for none
+        // error: the pattern the message matches, empty for none
+        columns<QString, QString, QMessageBox::StandardButton, QString>("command", "fault",
+                                                                        "answer", "error");
         const QString global = u"Global Edit"_s, clear = u"Clear Database"_s;
         const auto none = QMessageBox::NoButton, yes = QMessageBox::Yes;
         const QString trigger =
@@ -190,10 +199,9 @@ private slots:
 
     void commandChangesNothing()
     {
-        QFETCH(QString, command);
-        QFETCH(QString, fault);
-        QFETCH(QMessageBox::StandardButton, answer);
-        QFETCH(QString, error);
+        auto [command, fault, answer, error] =
+            fetch<QString, QString, QMessageBox::StandardButton, QString>("command", "fault",
+                                                                          "answer", "error");
         db::Database other;
         if (fault == u"folder"_s) // a file where the folder should be
             QVERIFY(TestSupport::writeFile(backups::folderFor(league()), {}));
@@ -223,9 +231,7 @@ private slots:
     // for every backup; ignored: the value is no count, said in the status bar.
     void keepRule_data()
     {
-        QTest::addColumn<QString>("keep");
-        QTest::addColumn<qint64>("count");
-        QTest::addColumn<bool>("ignored");
+        columns<QString, qint64, bool>("keep", "count", "ignored");
         QTest::newRow("absent: 10") << QString() << qint64(10) << false;
         QTest::newRow("1") << u"1"_s << qint64(1) << false;
         QTest::newRow("blanks around") << u" 4 "_s << qint64(4) << false;
@@ -238,9 +244,7 @@ private slots:
 
     void keepRule()
     {
-        QFETCH(QString, keep);
-        QFETCH(qint64, count);
-        QFETCH(bool, ignored);
+        auto [keep, count, ignored] = fetch<QString, qint64, bool>("keep", "count", "ignored");
         if (!keep.isNull())
             writeSetting(u"Backups"_s, u"Keep"_s, keep);
         const backups::KeepRule rule = backups::keepRule();
@@ -253,16 +257,15 @@ private slots:
     // nothing and says so.
     void pruningKeepsNewest_data()
     {
-        QTest::addColumn<QString>("keep");
-        QTest::addColumn<int>("kept"); // -1 for all
+        // kept: -1 for all
+        columns<QString, int>("keep", "kept");
         QTest::newRow("3") << u"3"_s << 3;
         QTest::newRow("many") << u"many"_s << -1;
     }
 
     void pruningKeepsNewest()
     {
-        QFETCH(QString, keep);
-        QFETCH(int, kept);
+        auto [keep, kept] = fetch<QString, int>("keep", "kept");
         writeSetting(u"Backups"_s, u"Keep"_s, keep);
         const QString folder = backups::folderFor(league());
         QVERIFY(QDir().mkpath(folder));
@@ -332,9 +335,7 @@ private slots:
     // for no file; shown: the error, or empty when the restore is done.
     void restoreOverDamage_data()
     {
-        QTest::addColumn<QString>("damaged");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("shown");
+        columns<QString, QByteArray, QString>("damaged", "bytes", "shown");
         const QString refused =
             u"^Error:\\d+ The backup \"\\S+ \\S+ #0001 Clear Database.mdb\" is damaged "
             "or is not a league, so the league was not changed. .+"_s;
@@ -352,9 +353,8 @@ private slots:
     // no sound league changes nothing.
     void restoreOverDamage()
     {
-        QFETCH(QString, damaged);
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, shown);
+        auto [damaged, bytes, shown] =
+            fetch<QString, QByteArray, QString>("damaged", "bytes", "shown");
         const QByteArray full = content(league());
         QCOMPARE(clearDatabase(), QStringList());
         const QString file =
@@ -431,8 +431,8 @@ private slots:
 
     void undoAndRedoEachKindOfChange_data()
     {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("step"); // as the menu names it
+        // step: as the menu names it
+        columns<QString, QString>("kind", "step");
         QTest::newRow("cell change") << u"cell"_s << u"Change of SP, SP_P for %1"_s;
         QTest::newRow("added row") << u"added"_s << u"Add Row in Team"_s;
         QTest::newRow("deleted rows") << u"deleted"_s << u"Delete 2 Rows in Team"_s;
@@ -447,8 +447,7 @@ private slots:
     // is kept too, so that it can itself be taken back.
     void undoAndRedoEachKindOfChange()
     {
-        QFETCH(QString, kind);
-        QFETCH(QString, step);
+        auto [kind, step] = fetch<QString, QString>("kind", "step");
         const bool whole = kind == step; // a command on the whole league
         if (kind == u"cell"_s)
             step =
@@ -492,9 +491,9 @@ private slots:
 
     void undoRefusedAfterOutsideChange_data()
     {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("outside"); // what another program does meanwhile
-        QTest::addColumn<QString>("answer");  // the start of what the user is told
+        // outside: what another program does meanwhile
+        // answer: the start of what the user is told
+        columns<QString, QString, QString>("kind", "outside", "answer");
         const QString rowChanged = u"Error:1008 Another program (or Clear Database) changed or "
                                    u"removed this row since the grid read it"_s;
         QTest::newRow("cell change, row changed")
@@ -515,9 +514,8 @@ private slots:
     // and leaves the history where it was.
     void undoRefusedAfterOutsideChange()
     {
-        QFETCH(QString, kind);
-        QFETCH(QString, outside);
-        QFETCH(QString, answer);
+        auto [kind, outside, answer] =
+            fetch<QString, QString, QString>("kind", "outside", "answer");
         makeChange(kind);
         const QString step = undoText();
         const qsizetype backupsBefore = backups::list(league()).size();

@@ -18,6 +18,16 @@
 using editcheck::Snapshot;
 using namespace Qt::StringLiterals;
 
+// A data table's columns, and a test's fetch of them, each in one statement.
+template <typename... T, typename... N> void columns(N... names)
+{
+    (QTest::addColumn<T>(names), ...);
+}
+template <typename... T, typename... N> std::tuple<T...> fetch(N... names)
+{
+    return {*static_cast<T*>(QTest::qData(names, qMetaTypeId<T>()))...};
+}
+
 namespace {
 // Calls onShow with each progress window as it is shown.
 class ShowWatcher : public QObject
@@ -148,12 +158,13 @@ private slots:
 
     void teamTheBoxShows_data()
     {
-        QTest::addColumn<QString>("before"); // SQL run on the league before the dialog opens
-        QTest::addColumn<QString>("picked"); // the item chosen from the list
-        QTest::addColumn<QString>("typed");  // then typed over the box's text; null: nothing typed
-        QTest::addColumn<QString>("after");  // SQL run after choosing, before OK
-        QTest::addColumn<qint64>("team");    // whose players change: -1 all, -2 nobody
-        QTest::addColumn<QString>("message");
+        // before: SQL run on the league before the dialog opens
+        // picked: the item chosen from the list
+        // typed: then typed over the box's text; null: nothing typed
+        // after: SQL run after choosing, before OK
+        // team: whose players change: -1 all, -2 nobody
+        columns<QString, QString, QString, QString, qint64, QString>("before", "picked", "typed",
+                                                                     "after", "team", "message");
         const QString two = teamName(2);
         const QString none = u"^No team in the list is named"_s;
         QTest::newRow("typed name in other case")
@@ -175,12 +186,9 @@ private slots:
 
     void teamTheBoxShows()
     {
-        QFETCH(QString, before);
-        QFETCH(QString, picked);
-        QFETCH(QString, typed);
-        QFETCH(QString, after);
-        QFETCH(qint64, team);
-        QFETCH(QString, message);
+        auto [before, picked, typed, after, team, message] =
+            fetch<QString, QString, QString, QString, qint64, QString>("before", "picked", "typed",
+                                                                       "after", "team", "message");
         db::Database league;
         QVERIFY(!league.open(m_gui.path()));
         if (!before.isEmpty())
@@ -250,11 +258,11 @@ private slots:
 
     void refusedEdit_data()
     {
-        QTest::addColumn<QString>("box"); // given the text below; empty: none
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("other"); // what a second connection does before OK
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("lastPosition"); // the last position the edit started
+        // box: given the text below; empty: none
+        // other: what a second connection does before OK
+        // lastPosition: the last position the edit started
+        columns<QString, QString, QByteArray, QString, QString>("box", "text", "other", "message",
+                                                                "lastPosition");
         auto row = [](const char* name, const QString& box, const QString& text, const char* other,
                       const QString& message, const QString& last) {
             QTest::newRow(name) << box << text << QByteArray(other) << message << last;
@@ -278,11 +286,9 @@ private slots:
 
     void refusedEdit()
     {
-        QFETCH(QString, box);
-        QFETCH(QString, text);
-        QFETCH(QByteArray, other);
-        QFETCH(QString, message);
-        QFETCH(QString, lastPosition);
+        auto [box, text, other, message, lastPosition] =
+            fetch<QString, QString, QByteArray, QString, QString>("box", "text", "other", "message",
+                                                                  "lastPosition");
         QVERIFY(openDialog());
         enterSample({0, 8, 14}); // valid entries before a bad one must not be applied either
         QLineEdit* bad = box.isEmpty() ? nullptr : control<QLineEdit>(box);

@@ -14,6 +14,16 @@
 
 using namespace globaledit;
 using namespace Qt::StringLiterals;
+
+// A data table's columns, and a test's fetch of them, each in one statement.
+template <typename... T, typename... N> void columns(N... names)
+{
+    (QTest::addColumn<T>(names), ...);
+}
+template <typename... T, typename... N> std::tuple<T...> fetch(N... names)
+{
+    return {*static_cast<T*>(QTest::qData(names, qMetaTypeId<T>()))...};
+}
 using editcheck::Snapshot;
 Q_DECLARE_METATYPE(globaledit::Bounds)
 Q_DECLARE_METATYPE(globaledit::RatingPair)
@@ -93,11 +103,8 @@ private slots:
     void init() { m_file = m_leagues.copy(); }
     void steps_data()
     {
-        QTest::addColumn<RatingPair>("before");
-        QTest::addColumn<double>("actualPercent");
-        QTest::addColumn<double>("potentialPercent");
-        QTest::addColumn<Bounds>("bounds");
-        QTest::addColumn<RatingPair>("after");
+        columns<RatingPair, double, double, Bounds, RatingPair>(
+            "before", "actualPercent", "potentialPercent", "bounds", "after");
         auto row = [](const char* name, Rating a, Rating p, double ap, double pp, Bounds b,
                       Rating na, Rating np) {
             QTest::newRow(name) << RatingPair{a, p} << ap << pp << b << RatingPair{na, np};
@@ -135,18 +142,16 @@ private slots:
 
     void steps()
     {
-        QFETCH(RatingPair, before);
-        QFETCH(double, actualPercent);
-        QFETCH(double, potentialPercent);
-        QFETCH(Bounds, bounds);
-        QFETCH(RatingPair, after);
+        auto [before, actualPercent, potentialPercent, bounds, after] =
+            fetch<RatingPair, double, double, Bounds, RatingPair>(
+                "before", "actualPercent", "potentialPercent", "bounds", "after");
         QCOMPARE(applyRatingSteps(before, actualPercent, potentialPercent, bounds), after);
     }
 
     void parseDecimal_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("value"); // NaN: rejected
+        // value: NaN: rejected
+        columns<QString, double>("text", "value");
         auto good = [](const QString& text, double value) {
             QTest::addRow("'%s'", qPrintable(text)) << text << value;
         };
@@ -162,8 +167,7 @@ private slots:
 
     void parseDecimal()
     {
-        QFETCH(QString, text);
-        QFETCH(double, value);
+        auto [text, value] = fetch<QString, double>("text", "value");
         const std::optional<double> parsed = globaledit::parseDecimal(text);
         QCOMPARE(parsed.has_value(), !qIsNaN(value));
         if (parsed)
@@ -172,9 +176,8 @@ private slots:
 
     void selection_data()
     {
-        QTest::addColumn<TeamFilter>("team");
-        QTest::addColumn<QList<int>>("positions");
-        QTest::addColumn<QString>("odd"); // statements run on the league first
+        // odd: statements run on the league first
+        columns<TeamFilter, QList<int>, QString>("team", "positions", "odd");
         // No percentage: only the potential bounds and raising to the actual change a player.
         QTest::addColumn<bool>("potentialsOnly");
         const QList<int> every{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
@@ -206,10 +209,8 @@ private slots:
     // the preview worked out beforehand give the figures of the two snapshots.
     void selection()
     {
-        QFETCH(TeamFilter, team);
-        QFETCH(QList<int>, positions);
-        QFETCH(QString, odd);
-        QFETCH(bool, potentialsOnly);
+        auto [team, positions, odd, potentialsOnly] = fetch<TeamFilter, QList<int>, QString, bool>(
+            "team", "positions", "odd", "potentialsOnly");
         db::Database league;
         QVERIFY(!league.open(m_file));
         for (const QString& statement : odd.split(u';', Qt::SkipEmptyParts))

@@ -19,6 +19,16 @@
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
+
+// A data table's columns, and a test's fetch of them, each in one statement.
+template <typename... T, typename... N> void columns(N... names)
+{
+    (QTest::addColumn<T>(names), ...);
+}
+template <typename... T, typename... N> std::tuple<T...> fetch(N... names)
+{
+    return {*static_cast<T*>(QTest::qData(names, qMetaTypeId<T>()))...};
+}
 using namespace TestSupport;
 
 namespace {
@@ -137,9 +147,8 @@ private slots:
     // Shift+F10 opens the menu at the current cell.
     void filterByValueShowsTheRowsHoldingIt_data()
     {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("rows"); // their keys
-        QTest::addColumn<QString>("filter");
+        // rows: their keys
+        columns<int, QString, QString>("row", "rows", "filter");
         QTest::newRow("text with quotes, in any case")
             << 0 << u"1,2"_s << u"v = O\"Brien's ') OR 1=1 --"_s;
         QTest::newRow("text of 5,000 characters")
@@ -153,9 +162,7 @@ private slots:
 
     void filterByValueShowsTheRowsHoldingIt()
     {
-        QFETCH(int, row);
-        QFETCH(QString, rows);
-        QFETCH(QString, filter);
+        auto [row, rows, filter] = fetch<int, QString, QString>("row", "rows", "filter");
         execute(u"CREATE TABLE V (v)"_s);
         execute(u"INSERT INTO V VALUES ('O\"Brien''s '') OR 1=1 --'), ('o\"BRIEN''s '') or "
                 u"1=1 --'), "
@@ -192,13 +199,9 @@ private slots:
 
     void find_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("allColumns");
-        QTest::addColumn<bool>("matchCase");
-        QTest::addColumn<bool>("backward");
-        QTest::addColumn<int>("from");
-        QTest::addColumn<int>("found"); // -1: "No row holds"
-        QTest::addColumn<bool>("wrapped");
+        // found: -1: "No row holds"
+        columns<QString, bool, bool, bool, int, int, bool>("text", "allColumns", "matchCase",
+                                                           "backward", "from", "found", "wrapped");
         const auto row = [](const char* name, const QString& text, bool all, bool matchCase,
                             bool backward, int from, int found, bool wrapped = false) {
             QTest::newRow(name) << text << all << matchCase << backward << from << found << wrapped;
@@ -224,13 +227,9 @@ private slots:
 
     void find()
     {
-        QFETCH(QString, text);
-        QFETCH(bool, allColumns);
-        QFETCH(bool, matchCase);
-        QFETCH(bool, backward);
-        QFETCH(int, from);
-        QFETCH(int, found);
-        QFETCH(bool, wrapped);
+        auto [text, allColumns, matchCase, backward, from, found, wrapped] =
+            fetch<QString, bool, bool, bool, int, int, bool>(
+                "text", "allColumns", "matchCase", "backward", "from", "found", "wrapped");
         execute(u"UPDATE Team SET City = CASE rowid WHEN 2 THEN 'Alpha' WHEN 5 THEN "
                 u"'alpha town' WHEN 6 THEN '\u00c9CLUSE' ELSE 'Zeta' END, "
                 u"TeamName = iif(rowid = 4, 'Omega', TeamName), "

@@ -15,6 +15,16 @@
 #include <QtWidgets>
 
 using namespace Qt::StringLiterals;
+
+// A data table's columns, and a test's fetch of them, each in one statement.
+template <typename... T, typename... N> void columns(N... names)
+{
+    (QTest::addColumn<T>(names), ...);
+}
+template <typename... T, typename... N> std::tuple<T...> fetch(N... names)
+{
+    return {*static_cast<T*>(QTest::qData(names, qMetaTypeId<T>()))...};
+}
 using namespace TestSupport;
 using db::Error;
 
@@ -139,9 +149,7 @@ private slots:
     // stays shut, and opens once the cause is put right.
     void failedLoads_data()
     {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<QString>("says");
+        columns<QString, QString, QString>("path", "item", "says");
         const QString text = m_gui.filePath(u"notes.txt"_s);
         const QString noField = m_gui.filePath(u"noinjury.db"_s);
         QVERIFY(TestSupport::writeFile(text, "just some text\n"));
@@ -155,9 +163,7 @@ private slots:
 
     void failedLoads()
     {
-        QFETCH(QString, path);
-        QFETCH(QString, item);
-        QFETCH(QString, says);
+        auto [path, item, says] = fetch<QString, QString, QString>("path", "item", "says");
         m_gui.main()->setLeaguePath(path);
         m_gui.main()->action(item)->trigger();
         QCOMPARE(messages().size(), 1);
@@ -173,10 +179,8 @@ private slots:
 
     void openByName_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("options");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("field"); // the text column, sorted by a header click
+        // field: the text column, sorted by a header click
+        columns<QString, QString, QString, QString>("name", "options", "caption", "field");
         QTest::newRow("50 characters")
             << u"T"_s.repeated(50) << QString() << u"T"_s.repeated(50) << u"v"_s;
         QTest::newRow("51 characters")
@@ -187,10 +191,8 @@ private slots:
 
     void openByName()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, options);
-        QFETCH(QString, caption);
-        QFETCH(QString, field);
+        auto [name, options, caption, field] =
+            fetch<QString, QString, QString, QString>("name", "options", "caption", "field");
         const bool readOnly = !options.isEmpty();
         execute(
             u"CREATE TABLE %1 (k INTEGER PRIMARY KEY, \"%3\" TEXT) %2"_s.arg(name, options, field));
@@ -261,10 +263,8 @@ private slots:
 
     void sortAndFilterAnswers_data()
     {
-        QTest::addColumn<bool>("sort");
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<int>("error"); // the number of the error shown, 0: none
-        QTest::addColumn<QString>("named");
+        // error: the number of the error shown, 0: none
+        columns<bool, QString, int, QString>("sort", "answer", "error", "named");
 
         // What each answer compiles to is the expression suite's; here one of each outcome.
         QTest::newRow("Sort, Cancel") << true << QString() << 0 << QString();
@@ -290,10 +290,8 @@ private slots:
 
     void sortAndFilterAnswers()
     {
-        QFETCH(bool, sort);
-        QFETCH(QString, answer);
-        QFETCH(int, error);
-        QFETCH(QString, named);
+        auto [sort, answer, error, named] =
+            fetch<bool, QString, int, QString>("sort", "answer", "error", "named");
         TableWindow* w = openVia(u"mnuTeam"_s);
         const db::RecordSet* before = w->dataControl()->recordset();
 
@@ -349,9 +347,8 @@ private slots:
 
     void noPathDropsAnEdit_data()
     {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<bool>("enter"); // false: still typing in the cell
-        QTest::addColumn<bool>("yes");
+        // enter: false: still typing in the cell
+        columns<QString, bool, bool>("path", "enter", "yes");
         for (const char* path :
              {"leave the row", "Close button", "close box", "main window", "File Exit", "Sort"}) {
             QTest::addRow("%s", path) << QString::fromLatin1(path) << true << true;
@@ -363,9 +360,7 @@ private slots:
 
     void noPathDropsAnEdit()
     {
-        QFETCH(QString, path);
-        QFETCH(bool, enter);
-        QFETCH(bool, yes);
+        auto [path, enter, yes] = fetch<QString, bool, bool>("path", "enter", "yes");
         TableWindow* w = openVia(u"mnuTeam"_s);
         const QString sql =
             u"SELECT City FROM Team WHERE rowid = %1"_s.arg(w->dataControl()->recordset()->key(1));
@@ -411,8 +406,9 @@ private slots:
 
     void untouchedEditorWritesNothing_data()
     {
-        QTest::addColumn<QString>("declared"); // the column's declared type
-        QTest::addColumn<QString>("value");    // as an SQL literal
+        // declared: the column's declared type
+        // value: as an SQL literal
+        columns<QString, QString>("declared", "value");
         QTest::newRow("REAL in an INTEGER column") << u"INTEGER"_s << u"2.5"_s;
         QTest::newRow("leading zeros, untyped") << QString() << u"'007'"_s;
         QTest::newRow("empty text") << u"TEXT"_s << u"''"_s;
@@ -422,8 +418,7 @@ private slots:
 
     void untouchedEditorWritesNothing()
     {
-        QFETCH(QString, declared);
-        QFETCH(QString, value);
+        auto [declared, value] = fetch<QString, QString>("declared", "value");
         execute(u"CREATE TABLE Odd (v %1)"_s.arg(declared));
         execute(u"INSERT INTO Odd (v) VALUES (%1)"_s.arg(value));
         const QString sql = u"SELECT typeof(v) || ':' || quote(v) FROM Odd"_s;
@@ -458,9 +453,8 @@ private slots:
     // which writes are refused is the record set's.
     void refusedEditSaysSo_data()
     {
-        QTest::addColumn<QString>("trigger");
-        QTest::addColumn<QString>("meanwhile"); // another program, during the edit
-        QTest::addColumn<int>("error");
+        // meanwhile: another program, during the edit
+        columns<QString, QString, int>("trigger", "meanwhile", "error");
         QTest::newRow("skipped by a trigger")
             << u"CREATE TRIGGER Skip BEFORE UPDATE ON Keyed BEGIN SELECT RAISE(IGNORE); END"_s
             << QString() << int(db::WriteSkipped);
@@ -471,9 +465,8 @@ private slots:
 
     void refusedEditSaysSo()
     {
-        QFETCH(QString, trigger);
-        QFETCH(QString, meanwhile);
-        QFETCH(int, error);
+        auto [trigger, meanwhile, error] =
+            fetch<QString, QString, int>("trigger", "meanwhile", "error");
         execute(u"CREATE TABLE Keyed (Code INTEGER, Name TEXT)"_s);
         execute(u"INSERT INTO Keyed VALUES (1, 'a'), (2, 'b')"_s);
         QVERIFY(trigger.isEmpty() || m_gui.execute(trigger).isEmpty());
@@ -500,8 +493,8 @@ private slots:
 
     void failedWriteKeepsTheProgram_data()
     {
-        QTest::addColumn<bool>("replaced"); // false: another program holds the write lock
-        QTest::addColumn<QString>("says");
+        // replaced: false: another program holds the write lock
+        columns<bool, QString>("replaced", "says");
         QTest::newRow("locked") << false << u"Error:5 The league file is locked"_s;
         QTest::newRow("file replaced") << true << u"Error:1032 The league file was deleted"_s;
     }
@@ -511,8 +504,7 @@ private slots:
         // Yes to "Commit changes?" when the write cannot be done: the edit must
         // survive File > Exit and closing the main window, and the file must
         // stay as it was.
-        QFETCH(bool, replaced);
-        QFETCH(QString, says);
+        auto [replaced, says] = fetch<bool, QString>("replaced", "says");
         TableWindow* w = openVia(u"mnuTeam"_s);
         const QString sql =
             u"SELECT City FROM Team WHERE rowid = %1"_s.arg(w->dataControl()->recordset()->key(0));

@@ -24,6 +24,16 @@
 
 using namespace Qt::StringLiterals;
 
+// A data table's columns, and a test's fetch of them, each in one statement.
+template <typename... T, typename... N> void columns(N... names)
+{
+    (QTest::addColumn<T>(names), ...);
+}
+template <typename... T, typename... N> std::tuple<T...> fetch(N... names)
+{
+    return {*static_cast<T*>(QTest::qData(names, qMetaTypeId<T>()))...};
+}
+
 namespace {
 constexpr int Players = 300;
 
@@ -236,11 +246,10 @@ private slots:
     // and who the player is.
     void cardShowsStoredValues_data()
     {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("stored"); // an SQL expression
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("label"); // a heading label, and what it says
-        QTest::addColumn<QString>("says");
+        // stored: an SQL expression
+        // label: a heading label, and what it says
+        columns<QString, QString, QString, QString, QString>("field", "stored", "shown", "label",
+                                                             "says");
         const auto row = [](const char* name, const QString& field, const QString& stored,
                             const QString& shown, const QString& label = {},
                             const QString& says = {}) {
@@ -268,9 +277,7 @@ private slots:
 
     void cardShowsStoredValues()
     {
-        QFETCH(QString, field);
-        QFETCH(QString, stored);
-        QFETCH(QString, label);
+        auto [field, stored, label] = fetch<QString, QString, QString>("field", "stored", "label");
         const QString path = m_gui.path();
         sqlValues(path, u"UPDATE PlayerTable SET %1 = %2 WHERE rowid = 1"_s.arg(field, stored));
         PlayerCard* card = openCard(path);
@@ -459,9 +466,8 @@ private slots:
     // reads the store. Filter and Refresh show nothing the choice hid.
     void columnChoice_data()
     {
-        QTest::addColumn<QStringList>("boxes");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<QList<int>>("hidden"); // once the grid is opened again
+        // hidden: once the grid is opened again
+        columns<QStringList, bool, QList<int>>("boxes", "ok", "hidden");
         QTest::newRow("Actual Ratings")
             << QStringList{u"chkActualRatings"_s} << true << columnsFrom(20);
         QTest::newRow("Potential Ratings")
@@ -475,9 +481,7 @@ private slots:
 
     void columnChoice()
     {
-        QFETCH(QStringList, boxes);
-        QFETCH(bool, ok);
-        QFETCH(QList<int>, hidden);
+        auto [boxes, ok, hidden] = fetch<QStringList, bool, QList<int>>("boxes", "ok", "hidden");
         PlayerWindow* window = openThroughMenu();
         QVERIFY(window);
         clickBoxes(window, boxes, ok);
@@ -569,11 +573,10 @@ private slots:
     // by one caption marks its column; a sort by several marks none.
     void captionsNameFields_data()
     {
-        QTest::addColumn<bool>("players");
-        QTest::addColumn<bool>("sort");
-        QTest::addColumn<QString>("expression");
-        QTest::addColumn<QString>("sql"); // the keys expected; empty: refused
-        QTest::addColumn<int>("marked");  // the column a Sort marks descending; -1: none
+        // sql: the keys expected; empty: refused
+        // marked: the column a Sort marks descending; -1: none
+        columns<bool, bool, QString, QString, int>("players", "sort", "expression", "sql",
+                                                   "marked");
         QTest::newRow("SP_P DESC")
             << true << true << u"SP_P DESC"_s
             << u"SELECT rowid FROM PlayerTable ORDER BY RATING_POT1 DESC, rowid"_s << 21;
@@ -593,11 +596,8 @@ private slots:
 
     void captionsNameFields()
     {
-        QFETCH(bool, players);
-        QFETCH(bool, sort);
-        QFETCH(QString, expression);
-        QFETCH(QString, sql);
-        QFETCH(int, marked);
+        auto [players, sort, expression, sql, marked] = fetch<bool, bool, QString, QString, int>(
+            "players", "sort", "expression", "sql", "marked");
         const QString path = m_gui.path();
         QCOMPARE(sqlValues(path, u"ALTER TABLE Team ADD COLUMN Age INTEGER"_s), QStringList());
         sqlValues(path, u"UPDATE Team SET Age = rowid"_s);
