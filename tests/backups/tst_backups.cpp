@@ -20,22 +20,22 @@
 #include "windows/grid/RecordSetModel.h"
 #include "windows/grid/TableWindow.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QCryptographicHash>
-#include <QLineEdit>
-#include <QProcess>
-#include <QPushButton>
-#include <QRandomGenerator>
-#include <QThread>
-#include <QTreeWidget>
 #include <QtTest>
-#include <algorithm>
+#include <QtWidgets>
 #include <cstdio>
 #include <cstdlib>
 
 using namespace Qt::StringLiterals;
+
+// A data table's columns, and a test's fetch of them, each in one statement.
+template <typename... T, typename... N> void columns(N... names)
+{
+    (QTest::addColumn<T>(names), ...);
+}
+template <typename... T, typename... N> std::tuple<T...> fetch(N... names)
+{
+    return {*static_cast<T*>(QTest::qData(names, qMetaTypeId<T>()))...};
+}
 
 using TestSupport::cell;
 using TestSupport::fileBytes;
@@ -65,6 +65,7 @@ QByteArray content(const QString& path)
         hash.addData(table.toUtf8());
         league.query(u"SELECT rowid, * FROM \"%1\" ORDER BY rowid"_s.arg(table), {}, add);
     }
+
     league.query(u"PRAGMA integrity_check"_s, {}, add);
     return hash.result();
 }
@@ -139,6 +140,7 @@ int runOtherInstance(const QString& command, const QString& league, const QStrin
         if (!(e = globaledit::runGlobalEdit(league, testEdit(), options)))
             taken.committed();
     }
+
     std::fprintf(e ? stderr : stdout, "%s\n", e ? qPrintable(e.message()) : "done");
     return e ? 1 : 0;
 }
@@ -153,629 +155,596 @@ private slots:
     void init() { m_gui.setUp(); }
     void cleanup() { QCOMPARE(m_gui.tearDown(), QString()); }
 
-    void commandChangesNothing_data();
-    void commandChangesNothing();
-    void keepRule_data();
-    void keepRule();
-    void pruningKeepsNewest_data();
-    void pruningKeepsNewest();
-    void restoreBackupFromTheMenu();
-    void restoreOverDamage_data();
-    void restoreOverDamage();
-    void killedRestoreIsAllOrNothing();
-    void undoAndRedoEachKindOfChange_data();
-    void undoAndRedoEachKindOfChange();
-    void undoRefusedAfterOutsideChange_data();
-    void undoRefusedAfterOutsideChange();
-    void gridsFollowTheProgramsOwnChanges();
-    void gridOfAnEarlierLeagueRecordsNoStep();
-    void twoInstancesOnOneLeague();
+    // fault: what stands in the way (SQL: a trigger another program left that
+    // fails the command after its backup); answer: to Clear Database's question,
+    // NoButton when none may be asked; shown: what follows the question.
+    void commandChangesNothing_data()
+    {
+        // error: the pattern the message matches, empty for none
+        columns<QString, QString, QMessageBox::StandardButton, QString>("command", "fault",
+                                                                        "answer", "error");
+        const QString global = u"Global Edit"_s, clear = u"Clear Database"_s;
+        const auto none = QMessageBox::NoButton, yes = QMessageBox::Yes;
+        const QString trigger =
+            u"CREATE TRIGGER keep BEFORE %1 BEGIN SELECT RAISE(ABORT, '%2'); END"_s;
+        for (const QString& command : {global, clear}) {
+            const auto answer = command == global ? none : yes;
+            QTest::addRow("%s, no folder", qPrintable(command))
+                << command << u"folder"_s << answer
+                << u"^Error:1041 The league could not be backed up to .* \\(the folder cannot be "
+                   "made\\), so the command was stopped before it changed anything"_s;
+            QTest::addRow("%s, disk full", qPrintable(command))
+                << command << u"full"_s << answer
+                << u"^Error:1041 The disk is full: the backup \".*\\.backups/\\S+ \\S+ #0001 "
+                   "%1.mdb\" could not be written, so the command was stopped before"_s.arg(
+                       command);
+        }
+        QTest::newRow("Global Edit fails after its backup")
+            << global << trigger.arg(u"UPDATE ON PlayerTable"_s, u"ratings are protected"_s) << none
+            << u"^Error:\\d+ Updating QB failed: ratings are protected. .*no rating was changed"_s;
+        // Team is emptied last, so the refusal comes after six tables were
+        // already emptied inside the transaction.
+        QTest::newRow("Clear Database fails after its backup")
+            << clear << trigger.arg(u"DELETE ON Team"_s, u"teams are protected"_s) << yes
+            << u"^Error:\\d+ .*teams are protected.*No table was emptied"_s;
+        QTest::newRow("Clear Database, No") << clear << QString() << QMessageBox::No << QString();
+        QTest::newRow("Clear Database, closed")
+            << clear << QString() << QMessageBox::Cancel << QString();
+        // No question about deleting rows of a file that is no league.
+        QTest::newRow("Clear Database, text file")
+            << clear << u"text"_s << none << u"^Error:%1 "_s.arg(db::NotSQLite);
+        QTest::newRow("Clear Database, locked")
+            << clear << u"locked"_s << yes << u"^Error:5 .*locked"_s;
+    }
+
+    void commandChangesNothing()
+    {
+        auto [command, fault, answer, error] =
+            fetch<QString, QString, QMessageBox::StandardButton, QString>("command", "fault",
+                                                                          "answer", "error");
+        db::Database other;
+        if (fault == u"folder"_s) // a file where the folder should be
+            QVERIFY(TestSupport::writeFile(backups::folderFor(league()), {}));
+        else if (fault == u"full"_s)
+            backups::simulateWriteFailure(ENOSPC);
+        else if (fault == u"text"_s)
+            QVERIFY(QFile::remove(league()) && TestSupport::writeFile(league(), "league notes\n"));
+        else if (fault == u"locked"_s) // another program's write lock
+            QVERIFY(!other.open(league()) && !other.beginImmediate());
+        else if (!fault.isEmpty())
+            QCOMPARE(m_gui.execute(fault), QString());
+        const QByteArray before = fileBytes(league());
+        const QStringList kept = folderFiles(league());
+
+        const QStringList told = command == u"Global Edit"_s ? globalEdit() : clearDatabase(answer);
+        backups::simulateWriteFailure(0);
+        other.close();
+
+        QCOMPARE(told.size(), error.isEmpty() ? 0 : 1);
+        QVERIFY(error.isEmpty() || told[0].contains(QRegularExpression(error)));
+        QCOMPARE(fileBytes(league()), before);
+        QCOMPARE(folderFiles(league()), kept); // no backup of a command that changed nothing
+        QCOMPARE(main()->commandResultText(), QString());
+    }
+
+    // The stored [Backups] Keep (null when absent) and the count it keeps, -1
+    // for every backup; ignored: the value is no count, said in the status bar.
+    void keepRule_data()
+    {
+        columns<QString, qint64, bool>("keep", "count", "ignored");
+        QTest::newRow("absent: 10") << QString() << qint64(10) << false;
+        QTest::newRow("1") << u"1"_s << qint64(1) << false;
+        QTest::newRow("blanks around") << u" 4 "_s << qint64(4) << false;
+        QTest::newRow("large") << u"99999999999"_s << qint64(99999999999) << false;
+        QTest::newRow("beyond any count") << u"99999999999999999999999"_s << qint64(-1) << false;
+        for (const char* bad : {"0", "00", "-1", "many", "", "1e3", "+5"})
+            QTest::addRow("\"%s\" is ignored", bad)
+                << QString::fromLatin1(bad) << qint64(-1) << true;
+    }
+
+    void keepRule()
+    {
+        auto [keep, count, ignored] = fetch<QString, qint64, bool>("keep", "count", "ignored");
+        if (!keep.isNull())
+            writeSetting(u"Backups"_s, u"Keep"_s, keep);
+        const backups::KeepRule rule = backups::keepRule();
+        QCOMPARE(rule.count.value_or(-1), count);
+        QCOMPARE(rule.ignored.isNull(), !ignored);
+    }
+
+    // Pruning goes by the numbers in the names, not the dates, and never
+    // touches the user's own files; a Keep setting that is no count deletes
+    // nothing and says so.
+    void pruningKeepsNewest_data()
+    {
+        // kept: -1 for all
+        columns<QString, int>("keep", "kept");
+        QTest::newRow("3") << u"3"_s << 3;
+        QTest::newRow("many") << u"many"_s << -1;
+    }
+
+    void pruningKeepsNewest()
+    {
+        auto [keep, kept] = fetch<QString, int>("keep", "kept");
+        writeSetting(u"Backups"_s, u"Keep"_s, keep);
+        const QString folder = backups::folderFor(league());
+        QVERIFY(QDir().mkpath(folder));
+        // Ours, oldest first: names of earlier versions, then numbered ones whose
+        // clock ran ahead of today's (another time zone, a clock set back since).
+        QStringList ours{u"2026-01-10 10-00-00 Global Edit.mdb"_s,
+                         u"2026-01-10 10-00-00 Global Edit (2).mdb"_s,
+                         u"2026-01-11 10-00-00 Undo Global Edit.mdb"_s};
+        const QStringList commands = backups::commandNames();
+        for (int n = 1; n <= 9; ++n)
+            ours << u"2099-12-%1 23-59-59 #%2 %3.mdb"_s.arg(30 - n)
+                        .arg(n, 4, 10, QLatin1Char('0'))
+                        .arg(commands[n % commands.size()]);
+        const QStringList users{u"notes.mdb"_s,
+                                u"2019-05-01 09-00-00 before the season.mdb"_s,
+                                u"2019-05-01 09-00-00 Global Edit copy.mdb"_s,
+                                u"2019-05-01 09-00-00 Global Edit (1).mdb"_s,
+                                u"2019-02-30 09-00-00 Global Edit.mdb"_s,
+                                u"2019-05-01 09-00-00 #12 Global Edit.mdb"_s};
+        for (const QString& name : ours + users)
+            QVERIFY(QFile::copy(league(), folder + u'/' + name));
+
+        QCOMPARE(clearDatabase(), QStringList());
+
+        QStringList expected = ours;
+        std::reverse(expected.begin(), expected.end());
+        const QString taken = backupNames(league()).value(0);
+        QVERIFY(taken.contains(
+            QRegularExpression(u"^\\d{4}-\\d\\d-\\d\\d \\d\\d-\\d\\d-\\d\\d #0010 Clear "
+                               "Database\\.mdb$"_s)));
+        expected.prepend(taken);
+        QCOMPARE(backupNames(league()), kept < 0 ? expected : expected.mid(0, kept));
+        for (const QString& name : users)
+            QVERIFY2(QFile::exists(folder + u'/' + name), qPrintable(name));
+        QCOMPARE(
+            main()->commandResultText().contains(u"Keep setting \"%1\" was ignored"_s.arg(keep)),
+            kept < 0);
+    }
+
+    // Restore Backup lists the backups newest first, asks, backs up the league
+    // as it is and restores the chosen one; No changes nothing. With Keep 1 the
+    // backup Undo would restore stays too.
+    void restoreBackupFromTheMenu()
+    {
+        writeSetting(u"Backups"_s, u"Keep"_s, u"1"_s);
+        const QStringList none = restoreNewest(QMessageBox::Yes);
+        QVERIFY(none.size() == 1 && none[0].startsWith(u"There are no backups"_s));
+
+        const QByteArray full = content(league());
+        QCOMPARE(clearDatabase(), QStringList());
+        const QByteArray emptied = content(league());
+
+        for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
+            QStringList listed;
+            const QStringList shown = restoreNewest(answer, &listed);
+            QCOMPARE(listed, QStringList{u"Clear Database"_s});
+            QVERIFY(shown.size() == 1 && shown[0].startsWith(u"Replace the league"_s));
+            QCOMPARE(content(league()), answer == QMessageBox::Yes ? full : emptied);
+        }
+        QVERIFY(!main()->findChild<RestoreBackupWindow*>());
+        const QList<backups::Backup> now = backups::list(league());
+        QCOMPARE(now.size(), 2);
+        QCOMPARE(now[1].command, u"Clear Database"_s);
+    }
+
+    // damaged: the backup or the league; bytes: what that file then holds, null
+    // for no file; shown: the error, or empty when the restore is done.
+    void restoreOverDamage_data()
+    {
+        columns<QString, QByteArray, QString>("damaged", "bytes", "shown");
+        const QString refused =
+            u"^Error:\\d+ The backup \"\\S+ \\S+ #0001 Clear Database.mdb\" is damaged "
+            "or is not a league, so the league was not changed. .+"_s;
+        QByteArray pages = fileBytes(m_gui.pristine());
+        pages.replace(8192, 16384, QByteArray(16384, '\x55'));
+        const QByteArray text = "Kickvale 99 league notes\n";
+        QTest::newRow("backup is no league") << u"backup"_s << text << refused;
+        QTest::newRow("backup damaged") << u"backup"_s << pages << refused;
+        QTest::newRow("league truncated") << u"league"_s << pages.left(1000) << QString();
+        QTest::newRow("league is text") << u"league"_s << text << QString();
+        QTest::newRow("league missing") << u"league"_s << QByteArray() << QString();
+    }
+
+    // A league that no longer opens is kept aside and replaced; a backup that is
+    // no sound league changes nothing.
+    void restoreOverDamage()
+    {
+        auto [damaged, bytes, shown] =
+            fetch<QString, QByteArray, QString>("damaged", "bytes", "shown");
+        const QByteArray full = content(league());
+        QCOMPARE(clearDatabase(), QStringList());
+        const QString file =
+            damaged == u"backup"_s ? backups::list(league()).value(0).path : league();
+        QVERIFY(QFile::remove(file));
+        QVERIFY(bytes.isNull() || TestSupport::writeFile(file, bytes));
+        const QByteArray before = fileBytes(league());
+        const QStringList kept = folderFiles(league());
+
+        const QStringList errors = restoreNewest(QMessageBox::Yes).mid(1);
+
+        if (!shown.isEmpty()) {
+            QCOMPARE(errors.size(), 1);
+            QVERIFY2(errors[0].contains(QRegularExpression(shown)), qPrintable(errors[0]));
+            QCOMPARE(fileBytes(league()), before);
+            QCOMPARE(folderFiles(league()), kept);
+            return;
+        }
+        QCOMPARE(errors, QStringList());
+        QCOMPARE(content(league()), full);
+        const QList<backups::Backup> now = backups::list(league());
+        QCOMPARE(now.size(), bytes.isNull() ? 1 : 2);
+        if (!bytes.isNull()) {
+            QCOMPARE(now[0].command, u"Damaged League"_s);
+            QCOMPARE(fileBytes(now[0].path), bytes);
+        }
+        const QString note = bytes.isNull() ? u"There was no league file to keep."_s
+                                            : u"The league file as it was is kept as"_s;
+        QVERIFY(main()->commandResultText().contains(note));
+    }
+
+    // A restore killed at random moments leaves a sound league that is wholly
+    // the old one or wholly the backup.
+    void killedRestoreIsAllOrNothing()
+    {
+        const QString killee = QCoreApplication::applicationFilePath(); // as the other instance
+        const QString base = writeLeague(u"killbase.mdb"_s, 15000, 1);
+        const QString backup = writeLeague(u"killbackup.mdb"_s, 12000, 2);
+        const QByteArray oldLeague = content(base), restored = content(backup);
+        QVERIFY(oldLeague != restored);
+        const QString victim = m_gui.filePath(u"victim.mdb"_s);
+        const auto fresh = [&] {
+            QFile::remove(victim);
+            QFile::remove(victim + u"-journal"_s);
+            QDir(backups::folderFor(victim)).removeRecursively();
+            return QFile::copy(base, victim);
+        };
+
+        QVERIFY(fresh());
+        QProcess process;
+        process.start(killee, {u"restore"_s, victim, backup});
+        QVERIFY(process.waitForReadyRead(30000));
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(process.waitForFinished(60000) && process.exitCode() == 0);
+        const qint64 whole = qMax<qint64>(clock.elapsed(), 2);
+        QCOMPARE(content(victim), restored);
+
+        int interrupted = 0;
+        for (int i = 0; i < 8; ++i) {
+            QVERIFY(fresh());
+            process.start(killee, {u"restore"_s, victim, backup});
+            QVERIFY(process.waitForReadyRead(30000));
+            // The backup is checked first; the pages are written in the later part.
+            QTest::qSleep(int(whole / 3 + QRandomGenerator::global()->bounded(whole)));
+            process.kill(); // SIGKILL: no chance to roll back
+            QVERIFY(process.waitForFinished(10000));
+            interrupted += QFileInfo(victim + u"-journal"_s).size() > 0 ? 1 : 0;
+            const QByteArray left = content(victim);
+            QVERIFY(left == oldLeague || left == restored);
+        }
+        QVERIFY2(interrupted > 0, "no kill landed inside the restore");
+    }
+
+    void undoAndRedoEachKindOfChange_data()
+    {
+        // step: as the menu names it
+        columns<QString, QString>("kind", "step");
+        QTest::newRow("cell change") << u"cell"_s << u"Change of SP, SP_P for %1"_s;
+        QTest::newRow("added row") << u"added"_s << u"Add Row in Team"_s;
+        QTest::newRow("deleted rows") << u"deleted"_s << u"Delete 2 Rows in Team"_s;
+        QTest::newRow("global edit") << u"Global Edit"_s << u"Global Edit"_s;
+        QTest::newRow("clear database") << u"Clear Database"_s << u"Clear Database"_s;
+        QTest::newRow("restore") << u"Restore Backup"_s << u"Restore Backup"_s;
+    }
+
+    // Undo puts back every table's rows, ids and storage types exactly; Redo
+    // makes the change again, and it can be undone once more. A command on the
+    // whole league first keeps the file as it was, byte for byte, and its undo
+    // is kept too, so that it can itself be taken back.
+    void undoAndRedoEachKindOfChange()
+    {
+        auto [kind, step] = fetch<QString, QString>("kind", "step");
+        const bool whole = kind == step; // a command on the whole league
+        if (kind == u"cell"_s)
+            step =
+                step.arg(m_gui.firstColumn(u"SELECT FirstName || ' ' || LastName FROM PlayerTable "
+                                           "ORDER BY rowid LIMIT 1"_s));
+        QVERIFY(!main()->action(u"mnuUndoGlobalEdit"_s)->isEnabled());
+        QCOMPARE(undoText(), u"&Undo"_s);
+        if (kind == u"Restore Backup"_s) {
+            QCOMPARE(clearDatabase(), QStringList());
+            undo();
+        }
+        const QByteArray bytes = fileBytes(league()), before = content(league());
+        makeChange(kind);
+        QCOMPARE(undoText(), u"&Undo "_s + step);
+        const QByteArray changed = content(league());
+        QVERIFY(before != changed);
+        if (whole) {
+            const backups::Backup taken = backups::list(league()).value(0);
+            QCOMPARE(taken.command, kind);
+            QCOMPARE(fileBytes(taken.path), bytes);
+            if (kind == u"Global Edit"_s)
+                QCOMPARE(main()->commandResultText(),
+                         u"Global edit: %1 players changed in QB, HB (team All)"_s.arg(
+                             changedPlayers(league(), taken.path)));
+        }
+
+        undo();
+        QCOMPARE(content(league()), before);
+        if (whole) {
+            QVERIFY(main()->commandResultText().startsWith(
+                u"Undo %1: the league is back as it was before %1 of "_s.arg(kind)));
+            QCOMPARE(backups::list(league()).value(0).command, u"Undo "_s + kind);
+        }
+        QCOMPARE(redoText(), u"&Redo "_s + step);
+        main()->action(u"mnuRedo"_s)->trigger();
+        QCOMPARE(content(league()), changed);
+        QCOMPARE(undoText(), u"&Undo "_s + step);
+        undo();
+        QCOMPARE(content(league()), before);
+    }
+
+    void undoRefusedAfterOutsideChange_data()
+    {
+        // outside: what another program does meanwhile
+        // answer: the start of what the user is told
+        columns<QString, QString, QString>("kind", "outside", "answer");
+        const QString rowChanged = u"Error:1008 Another program (or Clear Database) changed or "
+                                   u"removed this row since the grid read it"_s;
+        QTest::newRow("cell change, row changed")
+            << u"cell"_s << u"UPDATE PlayerTable SET LastName = 'Other' WHERE rowid = 1"_s
+            << rowChanged;
+        QTest::newRow("added row, row changed")
+            << u"added"_s << u"UPDATE Team SET City = 'Other' WHERE TeamName = 'Expansion'"_s
+            << rowChanged;
+        QTest::newRow("deleted row, id taken")
+            << u"deleted"_s << u"INSERT INTO Team (rowid, TeamName) VALUES (1, 'Taken')"_s
+            << rowChanged;
+        QTest::newRow("clear database")
+            << u"Clear Database"_s << u"INSERT INTO Team (TeamID, TeamName) VALUES (7, 'Later')"_s
+            << u"The league \"%1\" has changed since the last Clear Database"_s;
+    }
+
+    // The undo is refused with the row's or the league's answer, writes nothing
+    // and leaves the history where it was.
+    void undoRefusedAfterOutsideChange()
+    {
+        auto [kind, outside, answer] =
+            fetch<QString, QString, QString>("kind", "outside", "answer");
+        makeChange(kind);
+        const QString step = undoText();
+        const qsizetype backupsBefore = backups::list(league()).size();
+        QCOMPARE(m_gui.execute(outside), QString());
+        const QByteArray after = fileBytes(league());
+
+        undo();
+
+        const QString told = Prompts::shown().last().text;
+        QVERIFY2(told.startsWith(answer.arg(QDir::toNativeSeparators(league()))), qPrintable(told));
+        Prompts::finishTest();
+        QCOMPARE(fileBytes(league()), after);
+        QCOMPARE(backups::list(league()).size(), backupsBefore);
+        QCOMPARE(undoText(), step);
+        QCOMPARE(redoText(), u"&Redo"_s);
+    }
+
+    // After a global edit and its undo the open grid shows the file's values at
+    // once, with its filter, sort and current row; its edited row was asked
+    // about first.
+    void gridsFollowTheProgramsOwnChanges()
+    {
+        TableWindow* grid = m_gui.openVia(u"mnuPlayerTable"_s);
+        QVERIFY(grid);
+        Prompts::setNextInput(u"[CurrentPos] In (0, 1)"_s);
+        grid->filter();
+        RecordSetModel* model = grid->model();
+        const int sp = cell(grid, 0, u"RATING1"_s).column();
+        grid->sortByColumn(sp, true);
+        db::RecordSet* rs = grid->dataControl()->recordset();
+        const QStringList filters = rs->filterTexts(), sorts = rs->sortTexts();
+        grid->gridView()->setCurrentIndex(model->index(5, sp));
+        const qint64 current = rs->key(5);
+        const auto shownMatchesFile = [&] {
+            const QModelIndex at = grid->gridView()->currentIndex();
+            return at.column() == sp &&
+                   grid->dataControl()->recordset()->key(at.row()) == current &&
+                   model->data(at).toString() ==
+                       m_gui.firstColumn(
+                           u"SELECT RATING1 FROM PlayerTable WHERE rowid = %1"_s.arg(current));
+        };
+        QVERIFY(shownMatchesFile());
+        const QVariant old = model->data(model->index(5, sp));
+        for (const bool undoing : {false, true}) {
+            QVERIFY(model->setData(cell(grid, 0, u"LastName"_s), u"Pending"_s));
+            Prompts::setNextAnswer(QMessageBox::No);
+            if (undoing)
+                undo();
+            const QStringList shown = undoing ? messages() : globalEdit();
+            QCOMPARE(shown, QStringList{u"Commit changes?"_s});
+            Prompts::finishTest();
+            rs = grid->dataControl()->recordset();
+            QCOMPARE(rs->filterTexts(), filters);
+            QCOMPARE(rs->sortTexts(), sorts);
+            QVERIFY(shownMatchesFile());
+            QCOMPARE(model->data(grid->gridView()->currentIndex()) == old, undoing);
+        }
+    }
+
+    // A grid still on the league opened before writes there, but that is no
+    // step of this league's history: the status bar says so.
+    void gridOfAnEarlierLeagueRecordsNoStep()
+    {
+        TableWindow* grid = m_gui.openVia(u"mnuTeam"_s);
+        QVERIFY(grid);
+        QVERIFY(main()->openLeague(writeLeague(u"later.mdb"_s, 120)));
+        QVERIFY(grid->model()->setData(grid->model()->index(0, 1), u"Renamed"_s));
+        Prompts::setNextAnswer(QMessageBox::Yes);
+        QVERIFY(!grid->model()->commitPendingEdit());
+        Prompts::finishTest();
+
+        QVERIFY(main()->commandResultText().contains(u"not the league open now"_s));
+        QCOMPARE(undoText(), u"&Undo"_s);
+    }
+
+    // Another instance edits the league at the same moment as this one: each
+    // waits for the other's write lock, both edits land, and an Undo that finds
+    // the other's edit under the lock is refused.
+    void twoInstancesOnOneLeague()
+    {
+        db::Database::setBusyTimeout(5000);
+        const auto restoreTimeout = qScopeGuard([] { db::Database::setBusyTimeout(300); });
+        // The same edit run one after the other on a copy: what both must leave.
+        const QString expected = m_gui.filePath(u"expected.mdb"_s);
+        QVERIFY(QFile::copy(league(), expected));
+        const auto editExpected = [&] { return !globaledit::runGlobalEdit(expected, testEdit()); };
+
+        QProcess other;
+        // Its edit holds the write lock, its backup taken, until told to go on
+        // (after 200 ms).
+        const auto otherHoldsTheLockThenGoesOn = [&] {
+            other.start(QCoreApplication::applicationFilePath(), {u"edit"_s, league()});
+            if (!other.waitForReadyRead(30000) || other.readLine() != "locked\n")
+                return false;
+            db::Database probe;
+            if (probe.open(league()) || probe.execute(u"PRAGMA busy_timeout = 0"_s) ||
+                (probe.beginImmediate().number & 0xff) != 5) // SQLITE_BUSY: the lock held
+                return false;
+            other.write("200\n");
+            return other.waitForBytesWritten(5000);
+        };
+        const auto otherSucceeded = [&]() -> QByteArray {
+            other.waitForFinished(30000);
+            return other.readAllStandardOutput() + other.readAllStandardError();
+        };
+
+        QVERIFY(otherHoldsTheLockThenGoesOn());
+        QCOMPARE(globalEdit(), QStringList()); // waits, then edits what the other left
+        QCOMPARE(otherSucceeded(), QByteArray("done\n"));
+        QVERIFY(editExpected() && editExpected());
+        QCOMPARE(content(league()), content(expected));
+        QCOMPARE(backups::list(league()).size(), 2);
+
+        QVERIFY(otherHoldsTheLockThenGoesOn());
+        undo(); // waits for the lock, then sees the change
+        QCOMPARE(otherSucceeded(), QByteArray("done\n"));
+        QCOMPARE(Prompts::shown().size(), 2); // a refusal: a beep, then the message
+        const Prompts::Shown refusal = Prompts::shown().last();
+        QCOMPARE(refusal.icon, QMessageBox::Warning);
+        QVERIFY(refusal.text.contains(u"has changed since the last Global Edit"_s) &&
+                refusal.text.contains(u"Restore Backup"_s));
+        QVERIFY(editExpected());
+        QCOMPARE(content(league()), content(expected));
+    }
 
 private:
     MainWindow* main() const { return m_gui.main(); }
     QString league() const { return m_gui.path(); }
-    QString writeLeague(const QString& name, int players, quint32 seed = 1);
+    QString writeLeague(const QString& name, int players, quint32 seed = 1)
+    {
+        const QString path = m_gui.filePath(name);
+        leaguegen::LeagueOptions options;
+        options.players = players;
+        options.seed = seed;
+        options.overwrite = true;
+        return leaguegen::writeLeague(path, options) ? QString() : path;
+    }
+
     // The change kind names, written through the real windows.
-    void makeChange(const QString& kind);
+    void makeChange(const QString& kind)
+    {
+        if (kind == u"Global Edit"_s) {
+            QCOMPARE(globalEdit(), QStringList());
+        } else if (kind == u"Clear Database"_s) {
+            QCOMPARE(clearDatabase(), QStringList());
+        } else if (kind == u"Restore Backup"_s) {
+            // The newest backup, "Undo Clear Database", holds the cleared league.
+            QCOMPARE(restoreNewest(QMessageBox::Yes).size(), 1);
+        } else if (kind == u"cell"_s) {
+            TableWindow* grid = m_gui.openVia(u"mnuPlayerTable"_s);
+            QVERIFY(grid);
+            QVERIFY(grid->model()->setData(cell(grid, 0, u"RATING1"_s), u"1"_s));
+            QVERIFY(
+                grid->model()->setData(cell(grid, 0, u"RATING_POT1"_s), u"2"_s)); // in the same row
+            Prompts::setNextAnswer(QMessageBox::Yes);
+            QVERIFY(!grid->model()->commitPendingEdit());
+        } else {
+            TableWindow* grid = m_gui.openVia(u"mnuTeam"_s);
+            QVERIFY(grid);
+            RecordSetModel* model = grid->model();
+            Prompts::setNextAnswer(QMessageBox::Yes);
+            if (kind == u"added"_s) {
+                QVERIFY(model->setData(model->index(model->newRowLine(), 1), u"Expansion"_s));
+                QVERIFY(!model->commitPendingEdit());
+            } else {
+                QVERIFY(!model->deleteRows({0, 2}));
+            }
+        }
+        Prompts::finishTest();
+    }
+
     QString undoText() const { return main()->action(u"mnuUndoGlobalEdit"_s)->text(); }
     QString redoText() const { return main()->action(u"mnuRedo"_s)->text(); }
     void undo() const { main()->action(u"mnuUndoGlobalEdit"_s)->trigger(); }
-    QStringList clearDatabase(QMessageBox::StandardButton answer = QMessageBox::Yes);
-    QStringList globalEdit();
-    QStringList restoreNewest(QMessageBox::StandardButton answer, QStringList* listed = nullptr);
+    // File > Clear Database with the answer to its question (NoButton: none may
+    // be asked): what it showed after the question.
+    QStringList clearDatabase(QMessageBox::StandardButton answer = QMessageBox::Yes)
+    {
+        if (answer != QMessageBox::NoButton)
+            Prompts::setNextAnswer(answer);
+        main()->action(u"ClearDatabase"_s)->trigger();
+        const QStringList shown = messages();
+        Prompts::finishTest();
+        if (answer == QMessageBox::NoButton)
+            return shown;
+        if (!shown.value(0).startsWith(u"All rows of the seven league tables"_s))
+            return QStringList{u"no question"_s} + shown;
+        return shown.mid(1);
+    }
+
+    // Edit > Global Edit: SP +10% for QB and HB of all teams, OK; what it showed.
+    QStringList globalEdit()
+    {
+        main()->action(u"mnuGlobalEdit"_s)->trigger();
+        auto* dialog = main()->findChild<GlobalEditDialog*>(u"frmGlobal"_s);
+        if (!dialog)
+            return {u"no dialog"_s};
+        dialog->findChild<QLineEdit*>(u"txtSP"_s)->setText(u"10"_s);
+        for (int p : {0, 1})
+            dialog->findChild<QCheckBox*>(u"chkPosition_%1"_s.arg(p))->setChecked(true);
+        dialog->confirm();
+        const QStringList shown = messages();
+        Prompts::finishTest();
+        return shown;
+    }
+
+    // File > Restore Backup on the newest backup, answering its question: every
+    // message shown; listed gets the commands the window listed.
+    QStringList restoreNewest(QMessageBox::StandardButton answer, QStringList* listed = nullptr)
+    {
+        main()->action(u"mnuRestoreBackup"_s)->trigger();
+        if (auto* form = main()->findChild<RestoreBackupWindow*>()) {
+            auto* list = form->findChild<QTreeWidget*>(u"lstBackups"_s);
+            for (int i = 0; listed && i < list->topLevelItemCount(); ++i)
+                *listed << list->topLevelItem(i)->text(1);
+            list->setCurrentItem(list->topLevelItem(0));
+            Prompts::setNextAnswer(answer);
+            form->findChild<QPushButton*>(u"cmdRestore"_s)->click();
+            if (answer == QMessageBox::No)
+                form->findChild<QPushButton*>(u"cmdCancel"_s)->click();
+        }
+        const QStringList shown = messages();
+        Prompts::finishTest();
+        QTest::qWait(0); // closed windows go at the next turn of the loop
+        return shown;
+    }
 
     TestSupport::GuiFixture m_gui;
 };
-
-QString TestBackups::writeLeague(const QString& name, int players, quint32 seed)
-{
-    const QString path = m_gui.filePath(name);
-    leaguegen::LeagueOptions options;
-    options.players = players;
-    options.seed = seed;
-    options.overwrite = true;
-    return leaguegen::writeLeague(path, options) ? QString() : path;
-}
-
-// File > Clear Database with the answer to its question (NoButton: none may
-// be asked): what it showed after the question.
-QStringList TestBackups::clearDatabase(QMessageBox::StandardButton answer)
-{
-    if (answer != QMessageBox::NoButton)
-        Prompts::setNextAnswer(answer);
-    main()->action(u"ClearDatabase"_s)->trigger();
-    const QStringList shown = messages();
-    Prompts::finishTest();
-    if (answer == QMessageBox::NoButton)
-        return shown;
-    if (!shown.value(0).startsWith(u"All rows of the seven league tables"_s))
-        return QStringList{u"no question"_s} + shown;
-    return shown.mid(1);
-}
-
-// Edit > Global Edit: SP +10% for QB and HB of all teams, OK; what it showed.
-QStringList TestBackups::globalEdit()
-{
-    main()->action(u"mnuGlobalEdit"_s)->trigger();
-    auto* dialog = main()->findChild<GlobalEditDialog*>(u"frmGlobal"_s);
-    if (!dialog)
-        return {u"no dialog"_s};
-    dialog->findChild<QLineEdit*>(u"txtSP"_s)->setText(u"10"_s);
-    for (int p : {0, 1})
-        dialog->findChild<QCheckBox*>(u"chkPosition_%1"_s.arg(p))->setChecked(true);
-    dialog->confirm();
-    const QStringList shown = messages();
-    Prompts::finishTest();
-    return shown;
-}
-
-// File > Restore Backup on the newest backup, answering its question: every
-// message shown; listed gets the commands the window listed.
-QStringList TestBackups::restoreNewest(QMessageBox::StandardButton answer, QStringList* listed)
-{
-    main()->action(u"mnuRestoreBackup"_s)->trigger();
-    if (auto* form = main()->findChild<RestoreBackupWindow*>()) {
-        auto* list = form->findChild<QTreeWidget*>(u"lstBackups"_s);
-        for (int i = 0; listed && i < list->topLevelItemCount(); ++i)
-            *listed << list->topLevelItem(i)->text(1);
-        list->setCurrentItem(list->topLevelItem(0));
-        Prompts::setNextAnswer(answer);
-        form->findChild<QPushButton*>(u"cmdRestore"_s)->click();
-        if (answer == QMessageBox::No)
-            form->findChild<QPushButton*>(u"cmdCancel"_s)->click();
-    }
-    const QStringList shown = messages();
-    Prompts::finishTest();
-    QTest::qWait(0); // closed windows go at the next turn of the loop
-    return shown;
-}
-
-// fault: what stands in the way (SQL: a trigger another program left that
-// fails the command after its backup); answer: to Clear Database's question,
-// NoButton when none may be asked; shown: what follows the question.
-void TestBackups::commandChangesNothing_data()
-{
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<QMessageBox::StandardButton>("answer");
-    QTest::addColumn<QString>("error"); // the pattern the message matches, empty for none
-    const QString global = u"Global Edit"_s, clear = u"Clear Database"_s;
-    const auto none = QMessageBox::NoButton, yes = QMessageBox::Yes;
-    const QString trigger = u"CREATE TRIGGER keep BEFORE %1 BEGIN SELECT RAISE(ABORT, '%2'); END"_s;
-    for (const QString& command : {global, clear}) {
-        const auto answer = command == global ? none : yes;
-        QTest::addRow("%s, no folder", qPrintable(command))
-            << command << u"folder"_s << answer
-            << u"^Error:1041 The league could not be backed up to .* \\(the folder cannot be "
-               "made\\), so the command was stopped before it changed anything"_s;
-        QTest::addRow("%s, disk full", qPrintable(command))
-            << command << u"full"_s << answer
-            << u"^Error:1041 The disk is full: the backup \".*\\.backups/\\S+ \\S+ #0001 "
-               "%1.mdb\" could not be written, so the command was stopped before"_s.arg(command);
-    }
-    QTest::newRow("Global Edit fails after its backup")
-        << global << trigger.arg(u"UPDATE ON PlayerTable"_s, u"ratings are protected"_s) << none
-        << u"^Error:\\d+ Updating QB failed: ratings are protected. .*no rating was changed"_s;
-    // Team is emptied last, so the refusal comes after six tables were
-    // already emptied inside the transaction.
-    QTest::newRow("Clear Database fails after its backup")
-        << clear << trigger.arg(u"DELETE ON Team"_s, u"teams are protected"_s) << yes
-        << u"^Error:\\d+ .*teams are protected.*No table was emptied"_s;
-    QTest::newRow("Clear Database, No") << clear << QString() << QMessageBox::No << QString();
-    QTest::newRow("Clear Database, closed")
-        << clear << QString() << QMessageBox::Cancel << QString();
-    // No question about deleting rows of a file that is no league.
-    QTest::newRow("Clear Database, text file")
-        << clear << u"text"_s << none << u"^Error:%1 "_s.arg(db::NotSQLite);
-    QTest::newRow("Clear Database, locked")
-        << clear << u"locked"_s << yes << u"^Error:5 .*locked"_s;
-}
-
-void TestBackups::commandChangesNothing()
-{
-    QFETCH(QString, command);
-    QFETCH(QString, fault);
-    QFETCH(QMessageBox::StandardButton, answer);
-    QFETCH(QString, error);
-    db::Database other;
-    if (fault == u"folder"_s) // a file where the folder should be
-        QVERIFY(TestSupport::writeFile(backups::folderFor(league()), {}));
-    else if (fault == u"full"_s)
-        backups::simulateWriteFailure(ENOSPC);
-    else if (fault == u"text"_s)
-        QVERIFY(QFile::remove(league()) && TestSupport::writeFile(league(), "league notes\n"));
-    else if (fault == u"locked"_s) // another program's write lock
-        QVERIFY(!other.open(league()) && !other.beginImmediate());
-    else if (!fault.isEmpty())
-        QCOMPARE(m_gui.execute(fault), QString());
-    const QByteArray before = fileBytes(league());
-    const QStringList kept = folderFiles(league());
-
-    const QStringList told = command == u"Global Edit"_s ? globalEdit() : clearDatabase(answer);
-    backups::simulateWriteFailure(0);
-    other.close();
-
-    QCOMPARE(told.size(), error.isEmpty() ? 0 : 1);
-    QVERIFY2(error.isEmpty() || told[0].contains(QRegularExpression(error)),
-             qPrintable(told.value(0)));
-    QCOMPARE(fileBytes(league()), before);
-    QCOMPARE(folderFiles(league()), kept); // no backup of a command that changed nothing
-    QCOMPARE(main()->commandResultText(), QString());
-}
-
-// The stored [Backups] Keep (null when absent) and the count it keeps, -1
-// for every backup; ignored: the value is no count, said in the status bar.
-void TestBackups::keepRule_data()
-{
-    QTest::addColumn<QString>("keep");
-    QTest::addColumn<qint64>("count");
-    QTest::addColumn<bool>("ignored");
-    QTest::newRow("absent: 10") << QString() << qint64(10) << false;
-    QTest::newRow("1") << u"1"_s << qint64(1) << false;
-    QTest::newRow("blanks around") << u" 4 "_s << qint64(4) << false;
-    QTest::newRow("large") << u"99999999999"_s << qint64(99999999999) << false;
-    QTest::newRow("beyond any count") << u"99999999999999999999999"_s << qint64(-1) << false;
-    for (const char* bad : {"0", "00", "-1", "many", "", "1e3", "+5"})
-        QTest::addRow("\"%s\" is ignored", bad) << QString::fromLatin1(bad) << qint64(-1) << true;
-}
-
-void TestBackups::keepRule()
-{
-    QFETCH(QString, keep);
-    QFETCH(qint64, count);
-    QFETCH(bool, ignored);
-    if (!keep.isNull())
-        writeSetting(u"Backups"_s, u"Keep"_s, keep);
-    const backups::KeepRule rule = backups::keepRule();
-    QCOMPARE(rule.count.value_or(-1), count);
-    QCOMPARE(rule.ignored.isNull(), !ignored);
-}
-
-// Pruning goes by the numbers in the names, not the dates, and never
-// touches the user's own files; a Keep setting that is no count deletes
-// nothing and says so.
-void TestBackups::pruningKeepsNewest_data()
-{
-    QTest::addColumn<QString>("keep");
-    QTest::addColumn<int>("kept"); // -1 for all
-    QTest::newRow("3") << u"3"_s << 3;
-    QTest::newRow("many") << u"many"_s << -1;
-}
-
-void TestBackups::pruningKeepsNewest()
-{
-    QFETCH(QString, keep);
-    QFETCH(int, kept);
-    writeSetting(u"Backups"_s, u"Keep"_s, keep);
-    const QString folder = backups::folderFor(league());
-    QVERIFY(QDir().mkpath(folder));
-    // Ours, oldest first: names of earlier versions, then numbered ones whose
-    // clock ran ahead of today's (another time zone, a clock set back since).
-    QStringList ours{u"2026-01-10 10-00-00 Global Edit.mdb"_s,
-                     u"2026-01-10 10-00-00 Global Edit (2).mdb"_s,
-                     u"2026-01-11 10-00-00 Undo Global Edit.mdb"_s};
-    const QStringList commands = backups::commandNames();
-    for (int n = 1; n <= 9; ++n)
-        ours << u"2099-12-%1 23-59-59 #%2 %3.mdb"_s.arg(30 - n)
-                    .arg(n, 4, 10, QLatin1Char('0'))
-                    .arg(commands[n % commands.size()]);
-    const QStringList users{u"notes.mdb"_s,
-                            u"2019-05-01 09-00-00 before the season.mdb"_s,
-                            u"2019-05-01 09-00-00 Global Edit copy.mdb"_s,
-                            u"2019-05-01 09-00-00 Global Edit (1).mdb"_s,
-                            u"2019-02-30 09-00-00 Global Edit.mdb"_s,
-                            u"2019-05-01 09-00-00 #12 Global Edit.mdb"_s};
-    for (const QString& name : ours + users)
-        QVERIFY(QFile::copy(league(), folder + u'/' + name));
-
-    QCOMPARE(clearDatabase(), QStringList());
-
-    QStringList expected = ours;
-    std::reverse(expected.begin(), expected.end());
-    const QString taken = backupNames(league()).value(0);
-    QVERIFY2(
-        taken.contains(QRegularExpression(u"^\\d{4}-\\d\\d-\\d\\d \\d\\d-\\d\\d-\\d\\d #0010 Clear "
-                                          "Database\\.mdb$"_s)),
-        qPrintable(taken));
-    expected.prepend(taken);
-    QCOMPARE(backupNames(league()), kept < 0 ? expected : expected.mid(0, kept));
-    for (const QString& name : users)
-        QVERIFY2(QFile::exists(folder + u'/' + name), qPrintable(name));
-    QCOMPARE(main()->commandResultText().contains(u"Keep setting \"%1\" was ignored"_s.arg(keep)),
-             kept < 0);
-}
-
-// Restore Backup lists the backups newest first, asks, backs up the league
-// as it is and restores the chosen one; No changes nothing. With Keep 1 the
-// backup Undo would restore stays too.
-void TestBackups::restoreBackupFromTheMenu()
-{
-    writeSetting(u"Backups"_s, u"Keep"_s, u"1"_s);
-    const QStringList none = restoreNewest(QMessageBox::Yes);
-    QVERIFY(none.size() == 1 && none[0].startsWith(u"There are no backups"_s));
-
-    const QByteArray full = content(league());
-    QCOMPARE(clearDatabase(), QStringList());
-    const QByteArray emptied = content(league());
-
-    for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
-        QStringList listed;
-        const QStringList shown = restoreNewest(answer, &listed);
-        QCOMPARE(listed, QStringList{u"Clear Database"_s});
-        QVERIFY(shown.size() == 1 && shown[0].startsWith(u"Replace the league"_s));
-        QCOMPARE(content(league()), answer == QMessageBox::Yes ? full : emptied);
-    }
-    QVERIFY(!main()->findChild<RestoreBackupWindow*>());
-    const QList<backups::Backup> now = backups::list(league());
-    QCOMPARE(now.size(), 2);
-    QCOMPARE(now[1].command, u"Clear Database"_s);
-}
-
-// damaged: the backup or the league; bytes: what that file then holds, null
-// for no file; shown: the error, or empty when the restore is done.
-void TestBackups::restoreOverDamage_data()
-{
-    QTest::addColumn<QString>("damaged");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("shown");
-    const QString refused =
-        u"^Error:\\d+ The backup \"\\S+ \\S+ #0001 Clear Database.mdb\" is damaged "
-        "or is not a league, so the league was not changed. .+"_s;
-    QByteArray pages = fileBytes(m_gui.pristine());
-    pages.replace(8192, 16384, QByteArray(16384, '\x55'));
-    const QByteArray text = "Kickvale 99 league notes\n";
-    QTest::newRow("backup is no league") << u"backup"_s << text << refused;
-    QTest::newRow("backup damaged") << u"backup"_s << pages << refused;
-    QTest::newRow("league truncated") << u"league"_s << pages.left(1000) << QString();
-    QTest::newRow("league is text") << u"league"_s << text << QString();
-    QTest::newRow("league missing") << u"league"_s << QByteArray() << QString();
-}
-
-// A league that no longer opens is kept aside and replaced; a backup that is
-// no sound league changes nothing.
-void TestBackups::restoreOverDamage()
-{
-    QFETCH(QString, damaged);
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, shown);
-    const QByteArray full = content(league());
-    QCOMPARE(clearDatabase(), QStringList());
-    const QString file = damaged == u"backup"_s ? backups::list(league()).value(0).path : league();
-    QVERIFY(QFile::remove(file));
-    QVERIFY(bytes.isNull() || TestSupport::writeFile(file, bytes));
-    const QByteArray before = fileBytes(league());
-    const QStringList kept = folderFiles(league());
-
-    const QStringList errors = restoreNewest(QMessageBox::Yes).mid(1);
-
-    if (!shown.isEmpty()) {
-        QCOMPARE(errors.size(), 1);
-        QVERIFY2(errors[0].contains(QRegularExpression(shown)), qPrintable(errors[0]));
-        QCOMPARE(fileBytes(league()), before);
-        QCOMPARE(folderFiles(league()), kept);
-        return;
-    }
-    QCOMPARE(errors, QStringList());
-    QCOMPARE(content(league()), full);
-    const QList<backups::Backup> now = backups::list(league());
-    QCOMPARE(now.size(), bytes.isNull() ? 1 : 2);
-    if (!bytes.isNull()) {
-        QCOMPARE(now[0].command, u"Damaged League"_s);
-        QCOMPARE(fileBytes(now[0].path), bytes);
-    }
-    const QString note = bytes.isNull() ? u"There was no league file to keep."_s
-                                        : u"The league file as it was is kept as"_s;
-    QVERIFY2(main()->commandResultText().contains(note), qPrintable(main()->commandResultText()));
-}
-
-// A restore killed at random moments leaves a sound league that is wholly
-// the old one or wholly the backup.
-void TestBackups::killedRestoreIsAllOrNothing()
-{
-    const QString killee = QCoreApplication::applicationFilePath(); // as the other instance
-    const QString base = writeLeague(u"killbase.mdb"_s, 15000, 1);
-    const QString backup = writeLeague(u"killbackup.mdb"_s, 12000, 2);
-    const QByteArray oldLeague = content(base), restored = content(backup);
-    QVERIFY(oldLeague != restored);
-    const QString victim = m_gui.filePath(u"victim.mdb"_s);
-    const auto fresh = [&] {
-        QFile::remove(victim);
-        QFile::remove(victim + u"-journal"_s);
-        QDir(backups::folderFor(victim)).removeRecursively();
-        return QFile::copy(base, victim);
-    };
-
-    QVERIFY(fresh());
-    QProcess process;
-    process.start(killee, {u"restore"_s, victim, backup});
-    QVERIFY(process.waitForReadyRead(30000));
-    QElapsedTimer clock;
-    clock.start();
-    QVERIFY(process.waitForFinished(60000) && process.exitCode() == 0);
-    const qint64 whole = qMax<qint64>(clock.elapsed(), 2);
-    QCOMPARE(content(victim), restored);
-
-    int interrupted = 0;
-    for (int i = 0; i < 8; ++i) {
-        QVERIFY(fresh());
-        process.start(killee, {u"restore"_s, victim, backup});
-        QVERIFY(process.waitForReadyRead(30000));
-        // The backup is checked first; the pages are written in the later part.
-        QTest::qSleep(int(whole / 3 + QRandomGenerator::global()->bounded(whole)));
-        process.kill(); // SIGKILL: no chance to roll back
-        QVERIFY(process.waitForFinished(10000));
-        interrupted += QFileInfo(victim + u"-journal"_s).size() > 0 ? 1 : 0;
-        const QByteArray left = content(victim);
-        QVERIFY(left == oldLeague || left == restored);
-    }
-    QVERIFY2(interrupted > 0, "no kill landed inside the restore");
-}
-
-void TestBackups::makeChange(const QString& kind)
-{
-    if (kind == u"Global Edit"_s) {
-        QCOMPARE(globalEdit(), QStringList());
-    } else if (kind == u"Clear Database"_s) {
-        QCOMPARE(clearDatabase(), QStringList());
-    } else if (kind == u"Restore Backup"_s) {
-        // The newest backup, "Undo Clear Database", holds the cleared league.
-        QCOMPARE(restoreNewest(QMessageBox::Yes).size(), 1);
-    } else if (kind == u"cell"_s) {
-        TableWindow* grid = m_gui.openVia(u"mnuPlayerTable"_s);
-        QVERIFY(grid);
-        QVERIFY(grid->model()->setData(cell(grid, 0, u"RATING1"_s), u"1"_s));
-        QVERIFY(grid->model()->setData(cell(grid, 0, u"RATING_POT1"_s), u"2"_s)); // in the same row
-        Prompts::setNextAnswer(QMessageBox::Yes);
-        QVERIFY(!grid->model()->commitPendingEdit());
-    } else {
-        TableWindow* grid = m_gui.openVia(u"mnuTeam"_s);
-        QVERIFY(grid);
-        RecordSetModel* model = grid->model();
-        Prompts::setNextAnswer(QMessageBox::Yes);
-        if (kind == u"added"_s) {
-            QVERIFY(model->setData(model->index(model->newRowLine(), 1), u"Expansion"_s));
-            QVERIFY(!model->commitPendingEdit());
-        } else {
-            QVERIFY(!model->deleteRows({0, 2}));
-        }
-    }
-    Prompts::finishTest();
-}
-
-void TestBackups::undoAndRedoEachKindOfChange_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("step"); // as the menu names it
-    QTest::newRow("cell change") << u"cell"_s << u"Change of SP, SP_P for %1"_s;
-    QTest::newRow("added row") << u"added"_s << u"Add Row in Team"_s;
-    QTest::newRow("deleted rows") << u"deleted"_s << u"Delete 2 Rows in Team"_s;
-    QTest::newRow("global edit") << u"Global Edit"_s << u"Global Edit"_s;
-    QTest::newRow("clear database") << u"Clear Database"_s << u"Clear Database"_s;
-    QTest::newRow("restore") << u"Restore Backup"_s << u"Restore Backup"_s;
-}
-
-// Undo puts back every table's rows, ids and storage types exactly; Redo
-// makes the change again, and it can be undone once more. A command on the
-// whole league first keeps the file as it was, byte for byte, and its undo
-// is kept too, so that it can itself be taken back.
-void TestBackups::undoAndRedoEachKindOfChange()
-{
-    QFETCH(QString, kind);
-    QFETCH(QString, step);
-    const bool whole = kind == step; // a command on the whole league
-    if (kind == u"cell"_s)
-        step = step.arg(m_gui.firstColumn(u"SELECT FirstName || ' ' || LastName FROM PlayerTable "
-                                          "ORDER BY rowid LIMIT 1"_s));
-    QVERIFY(!main()->action(u"mnuUndoGlobalEdit"_s)->isEnabled());
-    QCOMPARE(undoText(), u"&Undo"_s);
-    if (kind == u"Restore Backup"_s) {
-        QCOMPARE(clearDatabase(), QStringList());
-        undo();
-    }
-    const QByteArray bytes = fileBytes(league()), before = content(league());
-    makeChange(kind);
-    QCOMPARE(undoText(), u"&Undo "_s + step);
-    const QByteArray changed = content(league());
-    QVERIFY(before != changed);
-    if (whole) {
-        const backups::Backup taken = backups::list(league()).value(0);
-        QCOMPARE(taken.command, kind);
-        QCOMPARE(fileBytes(taken.path), bytes);
-        if (kind == u"Global Edit"_s)
-            QCOMPARE(main()->commandResultText(),
-                     u"Global edit: %1 players changed in QB, HB (team All)"_s.arg(
-                         changedPlayers(league(), taken.path)));
-    }
-
-    undo();
-    QCOMPARE(content(league()), before);
-    if (whole) {
-        QVERIFY2(main()->commandResultText().startsWith(
-                     u"Undo %1: the league is back as it was before %1 of "_s.arg(kind)),
-                 qPrintable(main()->commandResultText()));
-        QCOMPARE(backups::list(league()).value(0).command, u"Undo "_s + kind);
-    }
-    QCOMPARE(redoText(), u"&Redo "_s + step);
-    main()->action(u"mnuRedo"_s)->trigger();
-    QCOMPARE(content(league()), changed);
-    QCOMPARE(undoText(), u"&Undo "_s + step);
-    undo();
-    QCOMPARE(content(league()), before);
-}
-
-void TestBackups::undoRefusedAfterOutsideChange_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("outside"); // what another program does meanwhile
-    QTest::addColumn<QString>("answer");  // the start of what the user is told
-    const QString rowChanged = u"Error:1008 Another program (or Clear Database) changed or "
-                               u"removed this row since the grid read it"_s;
-    QTest::newRow("cell change, row changed")
-        << u"cell"_s << u"UPDATE PlayerTable SET LastName = 'Other' WHERE rowid = 1"_s
-        << rowChanged;
-    QTest::newRow("added row, row changed")
-        << u"added"_s << u"UPDATE Team SET City = 'Other' WHERE TeamName = 'Expansion'"_s
-        << rowChanged;
-    QTest::newRow("deleted row, id taken")
-        << u"deleted"_s << u"INSERT INTO Team (rowid, TeamName) VALUES (1, 'Taken')"_s
-        << rowChanged;
-    QTest::newRow("clear database")
-        << u"Clear Database"_s << u"INSERT INTO Team (TeamID, TeamName) VALUES (7, 'Later')"_s
-        << u"The league \"%1\" has changed since the last Clear Database"_s;
-}
-
-// The undo is refused with the row's or the league's answer, writes nothing
-// and leaves the history where it was.
-void TestBackups::undoRefusedAfterOutsideChange()
-{
-    QFETCH(QString, kind);
-    QFETCH(QString, outside);
-    QFETCH(QString, answer);
-    makeChange(kind);
-    const QString step = undoText();
-    const qsizetype backupsBefore = backups::list(league()).size();
-    QCOMPARE(m_gui.execute(outside), QString());
-    const QByteArray after = fileBytes(league());
-
-    undo();
-
-    const QString told = Prompts::shown().last().text;
-    QVERIFY2(told.startsWith(answer.arg(QDir::toNativeSeparators(league()))), qPrintable(told));
-    Prompts::finishTest();
-    QCOMPARE(fileBytes(league()), after);
-    QCOMPARE(backups::list(league()).size(), backupsBefore);
-    QCOMPARE(undoText(), step);
-    QCOMPARE(redoText(), u"&Redo"_s);
-}
-
-// After a global edit and its undo the open grid shows the file's values at
-// once, with its filter, sort and current row; its edited row was asked
-// about first.
-void TestBackups::gridsFollowTheProgramsOwnChanges()
-{
-    TableWindow* grid = m_gui.openVia(u"mnuPlayerTable"_s);
-    QVERIFY(grid);
-    Prompts::setNextInput(u"[CurrentPos] In (0, 1)"_s);
-    grid->filter();
-    RecordSetModel* model = grid->model();
-    const int sp = cell(grid, 0, u"RATING1"_s).column();
-    grid->sortByColumn(sp, true);
-    db::RecordSet* rs = grid->dataControl()->recordset();
-    const QStringList filters = rs->filterTexts(), sorts = rs->sortTexts();
-    grid->gridView()->setCurrentIndex(model->index(5, sp));
-    const qint64 current = rs->key(5);
-    const auto shownMatchesFile = [&] {
-        const QModelIndex at = grid->gridView()->currentIndex();
-        return at.column() == sp && grid->dataControl()->recordset()->key(at.row()) == current &&
-               model->data(at).toString() ==
-                   m_gui.firstColumn(
-                       u"SELECT RATING1 FROM PlayerTable WHERE rowid = %1"_s.arg(current));
-    };
-    QVERIFY(shownMatchesFile());
-    const QVariant old = model->data(model->index(5, sp));
-    for (const bool undoing : {false, true}) {
-        QVERIFY(model->setData(cell(grid, 0, u"LastName"_s), u"Pending"_s));
-        Prompts::setNextAnswer(QMessageBox::No);
-        if (undoing)
-            undo();
-        const QStringList shown = undoing ? messages() : globalEdit();
-        QCOMPARE(shown, QStringList{u"Commit changes?"_s});
-        Prompts::finishTest();
-        rs = grid->dataControl()->recordset();
-        QCOMPARE(rs->filterTexts(), filters);
-        QCOMPARE(rs->sortTexts(), sorts);
-        QVERIFY(shownMatchesFile());
-        QCOMPARE(model->data(grid->gridView()->currentIndex()) == old, undoing);
-    }
-}
-
-// A grid still on the league opened before writes there, but that is no
-// step of this league's history: the status bar says so.
-void TestBackups::gridOfAnEarlierLeagueRecordsNoStep()
-{
-    TableWindow* grid = m_gui.openVia(u"mnuTeam"_s);
-    QVERIFY(grid);
-    QVERIFY(main()->openLeague(writeLeague(u"later.mdb"_s, 120)));
-    QVERIFY(grid->model()->setData(grid->model()->index(0, 1), u"Renamed"_s));
-    Prompts::setNextAnswer(QMessageBox::Yes);
-    QVERIFY(!grid->model()->commitPendingEdit());
-    Prompts::finishTest();
-
-    QVERIFY2(main()->commandResultText().contains(u"not the league open now"_s),
-             qPrintable(main()->commandResultText()));
-    QCOMPARE(undoText(), u"&Undo"_s);
-}
-
-// Another instance edits the league at the same moment as this one: each
-// waits for the other's write lock, both edits land, and an Undo that finds
-// the other's edit under the lock is refused.
-void TestBackups::twoInstancesOnOneLeague()
-{
-    db::Database::setBusyTimeout(5000);
-    const auto restoreTimeout = qScopeGuard([] { db::Database::setBusyTimeout(300); });
-    // The same edit run one after the other on a copy: what both must leave.
-    const QString expected = m_gui.filePath(u"expected.mdb"_s);
-    QVERIFY(QFile::copy(league(), expected));
-    const auto editExpected = [&] { return !globaledit::runGlobalEdit(expected, testEdit()); };
-
-    QProcess other;
-    // Its edit holds the write lock, its backup taken, until told to go on
-    // (after 200 ms).
-    const auto otherHoldsTheLockThenGoesOn = [&] {
-        other.start(QCoreApplication::applicationFilePath(), {u"edit"_s, league()});
-        if (!other.waitForReadyRead(30000) || other.readLine() != "locked\n")
-            return false;
-        db::Database probe;
-        if (probe.open(league()) || probe.execute(u"PRAGMA busy_timeout = 0"_s) ||
-            (probe.beginImmediate().number & 0xff) != 5) // SQLITE_BUSY: the lock held
-            return false;
-        other.write("200\n");
-        return other.waitForBytesWritten(5000);
-    };
-    const auto otherSucceeded = [&]() -> QByteArray {
-        other.waitForFinished(30000);
-        return other.readAllStandardOutput() + other.readAllStandardError();
-    };
-
-    QVERIFY(otherHoldsTheLockThenGoesOn());
-    QCOMPARE(globalEdit(), QStringList()); // waits, then edits what the other left
-    QCOMPARE(otherSucceeded(), QByteArray("done\n"));
-    QVERIFY(editExpected() && editExpected());
-    QCOMPARE(content(league()), content(expected));
-    QCOMPARE(backups::list(league()).size(), 2);
-
-    QVERIFY(otherHoldsTheLockThenGoesOn());
-    undo(); // waits for the lock, then sees the change
-    QCOMPARE(otherSucceeded(), QByteArray("done\n"));
-    QCOMPARE(Prompts::shown().size(), 2); // a refusal: a beep, then the message
-    const Prompts::Shown refusal = Prompts::shown().last();
-    QCOMPARE(refusal.icon, QMessageBox::Warning);
-    QVERIFY2(refusal.text.contains(u"has changed since the last Global Edit"_s) &&
-                 refusal.text.contains(u"Restore Backup"_s),
-             qPrintable(refusal.text));
-    QVERIFY(editExpected());
-    QCOMPARE(content(league()), content(expected));
-}
 
 int main(int argc, char* argv[])
 {
@@ -783,6 +752,7 @@ int main(int argc, char* argv[])
         QCoreApplication app(argc, argv);
         return runOtherInstance(app.arguments()[1], app.arguments()[2], app.arguments().value(3));
     }
+
     QApplication app(argc, argv);
     TestBackups test;
     return QTest::qExec(&test, argc, argv);

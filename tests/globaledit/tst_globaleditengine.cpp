@@ -14,6 +14,16 @@
 
 using namespace globaledit;
 using namespace Qt::StringLiterals;
+
+// A data table's columns, and a test's fetch of them, each in one statement.
+template <typename... T, typename... N> void columns(N... names)
+{
+    (QTest::addColumn<T>(names), ...);
+}
+template <typename... T, typename... N> std::tuple<T...> fetch(N... names)
+{
+    return {*static_cast<T*>(QTest::qData(names, qMetaTypeId<T>()))...};
+}
 using editcheck::Snapshot;
 Q_DECLARE_METATYPE(globaledit::Bounds)
 Q_DECLARE_METATYPE(globaledit::RatingPair)
@@ -63,6 +73,7 @@ PreviewResult figures(const Snapshot& before, const Snapshot& after, const Globa
             }
         }
     }
+
     return counted;
 }
 } // namespace
@@ -79,336 +90,313 @@ class TestGlobalEditEngine : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
+    void initTestCase()
+    {
+        TestSupport::initTestEnvironment();
+        leaguegen::LeagueOptions options;
+        options.players = 900;
+        options.seed = 7;
+        options.extraTeamIds = {1001, BigTeam};
+        QCOMPARE(m_leagues.generate(options), QString());
+    }
+
     void init() { m_file = m_leagues.copy(); }
-    void steps_data();
-    void steps();
-    void parseDecimal_data();
-    void parseDecimal();
-    void selection_data();
-    void selection();
-    void handWorked();
-    void beforeChanges();
-    void badInput();
-    void killedEditIsAllOrNothing();
+    void steps_data()
+    {
+        columns<RatingPair, double, double, Bounds, RatingPair>(
+            "before", "actualPercent", "potentialPercent", "bounds", "after");
+        auto row = [](const char* name, Rating a, Rating p, double ap, double pp, Bounds b,
+                      Rating na, Rating np) {
+            QTest::newRow(name) << RatingPair{a, p} << ap << pp << b << RatingPair{na, np};
+        };
+        // Worked values of the actual scaling; the potential 99 stays clear of step 5.
+        row("55+10% = 60.5 -> 60", 55, 99, 10, 0, {}, 60, 99);
+        row("25+2% = 25.5 -> 26", 25, 99, 2, 0, {}, 26, 99);
+        row("75-10% = 67.5 -> 68", 75, 99, -10, 0, {}, 68, 99);
+        row("80-100%", 80, 99, -100, 0, {}, 0, 99);
+        row("99+100% = 198, lowered to max", 99, 99, 100, 0, {}, 99, 99);
+        row("12.5% scales by 0.125", 80, 99, 12.5, 0, {}, 90, 99);
+        row("potential 45+10% -> 50", 10, 45, 0, 10, {}, 10, 50);
+        row("-150% ends at the minimum", 50, 99, -150, 0, {}, 0, 99);
+        // Bounds alone.
+        row("max + 1 lowered", 100, 100, 0, 0, {}, 99, 99);
+        row("min - 1 raised", 4, 9, 0, 0, {5, 99, 10, 99}, 5, 10);
+        row("potential raised to actual", 70, 60, 0, 0, {}, 70, 70);
+        row("negative actual raised to 0", -5, 50, 0, 0, {}, 0, 50);
+        row("min above max: min wins", 70, 99, 0, 0, {60, 50, 0, 99}, 60, 99);
+        row("pot min above pot max: min wins", 50, 90, 0, 0, {0, 99, 70, 60}, 50, 70);
+        row("pot max below actual", 90, 85, 0, 0, {0, 99, 0, 80}, 90, 80);
+        row("raise sees the scaled actual", 60, 62, 10, 0, {}, 66, 66);
+        row("raise sees the lowered actual", 95, 50, 10, 0, {0, 90, 0, 99}, 90, 90);
+        // A bound is stored as its number rounded half to even.
+        row("act max 80.5 stored as 80", 90, 99, 0, 0, {0, 80.5, 0, 99}, 80, 99);
+        row("act min 11.5 stored as 12", 5, 99, 0, 0, {11.5, 99, 0, 99}, 12, 99);
+        // No value stays no value; comparisons with it change nothing.
+        row("null actual", Null, 50, 50, 0, {10, 99, 0, 99}, Null, 50);
+        row("null actual, potential still bounded", Null, 150, 0, 10, {}, Null, 99);
+        row("null potential not raised", 70, Null, 10, 10, {}, 77, Null);
+        // A stored fraction that no step writes stays; one that step 5 copies is stored whole.
+        row("unscaled fraction untouched", 49.5, 99, 0, 0, {}, 49.5, 99);
+        row("copied fraction stored whole", 60.5, 10, 0, 0, {}, 60.5, 60);
+    }
+
+    void steps()
+    {
+        auto [before, actualPercent, potentialPercent, bounds, after] =
+            fetch<RatingPair, double, double, Bounds, RatingPair>(
+                "before", "actualPercent", "potentialPercent", "bounds", "after");
+        QCOMPARE(applyRatingSteps(before, actualPercent, potentialPercent, bounds), after);
+    }
+
+    void parseDecimal_data()
+    {
+        // value: NaN: rejected
+        columns<QString, double>("text", "value");
+        auto good = [](const QString& text, double value) {
+            QTest::addRow("'%s'", qPrintable(text)) << text << value;
+        };
+        good(u"+4"_s, 4);
+        good(u".5"_s, 0.5);
+        good(u"5."_s, 5);
+        good(u"  -3.25\t"_s, -3.25);
+        for (const QString& bad : {QString(), u"   "_s, u"abc"_s, u"12,5"_s, u"1e3"_s, u"1 2"_s,
+                                   u"+-1"_s, u"-"_s, u"."_s, u"0x10"_s, u"inf"_s, u"nan"_s,
+                                   u"10%"_s, u"\u0661\u0662"_s, QString(400, u'9')})
+            QTest::addRow("'%s'", qPrintable(bad.left(12))) << bad << qQNaN();
+    }
+
+    void parseDecimal()
+    {
+        auto [text, value] = fetch<QString, double>("text", "value");
+        const std::optional<double> parsed = globaledit::parseDecimal(text);
+        QCOMPARE(parsed.has_value(), !qIsNaN(value));
+        if (parsed)
+            QCOMPARE(*parsed, value);
+    }
+
+    void selection_data()
+    {
+        // odd: statements run on the league first
+        columns<TeamFilter, QList<int>, QString>("team", "positions", "odd");
+        // No percentage: only the potential bounds and raising to the actual change a player.
+        QTest::addColumn<bool>("potentialsOnly");
+        const QList<int> every{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
+        QTest::newRow("all teams, every position") << TeamFilter() << every << QString() << false;
+        QTest::newRow("draft and free agents")
+            << TeamFilter(0) << QList<int>{0, 3, 14} << QString() << false;
+        QTest::newRow("team 1 alone")
+            << TeamFilter(1) << QList<int>{0, 1, 2, 3, 4, 12} << QString() << false;
+        QTest::newRow("64-bit team id") << TeamFilter(BigTeam) << every << QString() << false;
+        QTest::newRow("no such team: quietly nothing")
+            << TeamFilter(424242) << every << QString() << false;
+        QTest::newRow("no position: nothing") << TeamFilter() << QList<int>{} << QString() << false;
+        QTest::newRow("nulls, text, blobs, out of bounds, odd positions")
+            << TeamFilter() << every
+            << u"UPDATE PlayerTable SET RATING1 = NULL WHERE rowid % 7 = 0;"
+               "UPDATE PlayerTable SET RATING_POT2 = 'abc', RATING2 = '50' WHERE rowid % 5 = 0;"
+               "UPDATE PlayerTable SET RATING3 = 150, RATING_POT3 = -20 WHERE rowid % 3 = 0;"
+               "UPDATE PlayerTable SET RATING4 = X'00FF', RATING_POT4 = 1e400 WHERE rowid % 11 = 0;"
+               "UPDATE PlayerTable SET RATING5 = 55.5, RATING_POT5 = 12.25 WHERE rowid % 4 = 0;"
+               "UPDATE PlayerTable SET CurrentPos = 'QB' WHERE rowid % 13 = 0;"
+               "UPDATE PlayerTable SET CurrentPos = 3.5 WHERE rowid % 17 = 0;"
+               "UPDATE PlayerTable SET CurrentPos = ' 8 ' WHERE rowid % 19 = 0;"
+               "UPDATE PlayerTable SET CurrentPos = NULL WHERE rowid % 23 = 0"_s
+            << false;
+        QTest::newRow("potentials alone, one team") << TeamFilter(2) << every << QString() << true;
+    }
+
+    // The edit changes the selected players as the steps say; its progress and
+    // the preview worked out beforehand give the figures of the two snapshots.
+    void selection()
+    {
+        auto [team, positions, odd, potentialsOnly] = fetch<TeamFilter, QList<int>, QString, bool>(
+            "team", "positions", "odd", "potentialsOnly");
+        db::Database league;
+        QVERIFY(!league.open(m_file));
+        for (const QString& statement : odd.split(u';', Qt::SkipEmptyParts))
+            QVERIFY(!league.execute(statement));
+        GlobalEdit edit = editcheck::sampleEdit();
+        if (potentialsOnly)
+            edit.parameters = {{}, {}, {0, 99, 30, 80}};
+        edit.team = team;
+        edit.positions.reset();
+        for (int p : positions)
+            edit.positions.set(size_t(p));
+        const Snapshot before = editcheck::snapshot(m_file);
+        PreviewResult preview;
+        QVERIFY(!computePreview(m_file, edit, preview));
+
+        QList<QPair<int, qint64>> started, finished, counts, changes;
+        qint64 done = 0;
+        const auto add = [](auto& list) {
+            return [&list](int p, qint64 n) { list.append({p, n}); };
+        };
+        const EditProgress progress{add(started), [&] { ++done; }, add(finished)};
+        QCOMPARE(runGlobalEdit(m_file, edit, progress).message(), db::Error().message());
+        const Snapshot expected = editcheck::expectedAfter(before, edit);
+        QCOMPARE(editcheck::firstDifference(editcheck::snapshot(m_file), expected), QString());
+
+        const PreviewResult counted = figures(before, expected, edit);
+        for (int p = 0; p < db::schema::PositionCount; ++p) {
+            const PositionFigures& f = counted.positions[size_t(p)];
+            QCOMPARE(preview.positions[size_t(p)].selected, f.selected);
+            QCOMPARE(preview.positions[size_t(p)].changed, f.changed);
+            done -= f.selected;
+            if (f.selected > 0) { // progress: the positions with players, in index order
+                counts.append({p, f.selected});
+                changes.append({p, f.changed});
+            }
+        }
+
+        QCOMPARE(started, counts);
+        QCOMPARE(finished, changes);
+        QCOMPARE(done, 0);
+        for (int n = 1; n <= EditedRatingCount; ++n) {
+            for (RatingSide side : {RatingSide::Actual, RatingSide::Potential}) {
+                const RatingFigures& shown = preview.figures(n, side);
+                const RatingFigures& c = counted.figures(n, side);
+                QCOMPARE(shown.values, c.values);
+                QCOMPARE(shown.sumBefore, c.sumBefore);
+                QCOMPARE(shown.sumAfter, c.sumAfter);
+                QVERIFY(shown.before == c.before && shown.after == c.after);
+            }
+        }
+    }
+
+    // Worked by hand, not by the steps' code: three players of one team, three
+    // ratings each, rating 25 never touched (the selection cases check everyone else).
+    void handWorked()
+    {
+        db::Database league;
+        QVERIFY(!league.open(m_file));
+        const QString set = u"UPDATE PlayerTable SET TeamId = 777, CurrentPos = 4, RATING1 = ?, "
+                            u"RATING_POT1 = ?, RATING2 = ?, RATING_POT2 = ?, RATING24 = ?, "
+                            u"RATING_POT24 = ?, RATING25 = 120 WHERE rowid = ?"_s;
+        const QVariant null;
+        QVERIFY(!league.execute(set, {45, 40, 4, 8, 75, 80, 1}));
+        QVERIFY(!league.execute(set, {90, 99, 50, 60, 2, 2, 2}));
+        QVERIFY(!league.execute(set, {null, 3, 96, 98, 100, null, 3}));
+
+        GlobalEdit edit;
+        edit.parameters.actualPercent[0] = 10;
+        edit.parameters.actualPercent[23] = -10;
+        edit.parameters.potentialPercent[23] = 15;
+        edit.parameters.bounds = {5, 95, 10, 97};
+        edit.team = 777;
+        edit.positions.set(4);
+        QVERIFY(!runGlobalEdit(m_file, edit));
+
+        QStringList rows; // quote() tells a real and no value from a whole number
+        QVERIFY(!league.query(
+            u"SELECT quote(RATING1) || ' ' || quote(RATING_POT1) || ' ' || RATING2 "
+            u"|| ' ' || RATING_POT2 || ' ' || RATING24 || ' ' || quote(RATING_POT24) "
+            u"|| ' ' || RATING25 FROM PlayerTable WHERE TeamId = 777 ORDER BY rowid"_s,
+            {}, [&](const db::Statement& q) { rows << q.value(0).toString(); }));
+        QCOMPARE(rows, (QStringList{u"50 50 5 10 68 92 120"_s, u"95 97 50 60 5 10 120"_s,
+                                    u"NULL 10 95 97 90 NULL 120"_s}));
+    }
+
+    // The hook runs once, under the write lock, before anything changes; its
+    // error ends the edit with nothing changed.
+    void beforeChanges()
+    {
+        const Snapshot before = editcheck::snapshot(m_file);
+        RunOptions options;
+        bool started = false;
+        int calls = 0;
+        db::Error otherWriter;
+        options.progress.positionStarted = [&](int, qint64) { started = true; };
+        options.beforeChanges = [&](db::Database&) {
+            ++calls;
+            db::Database other;
+            otherWriter = other.open(m_file);
+            if (!otherWriter)
+                otherWriter = other.beginImmediate();
+            return started ? db::Error() : db::Error(db::WriteFailed, u"no backup"_s);
+        };
+        ChangedPlayers changed{};
+        changed.fill(-1);
+        const db::Error e = runGlobalEdit(m_file, editcheck::sampleEdit(), options, &changed);
+        QCOMPARE(e.message(), u"Error:1041 no backup"_s);
+        QCOMPARE(calls, 1);
+        QCOMPARE(otherWriter.number & 0xff, 5); // SQLITE_BUSY: the edit holds the lock
+        QVERIFY(!started);
+        QCOMPARE(changed.front(), -1); // no counts from a failed edit
+        QCOMPARE(editcheck::firstDifference(editcheck::snapshot(m_file), before), QString());
+    }
+
+    void badInput()
+    {
+        GlobalEdit edit = editcheck::sampleEdit();
+        QCOMPARE(runGlobalEdit(QString(), edit).number, int(db::NoLeagueFileChosen));
+        const QString missing = m_file + QStringLiteral(".missing");
+        QCOMPARE(runGlobalEdit(missing, edit).number, int(db::FileNotFound));
+        QVERIFY(!QFile::exists(missing)); // not created
+        const Snapshot before = editcheck::snapshot(m_file);
+        for (double percent : {qInf(), qQNaN()}) {
+            edit.parameters.actualPercent[5] = percent;
+            QCOMPARE(runGlobalEdit(m_file, edit).number, int(db::NotANumber));
+        }
+
+        QCOMPARE(editcheck::firstDifference(editcheck::snapshot(m_file), before), QString());
+    }
+
+    // Killed at random moments (SIGKILL, no chance to roll back), the edit leaves
+    // a sound league whose ratings are all as before or all as after it.
+    void killedEditIsAllOrNothing()
+    {
+        const QString killee = QCoreApplication::applicationDirPath() + u"/globaledit_killee";
+        QVERIFY2(QFile::exists(killee), qPrintable(killee));
+        editcheck::Leagues leagues;
+        leaguegen::LeagueOptions options;
+        options.players = 15000;
+        options.seed = 99;
+        QCOMPARE(leagues.generate(options), QString());
+
+        // One run to its end: how long the edit takes from "started", and what it leaves.
+        const QString finished = leagues.copy();
+        QProcess process;
+        process.start(killee, {finished});
+        QVERIFY(process.waitForReadyRead(30000));
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(process.waitForFinished(60000) && process.exitCode() == 0);
+        const qint64 half = qMax<qint64>(clock.elapsed() / 2, 1);
+        const Snapshot before = editcheck::snapshot(leagues.base());
+        const Snapshot after = editcheck::snapshot(finished);
+        QVERIFY(!editcheck::firstDifference(after, before).isEmpty());
+
+        int interrupted = 0;
+        for (int i = 0; i < 8; ++i) {
+            const QString victim = leagues.copy();
+            process.start(killee, {victim});
+            QVERIFY(process.waitForReadyRead(30000));
+            // Alternately in the first half of the edit and around its commit.
+            const qint64 from = i % 2 ? half : 0;
+            QTest::qSleep(
+                int(from + QRandomGenerator::global()->bounded(i % 2 ? half * 3 / 2 : half)));
+            process.kill(); // SIGKILL: no chance to roll back
+            QVERIFY(process.waitForFinished(10000));
+            // A journal with content: the kill caught pages already changed, so
+            // the edit must be rolled back.
+            const bool halfDone = QFileInfo(victim + u"-journal").size() > 0;
+            interrupted += halfDone ? 1 : 0;
+
+            QCOMPARE(integrity(victim), QStringLiteral("ok"));
+            const Snapshot left = editcheck::snapshot(victim);
+            const QString fromBefore = editcheck::firstDifference(left, before);
+            QVERIFY(fromBefore.isEmpty() ||
+                    (!halfDone && editcheck::firstDifference(left, after).isEmpty()));
+            QFile::remove(victim);
+        }
+
+        QVERIFY2(interrupted > 0, "no kill landed inside the edit");
+    }
 
 private:
     editcheck::Leagues m_leagues;
     QString m_file; // a fresh copy for each test
 };
-
-void TestGlobalEditEngine::initTestCase()
-{
-    TestSupport::initTestEnvironment();
-    leaguegen::LeagueOptions options;
-    options.players = 900;
-    options.seed = 7;
-    options.extraTeamIds = {1001, BigTeam};
-    QCOMPARE(m_leagues.generate(options), QString());
-}
-
-void TestGlobalEditEngine::steps_data()
-{
-    QTest::addColumn<RatingPair>("before");
-    QTest::addColumn<double>("actualPercent");
-    QTest::addColumn<double>("potentialPercent");
-    QTest::addColumn<Bounds>("bounds");
-    QTest::addColumn<RatingPair>("after");
-    auto row = [](const char* name, Rating a, Rating p, double ap, double pp, Bounds b, Rating na,
-                  Rating np) {
-        QTest::newRow(name) << RatingPair{a, p} << ap << pp << b << RatingPair{na, np};
-    };
-    // Worked values of the actual scaling; the potential 99 stays clear of step 5.
-    row("55+10% = 60.5 -> 60", 55, 99, 10, 0, {}, 60, 99);
-    row("25+2% = 25.5 -> 26", 25, 99, 2, 0, {}, 26, 99);
-    row("75-10% = 67.5 -> 68", 75, 99, -10, 0, {}, 68, 99);
-    row("80-100%", 80, 99, -100, 0, {}, 0, 99);
-    row("99+100% = 198, lowered to max", 99, 99, 100, 0, {}, 99, 99);
-    row("12.5% scales by 0.125", 80, 99, 12.5, 0, {}, 90, 99);
-    row("potential 45+10% -> 50", 10, 45, 0, 10, {}, 10, 50);
-    row("-150% ends at the minimum", 50, 99, -150, 0, {}, 0, 99);
-    // Bounds alone.
-    row("max + 1 lowered", 100, 100, 0, 0, {}, 99, 99);
-    row("min - 1 raised", 4, 9, 0, 0, {5, 99, 10, 99}, 5, 10);
-    row("potential raised to actual", 70, 60, 0, 0, {}, 70, 70);
-    row("negative actual raised to 0", -5, 50, 0, 0, {}, 0, 50);
-    row("min above max: min wins", 70, 99, 0, 0, {60, 50, 0, 99}, 60, 99);
-    row("pot min above pot max: min wins", 50, 90, 0, 0, {0, 99, 70, 60}, 50, 70);
-    row("pot max below actual", 90, 85, 0, 0, {0, 99, 0, 80}, 90, 80);
-    row("raise sees the scaled actual", 60, 62, 10, 0, {}, 66, 66);
-    row("raise sees the lowered actual", 95, 50, 10, 0, {0, 90, 0, 99}, 90, 90);
-    // A bound is stored as its number rounded half to even.
-    row("act max 80.5 stored as 80", 90, 99, 0, 0, {0, 80.5, 0, 99}, 80, 99);
-    row("act min 11.5 stored as 12", 5, 99, 0, 0, {11.5, 99, 0, 99}, 12, 99);
-    // No value stays no value; comparisons with it change nothing.
-    row("null actual", Null, 50, 50, 0, {10, 99, 0, 99}, Null, 50);
-    row("null actual, potential still bounded", Null, 150, 0, 10, {}, Null, 99);
-    row("null potential not raised", 70, Null, 10, 10, {}, 77, Null);
-    // A stored fraction that no step writes stays; one that step 5 copies is stored whole.
-    row("unscaled fraction untouched", 49.5, 99, 0, 0, {}, 49.5, 99);
-    row("copied fraction stored whole", 60.5, 10, 0, 0, {}, 60.5, 60);
-}
-
-void TestGlobalEditEngine::steps()
-{
-    QFETCH(RatingPair, before);
-    QFETCH(double, actualPercent);
-    QFETCH(double, potentialPercent);
-    QFETCH(Bounds, bounds);
-    QFETCH(RatingPair, after);
-    QCOMPARE(applyRatingSteps(before, actualPercent, potentialPercent, bounds), after);
-}
-
-void TestGlobalEditEngine::parseDecimal_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<double>("value"); // NaN: rejected
-    auto good = [](const QString& text, double value) {
-        QTest::addRow("'%s'", qPrintable(text)) << text << value;
-    };
-    good(u"+4"_s, 4);
-    good(u".5"_s, 0.5);
-    good(u"5."_s, 5);
-    good(u"  -3.25\t"_s, -3.25);
-    for (const QString& bad :
-         {QString(), u"   "_s, u"abc"_s, u"12,5"_s, u"1e3"_s, u"1 2"_s, u"+-1"_s, u"-"_s, u"."_s,
-          u"0x10"_s, u"inf"_s, u"nan"_s, u"10%"_s, u"\u0661\u0662"_s, QString(400, u'9')})
-        QTest::addRow("'%s'", qPrintable(bad.left(12))) << bad << qQNaN();
-}
-
-void TestGlobalEditEngine::parseDecimal()
-{
-    QFETCH(QString, text);
-    QFETCH(double, value);
-    const std::optional<double> parsed = globaledit::parseDecimal(text);
-    QCOMPARE(parsed.has_value(), !qIsNaN(value));
-    if (parsed)
-        QCOMPARE(*parsed, value);
-}
-
-void TestGlobalEditEngine::selection_data()
-{
-    QTest::addColumn<TeamFilter>("team");
-    QTest::addColumn<QList<int>>("positions");
-    QTest::addColumn<QString>("odd"); // statements run on the league first
-    // No percentage: only the potential bounds and raising to the actual change a player.
-    QTest::addColumn<bool>("potentialsOnly");
-    const QList<int> every{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
-    QTest::newRow("all teams, every position") << TeamFilter() << every << QString() << false;
-    QTest::newRow("draft and free agents")
-        << TeamFilter(0) << QList<int>{0, 3, 14} << QString() << false;
-    QTest::newRow("team 1 alone") << TeamFilter(1) << QList<int>{0, 1, 2, 3, 4, 12} << QString()
-                                  << false;
-    QTest::newRow("64-bit team id") << TeamFilter(BigTeam) << every << QString() << false;
-    QTest::newRow("no such team: quietly nothing")
-        << TeamFilter(424242) << every << QString() << false;
-    QTest::newRow("no position: nothing") << TeamFilter() << QList<int>{} << QString() << false;
-    QTest::newRow("nulls, text, blobs, out of bounds, odd positions")
-        << TeamFilter() << every
-        << u"UPDATE PlayerTable SET RATING1 = NULL WHERE rowid % 7 = 0;"
-           "UPDATE PlayerTable SET RATING_POT2 = 'abc', RATING2 = '50' WHERE rowid % 5 = 0;"
-           "UPDATE PlayerTable SET RATING3 = 150, RATING_POT3 = -20 WHERE rowid % 3 = 0;"
-           "UPDATE PlayerTable SET RATING4 = X'00FF', RATING_POT4 = 1e400 WHERE rowid % 11 = 0;"
-           "UPDATE PlayerTable SET RATING5 = 55.5, RATING_POT5 = 12.25 WHERE rowid % 4 = 0;"
-           "UPDATE PlayerTable SET CurrentPos = 'QB' WHERE rowid % 13 = 0;"
-           "UPDATE PlayerTable SET CurrentPos = 3.5 WHERE rowid % 17 = 0;"
-           "UPDATE PlayerTable SET CurrentPos = ' 8 ' WHERE rowid % 19 = 0;"
-           "UPDATE PlayerTable SET CurrentPos = NULL WHERE rowid % 23 = 0"_s
-        << false;
-    QTest::newRow("potentials alone, one team") << TeamFilter(2) << every << QString() << true;
-}
-
-// The edit changes the selected players as the steps say; its progress and
-// the preview worked out beforehand give the figures of the two snapshots.
-void TestGlobalEditEngine::selection()
-{
-    QFETCH(TeamFilter, team);
-    QFETCH(QList<int>, positions);
-    QFETCH(QString, odd);
-    QFETCH(bool, potentialsOnly);
-    db::Database league;
-    QVERIFY(!league.open(m_file));
-    for (const QString& statement : odd.split(u';', Qt::SkipEmptyParts))
-        QVERIFY(!league.execute(statement));
-    GlobalEdit edit = editcheck::sampleEdit();
-    if (potentialsOnly)
-        edit.parameters = {{}, {}, {0, 99, 30, 80}};
-    edit.team = team;
-    edit.positions.reset();
-    for (int p : positions)
-        edit.positions.set(size_t(p));
-    const Snapshot before = editcheck::snapshot(m_file);
-    PreviewResult preview;
-    QVERIFY(!computePreview(m_file, edit, preview));
-
-    QList<QPair<int, qint64>> started, finished, counts, changes;
-    qint64 done = 0;
-    const EditProgress progress{[&](int p, qint64 n) {
-                                    started.append({p, n});
-                                },
-                                [&] { ++done; },
-                                [&](int p, qint64 n) {
-                                    finished.append({p, n});
-                                }};
-    const db::Error e = runGlobalEdit(m_file, edit, progress);
-    QVERIFY2(!e, qPrintable(e.message()));
-    const Snapshot expected = editcheck::expectedAfter(before, edit);
-    const QString difference = editcheck::firstDifference(editcheck::snapshot(m_file), expected);
-    QVERIFY2(difference.isEmpty(), qPrintable(difference));
-
-    const PreviewResult counted = figures(before, expected, edit);
-    for (int p = 0; p < db::schema::PositionCount; ++p) {
-        const PositionFigures& f = counted.positions[size_t(p)];
-        QCOMPARE(preview.positions[size_t(p)].selected, f.selected);
-        QCOMPARE(preview.positions[size_t(p)].changed, f.changed);
-        done -= f.selected;
-        if (f.selected > 0) { // progress: the positions with players, in index order
-            counts.append({p, f.selected});
-            changes.append({p, f.changed});
-        }
-    }
-    QCOMPARE(started, counts);
-    QCOMPARE(finished, changes);
-    QCOMPARE(done, 0);
-    for (int n = 1; n <= EditedRatingCount; ++n) {
-        for (RatingSide side : {RatingSide::Actual, RatingSide::Potential}) {
-            const RatingFigures& shown = preview.figures(n, side);
-            const RatingFigures& c = counted.figures(n, side);
-            QCOMPARE(shown.values, c.values);
-            QCOMPARE(shown.sumBefore, c.sumBefore);
-            QCOMPARE(shown.sumAfter, c.sumAfter);
-            QVERIFY(shown.before == c.before && shown.after == c.after);
-        }
-    }
-}
-
-// Worked by hand, not by the steps' code: three players of one team, three
-// ratings each, rating 25 never touched (the selection cases check everyone else).
-void TestGlobalEditEngine::handWorked()
-{
-    db::Database league;
-    QVERIFY(!league.open(m_file));
-    const QString set = u"UPDATE PlayerTable SET TeamId = 777, CurrentPos = 4, RATING1 = ?, "
-                        u"RATING_POT1 = ?, RATING2 = ?, RATING_POT2 = ?, RATING24 = ?, "
-                        u"RATING_POT24 = ?, RATING25 = 120 WHERE rowid = ?"_s;
-    const QVariant null;
-    QVERIFY(!league.execute(set, {45, 40, 4, 8, 75, 80, 1}));
-    QVERIFY(!league.execute(set, {90, 99, 50, 60, 2, 2, 2}));
-    QVERIFY(!league.execute(set, {null, 3, 96, 98, 100, null, 3}));
-
-    GlobalEdit edit;
-    edit.parameters.actualPercent[0] = 10;
-    edit.parameters.actualPercent[23] = -10;
-    edit.parameters.potentialPercent[23] = 15;
-    edit.parameters.bounds = {5, 95, 10, 97};
-    edit.team = 777;
-    edit.positions.set(4);
-    QVERIFY(!runGlobalEdit(m_file, edit));
-
-    QStringList rows; // quote() tells a real and no value from a whole number
-    QVERIFY(
-        !league.query(u"SELECT quote(RATING1) || ' ' || quote(RATING_POT1) || ' ' || RATING2 "
-                      u"|| ' ' || RATING_POT2 || ' ' || RATING24 || ' ' || quote(RATING_POT24) "
-                      u"|| ' ' || RATING25 FROM PlayerTable WHERE TeamId = 777 ORDER BY rowid"_s,
-                      {}, [&](const db::Statement& q) { rows << q.value(0).toString(); }));
-    QCOMPARE(rows, (QStringList{u"50 50 5 10 68 92 120"_s, u"95 97 50 60 5 10 120"_s,
-                                u"NULL 10 95 97 90 NULL 120"_s}));
-}
-
-// The hook runs once, under the write lock, before anything changes; its
-// error ends the edit with nothing changed.
-void TestGlobalEditEngine::beforeChanges()
-{
-    const Snapshot before = editcheck::snapshot(m_file);
-    RunOptions options;
-    bool started = false;
-    int calls = 0;
-    db::Error otherWriter;
-    options.progress.positionStarted = [&](int, qint64) { started = true; };
-    options.beforeChanges = [&](db::Database&) {
-        ++calls;
-        db::Database other;
-        otherWriter = other.open(m_file);
-        if (!otherWriter)
-            otherWriter = other.beginImmediate();
-        return started ? db::Error() : db::Error(db::WriteFailed, u"no backup"_s);
-    };
-    ChangedPlayers changed{};
-    changed.fill(-1);
-    const db::Error e = runGlobalEdit(m_file, editcheck::sampleEdit(), options, &changed);
-    QCOMPARE(e.message(), u"Error:1041 no backup"_s);
-    QCOMPARE(calls, 1);
-    QCOMPARE(otherWriter.number & 0xff, 5); // SQLITE_BUSY: the edit holds the lock
-    QVERIFY(!started);
-    QCOMPARE(changed.front(), -1); // no counts from a failed edit
-    QCOMPARE(editcheck::firstDifference(editcheck::snapshot(m_file), before), QString());
-}
-
-void TestGlobalEditEngine::badInput()
-{
-    GlobalEdit edit = editcheck::sampleEdit();
-    QCOMPARE(runGlobalEdit(QString(), edit).number, int(db::NoLeagueFileChosen));
-    const QString missing = m_file + QStringLiteral(".missing");
-    QCOMPARE(runGlobalEdit(missing, edit).number, int(db::FileNotFound));
-    QVERIFY(!QFile::exists(missing)); // not created
-    const Snapshot before = editcheck::snapshot(m_file);
-    for (double percent : {qInf(), qQNaN()}) {
-        edit.parameters.actualPercent[5] = percent;
-        QCOMPARE(runGlobalEdit(m_file, edit).number, int(db::NotANumber));
-    }
-    QCOMPARE(editcheck::firstDifference(editcheck::snapshot(m_file), before), QString());
-}
-
-// Killed at random moments (SIGKILL, no chance to roll back), the edit leaves
-// a sound league whose ratings are all as before or all as after it.
-void TestGlobalEditEngine::killedEditIsAllOrNothing()
-{
-    const QString killee = QCoreApplication::applicationDirPath() + u"/globaledit_killee";
-    QVERIFY2(QFile::exists(killee), qPrintable(killee));
-    editcheck::Leagues leagues;
-    leaguegen::LeagueOptions options;
-    options.players = 15000;
-    options.seed = 99;
-    QCOMPARE(leagues.generate(options), QString());
-
-    // One run to its end: how long the edit takes from "started", and what it leaves.
-    const QString finished = leagues.copy();
-    QProcess process;
-    process.start(killee, {finished});
-    QVERIFY(process.waitForReadyRead(30000));
-    QElapsedTimer clock;
-    clock.start();
-    QVERIFY(process.waitForFinished(60000) && process.exitCode() == 0);
-    const qint64 half = qMax<qint64>(clock.elapsed() / 2, 1);
-    const Snapshot before = editcheck::snapshot(leagues.base());
-    const Snapshot after = editcheck::snapshot(finished);
-    QVERIFY(!editcheck::firstDifference(after, before).isEmpty());
-
-    int interrupted = 0;
-    for (int i = 0; i < 8; ++i) {
-        const QString victim = leagues.copy();
-        process.start(killee, {victim});
-        QVERIFY(process.waitForReadyRead(30000));
-        // Alternately in the first half of the edit and around its commit.
-        const qint64 from = i % 2 ? half : 0;
-        QTest::qSleep(int(from + QRandomGenerator::global()->bounded(i % 2 ? half * 3 / 2 : half)));
-        process.kill(); // SIGKILL: no chance to roll back
-        QVERIFY(process.waitForFinished(10000));
-        // A journal with content: the kill caught pages already changed, so
-        // the edit must be rolled back.
-        const bool halfDone = QFileInfo(victim + u"-journal").size() > 0;
-        interrupted += halfDone ? 1 : 0;
-
-        QCOMPARE(integrity(victim), QStringLiteral("ok"));
-        const Snapshot left = editcheck::snapshot(victim);
-        const QString fromBefore = editcheck::firstDifference(left, before);
-        QVERIFY2(fromBefore.isEmpty() ||
-                     (!halfDone && editcheck::firstDifference(left, after).isEmpty()),
-                 qPrintable(fromBefore));
-        QFile::remove(victim);
-    }
-    QVERIFY2(interrupted > 0, "no kill landed inside the edit");
-}
 
 QTEST_GUILESS_MAIN(TestGlobalEditEngine)
 #include "tst_globaleditengine.moc"

@@ -14,25 +14,21 @@
 #include "windows/grid/TableCommands.h"
 #include "windows/grid/TableWindow.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QMenu>
-#include <QProgressDialog>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTemporaryDir>
 #include <QtTest>
+#include <QtWidgets>
 #include <unistd.h>
-#include <utility>
 
 using namespace Qt::StringLiterals;
+
+// A data table's columns, and a test's fetch of them, each in one statement.
+template <typename... T, typename... N> void columns(N... names)
+{
+    (QTest::addColumn<T>(names), ...);
+}
+template <typename... T, typename... N> std::tuple<T...> fetch(N... names)
+{
+    return {*static_cast<T*>(QTest::qData(names, qMetaTypeId<T>()))...};
+}
 using namespace TestSupport;
 
 namespace {
@@ -53,6 +49,8 @@ class TestGridCommands : public QObject
     Q_OBJECT
 
     TestSupport::GuiFixture m_gui;
+    // Runs sql on the league as another program would; it must run.
+    void execute(const QString& sql) const { QCOMPARE(m_gui.execute(sql), QString()); }
 
     // Right-clicks the cell (or, for an invalid cell, the column's header)
     // and chooses the menu item.
@@ -91,10 +89,8 @@ private slots:
 
     void menuSortsFiltersAndRemovesBoth()
     {
-        QCOMPARE(m_gui.execute(u"UPDATE Roster SET JerseyNum = NULL WHERE rowid IN (3, 4)"_s),
-                 QString());
-        QCOMPARE(m_gui.execute(u"UPDATE Roster SET TeamID = 1 WHERE rowid IN (3, 4, 5)"_s),
-                 QString());
+        execute(u"UPDATE Roster SET JerseyNum = NULL WHERE rowid IN (3, 4)"_s);
+        execute(u"UPDATE Roster SET TeamID = 1 WHERE rowid IN (3, 4, 5)"_s);
         TableWindow* w = m_gui.openTable(u"Roster"_s);
         QVERIFY(w);
         QHeaderView* header = w->gridView()->horizontalHeader();
@@ -151,9 +147,8 @@ private slots:
     // Shift+F10 opens the menu at the current cell.
     void filterByValueShowsTheRowsHoldingIt_data()
     {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("rows"); // their keys
-        QTest::addColumn<QString>("filter");
+        // rows: their keys
+        columns<int, QString, QString>("row", "rows", "filter");
         QTest::newRow("text with quotes, in any case")
             << 0 << u"1,2"_s << u"v = O\"Brien's ') OR 1=1 --"_s;
         QTest::newRow("text of 5,000 characters")
@@ -167,16 +162,12 @@ private slots:
 
     void filterByValueShowsTheRowsHoldingIt()
     {
-        QFETCH(int, row);
-        QFETCH(QString, rows);
-        QFETCH(QString, filter);
-        QCOMPARE(m_gui.execute(u"CREATE TABLE V (v)"_s), QString());
-        QCOMPARE(m_gui.execute(
-                     u"INSERT INTO V VALUES ('O\"Brien''s '') OR 1=1 --'), ('o\"BRIEN''s '') or "
-                     u"1=1 --'), "
-                     "(printf('%.5000c', 'a')), (x'DEADBEEF00'), (9e999), (-9e999), (NULL), (1), "
-                     "(1.0), ('1')"_s),
-                 QString());
+        auto [row, rows, filter] = fetch<int, QString, QString>("row", "rows", "filter");
+        execute(u"CREATE TABLE V (v)"_s);
+        execute(u"INSERT INTO V VALUES ('O\"Brien''s '') OR 1=1 --'), ('o\"BRIEN''s '') or "
+                u"1=1 --'), "
+                "(printf('%.5000c', 'a')), (x'DEADBEEF00'), (9e999), (-9e999), (NULL), (1), "
+                "(1.0), ('1')"_s);
         TableWindow* w = m_gui.openTable(u"V"_s);
         w->gridView()->setCurrentIndex(cell(w, row, u"v"_s));
         QTest::keyClick(w->gridView(), Qt::Key_F10, Qt::ShiftModifier); // the menu at the cell
@@ -190,8 +181,7 @@ private slots:
 
     void copyGivesTabSeparatedCells()
     {
-        QCOMPARE(m_gui.execute(u"UPDATE Team SET City = 'Tab\tand \"quote\"' WHERE rowid = 2"_s),
-                 QString());
+        execute(u"UPDATE Team SET City = 'Tab\tand \"quote\"' WHERE rowid = 2"_s);
         TableWindow* w = m_gui.openTable(u"Team"_s);
         DataGridView* grid = w->gridView();
         const QModelIndex from = cell(w, 0, u"TeamName"_s);
@@ -209,55 +199,44 @@ private slots:
 
     void find_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("allColumns");
-        QTest::addColumn<bool>("matchCase");
-        QTest::addColumn<bool>("backward");
-        QTest::addColumn<int>("from");
-        QTest::addColumn<int>("found"); // -1: "No row holds"
-        QTest::addColumn<bool>("wrapped");
-        QTest::newRow("forward past one")
-            << u"alpha"_s << false << false << false << 1 << 4 << false;
-        QTest::newRow("forward wraps") << u"alpha"_s << false << false << false << 4 << 1 << true;
-        QTest::newRow("back wraps") << u"alpha"_s << false << false << true << 0 << 4 << true;
-        QTest::newRow("back") << u"ALPHA"_s << false << false << true << 4 << 1 << false;
-        QTest::newRow("match case") << u"Alpha"_s << false << true << false << 1 << 1 << true;
-        QTest::newRow("non-ASCII")
-            << u"\u00e9cluse"_s << false << false << false << 0 << 5 << false;
-        QTest::newRow("current column only")
-            << u"Omega"_s << false << false << false << 0 << -1 << false;
-        QTest::newRow("all columns") << u"Omega"_s << true << false << false << 0 << 3 << false;
-        QTest::newRow("no match") << u"qqq"_s << true << false << false << 0 << -1 << false;
+        // found: -1: "No row holds"
+        columns<QString, bool, bool, bool, int, int, bool>("text", "allColumns", "matchCase",
+                                                           "backward", "from", "found", "wrapped");
+        const auto row = [](const char* name, const QString& text, bool all, bool matchCase,
+                            bool backward, int from, int found, bool wrapped = false) {
+            QTest::newRow(name) << text << all << matchCase << backward << from << found << wrapped;
+        };
+        row("forward past one", u"alpha"_s, false, false, false, 1, 4);
+        row("forward wraps", u"alpha"_s, false, false, false, 4, 1, true);
+        row("back wraps", u"alpha"_s, false, false, true, 0, 4, true);
+        row("back", u"ALPHA"_s, false, false, true, 4, 1);
+        row("match case", u"Alpha"_s, false, true, false, 1, 1, true);
+        row("non-ASCII", u"\u00e9cluse"_s, false, false, false, 0, 5);
+        row("current column only", u"Omega"_s, false, false, false, 0, -1);
+        row("all columns", u"Omega"_s, true, false, false, 0, 3);
+        row("no match", u"qqq"_s, true, false, false, 0, -1);
         // Numbers are searched as the text they show; text in a number column as text.
-        QTest::newRow("negative number") << u"-19"_s << true << false << false << 0 << 2 << false;
-        QTest::newRow("real") << u"01.5"_s << true << false << false << 0 << 3 << false;
-        QTest::newRow("text in a number column")
-            << u"NORTH7"_s << true << false << false << 0 << 4 << false;
+        row("negative number", u"-19"_s, true, false, false, 0, 2);
+        row("real", u"01.5"_s, true, false, false, 0, 3);
+        row("text in a number column", u"NORTH7"_s, true, false, false, 0, 4);
         // The Kelvin sign folds to an ASCII k, either way round.
-        QTest::newRow("non-ASCII letter folding to ASCII in the row")
-            << u"korvex"_s << true << false << false << 0 << 5 << false;
-        QTest::newRow("non-ASCII letter folding to ASCII in the text")
-            << u"\u212AORVAX"_s << true << false << false << 0 << 1 << false;
+        row("non-ASCII letter folding to ASCII in the row", u"korvex"_s, true, false, false, 0, 5);
+        row("non-ASCII letter folding to ASCII in the text", u"\u212AORVAX"_s, true, false, false,
+            0, 1);
     }
 
     void find()
     {
-        QFETCH(QString, text);
-        QFETCH(bool, allColumns);
-        QFETCH(bool, matchCase);
-        QFETCH(bool, backward);
-        QFETCH(int, from);
-        QFETCH(int, found);
-        QFETCH(bool, wrapped);
-        QCOMPARE(m_gui.execute(
-                     u"UPDATE Team SET City = CASE rowid WHEN 2 THEN 'Alpha' WHEN 5 THEN "
-                     u"'alpha town' WHEN 6 THEN '\u00c9CLUSE' ELSE 'Zeta' END, "
-                     u"TeamName = iif(rowid = 4, 'Omega', TeamName), "
-                     u"Founded = CASE rowid WHEN 3 THEN -1987 WHEN 4 THEN 1901.5 ELSE Founded END, "
-                     u"Division = iif(rowid = 5, 'North7', Division), "
-                     u"Nickname = CASE rowid WHEN 6 THEN '\u212Aorvex' WHEN 2 THEN 'korvax' "
-                     u"ELSE Nickname END"_s),
-                 QString());
+        auto [text, allColumns, matchCase, backward, from, found, wrapped] =
+            fetch<QString, bool, bool, bool, int, int, bool>(
+                "text", "allColumns", "matchCase", "backward", "from", "found", "wrapped");
+        execute(u"UPDATE Team SET City = CASE rowid WHEN 2 THEN 'Alpha' WHEN 5 THEN "
+                u"'alpha town' WHEN 6 THEN '\u00c9CLUSE' ELSE 'Zeta' END, "
+                u"TeamName = iif(rowid = 4, 'Omega', TeamName), "
+                u"Founded = CASE rowid WHEN 3 THEN -1987 WHEN 4 THEN 1901.5 ELSE Founded END, "
+                u"Division = iif(rowid = 5, 'North7', Division), "
+                u"Nickname = CASE rowid WHEN 6 THEN '\u212Aorvex' WHEN 2 THEN 'korvax' "
+                u"ELSE Nickname END"_s);
         TableWindow* w = m_gui.openTable(u"Team"_s);
         DataGridView* grid = w->gridView();
         grid->setFocus();
@@ -296,9 +275,8 @@ private slots:
     void exportEqualsTheView()
     {
         QFETCH(QString, meanwhile);
-        QCOMPARE(m_gui.execute(u"UPDATE Team SET City = iif(rowid = 3, NULL, City), Nickname = "
-                               u"'Z\u00fcrich \u6771\u4eac' WHERE rowid IN (2, 3)"_s),
-                 QString());
+        execute(u"UPDATE Team SET City = iif(rowid = 3, NULL, City), Nickname = "
+                u"'Z\u00fcrich \u6771\u4eac' WHERE rowid IN (2, 3)"_s);
         TableWindow* w = m_gui.openTable(u"Team"_s);
         Prompts::setNextInput(u"TeamID <= 6"_s);
         w->filter();
@@ -308,7 +286,7 @@ private slots:
         header->moveSection(cell(w, 0, u"City"_s).column(), 0);
         w->gridView()->setColumnHidden(cell(w, 0, u"Stadium"_s).column(), true);
         if (!meanwhile.isEmpty())
-            QCOMPARE(m_gui.execute(meanwhile), QString());
+            execute(meanwhile);
 
         const QString path = m_gui.filePath(u"view.csv"_s);
         Prompts::setNextFileName(path);
@@ -393,10 +371,8 @@ private slots:
     void failedExportsLeaveNoFile()
     {
         QFETCH(bool, cancel);
-        QCOMPARE(m_gui.execute(
-                     u"CREATE TABLE Big AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
-                     u"SELECT i + 1 FROM n WHERE i < 5000) SELECT i, 'row ' || i AS t FROM n"_s),
-                 QString());
+        execute(u"CREATE TABLE Big AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+                u"SELECT i + 1 FROM n WHERE i < 5000) SELECT i, 'row ' || i AS t FROM n"_s);
         TableWindow* w = m_gui.openTable(u"Big"_s);
         const QString path =
             cancel ? m_gui.filePath(u"cancelled.csv"_s) : m_gui.filePath(u"none/x.csv"_s);
@@ -425,10 +401,8 @@ private slots:
     // back; a field the table lacks is forgotten.
     void widthsFitAndAreRemembered()
     {
-        QCOMPARE(
-            m_gui.execute(
-                u"UPDATE Team SET City = 'Harbor City of the Long Northern Shore' WHERE rowid = 2"_s),
-            QString());
+        execute(
+            u"UPDATE Team SET City = 'Harbor City of the Long Northern Shore' WHERE rowid = 2"_s);
         writeSetting(u"ColumnWidths"_s, u"Team"_s, u"gone=50;teamid=1000000000"_s);
         TableWindow* w = m_gui.openTable(u"Team"_s);
         DataGridView* grid = w->gridView();

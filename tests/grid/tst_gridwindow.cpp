@@ -11,21 +11,20 @@
 #include "windows/grid/TableCommands.h"
 #include "windows/grid/TableWindow.h"
 
-#include <QAbstractItemModelTester>
-#include <QAction>
-#include <QApplication>
-#include <QHeaderView>
-#include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
-#include <functional>
-#include <utility>
+#include <QtWidgets>
 
 using namespace Qt::StringLiterals;
+
+// A data table's columns, and a test's fetch of them, each in one statement.
+template <typename... T, typename... N> void columns(N... names)
+{
+    (QTest::addColumn<T>(names), ...);
+}
+template <typename... T, typename... N> std::tuple<T...> fetch(N... names)
+{
+    return {*static_cast<T*>(QTest::qData(names, qMetaTypeId<T>()))...};
+}
 using namespace TestSupport;
 using db::Error;
 
@@ -44,6 +43,8 @@ class TestGridWindow : public QObject
     Q_OBJECT
 
     TestSupport::GuiFixture m_gui;
+    // Runs sql on the league as another program would; it must run.
+    void execute(const QString& sql) const { QCOMPARE(m_gui.execute(sql), QString()); }
 
     QList<TableWindow*> tableWindows() const // the player grid has its own name
     {
@@ -148,9 +149,7 @@ private slots:
     // stays shut, and opens once the cause is put right.
     void failedLoads_data()
     {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<QString>("says");
+        columns<QString, QString, QString>("path", "item", "says");
         const QString text = m_gui.filePath(u"notes.txt"_s);
         const QString noField = m_gui.filePath(u"noinjury.db"_s);
         QVERIFY(TestSupport::writeFile(text, "just some text\n"));
@@ -164,14 +163,11 @@ private slots:
 
     void failedLoads()
     {
-        QFETCH(QString, path);
-        QFETCH(QString, item);
-        QFETCH(QString, says);
+        auto [path, item, says] = fetch<QString, QString, QString>("path", "item", "says");
         m_gui.main()->setLeaguePath(path);
         m_gui.main()->action(item)->trigger();
         QCOMPARE(messages().size(), 1);
-        QVERIFY2(lastError().startsWith(u"Error:"_s) && messages().last().contains(says),
-                 qPrintable(messages().last()));
+        QVERIFY(lastError().startsWith(u"Error:"_s) && messages().last().contains(says));
         QVERIFY(m_gui.main()->mdiArea()->subWindowList().isEmpty());
         QVERIFY(!m_gui.main()->action(item)->isChecked());
         QCOMPARE(Prompts::finishTest(), QString());
@@ -183,10 +179,8 @@ private slots:
 
     void openByName_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("options");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("field"); // the text column, sorted by a header click
+        // field: the text column, sorted by a header click
+        columns<QString, QString, QString, QString>("name", "options", "caption", "field");
         QTest::newRow("50 characters")
             << u"T"_s.repeated(50) << QString() << u"T"_s.repeated(50) << u"v"_s;
         QTest::newRow("51 characters")
@@ -197,15 +191,12 @@ private slots:
 
     void openByName()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, options);
-        QFETCH(QString, caption);
-        QFETCH(QString, field);
+        auto [name, options, caption, field] =
+            fetch<QString, QString, QString, QString>("name", "options", "caption", "field");
         const bool readOnly = !options.isEmpty();
-        QCOMPARE(m_gui.execute(u"CREATE TABLE %1 (k INTEGER PRIMARY KEY, \"%3\" TEXT) %2"_s.arg(
-                     name, options, field)),
-                 QString());
-        QCOMPARE(m_gui.execute(u"INSERT INTO %1 VALUES (2, 'b'), (1, 'a')"_s.arg(name)), QString());
+        execute(
+            u"CREATE TABLE %1 (k INTEGER PRIMARY KEY, \"%3\" TEXT) %2"_s.arg(name, options, field));
+        execute(u"INSERT INTO %1 VALUES (2, 'b'), (1, 'a')"_s.arg(name));
         openTableWindow(m_gui.main()->mdiArea(), m_gui.path(), name);
         TableWindow* w = watched();
         QVERIFY(w);
@@ -262,9 +253,8 @@ private slots:
         QVERIFY(shown > 0 && shown < all);
         QCOMPARE(keys(w), m_gui.firstColumn(sql));
 
-        QCOMPARE(m_gui.execute(u"INSERT INTO Roster (TeamID, PlayerID, JerseyNum) "
-                               u"VALUES (2, 9001, 99), (3, 9002, 1), (5, 9003, 99)"_s),
-                 QString());
+        execute(u"INSERT INTO Roster (TeamID, PlayerID, JerseyNum) "
+                u"VALUES (2, 9001, 99), (3, 9002, 1), (5, 9003, 99)"_s);
         QTest::mouseClick(w->button(u"cmdRefresh"_s), Qt::LeftButton);
         QCOMPARE(w->dataControl()->recordset()->count(), shown + 1);
         QCOMPARE(keys(w), m_gui.firstColumn(sql));
@@ -273,10 +263,8 @@ private slots:
 
     void sortAndFilterAnswers_data()
     {
-        QTest::addColumn<bool>("sort");
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<int>("error"); // the number of the error shown, 0: none
-        QTest::addColumn<QString>("named");
+        // error: the number of the error shown, 0: none
+        columns<bool, QString, int, QString>("sort", "answer", "error", "named");
 
         // What each answer compiles to is the expression suite's; here one of each outcome.
         QTest::newRow("Sort, Cancel") << true << QString() << 0 << QString();
@@ -302,10 +290,8 @@ private slots:
 
     void sortAndFilterAnswers()
     {
-        QFETCH(bool, sort);
-        QFETCH(QString, answer);
-        QFETCH(int, error);
-        QFETCH(QString, named);
+        auto [sort, answer, error, named] =
+            fetch<bool, QString, int, QString>("sort", "answer", "error", "named");
         TableWindow* w = openVia(u"mnuTeam"_s);
         const db::RecordSet* before = w->dataControl()->recordset();
 
@@ -316,8 +302,7 @@ private slots:
         if (error)
             expected << u"message: Error:%1 "_s.arg(error);
         QCOMPARE(messages().size(), expected.size());
-        QVERIFY2(messages().last().startsWith(expected.last()) && messages().last().contains(named),
-                 qPrintable(messages().last()));
+        QVERIFY(messages().last().startsWith(expected.last()) && messages().last().contains(named));
         QCOMPARE(w->dataControl()->recordset(), before);
         QCOMPARE(Prompts::finishTest(), QString());
         // Nothing of the refused answer is left behind: the next Filter applies cleanly.
@@ -362,9 +347,8 @@ private slots:
 
     void noPathDropsAnEdit_data()
     {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<bool>("enter"); // false: still typing in the cell
-        QTest::addColumn<bool>("yes");
+        // enter: false: still typing in the cell
+        columns<QString, bool, bool>("path", "enter", "yes");
         for (const char* path :
              {"leave the row", "Close button", "close box", "main window", "File Exit", "Sort"}) {
             QTest::addRow("%s", path) << QString::fromLatin1(path) << true << true;
@@ -376,9 +360,7 @@ private slots:
 
     void noPathDropsAnEdit()
     {
-        QFETCH(QString, path);
-        QFETCH(bool, enter);
-        QFETCH(bool, yes);
+        auto [path, enter, yes] = fetch<QString, bool, bool>("path", "enter", "yes");
         TableWindow* w = openVia(u"mnuTeam"_s);
         const QString sql =
             u"SELECT City FROM Team WHERE rowid = %1"_s.arg(w->dataControl()->recordset()->key(1));
@@ -424,8 +406,9 @@ private slots:
 
     void untouchedEditorWritesNothing_data()
     {
-        QTest::addColumn<QString>("declared"); // the column's declared type
-        QTest::addColumn<QString>("value");    // as an SQL literal
+        // declared: the column's declared type
+        // value: as an SQL literal
+        columns<QString, QString>("declared", "value");
         QTest::newRow("REAL in an INTEGER column") << u"INTEGER"_s << u"2.5"_s;
         QTest::newRow("leading zeros, untyped") << QString() << u"'007'"_s;
         QTest::newRow("empty text") << u"TEXT"_s << u"''"_s;
@@ -435,10 +418,9 @@ private slots:
 
     void untouchedEditorWritesNothing()
     {
-        QFETCH(QString, declared);
-        QFETCH(QString, value);
-        QCOMPARE(m_gui.execute(u"CREATE TABLE Odd (v %1)"_s.arg(declared)), QString());
-        QCOMPARE(m_gui.execute(u"INSERT INTO Odd (v) VALUES (%1)"_s.arg(value)), QString());
+        auto [declared, value] = fetch<QString, QString>("declared", "value");
+        execute(u"CREATE TABLE Odd (v %1)"_s.arg(declared));
+        execute(u"INSERT INTO Odd (v) VALUES (%1)"_s.arg(value));
         const QString sql = u"SELECT typeof(v) || ':' || quote(v) FROM Odd"_s;
         const QString before = m_gui.firstColumn(sql);
         openTableWindow(m_gui.main()->mdiArea(), m_gui.path(), u"Odd"_s);
@@ -452,10 +434,8 @@ private slots:
 
     void longTextKeepsItsLength()
     {
-        QCOMPARE(
-            m_gui.execute(
-                u"UPDATE Team SET City = replace(hex(zeroblob(20000)), '0', 'x') WHERE rowid = 1"_s),
-            QString());
+        execute(
+            u"UPDATE Team SET City = replace(hex(zeroblob(20000)), '0', 'x') WHERE rowid = 1"_s);
         TableWindow* w = openVia(u"mnuTeam"_s);
         auto* editor = qobject_cast<QPlainTextEdit*>(openEditor(w, 0, u"City"_s));
         QVERIFY(editor); // a long text gets an editor of several lines
@@ -473,9 +453,8 @@ private slots:
     // which writes are refused is the record set's.
     void refusedEditSaysSo_data()
     {
-        QTest::addColumn<QString>("trigger");
-        QTest::addColumn<QString>("meanwhile"); // another program, during the edit
-        QTest::addColumn<int>("error");
+        // meanwhile: another program, during the edit
+        columns<QString, QString, int>("trigger", "meanwhile", "error");
         QTest::newRow("skipped by a trigger")
             << u"CREATE TRIGGER Skip BEFORE UPDATE ON Keyed BEGIN SELECT RAISE(IGNORE); END"_s
             << QString() << int(db::WriteSkipped);
@@ -486,17 +465,16 @@ private slots:
 
     void refusedEditSaysSo()
     {
-        QFETCH(QString, trigger);
-        QFETCH(QString, meanwhile);
-        QFETCH(int, error);
-        QCOMPARE(m_gui.execute(u"CREATE TABLE Keyed (Code INTEGER, Name TEXT)"_s), QString());
-        QCOMPARE(m_gui.execute(u"INSERT INTO Keyed VALUES (1, 'a'), (2, 'b')"_s), QString());
+        auto [trigger, meanwhile, error] =
+            fetch<QString, QString, int>("trigger", "meanwhile", "error");
+        execute(u"CREATE TABLE Keyed (Code INTEGER, Name TEXT)"_s);
+        execute(u"INSERT INTO Keyed VALUES (1, 'a'), (2, 'b')"_s);
         QVERIFY(trigger.isEmpty() || m_gui.execute(trigger).isEmpty());
         openTableWindow(m_gui.main()->mdiArea(), m_gui.path(), u"Keyed"_s);
         TableWindow* w = watched();
         QVERIFY(typeInto(w, 0, u"Code"_s, u"5"_s));
         for (const QString& sql : meanwhile.split(u'|', Qt::SkipEmptyParts))
-            QCOMPARE(m_gui.execute(sql), QString());
+            execute(sql);
         const QString sql = u"SELECT rowid || ':' || Code || Name FROM Keyed ORDER BY rowid"_s;
         const QString before = m_gui.firstColumn(sql);
 
@@ -515,8 +493,8 @@ private slots:
 
     void failedWriteKeepsTheProgram_data()
     {
-        QTest::addColumn<bool>("replaced"); // false: another program holds the write lock
-        QTest::addColumn<QString>("says");
+        // replaced: false: another program holds the write lock
+        columns<bool, QString>("replaced", "says");
         QTest::newRow("locked") << false << u"Error:5 The league file is locked"_s;
         QTest::newRow("file replaced") << true << u"Error:1032 The league file was deleted"_s;
     }
@@ -526,8 +504,7 @@ private slots:
         // Yes to "Commit changes?" when the write cannot be done: the edit must
         // survive File > Exit and closing the main window, and the file must
         // stay as it was.
-        QFETCH(bool, replaced);
-        QFETCH(QString, says);
+        auto [replaced, says] = fetch<bool, QString>("replaced", "says");
         TableWindow* w = openVia(u"mnuTeam"_s);
         const QString sql =
             u"SELECT City FROM Team WHERE rowid = %1"_s.arg(w->dataControl()->recordset()->key(0));
@@ -544,8 +521,7 @@ private slots:
         QVERIFY(!quitsTheProgram([this] { m_gui.main()->action(u"mnuExit"_s)->trigger(); }));
         Prompts::setNextAnswer(QMessageBox::Yes);
         QVERIFY(!m_gui.main()->close());
-        QVERIFY2(messages().last().startsWith(u"message: "_s + says),
-                 qPrintable(messages().last()));
+        QVERIFY(messages().last().startsWith(u"message: "_s + says));
         QCOMPARE(w->model()->pendingRow(), 0);
         QCOMPARE(Prompts::finishTest(), QString());
         holder.close();

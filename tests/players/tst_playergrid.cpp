@@ -19,29 +19,21 @@
 #include "windows/players/PlayerWindow.h"
 #include "windows/players/PlayerWindows.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QContextMenuEvent>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QMenu>
-#include <QPushButton>
-#include <QSettings>
-#include <QTableView>
-#include <QTableWidget>
-#include <QTimer>
-#include <QUndoStack>
-#include <QValueAxis>
-#include <QtCharts/QChartView>
+#include <QtCharts>
 #include <QtTest>
-#include <functional>
-#include <memory>
-#include <utility>
+#include <QtWidgets>
 
 using namespace Qt::StringLiterals;
+
+// A data table's columns, and a test's fetch of them, each in one statement.
+template <typename... T, typename... N> void columns(N... names)
+{
+    (QTest::addColumn<T>(names), ...);
+}
+template <typename... T, typename... N> std::tuple<T...> fetch(N... names)
+{
+    return {*static_cast<T*>(QTest::qData(names, qMetaTypeId<T>()))...};
+}
 
 namespace {
 constexpr int Players = 300;
@@ -247,47 +239,38 @@ private slots:
     // and who the player is.
     void cardShowsStoredValues_data()
     {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("stored"); // an SQL expression
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("label"); // a heading label, and what it says
-        QTest::addColumn<QString>("says");
-        QTest::newRow("text rating")
-            << u"RATING1"_s << u"'fast'"_s << u"fast"_s << QString() << QString();
-        QTest::newRow("null rating")
-            << u"RATING3"_s << u"NULL"_s << QString() << QString() << QString();
-        QTest::newRow("above 99") << u"RATING4"_s << u"150"_s << u"150"_s << QString() << QString();
-        QTest::newRow("below 0") << u"RATING_POT24"_s << u"-7"_s << u"-7"_s << QString()
-                                 << QString();
-        QTest::newRow("binary") << u"RATING6"_s << u"X'0102'"_s << u"(2 bytes)"_s << QString()
-                                << QString();
-        QTest::newRow("real weight")
-            << u"Weight"_s << u"201.25"_s << u"201.25"_s << QString() << QString();
-        QTest::newRow("spaces kept")
-            << u"FirstName"_s << u"' Jo '"_s << u" Jo "_s << u"lblPlayerName"_s
-            << u"Jo "_s + sqlValues(m_gui.pristine(),
-                                    u"SELECT LastName FROM PlayerTable WHERE rowid = 1"_s)
-                              .value(0);
-        QTest::newRow("position") << u"CurrentPos"_s << u"3"_s << u"3"_s << u"lblPosition"_s
-                                  << u"Position: WR"_s;
-        QTest::newRow("position out of range")
-            << u"CurrentPos"_s << u"15"_s << u"15"_s << u"lblPosition"_s << u"Position: 15"_s;
-        QTest::newRow("team")
-            << u"TeamId"_s << u"(SELECT min(TeamID) FROM Team)"_s
-            << sqlValues(m_gui.pristine(), u"SELECT min(TeamID) FROM Team"_s).value(0)
-            << u"lblTeam"_s
-            << u"Team: "_s + sqlValues(m_gui.pristine(),
-                                       u"SELECT TeamName FROM Team ORDER BY TeamID LIMIT 1"_s)
-                                 .value(0);
-        QTest::newRow("no such team")
-            << u"TeamId"_s << u"9999"_s << u"9999"_s << u"lblTeam"_s << u"Team: 9999"_s;
+        // stored: an SQL expression
+        // label: a heading label, and what it says
+        columns<QString, QString, QString, QString, QString>("field", "stored", "shown", "label",
+                                                             "says");
+        const auto row = [](const char* name, const QString& field, const QString& stored,
+                            const QString& shown, const QString& label = {},
+                            const QString& says = {}) {
+            QTest::newRow(name) << field << stored << shown << label << says;
+        };
+        const auto first = [&](const QString& sql) {
+            return TestSupport::firstColumn(m_gui.pristine(), sql);
+        };
+        row("text rating", u"RATING1"_s, u"'fast'"_s, u"fast"_s);
+        row("null rating", u"RATING3"_s, u"NULL"_s, QString());
+        row("above 99", u"RATING4"_s, u"150"_s, u"150"_s);
+        row("below 0", u"RATING_POT24"_s, u"-7"_s, u"-7"_s);
+        row("binary", u"RATING6"_s, u"X'0102'"_s, u"(2 bytes)"_s);
+        row("real weight", u"Weight"_s, u"201.25"_s, u"201.25"_s);
+        row("spaces kept", u"FirstName"_s, u"' Jo '"_s, u" Jo "_s, u"lblPlayerName"_s,
+            u"Jo "_s + first(u"SELECT LastName FROM PlayerTable WHERE rowid = 1"_s));
+        row("position", u"CurrentPos"_s, u"3"_s, u"3"_s, u"lblPosition"_s, u"Position: WR"_s);
+        row("position out of range", u"CurrentPos"_s, u"15"_s, u"15"_s, u"lblPosition"_s,
+            u"Position: 15"_s);
+        row("team", u"TeamId"_s, u"(SELECT min(TeamID) FROM Team)"_s,
+            first(u"SELECT min(TeamID) FROM Team"_s), u"lblTeam"_s,
+            u"Team: "_s + first(u"SELECT TeamName FROM Team ORDER BY TeamID LIMIT 1"_s));
+        row("no such team", u"TeamId"_s, u"9999"_s, u"9999"_s, u"lblTeam"_s, u"Team: 9999"_s);
     }
 
     void cardShowsStoredValues()
     {
-        QFETCH(QString, field);
-        QFETCH(QString, stored);
-        QFETCH(QString, label);
+        auto [field, stored, label] = fetch<QString, QString, QString>("field", "stored", "label");
         const QString path = m_gui.path();
         sqlValues(path, u"UPDATE PlayerTable SET %1 = %2 WHERE rowid = 1"_s.arg(field, stored));
         PlayerCard* card = openCard(path);
@@ -383,8 +366,7 @@ private slots:
         QCOMPARE(m_gui.main()->undoStack()->count(), 0);
         QCOMPARE(storedRow(path, 1), theirs);
         QCOMPARE(TestSupport::messages().size(), 1);
-        QVERIFY2(TestSupport::messages()[0].startsWith(u"Error:1008 Another program"_s),
-                 qPrintable(TestSupport::messages()[0]));
+        QVERIFY(TestSupport::messages()[0].startsWith(u"Error:1008 Another program"_s));
         QVERIFY(!card->hasChanges());
         QCOMPARE(cardText(card, column("RATING5")), theirs[column("RATING5")]);
     }
@@ -477,9 +459,8 @@ private slots:
     // reads the store. Filter and Refresh show nothing the choice hid.
     void columnChoice_data()
     {
-        QTest::addColumn<QStringList>("boxes");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<QList<int>>("hidden"); // once the grid is opened again
+        // hidden: once the grid is opened again
+        columns<QStringList, bool, QList<int>>("boxes", "ok", "hidden");
         QTest::newRow("Actual Ratings")
             << QStringList{u"chkActualRatings"_s} << true << columnsFrom(20);
         QTest::newRow("Potential Ratings")
@@ -493,9 +474,7 @@ private slots:
 
     void columnChoice()
     {
-        QFETCH(QStringList, boxes);
-        QFETCH(bool, ok);
-        QFETCH(QList<int>, hidden);
+        auto [boxes, ok, hidden] = fetch<QStringList, bool, QList<int>>("boxes", "ok", "hidden");
         PlayerWindow* window = openThroughMenu();
         QVERIFY(window);
         clickBoxes(window, boxes, ok);
@@ -587,11 +566,10 @@ private slots:
     // by one caption marks its column; a sort by several marks none.
     void captionsNameFields_data()
     {
-        QTest::addColumn<bool>("players");
-        QTest::addColumn<bool>("sort");
-        QTest::addColumn<QString>("expression");
-        QTest::addColumn<QString>("sql"); // the keys expected; empty: refused
-        QTest::addColumn<int>("marked");  // the column a Sort marks descending; -1: none
+        // sql: the keys expected; empty: refused
+        // marked: the column a Sort marks descending; -1: none
+        columns<bool, bool, QString, QString, int>("players", "sort", "expression", "sql",
+                                                   "marked");
         QTest::newRow("SP_P DESC")
             << true << true << u"SP_P DESC"_s
             << u"SELECT rowid FROM PlayerTable ORDER BY RATING_POT1 DESC, rowid"_s << 21;
@@ -611,11 +589,8 @@ private slots:
 
     void captionsNameFields()
     {
-        QFETCH(bool, players);
-        QFETCH(bool, sort);
-        QFETCH(QString, expression);
-        QFETCH(QString, sql);
-        QFETCH(int, marked);
+        auto [players, sort, expression, sql, marked] = fetch<bool, bool, QString, QString, int>(
+            "players", "sort", "expression", "sql", "marked");
         const QString path = m_gui.path();
         QCOMPARE(sqlValues(path, u"ALTER TABLE Team ADD COLUMN Age INTEGER"_s), QStringList());
         sqlValues(path, u"UPDATE Team SET Age = rowid"_s);
