@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/db/Error.h"
+#include "core/db/Fields.h"
 
 #include <QList>
 #include <QString>
@@ -10,18 +11,6 @@
 namespace db {
 
 class Database;
-
-// A column's affinity, derived from its declared type the way SQLite does.
-enum class Affinity { Integer, Real, Numeric, Text, Blob };
-struct FieldDef {
-    QString name; // as the file spells it
-    Affinity affinity;
-    // Other names an expression may use for the field (a grid's column
-    // captions). A field's own name wins over another field's alias.
-    QStringList aliases = {};
-};
-
-Affinity affinityOf(const QString& declaredType);
 
 // A boolean SQL expression. Every literal of the user's text is a '?' in sql
 // and a value in params, in order; field names appear only as the stored
@@ -69,13 +58,5 @@ struct CompiledSort {
 // Sorts: field [ASC|DESC] {, field [ASC|DESC]}; text is ordered by YM_NOCASE.
 Error compileFilter(const QString& text, const QList<FieldDef>& fields, CompiledFilter* out);
 Error compileSort(const QString& text, const QList<FieldDef>& fields, CompiledSort* out);
-
-// A field name as a sort or filter writes it: in brackets, a "]" inside
-// doubled, so that any stored name reads back as itself.
-QString bracketedName(const QString& field);
-
-// Input caps: a longer text or deeper nesting is ExpressionTooLong.
-inline constexpr int MaxExpressionLength = 2000;
-inline constexpr int MaxExpressionNesting = 50;
 
 } // namespace db

@@ -1,6 +1,6 @@
 #include "core/db/ExpressionLexer.h"
 
-#include "core/db/Expression.h"
+#include "core/db/Fields.h"
 
 #include <QDate>
 #include <QRegularExpression>

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "core/db/Expression.h"
+#include "core/db/Error.h"
 #include "core/db/ExpressionLexer.h"
+#include "core/db/Fields.h"
 
 #include <memory>
 #include <vector>

@@ -1,9 +1,29 @@
 #include "windows/players/PlayerCommands.h"
 
+#include "windows/players/PlayerCard.h"
 #include "windows/players/PlayerWindow.h"
 #include "windows/players/PlayerWindows.h"
 
+#include <QPointer>
+
+PlayerCard* showPlayerCard(PlayerWindows& open, PlayerWindow* grid)
+{
+    PlayerCard* card = PlayerCard::showFor(open, grid);
+    // The card's saves become steps of the history as the grid's own do.
+    if (card)
+        QObject::connect(card, &PlayerCard::rowsWritten, grid, &TableWindow::rowsWritten,
+                         Qt::UniqueConnection);
+    return card;
+}
+
 PlayerWindow* openPlayerWindow(PlayerWindows& open, QMdiArea* area, const QString& databasePath)
 {
-    return PlayerWindow::showSingle(open, area, databasePath) ? open.grid.data() : nullptr;
+    const QPointer<PlayerWindow> before = open.grid;
+    if (!PlayerWindow::showSingle(open, area, databasePath))
+        return nullptr;
+    PlayerWindow* grid = open.grid.data();
+    if (grid != before) // a new window: its card requests come here
+        QObject::connect(grid, &PlayerWindow::playerCardRequested, grid,
+                         [&open, grid] { showPlayerCard(open, grid); });
+    return grid;
 }

@@ -3,6 +3,7 @@
 #include <QString>
 
 class QMdiArea;
+class PlayerCard;
 class PlayerWindow;
 struct PlayerWindows;
 
@@ -12,3 +13,7 @@ struct PlayerWindows;
 // window, or nullptr when its load failed (the error has been shown and no
 // window is left).
 PlayerWindow* openPlayerWindow(PlayerWindows& open, QMdiArea* area, const QString& databasePath);
+
+// The player card for grid's current row, brought forward when it is open;
+// nullptr when it cannot show one (the error has been shown).
+PlayerCard* showPlayerCard(PlayerWindows& open, PlayerWindow* grid);

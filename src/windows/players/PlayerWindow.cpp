@@ -3,7 +3,6 @@
 #include "windows/grid/DataGridView.h"
 #include "windows/grid/FrozenColumns.h"
 #include "windows/grid/GridCommands.h"
-#include "windows/players/PlayerCard.h"
 #include "windows/players/PlayerColumns.h"
 #include "windows/players/PlayerColumnsDialog.h"
 #include "windows/players/PlayerWindows.h"
@@ -49,25 +48,15 @@ void PlayerWindow::addPlayerCardCommand()
     card->setObjectName(QStringLiteral("mnuPlayerCard"));
     card->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     card->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    connect(card, &QAction::triggered, this, &PlayerWindow::showPlayerCard);
+    connect(card, &QAction::triggered, this, &PlayerWindow::playerCardRequested);
     menu->insertAction(menu->actions().value(0), card);
     menu->insertSeparator(menu->actions().value(1));
     gridView()->addAction(card);
     connect(gridView()->verticalHeader(), &QHeaderView::sectionDoubleClicked, this,
             [this](int row) {
                 gridView()->setCurrentIndex(model()->index(row, 0));
-                showPlayerCard();
+                emit playerCardRequested();
             });
-}
-
-PlayerCard* PlayerWindow::showPlayerCard()
-{
-    PlayerCard* card = PlayerCard::showFor(m_open, this);
-    // The card's saves become steps of the history as the grid's own do.
-    if (card)
-        connect(card, &PlayerCard::rowsWritten, this, &TableWindow::rowsWritten,
-                Qt::UniqueConnection);
-    return card;
 }
 
 void PlayerWindow::buildFrozenNames()

@@ -5,7 +5,6 @@
 #include <QPointer>
 
 class QMdiArea;
-class PlayerCard;
 class PlayerColumnsDialog;
 struct PlayerWindows;
 
@@ -26,11 +25,13 @@ public:
     // league name, is never touched.
     void applyColumnSettings();
     void editSettings();
-    // The player card for the current row (context menu, Ctrl+Shift+P, or a
-    // double-click on a record selector); nullptr when it cannot show one.
-    PlayerCard* showPlayerCard();
     // The settings dialog while it is shown, else nullptr.
     PlayerColumnsDialog* settingsDialog() const;
+
+signals:
+    // The user asked for the player card of the current row (context menu,
+    // Ctrl+Shift+P, or a double-click on a record selector).
+    void playerCardRequested();
 
 protected:
     void beforeLoad() override;
