@@ -182,20 +182,21 @@ private slots:
         QTest::addColumn<QString>("way");
         QTest::addColumn<QString>("save"); // the import's file; empty: Cancel; No: not imported
         QTest::addColumn<bool>("stored");
-        QTest::newRow("Cancel") << u"cancel"_s << u"open"_s << QString() << false;
-        QTest::newRow("a league") << u"league"_s << u"open"_s << QString() << true;
-        QTest::newRow("a link to a league") << u"link"_s << u"open"_s << QString() << true;
-        QTest::newRow("a text file") << u"text"_s << u"open"_s << QString() << false;
-        QTest::newRow("a league, argument") << u"league"_s << u"argument"_s << QString() << true;
-        QTest::newRow("a text file, argument") << u"text"_s << u"argument"_s << QString() << false;
-        QTest::newRow("Access, imported")
-            << u"access"_s << u"import"_s << u"imported.mdb"_s << false;
-        QTest::newRow("Access, save cancelled") << u"access"_s << u"import"_s << QString() << false;
-        QTest::newRow("Access, File > Open, Yes")
-            << u"access"_s << u"open"_s << u"league copy.mdb"_s << false;
-        QTest::newRow("Access, File > Open, No") << u"access"_s << u"open"_s << u"No"_s << false;
-        QTest::newRow("Access, argument, Yes")
-            << u"access"_s << u"argument"_s << u"copy.mdb"_s << false;
+        const auto row = [](const char* name, const QString& kind, const QString& way,
+                            const QString& save = {}, bool stored = false) {
+            QTest::newRow(name) << kind << way << save << stored;
+        };
+        row("Cancel", u"cancel"_s, u"open"_s);
+        row("a league", u"league"_s, u"open"_s, {}, true);
+        row("a link to a league", u"link"_s, u"open"_s, {}, true);
+        row("a text file", u"text"_s, u"open"_s);
+        row("a league, argument", u"league"_s, u"argument"_s, {}, true);
+        row("a text file, argument", u"text"_s, u"argument"_s);
+        row("Access, imported", u"access"_s, u"import"_s, u"imported.mdb"_s);
+        row("Access, save cancelled", u"access"_s, u"import"_s);
+        row("Access, File > Open, Yes", u"access"_s, u"open"_s, u"league copy.mdb"_s);
+        row("Access, File > Open, No", u"access"_s, u"open"_s, u"No"_s);
+        row("Access, argument, Yes", u"access"_s, u"argument"_s, u"copy.mdb"_s);
     }
 
     void chosenFileIsChecked()
@@ -343,7 +344,7 @@ private slots:
         for (const QString& way : {u"Close"_s, u"Esc"_s, u"Ctrl+F4"_s}) {
             QTest::mouseClick(edit->findChild<QAbstractButton*>(u"cmdPreview"_s), Qt::LeftButton);
             QPointer<QMdiSubWindow> preview = main.findChild<QMdiSubWindow*>(u"frmPreviewWindow"_s);
-            QVERIFY(preview && area->viewport()->rect().contains(preview->geometry()));
+            QVERIFY(area->viewport()->rect().contains(preview->geometry()));
             preview->showMaximized();
             QWidget* focus = preview->widget()->focusWidget();
             if (way == u"Close"_s)
@@ -629,36 +630,28 @@ private slots:
 
     // Both timers due at once: the second ends the splash inside the first
     // one's message pass.
-    void splashHandsOverToTheMainWindow_data()
-    {
-        QTest::addColumn<int>("show");
-        QTest::addColumn<int>("end");
-        QTest::newRow("one after the other") << 40 << 200;
-        QTest::newRow("both at once") << 30 << 30;
-    }
-
     void splashHandsOverToTheMainWindow()
     {
-        QFETCH(int, show);
-        QFETCH(int, end);
-        SplashWindow::setIntervals(show, end);
-        QPointer<MainWindow> main;
-        int created = 0;
-        QPointer<SplashWindow> splash = new SplashWindow([&]() -> QWidget* {
-            if (!main && ++created)
-                main = new MainWindow;
-            return main;
-        });
-        splash->show();
-        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
-        if (show < end) {
-            QTRY_VERIFY(main && main->isVisible());
-            QVERIFY(splash); // the splash stays until its second timer
+        for (const auto& [show, end] : {std::pair{40, 200}, std::pair{30, 30}}) {
+            SplashWindow::setIntervals(show, end);
+            QPointer<MainWindow> main;
+            int created = 0;
+            QPointer<SplashWindow> splash = new SplashWindow([&]() -> QWidget* {
+                if (!main && ++created)
+                    main = new MainWindow;
+                return main;
+            });
+            splash->show();
+            QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+            if (show < end) {
+                QTRY_VERIFY(main && main->isVisible());
+                QVERIFY(splash); // the splash stays until its second timer
+            }
+            QTRY_VERIFY(!splash);
+            QCOMPARE(created, 1); // later ticks only show the same window again
+            QVERIFY(!QApplication::overrideCursor());
+            delete main;
         }
-        QTRY_VERIFY(!splash);
-        QCOMPARE(created, 1); // later ticks only show the same window again
-        QVERIFY(!QApplication::overrideCursor());
-        delete main;
         SplashWindow::setIntervals(1000, 3000);
     }
 
@@ -672,31 +665,27 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("output"); // or the league stored
         const QString version = u"Yardmark99 "_s + QLatin1String(version::Text) + u'\n';
-        QTest::newRow("version") << QStringList{u"--version"_s} << 0 << version;
-        QTest::newRow("Qt's own options are Qt's")
-            << QStringList{u"-platform"_s, u"xcb"_s, u"-style=Fusion"_s, u"--version"_s} << 0
-            << version;
-        QTest::newRow("unknown option") << QStringList{u"-style"_s, u"Fusion"_s, u"--bogus"_s} << 2
-                                        << u"Unknown option 'bogus'."_s;
-        QTest::newRow("a league named like an option")
-            << QStringList{u"-foo.mdb"_s} << 2 << u"Unknown option 'foo.mdb'."_s;
-        QTest::newRow("two leagues")
-            << QStringList{u"a.mdb"_s, u"b.mdb"_s} << 2 << u"give at most one league file"_s;
-        QTest::newRow("a relative league")
-            << QStringList{u"AccessConvert.mdb"_s} << -1 << u"AccessConvert.mdb"_s;
-        QTest::newRow("a league after --")
-            << QStringList{u"--"_s, u"-x.mdb"_s} << -1 << u"-x.mdb"_s;
+        const auto row = [](const char* name, const QStringList& arguments, int exitCode,
+                            const QString& output) {
+            QTest::newRow(name) << arguments << exitCode << output;
+        };
+        row("version", {u"--version"_s}, 0, version);
+        row("Qt's own options are Qt's",
+            {u"-platform"_s, u"xcb"_s, u"-style=Fusion"_s, u"--version"_s}, 0, version);
+        row("unknown option", {u"-style"_s, u"Fusion"_s, u"--bogus"_s}, 2,
+            u"Unknown option 'bogus'."_s);
+        row("a league named like an option", {u"-foo.mdb"_s}, 2, u"Unknown option 'foo.mdb'."_s);
+        row("two leagues", {u"a.mdb"_s, u"b.mdb"_s}, 2, u"give at most one league file"_s);
+        row("a relative league", {u"AccessConvert.mdb"_s}, -1, u"AccessConvert.mdb"_s);
+        row("a league after --", {u"--"_s, u"-x.mdb"_s}, -1, u"-x.mdb"_s);
         // The batch import; %1 is a temporary folder.
         const QString nwind = QStringLiteral(JET_SAMPLES) + u"/nwind.mdb"_s;
-        QTest::newRow("imports") << QStringList{u"--import-access"_s, nwind, u"%1/n.mdb"_s} << 0
-                                 << u"Imported 9 tables (4032 rows)"_s;
-        QTest::newRow("import of a missing source")
-            << QStringList{u"--import-access"_s, u"%1/none.mdb"_s, u"%1/n.mdb"_s} << 1
-            << u"Error:53 "_s;
-        QTest::newRow("import onto a folder")
-            << QStringList{u"--import-access"_s, nwind, u"%1"_s} << 1 << u"is a folder"_s;
-        QTest::newRow("import without a target")
-            << QStringList{u"--import-access"_s, nwind} << 2 << u"usage:"_s;
+        const QString import = u"--import-access"_s;
+        row("imports", {import, nwind, u"%1/n.mdb"_s}, 0, u"Imported 9 tables (4032 rows)"_s);
+        row("import of a missing source", {import, u"%1/none.mdb"_s, u"%1/n.mdb"_s}, 1,
+            u"Error:53 "_s);
+        row("import onto a folder", {import, nwind, u"%1"_s}, 1, u"is a folder"_s);
+        row("import without a target", {import, nwind}, 2, u"usage:"_s);
     }
 
     void commandLine()
