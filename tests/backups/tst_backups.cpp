@@ -539,7 +539,6 @@ private slots:
     void gridsFollowTheProgramsOwnChanges()
     {
         TableWindow* grid = m_gui.openVia(u"mnuPlayerTable"_s);
-        QVERIFY(grid);
         Prompts::setNextInput(u"[CurrentPos] In (0, 1)"_s);
         grid->filter();
         RecordSetModel* model = grid->model();
@@ -580,7 +579,6 @@ private slots:
     void gridOfAnEarlierLeagueRecordsNoStep()
     {
         TableWindow* grid = m_gui.openVia(u"mnuTeam"_s);
-        QVERIFY(grid);
         QVERIFY(main()->openLeague(writeLeague(u"later.mdb"_s, 120)));
         QVERIFY(grid->model()->setData(grid->model()->index(0, 1), u"Renamed"_s));
         Prompts::setNextAnswer(QMessageBox::Yes);
@@ -666,7 +664,6 @@ private:
             QCOMPARE(restoreNewest(QMessageBox::Yes).size(), 1);
         } else if (kind == u"cell"_s) {
             TableWindow* grid = m_gui.openVia(u"mnuPlayerTable"_s);
-            QVERIFY(grid);
             QVERIFY(grid->model()->setData(cell(grid, 0, u"RATING1"_s), u"1"_s));
             QVERIFY(
                 grid->model()->setData(cell(grid, 0, u"RATING_POT1"_s), u"2"_s)); // in the same row
@@ -674,7 +671,6 @@ private:
             QVERIFY(!grid->model()->commitPendingEdit());
         } else {
             TableWindow* grid = m_gui.openVia(u"mnuTeam"_s);
-            QVERIFY(grid);
             RecordSetModel* model = grid->model();
             Prompts::setNextAnswer(QMessageBox::Yes);
             if (kind == u"added"_s) {
