@@ -117,7 +117,6 @@ private slots:
     {
         QFETCH(QString, item);
         TableWindow* first = openVia(item);
-        QVERIFY(first);
         QCOMPARE(first->windowTitle(), item.mid(3)); // the table's name
         QVERIFY(m_gui.main()->action(item)->isChecked());
 
@@ -199,7 +198,6 @@ private slots:
         execute(u"INSERT INTO %1 VALUES (2, 'b'), (1, 'a')"_s.arg(name));
         openTableWindow(m_gui.main()->mdiArea(), m_gui.path(), name);
         TableWindow* w = watched();
-        QVERIFY(w);
         QCOMPARE(w->windowTitle(), caption);
         QCOMPARE(messages().size(), readOnly ? 1 : 0);
         QVERIFY(!readOnly || messages().first().contains(u"read-only"_s));
@@ -369,17 +367,17 @@ private slots:
         QCOMPARE(m_gui.firstColumn(sql), before); // nothing is written before the question
 
         Prompts::setNextAnswer(yes ? QMessageBox::Yes : QMessageBox::No);
-        if (path == u"leave the row"_s) {
+        if (path == u"leave the row"_s)
             QTest::keyClick(w->gridView(), Qt::Key_Down);
-        } else if (path == u"Close button"_s) {
+        else if (path == u"Close button"_s)
             w->closeWindow();
-        } else if (path == u"close box"_s) {
+        else if (path == u"close box"_s)
             m_gui.main()->mdiArea()->activeSubWindow()->close();
-        } else if (path == u"main window"_s) {
+        else if (path == u"main window"_s)
             m_gui.main()->close();
-        } else if (path == u"File Exit"_s) {
+        else if (path == u"File Exit"_s)
             m_gui.main()->action(u"mnuExit"_s)->trigger();
-        } else {
+        else {
             Prompts::setNextInput(u"City"_s);
             w->sort();
         }
@@ -511,12 +509,10 @@ private slots:
         const QString before = m_gui.firstColumn(sql);
         QVERIFY(typeInto(w, 0, u"City"_s, u"Kept"_s));
         db::Database holder;
-        if (replaced) {
+        if (replaced)
             QVERIFY(QFile::remove(m_gui.path()) && QFile::copy(m_gui.pristine(), m_gui.path()));
-        } else {
-            QVERIFY(!holder.open(m_gui.path()));
-            QVERIFY(!holder.beginImmediate());
-        }
+        else
+            QVERIFY(!holder.open(m_gui.path()) && !holder.beginImmediate());
         Prompts::setNextAnswer(QMessageBox::Yes);
         QVERIFY(!quitsTheProgram([this] { m_gui.main()->action(u"mnuExit"_s)->trigger(); }));
         Prompts::setNextAnswer(QMessageBox::Yes);
