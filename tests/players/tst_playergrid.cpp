@@ -24,16 +24,8 @@
 #include <QtWidgets>
 
 using namespace Qt::StringLiterals;
-
-// A data table's columns, and a test's fetch of them, each in one statement.
-template <typename... T, typename... N> void columns(N... names)
-{
-    (QTest::addColumn<T>(names), ...);
-}
-template <typename... T, typename... N> std::tuple<T...> fetch(N... names)
-{
-    return {*static_cast<T*>(QTest::qData(names, qMetaTypeId<T>()))...};
-}
+using TestSupport::columns;
+using TestSupport::fetch;
 
 namespace {
 constexpr int Players = 300;

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QtTest>
+#include <tuple>
 
 // Shared set-up for every test: the real settings store in a temporary home,
 // prompts in test mode, a short busy timeout.
@@ -30,5 +32,16 @@ bool writeFile(const QString& path, const QByteArray& bytes);
 // The texts of the message boxes shown since the last finishTest(), from
 // the from-th prompt on; beeps and file dialogs left out.
 QStringList messages(qsizetype from = 0);
+
+// A data table's columns, and a test's fetch of them, each in one statement:
+// columns<int, QString>("row", "text"); auto [row, text] = fetch<int, QString>("row", "text").
+template <typename... T, typename... N> void columns(N... names)
+{
+    (QTest::addColumn<T>(names), ...);
+}
+template <typename... T, typename... N> std::tuple<T...> fetch(N... names)
+{
+    return {*static_cast<T*>(QTest::qData(names, qMetaTypeId<T>()))...};
+}
 
 } // namespace TestSupport
