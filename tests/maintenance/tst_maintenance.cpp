@@ -99,23 +99,20 @@ private slots:
             u"^message:Error:%1 \"%2\" could not be started \\(.+\\)"_s.arg(int(shell::StartFailed))
                 .arg(QRegularExpression::escape(noExec));
 
-        QTest::newRow("first use, Cancel")
-            << QString() << QStringList{QString()} << QStringList{Picker} << QString() << u"-"_s
-            << QString();
-        QTest::newRow("stored starts at once")
-            << fresh << QStringList() << QStringList() << fresh << fresh << fresh;
-        QTest::newRow("stored gone, new choice")
-            << gone << QStringList{fresh} << QStringList{Picker} << fresh << fresh << fresh;
+        const auto row = [](const char* name, const QString& stored, const QStringList& answers,
+                            const QStringList& shown, const QString& path, const QString& setting,
+                            const QString& ran = {}) {
+            QTest::newRow(name) << stored << answers << shown << path << setting << ran;
+        };
+        row("first use, Cancel", {}, {QString()}, {Picker}, {}, u"-"_s);
+        row("stored starts at once", fresh, {}, {}, fresh, fresh, fresh);
+        row("stored gone, new choice", gone, {fresh}, {Picker}, fresh, fresh, fresh);
         // Cleared in memory only; the stored value stays until a choice replaces it.
-        QTest::newRow("stored gone, Cancel")
-            << gone << QStringList{QString()} << QStringList{Picker} << QString() << gone
-            << QString();
-        QTest::newRow("chosen files missing: asked again until Cancel")
-            << QString() << QStringList{typo, gone, QString()}
-            << QStringList{Picker, Picker, Picker} << QString() << QString() << QString();
+        row("stored gone, Cancel", gone, {QString()}, {Picker}, {}, gone);
+        row("chosen files missing: asked again until Cancel", {}, {typo, gone, QString()},
+            {Picker, Picker, Picker}, {}, {});
         // The program is there, so nothing asks for another one.
-        QTest::newRow("not executable")
-            << noExec << QStringList() << QStringList{notStarted} << noExec << noExec << QString();
+        row("not executable", noExec, {}, {notStarted}, noExec, noExec);
     }
 
     void convert()

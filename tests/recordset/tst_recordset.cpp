@@ -170,9 +170,8 @@ private slots:
         QTest::addColumn<QByteArray>("field");
         QTest::newRow("bare line feed") << u"'a' || char(10) || 'b'"_s << QByteArray("\"a\nb\"");
         QTest::newRow("blob") << u"x'DEADBEEF00'"_s << QByteArray("0xDEADBEEF00");
-        QTest::newRow("text not UTF-8") << u"CAST(x'FF41' AS TEXT)"_s
-                                        << QByteArray("\xEF\xBF\xBD"
-                                                      "A");
+        QTest::newRow("text not UTF-8")
+            << u"CAST(x'FF41' AS TEXT)"_s << QByteArray("\xEF\xBF\xBD") + 'A';
         QTest::newRow("formula") << u"'=1+2'"_s << QByteArray("'=1+2");
         QTest::newRow("text -5") << u"'-5'"_s << QByteArray("'-5");
         QTest::newRow("integer -5") << u"-5"_s << QByteArray("-5");
@@ -207,17 +206,17 @@ private slots:
         const QString plain = u"CREATE TABLE G (c INTEGER, n TEXT)"_s;
         const QString skip = u"|CREATE TRIGGER S BEFORE %1 ON G BEGIN SELECT RAISE(IGNORE); END"_s;
         const QString unique = u"CREATE TABLE G (c INTEGER UNIQUE ON CONFLICT %1, n TEXT)"_s;
-        QTest::newRow("unique ignores an insert")
-            << unique.arg(u"IGNORE") << u"insert"_s << QString() << int(db::WriteSkipped);
-        QTest::newRow("replace drops another row")
-            << unique.arg(u"REPLACE") << u"update"_s << QString() << int(db::WriteSkipped);
-        QTest::newRow("trigger ignores a delete")
-            << plain + skip.arg(u"DELETE") << u"delete"_s << QString() << int(db::WriteSkipped);
-        QTest::newRow("row changed")
-            << plain << u"update"_s << u"UPDATE G SET n = 'x' WHERE c = 1"_s
-            << int(db::RowVanished);
-        QTest::newRow("one of two gone")
-            << plain << u"delete both"_s << u"DELETE FROM G WHERE c = 2"_s << int(db::RowVanished);
+        const auto row = [](const char* name, const QString& schema, const QString& write,
+                            db::ErrorNumber error, const QString& meanwhile = {}) {
+            QTest::newRow(name) << schema << write << meanwhile << int(error);
+        };
+        row("unique ignores an insert", unique.arg(u"IGNORE"), u"insert"_s, db::WriteSkipped);
+        row("replace drops another row", unique.arg(u"REPLACE"), u"update"_s, db::WriteSkipped);
+        row("trigger ignores a delete", plain + skip.arg(u"DELETE"), u"delete"_s, db::WriteSkipped);
+        row("row changed", plain, u"update"_s, db::RowVanished,
+            u"UPDATE G SET n = 'x' WHERE c = 1"_s);
+        row("one of two gone", plain, u"delete both"_s, db::RowVanished,
+            u"DELETE FROM G WHERE c = 2"_s);
     }
 
     void guardedWriteRefused()
