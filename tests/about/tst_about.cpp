@@ -52,32 +52,24 @@ private slots:
 
     // One modeless About window however often it is asked for. OK is the
     // default and the cancel button: each way unloads it.
-    void aboutUnloads_data()
-    {
-        QTest::addColumn<int>("key"); // 0: click OK
-        QTest::newRow("OK") << 0;
-        QTest::newRow("Enter") << int(Qt::Key_Return);
-        QTest::newRow("Esc") << int(Qt::Key_Escape);
-    }
-
     void aboutUnloads()
     {
-        QFETCH(int, key);
         MainWindow main;
-        main.action(u"mnuAbout"_s)->trigger();
-        main.action(u"mnuAbout"_s)->trigger();
-        const QWidgetList tops = QApplication::topLevelWidgets();
-        QCOMPARE(std::count_if(tops.begin(), tops.end(),
-                               [](const QWidget* w) { return w->inherits("AboutDialog"); }),
-                 1);
-        QPointer<AboutDialog> about = main.showAbout();
-        QVERIFY(QTest::qWaitForWindowExposed(about) && !about->isModal());
-        if (key == 0)
-            about->findChild<QPushButton*>(u"cmdOK"_s)->click();
-        else
-            QTest::keyClick(about, Qt::Key(key));
-        QTRY_VERIFY(!about);
-        QVERIFY(main.showAbout() != nullptr); // a fresh one loads
+        for (const int key : {0, int(Qt::Key_Return), int(Qt::Key_Escape)}) { // 0: click OK
+            main.action(u"mnuAbout"_s)->trigger();
+            main.action(u"mnuAbout"_s)->trigger();
+            const QWidgetList tops = QApplication::topLevelWidgets();
+            QCOMPARE(std::count_if(tops.begin(), tops.end(),
+                                   [](const QWidget* w) { return w->inherits("AboutDialog"); }),
+                     1);
+            QPointer<AboutDialog> about = main.showAbout();
+            QVERIFY(QTest::qWaitForWindowExposed(about) && !about->isModal());
+            if (key == 0)
+                about->findChild<QPushButton*>(u"cmdOK"_s)->click();
+            else
+                QTest::keyClick(about, Qt::Key(key));
+            QTRY_VERIFY2(!about, qPrintable(QString::number(key))); // the next one loads afresh
+        }
     }
 
     void startSystemInfo_data()

@@ -39,6 +39,14 @@ class tst_Maintenance : public QObject
 {
     Q_OBJECT
 
+    MainWindow* main() const { return m_gui.main(); }
+    QString count(const QString& table) const
+    {
+        return m_gui.firstColumn(u"SELECT count(*) FROM "_s + table);
+    }
+
+    TestSupport::GuiFixture m_gui{120};
+
 private slots:
     void initTestCase() { StandIn::recordRunsIn(m_gui.filePath(u"runs.log"_s)); }
     void init()
@@ -48,105 +56,91 @@ private slots:
     }
     void cleanup() { QCOMPARE(m_gui.tearDown(), QString()); }
 
-    void clearDatabase_emptiesOnlyTheLeagueTables();
-    void convert_data();
-    void convert();
-
-private:
-    MainWindow* main() const { return m_gui.main(); }
-    QString count(const QString& table) const
+    void clearDatabase_emptiesOnlyTheLeagueTables()
     {
-        return m_gui.firstColumn(u"SELECT count(*) FROM "_s + table);
+        QCOMPARE(m_gui.execute(u"CREATE TABLE Notes AS SELECT 'kept' AS Text"_s), QString());
+        Prompts::setNextAnswer(QMessageBox::Yes);
+        main()->action(u"ClearDatabase"_s)->trigger();
+
+        verifyShown({Asked});
+        const Prompts::Shown& question = Prompts::shown().first();
+        QCOMPARE(question.icon, QMessageBox::Question);
+        QCOMPARE(question.buttons, QMessageBox::Yes | QMessageBox::No);
+        for (const QString& table : db::schema::leagueTables()) {
+            QVERIFY2(question.text.contains(table), qPrintable(question.text));
+            QCOMPARE(count(table), u"0"_s);
+        }
+        QVERIFY2(
+            question.text.contains(
+                u"A backup of the league is kept first: Edit > Undo or File > Restore Backup brings the rows back."_s),
+            qPrintable(question.text));
+        QCOMPARE(count(u"Notes"_s), u"1"_s);
     }
 
-    TestSupport::GuiFixture m_gui{120};
+    // stored: the remembered converter; answers: the file dialog's, in order
+    // (empty for Cancel); setting: the stored "Convert" afterwards, "-" when none,
+    // null when not checked; ran: the copy started without arguments, if any.
+    void convert_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QString>("ran");
+
+        const QString fresh = StandIn::install(m_gui.filePath(u"new"_s), ConverterName);
+        const QString noExec = StandIn::install(m_gui.filePath(u"noexec"_s), ConverterName, false);
+        QVERIFY(!fresh.isEmpty() && !noExec.isEmpty());
+        const QString gone = m_gui.filePath(u"moved/"_s + ConverterName);
+        const QString typo = m_gui.filePath(u"typo/"_s + ConverterName);
+        // The reason comes from the system, in the user's language.
+        const QString notStarted =
+            u"^message:Error:%1 \"%2\" could not be started \\(.+\\)"_s.arg(int(shell::StartFailed))
+                .arg(QRegularExpression::escape(noExec));
+
+        const auto row = [](const char* name, const QString& stored, const QStringList& answers,
+                            const QStringList& shown, const QString& path, const QString& setting,
+                            const QString& ran = {}) {
+            QTest::newRow(name) << stored << answers << shown << path << setting << ran;
+        };
+        row("first use, Cancel", {}, {QString()}, {Picker}, {}, u"-"_s);
+        row("stored starts at once", fresh, {}, {}, fresh, fresh, fresh);
+        row("stored gone, new choice", gone, {fresh}, {Picker}, fresh, fresh, fresh);
+        // Cleared in memory only; the stored value stays until a choice replaces it.
+        row("stored gone, Cancel", gone, {QString()}, {Picker}, {}, gone);
+        row("chosen files missing: asked again until Cancel", {}, {typo, gone, QString()},
+            {Picker, Picker, Picker}, {}, {});
+        // The program is there, so nothing asks for another one.
+        row("not executable", noExec, {}, {notStarted}, noExec, noExec);
+    }
+
+    void convert()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QStringList, answers);
+        QFETCH(QStringList, shown);
+        QFETCH(QString, path);
+        QFETCH(QString, setting);
+        QFETCH(QString, ran);
+        main()->setConverterPath(stored);
+        if (!stored.isEmpty())
+            writeSetting(u"Settings"_s, u"Convert"_s, stored);
+        for (const QString& answer : answers)
+            Prompts::setNextFileName(answer);
+
+        main()->action(u"mnuConvert"_s)->trigger();
+
+        verifyShown(shown);
+        for (const Prompts::Shown& s : Prompts::shown())
+            if (s.kind == u"file"_s)
+                QCOMPARE(s.filters, QStringList{ConverterName + u" ("_s + ConverterName + u')'});
+        QCOMPARE(main()->converterPath(), path);
+        if (!setting.isNull())
+            QCOMPARE(readSetting(u"Settings"_s, u"Convert"_s, u"-"_s), setting);
+        QTRY_COMPARE(StandIn::runs(), StandIn::ranAlone(ran));
+    }
 };
-
-void tst_Maintenance::clearDatabase_emptiesOnlyTheLeagueTables()
-{
-    QCOMPARE(m_gui.execute(u"CREATE TABLE Notes AS SELECT 'kept' AS Text"_s), QString());
-    Prompts::setNextAnswer(QMessageBox::Yes);
-    main()->action(u"ClearDatabase"_s)->trigger();
-
-    verifyShown({Asked});
-    const Prompts::Shown& question = Prompts::shown().first();
-    QCOMPARE(question.icon, QMessageBox::Question);
-    QCOMPARE(question.buttons, QMessageBox::Yes | QMessageBox::No);
-    for (const QString& table : db::schema::leagueTables()) {
-        QVERIFY2(question.text.contains(table), qPrintable(question.text));
-        QCOMPARE(count(table), u"0"_s);
-    }
-    QVERIFY2(
-        question.text.contains(
-            u"A backup of the league is kept first: Edit > Undo or File > Restore Backup brings the rows back."_s),
-        qPrintable(question.text));
-    QCOMPARE(count(u"Notes"_s), u"1"_s);
-}
-
-// stored: the remembered converter; answers: the file dialog's, in order
-// (empty for Cancel); setting: the stored "Convert" afterwards, "-" when none,
-// null when not checked; ran: the copy started without arguments, if any.
-void tst_Maintenance::convert_data()
-{
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QStringList>("answers");
-    QTest::addColumn<QStringList>("shown");
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("setting");
-    QTest::addColumn<QString>("ran");
-
-    const QString fresh = StandIn::install(m_gui.filePath(u"new"_s), ConverterName);
-    const QString noExec = StandIn::install(m_gui.filePath(u"noexec"_s), ConverterName, false);
-    QVERIFY(!fresh.isEmpty() && !noExec.isEmpty());
-    const QString gone = m_gui.filePath(u"moved/"_s + ConverterName);
-    const QString typo = m_gui.filePath(u"typo/"_s + ConverterName);
-    // The reason comes from the system, in the user's language.
-    const QString notStarted =
-        u"^message:Error:%1 \"%2\" could not be started \\(.+\\)"_s.arg(int(shell::StartFailed))
-            .arg(QRegularExpression::escape(noExec));
-
-    QTest::newRow("first use, Cancel") << QString() << QStringList{QString()} << QStringList{Picker}
-                                       << QString() << u"-"_s << QString();
-    QTest::newRow("stored starts at once")
-        << fresh << QStringList() << QStringList() << fresh << fresh << fresh;
-    QTest::newRow("stored gone, new choice")
-        << gone << QStringList{fresh} << QStringList{Picker} << fresh << fresh << fresh;
-    // Cleared in memory only; the stored value stays until a choice replaces it.
-    QTest::newRow("stored gone, Cancel")
-        << gone << QStringList{QString()} << QStringList{Picker} << QString() << gone << QString();
-    QTest::newRow("chosen files missing: asked again until Cancel")
-        << QString() << QStringList{typo, gone, QString()} << QStringList{Picker, Picker, Picker}
-        << QString() << QString() << QString();
-    // The program is there, so nothing asks for another one.
-    QTest::newRow("not executable")
-        << noExec << QStringList() << QStringList{notStarted} << noExec << noExec << QString();
-}
-
-void tst_Maintenance::convert()
-{
-    QFETCH(QString, stored);
-    QFETCH(QStringList, answers);
-    QFETCH(QStringList, shown);
-    QFETCH(QString, path);
-    QFETCH(QString, setting);
-    QFETCH(QString, ran);
-    main()->setConverterPath(stored);
-    if (!stored.isEmpty())
-        writeSetting(u"Settings"_s, u"Convert"_s, stored);
-    for (const QString& answer : answers)
-        Prompts::setNextFileName(answer);
-
-    main()->action(u"mnuConvert"_s)->trigger();
-
-    verifyShown(shown);
-    for (const Prompts::Shown& s : Prompts::shown())
-        if (s.kind == u"file"_s)
-            QCOMPARE(s.filters, QStringList{ConverterName + u" ("_s + ConverterName + u')'});
-    QCOMPARE(main()->converterPath(), path);
-    if (!setting.isNull())
-        QCOMPARE(readSetting(u"Settings"_s, u"Convert"_s, u"-"_s), setting);
-    QTRY_COMPARE(StandIn::runs(), StandIn::ranAlone(ran));
-}
 
 QTEST_MAIN(tst_Maintenance)
 #include "tst_maintenance.moc"
