@@ -483,6 +483,10 @@ private slots:
         main.action(u"mnuCloseAll"_s)->trigger();
         QCOMPARE(listed(), QStringList());
         QVERIFY(!main.action(u"mnuConference"_s)->isChecked());
+        // The Global Edit put away before Close All comes back when asked for.
+        main.action(u"mnuGlobalEdit"_s)->trigger();
+        QCOMPARE(area->currentSubWindow(), main.findChild<QMdiSubWindow*>(u"frmGlobalWindow"_s));
+        QVERIFY(area->currentSubWindow()->isVisible());
         main.action(u"mnuContents"_s)->trigger();
         QVERIFY(main.close());
         QTRY_VERIFY(!helpShown());

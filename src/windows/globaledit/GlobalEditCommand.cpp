@@ -93,6 +93,10 @@ void showGlobalEdit(GlobalEditWindows& open, QMdiArea* area, const QString& leag
         new AreaWatcher(window, area);
         newForm->setFocus();
     }
+    // Window > Close All takes a dialog put away out of the area without
+    // unloading it: it goes back in.
+    if (!area->subWindowList().contains(window))
+        area->addSubWindow(window);
     fitIntoArea(window, area);
     window->show();
     area->setActiveSubWindow(window);
