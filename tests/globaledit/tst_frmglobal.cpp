@@ -18,16 +18,6 @@
 using editcheck::Snapshot;
 using namespace Qt::StringLiterals;
 
-// A data table's columns, and a test's fetch of them, each in one statement.
-template <typename... T, typename... N> void columns(N... names)
-{
-    (QTest::addColumn<T>(names), ...);
-}
-template <typename... T, typename... N> std::tuple<T...> fetch(N... names)
-{
-    return {*static_cast<T*>(QTest::qData(names, qMetaTypeId<T>()))...};
-}
-
 namespace {
 // Calls onShow with each progress window as it is shown.
 class ShowWatcher : public QObject
@@ -166,21 +156,20 @@ private slots:
                                                                      "after", "team", "message");
         const QString two = teamName(2);
         const QString none = u"^No team in the list is named"_s;
-        QTest::newRow("typed name in other case")
-            << QString() << u"All"_s << two.toUpper() << QString() << qint64(2) << QString();
-        QTest::newRow("typed All after a team")
-            << QString() << two << u"aLL"_s << QString() << qint64(-1) << QString();
-        QTest::newRow("typed text naming no team")
-            << QString() << u"All"_s << u"Nowhere"_s << QString() << qint64(-2) << none;
-        QTest::newRow("typed name with a blank")
-            << QString() << u"All"_s << two + u" "_s << QString() << qint64(-2) << none;
-        QTest::newRow("chosen team renamed since")
-            << QString() << two << QString() << u"UPDATE Team SET TeamName = 'X' WHERE TeamID = 2"_s
-            << qint64(-2) << u"^Error:1017 .*no rating was changed"_s;
+        auto row = [](const char* name, const QString& picked, const QString& typed, qint64 team,
+                      const QString& message = {}, const QString& after = {},
+                      const QString& before = {}) {
+            QTest::newRow(name) << before << picked << typed << after << team << message;
+        };
+        row("typed name in other case", u"All"_s, two.toUpper(), 2);
+        row("typed All after a team", two, u"aLL"_s, -1);
+        row("typed text naming no team", u"All"_s, u"Nowhere"_s, -2, none);
+        row("typed name with a blank", u"All"_s, two + u" "_s, -2, none);
+        row("chosen team renamed since", two, {}, -2, u"^Error:1017 .*no rating was changed"_s,
+            u"UPDATE Team SET TeamName = 'X' WHERE TeamID = 2"_s);
         // Ids that are not whole numbers name no player's team: not in the list.
-        QTest::newRow("TeamID 3.5 left out")
-            << u"UPDATE Team SET TeamID = 3.5 WHERE TeamID = 3"_s << u"All"_s << teamName(3)
-            << QString() << qint64(-2) << none;
+        row("TeamID 3.5 left out", u"All"_s, teamName(3), -2, none, {},
+            u"UPDATE Team SET TeamID = 3.5 WHERE TeamID = 3"_s);
     }
 
     void teamTheBoxShows()
@@ -342,7 +331,6 @@ private slots:
         QVERIFY(!writer.beginImmediate());
         press(u"cmdPreview"_s);
         auto* preview = m_gui.main()->findChild<PreviewWindow*>(u"frmPreview"_s);
-        QVERIFY(preview);
         QTRY_VERIFY(!preview->isComputing());
         QVERIFY(Prompts::shown().isEmpty());
         QVERIFY(!writer.execute(u"ROLLBACK"_s));

@@ -15,15 +15,6 @@
 using namespace globaledit;
 using namespace Qt::StringLiterals;
 
-// A data table's columns, and a test's fetch of them, each in one statement.
-template <typename... T, typename... N> void columns(N... names)
-{
-    (QTest::addColumn<T>(names), ...);
-}
-template <typename... T, typename... N> std::tuple<T...> fetch(N... names)
-{
-    return {*static_cast<T*>(QTest::qData(names, qMetaTypeId<T>()))...};
-}
 using editcheck::Snapshot;
 Q_DECLARE_METATYPE(globaledit::Bounds)
 Q_DECLARE_METATYPE(globaledit::RatingPair)
@@ -77,14 +68,6 @@ PreviewResult figures(const Snapshot& before, const Snapshot& after, const Globa
     return counted;
 }
 } // namespace
-
-namespace globaledit {
-char* toString(const RatingPair& r) // for QCOMPARE's failure message
-{
-    auto text = [](Rating v) { return v ? QByteArray::number(*v) : QByteArray("null"); };
-    return qstrdup(QByteArray(text(r.actual) + '/' + text(r.potential)).constData());
-}
-} // namespace globaledit
 
 class TestGlobalEditEngine : public QObject
 {
@@ -181,28 +164,27 @@ private slots:
         // No percentage: only the potential bounds and raising to the actual change a player.
         QTest::addColumn<bool>("potentialsOnly");
         const QList<int> every{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
-        QTest::newRow("all teams, every position") << TeamFilter() << every << QString() << false;
-        QTest::newRow("draft and free agents")
-            << TeamFilter(0) << QList<int>{0, 3, 14} << QString() << false;
-        QTest::newRow("team 1 alone")
-            << TeamFilter(1) << QList<int>{0, 1, 2, 3, 4, 12} << QString() << false;
-        QTest::newRow("64-bit team id") << TeamFilter(BigTeam) << every << QString() << false;
-        QTest::newRow("no such team: quietly nothing")
-            << TeamFilter(424242) << every << QString() << false;
-        QTest::newRow("no position: nothing") << TeamFilter() << QList<int>{} << QString() << false;
-        QTest::newRow("nulls, text, blobs, out of bounds, odd positions")
-            << TeamFilter() << every
-            << u"UPDATE PlayerTable SET RATING1 = NULL WHERE rowid % 7 = 0;"
-               "UPDATE PlayerTable SET RATING_POT2 = 'abc', RATING2 = '50' WHERE rowid % 5 = 0;"
-               "UPDATE PlayerTable SET RATING3 = 150, RATING_POT3 = -20 WHERE rowid % 3 = 0;"
-               "UPDATE PlayerTable SET RATING4 = X'00FF', RATING_POT4 = 1e400 WHERE rowid % 11 = 0;"
-               "UPDATE PlayerTable SET RATING5 = 55.5, RATING_POT5 = 12.25 WHERE rowid % 4 = 0;"
-               "UPDATE PlayerTable SET CurrentPos = 'QB' WHERE rowid % 13 = 0;"
-               "UPDATE PlayerTable SET CurrentPos = 3.5 WHERE rowid % 17 = 0;"
-               "UPDATE PlayerTable SET CurrentPos = ' 8 ' WHERE rowid % 19 = 0;"
-               "UPDATE PlayerTable SET CurrentPos = NULL WHERE rowid % 23 = 0"_s
-            << false;
-        QTest::newRow("potentials alone, one team") << TeamFilter(2) << every << QString() << true;
+        auto row = [](const char* name, TeamFilter team, const QList<int>& positions,
+                      const QString& odd = {}, bool potentialsOnly = false) {
+            QTest::newRow(name) << team << positions << odd << potentialsOnly;
+        };
+        row("all teams, every position", {}, every);
+        row("draft and free agents", 0, {0, 3, 14});
+        row("team 1 alone", 1, {0, 1, 2, 3, 4, 12});
+        row("64-bit team id", BigTeam, every);
+        row("no such team: quietly nothing", 424242, every);
+        row("no position: nothing", {}, {});
+        row("nulls, text, blobs, out of bounds, odd positions", {}, every,
+            u"UPDATE PlayerTable SET RATING1 = NULL WHERE rowid % 7 = 0;"
+            "UPDATE PlayerTable SET RATING_POT2 = 'abc', RATING2 = '50' WHERE rowid % 5 = 0;"
+            "UPDATE PlayerTable SET RATING3 = 150, RATING_POT3 = -20 WHERE rowid % 3 = 0;"
+            "UPDATE PlayerTable SET RATING4 = X'00FF', RATING_POT4 = 1e400 WHERE rowid % 11 = 0;"
+            "UPDATE PlayerTable SET RATING5 = 55.5, RATING_POT5 = 12.25 WHERE rowid % 4 = 0;"
+            "UPDATE PlayerTable SET CurrentPos = 'QB' WHERE rowid % 13 = 0;"
+            "UPDATE PlayerTable SET CurrentPos = 3.5 WHERE rowid % 17 = 0;"
+            "UPDATE PlayerTable SET CurrentPos = ' 8 ' WHERE rowid % 19 = 0;"
+            "UPDATE PlayerTable SET CurrentPos = NULL WHERE rowid % 23 = 0"_s);
+        row("potentials alone, one team", 2, every, {}, true);
     }
 
     // The edit changes the selected players as the steps say; its progress and
@@ -251,16 +233,13 @@ private slots:
         QCOMPARE(started, counts);
         QCOMPARE(finished, changes);
         QCOMPARE(done, 0);
-        for (int n = 1; n <= EditedRatingCount; ++n) {
-            for (RatingSide side : {RatingSide::Actual, RatingSide::Potential}) {
-                const RatingFigures& shown = preview.figures(n, side);
-                const RatingFigures& c = counted.figures(n, side);
-                QCOMPARE(shown.values, c.values);
-                QCOMPARE(shown.sumBefore, c.sumBefore);
-                QCOMPARE(shown.sumAfter, c.sumAfter);
-                QVERIFY(shown.before == c.before && shown.after == c.after);
-            }
-        }
+        auto all = [](const RatingFigures& f) {
+            return std::tie(f.values, f.sumBefore, f.sumAfter, f.before, f.after);
+        };
+        for (size_t n = 0; n < size_t(EditedRatingCount); ++n)
+            for (size_t side : {0, 1})
+                QVERIFY2(all(preview.ratings[n][side]) == all(counted.ratings[n][side]),
+                         qPrintable(u"rating %1, side %2"_s.arg(n + 1).arg(side)));
     }
 
     // Worked by hand, not by the steps' code: three players of one team, three
@@ -297,8 +276,8 @@ private slots:
     }
 
     // The hook runs once, under the write lock, before anything changes; its
-    // error ends the edit with nothing changed.
-    void beforeChanges()
+    // error ends the edit with nothing changed. So does bad input.
+    void refusedEditsChangeNothing()
     {
         const Snapshot before = editcheck::snapshot(m_file);
         RunOptions options;
@@ -322,17 +301,12 @@ private slots:
         QCOMPARE(otherWriter.number & 0xff, 5); // SQLITE_BUSY: the edit holds the lock
         QVERIFY(!started);
         QCOMPARE(changed.front(), -1); // no counts from a failed edit
-        QCOMPARE(editcheck::firstDifference(editcheck::snapshot(m_file), before), QString());
-    }
 
-    void badInput()
-    {
         GlobalEdit edit = editcheck::sampleEdit();
         QCOMPARE(runGlobalEdit(QString(), edit).number, int(db::NoLeagueFileChosen));
         const QString missing = m_file + QStringLiteral(".missing");
         QCOMPARE(runGlobalEdit(missing, edit).number, int(db::FileNotFound));
         QVERIFY(!QFile::exists(missing)); // not created
-        const Snapshot before = editcheck::snapshot(m_file);
         for (double percent : {qInf(), qQNaN()}) {
             edit.parameters.actualPercent[5] = percent;
             QCOMPARE(runGlobalEdit(m_file, edit).number, int(db::NotANumber));

@@ -54,25 +54,16 @@ QList<QList<Field>> parseCsv(const QByteArray& csv)
     bool inQuotes = false;
     for (qsizetype i = 0; i < csv.size(); ++i) {
         const char c = csv.at(i);
-        if (inQuotes) {
-            if (c == '"' && i + 1 < csv.size() && csv.at(i + 1) == '"') {
-                field.text += '"';
-                ++i;
-            } else if (c == '"') {
-                inQuotes = false;
-            } else {
-                field.text += c;
-            }
-        } else if (c == '"') {
-            inQuotes = field.quoted = true;
-        } else if (c == ',') {
+        if (c == '"' && inQuotes && i + 1 < csv.size() && csv.at(i + 1) == '"')
+            field.text += csv.at(++i);
+        else if (c == '"')
+            inQuotes = !inQuotes, field.quoted = true;
+        else if (!inQuotes && (c == ',' || c == '\n')) {
             row << std::exchange(field, {});
-        } else if (c == '\n') {
-            row << std::exchange(field, {});
-            rows << std::exchange(row, {});
-        } else {
+            if (c == '\n')
+                rows << std::exchange(row, {});
+        } else
             field.text += c;
-        }
     }
     return rows;
 }
@@ -305,13 +296,9 @@ private slots:
         QCOMPARE(result.rows, rows);
         if (file.endsWith(u"DateTestDatabase.mdb"_s))
             QVERIFY(outOfRangeDates > 0);
-    }
-
-    void nwindKeepsItsIndexesAndExactCurrency()
-    {
-        QTemporaryDir dir;
-        const QString target = dir.filePath(u"nwind.mdb"_s);
-        QVERIFY(!import::importAccess(Samples + u"/nwind.mdb"_s, target, {}));
+        if (!file.endsWith(u"/nwind.mdb"_s))
+            return;
+        // Its indexes kept, and currency as exact text.
         QCOMPARE(select(target, u"SELECT group_concat(name, ',') FROM pragma_index_info("
                                 "'Order Details_PrimaryKey')"_s),
                  QList<QVariantList>{{u"OrderID,ProductID"_s}});
