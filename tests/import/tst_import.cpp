@@ -24,15 +24,13 @@ const QString Samples = QStringLiteral(JET_SAMPLES);
 // command-line tools, and libmdb's row fetch for the stored date numbers.
 namespace MdbExport {
 
-struct Field {
-    QByteArray text;
-    bool quoted = false; // mdb-export quotes text-like values, not numbers or NULL
-    bool isNull() const { return !quoted && text == "NULL"; }
-};
+// mdb-export's text of a NULL, and its field and row separators: bytes no
+// sample's text holds, so no quoting is needed.
+const QByteArray Null = "\x1dNULL";
 
 struct Export {
     QStringList header;
-    QList<QList<Field>> rows;
+    QList<QList<QByteArray>> rows;
 };
 
 QByteArray run(const QStringList& arguments)
@@ -44,30 +42,6 @@ QByteArray run(const QStringList& arguments)
     return tool.readAllStandardOutput();
 }
 
-// RFC 4180 as mdb-export writes it: quotes doubled inside quoted fields,
-// which may hold line breaks.
-QList<QList<Field>> parseCsv(const QByteArray& csv)
-{
-    QList<QList<Field>> rows;
-    QList<Field> row;
-    Field field;
-    bool inQuotes = false;
-    for (qsizetype i = 0; i < csv.size(); ++i) {
-        const char c = csv.at(i);
-        if (c == '"' && inQuotes && i + 1 < csv.size() && csv.at(i + 1) == '"')
-            field.text += csv.at(++i);
-        else if (c == '"')
-            inQuotes = !inQuotes, field.quoted = true;
-        else if (!inQuotes && (c == ',' || c == '\n')) {
-            row << std::exchange(field, {});
-            if (c == '\n')
-                rows << std::exchange(row, {});
-        } else
-            field.text += c;
-    }
-    return rows;
-}
-
 // mdb-tables' list of the file's user tables.
 QStringList tables(const QString& file)
 {
@@ -75,17 +49,21 @@ QStringList tables(const QString& file)
         .split(u'\n', Qt::SkipEmptyParts);
 }
 
-// mdb-export's CSV of the table: dates as "%Y-%m-%d %H:%M:%S", binary as hex,
-// NULL as an unquoted NULL.
+// mdb-export's reading of the table: dates as "%Y-%m-%d %H:%M:%S", binary as hex.
 Export exportTable(const QString& file, const QString& table)
 {
     const QString format = u"%Y-%m-%d %H:%M:%S"_s;
-    QList<QList<Field>> rows = parseCsv(run({u"mdb-export"_s, u"-T"_s, format, u"-D"_s, format,
-                                             u"-b"_s, u"hex"_s, u"-0"_s, u"NULL"_s, file, table}));
+    QList<QByteArray> lines = run({u"mdb-export"_s, u"-Q"_s, u"-d"_s, u"\x1f"_s, u"-R"_s, u"\x1e"_s,
+                                   u"-0"_s, QString::fromLatin1(Null), u"-T"_s, format, u"-D"_s,
+                                   format, u"-b"_s, u"hex"_s, file, table})
+                                  .split('\x1e');
+    lines.removeLast(); // after the last row's separator
     Export result;
-    for (const Field& name : rows.isEmpty() ? QList<Field>() : rows.takeFirst())
-        result.header << QString::fromUtf8(name.text);
-    result.rows = rows;
+    for (const QByteArray& line : lines)
+        result.rows << line.split('\x1f');
+    for (const QByteArray& name :
+         result.rows.isEmpty() ? QList<QByteArray>() : result.rows.takeFirst())
+        result.header << QString::fromUtf8(name);
     return result;
 }
 
@@ -211,25 +189,25 @@ double dayNumber(const QString& text)
 }
 
 // Whether an imported value equals mdb-export's field; the reason when not.
-QString compare(const QVariant& mine, const MdbExport::Field& theirs)
+QString compare(const QVariant& mine, const QByteArray& theirs)
 {
-    if (theirs.isNull())
+    if (theirs == MdbExport::Null)
         return mine.isNull() || mine.toString().isEmpty() ? QString() : u"not NULL"_s;
     switch (mine.typeId()) {
     case QMetaType::LongLong:
-        return QByteArray::number(mine.toLongLong()) == theirs.text ? QString() : u"integer"_s;
+        return QByteArray::number(mine.toLongLong()) == theirs ? QString() : u"integer"_s;
     case QMetaType::Double: {
         // A Single is equal as a single-precision number; mdb-export prints
         // a Double with one digit short of a round trip.
         const double m = mine.toDouble();
-        const double t = theirs.text.toDouble();
+        const double t = theirs.toDouble();
         const bool single = double(float(m)) == m && float(m) == float(t);
         return m == t || single || std::fabs(m - t) <= 1e-15 * std::fabs(m) ? QString() : u"real"_s;
     }
     case QMetaType::QByteArray:
-        return mine.toByteArray().toHex().toUpper() == theirs.text ? QString() : u"blob"_s;
+        return mine.toByteArray().toHex().toUpper() == theirs ? QString() : u"blob"_s;
     default:
-        return mine.toString().toUtf8() == theirs.text ? QString() : u"text"_s;
+        return mine.toString().toUtf8() == theirs ? QString() : u"text"_s;
     }
 }
 
@@ -277,12 +255,12 @@ private slots:
             for (qsizetype r = 0; r < mine.size(); ++r) {
                 for (qsizetype c = 0; c < expected.header.size(); ++c) {
                     const QVariant& value = mine[r][c];
-                    const MdbExport::Field& field = expected.rows[r][c];
+                    const QByteArray& field = expected.rows[r][c];
                     // mdb-export's date text is wrong outside 1900-9998:
                     // check those against the stored day number instead.
                     const QString text = value.toString();
                     const int year = text.left(4).toInt();
-                    if (field.text.startsWith("1900-01-00") && (year < 1900 || year > 9998)) {
+                    if (field.startsWith("1900-01-00") && (year < 1900 || year > 9998)) {
                         const double stored =
                             MdbExport::storedDates(file, table, expected.header[c])[r];
                         QVERIFY(std::fabs(dayNumber(text) - stored) <= 0.5 / 86400);
