@@ -21,15 +21,6 @@ Rating ratingOf(const QVariant& v)
     return v.toDouble();
 }
 
-namespace {
-QVariant stored(const QVariant& before, Rating after)
-{
-    if (!after || ratingOf(before) == after)
-        return before;
-    return QVariant(qint64(*after));
-}
-} // namespace
-
 bool selects(const GlobalEdit& edit, const QVariantList& row)
 {
     static const int team = db::schema::playerColumnIndex(QStringLiteral("TeamId"));
@@ -65,6 +56,9 @@ Snapshot snapshot(const QString& path)
 
 Snapshot expectedAfter(const Snapshot& before, const GlobalEdit& edit)
 {
+    auto stored = [](const QVariant& was, Rating now) {
+        return !now || ratingOf(was) == now ? was : QVariant(qint64(*now));
+    };
     Snapshot result = before;
     for (QVariantList& row : result) {
         if (!selects(edit, row))

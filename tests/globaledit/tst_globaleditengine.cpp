@@ -24,16 +24,6 @@ namespace {
 constexpr qint64 BigTeam = 5'000'000'000; // beyond 32 bits
 const Rating Null = std::nullopt;
 
-QString integrity(const QString& path)
-{
-    QString result;
-    db::Database database; // opening rolls back what a killed edit left half-done
-    if (const db::Error e = database.open(path))
-        return e.message();
-    database.query(QStringLiteral("PRAGMA integrity_check"), {},
-                   [&](const db::Statement& q) { result += q.value(0).toString(); });
-    return result;
-}
 // The preview's figures, counted from the league before and after the edit.
 PreviewResult figures(const Snapshot& before, const Snapshot& after, const GlobalEdit& edit)
 {
@@ -97,10 +87,8 @@ private slots:
         row("25+2% = 25.5 -> 26", 25, 99, 2, 0, {}, 26, 99);
         row("75-10% = 67.5 -> 68", 75, 99, -10, 0, {}, 68, 99);
         row("80-100%", 80, 99, -100, 0, {}, 0, 99);
-        row("99+100% = 198, lowered to max", 99, 99, 100, 0, {}, 99, 99);
         row("12.5% scales by 0.125", 80, 99, 12.5, 0, {}, 90, 99);
         row("potential 45+10% -> 50", 10, 45, 0, 10, {}, 10, 50);
-        row("-150% ends at the minimum", 50, 99, -150, 0, {}, 0, 99);
         // Bounds alone.
         row("max + 1 lowered", 100, 100, 0, 0, {}, 99, 99);
         row("min - 1 raised", 4, 9, 0, 0, {5, 99, 10, 99}, 5, 10);
@@ -135,13 +123,9 @@ private slots:
     {
         // value: NaN: rejected
         columns<QString, double>("text", "value");
-        auto good = [](const QString& text, double value) {
+        for (auto [text, value] :
+             {std::pair{u"+4"_s, 4.0}, {u".5"_s, 0.5}, {u"5."_s, 5.0}, {u"  -3.25\t"_s, -3.25}})
             QTest::addRow("'%s'", qPrintable(text)) << text << value;
-        };
-        good(u"+4"_s, 4);
-        good(u".5"_s, 0.5);
-        good(u"5."_s, 5);
-        good(u"  -3.25\t"_s, -3.25);
         for (const QString& bad : {QString(), u"   "_s, u"abc"_s, u"12,5"_s, u"1e3"_s, u"1 2"_s,
                                    u"+-1"_s, u"-"_s, u"."_s, u"0x10"_s, u"inf"_s, u"nan"_s,
                                    u"10%"_s, u"\u0661\u0662"_s, QString(400, u'9')})
@@ -356,7 +340,12 @@ private slots:
             const bool halfDone = QFileInfo(victim + u"-journal").size() > 0;
             interrupted += halfDone ? 1 : 0;
 
-            QCOMPARE(integrity(victim), QStringLiteral("ok"));
+            db::Database opened; // opening rolls back what the killed edit left half-done
+            QString check;
+            QVERIFY(!opened.open(victim) &&
+                    !opened.query(u"PRAGMA integrity_check"_s, {},
+                                  [&](const db::Statement& q) { check += q.value(0).toString(); }));
+            QCOMPARE(check, u"ok"_s);
             const Snapshot left = editcheck::snapshot(victim);
             const QString fromBefore = editcheck::firstDifference(left, before);
             QVERIFY(fromBefore.isEmpty() ||
