@@ -235,10 +235,9 @@ private slots:
         const QString set = u"UPDATE PlayerTable SET TeamId = 777, CurrentPos = 4, RATING1 = ?, "
                             u"RATING_POT1 = ?, RATING2 = ?, RATING_POT2 = ?, RATING24 = ?, "
                             u"RATING_POT24 = ?, RATING25 = 120 WHERE rowid = ?"_s;
-        const QVariant null;
         QVERIFY(!league.execute(set, {45, 40, 4, 8, 75, 80, 1}));
         QVERIFY(!league.execute(set, {90, 99, 50, 60, 2, 2, 2}));
-        QVERIFY(!league.execute(set, {null, 3, 96, 98, 100, null, 3}));
+        QVERIFY(!league.execute(set, {QVariant(), 3, 96, 98, 100, QVariant(), 3}));
 
         GlobalEdit edit;
         edit.parameters.actualPercent[0] = 10;

@@ -410,9 +410,7 @@ private slots:
                  db::schema::leagueTables());
         db::Database opened;
         QVERIFY(!opened.open(target));
-        const Copy copied = readCopy(target);
-        QCOMPARE(copied.tables, original.tables);
-        QCOMPARE(copied.rows[u"PlayerTable"_s].size(), 60);
+        QVERIFY(readCopy(target).rows == original.rows);
     }
 };
 
