@@ -37,13 +37,6 @@ QByteArray run(const QStringList& arguments)
     return tool.readAllStandardOutput();
 }
 
-// mdb-tables' list of the file's user tables.
-QStringList tables(const QString& file)
-{
-    return QString::fromUtf8(run({u"mdb-tables"_s, u"-1"_s, file}))
-        .split(u'\n', Qt::SkipEmptyParts);
-}
-
 // mdb-export's reading of the table, header first: dates as "%Y-%m-%d %H:%M:%S", binary
 // as hex.
 QList<QList<QByteArray>> exportTable(const QString& file, const QString& table)
@@ -196,11 +189,6 @@ QString compare(const QVariant& mine, const QByteArray& theirs)
     }
 }
 
-QStringList entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                  QDir::Name);
-}
 } // namespace
 
 class TestImport : public QObject
@@ -227,7 +215,8 @@ private slots:
         import::ImportResult result;
         QCOMPARE(import::importAccess(file, target, {}, &result).message(), db::Error().message());
         const Copy copy = readCopy(target);
-        QCOMPARE(copy.tables, MdbExport::tables(file));
+        QCOMPARE(copy.tables, QString::fromUtf8(MdbExport::run({u"mdb-tables"_s, u"-1"_s, file}))
+                                  .split(u'\n', Qt::SkipEmptyParts));
         QCOMPARE(result.tables, copy.tables);
         qint64 rows = 0;
         int outOfRangeDates = 0;
@@ -311,14 +300,24 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("says");
-        const auto row = [](const char* name, const char* kind, int number, const char* says) {
-            QTest::newRow(name) << QString::fromLatin1(kind) << number << QString::fromUtf8(says);
+        QTest::addColumn<QByteArray>("bytes"); // what the source file holds
+        const QByteArray nwind = TestSupport::fileBytes(Samples + u"/nwind.mdb"_s);
+        QByteArray locked = TestSupport::fileBytes(Samples + u"/DateTestDatabase.mdb"_s);
+        locked[0x42] = char(locked[0x42] ^ 0x55);
+        const auto row = [&](const char* name, const char* kind, int number, const char* says,
+                             const QByteArray& source = {}) {
+            QTest::newRow(name) << QString::fromLatin1(kind) << number << QString::fromUtf8(says)
+                                << (source.isNull() ? nwind : source);
         };
-        row("not Access", "text", import::NotAccessFile, "not a Microsoft");
-        row("cut short", "cut", import::AccessDamaged, "cut short");
-        row("cut at a page", "page", import::AccessUnreadable, "cannot be read");
-        row("password", "password", import::AccessProtected, "password");
-        row("encrypted", "encrypted", import::AccessProtected, "encrypted");
+        row("not Access", "text", import::NotAccessFile, "not a Microsoft", "ID,Name\n1,Smith\n");
+        row("cut short", "cut", import::AccessDamaged, "cut short",
+            nwind.left(nwind.size() / 2 + 100));
+        // Whole pages, but tables lose theirs.
+        row("cut at a page", "page", import::AccessUnreadable, "cannot be read",
+            nwind.left(200 * 2048));
+        row("password", "password", import::AccessProtected, "password", locked);
+        row("encrypted", "encrypted", import::AccessProtected, "encrypted",
+            QByteArray::fromHex("d0cf11e0a1b11ae1") + QByteArray(4096, '\0'));
         row("target is the source", "source", import::ImportTargetRefused, "being imported");
         row("target links to the league", "league", db::IsLeagueFile, "which a window has open");
         row("target exists", "exists", import::ImportTargetRefused, "already exists");
@@ -334,20 +333,9 @@ private slots:
         QFETCH(QString, kind);
         QFETCH(int, number);
         QFETCH(QString, says);
+        QFETCH(QByteArray, bytes);
         QTemporaryDir dir;
         const QString source = dir.filePath(u"source.mdb"_s);
-        QByteArray bytes = TestSupport::fileBytes(
-            Samples + (kind == u"password"_s ? u"/DateTestDatabase.mdb"_s : u"/nwind.mdb"_s));
-        if (kind == u"text"_s)
-            bytes = "ID,Name\n1,Smith\n";
-        else if (kind == u"cut"_s)
-            bytes.truncate(bytes.size() / 2 + 100);
-        else if (kind == u"page"_s)
-            bytes.truncate(200 * 2048); // whole pages, but tables lose theirs
-        else if (kind == u"password"_s)
-            bytes[0x42] = char(bytes[0x42] ^ 0x55);
-        else if (kind == u"encrypted"_s)
-            bytes = QByteArray::fromHex("d0cf11e0a1b11ae1") + QByteArray(4096, '\0');
         QVERIFY(TestSupport::writeFile(source, bytes));
         const QString league = dir.filePath(u"league.mdb"_s);
         QVERIFY(TestSupport::writeFile(league, "held"));
@@ -358,7 +346,11 @@ private slots:
             QVERIFY(QFile::link(league, target));
         else if (kind == u"exists"_s)
             target = league;
-        const QStringList before = entries(dir.path());
+        auto entries = [&] {
+            return QDir(dir.path())
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        };
+        const QStringList before = entries();
 
         import::ImportOptions options;
         options.heldLeagues = {kind == u"exists"_s ? QString() : league};
@@ -374,7 +366,7 @@ private slots:
                                        : import::importAccess(source, target, options);
         QCOMPARE(e.number, number);
         QVERIFY(e.description.contains(says));
-        QCOMPARE(entries(dir.path()), before);
+        QCOMPARE(entries(), before);
         QCOMPARE(TestSupport::fileBytes(source), bytes);
         QCOMPARE(TestSupport::fileBytes(league), QByteArray("held"));
     }
