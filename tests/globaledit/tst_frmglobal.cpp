@@ -20,12 +20,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 // Calls onShow with each progress window as it is shown.
-class ShowWatcher : public QObject
-{
-public:
+struct ShowWatcher : QObject {
     std::function<void(QObject*)> onShow;
-
-protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::Show && watched->objectName() == u"frmProgress"_s)
@@ -40,10 +36,8 @@ class TestFrmGlobal : public QObject
     Q_OBJECT
 private slots:
     void init() { m_gui.setUp(); }
-    void cleanup()
-    {
-        QCOMPARE(m_gui.tearDown(), QString()); // takes the dialog with it
-    }
+    // The fixture's teardown takes the dialog with it.
+    void cleanup() { QCOMPARE(m_gui.tearDown(), QString()); }
 
     void lifecycle()
     {

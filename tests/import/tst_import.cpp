@@ -172,8 +172,6 @@ QString compare(const QVariant& mine, const QByteArray& theirs)
     if (theirs == MdbExport::Null)
         return mine.isNull() || mine.toString().isEmpty() ? QString() : u"not NULL"_s;
     switch (mine.typeId()) {
-    case QMetaType::LongLong:
-        return QByteArray::number(mine.toLongLong()) == theirs ? QString() : u"integer"_s;
     case QMetaType::Double: {
         // A Single is equal as a single-precision number; mdb-export prints
         // a Double with one digit short of a round trip.
