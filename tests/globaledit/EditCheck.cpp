@@ -29,12 +29,9 @@ bool selects(const GlobalEdit& edit, const QVariantList& row)
         return false;
     // As CurrentPos = p compares: a stored number equal to p. Text, a
     // fraction or NULL is no one's position.
-    const QVariant& stored = row.at(position);
-    const bool number =
-        stored.typeId() == QMetaType::LongLong || stored.typeId() == QMetaType::Double;
-    const double p = stored.toDouble();
-    return number && p == std::floor(p) && p >= 0 && p < db::schema::PositionCount &&
-           edit.positions.test(size_t(p));
+    const Rating p = ratingOf(row.at(position));
+    return p && *p == std::floor(*p) && *p >= 0 && *p < db::schema::PositionCount &&
+           edit.positions.test(size_t(*p));
 }
 
 Snapshot snapshot(const QString& path)
