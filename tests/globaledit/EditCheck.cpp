@@ -21,15 +21,6 @@ Rating ratingOf(const QVariant& v)
     return v.toDouble();
 }
 
-namespace {
-QVariant stored(const QVariant& before, Rating after)
-{
-    if (!after || ratingOf(before) == after)
-        return before;
-    return QVariant(qint64(*after));
-}
-} // namespace
-
 bool selects(const GlobalEdit& edit, const QVariantList& row)
 {
     static const int team = db::schema::playerColumnIndex(QStringLiteral("TeamId"));
@@ -38,12 +29,9 @@ bool selects(const GlobalEdit& edit, const QVariantList& row)
         return false;
     // As CurrentPos = p compares: a stored number equal to p. Text, a
     // fraction or NULL is no one's position.
-    const QVariant& stored = row.at(position);
-    const bool number =
-        stored.typeId() == QMetaType::LongLong || stored.typeId() == QMetaType::Double;
-    const double p = stored.toDouble();
-    return number && p == std::floor(p) && p >= 0 && p < db::schema::PositionCount &&
-           edit.positions.test(size_t(p));
+    const Rating p = ratingOf(row.at(position));
+    return p && *p == std::floor(*p) && *p >= 0 && *p < db::schema::PositionCount &&
+           edit.positions.test(size_t(*p));
 }
 
 Snapshot snapshot(const QString& path)
@@ -65,6 +53,9 @@ Snapshot snapshot(const QString& path)
 
 Snapshot expectedAfter(const Snapshot& before, const GlobalEdit& edit)
 {
+    auto stored = [](const QVariant& was, Rating now) {
+        return !now || ratingOf(was) == now ? was : QVariant(qint64(*now));
+    };
     Snapshot result = before;
     for (QVariantList& row : result) {
         if (!selects(edit, row))
