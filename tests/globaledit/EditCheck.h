@@ -1,26 +1,19 @@
 #pragma once
 
+#include "TestSupport.h"
 #include "core/globaledit/GlobalEditEngine.h"
 #include "leaguegen/LeagueGenerator.h"
 
 #include <QMap>
 #include <QString>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QVariantList>
-#include <tuple>
 
 // What the global edit tests compare: every player's 80 columns before and
 // after an edit, and the result the pure steps say the edit must give.
-// A data table's columns, and a test's fetch of them, each in one statement.
-template <typename... T, typename... N> void columns(N... names)
-{
-    (QTest::addColumn<T>(names), ...);
-}
-template <typename... T, typename... N> std::tuple<T...> fetch(N... names)
-{
-    return {*static_cast<T*>(QTest::qData(names, qMetaTypeId<T>()))...};
-}
+
+using TestSupport::columns;
+using TestSupport::fetch;
 
 namespace editcheck {
 
