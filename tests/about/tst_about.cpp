@@ -15,6 +15,8 @@
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
+using TestSupport::columns;
+using TestSupport::fetch;
 
 class tst_About : public QObject
 {
@@ -74,9 +76,9 @@ private slots:
 
     void startSystemInfo_data()
     {
-        QTest::addColumn<QStringList>("installed"); // names put on PATH, in PATH order
-        QTest::addColumn<bool>("executable");
-        QTest::addColumn<QString>("started"); // empty: unavailable
+        // installed: names put on PATH, in PATH order
+        // started: empty: unavailable
+        columns<QStringList, bool, QString>("installed", "executable", "started");
         const QStringList& known = systemInfoPrograms();
         QTest::newRow("none on PATH") << QStringList() << true << QString();
         QTest::newRow("an unknown program only") << QStringList{u"msinfo32"_s} << true << QString();
@@ -88,9 +90,8 @@ private slots:
 
     void startSystemInfo()
     {
-        QFETCH(QStringList, installed);
-        QFETCH(bool, executable);
-        QFETCH(QString, started);
+        auto [installed, executable, started] =
+            fetch<QStringList, bool, QString>("installed", "executable", "started");
         const QString bin = m_dir.filePath(u"bin-"_s + QLatin1String(QTest::currentDataTag()));
         QDir().mkpath(bin);
         for (const QString& name : installed)

@@ -15,6 +15,8 @@
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
+using TestSupport::columns;
+using TestSupport::fetch;
 using TestSupport::fileBytes;
 using TestSupport::firstColumn;
 
@@ -38,9 +40,7 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         // "<dir>" makes a folder, "<none>" nothing, "<noroster>" a league without Roster
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<int>("number");
-        QTest::addColumn<QString>("says");
+        columns<QByteArray, int, QString>("content", "number", "says");
         const auto row = [](const char* tag, const char* name, const QByteArray& content,
                             int number, const char* says) {
             QTest::newRow(tag) << QString::fromUtf8(name) << content << number
@@ -63,10 +63,8 @@ private slots:
 
     void badFilesGetClearErrors()
     {
-        QFETCH(QString, name);
-        QFETCH(QByteArray, content);
-        QFETCH(int, number);
-        QFETCH(QString, says);
+        auto [name, content, number, says] =
+            fetch<QString, QByteArray, int, QString>("name", "content", "number", "says");
 
         const QString file = name.isEmpty() ? QString() : m_dir.filePath(name);
         leaguegen::LeagueOptions noRoster;

@@ -10,6 +10,8 @@
 
 using namespace Qt::StringLiterals;
 using db::Error;
+using TestSupport::columns;
+using TestSupport::fetch;
 
 namespace {
 const QString AllRows = u"1,2,3,4,5,6,7,8"_s;
@@ -81,8 +83,7 @@ private slots:
 
     void filterRows_data()
     {
-        QTest::addColumn<QString>("filter");
-        QTest::addColumn<QString>("rows");
+        columns<QString, QString>("filter", "rows");
         const QList<std::pair<QString, QString>> cases = {
             // Precedence: Not, And, Or; & below arithmetic, comparisons below &.
             {u"Age < 20 Or Age > 30 And Name Like 'É*'"_s, u"4,7"_s},
@@ -188,9 +189,7 @@ private slots:
 
     void badFilters_data()
     {
-        QTest::addColumn<QString>("filter");
-        QTest::addColumn<int>("number");
-        QTest::addColumn<QString>("says");
+        columns<QString, int, QString>("filter", "number", "says");
         const int syntax = db::ExpressionSyntax, type = db::ExpressionType;
         const int unknown = db::UnknownField;
         const QList<std::tuple<QString, int, QString>> cases = {
@@ -243,9 +242,7 @@ private slots:
 
     void badFilters()
     {
-        QFETCH(QString, filter);
-        QFETCH(int, number);
-        QFETCH(QString, says);
+        auto [filter, number, says] = fetch<QString, int, QString>("filter", "number", "says");
         db::CompiledFilter out{u"untouched"_s, {}};
         const Error e = db::compileFilter(filter, m_fields, &out);
         QCOMPARE(e.number, number);
@@ -256,9 +253,7 @@ private slots:
     // rows: the order selected, or the error a bad sort gets (sort left untouched).
     void sortRows_data()
     {
-        QTest::addColumn<QString>("sort");
-        QTest::addColumn<QString>("rows");
-        QTest::addColumn<int>("number");
+        columns<QString, QString, int>("sort", "rows", "number");
         const int syntax = db::ExpressionSyntax, unknown = db::UnknownField;
         QTest::newRow("number") << u"Age"_s << u"5,7,3,1,8,2,4,6"_s << 0;
         QTest::newRow("header click desc") << u"[Age] desc"_s << u"6,4,2,8,1,3,7,5"_s << 0;
@@ -278,8 +273,7 @@ private slots:
 
     void sortRows()
     {
-        QFETCH(QString, sort);
-        QFETCH(int, number);
+        auto [sort, number] = fetch<QString, int>("sort", "number");
         db::CompiledSort compiled{u"untouched"_s, {}};
         const Error e = db::compileSort(sort, m_fields, &compiled);
         QVERIFY2(e.number == number, qPrintable(e.message()));
@@ -294,8 +288,8 @@ private slots:
     // collation's order both ways round.
     void sqlFunctions_data()
     {
-        QTest::addColumn<QString>("sql");
-        QTest::addColumn<QString>("result"); // empty for Null
+        // result: empty for Null
+        columns<QString, QString>("sql", "result");
         const auto like = [](const QString& value, const QString& pattern, const char* result) {
             const auto literal = [](const QString& s) {
                 return s.isNull() ? u"NULL"_s : u'\'' + s + u'\'';

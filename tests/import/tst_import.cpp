@@ -16,6 +16,8 @@
 #include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
+using TestSupport::columns;
+using TestSupport::fetch;
 
 namespace {
 const QString Samples = QStringLiteral(JET_SAMPLES);
@@ -260,8 +262,7 @@ private slots:
     // Jet's day numbers and currency amounts (ten-thousandths) as imported text.
     void jetValueText_data()
     {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QByteArray>("expected");
+        columns<QByteArray, QByteArray>("text", "expected");
         const auto row = [](const char* tag, const QByteArray& text, const char* expected) {
             QTest::newRow(tag) << text << QByteArray(expected);
         };
@@ -295,10 +296,8 @@ private slots:
     // the source untouched.
     void refusedImportsWriteNothing_data()
     {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<int>("number");
-        QTest::addColumn<QString>("says");
-        QTest::addColumn<QByteArray>("bytes"); // what the source file holds
+        // bytes: what the source file holds
+        columns<QString, int, QString, QByteArray>("kind", "number", "says", "bytes");
         const QByteArray nwind = TestSupport::fileBytes(Samples + u"/nwind.mdb"_s);
         QByteArray locked = TestSupport::fileBytes(Samples + u"/DateTestDatabase.mdb"_s);
         locked[0x42] = char(locked[0x42] ^ 0x55);
@@ -328,10 +327,8 @@ private slots:
 
     void refusedImportsWriteNothing()
     {
-        QFETCH(QString, kind);
-        QFETCH(int, number);
-        QFETCH(QString, says);
-        QFETCH(QByteArray, bytes);
+        auto [kind, number, says, bytes] =
+            fetch<QString, int, QString, QByteArray>("kind", "number", "says", "bytes");
         QTemporaryDir dir;
         const QString source = dir.filePath(u"source.mdb"_s);
         QVERIFY(TestSupport::writeFile(source, bytes));

@@ -10,6 +10,8 @@
 
 using namespace Qt::StringLiterals;
 using leaguegen::LeagueOptions;
+using TestSupport::columns;
+using TestSupport::fetch;
 using TestSupport::firstColumn;
 Q_DECLARE_METATYPE(LeagueOptions)
 
@@ -42,8 +44,7 @@ private slots:
     // is the generator's own business.
     void completeLeague_data()
     {
-        QTest::addColumn<int>("players");
-        QTest::addColumn<int>("teams");
+        columns<int, int>("players", "teams");
         QTest::newRow("none") << 0 << 2;
         QTest::newRow("three") << 3 << 2;
         QTest::newRow("3000") << 3000 << 57;
@@ -51,8 +52,7 @@ private slots:
 
     void completeLeague()
     {
-        QFETCH(int, players);
-        QFETCH(int, teams);
+        auto [players, teams] = fetch<int, int>("players", "teams");
         LeagueOptions options;
         options.players = players;
         const QString path = file(u"league%1.mdb"_s.arg(players));
@@ -120,9 +120,7 @@ private slots:
 
     void badInputWritesNothing_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<LeagueOptions>("options");
-        QTest::addColumn<int>("error");
+        columns<QString, LeagueOptions, int>("name", "options", "error");
         const auto row = [](const char* tag, void (*change)(LeagueOptions&),
                             const QString& name = u"bad.mdb"_s, int error = db::ValueDoesNotFit) {
             LeagueOptions o;
@@ -145,8 +143,7 @@ private slots:
 
     void badInputWritesNothing()
     {
-        QFETCH(QString, name);
-        QFETCH(LeagueOptions, options);
+        auto [name, options] = fetch<QString, LeagueOptions>("name", "options");
         const QStringList before = QDir(m_dir.path()).entryList(QDir::Files);
         const db::Error e = leaguegen::writeLeague(name.isEmpty() ? name : file(name), options);
         QTEST(e.number, "error");

@@ -15,6 +15,8 @@
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
+using TestSupport::columns;
+using TestSupport::fetch;
 
 namespace {
 
@@ -82,12 +84,8 @@ private slots:
     // null when not checked; ran: the copy started without arguments, if any.
     void convert_data()
     {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QStringList>("answers");
-        QTest::addColumn<QStringList>("shown");
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("setting");
-        QTest::addColumn<QString>("ran");
+        columns<QString, QStringList, QStringList, QString, QString, QString>(
+            "stored", "answers", "shown", "path", "setting", "ran");
 
         const QString fresh = StandIn::install(m_gui.filePath(u"new"_s), ConverterName);
         const QString noExec = StandIn::install(m_gui.filePath(u"noexec"_s), ConverterName, false);
@@ -117,12 +115,9 @@ private slots:
 
     void convert()
     {
-        QFETCH(QString, stored);
-        QFETCH(QStringList, answers);
-        QFETCH(QStringList, shown);
-        QFETCH(QString, path);
-        QFETCH(QString, setting);
-        QFETCH(QString, ran);
+        auto [stored, answers, shown, path, setting, ran] =
+            fetch<QString, QStringList, QStringList, QString, QString, QString>(
+                "stored", "answers", "shown", "path", "setting", "ran");
         main()->setConverterPath(stored);
         if (!stored.isEmpty())
             writeSetting(u"Settings"_s, u"Convert"_s, stored);

@@ -12,6 +12,8 @@
 using namespace Qt::StringLiterals;
 using db::Error;
 using db::RecordSet;
+using TestSupport::columns;
+using TestSupport::fetch;
 
 // Keysets judged against the bare SQL that selects the same rows. Sorts and
 // filters that add up, and the model contract, are tested through the window.
@@ -73,9 +75,8 @@ private slots:
 
     void convertValue_data()
     {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QVariant>("stored"); // invalid: refused
+        // stored: invalid: refused
+        columns<QString, QString, QVariant>("field", "typed", "stored");
 
         const QVariant refused;
         QTest::newRow("whole number") << u"i"_s << u" 12 "_s << QVariant(12LL);
@@ -100,9 +101,7 @@ private slots:
 
     void convertValue()
     {
-        QFETCH(QString, field);
-        QFETCH(QString, typed);
-        QFETCH(QVariant, stored);
+        auto [field, typed, stored] = fetch<QString, QString, QVariant>("field", "typed", "stored");
 
         auto rs = open(u"Typed"_s);
         QVariant out(u"untouched"_s);
@@ -166,8 +165,8 @@ private slots:
     // spreadsheet reads back as the same single field, never as a formula.
     void exportWritesEachValue_data()
     {
-        QTest::addColumn<QString>("value"); // SQL
-        QTest::addColumn<QByteArray>("field");
+        // value: SQL
+        columns<QString, QByteArray>("value", "field");
         QTest::newRow("bare line feed") << u"'a' || char(10) || 'b'"_s << QByteArray("\"a\nb\"");
         QTest::newRow("blob") << u"x'DEADBEEF00'"_s << QByteArray("0xDEADBEEF00");
         QTest::newRow("text not UTF-8")
@@ -183,8 +182,7 @@ private slots:
 
     void exportWritesEachValue()
     {
-        QFETCH(QString, value);
-        QFETCH(QByteArray, field);
+        auto [value, field] = fetch<QString, QByteArray>("value", "field");
         QVERIFY(!m_db.execute(u"CREATE TABLE Cell (x)"_s));
         QVERIFY(!m_db.execute(u"INSERT INTO Cell VALUES (%1)"_s.arg(value)));
         auto rs = open(u"Cell"_s);
@@ -199,10 +197,9 @@ private slots:
     // program changed, removed or replaced, is refused whole.
     void guardedWriteRefused_data()
     {
-        QTest::addColumn<QString>("schema"); // statements split by '|', table G (c, n)
-        QTest::addColumn<QString>("write");  // insert, update, delete, delete both
-        QTest::addColumn<QString>("meanwhile");
-        QTest::addColumn<int>("error");
+        // schema: statements split by '|', table G (c, n)
+        // write: insert, update, delete, delete both
+        columns<QString, QString, QString, int>("schema", "write", "meanwhile", "error");
         const QString plain = u"CREATE TABLE G (c INTEGER, n TEXT)"_s;
         const QString skip = u"|CREATE TRIGGER S BEFORE %1 ON G BEGIN SELECT RAISE(IGNORE); END"_s;
         const QString unique = u"CREATE TABLE G (c INTEGER UNIQUE ON CONFLICT %1, n TEXT)"_s;
@@ -221,9 +218,8 @@ private slots:
 
     void guardedWriteRefused()
     {
-        QFETCH(QString, schema);
-        QFETCH(QString, write);
-        QFETCH(QString, meanwhile);
+        auto [schema, write, meanwhile] =
+            fetch<QString, QString, QString>("schema", "write", "meanwhile");
         for (const QString& sql : QString(u"DROP TABLE IF EXISTS G|"_s + schema +
                                           u"|INSERT INTO G VALUES (1, 'a'), (2, 'b')"_s)
                                       .split(u'|'))

@@ -18,31 +18,14 @@
 #include "windows/grid/TableWindow.h"
 #include "windows/grid/WindowPlace.h"
 
-#include <QAbstractButton>
-#include <QAccessible>
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QLabel>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPointer>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QScreen>
-#include <QScrollArea>
-#include <QScrollBar>
-#include <QSettings>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTextBrowser>
+#include <QtTest>
+#include <QtWidgets>
 #include <algorithm>
 #include <memory>
 
 using namespace Qt::StringLiterals;
+using TestSupport::columns;
+using TestSupport::fetch;
 
 class TestMainWindow : public QObject
 {
@@ -144,8 +127,8 @@ private slots:
 
     void boolSettingsRead_data()
     {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<bool>("read"); // with true as the default
+        // read: with true as the default
+        columns<QString, bool>("stored", "read");
         QTest::newRow("False") << u"False"_s << false;
         QTest::newRow("lower case") << u"false"_s << false;
         QTest::newRow("zero") << u"0"_s << false;
@@ -174,10 +157,8 @@ private slots:
     // lacks the league tables, so it is kept without becoming the league.
     void chosenFileIsChecked_data()
     {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("way");
-        QTest::addColumn<QString>("save"); // the import's file; empty: Cancel; No: not imported
-        QTest::addColumn<bool>("stored");
+        // save: the import's file; empty: Cancel; No: not imported
+        columns<QString, QString, QString, bool>("kind", "way", "save", "stored");
         const auto row = [](const char* name, const QString& kind, const QString& way,
                             const QString& save = {}, bool stored = false) {
             QTest::newRow(name) << kind << way << save << stored;
@@ -197,10 +178,8 @@ private slots:
 
     void chosenFileIsChecked()
     {
-        QFETCH(QString, kind);
-        QFETCH(QString, way);
-        QFETCH(QString, save);
-        QFETCH(bool, stored);
+        auto [kind, way, save, stored] =
+            fetch<QString, QString, QString, bool>("kind", "way", "save", "stored");
         const QString chosen = file(u"chosen name.mdb"_s);
         const bool access = kind == u"access"_s;
         if (kind == u"link"_s)
@@ -591,8 +570,8 @@ private slots:
     {
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         const QPoint corner = screen.bottomRight();
-        QTest::addColumn<QRect>("saved");
-        QTest::addColumn<QRect>("expected"); // empty: the first start's place instead
+        // expected: empty: the first start's place instead
+        columns<QRect, QRect>("saved", "expected");
         QTest::newRow("on screen") << QRect(100, 80, 500, 400) << QRect(100, 80, 500, 400);
         QTest::newRow("off every screen")
             << QRect(corner + QPoint(500, 500), QSize(500, 400)) << QRect();
@@ -614,9 +593,7 @@ private slots:
     // A maximized window stays maximized and keeps its normal place.
     void windowGeometryIsRemembered_data()
     {
-        QTest::addColumn<QString>("saved");
-        QTest::addColumn<bool>("maximized");
-        QTest::addColumn<QRect>("place");
+        columns<QString, bool, QRect>("saved", "maximized", "place");
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QRect first(0, 0, screen.width() * 3 / 4, screen.height() * 3 / 4);
         first.moveCenter(screen.center());
@@ -628,8 +605,7 @@ private slots:
 
     void windowGeometryIsRemembered()
     {
-        QFETCH(QString, saved);
-        QFETCH(bool, maximized);
+        auto [saved, maximized] = fetch<QString, bool>("saved", "maximized");
         writeSetting(u"MainWindow"_s, u"Geometry"_s, saved);
         writeSetting(u"MainWindow"_s, u"Maximized"_s, maximized ? u"True"_s : u"False"_s);
         Shown main;
@@ -646,9 +622,8 @@ private slots:
 
     void runScriptChoosesTheDemoLeagueOnlyWhenNoneIsChosen_data()
     {
-        QTest::addColumn<QString>("stored"); // null: no league stored
-        QTest::addColumn<QString>("demo");
-        QTest::addColumn<QString>("expected");
+        // stored: null: no league stored
+        columns<QString, QString, QString>("stored", "demo", "expected");
         const QString demo = u"/home/u/Yardmark99-demo/AccessConvert.mdb"_s;
         QTest::newRow("no settings yet") << QString() << demo << demo;
         QTest::newRow("a league chosen") << "/mine.mdb" << demo << "/mine.mdb";
@@ -659,8 +634,7 @@ private slots:
 
     void runScriptChoosesTheDemoLeagueOnlyWhenNoneIsChosen()
     {
-        QFETCH(QString, stored);
-        QFETCH(QString, demo);
+        auto [stored, demo] = fetch<QString, QString>("stored", "demo");
         writeSetting(u"PlayerTable"_s, u"Height"_s, u"True"_s);
         writeSetting(u"Settings"_s, u"Convert"_s, u"/c/K.exe"_s);
         if (!stored.isNull())
@@ -708,9 +682,8 @@ private slots:
     // elsewhere opens the same file.
     void commandLine_data()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("output"); // or the league stored
+        // output: or the league stored
+        columns<QStringList, int, QString>("arguments", "exitCode", "output");
         const QString version = u"Yardmark99 "_s + QLatin1String(version::Text) + u'\n';
         const auto row = [](const char* name, const QStringList& arguments, int exitCode,
                             const QString& output) {
@@ -737,9 +710,8 @@ private slots:
 
     void commandLine()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, exitCode);
-        QFETCH(QString, output);
+        auto [arguments, exitCode, output] =
+            fetch<QStringList, int, QString>("arguments", "exitCode", "output");
         for (QString& argument : arguments)
             argument.replace(u"%1"_s, m_dir->path());
         QProcess program;
