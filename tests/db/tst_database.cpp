@@ -38,9 +38,8 @@ private slots:
 
     void badFilesGetClearErrors_data()
     {
-        QTest::addColumn<QString>("name");
-        // "<dir>" makes a folder, "<none>" nothing, "<noroster>" a league without Roster
-        columns<QByteArray, int, QString>("content", "number", "says");
+        // content: "<dir>" makes a folder, "<none>" nothing, "<noroster>" a league without Roster
+        columns<QString, QByteArray, int, QString>("name", "content", "number", "says");
         const auto row = [](const char* tag, const char* name, const QByteArray& content,
                             int number, const char* says) {
             QTest::newRow(tag) << QString::fromUtf8(name) << content << number

@@ -129,13 +129,10 @@ private slots:
     {
         // read: with true as the default
         columns<QString, bool>("stored", "read");
-        QTest::newRow("False") << u"False"_s << false;
-        QTest::newRow("lower case") << u"false"_s << false;
-        QTest::newRow("zero") << u"0"_s << false;
-        QTest::newRow("a negative number") << u"-1"_s << true;
-        QTest::newRow("a fraction") << u"2.5"_s << true;
-        QTest::newRow("nearly True") << u"Tru"_s << true;
-        QTest::newRow("empty") << QString() << true;
+        for (const char* no : {"False", "false", "0"})
+            QTest::addRow("\"%s\"", no) << QString::fromLatin1(no) << false;
+        for (const char* yes : {"-1", "2.5", "Tru", ""}) // not False, nor a number that is 0
+            QTest::addRow("\"%s\"", yes) << QString::fromLatin1(yes) << true;
     }
 
     void boolSettingsRead()
