@@ -8,11 +8,8 @@
 #include "shell/SysInfo.h"
 #include "ui/Prompts.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
+#include <QtWidgets>
 
 using namespace Qt::StringLiterals;
 using TestSupport::columns;

@@ -7,10 +7,7 @@
 #include "core/db/Schema.h"
 #include "leaguegen/LeagueGenerator.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -4,7 +4,6 @@
 #include "core/db/Expression.h"
 #include "leaguegen/LeagueGenerator.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 #include <utility>
 

@@ -8,7 +8,6 @@
 
 #include "core/db/Database.h"
 
-#include <QtCore>
 #include <QtTest>
 #include <optional>
 

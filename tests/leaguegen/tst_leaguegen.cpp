@@ -4,9 +4,7 @@
 #include "core/db/Schema.h"
 #include "leaguegen/LeagueGenerator.h"
 
-#include <QFile>
-#include <QProcess>
-#include <QTest>
+#include <QtTest>
 
 using namespace Qt::StringLiterals;
 using leaguegen::LeagueOptions;

@@ -4,7 +4,6 @@
 #include "core/db/RecordSet.h"
 #include "leaguegen/LeagueGenerator.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 #include <tuple>
