@@ -51,7 +51,8 @@ bool sameValue(const QVariant& a, const QVariant& b)
 
 RecordSet::RecordSet(Database& database) : m_db(database) {}
 
-Error RecordSet::open(Database& database, const QString& table, std::unique_ptr<RecordSet>* out)
+Error RecordSet::openUnkeyed(Database& database, const QString& table,
+                             std::unique_ptr<RecordSet>* out)
 {
     if (!database.isOpen())
         return {NoLeagueFileChosen, QStringLiteral("The league file is not open.")};
@@ -62,6 +63,15 @@ Error RecordSet::open(Database& database, const QString& table, std::unique_ptr<
     rs->m_table = stored;
     if (Error e = rs->readFields(stored))
         return e;
+    *out = std::move(rs);
+    return {};
+}
+
+Error RecordSet::open(Database& database, const QString& table, std::unique_ptr<RecordSet>* out)
+{
+    std::unique_ptr<RecordSet> rs;
+    if (Error e = openUnkeyed(database, table, &rs))
+        return e;
     if (Error e = rs->readKeys(&rs->m_keys))
         return e;
     *out = std::move(rs);
@@ -71,12 +81,8 @@ Error RecordSet::open(Database& database, const QString& table, std::unique_ptr<
 Error RecordSet::openKeys(Database& database, const QString& table, const QList<qint64>& keys,
                           std::unique_ptr<RecordSet>* out)
 {
-    const QString stored = database.storedTableName(table);
-    if (stored.isEmpty())
-        return {MissingTable, QStringLiteral("The league file has no table \"%1\".").arg(table)};
-    std::unique_ptr<RecordSet> rs(new RecordSet(database));
-    rs->m_table = stored;
-    if (Error e = rs->readFields(stored))
+    std::unique_ptr<RecordSet> rs;
+    if (Error e = openUnkeyed(database, table, &rs))
         return e;
     if (Error e = rs->checkWritable())
         return e;
@@ -88,8 +94,6 @@ Error RecordSet::openKeys(Database& database, const QString& table, const QList<
 Error RecordSet::openRow(Database& database, const QString& table, qint64 key,
                          std::unique_ptr<RecordSet>* out)
 {
-    if (!database.isOpen())
-        return {NoLeagueFileChosen, QStringLiteral("The league file is not open.")};
     std::unique_ptr<RecordSet> rs;
     if (Error e = openKeys(database, table, {key}, &rs))
         return e;

@@ -205,6 +205,9 @@ private:
     Error readPage(int page);
     Error convertAll(const QHash<int, QVariant>& typed, QHash<int, QVariant>* stored) const;
     Error checkWritable() const;
+    // A record set over table's fields, its keys not read yet.
+    static Error openUnkeyed(Database& database, const QString& table,
+                             std::unique_ptr<RecordSet>* out);
     // SELECT columns FROM the table WHERE its filters [AND extra] [ORDER BY
     // its order]; the filters' parameters come after any in columns.
     QString selectSql(const QStringList& columns, const QString& extra, bool ordered) const;
