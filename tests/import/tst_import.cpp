@@ -318,6 +318,8 @@ private slots:
         row("target is the source", "source", import::ImportTargetRefused, "being imported");
         row("target links to the league", "league", db::IsLeagueFile, "which a window has open");
         row("target exists", "exists", import::ImportTargetRefused, "already exists");
+        row("a journal beside the target", "journal", import::ImportTargetRefused,
+            "unfinished write");
         row("cancelled", "cancel", db::Cancelled, "cancelled");
         // A reader that hangs or reads phantom rows ends in a message.
         row("a hang", "hang", import::AccessDamaged,
@@ -341,6 +343,8 @@ private slots:
             QVERIFY(QFile::link(league, target));
         else if (kind == u"exists"_s)
             target = league;
+        else if (kind == u"journal"_s)
+            QVERIFY(TestSupport::writeFile(target + u"-journal"_s, "hot"));
         auto entries = [&] {
             return QDir(dir.path())
                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);

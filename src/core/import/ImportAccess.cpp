@@ -278,6 +278,15 @@ db::Error checkImportTarget(const QString& target, const QString& source,
         return {ImportTargetRefused,
                 QStringLiteral("%1 is a folder; choose a file name for the imported league.")
                     .arg(quoted(target))};
+    // SQLite would play an unfinished write left beside the name back into
+    // the new league the first time it opens it.
+    for (const QLatin1String suffix : {QLatin1String("-journal"), QLatin1String("-wal")}) {
+        if (QFileInfo::exists(target + suffix))
+            return {ImportTargetRefused,
+                    QStringLiteral("The imported league cannot be saved as %1: %2 beside it holds "
+                                   "another program's unfinished write. Choose another name.")
+                        .arg(quoted(target), quoted(target + suffix))};
+    }
     return {};
 }
 
