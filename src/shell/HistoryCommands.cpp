@@ -98,20 +98,19 @@ bool HistoryCommands::restoreLeague(const QString& league, const QString& backup
     if (!settlePendingEdits(m_area))
         return false;
     const QString restored = takenBefore(league, backup); // the backup may be pruned after
-    QString note, replaced;
-    if (const db::Error e =
-            backups::restore(league, backup, command, unchangedSince, &note, &replaced)) {
+    backups::RestoreResult done;
+    if (const db::Error e = backups::restore(league, backup, command, unchangedSince, &done)) {
         Prompts::showError(m_area, e.message());
         return false;
     }
     // One step: its undo restores the league as the restore found it.
-    const std::optional<quint32> counter = backups::changeCounter(league);
-    if (replaced.isEmpty() || !counter ||
-        !m_session->history()->record(new BackupStep({league, replaced, command, *counter})))
+    if (done.savedAs.isEmpty() || !done.counter ||
+        !m_session->history()->record(
+            new BackupStep({league, done.savedAs, command, *done.counter})))
         refreshGrids(league); // recording the step refreshes them
     QString result = QStringLiteral("%1: the league is back as it was %2").arg(command, restored);
-    if (!note.isEmpty())
-        result += QStringLiteral(". ") + note;
+    if (!done.note.isEmpty())
+        result += QStringLiteral(". ") + done.note;
     emit finished(result);
     return true;
 }

@@ -40,16 +40,16 @@ db::Error BackupStep::replace(const QString& backup, const QString& command, QSt
                               const QString& refusal)
 {
     const QString shown = takenBefore(league(), backup); // the backup may be pruned after
-    QString saved;
-    db::Error e = backups::restore(league(), backup, command, m_counter, nullptr, &saved);
+    backups::RestoreResult restored;
+    db::Error e = backups::restore(league(), backup, command, m_counter, &restored);
     if (e.number == db::LeagueChanged)
         return {db::LeagueChanged, refusal};
     if (e)
         return e;
-    *savedAs = saved;
+    *savedAs = restored.savedAs;
     m_undoneTo = shown;
-    if (const std::optional<quint32> counter = backups::changeCounter(league()))
-        m_counter = *counter;
+    if (restored.counter)
+        m_counter = *restored.counter;
     return {};
 }
 

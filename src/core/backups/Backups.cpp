@@ -301,7 +301,7 @@ db::Error openBackup(const QString& backupPath, db::Database& source)
 // The restore of a league that opens: SQLite's backup API writes the pages
 // in one journaled transaction on a connection to the league.
 db::Error restoreInto(db::Database& league, db::Database& source, const QString& command,
-                      std::optional<quint32> unchangedSince, QString* note, QString* savedAs)
+                      std::optional<quint32> unchangedSince, RestoreResult* result)
 {
     sqlite3_backup* copy =
         sqlite3_backup_init(league.sqliteHandle(), "main", source.sqliteHandle(), "main");
@@ -312,9 +312,10 @@ db::Error restoreInto(db::Database& league, db::Database& source, const QString&
     // nothing: from here the file on disk is the state being replaced.
     int rc = sqlite3_backup_step(copy, 0);
     db::Error e;
+    std::optional<quint32> before;
     if (rc != SQLITE_OK && rc != SQLITE_DONE)
         e = sqliteError(rc);
-    else if (unchangedSince && changeCounter(league) != unchangedSince)
+    else if (before = changeCounter(league); unchangedSince && before != unchangedSince)
         e = {db::LeagueChanged, QStringLiteral("The league has changed since.")};
     else
         e = kept.take(league);
@@ -327,10 +328,9 @@ db::Error restoreInto(db::Database& league, db::Database& source, const QString&
     sqlite3_backup_finish(copy); // rolls back what an unfinished copy wrote
     if (!e) {
         const QString pruned = kept.committed();
-        if (note)
-            *note = pruned;
-        if (savedAs)
-            *savedAs = kept.path();
+        // The copy is one commit on the league, which counts up by one.
+        if (result)
+            *result = {pruned, kept.path(), before ? std::optional(*before + 1) : std::nullopt};
     }
     return e;
 }
@@ -338,8 +338,8 @@ db::Error restoreInto(db::Database& league, db::Database& source, const QString&
 // The restore of a league file that no longer opens, so no lock can be
 // taken on it: what is there is copied aside as it is, then the backup is
 // written beside it and renamed over it, all or nothing.
-db::Error replaceDamaged(const QString& leaguePath, const QString& backupPath, QString* note,
-                         QString* savedAs)
+db::Error replaceDamaged(const QString& leaguePath, const QString& backupPath,
+                         std::optional<quint32> backupCounter, RestoreResult* result)
 {
     const QFileInfo info(leaguePath);
     // Through a link, the file it leads to is the league.
@@ -371,10 +371,10 @@ db::Error replaceDamaged(const QString& leaguePath, const QString& backupPath, Q
                                      .arg(quoted(target), systemText(error))};
     }
     const QString pruned = kept.committed();
-    if (note)
-        *note = pruned.isEmpty() ? keptText : keptText + QLatin1Char(' ') + pruned;
-    if (savedAs)
-        *savedAs = kept.path();
+    // The league is now the backup byte for byte.
+    if (result)
+        *result = {pruned.isEmpty() ? keptText : keptText + QLatin1Char(' ') + pruned, kept.path(),
+                   backupCounter};
     return {};
 }
 
@@ -519,7 +519,7 @@ bool isDamagedLeague(const db::Error& e)
 }
 
 db::Error restore(const QString& leaguePath, const QString& backupPath, const QString& command,
-                  std::optional<quint32> unchangedSince, QString* note, QString* savedAs)
+                  std::optional<quint32> unchangedSince, RestoreResult* result)
 {
     db::Database source;
     if (db::Error e = openBackup(backupPath, source))
@@ -528,12 +528,18 @@ db::Error restore(const QString& leaguePath, const QString& backupPath, const QS
     if (db::Error e = league.open(leaguePath)) {
         if (!isDamagedLeague(e))
             return e;
+        // A sound SQLite file that lacks a table may be open in another
+        // program: it is replaced under its lock, never behind its back.
+        const bool sound = e.number == db::MissingTable || e.number == db::MissingField;
+        if (sound && !league.openFile(leaguePath))
+            return restoreInto(league, source, command, unchangedSince, result);
         if (unchangedSince) // it is not what the command left
             return {db::LeagueChanged, QStringLiteral("The league has changed since.")};
+        const std::optional<quint32> backupCounter = changeCounter(source);
         source.close();
-        return replaceDamaged(leaguePath, backupPath, note, savedAs);
+        return replaceDamaged(leaguePath, backupPath, backupCounter, result);
     }
-    return restoreInto(league, source, command, unchangedSince, note, savedAs);
+    return restoreInto(league, source, command, unchangedSince, result);
 }
 
 void simulateWriteFailure(int error)
@@ -598,11 +604,13 @@ QString CommandBackup::committed()
 {
     if (m_backup.isEmpty())
         return {}; // the command ended before changing anything: nothing to undo
+    if (m_wrote == false)
+        return {}; // it committed without writing: its backup goes, nothing to undo
     m_kept = true;
     // The change counter goes up by one with each commit that writes: the
     // league is still as this command left it while the counter says so.
     if (m_undo && m_wrote)
-        m_undo({m_league, m_backup, m_command, m_counterBefore + (*m_wrote ? 1u : 0u)});
+        m_undo({m_league, m_backup, m_command, m_counterBefore + 1u});
     return prune(m_league, {m_backup});
 }
 

@@ -86,11 +86,17 @@ std::optional<quint32> changeCounter(const QString& leaguePath);
 // equals unchangedSince (when given) and backs the league up under command,
 // so the restore can itself be undone. A league that no longer opens is kept
 // aside as a "Damaged League" backup (when there is a file to keep) and then
-// replaced. note receives what the status bar adds to the result, savedAs
-// the path of the backup of the state replaced (empty when none was kept).
+// replaced; so is a sound SQLite file that lacks a league table, under its
+// lock like a league.
+struct RestoreResult {
+    QString note;    // what the status bar adds to the result
+    QString savedAs; // the backup of the state replaced; empty when none was kept
+    // The league's change counter as the restore left it, known under its
+    // lock, so a later change by anyone else is told apart.
+    std::optional<quint32> counter;
+};
 db::Error restore(const QString& leaguePath, const QString& backupPath, const QString& command,
-                  std::optional<quint32> unchangedSince = {}, QString* note = nullptr,
-                  QString* savedAs = nullptr);
+                  std::optional<quint32> unchangedSince = {}, RestoreResult* result = nullptr);
 
 // True for an error that says the league file is missing, damaged or no
 // league: Restore Backup can still replace such a file.
