@@ -213,6 +213,9 @@ private slots:
             u"UPDATE G SET n = 'x' WHERE c = 1"_s);
         row("one of two gone", plain, u"delete both"_s, db::RowVanished,
             u"DELETE FROM G WHERE c = 2"_s);
+        // A write of nothing (an undo whose values are as stored) still checks the row.
+        row("nothing to write, row gone", plain, u"nothing"_s, db::RowVanished,
+            u"DELETE FROM G WHERE c = 1"_s);
     }
 
     void guardedWriteRefused()
@@ -229,7 +232,8 @@ private slots:
         for (const QString& sql : meanwhile.split(u'|', Qt::SkipEmptyParts))
             QVERIFY(!m_db.execute(sql));
         const QString before = stored(u"SELECT rowid || c || n FROM G"_s);
-        const Error e = write == u"insert"_s ? rs->insert({{0, 2}})
+        const Error e = write == u"insert"_s    ? rs->insert({{0, 2}})
+                        : write == u"nothing"_s ? rs->updateStored(0, {}, seen)
                         : write == u"update"_s
                             ? rs->update(0, {{0, 2}}, seen)
                             : rs->deleteFromFile(write == u"delete"_s ? QList{0} : QList{0, 1});

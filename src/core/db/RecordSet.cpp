@@ -40,14 +40,14 @@ Error writeSkipped(const QString& what)
                 .arg(what)};
 }
 
-// Values as the engine hands them back: the same storage type and value.
-bool sameValue(const QVariant& a, const QVariant& b)
+} // namespace
+
+bool sameStoredValue(const QVariant& a, const QVariant& b)
 {
     if (a.isNull() || b.isNull())
         return a.isNull() && b.isNull();
     return a.typeId() == b.typeId() && a == b;
 }
-} // namespace
 
 RecordSet::RecordSet(Database& database) : m_db(database) {}
 
@@ -394,7 +394,7 @@ bool RecordSet::differsFromCache(int row, const Statement& select, int firstColu
         return false;
     const qsizetype first = qsizetype(row - pageIndex * PageSize) * fieldCount();
     for (int i = 0; i < fields.size(); ++i) {
-        if (!sameValue(page->values.at(first + fields.at(i)), select.value(firstColumn + i)))
+        if (!sameStoredValue(page->values.at(first + fields.at(i)), select.value(firstColumn + i)))
             return true;
     }
     return false;
@@ -512,7 +512,7 @@ Error RecordSet::confirmRow(qint64 key, const QVector<QVariant>& seen,
         return select.error() ? select.error() : rowVanished();
     for (int field = 0; field < fieldCount(); ++field) {
         if ((fields.isEmpty() || fields.contains(field)) &&
-            !sameValue(select.value(field), seen.value(field)))
+            !sameStoredValue(select.value(field), seen.value(field)))
             return rowVanished();
     }
     return {};
@@ -553,8 +553,15 @@ Error RecordSet::writeStored(int row, const QHash<int, QVariant>& stored,
 {
     if (row < 0 || row >= count())
         return rowVanished();
+    for (auto it = stored.cbegin(); it != stored.cend(); ++it) {
+        if (it.key() < 0 || it.key() >= fieldCount())
+            return {UnknownField,
+                    QStringLiteral("The table has no field number %1.").arg(it.key())};
+    }
+    // Nothing to write still answers whether the row holds what was seen: a
+    // step that changed nothing is refused like any other once the row went.
     if (stored.isEmpty())
-        return {};
+        return confirmRow(key(row), seen, checked);
     QStringList assignments;
     QVariantList params;
     for (auto it = stored.cbegin(); it != stored.cend(); ++it) {

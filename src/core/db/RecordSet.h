@@ -34,6 +34,10 @@ struct FieldInfo {
 // numbers 64 bits; TEXT(n), VARCHAR(n) and CHAR(n) hold n characters.
 FieldInfo describeField(const QString& name, const QString& declaredType);
 
+// Whether two values are the same as SQLite stores them: the same storage
+// type and value, so 45 and 45.0 or 1 and '1' differ; two nulls are the same.
+bool sameStoredValue(const QVariant& a, const QVariant& b);
+
 // A keyset over one table: the ordered list of rowids that its filters and
 // sort select, read once when it opens or requeries. Field values are read by
 // key a page at a time into a small cache; no statement stays open between

@@ -72,7 +72,7 @@ db::Error RowStep::write(const QList<RowImage>& from, const QList<RowImage>& to)
             expected.insert(field, from.first().values.value(i));
             const QVariant& next = to.first().values.value(i);
             const QVariant& now = from.first().values.value(i);
-            if (next.isNull() != now.isNull() || next.typeId() != now.typeId() || next != now)
+            if (!db::sameStoredValue(next, now))
                 values.insert(field, next);
         }
         return rs->updateStored(0, values, expected);

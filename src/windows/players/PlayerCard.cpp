@@ -92,13 +92,6 @@ QString spacedName(const QString& field)
     return QString(field).replace(wordStart, u" "_s);
 }
 
-bool sameStored(const QVariant& a, const QVariant& b)
-{
-    if (a.isNull() || b.isNull())
-        return a.isNull() && b.isNull();
-    return a.typeId() == b.typeId() && a == b;
-}
-
 // A value as stored: a real keeps a decimal point, so 45.0 does not pass for
 // the whole number 45; binary data has no text form.
 QString textOf(const QVariant& value)
@@ -702,7 +695,7 @@ void PlayerCard::typeValue(int column, const QString& text)
                            [this, message = e.message()] { Prompts::showError(this, message); });
         return;
     }
-    if (sameStored(stored, readValue(column)))
+    if (db::sameStoredValue(stored, readValue(column)))
         m_changes.remove(column);
     else
         m_changes.insert(column, stored);
