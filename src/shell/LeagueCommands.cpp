@@ -22,11 +22,6 @@ namespace {
 
 const QString ConverterName = QStringLiteral("Kickvale99LeagueConv.exe");
 
-QString native(const QString& path)
-{
-    return QLatin1Char('"') + QDir::toNativeSeparators(path) + QLatin1Char('"');
-}
-
 QString clearQuestion(const QString& path)
 {
     return QStringLiteral("All rows of the seven league tables (%1) in \"%2\" will be deleted. "
@@ -87,7 +82,7 @@ std::optional<bool> LeagueCommands::offerAccessImport(const QString& path)
     if (!Prompts::ask(m_area, QStringLiteral("The file %1 is a Microsoft Access (Jet) database. "
                                              "Yardmark '99 keeps a league in an SQLite file.\n\n"
                                              "Import it into a new league file?")
-                                  .arg(native(path))))
+                                  .arg(db::quotedPath(path))))
         return false;
     return importAccessDatabase(path);
 }
@@ -136,7 +131,7 @@ bool LeagueCommands::importAccessDatabase(const QString& source)
                      QStringLiteral("%1 into %2.\n\nThe new file is not a league; it lacks these "
                                     "league tables: %3. It was kept, and the league in use "
                                     "stays as it was.")
-                         .arg(summary, native(target), missing.join(QStringLiteral(", "))),
+                         .arg(summary, db::quotedPath(target), missing.join(QStringLiteral(", "))),
                      QMessageBox::Information);
     return false;
 }

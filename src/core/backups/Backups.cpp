@@ -32,11 +32,6 @@ const QString DamagedLeague = QStringLiteral("Damaged League");
 
 std::atomic<int> simulatedWriteError{0};
 
-QString quoted(const QString& path)
-{
-    return QLatin1Char('"') + QDir::toNativeSeparators(path) + QLatin1Char('"');
-}
-
 QString stamp(const QDate& date, const QTime& time)
 {
     return date.toString(DateFormat) + QLatin1Char(' ') + time.toString(TimeFormat);
@@ -147,11 +142,11 @@ db::Error backupFailed(const QString& where, int error)
                 QStringLiteral("The disk is full: the backup %1 could not be written, so the "
                                "command was stopped before it changed anything. Free some disk "
                                "space and try again.")
-                    .arg(quoted(where))};
+                    .arg(db::quotedPath(where))};
     return {db::WriteFailed,
             QStringLiteral("The league could not be backed up to %1 (%2), so the command was "
                            "stopped before it changed anything.")
-                .arg(quoted(where), systemText(error))};
+                .arg(db::quotedPath(where), systemText(error))};
 }
 
 db::Error makeFolder(const QString& leaguePath)
@@ -162,7 +157,7 @@ db::Error makeFolder(const QString& leaguePath)
     return {db::WriteFailed,
             QStringLiteral("The league could not be backed up to %1 (the folder cannot be made), "
                            "so the command was stopped before it changed anything.")
-                .arg(quoted(folder))};
+                .arg(db::quotedPath(folder))};
 }
 
 // Reads bytes at an offset into the buffer; 0 or an errno value.
@@ -368,7 +363,7 @@ db::Error replaceDamaged(const QString& leaguePath, const QString& backupPath,
             return backupFailed(target, error);
         return {db::WriteFailed, QStringLiteral("The backup could not be written over the league "
                                                 "%1 (%2); the league was not changed.")
-                                     .arg(quoted(target), systemText(error))};
+                                     .arg(db::quotedPath(target), systemText(error))};
     }
     const QString pruned = kept.committed();
     // The league is now the backup byte for byte.

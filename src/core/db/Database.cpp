@@ -17,11 +17,6 @@ namespace db {
 namespace {
 std::atomic<int> s_busyTimeout{5000};
 
-QString quoted(const QString& path)
-{
-    return QLatin1Char('"') + path + QLatin1Char('"');
-}
-
 } // namespace
 
 Database::Database() = default;
@@ -56,38 +51,39 @@ Error Database::checkFile(const QString& path) const
             return {NotAFile, QStringLiteral("The league file %1 is a symbolic link that leads "
                                              "back to itself. Choose the league file itself "
                                              "with File > Open.")
-                                  .arg(quoted(path))};
+                                  .arg(db::quotedPath(path))};
         if (errno == ENOENT || errno == ENOTDIR)
             return {FileNotFound,
-                    QStringLiteral("The league file %1 does not exist.").arg(quoted(path))};
-        return {NotAFile, QStringLiteral("The league file %1 cannot be reached: %2")
-                              .arg(quoted(path), QString::fromLocal8Bit(std::strerror(errno)))};
+                    QStringLiteral("The league file %1 does not exist.").arg(db::quotedPath(path))};
+        return {NotAFile,
+                QStringLiteral("The league file %1 cannot be reached: %2")
+                    .arg(db::quotedPath(path), QString::fromLocal8Bit(std::strerror(errno)))};
     }
     if (S_ISDIR(info.st_mode))
-        return {NotAFile, QStringLiteral("%1 is a folder, not a league file.").arg(quoted(path))};
+        return {NotAFile,
+                QStringLiteral("%1 is a folder, not a league file.").arg(db::quotedPath(path))};
     if (!S_ISREG(info.st_mode))
         return {NotAFile, QStringLiteral("%1 is not a regular file (it is a device, pipe or "
                                          "socket), so it cannot be a league file.")
-                              .arg(quoted(path))};
+                              .arg(db::quotedPath(path))};
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {NotAFile, QStringLiteral("The league file %1 cannot be read: %2")
-                              .arg(quoted(path), file.errorString())};
+                              .arg(db::quotedPath(path), file.errorString())};
     const QByteArray head = file.read(32);
     if (head.isEmpty())
-        return {
-            NotSQLite,
-            QStringLiteral("The file %1 is empty: it is not a league database.").arg(quoted(path))};
+        return {NotSQLite, QStringLiteral("The file %1 is empty: it is not a league database.")
+                               .arg(db::quotedPath(path))};
     if (head.mid(4, 15) == "Standard Jet DB" || head.mid(4, 15) == "Standard ACE DB")
         return {AccessFile, QStringLiteral("The file %1 is a Microsoft Access (Jet) database. "
                                            "Yardmark '99 edits SQLite league files; "
                                            "convert the league first.")
-                                .arg(quoted(path))};
+                                .arg(db::quotedPath(path))};
     if (!head.startsWith(QByteArrayLiteral("SQLite format 3\0")))
         return {NotSQLite, QStringLiteral("The file %1 is not a league database (it is not an "
                                           "SQLite database file).")
-                               .arg(quoted(path))};
+                               .arg(db::quotedPath(path))};
     return {};
 }
 
@@ -202,7 +198,7 @@ Error Database::checkLeagueTables()
         return {MissingTable,
                 QStringLiteral("The league file %1 has no table \"%2\": it is not a complete "
                                "league database.")
-                    .arg(quoted(m_path), missing.first())};
+                    .arg(db::quotedPath(m_path), missing.first())};
     return {};
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDir>
 #include <QString>
 #include <utility>
 
@@ -60,5 +61,16 @@ struct Error {
 Error engineError(int code, const QString& engineText);
 // The last error on a connection.
 Error engineError(sqlite3* handle);
+
+// A name in a message, in double quotes: "PlayerTable".
+inline QString quotedText(const QString& text)
+{
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+// A file in a message, in double quotes and the system's own separators.
+inline QString quotedPath(const QString& path)
+{
+    return quotedText(QDir::toNativeSeparators(path));
+}
 
 } // namespace db

@@ -17,11 +17,6 @@ constexpr int MaskedStart = 0x18;    // the header from here on is RC4-masked
 constexpr int PasswordOffset = 0x42; // the database password, inside the masked part
 constexpr int CreatedOffset = 0x72;  // Jet 4's creation date, which masks the password again
 
-QString quoted(const QString& path)
-{
-    return QLatin1Char('"') + path + QLatin1Char('"');
-}
-
 bool hasAccessMagic(const QByteArray& head)
 {
     return head.size() >= 20 && head.at(0) == 0 && head.at(1) == 1 &&
@@ -78,7 +73,7 @@ db::Error checkAccessFile(const QString& path)
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return {db::FileNotFound,
                 QStringLiteral("The Access database %1 cannot be opened for reading.")
-                    .arg(quoted(path))};
+                    .arg(db::quotedPath(path))};
     const QByteArray head = file.read(HeaderSize);
     // Access saves a database encrypted with a password inside an Office
     // compound file, which libmdb cannot open.
@@ -87,27 +82,27 @@ db::Error checkAccessFile(const QString& path)
                 QStringLiteral("The file %1 is an encrypted Office file, as Access saves a "
                                "database encrypted with a password (or it is no Access database "
                                "at all). Remove the password in Access, then import it again.")
-                    .arg(quoted(path))};
+                    .arg(db::quotedPath(path))};
     if (!hasAccessMagic(head))
         return {NotAccessFile,
                 QStringLiteral("The file %1 is not a Microsoft Access (Jet or ACE) database.")
-                    .arg(quoted(path))};
+                    .arg(db::quotedPath(path))};
     if (head.size() < HeaderSize)
         return {AccessDamaged, QStringLiteral("The Access database %1 is damaged: it ends "
                                               "inside its first page.")
-                                   .arg(quoted(path))};
+                                   .arg(db::quotedPath(path))};
     const bool jet3 = head.at(VersionOffset) == 0;
     if (hasPassword(head, jet3))
         return {AccessProtected,
                 QStringLiteral("The Access database %1 is protected by a database password. "
                                "Remove the password in Access, then import it again.")
-                    .arg(quoted(path))};
+                    .arg(db::quotedPath(path))};
     const qint64 pageSize = jet3 ? 2048 : 4096;
     if (file.size() % pageSize != 0 || file.size() < 2 * pageSize)
         return {AccessDamaged, QStringLiteral("The Access database %1 is damaged: its size "
                                               "(%2 bytes) is not a whole number of its %3-byte "
                                               "pages, so it was probably cut short.")
-                                   .arg(quoted(path))
+                                   .arg(db::quotedPath(path))
                                    .arg(file.size())
                                    .arg(pageSize)};
     return {};

@@ -71,11 +71,6 @@ int fixedSize(int mdbType)
     }
 }
 
-QString quoted(const QString& text)
-{
-    return QLatin1Char('"') + text + QLatin1Char('"');
-}
-
 MdbColumn* columnAt(MdbTableDef* table, unsigned int index)
 {
     return static_cast<MdbColumn*>(g_ptr_array_index(table->columns, index));
@@ -106,7 +101,7 @@ private:
         return {AccessDamaged,
                 QStringLiteral("The Access database %1 is damaged: table %2 holds a page that "
                                "cannot be read. Nothing was imported.")
-                    .arg(quoted(m_path), quoted(table))};
+                    .arg(db::quotedText(m_path), db::quotedText(table))};
     }
 
     QString m_path;
@@ -127,14 +122,14 @@ db::Error AccessSource::open(const QString& path)
         return {AccessDamaged,
                 QStringLiteral("The Access database %1 cannot be read: its first page is "
                                "damaged.")
-                    .arg(quoted(path))};
+                    .arg(db::quotedText(path))};
     m_pageCount = QFileInfo(path).size() / m_mdb->fmt->pg_size;
     GPtrArray* catalog = mdb_read_catalog(m_mdb, MDB_TABLE);
     if (!catalog || catalog->len == 0)
         return {AccessProtected,
                 QStringLiteral("The table list of the Access database %1 cannot be read: the "
                                "file is encrypted or damaged.")
-                    .arg(quoted(path))};
+                    .arg(db::quotedText(path))};
     for (unsigned int i = 0; i < catalog->len; ++i) {
         auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(catalog, i));
         if (entry->object_type != MDB_TABLE || mdb_is_system_table(entry))
@@ -151,7 +146,7 @@ db::Error AccessSource::readTable(MdbCatalogEntry* entry)
     const db::Error unreadable{AccessUnreadable,
                                QStringLiteral("The table %1 of the Access database %2 cannot be "
                                               "read. Nothing was imported.")
-                                   .arg(quoted(name), quoted(m_path))};
+                                   .arg(db::quotedText(name), db::quotedText(m_path))};
     MdbTableDef* def = mdb_read_table(entry);
     if (!def)
         return unreadable;
@@ -169,7 +164,7 @@ db::Error AccessSource::readTable(MdbCatalogEntry* entry)
             return {AccessUnreadable,
                     QStringLiteral("The column %1 of table %2 has a type libmdb cannot read "
                                    "(type number %3). Nothing was imported.")
-                        .arg(quoted(columnName), quoted(name))
+                        .arg(db::quotedText(columnName), db::quotedText(name))
                         .arg(column->col_type)};
         table.columns.append({columnName, *type});
     }

@@ -29,11 +29,6 @@ const char* declaredType(ColumnType type)
     return "TEXT";
 }
 
-QString quoted(const QString& text)
-{
-    return QLatin1Char('"') + text + QLatin1Char('"');
-}
-
 // Binds each value as it is read and stores the row on its end; counts the
 // rows, so a source that gives more than it records stops at once.
 class InsertSink final : public RowSink
@@ -75,7 +70,7 @@ public:
                                  : QStringLiteral("only %1 were read").arg(m_rows);
         return {AccessDamaged, QStringLiteral("The database is damaged: table %1 records %2 "
                                               "rows, but %3. Nothing was imported.")
-                                   .arg(quoted(m_table.name))
+                                   .arg(db::quotedText(m_table.name))
                                    .arg(m_table.storedRows)
                                    .arg(read)};
     }
@@ -171,7 +166,7 @@ db::Error flush(const QString& path)
     if (!synced)
         return {db::WriteFailed,
                 QStringLiteral("The new league file %1 could not be written to disk.")
-                    .arg(quoted(path))};
+                    .arg(db::quotedText(path))};
     return {};
 }
 } // namespace

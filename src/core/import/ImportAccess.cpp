@@ -31,11 +31,6 @@ namespace import {
 namespace {
 constexpr int PollMilliseconds = 100;
 
-QString quoted(const QString& path)
-{
-    return QLatin1Char('"') + QDir::toNativeSeparators(path) + QLatin1Char('"');
-}
-
 // What the child tells the parent, one record at a time: a length, a kind
 // and the kind's fields.
 enum Record : quint8 { TableStarted = 'T', RowsCopied = 'R', Failed = 'E', Done = 'D' };
@@ -177,12 +172,12 @@ struct ChildState {
 
 db::Error stopped(const ChildState& state, const QString& what)
 {
-    return {AccessDamaged,
-            QStringLiteral("The database reader %1 while reading %2: the file is "
-                           "probably damaged. Nothing was imported.")
-                .arg(what, state.progress.table.isEmpty()
-                               ? QStringLiteral("the table list")
-                               : QString(QStringLiteral("table ") + quoted(state.progress.table)))};
+    return {AccessDamaged, QStringLiteral("The database reader %1 while reading %2: the file is "
+                                          "probably damaged. Nothing was imported.")
+                               .arg(what, state.progress.table.isEmpty()
+                                              ? QStringLiteral("the table list")
+                                              : QString(QStringLiteral("table ") +
+                                                        db::quotedPath(state.progress.table)))};
 }
 
 // Waits for the child, reporting progress; kills it on Cancel or when it
@@ -249,9 +244,10 @@ db::Error moveIntoPlace(const QString& temp, const QString& target, bool replace
             return {ImportTargetRefused,
                     QStringLiteral("The file %1 already exists; choose a new name for the "
                                    "imported league.")
-                        .arg(quoted(target))};
-        return {db::WriteFailed, QStringLiteral("The imported league could not be saved as %1: %2")
-                                     .arg(quoted(target), QString::fromLocal8Bit(strerror(errno)))};
+                        .arg(db::quotedPath(target))};
+        return {db::WriteFailed,
+                QStringLiteral("The imported league could not be saved as %1: %2")
+                    .arg(db::quotedPath(target), QString::fromLocal8Bit(strerror(errno)))};
     }
     // The rename itself reaches the disk with its folder.
     const QByteArray folder = QFile::encodeName(QFileInfo(target).absolutePath());
@@ -271,13 +267,13 @@ db::Error checkImportTarget(const QString& target, const QString& source,
         return {ImportTargetRefused,
                 QStringLiteral("The imported league cannot be saved as %1: that is the file "
                                "being imported. Choose another name.")
-                    .arg(quoted(target))};
+                    .arg(db::quotedPath(target))};
     if (db::Error e = db::checkNotLeagueFile(target, heldLeagues))
         return e;
     if (QFileInfo(target).isDir())
         return {ImportTargetRefused,
                 QStringLiteral("%1 is a folder; choose a file name for the imported league.")
-                    .arg(quoted(target))};
+                    .arg(db::quotedPath(target))};
     // SQLite would play an unfinished write left beside the name back into
     // the new league the first time it opens it.
     for (const QLatin1String suffix : {QLatin1String("-journal"), QLatin1String("-wal")}) {
@@ -285,7 +281,7 @@ db::Error checkImportTarget(const QString& target, const QString& source,
             return {ImportTargetRefused,
                     QStringLiteral("The imported league cannot be saved as %1: %2 beside it holds "
                                    "another program's unfinished write. Choose another name.")
-                        .arg(quoted(target), quoted(target + suffix))};
+                        .arg(db::quotedPath(target), db::quotedPath(target + suffix))};
     }
     return {};
 }
@@ -297,16 +293,16 @@ db::Error importTables(const SourceOpener& open, const QString& target,
         return {ImportTargetRefused,
                 QStringLiteral("The file %1 already exists; choose a new name for the imported "
                                "league.")
-                    .arg(quoted(target))};
+                    .arg(db::quotedPath(target))};
     const QFileInfo info(target);
     QByteArray pattern =
         QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()) +
         ".import-XXXXXX";
     const int tempFd = ::mkstemp(pattern.data());
     if (tempFd < 0)
-        return {db::WriteFailed,
-                QStringLiteral("No file can be written in the folder %1: %2")
-                    .arg(quoted(info.absolutePath()), QString::fromLocal8Bit(strerror(errno)))};
+        return {db::WriteFailed, QStringLiteral("No file can be written in the folder %1: %2")
+                                     .arg(db::quotedPath(info.absolutePath()),
+                                          QString::fromLocal8Bit(strerror(errno)))};
     ::close(tempFd);
     const QString temp = QFile::decodeName(pattern);
     auto removeTemp = qScopeGuard([&] { QFile::remove(temp); });
