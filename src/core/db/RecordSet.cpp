@@ -695,19 +695,23 @@ Error RecordSet::insertWithKeys(const QList<QVector<QVariant>>& rows)
     const QString taken = QStringLiteral("SELECT 1 FROM ") + quoteIdentifier(m_table) +
                           QStringLiteral(" WHERE ") + m_keyName + QStringLiteral(" = ?");
     const Error written = countedWrite(QStringLiteral("add"), rows.size(), [&](bool* took) {
+        // Prepared once for every row: an undo may put back many.
+        Statement held(m_db.sqliteHandle(), taken), insert(m_db.sqliteHandle(), sql);
+        if (held.error() || insert.error())
+            return held.error() ? held.error() : insert.error();
         for (int row = 0; row < count(); ++row) {
             if (rows.at(row).size() != fieldCount())
                 return rowVanished();
-            Statement held(m_db.sqliteHandle(), taken);
-            held.bind(1, key(row));
+            held.reset();
+            held.bindInt64(1, key(row));
             if (held.next())
                 return rowVanished(); // another row has taken its id since
             if (held.error())
                 return held.error();
-            QVariantList params{key(row)};
-            for (const QVariant& v : rows.at(row))
-                params << v;
-            if (Error e = m_db.execute(sql, params))
+            if (Error e = insert.bind(QVariantList{key(row)} +
+                                      QVariantList(rows.at(row).begin(), rows.at(row).end())))
+                return e;
+            if (Error e = insert.run())
                 return e;
         }
         *took = true;
