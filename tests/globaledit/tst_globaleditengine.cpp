@@ -220,8 +220,7 @@ private slots:
         };
         for (size_t n = 0; n < size_t(EditedRatingCount); ++n)
             for (size_t side : {0, 1})
-                QVERIFY2(all(preview.ratings[n][side]) == all(counted.ratings[n][side]),
-                         qPrintable(u"rating %1, side %2"_s.arg(n + 1).arg(side)));
+                QCOMPARE(all(preview.ratings[n][side]), all(counted.ratings[n][side]));
     }
 
     // The hook runs once, under the write lock, before anything changes; its

@@ -10,14 +10,8 @@
 #include "windows/grid/TableCommands.h"
 #include "windows/grid/TableWindow.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QFile>
-#include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QPlainTextEdit>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 namespace TestSupport {
 

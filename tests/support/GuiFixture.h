@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QModelIndex>
-#include <QString>
-#include <QTemporaryDir>
+#include <QtCore>
 
 class MainWindow;
 class TableWindow;

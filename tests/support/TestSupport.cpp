@@ -3,9 +3,7 @@
 #include "core/db/Database.h"
 #include "ui/Prompts.h"
 
-#include <QCoreApplication>
-#include <QFile>
-#include <QSettings>
+#include <QtCore>
 
 namespace TestSupport {
 
