@@ -27,7 +27,6 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
-#include <QUndoStack>
 #include <algorithm>
 
 // Each window the program shows one at a time is held here, not in a
@@ -319,9 +318,9 @@ void MainWindow::setConverterPath(const QString& path)
     m_session->setConverterPath(path);
 }
 
-QUndoStack* MainWindow::undoStack() const
+LeagueHistory* MainWindow::history() const
 {
-    return m_session->history()->stack();
+    return m_session->history();
 }
 
 bool MainWindow::openLeague(const QString& path)
