@@ -6,6 +6,8 @@
 namespace import {
 
 namespace {
+constexpr int PrimaryKeyIndex = 1;
+
 QString typeReason(int mdbType)
 {
     switch (mdbType) {
@@ -144,6 +146,11 @@ JetTable describeJetTable(MdbTableDef* def, const QSet<QString>& relationships)
         table.fixedColumns += c.fixed ? 1 : 0;
         table.deletedColumns = table.deletedColumns || c.rowNumber != c.number;
         table.columns.append(c);
+    }
+    for (unsigned int i = 0; def->indices && i < def->indices->len; ++i) {
+        const auto* index = static_cast<MdbIndex*>(g_ptr_array_index(def->indices, i));
+        for (unsigned int k = 0; index->index_type == PrimaryKeyIndex && k < index->num_keys; ++k)
+            table.primaryKey << index->key_col_num[k] - 1;
     }
     return table;
 }

@@ -41,6 +41,7 @@ struct JetTable {
     QList<JetColumn> columns;
     int fixedColumns = 0; // how many of columns are fixed-size
     bool deletedColumns = false;
+    QList<int> primaryKey = {}; // columns of the primary key, as read from the file (not recorded)
 };
 
 struct Origin {
