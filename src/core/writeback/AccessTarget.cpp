@@ -78,13 +78,15 @@ db::Error checkAccessTarget(const QString& path, const QStringList& leagues)
                                       "it again and make the changes there."));
     struct stat st {
     };
-    if (::stat(QFile::encodeName(path).constData(), &st) == 0 && st.st_nlink > 1)
+    ::stat(QFile::encodeName(path).constData(), &st);
+    if (st.st_nlink > 1)
         return refused(AccessNotWritable, path,
                        QStringLiteral("it has %1 names (hard links); the written file would "
                                       "replace only this one. Copy it to a file of its own and "
                                       "write into that.")
                            .arg(st.st_nlink));
-    if (::access(QFile::encodeName(path).constData(), W_OK) != 0 ||
+    // The mode too: root may write a file that says it is read-only.
+    if ((st.st_mode & 0222) == 0 || ::access(QFile::encodeName(path).constData(), W_OK) != 0 ||
         ::access(QFile::encodeName(info.absolutePath()).constData(), W_OK) != 0)
         return refused(AccessNotWritable, path,
                        QStringLiteral("it or its folder is read-only. Allow writing to both, "
