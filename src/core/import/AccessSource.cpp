@@ -90,13 +90,13 @@ public:
             mdb_close(m_mdb);
     }
 
-    db::Error open(const QString& path);
+    db::Error open(const QString& path, bool identify);
     const QList<Table>& tables() const override { return m_tables; }
     db::Error readRows(int table, RowSink& sink) override;
     const Origin* origin() const override { return &m_origin; }
 
 private:
-    db::Error describeOrigin();
+    db::Error describeOrigin(bool identify);
     db::Error readTable(MdbCatalogEntry* entry);
     db::Error readValue(const MdbColumn* column, const MdbField& field, int index,
                         const QString& table, RowSink& sink);
@@ -121,17 +121,17 @@ private:
 };
 
 // The file as the record of the import keeps it; its tables follow as they are read.
-db::Error AccessSource::describeOrigin()
+db::Error AccessSource::describeOrigin(bool identify)
 {
     QFile file(m_path);
     QCryptographicHash sha256(QCryptographicHash::Sha256);
-    if (!file.open(QIODevice::ReadOnly) || !sha256.addData(&file))
+    if (!file.open(QIODevice::ReadOnly) || (identify && !sha256.addData(&file)))
         return {
             db::FileNotFound,
             QStringLiteral("The Access database %1 cannot be read.").arg(db::quotedPath(m_path))};
     m_origin = {QFileInfo(m_path).absoluteFilePath(),
                 file.size(),
-                sha256.result().toHex(),
+                identify ? sha256.result().toHex() : QByteArray(),
                 jetFormat(m_mdb),
                 int(m_mdb->fmt->pg_size),
                 QUuid::createUuid().toString(QUuid::WithoutBraces),
@@ -140,7 +140,7 @@ db::Error AccessSource::describeOrigin()
     return {};
 }
 
-db::Error AccessSource::open(const QString& path)
+db::Error AccessSource::open(const QString& path, bool identify)
 {
     m_path = path;
     // Without MDB_WRITABLE libmdb opens the file for reading only.
@@ -152,7 +152,7 @@ db::Error AccessSource::open(const QString& path)
                     .arg(db::quotedText(path))};
     m_pageCount = QFileInfo(path).size() / m_mdb->fmt->pg_size;
     // Before the catalog is read for the tables: reading the relationships reads it again.
-    if (db::Error e = describeOrigin())
+    if (db::Error e = describeOrigin(identify))
         return e;
     GPtrArray* catalog = mdb_read_catalog(m_mdb, MDB_TABLE);
     if (!catalog || catalog->len == 0)
@@ -386,10 +386,10 @@ bool AccessSource::readLongValue(int start, int size, QByteArray& out)
 }
 } // namespace
 
-std::unique_ptr<Source> openAccessSource(const QString& path, db::Error& error)
+std::unique_ptr<Source> openAccessSource(const QString& path, db::Error& error, bool identify)
 {
     auto source = std::make_unique<AccessSource>();
-    error = source->open(path);
+    error = source->open(path, identify);
     if (error)
         return nullptr;
     return source;

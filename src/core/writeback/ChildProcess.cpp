@@ -143,7 +143,7 @@ db::Error watch(pid_t child, int fd, const ChildOptions& options, const QString&
 } // namespace
 
 db::Error runInChild(const ChildWork& work, const ChildOptions& options, const QString& what,
-                     QByteArray* result)
+                     QByteArray* result, const std::function<db::Error()>& meanwhile)
 {
     int channel[2];
     if (::pipe2(channel, O_CLOEXEC) != 0)
@@ -160,6 +160,12 @@ db::Error runInChild(const ChildWork& work, const ChildOptions& options, const Q
         ::close(channel[0]);
         return {db::WriteFailed, QStringLiteral("The write-back could not start: %1")
                                      .arg(QString::fromLocal8Bit(strerror(errno)))};
+    }
+    if (const db::Error e = meanwhile ? meanwhile() : db::Error()) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        ::close(channel[0]);
+        return e;
     }
     QByteArray ignored;
     const db::Error e = watch(child, channel[0], options, what, result ? result : &ignored);

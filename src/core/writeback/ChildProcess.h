@@ -23,8 +23,10 @@ struct ChildOptions {
 using ChildWork = std::function<db::Error(const Alive& alive, QByteArray* result)>;
 
 // Runs work in a child; what names the file for the message when the child
-// hangs or crashes. The result is the work's, or its error.
+// hangs or crashes. The result is the work's, or its error. meanwhile runs in
+// the parent while the child works (the machine's other core); its error
+// stops the child and is returned.
 db::Error runInChild(const ChildWork& work, const ChildOptions& options, const QString& what,
-                     QByteArray* result);
+                     QByteArray* result, const std::function<db::Error()>& meanwhile = {});
 
 } // namespace writeback

@@ -94,7 +94,7 @@ ChildWork planning(const QString& path, const QByteArray& bytes, const QList<Lea
 {
     return [&path, &bytes, &league](const Alive& alive, QByteArray* out) -> db::Error {
         db::Error e;
-        const std::unique_ptr<import::Source> source = import::openAccessSource(path, e);
+        const std::unique_ptr<import::Source> source = import::openAccessSource(path, e, false);
         if (!source)
             return e;
         const import::Origin& access = *source->origin();
@@ -136,7 +136,7 @@ ChildWork verifying(const QString& temp, const QByteArray& expected, const Plan&
         if (!file.open(QIODevice::ReadOnly) || file.readAll() != expected)
             return notVerified(QStringLiteral("its bytes differ outside the written fields"));
         db::Error e;
-        const std::unique_ptr<import::Source> source = import::openAccessSource(temp, e);
+        const std::unique_ptr<import::Source> source = import::openAccessSource(temp, e, false);
         if (!source)
             return e;
         if (source->tables().size() != plan.digests.size())
@@ -254,15 +254,15 @@ db::Error writeBack(const QString& leaguePath, const QString& access, const Writ
     QByteArray bytes;
     if (!e)
         e = readFile(path, &bytes);
-    if (!e)
-        e = checkIdentity(path, origin, identityOf(bytes));
     if (e)
         return e;
 
     step(QStringLiteral("Reading the Access file…"));
     QByteArray planned;
-    if (db::Error e = runInChild(planning(path, bytes, tables), options.child, db::quotedPath(path),
-                                 &planned))
+    // The child only reads; the file's identity is checked meanwhile.
+    if (db::Error e =
+            runInChild(planning(path, bytes, tables), options.child, db::quotedPath(path), &planned,
+                       [&] { return checkIdentity(path, origin, identityOf(bytes)); }))
         return e;
     result->plan = planFromBytes(planned);
     const Plan& plan = result->plan;
@@ -277,27 +277,34 @@ db::Error writeBack(const QString& leaguePath, const QString& access, const Writ
         return {db::Cancelled,
                 QStringLiteral("The write-back was cancelled; nothing was written.")};
 
-    step(QStringLiteral("Writing a copy of the Access file…"));
-    if (db::Error e = backups::copyFile(path, Command, &result->backup))
-        return e;
+    step(QStringLiteral("Writing and checking the new Access file…"));
     const QByteArray written = patched(bytes, plan);
     QString temp;
     auto removeTemp = qScopeGuard([&] {
         if (!temp.isEmpty())
             QFile::remove(temp);
+        if (!result->written && !result->backup.isEmpty())
+            QFile::remove(result->backup);
     });
     if (db::Error e = writeTemp(path, written, &temp))
         return e;
-    step(QStringLiteral("Checking the written copy…"));
+    // The copy of the old file and the record of the new one are made while
+    // the child reads the new one back.
+    const auto keepOldAndRecordNew = [&] {
+        if (db::Error e = backups::copyFile(path, Command, &result->backup))
+            return e;
+        return recordVersion(path, origin.leagueId, identityOf(written));
+    };
     if (db::Error e = runInChild(verifying(temp, written, plan), options.child,
-                                 db::quotedPath(temp), nullptr))
-        return e;
-    if (db::Error e = recordVersion(path, origin.leagueId, identityOf(written)))
+                                 db::quotedPath(temp), nullptr, keepOldAndRecordNew))
         return e;
     // Another program may have written the file while the copy was made.
     QByteArray now;
-    if (db::Error e = readFile(path, &now); e || identityOf(now) != identityOf(bytes))
-        return checkIdentity(path, origin, identityOf(now));
+    if (db::Error e = readFile(path, &now); e || now != bytes)
+        return {AccessChanged, QStringLiteral("Another program changed the Access file %1 while "
+                                              "it was being written, so nothing was written. "
+                                              "Try again.")
+                                   .arg(db::quotedPath(path))};
     if (db::Error e = replaceFile(temp, path))
         return e;
     temp.clear();
