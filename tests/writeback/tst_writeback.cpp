@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QtTest>
 #include <cmath>
+#include <csignal>
 #include <mdbtools.h>
 #include <sqlite3.h>
 #include <unistd.h>
@@ -246,6 +247,8 @@ private slots:
         QTest::newRow("too large for the column") << u"40000"_s << writeback::NotAllWritable;
         QTest::newRow("an indexed column") << u"indexed"_s << writeback::NotAllWritable;
         QTest::newRow("an added row") << u"added"_s << writeback::NotAllWritable;
+        QTest::newRow("NULL into a Required column") << u"required"_s << writeback::NotAllWritable;
+        QTest::newRow("NULL into a Yes/No") << u"yes/no"_s << writeback::NotAllWritable;
         QTest::newRow("a symbolic link is followed") << u"symlink"_s << 0;
     }
 
@@ -259,6 +262,8 @@ private slots:
             {u"40000"_s, u"UPDATE Products SET UnitsInStock = 40000 WHERE ProductID = 2"_s},
             {u"indexed"_s, u"UPDATE Products SET SupplierID = 3 WHERE ProductID = 2"_s},
             {u"added"_s, u"INSERT INTO Shippers VALUES (9, 'New', NULL)"_s},
+            {u"required"_s, u"UPDATE [Order Details] SET Quantity = NULL WHERE rowid = 1"_s},
+            {u"yes/no"_s, u"UPDATE Products SET Discontinued = NULL WHERE ProductID = 2"_s},
             {u"unrecorded"_s, u"DROP TABLE [yardmark99.source]"_s}};
         QCOMPARE(imported.run(u"UPDATE Products SET UnitsInStock = 1 WHERE ProductID = 1;"_s +
                               sql.value(kind)),
@@ -303,6 +308,36 @@ private slots:
         QVERIFY(!e.description.isEmpty());
         QCOMPARE(TestSupport::fileBytes(target), bytes);
         QVERIFY(!QFileInfo::exists(imported.access + u".backups"_s));
+    }
+
+    // A reader that hangs or crashes on a damaged file ends in a message.
+    void childEndsInAMessage_data()
+    {
+        columns<QString, QString>("kind", "says");
+        QTest::newRow("result") << u"result"_s << QString();
+        QTest::newRow("error") << u"error"_s << u"Error:1062 damaged"_s;
+        QTest::newRow("hang") << u"hang"_s << u"stopped responding while reading \"f\""_s;
+        QTest::newRow("crash") << u"crash"_s << u"crashed (signal 11)"_s;
+    }
+
+    void childEndsInAMessage()
+    {
+        auto [kind, says] = fetch<QString, QString>("kind", "says");
+        writeback::ChildOptions options;
+        options.stallMilliseconds = 300;
+        QByteArray result;
+        const db::Error e = writeback::runInChild(
+            [kind](const writeback::Alive&, QByteArray* out) {
+                if (kind == u"hang"_s)
+                    QThread::sleep(60);
+                if (kind == u"crash"_s)
+                    ::raise(SIGSEGV);
+                *out = "planned";
+                return kind == u"error"_s ? db::Error(1062, u"damaged"_s) : db::Error();
+            },
+            options, u"\"f\""_s, &result);
+        QVERIFY2(e.message().contains(says), qPrintable(e.message()));
+        QCOMPARE(result, says.isEmpty() ? QByteArray("planned") : QByteArray());
     }
 
     // Killed at random moments (SIGKILL), the write leaves the old file or the new one, whole.

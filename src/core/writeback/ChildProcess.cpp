@@ -40,6 +40,10 @@ void send(int fd, Kind kind, const QByteArray& payload)
     // libmdb writes its warnings to the error output; the parent reports.
     if (const int null = ::open("/dev/null", O_WRONLY); null >= 0)
         ::dup2(null, STDERR_FILENO);
+    // A crash on a damaged file ends the child at once, whatever handler the
+    // parent had; the parent reports it.
+    for (const int crash : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
+        std::signal(crash, SIG_DFL);
     QElapsedTimer since;
     since.start();
     const Alive alive = [&] {
