@@ -228,57 +228,29 @@ QByteArray patched(QByteArray bytes, const Plan& plan)
         bytes.replace(patch.offset, patch.bytes.size(), patch.bytes);
     return bytes;
 }
-} // namespace
-
-db::Error writeBack(const QString& leaguePath, const QString& access, const WriteOptions& options,
-                    WriteResult* result)
-{
-    *result = {};
-    const auto step = [&](const QString& text) {
-        if (options.step)
-            options.step(text);
-    };
-    const QString path = realAccessPath(access);
-    result->access = path;
-    if (db::Error e = checkAccessTarget(path, options.heldLeagues + QStringList{leaguePath}))
-        return e;
-    db::Database league;
+struct Inputs {
     import::Origin origin;
     QList<LeagueTable> tables;
+    QByteArray bytes; // the Access file's
+};
+
+db::Error readInputs(const QString& leaguePath, const QString& path, Inputs* in)
+{
+    db::Database league;
     db::Error e = league.openFile(leaguePath);
     if (!e)
-        e = import::readOrigin(league, &origin);
+        e = import::readOrigin(league, &in->origin);
     if (!e)
-        e = readLeague(league, &tables);
+        e = readLeague(league, &in->tables);
     league.close();
-    QByteArray bytes;
-    if (!e)
-        e = readFile(path, &bytes);
-    if (e)
-        return e;
+    return e ? e : readFile(path, &in->bytes);
+}
 
-    step(QStringLiteral("Reading the Access file…"));
-    QByteArray planned;
-    // The child only reads; the file's identity is checked meanwhile.
-    if (db::Error e =
-            runInChild(planning(path, bytes, tables), options.child, db::quotedPath(path), &planned,
-                       [&] { return checkIdentity(path, origin, identityOf(bytes)); }))
-        return e;
-    result->plan = planFromBytes(planned);
-    const Plan& plan = result->plan;
-    if (options.allOrNothing && !plan.listed.isEmpty())
-        return {NotAllWritable,
-                QStringLiteral("%1 changes of the league cannot be written to the Access file, so "
-                               "nothing was written.")
-                    .arg(plan.listed.size())};
-    if (plan.cells == 0)
-        return {};
-    if (options.confirm && !options.confirm(plan))
-        return {db::Cancelled,
-                QStringLiteral("The write-back was cancelled; nothing was written.")};
-
-    step(QStringLiteral("Writing and checking the new Access file…"));
-    const QByteArray written = patched(bytes, plan);
+// The plan written into a copy beside the file, checked, and renamed over it.
+db::Error writeChecked(const QString& path, const Inputs& in, const WriteOptions& options,
+                       WriteResult* result)
+{
+    const QByteArray written = patched(in.bytes, result->plan);
     QString temp;
     auto removeTemp = qScopeGuard([&] {
         if (!temp.isEmpty())
@@ -293,14 +265,14 @@ db::Error writeBack(const QString& leaguePath, const QString& access, const Writ
     const auto keepOldAndRecordNew = [&] {
         if (db::Error e = backups::copyFile(path, Command, &result->backup))
             return e;
-        return recordVersion(path, origin.leagueId, identityOf(written));
+        return recordVersion(path, in.origin.leagueId, identityOf(written));
     };
-    if (db::Error e = runInChild(verifying(temp, written, plan), options.child,
+    if (db::Error e = runInChild(verifying(temp, written, result->plan), options.child,
                                  db::quotedPath(temp), nullptr, keepOldAndRecordNew))
         return e;
     // Another program may have written the file while the copy was made.
     QByteArray now;
-    if (db::Error e = readFile(path, &now); e || now != bytes)
+    if (db::Error e = readFile(path, &now); e || now != in.bytes)
         return {AccessChanged, QStringLiteral("Another program changed the Access file %1 while "
                                               "it was being written, so nothing was written. "
                                               "Try again.")
@@ -311,6 +283,43 @@ db::Error writeBack(const QString& leaguePath, const QString& access, const Writ
     result->written = true;
     backups::pruneCopies(path, QFileInfo(path).suffix(), {result->backup});
     return {};
+}
+} // namespace
+
+db::Error writeBack(const QString& leaguePath, const QString& access, const WriteOptions& options,
+                    WriteResult* result)
+{
+    *result = {};
+    const QString path = realAccessPath(access);
+    result->access = path;
+    if (db::Error e = checkAccessTarget(path, options.heldLeagues + QStringList{leaguePath}))
+        return e;
+    Inputs in;
+    if (db::Error e = readInputs(leaguePath, path, &in))
+        return e;
+    if (options.step)
+        options.step(QStringLiteral("Reading the Access file\u2026"));
+    QByteArray planned;
+    // The child only reads; the file's identity is checked meanwhile.
+    if (db::Error e = runInChild(
+            planning(path, in.bytes, in.tables), options.child, db::quotedPath(path), &planned,
+            [&] { return checkIdentity(path, in.origin, identityOf(in.bytes)); }))
+        return e;
+    result->plan = planFromBytes(planned);
+    const Plan& plan = result->plan;
+    if (options.allOrNothing && !plan.listed.isEmpty())
+        return {NotAllWritable,
+                QStringLiteral("%1 changes of the league cannot be written to the Access file, so "
+                               "nothing was written.")
+                    .arg(plan.listed.size())};
+    if (plan.cells == 0)
+        return {};
+    if (options.confirm && !options.confirm(plan))
+        return {db::Cancelled,
+                QStringLiteral("The write-back was cancelled; nothing was written.")};
+    if (options.step)
+        options.step(QStringLiteral("Writing and checking the new Access file\u2026"));
+    return writeChecked(path, in, options, result);
 }
 
 QString resultText(const WriteResult& result)
