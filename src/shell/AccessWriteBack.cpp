@@ -111,9 +111,10 @@ QString writeBackToAccess(QWidget* owner, const QString& league, const QStringLi
     if (access.isEmpty())
         return {};
     QProgressDialog progress(QStringLiteral("Reading the Access file\u2026"),
-                             QStringLiteral("Cancel"), 0, 0, owner ? owner->window() : nullptr);
+                             QStringLiteral("&Cancel"), 0, 0, owner ? owner->window() : nullptr);
     progress.setObjectName(QStringLiteral("frmWriteBackProgress"));
     progress.setWindowTitle(Title);
+    progress.setAccessibleName(Title);
     progress.setWindowModality(Qt::WindowModal);
     QElapsedTimer shown; // the window shows once the work has taken a moment
     shown.start();
