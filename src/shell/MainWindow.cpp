@@ -204,6 +204,9 @@ void MainWindow::buildMenus()
             [league] { league->choose(); });
     addItem(file, QStringLiteral("mnuImportAccess"),
             QStringLiteral("&Import Access Database\u2026"), [league] { league->importAccess(); });
+    addItem(file, QStringLiteral("mnuWriteBackAccess"),
+            QStringLiteral("&Write Back to Access Database\u2026"),
+            [league] { league->writeBackAccess(); });
     addSeparator(file, QStringLiteral("mnuSpace"));
     addItem(file, QStringLiteral("mnuConvert"), QStringLiteral("&Convert"),
             [league] { league->convert(); });

@@ -35,10 +35,15 @@ QString stamp(const QDate& date, const QTime& time)
     return date.toString(DateFormat) + QLatin1Char(' ') + time.toString(TimeFormat);
 }
 
-QString numberedName(const QString& stampText, qint64 number, const QString& command)
+// A league's backups end in ".mdb"; an Access file's copies in its own extension.
+const QString LeagueExtension = QStringLiteral("mdb");
+
+QString numberedName(const QString& stampText, qint64 number, const QString& command,
+                     const QString& extension = LeagueExtension)
 {
-    return QStringLiteral("%1 #%2 %3.mdb")
-        .arg(stampText, QStringLiteral("%1").arg(number, 4, 10, QLatin1Char('0')), command);
+    return QStringLiteral("%1 #%2 %3.%4")
+        .arg(stampText, QStringLiteral("%1").arg(number, 4, 10, QLatin1Char('0')), command,
+             extension);
 }
 
 // Names of earlier versions: a second of the clock, " (n)" from the second
@@ -57,15 +62,15 @@ struct Entry {
 
 // The backup a file name stands for, when the whole name is one this program
 // writes: it is rebuilt from its parts and must come out the same.
-std::optional<Entry> parseName(const QString& fileName)
+std::optional<Entry> parseName(const QString& fileName, const QString& extension)
 {
     static const QRegularExpression numbered(
-        QStringLiteral(R"(^(\d{4}-\d\d-\d\d) (\d\d-\d\d-\d\d) #(\d{4,15}) (.+)\.mdb$)"));
+        QStringLiteral(R"(^(\d{4}-\d\d-\d\d) (\d\d-\d\d-\d\d) #(\d{4,15}) (.+)\.([^.]+)$)"));
     static const QRegularExpression legacy(
         QStringLiteral(R"(^(\d{4}-\d\d-\d\d) (\d\d-\d\d-\d\d) (.+?)(?: \((\d{1,9})\))?\.mdb$)"));
     QRegularExpressionMatch m = numbered.match(fileName);
     const bool isNumbered = m.hasMatch();
-    if (!isNumbered)
+    if (!isNumbered && extension == LeagueExtension)
         m = legacy.match(fileName);
     if (!m.hasMatch())
         return std::nullopt;
@@ -80,7 +85,7 @@ std::optional<Entry> parseName(const QString& fileName)
         const qint64 number = m.captured(3).toLongLong();
         entry.backup.command = m.captured(4);
         entry.order = {true, number, 0};
-        if (numberedName(stampText, number, entry.backup.command) != fileName)
+        if (numberedName(stampText, number, entry.backup.command, extension) != fileName)
             return std::nullopt;
     } else {
         const int n = m.captured(4).isEmpty() ? 1 : m.captured(4).toInt();
@@ -95,12 +100,13 @@ std::optional<Entry> parseName(const QString& fileName)
     return entry;
 }
 
-QList<Entry> entries(const QString& leaguePath)
+QList<Entry> entries(const QString& leaguePath, const QString& extension = LeagueExtension)
 {
     QList<Entry> found;
     const QDir folder(folderFor(leaguePath));
-    for (const QFileInfo& file : folder.entryInfoList({QStringLiteral("*.mdb")}, QDir::Files)) {
-        std::optional<Entry> entry = parseName(file.fileName());
+    for (const QFileInfo& file :
+         folder.entryInfoList({QStringLiteral("*.") + extension}, QDir::Files)) {
+        std::optional<Entry> entry = parseName(file.fileName(), extension);
         if (!entry)
             continue; // not one of ours
         entry->backup.path = file.absoluteFilePath();
@@ -115,16 +121,17 @@ QList<Entry> entries(const QString& leaguePath)
 // The next backup's path: numbered one above every backup in the folder.
 // Backups of one league are taken under its write lock, so no other program
 // picks the same number meanwhile.
-QString newPath(const QString& leaguePath, const QString& command)
+QString newPath(const QString& leaguePath, const QString& command,
+                const QString& extension = LeagueExtension)
 {
     qint64 last = 0;
-    for (const Entry& e : entries(leaguePath)) {
+    for (const Entry& e : entries(leaguePath, extension)) {
         if (std::get<0>(e.order))
             last = std::max(last, std::get<1>(e.order));
     }
     const QDateTime now = QDateTime::currentDateTime();
     return folderFor(leaguePath) + QLatin1Char('/') +
-           numberedName(stamp(now.date(), now.time()), last + 1, command);
+           numberedName(stamp(now.date(), now.time()), last + 1, command, extension);
 }
 
 QString systemText(int error)
@@ -400,7 +407,8 @@ const QStringList& commandNames()
         QStringList all = commands;
         for (const QString& command : commands)
             all << QStringLiteral("Undo ") + command << QStringLiteral("Redo ") + command;
-        return all << DamagedLeague;
+        // An Access file's copy before a league is written back into it.
+        return all << DamagedLeague << QStringLiteral("Write Back");
     }();
     return names;
 }
@@ -450,7 +458,24 @@ db::Error take(db::Database& league, const QString& command, QString* backupPath
     return {};
 }
 
+db::Error copyFile(const QString& path, const QString& command, QString* backupPath)
+{
+    if (db::Error e = makeFolder(path))
+        return e;
+    const QString to = newPath(path, command, QFileInfo(path).suffix());
+    if (const int error = copyPlainFile(path, to))
+        return backupFailed(to, error);
+    if (backupPath)
+        *backupPath = to;
+    return {};
+}
+
 QString prune(const QString& leaguePath, const QStringList& spared)
+{
+    return pruneCopies(leaguePath, LeagueExtension, spared);
+}
+
+QString pruneCopies(const QString& path, const QString& extension, const QStringList& spared)
 {
     const KeepRule rule = keepRule();
     if (!rule.ignored.isNull())
@@ -462,7 +487,7 @@ QString prune(const QString& leaguePath, const QStringList& spared)
     QStringList keep;
     for (const QString& path : spared)
         keep << QFileInfo(path).absoluteFilePath();
-    QList<Entry> all = entries(leaguePath);
+    QList<Entry> all = entries(path, extension);
     all.removeIf([](const Entry& e) { return e.backup.command == DamagedLeague; });
     const QStringList needed = neededBackups();
     for (const QString& path : needed)

@@ -71,6 +71,15 @@ db::Error take(db::Database& league, const QString& command, QString* backupPath
 // Returns a sentence for the status bar when the Keep setting was ignored.
 QString prune(const QString& leaguePath, const QStringList& spared = {});
 
+// The same for copies of another file kept in its "<file>.backups" folder,
+// whose names end in extension.
+QString pruneCopies(const QString& path, const QString& extension, const QStringList& spared = {});
+
+// Copies a file that no connection of this program holds (an Access file
+// about to be written) into "<file>.backups", named as a league's backups
+// are but ending in the file's own extension. On disk when this returns.
+db::Error copyFile(const QString& path, const QString& command, QString* backupPath = nullptr);
+
 // Backups the program's undo history may still restore (paths), which
 // pruning keeps whatever their age; the history sets them as it changes.
 void setNeededBackups(const QStringList& paths);
