@@ -20,7 +20,8 @@ using TestSupport::columns;
 using TestSupport::fetch;
 
 namespace {
-const QString Samples = QStringLiteral(JET_SAMPLES);
+using TestSupport::jetSample;
+const QStringList Samples{u"nwind.mdb"_s, u"DateTestDatabase.mdb"_s};
 
 // An independent reading of an Access file for comparisons: mdbtools' own
 // command-line tools, and libmdb's row fetch for the stored date numbers.
@@ -75,7 +76,35 @@ QList<double> storedDates(const QString& file, const QString& table, qsizetype c
     return dates;
 }
 
+// The pages of the file's table list: MSysObjects' definition (page 2), its
+// usage map and its data pages.
+QList<qint64> catalogPages(const QString& file)
+{
+    MdbHandle* mdb = mdb_open(QFile::encodeName(file).constData(), MDB_NOFLAGS);
+    MdbCatalogEntry objects{};
+    objects.mdb = mdb;
+    objects.object_type = MDB_TABLE;
+    objects.table_pg = 2;
+    MdbTableDef* def = mdb_read_table(&objects);
+    QList<qint64> pages{2};
+    if (def->map_base_pg)
+        pages << def->map_base_pg;
+    mdb_rewind_table(def);
+    while (mdb_read_next_dpg(def))
+        pages << def->cur_phys_pg;
+    mdb_free_tabledef(def);
+    mdb_close(mdb);
+    return pages;
+}
+
 } // namespace MdbExport
+
+// Jet 3 has pages of 2048 bytes, Jet 4 and ACE of 4096.
+qint64 pageSize(const QString& file)
+{
+    QFile header(file);
+    return header.open(QIODevice::ReadOnly) && header.read(0x15).endsWith('\0') ? 2048 : 4096;
+}
 
 // Tables and rows held in memory: the copying code's other source.
 class MemorySource final : public import::Source
@@ -201,15 +230,14 @@ private slots:
     void realFilesEqualWhatMdbToolsRead_data()
     {
         QTest::addColumn<QString>("file");
-        const QStringList files = QDir(Samples).entryList({u"*.mdb"_s, u"*.accdb"_s});
-        QVERIFY2(!files.isEmpty(), qPrintable(u"no sample files in "_s + Samples));
-        for (const QString& file : files)
-            QTest::newRow(qPrintable(file)) << QDir(Samples).filePath(file);
+        for (const QString& file : Samples)
+            QTest::newRow(qPrintable(file)) << jetSample(file);
     }
 
     void realFilesEqualWhatMdbToolsRead()
     {
         QFETCH(QString, file);
+        REQUIRE_JET_SAMPLE(file);
         QTemporaryDir dir;
         const QString target = dir.filePath(u"imported.mdb"_s);
         import::ImportResult result;
@@ -259,6 +287,68 @@ private slots:
                  (QList<QVariantList>{{u"text"_s, u"18.0000"_s}}));
     }
 
+    // Damage as it is met: each sample cut at page boundaries (every one up to
+    // the last page of its table list, a spread after) or with one page
+    // zeroed (each page of the table list, a spread of the rest). Each is
+    // refused as damaged with nothing written, or imports all the whole file
+    // holds.
+    void damagedFilesAreRefusedOrWhole_data()
+    {
+        columns<QString, qint64, qint64>("file", "pages", "zeroed"); // pages kept; -1: none
+        for (const QString& name : Samples) {
+            const QString file = jetSample(name);
+            const qint64 pages = QFileInfo(file).size() / pageSize(file);
+            const QList<qint64> catalog = pages ? MdbExport::catalogPages(file) : QList<qint64>();
+            const auto row = [&](const char* what, qint64 page, qint64 kept, qint64 zeroed) {
+                QTest::addRow("%s, %s %lld", qPrintable(name), what, page)
+                    << file << kept << zeroed;
+            };
+            const qint64 end =
+                catalog.isEmpty() ? 0 : *std::max_element(catalog.begin(), catalog.end());
+            for (qint64 page = 1; page < pages; page += page <= end ? 1 : 97)
+                row("cut at page", page, page, -1);
+            for (qint64 page = 1; page < pages; page += 53)
+                catalog.contains(page) ? void() : row("page zeroed", page, pages, page);
+            for (const qint64 page : catalog)
+                row("table list page zeroed", page, pages, page);
+            if (!pages)
+                row("missing", 0, 0, -1);
+        }
+    }
+
+    void damagedFilesAreRefusedOrWhole()
+    {
+        auto [file, pages, zeroed] = fetch<QString, qint64, qint64>("file", "pages", "zeroed");
+        REQUIRE_JET_SAMPLE(file);
+        QTemporaryDir dir;
+        const QString source = dir.filePath(u"damaged.mdb"_s), target = dir.filePath(u"new.mdb"_s);
+        static QHash<QString, Copy> whole;
+        if (!whole.contains(file)) {
+            QVERIFY(!import::importAccess(file, target, {}));
+            whole[file] = readCopy(target);
+            QVERIFY(QFile::remove(target));
+        }
+        QByteArray bytes = TestSupport::fileBytes(file);
+        const qint64 size = pageSize(file);
+        bytes.truncate(pages * size);
+        if (zeroed >= 0)
+            bytes.replace(zeroed * size, size, QByteArray(size, '\0'));
+        QVERIFY(TestSupport::writeFile(source, bytes));
+        import::ImportOptions options;
+        options.stallMilliseconds = 3000;
+        if (const db::Error e = import::importAccess(source, target, options)) {
+            QVERIFY2(e.number == import::AccessDamaged || e.number == import::AccessUnreadable ||
+                         e.number == import::AccessProtected,
+                     qPrintable(e.message()));
+            QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                     QStringList{u"damaged.mdb"_s});
+            return;
+        }
+        const Copy copy = readCopy(target);
+        QCOMPARE(copy.tables, whole[file].tables);
+        QVERIFY(copy.rows == whole[file].rows);
+    }
+
     // Jet's day numbers and currency amounts (ten-thousandths) as imported text.
     void jetValueText_data()
     {
@@ -298,9 +388,10 @@ private slots:
     {
         // bytes: what the source file holds
         columns<QString, int, QString, QByteArray>("kind", "number", "says", "bytes");
-        const QByteArray nwind = TestSupport::fileBytes(Samples + u"/nwind.mdb"_s);
-        QByteArray locked = TestSupport::fileBytes(Samples + u"/DateTestDatabase.mdb"_s);
-        locked[0x42] = char(locked[0x42] ^ 0x55);
+        const QByteArray nwind = TestSupport::fileBytes(jetSample(u"nwind.mdb"_s));
+        QByteArray locked = TestSupport::fileBytes(jetSample(u"DateTestDatabase.mdb"_s));
+        if (!locked.isEmpty())
+            locked[0x42] = char(locked[0x42] ^ 0x55);
         const auto row = [&](const char* name, const char* kind, int number, const char* says,
                              const QByteArray& source = {}) {
             QTest::newRow(name) << QString::fromLatin1(kind) << number << QString::fromUtf8(says)
@@ -309,9 +400,12 @@ private slots:
         row("not Access", "text", import::NotAccessFile, "not a Microsoft", "ID,Name\n1,Smith\n");
         row("cut short", "cut", import::AccessDamaged, "cut short",
             nwind.left(nwind.size() / 2 + 100));
-        // Whole pages, but tables lose theirs.
-        row("cut at a page", "page", import::AccessUnreadable, "cannot be read",
-            nwind.left(200 * 2048));
+        row("one page", "cut", import::AccessDamaged, "only its first page: it was cut short",
+            nwind.left(2048));
+        // Whole pages, but the table list loses some of its own.
+        for (const int pages : {20, 600})
+            row(qPrintable(u"cut at page %1"_s.arg(pages)), "page", import::AccessDamaged,
+                "table list records 106 objects, but only", nwind.left(pages * 2048));
         row("password", "password", import::AccessProtected, "password", locked);
         row("encrypted", "encrypted", import::AccessProtected, "encrypted",
             QByteArray::fromHex("d0cf11e0a1b11ae1") + QByteArray(4096, '\0'));
@@ -320,17 +414,23 @@ private slots:
         row("target exists", "exists", import::ImportTargetRefused, "already exists");
         row("a journal beside the target", "journal", import::ImportTargetRefused,
             "unfinished write");
+        row("a name too long for a file", "long", import::ImportTargetRefused,
+            "too long for a file");
         row("cancelled", "cancel", db::Cancelled, "cancelled");
-        // A reader that hangs or reads phantom rows ends in a message.
-        row("a hang", "hang", import::AccessDamaged,
-            "stopped responding while reading table \"T\"");
-        row("phantom rows", "phantom", import::AccessDamaged, "records 1 rows, but more were read");
+        // A reader that hangs or reads phantom or doubled rows ends in a message.
+        row("a hang", "hang", import::AccessDamaged, "stopped responding while reading table \"T\"",
+            "-");
+        row("phantom rows", "phantom", import::AccessDamaged, "records 1 rows, but more were read",
+            "-");
+        row("a key twice", "twice", import::AccessDamaged, "two rows with the same A", "-");
     }
 
     void refusedImportsWriteNothing()
     {
         auto [kind, number, says, bytes] =
             fetch<QString, int, QString, QByteArray>("kind", "number", "says", "bytes");
+        if (bytes.isEmpty())
+            REQUIRE_JET_SAMPLE(jetSample(kind == u"password"_s ? Samples[1] : Samples[0]));
         QTemporaryDir dir;
         const QString source = dir.filePath(u"source.mdb"_s);
         QVERIFY(TestSupport::writeFile(source, bytes));
@@ -345,6 +445,8 @@ private slots:
             target = league;
         else if (kind == u"journal"_s)
             QVERIFY(TestSupport::writeFile(target + u"-journal"_s, "hot"));
+        else if (kind == u"long"_s)
+            target = dir.filePath(QString(256, u'n'));
         auto entries = [&] {
             return QDir(dir.path())
                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
@@ -356,10 +458,13 @@ private slots:
         if (kind == u"cancel"_s)
             options.progress = [](const import::ImportProgress&) { return false; };
         MemorySource memory;
-        memory.list = {{u"T"_s, {{u"A"_s, import::ColumnType::Integer}}, {}, 1}};
-        memory.rows = {{{qint64(1)}, {qint64(2)}}};
+        const bool twice = kind == u"twice"_s;
+        memory.list = {{u"T"_s, {{u"A"_s, import::ColumnType::Integer}}, {}, twice ? 2 : 1}};
+        if (twice)
+            memory.list[0].indexes = {{u"T_PrimaryKey"_s, {u"A"_s}, {false}, true}};
+        memory.rows = {{{qint64(1)}, {qint64(twice ? 1 : 2)}}};
         memory.hang = kind == u"hang"_s;
-        const bool fromMemory = memory.hang || kind == u"phantom"_s;
+        const bool fromMemory = bytes == "-";
         options.stallMilliseconds = fromMemory ? 500 : options.stallMilliseconds;
         const db::Error e = fromMemory ? import::importTables(memory.opener(), target, options)
                                        : import::importAccess(source, target, options);
@@ -397,7 +502,7 @@ private slots:
         QCOMPARE(import::importTables(source.opener(), target, {}).message(),
                  db::Error().message());
         QVERIFY(import::missingLeagueTables(target).isEmpty());
-        QCOMPARE(import::missingLeagueTables(Samples + u"/nwind.mdb"_s),
+        QCOMPARE(import::missingLeagueTables(jetSample(u"nwind.mdb"_s)),
                  db::schema::leagueTables());
         db::Database opened;
         QVERIFY(!opened.open(target));

@@ -59,6 +59,20 @@ bool writeFile(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+QString jetSample(const QString& name)
+{
+    return QStringLiteral(JET_SAMPLES "/") + name;
+}
+
+QString missingSample(const QString& path)
+{
+    if (QFileInfo(path).isFile())
+        return {};
+    return QStringLiteral("The Access sample %1 is missing: it is not kept in the repository "
+                          "(tests/data/jet/README.md); configure YM_JET_SAMPLES to its folder.")
+        .arg(path);
+}
+
 QStringList messages(qsizetype from)
 {
     QStringList texts;

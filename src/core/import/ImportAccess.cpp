@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -258,6 +259,19 @@ db::Error moveIntoPlace(const QString& temp, const QString& target, bool replace
     return {};
 }
 
+// The temporary file beside the target: ".<name>" + TempSuffix.
+const QByteArray TempSuffix = ".import-XXXXXX";
+
+// Whether the folder takes no file name as long as the target's temporary
+// file needs.
+bool nameTooLong(const QFileInfo& target)
+{
+    long longest = ::pathconf(QFile::encodeName(target.absolutePath()).constData(), _PC_NAME_MAX);
+    if (longest <= 0)
+        longest = NAME_MAX;
+    return QFile::encodeName(target.fileName()).size() + 1 + TempSuffix.size() > longest;
+}
+
 } // namespace
 
 db::Error checkImportTarget(const QString& target, const QString& source,
@@ -273,6 +287,11 @@ db::Error checkImportTarget(const QString& target, const QString& source,
     if (QFileInfo(target).isDir())
         return {ImportTargetRefused,
                 QStringLiteral("%1 is a folder; choose a file name for the imported league.")
+                    .arg(db::quotedPath(target))};
+    if (nameTooLong(QFileInfo(target)))
+        return {ImportTargetRefused,
+                QStringLiteral("The name of %1 is too long for a file in that folder; choose a "
+                               "shorter name for the imported league.")
                     .arg(db::quotedPath(target))};
     // SQLite would play an unfinished write left beside the name back into
     // the new league the first time it opens it.
@@ -297,7 +316,7 @@ db::Error importTables(const SourceOpener& open, const QString& target,
     const QFileInfo info(target);
     QByteArray pattern =
         QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()) +
-        ".import-XXXXXX";
+        TempSuffix;
     const int tempFd = ::mkstemp(pattern.data());
     if (tempFd < 0)
         return {db::WriteFailed, QStringLiteral("No file can be written in the folder %1: %2")
