@@ -21,6 +21,9 @@
 #include <QtTest>
 #include <QtWidgets>
 #include <algorithm>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -168,6 +171,9 @@ private slots:
         row("a text file, argument", u"text"_s, u"argument"_s);
         row("Access, imported", u"access"_s, u"import"_s, u"imported.mdb"_s);
         row("Access, save cancelled", u"access"_s, u"import"_s);
+        // A name taken is refused and asked for again; the first free one is proposed.
+        row("Access, onto a league", u"access"_s, u"import"_s,
+            u"chosen name (imported).mdb|n.mdb"_s);
         row("Access, File > Open, Yes", u"access"_s, u"open"_s, u"league copy.mdb"_s);
         row("Access, File > Open, No", u"access"_s, u"open"_s, u"No"_s);
         row("Access, argument, Yes", u"access"_s, u"argument"_s, u"copy.mdb"_s);
@@ -197,8 +203,13 @@ private slots:
             Prompts::setNextFileName(kind == u"cancel"_s ? QString() : chosen);
         if (access && way != u"import"_s)
             Prompts::setNextAnswer(save == u"No"_s ? QMessageBox::No : QMessageBox::Yes);
-        if (access && save != u"No"_s)
-            Prompts::setNextFileName(save.isEmpty() ? QString() : file(save));
+        const QStringList saves = save.split(u'|'); // a league first, then the name kept
+        if (saves.size() > 1)
+            QVERIFY(writeLeague(saves[0]));
+        const QByteArray taken = TestSupport::fileBytes(file(saves[0]));
+        for (const QString& name : saves)
+            if (access && save != u"No"_s)
+                Prompts::setNextFileName(name.isEmpty() ? QString() : file(name));
         if (way == u"argument"_s) {
             openLeagueWhenLoaded(&main, chosen);
             QCOMPARE(main.leaguePath(), u"/old.mdb"_s); // queued behind the loading
@@ -219,14 +230,20 @@ private slots:
                     saveDialogs << shown.startPath;
             }
             const bool offered = save != u"No"_s, written = offered && !save.isEmpty();
+            const QString proposed = saves.size() > 1 ? u"chosen name (imported 2).mdb"_s
+                                                      : u"chosen name (imported).mdb"_s;
             QCOMPARE(saveDialogs,
-                     offered ? QStringList{file(u"chosen name (imported).mdb"_s)} : QStringList());
-            QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
-                     QStringList{u"chosen name.mdb"_s} +
-                         (written ? QStringList{save} : QStringList()));
+                     offered ? QStringList(saves.size(), file(proposed)) : QStringList());
+            QStringList files =
+                QStringList{u"chosen name.mdb"_s} + (written ? saves : QStringList());
+            files.sort();
+            QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), files);
+            if (saves.size() > 1)
+                QCOMPARE(TestSupport::fileBytes(file(saves[0])), taken);
             if (written) {
+                QCOMPARE(said.join(u'\n').contains(u"already exists"_s), saves.size() > 1);
                 QVERIFY(said.last().contains(u"lacks these league tables: Conference"_s));
-                QVERIFY(main.commandResultText().startsWith(u"Imported 9 tables (4032 rows)"_s));
+                QVERIFY(main.commandResultText().startsWith(u"Imported 9 tables (4,032 rows)"_s));
             }
             return;
         }
@@ -698,7 +715,7 @@ private slots:
         // The batch import; %1 is a temporary folder.
         const QString nwind = TestSupport::jetSample(u"nwind.mdb"_s);
         const QString import = u"--import-access"_s;
-        row("imports", {import, nwind, u"%1/n.mdb"_s}, 0, u"Imported 9 tables (4032 rows)"_s);
+        row("imports", {import, nwind, u"%1/n.mdb"_s}, 0, u"Imported 9 tables (4,032 rows)"_s);
         row("import of a missing source", {import, u"%1/none.mdb"_s, u"%1/n.mdb"_s}, 1,
             u"Error:53 "_s);
         row("import onto a folder", {import, nwind, u"%1"_s}, 1, u"is a folder"_s);
@@ -747,6 +764,49 @@ private slots:
             QCOMPARE(printed, output);
         else
             QVERIFY2(printed.contains(output), qPrintable(printed));
+    }
+
+    // A signal during the batch import takes its hidden temporary file with
+    // it. SIGKILL cannot be caught: the next import into the folder removes
+    // what it left, but not a temporary file that a live import holds.
+    void importEndsCleanlyOnSignal_data()
+    {
+        QTest::addColumn<int>("signal");
+        for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGKILL})
+            QTest::addRow("%s", strsignal(signal)) << signal;
+    }
+
+    void importEndsCleanlyOnSignal()
+    {
+        QFETCH(int, signal);
+        const QString nwind = TestSupport::jetSample(u"nwind.mdb"_s);
+        REQUIRE_JET_SAMPLE(nwind);
+        QFile held(file(u".other.mdb.import-Abc123"_s));
+        QVERIFY(held.open(QIODevice::ReadWrite) && held.write("SQLite format 3\0", 16) == 16);
+        struct flock range {
+            F_WRLCK, SEEK_SET, 0, 1, 0
+        };
+        QVERIFY(::fcntl(held.handle(), F_SETLK, &range) == 0);
+        const auto hidden = [&] {
+            return QDir(m_dir->path()).entryList({u".*"_s}, QDir::Files | QDir::Hidden);
+        };
+        QProcess program;
+        program.start(QStringLiteral(PROGRAM), {u"--import-access"_s, nwind, file(u"n.mdb"_s)});
+        QElapsedTimer waited;
+        for (waited.start(); hidden().size() < 2 && waited.elapsed() < 20000;)
+            QThread::usleep(100);
+        // Stopped while it writes, then the signal, which ends it as it goes on.
+        ::kill(pid_t(program.processId()), SIGSTOP);
+        QCOMPARE(hidden().size(), 2);
+        QVERIFY(!QFileInfo::exists(file(u"n.mdb"_s)));
+        ::kill(pid_t(program.processId()), signal);
+        ::kill(pid_t(program.processId()), SIGCONT);
+        QVERIFY(program.waitForFinished(20000));
+        QCOMPARE(program.exitStatus(), QProcess::CrashExit);
+        QVERIFY2(hidden().size() == (signal == SIGKILL ? 2 : 1), qPrintable(hidden().join(u' ')));
+        program.start(QStringLiteral(PROGRAM), {u"--import-access"_s, nwind, file(u"m.mdb"_s)});
+        QVERIFY(program.waitForFinished(20000) && program.exitCode() == 0);
+        QCOMPARE(hidden(), QStringList{held.fileName().section(u'/', -1)});
     }
 };
 
