@@ -56,55 +56,24 @@ QList<QList<QByteArray>> exportTable(const QString& file, const QString& table)
     return rows;
 }
 
-// The stored day numbers of the table's date column, row by row, read with
-// libmdb's own fetch (NaN for a NULL).
-QList<double> storedDates(const QString& file, const QString& table, qsizetype column)
-{
-    QList<double> dates;
-    MdbHandle* mdb = mdb_open(QFile::encodeName(file).constData(), MDB_NOFLAGS);
-    QByteArray name = table.toUtf8();
-    MdbTableDef* def = mdb_read_table_by_name(mdb, name.data(), MDB_TABLE);
-    mdb_read_columns(def);
-    auto* date = static_cast<MdbColumn*>(g_ptr_array_index(def->columns, guint(column)));
-    mdb_rewind_table(def);
-    // The fetch leaves each value's place in the page buffer.
-    while (mdb_fetch_row(def))
-        dates << (date->cur_value_len ? mdb_get_double(mdb->pg_buf, date->cur_value_start)
-                                      : std::nan(""));
-    mdb_free_tabledef(def);
-    mdb_close(mdb);
-    return dates;
-}
-
-// The pages of the file's table list: MSysObjects' definition (page 2), its
-// usage map and its data pages.
-QList<qint64> catalogPages(const QString& file)
+// The page size and the pages of the file's table list: MSysObjects'
+// definition (page 2), its usage map and its data pages.
+std::pair<qint64, QList<qint64>> catalogPages(const QString& file)
 {
     MdbHandle* mdb = mdb_open(QFile::encodeName(file).constData(), MDB_NOFLAGS);
-    MdbCatalogEntry objects{};
-    objects.mdb = mdb;
-    objects.object_type = MDB_TABLE;
-    objects.table_pg = 2;
-    MdbTableDef* def = mdb_read_table(&objects);
-    QList<qint64> pages{2};
-    if (def->map_base_pg)
-        pages << def->map_base_pg;
-    mdb_rewind_table(def);
-    while (mdb_read_next_dpg(def))
+    char name[] = "MSysObjects";
+    MdbTableDef* def = mdb_read_table_by_name(mdb, name, MDB_TABLE);
+    QList<qint64> pages{2, def->map_base_pg};
+    for (mdb_rewind_table(def); mdb_read_next_dpg(def);)
         pages << def->cur_phys_pg;
+    const qint64 size = mdb->fmt->pg_size;
     mdb_free_tabledef(def);
     mdb_close(mdb);
-    return pages;
+    pages.removeAll(0); // no usage map page of its own
+    return {size, pages};
 }
 
 } // namespace MdbExport
-
-// Jet 3 has pages of 2048 bytes, Jet 4 and ACE of 4096.
-qint64 pageSize(const QString& file)
-{
-    QFile header(file);
-    return header.open(QIODevice::ReadOnly) && header.read(0x15).endsWith('\0') ? 2048 : 4096;
-}
 
 // Tables and rows held in memory: the copying code's other source.
 class MemorySource final : public import::Source
@@ -165,6 +134,7 @@ struct Copy {
     QStringList tables;
     QHash<QString, QStringList> columns, types;
     QHash<QString, QList<QVariantList>> rows;
+    bool operator==(const Copy&) const = default;
 };
 
 Copy readCopy(const QString& path)
@@ -184,17 +154,6 @@ Copy readCopy(const QString& path)
         copy.rows[table] =
             select(path, u"SELECT * FROM "_s + db::quoteIdentifier(table) + u" ORDER BY rowid"_s);
     return copy;
-}
-
-// The day number an imported date text stands for, Jet's way round: before
-// 1899-12-30 the days count down and the time of day forward.
-double dayNumber(const QString& text)
-{
-    const QDate date = QDate::fromString(text.left(10), u"yyyy-MM-dd"_s);
-    const QTime time = QTime::fromString(text.mid(11), u"HH:mm:ss"_s);
-    const qint64 days = QDate(1899, 12, 30).daysTo(date);
-    const double fraction = time.msecsSinceStartOfDay() / 86400000.0;
-    return days < 0 ? days - fraction : days + fraction;
 }
 
 // Whether an imported value equals mdb-export's field; the reason when not.
@@ -259,23 +218,20 @@ private slots:
                 for (qsizetype c = 0; c < header.size(); ++c) {
                     const QVariant& value = mine[r][c];
                     const QByteArray& field = expected[r + 1][c];
-                    // mdb-export's date text is wrong outside 1900-9998:
-                    // check those against the stored day number instead.
-                    const QString text = value.toString();
-                    const int year = text.left(4).toInt();
-                    if (field.startsWith("1900-01-00") && (year < 1900 || year > 9998)) {
-                        const double stored = MdbExport::storedDates(file, table, c)[r];
-                        QVERIFY(std::fabs(dayNumber(text) - stored) <= 0.5 / 86400);
-                        ++outOfRangeDates;
+                    // mdb-export's date text is wrong outside 1900-9998.
+                    if (field.startsWith("1900-01-00") && ++outOfRangeDates)
                         continue;
-                    }
                     QCOMPARE(compare(value, field), QString());
                 }
             }
         }
         QCOMPARE(result.rows, rows);
-        if (file.endsWith(u"DateTestDatabase.mdb"_s))
-            QVERIFY(outOfRangeDates > 0);
+        if (file.endsWith(u"DateTestDatabase.mdb"_s)) // those dates, as their author typed them
+            QCOMPARE(select(target, u"SELECT group_concat(DateTimeCol, ',') FROM DateTest "
+                                    "WHERE IDCol BETWEEN 2 AND 4"_s),
+                     QList<QVariantList>{{u"9999-01-01 00:00:00,1898-01-01 00:00:00,"
+                                          "0632-01-01 00:00:00"_s}});
+        QCOMPARE(outOfRangeDates > 0, file.endsWith(u"DateTestDatabase.mdb"_s));
         if (!file.endsWith(u"/nwind.mdb"_s))
             return;
         // Its indexes kept, and currency as exact text.
@@ -294,59 +250,58 @@ private slots:
     // holds.
     void damagedFilesAreRefusedOrWhole_data()
     {
-        columns<QString, qint64, qint64>("file", "pages", "zeroed"); // pages kept; -1: none
+        columns<QString, qint64, qint64, qint64>("file", "pageSize", "pages", "zeroed");
         for (const QString& name : Samples) {
             const QString file = jetSample(name);
-            const qint64 pages = QFileInfo(file).size() / pageSize(file);
-            const QList<qint64> catalog = pages ? MdbExport::catalogPages(file) : QList<qint64>();
+            if (!QFileInfo::exists(file)) {
+                QTest::newRow(qPrintable(name)) << file << 0LL << 0LL << 0LL;
+                continue;
+            }
+            const auto [size, catalog] = MdbExport::catalogPages(file);
+            const qint64 pages = QFileInfo(file).size() / size;
+            const qint64 end = *std::max_element(catalog.begin(), catalog.end());
             const auto row = [&](const char* what, qint64 page, qint64 kept, qint64 zeroed) {
                 QTest::addRow("%s, %s %lld", qPrintable(name), what, page)
-                    << file << kept << zeroed;
+                    << file << size << kept << zeroed;
             };
-            const qint64 end =
-                catalog.isEmpty() ? 0 : *std::max_element(catalog.begin(), catalog.end());
             for (qint64 page = 1; page < pages; page += page <= end ? 1 : 97)
                 row("cut at page", page, page, -1);
             for (qint64 page = 1; page < pages; page += 53)
-                catalog.contains(page) ? void() : row("page zeroed", page, pages, page);
+                if (!catalog.contains(page))
+                    row("page zeroed", page, pages, page);
             for (const qint64 page : catalog)
                 row("table list page zeroed", page, pages, page);
-            if (!pages)
-                row("missing", 0, 0, -1);
         }
     }
 
     void damagedFilesAreRefusedOrWhole()
     {
-        auto [file, pages, zeroed] = fetch<QString, qint64, qint64>("file", "pages", "zeroed");
+        auto [file, size, pages, zeroed] =
+            fetch<QString, qint64, qint64, qint64>("file", "pageSize", "pages", "zeroed");
         REQUIRE_JET_SAMPLE(file);
         QTemporaryDir dir;
         const QString source = dir.filePath(u"damaged.mdb"_s), target = dir.filePath(u"new.mdb"_s);
-        static QHash<QString, Copy> whole;
+        static QHash<QString, Copy> whole; // each sample's own import
         if (!whole.contains(file)) {
             QVERIFY(!import::importAccess(file, target, {}));
             whole[file] = readCopy(target);
             QVERIFY(QFile::remove(target));
         }
-        QByteArray bytes = TestSupport::fileBytes(file);
-        const qint64 size = pageSize(file);
-        bytes.truncate(pages * size);
+        QByteArray bytes = TestSupport::fileBytes(file).left(pages * size);
         if (zeroed >= 0)
             bytes.replace(zeroed * size, size, QByteArray(size, '\0'));
         QVERIFY(TestSupport::writeFile(source, bytes));
         import::ImportOptions options;
         options.stallMilliseconds = 3000;
         if (const db::Error e = import::importAccess(source, target, options)) {
-            QVERIFY2(e.number == import::AccessDamaged || e.number == import::AccessUnreadable ||
-                         e.number == import::AccessProtected,
+            // Protected ("encrypted or damaged"), damaged or unreadable.
+            QVERIFY2(e.number >= import::AccessProtected && e.number <= import::AccessUnreadable,
                      qPrintable(e.message()));
             QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
                      QStringList{u"damaged.mdb"_s});
-            return;
+        } else {
+            QVERIFY(readCopy(target) == whole[file]);
         }
-        const Copy copy = readCopy(target);
-        QCOMPARE(copy.tables, whole[file].tables);
-        QVERIFY(copy.rows == whole[file].rows);
     }
 
     // Jet's day numbers and currency amounts (ten-thousandths) as imported text.

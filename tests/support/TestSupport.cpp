@@ -66,11 +66,9 @@ QString jetSample(const QString& name)
 
 QString missingSample(const QString& path)
 {
-    if (QFileInfo(path).isFile())
-        return {};
-    return QStringLiteral("The Access sample %1 is missing: it is not kept in the repository "
-                          "(tests/data/jet/README.md); configure YM_JET_SAMPLES to its folder.")
-        .arg(path);
+    return QFileInfo(path).isFile() ? QString()
+                                    : path + QStringLiteral(" is missing (tests/data/jet/README.md "
+                                                            "says where it comes from)");
 }
 
 QStringList messages(qsizetype from)
