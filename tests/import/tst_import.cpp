@@ -251,12 +251,10 @@ private slots:
     void damagedFilesAreRefusedOrWhole_data()
     {
         columns<QString, qint64, qint64, qint64>("file", "pageSize", "pages", "zeroed");
+        for (const QString& name : Samples)
+            REQUIRE_JET_SAMPLE(jetSample(name));
         for (const QString& name : Samples) {
             const QString file = jetSample(name);
-            if (!QFileInfo::exists(file)) {
-                QTest::newRow(qPrintable(name)) << file << 0LL << 0LL << 0LL;
-                continue;
-            }
             const auto [size, catalog] = MdbExport::catalogPages(file);
             const qint64 pages = QFileInfo(file).size() / size;
             const qint64 end = *std::max_element(catalog.begin(), catalog.end());
@@ -278,7 +276,6 @@ private slots:
     {
         auto [file, size, pages, zeroed] =
             fetch<QString, qint64, qint64, qint64>("file", "pageSize", "pages", "zeroed");
-        REQUIRE_JET_SAMPLE(file);
         QTemporaryDir dir;
         const QString source = dir.filePath(u"damaged.mdb"_s), target = dir.filePath(u"new.mdb"_s);
         static QHash<QString, Copy> whole; // each sample's own import
@@ -357,10 +354,8 @@ private slots:
             nwind.left(nwind.size() / 2 + 100));
         row("one page", "cut", import::AccessDamaged, "only its first page: it was cut short",
             nwind.left(2048));
-        // Whole pages, but the table list loses some of its own.
-        for (const int pages : {20, 600})
-            row(qPrintable(u"cut at page %1"_s.arg(pages)), "page", import::AccessDamaged,
-                "table list records 106 objects, but only", nwind.left(pages * 2048));
+        row("cut at page 600", "page", import::AccessDamaged, "table list records 106 objects",
+            nwind.left(600 * 2048));
         row("password", "password", import::AccessProtected, "password", locked);
         row("encrypted", "encrypted", import::AccessProtected, "encrypted",
             QByteArray::fromHex("d0cf11e0a1b11ae1") + QByteArray(4096, '\0'));
