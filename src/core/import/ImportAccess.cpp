@@ -316,13 +316,11 @@ db::Error importTables(const SourceOpener& open, const QString& target,
         return {db::WriteFailed, QStringLiteral("The import could not start: %1")
                                      .arg(QString::fromLocal8Bit(strerror(errno)))};
     std::fflush(nullptr); // nothing buffered is written twice
-    const pid_t child = ::fork();
+    const pid_t child = tempFile.forkWriter();
     if (child == 0) {
         ::close(channel[0]);
-        tempFile.enterWriter();
         runChild(open, temp, channel[1]);
     }
-    tempFile.setWriter(child);
     ::close(channel[1]);
     if (child < 0) {
         ::close(channel[0]);

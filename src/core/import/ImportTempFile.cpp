@@ -12,6 +12,7 @@
 #include <pthread.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace import {
@@ -30,8 +31,13 @@ struct sigaction previous[NSIG];
 
 extern "C" void removeAndEnd(int signal)
 {
-    if (guardedChild > 0)
+    // The child must be gone first: one just starting would create the file
+    // again. Only a child not yet waited for is ours to kill.
+    if (guardedChild > 0 && ::waitpid(guardedChild, nullptr, WNOHANG) == 0) {
         ::kill(guardedChild, SIGKILL);
+        while (::waitpid(guardedChild, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
     if (guardedPath[0] != '\0')
         ::unlink(guardedPath);
     // Ends the program as the signal would have (or runs the handler that
@@ -40,9 +46,10 @@ extern "C" void removeAndEnd(int signal)
     ::raise(signal);
 }
 
-void guard(const QByteArray& path)
+// Installs the handler; the path follows once the file is there.
+void guard()
 {
-    std::strncpy(guardedPath, path.constData(), PATH_MAX);
+    guardedPath[0] = '\0';
     struct sigaction action {
     };
     action.sa_handler = removeAndEnd;
@@ -63,6 +70,17 @@ void unguard()
     }
     guardedChild = 0;
     guardedPath[0] = '\0';
+}
+
+// Holds the ending signals back; returns the mask to restore.
+sigset_t blockEnding()
+{
+    sigset_t ending, before;
+    sigemptyset(&ending);
+    for (const int signal : EndingSignals)
+        sigaddset(&ending, signal);
+    ::pthread_sigmask(SIG_BLOCK, &ending, &before);
+    return before;
 }
 
 // A lock on the first byte: SQLite's own locks lie far past it.
@@ -128,11 +146,8 @@ db::Error ImportTempFile::create(const QString& target)
     const QByteArray name =
         QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()) + Suffix;
     // A signal waits until the file is guarded.
-    sigset_t ending, before;
-    sigemptyset(&ending);
-    for (const int signal : EndingSignals)
-        sigaddset(&ending, signal);
-    ::pthread_sigmask(SIG_BLOCK, &ending, &before);
+    const sigset_t before = blockEnding();
+    guard(); // another thread may take a signal meanwhile
     int error = 0;
     for (int attempt = 0; attempt < Attempts && m_fd < 0 && error == 0; ++attempt) {
         QByteArray pattern = name;
@@ -143,11 +158,13 @@ db::Error ImportTempFile::create(const QString& target)
             m_fd = fd;
             m_path = QFile::decodeName(pattern);
             guardingParent = ::getpid();
-            guard(pattern);
+            std::strncpy(guardedPath, pattern.constData(), PATH_MAX);
         } else {
             ::close(fd); // another import's clean-up took it before the lock
         }
     }
+    if (m_fd < 0)
+        unguard();
     ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
     if (m_fd >= 0)
         return {};
@@ -156,17 +173,21 @@ db::Error ImportTempFile::create(const QString& target)
                                       QString::fromLocal8Bit(strerror(error ? error : EAGAIN)))};
 }
 
-void ImportTempFile::setWriter(pid_t child)
+pid_t ImportTempFile::forkWriter()
 {
-    guardedChild = child;
-}
-
-void ImportTempFile::enterWriter()
-{
-    unguard();
-    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (::getppid() != guardingParent)
-        _exit(3); // the parent ended before the line above
+    // No signal may come between the fork and the parent's knowing the child.
+    const sigset_t before = blockEnding();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        unguard();
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != guardingParent)
+            _exit(3); // the parent ended before the line above
+    } else if (child > 0) {
+        guardedChild = child;
+    }
+    ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    return child;
 }
 
 void ImportTempFile::release()

@@ -26,11 +26,10 @@ public:
     // guards a new one for target.
     db::Error create(const QString& target);
     QString path() const { return m_path; }
-    // The process writing the file, ended too when a signal ends this one.
-    void setWriter(pid_t child);
-    // Called in that process: a signal ends it alone (this one removes the
-    // file), and it ends when this one does.
-    void enterWriter();
+    // fork() for the process that writes the file: a signal that ends this
+    // one ends that one first (in it, a signal ends it alone), and it ends
+    // when this one does.
+    pid_t forkWriter();
     // The file was moved into place: nothing is removed.
     void release();
 
