@@ -576,7 +576,7 @@ private slots:
         QTest::newRow("hanging over the corner")
             << QRect(corner - QPoint(199, 149), QSize(400, 300))
             << QRect(corner - QPoint(399, 299), QSize(400, 300));
-        QTest::newRow("too small to find") << QRect(10, 10, 5, 5) << QRect();
+        QTest::newRow("too small to use") << QRect(10, 10, 5, 5) << QRect(10, 10, 320, 240);
     }
 
     void savedGeometryIsFittedToTheScreen()
