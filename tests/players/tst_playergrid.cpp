@@ -305,6 +305,33 @@ private slots:
                                           u"[*]"_s);
     }
 
+    // Changed or not, every value stays readable in the window's palette,
+    // light or dark, and the chart takes its colours.
+    void cardFollowsThePalette_data()
+    {
+        columns<QColor, QColor>("base", "text");
+        QTest::newRow("light") << QColor(Qt::white) << QColor(Qt::black);
+        QTest::newRow("dark") << QColor(42, 42, 42) << QColor(230, 230, 230);
+    }
+
+    void cardFollowsThePalette()
+    {
+        auto [base, text] = fetch<QColor, QColor>("base", "text");
+        QPalette palette = m_gui.main()->palette();
+        palette.setColor(QPalette::Base, base);
+        palette.setColor(QPalette::Text, text);
+        m_gui.main()->setPalette(palette);
+        PlayerCard* card = openCard(m_gui.path());
+        card->typeValue(column("Weight"), u"250"_s);
+        card->typeValue(column("RATING1"), u"61"_s);
+        auto readable = [&](QColor c) { return std::abs(c.lightness() - text.lightness()) > 99; };
+        for (const QLineEdit* box : card->findChildren<QLineEdit*>(QRegularExpression(u"^txt"_s)))
+            QVERIFY2(readable(box->palette().color(QPalette::Base)), qPrintable(box->objectName()));
+        auto* table = card->findChild<QTableWidget*>(u"tblRatings"_s);
+        QVERIFY(readable(table->item(0, 2)->background().color())); // SP, changed
+        QCOMPARE(card->findChild<RatingsChart*>()->chart()->backgroundBrush().color(), base);
+    }
+
     // A save writes exactly the edited cells, as one step of the history;
     // Edit > Undo and Redo put back each side exactly. Which writes are
     // refused is the record set's concern.
@@ -316,8 +343,10 @@ private slots:
         PlayerCard* card = openCard(path);
         const QStringList before = storedRow(path, 1);
 
-        card->typeValue(column("RATING1"), u"60"_s); // text retyped: a number now
-        card->typeValue(column("RATING_POT4"), u"77"_s);
+        card->typeValue(column("RATING1"), u"60"_s);       // text retyped: a number now
+        card->typeValue(column("RATING_POT4"), u"77.5"_s); // rounded, and the status bar says so
+        QCOMPARE(m_gui.main()->commandResultText(),
+                 u"AS_P: 77.5 was stored as 78 \u2014 the field holds whole numbers"_s);
         auto* weight = card->findChild<QLineEdit*>(u"txtWeight"_s);
         weight->setFocus();
         weight->selectAll();
@@ -329,17 +358,19 @@ private slots:
         QTRY_COMPARE(TestSupport::messages().size(), 1);
         QVERIFY(TestSupport::messages()[0].startsWith(u"Error:1009 "_s));
         QVERIFY(card->isWindowModified());
+        emit m_gui.main()->findChild<QMenu*>(u"mnuWindow"_s)->aboutToShow();
+        QCOMPARE(m_gui.main()->action(u"mnuWindow2"_s)->text(), u"&2 Player Card - Jo Walker*"_s);
         QCOMPARE(storedRow(path, 1), before); // nothing is written before Save
 
         card->findChild<QPushButton*>(u"cmdSave"_s)->click();
         QStringList after = before;
         after[column("RATING1")] = u"60"_s;
-        after[column("RATING_POT4")] = u"77"_s;
+        after[column("RATING_POT4")] = u"78"_s;
         after[column("Weight")] = u"250"_s;
         QCOMPARE(storedRow(path, 1), after);
         QCOMPARE(Prompts::shown().size(), 1);
         QVERIFY(!card->hasChanges() && !card->isWindowModified());
-        QCOMPARE(shownGrid()->model()->index(0, column("RATING_POT4")).data(), 77);
+        QCOMPARE(shownGrid()->model()->index(0, column("RATING_POT4")).data(), 78);
 
         QUndoStack* stack = m_gui.main()->undoStack();
         QCOMPARE(stack->count(), 1);
@@ -364,6 +395,13 @@ private slots:
         QVERIFY(TestSupport::messages(1).value(0).startsWith(u"Error:1008 Another program"_s));
         QVERIFY(!card->hasChanges());
         QCOMPARE(cardText(card, column("RATING5")), u"7"_s);
+
+        // Clear Database, the focus in an unchanged value: the card shows no one, silently.
+        card->findChild<QLineEdit*>(u"txtWeight"_s)->setFocus();
+        Prompts::setNextAnswer(QMessageBox::Yes);
+        m_gui.main()->action(u"ClearDatabase"_s)->trigger();
+        QCOMPARE(TestSupport::messages(2).size(), 1); // the question alone
+        QCOMPARE(card->windowTitle(), u"Player Card[*]"_s);
     }
 
     // A key of the grid's own and a double-click on a record selector open
@@ -443,7 +481,18 @@ private slots:
         QCOMPARE(QString::number(card->playerKey()), order[1]);
         QCOMPARE(window->gridView()->currentIndex().row(), 1);
         QCOMPARE(storedRow(path, order[2].toLongLong()), before);
-        card->closeWindow();
+
+        // The grid closed and opened again is followed still; Escape closes
+        // the card, asking about changed values first.
+        window->closeWindow();
+        window = openThroughMenu();
+        const int row = window->gridView()->currentIndex().row();
+        QCOMPARE(window->model()->recordSet()->key(row), card->playerKey());
+        QVERIFY(previous->isEnabled() && next->isEnabled());
+        card->typeValue(column("RATING1"), u"5"_s);
+        Prompts::setNextAnswer(QMessageBox::No);
+        QTest::keyClick(table, Qt::Key_Escape);
+        QCOMPARE(TestSupport::messages(), QStringList(2, u"Commit changes?"_s));
         QVERIFY(!shownCard());
     }
 
