@@ -249,7 +249,7 @@ private slots:
         row("far above 99", u"RATING4"_s, u"1e300"_s, u"1e+300"_s, {}, {},
             u"Actual AS: 1e+300, past the scale's 99=99"_s);
         row("below 0", u"RATING_POT24"_s, u"-7"_s, u"-7"_s, {}, {},
-            u"Potential FA: -7, below the scale's 0=0"_s);
+            u"Potential FA: -7, below the scale's 0=1.5"_s);
         row("binary", u"RATING6"_s, u"X'0102'"_s, u"(2 bytes)"_s);
         row("real weight", u"Weight"_s, u"201.25"_s, u"201.25"_s);
         row("spaces kept", u"FirstName"_s, u"' Jo '"_s, u" Jo "_s, u"lblPlayerName"_s,

@@ -15,6 +15,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 const QString SideNames[2] = {u"Actual"_s, u"Potential"_s};
+constexpr double BelowStub = 1.5;
 
 // A bar's length: numbers as they are, text that reads as a number, else 0.
 double barOf(const QVariant& value)
@@ -85,7 +86,8 @@ void RatingsChart::showRatings(const std::function<QVariant(int, bool)>& valueOf
             const double bar = barOf(value);
             if (bar < Lowest || bar > Highest)
                 past << int(bars.size());
-            bars << std::clamp(bar, Lowest, Highest);
+            // Below the scale, a short stub at its start carries the mark.
+            bars << (bar < Lowest ? Lowest + BelowStub : std::min(bar, Highest));
             m_values[side] << value;
         }
         QBarSet* set = series->barSets().at(side);
