@@ -398,6 +398,8 @@ private slots:
         const auto current = [area] { return area->currentSubWindow()->widget()->windowTitle(); };
         main.action(u"mnuWindow1"_s)->trigger();
         QCOMPARE(current(), u"Conference"_s);
+        auto* conference = qobject_cast<TableWindow*>(area->currentSubWindow()->widget());
+        QCOMPARE(QApplication::focusWidget(), conference->gridView()); // its keys work at once
         QTest::keyClick(area->currentSubWindow()->widget(), Qt::Key_F6, Qt::ControlModifier);
         QCOMPARE(current(), u"Team"_s);
         QTest::keyClick(area->currentSubWindow()->widget(), Qt::Key_F6,
@@ -470,6 +472,12 @@ private slots:
         teams->commands()->find();
         esc(teams->commands()->findDialog()->focusWidget());
         QVERIFY(!teams->commands()->findDialog()->isVisible());
+        // Ctrl+F4 is the Window menu's, never only a platform's, and closes the front window.
+        QCOMPARE(main.action(u"mnuCloseWindow"_s)->shortcut(), QKeySequence(u"Ctrl+F4"_s));
+        QApplication::setActiveWindow(&main);
+        QPointer<QMdiSubWindow> front = area->currentSubWindow();
+        QTest::keySequence(front->widget(), QKeySequence(u"Ctrl+F4"_s));
+        QTRY_VERIFY(!front);
         main.action(u"mnuCloseAll"_s)->trigger();
         QCOMPARE(listed(), QStringList());
         QVERIFY(!main.action(u"mnuConference"_s)->isChecked());
@@ -514,6 +522,20 @@ private slots:
         QCOMPARE(main.mdiArea()->currentSubWindow()->geometry(), QRect(40, 30, 420, 260));
         main.action(u"mnuPlayerTable"_s)->trigger();
         QVERIFY(main.mdiArea()->currentSubWindow()->isMaximized());
+        // Any place is fitted into the area at a usable size: the strip and three rows.
+        writeSetting(u"WindowGeometry"_s, u"Roster"_s, u"0,0,1,1,True"_s);
+        writeSetting(u"WindowGeometry"_s, u"Schedule"_s, u"-100000,-100000,5,5,False"_s);
+        for (const char* item : {"mnuRoster", "mnuSchedule"}) {
+            main.action(QLatin1String(item))->trigger();
+            QMdiSubWindow* sub = main.mdiArea()->currentSubWindow();
+            QCOMPARE(sub->isMaximized(), qstrcmp(item, "mnuRoster") == 0);
+            sub->showNormal();
+            auto* grid = qobject_cast<TableWindow*>(sub->widget());
+            QVERIFY(main.mdiArea()->viewport()->rect().contains(sub->geometry()));
+            QVERIFY(grid->button(u"cmdClose"_s)->geometry().right() < grid->width());
+            QVERIFY(grid->gridView()->viewport()->height() >=
+                    3 * grid->gridView()->verticalHeader()->defaultSectionSize());
+        }
     }
 
     // File lists the last four leagues above Exit; each opens as File > Open would.
@@ -525,9 +547,10 @@ private slots:
             QVERIFY(QDir(m_dir->path()).mkpath(u"Season %1"_s.arg(season)) && writeLeague(name));
             leagues << file(name);
         }
+        writeSetting(u"Settings"_s, u"mdb"_s, leagues[1]); // the league in use at start
         Shown main;
-        QCOMPARE(Prompts::startFolder(), QDir::homePath());
-        for (const QString& league : leagues) {
+        QCOMPARE(Prompts::startFolder(), file(u"Season 2"_s));
+        for (const QString& league : leagues.mid(2)) {
             Prompts::setNextFileName(league);
             main.action(u"mnuOpen"_s)->trigger();
         }
@@ -569,36 +592,18 @@ private slots:
         QCOMPARE(main.leaguePath(), leagues[2]);
         QCOMPARE(stored(), (QStringList{leagues[2], leagues[4], leagues[3], QString()}));
         QVERIFY(!main.action(u"mnuRecentLeague4"_s)->isVisible());
+        // One that no longer opens stays; one that is a folder now leaves.
+        QVERIFY(QFile::remove(leagues[4]) && TestSupport::writeFile(leagues[4], "a note\n"));
+        QVERIFY(QFile::remove(leagues[3]) && QDir().mkdir(leagues[3]));
+        main.action(u"mnuRecentLeague2"_s)->trigger();
+        QVERIFY(TestSupport::messages().value(1).startsWith(u"Error:1003 "_s));
+        QCOMPARE(stored(), (QStringList{leagues[2], leagues[4], QString(), QString()}));
 
         // Only as much of a path as tells the leagues apart.
         QCOMPARE(MainWindow::recentLeagueCaptions(
                      {u"/a/x/L.mdb"_s, u"/b/x/L.mdb"_s, u"/b/y/Other & Co.mdb"_s}),
                  (QStringList{u"&1 %1a%1x%1L.mdb"_s.arg(sep), u"&2 %1b%1x%1L.mdb"_s.arg(sep),
                               u"&3 \u2026%1y%1Other && Co.mdb"_s.arg(sep)}));
-    }
-
-    void savedGeometryIsFittedToTheScreen_data()
-    {
-        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        const QPoint corner = screen.bottomRight();
-        // expected: empty: the first start's place instead
-        columns<QRect, QRect>("saved", "expected");
-        QTest::newRow("on screen") << QRect(100, 80, 500, 400) << QRect(100, 80, 500, 400);
-        QTest::newRow("off every screen")
-            << QRect(corner + QPoint(500, 500), QSize(500, 400)) << QRect();
-        QTest::newRow("larger than the screen")
-            << QRect(screen.topLeft() - QPoint(50, 0), screen.size() * 2 - QSize(200, 200))
-            << screen;
-        QTest::newRow("hanging over the corner")
-            << QRect(corner - QPoint(199, 149), QSize(400, 300))
-            << QRect(corner - QPoint(399, 299), QSize(400, 300));
-        QTest::newRow("too small to find") << QRect(10, 10, 5, 5) << QRect();
-    }
-
-    void savedGeometryIsFittedToTheScreen()
-    {
-        QFETCH(QRect, saved);
-        QTEST(MainWindow::fitToScreens(saved), "expected");
     }
 
     // A maximized window stays maximized and keeps its normal place.
@@ -612,17 +617,30 @@ private slots:
         QTest::newRow("restored") << u"100,80,500,400"_s << false << QRect(100, 80, 500, 400);
         QTest::newRow("not numbers") << u"x,80,500,400"_s << false << first;
         QTest::newRow("maximized") << u"100,80,500,400"_s << true << QRect();
+        // Fitted to the screen (an empty place: anywhere on it): title bar
+        // on screen, at least 320 x 240.
+        const auto [w, h] = std::pair(screen.width(), screen.height());
+        QTest::newRow("off every screen")
+            << u"%1,%2,500,400"_s.arg(w + 500).arg(h) << false << first;
+        QTest::newRow("above the top") << u"100,0,500,400"_s << false << QRect();
+        QTest::newRow("larger") << u"-50,0,%1,%2"_s.arg(2 * w).arg(2 * h) << false << QRect();
+        QTest::newRow("over the corner")
+            << u"%1,%2,400,300"_s.arg(w - 200).arg(h - 150) << false << QRect();
+        QTest::newRow("too small") << u"10,10,5,5"_s << false << QRect();
     }
 
     void windowGeometryIsRemembered()
     {
-        auto [saved, maximized] = fetch<QString, bool>("saved", "maximized");
+        auto [saved, maximized, place] = fetch<QString, bool, QRect>("saved", "maximized", "place");
         writeSetting(u"MainWindow"_s, u"Geometry"_s, saved);
         writeSetting(u"MainWindow"_s, u"Maximized"_s, maximized ? u"True"_s : u"False"_s);
         Shown main;
         QCOMPARE(main.isMaximized(), maximized);
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(screen.contains(main.frameGeometry()) && main.width() >= 320 &&
+                main.height() >= 240);
         if (!maximized) {
-            QTEST(main.geometry(), "place");
+            QCOMPARE(main.geometry(), place.isEmpty() ? main.geometry() : place);
             main.setGeometry(120, 90, 440, 330);
         }
         QVERIFY(main.close());

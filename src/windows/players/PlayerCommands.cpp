@@ -6,13 +6,23 @@
 
 #include <QPointer>
 
+namespace {
+// The card's saves become steps of the history as the grid's own do, and its
+// notes reach the status bar as the grid's.
+void connectCard(PlayerCard* card, PlayerWindow* grid)
+{
+    QObject::connect(card, &PlayerCard::rowsWritten, grid, &TableWindow::rowsWritten,
+                     Qt::UniqueConnection);
+    QObject::connect(card, &PlayerCard::valueNoted, grid, &TableWindow::commandFinished,
+                     Qt::UniqueConnection);
+}
+} // namespace
+
 PlayerCard* showPlayerCard(PlayerWindows& open, PlayerWindow* grid)
 {
     PlayerCard* card = PlayerCard::showFor(open, grid);
-    // The card's saves become steps of the history as the grid's own do.
     if (card)
-        QObject::connect(card, &PlayerCard::rowsWritten, grid, &TableWindow::rowsWritten,
-                         Qt::UniqueConnection);
+        connectCard(card, grid);
     return card;
 }
 
@@ -22,8 +32,14 @@ PlayerWindow* openPlayerWindow(PlayerWindows& open, QMdiArea* area, const QStrin
     if (!PlayerWindow::showSingle(open, area, databasePath))
         return nullptr;
     PlayerWindow* grid = open.grid.data();
-    if (grid != before) // a new window: its card requests come here
+    if (grid != before) { // a new window: its card requests come here
         QObject::connect(grid, &PlayerWindow::playerCardRequested, grid,
                          [&open, grid] { showPlayerCard(open, grid); });
+        // A card left open from the window closed before follows this one.
+        if (PlayerCard* card = open.card) {
+            card->follow(grid);
+            connectCard(card, grid);
+        }
+    }
     return grid;
 }
