@@ -18,6 +18,7 @@ class Database;
 class RecordSet;
 } // namespace db
 
+class CardMeanings;
 class PlayerWindow;
 class QChart;
 class QChartView;
@@ -133,4 +134,5 @@ private:
     QPushButton* m_next = nullptr;
     QPushButton* m_save = nullptr;
     QPushButton* m_revert = nullptr;
+    CardMeanings* m_meanings = nullptr; // positions and teams by name
 };
