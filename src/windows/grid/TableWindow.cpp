@@ -273,7 +273,14 @@ void TableWindow::sort()
 
 void TableWindow::filter()
 {
-    const QString expression = Prompts::input(this, u"Enter Filter Expression:"_s);
+    // The fields' names (and the grid's captions) complete as they are typed.
+    QStringList names;
+    if (const db::RecordSet* rs = m_data->recordset()) {
+        for (const db::FieldInfo& field : rs->fields())
+            names << field.name() << field.def.aliases;
+    }
+    names.removeDuplicates();
+    const QString expression = Prompts::input(this, u"Enter Filter Expression:"_s, names);
     if (expression.trimmed().isEmpty())
         return;
     replaceRecordset(expression, false);

@@ -31,6 +31,7 @@ void CardMeanings::setLeague(db::Database& database)
     m_shared = LeagueMeanings::forLeague(database.path());
     connect(m_shared.get(), &LeagueMeanings::changed, this, &CardMeanings::changed);
     m_shared->update(database);
+    emit changed(); // the drop-downs list this league's names
 }
 
 QWidget* CardMeanings::boxFor(QLineEdit* edit, int column)

@@ -180,6 +180,11 @@ PlayerCard::PlayerCard()
 
 PlayerCard::~PlayerCard() = default;
 
+QString PlayerCard::leaguePath() const
+{
+    return m_db ? m_db->path() : QString();
+}
+
 void PlayerCard::leagueChanged(const QString& leaguePath)
 {
     if (m_db && m_db->path() == leaguePath && !hasChanges())

@@ -52,6 +52,8 @@ public:
     void leagueChanged(const QString& leaguePath);
 
     qint64 playerKey() const { return m_key; }
+    // The league the card reads; empty before it showed a player.
+    QString leaguePath() const;
     bool hasChanges() const { return !m_changes.isEmpty(); }
     // The shown text of a player column (0..79, the grid's columns).
     QString shownText(int column) const;
