@@ -202,6 +202,7 @@ void LeagueLookup::forgetPlayers()
 {
     m_players.clear();
     m_playerIdsRead = false;
+    m_allPlayersRead = false;
 }
 
 Error LeagueLookup::readPlayerIds(Database& database)
@@ -255,18 +256,23 @@ Error LeagueLookup::readPlayers(Database& database, const QList<qint64>& ids)
 
 Error LeagueLookup::readAllPlayers(Database& database)
 {
+    if (m_allPlayersRead)
+        return {};
     if (Error e = readPlayerIds(database))
         return e;
-    return database.query(QStringLiteral("SELECT rowid, PlayerId, FirstName, LastName FROM "
-                                         "PlayerTable"),
-                          {}, [&](const Statement& row) {
-                              const std::optional<qint64> code = codeOf(row.value(1));
-                              const auto it = code ? m_players.find(*code) : m_players.end();
-                              if (it != m_players.end() && it->rowid == row.int64(0)) {
-                                  it->name = personName(row, 2);
-                                  it->read = true;
-                              }
-                          });
+    const Error e =
+        database.query(QStringLiteral("SELECT rowid, PlayerId, FirstName, LastName FROM "
+                                      "PlayerTable"),
+                       {}, [&](const Statement& row) {
+                           const std::optional<qint64> code = codeOf(row.value(1));
+                           const auto it = code ? m_players.find(*code) : m_players.end();
+                           if (it != m_players.end() && it->rowid == row.int64(0)) {
+                               it->name = personName(row, 2);
+                               it->read = true;
+                           }
+                       });
+    m_allPlayersRead = !e;
+    return e;
 }
 
 const QHash<qint64, LeagueLookup::Named>* LeagueLookup::namesOf(CodeKind kind) const

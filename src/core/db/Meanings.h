@@ -92,6 +92,7 @@ private:
     QString m_conferenceProblem; // why conferences have no names, when they have none
     QHash<qint64, Named> m_players;
     bool m_playerIdsRead = false;
+    bool m_allPlayersRead = false;
 };
 
 } // namespace db

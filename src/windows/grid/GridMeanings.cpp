@@ -66,10 +66,11 @@ void GridMeanings::rebuildColumns()
 {
     const db::RecordSet* rs = m_model->recordSet();
     m_kinds.fill(db::CodeKind::None, m_model->columnCount());
+    m_fields.clear();
     for (int column = 0; column < m_kinds.size(); ++column) {
-        const QString field = m_model->fieldNameOfColumn(column);
-        if (!field.isEmpty())
-            m_kinds[column] = db::codeKindOf(rs->table(), field);
+        m_fields << m_model->fieldNameOfColumn(column);
+        if (!m_fields.last().isEmpty())
+            m_kinds[column] = db::codeKindOf(rs->table(), m_fields.last());
     }
 }
 
@@ -124,7 +125,7 @@ db::Meaning GridMeanings::meaningAt(const QModelIndex& index) const
     const db::CodeKind kind = m_kinds.at(index.column());
     if (kind == db::CodeKind::Player && index.row() < m_model->recordSet()->count())
         readPlayerPage(index.row());
-    return m_shared->lookup().meaning(kind, m_model->fieldNameOfColumn(index.column()),
+    return m_shared->lookup().meaning(kind, m_fields.at(index.column()),
                                       m_model->storedValue(index.row(), index.column()));
 }
 

@@ -64,6 +64,7 @@ private:
     bool m_showCodes;
     std::shared_ptr<LeagueMeanings> m_shared;
     QVector<db::CodeKind> m_kinds;   // by column
+    QStringList m_fields;            // by column, as the file spells them
     mutable QSet<int> m_playerPages; // pages whose player names are read
     bool m_asking = false;
 };
