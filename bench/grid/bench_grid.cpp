@@ -14,11 +14,11 @@
 #include "core/db/SqlExtensions.h"
 #include "leaguegen/LeagueGenerator.h"
 #include "ui/Prompts.h"
-#include "ui/ShowCodes.h"
 #include "windows/grid/DataControl.h"
 #include "windows/grid/DataGridView.h"
 #include "windows/grid/LeagueSteps.h"
 #include "windows/grid/RecordSetModel.h"
+#include "windows/grid/ShowCodes.h"
 #include "windows/grid/TableCommands.h"
 #include "windows/grid/TableWindow.h"
 

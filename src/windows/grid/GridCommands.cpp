@@ -4,12 +4,12 @@
 #include "core/db/RecordSet.h"
 #include "ui/Hourglass.h"
 #include "ui/Prompts.h"
-#include "ui/ShowCodes.h"
 #include "windows/grid/DataControl.h"
 #include "windows/grid/DataGridView.h"
 #include "windows/grid/FindDialog.h"
 #include "windows/grid/GridMeanings.h"
 #include "windows/grid/RecordSetModel.h"
+#include "windows/grid/ShowCodes.h"
 
 #include <QAction>
 #include <QApplication>

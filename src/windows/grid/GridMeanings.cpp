@@ -2,9 +2,9 @@
 
 #include "core/db/Database.h"
 #include "ui/Prompts.h"
-#include "ui/ShowCodes.h"
 #include "windows/grid/LeagueMeanings.h"
 #include "windows/grid/RecordSetModel.h"
+#include "windows/grid/ShowCodes.h"
 
 #include <QFont>
 #include <QTimer>

@@ -3,9 +3,9 @@
 #include "core/db/Database.h"
 #include "core/db/Schema.h"
 #include "ui/Prompts.h"
-#include "ui/ShowCodes.h"
 #include "windows/grid/CodeEditor.h"
 #include "windows/grid/LeagueMeanings.h"
+#include "windows/grid/ShowCodes.h"
 
 #include <QComboBox>
 #include <QLineEdit>

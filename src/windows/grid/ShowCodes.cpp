@@ -1,4 +1,4 @@
-#include "ui/ShowCodes.h"
+#include "windows/grid/ShowCodes.h"
 
 #include "ui/Settings.h"
 
