@@ -391,10 +391,10 @@ private:
             return {};
         const std::optional<qint64> code = field->codeNamed(name);
         if (!code)
-            return {ExpressionType, QStringLiteral("No %1 is named %2: the field \"%3\" holds %1 "
-                                                   "codes, and the names of its codes stand for "
-                                                   "them.")
-                                        .arg(field->codeNoun, literal.text, field->name)};
+            return {ExpressionType,
+                    QStringLiteral("No %1 is named %2: the field \"%3\" is compared "
+                                   "with a %1's name or its code.")
+                        .arg(field->codeNoun, literal.text, field->name)};
         // A code kept as text compares as text.
         literal.value = subject.type == Type::Text ? QVariant(QString::number(*code))
                                                    : QVariant(qlonglong(*code));
