@@ -9,6 +9,7 @@
 #include "shell/AccessWriteBack.h"
 #include "shell/ImportProgressWindow.h"
 #include "shell/LeagueSession.h"
+#include "shell/PreviousLeague.h"
 #include "shell/StartProgram.h"
 #include "ui/EditingWindow.h"
 #include "ui/Prompts.h"
@@ -61,6 +62,7 @@ bool LeagueCommands::open(const QString& path)
         return false;
     }
     league.close();
+    offerToClosePreviousLeague(m_area, m_session->leaguePath(), path);
     m_session->storeLeaguePath(path);
     emit opened(path);
     return true;

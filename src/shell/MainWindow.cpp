@@ -296,6 +296,8 @@ void MainWindow::buildStatusBar()
             bar->addWidget(label, p.stretch);
     }
     m_commandResult->hide();
+    // A result may explain a window of another league: it wraps, never cut.
+    m_commandResult->setWordWrap(true);
     connect(m_area, &QMdiArea::subWindowActivated, this, &MainWindow::followCurrentSubWindow);
     leagueChanged({});
 }

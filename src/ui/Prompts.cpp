@@ -3,11 +3,14 @@
 #include "ui/Globals.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCompleter>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QQueue>
 #include <QRegularExpression>
@@ -120,19 +123,59 @@ void showError(QWidget* parent, const QString& text)
     message(parent, text);
 }
 
-QString input(QWidget* parent, const QString& prompt)
+namespace {
+// Completes the word under the cursor, not the whole text: "TeamId = 1 And Cu"
+// offers CurrentPos.
+class WordCompleter : public QCompleter
+{
+public:
+    WordCompleter(const QStringList& words, QLineEdit* edit) : QCompleter(words, edit), m_edit(edit)
+    {
+        setCaseSensitivity(Qt::CaseInsensitive);
+        setWidget(edit);
+        connect(edit, &QLineEdit::textEdited, this, [this](const QString& text) {
+            const QString word = text.mid(wordStart(text));
+            if (word.isEmpty()) {
+                popup()->hide();
+                return;
+            }
+            setCompletionPrefix(word);
+            complete();
+        });
+        connect(this, qOverload<const QString&>(&QCompleter::activated), this,
+                [this](const QString& word) {
+                    m_edit->setText(m_edit->text().left(wordStart(m_edit->text())) + word);
+                });
+    }
+
+private:
+    static qsizetype wordStart(const QString& text)
+    {
+        qsizetype start = text.size();
+        while (start > 0 && (text.at(start - 1).isLetterOrNumber() || text.at(start - 1) == u'_'))
+            --start;
+        return start;
+    }
+    QLineEdit* m_edit;
+};
+} // namespace
+
+QString input(QWidget* parent, const QString& prompt, const QStringList& words)
 {
     if (test().enabled) {
-        record({QStringLiteral("input"), prompt, QMessageBox::NoIcon, {}, {}}, parent);
+        record({QStringLiteral("input"), prompt, QMessageBox::NoIcon, {}, words}, parent);
         if (!test().inputs.isEmpty())
             return test().inputs.dequeue();
         test().problems << QStringLiteral("unanswered input box: ") + prompt;
         return {};
     }
-    bool ok = false;
-    const QString text = QInputDialog::getText(owner(parent), program::applicationTitle(), prompt,
-                                               QLineEdit::Normal, QString(), &ok);
-    return ok ? text : QString();
+    QInputDialog box(owner(parent));
+    box.setWindowTitle(program::applicationTitle());
+    box.setLabelText(prompt);
+    box.setInputMode(QInputDialog::TextInput);
+    if (auto* edit = box.findChild<QLineEdit*>(); edit && !words.isEmpty())
+        new WordCompleter(words, edit);
+    return box.exec() == QDialog::Accepted ? box.textValue() : QString();
 }
 
 namespace {

@@ -34,8 +34,9 @@ void refuse(QWidget* parent, const QString& text);
 // ("Error:" + number + " " + description), OK, no icon.
 void showError(QWidget* parent, const QString& message);
 
-// An input box; empty text on Cancel.
-QString input(QWidget* parent, const QString& prompt);
+// An input box; empty text on Cancel. Words, when given, are offered as the
+// word under the cursor is typed (field names in a filter), case ignored.
+QString input(QWidget* parent, const QString& prompt, const QStringList& words = {});
 // An open-file dialog, starting in the start folder; empty text on Cancel.
 // filters as "desc (pattern)" entries.
 QString openFileName(QWidget* parent, const QString& title, const QStringList& filters);
@@ -63,7 +64,7 @@ struct Shown {
     QString text; // message text, input prompt or dialog title
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
-    QStringList filters;
+    QStringList filters;       // file dialogs; an input box: the words it offers
     QWidget* owner = nullptr;  // the window the box would centre on
     QString startPath = {};    // file dialogs: the folder or file they open at
     QStringList captions = {}; // choose(): the buttons' own captions

@@ -109,8 +109,11 @@ private slots:
         // Nulls sort last, descending.
         choose(w, cell(w, w->dataControl()->recordset()->count() - 1, u"JerseyNum"_s),
                u"mnuFilterByValue"_s);
+        // The filter on a team is named by the team, and is its stored id.
         QCOMPARE(w->dataControl()->recordset()->filterTexts(),
-                 (QStringList{u"TeamID = 1"_s, u"JerseyNum Is Null"_s}));
+                 (QStringList{u"TeamID = "_s + m_gui.firstColumn(u"SELECT TeamName FROM Team "
+                                                                 u"WHERE TeamID = 1"_s),
+                              u"JerseyNum Is Null"_s}));
         QCOMPARE(keys(w), u"3,4"_s);
 
         choose(w, cell(w, 0, u"TeamID"_s), u"mnuSortAscending"_s);

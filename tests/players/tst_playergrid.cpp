@@ -269,6 +269,7 @@ private slots:
         auto [field, stored, label] = fetch<QString, QString, QString>("field", "stored", "label");
         const QString path = m_gui.path();
         sqlValues(path, u"UPDATE PlayerTable SET %1 = %2 WHERE rowid = 1"_s.arg(field, stored));
+        writeSetting(u"Settings"_s, u"ShowCodes"_s, u"True"_s); // every value as stored
         PlayerCard* card = openCard(path);
         QCOMPARE(card->playerKey(), 1);
         QTEST(cardText(card, db::schema::playerColumnIndex(field)), "shown");
@@ -563,6 +564,7 @@ private slots:
         QVERIFY(sqlValues(path, u"SELECT name FROM pragma_table_info('PlayerTable')"_s) !=
                 db::schema::playerColumns());
         m_gui.main()->setLeaguePath(path);
+        writeSetting(u"Settings"_s, u"ShowCodes"_s, u"True"_s); // every value as stored
         PlayerWindow* window = openThroughMenu();
         const QString byKey = u"SELECT "_s + db::schema::playerColumns().join(u", "_s) +
                               u" FROM PlayerTable WHERE rowid = ?"_s;

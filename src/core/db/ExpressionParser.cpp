@@ -371,7 +371,35 @@ private:
     {
         if (Error e = parse(Level::Concat, out))
             return e;
+        if (Error e = nameToCode(*subject, *out))
+            return e;
         return unify(*subject, *out);
+    }
+
+    // A coded field compared with a name ("QB", "Harbor City Dragons")
+    // compares with the name's code; a whole number stays a code.
+    Error nameToCode(const Node& subject, Node& literal) const
+    {
+        if (subject.kind != Node::Field || literal.kind != Node::Literal ||
+            literal.type != Type::Text)
+            return {};
+        const FieldDef* field = findField(m_fields, subject.text);
+        const QString name = literal.value.toString();
+        bool whole = false;
+        name.trimmed().toLongLong(&whole);
+        if (!field || !field->codeNamed || whole)
+            return {};
+        const std::optional<qint64> code = field->codeNamed(name);
+        if (!code)
+            return {ExpressionType,
+                    QStringLiteral("No %1 is named %2: the field \"%3\" is compared "
+                                   "with a %1's name or its code.")
+                        .arg(field->codeNoun, literal.text, field->name)};
+        // A code kept as text compares as text.
+        literal.value = subject.type == Type::Text ? QVariant(QString::number(*code))
+                                                   : QVariant(qlonglong(*code));
+        literal.type = subject.type == Type::Text ? Type::Text : Type::Number;
+        return {};
     }
 
     Error parseComparison(NodePtr& subject, const Token& at, bool)

@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <optional>
 
 // The fields of a table as the record sets and the expression compiler see
 // them, and the caps on an expression's text.
@@ -15,6 +17,11 @@ struct FieldDef {
     // Other names an expression may use for the field (a grid's column
     // captions). A field's own name wins over another field's alias.
     QStringList aliases = {};
+    // A coded field (a position, a team): compared with text that is not a
+    // whole number, the text is a name and stands for its code; a name no
+    // code has is an error that names it and says what the codes are (noun).
+    std::function<std::optional<qint64>(const QString& name)> codeNamed = {};
+    QString codeNoun = {};
 };
 
 Affinity affinityOf(const QString& declaredType);

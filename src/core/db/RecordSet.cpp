@@ -166,6 +166,15 @@ void RecordSet::setFieldAliases(const QList<QPair<QString, QString>>& aliasAndFi
     }
 }
 
+void RecordSet::setFieldCodes(int field, const QString& noun,
+                              const std::function<std::optional<qint64>(const QString&)>& codeNamed)
+{
+    if (field < 0 || field >= fieldCount())
+        return;
+    m_fields[field].def.codeNoun = noun;
+    m_fields[field].def.codeNamed = codeNamed;
+}
+
 QString RecordSet::whereClause() const
 {
     if (m_filterSql.isEmpty())

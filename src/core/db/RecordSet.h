@@ -123,6 +123,10 @@ public:
     // captions), given as (alias, field name) pairs. Record sets opened from
     // this one keep them.
     void setFieldAliases(const QList<QPair<QString, QString>>& aliasAndField);
+    // Lets filters compare a coded field with the names of its codes (see
+    // FieldDef::codeNamed). Record sets opened from this one keep them.
+    void setFieldCodes(int field, const QString& noun,
+                       const std::function<std::optional<qint64>(const QString&)>& codeNamed);
 
     int count() const { return int(m_keys.size()); }
     // Every row of the table, whatever the filters: read from the file.
@@ -149,6 +153,9 @@ public:
         QList<int> fields;
         bool matchCase = false;
         bool backward = false;
+        // Rows whose field holds one of these codes match too: a coded
+        // field's cells show names, and the text is in those codes' names.
+        QList<QPair<int, QList<qint64>>> codes = {};
     };
     Error find(const FindRequest& request, int from, int* found, bool* wrapped = nullptr) const;
 
@@ -162,9 +169,13 @@ public:
     // progress(done, total) may stop the export by returning false. The file
     // appears at path only when it is complete: a failed or stopped export
     // leaves whatever was there before.
+    // A field with a function in shownAs (by its place in fields) is written
+    // as the text the function makes of each stored value: what the grid shows.
     using Progress = std::function<bool(qint64 done, qint64 total)>;
+    using ShownAs = std::function<QString(const QVariant& stored)>;
     Error exportCsv(const QString& path, const QStringList& captions, const QList<int>& fields,
-                    const Progress& progress = {}, bool* changed = nullptr) const;
+                    const Progress& progress = {}, bool* changed = nullptr,
+                    const QList<ShownAs>& shownAs = {}) const;
 
     // Turns a typed value into what the field stores: empty text is null,
     // numbers are parsed (a fraction in a whole-number field rounds to the

@@ -43,11 +43,17 @@ void appendCell(QByteArray& out, const Statement& select, int column)
     }
 }
 
-void appendRecord(QByteArray& out, const Statement& select, int firstColumn, int columns)
+void appendRecord(QByteArray& out, const Statement& select, int firstColumn, int columns,
+                  const QList<RecordSet::ShownAs>& shownAs)
 {
     for (int c = 0; c < columns; ++c) {
         if (c)
             out.append(',');
+        if (c < shownAs.size() && shownAs.at(c)) {
+            const QByteArray text = shownAs.at(c)(select.value(firstColumn + c)).toUtf8();
+            csv::appendText(out, {text.constData(), size_t(text.size())});
+            continue;
+        }
         appendCell(out, select, firstColumn + c);
     }
     csv::endRecord(out);
@@ -102,7 +108,7 @@ Error RecordSet::find(const FindRequest& request, int from, int* found, bool* wr
     if (wrapped)
         *wrapped = false;
     const int n = count();
-    if (request.text.isEmpty() || request.fields.isEmpty() || n == 0)
+    if (request.text.isEmpty() || (request.fields.isEmpty() && request.codes.isEmpty()) || n == 0)
         return {};
 
     // A call takes at most FindFieldsPerCall fields, well under SQLite's
@@ -114,6 +120,14 @@ Error RecordSet::find(const FindRequest& request, int from, int* found, bool* wr
         tests << QStringLiteral("ym_find(?, ?, %1)")
                      .arg(names.mid(i, FindFieldsPerCall).join(QStringLiteral(", ")));
         needles << request.text << int(request.matchCase);
+    }
+    for (const auto& [field, codes] : request.codes) {
+        QStringList list;
+        for (qint64 code : codes)
+            list << QString::number(code);
+        tests << QStringLiteral("%1 IN (SELECT value FROM json_each(?))")
+                     .arg(quoteIdentifier(fieldName(field)));
+        needles << QString(QLatin1Char('[') + list.join(QLatin1Char(',')) + QLatin1Char(']'));
     }
     const QString anyField = tests.join(QStringLiteral(" OR "));
 
@@ -156,7 +170,8 @@ Error RecordSet::find(const FindRequest& request, int from, int* found, bool* wr
 }
 
 Error RecordSet::exportCsv(const QString& path, const QStringList& captions,
-                           const QList<int>& fields, const Progress& progress, bool* changed) const
+                           const QList<int>& fields, const Progress& progress, bool* changed,
+                           const QList<ShownAs>& shownAs) const
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
@@ -188,7 +203,7 @@ Error RecordSet::exportCsv(const QString& path, const QStringList& captions,
         if (!differs)
             differs = row >= n || (keyed && select.int64(0) != m_keys.at(row)) ||
                       differsFromCache(row, select, firstField, fields);
-        appendRecord(out, select, firstField, int(fields.size()));
+        appendRecord(out, select, firstField, int(fields.size()), shownAs);
         ++row;
         if (out.size() >= FlushBytes) {
             if (file.write(out) != out.size())

@@ -1,5 +1,7 @@
 #include "windows/grid/DataGridView.h"
 
+#include "windows/grid/CodeEditor.h"
+
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -34,8 +36,10 @@ public:
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override
     {
-        QWidget* editor = nullptr;
-        if (isLongText(index.data(Qt::EditRole).toString())) {
+        QWidget* editor = createCodeEditor(parent, index);
+        if (editor) {
+            // A coded cell picks a name; the model writes its code.
+        } else if (isLongText(index.data(Qt::EditRole).toString())) {
             auto* text = new QPlainTextEdit(parent);
             text->setFrameShape(QFrame::Box);
             editor = text;
@@ -48,10 +52,17 @@ public:
         return editor;
     }
 
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    {
+        // A drop-down keeps the name it opened with (or the one typed).
+        if (!isCodeEditor(editor))
+            QStyledItemDelegate::setEditorData(editor, index);
+    }
+
     void setModelData(QWidget* editor, QAbstractItemModel* model,
                       const QModelIndex& index) const override
     {
-        if (!isModified(editor))
+        if (writeCodeEditor(editor, model, index) || !isModified(editor))
             return;
         QStyledItemDelegate::setModelData(editor, model, index);
     }

@@ -7,7 +7,9 @@
 #include "windows/grid/DataControl.h"
 #include "windows/grid/DataGridView.h"
 #include "windows/grid/FindDialog.h"
+#include "windows/grid/GridMeanings.h"
 #include "windows/grid/RecordSetModel.h"
+#include "windows/grid/ShowCodes.h"
 
 #include <QAction>
 #include <QApplication>
@@ -61,6 +63,12 @@ GridCommands::GridCommands(Grid grid)
     addCommand("mnuFind", u"F&ind\u2026"_s, &GridCommands::find)->setShortcut(QKeySequence::Find);
     m_menu->addSeparator();
     addCommand("mnuExportCsv", u"&Export View as CSV\u2026"_s, &GridCommands::exportView);
+    m_menu->addSeparator();
+    // Every window shows codes or their meanings; the choice is remembered.
+    QAction* codes = addCommand("mnuShowCodes", u"&Show Codes"_s, &GridCommands::toggleShowCodes);
+    codes->setCheckable(true);
+    codes->setChecked(ShowCodes::isOn());
+    connect(ShowCodes::notifier(), &ShowCodes::changed, codes, &QAction::setChecked);
 
     DataGridView* view = m_grid.view;
     for (QAction* a : std::as_const(m_actions)) {
@@ -131,6 +139,11 @@ void GridCommands::filterByThisValue()
 {
     if (m_cell.isValid())
         emit filterByValueRequested(m_cell);
+}
+
+void GridCommands::toggleShowCodes()
+{
+    ShowCodes::setOn(action(u"mnuShowCodes"_s)->isChecked());
 }
 
 void GridCommands::removeFilterAndSort()
@@ -215,10 +228,13 @@ void GridCommands::findNext(bool backward)
     const QList<int> shown = visibleColumns();
     if (column < 0 || !shown.contains(column))
         column = shown.value(0, -1);
-    for (int c : m_find->allColumns() ? shown : QList<int>{column}) {
+    const QList<int> searched = m_find->allColumns() ? shown : QList<int>{column};
+    for (int c : searched) {
         if (const int field = m_grid.model->fieldOfColumn(c); field >= 0)
             request.fields << field;
     }
+    if (const GridMeanings* meanings = m_grid.model->meanings())
+        meanings->addShownCodes(request, searched); // what the cells show is found too
     const int from = current.isValid() && current.row() < rs->count()
                          ? current.row()
                          : (backward ? rs->count() : -1);
@@ -287,7 +303,10 @@ void GridCommands::exportView()
         QCoreApplication::processEvents();
         return !progress->wasCanceled();
     };
-    const db::Error e = rs->exportCsv(path, captions, fields, report, &changed);
+    const GridMeanings* meanings = m_grid.model->meanings();
+    const db::Error e = rs->exportCsv(path, captions, fields, report, &changed,
+                                      meanings ? meanings->shownAs(visibleColumns())
+                                               : QList<db::RecordSet::ShownAs>());
     progress.reset();
     if (e && e.number != db::Cancelled)
         Prompts::showError(m_grid.window, e.message());

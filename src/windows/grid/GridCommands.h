@@ -16,7 +16,7 @@ class RecordSetModel;
 // The grid window's context menu, opened by a right-click on a cell or a
 // column header: sort by the column, filter by the cell's value, remove the
 // filter and sort, copy the selected cells, find, and export the view as
-// CSV. Copy (Ctrl+C) and Find (Ctrl+F) also work from the keyboard. The
+// CSV, and Show Codes. Copy (Ctrl+C) and Find (Ctrl+F) also work from the keyboard. The
 // header shows a sort indicator while the rows are sorted by one column.
 //
 // The commands that replace the rows are requests the window carries out
@@ -50,6 +50,8 @@ public:
     void copy();
     void find();
     void exportView();
+    // Show Codes: every window between stored values and their meanings.
+    void toggleShowCodes();
 
     // The selected cells as tab-separated text, rows by lines, visible
     // columns in the order shown.

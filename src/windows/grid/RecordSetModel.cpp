@@ -2,6 +2,7 @@
 
 #include "core/db/Database.h"
 #include "core/db/RecordSet.h"
+#include "windows/grid/GridMeanings.h"
 
 #include <algorithm>
 #include <utility>
@@ -143,6 +144,10 @@ QVariant RecordSetModel::data(const QModelIndex& index, int role) const
 {
     if (!isCell(index))
         return {};
+    if (m_meanings) {
+        if (std::optional<QVariant> shown = m_meanings->data(index, role))
+            return *shown;
+    }
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole: {
@@ -185,6 +190,9 @@ Qt::ItemFlags RecordSetModel::flags(const QModelIndex& index) const
 
 bool RecordSetModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
+    if (role == GridMeanings::NameRole)
+        return m_meanings && (flags(index) & Qt::ItemIsEditable) &&
+               m_meanings->setByName(index, value.toString());
     if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
         return false;
     // An editor closed on the text it opened with changes nothing: the
@@ -236,8 +244,10 @@ QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, in
 {
     if (role == Qt::ToolTipRole && orientation == Qt::Horizontal && section >= 0 &&
         section < columnCount()) {
-        const QString tip = m_fixed.isEmpty() ? QString() : m_fixed.at(section).toolTip;
-        return tip.isEmpty() ? fieldNameOfColumn(section) : tip;
+        QString tip = m_fixed.isEmpty() ? QString() : m_fixed.at(section).toolTip;
+        if (tip.isEmpty())
+            tip = fieldNameOfColumn(section);
+        return m_meanings ? m_meanings->headerToolTip(section, tip) : tip;
     }
     if (role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);

@@ -11,6 +11,7 @@
 namespace db {
 class RecordSet;
 }
+class GridMeanings;
 
 // A grid column bound to a field by name. The field is found in the record
 // set without regard to case, wherever the file stores it.
@@ -55,6 +56,12 @@ public:
     // that field's name as the file spells it.
     int fieldOfColumn(int column) const;
     QString fieldNameOfColumn(int column) const;
+
+    // What the coded columns show (GridMeanings attaches itself); none: as stored.
+    void setMeanings(GridMeanings* meanings) { m_meanings = meanings; }
+    GridMeanings* meanings() const { return m_meanings; }
+    // The cell's value in stored form, an edited one as typed into the row.
+    QVariant storedValue(int row, int column) const;
 
     // The row of the new-row line, or -1 when rows cannot be added.
     int newRowLine() const;
@@ -108,7 +115,6 @@ private:
     bool isCell(const QModelIndex& index) const;
     void beginPendingRow(int row);
     void endPendingRow();
-    QVariant storedValue(int row, int column) const;
     db::Error readErrorAt(const QModelIndex& index) const;
     // The change's table, fields and file, and its name for the menu.
     RowChange describeChange(const QString& what, const QVector<QVariant>& row) const;
@@ -127,4 +133,5 @@ private:
     QVector<QVariant> m_editSeen;      // the row as it was shown when the edit began
     bool m_editSavedElsewhere = false; // another window wrote the row since
     db::Error m_editError;
+    GridMeanings* m_meanings = nullptr;
 };

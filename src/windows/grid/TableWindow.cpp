@@ -8,6 +8,7 @@
 #include "windows/grid/DataControl.h"
 #include "windows/grid/DataGridView.h"
 #include "windows/grid/GridCommands.h"
+#include "windows/grid/GridMeanings.h"
 #include "windows/grid/WindowPlace.h"
 
 #include <QApplication>
@@ -48,6 +49,7 @@ TableWindow::TableWindow(const GridOptions& options, const QString& databasePath
     m_data->setDatabaseName(databasePath);
     m_data->setRecordSource(recordSource);
     buildControls();
+    new GridMeanings(m_model, this); // positions, teams, conferences, players by name
     connectGrid();
     m_commands =
         new GridCommands({this, m_grid, m_model, m_data, [this] { return resolvePendingEdit(); },
@@ -259,6 +261,7 @@ void TableWindow::refresh()
     }
     m_rowsFilteredOut = rs->filterTexts().isEmpty() ? 0 : tableRows - rs->count();
     rebindModel();
+    m_model->meanings()->reread(); // another program may have renamed a team
     // The current row stays current where it still is (a new row goes last).
     const int row = current.row() < 0 ? -1 : rs->rowOfKey(currentKey);
     if (row >= 0) {
@@ -285,7 +288,14 @@ void TableWindow::sort()
 
 void TableWindow::filter()
 {
-    const QString expression = Prompts::input(this, u"Enter Filter Expression:"_s);
+    // The fields' names (and the grid's captions) complete as they are typed.
+    QStringList names;
+    if (const db::RecordSet* rs = m_data->recordset()) {
+        for (const db::FieldInfo& field : rs->fields())
+            names << field.name() << field.def.aliases;
+    }
+    names.removeDuplicates();
+    const QString expression = Prompts::input(this, u"Enter Filter Expression:"_s, names);
     if (expression.trimmed().isEmpty())
         return;
     replaceRecordset(expression, false);

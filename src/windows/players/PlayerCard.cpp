@@ -5,11 +5,14 @@
 #include "ui/Prompts.h"
 #include "windows/grid/DataControl.h"
 #include "windows/grid/DataGridView.h"
+#include "windows/grid/ShowCodes.h"
+#include "windows/players/CardMeanings.h"
 #include "windows/players/PlayerColumns.h"
 #include "windows/players/PlayerWindow.h"
 #include "windows/players/PlayerWindows.h"
 #include "windows/players/RatingsChart.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -164,10 +167,21 @@ PlayerCard::PlayerCard()
 {
     setObjectName(u"frmPlayerCard"_s);
     setAttribute(Qt::WA_DeleteOnClose);
+    m_meanings = new CardMeanings(
+        this, [this](int column, const QString& name) { typeValue(column, name); });
+    connect(m_meanings, &CardMeanings::changed, this, [this] {
+        if (m_row)
+            showValues();
+    });
     buildControls();
 }
 
 PlayerCard::~PlayerCard() = default;
+
+QString PlayerCard::leaguePath() const
+{
+    return m_db ? m_db->path() : QString();
+}
 
 void PlayerCard::leagueChanged(const QString& leaguePath)
 {
@@ -213,6 +227,13 @@ void PlayerCard::buildControls()
     m_revert->setToolTip(u"Drop the changed values and show the player as stored"_s);
     for (QPushButton* b : {m_previous, m_next, m_save, m_revert, close})
         buttons->addWidget(b);
+    auto* codes = new QCheckBox(u"Show C&odes"_s, strip);
+    codes->setObjectName(u"chkShowCodes"_s);
+    codes->setAccessibleName(u"Show Codes"_s);
+    codes->setChecked(ShowCodes::isOn());
+    connect(codes, &QCheckBox::clicked, this, [](bool on) { ShowCodes::setOn(on); });
+    connect(ShowCodes::notifier(), &ShowCodes::changed, codes, &QCheckBox::setChecked);
+    buttons->addWidget(codes);
     buttons->addStretch();
 
     // Page keys with Ctrl move between players and never reach a value's
@@ -294,7 +315,7 @@ QWidget* PlayerCard::buildIdentity()
         const int row = c / IdentityPairsPerRow;
         const int pair = c % IdentityPairsPerRow;
         grid->addWidget(label, row, 2 * pair);
-        grid->addWidget(edit, row, 2 * pair + 1);
+        grid->addWidget(m_meanings->boxFor(edit, c), row, 2 * pair + 1);
         if (previous)
             setTabOrder(previous, edit);
         previous = edit;
@@ -435,6 +456,7 @@ bool PlayerCard::attach(PlayerWindow* grid)
         m_row.reset();
         m_db = std::move(database);
         m_key = -1;
+        m_meanings->setLeague(*m_db);
     }
     if (m_grid)
         disconnect(m_grid, nullptr, this, nullptr);
@@ -561,7 +583,9 @@ QVariant PlayerCard::readValue(int column) const
 
 QString PlayerCard::shownText(int column) const
 {
-    return textOf(effective(column));
+    const QVariant value = effective(column);
+    const std::optional<db::Meaning> meaning = m_meanings->meaning(column, value);
+    return meaning && meaning->known ? meaning->text : textOf(value);
 }
 
 void PlayerCard::showValue(int column)
@@ -572,12 +596,16 @@ void PlayerCard::showValue(int column)
     const QString tip = changed ? storageOf(value) + u" when saved (changed)"_s : storageOf(value);
     if (column < PlayerFixedColumnCount) {
         QLineEdit* edit = m_edits[size_t(column)];
-        edit->setText(textOf(value));
+        const std::optional<db::Meaning> meaning = m_meanings->meaning(column, value);
+        edit->setText(shownText(column));
         edit->setCursorPosition(0);
         edit->setReadOnly(binary);
-        edit->setToolTip(tip);
-        edit->setAccessibleDescription(tip);
+        edit->setToolTip(meaning ? meaning->toolTip + u'\n' + tip : tip);
+        edit->setAccessibleDescription(edit->toolTip());
         markChanged(edit, changed);
+        QFont font = edit->font(); // a code that means nothing is set apart
+        font.setItalic(meaning && !meaning->known);
+        edit->setFont(font);
         return;
     }
     QTableWidgetItem* item = m_items[size_t(column)];
@@ -660,8 +688,14 @@ void PlayerCard::typeValue(int column, const QString& text)
     }
     if (text == shownText(column))
         return; // untouched: the value keeps its storage type
+    // A name stands for its code; a code that means nothing was asked about.
+    const std::optional<QString> typed = m_meanings->storedText(column, text, effective(column));
+    if (!typed) {
+        showValue(column);
+        return;
+    }
     QVariant stored;
-    if (db::Error e = m_row->convertValue(m_fieldOf[size_t(column)], text, &stored)) {
+    if (db::Error e = m_row->convertValue(m_fieldOf[size_t(column)], *typed, &stored)) {
         showValue(column);
         // After the editor has gone, so the box cannot take its focus.
         QTimer::singleShot(0, this,
@@ -736,6 +770,7 @@ bool PlayerCard::save()
     }
     m_changes.clear();
     rowWritten();
+    m_meanings->written(*m_db);
     emit rowsWritten(change);
     showPlayer(m_key);
     return true;

@@ -18,6 +18,7 @@ class Database;
 class RecordSet;
 } // namespace db
 
+class CardMeanings;
 class PlayerWindow;
 class QLabel;
 class QLineEdit;
@@ -54,6 +55,8 @@ public:
     void follow(PlayerWindow* grid);
 
     qint64 playerKey() const { return m_key; }
+    // The league the card reads; empty before it showed a player.
+    QString leaguePath() const;
     bool hasChanges() const { return !m_changes.isEmpty(); }
     // The shown text of a player column (0..79, the grid's columns).
     QString shownText(int column) const;
@@ -140,4 +143,5 @@ private:
     QPushButton* m_next = nullptr;
     QPushButton* m_save = nullptr;
     QPushButton* m_revert = nullptr;
+    CardMeanings* m_meanings = nullptr; // positions and teams by name
 };

@@ -1,0 +1,79 @@
+#include "windows/grid/LeagueMeanings.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QList>
+#include <sys/stat.h>
+
+namespace {
+// Leagues whose meanings stay read when no window shows them: reopening a
+// window need not read 200,000 player ids again.
+constexpr int KeptLeagues = 4;
+} // namespace
+
+LeagueMeanings::LeagueMeanings(const QString& path) : m_path(path) {}
+
+std::shared_ptr<LeagueMeanings> LeagueMeanings::forLeague(const QString& path)
+{
+    static QHash<QString, std::weak_ptr<LeagueMeanings>> shared;
+    static QList<std::shared_ptr<LeagueMeanings>> kept; // most recent last
+    const QString key = QFileInfo(path).absoluteFilePath();
+    std::shared_ptr<LeagueMeanings> meanings = shared.value(key).lock();
+    if (!meanings) {
+        meanings.reset(new LeagueMeanings(key));
+        shared.insert(key, meanings);
+    }
+    kept.removeAll(meanings);
+    kept.append(meanings);
+    while (kept.size() > KeptLeagues)
+        kept.removeFirst();
+    return meanings;
+}
+
+QByteArray LeagueMeanings::fileStamp() const
+{
+    // stat, not open: closing a descriptor on the league would drop this
+    // process's locks on it.
+    struct stat st {
+    };
+    if (::stat(QFile::encodeName(m_path).constData(), &st) != 0)
+        return QByteArrayLiteral("gone");
+    return QByteArray::number(qulonglong(st.st_dev)) + ':' +
+           QByteArray::number(qulonglong(st.st_ino)) + ':' +
+           QByteArray::number(qlonglong(st.st_size)) + ':' +
+           QByteArray::number(qlonglong(st.st_mtim.tv_sec)) + '.' +
+           QByteArray::number(qlonglong(st.st_mtim.tv_nsec));
+}
+
+void LeagueMeanings::readTeams(db::Database& database)
+{
+    m_stamp = fileStamp();
+    // A table of another shape shows its codes as stored: nothing to report.
+    m_lookup.readTeamsAndConferences(database);
+}
+
+void LeagueMeanings::update(db::Database& database)
+{
+    if (!m_stamp.isEmpty() && m_stamp == fileStamp())
+        return;
+    reread(database);
+}
+
+void LeagueMeanings::reread(db::Database& database)
+{
+    readTeams(database);
+    m_lookup.forgetPlayers();
+    emit changed();
+}
+
+void LeagueMeanings::tableWritten(db::Database& database, const QString& table)
+{
+    if (table.compare(QLatin1String("PlayerTable"), Qt::CaseInsensitive) == 0)
+        m_lookup.forgetPlayers();
+    if (table.compare(QLatin1String("Team"), Qt::CaseInsensitive) == 0 ||
+        table.compare(QLatin1String("Conference"), Qt::CaseInsensitive) == 0 || m_stamp.isEmpty())
+        readTeams(database);
+    else
+        m_stamp = fileStamp(); // the write is known: no need to read again
+    emit changed();
+}
