@@ -25,6 +25,8 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QTime>
+#include <algorithm>
 #include <iterator>
 
 namespace {
@@ -75,8 +77,9 @@ constexpr int PositionsPerRow = 5;
 // Access keys for the position boxes, a letter of each caption that no other
 // control of the dialog uses (none left for C, DT and CB: OK, Cancel, Help
 // and the other boxes hold every letter of theirs).
+// LB gives its L to the potential "Set all…" button.
 constexpr const char* PositionCaptions[] = {"&QB", "H&B", "&FB", "&WR", "T&E", "C",  "&G", "&T",
-                                            "&K",  "&P",  "&DE", "DT",  "&LB", "CB", "&S"};
+                                            "&K",  "&P",  "&DE", "DT",  "LB",  "CB", "&S"};
 static_assert(std::size(PositionCaptions) == db::schema::PositionCount);
 
 // Item data of a team read from the Team table: its name there. "All" and
@@ -149,6 +152,10 @@ GlobalEditDialog::GlobalEditDialog(const QString& leaguePath, QWidget* parent)
     layout->addLayout(bounds, 1, 0);
     layout->addWidget(buildPositionFrame(), 2, 0);
     layout->addWidget(buildRatingFrame(), 3, 0);
+    m_applied = addLabel(this, "lblApplied", {});
+    m_applied->setAccessibleName(QStringLiteral("Last applied edit"));
+    m_applied->setWordWrap(true);
+    layout->addWidget(m_applied, 4, 0);
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(addButton("cmdOK", QStringLiteral("&OK"), &GlobalEditDialog::confirm));
@@ -158,7 +165,7 @@ GlobalEditDialog::GlobalEditDialog(const QString& leaguePath, QWidget* parent)
     buttons->addWidget(
         addButton("cmdPreview", QStringLiteral("Pre&view"), &GlobalEditDialog::preview));
     buttons->addStretch();
-    layout->addLayout(buttons, 0, 1, 4, 1);
+    layout->addLayout(buttons, 0, 1, 5, 1);
 
     auto* scroll = new QScrollArea(this);
     scroll->setObjectName(QStringLiteral("frmGlobalScroll"));
@@ -179,7 +186,7 @@ QSize GlobalEditDialog::sizeHint() const
 void GlobalEditDialog::buildTeamLine(QGridLayout* layout)
 {
     auto* line = new QHBoxLayout;
-    QLabel* label = addLabel(this, "Label5", QStringLiteral("Te&ams:"));
+    QLabel* label = addLabel(this, "Label5", QStringLiteral("Tea&ms:"));
     label->setAccessibleName(QStringLiteral("Teams:"));
     m_teams = new QComboBox(this);
     m_teams->setObjectName(QStringLiteral("cboTeam"));
@@ -241,7 +248,9 @@ QGroupBox* GlobalEditDialog::buildRatingFrame()
     int column = 0;
     for (const RatingColumn& c : RatingColumns) {
         const int row = 3 * (column / RatingColumnsPerRow);
-        const int x = column % RatingColumnsPerRow;
+        const int x = 1 + column % RatingColumnsPerRow; // after the rows' labels
+        if (x == 1)
+            addRowLabels(grid, row);
         const int rating = db::schema::EditOrder[size_t(column)];
         const QString caption = db::schema::rating(rating).shortName + QLatin1Char(':');
         QLabel* label = addLabel(frame, c.label, caption);
@@ -257,7 +266,64 @@ QGroupBox* GlobalEditDialog::buildRatingFrame()
         m_ratings.push_back({rating, actual, potential});
         ++column;
     }
+    addSetAllButtons(grid, 3 * (column / RatingColumnsPerRow));
     return frame;
+}
+
+void GlobalEditDialog::addRowLabels(QGridLayout* grid, int row)
+{
+    const QByteArray n = QByteArray::number(row / 3 + 1);
+    const QByteArray actual = "lblActualRow" + n;
+    const QByteArray potential = "lblPotentialRow" + n;
+    QWidget* frame = grid->parentWidget();
+    grid->addWidget(addLabel(frame, actual.constData(), QStringLiteral("Actual:")), row + 1, 0);
+    grid->addWidget(addLabel(frame, potential.constData(), QStringLiteral("Potential:")), row + 2,
+                    0);
+}
+
+void GlobalEditDialog::addSetAllButtons(QGridLayout* grid, int row)
+{
+    using globaledit::RatingSide;
+    const struct {
+        const char* name;
+        const char* caption;
+        const char* spoken;
+        RatingSide side;
+    } buttons[] = {
+        {"cmdSetAllAct", "Set &all\u2026", "Set All Actual", RatingSide::Actual},
+        {"cmdSetAllPot", "Set a&ll\u2026", "Set All Potential", RatingSide::Potential},
+    };
+    auto* line = new QHBoxLayout;
+    for (const auto& b : buttons) {
+        auto* button = new QPushButton(QString::fromUtf8(b.caption), grid->parentWidget());
+        button->setObjectName(name(b.name));
+        button->setAccessibleName(name(b.spoken));
+        button->setToolTip(QStringLiteral("Put one percentage into every %1 box")
+                               .arg(b.side == RatingSide::Actual ? QStringLiteral("actual")
+                                                                 : QStringLiteral("potential")));
+        connect(button, &QPushButton::clicked, this,
+                [this, side = b.side] { setAllPercentages(side); });
+        line->addWidget(button);
+    }
+    line->addStretch();
+    grid->addLayout(line, row, 0, 1, RatingColumnsPerRow + 1);
+}
+
+void GlobalEditDialog::setAllPercentages(globaledit::RatingSide side)
+{
+    const bool actual = side == globaledit::RatingSide::Actual;
+    const QString text = Prompts::input(this, QStringLiteral("Percentage for every %1 rating:")
+                                                  .arg(actual ? QStringLiteral("actual")
+                                                              : QStringLiteral("potential")))
+                             .trimmed();
+    if (text.isEmpty())
+        return; // Cancel
+    if (!globaledit::parseDecimal(text)) {
+        Prompts::refuse(this, QStringLiteral("Please Enter a Valid Number"));
+        return;
+    }
+    for (const RatingBoxes& r : m_ratings)
+        (actual ? r.actual : r.potential)->setText(text);
 }
 
 QPushButton* GlobalEditDialog::addButton(const char* objectName, const QString& caption,
@@ -394,6 +460,10 @@ void GlobalEditDialog::confirm()
     const std::optional<globaledit::GlobalEdit> edit = editToRun();
     if (!edit)
         return;
+    if (repeatsLastEdit(*edit) &&
+        !Prompts::ask(this, QStringLiteral("This edit was just applied. Apply it again?"),
+                      QMessageBox::No))
+        return;
     // Open grids show the edit's result afterwards; their edited rows are
     // settled first.
     auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
@@ -407,8 +477,10 @@ void GlobalEditDialog::confirm()
     }
     if (e)
         Prompts::showError(this, e.message());
-    else if (edit->positions.any()) // with none checked, OK does nothing
+    else if (edit->positions.any()) { // with none checked, OK does nothing
+        showApplied(*edit, changed);
         emit edited(resultText(*edit, changed) + m_backupNote);
+    }
     if (e.number == db::TeamNotInLeague)
         LoadTeams(m_leaguePath); // the list shows the table as it now is
 }
@@ -484,7 +556,15 @@ db::Error GlobalEditDialog::ApplyGlobalEdit(const globaledit::GlobalEdit& edit,
     m_running = true;
     const InputBlocker blocker;
     // Taken on the worker under the edit's write lock, before any change.
-    backups::CommandBackup backup(m_leaguePath, QStringLiteral("Global Edit"), m_undoReceiver);
+    m_lastUndoable = false;
+    backups::UndoReceiver undo;
+    if (m_undoReceiver) {
+        undo = [this](const backups::UndoPoint& point) {
+            m_lastUndoable = true;
+            m_undoReceiver(point);
+        };
+    }
+    backups::CommandBackup backup(m_leaguePath, QStringLiteral("Global Edit"), undo);
     globaledit::EditJob job(m_leaguePath, edit,
                             [&backup](db::Database& league) { return backup.take(league); });
     connect(&job, &globaledit::EditJob::positionStarted, this, &GlobalEditDialog::positionStarted);
@@ -503,9 +583,10 @@ db::Error GlobalEditDialog::ApplyGlobalEdit(const globaledit::GlobalEdit& edit,
     return e;
 }
 
-// "Global edit: 13,402 players changed in QB, HB (team All)"
-QString GlobalEditDialog::resultText(const globaledit::GlobalEdit& edit,
-                                     const globaledit::ChangedPlayers& changed) const
+namespace {
+// "1,656 players" changed in "QB, HB".
+std::pair<QString, QString> editSummary(const globaledit::GlobalEdit& edit,
+                                        const globaledit::ChangedPlayers& changed)
 {
     qint64 players = 0;
     QStringList positions;
@@ -515,10 +596,44 @@ QString GlobalEditDialog::resultText(const globaledit::GlobalEdit& edit,
         players += changed[size_t(p)];
         positions << db::schema::positions().at(p);
     }
-    return QStringLiteral("Global edit: %1 %2 changed in %3 (team %4)")
-        .arg(QLocale(QLocale::English).toString(players),
-             players == 1 ? QStringLiteral("player") : QStringLiteral("players"),
-             positions.join(QStringLiteral(", ")), m_teams->currentText());
+    return {QStringLiteral("%1 %2").arg(QLocale(QLocale::English).toString(players),
+                                        players == 1 ? QStringLiteral("player")
+                                                     : QStringLiteral("players")),
+            positions.join(QStringLiteral(", "))};
+}
+} // namespace
+
+// "Global edit: 13,402 players changed in QB, HB (team All)"
+QString GlobalEditDialog::resultText(const globaledit::GlobalEdit& edit,
+                                     const globaledit::ChangedPlayers& changed) const
+{
+    const auto [players, positions] = editSummary(edit, changed);
+    return QStringLiteral("Global edit: %1 changed in %2 (team %3)")
+        .arg(players, positions, m_teams->currentText());
+}
+
+bool GlobalEditDialog::repeatsLastEdit(const globaledit::GlobalEdit& edit) const
+{
+    return m_lastApplied && m_lastApplied->league == m_leaguePath && m_lastApplied->edit == edit &&
+           m_lastApplied->counter && backups::changeCounter(m_leaguePath) == m_lastApplied->counter;
+}
+
+// "Applied at 14:05 — 1,656 players changed in QB, team All. Edit > Undo
+// takes it back."
+void GlobalEditDialog::showApplied(const globaledit::GlobalEdit& edit,
+                                   const globaledit::ChangedPlayers& changed)
+{
+    const auto [players, positions] = editSummary(edit, changed);
+    QString text = QStringLiteral("Applied at %1 \u2014 %2 changed in %3, team %4.")
+                       .arg(QTime::currentTime().toString(QStringLiteral("HH:mm")), players,
+                            positions, m_teams->currentText());
+    const bool any = std::any_of(changed.begin(), changed.end(), [](qint64 n) { return n > 0; });
+    if (any && m_lastUndoable)
+        text += QStringLiteral(" Edit > Undo takes it back.");
+    m_applied->setText(text);
+    m_lastApplied.reset();
+    if (any)
+        m_lastApplied = AppliedEdit{edit, m_leaguePath, backups::changeCounter(m_leaguePath)};
 }
 
 void GlobalEditDialog::positionStarted(int position, qint64 players)
