@@ -3,6 +3,7 @@
 #include "core/db/Database.h"
 #include "core/db/RecordSet.h"
 #include "ui/Prompts.h"
+#include "windows/compare/ComparePlayersWindow.h"
 #include "windows/grid/DataControl.h"
 #include "windows/grid/DataGridView.h"
 #include "windows/players/PlayerColumns.h"
@@ -199,11 +200,13 @@ void PlayerCard::buildControls()
     m_save = addButton("cmdSave", u"&Save"_s, &PlayerCard::saveChanges);
     m_revert = addButton("cmdRevert", u"Re&vert"_s, &PlayerCard::revert);
     QPushButton* close = addButton("cmdClose", u"&Close"_s, &PlayerCard::closeWindow);
+    QPushButton* compare = addButton("cmdCompare", u"Co&mpare"_s, &PlayerCard::compare);
+    compare->setToolTip(u"Add this player to Compare Players"_s);
     m_previous->setToolTip(u"Previous player of the grid (Ctrl+Page Up)"_s);
     m_next->setToolTip(u"Next player of the grid (Ctrl+Page Down)"_s);
     m_save->setToolTip(u"Write the changed values"_s);
     m_revert->setToolTip(u"Drop the changed values and show the player as stored"_s);
-    for (QPushButton* b : {m_previous, m_next, m_save, m_revert, close})
+    for (QPushButton* b : {m_previous, m_next, m_save, m_revert, compare, close})
         buttons->addWidget(b);
     buttons->addStretch();
 
@@ -256,7 +259,7 @@ void PlayerCard::buildControls()
 
     // Tab order: the values first, top to bottom, then the buttons.
     QWidget* last = m_table;
-    for (QPushButton* b : {m_previous, m_next, m_save, m_revert, close}) {
+    for (QPushButton* b : {m_previous, m_next, m_save, m_revert, compare, close}) {
         setTabOrder(last, b);
         last = b;
     }
@@ -414,6 +417,36 @@ PlayerCard* PlayerCard::showFor(PlayerWindows& open, PlayerWindow* grid)
     }
     if (made && card->m_key < 0)
         return nullptr; // no player to show (the filter hides them all), or his error was shown
+    present(open, area, std::move(made), card);
+    return card;
+}
+
+PlayerCard* PlayerCard::showList(PlayerWindows& open, QMdiArea* area, const QString& path,
+                                 const QVector<qint64>& keys, int index)
+{
+    if (index < 0 || index >= keys.size())
+        return nullptr;
+    std::unique_ptr<PlayerCard> made(open.card ? nullptr : new PlayerCard);
+    PlayerCard* card = made ? made.get() : open.card.data();
+    card->m_open = &open;
+    if (!card->openLeague(path))
+        return nullptr;
+    if (card->m_grid)
+        disconnect(card->m_grid, nullptr, card, nullptr);
+    card->m_grid = nullptr;
+    card->m_list = keys;
+    if (keys[index] != card->m_key && card->leavePlayer())
+        card->showPlayer(keys[index]);
+    card->updateButtons();
+    if (made && card->m_key < 0)
+        return nullptr; // his error was shown
+    present(open, area, std::move(made), card);
+    return card;
+}
+
+void PlayerCard::present(PlayerWindows& open, QMdiArea* area, std::unique_ptr<PlayerCard> made,
+                         PlayerCard* card)
+{
     QMdiSubWindow* sub =
         made ? new QMdiSubWindow : qobject_cast<QMdiSubWindow*>(card->parentWidget());
     if (made) {
@@ -428,26 +461,40 @@ PlayerCard* PlayerCard::showFor(PlayerWindows& open, PlayerWindow* grid)
         sub->showNormal();
     }
     area->setActiveSubWindow(sub);
-    return card;
+}
+
+void PlayerCard::compare()
+{
+    auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (m_key >= 0 && m_open && sub && sub->mdiArea())
+        ComparePlayersWindow::compare(m_open->compare, sub->mdiArea(), m_db->path(), {m_key},
+                                      false);
+}
+
+bool PlayerCard::openLeague(const QString& path)
+{
+    if (m_db && m_db->path() == path)
+        return true;
+    if (!leavePlayer())
+        return false;
+    auto database = std::make_unique<db::Database>();
+    if (db::Error e = database->open(path)) {
+        Prompts::showError(this, e.message());
+        return false;
+    }
+    m_row.reset();
+    m_db = std::move(database);
+    m_key = -1;
+    return true;
 }
 
 bool PlayerCard::attach(PlayerWindow* grid)
 {
     if (grid == m_grid)
         return true;
-    const QString path = grid->dataControl()->databaseName();
-    if (!m_db || m_db->path() != path) {
-        if (!leavePlayer())
-            return false;
-        auto database = std::make_unique<db::Database>();
-        if (db::Error e = database->open(path)) {
-            Prompts::showError(this, e.message());
-            return false;
-        }
-        m_row.reset();
-        m_db = std::move(database);
-        m_key = -1;
-    }
+    if (!openLeague(grid->dataControl()->databaseName()))
+        return false;
+    m_list.reset();
     if (m_grid)
         disconnect(m_grid, nullptr, this, nullptr);
     m_grid = grid;
@@ -464,6 +511,8 @@ bool PlayerCard::attach(PlayerWindow* grid)
 
 int PlayerCard::gridRow() const
 {
+    if (m_list)
+        return int(m_list->indexOf(m_key));
     if (!m_grid || !m_grid->model()->recordSet())
         return -1;
     const db::RecordSet* rs = m_grid->model()->recordSet();
@@ -504,12 +553,22 @@ void PlayerCard::gridRowChanged()
 void PlayerCard::previous()
 {
     const int row = gridRow();
-    if (row > 0 && leavePlayer())
-        moveGridTo(row - 1);
+    if (row > 0 && leavePlayer()) {
+        if (m_list) {
+            showPlayer(m_list->at(row - 1));
+            updateButtons();
+        } else {
+            moveGridTo(row - 1);
+        }
+    }
 }
 
 void PlayerCard::next()
 {
+    if (const int row = gridRow(); m_list && row + 1 < m_list->size() && leavePlayer()) {
+        showPlayer(m_list->at(row + 1));
+        updateButtons();
+    }
     if (!m_grid || !m_grid->model()->recordSet())
         return;
     const int row = gridRow();
@@ -671,9 +730,10 @@ void PlayerCard::showChart()
 void PlayerCard::updateButtons()
 {
     const db::RecordSet* rs = m_grid ? m_grid->model()->recordSet() : nullptr;
+    const int count = m_list ? int(m_list->size()) : rs ? rs->count() : 0;
     const int row = gridRow();
-    m_previous->setEnabled(rs && row > 0);
-    m_next->setEnabled(rs && row + 1 < rs->count());
+    m_previous->setEnabled(row > 0 && row < count);
+    m_next->setEnabled(row + 1 < count && (row >= 0 || !m_list));
     m_save->setEnabled(hasChanges());
     m_revert->setEnabled(hasChanges());
     m_page->setEnabled(m_row != nullptr);

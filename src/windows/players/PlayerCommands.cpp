@@ -10,9 +10,11 @@ PlayerCard* showPlayerCard(PlayerWindows& open, PlayerWindow* grid)
 {
     PlayerCard* card = PlayerCard::showFor(open, grid);
     // The card's saves become steps of the history as the grid's own do.
-    if (card)
-        QObject::connect(card, &PlayerCard::rowsWritten, grid, &TableWindow::rowsWritten,
-                         Qt::UniqueConnection);
+    // (A card that walked a Team Page's list reported to that page.)
+    if (card) {
+        QObject::disconnect(card, &PlayerCard::rowsWritten, nullptr, nullptr);
+        QObject::connect(card, &PlayerCard::rowsWritten, grid, &TableWindow::rowsWritten);
+    }
     return card;
 }
 
