@@ -14,6 +14,7 @@
 #include "windows/grid/DataControl.h"
 #include "windows/grid/TableCommands.h"
 #include "windows/grid/TableWindow.h"
+#include "windows/players/PlayerCard.h"
 #include "windows/players/PlayerCommands.h"
 #include "windows/players/PlayerWindow.h"
 #include "windows/players/PlayerWindows.h"
@@ -362,10 +363,15 @@ void MainWindow::followLeague(const QString& path)
 
 void MainWindow::openTeamPage()
 {
-    if (TeamPage* page =
-            TeamPage::showPage(m_open->teamPage, m_area, leaguePath(), m_open->players))
-        connect(page, &TeamPage::rowsWritten, m_historyCommands, &HistoryCommands::recordRowChange,
-                Qt::UniqueConnection);
+    TeamPage* page = TeamPage::showPage(m_open->teamPage, m_area, leaguePath(), m_open->players);
+    if (!page)
+        return;
+    // The card's saves, once it walks the page, become steps of the history.
+    disconnect(page, &TeamPage::playerCardShown, this, nullptr);
+    connect(page, &TeamPage::playerCardShown, this, [this](PlayerCard* card) {
+        connect(card, &PlayerCard::rowsWritten, m_historyCommands,
+                &HistoryCommands::recordRowChange);
+    });
 }
 
 void MainWindow::followCurrentSubWindow()

@@ -12,6 +12,7 @@
 #include "windows/players/PlayerWindow.h"
 #include "windows/teampage/TeamPage.h"
 
+#include <QUndoStack>
 #include <QtTest>
 #include <QtWidgets>
 
@@ -117,6 +118,12 @@ private slots:
         card->previous();
         QCOMPARE(card->playerKey(), listed.at(0));
         QVERIFY(!card->findChild<QPushButton*>(u"cmdPrevious"_s)->isEnabled());
+        // Its saves are steps of the history, also once the page is closed.
+        page->parentWidget()->close();
+        const int steps = m_gui.main()->undoStack()->index();
+        card->typeValue(20, u"1"_s); // RATING1
+        card->saveChanges();
+        QCOMPARE(m_gui.main()->undoStack()->index(), steps + 1);
     }
 
     void exportCsv_data()

@@ -151,6 +151,8 @@ QWidget* TeamPage::buildGroup(int g)
     group.view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     group.view->setSelectionBehavior(QAbstractItemView::SelectRows);
     group.view->verticalHeader()->hide();
+    // Fitting the columns reads this many rows, not the whole group.
+    group.view->horizontalHeader()->setResizeContentsPrecision(2 * MostRowsShown);
     connect(group.view, &QTableView::doubleClicked, this,
             [this, g](const QModelIndex& index) { openCard(g, index); });
     auto* compare = new QAction(QStringLiteral("Co&mpare Players"), group.view);
@@ -355,9 +357,8 @@ void TeamPage::openCard(int group, const QModelIndex& index)
         PlayerCard::showList(m_players, sub->mdiArea(), m_path, listedKeys(), offset + index.row());
     if (!card)
         return;
-    // Its saves become steps of the history through this page.
     disconnect(card, &PlayerCard::rowsWritten, nullptr, nullptr);
-    connect(card, &PlayerCard::rowsWritten, this, &TeamPage::rowsWritten);
+    emit playerCardShown(card);
 }
 
 void TeamPage::compareSelected(int group)

@@ -2,7 +2,6 @@
 
 #include "core/db/Error.h"
 #include "core/teams/TeamFigures.h"
-#include "windows/grid/LeagueSteps.h"
 
 #include <QList>
 #include <QPointer>
@@ -21,6 +20,7 @@ class QModelIndex;
 class QSortFilterProxyModel;
 class QTableView;
 class QTableWidget;
+class PlayerCard;
 class TeamPlayersModel;
 struct PlayerWindows;
 
@@ -65,8 +65,10 @@ public:
     QByteArray csv(bool codes) const;
 
 signals:
-    // The card wrote a player it showed for this page: one step of the history.
-    void rowsWritten(const RowChange& change);
+    // The card now walks this page's list; its saves, which it reported to
+    // the grid it followed, are for the history to take from now on (also
+    // once this page is closed).
+    void playerCardShown(PlayerCard* card);
 
 private:
     struct Group {
