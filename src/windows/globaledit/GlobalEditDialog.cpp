@@ -21,12 +21,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QTime>
-#include <algorithm>
 #include <iterator>
 
 namespace {
@@ -266,64 +263,8 @@ QGroupBox* GlobalEditDialog::buildRatingFrame()
         m_ratings.push_back({rating, actual, potential});
         ++column;
     }
-    addSetAllButtons(grid, 3 * (column / RatingColumnsPerRow));
+    addSetAllButtons(grid, 3 * (column / RatingColumnsPerRow), RatingColumnsPerRow + 1);
     return frame;
-}
-
-void GlobalEditDialog::addRowLabels(QGridLayout* grid, int row)
-{
-    const QByteArray n = QByteArray::number(row / 3 + 1);
-    const QByteArray actual = "lblActualRow" + n;
-    const QByteArray potential = "lblPotentialRow" + n;
-    QWidget* frame = grid->parentWidget();
-    grid->addWidget(addLabel(frame, actual.constData(), QStringLiteral("Actual:")), row + 1, 0);
-    grid->addWidget(addLabel(frame, potential.constData(), QStringLiteral("Potential:")), row + 2,
-                    0);
-}
-
-void GlobalEditDialog::addSetAllButtons(QGridLayout* grid, int row)
-{
-    using globaledit::RatingSide;
-    const struct {
-        const char* name;
-        const char* caption;
-        const char* spoken;
-        RatingSide side;
-    } buttons[] = {
-        {"cmdSetAllAct", "Set &all\u2026", "Set All Actual", RatingSide::Actual},
-        {"cmdSetAllPot", "Set a&ll\u2026", "Set All Potential", RatingSide::Potential},
-    };
-    auto* line = new QHBoxLayout;
-    for (const auto& b : buttons) {
-        auto* button = new QPushButton(QString::fromUtf8(b.caption), grid->parentWidget());
-        button->setObjectName(name(b.name));
-        button->setAccessibleName(name(b.spoken));
-        button->setToolTip(QStringLiteral("Put one percentage into every %1 box")
-                               .arg(b.side == RatingSide::Actual ? QStringLiteral("actual")
-                                                                 : QStringLiteral("potential")));
-        connect(button, &QPushButton::clicked, this,
-                [this, side = b.side] { setAllPercentages(side); });
-        line->addWidget(button);
-    }
-    line->addStretch();
-    grid->addLayout(line, row, 0, 1, RatingColumnsPerRow + 1);
-}
-
-void GlobalEditDialog::setAllPercentages(globaledit::RatingSide side)
-{
-    const bool actual = side == globaledit::RatingSide::Actual;
-    const QString text = Prompts::input(this, QStringLiteral("Percentage for every %1 rating:")
-                                                  .arg(actual ? QStringLiteral("actual")
-                                                              : QStringLiteral("potential")))
-                             .trimmed();
-    if (text.isEmpty())
-        return; // Cancel
-    if (!globaledit::parseDecimal(text)) {
-        Prompts::refuse(this, QStringLiteral("Please Enter a Valid Number"));
-        return;
-    }
-    for (const RatingBoxes& r : m_ratings)
-        (actual ? r.actual : r.potential)->setText(text);
 }
 
 QPushButton* GlobalEditDialog::addButton(const char* objectName, const QString& caption,
@@ -581,59 +522,6 @@ db::Error GlobalEditDialog::ApplyGlobalEdit(const globaledit::GlobalEdit& edit,
         *changed = job.changedPlayers();
     }
     return e;
-}
-
-namespace {
-// "1,656 players" changed in "QB, HB".
-std::pair<QString, QString> editSummary(const globaledit::GlobalEdit& edit,
-                                        const globaledit::ChangedPlayers& changed)
-{
-    qint64 players = 0;
-    QStringList positions;
-    for (int p = 0; p < db::schema::PositionCount; ++p) {
-        if (!edit.positions.test(size_t(p)))
-            continue;
-        players += changed[size_t(p)];
-        positions << db::schema::positions().at(p);
-    }
-    return {QStringLiteral("%1 %2").arg(QLocale(QLocale::English).toString(players),
-                                        players == 1 ? QStringLiteral("player")
-                                                     : QStringLiteral("players")),
-            positions.join(QStringLiteral(", "))};
-}
-} // namespace
-
-// "Global edit: 13,402 players changed in QB, HB (team All)"
-QString GlobalEditDialog::resultText(const globaledit::GlobalEdit& edit,
-                                     const globaledit::ChangedPlayers& changed) const
-{
-    const auto [players, positions] = editSummary(edit, changed);
-    return QStringLiteral("Global edit: %1 changed in %2 (team %3)")
-        .arg(players, positions, m_teams->currentText());
-}
-
-bool GlobalEditDialog::repeatsLastEdit(const globaledit::GlobalEdit& edit) const
-{
-    return m_lastApplied && m_lastApplied->league == m_leaguePath && m_lastApplied->edit == edit &&
-           m_lastApplied->counter && backups::changeCounter(m_leaguePath) == m_lastApplied->counter;
-}
-
-// "Applied at 14:05 — 1,656 players changed in QB, team All. Edit > Undo
-// takes it back."
-void GlobalEditDialog::showApplied(const globaledit::GlobalEdit& edit,
-                                   const globaledit::ChangedPlayers& changed)
-{
-    const auto [players, positions] = editSummary(edit, changed);
-    QString text = QStringLiteral("Applied at %1 \u2014 %2 changed in %3, team %4.")
-                       .arg(QTime::currentTime().toString(QStringLiteral("HH:mm")), players,
-                            positions, m_teams->currentText());
-    const bool any = std::any_of(changed.begin(), changed.end(), [](qint64 n) { return n > 0; });
-    if (any && m_lastUndoable)
-        text += QStringLiteral(" Edit > Undo takes it back.");
-    m_applied->setText(text);
-    m_lastApplied.reset();
-    if (any)
-        m_lastApplied = AppliedEdit{edit, m_leaguePath, backups::changeCounter(m_leaguePath)};
 }
 
 void GlobalEditDialog::positionStarted(int position, qint64 players)

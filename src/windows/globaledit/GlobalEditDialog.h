@@ -93,7 +93,7 @@ private:
     QGroupBox* buildPositionFrame();
     QGroupBox* buildRatingFrame();
     void addRowLabels(QGridLayout* grid, int row);
-    void addSetAllButtons(QGridLayout* grid, int row);
+    void addSetAllButtons(QGridLayout* grid, int row, int columns);
     QPushButton* addButton(const char* name, const QString& caption,
                            void (GlobalEditDialog::*handler)());
 

@@ -3,7 +3,6 @@
 #include "core/db/Database.h"
 #include "core/db/RecordSet.h"
 #include "ui/Prompts.h"
-#include "windows/compare/ComparePlayersWindow.h"
 #include "windows/grid/DataControl.h"
 #include "windows/grid/DataGridView.h"
 #include "windows/players/PlayerColumns.h"
@@ -421,29 +420,6 @@ PlayerCard* PlayerCard::showFor(PlayerWindows& open, PlayerWindow* grid)
     return card;
 }
 
-PlayerCard* PlayerCard::showList(PlayerWindows& open, QMdiArea* area, const QString& path,
-                                 const QVector<qint64>& keys, int index)
-{
-    if (index < 0 || index >= keys.size())
-        return nullptr;
-    std::unique_ptr<PlayerCard> made(open.card ? nullptr : new PlayerCard);
-    PlayerCard* card = made ? made.get() : open.card.data();
-    card->m_open = &open;
-    if (!card->openLeague(path))
-        return nullptr;
-    if (card->m_grid)
-        disconnect(card->m_grid, nullptr, card, nullptr);
-    card->m_grid = nullptr;
-    card->m_list = keys;
-    if (keys[index] != card->m_key && card->leavePlayer())
-        card->showPlayer(keys[index]);
-    card->updateButtons();
-    if (made && card->m_key < 0)
-        return nullptr; // his error was shown
-    present(open, area, std::move(made), card);
-    return card;
-}
-
 void PlayerCard::present(PlayerWindows& open, QMdiArea* area, std::unique_ptr<PlayerCard> made,
                          PlayerCard* card)
 {
@@ -461,14 +437,6 @@ void PlayerCard::present(PlayerWindows& open, QMdiArea* area, std::unique_ptr<Pl
         sub->showNormal();
     }
     area->setActiveSubWindow(sub);
-}
-
-void PlayerCard::compare()
-{
-    auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
-    if (m_key >= 0 && m_open && sub && sub->mdiArea())
-        ComparePlayersWindow::compare(m_open->compare, sub->mdiArea(), m_db->path(), {m_key},
-                                      false);
 }
 
 bool PlayerCard::openLeague(const QString& path)
