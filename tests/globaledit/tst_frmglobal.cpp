@@ -375,7 +375,10 @@ private slots:
         for (auto it = after.begin(); it != after.end(); ++it)
             if (it.value() != before.value(it.key()))
                 changed[it.key()] = it.value().at(20).toString(); // RATING1
-        const ChangedPlayersModel* list = preview->changedPlayers();
+        auto* list = const_cast<ChangedPlayersModel*>(preview->changedPlayers());
+        QAbstractItemModelTester tester(list,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        list->sort(ChangedPlayersModel::NameColumn, Qt::DescendingOrder);
         const int sp = ChangedPlayersModel::FirstRatingColumn; // SP comes first
         for (int row = 0; row < list->rowCount(); ++row) {
             const QString cell = list->index(row, sp).data().toString();

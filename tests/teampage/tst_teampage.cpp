@@ -106,6 +106,8 @@ private slots:
         QCOMPARE(averages->item(0, 0)->text(), before);
 
         auto* view = page->findChild<QTableView*>(u"grdPlayers_0"_s);
+        QAbstractItemModelTester tester(view->model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         view->sortByColumn(0, Qt::DescendingOrder);
         const QVector<qint64> listed = page->listedKeys();
         emit view->doubleClicked(view->model()->index(1, 0));

@@ -62,6 +62,21 @@ QString positionText(const QVariant& v)
                                                             : v.toString();
 }
 
+// The team's name for a TeamID as stored; the value itself when no team has it.
+QString teamText(const QVariant& id, const QList<globaledit::Team>& teamList)
+{
+    const bool number = id.typeId() == QMetaType::LongLong || id.typeId() == QMetaType::Int;
+    if (!number)
+        return id.toString();
+    if (id.toLongLong() == 0)
+        return QStringLiteral("College Draft/FA");
+    for (const globaledit::Team& t : teamList) {
+        if (t.id == id.toLongLong())
+            return t.name;
+    }
+    return id.toString();
+}
+
 QPushButton* addButton(QWidget* parent, const char* name, const QString& caption)
 {
     auto* button = new QPushButton(caption, parent);
@@ -245,12 +260,7 @@ void ComparePlayersWindow::refresh()
         QStringList column;
         for (const QVariant& v : row.values)
             column << v.toString();
-        const qint64 team = row.values.at(0).toLongLong();
-        auto named = std::find_if(teamList.begin(), teamList.end(),
-                                  [team](const globaledit::Team& t) { return t.id == team; });
-        column[0] = team == 0 && !row.values.at(0).isNull() ? QStringLiteral("College Draft/FA")
-                    : named != teamList.end()               ? named->name
-                                                            : column[0];
+        column[0] = teamText(row.values.at(0), teamList);
         column[1] = positionText(row.values.at(1));
         column[2] = positionText(row.values.at(2));
         cells << column;
