@@ -10,9 +10,9 @@
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QBoxLayout>
 #include <QChart>
 #include <QChartView>
-#include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMdiArea>
@@ -109,7 +109,7 @@ ComparePlayersWindow::ComparePlayersWindow(const QString& path, QWidget* parent)
     m_chart = new QChartView(new QChart, this);
     m_chart->setObjectName(QStringLiteral("chtCompare"));
     m_chart->setAccessibleName(QStringLiteral("Actual ratings of the players"));
-    m_chart->setMinimumSize(420, 240);
+    m_chart->setMinimumHeight(220);
     m_note = new QLabel(this);
     m_note->setObjectName(QStringLiteral("lblCompareNote"));
     m_note->setAccessibleName(QStringLiteral("Note"));
@@ -126,12 +126,12 @@ ComparePlayersWindow::ComparePlayersWindow(const QString& path, QWidget* parent)
     buttons->addWidget(remove);
     buttons->addStretch();
     buttons->addWidget(close);
-    auto* layout = new QGridLayout(this);
-    layout->addWidget(m_table, 0, 0, 2, 1);
-    layout->addWidget(m_chart, 0, 1);
-    layout->addWidget(m_note, 1, 1);
-    layout->addLayout(buttons, 2, 0, 1, 2);
-    layout->setColumnStretch(1, 1);
+    // The chart across the whole width: each rating's name then has room.
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_table, 3);
+    layout->addWidget(m_chart, 2);
+    layout->addWidget(m_note);
+    layout->addLayout(buttons);
 }
 
 ComparePlayersWindow* ComparePlayersWindow::compare(QPointer<QMdiSubWindow>& holder, QMdiArea* area,

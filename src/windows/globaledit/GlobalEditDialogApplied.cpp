@@ -55,7 +55,15 @@ void GlobalEditDialog::addSetAllButtons(QGridLayout* grid, int row, int columns)
                                                                  : QStringLiteral("potential")));
         connect(button, &QPushButton::clicked, this,
                 [this, side = b.side] { setAllPercentages(side); });
+        // Which row each one fills, as the rows' own labels say it.
+        const bool actual = b.side == RatingSide::Actual;
+        QLabel* label =
+            addRowLabel(grid->parentWidget(), actual ? "lblSetAllAct" : "lblSetAllPot",
+                        actual ? QStringLiteral("Actual:") : QStringLiteral("Potential:"));
+        label->setBuddy(button);
+        line->addWidget(label);
         line->addWidget(button);
+        line->addSpacing(12);
     }
     line->addStretch();
     grid->addLayout(line, row, 0, 1, columns);

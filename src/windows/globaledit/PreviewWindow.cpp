@@ -412,9 +412,10 @@ void PreviewWindow::fillPlayers()
     auto part = [&u](Unchanged reason, const char* text) {
         return QStringLiteral("%1 %2").arg(count(u[size_t(reason)]), QString::fromUtf8(text));
     };
-    m_unchanged->setText(
-        QStringLiteral("%1 would change. Selected but unchanged: %2; %3; %4; %5.")
-            .arg(count(m_players->rowCount()), part(Unchanged::AtBound, "already at a bound"),
-                 part(Unchanged::ZeroPercent, "at 0%"), part(Unchanged::NoRating, "with no rating"),
-                 part(Unchanged::RoundsAway, "whose change rounds away")));
+    m_unchanged->setText(QStringLiteral("%1 would change. Selected but unchanged: %2; %3; %4; %5.")
+                             .arg(count(m_players->rowCount()),
+                                  part(Unchanged::AtBound, "already at a bound"),
+                                  part(Unchanged::ZeroPercent, "scaled by 0%"),
+                                  part(Unchanged::NoRating, "with no rating"),
+                                  part(Unchanged::RoundsAway, "whose change rounds away")));
 }

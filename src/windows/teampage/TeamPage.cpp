@@ -23,6 +23,7 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QTableWidget>
@@ -329,7 +330,8 @@ void TeamPage::showGroups()
         group.view->setVisible(players > 0);
         const int rowHeight = group.view->verticalHeader()->defaultSectionSize();
         group.view->setFixedHeight(group.view->horizontalHeader()->sizeHint().height() +
-                                   rowHeight * std::min(players, MostRowsShown) + 4);
+                                   rowHeight * std::min(players, MostRowsShown) +
+                                   group.view->horizontalScrollBar()->sizeHint().height() + 4);
         group.view->resizeColumnsToContents();
         showAverages(g);
     }
