@@ -138,6 +138,8 @@ QWidget* TeamPage::buildGroup(int g)
         {QStringLiteral("Team"), QStringLiteral("League"), QStringLiteral("Difference")});
     group.averages->setEditTriggers(QAbstractItemView::NoEditTriggers);
     group.averages->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The averages scroll sideways with the players under them.
+    group.averages->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     group.model = new TeamPlayersModel(this);
     group.proxy = new QSortFilterProxyModel(this);
     group.proxy->setSourceModel(group.model);
@@ -161,6 +163,8 @@ QWidget* TeamPage::buildGroup(int g)
     connect(compare, &QAction::triggered, this, [this, g] { compareSelected(g); });
     group.view->addAction(compare);
     group.view->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(group.view->horizontalScrollBar(), &QScrollBar::valueChanged,
+            group.averages->horizontalScrollBar(), &QScrollBar::setValue);
     layout->addWidget(group.title);
     layout->addWidget(group.averages);
     layout->addWidget(group.view);
@@ -334,6 +338,26 @@ void TeamPage::showGroups()
                                    group.view->horizontalScrollBar()->sizeHint().height() + 4);
         group.view->resizeColumnsToContents();
         showAverages(g);
+        alignColumns(group);
+    }
+}
+
+void TeamPage::alignColumns(Group& group)
+{
+    // Each rating's average stands over the players' values of that rating.
+    QHeaderView* rows = group.averages->verticalHeader();
+    const int lead = group.view->columnWidth(TeamPlayersModel::NameColumn) +
+                     group.view->columnWidth(TeamPlayersModel::JerseyColumn);
+    const int width = std::max(lead, rows->sizeHint().width());
+    rows->setFixedWidth(width);
+    group.view->setColumnWidth(TeamPlayersModel::NameColumn,
+                               group.view->columnWidth(TeamPlayersModel::NameColumn) + width -
+                                   lead);
+    for (int c = 0; c < teams::RatedCount; ++c) {
+        const int column = TeamPlayersModel::FirstRatingColumn + c;
+        const int w = std::max(group.averages->columnWidth(c), group.view->columnWidth(column));
+        group.averages->setColumnWidth(c, w);
+        group.view->setColumnWidth(column, w);
     }
 }
 

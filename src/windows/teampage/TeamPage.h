@@ -88,6 +88,7 @@ private:
     db::Error readPlayers();
     void showGroups();
     void showAverages(int group);
+    void alignColumns(Group& group);
     void showCounts();
     void drawChart();
     int sideShown(int column) const; // the side a rating column shows
