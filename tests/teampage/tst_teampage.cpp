@@ -102,7 +102,12 @@ private slots:
         const double mean = m_gui.firstColumn(qb.arg(u"avg(RATING1)"_s, id)).toDouble();
         QCOMPARE(averages->item(0, 0)->text(), QString::number(mean, 'f', 1));
         QVERIFY(averages->item(0, 0)->text() != before);
+        // A minimized page reads the undone edit when it shows again.
+        auto* frame = qobject_cast<QMdiSubWindow*>(page->parentWidget());
+        frame->showMinimized();
         m_gui.main()->action(u"mnuUndoGlobalEdit"_s)->trigger();
+        QVERIFY(averages->item(0, 0)->text() != before);
+        frame->showNormal();
         QCOMPARE(averages->item(0, 0)->text(), before);
 
         auto* view = page->findChild<QTableView*>(u"grdPlayers_0"_s);

@@ -261,6 +261,11 @@ void TeamPage::leagueChanged()
 {
     if (m_counter && backups::changeCounter(m_path) == m_counter)
         return; // the file is as the page read it
+    if (!isVisible()) {
+        m_readWhenShown = true; // a minimized page reads the league when it shows again
+        return;
+    }
+    m_readWhenShown = false;
     const Hourglass hourglass;
     const qint64 shown = teamId();
     db::Error e = readTeams();
@@ -273,6 +278,13 @@ void TeamPage::leagueChanged()
     const int index = m_teams->findData(shown);
     m_teams->setCurrentIndex(std::max(index, 0));
     showTeam(m_teams->currentIndex());
+}
+
+void TeamPage::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_readWhenShown)
+        leagueChanged();
 }
 
 int TeamPage::teamIndex() const

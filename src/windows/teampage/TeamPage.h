@@ -70,6 +70,9 @@ signals:
     // once this page is closed).
     void playerCardShown(PlayerCard* card);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     struct Group {
         QWidget* box = nullptr;
@@ -98,6 +101,7 @@ private:
     teams::LeagueFigures m_figures;
     std::optional<quint32> m_counter; // the league's change counter the figures are of
     bool m_potential = false;
+    bool m_readWhenShown = false;
 
     QComboBox* m_teams = nullptr;
     QCheckBox* m_potentialBox = nullptr;
