@@ -295,8 +295,8 @@ int runOne(const QString& path)
     double undoMs = 1e300, redoMs = 1e300;
     for (int run = 0; run <= Runs; ++run) {
         db::Error e;
-        const double undo = elapsedMs([&] { e = step.writeUndo(); });
-        const double redo = elapsedMs([&] { e = e ? e : step.writeRedo(); });
+        const double undo = elapsedMs([&] { e = step.writeUndo({}); });
+        const double redo = elapsedMs([&] { e = e ? e : step.writeRedo({}); });
         if (e)
             fail(e.message());
         if (run > 0)

@@ -56,6 +56,12 @@ int readCommandLine(int argc, char* argv[], QString* league)
                       QStringLiteral("Import the Access (Jet/ACE) database <source> into the new "
                                      "league file <target>, without a window, and end: "
                                      "--import-access <source> <target>.")});
+    parser.addOption(
+        {QStringLiteral("write-access"),
+         QStringLiteral("Write the changes of the league <league> back into the Access "
+                        "file <access> it was imported from, without a window, and "
+                        "end; nothing is written unless every change can be: "
+                        "--write-access <league> <access>.")});
     parser.addPositionalArgument(QStringLiteral("league"),
                                  QStringLiteral("A league file to open, as File > Open opens one."),
                                  QStringLiteral("[league]"));

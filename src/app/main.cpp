@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/ImportCommand.h"
+#include "app/WriteBackCommand.h"
 #include "shell/MainWindow.h"
 #include "shell/SplashWindow.h"
 #include "ui/FormBuilder.h"
@@ -16,6 +17,10 @@ int main(int argc, char* argv[])
     if (asksForAccessImport(argc, argv)) {
         QCoreApplication console(argc, argv);
         return runAccessImportCommand(QCoreApplication::arguments());
+    }
+    if (asksForWriteBack(argc, argv)) {
+        QCoreApplication console(argc, argv);
+        return runWriteBackCommand(QCoreApplication::arguments());
     }
     // Before QApplication, which needs a display: help, the version and
     // usage errors need none.

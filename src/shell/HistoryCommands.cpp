@@ -14,6 +14,19 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
+namespace {
+// The status bar's sentences, one after another.
+QString sentences(QStringList parts)
+{
+    parts.removeAll(QString());
+    for (QString& part : parts) {
+        if (part.endsWith(u'.'))
+            part.chop(1);
+    }
+    return parts.join(QStringLiteral(". "));
+}
+} // namespace
+
 HistoryCommands::HistoryCommands(LeagueSession* session, QMdiArea* area)
     : QObject(area), m_session(session), m_area(area)
 {
@@ -103,15 +116,24 @@ bool HistoryCommands::restoreLeague(const QString& league, const QString& backup
         Prompts::showError(m_area, e.message());
         return false;
     }
-    // One step: its undo restores the league as the restore found it.
-    if (done.savedAs.isEmpty() || !done.counter ||
-        !m_session->history()->record(
-            new BackupStep({league, done.savedAs, command, *done.counter})))
+    // One step: its undo restores the league as the restore found it. A
+    // league that did not open leaves nothing to go back to: no step, but
+    // the steps before it stay.
+    LeagueHistory* history = m_session->history();
+    QString dropped;
+    const bool undoable = !done.damaged && !done.savedAs.isEmpty() && done.counter;
+    if (!undoable)
+        history->continueAt(done.counter);
+    if (!undoable ||
+        !history->record(new BackupStep({league, done.savedAs, command, *done.counter}), &dropped))
         refreshGrids(league); // recording the step refreshes them
-    QString result = QStringLiteral("%1: the league is back as it was %2").arg(command, restored);
-    if (!done.note.isEmpty())
-        result += QStringLiteral(". ") + done.note;
-    emit finished(result);
+    QStringList result{QStringLiteral("%1: the league is back as it was %2").arg(command, restored),
+                       done.note, dropped};
+    if (done.damaged)
+        result << QStringLiteral("Undo %1 is not offered: the league it replaced did not open, so "
+                                 "there is nothing to go back to")
+                      .arg(command);
+    emit finished(sentences(result));
     return true;
 }
 

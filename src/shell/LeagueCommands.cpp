@@ -6,6 +6,7 @@
 #include "core/db/Schema.h"
 #include "core/import/AccessFile.h"
 #include "core/import/ImportAccess.h"
+#include "shell/AccessWriteBack.h"
 #include "shell/ImportProgressWindow.h"
 #include "shell/LeagueSession.h"
 #include "shell/StartProgram.h"
@@ -134,6 +135,16 @@ bool LeagueCommands::importAccessDatabase(const QString& source)
                          .arg(summary, db::quotedPath(target), missing.join(QStringLiteral(", "))),
                      QMessageBox::Information);
     return false;
+}
+
+void LeagueCommands::writeBackAccess()
+{
+    // Rows still being edited in a grid are part of the league first.
+    if (!settlePendingEdits(m_area))
+        return;
+    const QString text = writeBackToAccess(m_area, m_session->leaguePath(), heldLeagues());
+    if (!text.isEmpty())
+        emit finished(text);
 }
 
 void LeagueCommands::convert()

@@ -31,6 +31,9 @@ public:
     // it there, and makes the new file the league when it has the seven
     // tables. Returns whether it became the league.
     bool importAccessDatabase(const QString& source);
+    // File > Write Back to Access Database...: writes the league's changes
+    // into the Access file it was imported from.
+    void writeBackAccess();
     // File > Convert: starts the league converter, asking for it first when
     // none is chosen or the chosen one is gone.
     void convert();

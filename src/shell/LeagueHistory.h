@@ -1,13 +1,17 @@
 #pragma once
 
-#include "core/backups/Backups.h"
 #include "core/db/Error.h"
 #include "windows/grid/LeagueSteps.h"
 
 #include <QObject>
 #include <QString>
+#include <memory>
+#include <optional>
+#include <vector>
 
-class QUndoStack;
+namespace backups {
+struct UndoPoint;
+}
 
 // "before Clear Database of 2026-12-06 16:20:31", from the backup's name;
 // empty when the backup is not listed.
@@ -27,8 +31,8 @@ public:
     // counter right after it.
     explicit BackupStep(const backups::UndoPoint& point);
 
-    db::Error writeUndo() override;
-    db::Error writeRedo() override;
+    db::Error writeUndo(std::optional<quint32> leagueCounter) override;
+    db::Error writeRedo(std::optional<quint32> leagueCounter) override;
     QStringList neededBackups() const override { return {m_before, m_after}; }
     // "before Global Edit of 2026-12-06 16:20:31", the state an undo went
     // back to; empty when its backup is no longer listed.
@@ -36,12 +40,11 @@ public:
 
 private:
     db::Error replace(const QString& backup, const QString& command, QString* savedAs,
-                      const QString& refusal);
+                      std::optional<quint32> leagueCounter, const QString& refusal);
 
     QString m_command;
     QString m_before; // the league before the command
     QString m_after;  // the league after it, kept by the last undo
-    quint32 m_counter = 0;
     QString m_undoneTo;
 };
 
@@ -52,14 +55,25 @@ private:
 //
 // A window records a change it has written with record(); the main window's
 // Edit > Undo and Edit > Redo go through undo() and redo(), which write
-// first and move the stack only when the write succeeded.
+// first and move only when the write succeeded.
+//
+// The history follows the league's change counter through its own writes:
+// each found under its lock the counter the one before left, or something
+// outside the history changed the league in between. A step that restores
+// a backup over the league is refused when that happened after its own last
+// write (the restore would lose it); a step of rows is guarded by its rows.
+//
+// It holds at most [Backups] Keep steps that replace the league as a whole:
+// a newer one drops the oldest and every step before it, so their backups
+// can be pruned. (A QUndoStack cannot drop its oldest commands once it
+// holds any, so the history keeps its own list.)
 class LeagueHistory : public QObject
 {
     Q_OBJECT
 public:
     explicit LeagueHistory(QObject* parent = nullptr);
+    ~LeagueHistory() override;
 
-    QUndoStack* stack() const { return m_stack; }
     QString league() const { return m_league; }
     // Another league clears the history; the same file keeps it.
     void setLeague(const QString& path);
@@ -67,8 +81,16 @@ public:
     bool holds(const QString& path) const;
 
     // Records a change already written; takes the step. A step of another
-    // league is dropped: false.
-    bool record(LeagueStep* step);
+    // league is dropped: false. note gets a sentence for the status bar when
+    // older steps were dropped to keep within [Backups] Keep.
+    bool record(LeagueStep* step, QString* note = nullptr);
+    // A write of the league that can be no step (a restore over a league
+    // that did not open: there is nothing to go back to), leaving the change
+    // counter given. The steps before it stay.
+    void continueAt(std::optional<quint32> counter);
+    // The steps, oldest first, done and undone.
+    int count() const { return int(m_steps.size()); }
+    QString text(int index) const;
     // The step Undo or Redo would take now, or nullptr.
     LeagueStep* nextUndo() const;
     LeagueStep* nextRedo() const;
@@ -84,9 +106,25 @@ signals:
     void leagueReplaced(const QString& league);
 
 private:
-    LeagueStep* stepAt(int index) const;
+    struct Entry {
+        std::unique_ptr<LeagueStep> step;
+        quint64 written = 0; // the history's write that was the step's last
+    };
+    db::Error move(bool back);
+    // After the step's write: whether it found the counter the history's
+    // last write left, and what it left.
+    void noteWrite(Entry& entry);
+    // The counter the league has while nothing outside changed it since the
+    // step's last write; empty when something may have.
+    std::optional<quint32> counterFor(const Entry& entry) const;
+    // Drops the oldest steps past Keep; the status bar's sentence, if any.
+    QString dropPastKeep();
     void historyChanged();
 
-    QUndoStack* m_stack;
+    std::vector<Entry> m_steps;
+    size_t m_done = 0; // m_steps[0, m_done) are done, the rest undone
     QString m_league;
+    std::optional<quint32> m_counter; // as the history's last write left it
+    quint64 m_writes = 0;             // the history's writes so far
+    quint64 m_outsideChange = 0;      // the write that found another's change
 };

@@ -40,10 +40,12 @@ void LeagueSession::storeConverterPath(const QString& path)
     writeSetting(Section, ConverterKey, path);
 }
 
-std::function<void(const backups::UndoPoint&)> LeagueSession::undoReceiver() const
+std::function<QString(const backups::UndoPoint&)> LeagueSession::undoReceiver() const
 {
     return [history = QPointer<LeagueHistory>(m_history)](const backups::UndoPoint& point) {
+        QString note;
         if (history)
-            history->record(new BackupStep(point)); // dropped when of another league
+            history->record(new BackupStep(point), &note); // dropped when of another league
+        return note;
     };
 }

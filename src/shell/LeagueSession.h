@@ -37,7 +37,7 @@ public:
     LeagueHistory* history() const { return m_history; }
     // Where a command that replaces the league as a whole hands its undo
     // point: it becomes a step of the history.
-    std::function<void(const backups::UndoPoint&)> undoReceiver() const;
+    std::function<QString(const backups::UndoPoint&)> undoReceiver() const;
 
 signals:
     // The league path was set (also to the same file, or to none).

@@ -30,7 +30,6 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
-#include <QUndoStack>
 #include <algorithm>
 
 // Each window the program shows one at a time is held here, not in a
@@ -209,6 +208,9 @@ void MainWindow::buildMenus()
             [league] { league->choose(); });
     addItem(file, QStringLiteral("mnuImportAccess"),
             QStringLiteral("&Import Access Database\u2026"), [league] { league->importAccess(); });
+    addItem(file, QStringLiteral("mnuWriteBackAccess"),
+            QStringLiteral("&Write Back to Access Database\u2026"),
+            [league] { league->writeBackAccess(); });
     addSeparator(file, QStringLiteral("mnuSpace"));
     addItem(file, QStringLiteral("mnuConvert"), QStringLiteral("&Convert"),
             [league] { league->convert(); });
@@ -329,9 +331,9 @@ void MainWindow::setConverterPath(const QString& path)
     m_session->setConverterPath(path);
 }
 
-QUndoStack* MainWindow::undoStack() const
+LeagueHistory* MainWindow::history() const
 {
-    return m_session->history()->stack();
+    return m_session->history();
 }
 
 bool MainWindow::openLeague(const QString& path)

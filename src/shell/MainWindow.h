@@ -7,6 +7,7 @@
 
 class AboutDialog;
 class HistoryCommands;
+class LeagueHistory;
 class LeagueCommands;
 class LeagueSession;
 struct OpenWindows;
@@ -16,7 +17,6 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
-class QUndoStack;
 struct TableCommand;
 
 // The main window: a multiple-document parent whose menu bar is the way
@@ -38,12 +38,12 @@ public:
 
     // The session's, for start-up and tests: the league path (empty until
     // File > Open chose one) set without checking or storing it, the
-    // converter, the undo stack.
+    // converter, the undo history.
     QString leaguePath() const;
     void setLeaguePath(const QString& path);
     QString converterPath() const;
     void setConverterPath(const QString& path);
-    QUndoStack* undoStack() const;
+    LeagueHistory* history() const;
     // File > Open of path without the file dialog (the command line's league).
     bool openLeague(const QString& path);
 

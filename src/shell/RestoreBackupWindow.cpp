@@ -71,7 +71,9 @@ RestoreBackupWindow::RestoreBackupWindow(const QString& leaguePath,
 
 bool RestoreBackupWindow::load()
 {
-    const QList<backups::Backup> found = backups::list(m_league);
+    QList<backups::Backup> found = backups::list(m_league);
+    // A league that did not open, kept for the user: nothing to restore.
+    found.removeIf([](const backups::Backup& b) { return b.command == backups::DamagedLeague; });
     if (found.isEmpty())
         return false;
     m_caption->setText(QStringLiteral("&Backups of \"%1\", newest first:")

@@ -8,7 +8,7 @@ class QPushButton;
 class QTreeWidget;
 
 // File > Restore Backup: lists the league's backups, newest first, with
-// their date, command and size, and hands the chosen one to the restore
+// their date, command and size (not Damaged League copies), and hands the chosen one to the restore
 // after a Yes/No question. It unloads when it is done.
 class RestoreBackupWindow : public QWidget
 {

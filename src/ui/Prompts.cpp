@@ -2,6 +2,7 @@
 
 #include "ui/Globals.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -70,6 +71,35 @@ QMessageBox::StandardButton message(QWidget* parent, const QString& text, QMessa
     QMessageBox box(icon, program::applicationTitle(), text, buttons, owner(parent));
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QMessageBox::StandardButton
+choose(QWidget* parent, const QString& text,
+       const QList<std::pair<QMessageBox::StandardButton, QString>>& buttons,
+       const QString& details)
+{
+    QMessageBox::StandardButtons all;
+    QStringList captions;
+    for (const auto& [button, caption] : buttons) {
+        all |= button;
+        captions << caption;
+    }
+    if (test().enabled) {
+        Shown shown{QStringLiteral("message"), text, QMessageBox::Question, all, {}};
+        shown.captions = captions;
+        record(shown, parent);
+        if (!test().answers.isEmpty())
+            return test().answers.dequeue();
+        test().problems << QStringLiteral("unanswered question: ") + text;
+        return buttons.isEmpty() ? QMessageBox::NoButton : buttons.last().first;
+    }
+    QMessageBox box(QMessageBox::Question, program::applicationTitle(), text, all, owner(parent));
+    for (const auto& [button, caption] : buttons)
+        box.button(button)->setText(caption);
+    if (!buttons.isEmpty())
+        box.setEscapeButton(buttons.last().first);
+    box.setDetailedText(details);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

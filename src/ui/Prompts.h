@@ -17,6 +17,14 @@ QMessageBox::StandardButton
 message(QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessageBox::NoIcon,
         QMessageBox::StandardButtons buttons = QMessageBox::Ok,
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+// A question whose buttons carry captions of their own ("Write 3 Changes"):
+// each a standard button with its text, in order. details, when given, is
+// shown under Show Details…. Returns the button pressed (Cancel or Escape:
+// the last button).
+QMessageBox::StandardButton
+choose(QWidget* parent, const QString& text,
+       const QList<std::pair<QMessageBox::StandardButton, QString>>& buttons,
+       const QString& details = {});
 // A Yes/No question with the question icon; true only for Yes.
 bool ask(QWidget* parent, const QString& text,
          QMessageBox::StandardButton defaultButton = QMessageBox::Yes);
@@ -55,8 +63,9 @@ struct Shown {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
     QStringList filters;
-    QWidget* owner = nullptr; // the window the box would centre on
-    QString startPath = {};   // file dialogs: the folder or file they open at
+    QWidget* owner = nullptr;  // the window the box would centre on
+    QString startPath = {};    // file dialogs: the folder or file they open at
+    QStringList captions = {}; // choose(): the buttons' own captions
 };
 void enableTestMode();
 void setNextAnswer(QMessageBox::StandardButton answer);

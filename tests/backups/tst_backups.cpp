@@ -24,6 +24,7 @@
 #include <QtWidgets>
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -229,7 +230,10 @@ private slots:
         bool undoable = false;
         {
             backups::CommandBackup backup(league(), u"Global Edit"_s,
-                                          [&](const backups::UndoPoint&) { undoable = true; });
+                                          [&](const backups::UndoPoint&) {
+                                              undoable = true;
+                                              return QString();
+                                          });
             QVERIFY(!file.beginImmediate() && !backup.take(file) && !file.commit());
             QCOMPARE(backup.committed(), QString());
         }
@@ -307,7 +311,8 @@ private slots:
             QRegularExpression(u"^\\d{4}-\\d\\d-\\d\\d \\d\\d-\\d\\d-\\d\\d #0010 Clear "
                                "Database\\.mdb$"_s)));
         expected.prepend(taken);
-        QCOMPARE(backupNames(league()), kept < 0 ? expected : expected.mid(0, kept));
+        // #0009, a Damaged League copy, is the user's: never pruned.
+        QCOMPARE(backupNames(league()), kept < 0 ? expected : expected.mid(0, kept + 1));
         for (const QString& name : users)
             QVERIFY2(QFile::exists(folder + u'/' + name), qPrintable(name));
         QCOMPARE(
@@ -317,7 +322,7 @@ private slots:
 
     // Restore Backup lists the backups newest first, asks, backs up the league
     // as it is and restores the chosen one; No changes nothing. With Keep 1 the
-    // backup Undo would restore stays too.
+    // restore pushes Clear Database out of the history and its backup goes.
     void restoreBackupFromTheMenu()
     {
         writeSetting(u"Backups"_s, u"Keep"_s, u"1"_s);
@@ -336,9 +341,12 @@ private slots:
             QCOMPARE(content(league()), answer == QMessageBox::Yes ? full : emptied);
         }
         QVERIFY(!main()->findChild<RestoreBackupWindow*>());
-        const QList<backups::Backup> now = backups::list(league());
-        QCOMPARE(now.size(), 2);
-        QCOMPARE(now[1].command, u"Clear Database"_s);
+        QCOMPARE(backupNames(league()).size(), 1);
+        QVERIFY(
+            main()->commandResultText().endsWith(u"oldest undo steps were dropped: Keep is 1"_s));
+        undo();
+        QCOMPARE(content(league()), emptied);
+        QVERIFY(!main()->action(u"mnuUndoGlobalEdit"_s)->isEnabled());
     }
 
     // damaged: the backup or the league; bytes: what that file then holds, null
@@ -354,6 +362,10 @@ private slots:
         const QByteArray text = "Kickvale 99 league notes\n";
         QTest::newRow("backup is no league") << u"backup"_s << text << refused;
         QTest::newRow("backup damaged") << u"backup"_s << pages << refused;
+        QTest::newRow("backup is a hard link to the league")
+            << u"link"_s << QByteArray()
+            << u"^Error:1060 The backup \"\\S+ \\S+ #0001 Clear Database.mdb\" is the league "
+               "file itself \\(a link to it, not a copy\\)"_s;
         QTest::newRow("league truncated") << u"league"_s << pages.left(1000) << QString();
         QTest::newRow("league is text") << u"league"_s << text << QString();
         QTest::newRow("league missing") << u"league"_s << QByteArray() << QString();
@@ -373,9 +385,11 @@ private slots:
         const QByteArray full = content(league());
         QCOMPARE(clearDatabase(), QStringList());
         const QString file =
-            damaged == u"backup"_s ? backups::list(league()).value(0).path : league();
+            damaged == u"league"_s ? league() : backups::list(league()).value(0).path;
         QVERIFY(QFile::remove(file));
         QVERIFY(bytes.isNull() || TestSupport::writeFile(file, bytes));
+        if (damaged == u"link"_s)
+            QCOMPARE(::link(QFile::encodeName(league()).data(), QFile::encodeName(file).data()), 0);
         const QByteArray before = fileBytes(league());
         const QStringList kept = folderFiles(league());
 
@@ -397,10 +411,19 @@ private slots:
             QCOMPARE(now[0].command, sound ? u"Restore Backup"_s : u"Damaged League"_s);
             QCOMPARE(fileBytes(now[0].path), bytes);
         }
-        const QString note = bytes.isNull() ? u"There was no league file to keep."_s
+        const QString note = bytes.isNull() ? u"There was no league file to keep"_s
                              : sound        ? u"the league is back as it was"_s
                                             : u"The league file as it was is kept as"_s;
         QVERIFY(main()->commandResultText().contains(note));
+        // A league that did not open leaves no undo, nor a copy to restore;
+        // the step before stays.
+        QVERIFY(main()->commandResultText().contains(u"Undo Restore Backup is not offered"_s));
+        QStringList listed;
+        QCOMPARE(restoreNewest(QMessageBox::No, &listed).size(), 1);
+        QVERIFY(!listed.contains(u"Damaged League"_s));
+        QCOMPARE(undoText(), u"&Undo Clear Database"_s);
+        undo();
+        QCOMPARE(messages().join(u"|"_s), QString());
     }
 
     // A restore killed at many moments leaves a sound league that is wholly
@@ -450,14 +473,29 @@ private slots:
 
     void undoAndRedoEachKindOfChange_data()
     {
-        // step: as the menu names it
-        columns<QString, QString>("kind", "step");
-        QTest::newRow("cell change") << u"cell"_s << u"Change of SP, SP_P for %1"_s;
-        QTest::newRow("added row") << u"added"_s << u"Add Row in Team"_s;
-        QTest::newRow("deleted rows") << u"deleted"_s << u"Delete 2 Rows in Team"_s;
-        QTest::newRow("global edit") << u"Global Edit"_s << u"Global Edit"_s;
-        QTest::newRow("clear database") << u"Clear Database"_s << u"Clear Database"_s;
-        QTest::newRow("restore") << u"Restore Backup"_s << u"Restore Backup"_s;
+        // step: as the menu names it; first: changes made before it, of which
+        // Undo then still takes back the last reach; keep: [Backups] Keep, 0
+        // for none
+        columns<QString, QString, QStringList, int, int>("kind", "step", "first", "keep", "reach");
+        const QString global = u"Global Edit"_s, clear = u"Clear Database"_s;
+        const auto row = [](const char* name, const QString& kind, const QString& step,
+                            const QStringList& first = {}, int keep = 0) {
+            QTest::newRow(name) << kind << step << first << keep
+                                << int(keep ? keep - 1 : first.size());
+        };
+        row("cell change", u"cell"_s, u"Change of SP, SP_P for %1"_s);
+        row("added row", u"added"_s, u"Add Row in Team"_s);
+        row("deleted rows", u"deleted"_s, u"Delete 2 Rows in Team"_s);
+        row("global edit", global, global);
+        row("clear database", clear, clear);
+        row("restore", u"Restore Backup"_s, u"Restore Backup"_s);
+        // The history's own writes move the league's change counter: none of
+        // them is a change made outside it.
+        row("global edit after a global edit", global, global, {global});
+        row("cell change after a global edit", u"cell"_s, u"Change of SP, SP_P for %1"_s, {global});
+        row("restore after clear database", u"Restore Backup"_s, u"Restore Backup"_s, {clear});
+        // Keep bounds the history: the two oldest edits and their backups go.
+        row("global edit past Keep 3", global, global, {global, global, global, global}, 3);
     }
 
     // Undo puts back every table's rows, ids and storage types exactly; Redo
@@ -466,7 +504,8 @@ private slots:
     // is kept too, so that it can itself be taken back.
     void undoAndRedoEachKindOfChange()
     {
-        auto [kind, step] = fetch<QString, QString>("kind", "step");
+        auto [kind, step, first, keep, reach] = fetch<QString, QString, QStringList, int, int>(
+            "kind", "step", "first", "keep", "reach");
         const bool whole = kind == step; // a command on the whole league
         if (kind == u"cell"_s)
             step =
@@ -474,7 +513,14 @@ private slots:
                                            "ORDER BY rowid LIMIT 1"_s));
         QVERIFY(!main()->action(u"mnuUndoGlobalEdit"_s)->isEnabled());
         QCOMPARE(undoText(), u"&Undo"_s);
-        if (kind == u"Restore Backup"_s) {
+        if (keep)
+            writeSetting(u"Backups"_s, u"Keep"_s, QString::number(keep));
+        QList<QByteArray> states; // before each of the first changes
+        for (const QString& earlier : first) {
+            states << content(league());
+            makeChange(earlier);
+        }
+        if (kind == u"Restore Backup"_s && first.isEmpty()) {
             QCOMPARE(clearDatabase(), QStringList());
             undo();
         }
@@ -488,9 +534,14 @@ private slots:
             QCOMPARE(taken.command, kind);
             QCOMPARE(fileBytes(taken.path), bytes);
             if (kind == u"Global Edit"_s)
-                QCOMPARE(main()->commandResultText(),
-                         u"Global edit: %1 players changed in QB, HB (team All)"_s.arg(
-                             changedPlayers(league(), taken.path)));
+                QVERIFY(main()->commandResultText().startsWith(
+                    u"Global edit: %1 players changed in QB, HB (team All)"_s.arg(
+                        changedPlayers(league(), taken.path))));
+        }
+        if (keep) {
+            QVERIFY(main()->commandResultText().endsWith(
+                u"the oldest undo steps were dropped: Keep is %1"_s.arg(keep)));
+            QCOMPARE(backups::list(league()).size(), keep);
         }
 
         undo();
@@ -506,6 +557,11 @@ private slots:
         QCOMPARE(undoText(), u"&Undo "_s + step);
         undo();
         QCOMPARE(content(league()), before);
+        for (int i = 0; i < reach; ++i)
+            undo();
+        QCOMPARE(messages(), QStringList()); // nothing refused
+        QCOMPARE(content(league()), states.value(first.size() - reach, before));
+        QCOMPARE(undoText(), u"&Undo"_s);
     }
 
     void undoRefusedAfterOutsideChange_data()
@@ -523,7 +579,7 @@ private slots:
             << rowChanged;
         QTest::newRow("deleted row, id taken")
             << u"deleted"_s << u"INSERT INTO Team (rowid, TeamName) VALUES (1, 'Taken')"_s
-            << rowChanged;
+            << u"Error:1008 Another row has taken the id 1 in \"Team\" since"_s;
         QTest::newRow("clear database")
             << u"Clear Database"_s << u"INSERT INTO Team (TeamID, TeamName) VALUES (7, 'Later')"_s
             << u"The league \"%1\" has changed since the last Clear Database"_s;
@@ -715,14 +771,19 @@ private:
         return shown.mid(1);
     }
 
-    // Edit > Global Edit: SP +10% for QB and HB of all teams, OK; what it showed.
+    // Edit > Global Edit: SP +10% (+11%, ... for the next) for QB and HB of
+    // all teams, OK; what it showed.
     QStringList globalEdit()
     {
         main()->action(u"mnuGlobalEdit"_s)->trigger();
         auto* dialog = main()->findChild<GlobalEditDialog*>(u"frmGlobal"_s);
         if (!dialog)
             return {u"no dialog"_s};
-        dialog->findChild<QLineEdit*>(u"txtSP"_s)->setText(u"10"_s);
+        // After an edit the dialog asks before the same one again: the next
+        // one raises SP by one point more.
+        QLineEdit* sp = dialog->findChild<QLineEdit*>(u"txtSP"_s);
+        const bool applied = !dialog->findChild<QLabel*>(u"lblApplied"_s)->text().isEmpty();
+        sp->setText(applied ? QString::number(sp->text().toInt() + 1) : u"10"_s);
         for (int p : {0, 1})
             dialog->findChild<QCheckBox*>(u"chkPosition_%1"_s.arg(p))->setChecked(true);
         dialog->confirm();

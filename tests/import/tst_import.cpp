@@ -144,6 +144,7 @@ Copy readCopy(const QString& path)
     for (const QVariantList& c :
          select(path, u"SELECT t.name, c.name, c.type FROM sqlite_master t, "
                       "pragma_table_info(t.name) c WHERE t.type = 'table' "
+                      "AND t.name NOT LIKE 'yardmark99.%' "
                       "ORDER BY t.rowid, c.cid"_s)) {
         const QString table = c[0].toString();
         if (!copy.tables.contains(table))
@@ -257,6 +258,20 @@ private slots:
         QCOMPARE(select(target, u"SELECT typeof(UnitPrice), UnitPrice FROM Products "
                                 "ORDER BY rowid LIMIT 1"_s),
                  (QList<QVariantList>{{u"text"_s, u"18.0000"_s}}));
+        // Jet's widths declared; every row's place and the columns that cannot be written recorded.
+        QCOMPARE(
+            select(target, u"SELECT group_concat(type, ',') FROM pragma_table_info('Products')"_s),
+            QList<QVariantList>{
+                {u"INT4,TEXT,INT4,INT4,TEXT,TEXT,SMALLINT,SMALLINT,SMALLINT,BIT"_s}});
+        QCOMPARE(select(target, u"SELECT count(*) FROM \"yardmark99.rows\""_s),
+                 QList<QVariantList>{{rows}});
+        QCOMPARE(
+            select(target,
+                   u"SELECT group_concat(name || ':' || ifnull(notWritable, ''), ',') "
+                   "FROM \"yardmark99.columns\" WHERE tbl = 'Products' AND type IN (4, 3)"_s),
+            QList<QVariantList>{{u"ProductID:an AutoNumber column,SupplierID:in an index of the "
+                                 "Access file,CategoryID:in an index of the Access file,"
+                                 "UnitsInStock:,UnitsOnOrder:,ReorderLevel:"_s}});
     }
 
     // Jet's day numbers and currency amounts (ten-thousandths) as imported text.

@@ -6,6 +6,7 @@
 #include "core/db/Database.h"
 #include "core/db/RecordSet.h"
 #include "leaguegen/LeagueGenerator.h"
+#include "shell/LeagueHistory.h"
 #include "shell/MainWindow.h"
 #include "ui/ContextIDs.h"
 #include "ui/Prompts.h"
@@ -325,7 +326,7 @@ private slots:
         QVERIFY(!card->hasChanges() && !card->isWindowModified());
         QCOMPARE(shownGrid()->model()->index(0, column("RATING_POT4")).data(), 77);
 
-        QUndoStack* stack = m_gui.main()->undoStack();
+        const LeagueHistory* stack = m_gui.main()->history();
         QCOMPARE(stack->count(), 1);
         QCOMPARE(stack->text(0), u"Change of Weight, SP, AS_P for Jo Walker"_s);
         m_gui.main()->action(u"mnuUndoGlobalEdit"_s)->trigger();
@@ -348,6 +349,22 @@ private slots:
         QVERIFY(TestSupport::messages(1).value(0).startsWith(u"Error:1008 Another program"_s));
         QVERIFY(!card->hasChanges());
         QCOMPARE(cardText(card, column("RATING5")), u"7"_s);
+        Prompts::finishTest();
+
+        // The grid's edit of the row the card saved since, and a save of a
+        // player deleted since, are refused in words that say what happened.
+        RecordSetModel* grid = shownGrid()->model();
+        QVERIFY(grid->setData(grid->index(0, column("RATING2")), u"33"_s));
+        card->typeValue(column("RATING1"), u"13"_s);
+        card->saveChanges();
+        Prompts::setNextAnswer(QMessageBox::Yes); // Commit changes?
+        QVERIFY(grid->commitPendingEdit().message().startsWith(
+            u"Error:1008 This row was saved from another window (the player card)"_s));
+        card->typeValue(column("RATING1"), u"14"_s);
+        sqlValues(path, u"DELETE FROM PlayerTable WHERE rowid = 1"_s);
+        card->saveChanges();
+        QVERIFY(TestSupport::messages(1).value(0).startsWith(
+            u"Error:1008 Jo Walker is no longer in the league"_s));
     }
 
     // A key of the grid's own and a double-click on a record selector open

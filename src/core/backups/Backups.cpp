@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSettings>
-#include <QtEndian>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -28,7 +27,6 @@ namespace {
 constexpr qint64 DefaultKeep = 10;
 const QString DateFormat = QStringLiteral("yyyy-MM-dd");
 const QString TimeFormat = QStringLiteral("HH-mm-ss");
-const QString DamagedLeague = QStringLiteral("Damaged League");
 
 std::atomic<int> simulatedWriteError{0};
 
@@ -37,10 +35,15 @@ QString stamp(const QDate& date, const QTime& time)
     return date.toString(DateFormat) + QLatin1Char(' ') + time.toString(TimeFormat);
 }
 
-QString numberedName(const QString& stampText, qint64 number, const QString& command)
+// A league's backups end in ".mdb"; an Access file's copies in its own extension.
+const QString LeagueExtension = QStringLiteral("mdb");
+
+QString numberedName(const QString& stampText, qint64 number, const QString& command,
+                     const QString& extension = LeagueExtension)
 {
-    return QStringLiteral("%1 #%2 %3.mdb")
-        .arg(stampText, QStringLiteral("%1").arg(number, 4, 10, QLatin1Char('0')), command);
+    return QStringLiteral("%1 #%2 %3.%4")
+        .arg(stampText, QStringLiteral("%1").arg(number, 4, 10, QLatin1Char('0')), command,
+             extension);
 }
 
 // Names of earlier versions: a second of the clock, " (n)" from the second
@@ -59,15 +62,15 @@ struct Entry {
 
 // The backup a file name stands for, when the whole name is one this program
 // writes: it is rebuilt from its parts and must come out the same.
-std::optional<Entry> parseName(const QString& fileName)
+std::optional<Entry> parseName(const QString& fileName, const QString& extension)
 {
     static const QRegularExpression numbered(
-        QStringLiteral(R"(^(\d{4}-\d\d-\d\d) (\d\d-\d\d-\d\d) #(\d{4,15}) (.+)\.mdb$)"));
+        QStringLiteral(R"(^(\d{4}-\d\d-\d\d) (\d\d-\d\d-\d\d) #(\d{4,15}) (.+)\.([^.]+)$)"));
     static const QRegularExpression legacy(
         QStringLiteral(R"(^(\d{4}-\d\d-\d\d) (\d\d-\d\d-\d\d) (.+?)(?: \((\d{1,9})\))?\.mdb$)"));
     QRegularExpressionMatch m = numbered.match(fileName);
     const bool isNumbered = m.hasMatch();
-    if (!isNumbered)
+    if (!isNumbered && extension == LeagueExtension)
         m = legacy.match(fileName);
     if (!m.hasMatch())
         return std::nullopt;
@@ -82,7 +85,7 @@ std::optional<Entry> parseName(const QString& fileName)
         const qint64 number = m.captured(3).toLongLong();
         entry.backup.command = m.captured(4);
         entry.order = {true, number, 0};
-        if (numberedName(stampText, number, entry.backup.command) != fileName)
+        if (numberedName(stampText, number, entry.backup.command, extension) != fileName)
             return std::nullopt;
     } else {
         const int n = m.captured(4).isEmpty() ? 1 : m.captured(4).toInt();
@@ -97,12 +100,13 @@ std::optional<Entry> parseName(const QString& fileName)
     return entry;
 }
 
-QList<Entry> entries(const QString& leaguePath)
+QList<Entry> entries(const QString& leaguePath, const QString& extension = LeagueExtension)
 {
     QList<Entry> found;
     const QDir folder(folderFor(leaguePath));
-    for (const QFileInfo& file : folder.entryInfoList({QStringLiteral("*.mdb")}, QDir::Files)) {
-        std::optional<Entry> entry = parseName(file.fileName());
+    for (const QFileInfo& file :
+         folder.entryInfoList({QStringLiteral("*.") + extension}, QDir::Files)) {
+        std::optional<Entry> entry = parseName(file.fileName(), extension);
         if (!entry)
             continue; // not one of ours
         entry->backup.path = file.absoluteFilePath();
@@ -117,16 +121,17 @@ QList<Entry> entries(const QString& leaguePath)
 // The next backup's path: numbered one above every backup in the folder.
 // Backups of one league are taken under its write lock, so no other program
 // picks the same number meanwhile.
-QString newPath(const QString& leaguePath, const QString& command)
+QString newPath(const QString& leaguePath, const QString& command,
+                const QString& extension = LeagueExtension)
 {
     qint64 last = 0;
-    for (const Entry& e : entries(leaguePath)) {
+    for (const Entry& e : entries(leaguePath, extension)) {
         if (std::get<0>(e.order))
             last = std::max(last, std::get<1>(e.order));
     }
     const QDateTime now = QDateTime::currentDateTime();
     return folderFor(leaguePath) + QLatin1Char('/') +
-           numberedName(stamp(now.date(), now.time()), last + 1, command);
+           numberedName(stamp(now.date(), now.time()), last + 1, command, extension);
 }
 
 QString systemText(int error)
@@ -274,6 +279,16 @@ QString fileName(const QString& path)
     return QFileInfo(path).fileName();
 }
 
+// Whether both paths reach one file, through any links.
+bool sameFile(const QString& a, const QString& b)
+{
+    struct stat first {
+    }, second{};
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 // Opens the backup and checks every page of it: SQLite's backup copies pages
 // as they are, so a damaged backup would make a damaged league.
 db::Error openBackup(const QString& backupPath, db::Database& source)
@@ -310,7 +325,7 @@ db::Error restoreInto(db::Database& league, db::Database& source, const QString&
     std::optional<quint32> before;
     if (rc != SQLITE_OK && rc != SQLITE_DONE)
         e = sqliteError(rc);
-    else if (before = changeCounter(league); unchangedSince && before != unchangedSince)
+    else if (before = league.changeCounter(); unchangedSince && before != unchangedSince)
         e = {db::LeagueChanged, QStringLiteral("The league has changed since.")};
     else
         e = kept.take(league);
@@ -325,7 +340,8 @@ db::Error restoreInto(db::Database& league, db::Database& source, const QString&
         const QString pruned = kept.committed();
         // The copy is one commit on the league, which counts up by one.
         if (result)
-            *result = {pruned, kept.path(), before ? std::optional(*before + 1) : std::nullopt};
+            *result = {pruned, kept.path(), before ? std::optional(*before + 1) : std::nullopt,
+                       false};
     }
     return e;
 }
@@ -369,11 +385,13 @@ db::Error replaceDamaged(const QString& leaguePath, const QString& backupPath,
     // The league is now the backup byte for byte.
     if (result)
         *result = {pruned.isEmpty() ? keptText : keptText + QLatin1Char(' ') + pruned, kept.path(),
-                   backupCounter};
+                   backupCounter, true};
     return {};
 }
 
 } // namespace
+
+const QString DamagedLeague = QStringLiteral("Damaged League");
 
 QString folderFor(const QString& leaguePath)
 {
@@ -389,7 +407,8 @@ const QStringList& commandNames()
         QStringList all = commands;
         for (const QString& command : commands)
             all << QStringLiteral("Undo ") + command << QStringLiteral("Redo ") + command;
-        return all << DamagedLeague;
+        // An Access file's copy before a league is written back into it.
+        return all << DamagedLeague << QStringLiteral("Write Back");
     }();
     return names;
 }
@@ -439,7 +458,24 @@ db::Error take(db::Database& league, const QString& command, QString* backupPath
     return {};
 }
 
+db::Error copyFile(const QString& path, const QString& command, QString* backupPath)
+{
+    if (db::Error e = makeFolder(path))
+        return e;
+    const QString to = newPath(path, command, QFileInfo(path).suffix());
+    if (const int error = copyPlainFile(path, to))
+        return backupFailed(to, error);
+    if (backupPath)
+        *backupPath = to;
+    return {};
+}
+
 QString prune(const QString& leaguePath, const QStringList& spared)
+{
+    return pruneCopies(leaguePath, LeagueExtension, spared);
+}
+
+QString pruneCopies(const QString& path, const QString& extension, const QStringList& spared)
 {
     const KeepRule rule = keepRule();
     if (!rule.ignored.isNull())
@@ -451,7 +487,8 @@ QString prune(const QString& leaguePath, const QStringList& spared)
     QStringList keep;
     for (const QString& path : spared)
         keep << QFileInfo(path).absoluteFilePath();
-    const QList<Entry> all = entries(leaguePath);
+    QList<Entry> all = entries(path, extension);
+    all.removeIf([](const Entry& e) { return e.backup.command == DamagedLeague; });
     const QStringList needed = neededBackups();
     for (const QString& path : needed)
         keep << QFileInfo(path).absoluteFilePath();
@@ -480,23 +517,6 @@ QStringList neededBackups()
     return needed();
 }
 
-std::optional<quint32> changeCounter(db::Database& league)
-{
-    sqlite3_file* file = fileOf(league);
-    uchar bytes[4];
-    if (!file || file->pMethods->xRead(file, bytes, 4, 24) != SQLITE_OK)
-        return std::nullopt;
-    return qFromBigEndian<quint32>(bytes);
-}
-
-std::optional<quint32> changeCounter(const QString& leaguePath)
-{
-    db::Database league;
-    if (league.open(leaguePath))
-        return std::nullopt;
-    return changeCounter(league);
-}
-
 bool isDamagedLeague(const db::Error& e)
 {
     switch (e.number) {
@@ -516,6 +536,12 @@ bool isDamagedLeague(const db::Error& e)
 db::Error restore(const QString& leaguePath, const QString& backupPath, const QString& command,
                   std::optional<quint32> unchangedSince, RestoreResult* result)
 {
+    if (sameFile(backupPath, leaguePath))
+        return {db::IsLeagueFile,
+                QStringLiteral("The backup \"%1\" is the league file itself (a link to it, not a "
+                               "copy), so there is nothing to restore from it; the league was not "
+                               "changed.")
+                    .arg(fileName(backupPath))};
     db::Database source;
     if (db::Error e = openBackup(backupPath, source))
         return e;
@@ -526,11 +552,15 @@ db::Error restore(const QString& leaguePath, const QString& backupPath, const QS
         // A sound SQLite file that lacks a table may be open in another
         // program: it is replaced under its lock, never behind its back.
         const bool sound = e.number == db::MissingTable || e.number == db::MissingField;
-        if (sound && !league.openFile(leaguePath))
-            return restoreInto(league, source, command, unchangedSince, result);
+        if (sound && !league.openFile(leaguePath)) {
+            e = restoreInto(league, source, command, unchangedSince, result);
+            if (!e && result)
+                result->damaged = true; // its copy is no league either
+            return e;
+        }
         if (unchangedSince) // it is not what the command left
             return {db::LeagueChanged, QStringLiteral("The league has changed since.")};
-        const std::optional<quint32> backupCounter = changeCounter(source);
+        const std::optional<quint32> backupCounter = source.changeCounter();
         source.close();
         return replaceDamaged(leaguePath, backupPath, backupCounter, result);
     }
@@ -555,7 +585,7 @@ CommandBackup::~CommandBackup()
 
 db::Error CommandBackup::take(db::Database& league)
 {
-    const std::optional<quint32> counter = changeCounter(league);
+    const std::optional<quint32> counter = league.changeCounter();
     if (db::Error e = backups::take(league, m_command, &m_backup))
         return e;
     if (m_undo && counter) {
@@ -604,9 +634,13 @@ QString CommandBackup::committed()
     m_kept = true;
     // The change counter goes up by one with each commit that writes: the
     // league is still as this command left it while the counter says so.
+    QString note;
     if (m_undo && m_wrote)
-        m_undo({m_league, m_backup, m_command, m_counterBefore + 1u});
-    return prune(m_league, {m_backup});
+        note = m_undo({m_league, m_backup, m_command, m_counterBefore + 1u});
+    const QString pruned = prune(m_league, {m_backup});
+    // Steps are dropped only under a Keep count, the prune speaks only
+    // without one: at most one of them has something to say.
+    return note.isEmpty() ? pruned : note;
 }
 
 } // namespace backups

@@ -33,6 +33,8 @@ QString folderFor(const QString& leaguePath);
 // The command names a backup's file name may carry; a file with any other
 // name in the backups folder is the user's and is never listed or deleted.
 const QStringList& commandNames();
+// The name of a league file that no longer opened, kept aside by a restore.
+extern const QString DamagedLeague;
 
 // [Backups] Keep: how many backups of a league are kept. Absent: 10. A whole
 // number written in digits, at least 1, is honoured however large. Any other
@@ -64,20 +66,24 @@ QList<Backup> list(const QString& leaguePath);
 db::Error take(db::Database& league, const QString& command, QString* backupPath = nullptr);
 
 // Removes all but the newest backups the Keep rule keeps; never one of
-// spared nor one that neededBackups() lists. Returns a sentence for the status bar when the Keep
-// setting was ignored.
+// spared nor one that neededBackups() lists, nor a Damaged League copy,
+// which is no league to restore but the user's, to salvage or delete.
+// Returns a sentence for the status bar when the Keep setting was ignored.
 QString prune(const QString& leaguePath, const QStringList& spared = {});
+
+// The same for copies of another file kept in its "<file>.backups" folder,
+// whose names end in extension.
+QString pruneCopies(const QString& path, const QString& extension, const QStringList& spared = {});
+
+// Copies a file that no connection of this program holds (an Access file
+// about to be written) into "<file>.backups", named as a league's backups
+// are but ending in the file's own extension. On disk when this returns.
+db::Error copyFile(const QString& path, const QString& command, QString* backupPath = nullptr);
 
 // Backups the program's undo history may still restore (paths), which
 // pruning keeps whatever their age; the history sets them as it changes.
 void setNeededBackups(const QStringList& paths);
 QStringList neededBackups();
-
-// The file change counter in the SQLite header (every commit changes it),
-// read through the connection; empty when it cannot be read.
-std::optional<quint32> changeCounter(db::Database& league);
-// The same for a league file that no connection of this program holds.
-std::optional<quint32> changeCounter(const QString& leaguePath);
 
 // Replaces the league with the backup, all or nothing: a kill half-way
 // leaves the old league, rolled back on the next open. The backup is checked
@@ -87,13 +93,17 @@ std::optional<quint32> changeCounter(const QString& leaguePath);
 // so the restore can itself be undone. A league that no longer opens is kept
 // aside as a "Damaged League" backup (when there is a file to keep) and then
 // replaced; so is a sound SQLite file that lacks a league table, under its
-// lock like a league.
+// lock like a league. A backup that is the league file itself (a link to
+// it) is refused.
 struct RestoreResult {
     QString note;    // what the status bar adds to the result
     QString savedAs; // the backup of the state replaced; empty when none was kept
     // The league's change counter as the restore left it, known under its
     // lock, so a later change by anyone else is told apart.
     std::optional<quint32> counter;
+    // The league did not open as a league: savedAs, if any, keeps the file
+    // for the user, but is no league an undo could go back to.
+    bool damaged = false;
 };
 db::Error restore(const QString& leaguePath, const QString& backupPath, const QString& command,
                   std::optional<quint32> unchangedSince = {}, RestoreResult* result = nullptr);
@@ -116,8 +126,10 @@ struct UndoPoint {
     quint32 counter = 0;
 };
 // Takes a command's undo point as it commits: the program's undo history,
-// handed to the command by whoever owns that history.
-using UndoReceiver = std::function<void(const UndoPoint&)>;
+// handed to the command by whoever owns that history. Returns a sentence
+// for the status bar when taking it changed the history otherwise (older
+// steps dropped).
+using UndoReceiver = std::function<QString(const UndoPoint&)>;
 
 // The backup of one command that changes a league. take() runs under the
 // command's write lock before any change (on whatever thread holds it), and
@@ -139,7 +151,7 @@ public:
     // longer opens).
     void adopt(const QString& backupPath);
     // Keeps the backup, hands the undo point on, prunes older ones. Returns
-    // the prune's status-bar sentence, if any.
+    // the undo receiver's or the prune's status-bar sentence, if any.
     QString committed();
     QString path() const { return m_backup; }
 

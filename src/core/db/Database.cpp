@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
+#include <QtEndian>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -257,6 +258,39 @@ void Database::rollback()
     if (sqlite3* h = sqliteHandle(); h && sqlite3_get_autocommit(h))
         return; // nothing open
     execute(QStringLiteral("ROLLBACK"));
+}
+
+namespace {
+// The file the connection holds open: the league itself, or its journal.
+sqlite3_file* heldFile(sqlite3* handle, int which)
+{
+    sqlite3_file* file = nullptr;
+    if (!handle || sqlite3_file_control(handle, "main", which, &file) != SQLITE_OK)
+        return nullptr;
+    return file && file->pMethods ? file : nullptr;
+}
+} // namespace
+
+std::optional<quint32> Database::changeCounter() const
+{
+    sqlite3_file* file = heldFile(m_handle, SQLITE_FCNTL_FILE_POINTER);
+    uchar bytes[4];
+    if (!file || file->pMethods->xRead(file, bytes, 4, 24) != SQLITE_OK)
+        return std::nullopt;
+    return qFromBigEndian<quint32>(bytes);
+}
+
+std::optional<quint32> Database::changeCounterOf(const QString& path)
+{
+    Database file;
+    if (file.openFile(path))
+        return std::nullopt;
+    return file.changeCounter();
+}
+
+bool Database::transactionWrote() const
+{
+    return heldFile(m_handle, SQLITE_FCNTL_JOURNAL_POINTER) != nullptr;
 }
 
 QString Database::storedTableName(const QString& table)

@@ -208,8 +208,10 @@ Error RecordSet::countedWrite(const QString& what, qint64 rowsAdded,
     qint64 before = 0, after = 0;
     bool took = false;
     bool counted = rowsAdded != 0;
+    m_counterMove.reset();
     if (Error e = transaction.begin())
         return e;
+    const std::optional<quint32> counter = m_db.changeCounter(); // under the write lock
     if (!counted) {
         // A change keeps the count unless a trigger or a REPLACE conflict
         // clause adds or drops rows; counting a large table is most of the
@@ -235,7 +237,12 @@ Error RecordSet::countedWrite(const QString& what, qint64 rowsAdded,
     }
     if (!took || after - before != rowsAdded)
         return writeSkipped(what);
-    return transaction.commit();
+    const bool wrote = m_db.transactionWrote();
+    if (Error e = transaction.commit())
+        return e;
+    if (counter)
+        m_counterMove = CounterMove{*counter, *counter + (wrote ? 1u : 0u)};
+    return {};
 }
 
 Error RecordSet::readKeys(QVector<qint64>* keys) const
@@ -560,8 +567,13 @@ Error RecordSet::writeStored(int row, const QHash<int, QVariant>& stored,
     }
     // Nothing to write still answers whether the row holds what was seen: a
     // step that changed nothing is refused like any other once the row went.
+    // It looks under the write lock, as a write would, so the history learns
+    // the change counter it found.
     if (stored.isEmpty())
-        return confirmRow(key(row), seen, checked);
+        return countedWrite(QStringLiteral("change"), 0, [&](bool* took) {
+            *took = true;
+            return confirmRow(key(row), seen, checked);
+        });
     QStringList assignments;
     QVariantList params;
     for (auto it = stored.cbegin(); it != stored.cend(); ++it) {
@@ -705,7 +717,11 @@ Error RecordSet::insertWithKeys(const QList<QVector<QVariant>>& rows)
             held.reset();
             held.bindInt64(1, key(row));
             if (held.next())
-                return rowVanished(); // another row has taken its id since
+                return Error(RowVanished,
+                             QStringLiteral("Another row has taken the id %1 in %2 since, so "
+                                            "the rows cannot be put back under their own ids "
+                                            "and nothing was written.")
+                                 .arg(QString::number(key(row)), quotedText(m_table)));
             if (held.error())
                 return held.error();
             if (Error e = insert.bind(QVariantList{key(row)} +

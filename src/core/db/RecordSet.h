@@ -10,11 +10,19 @@
 #include <QVector>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace db {
 
 class Database;
 class Statement;
+
+// The file change counter (see Database::changeCounter) a write found under
+// its lock, and the one its commit left: one more when it wrote anything.
+struct CounterMove {
+    quint32 found = 0;
+    quint32 left = 0;
+};
 
 // One field of a record set: the name as the file stores it, its affinity
 // and what the declared type says about the values that fit.
@@ -193,6 +201,9 @@ public:
     // refuses all of them (RowVanished).
     Error insertWithKeys(const QList<QVector<QVariant>>& rows);
     void dropRows(int first, int count);
+    // The file change counter the last write found and left, read under
+    // that write's lock; empty when unknown.
+    std::optional<CounterMove> lastCounterMove() const { return m_counterMove; }
     // Rows as runs of neighbours (first, count), the highest run first: the
     // order in which dropping one run leaves the others' positions valid.
     static QList<QPair<int, int>> runsFromLast(QList<int> rows);
@@ -240,6 +251,7 @@ private:
     void forgetPageOf(int row);
 
     Database& m_db;
+    std::optional<CounterMove> m_counterMove;
     QString m_table;
     QString m_keyName;       // the spelling of the rowid no column shadows; empty: none
     QStringList m_orderTail; // what makes the order total: the rowid, else the primary key

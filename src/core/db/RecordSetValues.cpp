@@ -26,6 +26,7 @@ constexpr WholeRange narrowTypes[] = {
     {"INT4", -2147483648LL, 2147483647LL},
     {"MEDIUMINT", -2147483648LL, 2147483647LL},
     {"COUNTER", -2147483648LL, 2147483647LL},
+    {"BIT", -1, 1}, // Yes/No: 0 is No, 1 or -1 is Yes
 };
 
 Error doesNotFit(const FieldInfo& field, const QString& text, const QString& takes)

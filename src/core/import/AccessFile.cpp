@@ -13,9 +13,10 @@ namespace import {
 namespace {
 constexpr int HeaderSize = 0x80 + 0x18;
 constexpr int VersionOffset = 0x14;
-constexpr int MaskedStart = 0x18;    // the header from here on is RC4-masked
-constexpr int PasswordOffset = 0x42; // the database password, inside the masked part
-constexpr int CreatedOffset = 0x72;  // Jet 4's creation date, which masks the password again
+constexpr int MaskedStart = 0x18;       // the header from here on is RC4-masked
+constexpr int PasswordOffset = 0x42;    // the database password, inside the masked part
+constexpr int CreatedOffset = 0x72;     // Jet 4's creation date, which masks the password again
+constexpr int DatabaseKeyOffset = 0x3e; // inside the masked part; not zero: pages are encoded
 
 bool hasAccessMagic(const QByteArray& head)
 {
@@ -65,6 +66,19 @@ bool isAccessFile(const QString& path)
     QFile file(path);
     return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly) &&
            hasAccessMagic(file.read(20));
+}
+
+bool isEncodedAccessFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray head = file.read(HeaderSize);
+    if (head.size() < HeaderSize || !hasAccessMagic(head))
+        return false;
+    unmask(head.data() + MaskedStart, HeaderSize - MaskedStart);
+    return std::any_of(head.constData() + DatabaseKeyOffset,
+                       head.constData() + DatabaseKeyOffset + 4, [](char c) { return c != 0; });
 }
 
 db::Error checkAccessFile(const QString& path)

@@ -1,10 +1,13 @@
 #include "core/import/AccessSource.h"
 
 #include "core/import/ImportErrors.h"
+#include "core/import/JetLayout.h"
 #include "core/import/JetValues.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QUuid>
 #include <QtEndian>
 #include <cstring>
 #include <mdbtools.h>
@@ -87,11 +90,13 @@ public:
             mdb_close(m_mdb);
     }
 
-    db::Error open(const QString& path);
+    db::Error open(const QString& path, bool identify);
     const QList<Table>& tables() const override { return m_tables; }
     db::Error readRows(int table, RowSink& sink) override;
+    const Origin* origin() const override { return &m_origin; }
 
 private:
+    db::Error describeOrigin(bool identify);
     db::Error readTable(MdbCatalogEntry* entry);
     db::Error readValue(const MdbColumn* column, const MdbField& field, int index,
                         const QString& table, RowSink& sink);
@@ -111,9 +116,31 @@ private:
     QList<Table> m_tables;
     QByteArray m_long;
     QByteArray m_text;
+    Origin m_origin;
+    QSet<QString> m_relationships;
 };
 
-db::Error AccessSource::open(const QString& path)
+// The file as the record of the import keeps it; its tables follow as they are read.
+db::Error AccessSource::describeOrigin(bool identify)
+{
+    QFile file(m_path);
+    QCryptographicHash sha256(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || (identify && !sha256.addData(&file)))
+        return {
+            db::FileNotFound,
+            QStringLiteral("The Access database %1 cannot be read.").arg(db::quotedPath(m_path))};
+    m_origin = {QFileInfo(m_path).absoluteFilePath(),
+                file.size(),
+                identify ? sha256.result().toHex() : QByteArray(),
+                jetFormat(m_mdb),
+                int(m_mdb->fmt->pg_size),
+                QUuid::createUuid().toString(QUuid::WithoutBraces),
+                {}};
+    m_relationships = relationshipColumns(m_mdb);
+    return {};
+}
+
+db::Error AccessSource::open(const QString& path, bool identify)
 {
     m_path = path;
     // Without MDB_WRITABLE libmdb opens the file for reading only.
@@ -124,6 +151,9 @@ db::Error AccessSource::open(const QString& path)
                                "damaged.")
                     .arg(db::quotedText(path))};
     m_pageCount = QFileInfo(path).size() / m_mdb->fmt->pg_size;
+    // Before the catalog is read for the tables: reading the relationships reads it again.
+    if (db::Error e = describeOrigin(identify))
+        return e;
     GPtrArray* catalog = mdb_read_catalog(m_mdb, MDB_TABLE);
     if (!catalog || catalog->len == 0)
         return {AccessProtected,
@@ -166,7 +196,7 @@ db::Error AccessSource::readTable(MdbCatalogEntry* entry)
                                    "(type number %3). Nothing was imported.")
                         .arg(db::quotedText(columnName), db::quotedText(name))
                         .arg(column->col_type)};
-        table.columns.append({columnName, *type});
+        table.columns.append({columnName, *type, jetDeclaredType(column->col_type)});
     }
     for (unsigned int i = 0; def->indices && i < def->indices->len; ++i) {
         const auto* index = static_cast<MdbIndex*>(g_ptr_array_index(def->indices, i));
@@ -188,6 +218,7 @@ db::Error AccessSource::readTable(MdbCatalogEntry* entry)
             table.indexes << copy;
     }
     m_tables << table;
+    m_origin.tables << describeJetTable(def, m_relationships);
     return {};
 }
 
@@ -212,6 +243,7 @@ db::Error AccessSource::readRows(int tableIndex, RowSink& sink)
             const int count = mdb_crack_row(def, start & RowOffsetMask, size, fields.data());
             if (count < 0)
                 return damaged(name);
+            sink.setPlace(def->cur_phys_pg, row);
             for (unsigned int i = 0; i < def->num_cols; ++i) {
                 const MdbField& field = fields[i];
                 if (field.colnum < 0 || field.colnum >= static_cast<int>(def->num_cols))
@@ -354,10 +386,10 @@ bool AccessSource::readLongValue(int start, int size, QByteArray& out)
 }
 } // namespace
 
-std::unique_ptr<Source> openAccessSource(const QString& path, db::Error& error)
+std::unique_ptr<Source> openAccessSource(const QString& path, db::Error& error, bool identify)
 {
     auto source = std::make_unique<AccessSource>();
-    error = source->open(path);
+    error = source->open(path, identify);
     if (error)
         return nullptr;
     return source;

@@ -3,6 +3,7 @@
 #include "core/db/Database.h"
 #include "core/db/Statement.h"
 #include "core/import/ImportErrors.h"
+#include "core/import/Provenance.h"
 
 #include <QFile>
 #include <QSet>
@@ -50,6 +51,7 @@ public:
     {
         m_insert.bindBlob(column + 1, bytes);
     }
+    void setPlace(quint32 page, int row) override { m_places.push_back({page, quint16(row)}); }
     db::Error endRow() override
     {
         if (db::Error e = m_insert.run())
@@ -62,6 +64,8 @@ public:
     }
 
     qint64 rows() const { return m_rows; }
+    // Row n's place, for the rowid n + 1 that the new table gave it.
+    const std::vector<RowPlace>& places() const { return m_places; }
     // libmdb reads phantom rows from a damaged page, or loses real ones.
     db::Error wrongCount() const
     {
@@ -80,6 +84,7 @@ private:
     const Table& m_table;
     CopyObserver* m_observer;
     qint64 m_rows = 0;
+    std::vector<RowPlace> m_places;
 };
 
 db::Error run(sqlite3* handle, const QString& sql)
@@ -95,7 +100,8 @@ QString createTableSql(const Table& table)
     QStringList columns;
     for (const Column& column : table.columns)
         columns << db::quoteIdentifier(column.name) + QLatin1Char(' ') +
-                       QLatin1String(declaredType(column.type));
+                       (column.declared.isEmpty() ? QLatin1String(declaredType(column.type))
+                                                  : column.declared);
     return QStringLiteral("CREATE TABLE ") + db::quoteIdentifier(table.name) +
            QStringLiteral(" (") + columns.join(QStringLiteral(", ")) + QLatin1Char(')');
 }
@@ -149,6 +155,10 @@ db::Error copyTable(sqlite3* handle, Source& source, int index, QSet<QString>& i
         return sink.wrongCount();
     if (observer)
         observer->rowsCopied(sink.rows());
+    if (source.origin()) {
+        if (db::Error e = writePlaces(handle, table.name, sink.places()))
+            return e;
+    }
     for (const Index& tableIndex : table.indexes) {
         if (db::Error e = run(
                 handle, createIndexSql(table, tableIndex, uniqueName(tableIndex.name, indexNames))))
@@ -186,6 +196,10 @@ db::Error copyTables(Source& source, const QString& path, CopyObserver* observer
     QSet<QString> indexNames;
     for (int i = 0; i < source.tables().size(); ++i) {
         if (db::Error e = copyTable(handle, source, i, indexNames, observer))
+            return e;
+    }
+    if (const Origin* origin = source.origin()) {
+        if (db::Error e = writeOrigin(handle, *origin))
             return e;
     }
     if (db::Error e = run(handle, QStringLiteral("COMMIT")))

@@ -20,7 +20,12 @@ enum class ColumnType { Integer, Real, Text, Blob };
 struct Column {
     QString name;
     ColumnType type = ColumnType::Text;
+    // The declared type when the source's own width is to be kept (TINYINT
+    // for a Byte, so a grid refuses 300 in it); empty: the type's own name.
+    QString declared = {};
 };
+
+struct Origin; // core/import/Provenance.h
 
 struct Index {
     QString name;
@@ -46,6 +51,13 @@ public:
     virtual void setReal(int column, double value) = 0;
     virtual void setText(int column, std::string_view utf8) = 0;
     virtual void setBlob(int column, std::string_view bytes) = 0;
+    // Where the row lies in the source file, for sources that can tell:
+    // called before its values.
+    virtual void setPlace(quint32 page, int row)
+    {
+        Q_UNUSED(page);
+        Q_UNUSED(row);
+    }
     // Stores the row. An error stops the read and is what the read returns.
     virtual db::Error endRow() = 0;
 
@@ -61,6 +73,9 @@ public:
     virtual const QList<Table>& tables() const = 0;
     // Hands each row of tables()[table] to sink.
     virtual db::Error readRows(int table, RowSink& sink) = 0;
+    // Where the tables come from, for a source a league can be written back
+    // into; null for the others.
+    virtual const Origin* origin() const { return nullptr; }
 };
 
 } // namespace import

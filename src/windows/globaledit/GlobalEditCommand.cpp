@@ -58,7 +58,7 @@ private:
 
 void showGlobalEdit(GlobalEditWindows& open, QMdiArea* area, const QString& leaguePath,
                     const std::function<void(const QString&)>& showResult,
-                    const std::function<void(const backups::UndoPoint&)>& recordUndo)
+                    const std::function<QString(const backups::UndoPoint&)>& recordUndo)
 {
     QPointer<QMdiSubWindow>& window = open.dialog;
     if (GlobalEditDialog* form = loadedDialog(open)) {

@@ -25,7 +25,7 @@ struct GlobalEditWindows {
 // recordUndo the undo point of each.
 void showGlobalEdit(GlobalEditWindows& open, QMdiArea* area, const QString& leaguePath,
                     const std::function<void(const QString&)>& showResult,
-                    const std::function<void(const backups::UndoPoint&)>& recordUndo);
+                    const std::function<QString(const backups::UndoPoint&)>& recordUndo);
 
 // File > Open chose another league: a loaded global edit dialog lists its
 // teams from now on, and its OK changes that league.

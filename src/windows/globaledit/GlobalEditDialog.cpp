@@ -502,7 +502,7 @@ db::Error GlobalEditDialog::ApplyGlobalEdit(const globaledit::GlobalEdit& edit,
     if (m_undoReceiver) {
         undo = [this](const backups::UndoPoint& point) {
             m_lastUndoable = true;
-            m_undoReceiver(point);
+            return m_undoReceiver(point);
         };
     }
     backups::CommandBackup backup(m_leaguePath, QStringLiteral("Global Edit"), undo);

@@ -44,7 +44,7 @@ public:
     db::Error useLeague(const QString& leaguePath);
     QString leaguePath() const { return m_leaguePath; }
     // Where each OK's undo point goes: the program's undo history.
-    void setUndoReceiver(std::function<void(const backups::UndoPoint&)> receiver)
+    void setUndoReceiver(std::function<QString(const backups::UndoPoint&)> receiver)
     {
         m_undoReceiver = std::move(receiver);
     }
@@ -130,7 +130,7 @@ private:
     QLabel* m_applied = nullptr;
 
     QString m_leaguePath; // the league the team list was read from
-    std::function<void(const backups::UndoPoint&)> m_undoReceiver;
+    std::function<QString(const backups::UndoPoint&)> m_undoReceiver;
     QPointer<QMdiSubWindow>* m_previewHolder = nullptr; // the main window's
     QPointer<ProgressWindow> m_progress;
     bool m_teamsRead = false; // false when the current league's list could not be read

@@ -1,6 +1,6 @@
 // The Global Edit dialog's aids: the rows' labels and "Set all…" buttons,
 // the line that says what OK applied, and the check before applying it again.
-#include "core/backups/Backups.h"
+#include "core/db/Database.h"
 #include "core/globaledit/DecimalText.h"
 #include "ui/Prompts.h"
 #include "windows/globaledit/GlobalEditDialog.h"
@@ -118,7 +118,8 @@ QString GlobalEditDialog::resultText(const globaledit::GlobalEdit& edit,
 bool GlobalEditDialog::repeatsLastEdit(const globaledit::GlobalEdit& edit) const
 {
     return m_lastApplied && m_lastApplied->league == m_leaguePath && m_lastApplied->edit == edit &&
-           m_lastApplied->counter && backups::changeCounter(m_leaguePath) == m_lastApplied->counter;
+           m_lastApplied->counter &&
+           db::Database::changeCounterOf(m_leaguePath) == m_lastApplied->counter;
 }
 
 // "Applied at 14:05 — 1,656 players changed in QB, team All. Edit > Undo
@@ -136,5 +137,6 @@ void GlobalEditDialog::showApplied(const globaledit::GlobalEdit& edit,
     m_applied->setText(text);
     m_lastApplied.reset();
     if (any)
-        m_lastApplied = AppliedEdit{edit, m_leaguePath, backups::changeCounter(m_leaguePath)};
+        m_lastApplied =
+            AppliedEdit{edit, m_leaguePath, db::Database::changeCounterOf(m_leaguePath)};
 }

@@ -6,13 +6,13 @@
 #include <memory>
 #include <utility>
 
-LeagueStep::LeagueStep(QString league, const QString& text) : m_league(std::move(league))
+LeagueStep::LeagueStep(QString league, QString text, std::optional<db::CounterMove> counters)
+    : m_league(std::move(league)), m_text(std::move(text)), m_counters(counters)
 {
-    setText(text);
 }
 
 RowStep::RowStep(RowChange change)
-    : LeagueStep(change.league, change.text), m_change(std::move(change))
+    : LeagueStep(change.league, change.text, change.counters), m_change(std::move(change))
 {
 }
 
@@ -53,7 +53,7 @@ db::Error fieldsChanged(const QString& table)
 
 } // namespace
 
-db::Error RowStep::write(const QList<RowImage>& from, const QList<RowImage>& to) const
+db::Error RowStep::write(const QList<RowImage>& from, const QList<RowImage>& to)
 {
     db::Database league;
     if (db::Error e = league.open(m_change.league))
@@ -62,6 +62,7 @@ db::Error RowStep::write(const QList<RowImage>& from, const QList<RowImage>& to)
     if (db::Error e = db::RecordSet::openKeys(league, m_change.table,
                                               keysOf(from.isEmpty() ? to : from), &rs))
         return e;
+    db::Error e;
     if (!from.isEmpty() && !to.isEmpty()) {
         // One row's fields, checked against what the step left there.
         QHash<int, QVariant> expected, values;
@@ -75,12 +76,16 @@ db::Error RowStep::write(const QList<RowImage>& from, const QList<RowImage>& to)
             if (!db::sameStoredValue(next, now))
                 values.insert(field, next);
         }
-        return rs->updateStored(0, values, expected);
+        e = rs->updateStored(0, values, expected);
+    } else {
+        QList<QVector<QVariant>> rows;
+        for (const RowImage& row : from.isEmpty() ? to : from) {
+            if (!inFieldOrder(*rs, m_change.fields, row, &rows.emplace_back()))
+                return fieldsChanged(m_change.table);
+        }
+        e = from.isEmpty() ? rs->insertWithKeys(rows) : rs->deleteSeen(rows);
     }
-    QList<QVector<QVariant>> rows;
-    for (const RowImage& row : from.isEmpty() ? to : from) {
-        if (!inFieldOrder(*rs, m_change.fields, row, &rows.emplace_back()))
-            return fieldsChanged(m_change.table);
-    }
-    return from.isEmpty() ? rs->insertWithKeys(rows) : rs->deleteSeen(rows);
+    if (!e)
+        setCounters(rs->lastCounterMove());
+    return e;
 }

@@ -264,6 +264,7 @@ void RecordSetModel::endPendingRow()
     const int row = std::exchange(m_editRow, -1);
     m_editValues.clear();
     m_editSeen.clear();
+    m_editSavedElsewhere = false;
     if (row >= 0 && row < rowCount() && columnCount() > 0) {
         emit dataChanged(index(row, 0), index(row, columnCount() - 1));
         emit headerDataChanged(Qt::Vertical, row, row);
@@ -289,8 +290,12 @@ db::Error RecordSetModel::commitPendingEdit()
     }
     const bool record = isRecordRow(m_editRow);
     const RowImage before{record ? m_rs->key(m_editRow) : 0, m_editSeen};
-    const db::Error e =
+    db::Error e =
         record ? m_rs->update(m_editRow, m_editValues, m_editSeen) : m_rs->insert(m_editValues);
+    if (e.number == db::RowVanished && m_editSavedElsewhere)
+        e.description = u"This row was saved from another window (the player card) after you "
+                        u"began editing it here, so your changes in the grid were not written; "
+                        u"the row shows what was saved."_s;
     if (e.number == db::RowVanished || e.number == db::WriteSkipped)
         discardPendingEdit();
     if (e)
@@ -307,10 +312,12 @@ db::Error RecordSetModel::commitPendingEdit()
         RowChange change = describeChange(u"Change of "_s + changed.join(u", "_s), after.values);
         change.before = {before};
         change.after = {after};
+        change.counters = m_rs->lastCounterMove();
         emit rowsWritten(change);
     } else {
         RowChange change = describeChange(u"Add Row"_s, {});
         change.after = {after};
+        change.counters = m_rs->lastCounterMove();
         emit rowsWritten(change);
     }
     if (!record) {
@@ -329,6 +336,7 @@ void RecordSetModel::rowWrittenElsewhere(qint64 key)
     if (row < 0)
         return;
     m_rs->forgetRow(row);
+    m_editSavedElsewhere = m_editSavedElsewhere || row == m_editRow;
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
@@ -349,6 +357,7 @@ db::Error RecordSetModel::deleteRows(QList<int> rows)
         change.before << imageOf(row);
     if (db::Error e = m_rs->deleteFromFile(rows))
         return e;
+    change.counters = m_rs->lastCounterMove();
     emit rowsWritten(change);
     if (rows.contains(m_editRow))
         discardPendingEdit(); // its row is gone; the user chose to delete it

@@ -69,7 +69,8 @@ public:
     db::Error commitPendingEdit();
     void discardPendingEdit();
     // Another window wrote the row with this key: show it as the file now
-    // holds it. A pending edit of it stays, to be checked when written.
+    // holds it. A pending edit of it stays, to be checked when written (and
+    // refused in words that say why).
     void rowWrittenElsewhere(qint64 key);
 
     // Deletes whole rows after beforeDelete; a cancelled delete deletes nothing.
@@ -122,5 +123,6 @@ private:
     int m_editRow = -1;
     QHash<int, QVariant> m_editValues; // by field, in stored form
     QVector<QVariant> m_editSeen;      // the row as it was shown when the edit began
+    bool m_editSavedElsewhere = false; // another window wrote the row since
     db::Error m_editError;
 };

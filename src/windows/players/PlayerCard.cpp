@@ -770,8 +770,13 @@ bool PlayerCard::save()
     // The save is one step of the history: the fields as read and as the
     // file now stores them.
     const QVector<QVariant> written = m_row->rowValues(0);
-    RowChange change{m_db->path(), m_row->table(), describeChange(captions, playerName()),
-                     {},           {{m_key, {}}},  {{m_key, {}}}};
+    RowChange change{m_db->path(),
+                     m_row->table(),
+                     describeChange(captions, playerName()),
+                     {},
+                     {{m_key, {}}},
+                     {{m_key, {}}},
+                     m_row->lastCounterMove()};
     QList<int> fields = values.keys();
     std::sort(fields.begin(), fields.end());
     for (int field : fields) {
@@ -788,15 +793,26 @@ bool PlayerCard::save()
 
 void PlayerCard::reportSaveError(const db::Error& e)
 {
-    Prompts::showError(this, e.message());
+    if (e.number != db::RowVanished && e.number != db::WriteSkipped) {
+        Prompts::showError(this, e.message());
+        return;
+    }
     // The row no longer holds what the card read: these values can never be
     // written as they are, so the card shows the player as stored now.
-    if (e.number == db::RowVanished || e.number == db::WriteSkipped) {
-        m_changes.clear();
-        if (readPlayer(m_key))
-            m_row.reset(); // gone: the card keeps what it read, for reading only
-        showValues();
-    }
+    const QString name = playerName();
+    m_changes.clear();
+    const db::Error reread = readPlayer(m_key);
+    if (reread)
+        m_row.reset(); // gone: the card keeps what it read, for reading only
+    if (e.number == db::RowVanished && reread.number == db::RowVanished)
+        Prompts::showError(
+            this, db::Error::message(e.number,
+                                     u"%1 is no longer in the league: another "
+                                     u"program or Clear Database removed him since "
+                                     u"the card read him, so nothing was written."_s.arg(name)));
+    else
+        Prompts::showError(this, e.message());
+    showValues();
 }
 
 void PlayerCard::rowWritten()

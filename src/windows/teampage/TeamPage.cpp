@@ -1,6 +1,5 @@
 #include "windows/teampage/TeamPage.h"
 
-#include "core/backups/Backups.h"
 #include "core/db/Database.h"
 #include "core/globaledit/TeamList.h"
 #include "core/teams/PlayerRows.h"
@@ -228,7 +227,7 @@ db::Error TeamPage::readFigures()
     db::Database database;
     if (db::Error e = database.open(m_path))
         return e;
-    m_counter = backups::changeCounter(database);
+    m_counter = database.changeCounter();
     return teams::computeLeagueFigures(database, m_figures);
 }
 
@@ -259,7 +258,7 @@ void TeamPage::useLeague(const QString& path)
 
 void TeamPage::leagueChanged()
 {
-    if (m_counter && backups::changeCounter(m_path) == m_counter)
+    if (m_counter && db::Database::changeCounterOf(m_path) == m_counter)
         return; // the file is as the page read it
     if (!isVisible()) {
         m_readWhenShown = true; // a minimized page reads the league when it shows again
