@@ -49,10 +49,9 @@ int runAccessImportCommand(const QStringList& arguments)
         print(stderr, QStringLiteral("%1: %2").arg(program, e.message()));
         return 1;
     }
-    print(stdout, QStringLiteral("Imported %1 tables (%2 rows) from %3 into %4.")
-                      .arg(result.tables.size())
-                      .arg(result.rows)
-                      .arg(QDir::toNativeSeparators(source), QDir::toNativeSeparators(target)));
+    print(stdout, QStringLiteral("%1 from %2 into %3.")
+                      .arg(import::importedText(result), QDir::toNativeSeparators(source),
+                           QDir::toNativeSeparators(target)));
     if (const QStringList missing = import::missingLeagueTables(target); !missing.isEmpty())
         print(stdout, QStringLiteral("It is not a league; it lacks these league tables: %1.")
                           .arg(missing.join(QStringLiteral(", "))));

@@ -94,15 +94,11 @@ bool LeagueCommands::importAccessDatabase(const QString& source)
         Prompts::showError(m_area, e.message());
         return false;
     }
-    const QString target =
-        Prompts::saveFileName(m_area, QStringLiteral("Save Imported League As"),
-                              {QStringLiteral("mdb (*.mdb)"), QStringLiteral("All files (*)")},
-                              import::defaultImportTarget(source));
+    const QString target = chooseImportTarget(source);
     if (target.isEmpty())
         return false;
 
     import::ImportOptions options;
-    options.replaceTarget = true; // the save dialog asked before replacing
     options.heldLeagues = heldLeagues();
     ImportProgressWindow progress(m_area->window(), source);
     options.progress = [&progress](const import::ImportProgress& p) {
@@ -117,10 +113,9 @@ bool LeagueCommands::importAccessDatabase(const QString& source)
         return false;
     }
 
-    const QString summary = QStringLiteral("Imported %1 tables (%2 rows) from %3")
-                                .arg(result.tables.size())
-                                .arg(result.rows)
-                                .arg(QDir::toNativeSeparators(source));
+    const QString summary =
+        QStringLiteral("%1 from %2")
+            .arg(import::importedText(result), QDir::toNativeSeparators(source));
     const QStringList missing = import::missingLeagueTables(target);
     if (missing.isEmpty()) {
         const bool opened = open(target);
@@ -145,6 +140,25 @@ void LeagueCommands::writeBackAccess()
     const QString text = writeBackToAccess(m_area, m_session->leaguePath(), heldLeagues());
     if (!text.isEmpty())
         emit finished(text);
+}
+
+QString LeagueCommands::chooseImportTarget(const QString& source)
+{
+    // An import never replaces a file (another league would be gone without
+    // a backup): the dialog does not offer to, and a name taken or refused
+    // is said and asked for again.
+    for (;;) {
+        const QString target =
+            Prompts::saveFileName(m_area, QStringLiteral("Save Imported League As"),
+                                  {QStringLiteral("mdb (*.mdb)"), QStringLiteral("All files (*)")},
+                                  import::defaultImportTarget(source), false);
+        if (target.isEmpty())
+            return {};
+        const db::Error e = import::checkImportTarget(target, source, heldLeagues());
+        if (!e)
+            return target;
+        Prompts::showError(m_area, e.message());
+    }
 }
 
 void LeagueCommands::convert()

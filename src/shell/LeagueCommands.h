@@ -55,6 +55,9 @@ private:
     // For an Access file: asks whether to import it, and does; whether the
     // import became the league. Nothing for other files.
     std::optional<bool> offerAccessImport(const QString& path);
+    // Asks for the new league file until the name is one an import may
+    // write, or the user cancels (empty).
+    QString chooseImportTarget(const QString& source);
     void runConverter();
 
     LeagueSession* m_session;

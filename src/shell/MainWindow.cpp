@@ -30,6 +30,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <algorithm>
 
 // Each window the program shows one at a time is held here, not in a
@@ -104,20 +105,40 @@ constexpr TableCommand TableCommands[] = {
 };
 } // namespace
 
-QRect MainWindow::fitToScreens(const QRect& saved)
+QRect MainWindow::fitToScreens(const QRect& saved, const QMargins& frame)
 {
-    if (saved.width() < SmallestRestored.width() || saved.height() < SmallestRestored.height())
-        return {};
     const QScreen* screen = QGuiApplication::screenAt(saved.center());
-    if (!screen)
+    if (!screen || saved.isEmpty())
         return {};
-    const QRect available = screen->availableGeometry();
-    QRect fitted(saved.topLeft(), saved.size().boundedTo(available.size()));
+    // The frame (title bar first) goes inside the screen's free part; the
+    // client area gets at least the smallest usable size.
+    const QRect available = screen->availableGeometry().marginsRemoved(frame);
+    QRect fitted(saved.topLeft(),
+                 saved.size().expandedTo(SmallestRestored).boundedTo(available.size()));
     fitted.moveRight(std::min(fitted.right(), available.right()));
     fitted.moveBottom(std::min(fitted.bottom(), available.bottom()));
     fitted.moveLeft(std::max(fitted.left(), available.left()));
     fitted.moveTop(std::max(fitted.top(), available.top()));
     return fitted;
+}
+
+QMargins MainWindow::frameMargins() const
+{
+    // Known once the window manager has framed the window; before, a title
+    // bar of two lines is room enough for most.
+    if (const QRect frame = frameGeometry(); isVisible() && frame != geometry())
+        return {geometry().left() - frame.left(), geometry().top() - frame.top(),
+                frame.right() - geometry().right(), frame.bottom() - geometry().bottom()};
+    return {0, 2 * fontMetrics().height(), 0, 0};
+}
+
+void MainWindow::keepTitleBarOnScreen()
+{
+    if (isMaximized() || isFullScreen())
+        return;
+    if (const QRect fitted = fitToScreens(geometry(), frameMargins());
+        !fitted.isEmpty() && fitted != geometry())
+        setGeometry(fitted);
 }
 
 void MainWindow::restoreWindowGeometry()
@@ -131,7 +152,7 @@ void MainWindow::restoreWindowGeometry()
         if (!std::all_of(std::begin(ok), std::end(ok), [](bool b) { return b; }))
             saved = {};
     }
-    if (const QRect fitted = fitToScreens(saved); !fitted.isEmpty()) {
+    if (const QRect fitted = fitToScreens(saved, frameMargins()); !fitted.isEmpty()) {
         setGeometry(fitted);
     } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         // Designed as a 4680 x 3195 twip client area; that is too small for
@@ -404,12 +425,19 @@ void MainWindow::showEvent(QShowEvent* event)
         load();
     }
     QMainWindow::showEvent(event);
+    // Framed, the real title bar must be on screen too; a window manager
+    // may frame the window only after it shows.
+    keepTitleBarOnScreen();
+    QTimer::singleShot(0, this, &MainWindow::keepTitleBarOnScreen);
 }
 
 void MainWindow::load()
 {
     initHelp();
     m_session->restore();
+    // The league in use from the start is a recent one as much as one opened.
+    if (QFileInfo(leaguePath()).isFile())
+        rememberRecentLeague(leaguePath());
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

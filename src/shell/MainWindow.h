@@ -62,10 +62,11 @@ public:
     // Help > About: the one About window, loaded if needed and shown.
     AboutDialog* showAbout();
 
-    // Where a window saved at saved (client area) goes now: the same place,
-    // moved and shrunk into the screen under its middle; an empty rectangle
-    // when no screen is under it.
-    static QRect fitToScreens(const QRect& saved);
+    // Where a window saved at saved (client area) with this frame around it
+    // goes now: the same place, moved and shrunk so the frame, title bar
+    // included, is inside the screen under its middle, and no smaller than
+    // 320 x 240; an empty rectangle when no screen is under it.
+    static QRect fitToScreens(const QRect& saved, const QMargins& frame = {});
     // The recent leagues' captions: each file with as many of its folders as
     // tell it apart from the others (at least the one holding it), numbered.
     static QStringList recentLeagueCaptions(const QStringList& paths);
@@ -94,6 +95,8 @@ private:
     void followCurrentSubWindow();
     void showGridStatus();
     void restoreWindowGeometry();
+    QMargins frameMargins() const;
+    void keepTitleBarOnScreen();
     void saveWindowGeometry();
     QMenu* addMenu(const QString& name, const QString& caption);
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption,

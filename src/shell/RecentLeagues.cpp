@@ -17,15 +17,24 @@ QString recentKey(int index)
 {
     return QStringLiteral("League%1").arg(index + 1);
 }
-} // namespace
 
-QStringList MainWindow::recentLeagues() const
+QStringList storedLeagues()
 {
     QStringList paths;
     for (int i = 0; i < RecentCount; ++i) {
         if (const QString path = readSetting(RecentSection, recentKey(i)); !path.isEmpty())
             paths << path;
     }
+    return paths;
+}
+} // namespace
+
+QStringList MainWindow::recentLeagues() const
+{
+    // One rule for the list: an entry leaves it when no regular file is at
+    // its path (gone, or a folder now); a file that does not open stays.
+    QStringList paths = storedLeagues();
+    paths.removeIf([](const QString& path) { return !QFileInfo(path).isFile(); });
     return paths;
 }
 
@@ -92,12 +101,17 @@ void MainWindow::buildRecentLeagues()
     QAction* space = file->insertSeparator(exit);
     space->setObjectName(QStringLiteral("mnuRecentSpace"));
     m_recentLeagueItems << space;
+    connect(file, &QMenu::aboutToShow, this, &MainWindow::updateRecentLeagueItems);
     updateRecentLeagueItems();
 }
 
 void MainWindow::updateRecentLeagueItems()
 {
     const QStringList paths = recentLeagues();
+    if (paths != storedLeagues()) {
+        saveRecentLeagues(paths);
+        return;
+    }
     const QStringList captions = recentLeagueCaptions(paths);
     for (int i = 0; i < RecentCount; ++i) {
         QAction* item = m_recentLeagueItems.at(i);
@@ -110,14 +124,12 @@ void MainWindow::updateRecentLeagueItems()
 
 void MainWindow::openRecentLeague(int index)
 {
-    const QString path = recentLeagues().value(index);
+    // As listed when the menu showed: the file may have gone since.
+    const QString path = storedLeagues().value(index);
     if (path.isEmpty())
         return;
     showCommandResult({});
-    if (openLeague(path) || QFileInfo::exists(path))
-        return;
-    // Gone: refused with the usual message, and no longer offered.
-    QStringList paths = recentLeagues();
-    paths.removeAll(path);
-    saveRecentLeagues(paths);
+    // One that is gone is refused with the usual message, and leaves the list.
+    if (!openLeague(path))
+        updateRecentLeagueItems();
 }

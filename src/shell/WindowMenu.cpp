@@ -9,6 +9,8 @@
 #include <utility>
 
 namespace {
+const QKeySequence CloseKey(Qt::CTRL | Qt::Key_F4);
+
 // Children the user can switch to: a hidden Global Edit dialog is not one.
 QList<QMdiSubWindow*> shownChildren(const QMdiArea* area)
 {
@@ -18,6 +20,29 @@ QList<QMdiSubWindow*> shownChildren(const QMdiArea* area)
             shown << w;
     }
     return shown;
+}
+
+// The title as the window's frame shows it: "[*]" marks where a changed
+// window's "*" goes.
+QString shownTitle(const QMdiSubWindow* window)
+{
+    const bool changed =
+        window->isWindowModified() || (window->widget() && window->widget()->isWindowModified());
+    return window->windowTitle().replace(QStringLiteral("[*]"),
+                                         changed ? QStringLiteral("*") : QString());
+}
+
+// Ctrl+F4 is the Window menu's Close: a child's own Close item, which some
+// platforms give it too, keeps only its other keys (Ctrl+W), so the key is
+// never an ambiguous shortcut that closes nothing.
+void leaveCloseKeyToMenu(QMdiSubWindow* window)
+{
+    QMenu* menu = window ? window->systemMenu() : nullptr;
+    for (QAction* item : menu ? menu->actions() : QList<QAction*>()) {
+        QList<QKeySequence> keys = item->shortcuts();
+        if (keys.removeAll(CloseKey) > 0)
+            item->setShortcuts(keys);
+    }
 }
 } // namespace
 
@@ -37,6 +62,7 @@ void MainWindow::buildWindowMenu()
     } items[] = {
         {"mnuCascade", "&Cascade", {}, &QMdiArea::cascadeSubWindows},
         {"mnuTile", "&Tile", {}, &QMdiArea::tileSubWindows},
+        {"mnuCloseWindow", "Cl&ose", CloseKey, &QMdiArea::closeActiveSubWindow},
         {"mnuCloseAll", "Close &All", {}, &QMdiArea::closeAllSubWindows},
         {nullptr, nullptr, {}, nullptr},
         {"mnuNextWindow", "&Next", QKeySequence(Qt::CTRL | Qt::Key_F6),
@@ -57,14 +83,15 @@ void MainWindow::buildWindowMenu()
     m_windowMenu->addSeparator()->setObjectName(QStringLiteral("mnuWindowSpace"));
     connect(m_windowMenu, &QMenu::aboutToShow, this, &MainWindow::updateWindowMenu);
     connect(m_area, &QMdiArea::subWindowActivated, this, &MainWindow::updateWindowMenu);
+    connect(m_area, &QMdiArea::subWindowActivated, this, &leaveCloseKeyToMenu);
     updateWindowMenu();
 }
 
 void MainWindow::updateWindowMenu()
 {
     const QList<QMdiSubWindow*> shown = shownChildren(m_area);
-    for (const char* name :
-         {"mnuCascade", "mnuTile", "mnuCloseAll", "mnuNextWindow", "mnuPreviousWindow"})
+    for (const char* name : {"mnuCascade", "mnuTile", "mnuCloseWindow", "mnuCloseAll",
+                             "mnuNextWindow", "mnuPreviousWindow"})
         action(QString::fromLatin1(name))->setEnabled(!shown.isEmpty());
 
     // Later: the item being chosen may be the one that asked for this.
@@ -78,7 +105,7 @@ void MainWindow::updateWindowMenu()
         QMdiSubWindow* window = shown.at(i);
         // The first nine have their number as access key.
         const QString number = i < 9 ? QStringLiteral("&%1").arg(i + 1) : QString::number(i + 1);
-        QString title = window->windowTitle();
+        QString title = shownTitle(window);
         QAction* item = m_windowMenu->addAction(
             number + QLatin1Char(' ') + title.replace(QLatin1Char('&'), QStringLiteral("&&")));
         item->setObjectName(QStringLiteral("mnuWindow%1").arg(i + 1));
@@ -95,8 +122,7 @@ void MainWindow::activateChild(QMdiSubWindow* window)
         return; // closed since the menu was built
     if (window->isMinimized())
         window->showNormal();
+    // Activating it gives the focus to its own control, as Ctrl+F6 does.
     m_area->setActiveSubWindow(window);
     window->raise();
-    if (window->widget())
-        window->widget()->setFocus();
 }

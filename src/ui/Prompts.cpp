@@ -173,13 +173,14 @@ QString openFileName(QWidget* parent, const QString& title, const QStringList& f
 }
 
 QString saveFileName(QWidget* parent, const QString& title, const QStringList& filters,
-                     const QString& suggested)
+                     const QString& suggested, bool askBeforeReplacing)
 {
     const QString start = QDir(startFolder()).filePath(suggested);
     if (const auto queued = queuedFileName(parent, title, filters, start))
         return *queued;
     QFileDialog dialog(owner(parent), title, start, filters.join(QStringLiteral(";;")));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !askBeforeReplacing);
     // A name typed without an extension gets the first filter's: "view" is
     // saved as "view.csv", and the question about replacing a file is asked
     // about that name.

@@ -39,11 +39,12 @@ QString input(QWidget* parent, const QString& prompt);
 // An open-file dialog, starting in the start folder; empty text on Cancel.
 // filters as "desc (pattern)" entries.
 QString openFileName(QWidget* parent, const QString& title, const QStringList& filters);
-// A save-file dialog (it asks before replacing a file); empty text on Cancel.
-// A name without an extension gets the first filter's. suggested: the name
-// (or path) the dialog offers; a bare name is offered in the start folder.
+// A save-file dialog (it asks before replacing a file, unless the caller
+// refuses existing files itself); empty text on Cancel. A name without an
+// extension gets the first filter's. suggested: the name (or path) the dialog
+// offers; a bare name is offered in the start folder.
 QString saveFileName(QWidget* parent, const QString& title, const QStringList& filters,
-                     const QString& suggested = {});
+                     const QString& suggested = {}, bool askBeforeReplacing = true);
 
 // Where the file dialogs start: the current league's folder. Empty (the
 // default) starts them in the user's home folder.

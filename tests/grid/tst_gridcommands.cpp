@@ -148,6 +148,7 @@ private slots:
         QTest::newRow("minus infinity") << 5 << u"6"_s << u"v = -inf"_s;
         QTest::newRow("null") << 6 << u"7"_s << u"v Is Null"_s;
         QTest::newRow("1 and 1.0") << 7 << u"8,9"_s << u"v = 1"_s;
+        QTest::newRow("an id, in English") << 10 << u"11"_s << u"v = 1001"_s; // not 1,001
     }
 
     void filterByValueShowsTheRowsHoldingIt()
@@ -157,7 +158,9 @@ private slots:
         execute(u"INSERT INTO V VALUES ('O\"Brien''s '') OR 1=1 --'), ('o\"BRIEN''s '') or "
                 u"1=1 --'), "
                 "(printf('%.5000c', 'a')), (x'DEADBEEF00'), (9e999), (-9e999), (NULL), (1), "
-                "(1.0), ('1')"_s);
+                "(1.0), ('1'), (1001)"_s);
+        const auto restore = qScopeGuard([before = QLocale()] { QLocale::setDefault(before); });
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         TableWindow* w = m_gui.openTable(u"V"_s);
         w->gridView()->setCurrentIndex(cell(w, row, u"v"_s));
         QTest::keyClick(w->gridView(), Qt::Key_F10, Qt::ShiftModifier); // the menu at the cell

@@ -19,6 +19,7 @@
 #include "windows/players/PlayerColumnsDialog.h"
 #include "windows/players/PlayerWindow.h"
 #include "windows/players/PlayerWindows.h"
+#include "windows/players/RatingsChart.h"
 
 #include <QtCharts>
 #include <QtTest>
@@ -231,20 +232,25 @@ private slots:
     {
         // stored: an SQL expression
         // label: a heading label, and what it says
-        columns<QString, QString, QString, QString, QString>("field", "stored", "shown", "label",
-                                                             "says");
+        // marked: the chart's bars past its 0..99 scale, "tooltip=length"
+        columns<QString, QString, QString, QString, QString, QString>("field", "stored", "shown",
+                                                                      "label", "says", "marked");
         const auto row = [](const char* name, const QString& field, const QString& stored,
                             const QString& shown, const QString& label = {},
-                            const QString& says = {}) {
-            QTest::newRow(name) << field << stored << shown << label << says;
+                            const QString& says = {}, const QString& marked = {}) {
+            QTest::newRow(name) << field << stored << shown << label << says << marked;
         };
         const auto first = [&](const QString& sql) {
             return TestSupport::firstColumn(m_gui.pristine(), sql);
         };
         row("text rating", u"RATING1"_s, u"'fast'"_s, u"fast"_s);
         row("null rating", u"RATING3"_s, u"NULL"_s, QString());
-        row("above 99", u"RATING4"_s, u"150"_s, u"150"_s);
-        row("below 0", u"RATING_POT24"_s, u"-7"_s, u"-7"_s);
+        row("above 99", u"RATING4"_s, u"150"_s, u"150"_s, {}, {},
+            u"Actual AS: 150, past the scale's 99=99"_s);
+        row("far above 99", u"RATING4"_s, u"1e300"_s, u"1e+300"_s, {}, {},
+            u"Actual AS: 1e+300, past the scale's 99=99"_s);
+        row("below 0", u"RATING_POT24"_s, u"-7"_s, u"-7"_s, {}, {},
+            u"Potential FA: -7, below the scale's 0=1.5"_s);
         row("binary", u"RATING6"_s, u"X'0102'"_s, u"(2 bytes)"_s);
         row("real weight", u"Weight"_s, u"201.25"_s, u"201.25"_s);
         row("spaces kept", u"FirstName"_s, u"' Jo '"_s, u" Jo "_s, u"lblPlayerName"_s,
@@ -272,6 +278,8 @@ private slots:
         const QStringList file = storedRow(path, 1);
         for (int c = 0; c < db::schema::PlayerColumnCount; ++c) {
             QString expected = file[c];
+            if (c == db::schema::playerColumnIndex(field))
+                continue; // as the row says: quote() writes 1e300 as 1.0e+300
             if (expected.startsWith(u'\''))
                 expected = expected.mid(1, expected.size() - 2).replace(u"''"_s, u"'"_s);
             else if (expected == u"NULL"_s)
@@ -280,14 +288,49 @@ private slots:
                 expected = u"(%1 bytes)"_s.arg((expected.size() - 3) / 2);
             QCOMPARE(cardText(card, c), expected);
         }
-        // The chart's scale holds every bar: nothing is clamped.
-        auto* axis = qobject_cast<QValueAxis*>(
-            card->findChild<QChartView*>(u"chtRatings"_s)->chart()->axes(Qt::Horizontal).first());
-        QVERIFY(axis->min() <= -7 || field != u"RATING_POT24"_s);
-        QVERIFY(axis->max() >= 150 || field != u"RATING4"_s);
+        // The chart's scale is the ratings' 0..99: a bar past it stops at the
+        // edge, marked, its value in its tooltip.
+        auto* chart = card->findChild<RatingsChart*>(u"chtRatings"_s);
+        auto* axis = qobject_cast<QValueAxis*>(chart->chart()->axes(Qt::Horizontal).first());
+        QCOMPARE(QPair(axis->min(), axis->max()), QPair(0.0, 99.0));
+        QStringList marked;
+        const auto* series = static_cast<QAbstractBarSeries*>(chart->chart()->series().first());
+        for (int side = 0; side < 2; ++side) {
+            for (int bar : series->barSets().at(side)->selectedBars())
+                marked << chart->barToolTip(side, bar) + u'=' +
+                              QString::number(series->barSets().at(side)->at(bar));
+        }
+        QTEST(marked.join(u';'), "marked");
         QCOMPARE(card->windowTitle(), u"Player Card - "_s +
                                           card->findChild<QLabel*>(u"lblPlayerName"_s)->text() +
                                           u"[*]"_s);
+    }
+
+    // Changed or not, every value stays readable in the window's palette,
+    // light or dark, and the chart takes its colours.
+    void cardFollowsThePalette_data()
+    {
+        columns<QColor, QColor>("base", "text");
+        QTest::newRow("light") << QColor(Qt::white) << QColor(Qt::black);
+        QTest::newRow("dark") << QColor(42, 42, 42) << QColor(230, 230, 230);
+    }
+
+    void cardFollowsThePalette()
+    {
+        auto [base, text] = fetch<QColor, QColor>("base", "text");
+        QPalette palette = m_gui.main()->palette();
+        palette.setColor(QPalette::Base, base);
+        palette.setColor(QPalette::Text, text);
+        m_gui.main()->setPalette(palette);
+        PlayerCard* card = openCard(m_gui.path());
+        card->typeValue(column("Weight"), u"250"_s);
+        card->typeValue(column("RATING1"), u"61"_s);
+        auto readable = [&](QColor c) { return std::abs(c.lightness() - text.lightness()) > 99; };
+        for (const QLineEdit* box : card->findChildren<QLineEdit*>(QRegularExpression(u"^txt"_s)))
+            QVERIFY2(readable(box->palette().color(QPalette::Base)), qPrintable(box->objectName()));
+        auto* table = card->findChild<QTableWidget*>(u"tblRatings"_s);
+        QVERIFY(readable(table->item(0, 2)->background().color())); // SP, changed
+        QCOMPARE(card->findChild<RatingsChart*>()->chart()->backgroundBrush().color(), base);
     }
 
     // A save writes exactly the edited cells, as one step of the history;
@@ -301,8 +344,10 @@ private slots:
         PlayerCard* card = openCard(path);
         const QStringList before = storedRow(path, 1);
 
-        card->typeValue(column("RATING1"), u"60"_s); // text retyped: a number now
-        card->typeValue(column("RATING_POT4"), u"77"_s);
+        card->typeValue(column("RATING1"), u"60"_s);       // text retyped: a number now
+        card->typeValue(column("RATING_POT4"), u"77.5"_s); // rounded, and the status bar says so
+        QCOMPARE(m_gui.main()->commandResultText(),
+                 u"AS_P: 77.5 was stored as 78 \u2014 the field holds whole numbers"_s);
         auto* weight = card->findChild<QLineEdit*>(u"txtWeight"_s);
         weight->setFocus();
         weight->selectAll();
@@ -314,17 +359,19 @@ private slots:
         QTRY_COMPARE(TestSupport::messages().size(), 1);
         QVERIFY(TestSupport::messages()[0].startsWith(u"Error:1009 "_s));
         QVERIFY(card->isWindowModified());
+        emit m_gui.main()->findChild<QMenu*>(u"mnuWindow"_s)->aboutToShow();
+        QCOMPARE(m_gui.main()->action(u"mnuWindow2"_s)->text(), u"&2 Player Card - Jo Walker*"_s);
         QCOMPARE(storedRow(path, 1), before); // nothing is written before Save
 
         card->findChild<QPushButton*>(u"cmdSave"_s)->click();
         QStringList after = before;
         after[column("RATING1")] = u"60"_s;
-        after[column("RATING_POT4")] = u"77"_s;
+        after[column("RATING_POT4")] = u"78"_s;
         after[column("Weight")] = u"250"_s;
         QCOMPARE(storedRow(path, 1), after);
         QCOMPARE(Prompts::shown().size(), 1);
         QVERIFY(!card->hasChanges() && !card->isWindowModified());
-        QCOMPARE(shownGrid()->model()->index(0, column("RATING_POT4")).data(), 77);
+        QCOMPARE(shownGrid()->model()->index(0, column("RATING_POT4")).data(), 78);
 
         const LeagueHistory* stack = m_gui.main()->history();
         QCOMPARE(stack->count(), 1);
@@ -365,6 +412,13 @@ private slots:
         card->saveChanges();
         QVERIFY(TestSupport::messages(1).value(0).startsWith(
             u"Error:1008 Jo Walker is no longer in the league"_s));
+
+        // Clear Database, the focus in an unchanged value: the card shows no one, silently.
+        card->findChild<QLineEdit*>(u"txtWeight"_s)->setFocus();
+        Prompts::setNextAnswer(QMessageBox::Yes);
+        m_gui.main()->action(u"ClearDatabase"_s)->trigger();
+        QCOMPARE(TestSupport::messages(2).size(), 1); // the question alone
+        QCOMPARE(card->windowTitle(), u"Player Card[*]"_s);
     }
 
     // A key of the grid's own and a double-click on a record selector open
@@ -444,7 +498,18 @@ private slots:
         QCOMPARE(QString::number(card->playerKey()), order[1]);
         QCOMPARE(window->gridView()->currentIndex().row(), 1);
         QCOMPARE(storedRow(path, order[2].toLongLong()), before);
-        card->closeWindow();
+
+        // The grid closed and opened again is followed still; Escape closes
+        // the card, asking about changed values first.
+        window->closeWindow();
+        window = openThroughMenu();
+        const int row = window->gridView()->currentIndex().row();
+        QCOMPARE(window->model()->recordSet()->key(row), card->playerKey());
+        QVERIFY(previous->isEnabled() && next->isEnabled());
+        card->typeValue(column("RATING1"), u"5"_s);
+        Prompts::setNextAnswer(QMessageBox::No);
+        QTest::keyClick(table, Qt::Key_Escape);
+        QCOMPARE(TestSupport::messages(), QStringList(2, u"Commit changes?"_s));
         QVERIFY(!shownCard());
     }
 

@@ -92,6 +92,7 @@ private slots:
         QTest::newRow("long over") << u"l"_s << u"2147483648"_s << refused;
         QTest::newRow("real") << u"r"_s << u"1.25"_s << QVariant(1.25);
         QTest::newRow("real refuses text") << u"r"_s << u"1,25x"_s << refused;
+        QTest::newRow("no group separators") << u"r"_s << u"1,000.5"_s << refused;
         QTest::newRow("text fits") << u"t"_s << u"Élan "_s << QVariant(u"Élan "_s);
         QTest::newRow("text too long") << u"t"_s << u"abcdef"_s << refused;
         QTest::newRow("numeric refuses text") << u"n"_s << u"ten"_s << refused;

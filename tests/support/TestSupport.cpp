@@ -59,6 +59,18 @@ bool writeFile(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+QString jetSample(const QString& name)
+{
+    return QStringLiteral(JET_SAMPLES "/") + name;
+}
+
+QString missingSample(const QString& path)
+{
+    return QFileInfo(path).isFile() ? QString()
+                                    : path + QStringLiteral(" is missing (tests/data/jet/README.md "
+                                                            "says where it comes from)");
+}
+
 QStringList messages(qsizetype from)
 {
     QStringList texts;

@@ -33,6 +33,22 @@ bool writeFile(const QString& path, const QByteArray& bytes);
 // the from-th prompt on; beeps and file dialogs left out.
 QStringList messages(qsizetype from = 0);
 
+// The Access sample file name (nwind.mdb, DateTestDatabase.mdb) in the
+// folder the build was given (tests/data/jet/README.md).
+QString jetSample(const QString& name);
+// Why a test that needs the sample at path cannot run; empty when it is there.
+QString missingSample(const QString& path);
+// Skips the test when the sample at path is missing, naming it; with
+// YM_REQUIRE_JET_SAMPLES set (as CI sets it) the test fails instead.
+#define REQUIRE_JET_SAMPLE(path)                                                                   \
+    do {                                                                                           \
+        if (const QString why = TestSupport::missingSample(path); !why.isEmpty()) {                \
+            if (qEnvironmentVariableIsSet("YM_REQUIRE_JET_SAMPLES"))                               \
+                QFAIL(qPrintable(why));                                                            \
+            QSKIP(qPrintable(why));                                                                \
+        }                                                                                          \
+    } while (false)
+
 // A data table's columns, and a test's fetch of them, each in one statement:
 // columns<int, QString>("row", "text"); auto [row, text] = fetch<int, QString>("row", "text").
 template <typename... T, typename... N> void columns(N... names)

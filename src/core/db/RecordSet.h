@@ -42,6 +42,13 @@ struct FieldInfo {
 // numbers 64 bits; TEXT(n), VARCHAR(n) and CHAR(n) hold n characters.
 FieldInfo describeField(const QString& name, const QString& declaredType);
 
+// The status bar's note when a value typed into a whole-number field was
+// stored as a number that reads otherwise (a fraction rounded, an exponent
+// worked out): "Founded: 45.5 was stored as 46 — the field holds whole
+// numbers". Empty when the stored value reads as typed.
+QString wholeNumberNote(const FieldInfo& field, const QString& shownName, const QVariant& typed,
+                        const QVariant& stored);
+
 // Whether two values are the same as SQLite stores them: the same storage
 // type and value, so 45 and 45.0 or 1 and '1' differ; two nulls are the same.
 bool sameStoredValue(const QVariant& a, const QVariant& b);

@@ -43,10 +43,22 @@ Error refuseWholeNumber(const FieldInfo& field, const QString& text)
                           .arg(field.maximum));
 }
 
+// Numbers as typed: the C locale's, without group separators. "1,000" is no
+// number, as "abc" is none: in German it reads as 1.0.
+const QLocale& numberLocale()
+{
+    static const QLocale locale = [] {
+        QLocale c = QLocale::c();
+        c.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
+        return c;
+    }();
+    return locale;
+}
+
 bool parseNumber(const QString& text, double* number)
 {
     bool ok = false;
-    *number = QLocale::c().toDouble(text, &ok);
+    *number = numberLocale().toDouble(text, &ok);
     return ok && std::isfinite(*number);
 }
 
@@ -55,7 +67,7 @@ bool parseNumber(const QString& text, double* number)
 Error wholeNumber(const FieldInfo& field, const QString& text, QVariant* stored)
 {
     bool ok = false;
-    qint64 value = QLocale::c().toLongLong(text, &ok);
+    qint64 value = numberLocale().toLongLong(text, &ok);
     if (!ok) {
         double number = 0;
         if (!parseNumber(text, &number))
@@ -76,7 +88,7 @@ Error wholeNumber(const FieldInfo& field, const QString& text, QVariant* stored)
 QVariant looseValue(const QString& text)
 {
     bool ok = false;
-    const qint64 whole = QLocale::c().toLongLong(text, &ok);
+    const qint64 whole = numberLocale().toLongLong(text, &ok);
     if (ok)
         return qlonglong(whole);
     double number = 0;
@@ -111,6 +123,19 @@ FieldInfo describeField(const QString& name, const QString& declaredType)
             field.maxLength = match.captured(1).toInt();
     }
     return field;
+}
+
+QString wholeNumberNote(const FieldInfo& field, const QString& shownName, const QVariant& typed,
+                        const QVariant& stored)
+{
+    if (!field.wholeNumbers || stored.typeId() != QMetaType::LongLong)
+        return {};
+    const QString text = typed.toString().trimmed();
+    const QString number = QString::number(stored.toLongLong());
+    if (text == number)
+        return {};
+    return QStringLiteral("%1: %2 was stored as %3 \u2014 the field holds whole numbers")
+        .arg(shownName, text, number);
 }
 
 Error RecordSet::convertValue(int fieldIndex, const QVariant& typed, QVariant* stored) const

@@ -112,6 +112,10 @@ db::Error checkAccessFile(const QString& path)
                                "Remove the password in Access, then import it again.")
                     .arg(db::quotedPath(path))};
     const qint64 pageSize = jet3 ? 2048 : 4096;
+    if (file.size() == pageSize)
+        return {AccessDamaged, QStringLiteral("The Access database %1 is damaged: it holds "
+                                              "only its first page: it was cut short.")
+                                   .arg(db::quotedPath(path))};
     if (file.size() % pageSize != 0 || file.size() < 2 * pageSize)
         return {AccessDamaged, QStringLiteral("The Access database %1 is damaged: its size "
                                               "(%2 bytes) is not a whole number of its %3-byte "

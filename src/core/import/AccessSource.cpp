@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QUuid>
 #include <QtEndian>
+#include <cstdio>
 #include <cstring>
 #include <mdbtools.h>
 #include <optional>
@@ -97,10 +98,12 @@ public:
 
 private:
     db::Error describeOrigin(bool identify);
+    db::Error readCatalog(GPtrArray** catalog);
     db::Error readTable(MdbCatalogEntry* entry);
     db::Error readValue(const MdbColumn* column, const MdbField& field, int index,
                         const QString& table, RowSink& sink);
     bool readLongValue(int start, int size, QByteArray& out);
+    bool findLongValueRow(qint32 pageRow, void** buffer, int* start, size_t* length);
     db::Error damaged(const QString& table) const
     {
         return {AccessDamaged,
@@ -154,12 +157,9 @@ db::Error AccessSource::open(const QString& path, bool identify)
     // Before the catalog is read for the tables: reading the relationships reads it again.
     if (db::Error e = describeOrigin(identify))
         return e;
-    GPtrArray* catalog = mdb_read_catalog(m_mdb, MDB_TABLE);
-    if (!catalog || catalog->len == 0)
-        return {AccessProtected,
-                QStringLiteral("The table list of the Access database %1 cannot be read: the "
-                               "file is encrypted or damaged.")
-                    .arg(db::quotedText(path))};
+    GPtrArray* catalog = nullptr;
+    if (db::Error e = readCatalog(&catalog))
+        return e;
     for (unsigned int i = 0; i < catalog->len; ++i) {
         auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(catalog, i));
         if (entry->object_type != MDB_TABLE || mdb_is_system_table(entry))
@@ -167,6 +167,38 @@ db::Error AccessSource::open(const QString& path, bool identify)
         if (db::Error e = readTable(entry))
             return e;
     }
+    return {};
+}
+
+// libmdb's catalog read stops without a word at a page it cannot read, and
+// the tables listed on the pages after it are then silently missing. So the
+// rows it yields are counted against the rows MSysObjects records.
+db::Error AccessSource::readCatalog(GPtrArray** catalog)
+{
+    MdbCatalogEntry objects{};
+    objects.mdb = m_mdb;
+    objects.object_type = MDB_TABLE;
+    objects.table_pg = 2; // MSysObjects' definition is always on page 2
+    std::snprintf(objects.object_name, sizeof objects.object_name, "MSysObjects");
+    MdbTableDef* def = mdb_read_table(&objects);
+    const qint64 recorded = def ? qint64(def->num_rows) : -1;
+    if (def)
+        mdb_free_tabledef(def);
+    *catalog = recorded > 0 ? mdb_read_catalog(m_mdb, MDB_ANY) : nullptr;
+    const qint64 read = *catalog ? qint64((*catalog)->len) : 0;
+    if (recorded <= 0)
+        return {AccessProtected,
+                QStringLiteral("The table list of the Access database %1 cannot be read: the "
+                               "file is encrypted or damaged.")
+                    .arg(db::quotedText(m_path))};
+    if (read < recorded)
+        return {AccessDamaged,
+                QStringLiteral("The Access database %1 is damaged: its table list records %2 "
+                               "objects, but only %3 could be read, so tables would be missing. "
+                               "Nothing was imported.")
+                    .arg(db::quotedText(m_path))
+                    .arg(recorded)
+                    .arg(read)};
     return {};
 }
 
@@ -369,13 +401,12 @@ bool AccessSource::readLongValue(int start, int size, QByteArray& out)
         void* buffer = nullptr;
         int rowStart = 0;
         size_t rowLength = 0;
-        if (pages > m_pageCount ||
-            mdb_find_pg_row(m_mdb, pageRow, &buffer, &rowStart, &rowLength) != 0)
+        if (pages > m_pageCount || !findLongValueRow(pageRow, &buffer, &rowStart, &rowLength))
             return false;
         const char* row = static_cast<const char*>(buffer) + rowStart;
         if (onePage) {
             out.append(row, static_cast<qsizetype>(rowLength));
-            return true;
+            return rowLength == length;
         }
         if (rowLength < 4 || out.size() + rowLength - 4 > length)
             return false;
@@ -383,6 +414,16 @@ bool AccessSource::readLongValue(int start, int size, QByteArray& out)
         pageRow = static_cast<qint32>(mdb_get_int32(buffer, rowStart));
     }
     return static_cast<quint32>(out.size()) == length;
+}
+
+// libmdb hands out any row number of any page; a long value's row must be one
+// its data page holds, or a zeroed or reused page reads as a value of nothing.
+bool AccessSource::findLongValueRow(qint32 pageRow, void** buffer, int* start, size_t* length)
+{
+    if (mdb_find_pg_row(m_mdb, pageRow, buffer, start, length) != 0)
+        return false;
+    const int rows = mdb_get_int16(*buffer, m_mdb->fmt->row_count_offset);
+    return static_cast<unsigned char*>(*buffer)[0] == MDB_PAGE_DATA && (pageRow & 0xff) < rows;
 }
 } // namespace
 

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QSet>
 #include <fcntl.h>
+#include <sqlite3.h>
 #include <unistd.h>
 
 namespace import {
@@ -137,6 +138,20 @@ QString createIndexSql(const Table& table, const Index& index, const QString& na
            columns.join(QStringLiteral(", ")) + QLatin1Char(')');
 }
 
+// A unique index the source declares but its rows break: libmdb read a row
+// twice, or a damaged page as a copy of another.
+db::Error createIndex(sqlite3* handle, const Table& table, const Index& index, const QString& name)
+{
+    const db::Error e = run(handle, createIndexSql(table, index, name));
+    if ((e.number & 0xff) != SQLITE_CONSTRAINT)
+        return e;
+    return {AccessDamaged,
+            QStringLiteral("The database is damaged: table %1 holds two rows with the same %2, "
+                           "which its unique index %3 forbids. Nothing was imported.")
+                .arg(db::quotedText(table.name), index.columns.join(QStringLiteral(", ")),
+                     db::quotedText(index.name))};
+}
+
 db::Error copyTable(sqlite3* handle, Source& source, int index, QSet<QString>& indexNames,
                     CopyObserver* observer)
 {
@@ -160,8 +175,8 @@ db::Error copyTable(sqlite3* handle, Source& source, int index, QSet<QString>& i
             return e;
     }
     for (const Index& tableIndex : table.indexes) {
-        if (db::Error e = run(
-                handle, createIndexSql(table, tableIndex, uniqueName(tableIndex.name, indexNames))))
+        if (db::Error e =
+                createIndex(handle, table, tableIndex, uniqueName(tableIndex.name, indexNames)))
             return e;
     }
     return {};

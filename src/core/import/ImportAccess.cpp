@@ -8,14 +8,16 @@
 #include "core/import/AccessSource.h"
 #include "core/import/CopyTables.h"
 #include "core/import/ImportErrors.h"
+#include "core/import/ImportTempFile.h"
 
 #include <QDataStream>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QScopeGuard>
+#include <QLocale>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -225,26 +227,32 @@ db::Error watch(pid_t child, int fd, const ImportOptions& options, ChildState& s
     return {};
 }
 
-db::Error moveIntoPlace(const QString& temp, const QString& target, bool replace)
+bool takenName(const QString& target)
+{
+    const QFileInfo info(target);
+    return info.exists() || info.isSymLink();
+}
+
+db::Error exists(const QString& target)
+{
+    return {ImportTargetRefused,
+            QStringLiteral("The file %1 already exists; choose a new name for the imported "
+                           "league.")
+                .arg(db::quotedPath(target))};
+}
+
+db::Error moveIntoPlace(const QString& temp, const QString& target)
 {
     const QByteArray from = QFile::encodeName(temp);
     const QByteArray to = QFile::encodeName(target);
-    int rc = 0;
-    if (replace) {
-        rc = ::rename(from.constData(), to.constData());
-    } else {
-        // A hard link fails when the target exists, so nothing is replaced
-        // that appeared meanwhile.
-        rc = ::link(from.constData(), to.constData());
-        if (rc == 0)
-            ::unlink(from.constData());
-    }
+    // A hard link fails when the target exists, so nothing is replaced that
+    // appeared meanwhile.
+    const int rc = ::link(from.constData(), to.constData());
+    if (rc == 0)
+        ::unlink(from.constData());
     if (rc != 0) {
         if (errno == EEXIST)
-            return {ImportTargetRefused,
-                    QStringLiteral("The file %1 already exists; choose a new name for the "
-                                   "imported league.")
-                        .arg(db::quotedPath(target))};
+            return exists(target);
         return {db::WriteFailed,
                 QStringLiteral("The imported league could not be saved as %1: %2")
                     .arg(db::quotedPath(target), QString::fromLocal8Bit(strerror(errno)))};
@@ -274,6 +282,13 @@ db::Error checkImportTarget(const QString& target, const QString& source,
         return {ImportTargetRefused,
                 QStringLiteral("%1 is a folder; choose a file name for the imported league.")
                     .arg(db::quotedPath(target))};
+    if (takenName(target))
+        return exists(target);
+    if (tempNameTooLong(target))
+        return {ImportTargetRefused,
+                QStringLiteral("The name of %1 is too long for a file in that folder; choose a "
+                               "shorter name for the imported league.")
+                    .arg(db::quotedPath(target))};
     // SQLite would play an unfinished write left beside the name back into
     // the new league the first time it opens it.
     for (const QLatin1String suffix : {QLatin1String("-journal"), QLatin1String("-wal")}) {
@@ -289,30 +304,19 @@ db::Error checkImportTarget(const QString& target, const QString& source,
 db::Error importTables(const SourceOpener& open, const QString& target,
                        const ImportOptions& options, ImportResult* result)
 {
-    if (!options.replaceTarget && QFileInfo::exists(target))
-        return {ImportTargetRefused,
-                QStringLiteral("The file %1 already exists; choose a new name for the imported "
-                               "league.")
-                    .arg(db::quotedPath(target))};
-    const QFileInfo info(target);
-    QByteArray pattern =
-        QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()) +
-        ".import-XXXXXX";
-    const int tempFd = ::mkstemp(pattern.data());
-    if (tempFd < 0)
-        return {db::WriteFailed, QStringLiteral("No file can be written in the folder %1: %2")
-                                     .arg(db::quotedPath(info.absolutePath()),
-                                          QString::fromLocal8Bit(strerror(errno)))};
-    ::close(tempFd);
-    const QString temp = QFile::decodeName(pattern);
-    auto removeTemp = qScopeGuard([&] { QFile::remove(temp); });
+    if (takenName(target))
+        return exists(target);
+    ImportTempFile tempFile;
+    if (db::Error e = tempFile.create(target))
+        return e;
+    const QString temp = tempFile.path();
 
     int channel[2];
     if (::pipe2(channel, O_CLOEXEC) != 0)
         return {db::WriteFailed, QStringLiteral("The import could not start: %1")
                                      .arg(QString::fromLocal8Bit(strerror(errno)))};
     std::fflush(nullptr); // nothing buffered is written twice
-    const pid_t child = ::fork();
+    const pid_t child = tempFile.forkWriter();
     if (child == 0) {
         ::close(channel[0]);
         runChild(open, temp, channel[1]);
@@ -328,9 +332,9 @@ db::Error importTables(const SourceOpener& open, const QString& target,
     ::close(channel[0]);
     if (error)
         return error;
-    if (db::Error e = moveIntoPlace(temp, target, options.replaceTarget))
+    if (db::Error e = moveIntoPlace(temp, target))
         return e;
-    removeTemp.dismiss();
+    tempFile.release();
     if (result)
         *result = state.result;
     return {};
@@ -350,8 +354,24 @@ db::Error importAccess(const QString& source, const QString& target, const Impor
 QString defaultImportTarget(const QString& source)
 {
     const QFileInfo info(source);
-    return info.absolutePath() + QLatin1Char('/') + info.completeBaseName() +
-           QStringLiteral(" (imported).mdb");
+    const QString stem = info.absolutePath() + QLatin1Char('/') + info.completeBaseName();
+    QString name = stem + QStringLiteral(" (imported).mdb");
+    for (int n = 2; takenName(name) || takenName(name + QStringLiteral("-journal")) ||
+                    takenName(name + QStringLiteral("-wal"));
+         ++n)
+        name = stem + QStringLiteral(" (imported %1).mdb").arg(n);
+    return name;
+}
+
+QString importedText(const ImportResult& result)
+{
+    const QLocale english(QLocale::English);
+    const qsizetype tables = result.tables.size();
+    return QStringLiteral("Imported %1 %2 (%3 %4)")
+        .arg(english.toString(tables),
+             tables == 1 ? QStringLiteral("table") : QStringLiteral("tables"),
+             english.toString(result.rows),
+             result.rows == 1 ? QStringLiteral("row") : QStringLiteral("rows"));
 }
 
 QStringList missingLeagueTables(const QString& path)

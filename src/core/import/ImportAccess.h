@@ -30,9 +30,6 @@ struct ImportOptions {
     // Called at least every 100 ms while the copy runs; returning false
     // cancels it (the error is db::Cancelled).
     std::function<bool(const ImportProgress&)> progress;
-    // The user agreed to replace an existing target; otherwise an existing
-    // target is refused.
-    bool replaceTarget = false;
     // Leagues a window holds: the target must reach none of them, their
     // journals or backups.
     QStringList heldLeagues;
@@ -53,12 +50,17 @@ db::Error importAccess(const QString& source, const QString& target, const Impor
 
 // Refuses a target that is the source, or reaches a held league, its journal
 // or backups (compared by device and inode; for a target not yet there, by
-// its folder and name), or is a folder.
+// its folder and name), is a folder, exists, or has a name too long for the
+// import's temporary file. An import never replaces a file.
 db::Error checkImportTarget(const QString& target, const QString& source,
                             const QStringList& heldLeagues);
 
-// "<folder>/<source name> (imported).mdb": the save dialog's proposal.
+// The first free name of "<folder>/<source name> (imported).mdb",
+// "... (imported 2).mdb", ...: the save dialog's proposal.
 QString defaultImportTarget(const QString& source);
+
+// "Imported 9 tables (4,032 rows)": what an import copied, in words.
+QString importedText(const ImportResult& result);
 
 // The league tables the SQLite file at path lacks; all seven when it cannot
 // be read.

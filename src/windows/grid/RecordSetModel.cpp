@@ -209,6 +209,10 @@ bool RecordSetModel::setData(const QModelIndex& index, const QVariant& value, in
         beginPendingRow(index.row());
     m_editValues.insert(field, stored);
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+    const QString caption = headerData(index.column(), Qt::Horizontal).toString();
+    if (const QString note = db::wholeNumberNote(m_rs->fields().at(field), caption, value, stored);
+        !note.isEmpty())
+        emit valueNoted(note);
     return true;
 }
 

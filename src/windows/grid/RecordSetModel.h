@@ -97,6 +97,8 @@ signals:
     void pendingEditChanged();
     // setData refused a value (takeEditError() has the error).
     void editRefused();
+    // setData stored a value that reads otherwise than typed (45.5 as 46).
+    void valueNoted(const QString& note);
     // A write reached the file: what it changed, for the history.
     void rowsWritten(const RowChange& change);
 

@@ -133,6 +133,7 @@ void TableWindow::connectGrid()
     connect(m_model, &RecordSetModel::beforeUpdate, this, &TableWindow::confirmUpdate);
     connect(m_model, &RecordSetModel::beforeDelete, this, &TableWindow::confirmDelete);
     connect(m_model, &RecordSetModel::rowsWritten, this, &TableWindow::rowsWritten);
+    connect(m_model, &RecordSetModel::valueNoted, this, &TableWindow::commandFinished);
     // Deferred: the refusal shows after the cell editor has closed, so the
     // message box cannot take its focus and commit it a second time.
     connect(m_model, &RecordSetModel::editRefused, this,
@@ -165,6 +166,20 @@ QSize TableWindow::sizeHint() const
     return columns.expandedTo(design);
 }
 
+QSize TableWindow::smallestUsableSize() const
+{
+    // The whole button strip, and three rows under the column captions.
+    constexpr int Rows = 3;
+    int strip = 0;
+    for (const QPushButton* b : m_buttons)
+        strip = std::max(strip, b->geometry().right() + 1);
+    const int frame = 2 * m_grid->frameWidth();
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    return {strip, twipsToPixels(this, StripHeightTwips) + frame +
+                       m_grid->horizontalHeader()->sizeHint().height() +
+                       Rows * m_grid->verticalHeader()->defaultSectionSize() + bar};
+}
+
 QString TableWindow::captionFor(const QString& recordSource)
 {
     return recordSource.size() > CaptionLimit ? u"SQL Statement"_s : recordSource;
@@ -180,7 +195,7 @@ bool TableWindow::loadAndShow(QMdiArea* area, TableWindow* window)
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWidget(window);
     area->addSubWindow(sub);
-    WindowPlace::show(sub, window->m_data->recordSource());
+    WindowPlace::show(sub, window->m_data->recordSource(), window->smallestUsableSize());
     area->setActiveSubWindow(sub);
     return true;
 }
@@ -483,12 +498,16 @@ void TableWindow::filterByValue(const QModelIndex& cell)
     if (!rs || field < 0 || !leaveEditedRow() || cell.row() >= rs->count())
         return;
     const QVariant value = rs->value(cell.row(), field);
+    const QVariant cellText = cell.data();
     QString shown;
-    if (const auto* delegate =
-            qobject_cast<QStyledItemDelegate*>(m_grid->itemDelegateForIndex(cell)))
-        shown = delegate->displayText(cell.data(), m_grid->locale());
+    if (const int type = cellText.typeId();
+        type == QMetaType::LongLong || type == QMetaType::Int || type == QMetaType::Double)
+        shown = cellText.toString(); // as a filter takes it: no thousands separators (ids)
+    else if (const auto* delegate =
+                 qobject_cast<QStyledItemDelegate*>(m_grid->itemDelegateForIndex(cell)))
+        shown = delegate->displayText(cellText, m_grid->locale());
     else
-        shown = cell.data().toString();
+        shown = cellText.toString();
     for (QChar& c : shown) {
         if (c.isSpace()) // one line in the status bar
             c = u' ';

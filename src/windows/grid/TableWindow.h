@@ -112,6 +112,8 @@ public:
 
     // The design client size, in pixels of this screen.
     QSize sizeHint() const override;
+    // The button strip and three rows: the least a remembered place is given.
+    QSize smallestUsableSize() const;
 
 signals:
     // statusText() changed: rows were replaced, re-read, added or deleted.
@@ -121,7 +123,8 @@ signals:
     // An edit, an added row or a delete reached the file.
     void rowsWritten(const RowChange& change);
     // A command of the window finished with this outcome, for the main
-    // window's status bar ("Exported 2,000 rows to ...").
+    // window's status bar ("Exported 2,000 rows to ..."), or an edit's note
+    // ("Founded: 45.5 was stored as 46 ...").
     void commandFinished(const QString& result);
 
 protected:

@@ -8,11 +8,12 @@
 #include <algorithm>
 
 namespace {
-// A place in the area's visible part: no larger than it, and moved into it
-// so the title bar and close box can be reached.
-QRect fitted(QRect place, QSize room)
+// A place in the area's visible part: no smaller than smallest, no larger
+// than the part, and moved into it so the title bar and close box can be
+// reached.
+QRect fitted(QRect place, QSize room, QSize smallest)
 {
-    place.setSize(place.size().boundedTo(room));
+    place.setSize(place.size().expandedTo(smallest).boundedTo(room));
     place.moveLeft(std::clamp(place.left(), 0, std::max(0, room.width() - place.width())));
     place.moveTop(std::clamp(place.top(), 0, std::max(0, room.height() - place.height())));
     return place;
@@ -50,13 +51,16 @@ WindowPlace::WindowPlace(QMdiSubWindow* window, const QString& table)
     window->installEventFilter(this);
 }
 
-void WindowPlace::show(QMdiSubWindow* window, const QString& table)
+void WindowPlace::show(QMdiSubWindow* window, const QString& table, QSize smallest)
 {
     const QSize room = window->mdiArea()->viewport()->size();
+    // The frame and title bar around the window's contents.
+    if (QWidget* contents = window->widget())
+        smallest += (window->sizeHint() - contents->sizeHint()).expandedTo({0, 0});
     QRect place;
     bool maximized = false;
     if (readPlace(readSetting(settingsSection(), table), &place, &maximized)) {
-        window->setGeometry(fitted(place, room));
+        window->setGeometry(fitted(place, room, smallest));
     } else if (!window->testAttribute(Qt::WA_Resized)) {
         // The area sized and placed it by its size hint already when the
         // area was on screen; else it is sized here.
@@ -64,7 +68,7 @@ void WindowPlace::show(QMdiSubWindow* window, const QString& table)
     }
     window->show();
     if (!room.isEmpty())
-        window->setGeometry(fitted(window->geometry(), room));
+        window->setGeometry(fitted(window->geometry(), room, smallest));
     // Noted before it is maximized: restoring it later goes back here.
     auto* keeper = new WindowPlace(window, table);
     keeper->note();

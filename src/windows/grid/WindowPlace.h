@@ -11,7 +11,8 @@ class QMdiSubWindow;
 // (section "WindowGeometry", key the table name, value
 // "left,top,width,height,maximized" of the window in the document area).
 // The first time, it opens at the size it asks for, within the area.
-// A value that cannot be read counts as none.
+// A value that cannot be read counts as none; any place is fitted into the
+// area, title bar first, at a usable size.
 class WindowPlace : public QObject
 {
     Q_OBJECT
@@ -19,9 +20,10 @@ public:
     static QString settingsSection();
 
     // Shows window (added to its area) where table's window last was, or
-    // the first time at its size hint, within the area; remembers its place
+    // the first time at its size hint, within the area, its contents no
+    // smaller than smallest where the area has room; remembers its place
     // from then on and stores it when the window goes.
-    static void show(QMdiSubWindow* window, const QString& table);
+    static void show(QMdiSubWindow* window, const QString& table, QSize smallest);
 
     ~WindowPlace() override;
 

@@ -8,17 +8,14 @@
 #include "windows/players/PlayerColumns.h"
 #include "windows/players/PlayerWindow.h"
 #include "windows/players/PlayerWindows.h"
+#include "windows/players/RatingsChart.h"
 
-#include <QBarCategoryAxis>
-#include <QBarSet>
-#include <QChart>
-#include <QChartView>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QHorizontalBarSeries>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -30,7 +27,6 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QValueAxis>
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -67,7 +63,6 @@ QString describeChange(const QStringList& captions, const QString& playerName)
 }
 
 constexpr int IdentityPairsPerRow = 3;
-constexpr int ChartMaximum = 99;
 enum RatingsColumn { NameColumn, ShortNameColumn, ActualColumn, PotentialColumn };
 
 int actualColumnOf(int rating)
@@ -123,16 +118,6 @@ QString storageOf(const QVariant& value)
     }
 }
 
-// A bar's length: numbers as they are, text that reads as a number, else 0.
-double barOf(const QVariant& value)
-{
-    if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Double)
-        return value.toDouble();
-    bool ok = false;
-    const double number = value.toString().trimmed().toDouble(&ok);
-    return ok ? number : 0;
-}
-
 QLabel* addLabel(QWidget* parent, const QString& name, const QString& text)
 {
     auto* label = new QLabel(text, parent);
@@ -141,15 +126,28 @@ QLabel* addLabel(QWidget* parent, const QString& name, const QString& text)
     return label;
 }
 
+// A changed value's mark: the window's own base colour tinted amber, so the
+// palette's text stays readable on it, light or dark.
+QColor changedMark(const QPalette& palette)
+{
+    const QColor base = palette.color(QPalette::Base);
+    const QColor amber(255, 196, 0);
+    constexpr float Tint = 0.3f;
+    const auto mix = [&](float from, float to) { return from + (to - from) * Tint; };
+    return QColor::fromRgbF(mix(base.redF(), amber.redF()), mix(base.greenF(), amber.greenF()),
+                            mix(base.blueF(), amber.blueF()));
+}
+
 void markChanged(QWidget* edit, bool changed)
 {
     QFont font = edit->font();
     font.setBold(changed);
     edit->setFont(font);
-    QPalette palette = edit->palette();
-    palette.setColor(QPalette::Base, changed
-                                         ? QColor(255, 243, 176)
-                                         : edit->style()->standardPalette().color(QPalette::Base));
+    // Only the base is the box's own: every other colour, and the base of an
+    // unchanged box, follows the window's palette.
+    QPalette palette;
+    if (changed)
+        palette.setColor(QPalette::Base, changedMark(edit->parentWidget()->palette()));
     edit->setPalette(palette);
 }
 
@@ -158,7 +156,7 @@ void markChanged(QTableWidgetItem* item, bool changed)
     QFont font = item->font();
     font.setBold(changed);
     item->setFont(font);
-    item->setBackground(changed ? QBrush(QColor(255, 243, 176)) : QBrush());
+    item->setBackground(changed ? QBrush(changedMark(item->tableWidget()->palette())) : QBrush());
 }
 } // namespace
 
@@ -173,8 +171,18 @@ PlayerCard::~PlayerCard() = default;
 
 void PlayerCard::leagueChanged(const QString& leaguePath)
 {
-    if (m_db && m_db->path() == leaguePath && !hasChanges())
-        showPlayer(m_key);
+    if (!m_db || m_db->path() != leaguePath || hasChanges() || m_key < 0)
+        return;
+    const db::Error e = readPlayer(m_key);
+    if (e.number == db::RowVanished) {
+        // Gone with the change (Clear Database, an undone add): nothing to
+        // show, nothing to report. An undo that brings him back shows him.
+        m_row.reset();
+        m_readRow.clear();
+    } else if (e) {
+        Prompts::showError(this, e.message());
+    }
+    showValues();
 }
 
 QPushButton* PlayerCard::addButton(const char* name, const QString& caption,
@@ -353,27 +361,7 @@ QWidget* PlayerCard::buildRatings()
         if (!m_filling && column.isValid())
             typeValue(column.toInt(), item->text());
     });
-    auto* chart = new QChart;
-    chart->setObjectName(u"chtRatingsChart"_s);
-    auto* series = new QHorizontalBarSeries(chart);
-    series->append(new QBarSet(u"Actual"_s));
-    series->append(new QBarSet(u"Potential"_s));
-    chart->addSeries(series);
-    auto* categories = new QBarCategoryAxis(chart);
-    // A horizontal chart draws its first category at the bottom: reversed,
-    // the bars read top-down in the table's order.
-    for (auto n = db::schema::EditOrder.rbegin(); n != db::schema::EditOrder.rend(); ++n)
-        categories->append(db::schema::rating(*n).shortName);
-    categories->setTruncateLabels(false); // two or three letters always fit
-    chart->addAxis(categories, Qt::AlignLeft);
-    series->attachAxis(categories);
-    auto* values = new QValueAxis(chart);
-    values->setLabelFormat(u"%d"_s);
-    chart->addAxis(values, Qt::AlignBottom);
-    series->attachAxis(values);
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    chart->setMargins(QMargins(2, 2, 2, 2));
-    m_chartView = new QChartView(chart, frame);
+    m_chartView = new RatingsChart(frame);
     m_chartView->setObjectName(u"chtRatings"_s);
     m_chartView->setAccessibleName(u"Actual against potential ratings"_s);
     m_chartView->setFocusPolicy(Qt::NoFocus);
@@ -656,8 +644,8 @@ QString PlayerCard::teamText() const
 
 void PlayerCard::showHeading()
 {
-    const QString name = playerName();
-    setWindowTitle(u"Player Card - "_s + name + u"[*]"_s);
+    const QString name = m_readRow.isEmpty() ? QString() : playerName();
+    setWindowTitle(name.isEmpty() ? u"Player Card[*]"_s : u"Player Card - "_s + name + u"[*]"_s);
     setWindowModified(hasChanges());
     m_name->setText(name);
     m_name->setAccessibleName(name);
@@ -675,24 +663,9 @@ void PlayerCard::showHeading()
 
 void PlayerCard::showChart()
 {
-    QChart* chart = m_chartView->chart();
-    auto* series = static_cast<QHorizontalBarSeries*>(chart->series().first());
-    double low = 0;
-    double high = ChartMaximum;
-    for (int side = 0; side < 2; ++side) {
-        QList<qreal> bars;
-        for (auto n = db::schema::EditOrder.rbegin(); n != db::schema::EditOrder.rend(); ++n) {
-            const double bar = barOf(effective(actualColumnOf(*n) + side));
-            low = std::min(low, bar);
-            high = std::max(high, bar);
-            bars << bar;
-        }
-        QBarSet* set = series->barSets().at(side);
-        set->remove(0, set->count());
-        set->append(bars);
-    }
-    // Values outside 0..99 widen the scale rather than run off it.
-    chart->axes(Qt::Horizontal).first()->setRange(low, high);
+    m_chartView->showRatings([this](int rating, bool potential) {
+        return effective(actualColumnOf(rating) + potential);
+    });
 }
 
 void PlayerCard::updateButtons()
@@ -731,6 +704,11 @@ void PlayerCard::typeValue(int column, const QString& text)
     showHeading();
     showChart();
     updateButtons();
+    const int field = m_fieldOf[size_t(column)];
+    const QString caption = players::playerGridColumns()[size_t(column)].caption;
+    if (const QString note = db::wholeNumberNote(m_row->fields().at(field), caption, text, stored);
+        !note.isEmpty())
+        emit valueNoted(note);
 }
 
 void PlayerCard::finishTyping()
@@ -848,6 +826,44 @@ bool PlayerCard::leavePlayer()
 bool PlayerCard::resolvePendingEdit()
 {
     return leavePlayer();
+}
+
+void PlayerCard::follow(PlayerWindow* grid)
+{
+    if (!attach(grid))
+        return;
+    // The grid goes to the card's player when it shows him; else the card
+    // shows the grid's current player.
+    const int row = gridRow();
+    if (row >= 0 && row != grid->gridView()->currentIndex().row())
+        moveGridTo(row);
+    else
+        gridRowChanged();
+}
+
+void PlayerCard::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    // The changed values' mark is worked out from the palette.
+    if (event->type() == QEvent::PaletteChange) {
+        for (int c = 0; c < PlayerColumnCount; ++c) {
+            if (c < PlayerFixedColumnCount)
+                markChanged(m_edits[size_t(c)], m_changes.contains(c));
+            else
+                markChanged(m_items[size_t(c)], m_changes.contains(c));
+        }
+    }
+}
+
+void PlayerCard::keyPressEvent(QKeyEvent* event)
+{
+    // Escape that no value's editor took closes the card, asking about
+    // changed values first.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        closeWindow();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void PlayerCard::closeWindow()

@@ -20,13 +20,12 @@ class RecordSet;
 } // namespace db
 
 class PlayerWindow;
-class QChart;
-class QChartView;
 class QLabel;
 class QLineEdit;
 class QMdiArea;
 class QPushButton;
 class QTableWidgetItem;
+class RatingsChart;
 class RatingsTable;
 struct PlayerWindows;
 
@@ -53,8 +52,12 @@ public:
                                 const QVector<qint64>& keys, int index);
 
     // The league changed through the program (an undo, say): an unchanged
-    // card on it shows the player as the file now holds him.
+    // card on it shows the player as the file now holds him, or nothing
+    // when he is gone.
     void leagueChanged(const QString& leaguePath);
+    // Follows grid from now on (the player grid opened again after the
+    // card's was closed), which moves to the card's player.
+    void follow(PlayerWindow* grid);
 
     qint64 playerKey() const { return m_key; }
     bool hasChanges() const { return !m_changes.isEmpty(); }
@@ -81,9 +84,13 @@ public:
 signals:
     // A save reached the file: one step for the history.
     void rowsWritten(const RowChange& change);
+    // A typed value was stored as a number that reads otherwise (45.5 as 46).
+    void valueNoted(const QString& note);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     PlayerCard();
@@ -141,7 +148,7 @@ private:
     QLabel* m_team = nullptr;
     QLabel* m_position = nullptr;
     RatingsTable* m_table = nullptr;
-    QChartView* m_chartView = nullptr;
+    RatingsChart* m_chartView = nullptr;
     QPushButton* m_previous = nullptr;
     QPushButton* m_next = nullptr;
     QPushButton* m_save = nullptr;

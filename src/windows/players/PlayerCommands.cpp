@@ -6,15 +6,25 @@
 
 #include <QPointer>
 
+namespace {
+// The card's saves become steps of the history as the grid's own do, and its
+// notes reach the status bar as the grid's.
+void connectCard(PlayerCard* card, PlayerWindow* grid)
+{
+    // A card that walked a Team Page's list gave its saves to the history
+    // directly: from now on they go through the grid again, once.
+    QObject::disconnect(card, &PlayerCard::rowsWritten, nullptr, nullptr);
+    QObject::connect(card, &PlayerCard::rowsWritten, grid, &TableWindow::rowsWritten);
+    QObject::connect(card, &PlayerCard::valueNoted, grid, &TableWindow::commandFinished,
+                     Qt::UniqueConnection);
+}
+} // namespace
+
 PlayerCard* showPlayerCard(PlayerWindows& open, PlayerWindow* grid)
 {
     PlayerCard* card = PlayerCard::showFor(open, grid);
-    // The card's saves become steps of the history as the grid's own do.
-    // (A card that walked a Team Page's list reported to that page.)
-    if (card) {
-        QObject::disconnect(card, &PlayerCard::rowsWritten, nullptr, nullptr);
-        QObject::connect(card, &PlayerCard::rowsWritten, grid, &TableWindow::rowsWritten);
-    }
+    if (card)
+        connectCard(card, grid);
     return card;
 }
 
@@ -24,8 +34,14 @@ PlayerWindow* openPlayerWindow(PlayerWindows& open, QMdiArea* area, const QStrin
     if (!PlayerWindow::showSingle(open, area, databasePath))
         return nullptr;
     PlayerWindow* grid = open.grid.data();
-    if (grid != before) // a new window: its card requests come here
+    if (grid != before) { // a new window: its card requests come here
         QObject::connect(grid, &PlayerWindow::playerCardRequested, grid,
                          [&open, grid] { showPlayerCard(open, grid); });
+        // A card left open from the window closed before follows this one.
+        if (PlayerCard* card = open.card) {
+            card->follow(grid);
+            connectCard(card, grid);
+        }
+    }
     return grid;
 }
