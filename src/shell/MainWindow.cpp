@@ -9,13 +9,16 @@
 #include "ui/EditingWindow.h"
 #include "ui/Prompts.h"
 #include "ui/Settings.h"
+#include "windows/compare/ComparePlayersWindow.h"
 #include "windows/globaledit/GlobalEditCommand.h"
 #include "windows/grid/DataControl.h"
 #include "windows/grid/TableCommands.h"
 #include "windows/grid/TableWindow.h"
+#include "windows/players/PlayerCard.h"
 #include "windows/players/PlayerCommands.h"
 #include "windows/players/PlayerWindow.h"
 #include "windows/players/PlayerWindows.h"
+#include "windows/teampage/TeamPage.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -35,6 +38,7 @@
 struct OpenWindows {
     PlayerWindows players;
     GlobalEditWindows globalEdit;
+    QPointer<QMdiSubWindow> teamPage;
 };
 
 MainWindow::MainWindow(QWidget* parent)
@@ -260,6 +264,12 @@ void MainWindow::buildMenus()
             addItem(view, QString::fromLatin1(t.item), QString::fromLatin1(t.caption), true);
         connect(item, &QAction::triggered, this, [this, &t] { openTable(t); });
     }
+    // A view of the league, not a table: Table > All does not open it.
+    addSeparator(view, QStringLiteral("mnuSpace4"));
+    addItem(view, QStringLiteral("mnuTeamPage"), QStringLiteral("Tea&m Page\u2026"),
+            [this] { openTeamPage(); });
+    connect(m_session->history(), &LeagueHistory::changed, this,
+            [this] { followLeague(m_session->leaguePath()); });
 
     QMenu* help = addMenu(QStringLiteral("mnuHelp"), QStringLiteral("&Help"));
     addItem(help, QStringLiteral("mnuContents"), QStringLiteral("&Contents"),
@@ -364,6 +374,29 @@ void MainWindow::leagueChanged(const QString& path)
     Prompts::setStartFolder(path.isEmpty() ? QString() : QFileInfo(path).absolutePath());
     // A loaded global edit dialog lists the league's teams from now on.
     globalEditLeagueChanged(m_open->globalEdit, path);
+    followLeague(path);
+}
+
+void MainWindow::followLeague(const QString& path)
+{
+    // The Team Page and Compare Players show the league as it now is.
+    if (m_open->teamPage)
+        qobject_cast<TeamPage*>(m_open->teamPage->widget())->useLeague(path);
+    if (QMdiSubWindow* compare = m_open->players.compare)
+        qobject_cast<ComparePlayersWindow*>(compare->widget())->useLeague(path);
+}
+
+void MainWindow::openTeamPage()
+{
+    TeamPage* page = TeamPage::showPage(m_open->teamPage, m_area, leaguePath(), m_open->players);
+    if (!page)
+        return;
+    // The card's saves, once it walks the page, become steps of the history.
+    disconnect(page, &TeamPage::playerCardShown, this, nullptr);
+    connect(page, &TeamPage::playerCardShown, this, [this](PlayerCard* card) {
+        connect(card, &PlayerCard::rowsWritten, m_historyCommands,
+                &HistoryCommands::recordRowChange);
+    });
 }
 
 void MainWindow::followCurrentSubWindow()

@@ -84,6 +84,10 @@ private:
     // Table > All: every Table command, in menu order.
     void openAllTables();
     void openTable(const TableCommand& command);
+    // Table > Team Page…: the one Team Page, on the league.
+    void openTeamPage();
+    // The league at path changed or is another: views that are no grid follow.
+    void followLeague(const QString& path);
     void updateUndoItems();
     void buildMenus();
     void buildStatusBar();

@@ -771,14 +771,19 @@ private:
         return shown.mid(1);
     }
 
-    // Edit > Global Edit: SP +10% for QB and HB of all teams, OK; what it showed.
+    // Edit > Global Edit: SP +10% (+11%, ... for the next) for QB and HB of
+    // all teams, OK; what it showed.
     QStringList globalEdit()
     {
         main()->action(u"mnuGlobalEdit"_s)->trigger();
         auto* dialog = main()->findChild<GlobalEditDialog*>(u"frmGlobal"_s);
         if (!dialog)
             return {u"no dialog"_s};
-        dialog->findChild<QLineEdit*>(u"txtSP"_s)->setText(u"10"_s);
+        // After an edit the dialog asks before the same one again: the next
+        // one raises SP by one point more.
+        QLineEdit* sp = dialog->findChild<QLineEdit*>(u"txtSP"_s);
+        const bool applied = !dialog->findChild<QLabel*>(u"lblApplied"_s)->text().isEmpty();
+        sp->setText(applied ? QString::number(sp->text().toInt() + 1) : u"10"_s);
         for (int p : {0, 1})
             dialog->findChild<QCheckBox*>(u"chkPosition_%1"_s.arg(p))->setChecked(true);
         dialog->confirm();

@@ -6,6 +6,7 @@
 #include "core/globaledit/GlobalEditPreview.h"
 #include "shell/MainWindow.h"
 #include "ui/Prompts.h"
+#include "windows/globaledit/ChangedPlayersModel.h"
 #include "windows/globaledit/GlobalEditDialog.h"
 #include "windows/globaledit/PreviewWindow.h"
 #include "windows/globaledit/ProgressWindow.h"
@@ -339,7 +340,8 @@ private slots:
         QVERIFY(TestSupport::fileBytes(m_gui.path()) == bytes);
         QCOMPARE(preview->findChild<QTableWidget*>(u"grdPositions"_s)->rowCount(), 2);
         // The ratings are listed as the dialog lists them, left to right and down.
-        QList<QLabel*> labels = control<QWidget>(u"Frame1"_s)->findChildren<QLabel*>();
+        QList<QLabel*> labels =
+            control<QWidget>(u"Frame1"_s)->findChildren<QLabel*>(QRegularExpression(u"^lbl..$"_s));
         std::sort(labels.begin(), labels.end(), [](QLabel* a, QLabel* b) {
             return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
         });
@@ -364,9 +366,114 @@ private slots:
         QVERIFY(none || (axis.contains(u"\n95-99\n"_s) && !axis.contains(u"..."_s) &&
                          !axis.contains(u'\u2026')));
 
+        // Its list holds exactly the players OK changes, and their new values.
         const Snapshot before = editcheck::snapshot(m_gui.path());
         press(u"cmdOK"_s);
         QCOMPARE(changesAgainst(editcheck::expectedAfter(before, preview->edit())), QString());
+        const Snapshot after = editcheck::snapshot(m_gui.path());
+        QMap<qint64, QString> changed, listed;
+        for (auto it = after.begin(); it != after.end(); ++it)
+            if (it.value() != before.value(it.key()))
+                changed[it.key()] = it.value().at(20).toString(); // RATING1
+        auto* list = const_cast<ChangedPlayersModel*>(preview->changedPlayers());
+        QAbstractItemModelTester tester(list,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        list->sort(ChangedPlayersModel::NameColumn, Qt::DescendingOrder);
+        const int sp = ChangedPlayersModel::FirstRatingColumn; // SP comes first
+        for (int row = 0; row < list->rowCount(); ++row) {
+            const QString cell = list->index(row, sp).data().toString();
+            listed[list->player(row).key] =
+                cell.isEmpty() ? before.value(list->player(row).key).at(20).toString()
+                               : cell.section(u' ', -1);
+        }
+        QCOMPARE(listed, changed);
+        QVERIFY(none || !changed.isEmpty());
+        const qint64 unchanged = before.size() - changed.size(); // every other position too
+        QVERIFY(preview->findChild<QLabel*>(u"lblUnchanged"_s)
+                    ->text()
+                    .startsWith(QLocale().toString(qint64(changed.size())) + u" would change"_s));
+        QVERIFY(unchanged > 0);
+    }
+
+    void secondOk_data()
+    {
+        // between: what happens between the two OKs; answer: to the question, if asked
+        columns<QString, bool, int>("between", "asked", "applied");
+        QTest::newRow("No changes nothing") << QString() << true << 1;
+        QTest::newRow("Yes applies once more") << QString() << true << 2;
+        QTest::newRow("after Undo, not asked") << u"undo"_s << false << 1;
+        QTest::newRow("other entries, not asked") << u"entries"_s << false << 2;
+    }
+
+    // A second OK with the same entries while the edit is the last step asks
+    // first, No being the default; the dialog's line says what was applied.
+    void secondOk()
+    {
+        auto [between, asked, applied] = fetch<QString, bool, int>("between", "asked", "applied");
+        QVERIFY(openDialog());
+        globaledit::GlobalEdit edit = enterSample({0});
+        Snapshot expected = editcheck::snapshot(m_gui.path());
+        const Snapshot original = expected;
+        press(u"cmdOK"_s);
+        QVERIFY(QRegularExpression(u"^Applied at \\d\\d:\\d\\d — [\\d,]+ players changed in "
+                                   u"QB, team All\\. Edit > Undo takes it back\\.$"_s)
+                    .match(control<QLabel>(u"lblApplied"_s)->text())
+                    .hasMatch());
+        expected = editcheck::expectedAfter(expected, edit);
+        if (between == u"undo"_s) {
+            m_gui.main()->action(u"mnuUndoGlobalEdit"_s)->trigger();
+            expected = original;
+        } else if (between == u"entries"_s) {
+            control<QLineEdit>(u"txtSP"_s)->setText(u"11"_s);
+            edit.parameters.actualPercent[0] = 11;
+        }
+        if (asked)
+            Prompts::setNextAnswer(applied == 2 ? QMessageBox::Yes : QMessageBox::No);
+        press(u"cmdOK"_s);
+        if (applied == 2 || between == u"undo"_s)
+            expected = editcheck::expectedAfter(expected, edit);
+        QCOMPARE(changesAgainst(expected), QString());
+        const QList<Prompts::Shown> shown = Prompts::shown();
+        QCOMPARE(shown.size(), asked ? 1 : 0);
+        if (asked) {
+            QCOMPARE(shown.at(0).text, u"This edit was just applied. Apply it again?"_s);
+            QCOMPARE(shown.at(0).buttons, QMessageBox::Yes | QMessageBox::No);
+        }
+    }
+
+    void setAll_data()
+    {
+        columns<QString, QString, bool>("button", "typed", "filled");
+        QTest::newRow("actual") << u"cmdSetAllAct"_s << u" 7.5 "_s << true;
+        QTest::newRow("potential") << u"cmdSetAllPot"_s << u"-3"_s << true;
+        QTest::newRow("not a number") << u"cmdSetAllAct"_s << u"7%"_s << false;
+        QTest::newRow("cancel") << u"cmdSetAllPot"_s << QString() << false;
+    }
+
+    // "Set all…" fills exactly the 24 boxes of its row, nothing else.
+    void setAll()
+    {
+        auto [button, typed, filled] = fetch<QString, QString, bool>("button", "typed", "filled");
+        QVERIFY(openDialog());
+        QMap<QString, QString> expected;
+        for (QLineEdit* box : m_dialog->findChildren<QLineEdit*>())
+            expected[box->objectName()] = box->text();
+        const bool actual = button.endsWith(u"Act"_s);
+        if (filled)
+            for (auto it = expected.begin(); it != expected.end(); ++it)
+                if (it.key().startsWith(u"txt"_s) && !it.key().contains(u"Min"_s) &&
+                    !it.key().contains(u"Max"_s) &&
+                    it.key().startsWith(u"txtP_"_s, Qt::CaseInsensitive) != actual)
+                    it.value() = typed.trimmed();
+        Prompts::setNextInput(typed);
+        press(button);
+        QMap<QString, QString> now;
+        for (QLineEdit* box : m_dialog->findChildren<QLineEdit*>())
+            now[box->objectName()] = box->text();
+        QCOMPARE(now, expected);
+        QCOMPARE(int(std::count(now.begin(), now.end(), typed.trimmed())), filled ? 24 : 0);
+        QCOMPARE(Prompts::shown().last().kind,
+                 filled || typed.isEmpty() ? u"input"_s : u"message"_s);
     }
 
 private:

@@ -9,6 +9,7 @@
 #include "core/db/Database.h"
 
 #include <QtTest>
+#include <numeric>
 #include <optional>
 
 using namespace globaledit;
@@ -215,12 +216,59 @@ private slots:
         QCOMPARE(started, counts);
         QCOMPARE(finished, changes);
         QCOMPARE(done, 0);
+        // The preview lists exactly the players the edit changed, in file
+        // order, and counts every other selected player once, by reason.
+        QList<qint64> listed, changedKeys;
+        for (const globaledit::ChangedPlayer& p : preview.changedPlayers)
+            listed << p.key;
+        for (auto it = before.begin(); it != before.end(); ++it)
+            if (expected.value(it.key()) != it.value())
+                changedKeys << it.key();
+        QCOMPARE(listed, changedKeys);
+        qint64 selected = 0;
+        for (const PositionFigures& f : preview.positions)
+            selected += f.selected;
+        QCOMPARE(std::accumulate(preview.unchanged.begin(), preview.unchanged.end(), qint64(0)),
+                 selected - listed.size());
         auto all = [](const RatingFigures& f) {
             return std::tie(f.values, f.sumBefore, f.sumAfter, f.before, f.after);
         };
         for (size_t n = 0; n < size_t(EditedRatingCount); ++n)
             for (size_t side : {0, 1})
                 QCOMPARE(all(preview.ratings[n][side]), all(counted.ratings[n][side]));
+    }
+
+    void unchangedReasons_data()
+    {
+        // every: all 48 ratings of team 1's QBs; sp: SP's actual percentage
+        columns<QString, double, int>("every", "sp", "reason");
+        QTest::newRow("no rating") << u"NULL"_s << 10.0 << int(Unchanged::NoRating);
+        QTest::newRow("0%") << u"50"_s << 0.0 << int(Unchanged::ZeroPercent);
+        QTest::newRow("already at a bound") << u"99"_s << 10.0 << int(Unchanged::AtBound);
+        QTest::newRow("rounds away") << u"10"_s << 1.0 << int(Unchanged::RoundsAway);
+    }
+
+    // Why a selected player the preview does not list stays as he is.
+    void unchangedReasons()
+    {
+        auto [every, sp, reason] = fetch<QString, double, int>("every", "sp", "reason");
+        QStringList sets;
+        for (int n = 1; n <= EditedRatingCount; ++n)
+            sets << db::schema::actualColumn(n) + u" = "_s + every
+                 << db::schema::potentialColumn(n) + u" = "_s + every;
+        db::Database league;
+        QVERIFY(!league.open(m_file));
+        QVERIFY(!league.execute(u"UPDATE PlayerTable SET "_s + sets.join(u", "_s) +
+                                u" WHERE TeamId = 1 AND CurrentPos = 0"_s));
+        GlobalEdit edit;
+        edit.parameters.actualPercent[0] = sp;
+        edit.team = 1;
+        edit.positions.set(0);
+        PreviewResult preview;
+        QVERIFY(!computePreview(m_file, edit, preview));
+        QVERIFY(preview.positions[0].selected > 0);
+        QVERIFY(preview.changedPlayers.empty());
+        QCOMPARE(preview.unchanged[size_t(reason)], preview.positions[0].selected);
     }
 
     // The hook runs once, under the write lock, before anything changes; its

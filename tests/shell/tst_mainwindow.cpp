@@ -414,7 +414,10 @@ private slots:
         main.action(u"mnuGlobalEdit"_s)->trigger();
         QTest::mouseClick(main.findChild<QAbstractButton*>(u"cmdPreview"_s), Qt::LeftButton);
         main.findChild<QAction*>(u"mnuPlayerCard"_s)->trigger();
-        QCOMPARE(main.mdiArea()->subWindowList().size(), 10);
+        QCOMPARE(main.mdiArea()->subWindowList().size(), 10); // All opens no Team Page
+        main.action(u"mnuTeamPage"_s)->trigger();
+        main.findChild<QAbstractButton*>(u"cmdCompare"_s)->click();
+        QCOMPARE(main.mdiArea()->subWindowList().size(), 12);
         QStringList problems = unnamedControls(&main);
 
         // Each window's controls have access keys of their own; the player

@@ -280,6 +280,14 @@ std::optional<quint32> Database::changeCounter() const
     return qFromBigEndian<quint32>(bytes);
 }
 
+std::optional<quint32> Database::changeCounterOf(const QString& path)
+{
+    Database file;
+    if (file.openFile(path))
+        return std::nullopt;
+    return file.changeCounter();
+}
+
 bool Database::transactionWrote() const
 {
     return heldFile(m_handle, SQLITE_FCNTL_JOURNAL_POINTER) != nullptr;

@@ -60,6 +60,9 @@ public:
     // this connection's own file, so under whatever lock it holds; empty
     // when it cannot be read. A commit that wrote counts it up by one.
     std::optional<quint32> changeCounter() const;
+    // The same for the file at path, through a connection of its own: a
+    // window that reads the league now and then tells whether it changed.
+    static std::optional<quint32> changeCounterOf(const QString& path);
     // Whether the open transaction has written a page yet (its rollback
     // journal is open): only then does its commit count the counter up.
     bool transactionWrote() const;

@@ -25,6 +25,7 @@ struct EditParameters {
     RatingPair apply(int ratingNumber, RatingPair rating, StepTrace* trace = nullptr) const;
     // False when a number is infinite or NaN: the steps would store garbage.
     bool isFinite() const;
+    friend bool operator==(const EditParameters&, const EditParameters&) = default;
 };
 
 // Whose players change: every team (nullopt), or the one TeamID given; 0 is
@@ -40,6 +41,7 @@ struct GlobalEdit {
     // read earlier can never edit another league's or a renamed team.
     std::optional<QString> teamName;
     std::bitset<db::schema::PositionCount> positions; // run in index order
+    friend bool operator==(const GlobalEdit&, const GlobalEdit&) = default;
 };
 
 } // namespace globaledit

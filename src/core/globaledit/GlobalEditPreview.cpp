@@ -7,6 +7,8 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace globaledit {
 
@@ -29,6 +31,13 @@ QString distributionBinName(int bin)
     return QStringLiteral("%1-%2").arg(low).arg(low + 4);
 }
 
+RatingPair storedPair(const ChangedPlayer& player, int ratingNumber)
+{
+    auto rating = [](float v) { return std::isnan(v) ? Rating() : Rating(double(v)); };
+    return {rating(player.before[size_t(ratedSide(ratingNumber, RatingSide::Actual))]),
+            rating(player.before[size_t(ratedSide(ratingNumber, RatingSide::Potential))])};
+}
+
 namespace {
 
 // How often the thread reports progress and may be stopped, in players.
@@ -36,13 +45,16 @@ constexpr qint64 ReportEvery = 2048;
 
 // The actual and potential of ratings 1..24, after the selection's own
 // columns: the values the edit's UPDATE would change.
+// Then who the player is, for the list of changed players.
 QStringList ratingColumns()
 {
     QStringList columns;
     for (int n = 1; n <= EditedRatingCount; ++n)
         columns << db::schema::actualColumn(n) << db::schema::potentialColumn(n);
-    return columns;
+    return columns << QStringLiteral("FirstName") << QStringLiteral("LastName")
+                   << QStringLiteral("TeamID");
 }
+constexpr int FirstNameColumn = Selection::FirstExtraColumn + 2 * EditedRatingCount;
 
 // The column of rating n's actual (side 0) or potential (side 1).
 int ratingColumn(int n, RatingSide side)
@@ -74,6 +86,8 @@ public:
     void addPlayer(int position, const db::Statement& row)
     {
         bool changed = false;
+        ChangedPlayer player;
+        Unchanged reason = Unchanged::NoRating;
         for (int n = 1; n <= EditedRatingCount; ++n) {
             const auto i = size_t(n - 1);
             const RatingPair before{
@@ -82,6 +96,8 @@ public:
             StepTrace trace;
             const RatingPair after = m_edit.parameters.apply(n, before, &trace);
             changed = changed || after != before;
+            keep(player, n, before);
+            reason = std::max(reason, whyUnchanged(n, before));
             add(m_result.ratings[i][size_t(RatingSide::Actual)], before.actual, after.actual,
                 m_bounds[0]);
             RatingFigures& potential = m_result.ratings[i][size_t(RatingSide::Potential)];
@@ -91,9 +107,50 @@ public:
         PositionFigures& p = m_result.positions[size_t(position)];
         ++p.selected;
         p.changed += changed;
+        if (!changed) {
+            ++m_result.unchanged[size_t(reason)];
+            return;
+        }
+        player.key = row.int64(Selection::RowidColumn);
+        player.position = position;
+        player.name =
+            QString(row.text(FirstNameColumn) + u' ' + row.text(FirstNameColumn + 1)).trimmed();
+        player.team = row.value(FirstNameColumn + 2);
+        m_result.changedPlayers.push_back(std::move(player));
     }
 
 private:
+    static void keep(ChangedPlayer& player, int n, const RatingPair& before)
+    {
+        constexpr float none = std::numeric_limits<float>::quiet_NaN();
+        player.before[size_t(ratedSide(n, RatingSide::Actual))] =
+            before.actual ? float(*before.actual) : none;
+        player.before[size_t(ratedSide(n, RatingSide::Potential))] =
+            before.potential ? float(*before.potential) : none;
+    }
+
+    // Why rating n of a player who does not change stays: the strongest
+    // reason over his ratings, in the order of Unchanged.
+    Unchanged whyUnchanged(int n, const RatingPair& before) const
+    {
+        const auto i = size_t(n - 1);
+        const double percents[] = {m_edit.parameters.actualPercent[i],
+                                   m_edit.parameters.potentialPercent[i]};
+        const Rating values[] = {before.actual, before.potential};
+        Unchanged reason = Unchanged::NoRating;
+        for (int side = 0; side < 2; ++side) {
+            if (!values[side])
+                continue;
+            if (percents[side] == 0)
+                reason = std::max(reason, Unchanged::ZeroPercent);
+            else
+                reason = std::max(reason, m_bounds[size_t(side)].holds(*values[side])
+                                              ? Unchanged::AtBound
+                                              : Unchanged::RoundsAway);
+        }
+        return reason;
+    }
+
     static void add(RatingFigures& f, Rating before, Rating after, const WholeBounds& bounds)
     {
         if (!before) // not a rating: the steps leave it as it is

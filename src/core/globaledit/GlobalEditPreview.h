@@ -4,8 +4,10 @@
 #include "core/globaledit/GlobalEditEngine.h"
 
 #include <QString>
+#include <QVariant>
 #include <array>
 #include <functional>
+#include <vector>
 
 // What a global edit would do, worked out without writing: the same
 // selection and the same rating steps as runGlobalEdit, on a connection that
@@ -42,9 +44,36 @@ struct PositionFigures {
     qint64 changed = 0; // players with at least one rating that would change
 };
 
+// One player the edit would change. The 48 values as stored before, by
+// ratedSide(); a value that is no rating is NaN. Floats keep 200,000 players
+// in a few dozen megabytes; what the edit makes of them is worked out again
+// when shown (EditParameters::apply).
+struct ChangedPlayer {
+    qint64 key = 0; // rowid
+    int position = 0;
+    QVariant team; // TeamID as stored
+    QString name;  // "First Last"
+    std::array<float, 2 * EditedRatingCount> before{};
+};
+// The index of rating n's actual or potential in ChangedPlayer::before.
+inline int ratedSide(int ratingNumber, RatingSide side)
+{
+    return 2 * (ratingNumber - 1) + int(side);
+}
+// The pair of rating n a changed player had before the edit.
+RatingPair storedPair(const ChangedPlayer& player, int ratingNumber);
+
+// Why a selected player would not change: none of his 48 values is a rating;
+// every rating he has is scaled by 0% (and lies within the bounds); a scaled
+// change is too small to survive rounding; or a scaled rating is held where
+// it already is, at a bound. A player counts under the last that applies.
+enum class Unchanged { NoRating, ZeroPercent, RoundsAway, AtBound, Count };
+
 struct PreviewResult {
     bool stopped = false; // the progress callback asked to stop: the figures are partial
     std::array<PositionFigures, db::schema::PositionCount> positions{};
+    std::vector<ChangedPlayer> changedPlayers; // in file order
+    std::array<qint64, size_t(Unchanged::Count)> unchanged{};
     // By rating number - 1, then actual and potential.
     std::array<std::array<RatingFigures, 2>, EditedRatingCount> ratings{};
 

@@ -85,6 +85,8 @@ public:
 
     // After wait(): the figures (partial when it was stopped).
     const PreviewResult& result() const { return m_result; }
+    // Hands the figures over without copying the list of changed players.
+    PreviewResult takeResult() { return std::move(m_result); }
 
 signals:
     // The share of the work done, in thousandths, whenever it grows.

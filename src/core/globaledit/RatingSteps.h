@@ -22,6 +22,7 @@ struct Bounds {
     double actualMax = 99;
     double potentialMin = 0;
     double potentialMax = 99;
+    friend bool operator==(const Bounds&, const Bounds&) = default;
 };
 
 // What a rating column can hold: the nearest whole number, an exact half

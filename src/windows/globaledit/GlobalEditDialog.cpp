@@ -21,7 +21,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScrollArea>
@@ -75,8 +74,9 @@ constexpr int PositionsPerRow = 5;
 // Access keys for the position boxes, a letter of each caption that no other
 // control of the dialog uses (none left for C, DT and CB: OK, Cancel, Help
 // and the other boxes hold every letter of theirs).
+// LB gives its L to the potential "Set all…" button.
 constexpr const char* PositionCaptions[] = {"&QB", "H&B", "&FB", "&WR", "T&E", "C",  "&G", "&T",
-                                            "&K",  "&P",  "&DE", "DT",  "&LB", "CB", "&S"};
+                                            "&K",  "&P",  "&DE", "DT",  "LB",  "CB", "&S"};
 static_assert(std::size(PositionCaptions) == db::schema::PositionCount);
 
 // Item data of a team read from the Team table: its name there. "All" and
@@ -149,6 +149,10 @@ GlobalEditDialog::GlobalEditDialog(const QString& leaguePath, QWidget* parent)
     layout->addLayout(bounds, 1, 0);
     layout->addWidget(buildPositionFrame(), 2, 0);
     layout->addWidget(buildRatingFrame(), 3, 0);
+    m_applied = addLabel(this, "lblApplied", {});
+    m_applied->setAccessibleName(QStringLiteral("Last applied edit"));
+    m_applied->setWordWrap(true);
+    layout->addWidget(m_applied, 4, 0);
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(addButton("cmdOK", QStringLiteral("&OK"), &GlobalEditDialog::confirm));
@@ -158,7 +162,7 @@ GlobalEditDialog::GlobalEditDialog(const QString& leaguePath, QWidget* parent)
     buttons->addWidget(
         addButton("cmdPreview", QStringLiteral("Pre&view"), &GlobalEditDialog::preview));
     buttons->addStretch();
-    layout->addLayout(buttons, 0, 1, 4, 1);
+    layout->addLayout(buttons, 0, 1, 5, 1);
 
     auto* scroll = new QScrollArea(this);
     scroll->setObjectName(QStringLiteral("frmGlobalScroll"));
@@ -179,7 +183,7 @@ QSize GlobalEditDialog::sizeHint() const
 void GlobalEditDialog::buildTeamLine(QGridLayout* layout)
 {
     auto* line = new QHBoxLayout;
-    QLabel* label = addLabel(this, "Label5", QStringLiteral("Te&ams:"));
+    QLabel* label = addLabel(this, "Label5", QStringLiteral("Tea&ms:"));
     label->setAccessibleName(QStringLiteral("Teams:"));
     m_teams = new QComboBox(this);
     m_teams->setObjectName(QStringLiteral("cboTeam"));
@@ -241,7 +245,9 @@ QGroupBox* GlobalEditDialog::buildRatingFrame()
     int column = 0;
     for (const RatingColumn& c : RatingColumns) {
         const int row = 3 * (column / RatingColumnsPerRow);
-        const int x = column % RatingColumnsPerRow;
+        const int x = 1 + column % RatingColumnsPerRow; // after the rows' labels
+        if (x == 1)
+            addRowLabels(grid, row);
         const int rating = db::schema::EditOrder[size_t(column)];
         const QString caption = db::schema::rating(rating).shortName + QLatin1Char(':');
         QLabel* label = addLabel(frame, c.label, caption);
@@ -257,6 +263,7 @@ QGroupBox* GlobalEditDialog::buildRatingFrame()
         m_ratings.push_back({rating, actual, potential});
         ++column;
     }
+    addSetAllButtons(grid, 3 * (column / RatingColumnsPerRow), RatingColumnsPerRow + 1);
     return frame;
 }
 
@@ -394,6 +401,10 @@ void GlobalEditDialog::confirm()
     const std::optional<globaledit::GlobalEdit> edit = editToRun();
     if (!edit)
         return;
+    if (repeatsLastEdit(*edit) &&
+        !Prompts::ask(this, QStringLiteral("This edit was just applied. Apply it again?"),
+                      QMessageBox::No))
+        return;
     // Open grids show the edit's result afterwards; their edited rows are
     // settled first.
     auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
@@ -407,8 +418,10 @@ void GlobalEditDialog::confirm()
     }
     if (e)
         Prompts::showError(this, e.message());
-    else if (edit->positions.any()) // with none checked, OK does nothing
+    else if (edit->positions.any()) { // with none checked, OK does nothing
+        showApplied(*edit, changed);
         emit edited(resultText(*edit, changed) + m_backupNote);
+    }
     if (e.number == db::TeamNotInLeague)
         LoadTeams(m_leaguePath); // the list shows the table as it now is
 }
@@ -484,7 +497,15 @@ db::Error GlobalEditDialog::ApplyGlobalEdit(const globaledit::GlobalEdit& edit,
     m_running = true;
     const InputBlocker blocker;
     // Taken on the worker under the edit's write lock, before any change.
-    backups::CommandBackup backup(m_leaguePath, QStringLiteral("Global Edit"), m_undoReceiver);
+    m_lastUndoable = false;
+    backups::UndoReceiver undo;
+    if (m_undoReceiver) {
+        undo = [this](const backups::UndoPoint& point) {
+            m_lastUndoable = true;
+            return m_undoReceiver(point);
+        };
+    }
+    backups::CommandBackup backup(m_leaguePath, QStringLiteral("Global Edit"), undo);
     globaledit::EditJob job(m_leaguePath, edit,
                             [&backup](db::Database& league) { return backup.take(league); });
     connect(&job, &globaledit::EditJob::positionStarted, this, &GlobalEditDialog::positionStarted);
@@ -501,24 +522,6 @@ db::Error GlobalEditDialog::ApplyGlobalEdit(const globaledit::GlobalEdit& edit,
         *changed = job.changedPlayers();
     }
     return e;
-}
-
-// "Global edit: 13,402 players changed in QB, HB (team All)"
-QString GlobalEditDialog::resultText(const globaledit::GlobalEdit& edit,
-                                     const globaledit::ChangedPlayers& changed) const
-{
-    qint64 players = 0;
-    QStringList positions;
-    for (int p = 0; p < db::schema::PositionCount; ++p) {
-        if (!edit.positions.test(size_t(p)))
-            continue;
-        players += changed[size_t(p)];
-        positions << db::schema::positions().at(p);
-    }
-    return QStringLiteral("Global edit: %1 %2 changed in %3 (team %4)")
-        .arg(QLocale(QLocale::English).toString(players),
-             players == 1 ? QStringLiteral("player") : QStringLiteral("players"),
-             positions.join(QStringLiteral(", ")), m_teams->currentText());
 }
 
 void GlobalEditDialog::positionStarted(int position, qint64 players)

@@ -2,6 +2,7 @@
 
 #include "core/db/Error.h"
 #include "core/globaledit/GlobalEditEngine.h"
+#include "core/globaledit/GlobalEditPreview.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -14,6 +15,7 @@ class QCheckBox;
 class QComboBox;
 class QGridLayout;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QMdiSubWindow;
 class QPushButton;
@@ -60,6 +62,9 @@ public:
     void preview();
     // Index 0..14 sets m_positionName; anything else changes nothing.
     void choosePosition(int index);
+    // "Set all…": asks for one percentage and puts it into every actual
+    // (or potential) box; Cancel or a text that is no number changes none.
+    void setAllPercentages(globaledit::RatingSide side);
 
     globaledit::TeamFilter teamFilter() const { return m_teamFilter; }
     QString posName() const { return m_positionName; }
@@ -87,6 +92,8 @@ private:
                                const char* minName);
     QGroupBox* buildPositionFrame();
     QGroupBox* buildRatingFrame();
+    void addRowLabels(QGridLayout* grid, int row);
+    void addSetAllButtons(QGridLayout* grid, int row, int columns);
     QPushButton* addButton(const char* name, const QString& caption,
                            void (GlobalEditDialog::*handler)());
 
@@ -104,6 +111,11 @@ private:
                               globaledit::ChangedPlayers* changed);
     QString resultText(const globaledit::GlobalEdit& edit,
                        const globaledit::ChangedPlayers& changed) const;
+    // The same edit, on the same league, which nothing has changed since it
+    // was applied (an Undo, a grid's edit or another program would have).
+    bool repeatsLastEdit(const globaledit::GlobalEdit& edit) const;
+    // The line under the boxes that says what OK applied.
+    void showApplied(const globaledit::GlobalEdit& edit, const globaledit::ChangedPlayers& changed);
     void positionStarted(int position, qint64 players);
     void playersDone(int position, qint64 done);
 
@@ -115,6 +127,7 @@ private:
     QLineEdit* m_potentialMax = nullptr;
     QLineEdit* m_potentialMin = nullptr;
     std::vector<RatingBoxes> m_ratings;
+    QLabel* m_applied = nullptr;
 
     QString m_leaguePath; // the league the team list was read from
     std::function<QString(const backups::UndoPoint&)> m_undoReceiver;
@@ -124,6 +137,15 @@ private:
     QString m_positionName;
     // All teams until the user picks another item: the list shows "All".
     globaledit::TeamFilter m_teamFilter;
+
+    // The last edit OK applied, and the league's change counter right after.
+    struct AppliedEdit {
+        globaledit::GlobalEdit edit;
+        QString league;
+        std::optional<quint32> counter;
+    };
+    std::optional<AppliedEdit> m_lastApplied;
+    bool m_lastUndoable = false; // its undo point reached the history
 
     bool m_running = false;
     QString m_backupNote;   // what the last edit's backup adds to its result

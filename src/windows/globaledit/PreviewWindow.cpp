@@ -3,8 +3,10 @@
 #include "core/db/Schema.h"
 
 #include "core/globaledit/Jobs.h"
+#include "core/globaledit/TeamList.h"
 #include "ui/MdiPlacement.h"
 #include "ui/Prompts.h"
+#include "windows/globaledit/ChangedPlayersModel.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -22,6 +24,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
 #include <QValueAxis>
@@ -129,6 +132,25 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent)
     m_noPlayers->setMinimumSize(m_chart->minimumSize());
     m_noPlayers->hide();
 
+    m_players = new ChangedPlayersModel(this);
+    m_playersView = new QTableView(this);
+    m_playersView->setObjectName(QStringLiteral("grdChangedPlayers"));
+    m_playersView->setAccessibleName(QStringLiteral("Players that would change"));
+    m_playersView->setModel(m_players);
+    m_playersView->setSortingEnabled(true);
+    m_playersView->sortByColumn(-1, Qt::AscendingOrder); // file order until a header is clicked
+    m_playersView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_playersView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_playersView->verticalHeader()->hide();
+    m_playersView->setMinimumWidth(360);
+    m_unchanged = new QLabel(this);
+    m_unchanged->setObjectName(QStringLiteral("lblUnchanged"));
+    m_unchanged->setAccessibleName(QStringLiteral("Players that would not change"));
+    m_unchanged->setWordWrap(true);
+    auto* playersLabel = new QLabel(QStringLiteral("&Players that would change:"), this);
+    playersLabel->setObjectName(QStringLiteral("lblChangedPlayers"));
+    playersLabel->setBuddy(m_playersView);
+
     m_closeButton = new QPushButton(QStringLiteral("&Close"), this);
     m_closeButton->setObjectName(QStringLiteral("cmdClose"));
     m_closeButton->setAccessibleName(QStringLiteral("Close"));
@@ -161,11 +183,17 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent)
     layout->addLayout(pickers, 2, 0, 1, 2);
     layout->addWidget(m_chart, 3, 0, 1, 2);
     layout->addWidget(m_noPlayers, 3, 0, 1, 2);
+    auto* players = new QVBoxLayout;
+    players->addWidget(playersLabel);
+    players->addWidget(m_playersView, 1);
+    players->addWidget(m_unchanged);
+    layout->addLayout(players, 1, 2, 3, 1);
     layout->setColumnStretch(1, 1);
+    layout->setColumnStretch(2, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_closeButton);
-    layout->addLayout(buttons, 4, 0, 1, 2);
+    layout->addLayout(buttons, 4, 0, 1, 3);
 }
 
 void PreviewWindow::keyPressEvent(QKeyEvent* event)
@@ -225,6 +253,7 @@ PreviewWindow* PreviewWindow::showPreview(QPointer<QMdiSubWindow>& window, QMdiA
 void PreviewWindow::start(const QString& path, const globaledit::GlobalEdit& edit)
 {
     stopWorker();
+    m_path = path;
     m_edit = edit;
     m_permille = 0;
     m_job = new globaledit::PreviewJob(path, edit, this);
@@ -269,10 +298,11 @@ void PreviewWindow::workerFinished()
             frame->close();
         return;
     }
-    m_shown = job->result();
+    m_shown = job->takeResult();
     fillPositions();
     fillRatings();
     drawChart();
+    fillPlayers();
     emit computed();
 }
 
@@ -360,4 +390,32 @@ void PreviewWindow::drawChart()
     QChart* old = m_chart->chart();
     m_chart->setChart(chart); // the view lets go of the old chart
     delete old;
+}
+
+void PreviewWindow::fillPlayers()
+{
+    QList<globaledit::Team> teams;
+    globaledit::readTeamList(m_path, teams); // without names the ids are shown
+    QHash<qint64, QString> names;
+    for (const globaledit::Team& t : teams)
+        names.insert(t.id, t.name);
+    m_players->setPlayers(std::move(m_shown.changedPlayers), m_edit.parameters, std::move(names));
+    m_shown.changedPlayers.clear();
+    for (int c = ChangedPlayersModel::FirstRatingColumn; c < m_players->columnCount(); ++c)
+        m_playersView->setColumnHidden(c, !m_players->changesColumn(c));
+    m_playersView->resizeColumnsToContents();
+    const QHeaderView* header = m_playersView->horizontalHeader();
+    m_players->sort(header->sortIndicatorSection(), header->sortIndicatorOrder());
+
+    using globaledit::Unchanged;
+    const auto& u = m_shown.unchanged;
+    auto part = [&u](Unchanged reason, const char* text) {
+        return QStringLiteral("%1 %2").arg(count(u[size_t(reason)]), QString::fromUtf8(text));
+    };
+    m_unchanged->setText(QStringLiteral("%1 would change. Selected but unchanged: %2; %3; %4; %5.")
+                             .arg(count(m_players->rowCount()),
+                                  part(Unchanged::AtBound, "already at a bound"),
+                                  part(Unchanged::ZeroPercent, "scaled by 0%"),
+                                  part(Unchanged::NoRating, "with no rating"),
+                                  part(Unchanged::RoundsAway, "whose change rounds away")));
 }

@@ -14,8 +14,10 @@ class QMdiArea;
 class QMdiSubWindow;
 class QPushButton;
 class QProgressBar;
+class QTableView;
 class QTableWidget;
 class QTimer;
+class ChangedPlayersModel;
 
 namespace globaledit {
 class PreviewJob;
@@ -24,7 +26,8 @@ class PreviewJob;
 // "Global Edit Preview": what the global edit dialog's OK would do, worked
 // out on a worker thread without writing: per position the players selected
 // and changed, per rating the means, the values at a bound and the
-// potentials raised, and a chart of one rating before and after. Single
+// potentials raised, a chart of one rating before and after, and beside
+// them the players that would change (sortable) and why the others would not. Single
 // instance in an MDI child window; Preview again works it out afresh. Close,
 // Esc and Ctrl+F4 close it, and the window that opened it comes back.
 class PreviewWindow : public QWidget
@@ -45,6 +48,8 @@ public:
     // The edit and the figures the window shows (once computed).
     const globaledit::GlobalEdit& edit() const { return m_edit; }
     const globaledit::PreviewResult& result() const { return m_shown; }
+    // The list of players that would change, as shown.
+    const ChangedPlayersModel* changedPlayers() const { return m_players; }
 
 signals:
     void computed(); // the figures are shown
@@ -63,18 +68,24 @@ private:
     void fillPositions();
     void fillRatings();
     void drawChart();
+    // The list of players that would change, and why the others would not.
+    void fillPlayers();
 
     QTableWidget* m_positionsTable = nullptr;
     QTableWidget* m_ratingsTable = nullptr;
     QComboBox* m_ratingChoice = nullptr;
     QComboBox* m_sideChoice = nullptr;
     QChartView* m_chart = nullptr;
+    QTableView* m_playersView = nullptr;
+    ChangedPlayersModel* m_players = nullptr;
+    QLabel* m_unchanged = nullptr;
     QLabel* m_noPlayers = nullptr;
     QPushButton* m_closeButton = nullptr;
     QProgressBar* m_progressBar = nullptr;
     QTimer* m_progressClock = nullptr;
     QElapsedTimer m_started;
 
+    QString m_path;
     globaledit::GlobalEdit m_edit;
     globaledit::PreviewResult m_shown;
     globaledit::PreviewJob* m_job = nullptr; // while it works the figures out

@@ -221,11 +221,13 @@ void PlayerCard::buildControls()
     m_save = addButton("cmdSave", u"&Save"_s, &PlayerCard::saveChanges);
     m_revert = addButton("cmdRevert", u"Re&vert"_s, &PlayerCard::revert);
     QPushButton* close = addButton("cmdClose", u"&Close"_s, &PlayerCard::closeWindow);
+    QPushButton* compare = addButton("cmdCompare", u"Co&mpare"_s, &PlayerCard::compare);
+    compare->setToolTip(u"Add this player to Compare Players"_s);
     m_previous->setToolTip(u"Previous player of the grid (Ctrl+Page Up)"_s);
     m_next->setToolTip(u"Next player of the grid (Ctrl+Page Down)"_s);
     m_save->setToolTip(u"Write the changed values"_s);
     m_revert->setToolTip(u"Drop the changed values and show the player as stored"_s);
-    for (QPushButton* b : {m_previous, m_next, m_save, m_revert, close})
+    for (QPushButton* b : {m_previous, m_next, m_save, m_revert, compare, close})
         buttons->addWidget(b);
     auto* codes = new QCheckBox(u"Show C&odes"_s, strip);
     codes->setObjectName(u"chkShowCodes"_s);
@@ -285,7 +287,7 @@ void PlayerCard::buildControls()
 
     // Tab order: the values first, top to bottom, then the buttons.
     QWidget* last = m_table;
-    for (QPushButton* b : {m_previous, m_next, m_save, m_revert, close}) {
+    for (QPushButton* b : {m_previous, m_next, m_save, m_revert, compare, close}) {
         setTabOrder(last, b);
         last = b;
     }
@@ -423,6 +425,13 @@ PlayerCard* PlayerCard::showFor(PlayerWindows& open, PlayerWindow* grid)
     }
     if (made && card->m_key < 0)
         return nullptr; // no player to show (the filter hides them all), or his error was shown
+    present(open, area, std::move(made), card);
+    return card;
+}
+
+void PlayerCard::present(PlayerWindows& open, QMdiArea* area, std::unique_ptr<PlayerCard> made,
+                         PlayerCard* card)
+{
     QMdiSubWindow* sub =
         made ? new QMdiSubWindow : qobject_cast<QMdiSubWindow*>(card->parentWidget());
     if (made) {
@@ -437,27 +446,33 @@ PlayerCard* PlayerCard::showFor(PlayerWindows& open, PlayerWindow* grid)
         sub->showNormal();
     }
     area->setActiveSubWindow(sub);
-    return card;
+}
+
+bool PlayerCard::openLeague(const QString& path)
+{
+    if (m_db && m_db->path() == path)
+        return true;
+    if (!leavePlayer())
+        return false;
+    auto database = std::make_unique<db::Database>();
+    if (db::Error e = database->open(path)) {
+        Prompts::showError(this, e.message());
+        return false;
+    }
+    m_row.reset();
+    m_db = std::move(database);
+    m_key = -1;
+    m_meanings->setLeague(*m_db);
+    return true;
 }
 
 bool PlayerCard::attach(PlayerWindow* grid)
 {
     if (grid == m_grid)
         return true;
-    const QString path = grid->dataControl()->databaseName();
-    if (!m_db || m_db->path() != path) {
-        if (!leavePlayer())
-            return false;
-        auto database = std::make_unique<db::Database>();
-        if (db::Error e = database->open(path)) {
-            Prompts::showError(this, e.message());
-            return false;
-        }
-        m_row.reset();
-        m_db = std::move(database);
-        m_key = -1;
-        m_meanings->setLeague(*m_db);
-    }
+    if (!openLeague(grid->dataControl()->databaseName()))
+        return false;
+    m_list.reset();
     if (m_grid)
         disconnect(m_grid, nullptr, this, nullptr);
     m_grid = grid;
@@ -474,6 +489,8 @@ bool PlayerCard::attach(PlayerWindow* grid)
 
 int PlayerCard::gridRow() const
 {
+    if (m_list)
+        return int(m_list->indexOf(m_key));
     if (!m_grid || !m_grid->model()->recordSet())
         return -1;
     const db::RecordSet* rs = m_grid->model()->recordSet();
@@ -514,12 +531,22 @@ void PlayerCard::gridRowChanged()
 void PlayerCard::previous()
 {
     const int row = gridRow();
-    if (row > 0 && leavePlayer())
-        moveGridTo(row - 1);
+    if (row > 0 && leavePlayer()) {
+        if (m_list) {
+            showPlayer(m_list->at(row - 1));
+            updateButtons();
+        } else {
+            moveGridTo(row - 1);
+        }
+    }
 }
 
 void PlayerCard::next()
 {
+    if (const int row = gridRow(); m_list && row + 1 < m_list->size() && leavePlayer()) {
+        showPlayer(m_list->at(row + 1));
+        updateButtons();
+    }
     if (!m_grid || !m_grid->model()->recordSet())
         return;
     const int row = gridRow();
@@ -672,9 +699,10 @@ void PlayerCard::showChart()
 void PlayerCard::updateButtons()
 {
     const db::RecordSet* rs = m_grid ? m_grid->model()->recordSet() : nullptr;
+    const int count = m_list ? int(m_list->size()) : rs ? rs->count() : 0;
     const int row = gridRow();
-    m_previous->setEnabled(rs && row > 0);
-    m_next->setEnabled(rs && row + 1 < rs->count());
+    m_previous->setEnabled(row > 0 && row < count);
+    m_next->setEnabled(row + 1 < count && (row >= 0 || !m_list));
     m_save->setEnabled(hasChanges());
     m_revert->setEnabled(hasChanges());
     m_page->setEnabled(m_row != nullptr);

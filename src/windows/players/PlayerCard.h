@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 
 namespace db {
 class Database;
@@ -22,6 +23,7 @@ class CardMeanings;
 class PlayerWindow;
 class QLabel;
 class QLineEdit;
+class QMdiArea;
 class QPushButton;
 class QTableWidgetItem;
 class RatingsChart;
@@ -45,6 +47,10 @@ public:
     // or brings open.card forward, following this grid. Returns nullptr
     // when the player cannot be shown (the error has been shown).
     static PlayerCard* showFor(PlayerWindows& open, PlayerWindow* grid);
+    // Shows the card for keys[index] of the league at path, whose Previous
+    // and Next then walk keys (a Team Page's list) instead of a grid.
+    static PlayerCard* showList(PlayerWindows& open, QMdiArea* area, const QString& path,
+                                const QVector<qint64>& keys, int index);
 
     // The league changed through the program (an undo, say): an unchanged
     // card on it shows the player as the file now holds him, or nothing
@@ -70,6 +76,8 @@ public:
     void saveChanges();
     void revert();
     void closeWindow();
+    // Adds the shown player to Compare Players.
+    void compare();
 
     // EditingWindow: asks "Commit changes?" for changed values.
     bool resolvePendingEdit() override;
@@ -95,6 +103,10 @@ private:
     QPushButton* addButton(const char* name, const QString& caption, void (PlayerCard::*handler)());
 
     bool attach(PlayerWindow* grid);
+    bool openLeague(const QString& path);
+    // Makes the card a window of area (made: a new card) and brings it forward.
+    static void present(PlayerWindows& open, QMdiArea* area, std::unique_ptr<PlayerCard> made,
+                        PlayerCard* card);
     int gridRow() const;
     void moveGridTo(int row);
     void gridRowChanged();
@@ -122,7 +134,8 @@ private:
     void reportSaveError(const db::Error& e);
 
     QPointer<PlayerWindow> m_grid;
-    PlayerWindows* m_open = nullptr; // the main window's; used only while this is open
+    std::optional<QVector<qint64>> m_list; // the keys Previous and Next walk, when no grid
+    PlayerWindows* m_open = nullptr;       // the main window's; used only while this is open
     std::unique_ptr<db::Database> m_db;
     std::unique_ptr<db::RecordSet> m_row;                       // the shown player's one row
     qint64 m_key = -1;                                          // its rowid; -1: none shown

@@ -11,8 +11,10 @@ namespace {
 // notes reach the status bar as the grid's.
 void connectCard(PlayerCard* card, PlayerWindow* grid)
 {
-    QObject::connect(card, &PlayerCard::rowsWritten, grid, &TableWindow::rowsWritten,
-                     Qt::UniqueConnection);
+    // A card that walked a Team Page's list gave its saves to the history
+    // directly: from now on they go through the grid again, once.
+    QObject::disconnect(card, &PlayerCard::rowsWritten, nullptr, nullptr);
+    QObject::connect(card, &PlayerCard::rowsWritten, grid, &TableWindow::rowsWritten);
     QObject::connect(card, &PlayerCard::valueNoted, grid, &TableWindow::commandFinished,
                      Qt::UniqueConnection);
 }

@@ -1,5 +1,9 @@
 #include "windows/players/PlayerWindow.h"
 
+#include "core/db/RecordSet.h"
+#include "ui/Prompts.h"
+#include "windows/compare/ComparePlayersWindow.h"
+#include "windows/grid/DataControl.h"
 #include "windows/grid/DataGridView.h"
 #include "windows/grid/FrozenColumns.h"
 #include "windows/grid/GridCommands.h"
@@ -39,6 +43,35 @@ PlayerWindow::PlayerWindow(PlayerWindows& open, const QString& databasePath)
     connect(settings, &QPushButton::clicked, this, &PlayerWindow::editSettings);
     buildFrozenNames();
     addPlayerCardCommand();
+    addCompareCommand();
+}
+
+void PlayerWindow::addCompareCommand()
+{
+    QMenu* menu = commands()->menu();
+    auto* compare = new QAction(QStringLiteral("Co&mpare Players"), menu);
+    compare->setObjectName(QStringLiteral("mnuComparePlayers"));
+    connect(compare, &QAction::triggered, this, &PlayerWindow::compareSelected);
+    menu->insertAction(menu->actions().value(1), compare);
+}
+
+void PlayerWindow::compareSelected()
+{
+    const db::RecordSet* rs = model()->recordSet();
+    QList<qint64> keys;
+    for (const QModelIndex& cell : gridView()->selectionModel()->selectedIndexes()) {
+        if (rs && cell.row() < rs->count() && !keys.contains(rs->key(cell.row())))
+            keys << rs->key(cell.row());
+    }
+    if (keys.size() < 2 || keys.size() > ComparePlayersWindow::MostPlayers) {
+        Prompts::refuse(this, QStringLiteral("Select 2 to %1 players to compare.")
+                                  .arg(ComparePlayersWindow::MostPlayers));
+        return;
+    }
+    auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (sub && sub->mdiArea() && resolvePendingEdit())
+        ComparePlayersWindow::compare(m_open.compare, sub->mdiArea(), dataControl()->databaseName(),
+                                      keys, true);
 }
 
 void PlayerWindow::addPlayerCardCommand()

@@ -42,6 +42,9 @@ private:
     // FirstName and LastName stay in view while the grid is scrolled right.
     void buildFrozenNames();
     void addPlayerCardCommand();
+    // Co&mpare Players: the selected rows, 2 to 4 of them, side by side.
+    void addCompareCommand();
+    void compareSelected();
 
     PlayerWindows& m_open; // the main window's; used only while this is open
     QPointer<PlayerColumnsDialog> m_settings;
