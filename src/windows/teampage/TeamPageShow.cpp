@@ -112,6 +112,8 @@ void TeamPage::drawChart()
     x->append(categories);
     auto* y = new QValueAxis;
     y->setRange(0, high);
+    y->setLabelFormat(QStringLiteral("%d"));
+    y->setTickCount(4); // 0, 33, 66, 99 on the ratings' own scale
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(x);
