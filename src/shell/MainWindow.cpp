@@ -289,7 +289,7 @@ void MainWindow::buildStatusBar()
         int stretch;
     } panels[] = {
         {&m_gridStatus, "lblGridStatus", "Rows", 1},
-        {&m_commandResult, "lblCommandResult", "Command Result", 0},
+        {&m_commandResult, "lblCommandResult", "Command Result", 2},
         {&m_league, "lblLeague", "League File", 0},
     };
     for (const auto& p : panels) {
@@ -306,8 +306,6 @@ void MainWindow::buildStatusBar()
             bar->addWidget(label, p.stretch);
     }
     m_commandResult->hide();
-    // A result may explain a window of another league: it wraps, never cut.
-    m_commandResult->setWordWrap(true);
     connect(m_area, &QMdiArea::subWindowActivated, this, &MainWindow::followCurrentSubWindow);
     leagueChanged({});
 }
@@ -316,6 +314,13 @@ void MainWindow::showCommandResult(const QString& text)
 {
     m_commandResult->setText(text);
     m_commandResult->setToolTip(text);
+    // A result may explain a window of another league: too long for the bar,
+    // it wraps over most of the bar's width, never cut. A short one keeps the
+    // bar one line high (the bar's height follows the label's narrowest width).
+    const int room = statusBar()->width() - m_league->sizeHint().width();
+    const bool wraps = m_commandResult->fontMetrics().horizontalAdvance(text) > room;
+    m_commandResult->setWordWrap(wraps);
+    m_commandResult->setMinimumWidth(wraps ? std::max(1, room * 3 / 4) : 1);
     m_commandResult->setVisible(!text.isEmpty());
 }
 

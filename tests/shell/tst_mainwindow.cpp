@@ -582,6 +582,8 @@ private slots:
         // A command's result stays until the next menu command starts.
         main.showCommandResult(u"Global edit: 13,402 players changed"_s);
         QCOMPARE(main.commandResultText(), u"Global edit: 13,402 players changed"_s);
+        QVERIFY(main.statusBar()->sizeHint().height() <
+                3 * main.fontMetrics().height()); // one line
         main.action(u"mnuConference"_s)->trigger();
         QCOMPARE(main.commandResultText(), QString());
         Prompts::setNextAnswer(QMessageBox::Yes); // close the Conference window of the one before
