@@ -27,5 +27,7 @@ if [ ! -f "$build/CMakeCache.txt" ] || [ ! -f "$build/build.ninja" ]; then
   cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 fi
+# Paths relative to the checkout, so a clone in another folder hits the cache too.
+export CCACHE_BASEDIR="$here" CCACHE_NOHASHDIR=1
 cmake --build "$build" --parallel "$(nproc)" |
   { grep -v -e '^ninja: no work to do\.$' -e '^\[0/[0-9]*\] Re-checking globbed directories' || true; }
