@@ -97,34 +97,37 @@ protected:
 
 private:
     PlayerCard();
+    // The view (PlayerCard.cpp): its controls, and the shown values.
     void buildControls();
+    QWidget* buildButtons(QList<QPushButton*>* tabOrder);
+    QWidget* buildPage();
     QWidget* buildIdentity();
     QWidget* buildRatings();
+    void buildRatingsTable(QWidget* frame);
     QPushButton* addButton(const char* name, const QString& caption, void (PlayerCard::*handler)());
+    void showValues();
+    void showValue(int column);
+    void showHeading();
+    void showChart();
+    void updateButtons();
+    QString playerName() const;
+    QString teamText() const;
 
+    // Following the grid (PlayerCardWalk.cpp): its rows in its order.
     bool attach(PlayerWindow* grid);
-    bool openLeague(const QString& path);
     // Makes the card a window of area (made: a new card) and brings it forward.
     static void present(PlayerWindows& open, QMdiArea* area, std::unique_ptr<PlayerCard> made,
                         PlayerCard* card);
     int gridRow() const;
     void moveGridTo(int row);
     void gridRowChanged();
-    // The card wrote its row: the open player grid shows it anew.
-    void rowWritten();
 
+    // The edit state and save (PlayerCardEdit.cpp).
+    bool openLeague(const QString& path);
     db::Error readPlayer(qint64 key);
     bool showPlayer(qint64 key);
-    void showValues();
-    void showValue(int column);
-    void showHeading();
-    void showChart();
-    void updateButtons();
     QVariant effective(int column) const;
     QVariant readValue(int column) const;
-    QString playerName() const;
-    QString teamText() const;
-
     // Hands a typed but not yet entered value to the card.
     void finishTyping();
     // Before the card shows another player or closes: asks about changed
@@ -132,6 +135,8 @@ private:
     bool leavePlayer();
     bool save();
     void reportSaveError(const db::Error& e);
+    // The card wrote its row: the open player grid shows it anew.
+    void rowWritten();
 
     QPointer<PlayerWindow> m_grid;
     std::optional<QVector<qint64>> m_list; // the keys Previous and Next walk, when no grid
