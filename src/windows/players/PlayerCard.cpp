@@ -70,7 +70,7 @@ PlayerCard::PlayerCard()
     m_meanings = new CardMeanings(
         this, [this](int column, const QString& name) { typeValue(column, name); });
     connect(m_meanings, &CardMeanings::changed, this, [this] {
-        if (m_row)
+        if (m_player.hasRow())
             showValues();
     });
     buildControls();
@@ -80,7 +80,7 @@ PlayerCard::~PlayerCard() = default;
 
 QString PlayerCard::leaguePath() const
 {
-    return m_db ? m_db->path() : QString();
+    return m_player.leaguePath();
 }
 
 QPushButton* PlayerCard::addButton(const char* name, const QString& caption,
@@ -316,15 +316,15 @@ void PlayerCard::showValues()
 
 QString PlayerCard::shownText(int column) const
 {
-    const QVariant value = effective(column);
+    const QVariant value = m_player.effective(column);
     const std::optional<db::Meaning> meaning = m_meanings->meaning(column, value);
     return meaning && meaning->known ? meaning->text : textOf(value);
 }
 
 void PlayerCard::showValue(int column)
 {
-    const QVariant value = effective(column);
-    const bool changed = m_changes.contains(column);
+    const QVariant value = m_player.effective(column);
+    const bool changed = m_player.isChanged(column);
     const bool binary = value.typeId() == QMetaType::QByteArray;
     const QString tip = changed ? storageOf(value) + u" when saved (changed)"_s : storageOf(value);
     if (column < PlayerFixedColumnCount) {
@@ -355,19 +355,19 @@ QString PlayerCard::playerName() const
 {
     const int first = db::schema::playerColumnIndex(u"FirstName"_s);
     const int last = db::schema::playerColumnIndex(u"LastName"_s);
-    const QString name =
-        QString(effective(first).toString().trimmed() + u' ' + effective(last).toString().trimmed())
-            .trimmed();
+    const QString name = QString(m_player.effective(first).toString().trimmed() + u' ' +
+                                 m_player.effective(last).toString().trimmed())
+                             .trimmed();
     return name.isEmpty() ? u"(no name)"_s : name;
 }
 
 QString PlayerCard::teamText() const
 {
-    const QVariant team = effective(db::schema::playerColumnIndex(u"TeamId"_s));
+    const QVariant team = m_player.effective(db::schema::playerColumnIndex(u"TeamId"_s));
     QString name;
     if (!team.isNull())
-        m_db->query(u"SELECT TeamName FROM Team WHERE TeamID = ? LIMIT 1"_s, {team},
-                    [&](const db::Statement& row) { name = row.value(0).toString(); });
+        m_player.league()->query(u"SELECT TeamName FROM Team WHERE TeamID = ? LIMIT 1"_s, {team},
+                                 [&](const db::Statement& row) { name = row.value(0).toString(); });
     if (!name.isEmpty())
         return name;
     // 0 marks the college draft and the free agents.
@@ -378,12 +378,12 @@ QString PlayerCard::teamText() const
 
 void PlayerCard::showHeading()
 {
-    const QString name = m_readRow.isEmpty() ? QString() : playerName();
+    const QString name = !m_player.wasRead() ? QString() : playerName();
     setWindowTitle(name.isEmpty() ? u"Player Card[*]"_s : u"Player Card - "_s + name + u"[*]"_s);
     setWindowModified(hasChanges());
     m_name->setText(name);
     m_name->setAccessibleName(name);
-    const QVariant position = effective(db::schema::playerColumnIndex(u"CurrentPos"_s));
+    const QVariant position = m_player.effective(db::schema::playerColumnIndex(u"CurrentPos"_s));
     const bool isIndex =
         (position.typeId() == QMetaType::LongLong || position.typeId() == QMetaType::Double) &&
         position.toDouble() >= 0 && position.toDouble() < db::schema::PositionCount &&
@@ -398,7 +398,7 @@ void PlayerCard::showHeading()
 void PlayerCard::showChart()
 {
     m_chartView->showRatings([this](int rating, bool potential) {
-        return effective(actualColumnOf(rating) + potential);
+        return m_player.effective(actualColumnOf(rating) + potential);
     });
 }
 
@@ -411,7 +411,7 @@ void PlayerCard::updateButtons()
     m_next->setEnabled(row + 1 < count && (row >= 0 || !m_list));
     m_save->setEnabled(hasChanges());
     m_revert->setEnabled(hasChanges());
-    m_page->setEnabled(m_row != nullptr);
+    m_page->setEnabled(m_player.hasRow());
 }
 
 void PlayerCard::changeEvent(QEvent* event)
@@ -421,9 +421,9 @@ void PlayerCard::changeEvent(QEvent* event)
     if (event->type() == QEvent::PaletteChange) {
         for (int c = 0; c < PlayerColumnCount; ++c) {
             if (c < PlayerFixedColumnCount)
-                markChanged(m_edits[size_t(c)], m_changes.contains(c));
+                markChanged(m_edits[size_t(c)], m_player.isChanged(c));
             else
-                markChanged(m_items[size_t(c)], m_changes.contains(c));
+                markChanged(m_items[size_t(c)], m_player.isChanged(c));
         }
     }
 }

@@ -36,7 +36,7 @@ PlayerCard* PlayerCard::showFor(PlayerWindows& open, PlayerWindow* grid)
         else
             card->gridRowChanged();
     }
-    if (made && card->m_key < 0)
+    if (made && card->m_player.key() < 0)
         return nullptr; // no player to show (the filter hides them all), or his error was shown
     present(open, area, std::move(made), card);
     return card;
@@ -85,16 +85,16 @@ bool PlayerCard::attach(PlayerWindow* grid)
 int PlayerCard::gridRow() const
 {
     if (m_list)
-        return int(m_list->indexOf(m_key));
+        return int(m_list->indexOf(m_player.key()));
     if (!m_grid || !m_grid->model()->recordSet())
         return -1;
     const db::RecordSet* rs = m_grid->model()->recordSet();
     const int current = m_grid->gridView()->currentIndex().row();
-    if (m_key < 0)
+    if (m_player.key() < 0)
         return current < rs->count() ? current : -1;
-    if (current >= 0 && current < rs->count() && rs->key(current) == m_key)
+    if (current >= 0 && current < rs->count() && rs->key(current) == m_player.key())
         return current;
-    return rs->rowOfKey(m_key);
+    return rs->rowOfKey(m_player.key());
 }
 
 void PlayerCard::moveGridTo(int row)
@@ -114,7 +114,7 @@ void PlayerCard::gridRowChanged()
     // back to a row whose edit it could not write.
     const db::RecordSet* rs = m_grid ? m_grid->model()->recordSet() : nullptr;
     const int row = m_grid ? m_grid->gridView()->currentIndex().row() : -1;
-    if (!rs || row < 0 || row >= rs->count() || rs->key(row) == m_key) {
+    if (!rs || row < 0 || row >= rs->count() || rs->key(row) == m_player.key()) {
         updateButtons();
         return;
     }
