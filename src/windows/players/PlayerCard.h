@@ -98,7 +98,7 @@ protected:
 
 private:
     PlayerCard();
-    // The view (PlayerCard.cpp): its controls, and the shown values.
+    // The controls (PlayerCardControls.cpp) and the shown values (PlayerCard.cpp).
     void buildControls();
     QWidget* buildButtons(QList<QPushButton*>* tabOrder);
     QWidget* buildPage();

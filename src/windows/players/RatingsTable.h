@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/db/Schema.h"
+
 #include <QTableWidget>
 
 // The player card's ratings table; it hands a typed but not yet entered
@@ -16,3 +18,9 @@ public:
         }
     }
 };
+
+// The player column of a rating's actual value; its potential is the next.
+inline int actualColumnOf(int rating)
+{
+    return db::schema::PlayerFixedColumnCount + 2 * (rating - 1);
+}
