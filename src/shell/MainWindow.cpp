@@ -5,6 +5,10 @@
 #include "shell/LeagueCommands.h"
 #include "shell/LeagueHistory.h"
 #include "shell/LeagueSession.h"
+#include "shell/RecentLeagues.h"
+#include "shell/StatusPanels.h"
+#include "shell/WindowMenu.h"
+#include "shell/WindowPlacement.h"
 #include "ui/ContextIDs.h"
 #include "ui/EditingWindow.h"
 #include "ui/Prompts.h"
@@ -55,15 +59,22 @@ MainWindow::MainWindow(QWidget* parent)
     m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_area);
     connect(m_leagueCommands, &LeagueCommands::finished, this, &MainWindow::showCommandResult);
-    connect(m_leagueCommands, &LeagueCommands::opened, this, &MainWindow::rememberRecentLeague);
+    connect(m_leagueCommands, &LeagueCommands::opened, this,
+            [this](const QString& path) { m_recentLeagues->remember(path); });
     connect(m_historyCommands, &HistoryCommands::finished, this, &MainWindow::showCommandResult);
     connect(m_session, &LeagueSession::leagueChanged, this, &MainWindow::leagueChanged);
     buildMenus();
-    buildWindowMenu();
-    buildRecentLeagues();
-    buildStatusBar();
+    m_windowMenu = new WindowMenu(menuBar(), action(QStringLiteral("mnuHelpAction")), m_area);
+    m_recentLeagues =
+        new RecentLeagues(findChild<QMenu*>(QStringLiteral("mnuFile")),
+                          action(QStringLiteral("mnuExit")), [this](const QString& path) {
+                              showCommandResult({});
+                              return openLeague(path);
+                          });
+    m_status = new StatusPanels(statusBar(), m_area);
+    leagueChanged({});
 
-    restoreWindowGeometry();
+    placement::restore(this);
 }
 
 MainWindow::~MainWindow()
@@ -71,17 +82,10 @@ MainWindow::~MainWindow()
     // File > Exit ends with the child windows open; as they go they must not
     // call back into a main window that is already half destroyed.
     m_area->disconnect(this);
-    disconnect(m_gridStatusConnection);
+    m_area->disconnect(m_windowMenu);
+    m_status->detach();
     delete m_about; // a window of its own, not a child
 }
-
-namespace {
-const QString WindowSection = QStringLiteral("MainWindow");
-const QString GeometryKey =
-    QStringLiteral("Geometry"); // "left,top,width,height" of the client area
-const QString MaximizedKey = QStringLiteral("Maximized");
-constexpr QSize SmallestRestored{320, 240};
-} // namespace
 
 // The Table menu: each table, its menu caption and item, and the kind of
 // window that shows it.
@@ -104,77 +108,6 @@ constexpr TableCommand TableCommands[] = {
     {"Team", "&Team", "mnuTeam", TableCommand::TableGrid},
 };
 } // namespace
-
-QRect MainWindow::fitToScreens(const QRect& saved, const QMargins& frame)
-{
-    const QScreen* screen = QGuiApplication::screenAt(saved.center());
-    if (!screen || saved.isEmpty())
-        return {};
-    // The frame (title bar first) goes inside the screen's free part; the
-    // client area gets at least the smallest usable size.
-    const QRect available = screen->availableGeometry().marginsRemoved(frame);
-    QRect fitted(saved.topLeft(),
-                 saved.size().expandedTo(SmallestRestored).boundedTo(available.size()));
-    fitted.moveRight(std::min(fitted.right(), available.right()));
-    fitted.moveBottom(std::min(fitted.bottom(), available.bottom()));
-    fitted.moveLeft(std::max(fitted.left(), available.left()));
-    fitted.moveTop(std::max(fitted.top(), available.top()));
-    return fitted;
-}
-
-QMargins MainWindow::frameMargins() const
-{
-    // Known once the window manager has framed the window; before, a title
-    // bar of two lines is room enough for most.
-    if (const QRect frame = frameGeometry(); isVisible() && frame != geometry())
-        return {geometry().left() - frame.left(), geometry().top() - frame.top(),
-                frame.right() - geometry().right(), frame.bottom() - geometry().bottom()};
-    return {0, 2 * fontMetrics().height(), 0, 0};
-}
-
-void MainWindow::keepTitleBarOnScreen()
-{
-    if (isMaximized() || isFullScreen())
-        return;
-    if (const QRect fitted = fitToScreens(geometry(), frameMargins());
-        !fitted.isEmpty() && fitted != geometry())
-        setGeometry(fitted);
-}
-
-void MainWindow::restoreWindowGeometry()
-{
-    const QStringList parts = readSetting(WindowSection, GeometryKey).split(QLatin1Char(','));
-    QRect saved;
-    if (parts.size() == 4) {
-        bool ok[4] = {};
-        saved = QRect(parts[0].toInt(&ok[0]), parts[1].toInt(&ok[1]), parts[2].toInt(&ok[2]),
-                      parts[3].toInt(&ok[3]));
-        if (!std::all_of(std::begin(ok), std::end(ok), [](bool b) { return b; }))
-            saved = {};
-    }
-    if (const QRect fitted = fitToScreens(saved, frameMargins()); !fitted.isEmpty()) {
-        setGeometry(fitted);
-    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        // Designed as a 4680 x 3195 twip client area; that is too small for
-        // the grids, so the first start opens at a comfortable share of the
-        // screen, centred.
-        const QRect available = screen->availableGeometry();
-        QRect first(0, 0, available.width() * 3 / 4, available.height() * 3 / 4);
-        first.moveCenter(available.center());
-        setGeometry(first);
-    }
-    if (readBoolSetting(WindowSection, MaximizedKey, false))
-        setWindowState(windowState() | Qt::WindowMaximized);
-}
-
-void MainWindow::saveWindowGeometry()
-{
-    const QRect r = normalGeometry();
-    writeSetting(
-        WindowSection, GeometryKey,
-        QStringLiteral("%1,%2,%3,%4").arg(r.left()).arg(r.top()).arg(r.width()).arg(r.height()));
-    writeSetting(WindowSection, MaximizedKey, boolText(isMaximized()));
-}
 
 QAction* MainWindow::action(const QString& objectName) const
 {
@@ -278,65 +211,24 @@ void MainWindow::buildMenus()
     addItem(help, QStringLiteral("mnuAbout"), QStringLiteral("&About"), [this] { showAbout(); });
 }
 
-void MainWindow::buildStatusBar()
-{
-    QStatusBar* bar = statusBar();
-    bar->setObjectName(QStringLiteral("sbrStatus"));
-    const struct {
-        QLabel** label;
-        const char* name;
-        const char* spoken;
-        int stretch;
-    } panels[] = {
-        {&m_gridStatus, "lblGridStatus", "Rows", 1},
-        {&m_commandResult, "lblCommandResult", "Command Result", 2},
-        {&m_league, "lblLeague", "League File", 0},
-    };
-    for (const auto& p : panels) {
-        auto* label = new QLabel(bar);
-        label->setObjectName(QLatin1String(p.name));
-        label->setAccessibleName(QLatin1String(p.spoken));
-        // Long paths and filters are cut, never widen the window.
-        label->setMinimumWidth(1);
-        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        *p.label = label;
-        if (p.label == &m_league)
-            bar->addPermanentWidget(label);
-        else
-            bar->addWidget(label, p.stretch);
-    }
-    m_commandResult->hide();
-    connect(m_area, &QMdiArea::subWindowActivated, this, &MainWindow::followCurrentSubWindow);
-    leagueChanged({});
-}
-
 void MainWindow::showCommandResult(const QString& text)
 {
-    m_commandResult->setText(text);
-    m_commandResult->setToolTip(text);
-    // A result may explain a window of another league: too long for the bar,
-    // it wraps over most of the bar's width, never cut. A short one keeps the
-    // bar one line high (the bar's height follows the label's narrowest width).
-    const int room = statusBar()->width() - m_league->sizeHint().width();
-    const bool wraps = m_commandResult->fontMetrics().horizontalAdvance(text) > room;
-    m_commandResult->setWordWrap(wraps);
-    m_commandResult->setMinimumWidth(wraps ? std::max(1, room * 3 / 4) : 1);
-    m_commandResult->setVisible(!text.isEmpty());
+    m_status->showCommandResult(text);
 }
 
 QString MainWindow::commandResultText() const
 {
-    return m_commandResult->text();
+    return m_status->commandResultText();
 }
 
 QString MainWindow::gridStatusText() const
 {
-    return m_gridStatus->text();
+    return m_status->gridStatusText();
 }
 
 QString MainWindow::leagueStatusText() const
 {
-    return m_league->text();
+    return m_status->leagueStatusText();
 }
 
 QString MainWindow::leaguePath() const
@@ -371,10 +263,7 @@ bool MainWindow::openLeague(const QString& path)
 
 void MainWindow::leagueChanged(const QString& path)
 {
-    const QString shown = QDir::toNativeSeparators(path);
-    m_league->setText(shown.isEmpty() ? QStringLiteral("No league file chosen (File > Open)")
-                                      : shown);
-    m_league->setToolTip(shown);
+    m_status->showLeague(path);
     // The file dialogs start beside the league.
     Prompts::setStartFolder(path.isEmpty() ? QString() : QFileInfo(path).absolutePath());
     // A loaded global edit dialog lists the league's teams from now on.
@@ -404,27 +293,6 @@ void MainWindow::openTeamPage()
     });
 }
 
-void MainWindow::followCurrentSubWindow()
-{
-    // The current window, not the active one: a message box over the main
-    // window makes no window active, yet the grid under it is still current.
-    disconnect(m_gridStatusConnection);
-    QMdiSubWindow* sub = m_area->currentSubWindow();
-    if (auto* grid = sub ? qobject_cast<TableWindow*>(sub->widget()) : nullptr)
-        m_gridStatusConnection =
-            connect(grid, &TableWindow::statusChanged, this, &MainWindow::showGridStatus);
-    showGridStatus();
-}
-
-void MainWindow::showGridStatus()
-{
-    QMdiSubWindow* sub = m_area->currentSubWindow();
-    const auto* grid = sub ? qobject_cast<TableWindow*>(sub->widget()) : nullptr;
-    const QString text = grid ? grid->statusText() : QString();
-    m_gridStatus->setText(text);
-    m_gridStatus->setToolTip(text);
-}
-
 void MainWindow::showEvent(QShowEvent* event)
 {
     if (!m_loaded) {
@@ -434,8 +302,8 @@ void MainWindow::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     // Framed, the real title bar must be on screen too; a window manager
     // may frame the window only after it shows.
-    keepTitleBarOnScreen();
-    QTimer::singleShot(0, this, &MainWindow::keepTitleBarOnScreen);
+    placement::keepTitleBarOnScreen(this);
+    QTimer::singleShot(0, this, [this] { placement::keepTitleBarOnScreen(this); });
 }
 
 void MainWindow::load()
@@ -444,7 +312,7 @@ void MainWindow::load()
     m_session->restore();
     // The league in use from the start is a recent one as much as one opened.
     if (QFileInfo(leaguePath()).isFile())
-        rememberRecentLeague(leaguePath());
+        m_recentLeagues->remember(leaguePath());
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -457,7 +325,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    saveWindowGeometry();
+    placement::save(this);
     unload();
     event->accept();
 }
@@ -474,7 +342,7 @@ void MainWindow::exitProgram()
     // failed, the program stays so the user can try again.
     if (!settlePendingEdits(m_area))
         return;
-    saveWindowGeometry();
+    placement::save(this);
     QApplication::exit(0);
 }
 

@@ -17,12 +17,16 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class RecentLeagues;
+class StatusPanels;
 struct TableCommand;
+class WindowMenu;
 
 // The main window: a multiple-document parent whose menu bar is the way
 // into every command of the program. It keeps the menus, the status bar,
-// its geometry and the set of windows; the league it works on is the
-// session's, and the commands on it are the command objects'.
+// its placement (WindowPlacement), the Window menu (WindowMenu), the recent
+// leagues (RecentLeagues), the status bar (StatusPanels) and the set of windows; the league it
+// works on is the session's, and the commands on it are the command objects'.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -62,15 +66,6 @@ public:
     // Help > About: the one About window, loaded if needed and shown.
     AboutDialog* showAbout();
 
-    // Where a window saved at saved (client area) with this frame around it
-    // goes now: the same place, moved and shrunk so the frame, title bar
-    // included, is inside the screen under its middle, and no smaller than
-    // 320 x 240; an empty rectangle when no screen is under it.
-    static QRect fitToScreens(const QRect& saved, const QMargins& frame = {});
-    // The recent leagues' captions: each file with as many of its folders as
-    // tell it apart from the others (at least the one holding it), numbered.
-    static QStringList recentLeagueCaptions(const QStringList& paths);
-
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -90,14 +85,7 @@ private:
     void followLeague(const QString& path);
     void updateUndoItems();
     void buildMenus();
-    void buildStatusBar();
     void leagueChanged(const QString& path);
-    void followCurrentSubWindow();
-    void showGridStatus();
-    void restoreWindowGeometry();
-    QMargins frameMargins() const;
-    void keepTitleBarOnScreen();
-    void saveWindowGeometry();
     QMenu* addMenu(const QString& name, const QString& caption);
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption,
                      bool checkable = false);
@@ -105,32 +93,14 @@ private:
                      const std::function<void()>& handler);
     void addSeparator(QMenu* menu, const QString& name);
 
-    // Window menu (WindowMenu.cpp): arranges, closes and switches the child
-    // windows, and lists them with the current one checked.
-    void buildWindowMenu();
-    void updateWindowMenu();
-    void activateChild(QMdiSubWindow* window);
-    // Recent leagues (RecentLeagues.cpp): File's numbered list above Exit,
-    // newest first, kept in the settings section "RecentLeagues".
-    void buildRecentLeagues();
-    QStringList recentLeagues() const;
-    void openRecentLeague(int index);
-    void rememberRecentLeague(const QString& path);
-    void saveRecentLeagues(const QStringList& paths);
-    void updateRecentLeagueItems();
-
     LeagueSession* m_session;
     QMdiArea* m_area;
     LeagueCommands* m_leagueCommands;
     HistoryCommands* m_historyCommands;
     QPointer<AboutDialog> m_about;
     std::unique_ptr<OpenWindows> m_open;
-    QLabel* m_gridStatus = nullptr;
-    QLabel* m_commandResult = nullptr;
-    QLabel* m_league = nullptr;
-    QMetaObject::Connection m_gridStatusConnection;
+    StatusPanels* m_status = nullptr;
     bool m_loaded = false;
-    QMenu* m_windowMenu = nullptr;
-    QList<QAction*> m_windowListItems;
-    QList<QAction*> m_recentLeagueItems;
+    WindowMenu* m_windowMenu = nullptr;
+    RecentLeagues* m_recentLeagues = nullptr;
 };

@@ -1,5 +1,4 @@
-// File's list of the leagues opened last, just above Exit.
-#include "shell/MainWindow.h"
+#include "shell/RecentLeagues.h"
 
 #include "ui/Settings.h"
 
@@ -8,6 +7,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <algorithm>
+#include <utility>
 
 namespace {
 const QString RecentSection = QStringLiteral("RecentLeagues");
@@ -29,7 +29,7 @@ QStringList storedLeagues()
 }
 } // namespace
 
-QStringList MainWindow::recentLeagues() const
+QStringList RecentLeagues::leagues() const
 {
     // One rule for the list: an entry leaves it when no regular file is at
     // its path (gone, or a folder now); a file that does not open stays.
@@ -38,23 +38,23 @@ QStringList MainWindow::recentLeagues() const
     return paths;
 }
 
-void MainWindow::saveRecentLeagues(const QStringList& paths)
+void RecentLeagues::save(const QStringList& paths)
 {
     for (int i = 0; i < RecentCount; ++i)
         writeSetting(RecentSection, recentKey(i), paths.value(i));
-    updateRecentLeagueItems();
+    updateItems();
 }
 
-void MainWindow::rememberRecentLeague(const QString& path)
+void RecentLeagues::remember(const QString& path)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
-    QStringList paths = recentLeagues();
+    QStringList paths = leagues();
     paths.removeAll(absolute);
     paths.prepend(absolute);
-    saveRecentLeagues(paths.mid(0, RecentCount));
+    save(paths.mid(0, RecentCount));
 }
 
-QStringList MainWindow::recentLeagueCaptions(const QStringList& paths)
+QStringList RecentLeagues::captions(const QStringList& paths)
 {
     // Leagues are mostly all named AccessConvert.mdb: show each with as many
     // of its folders as it takes to tell it from the others.
@@ -87,49 +87,47 @@ QStringList MainWindow::recentLeagueCaptions(const QStringList& paths)
     return captions;
 }
 
-void MainWindow::buildRecentLeagues()
+RecentLeagues::RecentLeagues(QMenu* file, QAction* exit, std::function<bool(const QString&)> open)
+    : QObject(file), m_open(std::move(open))
 {
-    QMenu* file = findChild<QMenu*>(QStringLiteral("mnuFile"));
-    QAction* exit = action(QStringLiteral("mnuExit"));
     for (int i = 0; i < RecentCount; ++i) {
         auto* item = new QAction(file);
         item->setObjectName(QStringLiteral("mnuRecentLeague%1").arg(i + 1));
-        connect(item, &QAction::triggered, this, [this, i] { openRecentLeague(i); });
+        connect(item, &QAction::triggered, this, [this, i] { openItem(i); });
         file->insertAction(exit, item);
-        m_recentLeagueItems << item;
+        m_items << item;
     }
     QAction* space = file->insertSeparator(exit);
     space->setObjectName(QStringLiteral("mnuRecentSpace"));
-    m_recentLeagueItems << space;
-    connect(file, &QMenu::aboutToShow, this, &MainWindow::updateRecentLeagueItems);
-    updateRecentLeagueItems();
+    m_items << space;
+    connect(file, &QMenu::aboutToShow, this, &RecentLeagues::updateItems);
+    updateItems();
 }
 
-void MainWindow::updateRecentLeagueItems()
+void RecentLeagues::updateItems()
 {
-    const QStringList paths = recentLeagues();
+    const QStringList paths = leagues();
     if (paths != storedLeagues()) {
-        saveRecentLeagues(paths);
+        save(paths);
         return;
     }
-    const QStringList captions = recentLeagueCaptions(paths);
+    const QStringList shown = captions(paths);
     for (int i = 0; i < RecentCount; ++i) {
-        QAction* item = m_recentLeagueItems.at(i);
-        item->setText(captions.value(i));
+        QAction* item = m_items.at(i);
+        item->setText(shown.value(i));
         item->setToolTip(QDir::toNativeSeparators(paths.value(i)));
         item->setVisible(i < paths.size());
     }
-    m_recentLeagueItems.last()->setVisible(!paths.isEmpty()); // the line above Exit
+    m_items.last()->setVisible(!paths.isEmpty()); // the line above Exit
 }
 
-void MainWindow::openRecentLeague(int index)
+void RecentLeagues::openItem(int index)
 {
     // As listed when the menu showed: the file may have gone since.
     const QString path = storedLeagues().value(index);
     if (path.isEmpty())
         return;
-    showCommandResult({});
     // One that is gone is refused with the usual message, and leaves the list.
-    if (!openLeague(path))
-        updateRecentLeagueItems();
+    if (!m_open(path))
+        updateItems();
 }

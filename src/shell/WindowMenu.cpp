@@ -1,5 +1,4 @@
-// The Window menu: arranging, closing and switching the child windows.
-#include "shell/MainWindow.h"
+#include "shell/WindowMenu.h"
 
 #include <QAction>
 #include <QMdiArea>
@@ -46,13 +45,13 @@ void leaveCloseKeyToMenu(QMdiSubWindow* window)
 }
 } // namespace
 
-void MainWindow::buildWindowMenu()
+WindowMenu::WindowMenu(QMenuBar* bar, QAction* before, QMdiArea* area)
+    : QObject(bar), m_area(area), m_menu(new QMenu(QStringLiteral("&Window"), bar))
 {
-    m_windowMenu = new QMenu(QStringLiteral("&Window"), menuBar());
-    m_windowMenu->setObjectName(QStringLiteral("mnuWindow"));
-    m_windowMenu->menuAction()->setObjectName(QStringLiteral("mnuWindowAction"));
+    m_menu->setObjectName(QStringLiteral("mnuWindow"));
+    m_menu->menuAction()->setObjectName(QStringLiteral("mnuWindowAction"));
     // Between Table and Help, as in every multiple-document program.
-    menuBar()->insertMenu(action(QStringLiteral("mnuHelpAction")), m_windowMenu);
+    bar->insertMenu(before, m_menu);
 
     const struct {
         const char* name;
@@ -72,51 +71,51 @@ void MainWindow::buildWindowMenu()
     };
     for (const auto& item : items) {
         if (!item.name) {
-            m_windowMenu->addSeparator();
+            m_menu->addSeparator();
             continue;
         }
-        QAction* a = m_windowMenu->addAction(QString::fromLatin1(item.caption));
+        QAction* a = m_menu->addAction(QString::fromLatin1(item.caption));
         a->setObjectName(QString::fromLatin1(item.name));
         a->setShortcut(item.keys);
         connect(a, &QAction::triggered, m_area, item.command);
     }
-    m_windowMenu->addSeparator()->setObjectName(QStringLiteral("mnuWindowSpace"));
-    connect(m_windowMenu, &QMenu::aboutToShow, this, &MainWindow::updateWindowMenu);
-    connect(m_area, &QMdiArea::subWindowActivated, this, &MainWindow::updateWindowMenu);
+    m_menu->addSeparator()->setObjectName(QStringLiteral("mnuWindowSpace"));
+    connect(m_menu, &QMenu::aboutToShow, this, &WindowMenu::update);
+    connect(m_area, &QMdiArea::subWindowActivated, this, &WindowMenu::update);
     connect(m_area, &QMdiArea::subWindowActivated, this, &leaveCloseKeyToMenu);
-    updateWindowMenu();
+    update();
 }
 
-void MainWindow::updateWindowMenu()
+void WindowMenu::update()
 {
     const QList<QMdiSubWindow*> shown = shownChildren(m_area);
     for (const char* name : {"mnuCascade", "mnuTile", "mnuCloseWindow", "mnuCloseAll",
                              "mnuNextWindow", "mnuPreviousWindow"})
-        action(QString::fromLatin1(name))->setEnabled(!shown.isEmpty());
+        m_menu->findChild<QAction*>(QString::fromLatin1(name))->setEnabled(!shown.isEmpty());
 
     // Later: the item being chosen may be the one that asked for this.
-    for (QAction* old : std::as_const(m_windowListItems)) {
-        m_windowMenu->removeAction(old);
+    for (QAction* old : std::as_const(m_listItems)) {
+        m_menu->removeAction(old);
         old->setObjectName({});
         old->deleteLater();
     }
-    m_windowListItems.clear();
+    m_listItems.clear();
     for (int i = 0; i < shown.size(); ++i) {
         QMdiSubWindow* window = shown.at(i);
         // The first nine have their number as access key.
         const QString number = i < 9 ? QStringLiteral("&%1").arg(i + 1) : QString::number(i + 1);
         QString title = shownTitle(window);
-        QAction* item = m_windowMenu->addAction(
-            number + QLatin1Char(' ') + title.replace(QLatin1Char('&'), QStringLiteral("&&")));
+        QAction* item = m_menu->addAction(number + QLatin1Char(' ') +
+                                          title.replace(QLatin1Char('&'), QStringLiteral("&&")));
         item->setObjectName(QStringLiteral("mnuWindow%1").arg(i + 1));
         item->setCheckable(true);
         item->setChecked(window == m_area->currentSubWindow());
-        connect(item, &QAction::triggered, this, [this, window] { activateChild(window); });
-        m_windowListItems << item;
+        connect(item, &QAction::triggered, this, [this, window] { activate(window); });
+        m_listItems << item;
     }
 }
 
-void MainWindow::activateChild(QMdiSubWindow* window)
+void WindowMenu::activate(QMdiSubWindow* window)
 {
     if (!m_area->subWindowList().contains(window))
         return; // closed since the menu was built

@@ -7,6 +7,7 @@
 #include "leaguegen/LeagueGenerator.h"
 #include "shell/AboutDialog.h"
 #include "shell/MainWindow.h"
+#include "shell/RecentLeagues.h"
 #include "shell/SplashWindow.h"
 #include "ui/ContextIDs.h"
 #include "ui/Prompts.h"
@@ -606,10 +607,10 @@ private slots:
         QCOMPARE(stored(), (QStringList{leagues[2], leagues[4], QString(), QString()}));
 
         // Only as much of a path as tells the leagues apart.
-        QCOMPARE(MainWindow::recentLeagueCaptions(
-                     {u"/a/x/L.mdb"_s, u"/b/x/L.mdb"_s, u"/b/y/Other & Co.mdb"_s}),
-                 (QStringList{u"&1 %1a%1x%1L.mdb"_s.arg(sep), u"&2 %1b%1x%1L.mdb"_s.arg(sep),
-                              u"&3 \u2026%1y%1Other && Co.mdb"_s.arg(sep)}));
+        QCOMPARE(
+            RecentLeagues::captions({u"/a/x/L.mdb"_s, u"/b/x/L.mdb"_s, u"/b/y/Other & Co.mdb"_s}),
+            (QStringList{u"&1 %1a%1x%1L.mdb"_s.arg(sep), u"&2 %1b%1x%1L.mdb"_s.arg(sep),
+                         u"&3 \u2026%1y%1Other && Co.mdb"_s.arg(sep)}));
     }
 
     // A maximized window stays maximized and keeps its normal place.

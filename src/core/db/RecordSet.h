@@ -245,6 +245,9 @@ private:
     // its order]; the filters' parameters come after any in columns.
     QString selectSql(const QStringList& columns, const QString& extra, bool ordered) const;
     QStringList quotedFields(const QList<int>& fields) const;
+    // find's test of a row: any searched field holds the text, or any coded
+    // field one of its codes; needles gets what it binds.
+    QString findCondition(const FindRequest& request, QVariantList* needles) const;
     // Checks that the row holds seen in fields (all of them when empty).
     Error confirmRow(qint64 key, const QVector<QVariant>& seen,
                      const QList<int>& fields = {}) const;

@@ -102,6 +102,28 @@ Error RecordSet::openAll(std::unique_ptr<RecordSet>* out) const
         out);
 }
 
+QString RecordSet::findCondition(const FindRequest& request, QVariantList* needles) const
+{
+    // A call takes at most FindFieldsPerCall fields, well under SQLite's
+    // limit on a function's arguments.
+    QStringList tests;
+    const QStringList names = quotedFields(request.fields);
+    for (qsizetype i = 0; i < names.size(); i += FindFieldsPerCall) {
+        tests << QStringLiteral("ym_find(?, ?, %1)")
+                     .arg(names.mid(i, FindFieldsPerCall).join(QStringLiteral(", ")));
+        *needles << request.text << int(request.matchCase);
+    }
+    for (const auto& [field, codes] : request.codes) {
+        QStringList list;
+        for (qint64 code : codes)
+            list << QString::number(code);
+        tests << QStringLiteral("%1 IN (SELECT value FROM json_each(?))")
+                     .arg(quoteIdentifier(fieldName(field)));
+        *needles << QString(QLatin1Char('[') + list.join(QLatin1Char(',')) + QLatin1Char(']'));
+    }
+    return tests.join(QStringLiteral(" OR "));
+}
+
 Error RecordSet::find(const FindRequest& request, int from, int* found, bool* wrapped) const
 {
     *found = -1;
@@ -111,25 +133,8 @@ Error RecordSet::find(const FindRequest& request, int from, int* found, bool* wr
     if (request.text.isEmpty() || (request.fields.isEmpty() && request.codes.isEmpty()) || n == 0)
         return {};
 
-    // A call takes at most FindFieldsPerCall fields, well under SQLite's
-    // limit on a function's arguments.
-    QStringList tests;
     QVariantList needles;
-    const QStringList names = quotedFields(request.fields);
-    for (qsizetype i = 0; i < names.size(); i += FindFieldsPerCall) {
-        tests << QStringLiteral("ym_find(?, ?, %1)")
-                     .arg(names.mid(i, FindFieldsPerCall).join(QStringLiteral(", ")));
-        needles << request.text << int(request.matchCase);
-    }
-    for (const auto& [field, codes] : request.codes) {
-        QStringList list;
-        for (qint64 code : codes)
-            list << QString::number(code);
-        tests << QStringLiteral("%1 IN (SELECT value FROM json_each(?))")
-                     .arg(quoteIdentifier(fieldName(field)));
-        needles << QString(QLatin1Char('[') + list.join(QLatin1Char(',')) + QLatin1Char(']'));
-    }
-    const QString anyField = tests.join(QStringLiteral(" OR "));
+    const QString anyField = findCondition(request, &needles);
 
     // Which rows match: by key where rows have one, else by place in the order.
     QSet<qint64> matchingKeys;

@@ -4,6 +4,7 @@
 #include "core/db/Schema.h"
 #include "ui/EditingWindow.h"
 #include "windows/grid/LeagueSteps.h"
+#include "windows/players/PlayerEdits.h"
 
 #include <QHash>
 #include <QPointer>
@@ -60,10 +61,10 @@ public:
     // card's was closed), which moves to the card's player.
     void follow(PlayerWindow* grid);
 
-    qint64 playerKey() const { return m_key; }
+    qint64 playerKey() const { return m_player.key(); }
     // The league the card reads; empty before it showed a player.
     QString leaguePath() const;
-    bool hasChanges() const { return !m_changes.isEmpty(); }
+    bool hasChanges() const { return m_player.hasChanges(); }
     // The shown text of a player column (0..79, the grid's columns).
     QString shownText(int column) const;
     // Text typed into a player column's box, as its editor hands it over:
@@ -97,34 +98,34 @@ protected:
 
 private:
     PlayerCard();
+    // The controls (PlayerCardControls.cpp) and the shown values (PlayerCard.cpp).
     void buildControls();
+    QWidget* buildButtons(QList<QPushButton*>* tabOrder);
+    QWidget* buildPage();
     QWidget* buildIdentity();
     QWidget* buildRatings();
+    void buildRatingsTable(QWidget* frame);
     QPushButton* addButton(const char* name, const QString& caption, void (PlayerCard::*handler)());
+    void showValues();
+    void showValue(int column);
+    void showHeading();
+    void showChart();
+    void updateButtons();
+    QString playerName() const;
+    QString teamText() const;
 
+    // Following the grid (PlayerCardWalk.cpp): its rows in its order.
     bool attach(PlayerWindow* grid);
-    bool openLeague(const QString& path);
     // Makes the card a window of area (made: a new card) and brings it forward.
     static void present(PlayerWindows& open, QMdiArea* area, std::unique_ptr<PlayerCard> made,
                         PlayerCard* card);
     int gridRow() const;
     void moveGridTo(int row);
     void gridRowChanged();
-    // The card wrote its row: the open player grid shows it anew.
-    void rowWritten();
 
-    db::Error readPlayer(qint64 key);
+    // Editing and saving through m_player (PlayerCardEdit.cpp).
+    bool openLeague(const QString& path);
     bool showPlayer(qint64 key);
-    void showValues();
-    void showValue(int column);
-    void showHeading();
-    void showChart();
-    void updateButtons();
-    QVariant effective(int column) const;
-    QVariant readValue(int column) const;
-    QString playerName() const;
-    QString teamText() const;
-
     // Hands a typed but not yet entered value to the card.
     void finishTyping();
     // Before the card shows another player or closes: asks about changed
@@ -132,16 +133,13 @@ private:
     bool leavePlayer();
     bool save();
     void reportSaveError(const db::Error& e);
+    // The card wrote its row: the open player grid shows it anew.
+    void rowWritten();
 
     QPointer<PlayerWindow> m_grid;
     std::optional<QVector<qint64>> m_list; // the keys Previous and Next walk, when no grid
     PlayerWindows* m_open = nullptr;       // the main window's; used only while this is open
-    std::unique_ptr<db::Database> m_db;
-    std::unique_ptr<db::RecordSet> m_row;                       // the shown player's one row
-    qint64 m_key = -1;                                          // its rowid; -1: none shown
-    std::array<int, db::schema::PlayerColumnCount> m_fieldOf{}; // column -> m_row field
-    QVector<QVariant> m_readRow;    // by field, as read: what a save checks
-    QHash<int, QVariant> m_changes; // by column, in stored form
+    PlayerEdits m_player;                  // the league, the player as read and the typed values
     bool m_filling = false;
 
     std::array<QLineEdit*, db::schema::PlayerFixedColumnCount> m_edits{};

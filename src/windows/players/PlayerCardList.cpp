@@ -24,10 +24,10 @@ PlayerCard* PlayerCard::showList(PlayerWindows& open, QMdiArea* area, const QStr
         disconnect(card->m_grid, nullptr, card, nullptr);
     card->m_grid = nullptr;
     card->m_list = keys;
-    if (keys[index] != card->m_key && card->leavePlayer())
+    if (keys[index] != card->m_player.key() && card->leavePlayer())
         card->showPlayer(keys[index]);
     card->updateButtons();
-    if (made && card->m_key < 0)
+    if (made && card->m_player.key() < 0)
         return nullptr; // his error was shown
     present(open, area, std::move(made), card);
     return card;
@@ -36,7 +36,7 @@ PlayerCard* PlayerCard::showList(PlayerWindows& open, QMdiArea* area, const QStr
 void PlayerCard::compare()
 {
     auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
-    if (m_key >= 0 && m_open && sub && sub->mdiArea())
-        ComparePlayersWindow::compare(m_open->compare, sub->mdiArea(), m_db->path(), {m_key},
-                                      false);
+    if (m_player.key() >= 0 && m_open && sub && sub->mdiArea())
+        ComparePlayersWindow::compare(m_open->compare, sub->mdiArea(), m_player.leaguePath(),
+                                      {m_player.key()}, false);
 }
