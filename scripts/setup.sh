@@ -7,7 +7,8 @@ build=${1:-$here/build}
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-charts-dev libqt6opengl6-dev libsqlite3-dev
           libgl1-mesa-dev fonts-dejavu-core xvfb xauth librsvg2-bin
-          dpkg-dev file desktop-file-utils appstream clang-format mdbtools-dev mdbtools pkg-config ccache)
+          dpkg-dev file desktop-file-utils appstream clang-format mdbtools-dev mdbtools pkg-config ccache
+          python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -51,7 +51,7 @@ int readCommandLine(int argc, char* argv[], QString* league)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    // Handled before any window starts (shell/ImportCommand.h); listed here for --help.
+    // Handled before any window starts (app/ImportCommand.h); listed here for --help.
     parser.addOption({QStringLiteral("import-access"),
                       QStringLiteral("Import the Access (Jet/ACE) database <source> into the new "
                                      "league file <target>, without a window, and end: "
