@@ -2,6 +2,7 @@
 
 #include "core/backups/Backups.h"
 #include "core/db/Database.h"
+#include "core/db/LeagueFiles.h"
 #include "shell/LeagueHistory.h"
 #include "shell/LeagueSession.h"
 #include "shell/RestoreBackupWindow.h"
@@ -50,7 +51,7 @@ void HistoryCommands::refreshGrids(const QString& league)
 {
     for (QMdiSubWindow* sub : m_area->subWindowList()) {
         if (auto* grid = qobject_cast<TableWindow*>(sub->widget());
-            grid && sameLeagueFile(grid->leaguePath(), league))
+            grid && db::sameFile(grid->leaguePath(), league))
             grid->refresh();
         else if (auto* card = qobject_cast<PlayerCard*>(sub->widget()))
             card->leagueChanged(league);

@@ -1,9 +1,9 @@
 #include "shell/LeagueHistory.h"
 
 #include "core/backups/Backups.h"
+#include "core/db/LeagueFiles.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <algorithm>
 
 QString takenBefore(const QString& league, const QString& backup)
@@ -14,22 +14,6 @@ QString takenBefore(const QString& league, const QString& backup)
                 .arg(b.command, b.taken.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
     }
     return {};
-}
-
-namespace {
-
-QString canonical(const QString& path)
-{
-    const QFileInfo file(path);
-    const QString real = file.canonicalFilePath();
-    return real.isEmpty() ? file.absoluteFilePath() : real;
-}
-
-} // namespace
-
-bool sameLeagueFile(const QString& a, const QString& b)
-{
-    return !a.isEmpty() && !b.isEmpty() && canonical(a) == canonical(b);
 }
 
 namespace {
@@ -100,7 +84,7 @@ void LeagueHistory::setLeague(const QString& path)
 
 bool LeagueHistory::holds(const QString& path) const
 {
-    return !m_league.isEmpty() && sameLeagueFile(path, m_league);
+    return !m_league.isEmpty() && db::sameFile(path, m_league);
 }
 
 bool LeagueHistory::record(LeagueStep* step, QString* note)

@@ -368,6 +368,8 @@ private slots:
                "file itself \\(a link to it, not a copy\\)"_s;
         QTest::newRow("league truncated") << u"league"_s << pages.left(1000) << QString();
         QTest::newRow("league is text") << u"league"_s << text << QString();
+        QTest::newRow("league is text, reads fail")
+            << u"league"_s << text << u"^Error:\\d+ .+Input/output error"_s;
         QTest::newRow("league missing") << u"league"_s << QByteArray() << QString();
         // A sound SQLite file is replaced under its lock, its copy a plain backup.
         const QString lacking = m_gui.filePath(u"noroster.mdb"_s);
@@ -392,8 +394,11 @@ private slots:
             QCOMPARE(::link(QFile::encodeName(league()).data(), QFile::encodeName(file).data()), 0);
         const QByteArray before = fileBytes(league());
         const QStringList kept = folderFiles(league());
+        const bool failing = QTest::currentDataTag() == QByteArray("league is text, reads fail");
+        backups::simulateReadFailure(failing ? EIO : 0);
 
         const QStringList errors = restoreNewest(QMessageBox::Yes).mid(1);
+        backups::simulateReadFailure(0);
 
         if (!shown.isEmpty()) {
             QCOMPARE(errors.size(), 1);

@@ -1,6 +1,8 @@
 #include "core/backups/Backups.h"
 
+#include "core/db/AtomicFile.h"
 #include "core/db/Database.h"
+#include "core/db/LeagueFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,6 +31,7 @@ const QString DateFormat = QStringLiteral("yyyy-MM-dd");
 const QString TimeFormat = QStringLiteral("HH-mm-ss");
 
 std::atomic<int> simulatedWriteError{0};
+std::atomic<int> simulatedReadError{0};
 
 QString stamp(const QDate& date, const QTime& time)
 {
@@ -168,65 +171,25 @@ db::Error makeFolder(const QString& leaguePath)
 // Reads bytes at an offset into the buffer; 0 or an errno value.
 using Reader = std::function<int(char* into, qint64 bytes, qint64 offset)>;
 
-int writeAll(int fd, const char* data, qint64 bytes)
-{
-    if (const int error = simulatedWriteError.load())
-        return error;
-    while (bytes > 0) {
-        const ssize_t n = ::write(fd, data, size_t(bytes));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return n < 0 ? errno : EIO;
-        data += n;
-        bytes -= n;
-    }
-    return 0;
-}
-
-void syncFolder(const QString& file)
-{
-    const int fd = ::open(QFile::encodeName(QFileInfo(file).absolutePath()).constData(),
-                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 // Writes size bytes under a name no listing takes for a backup, flushes them
 // to the disk and only then gives the file its name: a file that has its name
 // is whole. beforeRename runs just before that. Returns 0 or an errno value.
 int writeFile(const Reader& read, qint64 size, const QString& to,
               const std::function<int()>& beforeRename = {})
 {
-    const QByteArray part = QFile::encodeName(to + QStringLiteral(".part"));
-    const int fd = ::open(part.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return errno;
+    db::AtomicFile file(to, QFileInfo(to).fileName() + QStringLiteral(".part"));
+    int error = file.open();
     std::vector<char> buffer(size_t(1) << 20);
-    int error = 0;
     for (qint64 offset = 0; offset < size && !error;) {
         const qint64 n = std::min<qint64>(qint64(buffer.size()), size - offset);
         error = read(buffer.data(), n, offset);
         if (!error)
-            error = writeAll(fd, buffer.data(), n);
+            error = simulatedWriteError.load();
+        if (!error)
+            error = file.write(buffer.data(), n);
         offset += n;
     }
-    if (!error && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && !error)
-        error = errno;
-    if (!error && beforeRename)
-        error = beforeRename();
-    if (!error && ::rename(part.constData(), QFile::encodeName(to).constData()) != 0)
-        error = errno;
-    if (error) {
-        ::unlink(part.constData());
-        return error;
-    }
-    syncFolder(to);
-    return 0;
+    return error ? error : file.commit(db::Placing::Replace, beforeRename);
 }
 
 // The league file as the connection holds it open.
@@ -252,7 +215,9 @@ int copyPlainFile(const QString& from, const QString& to,
     if (!error) {
         const Reader read = [fd](char* into, qint64 bytes, qint64 offset) {
             while (bytes > 0) {
-                const ssize_t n = ::pread(fd, into, size_t(bytes), offset);
+                const int simulated = simulatedReadError.load();
+                const ssize_t n =
+                    simulated ? (errno = simulated, -1) : ::pread(fd, into, size_t(bytes), offset);
                 if (n < 0 && errno == EINTR)
                     continue;
                 if (n <= 0)
@@ -277,16 +242,6 @@ db::Error sqliteError(int code)
 QString fileName(const QString& path)
 {
     return QFileInfo(path).fileName();
-}
-
-// Whether both paths reach one file, through any links.
-bool sameFile(const QString& a, const QString& b)
-{
-    struct stat first {
-    }, second{};
-    return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
-           ::stat(QFile::encodeName(b).constData(), &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 // Opens the backup and checks every page of it: SQLite's backup copies pages
@@ -536,7 +491,7 @@ bool isDamagedLeague(const db::Error& e)
 db::Error restore(const QString& leaguePath, const QString& backupPath, const QString& command,
                   std::optional<quint32> unchangedSince, RestoreResult* result)
 {
-    if (sameFile(backupPath, leaguePath))
+    if (db::sameFile(backupPath, leaguePath))
         return {db::IsLeagueFile,
                 QStringLiteral("The backup \"%1\" is the league file itself (a link to it, not a "
                                "copy), so there is nothing to restore from it; the league was not "
@@ -570,6 +525,11 @@ db::Error restore(const QString& leaguePath, const QString& backupPath, const QS
 void simulateWriteFailure(int error)
 {
     simulatedWriteError = error;
+}
+
+void simulateReadFailure(int error)
+{
+    simulatedReadError = error;
 }
 
 CommandBackup::CommandBackup(QString leaguePath, QString command, UndoReceiver undo)

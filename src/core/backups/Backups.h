@@ -115,6 +115,9 @@ bool isDamagedLeague(const db::Error& e);
 // Makes every backup copy fail with errno error (0: copies work again), the
 // way a full disk fails them. For tests only.
 void simulateWriteFailure(int error);
+// Makes every read of a backup copy fail with errno error (0: reads work
+// again), the way a failing disk fails them. For tests only.
+void simulateReadFailure(int error);
 
 // What Edit > Undo restores after a command that replaced the league as a
 // whole: the backup taken before it and the league's change counter right
