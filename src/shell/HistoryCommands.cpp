@@ -8,6 +8,7 @@
 #include "shell/RestoreBackupWindow.h"
 #include "ui/EditingWindow.h"
 #include "ui/Prompts.h"
+#include "ui/Settings.h"
 #include "windows/grid/TableWindow.h"
 #include "windows/players/PlayerCard.h"
 
@@ -113,7 +114,9 @@ bool HistoryCommands::restoreLeague(const QString& league, const QString& backup
         return false;
     const QString restored = takenBefore(league, backup); // the backup may be pruned after
     backups::RestoreResult done;
-    if (const db::Error e = backups::restore(league, backup, command, unchangedSince, &done)) {
+    if (const db::Error e = backups::restore(league, backup, command,
+                                             backups::keepRule(readSetting(settings::BackupsKeep)),
+                                             unchangedSince, &done)) {
         Prompts::showError(m_area, e.message());
         return false;
     }

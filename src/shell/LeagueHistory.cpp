@@ -2,6 +2,7 @@
 
 #include "core/backups/Backups.h"
 #include "core/db/LeagueFiles.h"
+#include "ui/Settings.h"
 
 #include <QDir>
 #include <algorithm>
@@ -36,7 +37,9 @@ db::Error BackupStep::replace(const QString& backup, const QString& command, QSt
         return {db::LeagueChanged, refusal};
     const QString shown = takenBefore(league(), backup); // the backup may be pruned after
     backups::RestoreResult restored;
-    db::Error e = backups::restore(league(), backup, command, leagueCounter, &restored);
+    db::Error e = backups::restore(league(), backup, command,
+                                   backups::keepRule(readSetting(settings::BackupsKeep)),
+                                   leagueCounter, &restored);
     if (e.number == db::LeagueChanged)
         return {db::LeagueChanged, refusal};
     if (e)
@@ -101,7 +104,9 @@ bool LeagueHistory::record(LeagueStep* step, QString* note)
     const QString dropped = replaced ? dropPastKeep() : QString();
     historyChanged();
     if (!dropped.isEmpty())
-        backups::prune(m_league); // the dropped steps' backups are needed no more
+        backups::prune(
+            m_league, backups::keepRule(readSetting(
+                          settings::BackupsKeep))); // the dropped steps' backups are needed no more
     if (note)
         *note = dropped;
     if (replaced)
@@ -176,7 +181,7 @@ std::optional<quint32> LeagueHistory::counterFor(const Entry& entry) const
 
 QString LeagueHistory::dropPastKeep()
 {
-    const std::optional<qint64> keep = backups::keepRule().count;
+    const std::optional<qint64> keep = backups::keepRule(readSetting(settings::BackupsKeep)).count;
     const auto replaces = [](const Entry& e) { return dynamic_cast<BackupStep*>(e.step.get()); };
     qint64 extra = std::count_if(m_steps.begin(), m_steps.end(), replaces) - keep.value_or(0);
     if (!keep || extra <= 0)

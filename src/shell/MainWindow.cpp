@@ -76,10 +76,6 @@ MainWindow::~MainWindow()
 }
 
 namespace {
-const QString WindowSection = QStringLiteral("MainWindow");
-const QString GeometryKey =
-    QStringLiteral("Geometry"); // "left,top,width,height" of the client area
-const QString MaximizedKey = QStringLiteral("Maximized");
 constexpr QSize SmallestRestored{320, 240};
 } // namespace
 
@@ -143,7 +139,7 @@ void MainWindow::keepTitleBarOnScreen()
 
 void MainWindow::restoreWindowGeometry()
 {
-    const QStringList parts = readSetting(WindowSection, GeometryKey).split(QLatin1Char(','));
+    const QStringList parts = readSetting(settings::MainGeometry).split(QLatin1Char(','));
     QRect saved;
     if (parts.size() == 4) {
         bool ok[4] = {};
@@ -163,17 +159,18 @@ void MainWindow::restoreWindowGeometry()
         first.moveCenter(available.center());
         setGeometry(first);
     }
-    if (readBoolSetting(WindowSection, MaximizedKey, false))
+    if (readBoolSetting(settings::MainMaximized))
         setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 void MainWindow::saveWindowGeometry()
 {
     const QRect r = normalGeometry();
+    // "left,top,width,height" of the client area
     writeSetting(
-        WindowSection, GeometryKey,
+        settings::MainGeometry,
         QStringLiteral("%1,%2,%3,%4").arg(r.left()).arg(r.top()).arg(r.width()).arg(r.height()));
-    writeSetting(WindowSection, MaximizedKey, boolText(isMaximized()));
+    writeSetting(settings::MainMaximized, boolText(isMaximized()));
 }
 
 QAction* MainWindow::action(const QString& objectName) const

@@ -117,9 +117,9 @@ int runOtherInstance(const QString& command, const QString& league, const QStrin
     db::Error e;
     if (command == u"restore"_s) {
         say("started");
-        e = backups::restore(league, backup, u"Restore Backup"_s);
+        e = backups::restore(league, backup, u"Restore Backup"_s, {});
     } else {
-        backups::CommandBackup taken(league, u"Global Edit"_s);
+        backups::CommandBackup taken(league, u"Global Edit"_s, {});
         globaledit::RunOptions options;
         options.beforeChanges = [&](db::Database& database) {
             const db::Error e = taken.take(database);
@@ -229,7 +229,7 @@ private slots:
         QVERIFY(!file.open(league()));
         bool undoable = false;
         {
-            backups::CommandBackup backup(league(), u"Global Edit"_s,
+            backups::CommandBackup backup(league(), u"Global Edit"_s, {},
                                           [&](const backups::UndoPoint&) {
                                               undoable = true;
                                               return QString();
@@ -261,7 +261,7 @@ private slots:
         auto [keep, count, ignored] = fetch<QString, qint64, bool>("keep", "count", "ignored");
         if (!keep.isNull())
             writeSetting(u"Backups"_s, u"Keep"_s, keep);
-        const backups::KeepRule rule = backups::keepRule();
+        const backups::KeepRule rule = backups::keepRule(readSetting(settings::BackupsKeep));
         QCOMPARE(rule.count.value_or(-1), count);
         QCOMPARE(rule.ignored.isNull(), !ignored);
     }

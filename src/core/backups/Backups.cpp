@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSettings>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -26,7 +25,6 @@ namespace backups {
 
 namespace {
 
-constexpr qint64 DefaultKeep = 10;
 const QString DateFormat = QStringLiteral("yyyy-MM-dd");
 const QString TimeFormat = QStringLiteral("HH-mm-ss");
 
@@ -266,13 +264,14 @@ db::Error openBackup(const QString& backupPath, db::Database& source)
 // The restore of a league that opens: SQLite's backup API writes the pages
 // in one journaled transaction on a connection to the league.
 db::Error restoreInto(db::Database& league, db::Database& source, const QString& command,
-                      std::optional<quint32> unchangedSince, RestoreResult* result)
+                      const KeepRule& keep, std::optional<quint32> unchangedSince,
+                      RestoreResult* result)
 {
     sqlite3_backup* copy =
         sqlite3_backup_init(league.sqliteHandle(), "main", source.sqliteHandle(), "main");
     if (!copy)
         return db::engineError(league.sqliteHandle());
-    CommandBackup kept(league.path(), command);
+    CommandBackup kept(league.path(), command, keep);
     // A first step of no pages takes the league's exclusive lock and writes
     // nothing: from here the file on disk is the state being replaced.
     int rc = sqlite3_backup_step(copy, 0);
@@ -304,7 +303,7 @@ db::Error restoreInto(db::Database& league, db::Database& source, const QString&
 // The restore of a league file that no longer opens, so no lock can be
 // taken on it: what is there is copied aside as it is, then the backup is
 // written beside it and renamed over it, all or nothing.
-db::Error replaceDamaged(const QString& leaguePath, const QString& backupPath,
+db::Error replaceDamaged(const QString& leaguePath, const QString& backupPath, const KeepRule& keep,
                          std::optional<quint32> backupCounter, RestoreResult* result)
 {
     const QFileInfo info(leaguePath);
@@ -314,7 +313,7 @@ db::Error replaceDamaged(const QString& leaguePath, const QString& backupPath,
                                               : info.absoluteFilePath();
     if (db::Error e = makeFolder(leaguePath))
         return e;
-    CommandBackup kept(leaguePath, DamagedLeague);
+    CommandBackup kept(leaguePath, DamagedLeague, keep);
     QString keptText = QStringLiteral("There was no league file to keep.");
     if (info.exists() && info.size() > 0) {
         const QString path = newPath(leaguePath, DamagedLeague);
@@ -368,15 +367,8 @@ const QStringList& commandNames()
     return names;
 }
 
-KeepRule keepRule()
+KeepRule keepRule(const QString& text)
 {
-    const QVariant stored = QSettings().value(QStringLiteral("Backups/Keep"));
-    if (!stored.isValid())
-        return {DefaultKeep, {}};
-    // A value with a comma reads as a list.
-    const QString text = stored.typeId() == QMetaType::QStringList
-                             ? stored.toStringList().join(QLatin1Char(','))
-                             : stored.toString();
     static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
     const QString number = text.trimmed();
     if (!digits.match(number).hasMatch() || number.count(QLatin1Char('0')) == number.size())
@@ -425,14 +417,14 @@ db::Error copyFile(const QString& path, const QString& command, QString* backupP
     return {};
 }
 
-QString prune(const QString& leaguePath, const QStringList& spared)
+QString prune(const QString& leaguePath, const KeepRule& keep, const QStringList& spared)
 {
-    return pruneCopies(leaguePath, LeagueExtension, spared);
+    return pruneCopies(leaguePath, LeagueExtension, keep, spared);
 }
 
-QString pruneCopies(const QString& path, const QString& extension, const QStringList& spared)
+QString pruneCopies(const QString& path, const QString& extension, const KeepRule& rule,
+                    const QStringList& spared)
 {
-    const KeepRule rule = keepRule();
     if (!rule.ignored.isNull())
         return QStringLiteral("The [Backups] Keep setting \"%1\" was ignored: it is not a whole "
                               "number of at least 1, so no backup was deleted.")
@@ -489,7 +481,8 @@ bool isDamagedLeague(const db::Error& e)
 }
 
 db::Error restore(const QString& leaguePath, const QString& backupPath, const QString& command,
-                  std::optional<quint32> unchangedSince, RestoreResult* result)
+                  const KeepRule& keep, std::optional<quint32> unchangedSince,
+                  RestoreResult* result)
 {
     if (db::sameFile(backupPath, leaguePath))
         return {db::IsLeagueFile,
@@ -508,7 +501,7 @@ db::Error restore(const QString& leaguePath, const QString& backupPath, const QS
         // program: it is replaced under its lock, never behind its back.
         const bool sound = e.number == db::MissingTable || e.number == db::MissingField;
         if (sound && !league.openFile(leaguePath)) {
-            e = restoreInto(league, source, command, unchangedSince, result);
+            e = restoreInto(league, source, command, keep, unchangedSince, result);
             if (!e && result)
                 result->damaged = true; // its copy is no league either
             return e;
@@ -517,9 +510,9 @@ db::Error restore(const QString& leaguePath, const QString& backupPath, const QS
             return {db::LeagueChanged, QStringLiteral("The league has changed since.")};
         const std::optional<quint32> backupCounter = source.changeCounter();
         source.close();
-        return replaceDamaged(leaguePath, backupPath, backupCounter, result);
+        return replaceDamaged(leaguePath, backupPath, keep, backupCounter, result);
     }
-    return restoreInto(league, source, command, unchangedSince, result);
+    return restoreInto(league, source, command, keep, unchangedSince, result);
 }
 
 void simulateWriteFailure(int error)
@@ -532,8 +525,9 @@ void simulateReadFailure(int error)
     simulatedReadError = error;
 }
 
-CommandBackup::CommandBackup(QString leaguePath, QString command, UndoReceiver undo)
-    : m_league(std::move(leaguePath)), m_command(std::move(command)), m_undo(std::move(undo))
+CommandBackup::CommandBackup(QString leaguePath, QString command, KeepRule keep, UndoReceiver undo)
+    : m_league(std::move(leaguePath)), m_command(std::move(command)), m_keep(std::move(keep)),
+      m_undo(std::move(undo))
 {
 }
 
@@ -597,7 +591,7 @@ QString CommandBackup::committed()
     QString note;
     if (m_undo && m_wrote)
         note = m_undo({m_league, m_backup, m_command, m_counterBefore + 1u});
-    const QString pruned = prune(m_league, {m_backup});
+    const QString pruned = prune(m_league, m_keep, {m_backup});
     // Steps are dropped only under a Keep count, the prune speaks only
     // without one: at most one of them has something to say.
     return note.isEmpty() ? pruned : note;

@@ -246,7 +246,7 @@ db::Error writeChecked(const QString& path, const Inputs& in, const WriteOptions
                                                 "(%2); the file was not changed.")
                                      .arg(db::quotedPath(path), systemText(error))};
     result->written = true;
-    backups::pruneCopies(path, QFileInfo(path).suffix(), {result->backup});
+    backups::pruneCopies(path, QFileInfo(path).suffix(), options.keep, {result->backup});
     return {};
 }
 } // namespace

@@ -179,8 +179,7 @@ void TeamPage::exportCsv()
         return;
     if (const db::Error e = db::checkNotLeagueFile(path, {m_path}))
         return Prompts::showError(this, e.message());
-    const QByteArray text =
-        csv(readBoolSetting(QStringLiteral("Settings"), QStringLiteral("ShowCodes"), false));
+    const QByteArray text = csv(readBoolSetting(settings::ShowCodes));
     db::AtomicFile file(path);
     int error = file.open();
     if (!error)
