@@ -103,6 +103,9 @@ int AtomicFile::open()
     const bool exists = ::stat(encoded(m_target).constData(), &target) == 0;
     if (exists && S_ISDIR(target.st_mode))
         return EISDIR;
+    // A file its owner made read-only is not replaced behind that.
+    if (exists && ::access(encoded(m_target).constData(), W_OK) != 0)
+        return errno;
     const bool unique = m_temp.endsWith(QStringLiteral("XXXXXX"));
     const QString pattern = m_temp;
     for (int attempt = 0; m_fd < 0 && attempt < 100; ++attempt) {

@@ -41,7 +41,8 @@ public:
     ~AtomicFile();
 
     // Creates the file beside the target, with the target's mode when it
-    // exists. A folder as the target is EISDIR.
+    // exists. A folder as the target is EISDIR, a target this process may
+    // not write EACCES.
     int open();
     int write(const char* data, qint64 bytes);
     int write(const QByteArray& bytes) { return write(bytes.constData(), bytes.size()); }
