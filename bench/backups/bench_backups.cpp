@@ -104,7 +104,7 @@ QString restoreSource;
 void restoreLeague(const QString& league)
 {
     check(QStringLiteral("restore"),
-          backups::restore(league, restoreSource, QStringLiteral("Restore Backup")));
+          backups::restore(league, restoreSource, QStringLiteral("Restore Backup"), {}));
 }
 
 } // namespace

@@ -185,7 +185,7 @@ void runEngine(const QString& path, Stopwatch&)
 // The engine with the backup the dialog takes under the write lock.
 void runEngineWithBackup(const QString& path, Stopwatch&)
 {
-    backups::CommandBackup backup(path, QStringLiteral("Global Edit"));
+    backups::CommandBackup backup(path, QStringLiteral("Global Edit"), {10, {}});
     RunOptions options;
     options.beforeChanges = [&backup](db::Database& league) { return backup.take(league); };
     if (db::Error e = runGlobalEdit(path, everyPositionEdit(), options))

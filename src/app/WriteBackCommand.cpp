@@ -2,6 +2,7 @@
 
 #include "core/writeback/AccessTarget.h"
 #include "core/writeback/WriteBack.h"
+#include "ui/Settings.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -42,6 +43,7 @@ int runWriteBackCommand(const QStringList& arguments)
     }
     writeback::WriteOptions options;
     options.allOrNothing = true;
+    options.keep = backups::keepRule(readSetting(settings::BackupsKeep));
     writeback::WriteResult result;
     const db::Error e = writeback::writeBack(parser.positionalArguments().at(0),
                                              parser.positionalArguments().at(1), options, &result);

@@ -4,6 +4,7 @@
 #include "core/import/Provenance.h"
 #include "core/writeback/WriteBack.h"
 #include "ui/Prompts.h"
+#include "ui/Settings.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -120,6 +121,7 @@ QString writeBackToAccess(QWidget* owner, const QString& league, const QStringLi
     shown.start();
     writeback::WriteOptions options;
     options.heldLeagues = heldLeagues;
+    options.keep = backups::keepRule(readSetting(settings::BackupsKeep));
     options.child.keepGoing = [&progress, &shown] {
         if (!progress.isVisible() && shown.elapsed() > 300)
             progress.show();

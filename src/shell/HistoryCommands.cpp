@@ -2,11 +2,13 @@
 
 #include "core/backups/Backups.h"
 #include "core/db/Database.h"
+#include "core/db/LeagueFiles.h"
 #include "shell/LeagueHistory.h"
 #include "shell/LeagueSession.h"
 #include "shell/RestoreBackupWindow.h"
 #include "ui/EditingWindow.h"
 #include "ui/Prompts.h"
+#include "ui/Settings.h"
 #include "windows/grid/TableWindow.h"
 #include "windows/players/PlayerCard.h"
 
@@ -50,7 +52,7 @@ void HistoryCommands::refreshGrids(const QString& league)
 {
     for (QMdiSubWindow* sub : m_area->subWindowList()) {
         if (auto* grid = qobject_cast<TableWindow*>(sub->widget());
-            grid && sameLeagueFile(grid->leaguePath(), league))
+            grid && db::sameFile(grid->leaguePath(), league))
             grid->refresh();
         else if (auto* card = qobject_cast<PlayerCard*>(sub->widget()))
             card->leagueChanged(league);
@@ -112,7 +114,9 @@ bool HistoryCommands::restoreLeague(const QString& league, const QString& backup
         return false;
     const QString restored = takenBefore(league, backup); // the backup may be pruned after
     backups::RestoreResult done;
-    if (const db::Error e = backups::restore(league, backup, command, unchangedSince, &done)) {
+    if (const db::Error e = backups::restore(league, backup, command,
+                                             backups::keepRule(readSetting(settings::BackupsKeep)),
+                                             unchangedSince, &done)) {
         Prompts::showError(m_area, e.message());
         return false;
     }

@@ -13,6 +13,7 @@
 #include "shell/StartProgram.h"
 #include "ui/EditingWindow.h"
 #include "ui/Prompts.h"
+#include "ui/Settings.h"
 #include "windows/grid/DataControl.h"
 #include "windows/grid/TableWindow.h"
 
@@ -205,6 +206,7 @@ void LeagueCommands::clearDatabase()
         // The backup of the league as it was is taken under the clearing's
         // own lock, and is what Edit > Undo restores.
         backups::CommandBackup backup(path, QStringLiteral("Clear Database"),
+                                      backups::keepRule(readSetting(settings::BackupsKeep)),
                                       m_session->undoReceiver());
         e = db::clearLeague(league, [&] { return backup.take(league); });
         if (!e) {

@@ -1,9 +1,10 @@
 #include "shell/LeagueHistory.h"
 
 #include "core/backups/Backups.h"
+#include "core/db/LeagueFiles.h"
+#include "ui/Settings.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <algorithm>
 
 QString takenBefore(const QString& league, const QString& backup)
@@ -14,22 +15,6 @@ QString takenBefore(const QString& league, const QString& backup)
                 .arg(b.command, b.taken.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
     }
     return {};
-}
-
-namespace {
-
-QString canonical(const QString& path)
-{
-    const QFileInfo file(path);
-    const QString real = file.canonicalFilePath();
-    return real.isEmpty() ? file.absoluteFilePath() : real;
-}
-
-} // namespace
-
-bool sameLeagueFile(const QString& a, const QString& b)
-{
-    return !a.isEmpty() && !b.isEmpty() && canonical(a) == canonical(b);
 }
 
 namespace {
@@ -52,7 +37,9 @@ db::Error BackupStep::replace(const QString& backup, const QString& command, QSt
         return {db::LeagueChanged, refusal};
     const QString shown = takenBefore(league(), backup); // the backup may be pruned after
     backups::RestoreResult restored;
-    db::Error e = backups::restore(league(), backup, command, leagueCounter, &restored);
+    db::Error e = backups::restore(league(), backup, command,
+                                   backups::keepRule(readSetting(settings::BackupsKeep)),
+                                   leagueCounter, &restored);
     if (e.number == db::LeagueChanged)
         return {db::LeagueChanged, refusal};
     if (e)
@@ -100,7 +87,7 @@ void LeagueHistory::setLeague(const QString& path)
 
 bool LeagueHistory::holds(const QString& path) const
 {
-    return !m_league.isEmpty() && sameLeagueFile(path, m_league);
+    return !m_league.isEmpty() && db::sameFile(path, m_league);
 }
 
 bool LeagueHistory::record(LeagueStep* step, QString* note)
@@ -117,7 +104,9 @@ bool LeagueHistory::record(LeagueStep* step, QString* note)
     const QString dropped = replaced ? dropPastKeep() : QString();
     historyChanged();
     if (!dropped.isEmpty())
-        backups::prune(m_league); // the dropped steps' backups are needed no more
+        backups::prune(
+            m_league, backups::keepRule(readSetting(
+                          settings::BackupsKeep))); // the dropped steps' backups are needed no more
     if (note)
         *note = dropped;
     if (replaced)
@@ -192,7 +181,7 @@ std::optional<quint32> LeagueHistory::counterFor(const Entry& entry) const
 
 QString LeagueHistory::dropPastKeep()
 {
-    const std::optional<qint64> keep = backups::keepRule().count;
+    const std::optional<qint64> keep = backups::keepRule(readSetting(settings::BackupsKeep)).count;
     const auto replaces = [](const Entry& e) { return dynamic_cast<BackupStep*>(e.step.get()); };
     qint64 extra = std::count_if(m_steps.begin(), m_steps.end(), replaces) - keep.value_or(0);
     if (!keep || extra <= 0)

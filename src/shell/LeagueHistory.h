@@ -16,8 +16,6 @@ struct UndoPoint;
 // "before Clear Database of 2026-12-06 16:20:31", from the backup's name;
 // empty when the backup is not listed.
 QString takenBefore(const QString& league, const QString& backup);
-// Whether two paths name the same league file.
-bool sameLeagueFile(const QString& a, const QString& b);
 
 // A command that replaced the league as a whole (Global Edit, Clear
 // Database, Restore Backup), taken back by restoring the backup taken before

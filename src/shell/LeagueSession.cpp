@@ -5,20 +5,14 @@
 
 #include <QPointer>
 
-namespace {
-const QString Section = QStringLiteral("Settings");
-const QString LeagueKey = QStringLiteral("mdb");
-const QString ConverterKey = QStringLiteral("Convert");
-} // namespace
-
 LeagueSession::LeagueSession(QObject* parent) : QObject(parent), m_history(new LeagueHistory(this))
 {
 }
 
 void LeagueSession::restore()
 {
-    m_converterPath = readSetting(Section, ConverterKey);
-    setLeaguePath(readSetting(Section, LeagueKey));
+    m_converterPath = readSetting(settings::Converter);
+    setLeaguePath(readSetting(settings::League));
 }
 
 void LeagueSession::setLeaguePath(const QString& path)
@@ -31,13 +25,13 @@ void LeagueSession::setLeaguePath(const QString& path)
 void LeagueSession::storeLeaguePath(const QString& path)
 {
     setLeaguePath(path);
-    writeSetting(Section, LeagueKey, path);
+    writeSetting(settings::League, path);
 }
 
 void LeagueSession::storeConverterPath(const QString& path)
 {
     m_converterPath = path;
-    writeSetting(Section, ConverterKey, path);
+    writeSetting(settings::Converter, path);
 }
 
 std::function<QString(const backups::UndoPoint&)> LeagueSession::undoReceiver() const

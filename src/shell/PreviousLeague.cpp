@@ -1,6 +1,7 @@
 #include "shell/PreviousLeague.h"
 
 #include "core/db/Error.h"
+#include "core/db/LeagueFiles.h"
 #include "shell/LeagueHistory.h"
 #include "ui/Prompts.h"
 #include "windows/grid/TableWindow.h"
@@ -22,12 +23,12 @@ QString leagueOf(QWidget* window)
 
 void offerToClosePreviousLeague(QMdiArea* area, const QString& previous, const QString& next)
 {
-    if (previous.isEmpty() || sameLeagueFile(previous, next))
+    if (previous.isEmpty() || db::sameFile(previous, next))
         return;
     QList<QMdiSubWindow*> windows;
     for (QMdiSubWindow* sub : area->subWindowList()) {
         const QString league = leagueOf(sub->widget());
-        if (!league.isEmpty() && !sameLeagueFile(league, next))
+        if (!league.isEmpty() && !db::sameFile(league, next))
             windows << sub;
     }
     if (windows.isEmpty())

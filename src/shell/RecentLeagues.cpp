@@ -10,7 +10,6 @@
 #include <utility>
 
 namespace {
-const QString RecentSection = QStringLiteral("RecentLeagues");
 constexpr int RecentCount = 4;
 
 QString recentKey(int index)
@@ -22,7 +21,7 @@ QStringList storedLeagues()
 {
     QStringList paths;
     for (int i = 0; i < RecentCount; ++i) {
-        if (const QString path = readSetting(RecentSection, recentKey(i)); !path.isEmpty())
+        if (const QString path = readSetting(settings::RecentLeague, recentKey(i)); !path.isEmpty())
             paths << path;
     }
     return paths;
@@ -41,7 +40,7 @@ QStringList RecentLeagues::leagues() const
 void RecentLeagues::save(const QStringList& paths)
 {
     for (int i = 0; i < RecentCount; ++i)
-        writeSetting(RecentSection, recentKey(i), paths.value(i));
+        writeSetting(settings::RecentLeague, paths.value(i), recentKey(i));
     updateItems();
 }
 

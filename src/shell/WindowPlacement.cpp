@@ -9,10 +9,6 @@
 #include <algorithm>
 
 namespace {
-const QString WindowSection = QStringLiteral("MainWindow");
-const QString GeometryKey =
-    QStringLiteral("Geometry"); // "left,top,width,height" of the client area
-const QString MaximizedKey = QStringLiteral("Maximized");
 constexpr QSize SmallestRestored{320, 240};
 
 QMargins frameMargins(const QWidget* window)
@@ -58,7 +54,7 @@ void keepTitleBarOnScreen(QWidget* window)
 
 void restore(QWidget* window)
 {
-    const QStringList parts = readSetting(WindowSection, GeometryKey).split(QLatin1Char(','));
+    const QStringList parts = readSetting(settings::MainGeometry).split(QLatin1Char(','));
     QRect saved;
     if (parts.size() == 4) {
         bool ok[4] = {};
@@ -78,17 +74,18 @@ void restore(QWidget* window)
         first.moveCenter(available.center());
         window->setGeometry(first);
     }
-    if (readBoolSetting(WindowSection, MaximizedKey, false))
+    if (readBoolSetting(settings::MainMaximized))
         window->setWindowState(window->windowState() | Qt::WindowMaximized);
 }
 
 void save(const QWidget* window)
 {
     const QRect r = window->normalGeometry();
+    // "left,top,width,height" of the client area
     writeSetting(
-        WindowSection, GeometryKey,
+        settings::MainGeometry,
         QStringLiteral("%1,%2,%3,%4").arg(r.left()).arg(r.top()).arg(r.width()).arg(r.height()));
-    writeSetting(WindowSection, MaximizedKey, boolText(window->isMaximized()));
+    writeSetting(settings::MainMaximized, boolText(window->isMaximized()));
 }
 
 } // namespace placement

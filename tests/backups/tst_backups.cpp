@@ -117,9 +117,9 @@ int runOtherInstance(const QString& command, const QString& league, const QStrin
     db::Error e;
     if (command == u"restore"_s) {
         say("started");
-        e = backups::restore(league, backup, u"Restore Backup"_s);
+        e = backups::restore(league, backup, u"Restore Backup"_s, {});
     } else {
-        backups::CommandBackup taken(league, u"Global Edit"_s);
+        backups::CommandBackup taken(league, u"Global Edit"_s, {});
         globaledit::RunOptions options;
         options.beforeChanges = [&](db::Database& database) {
             const db::Error e = taken.take(database);
@@ -229,7 +229,7 @@ private slots:
         QVERIFY(!file.open(league()));
         bool undoable = false;
         {
-            backups::CommandBackup backup(league(), u"Global Edit"_s,
+            backups::CommandBackup backup(league(), u"Global Edit"_s, {},
                                           [&](const backups::UndoPoint&) {
                                               undoable = true;
                                               return QString();
@@ -261,7 +261,7 @@ private slots:
         auto [keep, count, ignored] = fetch<QString, qint64, bool>("keep", "count", "ignored");
         if (!keep.isNull())
             writeSetting(u"Backups"_s, u"Keep"_s, keep);
-        const backups::KeepRule rule = backups::keepRule();
+        const backups::KeepRule rule = backups::keepRule(readSetting(settings::BackupsKeep));
         QCOMPARE(rule.count.value_or(-1), count);
         QCOMPARE(rule.ignored.isNull(), !ignored);
     }
@@ -368,6 +368,8 @@ private slots:
                "file itself \\(a link to it, not a copy\\)"_s;
         QTest::newRow("league truncated") << u"league"_s << pages.left(1000) << QString();
         QTest::newRow("league is text") << u"league"_s << text << QString();
+        QTest::newRow("league is text, reads fail")
+            << u"league"_s << text << u"^Error:\\d+ .+Input/output error"_s;
         QTest::newRow("league missing") << u"league"_s << QByteArray() << QString();
         // A sound SQLite file is replaced under its lock, its copy a plain backup.
         const QString lacking = m_gui.filePath(u"noroster.mdb"_s);
@@ -392,8 +394,11 @@ private slots:
             QCOMPARE(::link(QFile::encodeName(league()).data(), QFile::encodeName(file).data()), 0);
         const QByteArray before = fileBytes(league());
         const QStringList kept = folderFiles(league());
+        const bool failing = QTest::currentDataTag() == QByteArray("league is text, reads fail");
+        backups::simulateReadFailure(failing ? EIO : 0);
 
         const QStringList errors = restoreNewest(QMessageBox::Yes).mid(1);
+        backups::simulateReadFailure(0);
 
         if (!shown.isEmpty()) {
             QCOMPARE(errors.size(), 1);

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "core/db/Database.h"
 #include "core/db/Expression.h"
+#include "core/db/LeagueFiles.h"
 #include "core/db/Schema.h"
 #include "leaguegen/LeagueGenerator.h"
 
@@ -94,6 +95,33 @@ private slots:
             QVERIFY(!database.openFile(file));
             QCOMPARE(database.missingLeagueTables(), QStringList{u"Roster"_s});
         }
+    }
+
+    // The one test of "the same file" (every refused target, the history's
+    // league): by identity through any link; a file not made yet by its place.
+    void sameFile_data()
+    {
+        columns<QString, QString, bool>("a", "b", "same");
+        const QString league = u"AccessConvert.mdb"_s;
+        QTest::newRow("another spelling") << league << u"./AccessConvert.mdb"_s << true;
+        QTest::newRow("symbolic link") << league << u"soft.mdb"_s << true;
+        QTest::newRow("hard link") << league << u"hard.mdb"_s << true;
+        QTest::newRow("a copy") << league << u"copy.mdb"_s << false;
+        QTest::newRow("not made yet, linked folder") << u"new.mdb"_s << u"here/new.mdb"_s << true;
+        QTest::newRow("not made yet, other name") << u"new.mdb"_s << u"here/old.mdb"_s << false;
+        QTest::newRow("one made, one not") << league << u"here/new.mdb"_s << false;
+    }
+
+    void sameFile()
+    {
+        auto [a, b, same] = fetch<QString, QString, bool>("a", "b", "same");
+        QFile::link(m_league, m_dir.filePath(u"soft.mdb"_s));
+        QFile::link(m_dir.path(), m_dir.filePath(u"here"_s));
+        QFile::copy(m_league, m_dir.filePath(u"copy.mdb"_s));
+        ::link(QFile::encodeName(m_league).constData(),
+               QFile::encodeName(m_dir.filePath(u"hard.mdb"_s)).constData());
+        QCOMPARE(db::sameFile(m_dir.filePath(a), m_dir.filePath(b)), same);
+        QCOMPARE(db::sameFile(m_dir.filePath(b), m_dir.filePath(a)), same);
     }
 
     // Another program's write lock leaves reading; its exclusive lock refuses the open.

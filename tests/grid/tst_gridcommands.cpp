@@ -317,7 +317,9 @@ private slots:
         QTest::newRow("symbolic link") << u"link.csv"_s;
         QTest::newRow("hard link") << u"hard.csv"_s;
         QTest::newRow("journal not made yet") << u"L/league.db-journal"_s;
+        QTest::newRow("journal, league opened through a link") << u"L/league.db-journal"_s;
         QTest::newRow("a backup") << u"L/league.db.backups/old.mdb"_s;
+        QTest::newRow("hard link to a backup") << u"hard-backup.csv"_s;
         QTest::newRow("new file among the backups") << u"L/league.db.backups/new.csv"_s;
         QTest::newRow("league an older grid holds") << u"older/older.db"_s;
     }
@@ -333,12 +335,16 @@ private slots:
         for (const QString& copy : QStringList{league, older, league + u".backups/old.mdb"_s})
             QVERIFY(QFile::copy(m_gui.path(), copy));
         QVERIFY(QFile::link(league, folder.filePath(u"link.csv"_s)));
-        QCOMPARE(::link(QFile::encodeName(league).constData(),
-                        QFile::encodeName(folder.filePath(u"hard.csv"_s)).constData()),
-                 0);
+        for (const auto& [from, to] : {std::pair{league, u"hard.csv"_s},
+                                       {league + u".backups/old.mdb"_s, u"hard-backup.csv"_s}})
+            QCOMPARE(::link(QFile::encodeName(from).constData(),
+                            QFile::encodeName(folder.filePath(to)).constData()),
+                     0);
         m_gui.main()->setLeaguePath(older);
         m_gui.main()->action(u"mnuConference"_s)->trigger();
-        m_gui.main()->setLeaguePath(league);
+        const bool viaLink =
+            QTest::currentDataTag() == QByteArray("journal, league opened through a link");
+        m_gui.main()->setLeaguePath(viaLink ? folder.filePath(u"link.csv"_s) : league);
         m_gui.main()->action(u"mnuTeam"_s)->trigger();
         auto* w = qobject_cast<TableWindow*>(m_gui.main()->mdiArea()->activeSubWindow()->widget());
         QCOMPARE(w->windowTitle(), u"Team"_s);

@@ -1,5 +1,6 @@
 #include "leaguegen/LeagueGenerator.h"
 
+#include "core/db/AtomicFile.h"
 #include "core/db/Schema.h"
 #include "leaguegen/League.h"
 #include "leaguegen/Players.h"
@@ -9,7 +10,7 @@
 #include <QSet>
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
+#include <cstring>
 
 namespace leaguegen {
 
@@ -93,21 +94,16 @@ bool removeFiles(const QString& path)
     return !QFile::exists(path) || QFile::remove(path);
 }
 
+// The whole league reaches the disk, then takes its name: over the file there
+// only when asked to, never over one that appeared meanwhile.
 db::Error moveIntoPlace(const QString& from, const QString& to, bool overwrite)
 {
-    if (!overwrite) {
-        // QFile::rename never replaces a file, even one that appeared meanwhile.
-        QFile file(from);
-        return file.rename(to) ? db::Error()
-                               : writeFailed(QStringLiteral("Cannot move the league to"), to,
-                                             file.errorString());
-    }
-    std::error_code ec;
-    std::filesystem::rename(QFile::encodeName(from).toStdString(),
-                            QFile::encodeName(to).toStdString(), ec);
-    return ec ? writeFailed(QStringLiteral("Cannot move the league to"), to,
-                            QString::fromStdString(ec.message()))
-              : db::Error();
+    int error = db::syncFile(from);
+    if (!error)
+        error = db::placeFile(from, to, overwrite ? db::Placing::Replace : db::Placing::NoReplace);
+    return error ? writeFailed(QStringLiteral("Cannot move the league to"), to,
+                               QString::fromLocal8Bit(std::strerror(error)))
+                 : db::Error();
 }
 
 db::Error checkTarget(const QString& path, bool overwrite)

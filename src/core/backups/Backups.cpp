@@ -1,12 +1,13 @@
 #include "core/backups/Backups.h"
 
+#include "core/db/AtomicFile.h"
 #include "core/db/Database.h"
+#include "core/db/LeagueFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSettings>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -24,11 +25,11 @@ namespace backups {
 
 namespace {
 
-constexpr qint64 DefaultKeep = 10;
 const QString DateFormat = QStringLiteral("yyyy-MM-dd");
 const QString TimeFormat = QStringLiteral("HH-mm-ss");
 
 std::atomic<int> simulatedWriteError{0};
+std::atomic<int> simulatedReadError{0};
 
 QString stamp(const QDate& date, const QTime& time)
 {
@@ -168,65 +169,25 @@ db::Error makeFolder(const QString& leaguePath)
 // Reads bytes at an offset into the buffer; 0 or an errno value.
 using Reader = std::function<int(char* into, qint64 bytes, qint64 offset)>;
 
-int writeAll(int fd, const char* data, qint64 bytes)
-{
-    if (const int error = simulatedWriteError.load())
-        return error;
-    while (bytes > 0) {
-        const ssize_t n = ::write(fd, data, size_t(bytes));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return n < 0 ? errno : EIO;
-        data += n;
-        bytes -= n;
-    }
-    return 0;
-}
-
-void syncFolder(const QString& file)
-{
-    const int fd = ::open(QFile::encodeName(QFileInfo(file).absolutePath()).constData(),
-                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 // Writes size bytes under a name no listing takes for a backup, flushes them
 // to the disk and only then gives the file its name: a file that has its name
 // is whole. beforeRename runs just before that. Returns 0 or an errno value.
 int writeFile(const Reader& read, qint64 size, const QString& to,
               const std::function<int()>& beforeRename = {})
 {
-    const QByteArray part = QFile::encodeName(to + QStringLiteral(".part"));
-    const int fd = ::open(part.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return errno;
+    db::AtomicFile file(to, QFileInfo(to).fileName() + QStringLiteral(".part"));
+    int error = file.open();
     std::vector<char> buffer(size_t(1) << 20);
-    int error = 0;
     for (qint64 offset = 0; offset < size && !error;) {
         const qint64 n = std::min<qint64>(qint64(buffer.size()), size - offset);
         error = read(buffer.data(), n, offset);
         if (!error)
-            error = writeAll(fd, buffer.data(), n);
+            error = simulatedWriteError.load();
+        if (!error)
+            error = file.write(buffer.data(), n);
         offset += n;
     }
-    if (!error && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && !error)
-        error = errno;
-    if (!error && beforeRename)
-        error = beforeRename();
-    if (!error && ::rename(part.constData(), QFile::encodeName(to).constData()) != 0)
-        error = errno;
-    if (error) {
-        ::unlink(part.constData());
-        return error;
-    }
-    syncFolder(to);
-    return 0;
+    return error ? error : file.commit(db::Placing::Replace, beforeRename);
 }
 
 // The league file as the connection holds it open.
@@ -252,7 +213,9 @@ int copyPlainFile(const QString& from, const QString& to,
     if (!error) {
         const Reader read = [fd](char* into, qint64 bytes, qint64 offset) {
             while (bytes > 0) {
-                const ssize_t n = ::pread(fd, into, size_t(bytes), offset);
+                const int simulated = simulatedReadError.load();
+                const ssize_t n =
+                    simulated ? (errno = simulated, -1) : ::pread(fd, into, size_t(bytes), offset);
                 if (n < 0 && errno == EINTR)
                     continue;
                 if (n <= 0)
@@ -279,16 +242,6 @@ QString fileName(const QString& path)
     return QFileInfo(path).fileName();
 }
 
-// Whether both paths reach one file, through any links.
-bool sameFile(const QString& a, const QString& b)
-{
-    struct stat first {
-    }, second{};
-    return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
-           ::stat(QFile::encodeName(b).constData(), &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-}
-
 // Opens the backup and checks every page of it: SQLite's backup copies pages
 // as they are, so a damaged backup would make a damaged league.
 db::Error openBackup(const QString& backupPath, db::Database& source)
@@ -311,13 +264,14 @@ db::Error openBackup(const QString& backupPath, db::Database& source)
 // The restore of a league that opens: SQLite's backup API writes the pages
 // in one journaled transaction on a connection to the league.
 db::Error restoreInto(db::Database& league, db::Database& source, const QString& command,
-                      std::optional<quint32> unchangedSince, RestoreResult* result)
+                      const KeepRule& keep, std::optional<quint32> unchangedSince,
+                      RestoreResult* result)
 {
     sqlite3_backup* copy =
         sqlite3_backup_init(league.sqliteHandle(), "main", source.sqliteHandle(), "main");
     if (!copy)
         return db::engineError(league.sqliteHandle());
-    CommandBackup kept(league.path(), command);
+    CommandBackup kept(league.path(), command, keep);
     // A first step of no pages takes the league's exclusive lock and writes
     // nothing: from here the file on disk is the state being replaced.
     int rc = sqlite3_backup_step(copy, 0);
@@ -349,7 +303,7 @@ db::Error restoreInto(db::Database& league, db::Database& source, const QString&
 // The restore of a league file that no longer opens, so no lock can be
 // taken on it: what is there is copied aside as it is, then the backup is
 // written beside it and renamed over it, all or nothing.
-db::Error replaceDamaged(const QString& leaguePath, const QString& backupPath,
+db::Error replaceDamaged(const QString& leaguePath, const QString& backupPath, const KeepRule& keep,
                          std::optional<quint32> backupCounter, RestoreResult* result)
 {
     const QFileInfo info(leaguePath);
@@ -359,7 +313,7 @@ db::Error replaceDamaged(const QString& leaguePath, const QString& backupPath,
                                               : info.absoluteFilePath();
     if (db::Error e = makeFolder(leaguePath))
         return e;
-    CommandBackup kept(leaguePath, DamagedLeague);
+    CommandBackup kept(leaguePath, DamagedLeague, keep);
     QString keptText = QStringLiteral("There was no league file to keep.");
     if (info.exists() && info.size() > 0) {
         const QString path = newPath(leaguePath, DamagedLeague);
@@ -413,15 +367,8 @@ const QStringList& commandNames()
     return names;
 }
 
-KeepRule keepRule()
+KeepRule keepRule(const QString& text)
 {
-    const QVariant stored = QSettings().value(QStringLiteral("Backups/Keep"));
-    if (!stored.isValid())
-        return {DefaultKeep, {}};
-    // A value with a comma reads as a list.
-    const QString text = stored.typeId() == QMetaType::QStringList
-                             ? stored.toStringList().join(QLatin1Char(','))
-                             : stored.toString();
     static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
     const QString number = text.trimmed();
     if (!digits.match(number).hasMatch() || number.count(QLatin1Char('0')) == number.size())
@@ -470,14 +417,14 @@ db::Error copyFile(const QString& path, const QString& command, QString* backupP
     return {};
 }
 
-QString prune(const QString& leaguePath, const QStringList& spared)
+QString prune(const QString& leaguePath, const KeepRule& keep, const QStringList& spared)
 {
-    return pruneCopies(leaguePath, LeagueExtension, spared);
+    return pruneCopies(leaguePath, LeagueExtension, keep, spared);
 }
 
-QString pruneCopies(const QString& path, const QString& extension, const QStringList& spared)
+QString pruneCopies(const QString& path, const QString& extension, const KeepRule& rule,
+                    const QStringList& spared)
 {
-    const KeepRule rule = keepRule();
     if (!rule.ignored.isNull())
         return QStringLiteral("The [Backups] Keep setting \"%1\" was ignored: it is not a whole "
                               "number of at least 1, so no backup was deleted.")
@@ -534,9 +481,10 @@ bool isDamagedLeague(const db::Error& e)
 }
 
 db::Error restore(const QString& leaguePath, const QString& backupPath, const QString& command,
-                  std::optional<quint32> unchangedSince, RestoreResult* result)
+                  const KeepRule& keep, std::optional<quint32> unchangedSince,
+                  RestoreResult* result)
 {
-    if (sameFile(backupPath, leaguePath))
+    if (db::sameFile(backupPath, leaguePath))
         return {db::IsLeagueFile,
                 QStringLiteral("The backup \"%1\" is the league file itself (a link to it, not a "
                                "copy), so there is nothing to restore from it; the league was not "
@@ -553,7 +501,7 @@ db::Error restore(const QString& leaguePath, const QString& backupPath, const QS
         // program: it is replaced under its lock, never behind its back.
         const bool sound = e.number == db::MissingTable || e.number == db::MissingField;
         if (sound && !league.openFile(leaguePath)) {
-            e = restoreInto(league, source, command, unchangedSince, result);
+            e = restoreInto(league, source, command, keep, unchangedSince, result);
             if (!e && result)
                 result->damaged = true; // its copy is no league either
             return e;
@@ -562,9 +510,9 @@ db::Error restore(const QString& leaguePath, const QString& backupPath, const QS
             return {db::LeagueChanged, QStringLiteral("The league has changed since.")};
         const std::optional<quint32> backupCounter = source.changeCounter();
         source.close();
-        return replaceDamaged(leaguePath, backupPath, backupCounter, result);
+        return replaceDamaged(leaguePath, backupPath, keep, backupCounter, result);
     }
-    return restoreInto(league, source, command, unchangedSince, result);
+    return restoreInto(league, source, command, keep, unchangedSince, result);
 }
 
 void simulateWriteFailure(int error)
@@ -572,8 +520,14 @@ void simulateWriteFailure(int error)
     simulatedWriteError = error;
 }
 
-CommandBackup::CommandBackup(QString leaguePath, QString command, UndoReceiver undo)
-    : m_league(std::move(leaguePath)), m_command(std::move(command)), m_undo(std::move(undo))
+void simulateReadFailure(int error)
+{
+    simulatedReadError = error;
+}
+
+CommandBackup::CommandBackup(QString leaguePath, QString command, KeepRule keep, UndoReceiver undo)
+    : m_league(std::move(leaguePath)), m_command(std::move(command)), m_keep(std::move(keep)),
+      m_undo(std::move(undo))
 {
 }
 
@@ -637,7 +591,7 @@ QString CommandBackup::committed()
     QString note;
     if (m_undo && m_wrote)
         note = m_undo({m_league, m_backup, m_command, m_counterBefore + 1u});
-    const QString pruned = prune(m_league, {m_backup});
+    const QString pruned = prune(m_league, m_keep, {m_backup});
     // Steps are dropped only under a Keep count, the prune speaks only
     // without one: at most one of them has something to say.
     return note.isEmpty() ? pruned : note;

@@ -36,14 +36,15 @@ const QStringList& commandNames();
 // The name of a league file that no longer opened, kept aside by a restore.
 extern const QString DamagedLeague;
 
-// [Backups] Keep: how many backups of a league are kept. Absent: 10. A whole
-// number written in digits, at least 1, is honoured however large. Any other
-// value keeps every backup, and ignored holds it for the status bar.
+// [Backups] Keep: how many backups of a league are kept, read from its stored
+// text (the settings give 10 when it is absent). A whole number written in
+// digits, at least 1, is honoured however large. Any other value keeps every
+// backup, and ignored holds it for the status bar.
 struct KeepRule {
     std::optional<qint64> count; // nullopt: keep every backup
     QString ignored;             // the stored value when it was not a count
 };
-KeepRule keepRule();
+KeepRule keepRule(const QString& stored);
 
 struct Backup {
     QString path;
@@ -69,11 +70,12 @@ db::Error take(db::Database& league, const QString& command, QString* backupPath
 // spared nor one that neededBackups() lists, nor a Damaged League copy,
 // which is no league to restore but the user's, to salvage or delete.
 // Returns a sentence for the status bar when the Keep setting was ignored.
-QString prune(const QString& leaguePath, const QStringList& spared = {});
+QString prune(const QString& leaguePath, const KeepRule& keep, const QStringList& spared = {});
 
 // The same for copies of another file kept in its "<file>.backups" folder,
 // whose names end in extension.
-QString pruneCopies(const QString& path, const QString& extension, const QStringList& spared = {});
+QString pruneCopies(const QString& path, const QString& extension, const KeepRule& keep,
+                    const QStringList& spared = {});
 
 // Copies a file that no connection of this program holds (an Access file
 // about to be written) into "<file>.backups", named as a league's backups
@@ -106,7 +108,8 @@ struct RestoreResult {
     bool damaged = false;
 };
 db::Error restore(const QString& leaguePath, const QString& backupPath, const QString& command,
-                  std::optional<quint32> unchangedSince = {}, RestoreResult* result = nullptr);
+                  const KeepRule& keep, std::optional<quint32> unchangedSince = {},
+                  RestoreResult* result = nullptr);
 
 // True for an error that says the league file is missing, damaged or no
 // league: Restore Backup can still replace such a file.
@@ -115,6 +118,9 @@ bool isDamagedLeague(const db::Error& e);
 // Makes every backup copy fail with errno error (0: copies work again), the
 // way a full disk fails them. For tests only.
 void simulateWriteFailure(int error);
+// Makes every read of a backup copy fail with errno error (0: reads work
+// again), the way a failing disk fails them. For tests only.
+void simulateReadFailure(int error);
 
 // What Edit > Undo restores after a command that replaced the league as a
 // whole: the backup taken before it and the league's change counter right
@@ -141,7 +147,7 @@ class CommandBackup
 public:
     // undo: gets the undo point when the command wrote; none: the backup is
     // kept but nothing can undo the command with it.
-    CommandBackup(QString leaguePath, QString command, UndoReceiver undo = {});
+    CommandBackup(QString leaguePath, QString command, KeepRule keep, UndoReceiver undo = {});
     ~CommandBackup();
     CommandBackup(const CommandBackup&) = delete;
     CommandBackup& operator=(const CommandBackup&) = delete;
@@ -162,6 +168,7 @@ private:
 
     QString m_league;
     QString m_command;
+    KeepRule m_keep;
     UndoReceiver m_undo;
     QString m_backup;
     sqlite3_file* m_journal = nullptr;

@@ -1,5 +1,7 @@
 #include "core/db/LeagueFiles.h"
 
+#include "core/db/AtomicFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,19 +26,6 @@ std::optional<Identity> identityOf(const QString& path)
     return Identity{st.st_dev, st.st_ino};
 }
 
-// Where a write to path lands: through symbolic links, even one that points
-// to a file not made yet.
-QString landingPath(QString path)
-{
-    for (int hop = 0; hop < 16; ++hop) {
-        const QFileInfo info(path);
-        if (!info.isSymLink())
-            break;
-        path = info.symLinkTarget();
-    }
-    return QFileInfo(path).absoluteFilePath();
-}
-
 // A file not made yet, as its folder's identity and its name.
 struct Place {
     std::optional<Identity> folder;
@@ -53,11 +42,26 @@ Place placeOf(const QString& path)
     return {identityOf(info.absolutePath()), info.fileName()};
 }
 
+// A file as the one test of sameness sees it: its identity when it exists,
+// else where it would be made.
+struct Landing {
+    std::optional<Identity> file;
+    Place place;
+    explicit Landing(const QString& path)
+        : file(identityOf(landingPath(path))), place(placeOf(landingPath(path)))
+    {
+    }
+    bool operator==(const Landing& other) const
+    {
+        return file || other.file ? file && file == other.file : place == other.place;
+    }
+};
+
 bool reaches(const QString& target, const QString& league)
 {
-    const QString landing = landingPath(target);
-    const std::optional<Identity> file = identityOf(landing);
-    const Place place = placeOf(landing);
+    const Landing landing(target);
+    const std::optional<Identity>& file = landing.file;
+    const Place& place = landing.place;
 
     // The league and the files SQLite keeps beside it, by the path the
     // window uses and by the path a link leads to.
@@ -68,7 +72,7 @@ bool reaches(const QString& target, const QString& league)
             continue;
         for (const char* suffix : {"", "-journal", "-wal", "-shm"}) {
             const QString companion = base + QLatin1String(suffix);
-            if (file ? file == identityOf(companion) : place == placeOf(companion))
+            if (landing == Landing(companion))
                 return true;
         }
     }
@@ -88,6 +92,11 @@ bool reaches(const QString& target, const QString& league)
     });
 }
 } // namespace
+
+bool sameFile(const QString& a, const QString& b)
+{
+    return !a.isEmpty() && !b.isEmpty() && Landing(a) == Landing(b);
+}
 
 std::optional<QString> isLeagueFile(const QString& target, const QStringList& heldLeagues)
 {

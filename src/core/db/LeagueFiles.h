@@ -13,6 +13,11 @@
 // user-named file (Export View as CSV, an import's target) asks it first.
 namespace db {
 
+// Whether a and b reach one file: the same device and inode, through
+// symbolic links. A file not made yet is its folder's identity and its name,
+// so a path to it is the same as another to that place. Empty: never.
+bool sameFile(const QString& a, const QString& b);
+
 // The held league that target reaches, when it reaches one: the league file
 // itself, its "-journal", "-wal" or "-shm" file, or any file in its backups
 // folder "<league>.backups". A target that does not exist yet reaches one of

@@ -1,15 +1,16 @@
 // Remove Filter and Sort, Find and Export as CSV. Find and Export read
 // every row; both let SQLite do the reading in one pass instead of going page by page
 // through value(), which would build a QVariant for every cell.
+#include "core/db/AtomicFile.h"
 #include "core/db/Csv.h"
 #include "core/db/Database.h"
 #include "core/db/ExpressionTree.h"
 #include "core/db/RecordSet.h"
 #include "core/db/Statement.h"
 
-#include <QSaveFile>
 #include <QSet>
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -59,11 +60,11 @@ void appendRecord(QByteArray& out, const Statement& select, int firstColumn, int
     csv::endRecord(out);
 }
 
-Error writeFailed(const QSaveFile& file)
+Error writeFailed(const QString& path, int error)
 {
     return {WriteFailed, QStringLiteral("The file \"%1\" could not be written (%2); nothing was "
                                         "saved.")
-                             .arg(file.fileName(), file.errorString())};
+                             .arg(path, QString::fromLocal8Bit(std::strerror(error)))};
 }
 } // namespace
 
@@ -178,9 +179,9 @@ Error RecordSet::exportCsv(const QString& path, const QStringList& captions,
                            const QList<int>& fields, const Progress& progress, bool* changed,
                            const QList<ShownAs>& shownAs) const
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return writeFailed(file);
+    AtomicFile file(path);
+    if (const int error = file.open())
+        return writeFailed(path, error);
     QByteArray out;
     out.reserve(FlushBytes + 64 * 1024);
     for (int i = 0; i < captions.size(); ++i) {
@@ -211,8 +212,8 @@ Error RecordSet::exportCsv(const QString& path, const QStringList& captions,
         appendRecord(out, select, firstField, int(fields.size()), shownAs);
         ++row;
         if (out.size() >= FlushBytes) {
-            if (file.write(out) != out.size())
-                return writeFailed(file);
+            if (const int error = file.write(out))
+                return writeFailed(path, error);
             out.clear();
         }
         const int total = std::max(n, row);
@@ -225,8 +226,11 @@ Error RecordSet::exportCsv(const QString& path, const QStringList& captions,
         return {Cancelled, QStringLiteral("The export was stopped; no file was written.")};
     if (changed)
         *changed = differs || row != n;
-    if (file.write(out) != out.size() || !file.commit())
-        return writeFailed(file);
+    int error = file.write(out);
+    if (!error)
+        error = file.commit();
+    if (error)
+        return writeFailed(path, error);
     return {};
 }
 

@@ -1,5 +1,6 @@
 #include "core/import/CopyTables.h"
 
+#include "core/db/AtomicFile.h"
 #include "core/db/Database.h"
 #include "core/db/Statement.h"
 #include "core/import/ImportErrors.h"
@@ -184,11 +185,7 @@ db::Error copyTable(sqlite3* handle, Source& source, int index, QSet<QString>& i
 
 db::Error flush(const QString& path)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    const bool synced = fd >= 0 && ::fsync(fd) == 0;
-    if (fd >= 0)
-        ::close(fd);
-    if (!synced)
+    if (db::syncFile(path) != 0)
         return {db::WriteFailed,
                 QStringLiteral("The new league file %1 could not be written to disk.")
                     .arg(db::quotedText(path))};

@@ -1,5 +1,6 @@
 #include "core/import/ImportAccess.h"
 
+#include "core/db/AtomicFile.h"
 #include "core/db/Database.h"
 #include "core/db/LeagueFiles.h"
 #include "core/db/Schema.h"
@@ -241,28 +242,17 @@ db::Error exists(const QString& target)
                 .arg(db::quotedPath(target))};
 }
 
+// The whole file takes the target's name, never over a file that appeared
+// meanwhile.
 db::Error moveIntoPlace(const QString& temp, const QString& target)
 {
-    const QByteArray from = QFile::encodeName(temp);
-    const QByteArray to = QFile::encodeName(target);
-    // A hard link fails when the target exists, so nothing is replaced that
-    // appeared meanwhile.
-    const int rc = ::link(from.constData(), to.constData());
-    if (rc == 0)
-        ::unlink(from.constData());
-    if (rc != 0) {
-        if (errno == EEXIST)
-            return exists(target);
+    const int error = db::placeFile(temp, target, db::Placing::NoReplace);
+    if (error == EEXIST)
+        return exists(target);
+    if (error)
         return {db::WriteFailed,
                 QStringLiteral("The imported league could not be saved as %1: %2")
-                    .arg(db::quotedPath(target), QString::fromLocal8Bit(strerror(errno)))};
-    }
-    // The rename itself reaches the disk with its folder.
-    const QByteArray folder = QFile::encodeName(QFileInfo(target).absolutePath());
-    if (const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+                    .arg(db::quotedPath(target), QString::fromLocal8Bit(strerror(error)))};
     return {};
 }
 

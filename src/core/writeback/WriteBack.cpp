@@ -1,6 +1,7 @@
 #include "core/writeback/WriteBack.h"
 
 #include "core/backups/Backups.h"
+#include "core/db/AtomicFile.h"
 #include "core/db/Database.h"
 #include "core/db/Statement.h"
 #include "core/import/AccessSource.h"
@@ -12,11 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace writeback {
 
@@ -168,57 +165,24 @@ ChildWork verifying(const QString& temp, const QByteArray& expected, const Plan&
     };
 }
 
-QString systemError()
+QString systemText(int error)
 {
-    return QString::fromLocal8Bit(std::strerror(errno));
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 // The changed file beside the original, flushed, with the original's mode.
-db::Error writeTemp(const QString& path, const QByteArray& bytes, QString* temp)
+db::Error writeTemp(db::AtomicFile& file, const QByteArray& bytes)
 {
-    const QFileInfo info(path);
-    QByteArray pattern =
-        QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()) +
-        ".writeback-XXXXXX";
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0)
+    if (const int error = file.open())
         return {db::WriteFailed, QStringLiteral("No file can be written beside %1: %2")
-                                     .arg(db::quotedPath(path), systemError())};
-    *temp = QFile::decodeName(pattern);
-    struct stat st {
-    };
-    bool ok = ::stat(QFile::encodeName(path).constData(), &st) == 0 &&
-              ::fchmod(fd, st.st_mode & 07777) == 0;
-    for (qsizetype done = 0; ok && done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        done += ok ? n : 0;
-    }
-    ok = ok && ::fsync(fd) == 0;
-    const int error = errno;
-    ::close(fd);
-    if (!ok) {
-        errno = error;
+                                     .arg(db::quotedPath(file.target()), systemText(error))};
+    int error = file.write(bytes);
+    if (!error)
+        error = file.finish();
+    if (error)
         return {db::WriteFailed, QStringLiteral("The new Access file could not be written beside "
                                                 "%1 (%2); the file was not changed.")
-                                     .arg(db::quotedPath(path), systemError())};
-    }
-    return {};
-}
-
-db::Error replaceFile(const QString& temp, const QString& path)
-{
-    if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0)
-        return {db::WriteFailed, QStringLiteral("The written Access file could not replace %1 "
-                                                "(%2); the file was not changed.")
-                                     .arg(db::quotedPath(path), systemError())};
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    if (const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+                                     .arg(db::quotedPath(file.target()), systemText(error))};
     return {};
 }
 
@@ -251,15 +215,15 @@ db::Error writeChecked(const QString& path, const Inputs& in, const WriteOptions
                        WriteResult* result)
 {
     const QByteArray written = patched(in.bytes, result->plan);
-    QString temp;
-    auto removeTemp = qScopeGuard([&] {
-        if (!temp.isEmpty())
-            QFile::remove(temp);
+    db::AtomicFile file(path, QLatin1Char('.') + QFileInfo(path).fileName() +
+                                  QStringLiteral(".writeback-XXXXXX"));
+    auto removeBackup = qScopeGuard([&] {
         if (!result->written && !result->backup.isEmpty())
             QFile::remove(result->backup);
     });
-    if (db::Error e = writeTemp(path, written, &temp))
+    if (db::Error e = writeTemp(file, written))
         return e;
+    const QString temp = file.tempPath();
     // The copy of the old file and the record of the new one are made while
     // the child reads the new one back.
     const auto keepOldAndRecordNew = [&] {
@@ -277,11 +241,12 @@ db::Error writeChecked(const QString& path, const Inputs& in, const WriteOptions
                                               "it was being written, so nothing was written. "
                                               "Try again.")
                                    .arg(db::quotedPath(path))};
-    if (db::Error e = replaceFile(temp, path))
-        return e;
-    temp.clear();
+    if (const int error = file.commit())
+        return {db::WriteFailed, QStringLiteral("The written Access file could not replace %1 "
+                                                "(%2); the file was not changed.")
+                                     .arg(db::quotedPath(path), systemText(error))};
     result->written = true;
-    backups::pruneCopies(path, QFileInfo(path).suffix(), {result->backup});
+    backups::pruneCopies(path, QFileInfo(path).suffix(), options.keep, {result->backup});
     return {};
 }
 } // namespace

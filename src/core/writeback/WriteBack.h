@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/backups/Backups.h"
 #include "core/writeback/ChildProcess.h"
 #include "core/writeback/WritePlan.h"
 
@@ -25,6 +26,8 @@ struct WriteOptions {
     bool allOrNothing = false;
     // The step now running, for a progress window.
     std::function<void(const QString&)> step;
+    // How many copies of the Access file are kept ([Backups] Keep).
+    backups::KeepRule keep;
 };
 
 struct WriteResult {

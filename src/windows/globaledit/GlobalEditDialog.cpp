@@ -9,6 +9,7 @@
 #include "ui/EditingWindow.h"
 #include "ui/InputBlocker.h"
 #include "ui/Prompts.h"
+#include "ui/Settings.h"
 #include "windows/globaledit/PreviewWindow.h"
 #include "windows/globaledit/ProgressWindow.h"
 
@@ -505,7 +506,8 @@ db::Error GlobalEditDialog::ApplyGlobalEdit(const globaledit::GlobalEdit& edit,
             return m_undoReceiver(point);
         };
     }
-    backups::CommandBackup backup(m_leaguePath, QStringLiteral("Global Edit"), undo);
+    backups::CommandBackup backup(m_leaguePath, QStringLiteral("Global Edit"),
+                                  backups::keepRule(readSetting(settings::BackupsKeep)), undo);
     globaledit::EditJob job(m_leaguePath, edit,
                             [&backup](db::Database& league) { return backup.take(league); });
     connect(&job, &globaledit::EditJob::positionStarted, this, &GlobalEditDialog::positionStarted);

@@ -44,7 +44,7 @@ ColumnWidths::ColumnWidths(DataGridView* grid, const RecordSetModel* model)
 
 QString ColumnWidths::settingsSection()
 {
-    return u"ColumnWidths"_s;
+    return settings::ColumnWidths.section;
 }
 
 void ColumnWidths::keep()

@@ -2,19 +2,14 @@
 
 #include "ui/Settings.h"
 
-namespace {
-const QString Section = QStringLiteral("Settings");
-const QString Key = QStringLiteral("ShowCodes");
-} // namespace
-
 bool ShowCodes::isOn()
 {
-    return readBoolSetting(Section, Key, false);
+    return readBoolSetting(settings::ShowCodes);
 }
 
 void ShowCodes::setOn(bool on)
 {
-    writeSetting(Section, Key, boolText(on));
+    writeSetting(settings::ShowCodes, boolText(on));
     emit notifier()->changed(on);
 }
 

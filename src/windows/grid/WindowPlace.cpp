@@ -42,7 +42,7 @@ bool readPlace(const QString& text, QRect* place, bool* maximized)
 
 QString WindowPlace::settingsSection()
 {
-    return QStringLiteral("WindowGeometry");
+    return settings::TablePlace.section;
 }
 
 WindowPlace::WindowPlace(QMdiSubWindow* window, const QString& table)

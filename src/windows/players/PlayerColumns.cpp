@@ -58,7 +58,7 @@ const std::vector<PlayerColumn>& playerGridColumns()
 
 QString settingsSection()
 {
-    return QStringLiteral("PlayerTable");
+    return settings::PlayerColumn.section;
 }
 
 const QStringList& columnSettingKeys()

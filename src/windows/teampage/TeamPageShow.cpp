@@ -1,4 +1,5 @@
 // What the Team Page shows of the figures: averages, counts, chart, CSV.
+#include "core/db/AtomicFile.h"
 #include "core/db/Csv.h"
 #include "core/db/LeagueFiles.h"
 #include "ui/Prompts.h"
@@ -15,10 +16,10 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QLabel>
-#include <QSaveFile>
 #include <QSortFilterProxyModel>
 #include <QTableWidget>
 #include <QValueAxis>
+#include <cstring>
 
 namespace {
 QString oneDecimal(const std::optional<double>& value)
@@ -180,11 +181,16 @@ void TeamPage::exportCsv()
         return;
     if (const db::Error e = db::checkNotLeagueFile(path, {m_path}))
         return Prompts::showError(this, e.message());
-    const QByteArray text =
-        csv(readBoolSetting(QStringLiteral("Settings"), QStringLiteral("ShowCodes"), false));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
+    const QByteArray text = csv(readBoolSetting(settings::ShowCodes));
+    db::AtomicFile file(path);
+    int error = file.open();
+    if (!error)
+        error = file.write(text);
+    if (!error)
+        error = file.commit();
+    if (error)
         Prompts::showError(this, QStringLiteral("The file \"%1\" could not be written: %2. "
                                                 "Nothing was exported.")
-                                     .arg(QDir::toNativeSeparators(path), file.errorString()));
+                                     .arg(QDir::toNativeSeparators(path),
+                                          QString::fromLocal8Bit(std::strerror(error))));
 }
