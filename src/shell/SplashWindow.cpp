@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QPointer>
 #include <QTimer>
 #include <utility>
 
@@ -141,12 +140,9 @@ void SplashWindow::showMainWindow()
 {
     if (QWidget* main = m_mainWindow()) {
         main->setVisible(true);
-        // One pass, so the main window paints. m_endTimer may fire inside it and
-        // end the splash, so look before touching this window again.
-        QPointer<SplashWindow> self(this);
-        QCoreApplication::processEvents();
-        if (self)
-            raise();
+        // Back on top once the main window has shown; a splash already ended
+        // by then takes the call with it.
+        QTimer::singleShot(0, this, &SplashWindow::raise);
     }
 }
 
