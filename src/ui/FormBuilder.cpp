@@ -15,38 +15,40 @@ void setClientSizeTwips(QWidget* form, int width, int height)
         form->move(screen->availableGeometry().center() - form->rect().center());
 }
 
-QLabel* addLabel(QWidget* form, const LabelSpec& design)
+QLabel* makeLabel(QWidget* parent, const LabelStyle& style)
 {
-    auto* label = new QLabel(design.text, form);
-    label->setObjectName(QString::fromLatin1(design.name));
-    label->setAccessibleName(design.text);
-    label->setGeometry(twipsRect(form, design.twips.x(), design.twips.y(), design.twips.width(),
-                                 design.twips.height()));
-    QFont font(design.family, design.pointSize);
-    if (design.heavy)
+    auto* label = new QLabel(style.text, parent);
+    label->setObjectName(QString::fromLatin1(style.name));
+    label->setAccessibleName(style.text);
+    QFont font(style.family, style.pointSize);
+    if (style.heavy)
         font.setWeight(QFont::Black);
     label->setFont(font);
-    label->setAlignment(design.alignment);
-    if (design.color.isValid()) {
+    label->setAlignment(style.alignment);
+    if (style.color.isValid()) {
         QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, design.color);
+        palette.setColor(QPalette::WindowText, style.color);
         label->setPalette(palette);
     }
     return label;
 }
 
-QFrame* addLine(QWidget* form, const QString& name, const QRect& twips, const QColor& color)
+QLabel* addLabel(QWidget* form, const LabelSpec& design)
 {
-    auto* line = new QFrame(form);
+    QLabel* label = makeLabel(form, {design.name, design.text, design.family, design.pointSize,
+                                     design.heavy, design.color, design.alignment});
+    label->setGeometry(twipsRect(form, design.twips.x(), design.twips.y(), design.twips.width(),
+                                 design.twips.height()));
+    return label;
+}
+
+QFrame* makeLine(QWidget* parent, const QString& name, const QColor& color)
+{
+    auto* line = new QFrame(parent);
     line->setObjectName(name);
     line->setAccessibleName(QStringLiteral("Separator line"));
     line->setFrameShape(QFrame::NoFrame);
-    QRect pixels = twipsRect(form, twips.x(), twips.y(), twips.width(), twips.height());
-    if (twips.width() >= twips.height())
-        pixels.setHeight(1);
-    else
-        pixels.setWidth(1);
-    line->setGeometry(pixels);
+    line->setFixedHeight(1);
     QPalette palette = line->palette();
     palette.setColor(QPalette::Window, color);
     line->setPalette(palette);
@@ -54,16 +56,37 @@ QFrame* addLine(QWidget* form, const QString& name, const QRect& twips, const QC
     return line;
 }
 
-QLabel* addImage(QWidget* form, const QString& name, const QString& accessibleName,
-                 const QPixmap& picture, const QPoint& twipsTopLeft)
+QFrame* addLine(QWidget* form, const QString& name, const QRect& twips, const QColor& color)
 {
-    auto* image = new QLabel(form);
+    QFrame* line = makeLine(form, name, color);
+    QRect pixels = twipsRect(form, twips.x(), twips.y(), twips.width(), twips.height());
+    if (twips.width() >= twips.height())
+        pixels.setHeight(1);
+    else {
+        line->setMinimumHeight(0);
+        line->setMaximumHeight(QWIDGETSIZE_MAX);
+        pixels.setWidth(1);
+    }
+    line->setGeometry(pixels);
+    return line;
+}
+
+QLabel* makeImage(QWidget* parent, const QString& name, const QString& accessibleName,
+                  const QPixmap& picture)
+{
+    auto* image = new QLabel(parent);
     image->setObjectName(name);
     image->setAccessibleName(accessibleName);
     image->setPixmap(picture);
-    image->setGeometry(
-        QRect(QPoint(twipsToPixels(form, twipsTopLeft.x()), twipsToPixels(form, twipsTopLeft.y())),
-              picture.size()));
+    image->setFixedSize(picture.deviceIndependentSize().toSize());
+    return image;
+}
+
+QLabel* addImage(QWidget* form, const QString& name, const QString& accessibleName,
+                 const QPixmap& picture, const QPoint& twipsTopLeft)
+{
+    QLabel* image = makeImage(form, name, accessibleName, picture);
+    image->move(twipsToPixels(form, twipsTopLeft.x()), twipsToPixels(form, twipsTopLeft.y()));
     return image;
 }
 

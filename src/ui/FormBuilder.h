@@ -31,6 +31,23 @@ struct LabelSpec {
 };
 QLabel* addLabel(QWidget* form, const LabelSpec& design);
 
+// The same label, for a window laid out by a Qt layout.
+struct LabelStyle {
+    const char* name;
+    QString text;
+    QString family;
+    int pointSize;
+    bool heavy;
+    QColor color;
+    Qt::Alignment alignment;
+};
+QLabel* makeLabel(QWidget* parent, const LabelStyle& style);
+// A horizontal line one pixel high, for a layout.
+QFrame* makeLine(QWidget* parent, const QString& name, const QColor& color);
+// A picture at its own size, for a layout.
+QLabel* makeImage(QWidget* parent, const QString& name, const QString& accessibleName,
+                  const QPixmap& picture);
+
 // A thin line from a twips rectangle one pixel high (or wide).
 QFrame* addLine(QWidget* form, const QString& name, const QRect& twips, const QColor& color);
 
