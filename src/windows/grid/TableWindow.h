@@ -131,10 +131,9 @@ protected:
     TableWindow(const GridOptions& options, const QString& databasePath,
                 const QString& recordSource, QWidget* parent);
 
-    // Adds a button to the strip, right of those before it (positions and
-    // sizes in twips), and into the tab order after them.
-    QPushButton* addStripButton(const QString& name, const QString& caption, int leftTwips,
-                                int widthTwips);
+    // Adds a button to the strip, right of those before it, and into the
+    // tab order after them.
+    QPushButton* addStripButton(const QString& name, const QString& caption);
 
     // The load's first step, before the data is bound and outside its error
     // handling. The table grid window has none.
@@ -143,7 +142,6 @@ protected:
     virtual void unload();
 
     void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildControls();
@@ -160,8 +158,6 @@ private:
     void replaceRecordset(const QString& expression, bool sort);
     using Opener = std::function<db::Error(const db::RecordSet&, std::unique_ptr<db::RecordSet>*)>;
     void replaceRecordsetWith(const Opener& open);
-    bool isMinimizedWindow() const;
-    void fitControls();
 
     GridOptions m_options;
     DataControl* m_data;

@@ -39,7 +39,7 @@ PlayerWindow::PlayerWindow(PlayerWindows& open, const QString& databasePath)
 {
     setObjectName(QStringLiteral("frmDataGridPlayers"));
     QPushButton* settings =
-        addStripButton(QStringLiteral("cmdSettings"), QStringLiteral("&Settings"), 5880, 1437);
+        addStripButton(QStringLiteral("cmdSettings"), QStringLiteral("&Settings"));
     connect(settings, &QPushButton::clicked, this, &PlayerWindow::editSettings);
     buildFrozenNames();
     addPlayerCardCommand();
