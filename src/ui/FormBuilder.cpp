@@ -1,19 +1,10 @@
 #include "ui/FormBuilder.h"
 
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
-#include <QScreen>
 
 namespace form {
-
-void setClientSizeTwips(QWidget* form, int width, int height)
-{
-    form->setFixedSize(twipsToPixels(form, width), twipsToPixels(form, height));
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        form->move(screen->availableGeometry().center() - form->rect().center());
-}
 
 QLabel* makeLabel(QWidget* parent, const LabelStyle& style)
 {
@@ -33,15 +24,6 @@ QLabel* makeLabel(QWidget* parent, const LabelStyle& style)
     return label;
 }
 
-QLabel* addLabel(QWidget* form, const LabelSpec& design)
-{
-    QLabel* label = makeLabel(form, {design.name, design.text, design.family, design.pointSize,
-                                     design.heavy, design.color, design.alignment});
-    label->setGeometry(twipsRect(form, design.twips.x(), design.twips.y(), design.twips.width(),
-                                 design.twips.height()));
-    return label;
-}
-
 QFrame* makeLine(QWidget* parent, const QString& name, const QColor& color)
 {
     auto* line = new QFrame(parent);
@@ -56,21 +38,6 @@ QFrame* makeLine(QWidget* parent, const QString& name, const QColor& color)
     return line;
 }
 
-QFrame* addLine(QWidget* form, const QString& name, const QRect& twips, const QColor& color)
-{
-    QFrame* line = makeLine(form, name, color);
-    QRect pixels = twipsRect(form, twips.x(), twips.y(), twips.width(), twips.height());
-    if (twips.width() >= twips.height())
-        pixels.setHeight(1);
-    else {
-        line->setMinimumHeight(0);
-        line->setMaximumHeight(QWIDGETSIZE_MAX);
-        pixels.setWidth(1);
-    }
-    line->setGeometry(pixels);
-    return line;
-}
-
 QLabel* makeImage(QWidget* parent, const QString& name, const QString& accessibleName,
                   const QPixmap& picture)
 {
@@ -79,14 +46,6 @@ QLabel* makeImage(QWidget* parent, const QString& name, const QString& accessibl
     image->setAccessibleName(accessibleName);
     image->setPixmap(picture);
     image->setFixedSize(picture.deviceIndependentSize().toSize());
-    return image;
-}
-
-QLabel* addImage(QWidget* form, const QString& name, const QString& accessibleName,
-                 const QPixmap& picture, const QPoint& twipsTopLeft)
-{
-    QLabel* image = makeImage(form, name, accessibleName, picture);
-    image->move(twipsToPixels(form, twipsTopLeft.x()), twipsToPixels(form, twipsTopLeft.y()));
     return image;
 }
 
