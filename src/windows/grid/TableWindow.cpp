@@ -4,7 +4,6 @@
 #include "core/db/RecordSet.h"
 #include "ui/Hourglass.h"
 #include "ui/Prompts.h"
-#include "ui/Twips.h"
 #include "windows/grid/DataControl.h"
 #include "windows/grid/DataGridView.h"
 #include "windows/grid/GridCommands.h"
@@ -159,8 +158,7 @@ void TableWindow::connectGrid()
 
 QSize TableWindow::sizeHint() const
 {
-    const QSize design{twipsToPixels(this, m_options.designClientTwips.width()),
-                       twipsToPixels(this, m_options.designClientTwips.height())};
+    const QSize design = m_options.firstClientSize * (logicalDpiY() / 96.0);
     if (!m_data->recordset())
         return design;
     // Loaded: room for every column at its width and for every row; the

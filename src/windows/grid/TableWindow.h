@@ -31,7 +31,8 @@ struct GridOptions {
     bool allowAddNew = true; // the new-row line under the last row
     bool allowDelete = true; // Delete removes the rows selected by their record selectors
     bool allowUpdate = true;
-    QSize designClientTwips{7650, 4590}; // the window's first client size
+    // The window's first client size at 96 DPI; it grows with the DPI.
+    QSize firstClientSize{510, 306};
 };
 
 // The table grid window: a button strip (Refresh, Sort, Filter, Close) over a

@@ -28,7 +28,7 @@ GridOptions playerGridOptions()
         options.fixedColumns.append({column.caption, column.field, column.toolTip});
     options.allowAddNew = false;
     options.allowDelete = false;
-    options.designClientTwips = {9615, 5070};
+    options.firstClientSize = {641, 338};
     return options;
 }
 } // namespace
