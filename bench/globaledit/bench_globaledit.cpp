@@ -220,6 +220,8 @@ void runWindow(const QString& path, Stopwatch& stopwatch)
     QCoreApplication::processEvents();
     stopwatch.restart();
     dialog.confirm();
+    while (dialog.isRunning())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     stopwatch.stop();
 }
 

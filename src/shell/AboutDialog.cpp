@@ -5,6 +5,7 @@
 #include "ui/Globals.h"
 #include "ui/Version.h"
 
+#include <QBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 
@@ -19,62 +20,79 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
-    form::setClientSizeTwips(this, 5730, 3555);
 
     const QString black = QStringLiteral("Arial Black");
     const QString plain = QStringLiteral("Arial");
     const QString standard = font().family();
     const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
-    const form::LabelSpec labels[] = {
-        {"lblTitle",
-         QStringLiteral("Yardmark '99"),
-         {1050, 120, 4440, 480},
-         black,
-         16,
-         true,
-         {},
-         left},
+    // Title, description, version and author beside the icon; the
+    // disclaimer under the separator.
+    const form::LabelStyle styles[] = {
+        {"lblTitle", QStringLiteral("Yardmark '99"), black, 16, true, {}, left},
         {"lblDescription",
          QStringLiteral("For use with Kickvale 99"),
-         {1050, 705, 4440, 330},
          standard,
          9,
          false,
          {},
          left},
-        {"lblVersion", QString(), {1050, 1065, 4440, 270}, standard, 9, false, {}, left},
-        {"Label4",
-         QStringLiteral("Written by the Yardmark '99 team"),
-         {1050, 1395, 4440, 270},
-         plain,
-         8,
-         false,
-         {},
-         left},
+        {"lblVersion", QString(), standard, 9, false, {}, left},
+        {"Label4", QStringLiteral("Written by the Yardmark '99 team"), plain, 8, false, {}, left},
         {"lblDisclaimer",
          QStringLiteral("Freeware from the Kickvale 99 community file libraries."),
-         {255, 1920, 5220, 285},
          standard,
          8,
          false,
          {},
          left},
     };
-    for (const form::LabelSpec& label : labels)
-        form::addLabel(this, label);
+    const int line = fontMetrics().height(); // the room between parts follows the font
+    auto* text = new QVBoxLayout;
+    text->setSpacing(line / 2);
+    QLabel* disclaimer = nullptr;
+    for (const form::LabelStyle& style : styles) {
+        QLabel* label = form::makeLabel(this, style);
+        if (label->objectName() == QLatin1String("lblDisclaimer"))
+            disclaimer = label;
+        else
+            text->addWidget(label);
+    }
+    // The text column is about fifty average characters wide, as designed.
+    text->addStrut(fontMetrics().averageCharWidth() * 50);
+
+    auto* image = form::makeImage(this, QStringLiteral("Image1"), QStringLiteral("Program icon"),
+                                  form::programIcon().pixmap(logicalDpiY() * 3 / 8));
+    auto* top = new QHBoxLayout;
+    top->addWidget(image, 0, Qt::AlignTop);
+    top->addSpacing(fontMetrics().averageCharWidth() * 3);
+    top->addLayout(text, 1);
 
     // An etched separator: a shadow line with a light line beneath it.
-    form::addLine(this, QStringLiteral("Line1_0"), {225, 1755, 5280, 15},
-                  palette().color(QPalette::Dark));
-    form::addLine(this, QStringLiteral("Line1_1"), {225, 1770, 5280, 15},
-                  palette().color(QPalette::Light));
-    form::addImage(this, QStringLiteral("Image1"), QStringLiteral("Program icon"),
-                   form::programIcon().pixmap(twipsToPixels(this, 540)), {240, 240});
+    auto* separator = new QVBoxLayout;
+    separator->setSpacing(0);
+    separator->addWidget(
+        form::makeLine(this, QStringLiteral("Line1_0"), palette().color(QPalette::Dark)));
+    separator->addWidget(
+        form::makeLine(this, QStringLiteral("Line1_1"), palette().color(QPalette::Light)));
 
-    QPushButton* ok =
-        addButton("cmdOK", QStringLiteral("OK"), {4095, 2625, 1410, 345}, &AboutDialog::confirm);
-    addButton("cmdSysInfo", QStringLiteral("&System Info..."), {4095, 3075, 1410, 345},
-              &AboutDialog::showSystemInfo);
+    QPushButton* ok = addButton("cmdOK", QStringLiteral("OK"), &AboutDialog::confirm);
+    QPushButton* sysInfo =
+        addButton("cmdSysInfo", QStringLiteral("&System Info..."), &AboutDialog::showSystemInfo);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(ok);
+    buttons->addWidget(sysInfo);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(separator);
+    layout->addSpacing(line / 3);
+    layout->addWidget(disclaimer);
+    layout->addSpacing(line * 5 / 2);
+    layout->addLayout(buttons);
+    layout->setAlignment(buttons, Qt::AlignRight);
+    // A fixed border: the size follows the font and the screen's DPI.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
     // Default button: Enter presses OK. Cancel button: Esc rejects the
     // dialog, which unloads it just as OK does.
     ok->setDefault(true);
@@ -83,13 +101,15 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
     load();
 }
 
-QPushButton* AboutDialog::addButton(const char* name, const QString& caption, const QRect& twips,
+QPushButton* AboutDialog::addButton(const char* name, const QString& caption,
                                     void (AboutDialog::*handler)())
 {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(QString::fromLatin1(name));
     button->setAccessibleName(withoutAccessKey(caption));
-    button->setGeometry(twipsRect(this, twips.x(), twips.y(), twips.width(), twips.height()));
+    // Both buttons as wide as the wider caption needs, at least 15 characters.
+    button->setMinimumWidth(fontMetrics().averageCharWidth() * 15);
+    button->setMinimumHeight(fontMetrics().height() * 3 / 2);
     connect(button, &QPushButton::clicked, this, handler);
     return button;
 }

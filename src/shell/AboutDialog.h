@@ -18,6 +18,6 @@ public:
 
 private:
     void load();
-    QPushButton* addButton(const char* name, const QString& caption, const QRect& twips,
+    QPushButton* addButton(const char* name, const QString& caption,
                            void (AboutDialog::*handler)());
 };

@@ -5,15 +5,24 @@
 #include "core/writeback/WriteBack.h"
 #include "ui/Prompts.h"
 #include "ui/Settings.h"
+#include "ui/WorkerProgress.h"
 
-#include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProgressDialog>
+#include <atomic>
 
 namespace {
 const QString Title = QStringLiteral("Write Back to Access Database");
+
+// Escape and the close box cancel as the button does, and the window stays
+// up until the work has stopped.
+class StayingProgress : public QProgressDialog
+{
+public:
+    using QProgressDialog::QProgressDialog;
+    void reject() override { emit canceled(); }
+};
 
 // The Access file the league was imported from; asked for when it is gone.
 QString accessFileOf(QWidget* owner, const QString& league)
@@ -111,34 +120,42 @@ QString writeBackToAccess(QWidget* owner, const QString& league, const QStringLi
     const QString access = accessFileOf(owner, league);
     if (access.isEmpty())
         return {};
-    QProgressDialog progress(QStringLiteral("Reading the Access file\u2026"),
+    StayingProgress progress(QStringLiteral("Reading the Access file\u2026"),
                              QStringLiteral("&Cancel"), 0, 0, owner ? owner->window() : nullptr);
     progress.setObjectName(QStringLiteral("frmWriteBackProgress"));
     progress.setWindowTitle(Title);
     progress.setAccessibleName(Title);
     progress.setWindowModality(Qt::WindowModal);
-    QElapsedTimer shown; // the window shows once the work has taken a moment
-    shown.start();
+    progress.setMinimumDuration(0);
+    // Cancel asks the worker to stop; the window stays until it has.
+    std::atomic<bool> cancelled = false;
+    QObject::disconnect(&progress, SIGNAL(canceled()), &progress, SLOT(cancel()));
+    QObject::connect(&progress, &QProgressDialog::canceled, &progress, [&] {
+        cancelled = true;
+        progress.setLabelText(QStringLiteral("Cancelling\u2026"));
+    });
     writeback::WriteOptions options;
     options.heldLeagues = heldLeagues;
     options.keep = backups::keepRule(readSetting(settings::BackupsKeep));
-    options.child.keepGoing = [&progress, &shown] {
-        if (!progress.isVisible() && shown.elapsed() > 300)
-            progress.show();
-        QApplication::processEvents();
-        return !progress.wasCanceled();
+    options.child.keepGoing = [&cancelled] { return !cancelled.load(); };
+    options.step = [&progress](const QString& text) {
+        QMetaObject::invokeMethod(
+            &progress, [&progress, text] { progress.setLabelText(text); }, Qt::QueuedConnection);
     };
-    options.step = [&progress](const QString& text) { progress.setLabelText(text); };
     bool asked = false;
     options.confirm = [&](const writeback::Plan& plan) {
         asked = true;
-        progress.hide();
-        const bool write = confirmPlan(owner, plan, access);
-        shown.restart();
+        bool write = false; // asked on the main thread, over the progress window
+        QMetaObject::invokeMethod(
+            &progress, [&] { write = confirmPlan(owner, plan, access); },
+            Qt::BlockingQueuedConnection);
         return write;
     };
     writeback::WriteResult result;
-    const db::Error e = writeback::writeBack(league, access, options, &result);
+    db::Error e;
+    // Shown at once: the worker may need the main thread to ask about the plan.
+    runShowingProgress(progress,
+                       [&] { e = writeback::writeBack(league, access, options, &result); });
     progress.hide();
     if (e) {
         if (e.number != db::Cancelled)

@@ -1,6 +1,7 @@
 #include "shell/ImportProgressWindow.h"
 
-#include <QCoreApplication>
+#include "ui/WorkerProgress.h"
+
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QLabel>
@@ -18,7 +19,7 @@ ImportProgressWindow::ImportProgressWindow(QWidget* owner, const QString& source
 {
     setObjectName(QStringLiteral("frmImportProgress"));
     setWindowTitle(QStringLiteral("Importing Access Database"));
-    setWindowModality(Qt::ApplicationModal);
+    setWindowModality(Qt::WindowModal);
 
     auto* from =
         new QLabel(QStringLiteral("Importing %1").arg(QDir::toNativeSeparators(source)), this);
@@ -44,30 +45,36 @@ ImportProgressWindow::ImportProgressWindow(QWidget* owner, const QString& source
     layout->addWidget(m_bar);
     layout->addWidget(buttons);
     setMinimumWidth(420);
-    m_running.start();
 }
 
-bool ImportProgressWindow::update(const QString& table, int index, int count, qint64 rows,
-                                  qint64 tableRows)
+db::Error ImportProgressWindow::run(const std::function<db::Error(const Report&)>& work)
 {
-    if (!table.isEmpty()) {
-        m_table->setText(QStringLiteral("Table %1 of %2: %3 (%4 of %5 rows)")
-                             .arg(index + 1)
-                             .arg(count)
-                             .arg(table)
-                             .arg(rows)
-                             .arg(tableRows));
-        // The whole import, each table an equal share.
-        const double done =
-            (index + (tableRows > 0 ? double(rows) / double(tableRows) : 1.0)) / std::max(count, 1);
-        m_bar->setValue(static_cast<int>(done * BarSteps));
-    }
-    if (!isVisible() && m_running.elapsed() >= ShowAfterMilliseconds)
-        show();
-    // Until the modal window is up, no click may start another command.
-    QCoreApplication::processEvents(isVisible() ? QEventLoop::AllEvents
-                                                : QEventLoop::ExcludeUserInputEvents);
-    return !m_cancelled;
+    const Report report = [this](const import::ImportProgress& p) {
+        QMetaObject::invokeMethod(
+            this, [this, p] { showProgress(p); }, Qt::QueuedConnection);
+        return !m_cancelled.load();
+    };
+    db::Error error;
+    runShowingProgress(
+        *this, [&] { error = work(report); }, nullptr, ShowAfterMilliseconds);
+    return error;
+}
+
+void ImportProgressWindow::showProgress(const import::ImportProgress& p)
+{
+    if (p.table.isEmpty() || m_cancelled)
+        return;
+    m_table->setText(QStringLiteral("Table %1 of %2: %3 (%4 of %5 rows)")
+                         .arg(p.tableIndex + 1)
+                         .arg(p.tableCount)
+                         .arg(p.table)
+                         .arg(p.rows)
+                         .arg(p.tableRows));
+    // The whole import, each table an equal share.
+    const double done =
+        (p.tableIndex + (p.tableRows > 0 ? double(p.rows) / double(p.tableRows) : 1.0)) /
+        std::max(p.tableCount, 1);
+    m_bar->setValue(static_cast<int>(done * BarSteps));
 }
 
 void ImportProgressWindow::reject()

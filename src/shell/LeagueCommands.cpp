@@ -104,11 +104,11 @@ bool LeagueCommands::importAccessDatabase(const QString& source)
     import::ImportOptions options;
     options.heldLeagues = heldLeagues();
     ImportProgressWindow progress(m_area->window(), source);
-    options.progress = [&progress](const import::ImportProgress& p) {
-        return progress.update(p.table, p.tableIndex, p.tableCount, p.rows, p.tableRows);
-    };
     import::ImportResult result;
-    const db::Error e = import::importAccess(source, target, options, &result);
+    const db::Error e = progress.run([&](const ImportProgressWindow::Report& report) {
+        options.progress = report;
+        return import::importAccess(source, target, options, &result);
+    });
     progress.hide();
     if (e) {
         if (e.number != db::Cancelled)

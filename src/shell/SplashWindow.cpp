@@ -4,8 +4,12 @@
 #include "ui/Version.h"
 
 #include <QApplication>
+#include <QBoxLayout>
 #include <QEvent>
-#include <QPointer>
+#include <QFrame>
+#include <QGridLayout>
+#include <QLabel>
+#include <QScreen>
 #include <QTimer>
 #include <utility>
 
@@ -54,65 +58,61 @@ void SplashWindow::buildContents()
     palette.setColor(QPalette::Window, Qt::black);
     setPalette(palette);
     setAutoFillBackground(true);
-    form::setClientSizeTwips(this, 5070, 1920);
 
     const QString black = QStringLiteral("Arial Black");
     const QString plain = QStringLiteral("Arial");
     const QColor gold(230, 180, 40);
     const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
-    const form::LabelSpec labels[] = {
-        {"Label1",
-         QStringLiteral("Yardmark '99"),
-         {780, 120, 3300, 600},
-         black,
-         22,
-         true,
-         Qt::white,
-         left},
-        {"Label3",
-         QStringLiteral("%1.%2").arg(version::Major).arg(version::Minor),
-         {4170, 225, 780, 480},
-         black,
-         14,
-         true,
-         Qt::white,
-         Qt::AlignRight | Qt::AlignVCenter},
-        {"Label2",
-         QStringLiteral("LEAGUE EDITOR FOR KICKVALE 99"),
-         {780, 840, 3180, 330},
-         black,
-         8,
-         true,
-         gold,
-         left},
-        {"Label4",
-         QStringLiteral("Written by the Yardmark '99 team"),
-         {780, 1470, 3180, 300},
-         plain,
-         8,
-         false,
-         Qt::white,
-         left},
+    QLabel* title = form::makeLabel(
+        this, {"Label1", QStringLiteral("Yardmark '99"), black, 22, true, Qt::white, left});
+    QLabel* version = form::makeLabel(
+        this, {"Label3", QStringLiteral("%1.%2").arg(version::Major).arg(version::Minor), black, 14,
+               true, Qt::white, Qt::AlignRight | Qt::AlignVCenter});
+    QLabel* editor =
+        form::makeLabel(this, {"Label2", QStringLiteral("LEAGUE EDITOR FOR KICKVALE 99"), black, 8,
+                               true, gold, left});
+    QLabel* author =
+        form::makeLabel(this, {"Label4", QStringLiteral("Written by the Yardmark '99 team"), plain,
+                               8, false, Qt::white, left});
+    const auto line = [&](const char* name, bool vertical) {
+        QFrame* frame = form::makeLine(this, QString::fromLatin1(name), gold);
+        if (vertical) {
+            frame->setMinimumHeight(0);
+            frame->setMaximumHeight(QWIDGETSIZE_MAX);
+            frame->setFixedWidth(1);
+        }
+        return frame;
     };
-    for (const form::LabelSpec& label : labels)
-        form::addLabel(this, label);
 
-    const struct {
-        const char* name;
-        QRect twips;
-    } lines[] = {
-        {"Line1", {780, 765, 4170, 15}},
-        {"Line2", {780, 1305, 3180, 15}},
-        {"Line3", {660, 120, 15, 1680}},
-        {"Line4", {120, 1800, 4830, 15}},
-    };
-    for (const auto& line : lines)
-        form::addLine(this, QString::fromLatin1(line.name), line.twips, gold);
+    // The icon, a gold rule down beside the text, the text between gold
+    // rules, the yard-line picture at the right, and a rule under it all.
+    const int gap = fontMetrics().averageCharWidth();
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(gap);
+    grid->setVerticalSpacing(gap / 2);
+    grid->addWidget(form::makeImage(this, QStringLiteral("Image1"), QStringLiteral("Program icon"),
+                                    form::programIcon().pixmap(32)),
+                    0, 0, 5, 1, Qt::AlignTop);
+    grid->addWidget(line("Line3", true), 0, 1, 5, 1);
+    grid->addWidget(title, 0, 2);
+    grid->addWidget(version, 0, 3);
+    grid->addWidget(line("Line1", false), 1, 2, 1, 2);
+    grid->addWidget(editor, 2, 2);
+    grid->addWidget(form::makeImage(this, QStringLiteral("Image2"),
+                                    QStringLiteral("Fifty-yard line"), form::yardLinePicture()),
+                    2, 3, 3, 1, Qt::AlignRight | Qt::AlignTop);
+    grid->addWidget(line("Line2", false), 3, 2);
+    grid->addWidget(author, 4, 2);
 
-    form::addImage(this, QStringLiteral("Image1"), QStringLiteral("Program icon"),
-                   form::programIcon().pixmap(32), {120, 180});
-    form::addImage(this, QStringLiteral("Image2"), QStringLiteral("Fifty-yard line"),
-                   form::yardLinePicture(), {4050, 840});
+    auto* layout = new QVBoxLayout(this);
+    layout->setSpacing(gap / 2);
+    layout->addLayout(grid);
+    layout->addWidget(line("Line4", false));
+    // A fixed border: the size follows the font and the screen's DPI.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() -
+             QPoint(sizeHint().width(), sizeHint().height()) / 2);
 }
 
 void SplashWindow::showEvent(QShowEvent* event)
@@ -141,12 +141,9 @@ void SplashWindow::showMainWindow()
 {
     if (QWidget* main = m_mainWindow()) {
         main->setVisible(true);
-        // One pass, so the main window paints. m_endTimer may fire inside it and
-        // end the splash, so look before touching this window again.
-        QPointer<SplashWindow> self(this);
-        QCoreApplication::processEvents();
-        if (self)
-            raise();
+        // Back on top once the main window has shown; a splash already ended
+        // by then takes the call with it.
+        QTimer::singleShot(0, this, &SplashWindow::raise);
     }
 }
 

@@ -1,52 +1,36 @@
 #include "ui/FormBuilder.h"
 
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
-#include <QScreen>
 
 namespace form {
 
-void setClientSizeTwips(QWidget* form, int width, int height)
+QLabel* makeLabel(QWidget* parent, const LabelStyle& style)
 {
-    form->setFixedSize(twipsToPixels(form, width), twipsToPixels(form, height));
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        form->move(screen->availableGeometry().center() - form->rect().center());
-}
-
-QLabel* addLabel(QWidget* form, const LabelSpec& design)
-{
-    auto* label = new QLabel(design.text, form);
-    label->setObjectName(QString::fromLatin1(design.name));
-    label->setAccessibleName(design.text);
-    label->setGeometry(twipsRect(form, design.twips.x(), design.twips.y(), design.twips.width(),
-                                 design.twips.height()));
-    QFont font(design.family, design.pointSize);
-    if (design.heavy)
+    auto* label = new QLabel(style.text, parent);
+    label->setObjectName(QString::fromLatin1(style.name));
+    label->setAccessibleName(style.text);
+    QFont font(style.family, style.pointSize);
+    if (style.heavy)
         font.setWeight(QFont::Black);
     label->setFont(font);
-    label->setAlignment(design.alignment);
-    if (design.color.isValid()) {
+    label->setAlignment(style.alignment);
+    if (style.color.isValid()) {
         QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, design.color);
+        palette.setColor(QPalette::WindowText, style.color);
         label->setPalette(palette);
     }
     return label;
 }
 
-QFrame* addLine(QWidget* form, const QString& name, const QRect& twips, const QColor& color)
+QFrame* makeLine(QWidget* parent, const QString& name, const QColor& color)
 {
-    auto* line = new QFrame(form);
+    auto* line = new QFrame(parent);
     line->setObjectName(name);
     line->setAccessibleName(QStringLiteral("Separator line"));
     line->setFrameShape(QFrame::NoFrame);
-    QRect pixels = twipsRect(form, twips.x(), twips.y(), twips.width(), twips.height());
-    if (twips.width() >= twips.height())
-        pixels.setHeight(1);
-    else
-        pixels.setWidth(1);
-    line->setGeometry(pixels);
+    line->setFixedHeight(1);
     QPalette palette = line->palette();
     palette.setColor(QPalette::Window, color);
     line->setPalette(palette);
@@ -54,16 +38,14 @@ QFrame* addLine(QWidget* form, const QString& name, const QRect& twips, const QC
     return line;
 }
 
-QLabel* addImage(QWidget* form, const QString& name, const QString& accessibleName,
-                 const QPixmap& picture, const QPoint& twipsTopLeft)
+QLabel* makeImage(QWidget* parent, const QString& name, const QString& accessibleName,
+                  const QPixmap& picture)
 {
-    auto* image = new QLabel(form);
+    auto* image = new QLabel(parent);
     image->setObjectName(name);
     image->setAccessibleName(accessibleName);
     image->setPixmap(picture);
-    image->setGeometry(
-        QRect(QPoint(twipsToPixels(form, twipsTopLeft.x()), twipsToPixels(form, twipsTopLeft.y())),
-              picture.size()));
+    image->setFixedSize(picture.deviceIndependentSize().toSize());
     return image;
 }
 

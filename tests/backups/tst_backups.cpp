@@ -792,6 +792,8 @@ private:
         for (int p : {0, 1})
             dialog->findChild<QCheckBox*>(u"chkPosition_%1"_s.arg(p))->setChecked(true);
         dialog->confirm();
+        if (!QTest::qWaitFor([&] { return !dialog->isRunning(); }, 30000))
+            return {u"still running"_s};
         const QStringList shown = messages();
         Prompts::finishTest();
         return shown;

@@ -484,7 +484,11 @@ private:
     }
 
     template <typename T> T* control(const QString& name) { return m_dialog->findChild<T*>(name); }
-    void press(const QString& b) { QTest::mouseClick(control<QPushButton>(b), Qt::LeftButton); }
+    void press(const QString& b)
+    {
+        QTest::mouseClick(control<QPushButton>(b), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_dialog->isRunning(), 30000); // OK's edit has finished
+    }
     void choose(const QString& teamText)
     {
         auto* box = control<QComboBox>(u"cboTeam"_s);

@@ -464,6 +464,7 @@ private slots:
         auto* edit = main.findChild<QMdiSubWindow*>(u"frmGlobalWindow"_s);
         edit->findChild<QAbstractButton*>(u"chkPosition_0"_s)->setChecked(true);
         edit->findChild<QAbstractButton*>(u"cmdOK"_s)->click(); // a backup to restore
+        QTRY_VERIFY(!edit->findChild<QLabel*>(u"lblApplied"_s)->text().isEmpty());
         area->setActiveSubWindow(edit);
         esc(edit->widget()->focusWidget());
         QVERIFY(!edit->isVisible() && !listed().join(u' ').contains(u"Global Edit"_s));

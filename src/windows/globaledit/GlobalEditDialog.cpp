@@ -16,7 +16,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QEventLoop>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -411,20 +410,7 @@ void GlobalEditDialog::confirm()
     auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
     if (frame && frame->mdiArea() && !settlePendingEdits(frame->mdiArea()))
         return;
-    globaledit::ChangedPlayers changed{};
-    const db::Error e = ApplyGlobalEdit(*edit, &changed);
-    if (m_progress) {
-        m_progress->hide();
-        delete m_progress; // the hourglass goes with it
-    }
-    if (e)
-        Prompts::showError(this, e.message());
-    else if (edit->positions.any()) { // with none checked, OK does nothing
-        showApplied(*edit, changed);
-        emit edited(resultText(*edit, changed) + m_backupNote);
-    }
-    if (e.number == db::TeamNotInLeague)
-        LoadTeams(m_leaguePath); // the list shows the table as it now is
+    startEdit(*edit);
 }
 
 ProgressWindow* GlobalEditDialog::progressWindow() const
@@ -492,12 +478,28 @@ std::optional<globaledit::GlobalEdit> GlobalEditDialog::collectEdit()
     return edit;
 }
 
-db::Error GlobalEditDialog::ApplyGlobalEdit(const globaledit::GlobalEdit& edit,
-                                            globaledit::ChangedPlayers* changed)
+// What one OK holds while its worker runs: no input reaches any window, and
+// the backup is taken on the worker under the edit's write lock.
+struct GlobalEditDialog::RunningEdit {
+    RunningEdit(const QString& league, const globaledit::GlobalEdit& edit,
+                backups::UndoReceiver undo)
+        : edit(edit),
+          backup(league, QStringLiteral("Global Edit"),
+                 backups::keepRule(readSetting(settings::BackupsKeep)), std::move(undo)),
+          job(league, edit, [this](db::Database& db) { return backup.take(db); })
+    {
+    }
+    globaledit::GlobalEdit edit;
+    InputBlocker blocker;
+    backups::CommandBackup backup;
+    globaledit::EditJob job;
+};
+
+GlobalEditDialog::~GlobalEditDialog() = default;
+
+void GlobalEditDialog::startEdit(const globaledit::GlobalEdit& edit)
 {
     m_running = true;
-    const InputBlocker blocker;
-    // Taken on the worker under the edit's write lock, before any change.
     m_lastUndoable = false;
     backups::UndoReceiver undo;
     if (m_undoReceiver) {
@@ -506,24 +508,39 @@ db::Error GlobalEditDialog::ApplyGlobalEdit(const globaledit::GlobalEdit& edit,
             return m_undoReceiver(point);
         };
     }
-    backups::CommandBackup backup(m_leaguePath, QStringLiteral("Global Edit"),
-                                  backups::keepRule(readSetting(settings::BackupsKeep)), undo);
-    globaledit::EditJob job(m_leaguePath, edit,
-                            [&backup](db::Database& league) { return backup.take(league); });
-    connect(&job, &globaledit::EditJob::positionStarted, this, &GlobalEditDialog::positionStarted);
-    connect(&job, &globaledit::EditJob::playersDone, this, &GlobalEditDialog::playersDone);
-    QEventLoop loop;
-    connect(&job, &globaledit::EditJob::finished, &loop, &QEventLoop::quit);
-    job.start();
-    loop.exec();
-    const db::Error e = job.wait(); // also when the loop was ended from outside
-    m_running = false;
+    m_run = std::make_unique<RunningEdit>(m_leaguePath, edit, undo);
+    globaledit::EditJob* job = &m_run->job;
+    connect(job, &globaledit::EditJob::positionStarted, this, &GlobalEditDialog::positionStarted);
+    connect(job, &globaledit::EditJob::playersDone, this, &GlobalEditDialog::playersDone);
+    connect(job, &globaledit::EditJob::finished, this, &GlobalEditDialog::finishEdit,
+            Qt::QueuedConnection);
+    job->start();
+}
+
+void GlobalEditDialog::finishEdit()
+{
+    const db::Error e = m_run->job.wait();
+    globaledit::ChangedPlayers changed{};
     if (!e) {
-        const QString note = backup.committed();
+        const QString note = m_run->backup.committed();
         m_backupNote = note.isEmpty() ? QString() : QStringLiteral(". ") + note;
-        *changed = job.changedPlayers();
+        changed = m_run->job.changedPlayers();
     }
-    return e;
+    const globaledit::GlobalEdit edit = m_run->edit;
+    m_run.reset(); // input reaches the windows again
+    m_running = false;
+    if (m_progress) {
+        m_progress->hide();
+        delete m_progress; // the hourglass goes with it
+    }
+    if (e)
+        Prompts::showError(this, e.message());
+    else if (edit.positions.any()) { // with none checked, OK does nothing
+        showApplied(edit, changed);
+        emit edited(resultText(edit, changed) + m_backupNote);
+    }
+    if (e.number == db::TeamNotInLeague)
+        LoadTeams(m_leaguePath); // the list shows the table as it now is
 }
 
 void GlobalEditDialog::positionStarted(int position, qint64 players)

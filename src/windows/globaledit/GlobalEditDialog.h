@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -35,6 +36,7 @@ public:
     // leaguePath: the league whose teams the list shows and whose players OK
     // changes.
     explicit GlobalEditDialog(const QString& leaguePath, QWidget* parent = nullptr);
+    ~GlobalEditDialog() override;
 
     // Reads the team list. A league that cannot be read gives the error and
     // leaves the dialog empty; the caller then does not show it.
@@ -55,7 +57,9 @@ public:
     ProgressWindow* progressWindow() const;
 
     void teamChosen(int index);
+    // Starts the edit on a worker; the dialog reports when it has finished.
     void confirm();
+    bool isRunning() const { return m_running; }
     void cancel();
     void showHelp();
     // Shows what OK would do, checking the boxes as OK does; writes nothing.
@@ -107,8 +111,8 @@ private:
     // The team the box shows and the boxes' edit, as OK and Preview take them.
     std::optional<globaledit::GlobalEdit> editToRun();
     bool readNumber(QLineEdit* box, double& target);
-    db::Error ApplyGlobalEdit(const globaledit::GlobalEdit& edit,
-                              globaledit::ChangedPlayers* changed);
+    void startEdit(const globaledit::GlobalEdit& edit);
+    void finishEdit();
     QString resultText(const globaledit::GlobalEdit& edit,
                        const globaledit::ChangedPlayers& changed) const;
     // The same edit, on the same league, which nothing has changed since it
@@ -148,8 +152,10 @@ private:
     bool m_lastUndoable = false; // its undo point reached the history
 
     bool m_running = false;
-    QString m_backupNote;   // what the last edit's backup adds to its result
-    int m_barPosition = -1; // the position the progress bar shows
-    qint64 m_barDone = 0;   // its players the bar has counted
-    float m_step = 0;       // bar advance per player of that position
+    struct RunningEdit;
+    std::unique_ptr<RunningEdit> m_run; // the edit a worker runs, while it runs
+    QString m_backupNote;               // what the last edit's backup adds to its result
+    int m_barPosition = -1;             // the position the progress bar shows
+    qint64 m_barDone = 0;               // its players the bar has counted
+    float m_step = 0;                   // bar advance per player of that position
 };

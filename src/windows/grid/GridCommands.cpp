@@ -4,6 +4,7 @@
 #include "core/db/RecordSet.h"
 #include "ui/Hourglass.h"
 #include "ui/Prompts.h"
+#include "ui/WorkerProgress.h"
 #include "windows/grid/DataControl.h"
 #include "windows/grid/DataGridView.h"
 #include "windows/grid/FindDialog.h"
@@ -19,8 +20,10 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <utility>
 
@@ -284,29 +287,44 @@ void GridCommands::exportView()
         fields << m_grid.model->fieldOfColumn(column);
     }
     std::unique_ptr<QProgressDialog> progress;
+    QProgressBar* bar = nullptr;
     if (rs->count() > ProgressFromRows) {
         progress = std::make_unique<QProgressDialog>(u"Exporting rows\u2026"_s, u"Cancel"_s, 0,
                                                      rs->count(), m_grid.window);
         progress->setObjectName(u"frmExportProgress"_s);
         progress->setWindowTitle(u"Export View as CSV"_s);
         progress->setWindowModality(Qt::WindowModal);
-        progress->setMinimumDuration(0);
         progress->setAutoClose(false);
-        progress->setValue(0);
+        bar = new QProgressBar(progress.get());
+        bar->setRange(0, rs->count());
+        progress->setBar(bar);
     }
     bool changed = false;
+    std::atomic<bool> stop = false;
     const auto report = [&](qint64 done, qint64 total) {
-        if (!progress)
-            return true;
-        progress->setMaximum(int(total));
-        progress->setValue(int(done));
-        QCoreApplication::processEvents();
-        return !progress->wasCanceled();
+        if (bar)
+            QMetaObject::invokeMethod(
+                bar,
+                [bar, done, total] {
+                    bar->setMaximum(int(total));
+                    bar->setValue(int(done));
+                },
+                Qt::QueuedConnection);
+        return !stop.load();
     };
     const GridMeanings* meanings = m_grid.model->meanings();
-    const db::Error e = rs->exportCsv(path, captions, fields, report, &changed,
-                                      meanings ? meanings->shownAs(visibleColumns())
-                                               : QList<db::RecordSet::ShownAs>());
+    const QList<db::RecordSet::ShownAs> shownAs =
+        meanings ? meanings->shownAs(visibleColumns()) : QList<db::RecordSet::ShownAs>();
+    db::Error e;
+    const auto work = [&] { e = rs->exportCsv(path, captions, fields, report, &changed, shownAs); };
+    if (progress) {
+        // The worker reads the rows the grid holds: the grid does not paint
+        // (and so reads nothing) until it is done.
+        m_grid.window->setUpdatesEnabled(false);
+        runShowingProgress(*progress, work, &stop);
+        m_grid.window->setUpdatesEnabled(true);
+    } else
+        work();
     progress.reset();
     if (e && e.number != db::Cancelled)
         Prompts::showError(m_grid.window, e.message());

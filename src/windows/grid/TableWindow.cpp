@@ -4,7 +4,6 @@
 #include "core/db/RecordSet.h"
 #include "ui/Hourglass.h"
 #include "ui/Prompts.h"
-#include "ui/Twips.h"
 #include "windows/grid/DataControl.h"
 #include "windows/grid/DataGridView.h"
 #include "windows/grid/GridCommands.h"
@@ -12,6 +11,7 @@
 #include "windows/grid/WindowPlace.h"
 
 #include <QApplication>
+#include <QBoxLayout>
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QLocale>
@@ -29,7 +29,6 @@ using namespace Qt::StringLiterals;
 namespace {
 // Longer values are cut in the filter's name: it is read in the status bar.
 constexpr int ShownValueLength = 80;
-constexpr int StripHeightTwips = 330;
 constexpr int CaptionLimit = 50;
 } // namespace
 
@@ -88,30 +87,38 @@ void TableWindow::buildControls()
     const struct {
         const char* name;
         const char* caption;
-        int left;
-        int width;
         void (TableWindow::*handler)();
     } buttons[] = {
-        {"cmdRefresh", "&Refresh", 0, 1462, &TableWindow::refresh},
-        {"cmdSort", "&Sort", 1462, 1462, &TableWindow::sort},
-        {"cmdFilter", "&Filter", 2924, 1462, &TableWindow::filter},
-        {"cmdClose", "&Close", 4398, 1437, &TableWindow::closeWindow},
+        {"cmdRefresh", "&Refresh", &TableWindow::refresh},
+        {"cmdSort", "&Sort", &TableWindow::sort},
+        {"cmdFilter", "&Filter", &TableWindow::filter},
+        {"cmdClose", "&Close", &TableWindow::closeWindow},
     };
+    // The strip runs along the top, its buttons side by side from the left;
+    // the grid fills the client area under it.
+    auto* strip = new QHBoxLayout(m_strip);
+    strip->setContentsMargins(0, 0, 0, 0);
+    strip->setSpacing(0);
+    strip->addStretch();
     for (const auto& b : buttons) {
-        QPushButton* button =
-            addStripButton(QLatin1String(b.name), QLatin1String(b.caption), b.left, b.width);
+        QPushButton* button = addStripButton(QLatin1String(b.name), QLatin1String(b.caption));
         connect(button, &QPushButton::clicked, this, b.handler);
     }
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_strip);
+    layout->addWidget(m_grid, 1);
 }
 
-QPushButton* TableWindow::addStripButton(const QString& name, const QString& caption, int leftTwips,
-                                         int widthTwips)
+QPushButton* TableWindow::addStripButton(const QString& name, const QString& caption)
 {
     auto* button = new QPushButton(caption, m_strip);
     button->setObjectName(name);
     button->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
-    button->setGeometry(twipsToPixels(this, leftTwips), 0, twipsToPixels(this, widthTwips),
-                        twipsToPixels(this, StripHeightTwips));
+    // Each about sixteen average characters wide, whatever its caption.
+    button->setMinimumWidth(fontMetrics().averageCharWidth() * 16);
+    static_cast<QBoxLayout*>(m_strip->layout())->insertWidget(int(m_buttons.size()), button);
     // Tab order: the grid first, then the buttons left to right.
     setTabOrder(m_buttons.isEmpty() ? static_cast<QWidget*>(m_grid) : m_buttons.last(), button);
     m_buttons << button;
@@ -151,20 +158,18 @@ void TableWindow::connectGrid()
 
 QSize TableWindow::sizeHint() const
 {
-    const QSize design{twipsToPixels(this, m_options.designClientTwips.width()),
-                       twipsToPixels(this, m_options.designClientTwips.height())};
+    const QSize design = m_options.firstClientSize * (logicalDpiY() / 96.0);
     if (!m_data->recordset())
         return design;
     // Loaded: room for every column at its width and for every row; the
     // main window's area bounds it.
     const int frame = 2 * m_grid->frameWidth();
     const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    const QSize columns{frame + m_grid->verticalHeader()->sizeHint().width() +
-                            m_grid->horizontalHeader()->length() + bar,
-                        twipsToPixels(this, StripHeightTwips) + frame +
-                            m_grid->horizontalHeader()->sizeHint().height() +
-                            m_model->rowCount() * m_grid->verticalHeader()->defaultSectionSize() +
-                            bar};
+    const QSize columns{
+        frame + m_grid->verticalHeader()->sizeHint().width() +
+            m_grid->horizontalHeader()->length() + bar,
+        m_strip->sizeHint().height() + frame + m_grid->horizontalHeader()->sizeHint().height() +
+            m_model->rowCount() * m_grid->verticalHeader()->defaultSectionSize() + bar};
     return columns.expandedTo(design);
 }
 
@@ -172,14 +177,12 @@ QSize TableWindow::smallestUsableSize() const
 {
     // The whole button strip, and three rows under the column captions.
     constexpr int Rows = 3;
-    int strip = 0;
-    for (const QPushButton* b : m_buttons)
-        strip = std::max(strip, b->geometry().right() + 1);
+    const QSize strip = m_strip->sizeHint();
     const int frame = 2 * m_grid->frameWidth();
     const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    return {strip, twipsToPixels(this, StripHeightTwips) + frame +
-                       m_grid->horizontalHeader()->sizeHint().height() +
-                       Rows * m_grid->verticalHeader()->defaultSectionSize() + bar};
+    return {strip.width(), strip.height() + frame +
+                               m_grid->horizontalHeader()->sizeHint().height() +
+                               Rows * m_grid->verticalHeader()->defaultSectionSize() + bar};
 }
 
 QString TableWindow::captionFor(const QString& recordSource)
@@ -473,31 +476,6 @@ void TableWindow::closeEvent(QCloseEvent* event)
 void TableWindow::unload()
 {
     emit unloaded();
-}
-
-bool TableWindow::isMinimizedWindow() const
-{
-    return isMinimized() || (parentWidget() && parentWidget()->isMinimized());
-}
-
-void TableWindow::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    fitControls();
-}
-
-void TableWindow::fitControls()
-{
-    if (isMinimizedWindow())
-        return;
-    // The strip runs along the top; the grid fills the client area under it.
-    // (A height that would go below zero is ignored: the grid keeps its own.)
-    const int strip = twipsToPixels(this, StripHeightTwips);
-    m_strip->setGeometry(0, 0, width(), strip);
-    const int gridHeight = height() - strip;
-    if (gridHeight < 0)
-        return;
-    m_grid->setGeometry(0, strip, width(), gridHeight);
 }
 
 void TableWindow::filterByValue(const QModelIndex& cell)

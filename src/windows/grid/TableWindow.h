@@ -31,7 +31,8 @@ struct GridOptions {
     bool allowAddNew = true; // the new-row line under the last row
     bool allowDelete = true; // Delete removes the rows selected by their record selectors
     bool allowUpdate = true;
-    QSize designClientTwips{7650, 4590}; // the window's first client size
+    // The window's first client size at 96 DPI; it grows with the DPI.
+    QSize firstClientSize{510, 306};
 };
 
 // The table grid window: a button strip (Refresh, Sort, Filter, Close) over a
@@ -131,10 +132,9 @@ protected:
     TableWindow(const GridOptions& options, const QString& databasePath,
                 const QString& recordSource, QWidget* parent);
 
-    // Adds a button to the strip, right of those before it (positions and
-    // sizes in twips), and into the tab order after them.
-    QPushButton* addStripButton(const QString& name, const QString& caption, int leftTwips,
-                                int widthTwips);
+    // Adds a button to the strip, right of those before it, and into the
+    // tab order after them.
+    QPushButton* addStripButton(const QString& name, const QString& caption);
 
     // The load's first step, before the data is bound and outside its error
     // handling. The table grid window has none.
@@ -143,7 +143,6 @@ protected:
     virtual void unload();
 
     void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildControls();
@@ -160,8 +159,6 @@ private:
     void replaceRecordset(const QString& expression, bool sort);
     using Opener = std::function<db::Error(const db::RecordSet&, std::unique_ptr<db::RecordSet>*)>;
     void replaceRecordsetWith(const Opener& open);
-    bool isMinimizedWindow() const;
-    void fitControls();
 
     GridOptions m_options;
     DataControl* m_data;

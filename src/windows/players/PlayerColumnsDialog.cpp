@@ -2,16 +2,17 @@
 
 #include "ui/ContextIDs.h"
 #include "ui/Settings.h"
-#include "ui/Twips.h"
 #include "windows/players/PlayerColumns.h"
 
+#include <QBoxLayout>
 #include <QCheckBox>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
-#include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -48,13 +49,6 @@ constexpr BoxSpec boxes[] = {
 constexpr int BoxesPerColumn = 11;
 static_assert(std::size(boxes) == 2 * BoxesPerColumn);
 
-// Layout in twips.
-constexpr int ClientWidth = 5355, ClientHeight = 3285;
-constexpr int FrameLeft = 120, FrameTop = 120, FrameWidth = 3855, FrameHeight = 3015;
-constexpr int BoxTop = 240, BoxPitch = 240, BoxHeight = 255;
-constexpr int BoxLefts[] = {120, 1920};
-constexpr int ButtonLeft = 4080, ButtonWidth = 1183, ButtonHeight = 315;
-constexpr int ButtonTops[] = {240, 600, 960}; // OK, Cancel, Help
 } // namespace
 
 PlayerColumnsDialog::PlayerColumnsDialog(QWidget* parent, std::function<void()> apply)
@@ -129,28 +123,27 @@ void PlayerColumnsDialog::buildControls()
 
 void PlayerColumnsDialog::placeControls()
 {
-    // Our fonts run wider than those the layout was drawn for: stretch it
-    // sideways just enough that no caption is cut off.
-    const int columnWidth = twipsToPixels(this, BoxLefts[1] - BoxLefts[0]);
-    int widest = 0;
-    for (const QCheckBox* box : std::as_const(m_boxes))
-        widest = std::max(widest, box->sizeHint().width());
-    const double stretch = std::max(1.0, double(widest) / columnWidth);
-    const auto place = [&](QWidget* widget, int left, int top, int width, int height) {
-        const QRect r = twipsRect(this, left, top, width, height);
-        widget->setGeometry(int(r.x() * stretch), r.y(), int(r.width() * stretch), r.height());
-    };
+    // Two columns of boxes in the frame (the first, hidden, keeps its
+    // place), the buttons stacked beside it.
+    auto* grid = new QGridLayout(m_frame);
+    grid->setVerticalSpacing(0);
+    for (int i = 0; i < m_boxes.size(); ++i)
+        grid->addWidget(m_boxes[i], i % BoxesPerColumn, i / BoxesPerColumn);
+    QSizePolicy keepPlace = m_boxes[0]->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    m_boxes[0]->setSizePolicy(keepPlace);
 
-    place(m_frame, FrameLeft, FrameTop, FrameWidth, FrameHeight);
-    for (int i = 0; i < m_boxes.size(); ++i) {
-        place(m_boxes[i], BoxLefts[i / BoxesPerColumn], BoxTop + BoxPitch * (i % BoxesPerColumn),
-              BoxLefts[1] - BoxLefts[0], BoxHeight);
+    auto* buttons = new QVBoxLayout;
+    for (QPushButton* button : {m_ok, m_cancel, m_help}) {
+        button->setMinimumWidth(fontMetrics().averageCharWidth() * 13);
+        buttons->addWidget(button);
     }
-    QPushButton* const buttons[] = {m_ok, m_cancel, m_help};
-    for (int i = 0; i < int(std::size(buttons)); ++i)
-        place(buttons[i], ButtonLeft, ButtonTops[i], ButtonWidth, ButtonHeight);
-    setFixedSize(int(twipsToPixels(this, ClientWidth) * stretch),
-                 twipsToPixels(this, ClientHeight));
+    buttons->addStretch();
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(m_frame);
+    layout->addLayout(buttons);
+    // A fixed border: the size follows the font and the screen's DPI.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void PlayerColumnsDialog::buildTabOrder()

@@ -28,7 +28,7 @@ GridOptions playerGridOptions()
         options.fixedColumns.append({column.caption, column.field, column.toolTip});
     options.allowAddNew = false;
     options.allowDelete = false;
-    options.designClientTwips = {9615, 5070};
+    options.firstClientSize = {641, 338};
     return options;
 }
 } // namespace
@@ -39,7 +39,7 @@ PlayerWindow::PlayerWindow(PlayerWindows& open, const QString& databasePath)
 {
     setObjectName(QStringLiteral("frmDataGridPlayers"));
     QPushButton* settings =
-        addStripButton(QStringLiteral("cmdSettings"), QStringLiteral("&Settings"), 5880, 1437);
+        addStripButton(QStringLiteral("cmdSettings"), QStringLiteral("&Settings"));
     connect(settings, &QPushButton::clicked, this, &PlayerWindow::editSettings);
     buildFrozenNames();
     addPlayerCardCommand();
