@@ -205,7 +205,7 @@ void runPreview(const QString& path, Stopwatch&)
 void runWindow(const QString& path, Stopwatch& stopwatch)
 {
     GlobalEditDialog dialog(path);
-    if (db::Error e = dialog.load())
+    if (db::Error e = dialog.readTeams())
         fail(QStringLiteral("dialog"), e);
     for (QLineEdit* box : dialog.findChildren<QLineEdit*>()) {
         const QString name = box->objectName();

@@ -2,7 +2,7 @@
 
 #include "shell/SysInfo.h"
 #include "ui/FormBuilder.h"
-#include "ui/Globals.h"
+#include "ui/Prompts.h"
 #include "ui/Version.h"
 
 #include <QBoxLayout>
@@ -98,7 +98,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
     ok->setDefault(true);
     ok->setFocus();
 
-    load();
+    showTitleAndVersion();
 }
 
 QPushButton* AboutDialog::addButton(const char* name, const QString& caption,
@@ -114,9 +114,9 @@ QPushButton* AboutDialog::addButton(const char* name, const QString& caption,
     return button;
 }
 
-void AboutDialog::load()
+void AboutDialog::showTitleAndVersion()
 {
-    setWindowTitle(QStringLiteral("About ") + program::applicationTitle());
+    setWindowTitle(QStringLiteral("About ") + Prompts::applicationTitle());
     auto* version = findChild<QLabel*>(QStringLiteral("lblVersion"));
     version->setText(QStringLiteral("Version %1.%2.%3")
                          .arg(version::Major)

@@ -17,7 +17,7 @@ public:
     void showSystemInfo();
 
 private:
-    void load();
+    void showTitleAndVersion();
     QPushButton* addButton(const char* name, const QString& caption,
                            void (AboutDialog::*handler)());
 };

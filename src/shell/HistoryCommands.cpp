@@ -157,7 +157,7 @@ void HistoryCommands::restoreBackup()
     auto* form = new RestoreBackupWindow(path, [this, path](const QString& backup) {
         return restoreLeague(path, backup, QStringLiteral("Restore Backup"));
     });
-    if (!form->load()) {
+    if (!form->listBackups()) {
         delete form;
         Prompts::refuse(m_area, QStringLiteral("There are no backups of the league \"%1\" yet.")
                                     .arg(QDir::toNativeSeparators(path)));

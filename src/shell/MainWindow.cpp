@@ -9,8 +9,8 @@
 #include "shell/StatusPanels.h"
 #include "shell/WindowMenu.h"
 #include "shell/WindowPlacement.h"
-#include "ui/ContextIDs.h"
 #include "ui/EditingWindow.h"
+#include "ui/HelpViewer.h"
 #include "ui/Prompts.h"
 #include "ui/Settings.h"
 #include "windows/compare/ComparePlayersWindow.h"
@@ -295,9 +295,9 @@ void MainWindow::openTeamPage()
 
 void MainWindow::showEvent(QShowEvent* event)
 {
-    if (!m_loaded) {
-        m_loaded = true;
-        load();
+    if (!m_sessionRestored) {
+        m_sessionRestored = true;
+        restoreSession();
     }
     QMainWindow::showEvent(event);
     // Framed, the real title bar must be on screen too; a window manager
@@ -306,7 +306,7 @@ void MainWindow::showEvent(QShowEvent* event)
     QTimer::singleShot(0, this, [this] { placement::keepTitleBarOnScreen(this); });
 }
 
-void MainWindow::load()
+void MainWindow::restoreSession()
 {
     initHelp();
     m_session->restore();
@@ -326,13 +326,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
         return;
     }
     placement::save(this);
-    unload();
-    event->accept();
-}
-
-void MainWindow::unload()
-{
     quitHelp();
+    event->accept();
 }
 
 void MainWindow::exitProgram()
@@ -365,8 +360,8 @@ void MainWindow::openTable(const TableCommand& command)
     item->setChecked(true);
     connect(window, &TableWindow::rowsWritten, m_historyCommands, &HistoryCommands::recordRowChange,
             Qt::UniqueConnection);
-    disconnect(window, &TableWindow::unloaded, item, nullptr);
-    connect(window, &TableWindow::unloaded, item, [item] { item->setChecked(false); });
+    disconnect(window, &TableWindow::closed, item, nullptr);
+    connect(window, &TableWindow::closed, item, [item] { item->setChecked(false); });
     disconnect(window, &TableWindow::commandFinished, this, nullptr);
     connect(window, &TableWindow::commandFinished, this, &MainWindow::showCommandResult);
 }

@@ -71,8 +71,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void load();
-    void unload();
+    // Runs once, when first shown: finds the help file, opens the league in
+    // use and lists it among the recent ones.
+    void restoreSession();
     void exitProgram();
     void globalEdit();
     void openHelp();
@@ -100,7 +101,7 @@ private:
     QPointer<AboutDialog> m_about;
     std::unique_ptr<OpenWindows> m_open;
     StatusPanels* m_status = nullptr;
-    bool m_loaded = false;
+    bool m_sessionRestored = false;
     WindowMenu* m_windowMenu = nullptr;
     RecentLeagues* m_recentLeagues = nullptr;
 };

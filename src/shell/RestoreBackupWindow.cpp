@@ -69,7 +69,7 @@ RestoreBackupWindow::RestoreBackupWindow(const QString& leaguePath,
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, &RestoreBackupWindow::restoreSelected);
 }
 
-bool RestoreBackupWindow::load()
+bool RestoreBackupWindow::listBackups()
 {
     QList<backups::Backup> found = backups::list(m_league);
     // A league that did not open, kept for the user: nothing to restore.
@@ -102,15 +102,15 @@ void RestoreBackupWindow::restoreSelected()
     if (!Prompts::ask(this, question, QMessageBox::No))
         return;
     if (m_restore(item->data(0, Qt::UserRole).toString()))
-        unload();
+        closeWindow();
 }
 
 void RestoreBackupWindow::cancel()
 {
-    unload();
+    closeWindow();
 }
 
-void RestoreBackupWindow::unload()
+void RestoreBackupWindow::closeWindow()
 {
     if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
         frame->close();

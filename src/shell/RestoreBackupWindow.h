@@ -19,7 +19,7 @@ public:
                         QWidget* parent = nullptr);
 
     // False when the league has no backups (nothing to list).
-    bool load();
+    bool listBackups();
     void restoreSelected();
     void cancel();
 
@@ -27,7 +27,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void unload();
+    void closeWindow();
 
     QString m_league;
     std::function<bool(const QString&)> m_restore;

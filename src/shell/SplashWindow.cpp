@@ -14,14 +14,14 @@
 #include <utility>
 
 namespace {
-int s_timer1Interval = 1000;
-int s_timer2Interval = 3000;
+int s_showMainDelay = 1000;
+int s_endSplashDelay = 3000;
 } // namespace
 
-void SplashWindow::setIntervals(int timer1Ms, int timer2Ms)
+void SplashWindow::setIntervals(int showMainMs, int endSplashMs)
 {
-    s_timer1Interval = timer1Ms;
-    s_timer2Interval = timer2Ms;
+    s_showMainDelay = showMainMs;
+    s_endSplashDelay = endSplashMs;
 }
 
 SplashWindow::SplashWindow(std::function<QWidget*()> mainWindow, QWidget* parent)
@@ -33,17 +33,17 @@ SplashWindow::SplashWindow(std::function<QWidget*()> mainWindow, QWidget* parent
     buildContents();
 
     // Both timers run from the moment the splash loads.
-    m_timer1 = new QTimer(this);
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer1->setInterval(s_timer1Interval);
-    connect(m_timer1, &QTimer::timeout, this, &SplashWindow::showMainWindow);
-    m_timer1->start();
+    m_showMainTimer = new QTimer(this);
+    m_showMainTimer->setObjectName(QStringLiteral("Timer1"));
+    m_showMainTimer->setInterval(s_showMainDelay);
+    connect(m_showMainTimer, &QTimer::timeout, this, &SplashWindow::showMainWindow);
+    m_showMainTimer->start();
 
-    m_timer2 = new QTimer(this);
-    m_timer2->setObjectName(QStringLiteral("Timer2"));
-    m_timer2->setInterval(s_timer2Interval);
-    connect(m_timer2, &QTimer::timeout, this, &SplashWindow::endSplash);
-    m_timer2->start();
+    m_endSplashTimer = new QTimer(this);
+    m_endSplashTimer->setObjectName(QStringLiteral("Timer2"));
+    m_endSplashTimer->setInterval(s_endSplashDelay);
+    connect(m_endSplashTimer, &QTimer::timeout, this, &SplashWindow::endSplash);
+    m_endSplashTimer->start();
 }
 
 SplashWindow::~SplashWindow()

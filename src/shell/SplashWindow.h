@@ -5,8 +5,8 @@
 
 class QTimer;
 
-// The black splash window. m_showTimer shows the main window every second (the
-// first time loads it); m_endTimer ends the splash after three seconds.
+// The black splash window. m_showMainTimer shows the main window every second (the
+// first time loads it); m_endSplashTimer ends the splash after three seconds.
 class SplashWindow : public QWidget
 {
     Q_OBJECT
@@ -16,7 +16,7 @@ public:
     ~SplashWindow() override;
 
     // The shipped intervals are 1000 ms and 3000 ms; tests may shorten them.
-    static void setIntervals(int timer1Ms, int timer2Ms);
+    static void setIntervals(int showMainMs, int endSplashMs);
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -29,7 +29,7 @@ private:
     void buildContents();
 
     std::function<QWidget*()> m_mainWindow;
-    QTimer* m_timer1 = nullptr;
-    QTimer* m_timer2 = nullptr;
+    QTimer* m_showMainTimer = nullptr;
+    QTimer* m_endSplashTimer = nullptr;
     bool m_hourglass = false;
 };

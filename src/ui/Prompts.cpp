@@ -1,7 +1,5 @@
 #include "ui/Prompts.h"
 
-#include "ui/Globals.h"
-
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
@@ -71,7 +69,7 @@ QMessageBox::StandardButton message(QWidget* parent, const QString& text, QMessa
         test().problems << QStringLiteral("unanswered question: ") + text;
         return QMessageBox::No;
     }
-    QMessageBox box(icon, program::applicationTitle(), text, buttons, owner(parent));
+    QMessageBox box(icon, applicationTitle(), text, buttons, owner(parent));
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
     return static_cast<QMessageBox::StandardButton>(box.exec());
@@ -97,7 +95,7 @@ choose(QWidget* parent, const QString& text,
         test().problems << QStringLiteral("unanswered question: ") + text;
         return buttons.isEmpty() ? QMessageBox::NoButton : buttons.last().first;
     }
-    QMessageBox box(QMessageBox::Question, program::applicationTitle(), text, all, owner(parent));
+    QMessageBox box(QMessageBox::Question, applicationTitle(), text, all, owner(parent));
     for (const auto& [button, caption] : buttons)
         box.button(button)->setText(caption);
     if (!buttons.isEmpty())
@@ -170,7 +168,7 @@ QString input(QWidget* parent, const QString& prompt, const QStringList& words)
         return {};
     }
     QInputDialog box(owner(parent));
-    box.setWindowTitle(program::applicationTitle());
+    box.setWindowTitle(applicationTitle());
     box.setLabelText(prompt);
     box.setInputMode(QInputDialog::TextInput);
     if (auto* edit = box.findChild<QLineEdit*>(); edit && !words.isEmpty())

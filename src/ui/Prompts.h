@@ -12,6 +12,12 @@ class QWidget;
 // makes finishTest() fail.
 namespace Prompts {
 
+// The application title every message box carries.
+inline QString applicationTitle()
+{
+    return QStringLiteral("Yardmark99");
+}
+
 // A message box titled with the application title. Returns the button pressed.
 QMessageBox::StandardButton
 message(QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessageBox::NoIcon,

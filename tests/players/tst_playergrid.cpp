@@ -8,7 +8,7 @@
 #include "leaguegen/LeagueGenerator.h"
 #include "shell/LeagueHistory.h"
 #include "shell/MainWindow.h"
-#include "ui/ContextIDs.h"
+#include "ui/HelpViewer.h"
 #include "ui/Prompts.h"
 #include "ui/Settings.h"
 #include "windows/grid/DataControl.h"
@@ -203,7 +203,7 @@ private slots:
             QVERIFY(dialog->checkBox(u"chkWeight"_s)->isChecked());
             dialog->findChild<QPushButton*>(u"cmdHelp"_s)->click();
             QVERIFY(dialog->isVisible());
-            QCOMPARE(lastHelpRequest(), ContextIDs::PlayerSettingsTopic);
+            QCOMPARE(lastHelpRequest(), helpTopic::PlayerSettings);
             quitHelp();
             // Escape does what Cancel does.
             QTest::keyClick(dialog->findChild<QWidget*>(u"chkWeight"_s), Qt::Key_Escape);

@@ -9,7 +9,7 @@
 #include "shell/MainWindow.h"
 #include "shell/RecentLeagues.h"
 #include "shell/SplashWindow.h"
-#include "ui/ContextIDs.h"
+#include "ui/HelpViewer.h"
 #include "ui/Prompts.h"
 #include "ui/Settings.h"
 #include "ui/Version.h"
@@ -363,11 +363,11 @@ private slots:
         main.action(u"mnuContents"_s)->trigger();
         QCOMPARE(lastHelpRequest(), 0);
         QVERIFY(helpShown() && helpWindow()->toPlainText().contains(u"Contents"_s));
-        showHelpTopic(ContextIDs::GlobalEditTopic);
+        showHelpTopic(helpTopic::GlobalEdit);
         QCOMPARE(lastHelpRequest(), 320);
         QVERIFY(helpWindow()->toPlainText().contains(u"Global Edit"_s));
         initHelp(m_dir->path()); // a folder without the help file
-        showHelpTopic(ContextIDs::PlayerSettingsTopic);
+        showHelpTopic(helpTopic::PlayerSettings);
         QVERIFY(helpWindow()->toPlainText().contains(u"was not found"_s));
         QVERIFY(Prompts::shown().isEmpty()); // the viewer says it, no message box
         initHelp();

@@ -66,7 +66,7 @@ void showGlobalEdit(GlobalEditWindows& open, QMdiArea* area, const QString& leag
             Prompts::showError(area, e.message());
     } else {
         auto* newForm = new GlobalEditDialog(leaguePath);
-        if (const db::Error e = newForm->load()) {
+        if (const db::Error e = newForm->readTeams()) {
             delete newForm;
             Prompts::showError(area, e.message());
             return;

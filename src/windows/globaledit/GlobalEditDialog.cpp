@@ -5,8 +5,8 @@
 #include "core/globaledit/DecimalText.h"
 #include "core/globaledit/Jobs.h"
 #include "core/globaledit/TeamList.h"
-#include "ui/ContextIDs.h"
 #include "ui/EditingWindow.h"
+#include "ui/HelpViewer.h"
 #include "ui/InputBlocker.h"
 #include "ui/Prompts.h"
 #include "ui/Settings.h"
@@ -279,19 +279,19 @@ QPushButton* GlobalEditDialog::addButton(const char* objectName, const QString& 
 
 // ---- loading ------------------------------------------------------------
 
-db::Error GlobalEditDialog::load()
+db::Error GlobalEditDialog::readTeams()
 {
-    return LoadTeams(m_leaguePath);
+    return readTeamsOf(m_leaguePath);
 }
 
 db::Error GlobalEditDialog::useLeague(const QString& leaguePath)
 {
     if (leaguePath == m_leaguePath && m_teamsRead)
         return {};
-    return LoadTeams(leaguePath);
+    return readTeamsOf(leaguePath);
 }
 
-db::Error GlobalEditDialog::LoadTeams(const QString& leaguePath)
+db::Error GlobalEditDialog::readTeamsOf(const QString& leaguePath)
 {
     m_leaguePath = leaguePath;
     QList<globaledit::Team> teams;
@@ -365,7 +365,7 @@ void GlobalEditDialog::cancel()
 
 void GlobalEditDialog::showHelp()
 {
-    showHelpTopic(ContextIDs::GlobalEditTopic);
+    showHelpTopic(helpTopic::GlobalEdit);
 }
 
 void GlobalEditDialog::choosePosition(int index)
@@ -433,7 +433,7 @@ std::optional<globaledit::GlobalEdit> GlobalEditDialog::editToRun()
 {
     if (!m_teamsRead) {
         // The league changed to one whose teams could not be read: try again.
-        if (const db::Error e = LoadTeams(m_leaguePath)) {
+        if (const db::Error e = readTeamsOf(m_leaguePath)) {
             Prompts::showError(this, e.message());
             return std::nullopt;
         }
@@ -540,7 +540,7 @@ void GlobalEditDialog::finishEdit()
         emit edited(resultText(edit, changed) + m_backupNote);
     }
     if (e.number == db::TeamNotInLeague)
-        LoadTeams(m_leaguePath); // the list shows the table as it now is
+        readTeamsOf(m_leaguePath); // the list shows the table as it now is
 }
 
 void GlobalEditDialog::positionStarted(int position, qint64 players)
@@ -563,6 +563,6 @@ void GlobalEditDialog::playersDone(int position, qint64 done)
     ProgressWindow* progress = m_progress;
     if (!progress || position != m_barPosition)
         return;
-    progress->MovePBar(m_step * float(done - m_barDone));
+    progress->advanceBy(m_step * float(done - m_barDone));
     m_barDone = done;
 }

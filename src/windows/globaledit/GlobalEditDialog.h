@@ -40,7 +40,7 @@ public:
 
     // Reads the team list. A league that cannot be read gives the error and
     // leaves the dialog empty; the caller then does not show it.
-    db::Error load();
+    db::Error readTeams();
     // Another league is open: from now on the list shows its teams and OK
     // changes its players. The same league keeps every entry as it is.
     db::Error useLeague(const QString& leaguePath);
@@ -101,7 +101,7 @@ private:
     QPushButton* addButton(const char* name, const QString& caption,
                            void (GlobalEditDialog::*handler)());
 
-    db::Error LoadTeams(const QString& leaguePath);
+    db::Error readTeamsOf(const QString& leaguePath);
     // Makes the item the box's text names the chosen team, or tells the user
     // why the text names none (focus in the box) and returns false.
     bool chooseShownTeam();

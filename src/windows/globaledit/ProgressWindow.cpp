@@ -34,10 +34,10 @@ ProgressWindow::ProgressWindow(QWidget* owner)
     layout->addWidget(m_bar);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     m_bar->setMinimumWidth(300);
-    load();
+    showHourglass();
 }
 
-void ProgressWindow::load()
+void ProgressWindow::showHourglass()
 {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
 }
@@ -48,7 +48,7 @@ ProgressWindow::~ProgressWindow()
     QGuiApplication::restoreOverrideCursor();
 }
 
-void ProgressWindow::MovePBar(float step)
+void ProgressWindow::advanceBy(float step)
 {
     const float v = m_value + step;
     if (v < 101)

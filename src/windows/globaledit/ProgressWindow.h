@@ -18,7 +18,7 @@ public:
     ~ProgressWindow() override;
 
     // Advances the bar by step unless that would take it past 100.
-    void MovePBar(float step);
+    void advanceBy(float step);
     void setProgressValue(float value);
     void setCaption(const QString& text);
     QString caption() const;
@@ -27,7 +27,7 @@ public:
     void showCentred();
 
 private:
-    void load();
+    void showHourglass();
 
     QLabel* m_caption = nullptr;
     QProgressBar* m_bar = nullptr;

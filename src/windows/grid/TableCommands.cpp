@@ -8,5 +8,5 @@ TableWindow* openTableWindow(QMdiArea* area, const QString& databasePath,
     auto* window = new TableWindow(databasePath, recordSource);
     // A window whose load failed has shown its error and is gone, so the
     // table can be opened again once the cause is mended.
-    return TableWindow::loadAndShow(area, window) ? window : nullptr;
+    return TableWindow::bindAndShow(area, window) ? window : nullptr;
 }

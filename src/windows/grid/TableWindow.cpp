@@ -190,9 +190,9 @@ QString TableWindow::captionFor(const QString& recordSource)
     return recordSource.size() > CaptionLimit ? u"SQL Statement"_s : recordSource;
 }
 
-bool TableWindow::loadAndShow(QMdiArea* area, TableWindow* window)
+bool TableWindow::bindAndShow(QMdiArea* area, TableWindow* window)
 {
-    if (!window->load()) {
+    if (!window->bindData()) {
         delete window; // it unloads before it ever appears
         return false;
     }
@@ -205,9 +205,9 @@ bool TableWindow::loadAndShow(QMdiArea* area, TableWindow* window)
     return true;
 }
 
-bool TableWindow::load()
+bool TableWindow::bindData()
 {
-    beforeLoad();
+    beforeBind();
     db::Error e = m_data->refresh();
     if (!e) {
         if (const QString field = m_model->missingField(); !field.isEmpty())
@@ -469,13 +469,13 @@ void TableWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    unload();
+    windowClosing();
     event->accept();
 }
 
-void TableWindow::unload()
+void TableWindow::windowClosing()
 {
-    emit unloaded();
+    emit closed();
 }
 
 void TableWindow::filterByValue(const QModelIndex& cell)

@@ -44,7 +44,7 @@ struct GridOptions {
 //
 // A twin window derives from this class: it passes its GridOptions to the
 // protected constructor, adds buttons with addStripButton, runs its own
-// first load step in beforeLoad() and its own unload step in unload().
+// first load step in beforeBind() and its own closing step in windowClosing().
 // Everything else (the load with its error handling, Sort,
 // Filter, Refresh, the header click, the questions) it inherits.
 class TableWindow : public QWidget, public EditingWindow
@@ -60,7 +60,7 @@ public:
     // Runs the load; if it succeeds shows the window as the active child
     // window of area and returns true. If it fails the error has been shown
     // and window is deleted without ever appearing. Takes ownership.
-    static bool loadAndShow(QMdiArea* area, TableWindow* window);
+    static bool bindAndShow(QMdiArea* area, TableWindow* window);
 
     DataControl* dataControl() const { return m_data; }
     // The league file the window was bound to when it loaded.
@@ -72,7 +72,7 @@ public:
     // The load: binds dataControl to the league and record source the window
     // was created with, refreshes it and sets the caption. Returns false after
     // showing the error.
-    bool load();
+    bool bindData();
     void refresh();
     void sort();
     void filter();
@@ -120,7 +120,7 @@ signals:
     // statusText() changed: rows were replaced, re-read, added or deleted.
     void statusChanged();
     // The window has closed, for whatever reason; it is deleted soon after.
-    void unloaded();
+    void closed();
     // An edit, an added row or a delete reached the file.
     void rowsWritten(const RowChange& change);
     // A command of the window finished with this outcome, for the main
@@ -138,9 +138,9 @@ protected:
 
     // The load's first step, before the data is bound and outside its error
     // handling. The table grid window has none.
-    virtual void beforeLoad() {}
-    // Runs when the window closes for any reason; emits unloaded().
-    virtual void unload();
+    virtual void beforeBind() {}
+    // Runs when the window closes for any reason; emits closed().
+    virtual void windowClosing();
 
     void closeEvent(QCloseEvent* event) override;
 

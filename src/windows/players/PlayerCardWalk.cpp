@@ -74,7 +74,7 @@ bool PlayerCard::attach(PlayerWindow* grid)
     connect(grid->gridView()->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &PlayerCard::gridRowChanged);
     connect(grid->model(), &QAbstractItemModel::modelReset, this, &PlayerCard::updateButtons);
-    connect(grid, &TableWindow::unloaded, this, [this] {
+    connect(grid, &TableWindow::closed, this, [this] {
         disconnect(m_grid, nullptr, this, nullptr);
         m_grid = nullptr; // Previous and Next have no order to follow any more
         updateButtons();

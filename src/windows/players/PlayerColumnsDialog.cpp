@@ -1,6 +1,6 @@
 #include "windows/players/PlayerColumnsDialog.h"
 
-#include "ui/ContextIDs.h"
+#include "ui/HelpViewer.h"
 #include "ui/Settings.h"
 #include "windows/players/PlayerColumns.h"
 
@@ -71,7 +71,7 @@ void PlayerColumnsDialog::showModal(QPointer<PlayerColumnsDialog>& shown, QWidge
     if (shown)
         return; // already up: a modal dialog cannot be asked for twice
     shown = new PlayerColumnsDialog(parent, std::move(apply));
-    shown->load();
+    shown->checkSavedColumns();
     if (const QScreen* screen = shown->screen())
         shown->move(screen->availableGeometry().center() - shown->rect().center());
     shown->exec();
@@ -164,7 +164,7 @@ QCheckBox* PlayerColumnsDialog::checkBox(const QString& objectName) const
     return findChild<QCheckBox*>(objectName);
 }
 
-void PlayerColumnsDialog::load()
+void PlayerColumnsDialog::checkSavedColumns()
 {
     const QStringList& keys = players::columnSettingKeys();
     for (int i = 0; i < keys.size(); ++i) {
@@ -193,7 +193,7 @@ void PlayerColumnsDialog::cancel()
 
 void PlayerColumnsDialog::showHelp()
 {
-    showHelpTopic(ContextIDs::PlayerSettingsTopic);
+    showHelpTopic(helpTopic::PlayerSettings);
 }
 
 void PlayerColumnsDialog::keyPressEvent(QKeyEvent* event)

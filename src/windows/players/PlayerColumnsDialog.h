@@ -36,7 +36,7 @@ protected:
 
 private:
     PlayerColumnsDialog(QWidget* parent, std::function<void()> apply);
-    void load();
+    void checkSavedColumns();
     void buildControls();
     void placeControls();
     void buildTabOrder();

@@ -117,10 +117,10 @@ bool PlayerWindow::showSingle(PlayerWindows& open, QMdiArea* area, const QString
         return true;
     }
     open.grid = new PlayerWindow(open, databasePath);
-    return loadAndShow(area, open.grid);
+    return bindAndShow(area, open.grid);
 }
 
-void PlayerWindow::beforeLoad()
+void PlayerWindow::beforeBind()
 {
     applyColumnSettings();
 }
@@ -142,11 +142,11 @@ void PlayerWindow::editSettings()
     PlayerColumnsDialog::showModal(m_settings, this, [this] { applyColumnSettings(); });
 }
 
-void PlayerWindow::unload()
+void PlayerWindow::windowClosing()
 {
     // A closing window is no longer the one the command brings forward,
     // even before it is deleted.
     if (m_open.grid == this)
         m_open.grid = nullptr;
-    TableWindow::unload();
+    TableWindow::windowClosing();
 }

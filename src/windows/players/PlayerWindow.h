@@ -34,8 +34,8 @@ signals:
     void playerCardRequested();
 
 protected:
-    void beforeLoad() override;
-    void unload() override;
+    void beforeBind() override;
+    void windowClosing() override;
 
 private:
     PlayerWindow(PlayerWindows& open, const QString& databasePath);

@@ -182,7 +182,7 @@ TeamPage* TeamPage::showPage(QPointer<QMdiSubWindow>& holder, QMdiArea* area, co
         return page;
     }
     auto* page = new TeamPage(path, players);
-    if (const db::Error e = page->load()) {
+    if (const db::Error e = page->readLeague()) {
         delete page;
         Prompts::showError(area, e.message());
         return nullptr;
@@ -198,7 +198,7 @@ TeamPage* TeamPage::showPage(QPointer<QMdiSubWindow>& holder, QMdiArea* area, co
     return page;
 }
 
-db::Error TeamPage::load()
+db::Error TeamPage::readLeague()
 {
     const Hourglass hourglass;
     if (db::Error e = readTeams())
@@ -252,7 +252,7 @@ void TeamPage::useLeague(const QString& path)
     if (path == m_path)
         return leagueChanged();
     m_path = path;
-    if (const db::Error e = load())
+    if (const db::Error e = readLeague())
         Prompts::showError(this, e.message());
 }
 

@@ -41,7 +41,7 @@ public:
                               PlayerWindows& players);
 
     // Reads the team list and the league's figures and shows the first team.
-    db::Error load();
+    db::Error readLeague();
     // Another league: the page shows it from its first team.
     void useLeague(const QString& path);
     // The program changed the league: figures and players are read again

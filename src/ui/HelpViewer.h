@@ -5,12 +5,12 @@
 class QWidget;
 class QTextBrowser;
 
-// The help procedures. The help file "Yardmark99.HLP" is an HTML page in the
+// The help viewer. The help file "Yardmark99.HLP" is an HTML page in the
 // program's folder; a topic is the anchor named by its context id.
-namespace ContextIDs {
-inline constexpr int GlobalEditTopic = 320;
-inline constexpr int PlayerSettingsTopic = 520;
-} // namespace ContextIDs
+namespace helpTopic {
+inline constexpr int GlobalEdit = 320;
+inline constexpr int PlayerSettings = 520;
+} // namespace helpTopic
 
 // Sets the help file path. Called once when the main window loads.
 void initHelp();

@@ -32,7 +32,7 @@ struct ShowWatcher : QObject {
 };
 } // namespace
 
-class TestFrmGlobal : public QObject
+class TestGlobalEditDialog : public QObject
 {
     Q_OBJECT
 private slots:
@@ -547,5 +547,5 @@ private:
     QPointer<GlobalEditDialog> m_dialog;
 };
 
-QTEST_MAIN(TestFrmGlobal)
-#include "tst_frmglobal.moc"
+QTEST_MAIN(TestGlobalEditDialog)
+#include "tst_globaleditdialog.moc"

@@ -1,4 +1,4 @@
-#include "ui/ContextIDs.h"
+#include "ui/HelpViewer.h"
 
 #include <QCoreApplication>
 #include <QDir>
