@@ -8,6 +8,7 @@
 //
 // bench_gridsearch [largest]   (leagues of 2000, 20000 and largest players; default 200000)
 // BENCH_FIND_ONLY=1 in the environment leaves out the exports.
+#include "TestSupport.h"
 #include "core/db/Csv.h"
 #include "core/db/Database.h"
 #include "core/db/RecordSet.h"
@@ -30,6 +31,7 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+using TestSupport::bestMs;
 constexpr int Runs = 3;
 const QString Needle = u"Zyzzyva"_s;
 const QString DigitsNeedle = u"9081726354"_s;
@@ -44,19 +46,6 @@ void check(const db::Error& e)
 {
     if (e)
         fail(e.message());
-}
-
-double bestMs(const std::function<void()>& work)
-{
-    double best = 1e300;
-    for (int run = 0; run <= Runs; ++run) { // run 0 warms the file cache
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        if (run > 0)
-            best = std::min(best, double(timer.nsecsElapsed()) / 1e6);
-    }
-    return best;
 }
 
 // The floor of an export: one statement, the same quoting, the same buffer.
@@ -136,12 +125,12 @@ QList<Row> runOne(const QString& league, const QString& dir, int players)
         if (found != all->count() - 5)
             fail(u"found row %1, not %2"_s.arg(found).arg(all->count() - 5));
     };
-    rows << Row{players, u"Find, one column"_s, bestMs([&] { find(Needle, {lastName}); }), 0};
-    rows << Row{players, u"Find, all 80 columns"_s, bestMs([&] { find(Needle, fields); }), 0};
+    rows << Row{players, u"Find, one column"_s, bestMs(Runs, [&] { find(Needle, {lastName}); }), 0};
+    rows << Row{players, u"Find, all 80 columns"_s, bestMs(Runs, [&] { find(Needle, fields); }), 0};
     rows << Row{players, u"Find digits, all 80 columns"_s,
-                bestMs([&] { find(DigitsNeedle, fields); }), 0};
+                bestMs(Runs, [&] { find(DigitsNeedle, fields); }), 0};
     rows << Row{players, u"Find \"øSTER\", all 80 columns"_s,
-                bestMs([&] { find(u"øSTER"_s, fields); }), 0};
+                bestMs(Runs, [&] { find(u"øSTER"_s, fields); }), 0};
     if (qEnvironmentVariableIsSet("BENCH_FIND_ONLY"))
         return rows;
 
@@ -149,10 +138,11 @@ QList<Row> runOne(const QString& league, const QString& dir, int players)
     const auto exportOf = [&](db::RecordSet& rs) {
         check(rs.exportCsv(out, db::schema::playerColumns(), fields));
     };
-    rows << Row{players, u"Export, stored order"_s, bestMs([&] { exportOf(*all); }),
-                bestMs([&] { bareExport(league, u"rowid"_s, bare); })};
-    rows << Row{players, u"Export, sorted by LastName"_s, bestMs([&] { exportOf(*sorted); }),
-                bestMs([&] { bareExport(league, u"LastName COLLATE YM_NOCASE, rowid"_s, bare); })};
+    rows << Row{players, u"Export, stored order"_s, bestMs(Runs, [&] { exportOf(*all); }),
+                bestMs(Runs, [&] { bareExport(league, u"rowid"_s, bare); })};
+    rows << Row{
+        players, u"Export, sorted by LastName"_s, bestMs(Runs, [&] { exportOf(*sorted); }),
+        bestMs(Runs, [&] { bareExport(league, u"LastName COLLATE YM_NOCASE, rowid"_s, bare); })};
     QFile a(out), b(bare);
     if (!a.open(QIODevice::ReadOnly) || !b.open(QIODevice::ReadOnly) || a.readAll() != b.readAll())
         fail(u"the export and the bare loop wrote different files"_s);

@@ -29,21 +29,8 @@
 #include <vector>
 
 namespace {
+using TestSupport::bestMs;
 constexpr int Runs = 5;
-
-// Best of Runs, after one run that warms the file cache.
-double bestMs(const std::function<void()>& work)
-{
-    work();
-    double best = 1e300;
-    for (int i = 0; i < Runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        best = std::min(best, double(timer.nsecsElapsed()) / 1e6);
-    }
-    return best;
-}
 
 void check(int rc, sqlite3* handle)
 {
@@ -196,8 +183,8 @@ int main(int argc, char** argv)
             qFatal("%s", qPrintable(error.message()));
         main.setLeaguePath(path);
 
-        const double bare = bestMs([&] { bareKeysetAndPage(path); });
-        const double window = bestMs([&] { openPlayerGrid(main); });
+        const double bare = bestMs(Runs, [&] { bareKeysetAndPage(path); });
+        const double window = bestMs(Runs, [&] { openPlayerGrid(main); });
         lastRatio = window / bare;
         std::printf("%10d %14.2f %14.2f %8.2f\n", players, window, bare, lastRatio);
         std::fflush(stdout);

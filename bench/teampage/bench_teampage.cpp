@@ -24,21 +24,8 @@
 #include <sqlite3.h>
 
 namespace {
+using TestSupport::bestMs;
 constexpr int Runs = 5;
-
-// Best of Runs, after one run that warms the file cache.
-double bestMs(const std::function<void()>& work)
-{
-    work();
-    double best = 1e300;
-    for (int i = 0; i < Runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        best = std::min(best, double(timer.nsecsElapsed()) / 1e6);
-    }
-    return best;
-}
 
 void check(int rc, sqlite3* handle)
 {
@@ -127,11 +114,11 @@ int main(int argc, char** argv)
         if (const db::Error error = leaguegen::writeLeague(path, options))
             qFatal("%s", qPrintable(error.message()));
         main.setLeaguePath(path);
-        const double bare = bestMs([&] { bareGroupBy(path); });
-        const double pass = bestMs([&] { figuresOnly(path); });
-        const double open = bestMs([&] { openAndClose(main); });
+        const double bare = bestMs(Runs, [&] { bareGroupBy(path); });
+        const double pass = bestMs(Runs, [&] { figuresOnly(path); });
+        const double open = bestMs(Runs, [&] { openAndClose(main); });
         main.action(QStringLiteral("mnuTeamPage"))->trigger();
-        const double next = bestMs([&] {
+        const double next = bestMs(Runs, [&] {
             drawnPage(main)->nextTeam();
             drawnPage(main);
         });

@@ -3,6 +3,7 @@
 #include "core/db/Database.h"
 #include "ui/Prompts.h"
 
+#include <QElapsedTimer>
 #include <QtCore>
 
 namespace TestSupport {
@@ -78,6 +79,19 @@ QStringList messages(qsizetype from)
         if (shown.kind == QLatin1String("message"))
             texts << shown.text;
     return texts;
+}
+
+double bestMs(int runs, const std::function<void()>& work)
+{
+    work();
+    double best = 1e300;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        best = std::min(best, double(timer.nsecsElapsed()) / 1e6);
+    }
+    return best;
 }
 
 } // namespace TestSupport

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <functional>
 #include <tuple>
 
 // Shared set-up for every test: the real settings store in a temporary home,
@@ -59,5 +60,9 @@ template <typename... T, typename... N> std::tuple<T...> fetch(N... names)
 {
     return {*static_cast<T*>(QTest::qData(names, qMetaTypeId<T>()))...};
 }
+
+// The benchmarks' timing: the best of runs, in milliseconds, after one run
+// that warms the file cache.
+double bestMs(int runs, const std::function<void()>& work);
 
 } // namespace TestSupport
