@@ -27,7 +27,6 @@ using TestSupport::columns;
 using TestSupport::fetch;
 
 namespace {
-const QString Samples = QStringLiteral(JET_SAMPLES);
 const QString NorthwindSql =
     u"UPDATE Products SET UnitsInStock = UnitsInStock + 1, UnitPrice = '1.5000', "
     "Discontinued = 1 - Discontinued WHERE ProductID <= 3;"
@@ -70,7 +69,7 @@ struct Imported {
     {
         access = dir.filePath(sample);
         league = dir.filePath(u"league.mdb"_s);
-        return QFile::copy(Samples + u'/' + sample, access) &&
+        return QFile::copy(TestSupport::jetSample(sample), access) &&
                QFile::setPermissions(access, QFile::ReadOwner | QFile::WriteOwner) &&
                !import::importAccess(access, league, {});
     }
@@ -84,9 +83,7 @@ struct Imported {
     }
 };
 
-#define REQUIRE_SAMPLE(name)                                                                       \
-    if (!QFile::exists(Samples + u'/' + name))                                                     \
-    QSKIP(qPrintable(u"the sample file "_s + name + u" is missing"_s))
+#define REQUIRE_SAMPLE(name) REQUIRE_JET_SAMPLE(TestSupport::jetSample(name))
 
 // Every row of every table but the import's record, as text.
 QStringList tableRows(const QString& path)
