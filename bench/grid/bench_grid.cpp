@@ -14,12 +14,12 @@
 #include "core/db/SqlExtensions.h"
 #include "leaguegen/LeagueGenerator.h"
 #include "ui/Prompts.h"
-#include "windows/grid/DataControl.h"
-#include "windows/grid/DataGridView.h"
+#include "windows/grid/GridView.h"
 #include "windows/grid/LeagueSteps.h"
 #include "windows/grid/RecordSetModel.h"
-#include "windows/grid/ShowCodes.h"
+#include "windows/grid/SharedMeanings.h"
 #include "windows/grid/TableCommands.h"
+#include "windows/grid/TableConnection.h"
 #include "windows/grid/TableWindow.h"
 
 #include <QApplication>
@@ -206,7 +206,7 @@ public:
     }
     void headerClick(const QString& field, bool descending)
     {
-        m_window->headerClicked(m_window->dataControl()->recordset()->fieldIndex(field),
+        m_window->headerClicked(m_window->connection()->recordSet()->fieldIndex(field),
                                 descending ? Qt::ShiftModifier : Qt::NoModifier);
         paint();
     }
@@ -227,7 +227,7 @@ public:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         m_window = nullptr;
     }
-    int rows() const { return m_window->dataControl()->recordset()->count(); }
+    int rows() const { return m_window->connection()->recordSet()->count(); }
     // Changes the first player's first rating through the grid, as a user
     // does, and returns what the grid wrote.
     RowChange editCell()
@@ -236,7 +236,7 @@ public:
         QObject::connect(m_window, &TableWindow::rowsWritten, m_window,
                          [&written](const RowChange& c) { written = c; });
         RecordSetModel* model = m_window->model();
-        const int column = m_window->dataControl()->recordset()->fieldIndex(u"RATING1"_s);
+        const int column = m_window->connection()->recordSet()->fieldIndex(u"RATING1"_s);
         const QModelIndex cell = model->index(0, column);
         model->setData(cell, QString::number(model->data(cell).toInt() % 90 + 1));
         Prompts::setNextAnswer(QMessageBox::Yes);
@@ -279,7 +279,7 @@ void namesAgainstCodes(QMdiArea* area, const QString& path)
                 paint();
             },
             [&] {
-                w->headerClicked(w->dataControl()->recordset()->fieldIndex(t.sortField));
+                w->headerClicked(w->connection()->recordSet()->fieldIndex(t.sortField));
                 paint();
             },
             [&] {
@@ -298,7 +298,7 @@ void namesAgainstCodes(QMdiArea* area, const QString& path)
         for (size_t last : {size_t(2), size_t(3)}) {    // the three steps, then Refresh
             for (int run = 0; run <= NameRuns; ++run) { // run 0 warms the file cache and names
                 for (int codes = 0; codes < 2; ++codes) {
-                    ShowCodes::setOn(codes == 1);
+                    SharedMeanings::of(area)->setShowCodes(codes == 1);
                     for (size_t i = 0; i <= last; ++i) {
                         const double ms = cpuMs(steps[i]);
                         if (run > 0 && (last == 2 || i == 3))
@@ -312,7 +312,7 @@ void namesAgainstCodes(QMdiArea* area, const QString& path)
             std::printf("names|%s|%s|%.3f|%.3f\n", qPrintable(t.table), qPrintable(stepNames[i]),
                         best[0][size_t(i)], best[1][size_t(i)]);
     }
-    ShowCodes::setOn(false);
+    SharedMeanings::of(area)->setShowCodes(false);
 }
 
 // One league, in this process: prints "step|window ms|bare ms" lines and

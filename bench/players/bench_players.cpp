@@ -12,7 +12,7 @@
 #include "leaguegen/LeagueGenerator.h"
 #include "shell/MainWindow.h"
 #include "ui/Prompts.h"
-#include "windows/grid/DataGridView.h"
+#include "windows/grid/GridView.h"
 #include "windows/players/PlayerCard.h"
 #include "windows/players/PlayerWindow.h"
 #include "windows/players/PlayerWindows.h"

@@ -14,7 +14,7 @@
 #include "ui/EditingWindow.h"
 #include "ui/Prompts.h"
 #include "ui/Settings.h"
-#include "windows/grid/DataControl.h"
+#include "windows/grid/TableConnection.h"
 #include "windows/grid/TableWindow.h"
 
 #include <QDir>
@@ -223,7 +223,7 @@ QStringList LeagueCommands::heldLeagues() const
     QStringList leagues{m_session->leaguePath()};
     for (QMdiSubWindow* sub : m_area->subWindowList()) {
         if (const auto* grid = qobject_cast<TableWindow*>(sub->widget()))
-            leagues << grid->dataControl()->databaseName();
+            leagues << grid->connection()->leaguePath();
     }
     leagues.removeDuplicates();
     return leagues;

@@ -15,9 +15,9 @@
 #include "ui/Prompts.h"
 #include "ui/Settings.h"
 #include "windows/globaledit/GlobalEditDialog.h"
-#include "windows/grid/DataControl.h"
-#include "windows/grid/DataGridView.h"
+#include "windows/grid/GridView.h"
 #include "windows/grid/RecordSetModel.h"
+#include "windows/grid/TableConnection.h"
 #include "windows/grid/TableWindow.h"
 
 #include <QtTest>
@@ -624,14 +624,13 @@ private slots:
         RecordSetModel* model = grid->model();
         const int sp = cell(grid, 0, u"RATING1"_s).column();
         grid->sortByColumn(sp, true);
-        db::RecordSet* rs = grid->dataControl()->recordset();
+        db::RecordSet* rs = grid->connection()->recordSet();
         const QStringList filters = rs->filterTexts(), sorts = rs->sortTexts();
         grid->gridView()->setCurrentIndex(model->index(5, sp));
         const qint64 current = rs->key(5);
         const auto shownMatchesFile = [&] {
             const QModelIndex at = grid->gridView()->currentIndex();
-            return at.column() == sp &&
-                   grid->dataControl()->recordset()->key(at.row()) == current &&
+            return at.column() == sp && grid->connection()->recordSet()->key(at.row()) == current &&
                    model->data(at).toString() ==
                        m_gui.firstColumn(
                            u"SELECT RATING1 FROM PlayerTable WHERE rowid = %1"_s.arg(current));
@@ -646,7 +645,7 @@ private slots:
             const QStringList shown = undoing ? messages() : globalEdit();
             QCOMPARE(shown, QStringList{u"Commit changes?"_s});
             Prompts::finishTest();
-            rs = grid->dataControl()->recordset();
+            rs = grid->connection()->recordSet();
             QCOMPARE(rs->filterTexts(), filters);
             QCOMPARE(rs->sortTexts(), sorts);
             QVERIFY(shownMatchesFile());

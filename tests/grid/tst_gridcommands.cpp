@@ -8,10 +8,10 @@
 #include "shell/MainWindow.h"
 #include "ui/Prompts.h"
 #include "ui/Settings.h"
-#include "windows/grid/DataControl.h"
-#include "windows/grid/DataGridView.h"
 #include "windows/grid/GridCommands.h"
+#include "windows/grid/GridView.h"
 #include "windows/grid/TableCommands.h"
+#include "windows/grid/TableConnection.h"
 #include "windows/grid/TableWindow.h"
 
 #include <QtTest>
@@ -47,7 +47,7 @@ class TestGridCommands : public QObject
     // and chooses the menu item.
     static void choose(TableWindow* w, const QModelIndex& at, const QString& item, int column = -1)
     {
-        DataGridView* grid = w->gridView();
+        GridView* grid = w->gridView();
         QWidget* surface = grid->viewport();
         QPoint point;
         if (at.isValid()) {
@@ -104,13 +104,13 @@ private slots:
         QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
         choose(w, {}, u"mnuSortDescending"_s, jersey);
 
-        const int row = w->dataControl()->recordset()->count() - 1; // rowid 3 or 4: a null jersey
+        const int row = w->connection()->recordSet()->count() - 1; // rowid 3 or 4: a null jersey
         choose(w, cell(w, row, u"TeamID"_s), u"mnuFilterByValue"_s);
         // Nulls sort last, descending.
-        choose(w, cell(w, w->dataControl()->recordset()->count() - 1, u"JerseyNum"_s),
+        choose(w, cell(w, w->connection()->recordSet()->count() - 1, u"JerseyNum"_s),
                u"mnuFilterByValue"_s);
         // The filter on a team is named by the team, and is its stored id.
-        QCOMPARE(w->dataControl()->recordset()->filterTexts(),
+        QCOMPARE(w->connection()->recordSet()->filterTexts(),
                  (QStringList{u"TeamID = "_s + m_gui.firstColumn(u"SELECT TeamName FROM Team "
                                                                  u"WHERE TeamID = 1"_s),
                               u"JerseyNum Is Null"_s}));
@@ -125,7 +125,7 @@ private slots:
         choose(w, cell(w, 1, u"TeamID"_s), u"mnuRemoveFilterAndSort"_s);
         QCOMPARE(Prompts::shown().last().text, u"Commit changes?"_s);
         QCOMPARE(keys(w), all);
-        QVERIFY(w->dataControl()->recordset()->filterTexts().isEmpty());
+        QVERIFY(w->connection()->recordSet()->filterTexts().isEmpty());
         QVERIFY(!header->isSortIndicatorShown());
         // The header has no value to filter by.
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2),
@@ -171,7 +171,7 @@ private slots:
         w->commands()->action(u"mnuFilterByValue"_s)->trigger();
         w->commands()->menu()->hide();
         QCOMPARE(keys(w), rows);
-        QCOMPARE(w->dataControl()->recordset()->filterTexts(), QStringList{filter});
+        QCOMPARE(w->connection()->recordSet()->filterTexts(), QStringList{filter});
         QVERIFY(w->statusText().endsWith(u"Filter: "_s + filter));
     }
 
@@ -179,7 +179,7 @@ private slots:
     {
         execute(u"UPDATE Team SET City = 'Tab\tand \"quote\"' WHERE rowid = 2"_s);
         TableWindow* w = m_gui.openTable(u"Team"_s);
-        DataGridView* grid = w->gridView();
+        GridView* grid = w->gridView();
         const QModelIndex from = cell(w, 0, u"TeamName"_s);
         const QModelIndex to = cell(w, 1, u"City"_s);
         grid->setFocus();
@@ -234,7 +234,7 @@ private slots:
                 u"Nickname = CASE rowid WHEN 6 THEN '\u212Aorvex' WHEN 2 THEN 'korvax' "
                 u"ELSE Nickname END"_s);
         TableWindow* w = m_gui.openTable(u"Team"_s);
-        DataGridView* grid = w->gridView();
+        GridView* grid = w->gridView();
         grid->setFocus();
         grid->setCurrentIndex(cell(w, from, u"City"_s));
         QTest::keyClick(grid, Qt::Key_F, Qt::ControlModifier);
@@ -257,20 +257,25 @@ private slots:
     }
 
     // The file holds the rows as the window shows them after a Refresh:
-    // rows another program removed leave no empty record, and the user is
-    // told when the table changed under the window.
+    // rows another program removed leave no empty record, the user is told
+    // when the table changed under the window, and an edited row is written
+    // first, so the file holds the new value.
     void exportEqualsTheView_data()
     {
         QTest::addColumn<QString>("meanwhile"); // what another program does first
-        QTest::newRow("as read") << QString();
+        QTest::addColumn<QString>("edited");    // typed into the first row's TeamName, not written
+        QTest::newRow("as read") << QString() << QString();
         QTest::newRow("rows removed and renamed by another program")
             << u"DELETE FROM Team WHERE rowid IN (3, 5); UPDATE Team SET TeamName = 'New' "
-               "WHERE rowid = 4"_s;
+               "WHERE rowid = 4"_s
+            << QString();
+        QTest::newRow("an edited row pending") << QString() << u"Edited"_s;
     }
 
     void exportEqualsTheView()
     {
         QFETCH(QString, meanwhile);
+        QFETCH(QString, edited);
         execute(u"UPDATE Team SET City = iif(rowid = 3, NULL, City), Nickname = "
                 u"'Z\u00fcrich \u6771\u4eac' WHERE rowid IN (2, 3)"_s);
         TableWindow* w = m_gui.openTable(u"Team"_s);
@@ -283,15 +288,21 @@ private slots:
         w->gridView()->setColumnHidden(cell(w, 0, u"Stadium"_s).column(), true);
         if (!meanwhile.isEmpty())
             execute(meanwhile);
+        if (!edited.isEmpty()) {
+            QVERIFY(typeInto(w, 0, u"TeamName"_s, edited, true));
+            Prompts::setNextAnswer(QMessageBox::Yes); // "Commit changes?"
+        }
 
         const QString path = m_gui.filePath(u"view.csv"_s);
         Prompts::setNextFileName(path);
         choose(w, cell(w, 0, u"TeamName"_s), u"mnuExportCsv"_s);
-        QCOMPARE(TestSupport::messages().size(), meanwhile.isEmpty() ? 0 : 1);
+        // "Commit changes?" first, for an edited row.
+        QCOMPARE(TestSupport::messages().size(),
+                 int(!edited.isEmpty()) + int(!meanwhile.isEmpty()));
         w->refresh();
 
         QList<QStringList> view; // the captions, then each row, in the columns shown
-        for (int row = -1; row < w->dataControl()->recordset()->count(); ++row) {
+        for (int row = -1; row < w->connection()->recordSet()->count(); ++row) {
             QStringList values;
             for (int visual = 0; visual < header->count(); ++visual) {
                 const int column = header->logicalIndex(visual);
@@ -407,7 +418,7 @@ private slots:
             u"UPDATE Team SET City = 'Harbor City of the Long Northern Shore' WHERE rowid = 2"_s);
         writeSetting(u"ColumnWidths"_s, u"Team"_s, u"gone=50;teamid=1000000000"_s);
         TableWindow* w = m_gui.openTable(u"Team"_s);
-        DataGridView* grid = w->gridView();
+        GridView* grid = w->gridView();
         const int city = cell(w, 0, u"City"_s).column();
         const int id = cell(w, 0, u"TeamID"_s).column();
         const QFontMetrics metrics = grid->fontMetrics();

@@ -6,9 +6,9 @@
 #include "leaguegen/LeagueGenerator.h"
 #include "shell/MainWindow.h"
 #include "ui/Prompts.h"
-#include "windows/grid/DataControl.h"
-#include "windows/grid/DataGridView.h"
+#include "windows/grid/GridView.h"
 #include "windows/grid/TableCommands.h"
+#include "windows/grid/TableConnection.h"
 #include "windows/grid/TableWindow.h"
 
 #include <QtTest>
@@ -215,14 +215,14 @@ private slots:
               Qt::NoModifier, Qt::AltModifier}) {
             const bool descending = modifiers != Qt::NoModifier;
             clickHeader(w, u"City"_s, modifiers);
-            QCOMPARE(w->dataControl()->recordset()->sortTexts().first(),
+            QCOMPARE(w->connection()->recordSet()->sortTexts().first(),
                      descending ? u"[City] desc"_s : u"[City]"_s);
             QCOMPARE(keys(w), m_gui.firstColumn(
                                   u"SELECT rowid FROM Team ORDER BY City COLLATE YM_NOCASE %1, "
                                   u"rowid"_s.arg(descending ? u"DESC"_s : u"ASC"_s)));
         }
-        QCOMPARE(w->dataControl()->recordset()->sortTexts(), QStringList{u"[City] desc"_s});
-        QVERIFY(w->dataControl()->recordset()->count() >= 5);
+        QCOMPARE(w->connection()->recordSet()->sortTexts(), QStringList{u"[City] desc"_s});
+        QVERIFY(w->connection()->recordSet()->count() >= 5);
     }
 
     void filtersAndSortAddUp()
@@ -230,7 +230,7 @@ private slots:
         // Sort, Filter twice, Sort again: the earlier sort breaks the later one's ties,
         // and Refresh picks up new rows and keeps all four.
         TableWindow* w = openVia(u"mnuRoster"_s);
-        const int all = w->dataControl()->recordset()->count();
+        const int all = w->connection()->recordSet()->count();
         for (const QString& step :
              {u"S:TeamID"_s, u"F:TeamID <= 3"_s, u"F:JerseyNum > 40"_s, u"S:JerseyNum desc"_s}) {
             Prompts::setNextInput(step.mid(2));
@@ -238,14 +238,14 @@ private slots:
         }
         const QString sql = u"SELECT rowid FROM Roster WHERE TeamID <= 3 AND JerseyNum > 40 "
                             u"ORDER BY JerseyNum DESC, TeamID, rowid"_s;
-        const int shown = w->dataControl()->recordset()->count();
+        const int shown = w->connection()->recordSet()->count();
         QVERIFY(shown > 0 && shown < all);
         QCOMPARE(keys(w), m_gui.firstColumn(sql));
 
         execute(u"INSERT INTO Roster (TeamID, PlayerID, JerseyNum) "
                 u"VALUES (2, 9001, 99), (3, 9002, 1), (5, 9003, 99)"_s);
         QTest::mouseClick(w->button(u"cmdRefresh"_s), Qt::LeftButton);
-        QCOMPARE(w->dataControl()->recordset()->count(), shown + 1);
+        QCOMPARE(w->connection()->recordSet()->count(), shown + 1);
         QCOMPARE(keys(w), m_gui.firstColumn(sql));
         QCOMPARE(messages().size(), 4); // the input boxes, nothing else
     }
@@ -282,7 +282,7 @@ private slots:
         auto [sort, answer, error, named] =
             fetch<bool, QString, int, QString>("sort", "answer", "error", "named");
         TableWindow* w = openVia(u"mnuTeam"_s);
-        const db::RecordSet* before = w->dataControl()->recordset();
+        const db::RecordSet* before = w->connection()->recordSet();
 
         Prompts::setNextInput(answer);
         sort ? w->sort() : w->filter();
@@ -292,7 +292,7 @@ private slots:
             expected << u"message: Error:%1 "_s.arg(error);
         QCOMPARE(messages().size(), expected.size());
         QVERIFY(messages().last().startsWith(expected.last()) && messages().last().contains(named));
-        QCOMPARE(w->dataControl()->recordset(), before);
+        QCOMPARE(w->connection()->recordSet(), before);
         QCOMPARE(Prompts::finishTest(), QString());
         // Nothing of the refused answer is left behind: the next Filter applies cleanly.
         Prompts::setNextInput(u"TeamID = 1"_s);
@@ -304,8 +304,8 @@ private slots:
     void newRowAndDelete()
     {
         TableWindow* w = openVia(u"mnuTeam"_s);
-        DataGridView* grid = w->gridView();
-        const db::RecordSet* rs = w->dataControl()->recordset();
+        GridView* grid = w->gridView();
+        const db::RecordSet* rs = w->connection()->recordSet();
         const int records = rs->count();
         QVERIFY(typeInto(w, records, u"TeamID"_s, u"99"_s)); // the new-row line
         QVERIFY(typeInto(w, records, u"TeamName"_s, u"Expansion"_s));
@@ -352,7 +352,7 @@ private slots:
         auto [path, enter, yes] = fetch<QString, bool, bool>("path", "enter", "yes");
         TableWindow* w = openVia(u"mnuTeam"_s);
         const QString sql =
-            u"SELECT City FROM Team WHERE rowid = %1"_s.arg(w->dataControl()->recordset()->key(1));
+            u"SELECT City FROM Team WHERE rowid = %1"_s.arg(w->connection()->recordSet()->key(1));
         const QString before = m_gui.firstColumn(sql);
         QVERIFY(typeInto(w, 1, u"City"_s, u"Kept"_s, enter));
         QCOMPARE(m_gui.firstColumn(sql), before); // nothing is written before the question
@@ -395,7 +395,7 @@ private slots:
         auto [typed, stored] = fetch<QString, QString>("typed", "stored");
         TableWindow* w = openVia(u"mnuTeam"_s);
         const QString sql = u"SELECT City || '/' || Founded FROM Team WHERE rowid = %1"_s.arg(
-            w->dataControl()->recordset()->key(0));
+            w->connection()->recordSet()->key(0));
         const QString before = m_gui.firstColumn(sql);
         QVERIFY(typeInto(w, 0, u"City"_s, u"Newtown"_s));
         QVERIFY(typeInto(w, 0, u"Founded"_s, typed));
@@ -516,7 +516,7 @@ private slots:
         auto [replaced, says] = fetch<bool, QString>("replaced", "says");
         TableWindow* w = openVia(u"mnuTeam"_s);
         const QString sql =
-            u"SELECT City FROM Team WHERE rowid = %1"_s.arg(w->dataControl()->recordset()->key(0));
+            u"SELECT City FROM Team WHERE rowid = %1"_s.arg(w->connection()->recordSet()->key(0));
         const QString before = m_gui.firstColumn(sql);
         QVERIFY(typeInto(w, 0, u"City"_s, u"Kept"_s));
         db::Database holder;

@@ -7,10 +7,10 @@
 #include "shell/MainWindow.h"
 #include "ui/Prompts.h"
 #include "ui/Settings.h"
-#include "windows/grid/DataControl.h"
-#include "windows/grid/DataGridView.h"
 #include "windows/grid/FindDialog.h"
 #include "windows/grid/GridCommands.h"
+#include "windows/grid/GridView.h"
+#include "windows/grid/TableConnection.h"
 #include "windows/grid/TableWindow.h"
 #include "windows/players/PlayerCard.h"
 #include "windows/players/PlayerWindows.h"
@@ -40,7 +40,7 @@ class TestMeanings : public QObject
     }
     static QModelIndex at(TableWindow* w, qint64 key, const QString& field)
     {
-        return cell(w, w->dataControl()->recordset()->rowOfKey(key), field);
+        return cell(w, w->connection()->recordSet()->rowOfKey(key), field);
     }
     static void toggleCodes(TableWindow* w) { w->commands()->action(u"mnuShowCodes"_s)->trigger(); }
 
@@ -254,8 +254,7 @@ private slots:
         find->findNextButton()->click();
         const QString firstOfTeam =
             sql(u"SELECT rowid FROM Roster WHERE TeamID = 2 ORDER BY rowid LIMIT 1"_s);
-        const qint64 found =
-            w->dataControl()->recordset()->key(w->gridView()->currentIndex().row());
+        const qint64 found = w->connection()->recordSet()->key(w->gridView()->currentIndex().row());
         QCOMPARE(found == firstOfTeam.toLongLong(), !codes);
         if (codes)
             QCOMPARE(messages().value(0), u"No row holds \"%1\"."_s.arg(team.toUpper()));
@@ -290,7 +289,7 @@ private slots:
         const qint64 key =
             sql(u"SELECT rowid FROM Team WHERE TeamID = "_s + index.data(Qt::EditRole).toString())
                 .toLongLong();
-        QVERIFY(typeInto(team, team->dataControl()->recordset()->rowOfKey(key), u"TeamName"_s,
+        QVERIFY(typeInto(team, team->connection()->recordSet()->rowOfKey(key), u"TeamName"_s,
                          u"Renamed Rovers"_s));
         Prompts::setNextAnswer(QMessageBox::Yes);
         QVERIFY(team->resolvePendingEdit());
@@ -317,7 +316,7 @@ private slots:
             w->commands()->menu()->hide();
             w->commands()->action(u"mnuFilterByValue"_s)->trigger();
         }
-        const int ta = w->dataControl()->recordset()->fieldIndex(u"RATING5"_s);
+        const int ta = w->connection()->recordSet()->fieldIndex(u"RATING5"_s);
         w->headerClicked(cell(w, 0, u"RATING5"_s).column(), Qt::ShiftModifier);
         QVERIFY(ta >= 0);
         QCOMPARE(keys(w).section(u',', 0, 0),
@@ -326,7 +325,7 @@ private slots:
         QVERIFY(w->statusText().contains(u"TeamId = Harbor City Dragons"_s));
         QCOMPARE(fileBytes(m_gui.path()), bytes);
 
-        const qint64 moved = w->dataControl()->recordset()->key(0);
+        const qint64 moved = w->connection()->recordSet()->key(0);
         QVERIFY(typeInto(w, 0, u"TeamId"_s, withNames(u"{team2}"_s)));
         Prompts::setNextAnswer(QMessageBox::Yes);
         QVERIFY(w->resolvePendingEdit());

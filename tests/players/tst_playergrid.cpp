@@ -11,9 +11,9 @@
 #include "ui/HelpViewer.h"
 #include "ui/Prompts.h"
 #include "ui/Settings.h"
-#include "windows/grid/DataControl.h"
-#include "windows/grid/DataGridView.h"
 #include "windows/grid/GridCommands.h"
+#include "windows/grid/GridView.h"
+#include "windows/grid/TableConnection.h"
 #include "windows/players/PlayerCard.h"
 #include "windows/players/PlayerColumns.h"
 #include "windows/players/PlayerColumnsDialog.h"
@@ -212,7 +212,7 @@ private slots:
         QCOMPARE(hiddenColumns(window), QList<int>());
 
         // Delete and moving past the last row neither remove nor add a row, silently.
-        DataGridView* grid = window->gridView();
+        GridView* grid = window->gridView();
         grid->setFocus();
         grid->selectRow(0);
         QTest::keyClick(grid, Qt::Key_Delete);
@@ -651,7 +651,7 @@ private slots:
             QVERIFY(Prompts::shown().last().text.startsWith(u"Error:1011 "_s));
             return;
         }
-        QVERIFY(window->dataControl()->recordset()->count() > 0);
+        QVERIFY(window->connection()->recordSet()->count() > 0);
         QCOMPARE(TestSupport::keys(window), sqlValues(path, sql).join(u','));
         QHeaderView* header = window->gridView()->horizontalHeader();
         if (sort)
@@ -665,7 +665,7 @@ private slots:
     void namesStayInViewWhileScrollingRight()
     {
         PlayerWindow* window = openThroughMenu();
-        DataGridView* grid = window->gridView();
+        GridView* grid = window->gridView();
         RecordSetModel* model = window->model();
         auto* names = grid->findChild<QTableView*>(u"grdFrozenNames"_s);
         QVERIFY(names && !names->accessibleName().isEmpty());
@@ -725,7 +725,7 @@ private slots:
         QHeaderView* header = names->horizontalHeader();
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                           {header->sectionViewportPosition(2) + 5, header->height() / 2});
-        QCOMPARE(window->dataControl()->recordset()->sortTexts().first(), u"[LastName]"_s);
+        QCOMPARE(window->connection()->recordSet()->sortTexts().first(), u"[LastName]"_s);
 
         // A right-click there opens the grid's menu for that name.
         grid->scrollTo(model->index(0, 79));
@@ -737,7 +737,7 @@ private slots:
         QVERIFY(window->commands()->menu()->isVisible());
         window->commands()->action(u"mnuFilterByValue"_s)->trigger();
         window->commands()->menu()->hide();
-        QCOMPARE(window->dataControl()->recordset()->filterTexts(),
+        QCOMPARE(window->connection()->recordSet()->filterTexts(),
                  QStringList{u"FirstName = "_s + first.data().toString()});
     }
 };

@@ -13,9 +13,9 @@
 #include "ui/Prompts.h"
 #include "ui/Settings.h"
 #include "ui/Version.h"
-#include "windows/grid/DataGridView.h"
 #include "windows/grid/FindDialog.h"
 #include "windows/grid/GridCommands.h"
+#include "windows/grid/GridView.h"
 #include "windows/grid/TableWindow.h"
 #include "windows/grid/WindowPlace.h"
 
@@ -511,7 +511,7 @@ private slots:
                 main.action(QLatin1String(item))->trigger();
                 QMdiSubWindow* sub = area->currentSubWindow();
                 QVERIFY(area->viewport()->rect().contains(sub->geometry()));
-                DataGridView* grid = qobject_cast<TableWindow*>(sub->widget())->gridView();
+                GridView* grid = qobject_cast<TableWindow*>(sub->widget())->gridView();
                 QCoreApplication::processEvents();
                 const bool allColumns = grid->horizontalScrollBar()->maximum() == 0;
                 QVERIFY2(allColumns || sub->width() == area->viewport()->width(), item);

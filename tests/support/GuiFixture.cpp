@@ -5,9 +5,9 @@
 #include "leaguegen/LeagueGenerator.h"
 #include "shell/MainWindow.h"
 #include "ui/Prompts.h"
-#include "windows/grid/DataControl.h"
-#include "windows/grid/DataGridView.h"
+#include "windows/grid/GridView.h"
 #include "windows/grid/TableCommands.h"
+#include "windows/grid/TableConnection.h"
 #include "windows/grid/TableWindow.h"
 
 #include <QtTest>
@@ -37,13 +37,13 @@ QString executeOn(const QString& path, const QString& sql)
 
 QModelIndex cell(TableWindow* window, int row, const QString& field)
 {
-    return window->model()->index(row, window->dataControl()->recordset()->fieldIndex(field));
+    return window->model()->index(row, window->connection()->recordSet()->fieldIndex(field));
 }
 
 QString keys(TableWindow* window)
 {
     QStringList out;
-    const db::RecordSet* rs = window->dataControl()->recordset();
+    const db::RecordSet* rs = window->connection()->recordSet();
     for (int row = 0; row < rs->count(); ++row)
         out << QString::number(rs->key(row));
     return out.join(u',');
@@ -51,7 +51,7 @@ QString keys(TableWindow* window)
 
 QWidget* openEditor(TableWindow* window, int row, const QString& field)
 {
-    DataGridView* grid = window->gridView();
+    GridView* grid = window->gridView();
     grid->setCurrentIndex(cell(window, row, field));
     grid->edit(cell(window, row, field));
     for (QWidget* e : grid->viewport()->findChildren<QWidget*>()) {

@@ -7,7 +7,7 @@
 #include "ui/Prompts.h"
 #include "ui/Settings.h"
 #include "windows/compare/ComparePlayersWindow.h"
-#include "windows/grid/DataGridView.h"
+#include "windows/grid/GridView.h"
 #include "windows/grid/TableWindow.h"
 #include "windows/players/PlayerCard.h"
 #include "windows/players/PlayerWindow.h"

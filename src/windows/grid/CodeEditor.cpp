@@ -1,6 +1,6 @@
 #include "windows/grid/CodeEditor.h"
 
-#include "windows/grid/GridMeanings.h"
+#include "windows/grid/ShownValues.h"
 
 #include <QComboBox>
 #include <QCompleter>
@@ -24,7 +24,7 @@ QComboBox* makeCodeComboBox(QWidget* parent, const QStringList& names)
 
 QWidget* createCodeEditor(QWidget* parent, const QModelIndex& index)
 {
-    const QStringList names = index.data(GridMeanings::ChoicesRole).toStringList();
+    const QStringList names = index.data(ShownValues::ChoicesRole).toStringList();
     if (names.isEmpty())
         return nullptr;
     QComboBox* box = makeCodeComboBox(parent, names);
@@ -49,6 +49,6 @@ bool writeCodeEditor(QWidget* editor, QAbstractItemModel* model, const QModelInd
     auto* box = static_cast<QComboBox*>(editor);
     const QString text = box->currentText();
     if (text != box->property(OpenedWith).toString())
-        model->setData(index, text, GridMeanings::NameRole);
+        model->setData(index, text, ShownValues::NameRole);
     return true;
 }

@@ -11,11 +11,11 @@ class QWidget;
 // value can be typed too. Names are completed without regard to case.
 QComboBox* makeCodeComboBox(QWidget* parent, const QStringList& names);
 
-// The grid's: for a cell whose model offers names (GridMeanings::ChoicesRole),
+// The grid's: for a cell whose model offers names (ShownValues::ChoicesRole),
 // a drop-down opened on the cell's shown text; else nullptr.
 QWidget* createCodeEditor(QWidget* parent, const QModelIndex& index);
 bool isCodeEditor(const QWidget* editor);
-// Hands a drop-down's text to the model as a name (GridMeanings::NameRole);
+// Hands a drop-down's text to the model as a name (ShownValues::NameRole);
 // one closed on the text it opened with writes nothing. False when editor
 // is no drop-down of createCodeEditor.
 bool writeCodeEditor(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index);

@@ -2,7 +2,7 @@
 
 #include "core/db/RecordSet.h"
 #include "ui/Settings.h"
-#include "windows/grid/DataGridView.h"
+#include "windows/grid/GridView.h"
 #include "windows/grid/RecordSetModel.h"
 
 #include <QHeaderView>
@@ -37,7 +37,7 @@ QHash<QString, int> parseWidths(const QString& text, bool* dropped = nullptr)
 }
 } // namespace
 
-ColumnWidths::ColumnWidths(DataGridView* grid, const RecordSetModel* model)
+ColumnWidths::ColumnWidths(GridView* grid, const RecordSetModel* model)
     : m_grid(grid), m_model(model)
 {
 }

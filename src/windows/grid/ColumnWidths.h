@@ -3,7 +3,7 @@
 #include <QHash>
 #include <QString>
 
-class DataGridView;
+class GridView;
 class RecordSetModel;
 
 // The grid's column widths, by field name. A column first gets the width the
@@ -16,7 +16,7 @@ class RecordSetModel;
 class ColumnWidths
 {
 public:
-    ColumnWidths(DataGridView* grid, const RecordSetModel* model);
+    ColumnWidths(GridView* grid, const RecordSetModel* model);
 
     static QString settingsSection();
 
@@ -32,7 +32,7 @@ public:
 private:
     int fittedWidth(int column) const;
 
-    DataGridView* m_grid;
+    GridView* m_grid;
     const RecordSetModel* m_model;
     QHash<QString, int> m_first; // field -> the width apply() first gave it
     QHash<QString, int> m_kept;  // field -> its width when the rows were last replaced

@@ -1,6 +1,6 @@
 #include "windows/grid/FrozenColumns.h"
 
-#include "windows/grid/DataGridView.h"
+#include "windows/grid/GridView.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <utility>
 
-FrozenColumns::FrozenColumns(DataGridView* grid, const QList<int>& columns)
+FrozenColumns::FrozenColumns(GridView* grid, const QList<int>& columns)
     : QTableView(grid), m_grid(grid), m_gridCells(grid->viewport()), m_columns(columns)
 {
     setModel(grid->model());

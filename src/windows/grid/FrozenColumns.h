@@ -3,7 +3,7 @@
 #include <QList>
 #include <QTableView>
 
-class DataGridView;
+class GridView;
 
 // Keeps some columns of a grid in view while the grid is scrolled right: a
 // second view over the same model and selection, laid over the left edge of
@@ -19,7 +19,7 @@ class FrozenColumns : public QTableView
 {
     Q_OBJECT
 public:
-    FrozenColumns(DataGridView* grid, const QList<int>& columns);
+    FrozenColumns(GridView* grid, const QList<int>& columns);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -32,7 +32,7 @@ private:
     void uncover(const QModelIndex& current);
     bool forward(QWidget* from, QEvent* event);
 
-    DataGridView* m_grid;
+    GridView* m_grid;
     QWidget* m_gridCells; // the grid's viewport: compared only, as it may go first
     QList<int> m_columns;
 };

@@ -5,12 +5,12 @@
 #include "ui/Hourglass.h"
 #include "ui/Prompts.h"
 #include "ui/WorkerProgress.h"
-#include "windows/grid/DataControl.h"
-#include "windows/grid/DataGridView.h"
 #include "windows/grid/FindDialog.h"
 #include "windows/grid/GridMeanings.h"
+#include "windows/grid/GridView.h"
 #include "windows/grid/RecordSetModel.h"
-#include "windows/grid/ShowCodes.h"
+#include "windows/grid/SharedMeanings.h"
+#include "windows/grid/TableConnection.h"
 
 #include <QAction>
 #include <QApplication>
@@ -49,6 +49,21 @@ QString exportedText(const QString& path, qint64 rows)
                                          rows == 1 ? u"row"_s : u"rows"_s,
                                          QDir::toNativeSeparators(path));
 }
+
+// The window-modal progress of an export of rows rows; *bar is its bar.
+std::unique_ptr<QProgressDialog> exportProgress(int rows, QWidget* window, QProgressBar** bar)
+{
+    auto progress =
+        std::make_unique<QProgressDialog>(u"Exporting rows\u2026"_s, u"Cancel"_s, 0, rows, window);
+    progress->setObjectName(u"frmExportProgress"_s);
+    progress->setWindowTitle(u"Export View as CSV"_s);
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setAutoClose(false);
+    *bar = new QProgressBar(progress.get());
+    (*bar)->setRange(0, rows);
+    progress->setBar(*bar);
+    return progress;
+}
 } // namespace
 
 GridCommands::GridCommands(Grid grid)
@@ -70,10 +85,10 @@ GridCommands::GridCommands(Grid grid)
     // Every window shows codes or their meanings; the choice is remembered.
     QAction* codes = addCommand("mnuShowCodes", u"&Show Codes"_s, &GridCommands::toggleShowCodes);
     codes->setCheckable(true);
-    codes->setChecked(ShowCodes::isOn());
-    connect(ShowCodes::notifier(), &ShowCodes::changed, codes, &QAction::setChecked);
+    codes->setChecked(m_grid.shared->showsCodes());
+    connect(m_grid.shared, &SharedMeanings::showCodesChanged, codes, &QAction::setChecked);
 
-    DataGridView* view = m_grid.view;
+    GridView* view = m_grid.view;
     for (QAction* a : std::as_const(m_actions)) {
         if (!a->shortcut().isEmpty()) {
             a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
@@ -92,10 +107,11 @@ GridCommands::GridCommands(Grid grid)
         if (const int column = header->logicalIndexAt(at); column >= 0)
             popupFor(column, {}, header->viewport()->mapToGlobal(at));
     });
-    connect(m_grid.data, &DataControl::recordsetReplaced, this, &GridCommands::updateSortIndicator);
+    connect(m_grid.connection, &TableConnection::recordSetReplaced, this,
+            &GridCommands::updateSortIndicator);
     // After the window's own handler: a header click that did not sort
     // leaves no indicator of its own.
-    connect(view, &DataGridView::headClick, this, &GridCommands::updateSortIndicator);
+    connect(view, &GridView::headerClicked, this, &GridCommands::updateSortIndicator);
 }
 
 QAction* GridCommands::addCommand(const char* name, const QString& caption,
@@ -146,7 +162,7 @@ void GridCommands::filterByThisValue()
 
 void GridCommands::toggleShowCodes()
 {
-    ShowCodes::setOn(action(u"mnuShowCodes"_s)->isChecked());
+    m_grid.shared->setShowCodes(action(u"mnuShowCodes"_s)->isChecked());
 }
 
 void GridCommands::removeFilterAndSort()
@@ -156,7 +172,7 @@ void GridCommands::removeFilterAndSort()
 
 QList<int> GridCommands::visibleColumns() const
 {
-    const DataGridView* grid = m_grid.view;
+    const GridView* grid = m_grid.view;
     const QHeaderView* header = grid->horizontalHeader();
     QList<int> columns;
     for (int visual = 0; visual < header->count(); ++visual) {
@@ -220,8 +236,8 @@ void GridCommands::find()
 
 void GridCommands::findNext(bool backward)
 {
-    db::RecordSet* rs = m_grid.data->recordset();
-    DataGridView* grid = m_grid.view;
+    db::RecordSet* rs = m_grid.connection->recordSet();
+    GridView* grid = m_grid.view;
     const QString text = m_find->text();
     if (!rs || text.isEmpty())
         return;
@@ -236,7 +252,7 @@ void GridCommands::findNext(bool backward)
         if (const int field = m_grid.model->fieldOfColumn(c); field >= 0)
             request.fields << field;
     }
-    if (const GridMeanings* meanings = m_grid.model->meanings())
+    if (const GridMeanings* meanings = m_grid.meanings)
         meanings->addShownCodes(request, searched); // what the cells show is found too
     const int from = current.isValid() && current.row() < rs->count()
                          ? current.row()
@@ -267,39 +283,58 @@ void GridCommands::findNext(bool backward)
 
 void GridCommands::exportView()
 {
-    db::RecordSet* rs = m_grid.data->recordset();
+    db::RecordSet* rs = m_grid.connection->recordSet();
+    // An edited row is written (or dropped) first: the file holds what the
+    // table holds.
     if (!rs || !m_grid.resolvePendingEdit())
         return;
-    QString path = Prompts::saveFileName(m_grid.window, u"Export View as CSV"_s,
-                                         {u"CSV files (*.csv)"_s, u"All files (*)"_s},
-                                         rs->table() + u".csv"_s);
+    const QString path = chooseExportFile(rs->table());
     if (path.isEmpty())
         return;
+    bool changed = false;
+    if (const db::Error e = writeExport(*rs, path, &changed)) {
+        if (e.number != db::Cancelled)
+            Prompts::showError(m_grid.window, e.message());
+        return;
+    }
+    if (changed)
+        Prompts::message(m_grid.window,
+                         u"The table changed since this window read it (another program "
+                         "added, removed or changed rows). The file holds the rows as they "
+                         "are now; Refresh shows them here."_s,
+                         QMessageBox::Information);
+    emit commandFinished(exportedText(path, rs->count()));
+}
+
+QString GridCommands::chooseExportFile(const QString& table) const
+{
+    const QString path =
+        Prompts::saveFileName(m_grid.window, u"Export View as CSV"_s,
+                              {u"CSV files (*.csv)"_s, u"All files (*)"_s}, table + u".csv"_s);
+    if (path.isEmpty())
+        return {};
     // The file dialog's "replace?" must never turn a league into text.
     if (const db::Error e = db::checkNotLeagueFile(path, m_grid.heldLeagues())) {
         Prompts::showError(m_grid.window, e.message());
-        return;
+        return {};
     }
+    return path;
+}
+
+db::Error GridCommands::writeExport(db::RecordSet& rs, const QString& path, bool* changed)
+{
     QStringList captions;
     QList<int> fields;
-    for (int column : visibleColumns()) {
+    const QList<int> columns = visibleColumns();
+    for (int column : columns) {
         captions << m_grid.model->headerData(column, Qt::Horizontal).toString();
         fields << m_grid.model->fieldOfColumn(column);
     }
-    std::unique_ptr<QProgressDialog> progress;
+    const QList<db::RecordSet::ShownAs> shownAs =
+        m_grid.meanings ? m_grid.meanings->shownAs(columns) : QList<db::RecordSet::ShownAs>();
     QProgressBar* bar = nullptr;
-    if (rs->count() > ProgressFromRows) {
-        progress = std::make_unique<QProgressDialog>(u"Exporting rows\u2026"_s, u"Cancel"_s, 0,
-                                                     rs->count(), m_grid.window);
-        progress->setObjectName(u"frmExportProgress"_s);
-        progress->setWindowTitle(u"Export View as CSV"_s);
-        progress->setWindowModality(Qt::WindowModal);
-        progress->setAutoClose(false);
-        bar = new QProgressBar(progress.get());
-        bar->setRange(0, rs->count());
-        progress->setBar(bar);
-    }
-    bool changed = false;
+    const std::unique_ptr<QProgressDialog> progress =
+        rs.count() > ProgressFromRows ? exportProgress(rs.count(), m_grid.window, &bar) : nullptr;
     std::atomic<bool> stop = false;
     const auto report = [&](qint64 done, qint64 total) {
         if (bar)
@@ -312,38 +347,25 @@ void GridCommands::exportView()
                 Qt::QueuedConnection);
         return !stop.load();
     };
-    const GridMeanings* meanings = m_grid.model->meanings();
-    const QList<db::RecordSet::ShownAs> shownAs =
-        meanings ? meanings->shownAs(visibleColumns()) : QList<db::RecordSet::ShownAs>();
     db::Error e;
-    const auto work = [&] { e = rs->exportCsv(path, captions, fields, report, &changed, shownAs); };
-    if (progress) {
-        // The worker reads the rows the grid holds: the grid does not paint
-        // (and so reads nothing) until it is done.
-        m_grid.window->setUpdatesEnabled(false);
-        runShowingProgress(*progress, work, &stop);
-        m_grid.window->setUpdatesEnabled(true);
-    } else
+    const auto work = [&] { e = rs.exportCsv(path, captions, fields, report, changed, shownAs); };
+    if (!progress) {
         work();
-    progress.reset();
-    if (e && e.number != db::Cancelled)
-        Prompts::showError(m_grid.window, e.message());
-    else if (!e) {
-        if (changed)
-            Prompts::message(m_grid.window,
-                             u"The table changed since this window read it (another program "
-                             "added, removed or changed rows). The file holds the rows as they "
-                             "are now; Refresh shows them here."_s,
-                             QMessageBox::Information);
-        emit commandFinished(exportedText(path, rs->count()));
+        return e;
     }
+    // The worker reads the rows the grid holds: the grid does not paint (and
+    // so reads nothing) until it is done.
+    m_grid.window->setUpdatesEnabled(false);
+    runShowingProgress(*progress, work, &stop);
+    m_grid.window->setUpdatesEnabled(true);
+    return e;
 }
 
 void GridCommands::updateSortIndicator()
 {
     // The ruling sort, when it is one column shown in the grid.
     QHeaderView* header = m_grid.view->horizontalHeader();
-    const db::RecordSet* rs = m_grid.data->recordset();
+    const db::RecordSet* rs = m_grid.connection->recordSet();
     const QList<db::SortKey> keys = rs ? rs->sortKeys() : QList<db::SortKey>();
     int column = -1;
     if (keys.size() == 1) {

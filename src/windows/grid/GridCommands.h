@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/db/Error.h"
 #include "windows/grid/FindDialog.h"
 
 #include <QModelIndex>
@@ -7,8 +8,13 @@
 #include <QPointer>
 #include <functional>
 
-class DataControl;
-class DataGridView;
+namespace db {
+class RecordSet;
+}
+class GridMeanings;
+class GridView;
+class SharedMeanings;
+class TableConnection;
 class QAction;
 class QMenu;
 class RecordSetModel;
@@ -25,12 +31,15 @@ class GridCommands : public QObject
 {
     Q_OBJECT
 public:
-    // What the commands work on: the window's grid, model and data control.
+    // What the commands work on: the window's grid, model, connection and
+    // meanings, and what its area's windows share.
     struct Grid {
         QWidget* window;
-        DataGridView* view;
+        GridView* view;
         RecordSetModel* model;
-        DataControl* data;
+        TableConnection* connection;
+        GridMeanings* meanings;
+        SharedMeanings* shared;
         // Writes or drops an edited row; false when it is still in edit.
         std::function<bool()> resolvePendingEdit;
         // The leagues an export must not write over.
@@ -73,6 +82,10 @@ private:
     void findNext(bool backward);
     void updateSortIndicator();
     QList<int> visibleColumns() const;
+    // Export View as CSV's file, asked for and checked; empty: none.
+    QString chooseExportFile(const QString& table) const;
+    // Writes the rows in the columns shown, with a progress window for many.
+    db::Error writeExport(db::RecordSet& rs, const QString& path, bool* changed);
 
     Grid m_grid;
     QMenu* m_menu;

@@ -4,7 +4,7 @@
 #include "ui/Prompts.h"
 #include "windows/grid/LeagueMeanings.h"
 #include "windows/grid/RecordSetModel.h"
-#include "windows/grid/ShowCodes.h"
+#include "windows/grid/SharedMeanings.h"
 
 #include <QFont>
 #include <QTimer>
@@ -13,11 +13,12 @@
 
 using namespace Qt::StringLiterals;
 
-GridMeanings::GridMeanings(RecordSetModel* model, QWidget* window)
-    : QObject(model), m_model(model), m_window(window), m_showCodes(ShowCodes::isOn())
+GridMeanings::GridMeanings(RecordSetModel* model, QWidget* window, SharedMeanings* shared)
+    : QObject(model), m_model(model), m_window(window), m_areaMeanings(shared),
+      m_showCodes(shared->showsCodes())
 {
-    model->setMeanings(this);
-    connect(ShowCodes::notifier(), &ShowCodes::changed, this, &GridMeanings::setShowCodes);
+    model->setShownValues(this);
+    connect(shared, &SharedMeanings::showCodesChanged, this, &GridMeanings::setShowCodes);
     connect(model, &QAbstractItemModel::modelReset, this, &GridMeanings::attach);
     connect(model, &RecordSetModel::rowsWritten, this, [this](const RowChange& change) {
         if (m_shared && m_model->recordSet())
@@ -28,7 +29,7 @@ GridMeanings::GridMeanings(RecordSetModel* model, QWidget* window)
 
 GridMeanings::~GridMeanings()
 {
-    m_model->setMeanings(nullptr);
+    m_model->setShownValues(nullptr);
 }
 
 void GridMeanings::attach()
@@ -39,7 +40,7 @@ void GridMeanings::attach()
         m_kinds.clear();
         return;
     }
-    std::shared_ptr<LeagueMeanings> shared = LeagueMeanings::forLeague(rs->database().path());
+    std::shared_ptr<LeagueMeanings> shared = m_areaMeanings->forLeague(rs->database().path());
     if (shared != m_shared) {
         if (m_shared)
             disconnect(m_shared.get(), nullptr, this, nullptr);

@@ -2,6 +2,7 @@
 
 #include "core/db/Meanings.h"
 #include "core/db/RecordSet.h"
+#include "windows/grid/ShownValues.h"
 
 #include <QObject>
 #include <QSet>
@@ -11,6 +12,7 @@
 #include <optional>
 
 class LeagueMeanings;
+class SharedMeanings;
 class QWidget;
 class RecordSetModel;
 
@@ -18,19 +20,15 @@ class RecordSetModel;
 // players): the meaning for Qt::DisplayRole, with a tooltip that gives the
 // stored value, and a value that means nothing as stored, in italics, with a
 // tooltip saying why. Qt::EditRole, sorting, filtering and writing keep the
-// stored value. Show Codes (ShowCodes) switches it off in every window.
+// stored value. Show Codes (SharedMeanings) switches it off in every window.
 // Player names are read a page of rows at a time, when the page is shown.
-class GridMeanings : public QObject
+class GridMeanings : public QObject, public ShownValues
 {
     Q_OBJECT
 public:
-    // The drop-down's names of a cell (empty: a plain editor), and the role
-    // an editor writes a picked or typed name with.
-    static constexpr int ChoicesRole = Qt::UserRole + 40;
-    static constexpr int NameRole = Qt::UserRole + 41;
-
-    // Attaches itself to model, whose parent window asks the questions.
-    GridMeanings(RecordSetModel* model, QWidget* window);
+    // Attaches itself to model, whose parent window asks the questions;
+    // the league's names and Show Codes come from shared.
+    GridMeanings(RecordSetModel* model, QWidget* window, SharedMeanings* shared);
     ~GridMeanings() override;
 
     bool showsCodes() const { return m_showCodes; }
@@ -39,11 +37,11 @@ public:
     db::CodeKind shownKind(int column) const;
 
     // The model's data for a role this layer answers; none: the model's own.
-    std::optional<QVariant> data(const QModelIndex& index, int role) const;
-    QString headerToolTip(int column, const QString& tip) const;
+    std::optional<QVariant> data(const QModelIndex& index, int role) const override;
+    QString headerToolTip(int column, const QString& tip) const override;
     // A name or number typed into a coded cell: written as its code, after
     // asking about a code that means nothing. False when nothing was written.
-    bool setByName(const QModelIndex& index, const QString& text);
+    bool setByName(const QModelIndex& index, const QString& text) override;
 
     // Find, Copy and Export follow what is shown.
     void addShownCodes(db::RecordSet::FindRequest& request, const QList<int>& columns) const;
@@ -61,6 +59,7 @@ private:
 
     RecordSetModel* m_model;
     QWidget* m_window;
+    SharedMeanings* m_areaMeanings; // where the league's names come from
     bool m_showCodes;
     std::shared_ptr<LeagueMeanings> m_shared;
     QVector<db::CodeKind> m_kinds;   // by column

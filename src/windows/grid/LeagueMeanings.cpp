@@ -1,34 +1,9 @@
 #include "windows/grid/LeagueMeanings.h"
 
-#include <QFileInfo>
-#include <QHash>
-#include <QList>
+#include <QFile>
 #include <sys/stat.h>
 
-namespace {
-// Leagues whose meanings stay read when no window shows them: reopening a
-// window need not read 200,000 player ids again.
-constexpr int KeptLeagues = 4;
-} // namespace
-
 LeagueMeanings::LeagueMeanings(const QString& path) : m_path(path) {}
-
-std::shared_ptr<LeagueMeanings> LeagueMeanings::forLeague(const QString& path)
-{
-    static QHash<QString, std::weak_ptr<LeagueMeanings>> shared;
-    static QList<std::shared_ptr<LeagueMeanings>> kept; // most recent last
-    const QString key = QFileInfo(path).absoluteFilePath();
-    std::shared_ptr<LeagueMeanings> meanings = shared.value(key).lock();
-    if (!meanings) {
-        meanings.reset(new LeagueMeanings(key));
-        shared.insert(key, meanings);
-    }
-    kept.removeAll(meanings);
-    kept.append(meanings);
-    while (kept.size() > KeptLeagues)
-        kept.removeFirst();
-    return meanings;
-}
 
 QByteArray LeagueMeanings::fileStamp() const
 {

@@ -4,7 +4,6 @@
 
 #include <QObject>
 #include <QString>
-#include <memory>
 
 namespace db {
 class Database;
@@ -20,10 +19,6 @@ class LeagueMeanings : public QObject
 {
     Q_OBJECT
 public:
-    // The one for the league at path; made on first use, kept while windows
-    // use it and for the few leagues used last.
-    static std::shared_ptr<LeagueMeanings> forLeague(const QString& path);
-
     // Reads what is not read yet or what the file has changed under.
     void update(db::Database& database);
     // Reads it all again (Refresh, a league replaced by Undo or a restore).
@@ -39,6 +34,7 @@ signals:
     void changed();
 
 private:
+    friend class SharedMeanings; // makes one per league
     explicit LeagueMeanings(const QString& path);
     QByteArray fileStamp() const;
     void readTeams(db::Database& database);

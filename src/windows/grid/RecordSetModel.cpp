@@ -2,7 +2,7 @@
 
 #include "core/db/Database.h"
 #include "core/db/RecordSet.h"
-#include "windows/grid/GridMeanings.h"
+#include "windows/grid/ShownValues.h"
 
 #include <algorithm>
 #include <utility>
@@ -144,8 +144,8 @@ QVariant RecordSetModel::data(const QModelIndex& index, int role) const
 {
     if (!isCell(index))
         return {};
-    if (m_meanings) {
-        if (std::optional<QVariant> shown = m_meanings->data(index, role))
+    if (m_shown) {
+        if (std::optional<QVariant> shown = m_shown->data(index, role))
             return *shown;
     }
     switch (role) {
@@ -190,9 +190,9 @@ Qt::ItemFlags RecordSetModel::flags(const QModelIndex& index) const
 
 bool RecordSetModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (role == GridMeanings::NameRole)
-        return m_meanings && (flags(index) & Qt::ItemIsEditable) &&
-               m_meanings->setByName(index, value.toString());
+    if (role == ShownValues::NameRole)
+        return m_shown && (flags(index) & Qt::ItemIsEditable) &&
+               m_shown->setByName(index, value.toString());
     if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
         return false;
     // An editor closed on the text it opened with changes nothing: the
@@ -247,7 +247,7 @@ QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, in
         QString tip = m_fixed.isEmpty() ? QString() : m_fixed.at(section).toolTip;
         if (tip.isEmpty())
             tip = fieldNameOfColumn(section);
-        return m_meanings ? m_meanings->headerToolTip(section, tip) : tip;
+        return m_shown ? m_shown->headerToolTip(section, tip) : tip;
     }
     if (role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
@@ -296,9 +296,7 @@ db::Error RecordSetModel::commitPendingEdit()
 {
     if (m_editRow < 0)
         return {};
-    bool cancel = false;
-    emit beforeUpdate(&cancel);
-    if (cancel) {
+    if (m_approveWrite && !m_approveWrite()) {
         discardPendingEdit();
         return {};
     }
@@ -359,9 +357,7 @@ db::Error RecordSetModel::deleteRows(QList<int> rows)
     rows.removeIf([this](int row) { return !isRecordRow(row); });
     if (rows.isEmpty() || !allowDelete())
         return {};
-    bool cancel = false;
-    emit beforeDelete(&cancel);
-    if (cancel)
+    if (m_approveDelete && !m_approveDelete())
         return {};
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());

@@ -7,11 +7,12 @@
 #include <QHash>
 #include <QList>
 #include <QVector>
+#include <functional>
 
 namespace db {
 class RecordSet;
 }
-class GridMeanings;
+class ShownValues;
 
 // A grid column bound to a field by name. The field is found in the record
 // set without regard to case, wherever the file stores it.
@@ -22,8 +23,8 @@ struct ColumnDef {
 };
 
 // The grid's model over a record set. Edits collect in one row buffer (the
-// pending row) and are written only when the row is committed, after the
-// beforeUpdate question; the new-row line under the last row appends a row.
+// pending row) and are written only when the row is committed and the
+// window approves the write; the new-row line under the last row appends a row.
 //
 // Columns are either one per field of the record set, in field order, headed
 // by the field name (the default), or a fixed list of ColumnDefs.
@@ -45,6 +46,12 @@ public:
     // The first fixed column whose field the record set lacks, or empty.
     QString missingField() const;
 
+    // Asked before a pending row is written, and before rows are deleted;
+    // false stops it. None: approved.
+    using Approval = std::function<bool()>;
+    void setWriteApproval(Approval approve) { m_approveWrite = std::move(approve); }
+    void setDeleteApproval(Approval approve) { m_approveDelete = std::move(approve); }
+
     void setAllowAddNew(bool allow);
     void setAllowDelete(bool allow);
     void setAllowUpdate(bool allow);
@@ -57,9 +64,9 @@ public:
     int fieldOfColumn(int column) const;
     QString fieldNameOfColumn(int column) const;
 
-    // What the coded columns show (GridMeanings attaches itself); none: as stored.
-    void setMeanings(GridMeanings* meanings) { m_meanings = meanings; }
-    GridMeanings* meanings() const { return m_meanings; }
+    // What the cells show instead of their stored values (GridMeanings
+    // attaches itself); none: as stored.
+    void setShownValues(ShownValues* shown) { m_shown = shown; }
     // The cell's value in stored form, an edited one as typed into the row.
     QVariant storedValue(int row, int column) const;
 
@@ -68,9 +75,9 @@ public:
 
     bool hasPendingEdit() const { return m_editRow >= 0; }
     int pendingRow() const { return m_editRow; }
-    // Writes the pending row after beforeUpdate; nothing pending is success.
-    // A cancelled write drops the edit. When the row was replaced or the
-    // table skipped the write (RowVanished, WriteSkipped) the edit is dropped
+    // Writes the pending row once the write approval agrees; nothing pending
+    // is success. A write not approved drops the edit. When the row was
+    // replaced or the table skipped the write (RowVanished, WriteSkipped) the edit is dropped
     // too, since it can never be written as it is; on any other error the
     // row stays in edit, unchanged.
     db::Error commitPendingEdit();
@@ -80,7 +87,7 @@ public:
     // refused in words that say why).
     void rowWrittenElsewhere(qint64 key);
 
-    // Deletes whole rows after beforeDelete; a cancelled delete deletes nothing.
+    // Deletes whole rows once the delete approval agrees; else deletes nothing.
     db::Error deleteRows(QList<int> rows);
 
     // The last error setData met (a value that does not fit), for the window
@@ -96,10 +103,6 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 signals:
-    // Asked before a row is written or rows are deleted; a handler that sets
-    // *cancel to true stops it. Connect directly.
-    void beforeUpdate(bool* cancel);
-    void beforeDelete(bool* cancel);
     // A pending edit began or ended (the record selector shows it).
     void pendingEditChanged();
     // setData refused a value (takeEditError() has the error).
@@ -127,11 +130,13 @@ private:
     bool m_allowAddNew = true;
     bool m_allowDelete = true;
     bool m_allowUpdate = true;
+    Approval m_approveWrite;
+    Approval m_approveDelete;
 
     int m_editRow = -1;
     QHash<int, QVariant> m_editValues; // by field, in stored form
     QVector<QVariant> m_editSeen;      // the row as it was shown when the edit began
     bool m_editSavedElsewhere = false; // another window wrote the row since
     db::Error m_editError;
-    GridMeanings* m_meanings = nullptr;
+    ShownValues* m_shown = nullptr;
 };

@@ -4,22 +4,19 @@
 #include "core/db/RecordSet.h"
 #include "ui/Hourglass.h"
 #include "ui/Prompts.h"
-#include "windows/grid/DataControl.h"
-#include "windows/grid/DataGridView.h"
 #include "windows/grid/GridCommands.h"
 #include "windows/grid/GridMeanings.h"
+#include "windows/grid/GridView.h"
+#include "windows/grid/TableConnection.h"
 #include "windows/grid/WindowPlace.h"
 
 #include <QApplication>
 #include <QBoxLayout>
 #include <QCloseEvent>
 #include <QHeaderView>
-#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QStyle>
-#include <QStyledItemDelegate>
 #include <QTimer>
 #include <memory>
 #include <utility>
@@ -32,27 +29,29 @@ constexpr int ShownValueLength = 80;
 constexpr int CaptionLimit = 50;
 } // namespace
 
-TableWindow::TableWindow(const QString& databasePath, const QString& recordSource, QWidget* parent)
-    : TableWindow(GridOptions{}, databasePath, recordSource, parent)
+TableWindow::TableWindow(SharedMeanings* shared, const QString& databasePath,
+                         const QString& tableOrQuery, QWidget* parent)
+    : TableWindow(GridOptions{}, shared, databasePath, tableOrQuery, parent)
 {
 }
 
-TableWindow::TableWindow(const GridOptions& options, const QString& databasePath,
-                         const QString& recordSource, QWidget* parent)
-    : QWidget(parent), m_options(options), m_data(new DataControl(this)),
-      m_model(new RecordSetModel(this)), m_grid(new DataGridView(this)), m_strip(new QWidget(this)),
+TableWindow::TableWindow(const GridOptions& options, SharedMeanings* shared,
+                         const QString& databasePath, const QString& tableOrQuery, QWidget* parent)
+    : QWidget(parent), m_options(options), m_connection(new TableConnection(this)),
+      m_model(new RecordSetModel(this)), m_grid(new GridView(this)), m_strip(new QWidget(this)),
       m_widths(m_grid, m_model)
 {
     setObjectName(u"frmDataGrid"_s);
     setAttribute(Qt::WA_DeleteOnClose);
-    m_data->setDatabaseName(databasePath);
-    m_data->setRecordSource(recordSource);
+    m_connection->setLeaguePath(databasePath);
+    m_connection->setTableOrQuery(tableOrQuery);
     buildControls();
-    new GridMeanings(m_model, this); // positions, teams, conferences, players by name
+    // Positions, teams, conferences and players by name.
+    m_meanings = new GridMeanings(m_model, this, shared);
     connectGrid();
-    m_commands =
-        new GridCommands({this, m_grid, m_model, m_data, [this] { return resolvePendingEdit(); },
-                          [this] { return heldLeagues(); }});
+    m_commands = new GridCommands({this, m_grid, m_model, m_connection, m_meanings, shared,
+                                   [this] { return resolvePendingEdit(); },
+                                   [this] { return heldLeagues(); }});
     connect(m_commands, &GridCommands::sortRequested, this, &TableWindow::sortByColumn);
     connect(m_commands, &GridCommands::filterByValueRequested, this, &TableWindow::filterByValue);
     connect(m_commands, &GridCommands::removeFilterAndSortRequested, this,
@@ -64,15 +63,15 @@ TableWindow::TableWindow(const GridOptions& options, const QString& databasePath
 TableWindow::~TableWindow()
 {
     // Here rather than on unload, so File > Exit keeps them too.
-    if (const db::RecordSet* rs = m_data->recordset())
+    if (const db::RecordSet* rs = m_connection->recordSet())
         m_widths.save(rs->table());
-    // The model reads through the record set dataControl owns: detach it first.
+    // The model reads through the record set the connection owns: detach it first.
     m_model->setRecordSet(nullptr);
 }
 
 void TableWindow::buildControls()
 {
-    m_data->setObjectName(u"Data1"_s);
+    m_connection->setObjectName(u"Data1"_s);
     m_strip->setObjectName(u"picButtons"_s);
     m_strip->setAccessibleName(u"Buttons"_s);
     m_grid->setObjectName(u"grdDataGrid"_s);
@@ -136,11 +135,11 @@ QPushButton* TableWindow::button(const QString& objectName) const
 
 void TableWindow::connectGrid()
 {
-    connect(m_data, &DataControl::recordsetReplaced, this, &TableWindow::rebindModel);
-    connect(m_grid, &DataGridView::headClick, this, &TableWindow::headerClicked);
-    connect(m_grid, &DataGridView::deleteRequested, this, &TableWindow::deleteSelectedRows);
-    connect(m_model, &RecordSetModel::beforeUpdate, this, &TableWindow::confirmUpdate);
-    connect(m_model, &RecordSetModel::beforeDelete, this, &TableWindow::confirmDelete);
+    connect(m_connection, &TableConnection::recordSetReplaced, this, &TableWindow::rebindModel);
+    connect(m_grid, &GridView::headerClicked, this, &TableWindow::headerClicked);
+    connect(m_grid, &GridView::deleteRequested, this, &TableWindow::deleteSelectedRows);
+    m_model->setWriteApproval([this] { return approveWrite(); });
+    m_model->setDeleteApproval([this] { return approveDelete(); });
     connect(m_model, &RecordSetModel::rowsWritten, this, &TableWindow::rowsWritten);
     connect(m_model, &RecordSetModel::valueNoted, this, &TableWindow::commandFinished);
     // Deferred: the refusal shows after the cell editor has closed, so the
@@ -159,18 +158,12 @@ void TableWindow::connectGrid()
 QSize TableWindow::sizeHint() const
 {
     const QSize design = m_options.firstClientSize * (logicalDpiY() / 96.0);
-    if (!m_data->recordset())
+    if (!m_connection->recordSet())
         return design;
     // Loaded: room for every column at its width and for every row; the
     // main window's area bounds it.
-    const int frame = 2 * m_grid->frameWidth();
-    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    const QSize columns{
-        frame + m_grid->verticalHeader()->sizeHint().width() +
-            m_grid->horizontalHeader()->length() + bar,
-        m_strip->sizeHint().height() + frame + m_grid->horizontalHeader()->sizeHint().height() +
-            m_model->rowCount() * m_grid->verticalHeader()->defaultSectionSize() + bar};
-    return columns.expandedTo(design);
+    const QSize grid = m_grid->sizeShowing(m_model->rowCount());
+    return QSize(grid.width(), m_strip->sizeHint().height() + grid.height()).expandedTo(design);
 }
 
 QSize TableWindow::smallestUsableSize() const
@@ -178,16 +171,12 @@ QSize TableWindow::smallestUsableSize() const
     // The whole button strip, and three rows under the column captions.
     constexpr int Rows = 3;
     const QSize strip = m_strip->sizeHint();
-    const int frame = 2 * m_grid->frameWidth();
-    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    return {strip.width(), strip.height() + frame +
-                               m_grid->horizontalHeader()->sizeHint().height() +
-                               Rows * m_grid->verticalHeader()->defaultSectionSize() + bar};
+    return {strip.width(), strip.height() + m_grid->sizeShowing(Rows).height()};
 }
 
-QString TableWindow::captionFor(const QString& recordSource)
+QString TableWindow::captionFor(const QString& tableOrQuery)
 {
-    return recordSource.size() > CaptionLimit ? u"SQL Statement"_s : recordSource;
+    return tableOrQuery.size() > CaptionLimit ? u"SQL Statement"_s : tableOrQuery;
 }
 
 bool TableWindow::bindAndShow(QMdiArea* area, TableWindow* window)
@@ -200,7 +189,7 @@ bool TableWindow::bindAndShow(QMdiArea* area, TableWindow* window)
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWidget(window);
     area->addSubWindow(sub);
-    WindowPlace::show(sub, window->m_data->recordSource(), window->smallestUsableSize());
+    WindowPlace::show(sub, window->m_connection->tableOrQuery(), window->smallestUsableSize());
     area->setActiveSubWindow(sub);
     return true;
 }
@@ -208,11 +197,11 @@ bool TableWindow::bindAndShow(QMdiArea* area, TableWindow* window)
 bool TableWindow::bindData()
 {
     beforeBind();
-    db::Error e = m_data->refresh();
+    db::Error e = m_connection->open();
     if (!e) {
         if (const QString field = m_model->missingField(); !field.isEmpty())
             e = {db::MissingField, u"The table \"%1\" has no field \"%2\", which this window "
-                                   u"shows."_s.arg(m_data->recordset()->table(), field)};
+                                   u"shows."_s.arg(m_connection->recordSet()->table(), field)};
     }
     if (e) {
         Prompts::showError(this, e.message());
@@ -222,17 +211,17 @@ bool TableWindow::bindData()
     QList<QPair<QString, QString>> aliases;
     for (const ColumnDef& column : std::as_const(m_options.fixedColumns))
         aliases.append({column.caption, column.dataField});
-    m_data->recordset()->setFieldAliases(aliases);
-    setWindowTitle(captionFor(m_data->recordSource()));
+    m_connection->recordSet()->setFieldAliases(aliases);
+    setWindowTitle(captionFor(m_connection->tableOrQuery()));
     m_grid->setAccessibleName(windowTitle());
-    if (const db::RecordSet* rs = m_data->recordset(); rs->isReadOnly())
+    if (const db::RecordSet* rs = m_connection->recordSet(); rs->isReadOnly())
         Prompts::message(this, rs->readOnlyReason(), QMessageBox::Information);
     return true;
 }
 
 void TableWindow::rebindModel()
 {
-    // Runs while the model still reads the record set it shows (dataControl drops
+    // Runs while the model still reads the record set it shows (the connection drops
     // a replaced one only after this). Fixed columns outlive the record set:
     // keep what the view hid; widths go by field name.
     const int columns = m_options.fixedColumns.isEmpty() ? 0 : m_model->columnCount();
@@ -240,31 +229,26 @@ void TableWindow::rebindModel()
     for (int c = 0; c < columns; ++c)
         hidden[c] = m_grid->isColumnHidden(c);
     m_widths.keep();
-    m_model->setRecordSet(m_data->recordset());
+    m_model->setRecordSet(m_connection->recordSet());
     for (int c = 0; c < columns && c < m_model->columnCount(); ++c)
         m_grid->setColumnHidden(c, hidden[c]);
-    m_widths.apply(m_data->recordset() ? m_data->recordset()->table() : QString());
+    m_widths.apply(m_connection->recordSet() ? m_connection->recordSet()->table() : QString());
 }
 
 void TableWindow::refresh()
 {
-    db::RecordSet* rs = m_data->recordset();
+    db::RecordSet* rs = m_connection->recordSet();
     if (!rs || !leaveEditedRow())
         return;
     const QModelIndex current = m_grid->currentIndex();
     const qint64 currentKey =
         current.row() >= 0 && current.row() < rs->count() ? rs->key(current.row()) : -1;
-    qint64 tableRows = 0;
-    db::Error e = rs->requery();
-    if (!e && !rs->filterTexts().isEmpty())
-        e = rs->countTableRows(&tableRows); // others may have added or deleted rows
-    if (e) {
+    if (const db::Error e = m_connection->requery()) {
         Prompts::showError(this, e.message());
         return;
     }
-    m_rowsFilteredOut = rs->filterTexts().isEmpty() ? 0 : tableRows - rs->count();
     rebindModel();
-    m_model->meanings()->reread(); // another program may have renamed a team
+    m_meanings->reread(); // another program may have renamed a team
     // The current row stays current where it still is (a new row goes last).
     const int row = current.row() < 0 ? -1 : rs->rowOfKey(currentKey);
     if (row >= 0) {
@@ -275,7 +259,7 @@ void TableWindow::refresh()
 
 QString TableWindow::leaguePath() const
 {
-    return m_data->databaseName();
+    return m_connection->leaguePath();
 }
 
 void TableWindow::sort()
@@ -286,14 +270,14 @@ void TableWindow::sort()
         if (expression.trimmed().isEmpty())
             return;
     }
-    replaceRecordset(expression, true);
+    replaceRows(expression, true);
 }
 
 void TableWindow::filter()
 {
     // The fields' names (and the grid's captions) complete as they are typed.
     QStringList names;
-    if (const db::RecordSet* rs = m_data->recordset()) {
+    if (const db::RecordSet* rs = m_connection->recordSet()) {
         for (const db::FieldInfo& field : rs->fields())
             names << field.name() << field.def.aliases;
     }
@@ -301,19 +285,19 @@ void TableWindow::filter()
     const QString expression = Prompts::input(this, u"Enter Filter Expression:"_s, names);
     if (expression.trimmed().isEmpty())
         return;
-    replaceRecordset(expression, false);
+    replaceRows(expression, false);
 }
 
-void TableWindow::replaceRecordset(const QString& expression, bool sort)
+void TableWindow::replaceRows(const QString& expression, bool sort)
 {
-    replaceRecordsetWith([&](const db::RecordSet& source, std::unique_ptr<db::RecordSet>* next) {
+    replaceRowsWith([&](const db::RecordSet& source, std::unique_ptr<db::RecordSet>* next) {
         return sort ? source.openSorted(expression, next) : source.openFiltered(expression, next);
     });
 }
 
-void TableWindow::replaceRecordsetWith(const Opener& open)
+void TableWindow::replaceRowsWith(const Opener& open)
 {
-    const db::RecordSet* source = m_data->recordset();
+    const db::RecordSet* source = m_connection->recordSet();
     if (!source || !leaveEditedRow())
         return;
     std::unique_ptr<db::RecordSet> next;
@@ -328,10 +312,7 @@ void TableWindow::replaceRecordsetWith(const Opener& open)
         Prompts::showError(this, e.message());
         return;
     }
-    // The new set is drawn from the same table: what the filters hide is
-    // the table's rows, as last counted, less those it shows.
-    m_rowsFilteredOut = source->count() + m_rowsFilteredOut - next->count();
-    m_data->setRecordset(std::move(next));
+    m_connection->replaceRecordSet(std::move(next));
 }
 
 void TableWindow::closeWindow()
@@ -358,14 +339,14 @@ void TableWindow::sortByColumn(int column, bool descending)
     m_sortText.clear();
 }
 
-void TableWindow::confirmUpdate(bool* cancel)
+bool TableWindow::approveWrite()
 {
-    *cancel = !Prompts::ask(this, u"Commit changes?"_s);
+    return Prompts::ask(this, u"Commit changes?"_s);
 }
 
-void TableWindow::confirmDelete(bool* cancel)
+bool TableWindow::approveDelete()
 {
-    *cancel = !Prompts::ask(this, u"Delete Current Row?"_s, QMessageBox::Yes);
+    return Prompts::ask(this, u"Delete Current Row?"_s, QMessageBox::Yes);
 }
 
 void TableWindow::deleteSelectedRows()
@@ -425,7 +406,7 @@ void TableWindow::currentRowChanged(const QModelIndex& current, const QModelInde
 
 QStringList TableWindow::heldLeagues() const
 {
-    QStringList leagues{m_data->databaseName()};
+    QStringList leagues{m_connection->leaguePath()};
     if (m_heldLeagues)
         leagues << m_heldLeagues();
     return leagues;
@@ -433,27 +414,7 @@ QStringList TableWindow::heldLeagues() const
 
 QString TableWindow::statusText() const
 {
-    const db::RecordSet* rs = m_data->recordset();
-    if (!rs)
-        return {};
-    const QLocale english(QLocale::English);
-    const qint64 shown = rs->count();
-    const qint64 total = shown + m_rowsFilteredOut;
-    const QString rows = total == 1 ? u"row"_s : u"rows"_s;
-    QStringList parts{
-        rs->filterTexts().isEmpty()
-            ? english.toString(shown) + u' ' + rows
-            : u"%1 of %2 %3"_s.arg(english.toString(shown), english.toString(total), rows)};
-    QStringList filters = rs->filterTexts();
-    if (filters.size() > 1) {
-        for (QString& f : filters)
-            f = u'(' + f + u')';
-    }
-    if (!filters.isEmpty())
-        parts << u"Filter: "_s + filters.join(u" And "_s);
-    if (!rs->sortTexts().isEmpty())
-        parts << u"Sort: "_s + rs->sortTexts().join(u", "_s);
-    return parts.join(u"  |  "_s);
+    return m_connection->statusText();
 }
 
 bool TableWindow::resolvePendingEdit()
@@ -480,38 +441,23 @@ void TableWindow::windowClosing()
 
 void TableWindow::filterByValue(const QModelIndex& cell)
 {
-    db::RecordSet* rs = m_data->recordset();
+    db::RecordSet* rs = m_connection->recordSet();
     const int field = m_model->fieldOfColumn(cell.column());
     // The value as stored, after an edited row has been written or dropped.
     if (!rs || field < 0 || !leaveEditedRow() || cell.row() >= rs->count())
         return;
     const QVariant value = rs->value(cell.row(), field);
-    const QVariant cellText = cell.data();
-    QString shown;
-    if (const int type = cellText.typeId();
-        type == QMetaType::LongLong || type == QMetaType::Int || type == QMetaType::Double)
-        shown = cellText.toString(); // as a filter takes it: no thousands separators (ids)
-    else if (const auto* delegate =
-                 qobject_cast<QStyledItemDelegate*>(m_grid->itemDelegateForIndex(cell)))
-        shown = delegate->displayText(cellText, m_grid->locale());
-    else
-        shown = cellText.toString();
-    for (QChar& c : shown) {
-        if (c.isSpace()) // one line in the status bar
-            c = u' ';
-    }
-    if (shown.size() > ShownValueLength)
-        shown = shown.left(ShownValueLength) + u'\u2026';
+    const QString shown = m_grid->oneLineText(cell, ShownValueLength);
     const QString name =
         rs->fieldName(field) + (value.isNull() ? u" Is Null"_s : QString(u" = "_s + shown));
-    replaceRecordsetWith([&](const db::RecordSet& source, std::unique_ptr<db::RecordSet>* next) {
+    replaceRowsWith([&](const db::RecordSet& source, std::unique_ptr<db::RecordSet>* next) {
         return source.openFilteredByValue(field, value, name, next);
     });
 }
 
 void TableWindow::removeFilterAndSort()
 {
-    replaceRecordsetWith([](const db::RecordSet& source, std::unique_ptr<db::RecordSet>* next) {
+    replaceRowsWith([](const db::RecordSet& source, std::unique_ptr<db::RecordSet>* next) {
         return source.openAll(next);
     });
 }

@@ -15,9 +15,11 @@ namespace db {
 class RecordSet;
 }
 
-class DataControl;
+class TableConnection;
 class GridCommands;
-class DataGridView;
+class GridMeanings;
+class SharedMeanings;
+class GridView;
 class QMdiArea;
 class QPushButton;
 
@@ -36,11 +38,11 @@ struct GridOptions {
 };
 
 // The table grid window: a button strip (Refresh, Sort, Filter, Close) over a
-// grid bound to dataControl. Sort and Filter open a new record set from the current
-// one, so their effects add up; Refresh requeries it. Edits are written only
-// after "Commit changes?", deletes only after "Delete Current Row?", and no
-// path (leaving the row, Sort, Filter, Refresh, closing, File > Exit) drops
-// an edited row without asking.
+// grid of the rows its TableConnection holds. Sort and Filter open a new
+// record set from the current one, so their effects add up; Refresh
+// requeries it. Edits are written only after "Commit changes?", deletes only
+// after "Delete Current Row?", and no path (leaving the row, Sort, Filter,
+// Refresh, closing, File > Exit) drops an edited row without asking.
 //
 // A twin window derives from this class: it passes its GridOptions to the
 // protected constructor, adds buttons with addStripButton, runs its own
@@ -51,9 +53,9 @@ class TableWindow : public QWidget, public EditingWindow
 {
     Q_OBJECT
 public:
-    // A window over recordSource (a table name or a query) of the league at
-    // databasePath; nothing is read before the load.
-    TableWindow(const QString& databasePath, const QString& recordSource,
+    // A window over tableOrQuery (a table name or a query) of the league at
+    // databasePath; nothing is read before the load. shared is its area's.
+    TableWindow(SharedMeanings* shared, const QString& databasePath, const QString& tableOrQuery,
                 QWidget* parent = nullptr);
     ~TableWindow() override;
 
@@ -62,14 +64,14 @@ public:
     // and window is deleted without ever appearing. Takes ownership.
     static bool bindAndShow(QMdiArea* area, TableWindow* window);
 
-    DataControl* dataControl() const { return m_data; }
+    TableConnection* connection() const { return m_connection; }
     // The league file the window was bound to when it loaded.
     QString leaguePath() const;
-    DataGridView* gridView() const { return m_grid; }
+    GridView* gridView() const { return m_grid; }
     RecordSetModel* model() const { return m_model; }
     QPushButton* button(const QString& objectName) const;
 
-    // The load: binds dataControl to the league and record source the window
+    // The load: opens the connection on the league and table (or query) the window
     // was created with, refreshes it and sets the caption. Returns false after
     // showing the error.
     bool bindData();
@@ -80,8 +82,9 @@ public:
     // A click on a column's header sorts by it; with Shift (or Ctrl, or Alt)
     // held, descending.
     void headerClicked(int column, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-    void confirmUpdate(bool* cancel);
-    void confirmDelete(bool* cancel);
+    // The questions the model asks before it writes a row or deletes rows.
+    bool approveWrite();
+    bool approveDelete();
     void deleteSelectedRows();
 
     // What the status bar says of this window: "2,000 rows", or "37 of 2,000
@@ -107,9 +110,9 @@ public:
     // so File > Exit keeps the program running.
     bool resolvePendingEdit() override;
 
-    // The caption for a record source: itself up to 50 characters, longer
+    // The caption for a table or query: itself up to 50 characters, longer
     // texts (in practice query texts) "SQL Statement".
-    static QString captionFor(const QString& recordSource);
+    static QString captionFor(const QString& tableOrQuery);
 
     // The design client size, in pixels of this screen.
     QSize sizeHint() const override;
@@ -129,8 +132,8 @@ signals:
     void commandFinished(const QString& result);
 
 protected:
-    TableWindow(const GridOptions& options, const QString& databasePath,
-                const QString& recordSource, QWidget* parent);
+    TableWindow(const GridOptions& options, SharedMeanings* shared, const QString& databasePath,
+                const QString& tableOrQuery, QWidget* parent);
 
     // Adds a button to the strip, right of those before it, and into the
     // tab order after them.
@@ -156,20 +159,20 @@ private:
     // offers Refresh.
     void reportWriteError(const db::Error& e);
     void rebindModel();
-    void replaceRecordset(const QString& expression, bool sort);
+    void replaceRows(const QString& expression, bool sort);
     using Opener = std::function<db::Error(const db::RecordSet&, std::unique_ptr<db::RecordSet>*)>;
-    void replaceRecordsetWith(const Opener& open);
+    void replaceRowsWith(const Opener& open);
 
     GridOptions m_options;
-    DataControl* m_data;
+    TableConnection* m_connection;
     RecordSetModel* m_model;
-    DataGridView* m_grid;
+    GridView* m_grid;
     QWidget* m_strip;
     QList<QPushButton*> m_buttons;
-    QString m_sortText;           // the sort a header click hands to Sort
-    qint64 m_rowsFilteredOut = 0; // the table's rows the filters hide
+    QString m_sortText; // the sort a header click hands to Sort
     bool m_returningToEditedRow = false;
     GridCommands* m_commands = nullptr;
+    GridMeanings* m_meanings = nullptr;
     ColumnWidths m_widths;
     LeagueList m_heldLeagues;
 };

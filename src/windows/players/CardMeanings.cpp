@@ -5,7 +5,7 @@
 #include "ui/Prompts.h"
 #include "windows/grid/CodeEditor.h"
 #include "windows/grid/LeagueMeanings.h"
-#include "windows/grid/ShowCodes.h"
+#include "windows/grid/SharedMeanings.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -13,10 +13,11 @@
 
 using namespace Qt::StringLiterals;
 
-CardMeanings::CardMeanings(QWidget* card, std::function<void(int, const QString&)> picked)
-    : QObject(card), m_card(card), m_picked(std::move(picked))
+CardMeanings::CardMeanings(QWidget* card, SharedMeanings* shared,
+                           std::function<void(int, const QString&)> picked)
+    : QObject(card), m_card(card), m_picked(std::move(picked)), m_areaMeanings(shared)
 {
-    connect(ShowCodes::notifier(), &ShowCodes::changed, this, &CardMeanings::changed);
+    connect(shared, &SharedMeanings::showCodesChanged, this, &CardMeanings::changed);
 }
 
 db::CodeKind CardMeanings::kindOf(int column) const
@@ -28,7 +29,7 @@ void CardMeanings::setLeague(db::Database& database)
 {
     if (m_shared)
         disconnect(m_shared.get(), nullptr, this, nullptr);
-    m_shared = LeagueMeanings::forLeague(database.path());
+    m_shared = m_areaMeanings->forLeague(database.path());
     connect(m_shared.get(), &LeagueMeanings::changed, this, &CardMeanings::changed);
     m_shared->update(database);
     emit changed(); // the drop-downs list this league's names
@@ -65,7 +66,7 @@ QWidget* CardMeanings::boxFor(QLineEdit* edit, int column)
 std::optional<db::Meaning> CardMeanings::meaning(int column, const QVariant& stored) const
 {
     const db::CodeKind kind = kindOf(column);
-    if (kind == db::CodeKind::None || !m_shared || ShowCodes::isOn())
+    if (kind == db::CodeKind::None || !m_shared || m_areaMeanings->showsCodes())
         return std::nullopt;
     return m_shared->lookup().meaning(kind, db::schema::playerColumns().value(column), stored);
 }

@@ -12,6 +12,7 @@ namespace db {
 class Database;
 }
 class LeagueMeanings;
+class SharedMeanings;
 class QLineEdit;
 class QWidget;
 
@@ -24,7 +25,10 @@ class CardMeanings : public QObject
     Q_OBJECT
 public:
     // picked(column, name) hands a name chosen from a drop-down to the card.
-    CardMeanings(QWidget* card, std::function<void(int, const QString&)> picked);
+    CardMeanings(QWidget* card, SharedMeanings* shared,
+                 std::function<void(int, const QString&)> picked);
+    // The area's: each league's names, and Show Codes.
+    SharedMeanings* shared() const { return m_areaMeanings; }
 
     void setLeague(db::Database& database);
     // The box a player column's value is edited in: for a coded column, its
@@ -49,6 +53,7 @@ private:
 
     QWidget* m_card;
     std::function<void(int, const QString&)> m_picked;
+    SharedMeanings* m_areaMeanings;
     std::shared_ptr<LeagueMeanings> m_shared;
     bool m_asking = false;
 };

@@ -5,9 +5,8 @@
 #include "core/db/Database.h"
 #include "core/db/RecordSet.h"
 #include "ui/Prompts.h"
-#include "windows/grid/DataControl.h"
-#include "windows/grid/DataGridView.h"
-#include "windows/grid/ShowCodes.h"
+#include "windows/grid/GridView.h"
+#include "windows/grid/TableConnection.h"
 #include "windows/players/CardFormat.h"
 #include "windows/players/CardMeanings.h"
 #include "windows/players/PlayerColumns.h"
@@ -43,12 +42,12 @@ using db::schema::PlayerColumnCount;
 using db::schema::PlayerFixedColumnCount;
 using namespace cardformat;
 
-PlayerCard::PlayerCard()
+PlayerCard::PlayerCard(SharedMeanings* shared)
 {
     setObjectName(u"frmPlayerCard"_s);
     setAttribute(Qt::WA_DeleteOnClose);
     m_meanings = new CardMeanings(
-        this, [this](int column, const QString& name) { typeValue(column, name); });
+        this, shared, [this](int column, const QString& name) { typeValue(column, name); });
     connect(m_meanings, &CardMeanings::changed, this, [this] {
         if (m_player.hasRow())
             showValues();

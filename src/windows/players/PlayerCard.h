@@ -29,6 +29,7 @@ class QPushButton;
 class QTableWidgetItem;
 class RatingsChart;
 class RatingsTable;
+class SharedMeanings;
 struct PlayerWindows;
 
 // The player card: one player of the player grid as a form. It shows who the
@@ -97,7 +98,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    PlayerCard();
+    explicit PlayerCard(SharedMeanings* shared);
     // The controls (PlayerCardControls.cpp) and the shown values (PlayerCard.cpp).
     void buildControls();
     QWidget* buildButtons(QList<QPushButton*>* tabOrder);

@@ -2,7 +2,7 @@
 // boxes and the ratings table and chart, built once.
 #include "windows/players/PlayerCard.h"
 
-#include "windows/grid/ShowCodes.h"
+#include "windows/grid/SharedMeanings.h"
 #include "windows/players/CardFormat.h"
 #include "windows/players/CardMeanings.h"
 #include "windows/players/PlayerColumns.h"
@@ -105,9 +105,10 @@ QWidget* PlayerCard::buildButtons(QList<QPushButton*>* tabOrder)
     auto* codes = new QCheckBox(u"Show C&odes"_s, strip);
     codes->setObjectName(u"chkShowCodes"_s);
     codes->setAccessibleName(u"Show Codes"_s);
-    codes->setChecked(ShowCodes::isOn());
-    connect(codes, &QCheckBox::clicked, this, [](bool on) { ShowCodes::setOn(on); });
-    connect(ShowCodes::notifier(), &ShowCodes::changed, codes, &QCheckBox::setChecked);
+    SharedMeanings* shared = m_meanings->shared();
+    codes->setChecked(shared->showsCodes());
+    connect(codes, &QCheckBox::clicked, shared, &SharedMeanings::setShowCodes);
+    connect(shared, &SharedMeanings::showCodesChanged, codes, &QCheckBox::setChecked);
     buttons->addWidget(codes);
     buttons->addStretch();
 

@@ -5,8 +5,8 @@
 #include "core/db/Database.h"
 #include "core/db/RecordSet.h"
 #include "ui/Prompts.h"
-#include "windows/grid/DataControl.h"
-#include "windows/grid/DataGridView.h"
+#include "windows/grid/GridView.h"
+#include "windows/grid/TableConnection.h"
 #include "windows/players/CardFormat.h"
 #include "windows/players/CardMeanings.h"
 #include "windows/players/PlayerColumns.h"
@@ -156,7 +156,7 @@ void PlayerCard::rowWritten()
     // The open grid, which need not be the one the card follows: the grid
     // may have been closed and opened again since.
     PlayerWindow* grid = m_open ? m_open->grid.data() : nullptr;
-    if (grid && grid->dataControl()->databaseName() == m_player.leaguePath())
+    if (grid && grid->connection()->leaguePath() == m_player.leaguePath())
         grid->model()->rowWrittenElsewhere(m_player.key());
 }
 

@@ -1,6 +1,7 @@
 // The player card away from the player grid: walking a list of players
 // handed to it (the Team Page's), and adding its player to Compare Players.
 #include "windows/compare/ComparePlayersWindow.h"
+#include "windows/grid/SharedMeanings.h"
 #include "windows/players/PlayerCard.h"
 #include "windows/players/PlayerWindow.h"
 #include "windows/players/PlayerWindows.h"
@@ -15,7 +16,8 @@ PlayerCard* PlayerCard::showList(PlayerWindows& open, QMdiArea* area, const QStr
 {
     if (index < 0 || index >= keys.size())
         return nullptr;
-    std::unique_ptr<PlayerCard> made(open.card ? nullptr : new PlayerCard);
+    std::unique_ptr<PlayerCard> made(open.card ? nullptr
+                                               : new PlayerCard(SharedMeanings::of(area)));
     PlayerCard* card = made ? made.get() : open.card.data();
     card->m_open = &open;
     if (!card->openLeague(path))

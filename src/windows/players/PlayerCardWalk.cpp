@@ -3,8 +3,9 @@
 #include "windows/players/PlayerCard.h"
 
 #include "core/db/RecordSet.h"
-#include "windows/grid/DataControl.h"
-#include "windows/grid/DataGridView.h"
+#include "windows/grid/GridView.h"
+#include "windows/grid/SharedMeanings.h"
+#include "windows/grid/TableConnection.h"
 #include "windows/players/PlayerWindow.h"
 #include "windows/players/PlayerWindows.h"
 #include "windows/players/RatingsTable.h"
@@ -21,7 +22,8 @@ PlayerCard* PlayerCard::showFor(PlayerWindows& open, PlayerWindow* grid)
     // The card reads the file: an edited grid row is settled first.
     if (!area || !grid->resolvePendingEdit())
         return nullptr;
-    std::unique_ptr<PlayerCard> made(open.card ? nullptr : new PlayerCard);
+    std::unique_ptr<PlayerCard> made(open.card ? nullptr
+                                               : new PlayerCard(SharedMeanings::of(area)));
     PlayerCard* card = made ? made.get() : open.card.data();
     card->m_open = &open;
     if (!card->attach(grid))
@@ -65,7 +67,7 @@ bool PlayerCard::attach(PlayerWindow* grid)
 {
     if (grid == m_grid)
         return true;
-    if (!openLeague(grid->dataControl()->databaseName()))
+    if (!openLeague(grid->connection()->leaguePath()))
         return false;
     m_list.reset();
     if (m_grid)
@@ -99,7 +101,7 @@ int PlayerCard::gridRow() const
 
 void PlayerCard::moveGridTo(int row)
 {
-    DataGridView* view = m_grid->gridView();
+    GridView* view = m_grid->gridView();
     int column = view->currentIndex().column();
     if (column < 0 || view->isColumnHidden(column))
         column = 0; // the league name, never hidden

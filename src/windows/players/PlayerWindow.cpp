@@ -3,10 +3,11 @@
 #include "core/db/RecordSet.h"
 #include "ui/Prompts.h"
 #include "windows/compare/ComparePlayersWindow.h"
-#include "windows/grid/DataControl.h"
-#include "windows/grid/DataGridView.h"
 #include "windows/grid/FrozenColumns.h"
 #include "windows/grid/GridCommands.h"
+#include "windows/grid/GridView.h"
+#include "windows/grid/SharedMeanings.h"
+#include "windows/grid/TableConnection.h"
 #include "windows/players/PlayerColumns.h"
 #include "windows/players/PlayerColumnsDialog.h"
 #include "windows/players/PlayerWindows.h"
@@ -33,8 +34,9 @@ GridOptions playerGridOptions()
 }
 } // namespace
 
-PlayerWindow::PlayerWindow(PlayerWindows& open, const QString& databasePath)
-    : TableWindow(playerGridOptions(), databasePath, QStringLiteral("PlayerTable"), nullptr),
+PlayerWindow::PlayerWindow(PlayerWindows& open, SharedMeanings* shared, const QString& databasePath)
+    : TableWindow(playerGridOptions(), shared, databasePath, QStringLiteral("PlayerTable"),
+                  nullptr),
       m_open(open)
 {
     setObjectName(QStringLiteral("frmDataGridPlayers"));
@@ -70,7 +72,7 @@ void PlayerWindow::compareSelected()
     }
     auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
     if (sub && sub->mdiArea() && resolvePendingEdit())
-        ComparePlayersWindow::compare(m_open.compare, sub->mdiArea(), dataControl()->databaseName(),
+        ComparePlayersWindow::compare(m_open.compare, sub->mdiArea(), connection()->leaguePath(),
                                       keys, true);
 }
 
@@ -116,7 +118,7 @@ bool PlayerWindow::showSingle(PlayerWindows& open, QMdiArea* area, const QString
         }
         return true;
     }
-    open.grid = new PlayerWindow(open, databasePath);
+    open.grid = new PlayerWindow(open, SharedMeanings::of(area), databasePath);
     return bindAndShow(area, open.grid);
 }
 

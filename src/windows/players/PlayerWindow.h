@@ -38,7 +38,7 @@ protected:
     void windowClosing() override;
 
 private:
-    PlayerWindow(PlayerWindows& open, const QString& databasePath);
+    PlayerWindow(PlayerWindows& open, SharedMeanings* shared, const QString& databasePath);
     // FirstName and LastName stay in view while the grid is scrolled right.
     void buildFrozenNames();
     void addPlayerCardCommand();

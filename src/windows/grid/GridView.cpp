@@ -1,4 +1,4 @@
-#include "windows/grid/DataGridView.h"
+#include "windows/grid/GridView.h"
 
 #include "windows/grid/CodeEditor.h"
 
@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <algorithm>
 #include <limits>
@@ -28,7 +29,7 @@ bool isLongText(const QString& text)
 // plain-text editor of several lines, and an editor closed untouched writes
 // nothing. Remembers the editor it made last, so the view can hand a typed
 // but not yet entered value to the model before the row is committed.
-class DataGridView::EditorTracker : public QStyledItemDelegate
+class GridView::EditorTracker : public QStyledItemDelegate
 {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -98,8 +99,7 @@ private:
     mutable QPointer<QWidget> m_editor;
 };
 
-DataGridView::DataGridView(QWidget* parent)
-    : QTableView(parent), m_delegate(new EditorTracker(this))
+GridView::GridView(QWidget* parent) : QTableView(parent), m_delegate(new EditorTracker(this))
 {
     setItemDelegate(m_delegate);
     setFrameShape(QFrame::Panel);
@@ -127,11 +127,12 @@ DataGridView::DataGridView(QWidget* parent)
     disconnect(horizontalHeader(), &QHeaderView::sectionEntered, this, nullptr);
     // The click's own modifiers: the application takes them from the mouse
     // event that is being delivered.
-    connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
-            [this](int column) { emit headClick(column, QGuiApplication::keyboardModifiers()); });
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
+        emit headerClicked(column, QGuiApplication::keyboardModifiers());
+    });
 }
 
-void DataGridView::keyPressEvent(QKeyEvent* event)
+void GridView::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier &&
         currentIndex().isValid()) {
@@ -154,7 +155,7 @@ void DataGridView::keyPressEvent(QKeyEvent* event)
     QTableView::keyPressEvent(event);
 }
 
-void DataGridView::finishEditing()
+void GridView::finishEditing()
 {
     QWidget* editor = m_delegate->lastEditor();
     if (state() != EditingState || !editor)
@@ -163,7 +164,7 @@ void DataGridView::finishEditing()
     closeEditor(editor, QAbstractItemDelegate::NoHint);
 }
 
-QList<int> DataGridView::selectedWholeRows() const
+QList<int> GridView::selectedWholeRows() const
 {
     QList<int> rows;
     if (!selectionModel())
@@ -172,4 +173,33 @@ QList<int> DataGridView::selectedWholeRows() const
         rows << index.row();
     std::sort(rows.begin(), rows.end());
     return rows;
+}
+
+QString GridView::oneLineText(const QModelIndex& cell, int limit) const
+{
+    const QVariant value = cell.data();
+    QString shown;
+    if (const int type = value.typeId();
+        type == QMetaType::LongLong || type == QMetaType::Int || type == QMetaType::Double)
+        shown = value.toString(); // no thousands separators (ids)
+    else if (const auto* delegate = qobject_cast<QStyledItemDelegate*>(itemDelegateForIndex(cell)))
+        shown = delegate->displayText(value, locale());
+    else
+        shown = value.toString();
+    for (QChar& c : shown) {
+        if (c.isSpace())
+            c = QLatin1Char(' ');
+    }
+    if (shown.size() > limit)
+        shown = shown.left(limit) + QChar(0x2026);
+    return shown;
+}
+
+QSize GridView::sizeShowing(int rows) const
+{
+    const int frame = 2 * frameWidth();
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    return {frame + verticalHeader()->sizeHint().width() + horizontalHeader()->length() + bar,
+            frame + horizontalHeader()->sizeHint().height() +
+                rows * verticalHeader()->defaultSectionSize() + bar};
 }
