@@ -384,8 +384,10 @@ private slots:
     void failedExportsLeaveNoFile()
     {
         QFETCH(bool, cancel);
+        // Rows enough that the export is still running when Cancel comes,
+        // even on a fast machine: a Cancel after the last row keeps the file.
         execute(u"CREATE TABLE Big AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
-                u"SELECT i + 1 FROM n WHERE i < 5000) SELECT i, 'row ' || i AS t FROM n"_s);
+                u"SELECT i + 1 FROM n WHERE i < 300000) SELECT i, 'row ' || i AS t FROM n"_s);
         TableWindow* w = m_gui.openTable(u"Big"_s);
         const QString path =
             cancel ? m_gui.filePath(u"cancelled.csv"_s) : m_gui.filePath(u"none/x.csv"_s);
