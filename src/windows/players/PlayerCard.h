@@ -1,34 +1,21 @@
 #pragma once
 
-#include "core/db/Error.h"
-#include "core/db/Schema.h"
 #include "ui/EditingWindow.h"
 #include "windows/grid/LeagueSteps.h"
 #include "windows/players/PlayerEdits.h"
 
-#include <QHash>
 #include <QPointer>
-#include <QVariant>
 #include <QVector>
 #include <QWidget>
-#include <array>
+#include <functional>
 #include <memory>
-#include <optional>
 
-namespace db {
-class Database;
-class RecordSet;
-} // namespace db
-
-class CardMeanings;
+class CardEditor;
+class CardView;
+class CardWalk;
 class PlayerWindow;
-class QLabel;
-class QLineEdit;
 class QMdiArea;
 class QPushButton;
-class QTableWidgetItem;
-class RatingsChart;
-class RatingsTable;
 class SharedMeanings;
 struct PlayerWindows;
 
@@ -39,6 +26,9 @@ struct PlayerWindows;
 // grid, as one step of the history. Previous and Next walk the grid's rows in
 // its order and filter and move the grid's current row with them; the card
 // follows the grid's current row. There is only ever one.
+//
+// The window owns and wires its parts: the view (CardView), the edit state
+// and save (PlayerEdits, CardEditor) and which player it shows (CardWalk).
 class PlayerCard : public QWidget, public EditingWindow
 {
     Q_OBJECT
@@ -64,19 +54,16 @@ public:
 
     qint64 playerKey() const { return m_player.key(); }
     // The league the card reads; empty before it showed a player.
-    QString leaguePath() const;
+    QString leaguePath() const { return m_player.leaguePath(); }
     bool hasChanges() const { return m_player.hasChanges(); }
-    // The shown text of a player column (0..79, the grid's columns).
+    // What the card shows of a player column (0..79, the grid's columns).
     QString shownText(int column) const;
-    // Text typed into a player column's box, as its editor hands it over:
-    // converted to what the field stores, marked when it differs from what
-    // was read; refused with a message when it does not fit.
+    // Text typed into a player column's box (CardEditor::typeValue).
     void typeValue(int column, const QString& text);
 
     void previous();
     void next();
     void saveChanges();
-    void revert();
     void closeWindow();
     // Adds the shown player to Compare Players.
     void compare();
@@ -94,66 +81,30 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     explicit PlayerCard(SharedMeanings* shared);
-    // The controls (PlayerCardControls.cpp) and the shown values (PlayerCard.cpp).
-    void buildControls();
     QWidget* buildButtons(QList<QPushButton*>* tabOrder);
-    QWidget* buildPage();
-    QWidget* buildIdentity();
-    QWidget* buildRatings();
-    void buildRatingsTable(QWidget* frame);
-    QPushButton* addButton(const char* name, const QString& caption, void (PlayerCard::*handler)());
-    void showValues();
-    void showValue(int column);
-    void showHeading();
-    void showChart();
-    void updateButtons();
-    QString playerName() const;
-    QString teamText() const;
-
-    // Following the grid (PlayerCardWalk.cpp): its rows in its order.
-    bool attach(PlayerWindow* grid);
+    QPushButton* addButton(const char* name, const QString& caption,
+                           const std::function<void()>& handler);
     // Makes the card a window of area (made: a new card) and brings it forward.
     static void present(PlayerWindows& open, QMdiArea* area, std::unique_ptr<PlayerCard> made,
                         PlayerCard* card);
-    int gridRow() const;
-    void moveGridTo(int row);
-    void gridRowChanged();
-
-    // Editing and saving through m_player (PlayerCardEdit.cpp).
-    bool openLeague(const QString& path);
-    bool showPlayer(qint64 key);
-    // Hands a typed but not yet entered value to the card.
-    void finishTyping();
-    // Before the card shows another player or closes: asks about changed
-    // values and saves or drops them. False when a wanted save failed.
-    bool leavePlayer();
-    bool save();
-    void reportSaveError(const db::Error& e);
+    // The title and its changed mark, after the view showed values.
+    void showTitle();
+    void updateButtons();
     // The card wrote its row: the open player grid shows it anew.
     void rowWritten();
 
-    QPointer<PlayerWindow> m_grid;
-    std::optional<QVector<qint64>> m_list; // the keys Previous and Next walk, when no grid
-    PlayerWindows* m_open = nullptr;       // the main window's; used only while this is open
-    PlayerEdits m_player;                  // the league, the player as read and the typed values
-    bool m_filling = false;
-
-    std::array<QLineEdit*, db::schema::PlayerFixedColumnCount> m_edits{};
-    std::array<QTableWidgetItem*, db::schema::PlayerColumnCount> m_items{};
-    QWidget* m_page = nullptr; // the values, under the buttons
-    QLabel* m_name = nullptr;
-    QLabel* m_team = nullptr;
-    QLabel* m_position = nullptr;
-    RatingsTable* m_table = nullptr;
-    RatingsChart* m_chartView = nullptr;
+    PlayerWindows* m_open = nullptr; // the main window's; used only while this is open
+    PlayerEdits m_player;            // the league, the player as read and the typed values
+    SharedMeanings* m_shared;        // the area's names and Show Codes
+    CardView* m_view = nullptr;
+    CardEditor* m_editor = nullptr;
+    CardWalk* m_walk = nullptr;
     QPushButton* m_previous = nullptr;
     QPushButton* m_next = nullptr;
     QPushButton* m_save = nullptr;
     QPushButton* m_revert = nullptr;
-    CardMeanings* m_meanings = nullptr; // positions and teams by name
 };

@@ -1,24 +1,21 @@
-// The player card's controls: the button strip, the heading, the identity
-// boxes and the ratings table and chart, built once.
-#include "windows/players/PlayerCard.h"
+// The player card's view, built once: the heading, the identity boxes and
+// the ratings table and chart.
+#include "windows/players/CardView.h"
 
-#include "windows/grid/SharedMeanings.h"
 #include "windows/players/CardFormat.h"
 #include "windows/players/CardMeanings.h"
 #include "windows/players/PlayerColumns.h"
+#include "windows/players/PlayerEdits.h"
 #include "windows/players/RatingsChart.h"
 #include "windows/players/RatingsTable.h"
 
-#include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QScrollArea>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -40,101 +37,24 @@ QList<int> tableRatings()
 }
 } // namespace
 
-QPushButton* PlayerCard::addButton(const char* name, const QString& caption,
-                                   void (PlayerCard::*handler)())
+CardView::CardView(const PlayerEdits& player, QWidget* card, SharedMeanings* shared)
+    : m_player(player), m_card(card)
 {
-    auto* button = new QPushButton(caption, this);
-    button->setObjectName(QLatin1String(name));
-    button->setAccessibleName(QString(caption).remove(u'&'));
-    connect(button, &QPushButton::clicked, this, handler);
-    return button;
-}
-
-void PlayerCard::buildControls()
-{
-    QList<QPushButton*> tabOrder;
-    QWidget* strip = buildButtons(&tabOrder);
-    QWidget* page = buildPage();
-
-    auto* scroll = new QScrollArea(this);
-    scroll->setObjectName(u"scrCard"_s);
-    scroll->setAccessibleName(u"Player Card"_s);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidget(page);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(strip);
-    layout->addWidget(scroll, 1);
-    // The arrow keys move through the ratings: the page follows the cell.
-    connect(m_table, &QTableWidget::currentCellChanged, this, [this, scroll](int row, int column) {
-        const QRect cell = m_table->visualRect(m_table->model()->index(row, column));
-        const QPoint centre = m_table->viewport()->mapTo(m_page, cell.center());
-        scroll->ensureVisible(centre.x(), centre.y(), cell.width() / 2 + 8, cell.height() + 8);
+    setObjectName(u"picCard"_s);
+    m_meanings = new CardMeanings(
+        card, shared, [this](int column, const QString& name) { emit valueTyped(column, name); });
+    connect(m_meanings, &CardMeanings::changed, this, [this] {
+        if (m_player.hasRow())
+            showValues();
     });
-
-    // Tab order: the values first, top to bottom, then the buttons.
-    QWidget* last = m_table;
-    for (QPushButton* b : tabOrder) {
-        setTabOrder(last, b);
-        last = b;
-    }
-}
-
-QWidget* PlayerCard::buildButtons(QList<QPushButton*>* tabOrder)
-{
-    auto* strip = new QWidget(this);
-    strip->setObjectName(u"picButtons"_s);
-    strip->setAccessibleName(u"Buttons"_s);
-    auto* buttons = new QHBoxLayout(strip);
-    buttons->setContentsMargins(0, 0, 0, 0);
-    m_previous = addButton("cmdPrevious", u"&Previous"_s, &PlayerCard::previous);
-    m_next = addButton("cmdNext", u"&Next"_s, &PlayerCard::next);
-    m_save = addButton("cmdSave", u"&Save"_s, &PlayerCard::saveChanges);
-    m_revert = addButton("cmdRevert", u"Re&vert"_s, &PlayerCard::revert);
-    QPushButton* close = addButton("cmdClose", u"&Close"_s, &PlayerCard::closeWindow);
-    QPushButton* compare = addButton("cmdCompare", u"Co&mpare"_s, &PlayerCard::compare);
-    compare->setToolTip(u"Add this player to Compare Players"_s);
-    m_previous->setToolTip(u"Previous player of the grid (Ctrl+Page Up)"_s);
-    m_next->setToolTip(u"Next player of the grid (Ctrl+Page Down)"_s);
-    m_save->setToolTip(u"Write the changed values"_s);
-    m_revert->setToolTip(u"Drop the changed values and show the player as stored"_s);
-    *tabOrder = {m_previous, m_next, m_save, m_revert, compare, close};
-    for (QPushButton* b : *tabOrder)
-        buttons->addWidget(b);
-    auto* codes = new QCheckBox(u"Show C&odes"_s, strip);
-    codes->setObjectName(u"chkShowCodes"_s);
-    codes->setAccessibleName(u"Show Codes"_s);
-    SharedMeanings* shared = m_meanings->shared();
-    codes->setChecked(shared->showsCodes());
-    connect(codes, &QCheckBox::clicked, shared, &SharedMeanings::setShowCodes);
-    connect(shared, &SharedMeanings::showCodesChanged, codes, &QCheckBox::setChecked);
-    buttons->addWidget(codes);
-    buttons->addStretch();
-
-    // Page keys with Ctrl move between players and never reach a value's
-    // editor, so they work while a value is being typed.
-    auto* previous = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp), this);
-    auto* next = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown), this);
-    for (QShortcut* s : {previous, next})
-        s->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(previous, &QShortcut::activated, this, &PlayerCard::previous);
-    connect(next, &QShortcut::activated, this, &PlayerCard::next);
-    return strip;
-}
-
-QWidget* PlayerCard::buildPage()
-{
-    auto* page = m_page = new QWidget;
-    page->setObjectName(u"picCard"_s);
-    auto* pageLayout = new QVBoxLayout(page);
-    m_name = addLabel(page, u"lblPlayerName"_s, QString());
+    auto* pageLayout = new QVBoxLayout(this);
+    m_name = addLabel(this, u"lblPlayerName"_s, QString());
     QFont big = m_name->font();
     big.setPointSizeF(big.pointSizeF() * 1.4);
     big.setBold(true);
     m_name->setFont(big);
-    m_team = addLabel(page, u"lblTeam"_s, QString());
-    m_position = addLabel(page, u"lblPosition"_s, QString());
+    m_team = addLabel(this, u"lblTeam"_s, QString());
+    m_position = addLabel(this, u"lblPosition"_s, QString());
     auto* heading = new QHBoxLayout;
     heading->addWidget(m_name);
     heading->addSpacing(24);
@@ -145,10 +65,29 @@ QWidget* PlayerCard::buildPage()
     pageLayout->addLayout(heading);
     pageLayout->addWidget(buildIdentity());
     pageLayout->addWidget(buildRatings(), 1);
-    return page;
 }
 
-QWidget* PlayerCard::buildIdentity()
+void CardView::keepCurrentCellVisible(QScrollArea* scroll)
+{
+    // The arrow keys move through the ratings: the page follows the cell.
+    connect(m_table, &QTableWidget::currentCellChanged, this, [this, scroll](int row, int column) {
+        const QRect cell = m_table->visualRect(m_table->model()->index(row, column));
+        const QPoint centre = m_table->viewport()->mapTo(this, cell.center());
+        scroll->ensureVisible(centre.x(), centre.y(), cell.width() / 2 + 8, cell.height() + 8);
+    });
+}
+
+QWidget* CardView::lastValue() const
+{
+    return m_table;
+}
+
+void CardView::focusValues()
+{
+    m_table->setFocus();
+}
+
+QWidget* CardView::buildIdentity()
 {
     auto* frame = new QGroupBox(u"Player"_s);
     frame->setObjectName(u"fraPlayer"_s);
@@ -166,7 +105,7 @@ QWidget* PlayerCard::buildIdentity()
         connect(edit, &QLineEdit::editingFinished, this, [this, edit, c] {
             if (edit->isModified()) {
                 edit->setModified(false);
-                typeValue(c, edit->text());
+                emit valueTyped(c, edit->text());
             }
         });
         const int row = c / IdentityPairsPerRow;
@@ -183,7 +122,7 @@ QWidget* PlayerCard::buildIdentity()
     return frame;
 }
 
-QWidget* PlayerCard::buildRatings()
+QWidget* CardView::buildRatings()
 {
     // Alt+R moves the focus to the frame's first control, the table.
     auto* frame = new QGroupBox(u"&Ratings"_s);
@@ -193,7 +132,7 @@ QWidget* PlayerCard::buildRatings()
     connect(m_table, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         const QVariant column = item->data(Qt::UserRole);
         if (!m_filling && column.isValid())
-            typeValue(column.toInt(), item->text());
+            emit valueTyped(column.toInt(), item->text());
     });
     m_chartView = new RatingsChart(frame);
     m_chartView->setObjectName(u"chtRatings"_s);
@@ -207,7 +146,7 @@ QWidget* PlayerCard::buildRatings()
     return frame;
 }
 
-void PlayerCard::buildRatingsTable(QWidget* frame)
+void CardView::buildRatingsTable(QWidget* frame)
 {
     const QList<int> ratings = tableRatings();
     m_table = new RatingsTable(int(ratings.size()), 4, frame);
@@ -252,11 +191,4 @@ void PlayerCard::buildRatingsTable(QWidget* frame)
     m_table->setFixedSize(width, m_table->frameWidth() * 2 +
                                      m_table->horizontalHeader()->sizeHint().height() +
                                      m_table->verticalHeader()->length());
-}
-
-QSize PlayerCard::sizeHint() const
-{
-    // The whole page where the screen has room; the area bounds it.
-    const QSize page = m_page->sizeHint();
-    return {page.width() + 40, page.height() + 80};
 }
