@@ -1,7 +1,9 @@
 #include "windows/grid/GridCommands.h"
 
+#include "core/db/CsvExport.h"
 #include "core/db/LeagueFiles.h"
 #include "core/db/RecordSet.h"
+#include "core/db/RowSearch.h"
 #include "ui/Hourglass.h"
 #include "ui/Prompts.h"
 #include "ui/WorkerProgress.h"
@@ -227,7 +229,7 @@ void GridCommands::findNext(bool backward)
         return;
     QModelIndex current = grid->currentIndex();
     int column = current.isValid() ? current.column() : -1;
-    db::RecordSet::FindRequest request{text, {}, m_find->matchCase(), backward};
+    db::FindRequest request{text, {}, m_find->matchCase(), backward};
     const QList<int> shown = visibleColumns();
     if (column < 0 || !shown.contains(column))
         column = shown.value(0, -1);
@@ -246,7 +248,7 @@ void GridCommands::findNext(bool backward)
     db::Error e;
     {
         Hourglass wait; // all columns of a large table take a moment
-        e = rs->find(request, from, &found, &wrapped);
+        e = db::findRow(*rs, request, from, &found, &wrapped);
     }
     if (e) {
         Prompts::showError(m_find, e.message());
@@ -313,10 +315,12 @@ void GridCommands::exportView()
         return !stop.load();
     };
     const GridMeanings* meanings = m_grid.model->meanings();
-    const QList<db::RecordSet::ShownAs> shownAs =
-        meanings ? meanings->shownAs(visibleColumns()) : QList<db::RecordSet::ShownAs>();
+    const QList<db::ShownAs> shownAs =
+        meanings ? meanings->shownAs(visibleColumns()) : QList<db::ShownAs>();
     db::Error e;
-    const auto work = [&] { e = rs->exportCsv(path, captions, fields, report, &changed, shownAs); };
+    const auto work = [&] {
+        e = db::exportCsv(*rs, path, captions, fields, report, &changed, shownAs);
+    };
     if (progress) {
         // The worker reads the rows the grid holds: the grid does not paint
         // (and so reads nothing) until it is done.
@@ -344,7 +348,7 @@ void GridCommands::updateSortIndicator()
     // The ruling sort, when it is one column shown in the grid.
     QHeaderView* header = m_grid.view->horizontalHeader();
     const db::RecordSet* rs = m_grid.data->recordset();
-    const QList<db::SortKey> keys = rs ? rs->sortKeys() : QList<db::SortKey>();
+    const QList<db::SortKey> keys = rs ? rs->selection().sortKeys() : QList<db::SortKey>();
     int column = -1;
     if (keys.size() == 1) {
         for (int c = 0; c < m_grid.model->columnCount() && column < 0; ++c) {

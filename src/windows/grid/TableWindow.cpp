@@ -222,11 +222,11 @@ bool TableWindow::bindData()
     QList<QPair<QString, QString>> aliases;
     for (const ColumnDef& column : std::as_const(m_options.fixedColumns))
         aliases.append({column.caption, column.dataField});
-    m_data->recordset()->setFieldAliases(aliases);
+    m_data->recordset()->fields().setAliases(aliases);
     setWindowTitle(captionFor(m_data->recordSource()));
     m_grid->setAccessibleName(windowTitle());
-    if (const db::RecordSet* rs = m_data->recordset(); rs->isReadOnly())
-        Prompts::message(this, rs->readOnlyReason(), QMessageBox::Information);
+    if (const db::RecordSet* rs = m_data->recordset(); rs->fields().isReadOnly())
+        Prompts::message(this, rs->fields().readOnlyReason(), QMessageBox::Information);
     return true;
 }
 
@@ -256,13 +256,13 @@ void TableWindow::refresh()
         current.row() >= 0 && current.row() < rs->count() ? rs->key(current.row()) : -1;
     qint64 tableRows = 0;
     db::Error e = rs->requery();
-    if (!e && !rs->filterTexts().isEmpty())
+    if (!e && !rs->selection().filterTexts().isEmpty())
         e = rs->countTableRows(&tableRows); // others may have added or deleted rows
     if (e) {
         Prompts::showError(this, e.message());
         return;
     }
-    m_rowsFilteredOut = rs->filterTexts().isEmpty() ? 0 : tableRows - rs->count();
+    m_rowsFilteredOut = rs->selection().filterTexts().isEmpty() ? 0 : tableRows - rs->count();
     rebindModel();
     m_model->meanings()->reread(); // another program may have renamed a team
     // The current row stays current where it still is (a new row goes last).
@@ -441,18 +441,18 @@ QString TableWindow::statusText() const
     const qint64 total = shown + m_rowsFilteredOut;
     const QString rows = total == 1 ? u"row"_s : u"rows"_s;
     QStringList parts{
-        rs->filterTexts().isEmpty()
+        rs->selection().filterTexts().isEmpty()
             ? english.toString(shown) + u' ' + rows
             : u"%1 of %2 %3"_s.arg(english.toString(shown), english.toString(total), rows)};
-    QStringList filters = rs->filterTexts();
+    QStringList filters = rs->selection().filterTexts();
     if (filters.size() > 1) {
         for (QString& f : filters)
             f = u'(' + f + u')';
     }
     if (!filters.isEmpty())
         parts << u"Filter: "_s + filters.join(u" And "_s);
-    if (!rs->sortTexts().isEmpty())
-        parts << u"Sort: "_s + rs->sortTexts().join(u", "_s);
+    if (!rs->selection().sortTexts().isEmpty())
+        parts << u"Sort: "_s + rs->selection().sortTexts().join(u", "_s);
     return parts.join(u"  |  "_s);
 }
 
@@ -503,7 +503,7 @@ void TableWindow::filterByValue(const QModelIndex& cell)
     if (shown.size() > ShownValueLength)
         shown = shown.left(ShownValueLength) + u'\u2026';
     const QString name =
-        rs->fieldName(field) + (value.isNull() ? u" Is Null"_s : QString(u" = "_s + shown));
+        rs->fields().name(field) + (value.isNull() ? u" Is Null"_s : QString(u" = "_s + shown));
     replaceRecordsetWith([&](const db::RecordSet& source, std::unique_ptr<db::RecordSet>* next) {
         return source.openFilteredByValue(field, value, name, next);
     });
