@@ -206,7 +206,7 @@ public:
     }
     void headerClick(const QString& field, bool descending)
     {
-        m_window->headerClicked(m_window->connection()->recordSet()->fieldIndex(field),
+        m_window->headerClicked(m_window->connection()->recordSet()->fields().indexOf(field),
                                 descending ? Qt::ShiftModifier : Qt::NoModifier);
         paint();
     }
@@ -236,7 +236,7 @@ public:
         QObject::connect(m_window, &TableWindow::rowsWritten, m_window,
                          [&written](const RowChange& c) { written = c; });
         RecordSetModel* model = m_window->model();
-        const int column = m_window->connection()->recordSet()->fieldIndex(u"RATING1"_s);
+        const int column = m_window->connection()->recordSet()->fields().indexOf(u"RATING1"_s);
         const QModelIndex cell = model->index(0, column);
         model->setData(cell, QString::number(model->data(cell).toInt() % 90 + 1));
         Prompts::setNextAnswer(QMessageBox::Yes);
@@ -279,7 +279,7 @@ void namesAgainstCodes(QMdiArea* area, const QString& path)
                 paint();
             },
             [&] {
-                w->headerClicked(w->connection()->recordSet()->fieldIndex(t.sortField));
+                w->headerClicked(w->connection()->recordSet()->fields().indexOf(t.sortField));
                 paint();
             },
             [&] {

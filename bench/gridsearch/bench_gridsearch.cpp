@@ -10,8 +10,10 @@
 // BENCH_FIND_ONLY=1 in the environment leaves out the exports.
 #include "TestSupport.h"
 #include "core/db/Csv.h"
+#include "core/db/CsvExport.h"
 #include "core/db/Database.h"
 #include "core/db/RecordSet.h"
+#include "core/db/RowSearch.h"
 #include "core/db/Schema.h"
 #include "core/db/SqlExtensions.h"
 #include "leaguegen/LeagueGenerator.h"
@@ -114,14 +116,14 @@ QList<Row> runOne(const QString& league, const QString& dir, int players)
     check(db::RecordSet::open(database, u"PlayerTable"_s, &all));
     check(all->openSorted(u"[LastName]"_s, &sorted));
     QList<int> fields;
-    for (int f = 0; f < all->fieldCount(); ++f)
+    for (int f = 0; f < all->fields().count(); ++f)
         fields << f;
-    const int lastName = all->fieldIndex(u"LastName"_s);
+    const int lastName = all->fields().indexOf(u"LastName"_s);
     QList<Row> rows;
 
     const auto find = [&](const QString& text, QList<int> where) {
         int found = -1;
-        check(all->find({text, where, false, false}, 0, &found));
+        check(db::findRow(*all, {text, where, false, false}, 0, &found));
         if (found != all->count() - 5)
             fail(u"found row %1, not %2"_s.arg(found).arg(all->count() - 5));
     };
@@ -136,7 +138,7 @@ QList<Row> runOne(const QString& league, const QString& dir, int players)
 
     const QString out = dir + u"/out.csv"_s, bare = dir + u"/bare.csv"_s;
     const auto exportOf = [&](db::RecordSet& rs) {
-        check(rs.exportCsv(out, db::schema::playerColumns(), fields));
+        check(db::exportCsv(rs, out, db::schema::playerColumns(), fields));
     };
     rows << Row{players, u"Export, stored order"_s, bestMs(Runs, [&] { exportOf(*all); }),
                 bestMs(Runs, [&] { bareExport(league, u"rowid"_s, bare); })};

@@ -55,7 +55,7 @@ void bareKeysetAndPage(const QString& path)
         keys.push_back(sqlite3_column_int64(statement, 0));
     sqlite3_finalize(statement);
 
-    const int page = std::min<int>(db::RecordSet::PageSize, int(keys.size()));
+    const int page = std::min<int>(db::PageCache::PageSize, int(keys.size()));
     QString sql = QStringLiteral("SELECT rowid, ") +
                   db::schema::playerColumns().join(QStringLiteral(", ")) +
                   QStringLiteral(" FROM PlayerTable WHERE rowid IN (");
@@ -171,7 +171,7 @@ int main(int argc, char** argv)
 
     std::printf("Opening the player grid window (Table > PlayerTable, first page drawn)\n"
                 "vs bare SQLite (keys + one page of %d rows), best of %d\n\n",
-                db::RecordSet::PageSize, Runs);
+                db::PageCache::PageSize, Runs);
     std::printf("%10s %14s %14s %8s\n", "players", "window (ms)", "bare (ms)", "ratio");
     double lastRatio = 0;
     QList<std::pair<Spread, Spread>> cards;

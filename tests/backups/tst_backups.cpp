@@ -298,7 +298,7 @@ private slots:
                                 u"2019-05-01 09-00-00 Global Edit copy.mdb"_s,
                                 u"2019-05-01 09-00-00 Global Edit (1).mdb"_s,
                                 u"2019-02-30 09-00-00 Global Edit.mdb"_s,
-                                u"2019-05-01 09-00-00 #12 Global Edit.mdb"_s};
+                                u"2019-05-01 09-00-00 #00012 Global Edit.mdb"_s};
         for (const QString& name : ours + users)
             QVERIFY(QFile::copy(league(), folder + u'/' + name));
 
@@ -625,7 +625,8 @@ private slots:
         const int sp = cell(grid, 0, u"RATING1"_s).column();
         grid->sortByColumn(sp, true);
         db::RecordSet* rs = grid->connection()->recordSet();
-        const QStringList filters = rs->filterTexts(), sorts = rs->sortTexts();
+        const QStringList filters = rs->selection().filterTexts(),
+                          sorts = rs->selection().sortTexts();
         grid->gridView()->setCurrentIndex(model->index(5, sp));
         const qint64 current = rs->key(5);
         const auto shownMatchesFile = [&] {
@@ -646,8 +647,8 @@ private slots:
             QCOMPARE(shown, QStringList{u"Commit changes?"_s});
             Prompts::finishTest();
             rs = grid->connection()->recordSet();
-            QCOMPARE(rs->filterTexts(), filters);
-            QCOMPARE(rs->sortTexts(), sorts);
+            QCOMPARE(rs->selection().filterTexts(), filters);
+            QCOMPARE(rs->selection().sortTexts(), sorts);
             QVERIFY(shownMatchesFile());
             QCOMPARE(model->data(grid->gridView()->currentIndex()) == old, undoing);
         }

@@ -110,7 +110,7 @@ private slots:
         choose(w, cell(w, w->connection()->recordSet()->count() - 1, u"JerseyNum"_s),
                u"mnuFilterByValue"_s);
         // The filter on a team is named by the team, and is its stored id.
-        QCOMPARE(w->connection()->recordSet()->filterTexts(),
+        QCOMPARE(w->connection()->recordSet()->selection().filterTexts(),
                  (QStringList{u"TeamID = "_s + m_gui.firstColumn(u"SELECT TeamName FROM Team "
                                                                  u"WHERE TeamID = 1"_s),
                               u"JerseyNum Is Null"_s}));
@@ -125,7 +125,7 @@ private slots:
         choose(w, cell(w, 1, u"TeamID"_s), u"mnuRemoveFilterAndSort"_s);
         QCOMPARE(Prompts::shown().last().text, u"Commit changes?"_s);
         QCOMPARE(keys(w), all);
-        QVERIFY(w->connection()->recordSet()->filterTexts().isEmpty());
+        QVERIFY(w->connection()->recordSet()->selection().filterTexts().isEmpty());
         QVERIFY(!header->isSortIndicatorShown());
         // The header has no value to filter by.
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2),
@@ -171,7 +171,7 @@ private slots:
         w->commands()->action(u"mnuFilterByValue"_s)->trigger();
         w->commands()->menu()->hide();
         QCOMPARE(keys(w), rows);
-        QCOMPARE(w->connection()->recordSet()->filterTexts(), QStringList{filter});
+        QCOMPARE(w->connection()->recordSet()->selection().filterTexts(), QStringList{filter});
         QVERIFY(w->statusText().endsWith(u"Filter: "_s + filter));
     }
 

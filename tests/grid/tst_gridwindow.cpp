@@ -215,13 +215,14 @@ private slots:
               Qt::NoModifier, Qt::AltModifier}) {
             const bool descending = modifiers != Qt::NoModifier;
             clickHeader(w, u"City"_s, modifiers);
-            QCOMPARE(w->connection()->recordSet()->sortTexts().first(),
+            QCOMPARE(w->connection()->recordSet()->selection().sortTexts().first(),
                      descending ? u"[City] desc"_s : u"[City]"_s);
             QCOMPARE(keys(w), m_gui.firstColumn(
                                   u"SELECT rowid FROM Team ORDER BY City COLLATE YM_NOCASE %1, "
                                   u"rowid"_s.arg(descending ? u"DESC"_s : u"ASC"_s)));
         }
-        QCOMPARE(w->connection()->recordSet()->sortTexts(), QStringList{u"[City] desc"_s});
+        QCOMPARE(w->connection()->recordSet()->selection().sortTexts(),
+                 QStringList{u"[City] desc"_s});
         QVERIFY(w->connection()->recordSet()->count() >= 5);
     }
 

@@ -316,7 +316,7 @@ private slots:
             w->commands()->menu()->hide();
             w->commands()->action(u"mnuFilterByValue"_s)->trigger();
         }
-        const int ta = w->connection()->recordSet()->fieldIndex(u"RATING5"_s);
+        const int ta = w->connection()->recordSet()->fields().indexOf(u"RATING5"_s);
         w->headerClicked(cell(w, 0, u"RATING5"_s).column(), Qt::ShiftModifier);
         QVERIFY(ta >= 0);
         QCOMPARE(keys(w).section(u',', 0, 0),

@@ -440,6 +440,32 @@ private slots:
         QCOMPARE(TestSupport::fileBytes(league), QByteArray("held"));
     }
 
+    // A row Access deleted (its offset flagged, the table's count one less)
+    // stays deleted: the rest import whole.
+    void deletedRowStaysDeleted()
+    {
+        const QString file = jetSample(u"DateTestDatabase.mdb"_s);
+        REQUIRE_JET_SAMPLE(file);
+        MdbHandle* mdb = mdb_open(QFile::encodeName(file).constData(), MDB_NOFLAGS);
+        char name[] = "DateTest";
+        MdbTableDef* def = mdb_read_table_by_name(mdb, name, MDB_TABLE);
+        QVERIFY(def && mdb_read_next_dpg(def));
+        const qint64 size = mdb->fmt->pg_size, data = def->cur_phys_pg * size;
+        const qint64 rowOffset = data + mdb->fmt->row_count_offset + 2;
+        const qint64 count = def->entry->table_pg * size + mdb->fmt->tab_num_rows_offset;
+        const qint64 rows = def->num_rows;
+        mdb_free_tabledef(def);
+        mdb_close(mdb);
+        QByteArray bytes = TestSupport::fileBytes(file);
+        bytes[rowOffset + 1] = char(bytes[rowOffset + 1] | 0x40); // the first row: deleted
+        qToLittleEndian(quint32(rows - 1), bytes.data() + count);
+        QTemporaryDir dir;
+        const QString source = dir.filePath(u"deleted.mdb"_s), target = dir.filePath(u"new.mdb"_s);
+        QVERIFY(TestSupport::writeFile(source, bytes));
+        QCOMPARE(import::importAccess(source, target, {}).message(), db::Error().message());
+        QCOMPARE(readCopy(target).rows[u"DateTest"_s].size(), rows - 1);
+    }
+
     // A league cannot be written as Access here: its tables, read into
     // memory, go through the same copy, and the file opens as a league.
     void sevenTablesMakeALeague()

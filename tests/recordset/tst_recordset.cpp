@@ -1,7 +1,9 @@
 #include "GuiFixture.h"
 #include "TestSupport.h"
+#include "core/db/CsvExport.h"
 #include "core/db/Database.h"
 #include "core/db/RecordSet.h"
+#include "core/db/RowWriter.h"
 #include "leaguegen/LeagueGenerator.h"
 
 #include <QtTest>
@@ -58,7 +60,7 @@ private slots:
         // Page edges in both directions, so pages are read, evicted and read again.
         for (int row : {0, 199, 200, 449, 201, 0, rs->count() - 1}) {
             for (const QString& field : {u"LastName"_s, u"RATING_POT30"_s, u"TeamId"_s}) {
-                QCOMPARE(rs->value(row, rs->fieldIndex(field)).toString(),
+                QCOMPARE(rs->value(row, rs->fields().indexOf(field)).toString(),
                          stored(u"SELECT %1 FROM PlayerTable WHERE rowid = %2"_s.arg(field).arg(
                              rs->key(row))));
             }
@@ -105,7 +107,7 @@ private slots:
 
         auto rs = open(u"Typed"_s);
         QVariant out(u"untouched"_s);
-        const Error e = rs->convertValue(rs->fieldIndex(field), typed, &out);
+        const Error e = db::convertValue(rs->fields().at(rs->fields().indexOf(field)), typed, &out);
         if (!stored.isValid()) {
             QCOMPARE(e.number, int(db::ValueDoesNotFit));
             QVERIFY2(e.description.contains(u'"' + field + u'"'), qPrintable(e.description));
@@ -128,14 +130,14 @@ private slots:
         QVERIFY(!m_db.execute(u"INSERT INTO Odd VALUES ('first', 'same'), ('second', 'same')"_s));
         for (const QString& table : {u"Twins"_s, u"Odd"_s}) {
             auto rs = open(table);
-            QVERIFY(rs && !rs->isReadOnly());
-            QCOMPARE(rs->update(0, {{1, u"changed"_s}}, rs->rowValues(0)).message(),
+            QVERIFY(rs && !rs->fields().isReadOnly());
+            QCOMPARE(db::RowWriter(*rs).update(0, {{1, u"changed"_s}}, rs->rowValues(0)).message(),
                      Error().message());
             QCOMPARE(stored(u"SELECT b FROM "_s + table), u"changed,same"_s);
             // The cached page was read again.
             QCOMPARE(rs->value(0, 1).toString() + u',' + rs->value(1, 1).toString(),
                      u"changed,same"_s);
-            QVERIFY(!rs->deleteFromFile({1}));
+            QVERIFY(!db::RowWriter(*rs).deleteRows({1}));
             QCOMPARE(stored(u"SELECT b FROM "_s + table), u"changed"_s);
         }
 
@@ -146,17 +148,17 @@ private slots:
         auto rs = open(u"Keyed"_s);
         for (const auto& [row, field, value] :
              {std::tuple{0, 0, u"7"_s}, std::tuple{1, 0, u"5"_s}, std::tuple{0, 1, u"A2"_s}})
-            QCOMPARE(rs->update(row, {{field, value}}, rs->rowValues(row)).message(),
+            QCOMPARE(db::RowWriter(*rs).update(row, {{field, value}}, rs->rowValues(row)).message(),
                      Error().message());
         QCOMPARE(stored(u"SELECT ID || Name FROM Keyed ORDER BY Name"_s), u"7A2,5B"_s);
-        QVERIFY(!rs->deleteFromFile({0}));
+        QVERIFY(!db::RowWriter(*rs).deleteRows({0}));
         QCOMPARE(stored(u"SELECT Name FROM Keyed"_s), u"B"_s);
 
         // One value that does not fit stops the whole write.
         rs = open(u"Typed"_s);
-        const Error e =
-            rs->update(0, {{rs->fieldIndex(u"t"_s), u"new"_s}, {rs->fieldIndex(u"i"_s), u"abc"_s}},
-                       rs->rowValues(0));
+        const Error e = db::RowWriter(*rs).update(
+            0, {{rs->fields().indexOf(u"t"_s), u"new"_s}, {rs->fields().indexOf(u"i"_s), u"abc"_s}},
+            rs->rowValues(0));
         QCOMPARE(e.number, int(db::ValueDoesNotFit));
         QCOMPARE(stored(u"SELECT t || '/' || i FROM Typed"_s), u"old/1"_s);
     }
@@ -187,7 +189,7 @@ private slots:
         QVERIFY(!m_db.execute(u"INSERT INTO Cell VALUES (%1)"_s.arg(value)));
         auto rs = open(u"Cell"_s);
         const QString path = m_dir.filePath(u"cell.csv"_s);
-        QCOMPARE(rs->exportCsv(path, {u"x"_s}, {0}).message(), Error().message());
+        QCOMPARE(db::exportCsv(*rs, path, {u"x"_s}, {0}).message(), Error().message());
         rs.reset();
         QVERIFY(!m_db.execute(u"DROP TABLE Cell"_s));
         QCOMPARE(TestSupport::fileBytes(path), "x\r\n" + field + "\r\n");
@@ -233,11 +235,12 @@ private slots:
         for (const QString& sql : meanwhile.split(u'|', Qt::SkipEmptyParts))
             QVERIFY(!m_db.execute(sql));
         const QString before = stored(u"SELECT rowid || c || n FROM G"_s);
-        const Error e = write == u"insert"_s    ? rs->insert({{0, 2}})
-                        : write == u"nothing"_s ? rs->updateStored(0, {}, seen)
+        db::RowWriter writer(*rs);
+        const Error e = write == u"insert"_s    ? writer.insert({{0, 2}})
+                        : write == u"nothing"_s ? writer.updateStored(0, {}, seen)
                         : write == u"update"_s
-                            ? rs->update(0, {{0, 2}}, seen)
-                            : rs->deleteFromFile(write == u"delete"_s ? QList{0} : QList{0, 1});
+                            ? writer.update(0, {{0, 2}}, seen)
+                            : writer.deleteRows(write == u"delete"_s ? QList{0} : QList{0, 1});
         QTEST(e.number, "error");
         QCOMPARE(stored(u"SELECT rowid || c || n FROM G"_s), before);
         QCOMPARE(rs->count(), 2); // no row stands for one the table never took

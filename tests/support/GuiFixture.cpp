@@ -37,7 +37,7 @@ QString executeOn(const QString& path, const QString& sql)
 
 QModelIndex cell(TableWindow* window, int row, const QString& field)
 {
-    return window->model()->index(row, window->connection()->recordSet()->fieldIndex(field));
+    return window->model()->index(row, window->connection()->recordSet()->fields().indexOf(field));
 }
 
 QString keys(TableWindow* window)

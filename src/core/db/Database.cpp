@@ -16,6 +16,8 @@
 namespace db {
 
 namespace {
+// A test seam, not program state: the program always waits 5 s; the tests
+// shorten the wait (setBusyTimeout) so a lock they expect fails fast.
 std::atomic<int> s_busyTimeout{5000};
 
 } // namespace

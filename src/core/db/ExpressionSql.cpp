@@ -198,18 +198,14 @@ void emitSql(const Node& node, QString* sql, QVariantList* params)
     Emitter(sql, params).node(node);
 }
 
-namespace {
-// A private in-memory connection, one per thread, on which compiled filters
-// are prepared once before any record set runs them.
-struct ProbeConnection {
-    Database database;
-    ProbeConnection() { database.openInMemory(); }
-};
-} // namespace
-
 Error checkWithEngine(const QString& sql, const QList<FieldDef>& fields)
 {
-    thread_local ProbeConnection probe;
+    // A private in-memory connection, made for this check alone (opening one
+    // costs far less than the keyset read that follows a filter), on which
+    // the compiled filter is prepared before any record set runs it.
+    Database probe;
+    if (Error e = probe.openInMemory())
+        return e;
     QStringList columns;
     for (const FieldDef& f : fields)
         columns << u"NULL AS "_s + quoteIdentifier(f.name);
@@ -217,7 +213,7 @@ Error checkWithEngine(const QString& sql, const QList<FieldDef>& fields)
         columns << u"NULL"_s;
     const QString statement =
         u"SELECT 1 FROM (SELECT "_s + columns.join(u", "_s) + u") WHERE "_s + sql;
-    const Statement check(probe.database.sqliteHandle(), statement);
+    const Statement check(probe.sqliteHandle(), statement);
     if (!check.error())
         return {};
     return filterEngineError(check.error());

@@ -1,12 +1,13 @@
-// The record set's keyset and page cache: the keys of its rows in order,
-// and the rows' values read a page at a time, as the grid scrolls.
-#include "core/db/RecordSet.h"
-
+// The record set's keyset and its pages: the keys of its rows in order, and
+// the rows' values read a page at a time, as the grid scrolls.
 #include "core/db/Database.h"
+#include "core/db/RecordSet.h"
 #include "core/db/RowSql.h"
 #include "core/db/Statement.h"
 
+#include <QHash>
 #include <algorithm>
+#include <numeric>
 #include <utility>
 
 namespace db {
@@ -14,11 +15,11 @@ namespace db {
 Error RecordSet::readKeys(QVector<qint64>* keys) const
 {
     keys->clear();
-    const QString from = QStringLiteral(" FROM ") + quoteIdentifier(m_table) + whereClause();
-    if (m_keyName.isEmpty()) {
+    const QString keyName = m_fields.keyName();
+    if (keyName.isEmpty()) {
         // Without a rowid the rows are addressed by their place in the order.
-        Statement count(m_db.sqliteHandle(), QStringLiteral("SELECT count(*)") + from);
-        count.bind(m_filterParams);
+        Statement count(m_db.sqliteHandle(), selectSql({QStringLiteral("count(*)")}, {}, false));
+        count.bind(m_selection.params());
         if (!count.next())
             return count.error();
         const qint64 n = count.int64(0);
@@ -26,9 +27,8 @@ Error RecordSet::readKeys(QVector<qint64>* keys) const
         std::iota(keys->begin(), keys->end(), qint64(0));
         return {};
     }
-    Statement select(m_db.sqliteHandle(),
-                     QStringLiteral("SELECT ") + m_keyName + from + orderClause());
-    select.bind(m_filterParams);
+    Statement select(m_db.sqliteHandle(), selectSql({keyName}, {}, true));
+    select.bind(m_selection.params());
     keys->reserve(std::max<qsizetype>(m_keys.size(), 64));
     while (select.next())
         keys->append(select.int64(0));
@@ -41,54 +41,33 @@ Error RecordSet::requery()
     if (Error e = readKeys(&keys))
         return e;
     m_keys = std::move(keys);
-    forgetPages();
+    m_pages.forgetAll();
     return {};
-}
-
-void RecordSet::forgetPages()
-{
-    m_pages.clear();
-}
-
-void RecordSet::forgetPageOf(int row)
-{
-    const int page = row / PageSize;
-    m_pages.removeIf([page](const Page& p) { return p.index == page; });
-}
-
-bool RecordSet::differsFromCache(int row, const Statement& select, int firstColumn,
-                                 const QList<int>& fields) const
-{
-    const int pageIndex = row / PageSize;
-    const auto page = std::find_if(m_pages.begin(), m_pages.end(),
-                                   [pageIndex](const Page& p) { return p.index == pageIndex; });
-    if (page == m_pages.end())
-        return false;
-    const qsizetype first = qsizetype(row - pageIndex * PageSize) * fieldCount();
-    for (int i = 0; i < fields.size(); ++i) {
-        if (!sameStoredValue(page->values.at(first + fields.at(i)), select.value(firstColumn + i)))
-            return true;
-    }
-    return false;
 }
 
 QVariant RecordSet::value(int row, int field)
 {
-    if (row < 0 || row >= count() || field < 0 || field >= fieldCount())
+    const int columns = m_fields.count();
+    if (row < 0 || row >= count() || field < 0 || field >= columns)
         return {};
-    const int pageIndex = row / PageSize;
-    auto page = std::find_if(m_pages.begin(), m_pages.end(),
-                             [pageIndex](const Page& p) { return p.index == pageIndex; });
-    if (page == m_pages.end()) {
-        if (Error e = readPage(pageIndex)) {
+    const QVariant* values = m_pages.usedRow(row, columns);
+    if (!values) {
+        if (Error e = readPage(row / PageCache::PageSize)) {
             if (!m_readError)
                 m_readError = e;
             return {};
         }
-        page = m_pages.end() - 1;
+        values = m_pages.usedRow(row, columns);
     }
-    page->lastUse = ++m_useCounter;
-    return page->values.at((row - pageIndex * PageSize) * fieldCount() + field);
+    return values[field];
+}
+
+QVector<QVariant> RecordSet::rowValues(int row)
+{
+    QVector<QVariant> values(m_fields.count());
+    for (int field = 0; field < m_fields.count(); ++field)
+        values[field] = value(row, field);
+    return values;
 }
 
 Error RecordSet::takeReadError()
@@ -98,26 +77,23 @@ Error RecordSet::takeReadError()
 
 QString RecordSet::keylessPageSql() const
 {
-    return QStringLiteral("SELECT ") + selectColumns() + QStringLiteral(" FROM ") +
-           quoteIdentifier(m_table) + whereClause() + orderClause() +
-           QStringLiteral(" LIMIT ? OFFSET ?");
+    return selectSql({m_fields.allColumns()}, {}, true) + QStringLiteral(" LIMIT ? OFFSET ?");
 }
 
 Error RecordSet::readPage(int pageIndex)
 {
-    const int first = pageIndex * PageSize;
-    const int rows = std::min(PageSize, count() - first);
-    Page page;
-    page.index = pageIndex;
-    page.values.resize(qsizetype(rows) * fieldCount());
+    const int first = pageIndex * PageCache::PageSize;
+    const int rows = std::min(PageCache::PageSize, count() - first);
+    const int columns = m_fields.count();
+    QVector<QVariant> values(qsizetype(rows) * columns);
 
-    if (m_keyName.isEmpty()) {
+    if (m_fields.keyName().isEmpty()) {
         Statement select(m_db.sqliteHandle(), keylessPageSql());
-        select.bind(m_filterParams);
-        select.bind(QVariantList{rows, first}, int(m_filterParams.size()) + 1);
+        select.bind(m_selection.params());
+        select.bind(QVariantList{rows, first}, int(m_selection.params().size()) + 1);
         for (int r = 0; r < rows && select.next(); ++r) {
-            for (int f = 0; f < fieldCount(); ++f)
-                page.values[r * fieldCount() + f] = select.value(f);
+            for (int f = 0; f < columns; ++f)
+                values[r * columns + f] = select.value(f);
         }
         if (select.error())
             return select.error();
@@ -130,45 +106,43 @@ Error RecordSet::readPage(int pageIndex)
             rowOfKey.insert(m_keys.at(first + r), r);
             keys << m_keys.at(first + r);
         }
-        Statement select(m_db.sqliteHandle(),
-                         QStringLiteral("SELECT ") + m_keyName + QStringLiteral(", ") +
-                             selectColumns() + QStringLiteral(" FROM ") + quoteIdentifier(m_table) +
-                             QStringLiteral(" WHERE ") + m_keyName + QStringLiteral(" IN (") +
-                             rowsql::placeholders(rows) + QLatin1Char(')'));
+        const QString keyName = m_fields.keyName();
+        Statement select(
+            m_db.sqliteHandle(),
+            QStringLiteral("SELECT ") + keyName + QStringLiteral(", ") + m_fields.allColumns() +
+                QStringLiteral(" FROM ") + quoteIdentifier(table()) + QStringLiteral(" WHERE ") +
+                keyName + QStringLiteral(" IN (") + rowsql::placeholders(rows) + QLatin1Char(')'));
         select.bind(keys);
         while (select.next()) {
             const int r = rowOfKey.value(select.int64(0), -1);
             if (r < 0)
                 continue;
-            for (int f = 0; f < fieldCount(); ++f)
-                page.values[r * fieldCount() + f] = select.value(f + 1);
+            for (int f = 0; f < columns; ++f)
+                values[r * columns + f] = select.value(f + 1);
         }
         if (select.error())
             return select.error();
     }
-
-    if (m_pages.size() >= CachedPages) {
-        m_pages.erase(
-            std::min_element(m_pages.begin(), m_pages.end(),
-                             [](const Page& a, const Page& b) { return a.lastUse < b.lastUse; }));
-    }
-    page.lastUse = ++m_useCounter;
-    m_pages.append(std::move(page));
+    m_pages.store(pageIndex, std::move(values));
     return {};
 }
 
-QVector<QVariant> RecordSet::rowValues(int row)
+void RecordSet::setKey(int row, qint64 key)
 {
-    QVector<QVariant> values(fieldCount());
-    for (int field = 0; field < fieldCount(); ++field)
-        values[field] = value(row, field);
-    return values;
+    m_keys[row] = key;
+    m_pages.forgetPageOf(row);
+}
+
+void RecordSet::appendKey(qint64 key)
+{
+    m_keys.append(key);
+    m_pages.forgetPageOf(count() - 1);
 }
 
 void RecordSet::dropRows(int first, int count)
 {
     m_keys.remove(first, count);
-    forgetPages();
+    m_pages.forgetAll();
 }
 
 } // namespace db

@@ -1,16 +1,14 @@
 #include "core/import/AccessSource.h"
 
+#include "core/import/AccessValues.h"
 #include "core/import/ImportErrors.h"
 #include "core/import/JetLayout.h"
-#include "core/import/JetValues.h"
 
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QUuid>
-#include <QtEndian>
 #include <cstdio>
-#include <cstring>
 #include <mdbtools.h>
 #include <optional>
 #include <vector>
@@ -18,9 +16,6 @@
 namespace import {
 
 namespace {
-constexpr int LongValueHeader = 12; // MDB_MEMO_OVERHEAD
-constexpr quint32 LongValueInline = 0x80000000;
-constexpr quint32 LongValueOnePage = 0x40000000;
 constexpr int DeletedRow = 0x4000;
 constexpr int RowOffsetMask = 0x1fff;
 constexpr int ForeignKeyIndex = 2; // a relationship's copy of the other table's key
@@ -51,30 +46,6 @@ std::optional<ColumnType> columnType(int mdbType)
     }
 }
 
-// The bytes a fixed-size value takes; 0 for values of any length.
-int fixedSize(int mdbType)
-{
-    switch (mdbType) {
-    case MDB_BYTE:
-        return 1;
-    case MDB_INT:
-        return 2;
-    case MDB_LONGINT:
-    case MDB_FLOAT:
-        return 4;
-    case MDB_DOUBLE:
-    case MDB_MONEY:
-    case MDB_DATETIME:
-        return 8;
-    case MDB_REPID:
-        return 16;
-    case MDB_NUMERIC:
-        return 17;
-    default:
-        return 0;
-    }
-}
-
 MdbColumn* columnAt(MdbTableDef* table, unsigned int index)
 {
     return static_cast<MdbColumn*>(g_ptr_array_index(table->columns, index));
@@ -100,10 +71,6 @@ private:
     db::Error describeOrigin(bool identify);
     db::Error readCatalog(GPtrArray** catalog);
     db::Error readTable(MdbCatalogEntry* entry);
-    db::Error readValue(const MdbColumn* column, const MdbField& field, int index,
-                        const QString& table, RowSink& sink);
-    bool readLongValue(int start, int size, QByteArray& out);
-    bool findLongValueRow(qint32 pageRow, void** buffer, int* start, size_t* length);
     db::Error damaged(const QString& table) const
     {
         return {AccessDamaged,
@@ -117,8 +84,7 @@ private:
     qint64 m_pageCount = 0;
     std::vector<MdbTableDef*> m_defs;
     QList<Table> m_tables;
-    QByteArray m_long;
-    QByteArray m_text;
+    std::optional<AccessValueReader> m_values;
     Origin m_origin;
     QSet<QString> m_relationships;
 };
@@ -154,6 +120,7 @@ db::Error AccessSource::open(const QString& path, bool identify)
                                "damaged.")
                     .arg(db::quotedText(path))};
     m_pageCount = QFileInfo(path).size() / m_mdb->fmt->pg_size;
+    m_values.emplace(m_mdb, m_pageCount);
     // Before the catalog is read for the tables: reading the relationships reads it again.
     if (db::Error e = describeOrigin(identify))
         return e;
@@ -280,9 +247,8 @@ db::Error AccessSource::readRows(int tableIndex, RowSink& sink)
                 const MdbField& field = fields[i];
                 if (field.colnum < 0 || field.colnum >= static_cast<int>(def->num_cols))
                     return damaged(name);
-                if (db::Error e =
-                        readValue(columnAt(def, field.colnum), field, field.colnum, name, sink))
-                    return e;
+                if (!m_values->read(columnAt(def, field.colnum), field, field.colnum, sink))
+                    return damaged(name);
             }
             if (db::Error e = sink.endRow())
                 return e;
@@ -291,140 +257,6 @@ db::Error AccessSource::readRows(int tableIndex, RowSink& sink)
     return {};
 }
 
-db::Error AccessSource::readValue(const MdbColumn* column, const MdbField& field, int index,
-                                  const QString& table, RowSink& sink)
-{
-    const unsigned char* page = m_mdb->pg_buf;
-    const int start = field.start;
-    // A Boolean lives in the null mask: a set bit is True, and it is never null.
-    if (column->col_type == MDB_BOOL) {
-        sink.setInteger(index, field.is_null ? 0 : 1);
-        return {};
-    }
-    if (field.is_null) {
-        sink.setNull(index);
-        return {};
-    }
-    if (start < 0 || field.siz < fixedSize(column->col_type) ||
-        start + field.siz > static_cast<int>(m_mdb->fmt->pg_size))
-        return damaged(table);
-    switch (column->col_type) {
-    case MDB_BYTE:
-        sink.setInteger(index, page[start]);
-        break;
-    case MDB_INT:
-        sink.setInteger(index, static_cast<qint16>(mdb_get_int16(m_mdb->pg_buf, start)));
-        break;
-    case MDB_LONGINT:
-        sink.setInteger(index, static_cast<qint32>(mdb_get_int32(m_mdb->pg_buf, start)));
-        break;
-    case MDB_FLOAT:
-        sink.setReal(index, mdb_get_single(m_mdb->pg_buf, start));
-        break;
-    case MDB_DOUBLE:
-        sink.setReal(index, mdb_get_double(m_mdb->pg_buf, start));
-        break;
-    case MDB_MONEY: {
-        qint64 value = 0;
-        std::memcpy(&value, page + start, sizeof value);
-        const QByteArray text = currencyText(qFromLittleEndian(value));
-        sink.setText(index, {text.constData(), static_cast<size_t>(text.size())});
-        break;
-    }
-    case MDB_DATETIME: {
-        const QByteArray text = jetDateText(mdb_get_double(m_mdb->pg_buf, start));
-        if (text.isEmpty())
-            return damaged(table);
-        sink.setText(index, {text.constData(), static_cast<size_t>(text.size())});
-        break;
-    }
-    case MDB_NUMERIC:
-    case MDB_REPID: {
-        char* text = column->col_type == MDB_NUMERIC
-                         ? mdb_numeric_to_string(m_mdb, start, column->col_scale, column->col_prec)
-                         : mdb_uuid_to_string(m_mdb->pg_buf, start);
-        sink.setText(index, text ? std::string_view(text) : std::string_view());
-        g_free(text);
-        break;
-    }
-    case MDB_TEXT:
-    case MDB_MEMO: {
-        const char* bytes = reinterpret_cast<const char*>(page) + start;
-        int size = field.siz;
-        if (column->col_type == MDB_MEMO) {
-            if (!readLongValue(start, field.siz, m_long))
-                return damaged(table);
-            bytes = m_long.constData();
-            size = static_cast<int>(m_long.size());
-        }
-        // UTF-8 takes at most three bytes for each byte Jet stores.
-        m_text.resize(3 * size + 8);
-        const int length =
-            size == 0 ? 0
-                      : mdb_unicode2ascii(m_mdb, bytes, static_cast<size_t>(size), m_text.data(),
-                                          static_cast<size_t>(m_text.size()));
-        sink.setText(index, {m_text.constData(), static_cast<size_t>(length)});
-        break;
-    }
-    case MDB_OLE:
-        if (!readLongValue(start, field.siz, m_long))
-            return damaged(table);
-        sink.setBlob(index, {m_long.constData(), static_cast<size_t>(m_long.size())});
-        break;
-    case MDB_BINARY:
-        sink.setBlob(index,
-                     {reinterpret_cast<const char*>(page) + start, static_cast<size_t>(field.siz)});
-        break;
-    }
-    return {};
-}
-
-// A Memo or OLE value: kept in the row, on one long-value page, or in a chain
-// of them. The chain is followed no further than the file has pages.
-bool AccessSource::readLongValue(int start, int size, QByteArray& out)
-{
-    out.clear();
-    if (size < LongValueHeader)
-        return size == 0;
-    const auto header = static_cast<quint32>(mdb_get_int32(m_mdb->pg_buf, start));
-    qint32 pageRow = static_cast<qint32>(mdb_get_int32(m_mdb->pg_buf, start + 4));
-    const quint32 length = header & 0x3fffffff;
-    if (header & LongValueInline) {
-        out.append(reinterpret_cast<const char*>(m_mdb->pg_buf) + start + LongValueHeader,
-                   size - LongValueHeader);
-        return true;
-    }
-    const bool onePage = header & LongValueOnePage;
-    if (!onePage && (header & 0xff000000) != 0)
-        return false;
-    for (qint64 pages = 0; pageRow != 0; ++pages) {
-        void* buffer = nullptr;
-        int rowStart = 0;
-        size_t rowLength = 0;
-        if (pages > m_pageCount || !findLongValueRow(pageRow, &buffer, &rowStart, &rowLength))
-            return false;
-        const char* row = static_cast<const char*>(buffer) + rowStart;
-        if (onePage) {
-            out.append(row, static_cast<qsizetype>(rowLength));
-            return rowLength == length;
-        }
-        if (rowLength < 4 || out.size() + rowLength - 4 > length)
-            return false;
-        out.append(row + 4, static_cast<qsizetype>(rowLength - 4));
-        pageRow = static_cast<qint32>(mdb_get_int32(buffer, rowStart));
-    }
-    return static_cast<quint32>(out.size()) == length;
-}
-
-// libmdb hands out any row number of any page; a long value's row must be one
-// its data page holds, or a zeroed or reused page reads as a value of nothing.
-bool AccessSource::findLongValueRow(qint32 pageRow, void** buffer, int* start, size_t* length)
-{
-    if (mdb_find_pg_row(m_mdb, pageRow, buffer, start, length) != 0)
-        return false;
-    const int rows = mdb_get_int16(*buffer, m_mdb->fmt->row_count_offset);
-    return static_cast<unsigned char*>(*buffer)[0] == MDB_PAGE_DATA && (pageRow & 0xff) < rows;
-}
 } // namespace
 
 std::unique_ptr<Source> openAccessSource(const QString& path, db::Error& error, bool identify)

@@ -1,7 +1,7 @@
 #include "core/writeback/WritePlan.h"
 
 #include "core/db/Csv.h"
-#include "core/db/RecordSet.h"
+#include "core/db/FieldValues.h"
 #include "core/writeback/JetEncode.h"
 
 #include <QDataStream>

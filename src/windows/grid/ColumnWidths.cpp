@@ -82,7 +82,7 @@ int ColumnWidths::fittedWidth(int column) const
     const QFontMetrics cells(m_grid->font());
     int width = captions.horizontalAdvance(m_model->headerData(column, Qt::Horizontal).toString()) +
                 captions.height() + Padding;
-    const int rows = std::min(m_model->rowCount(), int(db::RecordSet::PageSize));
+    const int rows = std::min(m_model->rowCount(), int(db::PageCache::PageSize));
     QSet<QString> measured; // ratings repeat: each text is laid out once
     for (int r = 0; r < rows && width < MaxFittedPixels; ++r) {
         const QString text = m_model->index(r, column).data().toString();
@@ -103,7 +103,7 @@ void ColumnWidths::save(const QString& table) const
     QHash<QString, int> widths = parseWidths(readSetting(settingsSection(), table), &changed);
     // Fields the table no longer has would be carried from run to run forever.
     for (auto it = widths.begin(); it != widths.end();) {
-        const bool gone = rs->fieldIndex(it.key()) < 0;
+        const bool gone = rs->fields().indexOf(it.key()) < 0;
         changed = changed || gone;
         it = gone ? widths.erase(it) : std::next(it);
     }

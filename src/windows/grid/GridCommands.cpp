@@ -1,7 +1,9 @@
 #include "windows/grid/GridCommands.h"
 
+#include "core/db/CsvExport.h"
 #include "core/db/LeagueFiles.h"
 #include "core/db/RecordSet.h"
+#include "core/db/RowSearch.h"
 #include "ui/Hourglass.h"
 #include "ui/Prompts.h"
 #include "ui/WorkerProgress.h"
@@ -243,7 +245,7 @@ void GridCommands::findNext(bool backward)
         return;
     QModelIndex current = grid->currentIndex();
     int column = current.isValid() ? current.column() : -1;
-    db::RecordSet::FindRequest request{text, {}, m_find->matchCase(), backward};
+    db::FindRequest request{text, {}, m_find->matchCase(), backward};
     const QList<int> shown = visibleColumns();
     if (column < 0 || !shown.contains(column))
         column = shown.value(0, -1);
@@ -262,7 +264,7 @@ void GridCommands::findNext(bool backward)
     db::Error e;
     {
         Hourglass wait; // all columns of a large table take a moment
-        e = rs->find(request, from, &found, &wrapped);
+        e = db::findRow(*rs, request, from, &found, &wrapped);
     }
     if (e) {
         Prompts::showError(m_find, e.message());
@@ -330,8 +332,8 @@ db::Error GridCommands::writeExport(db::RecordSet& rs, const QString& path, bool
         captions << m_grid.model->headerData(column, Qt::Horizontal).toString();
         fields << m_grid.model->fieldOfColumn(column);
     }
-    const QList<db::RecordSet::ShownAs> shownAs =
-        m_grid.meanings ? m_grid.meanings->shownAs(columns) : QList<db::RecordSet::ShownAs>();
+    const QList<db::ShownAs> shownAs =
+        m_grid.meanings ? m_grid.meanings->shownAs(columns) : QList<db::ShownAs>();
     QProgressBar* bar = nullptr;
     const std::unique_ptr<QProgressDialog> progress =
         rs.count() > ProgressFromRows ? exportProgress(rs.count(), m_grid.window, &bar) : nullptr;
@@ -348,7 +350,9 @@ db::Error GridCommands::writeExport(db::RecordSet& rs, const QString& path, bool
         return !stop.load();
     };
     db::Error e;
-    const auto work = [&] { e = rs.exportCsv(path, captions, fields, report, changed, shownAs); };
+    const auto work = [&] {
+        e = db::exportCsv(rs, path, captions, fields, report, changed, shownAs);
+    };
     if (!progress) {
         work();
         return e;
@@ -366,7 +370,7 @@ void GridCommands::updateSortIndicator()
     // The ruling sort, when it is one column shown in the grid.
     QHeaderView* header = m_grid.view->horizontalHeader();
     const db::RecordSet* rs = m_grid.connection->recordSet();
-    const QList<db::SortKey> keys = rs ? rs->sortKeys() : QList<db::SortKey>();
+    const QList<db::SortKey> keys = rs ? rs->selection().sortKeys() : QList<db::SortKey>();
     int column = -1;
     if (keys.size() == 1) {
         for (int c = 0; c < m_grid.model->columnCount() && column < 0; ++c) {

@@ -49,16 +49,17 @@ void GridMeanings::attach()
     }
     rebuildColumns();
     // A filter may name a position or a team instead of its code.
-    for (int field = 0; field < rs->fieldCount(); ++field) {
-        const db::CodeKind kind = db::codeKindOf(rs->table(), rs->fieldName(field));
+    for (int field = 0; field < rs->fields().count(); ++field) {
+        const db::CodeKind kind = db::codeKindOf(rs->table(), rs->fields().name(field));
         if (kind == db::CodeKind::None || kind == db::CodeKind::Player)
             continue;
         std::weak_ptr<LeagueMeanings> meanings = m_shared;
-        rs->setFieldCodes(field, db::LeagueLookup::noun(kind),
-                          [meanings, kind](const QString& name) -> std::optional<qint64> {
-                              const auto shared = meanings.lock();
-                              return shared ? shared->lookup().codeNamed(kind, name) : std::nullopt;
-                          });
+        rs->fields().setCodes(field, db::LeagueLookup::noun(kind),
+                              [meanings, kind](const QString& name) -> std::optional<qint64> {
+                                  const auto shared = meanings.lock();
+                                  return shared ? shared->lookup().codeNamed(kind, name)
+                                                : std::nullopt;
+                              });
     }
     m_shared->update(rs->database());
 }
@@ -102,17 +103,17 @@ db::CodeKind GridMeanings::shownKind(int column) const
 
 void GridMeanings::readPlayerPage(int row) const
 {
-    const int page = row / db::RecordSet::PageSize;
+    const int page = row / db::PageCache::PageSize;
     if (m_playerPages.contains(page))
         return;
     m_playerPages.insert(page);
     db::RecordSet* rs = m_model->recordSet();
-    const int end = std::min(rs->count(), (page + 1) * db::RecordSet::PageSize);
+    const int end = std::min(rs->count(), (page + 1) * db::PageCache::PageSize);
     QList<qint64> ids;
     for (int column = 0; column < m_kinds.size(); ++column) {
         if (m_kinds.at(column) != db::CodeKind::Player)
             continue;
-        for (int r = page * db::RecordSet::PageSize; r < end; ++r) {
+        for (int r = page * db::PageCache::PageSize; r < end; ++r) {
             if (const std::optional<qint64> id = db::codeOf(m_model->storedValue(r, column)))
                 ids << *id;
         }
@@ -206,8 +207,7 @@ bool GridMeanings::setByName(const QModelIndex& index, const QString& text)
     return m_model->setData(index, stored, Qt::EditRole);
 }
 
-void GridMeanings::addShownCodes(db::RecordSet::FindRequest& request,
-                                 const QList<int>& columns) const
+void GridMeanings::addShownCodes(db::FindRequest& request, const QList<int>& columns) const
 {
     db::RecordSet* rs = m_model->recordSet();
     for (int column : columns) {
@@ -222,9 +222,9 @@ void GridMeanings::addShownCodes(db::RecordSet::FindRequest& request,
     }
 }
 
-QList<db::RecordSet::ShownAs> GridMeanings::shownAs(const QList<int>& columns) const
+QList<db::ShownAs> GridMeanings::shownAs(const QList<int>& columns) const
 {
-    QList<db::RecordSet::ShownAs> shown;
+    QList<db::ShownAs> shown;
     for (int column : columns) {
         const db::CodeKind kind = shownKind(column);
         if (kind == db::CodeKind::None) {

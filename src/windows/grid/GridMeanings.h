@@ -1,7 +1,9 @@
 #pragma once
 
+#include "core/db/CsvExport.h"
 #include "core/db/Meanings.h"
 #include "core/db/RecordSet.h"
+#include "core/db/RowSearch.h"
 #include "windows/grid/ShownValues.h"
 
 #include <QObject>
@@ -44,8 +46,8 @@ public:
     bool setByName(const QModelIndex& index, const QString& text) override;
 
     // Find, Copy and Export follow what is shown.
-    void addShownCodes(db::RecordSet::FindRequest& request, const QList<int>& columns) const;
-    QList<db::RecordSet::ShownAs> shownAs(const QList<int>& columns) const;
+    void addShownCodes(db::FindRequest& request, const QList<int>& columns) const;
+    QList<db::ShownAs> shownAs(const QList<int>& columns) const;
 
     // Reads the names afresh (Refresh, a league replaced).
     void reread();

@@ -2,6 +2,7 @@
 
 #include "core/db/Database.h"
 #include "core/db/RecordSet.h"
+#include "core/db/RowWriter.h"
 
 #include <memory>
 #include <utility>
@@ -31,11 +32,11 @@ QList<qint64> keysOf(const QList<RowImage>& rows)
 bool inFieldOrder(const db::RecordSet& rs, const QStringList& fields, const RowImage& row,
                   QVector<QVariant>* ordered)
 {
-    ordered->fill(QVariant(), rs.fieldCount());
-    if (fields.size() != rs.fieldCount())
+    ordered->fill(QVariant(), rs.fields().count());
+    if (fields.size() != rs.fields().count())
         return false;
     for (int i = 0; i < fields.size(); ++i) {
-        const int field = rs.fieldIndex(fields.at(i));
+        const int field = rs.fields().indexOf(fields.at(i));
         if (field < 0)
             return false;
         (*ordered)[field] = row.values.value(i);
@@ -62,12 +63,13 @@ db::Error RowStep::write(const QList<RowImage>& from, const QList<RowImage>& to)
     if (db::Error e = db::RecordSet::openKeys(league, m_change.table,
                                               keysOf(from.isEmpty() ? to : from), &rs))
         return e;
+    db::RowWriter writer(*rs);
     db::Error e;
     if (!from.isEmpty() && !to.isEmpty()) {
         // One row's fields, checked against what the step left there.
         QHash<int, QVariant> expected, values;
         for (int i = 0; i < m_change.fields.size(); ++i) {
-            const int field = rs->fieldIndex(m_change.fields.at(i));
+            const int field = rs->fields().indexOf(m_change.fields.at(i));
             if (field < 0)
                 return fieldsChanged(m_change.table);
             expected.insert(field, from.first().values.value(i));
@@ -76,16 +78,16 @@ db::Error RowStep::write(const QList<RowImage>& from, const QList<RowImage>& to)
             if (!db::sameStoredValue(next, now))
                 values.insert(field, next);
         }
-        e = rs->updateStored(0, values, expected);
+        e = writer.updateStored(0, values, expected);
     } else {
         QList<QVector<QVariant>> rows;
         for (const RowImage& row : from.isEmpty() ? to : from) {
             if (!inFieldOrder(*rs, m_change.fields, row, &rows.emplace_back()))
                 return fieldsChanged(m_change.table);
         }
-        e = from.isEmpty() ? rs->insertWithKeys(rows) : rs->deleteSeen(rows);
+        e = from.isEmpty() ? writer.insertWithKeys(rows) : writer.deleteSeen(rows);
     }
     if (!e)
-        setCounters(rs->lastCounterMove());
+        setCounters(writer.lastCounterMove());
     return e;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/db/Error.h"
-#include "core/db/RecordSet.h"
+#include "core/db/RowWriter.h"
 
 #include <QList>
 #include <QStringList>
@@ -65,7 +65,7 @@ struct RowChange {
     QList<RowImage> before;
     QList<RowImage> after;
     // The league's change counter as the write found and left it (read
-    // under its lock: RecordSet::lastCounterMove); empty when unknown.
+    // under its lock: RowWriter::lastCounterMove); empty when unknown.
     std::optional<db::CounterMove> counters;
 };
 
@@ -76,7 +76,7 @@ struct RowChange {
 // A window that writes fields of a row itself (the player card, say) records
 // its save as
 //   RowChange c{league, table, "Change of Ratings for Jo Walker", fields,
-//               {{rowid, oldValues}}, {{rowid, newValues}}, rs->lastCounterMove()};
+//               {{rowid, oldValues}}, {{rowid, newValues}}, writer.lastCounterMove()};
 //   history->record(new RowStep(c));
 // after its own write succeeded; the values are the stored ones. Only the
 // fields listed are checked and written.

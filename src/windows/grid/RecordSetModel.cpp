@@ -2,6 +2,7 @@
 
 #include "core/db/Database.h"
 #include "core/db/RecordSet.h"
+#include "core/db/RowWriter.h"
 #include "windows/grid/ShownValues.h"
 
 #include <algorithm>
@@ -35,9 +36,9 @@ void RecordSetModel::rebuildColumnMap()
     m_fieldOfColumn.clear();
     if (!m_fixed.isEmpty()) {
         for (const ColumnDef& column : std::as_const(m_fixed))
-            m_fieldOfColumn << (m_rs ? m_rs->fieldIndex(column.dataField) : -1);
+            m_fieldOfColumn << (m_rs ? m_rs->fields().indexOf(column.dataField) : -1);
     } else if (m_rs) {
-        for (int field = 0; field < m_rs->fieldCount(); ++field)
+        for (int field = 0; field < m_rs->fields().count(); ++field)
             m_fieldOfColumn << field;
     }
 }
@@ -78,17 +79,17 @@ void RecordSetModel::setAllowUpdate(bool allow)
 
 bool RecordSetModel::allowAddNew() const
 {
-    return m_allowAddNew && m_rs && !m_rs->isReadOnly();
+    return m_allowAddNew && m_rs && !m_rs->fields().isReadOnly();
 }
 
 bool RecordSetModel::allowDelete() const
 {
-    return m_allowDelete && m_rs && !m_rs->isReadOnly();
+    return m_allowDelete && m_rs && !m_rs->fields().isReadOnly();
 }
 
 bool RecordSetModel::allowUpdate() const
 {
-    return m_allowUpdate && m_rs && !m_rs->isReadOnly();
+    return m_allowUpdate && m_rs && !m_rs->fields().isReadOnly();
 }
 
 int RecordSetModel::fieldOfColumn(int column) const
@@ -99,7 +100,7 @@ int RecordSetModel::fieldOfColumn(int column) const
 QString RecordSetModel::fieldNameOfColumn(int column) const
 {
     const int field = fieldOfColumn(column);
-    return field >= 0 && m_rs ? m_rs->fieldName(field) : QString();
+    return field >= 0 && m_rs ? m_rs->fields().name(field) : QString();
 }
 
 int RecordSetModel::newRowLine() const
@@ -203,7 +204,7 @@ bool RecordSetModel::setData(const QModelIndex& index, const QVariant& value, in
     QVariant stored;
     db::Error e = readErrorAt(index);
     if (!e)
-        e = m_rs->convertValue(field, value, &stored);
+        e = db::convertValue(m_rs->fields().at(field), value, &stored);
     if (!e && m_editRow >= 0 && m_editRow != index.row()) {
         // An edit elsewhere while another row is pending leaves that row.
         e = commitPendingEdit();
@@ -302,8 +303,9 @@ db::Error RecordSetModel::commitPendingEdit()
     }
     const bool record = isRecordRow(m_editRow);
     const RowImage before{record ? m_rs->key(m_editRow) : 0, m_editSeen};
+    db::RowWriter writer(*m_rs);
     db::Error e =
-        record ? m_rs->update(m_editRow, m_editValues, m_editSeen) : m_rs->insert(m_editValues);
+        record ? writer.update(m_editRow, m_editValues, m_editSeen) : writer.insert(m_editValues);
     if (e.number == db::RowVanished && m_editSavedElsewhere)
         e.description = u"This row was saved from another window (the player card) after you "
                         u"began editing it here, so your changes in the grid were not written; "
@@ -324,12 +326,12 @@ db::Error RecordSetModel::commitPendingEdit()
         RowChange change = describeChange(u"Change of "_s + changed.join(u", "_s), after.values);
         change.before = {before};
         change.after = {after};
-        change.counters = m_rs->lastCounterMove();
+        change.counters = writer.lastCounterMove();
         emit rowsWritten(change);
     } else {
         RowChange change = describeChange(u"Add Row"_s, {});
         change.after = {after};
-        change.counters = m_rs->lastCounterMove();
+        change.counters = writer.lastCounterMove();
         emit rowsWritten(change);
     }
     if (!record) {
@@ -365,13 +367,14 @@ db::Error RecordSetModel::deleteRows(QList<int> rows)
         rows.size() == 1 ? u"Delete Row"_s : u"Delete %1 Rows"_s.arg(rows.size()), {});
     for (int row : std::as_const(rows))
         change.before << imageOf(row);
-    if (db::Error e = m_rs->deleteFromFile(rows))
+    db::RowWriter writer(*m_rs);
+    if (db::Error e = writer.deleteRows(rows))
         return e;
-    change.counters = m_rs->lastCounterMove();
+    change.counters = writer.lastCounterMove();
     emit rowsWritten(change);
     if (rows.contains(m_editRow))
         discardPendingEdit(); // its row is gone; the user chose to delete it
-    for (const auto& [first, count] : db::RecordSet::runsFromLast(rows)) {
+    for (const auto& [first, count] : db::runsFromLast(rows)) {
         beginRemoveRows({}, first, first + count - 1);
         m_rs->dropRows(first, count);
         m_recordCount -= count;
@@ -394,10 +397,10 @@ RowChange RecordSetModel::describeChange(const QString& what, const QVector<QVar
     RowChange change;
     change.league = m_rs->database().path();
     change.table = m_rs->table();
-    for (int field = 0; field < m_rs->fieldCount(); ++field)
-        change.fields << m_rs->fieldName(field);
-    const int first = m_rs->fieldIndex(u"FirstName"_s);
-    const int last = m_rs->fieldIndex(u"LastName"_s);
+    for (int field = 0; field < m_rs->fields().count(); ++field)
+        change.fields << m_rs->fields().name(field);
+    const int first = m_rs->fields().indexOf(u"FirstName"_s);
+    const int last = m_rs->fields().indexOf(u"LastName"_s);
     const QString name =
         first >= 0 && last >= 0
             ? QString(row.value(first).toString() + u' ' + row.value(last).toString()).trimmed()

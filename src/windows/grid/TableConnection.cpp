@@ -38,11 +38,11 @@ db::Error TableConnection::requery()
 {
     qint64 tableRows = 0;
     db::Error e = m_recordSet->requery();
-    if (!e && !m_recordSet->filterTexts().isEmpty())
+    if (!e && !m_recordSet->selection().filterTexts().isEmpty())
         e = m_recordSet->countTableRows(&tableRows); // others may have added or deleted rows
     if (!e)
         m_rowsFilteredOut =
-            m_recordSet->filterTexts().isEmpty() ? 0 : tableRows - m_recordSet->count();
+            m_recordSet->selection().filterTexts().isEmpty() ? 0 : tableRows - m_recordSet->count();
     return e;
 }
 
@@ -66,17 +66,17 @@ QString TableConnection::statusText() const
     const qint64 total = shown + m_rowsFilteredOut;
     const QString rows = total == 1 ? u"row"_s : u"rows"_s;
     QStringList parts{
-        rs->filterTexts().isEmpty()
+        rs->selection().filterTexts().isEmpty()
             ? english.toString(shown) + u' ' + rows
             : u"%1 of %2 %3"_s.arg(english.toString(shown), english.toString(total), rows)};
-    QStringList filters = rs->filterTexts();
+    QStringList filters = rs->selection().filterTexts();
     if (filters.size() > 1) {
         for (QString& f : filters)
             f = u'(' + f + u')';
     }
     if (!filters.isEmpty())
         parts << u"Filter: "_s + filters.join(u" And "_s);
-    if (!rs->sortTexts().isEmpty())
-        parts << u"Sort: "_s + rs->sortTexts().join(u", "_s);
+    if (!rs->selection().sortTexts().isEmpty())
+        parts << u"Sort: "_s + rs->selection().sortTexts().join(u", "_s);
     return parts.join(u"  |  "_s);
 }

@@ -211,11 +211,11 @@ bool TableWindow::bindData()
     QList<QPair<QString, QString>> aliases;
     for (const ColumnDef& column : std::as_const(m_options.fixedColumns))
         aliases.append({column.caption, column.dataField});
-    m_connection->recordSet()->setFieldAliases(aliases);
+    m_connection->recordSet()->fields().setAliases(aliases);
     setWindowTitle(captionFor(m_connection->tableOrQuery()));
     m_grid->setAccessibleName(windowTitle());
-    if (const db::RecordSet* rs = m_connection->recordSet(); rs->isReadOnly())
-        Prompts::message(this, rs->readOnlyReason(), QMessageBox::Information);
+    if (const db::RecordSet* rs = m_connection->recordSet(); rs->fields().isReadOnly())
+        Prompts::message(this, rs->fields().readOnlyReason(), QMessageBox::Information);
     return true;
 }
 
@@ -449,7 +449,7 @@ void TableWindow::filterByValue(const QModelIndex& cell)
     const QVariant value = rs->value(cell.row(), field);
     const QString shown = m_grid->oneLineText(cell, ShownValueLength);
     const QString name =
-        rs->fieldName(field) + (value.isNull() ? u" Is Null"_s : QString(u" = "_s + shown));
+        rs->fields().name(field) + (value.isNull() ? u" Is Null"_s : QString(u" = "_s + shown));
     replaceRowsWith([&](const db::RecordSet& source, std::unique_ptr<db::RecordSet>* next) {
         return source.openFilteredByValue(field, value, name, next);
     });

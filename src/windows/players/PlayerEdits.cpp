@@ -2,6 +2,7 @@
 
 #include "core/db/Database.h"
 #include "core/db/RecordSet.h"
+#include "core/db/RowWriter.h"
 #include "windows/players/CardFormat.h"
 #include "windows/players/PlayerColumns.h"
 
@@ -37,7 +38,7 @@ db::Error PlayerEdits::read(qint64 key)
         return e;
     const std::vector<players::PlayerColumn>& columns = players::playerGridColumns();
     for (int c = 0; c < PlayerColumnCount; ++c) {
-        const int field = row->fieldIndex(columns[size_t(c)].field);
+        const int field = row->fields().indexOf(columns[size_t(c)].field);
         if (field < 0)
             return {db::MissingField, u"The table \"%1\" has no field \"%2\", which this window "
                                       u"shows."_s.arg(row->table(), columns[size_t(c)].field)};
@@ -74,7 +75,7 @@ db::Error PlayerEdits::type(int column, const QString& typed, const QString& tex
 {
     const int field = m_fieldOf[size_t(column)];
     QVariant stored;
-    if (db::Error e = m_row->convertValue(field, typed, &stored))
+    if (db::Error e = db::convertValue(m_row->fields().at(field), typed, &stored))
         return e;
     if (db::sameStoredValue(stored, readValue(column)))
         m_changes.remove(column);
@@ -96,7 +97,8 @@ db::Error PlayerEdits::save(const QString& playerName, RowChange* change)
             captions << columns[size_t(c)].caption;
         }
     }
-    if (db::Error e = m_row->updateStored(0, values, m_readRow))
+    db::RowWriter writer(*m_row);
+    if (db::Error e = writer.updateStored(0, values, m_readRow))
         return e;
     // The save is one step of the history: the fields as read and as the
     // file now stores them.
@@ -107,11 +109,11 @@ db::Error PlayerEdits::save(const QString& playerName, RowChange* change)
                         {},
                         {{m_key, {}}},
                         {{m_key, {}}},
-                        m_row->lastCounterMove()};
+                        writer.lastCounterMove()};
     QList<int> fields = values.keys();
     std::sort(fields.begin(), fields.end());
     for (int field : fields) {
-        change->fields << m_row->fieldName(field);
+        change->fields << m_row->fields().name(field);
         change->before.first().values << m_readRow.value(field);
         change->after.first().values << written.value(field);
     }

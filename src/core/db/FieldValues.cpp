@@ -1,4 +1,5 @@
-#include "core/db/RecordSet.h"
+// Typed text to stored values, and what a declared type allows.
+#include "core/db/FieldValues.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -138,9 +139,8 @@ QString wholeNumberNote(const FieldInfo& field, const QString& shownName, const 
         .arg(shownName, text, number);
 }
 
-Error RecordSet::convertValue(int fieldIndex, const QVariant& typed, QVariant* stored) const
+Error convertValue(const FieldInfo& field, const QVariant& typed, QVariant* stored)
 {
-    const FieldInfo& field = m_fields.at(fieldIndex);
     if (typed.isNull() || typed.typeId() == QMetaType::QByteArray) {
         *stored = typed.isNull() ? QVariant() : typed;
         return {};
@@ -189,20 +189,11 @@ Error RecordSet::convertValue(int fieldIndex, const QVariant& typed, QVariant* s
     return {};
 }
 
-Error RecordSet::convertAll(const QHash<int, QVariant>& typed, QHash<int, QVariant>* stored) const
+bool sameStoredValue(const QVariant& a, const QVariant& b)
 {
-    stored->clear();
-    for (auto it = typed.cbegin(); it != typed.cend(); ++it) {
-        if (it.key() < 0 || it.key() >= fieldCount())
-            return {UnknownField, QStringLiteral("The table \"%1\" has no field number %2.")
-                                      .arg(m_table)
-                                      .arg(it.key())};
-        QVariant value;
-        if (Error e = convertValue(it.key(), it.value(), &value))
-            return e;
-        stored->insert(it.key(), value);
-    }
-    return {};
+    if (a.isNull() || b.isNull())
+        return a.isNull() && b.isNull();
+    return a.typeId() == b.typeId() && a == b;
 }
 
 } // namespace db
