@@ -2,8 +2,8 @@
 
 #include "core/db/Error.h"
 #include "core/db/Schema.h"
+#include "history/RowStep.h"
 #include "ui/EditingWindow.h"
-#include "windows/grid/LeagueSteps.h"
 #include "windows/players/PlayerEdits.h"
 
 #include <QHash>
