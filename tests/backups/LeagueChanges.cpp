@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "core/backups/Backups.h"
 #include "core/db/Database.h"
+#include "leaguegen/LeagueGenerator.h"
 #include "shell/MainWindow.h"
 #include "shell/RestoreBackupWindow.h"
 #include "ui/Prompts.h"
@@ -47,11 +48,11 @@ QStringList backupNames(const QString& league)
     return names;
 }
 
-QStringList clearDatabase(MainWindow* main, QMessageBox::StandardButton answer)
+QStringList LeagueChanges::clearDatabase(QMessageBox::StandardButton answer) const
 {
     if (answer != QMessageBox::NoButton)
         Prompts::setNextAnswer(answer);
-    main->action(u"ClearDatabase"_s)->trigger();
+    main()->action(u"ClearDatabase"_s)->trigger();
     const QStringList shown = messages();
     Prompts::finishTest();
     if (answer == QMessageBox::NoButton)
@@ -61,10 +62,10 @@ QStringList clearDatabase(MainWindow* main, QMessageBox::StandardButton answer)
     return shown.mid(1);
 }
 
-QStringList globalEdit(MainWindow* main)
+QStringList LeagueChanges::globalEdit() const
 {
-    main->action(u"mnuGlobalEdit"_s)->trigger();
-    auto* dialog = main->findChild<GlobalEditDialog*>(u"frmGlobal"_s);
+    main()->action(u"mnuGlobalEdit"_s)->trigger();
+    auto* dialog = main()->findChild<GlobalEditDialog*>(u"frmGlobal"_s);
     if (!dialog)
         return {u"no dialog"_s};
     // After an edit the dialog asks before the same one again: the next
@@ -82,10 +83,11 @@ QStringList globalEdit(MainWindow* main)
     return shown;
 }
 
-QStringList restoreNewest(MainWindow* main, QMessageBox::StandardButton answer, QStringList* listed)
+QStringList LeagueChanges::restoreNewest(QMessageBox::StandardButton answer,
+                                         QStringList* listed) const
 {
-    main->action(u"mnuRestoreBackup"_s)->trigger();
-    if (auto* form = main->findChild<RestoreBackupWindow*>()) {
+    main()->action(u"mnuRestoreBackup"_s)->trigger();
+    if (auto* form = main()->findChild<RestoreBackupWindow*>()) {
         auto* list = form->findChild<QTreeWidget*>(u"lstBackups"_s);
         for (int i = 0; listed && i < list->topLevelItemCount(); ++i)
             *listed << list->topLevelItem(i)->text(1);
@@ -101,6 +103,16 @@ QStringList restoreNewest(MainWindow* main, QMessageBox::StandardButton answer, 
     return shown;
 }
 
+QString LeagueChanges::writeLeague(const QString& name, int players, quint32 seed) const
+{
+    const QString path = m_gui.filePath(name);
+    leaguegen::LeagueOptions options;
+    options.players = players;
+    options.seed = seed;
+    options.overwrite = true;
+    return leaguegen::writeLeague(path, options) ? QString() : path;
+}
+
 namespace {
 QString shown(const QAction* item)
 {
@@ -108,19 +120,19 @@ QString shown(const QAction* item)
 }
 } // namespace
 
-QString undoItem(MainWindow* main)
+QString LeagueChanges::undoText() const
 {
-    return shown(main->action(u"mnuUndoGlobalEdit"_s));
+    return shown(main()->action(u"mnuUndoGlobalEdit"_s));
 }
 
-QString redoItem(MainWindow* main)
+QString LeagueChanges::redoText() const
 {
-    return shown(main->action(u"mnuRedo"_s));
+    return shown(main()->action(u"mnuRedo"_s));
 }
 
-void undo(MainWindow* main)
+void LeagueChanges::undo() const
 {
-    main->action(u"mnuUndoGlobalEdit"_s)->trigger();
+    main()->action(u"mnuUndoGlobalEdit"_s)->trigger();
 }
 
 } // namespace TestSupport

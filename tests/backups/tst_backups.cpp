@@ -8,7 +8,6 @@
 #include "core/backups/Backups.h"
 #include "core/db/Database.h"
 #include "core/globaledit/GlobalEditEngine.h"
-#include "leaguegen/LeagueGenerator.h"
 #include "shell/MainWindow.h"
 #include "ui/Prompts.h"
 #include "ui/Settings.h"
@@ -87,7 +86,7 @@ int runOtherInstance(const QString& command, const QString& league, const QStrin
 
 } // namespace
 
-class TestBackups : public QObject
+class TestBackups : public QObject, TestSupport::LeagueChanges
 {
     Q_OBJECT
 
@@ -445,33 +444,6 @@ private slots:
         QVERIFY(editExpected());
         QCOMPARE(content(league()), content(expected));
     }
-
-private:
-    MainWindow* main() const { return m_gui.main(); }
-    QString league() const { return m_gui.path(); }
-    QString writeLeague(const QString& name, int players, quint32 seed = 1)
-    {
-        const QString path = m_gui.filePath(name);
-        leaguegen::LeagueOptions options;
-        options.players = players;
-        options.seed = seed;
-        options.overwrite = true;
-        return leaguegen::writeLeague(path, options) ? QString() : path;
-    }
-
-    QStringList globalEdit() { return TestSupport::globalEdit(main()); }
-    QStringList clearDatabase(QMessageBox::StandardButton answer = QMessageBox::Yes)
-    {
-        return TestSupport::clearDatabase(main(), answer);
-    }
-    QStringList restoreNewest(QMessageBox::StandardButton answer, QStringList* listed = nullptr)
-    {
-        return TestSupport::restoreNewest(main(), answer, listed);
-    }
-    QString undoText() const { return TestSupport::undoItem(main()); }
-    void undo() const { TestSupport::undo(main()); }
-
-    TestSupport::GuiFixture m_gui;
 };
 
 int main(int argc, char* argv[])

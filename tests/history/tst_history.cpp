@@ -7,7 +7,6 @@
 #include "core/backups/Backups.h"
 #include "core/db/Database.h"
 #include "core/db/RecordSet.h"
-#include "leaguegen/LeagueGenerator.h"
 #include "shell/MainWindow.h"
 #include "shell/RestoreBackupWindow.h"
 #include "ui/Prompts.h"
@@ -44,7 +43,7 @@ qint64 changedPlayers(const QString& league, const QString& backup)
 }
 } // namespace
 
-class TestHistory : public QObject
+class TestHistory : public QObject, TestSupport::LeagueChanges
 {
     Q_OBJECT
 
@@ -293,17 +292,6 @@ private slots:
     }
 
 private:
-    MainWindow* main() const { return m_gui.main(); }
-    QString league() const { return m_gui.path(); }
-    QString writeLeague(const QString& name, int players)
-    {
-        const QString path = m_gui.filePath(name);
-        leaguegen::LeagueOptions options;
-        options.players = players;
-        options.overwrite = true;
-        return leaguegen::writeLeague(path, options) ? QString() : path;
-    }
-
     // The change kind names, written through the real windows.
     void makeChange(const QString& kind)
     {
@@ -334,18 +322,6 @@ private:
         }
         Prompts::finishTest();
     }
-
-    QStringList globalEdit() { return TestSupport::globalEdit(main()); }
-    QStringList clearDatabase() { return TestSupport::clearDatabase(main()); }
-    QStringList restoreNewest(QMessageBox::StandardButton answer, QStringList* listed = nullptr)
-    {
-        return TestSupport::restoreNewest(main(), answer, listed);
-    }
-    QString undoText() const { return TestSupport::undoItem(main()); }
-    QString redoText() const { return TestSupport::redoItem(main()); }
-    void undo() const { TestSupport::undo(main()); }
-
-    TestSupport::GuiFixture m_gui;
 };
 
 QTEST_MAIN(TestHistory)
