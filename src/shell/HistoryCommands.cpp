@@ -3,12 +3,13 @@
 #include "core/backups/Backups.h"
 #include "core/db/Database.h"
 #include "core/db/LeagueFiles.h"
-#include "shell/LeagueHistory.h"
+#include "history/BackupStep.h"
+#include "history/LeagueHistory.h"
+#include "history/RowStep.h"
 #include "shell/LeagueSession.h"
 #include "shell/RestoreBackupWindow.h"
 #include "ui/EditingWindow.h"
 #include "ui/Prompts.h"
-#include "ui/Settings.h"
 #include "windows/grid/TableWindow.h"
 #include "windows/players/PlayerCard.h"
 
@@ -38,11 +39,8 @@ HistoryCommands::HistoryCommands(LeagueSession* session, QMdiArea* area)
 
 void HistoryCommands::recordRowChange(const RowChange& change)
 {
-    LeagueHistory* history = m_session->history();
-    if (history->holds(change.league)) {
-        history->record(new RowStep(change));
+    if (m_session->history()->record(std::make_unique<RowStep>(change)))
         return;
-    }
     emit finished(QStringLiteral("%1 was written to \"%2\", which is not the league open "
                                  "now, so Edit > Undo cannot take it back")
                       .arg(change.text, QDir::toNativeSeparators(change.league)));
@@ -106,7 +104,7 @@ void HistoryCommands::step(bool back)
 }
 
 bool HistoryCommands::restoreLeague(const QString& league, const QString& backup,
-                                    const QString& command, std::optional<quint32> unchangedSince)
+                                    const QString& command)
 {
     // Edited rows are settled against the league they were made in, before
     // it is replaced.
@@ -114,23 +112,12 @@ bool HistoryCommands::restoreLeague(const QString& league, const QString& backup
         return false;
     const QString restored = takenBefore(league, backup); // the backup may be pruned after
     backups::RestoreResult done;
-    if (const db::Error e = backups::restore(league, backup, command,
-                                             backups::keepRule(readSetting(settings::BackupsKeep)),
-                                             unchangedSince, &done)) {
+    QString dropped;
+    if (const db::Error e =
+            m_session->history()->restore(league, backup, command, &done, &dropped)) {
         Prompts::showError(m_area, e.message());
         return false;
     }
-    // One step: its undo restores the league as the restore found it. A
-    // league that did not open leaves nothing to go back to: no step, but
-    // the steps before it stay.
-    LeagueHistory* history = m_session->history();
-    QString dropped;
-    const bool undoable = !done.damaged && !done.savedAs.isEmpty() && done.counter;
-    if (!undoable)
-        history->continueAt(done.counter);
-    if (!undoable ||
-        !history->record(new BackupStep({league, done.savedAs, command, *done.counter}), &dropped))
-        refreshGrids(league); // recording the step refreshes them
     QStringList result{QStringLiteral("%1: the league is back as it was %2").arg(command, restored),
                        done.note, dropped};
     if (done.damaged)

@@ -3,7 +3,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <optional>
 
 class LeagueSession;
 class QMdiArea;
@@ -39,8 +38,7 @@ private:
     void refreshGrids(const QString& league);
     // Restores the backup over the league after the open grid windows
     // settled their edited rows; they then show the restored league.
-    bool restoreLeague(const QString& league, const QString& backup, const QString& command,
-                       std::optional<quint32> unchangedSince = {});
+    bool restoreLeague(const QString& league, const QString& backup, const QString& command);
 
     LeagueSession* m_session;
     QMdiArea* m_area;

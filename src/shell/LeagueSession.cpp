@@ -1,11 +1,13 @@
 #include "shell/LeagueSession.h"
 
-#include "shell/LeagueHistory.h"
+#include "core/backups/Backups.h"
+#include "history/LeagueHistory.h"
 #include "ui/Settings.h"
 
-#include <QPointer>
-
-LeagueSession::LeagueSession(QObject* parent) : QObject(parent), m_history(new LeagueHistory(this))
+LeagueSession::LeagueSession(QObject* parent)
+    : QObject(parent),
+      m_history(new LeagueHistory(
+          [] { return backups::keepRule(readSetting(settings::BackupsKeep)); }, this))
 {
 }
 
@@ -36,10 +38,5 @@ void LeagueSession::storeConverterPath(const QString& path)
 
 std::function<QString(const backups::UndoPoint&)> LeagueSession::undoReceiver() const
 {
-    return [history = QPointer<LeagueHistory>(m_history)](const backups::UndoPoint& point) {
-        QString note;
-        if (history)
-            history->record(new BackupStep(point), &note); // dropped when of another league
-        return note;
-    };
+    return m_history->undoReceiver();
 }

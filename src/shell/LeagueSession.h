@@ -36,7 +36,7 @@ public:
     // Every change the program writes to the league is one step of it.
     LeagueHistory* history() const { return m_history; }
     // Where a command that replaces the league as a whole hands its undo
-    // point: it becomes a step of the history.
+    // point: it becomes a step of the history (LeagueHistory::undoReceiver).
     std::function<QString(const backups::UndoPoint&)> undoReceiver() const;
 
 signals:

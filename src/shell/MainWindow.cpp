@@ -1,9 +1,9 @@
 #include "shell/MainWindow.h"
 
+#include "history/LeagueHistory.h"
 #include "shell/AboutDialog.h"
 #include "shell/HistoryCommands.h"
 #include "shell/LeagueCommands.h"
-#include "shell/LeagueHistory.h"
 #include "shell/LeagueSession.h"
 #include "shell/RecentLeagues.h"
 #include "shell/StatusPanels.h"
@@ -35,6 +35,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
+#include <QUndoStack>
 #include <algorithm>
 
 // Each window the program shows one at a time is held here, not in a
@@ -186,8 +187,7 @@ void MainWindow::buildMenus()
             [history] { history->redo(); })
         ->setShortcuts(
             {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    connect(m_session->history(), &LeagueHistory::changed, this, &MainWindow::updateUndoItems);
-    updateUndoItems();
+    followUndoStack();
 
     QMenu* view = addMenu(QStringLiteral("mnuView"), QStringLiteral("&Table"));
     addItem(view, QStringLiteral("mnuAll"), QStringLiteral("&All"), [this] { openAllTables(); });
@@ -366,30 +366,30 @@ void MainWindow::openTable(const TableCommand& command)
     connect(window, &TableWindow::commandFinished, this, &MainWindow::showCommandResult);
 }
 
-namespace {
-// "&Undo Change of SP for Jo Walker": the step's name is no access key.
-QString undoItemText(const QString& verb, const LeagueStep* step)
+void MainWindow::followUndoStack()
 {
-    if (!step)
-        return u'&' + verb;
-    return u'&' + verb + u' ' + QString(step->text()).replace(u'&', QStringLiteral("&&"));
-}
-} // namespace
-
-void MainWindow::updateUndoItems()
-{
-    const LeagueHistory* history = m_session->history();
-    const struct {
-        const char* item;
-        const char* verb;
-        LeagueStep* step;
-    } items[] = {{"mnuUndoGlobalEdit", "Undo", history->nextUndo()},
-                 {"mnuRedo", "Redo", history->nextRedo()}};
-    for (const auto& i : items) {
-        QAction* item = action(QLatin1String(i.item));
-        item->setText(undoItemText(QLatin1String(i.verb), i.step));
-        item->setEnabled(i.step != nullptr);
-    }
+    // "&Undo Change of SP for Jo Walker": the step's name is no access key.
+    const auto follow = [](QAction* item, const QString& verb) {
+        return [item, verb](const QString& step) {
+            QString text = u'&' + verb;
+            if (!step.isEmpty())
+                text += u' ' + QString(step).replace(u'&', QStringLiteral("&&"));
+            item->setText(text);
+        };
+    };
+    const QUndoStack* steps = m_session->history()->steps();
+    QAction* undo = action(QStringLiteral("mnuUndoGlobalEdit"));
+    QAction* redo = action(QStringLiteral("mnuRedo"));
+    const auto undoText = follow(undo, QStringLiteral("Undo"));
+    const auto redoText = follow(redo, QStringLiteral("Redo"));
+    connect(steps, &QUndoStack::undoTextChanged, undo, undoText);
+    connect(steps, &QUndoStack::redoTextChanged, redo, redoText);
+    connect(steps, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
+    connect(steps, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
+    undoText(steps->undoText());
+    redoText(steps->redoText());
+    undo->setEnabled(steps->canUndo());
+    redo->setEnabled(steps->canRedo());
 }
 
 void MainWindow::openAllTables()

@@ -84,7 +84,8 @@ private:
     void openTeamPage();
     // The league at path changed or is another: views that are no grid follow.
     void followLeague(const QString& path);
-    void updateUndoItems();
+    // Edit > Undo and Redo name and enable what the history's stack would take.
+    void followUndoStack();
     void buildMenus();
     void leagueChanged(const QString& path);
     QMenu* addMenu(const QString& name, const QString& caption);

@@ -2,7 +2,6 @@
 
 #include "core/db/Error.h"
 #include "core/db/LeagueFiles.h"
-#include "shell/LeagueHistory.h"
 #include "ui/Prompts.h"
 #include "windows/grid/TableWindow.h"
 #include "windows/players/PlayerCard.h"

@@ -5,8 +5,8 @@
 
 #include "core/db/Database.h"
 #include "core/db/RecordSet.h"
+#include "history/LeagueHistory.h"
 #include "leaguegen/LeagueGenerator.h"
-#include "shell/LeagueHistory.h"
 #include "shell/MainWindow.h"
 #include "ui/HelpViewer.h"
 #include "ui/Prompts.h"

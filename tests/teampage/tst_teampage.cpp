@@ -2,7 +2,7 @@
 // league generated for the suite, or on players the test writes itself.
 #include "GuiFixture.h"
 #include "TestSupport.h"
-#include "shell/LeagueHistory.h"
+#include "history/LeagueHistory.h"
 #include "shell/MainWindow.h"
 #include "ui/Prompts.h"
 #include "ui/Settings.h"

@@ -37,32 +37,11 @@ QString pruneCopies(const QString& path, const QString& extension, const KeepRul
         keep << QFileInfo(path).absoluteFilePath();
     QList<Entry> all = detail::entries(path, extension);
     all.removeIf([](const Entry& e) { return e.backup.command == DamagedLeague; });
-    const QStringList needed = neededBackups();
-    for (const QString& path : needed)
-        keep << QFileInfo(path).absoluteFilePath();
     for (qsizetype i = 0; i < all.size(); ++i) {
         if (i >= *rule.count && !keep.contains(all[i].backup.path))
             QFile::remove(all[i].backup.path);
     }
     return {};
-}
-
-namespace {
-QStringList& needed()
-{
-    static QStringList paths;
-    return paths;
-}
-} // namespace
-
-void setNeededBackups(const QStringList& paths)
-{
-    needed() = paths;
-}
-
-QStringList neededBackups()
-{
-    return needed();
 }
 
 } // namespace backups

@@ -47,14 +47,15 @@ db::Error openBackup(const QString& backupPath, db::Database& source)
 // The restore of a league that opens: SQLite's backup API writes the pages
 // in one journaled transaction on a connection to the league.
 db::Error restoreInto(db::Database& league, db::Database& source, const QString& command,
-                      const KeepRule& keep, std::optional<quint32> unchangedSince,
-                      RestoreResult* result)
+                      const KeepRule& keep, const QStringList& spared,
+                      std::optional<quint32> unchangedSince, RestoreResult* result)
 {
     sqlite3_backup* copy =
         sqlite3_backup_init(league.sqliteHandle(), "main", source.sqliteHandle(), "main");
     if (!copy)
         return db::engineError(league.sqliteHandle());
     CommandBackup kept(league.path(), command, keep);
+    kept.spare(spared);
     // A first step of no pages takes the league's exclusive lock and writes
     // nothing: from here the file on disk is the state being replaced.
     int rc = sqlite3_backup_step(copy, 0);
@@ -87,7 +88,8 @@ db::Error restoreInto(db::Database& league, db::Database& source, const QString&
 // taken on it: what is there is copied aside as it is, then the backup is
 // written beside it and renamed over it, all or nothing.
 db::Error replaceDamaged(const QString& leaguePath, const QString& backupPath, const KeepRule& keep,
-                         std::optional<quint32> backupCounter, RestoreResult* result)
+                         const QStringList& spared, std::optional<quint32> backupCounter,
+                         RestoreResult* result)
 {
     const QFileInfo info(leaguePath);
     // Through a link, the file it leads to is the league.
@@ -97,6 +99,7 @@ db::Error replaceDamaged(const QString& leaguePath, const QString& backupPath, c
     if (db::Error e = makeFolder(leaguePath))
         return e;
     CommandBackup kept(leaguePath, DamagedLeague, keep);
+    kept.spare(spared);
     QString keptText = QStringLiteral("There was no league file to keep.");
     if (info.exists() && info.size() > 0) {
         const QString path = newPath(leaguePath, DamagedLeague);
@@ -144,8 +147,8 @@ bool isDamagedLeague(const db::Error& e)
 }
 
 db::Error restore(const QString& leaguePath, const QString& backupPath, const QString& command,
-                  const KeepRule& keep, std::optional<quint32> unchangedSince,
-                  RestoreResult* result)
+                  const KeepRule& keep, const QStringList& spared,
+                  std::optional<quint32> unchangedSince, RestoreResult* result)
 {
     if (db::sameFile(backupPath, leaguePath))
         return {db::IsLeagueFile,
@@ -164,7 +167,7 @@ db::Error restore(const QString& leaguePath, const QString& backupPath, const QS
         // program: it is replaced under its lock, never behind its back.
         const bool sound = e.number == db::MissingTable || e.number == db::MissingField;
         if (sound && !league.openFile(leaguePath)) {
-            e = restoreInto(league, source, command, keep, unchangedSince, result);
+            e = restoreInto(league, source, command, keep, spared, unchangedSince, result);
             if (!e && result)
                 result->damaged = true; // its copy is no league either
             return e;
@@ -173,9 +176,9 @@ db::Error restore(const QString& leaguePath, const QString& backupPath, const QS
             return {db::LeagueChanged, QStringLiteral("The league has changed since.")};
         const std::optional<quint32> backupCounter = source.changeCounter();
         source.close();
-        return replaceDamaged(leaguePath, backupPath, keep, backupCounter, result);
+        return replaceDamaged(leaguePath, backupPath, keep, spared, backupCounter, result);
     }
-    return restoreInto(league, source, command, keep, unchangedSince, result);
+    return restoreInto(league, source, command, keep, spared, unchangedSince, result);
 }
 
 } // namespace backups

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace db {
 class Database;
@@ -67,8 +68,9 @@ QList<Backup> list(const QString& leaguePath);
 db::Error take(db::Database& league, const QString& command, QString* backupPath = nullptr);
 
 // Removes all but the newest backups the Keep rule keeps; never one of
-// spared nor one that neededBackups() lists, nor a Damaged League copy,
-// which is no league to restore but the user's, to salvage or delete.
+// spared (the one just taken, those an undo history may still restore), nor
+// a Damaged League copy, which is no league to restore but the user's, to
+// salvage or delete.
 // Returns a sentence for the status bar when the Keep setting was ignored.
 QString prune(const QString& leaguePath, const KeepRule& keep, const QStringList& spared = {});
 
@@ -82,11 +84,6 @@ QString pruneCopies(const QString& path, const QString& extension, const KeepRul
 // are but ending in the file's own extension. On disk when this returns.
 db::Error copyFile(const QString& path, const QString& command, QString* backupPath = nullptr);
 
-// Backups the program's undo history may still restore (paths), which
-// pruning keeps whatever their age; the history sets them as it changes.
-void setNeededBackups(const QStringList& paths);
-QStringList neededBackups();
-
 // Replaces the league with the backup, all or nothing: a kill half-way
 // leaves the old league, rolled back on the next open. The backup is checked
 // first; a damaged one, or one that is no league, changes nothing. Under the
@@ -96,7 +93,7 @@ QStringList neededBackups();
 // aside as a "Damaged League" backup (when there is a file to keep) and then
 // replaced; so is a sound SQLite file that lacks a league table, under its
 // lock like a league. A backup that is the league file itself (a link to
-// it) is refused.
+// it) is refused. The prune after it spares spared.
 struct RestoreResult {
     QString note;    // what the status bar adds to the result
     QString savedAs; // the backup of the state replaced; empty when none was kept
@@ -108,8 +105,8 @@ struct RestoreResult {
     bool damaged = false;
 };
 db::Error restore(const QString& leaguePath, const QString& backupPath, const QString& command,
-                  const KeepRule& keep, std::optional<quint32> unchangedSince = {},
-                  RestoreResult* result = nullptr);
+                  const KeepRule& keep, const QStringList& spared = {},
+                  std::optional<quint32> unchangedSince = {}, RestoreResult* result = nullptr);
 
 // True for an error that says the league file is missing, damaged or no
 // league: Restore Backup can still replace such a file.
@@ -130,11 +127,14 @@ struct UndoPoint {
     QString backup;
     QString command;
     quint32 counter = 0;
+    KeepRule keep; // the command's, for the prune that follows
 };
 // Takes a command's undo point as it commits: the program's undo history,
-// handed to the command by whoever owns that history. Returns a sentence
-// for the status bar when taking it changed the history otherwise (older
-// steps dropped).
+// handed to the command by whoever owns that history. It then prunes the
+// league's backups by the point's Keep rule, sparing the point's backup and
+// those the history may still restore. Returns a sentence for the status
+// bar: the prune's, or when taking the point changed the history otherwise
+// (older steps dropped) that.
 using UndoReceiver = std::function<QString(const UndoPoint&)>;
 
 // The backup of one command that changes a league. take() runs under the
@@ -145,8 +145,9 @@ using UndoReceiver = std::function<QString(const UndoPoint&)>;
 class CommandBackup
 {
 public:
-    // undo: gets the undo point when the command wrote; none: the backup is
-    // kept but nothing can undo the command with it.
+    // undo: gets the undo point when the command wrote, and prunes; none:
+    // the backup is kept but nothing can undo the command with it, and the
+    // command prunes by keep alone.
     CommandBackup(QString leaguePath, QString command, KeepRule keep, UndoReceiver undo = {});
     ~CommandBackup();
     CommandBackup(const CommandBackup&) = delete;
@@ -156,8 +157,10 @@ public:
     // Takes on a backup copied without a connection (a league that no
     // longer opens).
     void adopt(const QString& backupPath);
-    // Keeps the backup, hands the undo point on, prunes older ones. Returns
-    // the undo receiver's or the prune's status-bar sentence, if any.
+    // Backups its prune leaves besides its own (without an undo receiver).
+    void spare(QStringList backups) { m_spared = std::move(backups); }
+    // Keeps the backup and hands the undo point on, or prunes older ones.
+    // Returns the undo receiver's or the prune's status-bar sentence, if any.
     QString committed();
     QString path() const { return m_backup; }
 
@@ -170,6 +173,7 @@ private:
     QString m_command;
     KeepRule m_keep;
     UndoReceiver m_undo;
+    QStringList m_spared;
     QString m_backup;
     sqlite3_file* m_journal = nullptr;
     sqlite3* m_handle = nullptr;

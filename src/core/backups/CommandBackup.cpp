@@ -69,15 +69,16 @@ QString CommandBackup::committed()
     if (m_wrote == false)
         return {}; // it committed without writing: its backup goes, nothing to undo
     m_kept = true;
+    if (!m_undo)
+        return prune(m_league, m_keep, m_spared + QStringList{m_backup});
+    // Only the receiver knows which older backups its history still needs,
+    // so it prunes; without an undo point (the counter did not read) the
+    // next command does.
+    if (!m_wrote)
+        return {};
     // The change counter goes up by one with each commit that writes: the
     // league is still as this command left it while the counter says so.
-    QString note;
-    if (m_undo && m_wrote)
-        note = m_undo({m_league, m_backup, m_command, m_counterBefore + 1u});
-    const QString pruned = prune(m_league, m_keep, {m_backup});
-    // Steps are dropped only under a Keep count, the prune speaks only
-    // without one: at most one of them has something to say.
-    return note.isEmpty() ? pruned : note;
+    return m_undo({m_league, m_backup, m_command, m_counterBefore + 1u, m_keep});
 }
 
 } // namespace backups

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/db/Error.h"
-#include "windows/grid/LeagueSteps.h"
+#include "history/RowStep.h"
 
 #include <QObject>
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "ui/EditingWindow.h"
-#include "windows/grid/LeagueSteps.h"
 #include "windows/players/PlayerEdits.h"
 
 #include <QPointer>

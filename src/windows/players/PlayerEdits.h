@@ -2,7 +2,7 @@
 
 #include "core/db/Error.h"
 #include "core/db/Schema.h"
-#include "windows/grid/LeagueSteps.h"
+#include "history/RowStep.h"
 
 #include <QHash>
 #include <QString>

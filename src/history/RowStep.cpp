@@ -1,4 +1,4 @@
-#include "windows/grid/LeagueSteps.h"
+#include "history/RowStep.h"
 
 #include "core/db/Database.h"
 #include "core/db/RecordSet.h"
@@ -6,11 +6,6 @@
 
 #include <memory>
 #include <utility>
-
-LeagueStep::LeagueStep(QString league, QString text, std::optional<db::CounterMove> counters)
-    : m_league(std::move(league)), m_text(std::move(text)), m_counters(counters)
-{
-}
 
 RowStep::RowStep(RowChange change)
     : LeagueStep(change.league, change.text, change.counters), m_change(std::move(change))
