@@ -6,6 +6,7 @@
 #include "app/CommandLine.h"
 #include "leaguegen/LeagueGenerator.h"
 #include "shell/AboutDialog.h"
+#include "shell/ImportProgressWindow.h"
 #include "shell/MainWindow.h"
 #include "shell/RecentLeagues.h"
 #include "shell/SplashWindow.h"
@@ -614,6 +615,38 @@ private slots:
             RecentLeagues::captions({u"/a/x/L.mdb"_s, u"/b/x/L.mdb"_s, u"/b/y/Other & Co.mdb"_s}),
             (QStringList{u"&1 %1a%1x%1L.mdb"_s.arg(sep), u"&2 %1b%1x%1L.mdb"_s.arg(sep),
                          u"&3 \u2026%1y%1Other && Co.mdb"_s.arg(sep)}));
+    }
+
+    // The import's progress window shows once the import has run a moment;
+    // Cancel, Escape and the close box ask it to stop, and the window stays,
+    // saying so, until the import has ended.
+    void importProgressStaysUntilTheImportStops()
+    {
+        Shown main;
+        ImportProgressWindow progress(&main, u"/a/b.mdb"_s);
+        std::atomic<bool> release = false;
+        QTimer::singleShot(500, &progress, [&] {
+            const std::shared_ptr<void> done(nullptr, [&](void*) { release = true; });
+            const auto part = [&](const char* name) {
+                const auto* w = progress.findChild<QWidget*>(QString::fromLatin1(name));
+                return QRect(w->mapTo(&progress, QPoint()), w->size());
+            };
+            QVERIFY(progress.isVisible() && progress.isModal());
+            QVERIFY(part("lblSource").bottom() < part("lblTable").top() &&
+                    part("lblTable").bottom() < part("ProgressBar1").top() &&
+                    part("ProgressBar1").bottom() < part("cmdCancel").top());
+            progress.findChild<QPushButton*>(u"cmdCancel"_s)->click();
+            QTest::keyClick(&progress, Qt::Key_Escape);
+            QVERIFY(!progress.close());
+            QVERIFY(progress.isVisible());
+            QCOMPARE(progress.findChild<QLabel*>(u"lblTable"_s)->text(), u"Cancelling\u2026"_s);
+        });
+        const db::Error e = progress.run([&](const ImportProgressWindow::Report& report) {
+            while (!release) // the window is looked at meanwhile
+                QThread::msleep(5);
+            return report({}) ? db::Error{} : db::Error{db::Cancelled, {}};
+        });
+        QCOMPARE(e.number, db::Cancelled);
     }
 
     // A maximized window stays maximized and keeps its normal place.
