@@ -16,11 +16,10 @@ QString withoutAccessKey(QString caption)
 }
 } // namespace
 
-AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
+// The labels' column beside the icon; the disclaimer, which goes under the
+// separator, is handed back apart.
+QLayout* AboutDialog::buildTextColumn(QLabel** disclaimer)
 {
-    setObjectName(QStringLiteral("frmAbout"));
-    setAttribute(Qt::WA_DeleteOnClose);
-
     const QString black = QStringLiteral("Arial Black");
     const QString plain = QStringLiteral("Arial");
     const QString standard = font().family();
@@ -46,19 +45,28 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
          {},
          left},
     };
-    const int line = fontMetrics().height(); // the room between parts follows the font
     auto* text = new QVBoxLayout;
-    text->setSpacing(line / 2);
-    QLabel* disclaimer = nullptr;
+    text->setSpacing(fontMetrics().height() / 2);
     for (const form::LabelStyle& style : styles) {
         QLabel* label = form::makeLabel(this, style);
         if (label->objectName() == QLatin1String("lblDisclaimer"))
-            disclaimer = label;
+            *disclaimer = label;
         else
             text->addWidget(label);
     }
     // The text column is about fifty average characters wide, as designed.
     text->addStrut(fontMetrics().averageCharWidth() * 50);
+    return text;
+}
+
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    const int line = fontMetrics().height(); // the room between parts follows the font
+    QLabel* disclaimer = nullptr;
+    QLayout* text = buildTextColumn(&disclaimer);
 
     auto* image = form::makeImage(this, QStringLiteral("Image1"), QStringLiteral("Program icon"),
                                   form::programIcon().pixmap(logicalDpiY() * 3 / 8));

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+class QLabel;
+class QLayout;
 class QPushButton;
 
 // Help > About: title, version line, System Info. Not modal, one at a time
@@ -17,6 +19,7 @@ public:
     void showSystemInfo();
 
 private:
+    QLayout* buildTextColumn(QLabel** disclaimer);
     void showTitleAndVersion();
     QPushButton* addButton(const char* name, const QString& caption,
                            void (AboutDialog::*handler)());

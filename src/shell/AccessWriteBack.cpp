@@ -10,19 +10,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProgressDialog>
-#include <atomic>
 
 namespace {
 const QString Title = QStringLiteral("Write Back to Access Database");
-
-// Escape and the close box cancel as the button does, and the window stays
-// up until the work has stopped.
-class StayingProgress : public QProgressDialog
-{
-public:
-    using QProgressDialog::QProgressDialog;
-    void reject() override { emit canceled(); }
-};
 
 // The Access file the league was imported from; asked for when it is gone.
 QString accessFileOf(QWidget* owner, const QString& league)
@@ -120,24 +110,18 @@ QString writeBackToAccess(QWidget* owner, const QString& league, const QStringLi
     const QString access = accessFileOf(owner, league);
     if (access.isEmpty())
         return {};
-    StayingProgress progress(QStringLiteral("Reading the Access file\u2026"),
-                             QStringLiteral("&Cancel"), 0, 0, owner ? owner->window() : nullptr);
+    // Cancel asks the worker to stop; the window stays until it has.
+    WorkerProgressDialog progress(QStringLiteral("Reading the Access file\u2026"),
+                                  QStringLiteral("&Cancel"), 0, 0,
+                                  owner ? owner->window() : nullptr);
     progress.setObjectName(QStringLiteral("frmWriteBackProgress"));
     progress.setWindowTitle(Title);
     progress.setAccessibleName(Title);
-    progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);
-    // Cancel asks the worker to stop; the window stays until it has.
-    std::atomic<bool> cancelled = false;
-    QObject::disconnect(&progress, SIGNAL(canceled()), &progress, SLOT(cancel()));
-    QObject::connect(&progress, &QProgressDialog::canceled, &progress, [&] {
-        cancelled = true;
-        progress.setLabelText(QStringLiteral("Cancelling\u2026"));
-    });
     writeback::WriteOptions options;
     options.heldLeagues = heldLeagues;
     options.keep = backups::keepRule(readSetting(settings::BackupsKeep));
-    options.child.keepGoing = [&cancelled] { return !cancelled.load(); };
+    options.child.keepGoing = [&progress] { return !progress.stopRequested(); };
     options.step = [&progress](const QString& text) {
         QMetaObject::invokeMethod(
             &progress, [&progress, text] { progress.setLabelText(text); }, Qt::QueuedConnection);

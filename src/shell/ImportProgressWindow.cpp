@@ -1,7 +1,5 @@
 #include "shell/ImportProgressWindow.h"
 
-#include "ui/WorkerProgress.h"
-
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QLabel>
@@ -15,11 +13,11 @@ constexpr int ShowAfterMilliseconds = 300;
 constexpr int BarSteps = 1000;
 } // namespace
 
-ImportProgressWindow::ImportProgressWindow(QWidget* owner, const QString& source) : QDialog(owner)
+ImportProgressWindow::ImportProgressWindow(QWidget* owner, const QString& source)
+    : WorkerProgressDialog({}, {}, 0, BarSteps, owner)
 {
     setObjectName(QStringLiteral("frmImportProgress"));
     setWindowTitle(QStringLiteral("Importing Access Database"));
-    setWindowModality(Qt::WindowModal);
 
     auto* from =
         new QLabel(QStringLiteral("Importing %1").arg(QDir::toNativeSeparators(source)), this);
@@ -29,10 +27,14 @@ ImportProgressWindow::ImportProgressWindow(QWidget* owner, const QString& source
     m_table = new QLabel(QStringLiteral("Reading the table list\u2026"), this);
     m_table->setObjectName(QStringLiteral("lblTable"));
     m_table->setAccessibleName(QStringLiteral("Table"));
+    setLabel(m_table);
     m_bar = new QProgressBar(this);
     m_bar->setObjectName(QStringLiteral("ProgressBar1"));
     m_bar->setAccessibleName(QStringLiteral("Progress"));
     m_bar->setRange(0, BarSteps);
+    setBar(m_bar);
+    // The platform's own Cancel, as a dialog's button box words it.
+    setCancelButton(nullptr);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
     QPushButton* cancel = buttons->button(QDialogButtonBox::Cancel);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
@@ -47,12 +49,23 @@ ImportProgressWindow::ImportProgressWindow(QWidget* owner, const QString& source
     setMinimumWidth(420);
 }
 
+// The layout places the parts, not the progress dialog's own placing.
+QSize ImportProgressWindow::sizeHint() const
+{
+    return QDialog::sizeHint();
+}
+
+void ImportProgressWindow::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+}
+
 db::Error ImportProgressWindow::run(const std::function<db::Error(const Report&)>& work)
 {
     const Report report = [this](const import::ImportProgress& p) {
         QMetaObject::invokeMethod(
             this, [this, p] { showProgress(p); }, Qt::QueuedConnection);
-        return !m_cancelled.load();
+        return !stopRequested();
     };
     db::Error error;
     runShowingProgress(
@@ -62,7 +75,7 @@ db::Error ImportProgressWindow::run(const std::function<db::Error(const Report&)
 
 void ImportProgressWindow::showProgress(const import::ImportProgress& p)
 {
-    if (p.table.isEmpty() || m_cancelled)
+    if (p.table.isEmpty() || stopRequested())
         return;
     m_table->setText(QStringLiteral("Table %1 of %2: %3 (%4 of %5 rows)")
                          .arg(p.tableIndex + 1)
@@ -75,10 +88,4 @@ void ImportProgressWindow::showProgress(const import::ImportProgress& p)
         (p.tableIndex + (p.tableRows > 0 ? double(p.rows) / double(p.tableRows) : 1.0)) /
         std::max(p.tableCount, 1);
     m_bar->setValue(static_cast<int>(done * BarSteps));
-}
-
-void ImportProgressWindow::reject()
-{
-    m_cancelled = true;
-    m_table->setText(QStringLiteral("Cancelling\u2026"));
 }

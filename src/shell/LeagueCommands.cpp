@@ -10,6 +10,7 @@
 #include "shell/ImportProgressWindow.h"
 #include "shell/LeagueSession.h"
 #include "shell/PreviousLeague.h"
+#include "shell/RecentLeagues.h"
 #include "shell/StartProgram.h"
 #include "ui/EditingWindow.h"
 #include "ui/Prompts.h"
@@ -50,23 +51,19 @@ void LeagueCommands::choose()
     open(path);
 }
 
+// File > Open, a recent league and the command line's league come here, and
+// so does File > Import Access Database... (an Access file to import).
+// Each step either hands on to the next or has told the user why not.
 bool LeagueCommands::open(const QString& path)
 {
-    // An Access file is offered for import rather than refused.
-    if (const std::optional<bool> imported = offerAccessImport(path))
-        return *imported;
-    // A wrong file chosen by mistake would otherwise be stored and refused
-    // by every later command.
-    db::Database league;
-    if (const db::Error e = league.open(path)) {
-        Prompts::showError(m_area, e.message());
-        return false;
-    }
-    league.close();
-    offerToClosePreviousLeague(m_area, m_session->leaguePath(), path);
-    m_session->storeLeaguePath(path);
-    emit opened(path);
-    return true;
+    Opening opening = kindOf(path);
+    return ask(opening) && run(opening) && store(opening);
+}
+
+bool LeagueCommands::importAccessDatabase(const QString& source)
+{
+    Opening opening{Opening::Access, source};
+    return ask(opening) && run(opening) && store(opening);
 }
 
 void LeagueCommands::importAccess()
@@ -79,35 +76,71 @@ void LeagueCommands::importAccess()
     importAccessDatabase(source);
 }
 
-std::optional<bool> LeagueCommands::offerAccessImport(const QString& path)
+LeagueCommands::Opening LeagueCommands::kindOf(const QString& path)
 {
-    if (!import::isAccessFile(path))
-        return std::nullopt;
-    if (!Prompts::ask(m_area, QStringLiteral("The file %1 is a Microsoft Access (Jet) database. "
-                                             "Yardmark '99 keeps a league in an SQLite file.\n\n"
-                                             "Import it into a new league file?")
-                                  .arg(db::quotedPath(path))))
-        return false;
-    return importAccessDatabase(path);
+    // An Access file is offered for import rather than refused.
+    if (import::isAccessFile(path))
+        return {Opening::Access, path, true};
+    return {Opening::League, path};
 }
 
-bool LeagueCommands::importAccessDatabase(const QString& source)
+bool LeagueCommands::ask(Opening& opening)
 {
-    if (const db::Error e = import::checkAccessFile(source)) {
+    // A league is opened without a question; the windows still on the
+    // previous one are asked about as it is stored.
+    return opening.kind == Opening::League || askAboutImport(opening);
+}
+
+bool LeagueCommands::run(Opening& opening)
+{
+    if (opening.kind == Opening::Access && !runImport(opening))
+        return false;
+    opening.league = opening.kind == Opening::Access ? opening.target : opening.path;
+    // A wrong file chosen by mistake would otherwise be stored and refused
+    // by every later command.
+    if (checkLeague(opening.league))
+        return true;
+    if (!opening.summary.isEmpty())
+        emit finished(opening.summary);
+    return false;
+}
+
+bool LeagueCommands::store(const Opening& opening)
+{
+    offerToClosePreviousLeague(m_area, m_session->leaguePath(), opening.league);
+    m_session->storeLeaguePath(opening.league);
+    if (m_recent)
+        m_recent->remember(opening.league);
+    if (!opening.summary.isEmpty())
+        emit finished(opening.summary);
+    return true;
+}
+
+bool LeagueCommands::askAboutImport(Opening& opening)
+{
+    if (opening.askToImport &&
+        !Prompts::ask(m_area, QStringLiteral("The file %1 is a Microsoft Access (Jet) database. "
+                                             "Yardmark '99 keeps a league in an SQLite file.\n\n"
+                                             "Import it into a new league file?")
+                                  .arg(db::quotedPath(opening.path))))
+        return false;
+    if (const db::Error e = import::checkAccessFile(opening.path)) {
         Prompts::showError(m_area, e.message());
         return false;
     }
-    const QString target = chooseImportTarget(source);
-    if (target.isEmpty())
-        return false;
+    opening.target = chooseImportTarget(opening.path);
+    return !opening.target.isEmpty();
+}
 
+bool LeagueCommands::runImport(Opening& opening)
+{
     import::ImportOptions options;
     options.heldLeagues = heldLeagues();
-    ImportProgressWindow progress(m_area->window(), source);
+    ImportProgressWindow progress(m_area->window(), opening.path);
     import::ImportResult result;
     const db::Error e = progress.run([&](const ImportProgressWindow::Report& report) {
         options.progress = report;
-        return import::importAccess(source, target, options, &result);
+        return import::importAccess(opening.path, opening.target, options, &result);
     });
     progress.hide();
     if (e) {
@@ -116,23 +149,31 @@ bool LeagueCommands::importAccessDatabase(const QString& source)
         return false;
     }
 
-    const QString summary =
+    opening.summary =
         QStringLiteral("%1 from %2")
-            .arg(import::importedText(result), QDir::toNativeSeparators(source));
-    const QStringList missing = import::missingLeagueTables(target);
-    if (missing.isEmpty()) {
-        const bool opened = open(target);
-        emit finished(summary);
-        return opened;
-    }
-    emit finished(summary);
+            .arg(import::importedText(result), QDir::toNativeSeparators(opening.path));
+    const QStringList missing = import::missingLeagueTables(opening.target);
+    if (missing.isEmpty())
+        return true;
+    emit finished(opening.summary);
     Prompts::message(m_area,
                      QStringLiteral("%1 into %2.\n\nThe new file is not a league; it lacks these "
                                     "league tables: %3. It was kept, and the league in use "
                                     "stays as it was.")
-                         .arg(summary, db::quotedPath(target), missing.join(QStringLiteral(", "))),
+                         .arg(opening.summary, db::quotedPath(opening.target),
+                              missing.join(QStringLiteral(", "))),
                      QMessageBox::Information);
     return false;
+}
+
+bool LeagueCommands::checkLeague(const QString& path)
+{
+    db::Database league;
+    if (const db::Error e = league.open(path)) {
+        Prompts::showError(m_area, e.message());
+        return false;
+    }
+    return true;
 }
 
 void LeagueCommands::writeBackAccess()

@@ -3,10 +3,10 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <optional>
 
 class LeagueSession;
 class QMdiArea;
+class RecentLeagues;
 
 // The File menu's commands on the league as a file: Open (with the offer to
 // import an Access file), Import Access Database, Convert and Clear
@@ -16,13 +16,15 @@ class LeagueCommands : public QObject
     Q_OBJECT
 public:
     LeagueCommands(LeagueSession* session, QMdiArea* area);
+    // File's list of recent leagues, which every league opened joins.
+    void setRecentLeagues(RecentLeagues* recent) { m_recent = recent; }
 
     // File > Open: asks for the file, then opens it.
     void choose();
     // Checks that path opens as a league and, if it does, makes it the
     // session's league and stores it at once. Otherwise shows the error a
-    // command would show and keeps the previous choice. Returns whether the
-    // path was stored.
+    // command would show and keeps the previous choice. An Access file is
+    // offered for import instead. Returns whether a league was stored.
     bool open(const QString& path);
     // File > Import Access Database...: asks for the Access file, then for
     // the new league file, and imports one into the other.
@@ -48,18 +50,39 @@ public:
 signals:
     // A command's outcome, for the status bar.
     void finished(const QString& text);
-    // open() made path the league.
-    void opened(const QString& path);
 
 private:
-    // For an Access file: asks whether to import it, and does; whether the
-    // import became the league. Nothing for other files.
-    std::optional<bool> offerAccessImport(const QString& path);
+    // A file on its way to becoming the league, filled in step by step.
+    struct Opening {
+        enum Kind { League, Access } kind = League;
+        QString path = {};        // the file chosen
+        bool askToImport = false; // an Access file chosen through File > Open
+        QString target = {};      // the import's new league file
+        QString league = {};      // the file that becomes the league
+        QString summary = {};     // what the import did, for the status bar
+    };
+    // The steps of opening a file, in order: what kind of file it is, what
+    // to ask, what to run, what to store.
+    static Opening kindOf(const QString& path);
+    bool ask(Opening& opening);
+    bool run(Opening& opening);
+    bool store(const Opening& opening);
+
+    // The import's questions: whether to import an Access file chosen
+    // through File > Open, its check, and the new league file.
+    bool askAboutImport(Opening& opening);
     // Asks for the new league file until the name is one an import may
     // write, or the user cancels (empty).
     QString chooseImportTarget(const QString& source);
+    // Runs the import with its progress window; whether the new file is a
+    // league (the user has been told why not).
+    bool runImport(Opening& opening);
+    // Whether the file opens as a league; the error a command would show
+    // otherwise.
+    bool checkLeague(const QString& path);
     void runConverter();
 
     LeagueSession* m_session;
     QMdiArea* m_area;
+    RecentLeagues* m_recent = nullptr;
 };

@@ -60,8 +60,6 @@ MainWindow::MainWindow(QWidget* parent)
     m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_area);
     connect(m_leagueCommands, &LeagueCommands::finished, this, &MainWindow::showCommandResult);
-    connect(m_leagueCommands, &LeagueCommands::opened, this,
-            [this](const QString& path) { m_recentLeagues->remember(path); });
     connect(m_historyCommands, &HistoryCommands::finished, this, &MainWindow::showCommandResult);
     connect(m_session, &LeagueSession::leagueChanged, this, &MainWindow::leagueChanged);
     buildMenus();
@@ -72,6 +70,7 @@ MainWindow::MainWindow(QWidget* parent)
                               showCommandResult({});
                               return openLeague(path);
                           });
+    m_leagueCommands->setRecentLeagues(m_recentLeagues);
     m_status = new StatusPanels(statusBar(), m_area);
     leagueChanged({});
 
@@ -265,7 +264,7 @@ void MainWindow::leagueChanged(const QString& path)
 {
     m_status->showLeague(path);
     // The file dialogs start beside the league.
-    Prompts::setStartFolder(path.isEmpty() ? QString() : QFileInfo(path).absolutePath());
+    Prompts::setStartFolder(this, path.isEmpty() ? QString() : QFileInfo(path).absolutePath());
     // A loaded global edit dialog lists the league's teams from now on.
     globalEditLeagueChanged(m_open->globalEdit, path);
     followLeague(path);
@@ -308,7 +307,6 @@ void MainWindow::showEvent(QShowEvent* event)
 
 void MainWindow::restoreSession()
 {
-    initHelp();
     m_session->restore();
     // The league in use from the start is a recent one as much as one opened.
     if (QFileInfo(leaguePath()).isFile())
@@ -326,7 +324,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         return;
     }
     placement::save(this);
-    quitHelp();
+    quitHelp(this);
     event->accept();
 }
 
@@ -407,7 +405,7 @@ void MainWindow::globalEdit()
 
 void MainWindow::openHelp()
 {
-    showHelpContents();
+    showHelpContents(this);
 }
 
 PlayerWindows& MainWindow::playerWindows() const

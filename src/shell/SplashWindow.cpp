@@ -14,6 +14,8 @@
 #include <utility>
 
 namespace {
+// A test seam, not program state: the shipped intervals, which only
+// setIntervals (called by tests before a splash is made) ever changes.
 int s_showMainDelay = 1000;
 int s_endSplashDelay = 3000;
 } // namespace

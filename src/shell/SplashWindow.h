@@ -15,7 +15,8 @@ public:
     explicit SplashWindow(std::function<QWidget*()> mainWindow, QWidget* parent = nullptr);
     ~SplashWindow() override;
 
-    // The shipped intervals are 1000 ms and 3000 ms; tests may shorten them.
+    // A test seam: the shipped intervals are 1000 ms and 3000 ms; tests may
+    // change them for the splashes made afterwards. Nothing else writes them.
     static void setIntervals(int showMainMs, int endSplashMs);
 
 protected:

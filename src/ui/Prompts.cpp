@@ -27,7 +27,17 @@ struct TestState {
     QStringList problems;
 };
 
-QString s_startFolder;
+// The main window's own property that holds its file dialogs' start folder.
+constexpr char StartFolderProperty[] = "startFolder";
+
+// The widget at the top of w's parents: the main window of a dialog made
+// over it, too.
+QWidget* topOf(QWidget* w)
+{
+    while (w && w->parentWidget())
+        w = w->parentWidget();
+    return w;
+}
 
 TestState& test()
 {
@@ -193,19 +203,21 @@ std::optional<QString> queuedFileName(QWidget* parent, const QString& title,
 }
 } // namespace
 
-void setStartFolder(const QString& folder)
+void setStartFolder(QWidget* mainWindow, const QString& folder)
 {
-    s_startFolder = folder;
+    mainWindow->setProperty(StartFolderProperty, folder);
 }
 
-QString startFolder()
+QString startFolder(QWidget* parent)
 {
-    return s_startFolder.isEmpty() ? QDir::homePath() : s_startFolder;
+    const QWidget* main = topOf(owner(parent));
+    const QString folder = main ? main->property(StartFolderProperty).toString() : QString();
+    return folder.isEmpty() ? QDir::homePath() : folder;
 }
 
 QString openFileName(QWidget* parent, const QString& title, const QStringList& filters)
 {
-    const QString start = startFolder();
+    const QString start = startFolder(parent);
     if (const auto queued = queuedFileName(parent, title, filters, start))
         return *queued;
     QString selected = filters.value(0);
@@ -216,7 +228,7 @@ QString openFileName(QWidget* parent, const QString& title, const QStringList& f
 QString saveFileName(QWidget* parent, const QString& title, const QStringList& filters,
                      const QString& suggested, bool askBeforeReplacing)
 {
-    const QString start = QDir(startFolder()).filePath(suggested);
+    const QString start = QDir(startFolder(parent)).filePath(suggested);
     if (const auto queued = queuedFileName(parent, title, filters, start))
         return *queued;
     QFileDialog dialog(owner(parent), title, start, filters.join(QStringLiteral(";;")));

@@ -43,7 +43,8 @@ void showError(QWidget* parent, const QString& message);
 // An input box; empty text on Cancel. Words, when given, are offered as the
 // word under the cursor is typed (field names in a filter), case ignored.
 QString input(QWidget* parent, const QString& prompt, const QStringList& words = {});
-// An open-file dialog, starting in the start folder; empty text on Cancel.
+// An open-file dialog, starting in the start folder of parent's main window;
+// empty text on Cancel.
 // filters as "desc (pattern)" entries.
 QString openFileName(QWidget* parent, const QString& title, const QStringList& filters);
 // A save-file dialog (it asks before replacing a file, unless the caller
@@ -53,10 +54,11 @@ QString openFileName(QWidget* parent, const QString& title, const QStringList& f
 QString saveFileName(QWidget* parent, const QString& title, const QStringList& filters,
                      const QString& suggested = {}, bool askBeforeReplacing = true);
 
-// Where the file dialogs start: the current league's folder. Empty (the
-// default) starts them in the user's home folder.
-void setStartFolder(const QString& folder);
-QString startFolder();
+// Where the file dialogs over mainWindow start: its league's folder. Empty
+// (the default) starts them in the user's home folder. The main window
+// holds it; the dialogs find it through the box's owner.
+void setStartFolder(QWidget* mainWindow, const QString& folder);
+QString startFolder(QWidget* parent);
 
 void beep();
 

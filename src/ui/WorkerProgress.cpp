@@ -19,3 +19,25 @@ void runShowingProgress(QDialog& window, const std::function<void()>& work, std:
     }
     worker->wait();
 }
+
+WorkerProgressDialog::WorkerProgressDialog(const QString& labelText, const QString& cancelText,
+                                           int minimum, int maximum, QWidget* owner)
+    : QProgressDialog(labelText, cancelText, minimum, maximum, owner)
+{
+    setWindowModality(Qt::WindowModal);
+    // Cancel would hide the window at once (and reset the bar) while the
+    // work still runs: it only asks the work to stop.
+    disconnect(this, SIGNAL(canceled()), this, SLOT(cancel()));
+    connect(this, &QProgressDialog::canceled, this, &WorkerProgressDialog::requestStop);
+}
+
+void WorkerProgressDialog::reject()
+{
+    emit canceled();
+}
+
+void WorkerProgressDialog::requestStop()
+{
+    m_stop = true;
+    setLabelText(QStringLiteral("Cancelling\u2026"));
+}

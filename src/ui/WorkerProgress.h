@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QProgressDialog>
 #include <atomic>
 #include <functional>
 
@@ -13,3 +14,27 @@ class QDialog;
 // (Cancel), *stop is set so the work ends early.
 void runShowingProgress(QDialog& window, const std::function<void()>& work,
                         std::atomic<bool>* stop = nullptr, int showAfterMs = 0);
+
+// The progress window of work that stops at its own pace (a child process
+// that is told to end): Cancel, Escape and the close box ask the work to stop
+// and say "Cancelling…", and the window stays until runShowingProgress sees
+// the work end. Its bar is set directly, never through setValue, which
+// spins the event loop of a modal progress dialog.
+class WorkerProgressDialog : public QProgressDialog
+{
+    Q_OBJECT
+public:
+    WorkerProgressDialog(const QString& labelText, const QString& cancelText, int minimum,
+                         int maximum, QWidget* owner);
+
+    // Cancel was asked for; read from the worker too.
+    bool stopRequested() const { return m_stop.load(); }
+
+protected:
+    void reject() override;
+
+private:
+    void requestStop();
+
+    std::atomic<bool> m_stop = false;
+};

@@ -115,7 +115,7 @@ private slots:
         };
         qApp->installEventFilter(&shows);
         // Timers run while the edit runs: try to close the dialog and the main
-        // window and to press OK again meanwhile.
+        // window, to type, to click Cancel and to press OK again meanwhile.
         int ticks = 0;
         QTimer watcher;
         connect(&watcher, &QTimer::timeout, this, [&] {
@@ -127,6 +127,8 @@ private slots:
             QVERIFY(!m_dialog->parentWidget()->close()); // refused while the edit runs
             QVERIFY(!m_gui.main()->close());             // and so is the main window around it
             m_dialog->confirm();                         // ignored: no second edit inside the first
+            QTest::keyClick(control<QLineEdit>(u"txtSP"_s), Qt::Key_5); // no key reaches a box
+            QTest::mouseClick(control<QPushButton>(u"cmdCancel"_s), Qt::LeftButton); // no click
         });
         watcher.start(0);
         const Snapshot before = editcheck::snapshot(m_gui.path());

@@ -377,6 +377,8 @@ private slots:
         row("target is the source", "source", import::ImportTargetRefused, "being imported");
         row("target links to the league", "league", db::IsLeagueFile, "which a window has open");
         row("target exists", "exists", import::ImportTargetRefused, "already exists");
+        row("target made while importing", "appears", import::ImportTargetRefused, "already exists",
+            "-");
         row("a journal beside the target", "journal", import::ImportTargetRefused,
             "unfinished write");
         row("a name too long for a file", "long", import::ImportTargetRefused,
@@ -422,9 +424,16 @@ private slots:
         options.heldLeagues = {kind == u"exists"_s ? QString() : league};
         if (kind == u"cancel"_s)
             options.progress = [](const import::ImportProgress&) { return false; };
+        // Another program takes the name while the child writes: its file stays.
+        const bool appears = kind == u"appears"_s;
+        if (appears)
+            options.progress = [&](const import::ImportProgress&) {
+                return QFile::exists(target) || TestSupport::writeFile(target, "theirs");
+            };
         MemorySource memory;
         const bool twice = kind == u"twice"_s;
-        memory.list = {{u"T"_s, {{u"A"_s, import::ColumnType::Integer}}, {}, twice ? 2 : 1}};
+        memory.list = {
+            {u"T"_s, {{u"A"_s, import::ColumnType::Integer}}, {}, twice || appears ? 2 : 1}};
         if (twice)
             memory.list[0].indexes = {{u"T_PrimaryKey"_s, {u"A"_s}, {false}, true}};
         memory.rows = {{{qint64(1)}, {qint64(twice ? 1 : 2)}}};
@@ -435,7 +444,12 @@ private slots:
                                        : import::importAccess(source, target, options);
         QCOMPARE(e.number, number);
         QVERIFY(e.description.contains(says));
-        QCOMPARE(entries(), before);
+        QStringList after = before;
+        if (appears)
+            after.insert(1, u"new.mdb"_s); // after league.mdb, as the folder lists it
+        QCOMPARE(entries(), after);
+        if (appears)
+            QCOMPARE(TestSupport::fileBytes(target), QByteArray("theirs"));
         QCOMPARE(TestSupport::fileBytes(source), bytes);
         QCOMPARE(TestSupport::fileBytes(league), QByteArray("held"));
     }

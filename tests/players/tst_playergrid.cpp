@@ -193,7 +193,8 @@ private slots:
             for (const QString& key : store.childKeys())
                 QCOMPARE(store.value(key).toString(), u"True"_s);
             // Enter presses no button, wherever the focus is.
-            const int helpBefore = lastHelpRequest();
+            const HelpViewer* help = HelpViewer::of(dialog);
+            const int helpBefore = help->lastRequest();
             dialog->activateWindow();
             for (const QString& focus :
                  {u"cmdOK"_s, u"cmdCancel"_s, u"cmdHelp"_s, u"chkWeight"_s}) {
@@ -205,12 +206,12 @@ private slots:
                     QVERIFY2(dialog->isVisible(), qPrintable(focus));
                 }
             }
-            QCOMPARE(lastHelpRequest(), helpBefore);
+            QCOMPARE(help->lastRequest(), helpBefore);
             QVERIFY(dialog->checkBox(u"chkWeight"_s)->isChecked());
             dialog->findChild<QPushButton*>(u"cmdHelp"_s)->click();
             QVERIFY(dialog->isVisible());
-            QCOMPARE(lastHelpRequest(), helpTopic::PlayerSettings);
-            quitHelp();
+            QCOMPARE(help->lastRequest(), helpTopic::PlayerSettings);
+            quitHelp(dialog);
             // Escape does what Cancel does.
             QTest::keyClick(dialog->findChild<QWidget*>(u"chkWeight"_s), Qt::Key_Escape);
             QVERIFY(!dialog->isVisible());

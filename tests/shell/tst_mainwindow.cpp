@@ -6,6 +6,7 @@
 #include "app/CommandLine.h"
 #include "leaguegen/LeagueGenerator.h"
 #include "shell/AboutDialog.h"
+#include "shell/ImportProgressWindow.h"
 #include "shell/MainWindow.h"
 #include "shell/RecentLeagues.h"
 #include "shell/SplashWindow.h"
@@ -359,20 +360,22 @@ private slots:
         QVERIFY(!storedLeague(120).isEmpty());
         Shown main;
         const auto esc = [](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); };
-        const auto helpShown = [] { return helpWindow() && helpWindow()->isVisible(); };
+        HelpViewer* help = HelpViewer::of(&main);
+        const auto helpShown = [help] { return help->window() && help->window()->isVisible(); };
         main.action(u"mnuContents"_s)->trigger();
-        QCOMPARE(lastHelpRequest(), 0);
-        QVERIFY(helpShown() && helpWindow()->toPlainText().contains(u"Contents"_s));
-        showHelpTopic(helpTopic::GlobalEdit);
-        QCOMPARE(lastHelpRequest(), 320);
-        QVERIFY(helpWindow()->toPlainText().contains(u"Global Edit"_s));
-        initHelp(m_dir->path()); // a folder without the help file
-        showHelpTopic(helpTopic::PlayerSettings);
-        QVERIFY(helpWindow()->toPlainText().contains(u"was not found"_s));
+        QCOMPARE(help->lastRequest(), 0);
+        QVERIFY(helpShown() && help->window()->toPlainText().contains(u"Contents"_s));
+        QTextBrowser* shownFirst = help->window();
+        showHelpTopic(main.mdiArea(), helpTopic::GlobalEdit); // one viewer for every window
+        QCOMPARE(help->lastRequest(), 320);
+        QCOMPARE(help->window(), shownFirst);
+        QVERIFY(help->window()->toPlainText().contains(u"Global Edit"_s));
+        help->setProgramFolder(m_dir->path()); // a folder without the help file
+        showHelpTopic(&main, helpTopic::PlayerSettings);
+        QVERIFY(help->window()->toPlainText().contains(u"was not found"_s));
         QVERIFY(Prompts::shown().isEmpty()); // the viewer says it, no message box
-        initHelp();
-        QApplication::setActiveWindow(helpWindow());
-        esc(helpWindow());
+        QApplication::setActiveWindow(help->window());
+        esc(help->window());
         QVERIFY(!helpShown());
         QApplication::setActiveWindow(&main); // for the shortcuts
 
@@ -554,7 +557,7 @@ private slots:
         }
         writeSetting(u"Settings"_s, u"mdb"_s, leagues[1]); // the league in use at start
         Shown main;
-        QCOMPARE(Prompts::startFolder(), file(u"Season 2"_s));
+        QCOMPARE(Prompts::startFolder(main.mdiArea()), file(u"Season 2"_s));
         for (const QString& league : leagues.mid(2)) {
             Prompts::setNextFileName(league);
             main.action(u"mnuOpen"_s)->trigger();
@@ -612,6 +615,38 @@ private slots:
             RecentLeagues::captions({u"/a/x/L.mdb"_s, u"/b/x/L.mdb"_s, u"/b/y/Other & Co.mdb"_s}),
             (QStringList{u"&1 %1a%1x%1L.mdb"_s.arg(sep), u"&2 %1b%1x%1L.mdb"_s.arg(sep),
                          u"&3 \u2026%1y%1Other && Co.mdb"_s.arg(sep)}));
+    }
+
+    // The import's progress window shows once the import has run a moment;
+    // Cancel, Escape and the close box ask it to stop, and the window stays,
+    // saying so, until the import has ended.
+    void importProgressStaysUntilTheImportStops()
+    {
+        Shown main;
+        ImportProgressWindow progress(&main, u"/a/b.mdb"_s);
+        std::atomic<bool> release = false;
+        QTimer::singleShot(500, &progress, [&] {
+            const std::shared_ptr<void> done(nullptr, [&](void*) { release = true; });
+            const auto part = [&](const char* name) {
+                const auto* w = progress.findChild<QWidget*>(QString::fromLatin1(name));
+                return QRect(w->mapTo(&progress, QPoint()), w->size());
+            };
+            QVERIFY(progress.isVisible() && progress.isModal());
+            QVERIFY(part("lblSource").bottom() < part("lblTable").top() &&
+                    part("lblTable").bottom() < part("ProgressBar1").top() &&
+                    part("ProgressBar1").bottom() < part("cmdCancel").top());
+            progress.findChild<QPushButton*>(u"cmdCancel"_s)->click();
+            QTest::keyClick(&progress, Qt::Key_Escape);
+            QVERIFY(!progress.close());
+            QVERIFY(progress.isVisible());
+            QCOMPARE(progress.findChild<QLabel*>(u"lblTable"_s)->text(), u"Cancelling\u2026"_s);
+        });
+        const db::Error e = progress.run([&](const ImportProgressWindow::Report& report) {
+            while (!release) // the window is looked at meanwhile
+                QThread::msleep(5);
+            return report({}) ? db::Error{} : db::Error{db::Cancelled, {}};
+        });
+        QCOMPARE(e.number, db::Cancelled);
     }
 
     // A maximized window stays maximized and keeps its normal place.
@@ -742,6 +777,7 @@ private slots:
         row("import of a missing source", {import, u"%1/none.mdb"_s, u"%1/n.mdb"_s}, 1,
             u"Error:53 "_s);
         row("import onto a folder", {import, nwind, u"%1"_s}, 1, u"is a folder"_s);
+        row("import onto a file", {import, nwind, u"%1/n.mdb"_s}, 1, u"already exists"_s);
         row("import without a target", {import, nwind}, 2, u"usage:"_s);
     }
 
@@ -761,6 +797,9 @@ private slots:
             QVERIFY(writeLeague(output));
             environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         }
+        const bool taken = output == u"already exists"_s; // never replaced
+        if (taken)
+            QVERIFY(TestSupport::writeFile(file(u"n.mdb"_s), "kept"));
         environment.insert(u"XDG_CONFIG_HOME"_s, file(u"home"_s));
         program.setProcessEnvironment(environment);
         program.setWorkingDirectory(m_dir->path());
@@ -779,7 +818,9 @@ private slots:
         QVERIFY(program.waitForFinished(30000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         if (arguments.value(0) == u"--import-access"_s)
-            QCOMPARE(QFileInfo::exists(file(u"n.mdb"_s)), exitCode == 0);
+            QCOMPARE(QFileInfo::exists(file(u"n.mdb"_s)), exitCode == 0 || taken);
+        if (taken)
+            QCOMPARE(TestSupport::fileBytes(file(u"n.mdb"_s)), QByteArray("kept"));
         QCOMPARE(program.exitCode(), exitCode);
         const QString printed = QString::fromUtf8(exitCode == 0 ? program.readAllStandardOutput()
                                                                 : program.readAllStandardError());

@@ -84,6 +84,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Item data of a team read from the Team table: its name there. "All"
+    // and "College Draft/FA" have none.
+    static constexpr int TeamNameRole = Qt::UserRole + 1;
+
     struct RatingBoxes {
         int rating; // 1..24
         QLineEdit* actual;
@@ -153,9 +157,12 @@ private:
 
     bool m_running = false;
     struct RunningEdit;
-    std::unique_ptr<RunningEdit> m_run; // the edit a worker runs, while it runs
-    QString m_backupNote;               // what the last edit's backup adds to its result
-    int m_barPosition = -1;             // the position the progress bar shows
-    qint64 m_barDone = 0;               // its players the bar has counted
-    float m_step = 0;                   // bar advance per player of that position
+    struct EndRun { // defined beside RunningEdit, in the file that runs it
+        void operator()(RunningEdit* run) const;
+    };
+    std::unique_ptr<RunningEdit, EndRun> m_run; // the edit a worker runs, while it runs
+    QString m_backupNote;                       // what the last edit's backup adds to its result
+    int m_barPosition = -1;                     // the position the progress bar shows
+    qint64 m_barDone = 0;                       // its players the bar has counted
+    float m_step = 0;                           // bar advance per player of that position
 };

@@ -110,6 +110,29 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent)
     m_ratingsTable->horizontalHeaderItem(5)->setToolTip(
         QStringLiteral("Potentials lifted to the actual rating by the edit"));
 
+    QLayout* pickers = buildChart();
+    QLayout* players = buildPlayerList();
+    buildProgressAndClose();
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(m_progressBar, 0, 0, 1, 2);
+    layout->addWidget(m_positionsTable, 1, 0);
+    layout->addWidget(m_ratingsTable, 1, 1);
+    layout->addLayout(pickers, 2, 0, 1, 2);
+    layout->addWidget(m_chart, 3, 0, 1, 2);
+    layout->addWidget(m_noPlayers, 3, 0, 1, 2);
+    layout->addLayout(players, 1, 2, 3, 1);
+    layout->setColumnStretch(1, 1);
+    layout->setColumnStretch(2, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_closeButton);
+    layout->addLayout(buttons, 4, 0, 1, 3);
+}
+
+// The rating and side pickers over the chart of the chosen rating.
+QLayout* PreviewWindow::buildChart()
+{
     // The ratings in the order the Global Edit dialog lists them.
     m_ratingChoice = addPicker(this, "cboRating", QStringLiteral("Chart rating"), {});
     for (const int n : db::schema::EditOrder)
@@ -132,6 +155,17 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent)
     m_noPlayers->setMinimumSize(m_chart->minimumSize());
     m_noPlayers->hide();
 
+    auto* pickers = new QHBoxLayout;
+    pickers->addWidget(ratingLabel);
+    pickers->addWidget(m_ratingChoice);
+    pickers->addWidget(m_sideChoice);
+    pickers->addStretch();
+    return pickers;
+}
+
+// The players that would change, and why the others would not.
+QLayout* PreviewWindow::buildPlayerList()
+{
     m_players = new ChangedPlayersModel(this);
     m_playersView = new QTableView(this);
     m_playersView->setObjectName(QStringLiteral("grdChangedPlayers"));
@@ -151,6 +185,15 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent)
     playersLabel->setObjectName(QStringLiteral("lblChangedPlayers"));
     playersLabel->setBuddy(m_playersView);
 
+    auto* players = new QVBoxLayout;
+    players->addWidget(playersLabel);
+    players->addWidget(m_playersView, 1);
+    players->addWidget(m_unchanged);
+    return players;
+}
+
+void PreviewWindow::buildProgressAndClose()
+{
     m_closeButton = new QPushButton(QStringLiteral("&Close"), this);
     m_closeButton->setObjectName(QStringLiteral("cmdClose"));
     m_closeButton->setAccessibleName(QStringLiteral("Close"));
@@ -170,30 +213,6 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent)
     m_progressClock = new QTimer(this);
     m_progressClock->setInterval(ProgressTickMs);
     connect(m_progressClock, &QTimer::timeout, this, &PreviewWindow::showProgress);
-
-    auto* pickers = new QHBoxLayout;
-    pickers->addWidget(ratingLabel);
-    pickers->addWidget(m_ratingChoice);
-    pickers->addWidget(m_sideChoice);
-    pickers->addStretch();
-    auto* layout = new QGridLayout(this);
-    layout->addWidget(m_progressBar, 0, 0, 1, 2);
-    layout->addWidget(m_positionsTable, 1, 0);
-    layout->addWidget(m_ratingsTable, 1, 1);
-    layout->addLayout(pickers, 2, 0, 1, 2);
-    layout->addWidget(m_chart, 3, 0, 1, 2);
-    layout->addWidget(m_noPlayers, 3, 0, 1, 2);
-    auto* players = new QVBoxLayout;
-    players->addWidget(playersLabel);
-    players->addWidget(m_playersView, 1);
-    players->addWidget(m_unchanged);
-    layout->addLayout(players, 1, 2, 3, 1);
-    layout->setColumnStretch(1, 1);
-    layout->setColumnStretch(2, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_closeButton);
-    layout->addLayout(buttons, 4, 0, 1, 3);
 }
 
 void PreviewWindow::keyPressEvent(QKeyEvent* event)

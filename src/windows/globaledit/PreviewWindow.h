@@ -10,6 +10,7 @@
 class QChartView;
 class QComboBox;
 class QLabel;
+class QLayout;
 class QMdiArea;
 class QMdiSubWindow;
 class QPushButton;
@@ -61,6 +62,9 @@ protected:
 
 private:
     explicit PreviewWindow(QWidget* parent = nullptr);
+    QLayout* buildChart();
+    QLayout* buildPlayerList();
+    void buildProgressAndClose();
     void start(const QString& path, const globaledit::GlobalEdit& edit);
     void stopWorker();
     void showProgress();

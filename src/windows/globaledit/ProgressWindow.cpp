@@ -4,17 +4,22 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QScreen>
-#include <QVBoxLayout>
+#include <QStyle>
 #include <algorithm>
 #include <cmath>
 
 ProgressWindow::ProgressWindow(QWidget* owner)
-    : QWidget(owner, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                         Qt::WindowTitleHint)
+    : QProgressDialog(owner, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                                 Qt::WindowTitleHint)
 {
     setObjectName(QStringLiteral("frmProgress"));
     setWindowTitle(QStringLiteral("Please Wait...."));
     setAttribute(Qt::WA_DeleteOnClose);
+    // The dialog shows when the edit starts a position, never by itself, and
+    // stays until the edit ends.
+    setAutoClose(false);
+    setAutoReset(false);
+    setCancelButton(nullptr);
 
     m_caption = new QLabel(QStringLiteral("Please Wait......"), this);
     m_caption->setObjectName(QStringLiteral("Label1"));
@@ -22,18 +27,17 @@ ProgressWindow::ProgressWindow(QWidget* owner)
     font.setWeight(QFont::Normal);
     m_caption->setFont(font);
     m_caption->setAccessibleName(QStringLiteral("Please Wait......"));
+    setLabel(m_caption);
 
+    // Set directly, not through setValue, which would show the window itself.
     m_bar = new QProgressBar(this);
     m_bar->setObjectName(QStringLiteral("ProgressBar1"));
     m_bar->setAccessibleName(QStringLiteral("Progress"));
     m_bar->setRange(0, 100);
     m_bar->setValue(0);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_caption);
-    layout->addWidget(m_bar);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-    m_bar->setMinimumWidth(300);
+    setBar(m_bar);
+    // The dialog places its parts itself: room for a bar of 300 pixels.
+    setMinimumWidth(300 + 2 * std::max(6, style()->pixelMetric(QStyle::PM_LayoutLeftMargin)));
     showHourglass();
 }
 
@@ -47,6 +51,8 @@ ProgressWindow::~ProgressWindow()
 {
     QGuiApplication::restoreOverrideCursor();
 }
+
+void ProgressWindow::reject() {}
 
 void ProgressWindow::advanceBy(float step)
 {
@@ -63,7 +69,7 @@ void ProgressWindow::setProgressValue(float value)
 
 void ProgressWindow::setCaption(const QString& text)
 {
-    m_caption->setText(text);
+    setLabelText(text); // the window grows to the caption
     m_caption->setAccessibleName(text);
 }
 

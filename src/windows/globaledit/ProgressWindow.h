@@ -1,14 +1,16 @@
 #pragma once
 
-#include <QWidget>
+#include <QProgressDialog>
 
 class QLabel;
 class QProgressBar;
 
 // "Please Wait....": names the position the global edit works on and how far
 // it has got. Shows the hourglass for as long as it is loaded. One at a
-// time, a small tool window centred on the screen, outside the MDI area.
-class ProgressWindow : public QWidget
+// time, a small tool window centred on the screen, outside the MDI area; a
+// progress dialog without Cancel (nothing stops an edit half-way) and not
+// modal (the edit's own input blocker keeps input from every window).
+class ProgressWindow : public QProgressDialog
 {
     Q_OBJECT
 public:
@@ -25,6 +27,9 @@ public:
 
     // Shows the window, not modal; centred on the screen when it opens.
     void showCentred();
+
+protected:
+    void reject() override; // Escape does not take the window away
 
 private:
     void showHourglass();

@@ -193,7 +193,7 @@ void PlayerColumnsDialog::cancel()
 
 void PlayerColumnsDialog::showHelp()
 {
-    showHelpTopic(helpTopic::PlayerSettings);
+    showHelpTopic(this, helpTopic::PlayerSettings);
 }
 
 void PlayerColumnsDialog::keyPressEvent(QKeyEvent* event)
