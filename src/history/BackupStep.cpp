@@ -51,17 +51,17 @@ db::Error BackupStep::replace(const QString& backup, const QString& command, QSt
 db::Error BackupStep::writeUndo(const StepWrite& write)
 {
     return replace(m_before, QStringLiteral("Undo ") + m_command, &m_after, write,
-                   QStringLiteral("The league \"%1\" has changed since the last %2, so it cannot "
+                   QStringLiteral("The league %1 has changed since the last %2, so it cannot "
                                   "be undone.\n\nUse File > Restore Backup to go back to the "
                                   "backup taken before it.")
-                       .arg(QDir::toNativeSeparators(league()), m_command));
+                       .arg(db::quotedPath(league()), m_command));
 }
 
 db::Error BackupStep::writeRedo(const StepWrite& write)
 {
     return replace(m_after, QStringLiteral("Redo ") + m_command, &m_before, write,
-                   QStringLiteral("The league \"%1\" has changed since %2 was undone, so it "
+                   QStringLiteral("The league %1 has changed since %2 was undone, so it "
                                   "cannot be redone.\n\nUse File > Restore Backup to go back to "
                                   "the backup taken before the undo.")
-                       .arg(QDir::toNativeSeparators(league()), m_command));
+                       .arg(db::quotedPath(league()), m_command));
 }

@@ -41,9 +41,9 @@ void HistoryCommands::recordRowChange(const RowChange& change)
 {
     if (m_session->history()->record(std::make_unique<RowStep>(change)))
         return;
-    emit finished(QStringLiteral("%1 was written to \"%2\", which is not the league open "
+    emit finished(QStringLiteral("%1 was written to %2, which is not the league open "
                                  "now, so Edit > Undo cannot take it back")
-                      .arg(change.text, QDir::toNativeSeparators(change.league)));
+                      .arg(change.text, db::quotedPath(change.league)));
 }
 
 void HistoryCommands::refreshGrids(const QString& league)
@@ -146,8 +146,9 @@ void HistoryCommands::restoreBackup()
     });
     if (!form->listBackups()) {
         delete form;
-        Prompts::refuse(m_area, QStringLiteral("There are no backups of the league \"%1\" yet.")
-                                    .arg(QDir::toNativeSeparators(path)));
+        Prompts::refuse(
+            m_area,
+            QStringLiteral("There are no backups of the league %1 yet.").arg(db::quotedPath(path)));
         return;
     }
     m_restoreWindow = m_area->addSubWindow(form);

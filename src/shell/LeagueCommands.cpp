@@ -28,10 +28,10 @@ const QString ConverterName = QStringLiteral("Kickvale99LeagueConv.exe");
 
 QString clearQuestion(const QString& path)
 {
-    return QStringLiteral("All rows of the seven league tables (%1) in \"%2\" will be deleted. "
+    return QStringLiteral("All rows of the seven league tables (%1) in %2 will be deleted. "
                           "A backup of the league is kept first: Edit > Undo or "
                           "File > Restore Backup brings the rows back.\n\nClear the database?")
-        .arg(db::schema::leagueTables().join(QStringLiteral(", ")), QDir::toNativeSeparators(path));
+        .arg(db::schema::leagueTables().join(QStringLiteral(", ")), db::quotedPath(path));
 }
 
 } // namespace

@@ -76,8 +76,8 @@ bool RestoreBackupWindow::listBackups()
     found.removeIf([](const backups::Backup& b) { return b.command == backups::DamagedLeague; });
     if (found.isEmpty())
         return false;
-    m_caption->setText(QStringLiteral("&Backups of \"%1\", newest first:")
-                           .arg(QDir::toNativeSeparators(m_league)));
+    m_caption->setText(
+        QStringLiteral("&Backups of %1, newest first:").arg(db::quotedPath(m_league)));
     const QLocale locale;
     for (const backups::Backup& b : found) {
         auto* item = new QTreeWidgetItem(
@@ -95,10 +95,10 @@ void RestoreBackupWindow::restoreSelected()
     if (!item)
         return;
     const QString question =
-        QStringLiteral("Replace the league \"%1\" with the backup taken on %2 before %3?\n\n"
+        QStringLiteral("Replace the league %1 with the backup taken on %2 before %3?\n\n"
                        "The league as it is now is backed up first, so you can go back to it "
                        "with Restore Backup.")
-            .arg(QDir::toNativeSeparators(m_league), item->text(0), item->text(1));
+            .arg(db::quotedPath(m_league), item->text(0), item->text(1));
     if (!Prompts::ask(this, question, QMessageBox::No))
         return;
     if (m_restore(item->data(0, Qt::UserRole).toString()))

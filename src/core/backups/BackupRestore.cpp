@@ -39,9 +39,9 @@ db::Error openBackup(const QString& backupPath, db::Database& source)
     if (!e)
         return {};
     return {e.number,
-            QStringLiteral("The backup \"%1\" is damaged or is not a league, so the league was "
+            QStringLiteral("The backup %1 is damaged or is not a league, so the league was "
                            "not changed. %2")
-                .arg(fileName(backupPath), e.description)};
+                .arg(db::quotedText(fileName(backupPath)), e.description)};
 }
 
 // The restore of a league that opens: SQLite's backup API writes the pages

@@ -189,8 +189,8 @@ void TeamPage::exportCsv()
     if (!error)
         error = file.commit();
     if (error)
-        Prompts::showError(this, QStringLiteral("The file \"%1\" could not be written: %2. "
-                                                "Nothing was exported.")
-                                     .arg(QDir::toNativeSeparators(path),
-                                          QString::fromLocal8Bit(std::strerror(error))));
+        Prompts::showError(
+            this, QStringLiteral("The file %1 could not be written: %2. "
+                                 "Nothing was exported.")
+                      .arg(db::quotedPath(path), QString::fromLocal8Bit(std::strerror(error))));
 }
