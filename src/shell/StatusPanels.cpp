@@ -3,6 +3,7 @@
 #include "windows/grid/TableWindow.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -35,6 +36,8 @@ StatusPanels::StatusPanels(QStatusBar* bar, QMdiArea* area) : QObject(bar), m_ar
             bar->addWidget(label, p.stretch);
     }
     m_commandResult->hide();
+    m_gridStatus->hide();
+    bar->installEventFilter(this);
     connect(m_area, &QMdiArea::subWindowActivated, this, &StatusPanels::followCurrentSubWindow);
 }
 
@@ -48,14 +51,31 @@ void StatusPanels::showCommandResult(const QString& text)
 {
     m_commandResult->setText(text);
     m_commandResult->setToolTip(text);
-    // A result may explain a window of another league: too long for the bar,
-    // it wraps over most of the bar's width, never cut. A short one keeps the
-    // bar one line high (the bar's height follows the label's narrowest width).
-    const int room = m_commandResult->parentWidget()->width() - m_league->sizeHint().width();
-    const bool wraps = m_commandResult->fontMetrics().horizontalAdvance(text) > room;
+    m_commandResult->setVisible(!text.isEmpty());
+    fitCommandResult();
+}
+
+bool StatusPanels::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Resize && !m_commandResult->isHidden())
+        fitCommandResult();
+    return QObject::eventFilter(watched, event);
+}
+
+void StatusPanels::fitCommandResult()
+{
+    // A result may explain a window of another league: too long for its share
+    // of the bar, it wraps over most of that share, never cut. A short one
+    // keeps the bar one line high (the bar's height follows the label's
+    // narrowest width). Its share is its stretch (2) of the stretches shown:
+    // the grid's row count takes the third part while a grid is current.
+    const int free = m_commandResult->parentWidget()->width() - m_league->sizeHint().width() -
+                     3 * m_commandResult->fontMetrics().averageCharWidth();
+    const int room = m_gridStatus->isHidden() ? free : free * 2 / 3;
+    const bool wraps =
+        m_commandResult->fontMetrics().horizontalAdvance(m_commandResult->text()) > room;
     m_commandResult->setWordWrap(wraps);
     m_commandResult->setMinimumWidth(wraps ? std::max(1, room * 3 / 4) : 1);
-    m_commandResult->setVisible(!text.isEmpty());
 }
 
 void StatusPanels::showLeague(const QString& path)
@@ -100,4 +120,6 @@ void StatusPanels::showGridStatus()
     const QString text = grid ? grid->statusText() : QString();
     m_gridStatus->setText(text);
     m_gridStatus->setToolTip(text);
+    m_gridStatus->setHidden(text.isEmpty());
+    fitCommandResult();
 }

@@ -25,9 +25,15 @@ public:
     QString gridStatusText() const;
     QString leagueStatusText() const;
 
+protected:
+    // The bar's new width refits the result.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void followCurrentSubWindow();
     void showGridStatus();
+    // Wraps the result when it is too long for its share of the bar.
+    void fitCommandResult();
 
     QMdiArea* m_area;
     QLabel* m_gridStatus = nullptr;

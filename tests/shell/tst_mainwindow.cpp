@@ -589,6 +589,18 @@ private slots:
         QCOMPARE(main.commandResultText(), u"Global edit: 13,402 players changed"_s);
         QVERIFY(main.statusBar()->sizeHint().height() <
                 3 * main.fontMetrics().height()); // one line
+        // A longer one, in a narrow window with a grid's row count beside it,
+        // is never cut: it fits its share of the bar or wraps.
+        const QString longer =
+            u"Global edit: 114 players changed in QB (team All), SP 110%, within 0\u201399"_s;
+        main.resize(800, 600);
+        main.statusBar()->findChild<QLabel*>(u"lblGridStatus"_s)->setText(u"2,000 rows"_s);
+        main.statusBar()->findChild<QLabel*>(u"lblGridStatus"_s)->show();
+        main.showCommandResult(longer);
+        main.statusBar()->layout()->activate();
+        const auto* result = main.statusBar()->findChild<QLabel*>(u"lblCommandResult"_s);
+        QVERIFY(result->wordWrap() ||
+                result->width() >= result->fontMetrics().horizontalAdvance(longer));
         main.action(u"mnuConference"_s)->trigger();
         QCOMPARE(main.commandResultText(), QString());
         Prompts::setNextAnswer(QMessageBox::Yes); // close the Conference window of the one before
