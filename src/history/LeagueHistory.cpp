@@ -58,8 +58,6 @@ bool LeagueHistory::record(std::unique_ptr<LeagueStep> step, QString* note)
     noteWrite(m_steps.back());
     const QString dropped = replaced ? dropPastKeep() : QString();
     emit changed();
-    if (!dropped.isEmpty()) // the dropped steps' backups are needed no more
-        backups::prune(m_league, m_keep(), neededBackups());
     if (note)
         *note = dropped;
     if (replaced)
@@ -100,8 +98,13 @@ db::Error LeagueHistory::restore(const QString& league, const QString& backup,
         return {};
     }
     const backups::UndoPoint point{league, result->savedAs, command, *result->counter, {}};
-    if (!record(std::make_unique<BackupStep>(point), note))
+    QString dropped;
+    if (!record(std::make_unique<BackupStep>(point), &dropped))
         emit leagueReplaced(league); // recording the step says so
+    if (!dropped.isEmpty())          // the dropped steps' backups are needed no more
+        backups::prune(league, m_keep(), neededBackups());
+    if (note)
+        *note = dropped;
     return {};
 }
 

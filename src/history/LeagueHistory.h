@@ -54,7 +54,8 @@ public:
 
     // Records a change already written; a step of another league is dropped:
     // false. note gets a sentence for the status bar when older steps were
-    // dropped to keep within [Backups] Keep.
+    // dropped to keep within [Backups] Keep; their backups are left to the
+    // caller's prune, which spares neededBackups().
     bool record(std::unique_ptr<LeagueStep> step, QString* note = nullptr);
     // What a command that replaces the league as a whole hands its
     // CommandBackup: records its undo point as a step and prunes the
