@@ -69,7 +69,7 @@ db::Error ImportProgressWindow::run(const std::function<db::Error(const Report&)
     };
     db::Error error;
     runShowingProgress(
-        *this, [&] { error = work(report); }, nullptr, ShowAfterMilliseconds);
+        *this, [&] { error = work(report); }, ShowAfterMilliseconds);
     return error;
 }
 

@@ -5,18 +5,15 @@
 #include <QThread>
 #include <memory>
 
-void runShowingProgress(QDialog& window, const std::function<void()>& work, std::atomic<bool>* stop,
+void runShowingProgress(WorkerProgressDialog& window, const std::function<void()>& work,
                         int showAfterMs)
 {
     std::unique_ptr<QThread> worker(QThread::create(work));
     QObject::connect(worker.get(), &QThread::finished, &window, &QDialog::accept,
                      Qt::QueuedConnection);
     worker->start();
-    if (!worker->wait(QDeadlineTimer(showAfterMs))) {
-        window.exec();
-        if (stop && !worker->isFinished())
-            *stop = true;
-    }
+    if (!worker->wait(QDeadlineTimer(showAfterMs)))
+        window.exec(); // ends only once the work has: Cancel asks it to stop
     worker->wait();
 }
 

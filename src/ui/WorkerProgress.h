@@ -4,16 +4,16 @@
 #include <atomic>
 #include <functional>
 
-class QDialog;
+class WorkerProgressDialog;
 
 // Runs work on a worker thread while window waits for it, window-modal, and
 // returns once work has returned: the work reports to the window by queued
 // calls, and no nested loop of the caller's own is needed. The window shows
 // only when the work outlasts showAfterMs (no input is taken meanwhile); it
-// closes itself when the work is done. When the window is closed first
-// (Cancel), *stop is set so the work ends early.
-void runShowingProgress(QDialog& window, const std::function<void()>& work,
-                        std::atomic<bool>* stop = nullptr, int showAfterMs = 0);
+// closes itself when the work is done. The work learns of a Cancel from
+// window.stopRequested().
+void runShowingProgress(WorkerProgressDialog& window, const std::function<void()>& work,
+                        int showAfterMs = 0);
 
 // The progress window of work that stops at its own pace (a child process
 // that is told to end): Cancel, Escape and the close box ask the work to stop

@@ -397,8 +397,8 @@ private slots:
             QTimer::singleShot(0, w, [&] {
                 auto* progress = w->findChild<QProgressDialog*>(u"frmExportProgress"_s);
                 sawProgress = progress && progress->isVisible();
-                if (progress)
-                    progress->cancel();
+                if (progress) // as the user does: the window stays until the export stops
+                    QTest::keyClick(progress, Qt::Key_Escape);
             });
         }
         w->commands()->exportView();

@@ -53,14 +53,12 @@ QString exportedText(const QString& path, qint64 rows)
 }
 
 // The window-modal progress of an export of rows rows; *bar is its bar.
-std::unique_ptr<QProgressDialog> exportProgress(int rows, QWidget* window, QProgressBar** bar)
+std::unique_ptr<WorkerProgressDialog> exportProgress(int rows, QWidget* window, QProgressBar** bar)
 {
-    auto progress =
-        std::make_unique<QProgressDialog>(u"Exporting rows\u2026"_s, u"Cancel"_s, 0, rows, window);
+    auto progress = std::make_unique<WorkerProgressDialog>(u"Exporting rows\u2026"_s, u"Cancel"_s,
+                                                           0, rows, window);
     progress->setObjectName(u"frmExportProgress"_s);
     progress->setWindowTitle(u"Export View as CSV"_s);
-    progress->setWindowModality(Qt::WindowModal);
-    progress->setAutoClose(false);
     *bar = new QProgressBar(progress.get());
     (*bar)->setRange(0, rows);
     progress->setBar(*bar);
@@ -335,9 +333,8 @@ db::Error GridCommands::writeExport(db::RecordSet& rs, const QString& path, bool
     const QList<db::ShownAs> shownAs =
         m_grid.meanings ? m_grid.meanings->shownAs(columns) : QList<db::ShownAs>();
     QProgressBar* bar = nullptr;
-    const std::unique_ptr<QProgressDialog> progress =
+    const std::unique_ptr<WorkerProgressDialog> progress =
         rs.count() > ProgressFromRows ? exportProgress(rs.count(), m_grid.window, &bar) : nullptr;
-    std::atomic<bool> stop = false;
     const auto report = [&](qint64 done, qint64 total) {
         if (bar)
             QMetaObject::invokeMethod(
@@ -347,7 +344,7 @@ db::Error GridCommands::writeExport(db::RecordSet& rs, const QString& path, bool
                     bar->setValue(int(done));
                 },
                 Qt::QueuedConnection);
-        return !stop.load();
+        return !progress || !progress->stopRequested();
     };
     db::Error e;
     const auto work = [&] {
@@ -360,7 +357,7 @@ db::Error GridCommands::writeExport(db::RecordSet& rs, const QString& path, bool
     // The worker reads the rows the grid holds: the grid does not paint (and
     // so reads nothing) until it is done.
     m_grid.window->setUpdatesEnabled(false);
-    runShowingProgress(*progress, work, &stop);
+    runShowingProgress(*progress, work);
     m_grid.window->setUpdatesEnabled(true);
     return e;
 }
